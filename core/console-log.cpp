@@ -1,0 +1,181 @@
+// The log side of the console: the line store, the level counters and the numbered
+// log file under user://logs. Every call here runs under the PRINT core mutex.
+#include "core/console.h"
+#include "core/ov_state.h"
+#include "nstring.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+ovConsole ov_con;
+
+namespace {
+
+char *CopyRange(const char *from, size_t n)
+{
+    char *s = (char *)malloc(n + 1);
+    memcpy(s, from, n);
+    s[n] = 0;
+    return s;
+}
+
+void FreeLine(ovConsole::line_t &l)
+{
+    nStringFree(l.text);
+    nStringFree(l.thread);
+}
+
+bool FileExists(const char *native)
+{
+    FILE *f = fopen(native, "rb");
+    if (!f)
+        return false;
+    fclose(f);
+    return true;
+}
+
+}  // namespace
+
+ovConsole::ovConsole()
+    : enabled(0), visible(0), shown(0), font(nullptr), scroll(0), line_counter(0), log_to_file(0),
+      log_path(), toggle_key(0), level_count(), min_level(0), input(), cursor(0), browsing_history(0),
+      history_pos(0), blink(0), initialised(false)
+{
+}
+
+ovConsole::~ovConsole()
+{
+    for (char *h : history)
+        nStringFree(h);
+    for (line_t &l : lines)
+        FreeLine(l);
+}
+
+void ovConsole::Init()
+{
+    visible = 0;
+    enabled = 0;
+    toggle_key = (uint8_t)(ov_state.console_toggle_key & 0xff);
+    log_path[0] = 0;
+    memset(level_count, 0, sizeof level_count);
+    input[0] = 0;
+    scroll = 0;
+    cursor = 0;
+    blink = 0;
+    min_level = (int16_t)ov_state.verbose_level;
+    initialised = true;
+    if (!ov_state.console)
+        return;
+
+    log_to_file = ov_state.logging;
+    if (log_to_file) {
+        OV_CreateDirectory(OV_GetPath(OV_PATH_USER, "logs"));
+        int n = 1;
+        char *native = nullptr;
+        for (;; n++) {
+            nStringFree(native);
+            native = OV_ConvertStaticPathToNativeOSPath(OV_GetPath(OV_PATH_USER, "logs/orvex-%.4d.log", n));
+            if (n >= 9999 || !native || !FileExists(native))
+                break;
+        }
+        FILE *f = native ? fopen(native, "wb") : nullptr;
+        if (!f) {
+            nStringFree(native);
+            log_to_file = 0;
+            OV_PrintDebugf(OV_WARNING, "Unable to allocate file for the logs.\n");
+            return;
+        }
+        nStringFormat(log_path, sizeof log_path, "%s", native);
+        nStringFree(native);
+        ov_date_t d = OVT_GetDate();
+        fprintf(f, "ORVEX (core version %.4d)\n", OV_CORE_VERSION);
+        fprintf(f, "-------------------------\n");
+        fprintf(f, "Logging started on %.2d-%.2d-%.2d.", d.year, d.month, d.day);
+        fclose(f);
+    }
+    enabled = 1;
+}
+
+void ovConsole::AddString(int16_t level, const char *text)
+{
+    if (!enabled)
+        return;
+    if (ov_prog && ov_prog->parms.developer_mode && text) {
+        fputs(text, stderr);
+        if (!strchr(text, '\n'))
+            fputc('\n', stderr);
+        fflush(stderr);
+    }
+
+    // A text of several lines is stored line by line.
+    if (text) {
+        const char *lf = strchr(text, '\n');
+        if (lf && lf[1]) {
+            const char *p = text;
+            while (*p) {
+                const char *end = strchr(p, '\n');
+                size_t n = end ? (size_t)(end - p) : strlen(p);
+                if (n) {
+                    char *piece = CopyRange(p, n);
+                    AddString(level, piece);
+                    free(piece);
+                }
+                p += n;
+                if (*p == '\n')
+                    p++;
+            }
+            return;
+        }
+    }
+
+    if ((uint16_t)level > 7)
+        level = 2;
+    level_count[level]++;
+    if (level < min_level || !text || !text[0])
+        return;
+
+    line_counter++;
+    ov_date_t d = OVT_GetDate();
+    OVT_ThreadInfo_t *info = OVT_GetCurrentThreadInfo();
+    const char *thread = !info ? "UNKNOWN" : info->name ? info->name : "MAIN";
+    lines.push_back(line_t{(uint8_t)level, line_counter, d, nStringDuplicate(text), nStringDuplicate(thread)});
+    if ((int)lines.size() > kMaxLines) {
+        FreeLine(lines[0]);
+        FreeLine(lines[1]);
+        lines.erase(lines.begin(), lines.begin() + 2);
+        lines.insert(lines.begin(), line_t{3, 0, OVT_GetDate(), nStringDuplicate("..."), nullptr});
+    }
+
+    if (log_to_file) {
+        FILE *f = fopen(log_path, "a");
+        if (f) {
+            if (!info || !info->name)
+                fprintf(f, "%.4d: [%.2d:%.2d.%.2d] %s", line_counter, d.hour, d.minute, d.second, text);
+            else
+                fprintf(f, "%.4d: [%.2d:%.2d.%.2d] [%s]> %s", line_counter, d.hour, d.minute, d.second, info->name, text);
+            size_t n = strlen(text);
+            if (text[n - 1] != '\n')
+                fputc('\n', f);
+            fflush(f);
+            fclose(f);
+        }
+    }
+}
+
+void ovConsole::PrintStats()
+{
+    if (!enabled)
+        return;
+    OV_Printf("ORVEX log: %d errors, %d warnings, %d infos.\n", level_count[2], level_count[1], level_count[0]);
+    OV_Printf("%d files left open..\n", OVI_OpenFileCount());
+}
+
+void ovConsole::Free()
+{
+    for (line_t &l : lines)
+        FreeLine(l);
+    lines.clear();
+    enabled = 0;
+    visible = 0;
+}

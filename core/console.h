@@ -1,0 +1,60 @@
+// The log console: numbers, time-stamps and keeps every printed line, counts lines by
+// level and appends them to the numbered log file. The overlay that shows the lines
+// on screen uses the same record.
+#ifndef OV_CONSOLE_H
+#define OV_CONSOLE_H
+
+#include "orvex.h"
+
+#include <stdint.h>
+#include <vector>
+
+struct ov_font_t;
+
+class ovConsole {
+public:
+    struct line_t {
+        uint8_t level;
+        int32_t number;
+        ov_date_t date;
+        char *text;
+        char *thread;  // null only for the "..." marker line
+    };
+
+    ovConsole();
+    ~ovConsole();
+    // Sets the console up from the engine state and opens the log file.
+    void Init();
+    // Adds one message at a level; the caller holds the PRINT mutex.
+    void AddString(int16_t level, const char *text);
+    // Logs the counts of errors, warnings and infos and the files left open.
+    void PrintStats();
+    // Frees every stored line and disables the console.
+    void Free();
+
+    uint8_t enabled;
+    uint8_t visible;
+    float shown;
+    ov_font_t *font;
+    int32_t scroll;
+    int32_t line_counter;
+    uint8_t log_to_file;
+    char log_path[260];
+    uint8_t toggle_key;
+    int32_t level_count[8];
+    int16_t min_level;
+    char input[512];
+    int32_t cursor;
+    uint8_t browsing_history;
+    std::vector<char *> history;
+    int32_t history_pos;
+    float blink;
+    std::vector<line_t> lines;
+    bool initialised;  // Init has run (before that, messages go to standard error)
+
+    enum { kMaxLines = 8192 };
+};
+
+extern ovConsole ov_con;
+
+#endif

@@ -1,0 +1,233 @@
+// Static paths: the native directories behind "res://" and "user://", conversion
+// between static and native paths, name validation and the path utilities.
+#include "core/ov_state.h"
+#include "nstring.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+struct FileSystemInfo {
+    char base[OV_PATH_KINDS][512];
+    char root[OV_PATH_KINDS][512];
+};
+
+FileSystemInfo ov_file_system_info;
+char s_developer_dir[32] = "Talvik";
+char s_program_dir[32] = "unknown";
+
+// Where "://" starts in the name, or -1.
+int StaticMarker(const char *name)
+{
+    if (!name)
+        return -1;
+    const char *p = strstr(name, "://");
+    return p ? (int)(p - name) : -1;
+}
+
+}  // namespace
+
+void OVI_SetUserDirectoryNames(const char *developer, const char *program)
+{
+    nStringFormat(s_developer_dir, sizeof s_developer_dir, "%s", developer ? developer : "");
+    nStringFormat(s_program_dir, sizeof s_program_dir, "%s", program ? program : "");
+}
+
+const char *OVI_GetUserDirectoryName(int which)
+{
+    return which == 0 ? s_developer_dir : s_program_dir;
+}
+
+void OVFS_ResolvePaths(void)
+{
+    for (int k = 0; k < OV_PATH_KINDS; k++)
+        nStringFormat(ov_file_system_info.root[k], 512, "%s", k == OV_PATH_RES ? "./app/native" : "./data");
+}
+
+void OVI_InitFileSystem(void)
+{
+    OVFS_ResolvePaths();
+    for (int k = 0; k < OV_PATH_KINDS; k++) {
+        char *b = ov_file_system_info.base[k];
+        if (k == OV_PATH_USER0 || k == OV_PATH_USER)
+            nStringFormat(b, 260, "%s/%s/%s", ov_file_system_info.root[k], s_developer_dir, s_program_dir);
+        else
+            nStringFormat(b, 260, "%s", ov_file_system_info.root[k]);
+    }
+}
+
+const char *OVI_GetPathRoot(int kind)
+{
+    return kind >= 0 && kind < OV_PATH_KINDS ? ov_file_system_info.root[kind] : nullptr;
+}
+
+const char *OVI_GetPathBase(int kind)
+{
+    return kind >= 0 && kind < OV_PATH_KINDS ? ov_file_system_info.base[kind] : nullptr;
+}
+
+const char *OV_GetPathAsPrefixString(int kind)
+{
+    if (kind >= 0 && kind <= 2)
+        return "user://";
+    if (kind == 3 || kind == 4)
+        return "res://";
+    return nullptr;
+}
+
+static char *GetPathExV(char *buf, int size, int kind, const char *fmt, va_list ap)
+{
+    if (!buf || size < 1)
+        return buf;
+    const char *prefix = OV_GetPathAsPrefixString(kind);
+    if (!prefix) {
+        buf[0] = 0;  // an unknown kind gives an empty path
+        return buf;
+    }
+    char work[2048];
+    vsnprintf(work, sizeof work, fmt ? fmt : "", ap);
+    snprintf(buf, (size_t)size, "%s%s", prefix, work);
+    return buf;
+}
+
+char *OV_GetPathEx(char *buf, int size, int kind, const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    GetPathExV(buf, size, kind, fmt, ap);
+    va_end(ap);
+    return buf;
+}
+
+const char *OV_GetPath(int kind, const char *fmt, ...)
+{
+    static char buffers[16][260];
+    static int rotation = 0;
+    if (!OVT_IsMainThread())
+        OV_Popupf(OV_WARNING, "Unsafe call to ORVEX interface method GetPath. Only main thread can call the method. Use GetPathEx instead.\n");
+    char work[2048];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(work, sizeof work, fmt ? fmt : "", ap);
+    va_end(ap);
+    OVI_LockCoreMutex(OV_MUTEX_GET_PATH);
+    rotation = (rotation + 1) % 16;
+    char *buf = buffers[rotation];
+    OV_GetPathEx(buf, 260, kind, "%s", work);
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_PATH);
+    return buf;
+}
+
+void OV_GetStaticPathPrefix(char *buf, int size, const char *name)
+{
+    if (!buf || size < 1)
+        return;
+    buf[0] = 0;
+    int at = StaticMarker(name);
+    if (at < 0 || size < 16 || at > 16)
+        return;
+    memcpy(buf, name, (size_t)at);
+    buf[at] = 0;
+}
+
+bool OV_FileNameContainsStaticPath(const char *name)
+{
+    int at = StaticMarker(name);
+    return at >= 0 && at < 16;
+}
+
+bool OV_IsValidStaticPathPrefix(const char *prefix)
+{
+    if (!prefix || strlen(prefix) >= 16)
+        return false;
+    return strcmp(prefix, "res") == 0 || strcmp(prefix, "user") == 0 || strcmp(prefix, "http") == 0;
+}
+
+bool OV_PathContainsValidPrefix(const char *name)
+{
+    if (!name)
+        return false;
+    const char *colon = strchr(name, ':');
+    if (!colon || colon - name >= 16)
+        return false;
+    char prefix[16];
+    memcpy(prefix, name, (size_t)(colon - name));
+    prefix[colon - name] = 0;
+    return OV_IsValidStaticPathPrefix(prefix);
+}
+
+bool OV_IsValidFileName(const char *name)
+{
+    if (!name || name[0] == '/' || strstr(name, ".."))
+        return false;
+    if (strchr(name, ':') && !OV_PathContainsValidPrefix(name))
+        return false;
+    return true;
+}
+
+const char *OV_GetStaticPathPrefixAsNativeOSPath(const char *prefix)
+{
+    if (!prefix)
+        return nullptr;
+    if (strcmp(prefix, "res") == 0)
+        return ov_file_system_info.base[OV_PATH_RES];
+    if (strcmp(prefix, "user") == 0)
+        return ov_file_system_info.base[OV_PATH_USER];
+    if (strcmp(prefix, "http") == 0)
+        return "http";
+    return nullptr;
+}
+
+char *OV_ConvertStaticPathToNativeOSPath(const char *name)
+{
+    if (!OV_FileNameContainsStaticPath(name))
+        return nullptr;
+    char prefix[17];
+    OV_GetStaticPathPrefix(prefix, sizeof prefix, name);
+    const char *native = OV_GetStaticPathPrefixAsNativeOSPath(prefix);
+    if (!native)
+        return nullptr;
+    char out[512];
+    snprintf(out, sizeof out, "%s/%s", native, strstr(name, "://") + 3);
+    return nStringDuplicate(out);
+}
+
+// A native path converts only when it starts with a base directory followed by '/'.
+char *OV_ConvertNativeOSPathToStaticPath(const char *native)
+{
+    if (!native)
+        return nullptr;
+    for (int k = 0; k < OV_PATH_KINDS; k++) {
+        const char *base = ov_file_system_info.base[k];
+        size_t n = strlen(base);
+        if (n == 0 || strncmp(native, base, n) != 0 || native[n] != '/')
+            continue;
+        char out[512];
+        snprintf(out, sizeof out, "%s%s", OV_GetPathAsPrefixString(k), native + n + 1);
+        return nStringDuplicate(out);
+    }
+    return nullptr;
+}
+
+void OVI_NormalizeFileName(char *dst, int size, const char *src)
+{
+    if (!dst || !src || size < 2)
+        return;
+    nStringFormat(dst, (size_t)size, "%s", src);
+    for (char *p = dst; *p; p++)
+        if (*p == '\\')
+            *p = '/';
+    for (;;) {
+        char *up = strstr(dst, "/..");
+        if (!up)
+            break;
+        char *seg = up;
+        while (seg > dst && seg[-1] != '/')
+            seg--;
+        if (seg > dst)
+            seg--;  // take the '/' before the segment with it
+        memmove(seg, up + 3, strlen(up + 3) + 1);
+    }
+}

@@ -1,0 +1,111 @@
+// The body of the program's main: platform contexts, the engine's lifecycle around
+// the paced main loop that drains platform events and runs one frame per turn.
+#include "core/ov_state.h"
+#include "gfx/window.h"
+#include "platform/bps.h"
+#include "platform/navigator.h"
+#include "platform/screen.h"
+
+#include <stdio.h>
+
+using namespace ovdev;
+
+static void DrainPlatformEvents()
+{
+    for (;;) {
+        bps_event_t *event = nullptr;
+        int rc = bps_get_event(&event, 0);
+        if (rc != BPS_SUCCESS) {
+            // The event service broke: nothing more will arrive, so the run ends.
+            OV_PrintDebugf(OV_ERROR, "Platform event fetch failed; shutting down.\n");
+            ov_state.shutdown_requested = 1;
+            return;
+        }
+        if (!event)
+            return;
+        int domain = bps_event_get_domain(event);
+        if (domain == screen_get_domain())
+            HandleScreenEvent(event);
+        else if (domain == OVI_MediaRendererDomain())
+            HandleMMREvent(event);
+        else if (domain == navigator_get_domain())
+            HandleNavigatorEvent(event);
+    }
+}
+
+void OVI_RunMainLoop(void)
+{
+    ov_state.app_active = 1;
+    uint32_t previous = OVT_GetTime();
+    do {
+        DrainPlatformEvents();
+        uint32_t now = OVT_GetTime();
+        int elapsed = (int)(now - previous);
+        if (ov_prog) {
+            int min_ms = ov_prog->parms.min_frame_ms;
+            while (elapsed < min_ms - 2) {
+                ov->OVT_Sleep(1);
+                now = OVT_GetTime();
+                elapsed = (int)(now - previous);
+            }
+            while (elapsed < min_ms) {
+                now = OVT_GetTime();
+                elapsed = (int)(now - previous);
+            }
+        }
+        if (ov_state.app_active)
+            OVI_Frame(elapsed);
+        else
+            ov->OVT_Sleep(15);
+        previous = now;
+    } while (!ov_state.shutdown_requested);
+}
+
+int OVI_Main(void)
+{
+    if (screen_create_context(&ov_qnx_screen_context, SCREEN_APPLICATION_CONTEXT) != 0) {
+        fprintf(stderr, "Unable to create the screen context.\n");
+        return 1;
+    }
+    OV_QNX_InitWindowAndContexts();
+    if (!OVI_PreInit(nullptr)) {
+        fprintf(stderr, "ORVEX pre-initialisation failed.\n");
+        screen_destroy_context(ov_qnx_screen_context);
+        return 1;
+    }
+    bps_initialize();
+    if (!OVI_Init()) {
+        OV_Popupf(OV_ERROR, "Core initialization failed. See generated log for details.\n");
+        fprintf(stderr, "Core initialization failed. See generated log for details.\n");
+        return 1;
+    }
+
+    const char *failed = nullptr;
+    if (screen_request_events(ov_qnx_screen_context) != BPS_SUCCESS)
+        failed = "screen_request_events failed\n";
+    else if (navigator_request_events(0) != BPS_SUCCESS)
+        failed = "navigator_request_events failed\n";
+    else if (navigator_rotation_lock(false) != BPS_SUCCESS)
+        failed = "navigator_rotation_lock failed\n";
+    if (failed) {
+        OV_PrintDebugf(OV_ERROR, "%s", failed);
+        fputs(failed, stderr);
+        screen_destroy_context(ov_qnx_screen_context);
+        return 1;
+    }
+    virtualkeyboard_request_events(0);
+
+    if (ov_state.developer_mode && ov_qnx_screen_window) {
+        int idle = 1;
+        screen_set_window_property_iv(ov_qnx_screen_window, SCREEN_PROPERTY_IDLE_MODE, &idle);
+    }
+
+    OVI_RunMainLoop();
+
+    screen_stop_events(ov_qnx_screen_context);
+    ORVEX_Shutdown();
+    bps_shutdown();
+    screen_destroy_context(ov_qnx_screen_context);
+    ov_qnx_screen_context = nullptr;
+    return 0;
+}

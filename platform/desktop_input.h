@@ -1,0 +1,66 @@
+// Turning SDL2 input into device events for the desktop backend: the key table, the
+// UTF-8 text decoder and the translator that keeps mouse and finger state. Plain
+// functions of SDL's event structures, so they work without a window.
+#ifndef OVDEV_DESKTOP_INPUT_H
+#define OVDEV_DESKTOP_INPUT_H
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "platform/device.h"
+#include "platform/touch_slots.h"
+
+namespace ovdev {
+namespace desktop {
+
+enum class KeyAction { None, Key, SwipeDown };
+
+struct KeyMapping {
+    KeyAction action = KeyAction::None;
+    int symbol = 0;  // the KEYCODE_* value for KeyAction::Key
+};
+
+// The Menu key (the one that opens context menus) stands in for the tablet's
+// swipe-down gesture from the top bezel.
+constexpr SDL_Keycode kSwipeDownKey = SDLK_APPLICATION;
+
+// What a key press or release of this desktop key does. Printable keys map to None:
+// their characters come from text input instead.
+KeyMapping MapKey(SDL_Keycode key);
+
+// The code points of UTF-8 text; malformed bytes are skipped.
+std::vector<int> DecodeUtf8(const char *text);
+
+// Keeps the state between SDL events (mouse buttons, finger slots, window state) and
+// appends the device events each one stands for.
+class InputTranslator {
+public:
+    // Buffer size (the pixels events report) and window size (the pixels SDL reports
+    // the mouse in); positions are scaled from one to the other.
+    void set_sizes(int buffer_width, int buffer_height, int window_width, int window_height);
+    // Appends the device events this SDL event stands for (often none).
+    void translate(const SDL_Event &event, std::vector<RawEvent> *out);
+
+private:
+    void mouse_button(const SDL_MouseButtonEvent &e, bool down, std::vector<RawEvent> *out);
+    void mouse_motion(const SDL_MouseMotionEvent &e, std::vector<RawEvent> *out);
+    void finger(const SDL_TouchFingerEvent &e, Uint32 type, std::vector<RawEvent> *out);
+    void window_event(const SDL_WindowEvent &e, std::vector<RawEvent> *out);
+    void window_state(int state, std::vector<RawEvent> *out);
+    void exit_request(std::vector<RawEvent> *out);
+    int scale_x(int x) const;
+    int scale_y(int y) const;
+
+    int buffer_width_ = 1024, buffer_height_ = 600;
+    int window_width_ = 1024, window_height_ = 600;
+    int buttons_ = 0;          // SCREEN_BUTTON_* bits held
+    int window_state_ = 0;     // last state reported, full screen at start
+    bool exit_sent_ = false;
+    TouchSlots fingers_;
+};
+
+}  // namespace desktop
+}  // namespace ovdev
+
+#endif

@@ -1,0 +1,102 @@
+// Control of the headless backend, for tests and for running the program without a
+// display: inject events, make platform calls fail, read back what the engine did to
+// the device, and play a script of events from a file.
+//
+// Script format: one event per line; blank lines are ignored, '#' starts a comment
+// anywhere on a line (write the # key as 35); words are separated by spaces.
+//   touch down|move|up <id> <x> <y>   touch event (positions in buffer pixels)
+//   pointer <x> <y> <buttons>         pointer event; buttons: 1 left, 2 middle, 4 right
+//   key <symbol> down|up|press        key event; press is down then up. The symbol is a
+//                                     number (decimal or 0x hex), one character in
+//                                     quotes ('a'), or a key name: backspace, tab,
+//                                     return, escape, home, end, left, up, right, down,
+//                                     pgup, pgdown, insert, delete, f1..f12, lshift,
+//                                     rshift, lctrl, rctrl
+//   text <characters>                 one key-down event per character after "text "
+//   window fullscreen|thumbnail|invisible|0|1|2   navigator window state
+//   swipe_down                        navigator swipe-down gesture
+//   exit                              navigator exit request
+//   raw <domain> <code> [<property>=<v>[,<v>...]]...   any event, numbers only
+//   wait <ms>                         the following events wait this long
+// The first events go out at the first bps_get_event after the script is loaded; each
+// "wait" delays the rest until that many milliseconds after the previous events went
+// out. Events go through the same filter as all others (screen and navigator events
+// need their requests), so a script plays once the program has made its requests.
+#ifndef OVDEV_HEADLESS_H
+#define OVDEV_HEADLESS_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/device.h"
+
+namespace ovdev {
+namespace headless {
+
+enum class TouchPhase { Down, Move, Up };
+
+// One event of a script and the wait before it.
+struct ScriptStep {
+    int delay_ms = 0;
+    RawEvent event;
+};
+
+// Selects the headless backend and resets the device layer (as UseHeadlessBackend).
+void reset();
+
+// Injection: each returns whether the event was queued (see PushEvent for the filter).
+bool inject_touch(TouchPhase phase, int id, int x, int y);
+bool inject_pointer(int x, int y, int buttons);
+bool inject_key(int symbol, bool down);
+bool inject_window_state(int state);
+bool inject_swipe_down();
+bool inject_exit();
+bool inject_raw(int domain, unsigned code, const std::vector<EventProperty> &properties);
+
+// Makes the next count calls of the named platform function fail (BPS_FAILURE or -1,
+// errno EIO) without any effect; count 0 disarms it. False for a name that cannot fail.
+bool fail(const std::string &call, int count);
+// Names fail accepts: every platform function with a status result.
+const std::vector<std::string> &failable_calls();
+
+// The calls made since the last reset or clear, oldest first, each as
+// "name(arg, arg)": handles as ctx1 / win2 / disp1 / ev7, texts in double quotes,
+// int arrays as [1024, 600]. Recorded while the headless backend is in use.
+std::vector<std::string> calls();
+void clear_calls();
+
+// Read-back of the device state the engine changed.
+bool has_window();
+// A property of the window as it stands (set by the engine or its start value:
+// BUFFER_SIZE the display mode, ROTATION 0, IDLE_MODE 0); empty when absent.
+std::vector<int> window_property(int pname);
+// Buffers made by screen_create_window_buffers; 0 before that or without a window.
+int window_buffer_count();
+// The last navigator_rotation_lock value; none when it was never called.
+std::optional<bool> rotation_lock();
+bool keyboard_visible();
+// Layout and enter key of the last virtualkeyboard_change_options (0, 0 at start).
+int keyboard_layout();
+int keyboard_enter_key();
+// Links given to navigator_invoke, in order.
+std::vector<std::string> invoked_urls();
+// Events waiting in the event queue.
+std::size_t queued_events();
+
+// Parses script text into steps; on error false, with "line N: ..." in error.
+bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::string *error);
+// Reads and parses a script file and schedules it; false (and why) when the file cannot
+// be read, does not parse, or the headless backend is not in use.
+bool load_script(const std::string &path, std::string *error);
+// Schedules parsed steps after any still pending; false unless the headless backend is
+// in use.
+bool play_script(std::vector<ScriptStep> steps);
+// Script events not yet handed to the event queue.
+std::size_t pending_script_steps();
+
+}  // namespace headless
+}  // namespace ovdev
+
+#endif

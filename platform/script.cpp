@@ -1,0 +1,178 @@
+// Reader of event scripts for the headless backend (format in headless.h).
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sstream>
+
+#include "platform/events.h"
+#include "platform/headless.h"
+#include "platform/navigator.h"
+#include "platform/screen.h"
+
+namespace ovdev {
+namespace headless {
+namespace {
+
+struct KeyName {
+    const char *name;
+    int symbol;
+};
+
+const KeyName kKeyNames[] = {
+    {"backspace", KEYCODE_BACKSPACE}, {"tab", KEYCODE_TAB},       {"return", KEYCODE_RETURN},
+    {"escape", KEYCODE_ESCAPE},       {"home", KEYCODE_HOME},     {"end", KEYCODE_END},
+    {"left", KEYCODE_LEFT},           {"up", KEYCODE_UP},         {"right", KEYCODE_RIGHT},
+    {"down", KEYCODE_DOWN},           {"pgup", KEYCODE_PG_UP},    {"pgdown", KEYCODE_PG_DOWN},
+    {"insert", KEYCODE_INSERT},       {"delete", KEYCODE_DELETE}, {"lshift", KEYCODE_LEFT_SHIFT},
+    {"rshift", KEYCODE_RIGHT_SHIFT},  {"lctrl", KEYCODE_LEFT_CTRL}, {"rctrl", KEYCODE_RIGHT_CTRL},
+};
+
+// A whole word as an int: decimal, or hex after 0x.
+bool ParseInt(const std::string &word, int *out) {
+    const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+    const char *digits = word.c_str() + (hex ? 2 : 0);
+    if (!*digits || std::isspace(static_cast<unsigned char>(*digits))) return false;
+    errno = 0;
+    char *end = nullptr;
+    const long value = std::strtol(digits, &end, hex ? 16 : 10);
+    if (errno != 0 || *end != '\0' || value < INT_MIN || value > INT_MAX) return false;
+    *out = static_cast<int>(value);
+    return true;
+}
+
+bool ParseKeySymbol(const std::string &word, int *out) {
+    if (word.size() == 3 && word[0] == '\'' && word[2] == '\'') {
+        *out = static_cast<unsigned char>(word[1]);
+        return true;
+    }
+    for (const KeyName &k : kKeyNames) {
+        if (word == k.name) {
+            *out = k.symbol;
+            return true;
+        }
+    }
+    if (word.size() >= 2 && word[0] == 'f' && std::isdigit(static_cast<unsigned char>(word[1]))) {
+        int n = 0;
+        if (ParseInt(word.substr(1), &n) && n >= 1 && n <= 12) {
+            *out = KEYCODE_F1 + n - 1;
+            return true;
+        }
+    }
+    return ParseInt(word, out);
+}
+
+// "name=v,v" of a raw event.
+bool ParseProperty(const std::string &word, EventProperty *out) {
+    const std::size_t eq = word.find('=');
+    if (eq == std::string::npos || !ParseInt(word.substr(0, eq), &out->name)) return false;
+    std::stringstream values(word.substr(eq + 1));
+    std::string value;
+    out->values.clear();
+    while (std::getline(values, value, ',')) {
+        int v = 0;
+        if (!ParseInt(value, &v)) return false;
+        out->values.push_back(v);
+    }
+    return !out->values.empty();
+}
+
+// Parses one non-empty line into events; false with a message on error.
+bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait_ms, std::string *why) {
+    std::istringstream in(line);
+    std::vector<std::string> w;
+    for (std::string word; in >> word;) w.push_back(word);
+    const std::string &kind = w[0];
+    const std::size_t n = w.size();
+    int a = 0, b = 0, c = 0;
+
+    if (kind == "touch") {
+        if (n != 5) return *why = "touch takes down|move|up <id> <x> <y>", false;
+        int type = 0;
+        if (w[1] == "down") type = SCREEN_EVENT_MTOUCH_TOUCH;
+        else if (w[1] == "move") type = SCREEN_EVENT_MTOUCH_MOVE;
+        else if (w[1] == "up") type = SCREEN_EVENT_MTOUCH_RELEASE;
+        else return *why = "touch phase must be down, move or up", false;
+        if (!ParseInt(w[2], &a) || !ParseInt(w[3], &b) || !ParseInt(w[4], &c)) {
+            return *why = "touch id and position must be numbers", false;
+        }
+        events->push_back(MakeTouchEvent(type, a, b, c));
+    } else if (kind == "pointer") {
+        if (n != 4 || !ParseInt(w[1], &a) || !ParseInt(w[2], &b) || !ParseInt(w[3], &c)) {
+            return *why = "pointer takes <x> <y> <buttons>", false;
+        }
+        events->push_back(MakePointerEvent(a, b, c));
+    } else if (kind == "key") {
+        if (n != 3) return *why = "key takes <symbol> down|up|press", false;
+        if (!ParseKeySymbol(w[1], &a)) return *why = "unknown key symbol '" + w[1] + "'", false;
+        if (w[2] != "down" && w[2] != "up" && w[2] != "press") return *why = "key takes down, up or press", false;
+        if (w[2] != "up") events->push_back(MakeKeyEvent(a, true));
+        if (w[2] != "down") events->push_back(MakeKeyEvent(a, false));
+    } else if (kind == "text") {
+        const std::size_t start = line.find("text") + 5;
+        if (start > line.size() || line.size() == start) return *why = "text needs characters", false;
+        for (std::size_t i = start; i < line.size(); ++i) {
+            events->push_back(MakeKeyEvent(static_cast<unsigned char>(line[i]), true));
+        }
+    } else if (kind == "window") {
+        if (n != 2) return *why = "window takes fullscreen, thumbnail or invisible", false;
+        if (w[1] == "fullscreen") a = NAVIGATOR_WINDOW_FULLSCREEN;
+        else if (w[1] == "thumbnail") a = NAVIGATOR_WINDOW_THUMBNAIL;
+        else if (w[1] == "invisible") a = NAVIGATOR_WINDOW_INVISIBLE;
+        else if (!ParseInt(w[1], &a) || a < 0 || a > 2) return *why = "unknown window state '" + w[1] + "'", false;
+        events->push_back(MakeWindowStateEvent(a));
+    } else if (kind == "swipe_down" || kind == "exit") {
+        if (n != 1) return *why = kind + " takes no arguments", false;
+        events->push_back(kind == "exit" ? MakeExitEvent() : MakeSwipeDownEvent());
+    } else if (kind == "raw") {
+        if (n < 3 || !ParseInt(w[1], &a) || !ParseInt(w[2], &b) || b < 0) {
+            return *why = "raw takes <domain> <code> [<property>=<v>[,<v>]]...", false;
+        }
+        RawEvent e;
+        e.domain = a;
+        e.code = static_cast<unsigned>(b);
+        for (std::size_t i = 3; i < n; ++i) {
+            EventProperty p;
+            if (!ParseProperty(w[i], &p)) return *why = "bad property '" + w[i] + "'", false;
+            e.properties.push_back(p);
+        }
+        events->push_back(e);
+    } else if (kind == "wait") {
+        if (n != 2 || !ParseInt(w[1], &a) || a < 0) return *why = "wait takes a number of milliseconds", false;
+        *wait_ms += a;
+    } else {
+        return *why = "unknown event '" + kind + "'", false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::string *error) {
+    std::vector<ScriptStep> parsed;
+    std::istringstream in(text);
+    std::string line;
+    int wait_ms = 0;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const std::size_t hash = line.find('#');
+        if (hash != std::string::npos) line.erase(hash);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos) continue;
+        line.erase(0, line.find_first_not_of(" \t"));
+        std::vector<RawEvent> events;
+        std::string why;
+        if (!ParseLine(line, &events, &wait_ms, &why)) {
+            if (error) *error = "line " + std::to_string(number) + ": " + why;
+            return false;
+        }
+        for (RawEvent &e : events) {
+            parsed.push_back({wait_ms, std::move(e)});
+            wait_ms = 0;
+        }
+    }
+    *steps = std::move(parsed);
+    return true;
+}
+
+}  // namespace headless
+}  // namespace ovdev
