@@ -19,13 +19,14 @@ struct QueuedPopup {
     char *text;
 };
 
+// Both live for the whole process, so popups raised during exit still find them.
 std::vector<char *> &Blocked()
 {
-    static std::vector<char *> blocked;
+    static std::vector<char *> &blocked = *new std::vector<char *>();
     return blocked;
 }
 
-std::vector<QueuedPopup> ov_popup_queue;
+std::vector<QueuedPopup> &ov_popup_queue = *new std::vector<QueuedPopup>();
 
 // Formats into msg_buf and hands the text to the console; the caller checked the level.
 int PrintLocked(int level, const char *fmt, va_list ap)

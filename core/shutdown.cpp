@@ -10,7 +10,7 @@ namespace {
 
 // Core mutexes that a thread still running after the time-out may use; they are left
 // alive until process exit, and kept here so that they stay reachable.
-std::vector<ov_mutex_t *> s_abandoned;
+std::vector<ov_mutex_t *> &s_abandoned = *new std::vector<ov_mutex_t *>();
 
 }  // namespace
 

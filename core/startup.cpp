@@ -83,6 +83,7 @@ void OVI_StateSetup(void *host)
     ov_state.target_orientation = 8;
     ov_state.allowed_orientations = 12;
     ov_state.device_info = &ov_device_info;
+    ov_con.initialised = false;  // until the console opens, messages go to standard error
 }
 
 bool OVI_PreInit(void *host)
@@ -131,9 +132,7 @@ bool OVI_PreInit(void *host)
     nStringFormat(dir, sizeof dir, "%s/%s/%s", OVI_GetPathRoot(OV_PATH_USER), developer, program);
     OVFS_CreateDirectory(dir);
 
-    OVI_LockCoreMutex(OV_MUTEX_PRINT);
     ov_con.Init();
-    OVI_UnlockCoreMutex(OV_MUTEX_PRINT);
     OV_PrintDebugf(OV_SYSTEM, "Logging Verbose Level set to %d.\n", ov_state.verbose_level);
 
     // Fit the program to the device.

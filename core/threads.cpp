@@ -23,7 +23,8 @@ struct Launcher {
 };
 
 ov_mutex_t *s_thread_list_mutex = nullptr;       // "OVT_TIM"
-std::vector<OVT_ThreadInfo_t *> s_threads;
+// Lives for the whole process: threads may still log while static objects are destroyed.
+std::vector<OVT_ThreadInfo_t *> &s_threads = *new std::vector<OVT_ThreadInfo_t *>();
 std::atomic<int> s_running{0};
 
 uint32_t RealNowMs()

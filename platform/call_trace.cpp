@@ -24,7 +24,7 @@ Trace &TheTrace() {
     return trace;
 }
 
-std::atomic<bool> g_recording{false};
+std::atomic<bool> g_recording{true};  // the headless backend, which records, is the default
 std::atomic<int> g_armed{0};  // calls with failures left; lets EnterCall skip the lock
 
 }  // namespace

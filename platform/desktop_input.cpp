@@ -125,23 +125,27 @@ void InputTranslator::translate(const SDL_Event &event, std::vector<RawEvent> *o
     }
 }
 
+// The left button is touch 0 alone: sending it as a pointer button too would give the
+// engine two presses per click. Pointer events carry hover moves and the other buttons.
 void InputTranslator::mouse_button(const SDL_MouseButtonEvent &e, bool down, std::vector<RawEvent> *out) {
     if (e.which == SDL_TOUCH_MOUSEID) return;  // SDL's copy of a finger, already handled
     const int bit = ButtonBit(e.button);
     if (bit == 0 || down == ((buttons_ & bit) != 0)) return;
     buttons_ = down ? (buttons_ | bit) : (buttons_ & ~bit);
     const int x = scale_x(e.x), y = scale_y(e.y);
-    out->push_back(MakePointerEvent(x, y, buttons_));
-    if (bit == SCREEN_BUTTON_LEFT) {
+    if (bit == SCREEN_BUTTON_LEFT)
         out->push_back(MakeTouchEvent(down ? SCREEN_EVENT_MTOUCH_TOUCH : SCREEN_EVENT_MTOUCH_RELEASE, 0, x, y));
-    }
+    else
+        out->push_back(MakePointerEvent(x, y, buttons_ & ~SCREEN_BUTTON_LEFT));
 }
 
 void InputTranslator::mouse_motion(const SDL_MouseMotionEvent &e, std::vector<RawEvent> *out) {
     if (e.which == SDL_TOUCH_MOUSEID) return;
     const int x = scale_x(e.x), y = scale_y(e.y);
-    out->push_back(MakePointerEvent(x, y, buttons_));
-    if (buttons_ & SCREEN_BUTTON_LEFT) out->push_back(MakeTouchEvent(SCREEN_EVENT_MTOUCH_MOVE, 0, x, y));
+    if (buttons_ & SCREEN_BUTTON_LEFT)
+        out->push_back(MakeTouchEvent(SCREEN_EVENT_MTOUCH_MOVE, 0, x, y));
+    else
+        out->push_back(MakePointerEvent(x, y, buttons_));
 }
 
 void InputTranslator::finger(const SDL_TouchFingerEvent &e, Uint32 type, std::vector<RawEvent> *out) {

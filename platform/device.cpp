@@ -54,7 +54,6 @@ DeviceState &State() {
         auto *s = new DeviceState;
         s->backend = MakeHeadlessBackend();
         s->pump_thread = std::this_thread::get_id();
-        SetRecording(true);
         return s;
     }();
     return *state;

@@ -35,6 +35,10 @@ struct DisplayMode {
     int height = 600;
 };
 
+// Backend selection belongs on the main thread, before the services are used and while
+// no other thread is inside them: that thread is the one whose bps_get_event pumps the
+// backend's input. Without a selection the headless backend is in use.
+
 // Selects the headless backend (no display) and resets the device layer: queued
 // events, contexts, windows, requests, failures and the call log. Always succeeds.
 bool UseHeadlessBackend();

@@ -1,109 +1,24 @@
-// The headless backend (no window, no input but what is injected or scripted) and the
-// control functions tests and scripted runs use to drive and inspect the device layer.
+// The control functions of the headless backend: injecting events, arming failures,
+// reading back the device state and scheduling scripts (format in headless.h).
 #include "platform/headless.h"
 
-#include <chrono>
-#include <deque>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 
-#include "platform/backend.h"
 #include "platform/call_trace.h"
 #include "platform/device_state.h"
 #include "platform/events.h"
+#include "platform/headless_backend.h"
 #include "platform/screen.h"
 
 namespace ovdev {
+namespace headless {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-class HeadlessBackend : public detail::Backend {
-public:
-    const char *name() const override { return "headless"; }
-
-    // Hands every scripted event that is due to the queue.
-    void pump() override {
-        std::vector<RawEvent> due;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            const Clock::time_point now = Clock::now();
-            if (!started_) {
-                started_ = true;
-                last_release_ = now;
-            }
-            while (!steps_.empty()) {
-                const ScriptStepAt &next = steps_.front();
-                if (next.delay_ms > 0 && now < last_release_ + std::chrono::milliseconds(next.delay_ms)) break;
-                if (next.delay_ms > 0) last_release_ = now;
-                due.push_back(next.event);
-                steps_.pop_front();
-            }
-        }
-        for (const RawEvent &e : due) PushEvent(e);
-    }
-
-    int poll_interval_ms() const override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (steps_.empty()) return -1;
-        if (!started_) return 0;
-        const auto due = last_release_ + std::chrono::milliseconds(steps_.front().delay_ms);
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now()).count();
-        return left > 0 ? static_cast<int>(left) : 0;
-    }
-
-    bool create_window(int, int) override { return true; }
-    bool resize_window(int, int) override { return true; }
-    bool show_window() override { return true; }
-    void destroy_window() override {}
-    void *native_window() override { return nullptr; }
-    void *native_display() override { return nullptr; }
-    bool open_url(const std::string &) override { return true; }
-
-    void schedule(std::vector<headless::ScriptStep> steps) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (headless::ScriptStep &s : steps) steps_.push_back({s.delay_ms, std::move(s.event)});
-    }
-
-    std::size_t pending() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return steps_.size();
-    }
-
-private:
-    struct ScriptStepAt {
-        int delay_ms;
-        RawEvent event;
-    };
-    mutable std::mutex mutex_;
-    std::deque<ScriptStepAt> steps_;
-    bool started_ = false;  // the first pump fixes the time the script starts from
-    Clock::time_point last_release_;
-};
-
-HeadlessBackend *ActiveHeadless() {
-    return dynamic_cast<HeadlessBackend *>(&detail::ActiveBackend());
-}
-
-int TouchType(headless::TouchPhase phase) {
-    switch (phase) {
-    case headless::TouchPhase::Down: return SCREEN_EVENT_MTOUCH_TOUCH;
-    case headless::TouchPhase::Move: return SCREEN_EVENT_MTOUCH_MOVE;
-    case headless::TouchPhase::Up: return SCREEN_EVENT_MTOUCH_RELEASE;
-    }
-    return SCREEN_EVENT_MTOUCH_TOUCH;
-}
+int TouchType(TouchPhase phase);
 
 }  // namespace
-
-namespace detail {
-
-std::unique_ptr<Backend> MakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
-
-}  // namespace detail
-
-namespace headless {
 
 void reset() { UseHeadlessBackend(); }
 
@@ -211,16 +126,28 @@ bool load_script(const std::string &path, std::string *error) {
 }
 
 bool play_script(std::vector<ScriptStep> steps) {
-    HeadlessBackend *backend = ActiveHeadless();
+    detail::HeadlessBackend *backend = detail::ActiveHeadless();
     if (!backend) return false;
     backend->schedule(std::move(steps));
     return true;
 }
 
 std::size_t pending_script_steps() {
-    HeadlessBackend *backend = ActiveHeadless();
+    detail::HeadlessBackend *backend = detail::ActiveHeadless();
     return backend ? backend->pending() : 0;
 }
 
+namespace {
+
+int TouchType(TouchPhase phase) {
+    switch (phase) {
+    case TouchPhase::Down: return SCREEN_EVENT_MTOUCH_TOUCH;
+    case TouchPhase::Move: return SCREEN_EVENT_MTOUCH_MOVE;
+    case TouchPhase::Up: return SCREEN_EVENT_MTOUCH_RELEASE;
+    }
+    return SCREEN_EVENT_MTOUCH_TOUCH;
+}
+
+}  // namespace
 }  // namespace headless
 }  // namespace ovdev

@@ -17,32 +17,13 @@ using detail::EnterCall;
 using detail::IntList;
 
 // How many ints a property carries.
-int PropertyCount(int pname) {
-    switch (pname) {
-    case SCREEN_PROPERTY_POSITION:
-    case SCREEN_PROPERTY_SIZE:
-    case SCREEN_PROPERTY_MODE:
-    case SCREEN_PROPERTY_BUFFER_SIZE:
-        return 2;
-    default:
-        return 1;
-    }
-}
-
-int Fail(int error) {
-    errno = error;
-    return -1;
-}
-
+int PropertyCount(int pname);
+// Sets errno and returns -1.
+int Fail(int error);
 // The live window win points at, or null (caller holds the state lock).
-screen_window *FindWindow(DeviceState &s, screen_window_t win) {
-    return (win && s.window.get() == win) ? win : nullptr;
-}
-
-int CopyValues(const std::vector<int> &values, int *param) {
-    for (std::size_t i = 0; i < values.size(); ++i) param[i] = values[i];
-    return 0;
-}
+screen_window *FindWindow(DeviceState &s, screen_window_t win);
+// Copies a property's values to the caller's array; returns 0.
+int CopyValues(const std::vector<int> &values, int *param);
 
 }  // namespace
 
@@ -227,6 +208,36 @@ void *screen_get_native_display(screen_context_t ctx) {
     std::lock_guard<std::mutex> lock(s.mutex);
     return detail::FindContext(s, ctx) ? s.backend->native_display() : nullptr;
 }
+
+namespace {
+
+int PropertyCount(int pname) {
+    switch (pname) {
+    case SCREEN_PROPERTY_POSITION:
+    case SCREEN_PROPERTY_SIZE:
+    case SCREEN_PROPERTY_MODE:
+    case SCREEN_PROPERTY_BUFFER_SIZE:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+int Fail(int error) {
+    errno = error;
+    return -1;
+}
+
+screen_window *FindWindow(DeviceState &s, screen_window_t win) {
+    return (win && s.window.get() == win) ? win : nullptr;
+}
+
+int CopyValues(const std::vector<int> &values, int *param) {
+    for (std::size_t i = 0; i < values.size(); ++i) param[i] = values[i];
+    return 0;
+}
+
+}  // namespace
 
 namespace detail {
 

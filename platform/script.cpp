@@ -14,6 +14,40 @@ namespace ovdev {
 namespace headless {
 namespace {
 
+// Parses one non-empty line into events (a wait adds to *wait_ms instead); false with
+// a message on error.
+bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait_ms, std::string *why);
+
+}  // namespace
+
+bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::string *error) {
+    std::vector<ScriptStep> parsed;
+    std::istringstream in(text);
+    std::string line;
+    int wait_ms = 0;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const std::size_t hash = line.find('#');
+        if (hash != std::string::npos) line.erase(hash);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos) continue;
+        line.erase(0, line.find_first_not_of(" \t"));
+        std::vector<RawEvent> events;
+        std::string why;
+        if (!ParseLine(line, &events, &wait_ms, &why)) {
+            if (error) *error = "line " + std::to_string(number) + ": " + why;
+            return false;
+        }
+        for (RawEvent &e : events) {
+            parsed.push_back({wait_ms, std::move(e)});
+            wait_ms = 0;
+        }
+    }
+    *steps = std::move(parsed);
+    return true;
+}
+
+namespace {
+
 struct KeyName {
     const char *name;
     int symbol;
@@ -77,7 +111,6 @@ bool ParseProperty(const std::string &word, EventProperty *out) {
     return !out->values.empty();
 }
 
-// Parses one non-empty line into events; false with a message on error.
 bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait_ms, std::string *why) {
     std::istringstream in(line);
     std::vector<std::string> w;
@@ -147,32 +180,5 @@ bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait
 }
 
 }  // namespace
-
-bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::string *error) {
-    std::vector<ScriptStep> parsed;
-    std::istringstream in(text);
-    std::string line;
-    int wait_ms = 0;
-    for (int number = 1; std::getline(in, line); ++number) {
-        const std::size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos) continue;
-        line.erase(0, line.find_first_not_of(" \t"));
-        std::vector<RawEvent> events;
-        std::string why;
-        if (!ParseLine(line, &events, &wait_ms, &why)) {
-            if (error) *error = "line " + std::to_string(number) + ": " + why;
-            return false;
-        }
-        for (RawEvent &e : events) {
-            parsed.push_back({wait_ms, std::move(e)});
-            wait_ms = 0;
-        }
-    }
-    *steps = std::move(parsed);
-    return true;
-}
-
 }  // namespace headless
 }  // namespace ovdev

@@ -1,0 +1,152 @@
+// The SDL2 desktop backend: one real window (no SDL GL context; EGL gets the native X11
+// window), SDL's input pumped into the event queue on the main thread, and links
+// opened with xdg-open.
+//
+// Input, as the program sees it:
+//   mouse            pointer events (buttons: 1 left, 2 middle, 4 right) and, for the
+//                    left button, touch 0 (down, move while held, up)
+//   touch screen     touches with ids 0..9 (lowest free), positions in buffer pixels
+//   typed text       one key-down event per character, symbol = character code
+//   special keys     Backspace, Return, Tab, Escape, arrows, Page Up/Down, Home, End,
+//                    Insert, Delete, Shift, Ctrl, F1-F12: KEYCODE_* down and up events
+//   Menu key         the navigator's swipe-down gesture
+//   minimise / hide  window state thumbnail (1) / invisible (2); restore or show: 0
+//   close, SIGINT    navigator exit
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/desktop_input.h"
+#include "platform/device.h"
+
+// Last: it brings in the X11 headers and their macros.
+#include <SDL_syswm.h>
+
+namespace ovdev {
+namespace {
+
+class DesktopBackend : public detail::Backend {
+public:
+    // Starts SDL's video; null (and why in error) when no display can be opened.
+    static std::unique_ptr<DesktopBackend> Open(std::string *error) {
+        // EGL is handed an X11 window, so prefer X11; SDL_VIDEODRIVER still overrides.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+        SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            if (error) *error = std::string("SDL could not open a display: ") + SDL_GetError();
+            return nullptr;
+        }
+        SDL_StartTextInput();
+        return std::unique_ptr<DesktopBackend>(new DesktopBackend);
+    }
+
+    ~DesktopBackend() override {
+        destroy_window();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        // When nothing else in the program uses SDL, let it release what it holds
+        // (its D-Bus connection among others).
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+    }
+
+    const char *name() const override { return "desktop"; }
+
+    void pump() override {
+        int buffer_w = 0, buffer_h = 0, window_w = 0, window_h = 0;
+        detail::WindowBufferSize(&buffer_w, &buffer_h);
+        window_w = buffer_w;
+        window_h = buffer_h;
+        if (window_) SDL_GetWindowSize(window_, &window_w, &window_h);
+        input_.set_sizes(buffer_w, buffer_h, window_w, window_h);
+
+        std::vector<RawEvent> events;
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) input_.translate(e, &events);
+        for (const RawEvent &event : events) PushEvent(event);
+    }
+
+    int poll_interval_ms() const override { return 5; }
+
+    bool create_window(int width, int height) override {
+        if (window_) return false;
+        window_ = SDL_CreateWindow("Orvex", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                   SDL_WINDOW_HIDDEN);
+        if (!window_) SDL_Log("SDL_CreateWindow failed: %s", SDL_GetError());
+        return window_ != nullptr;
+    }
+
+    bool resize_window(int width, int height) override {
+        if (!window_) return false;
+        SDL_SetWindowSize(window_, width, height);
+        return true;
+    }
+
+    bool show_window() override {
+        if (!window_) return false;
+        SDL_ShowWindow(window_);
+        SDL_RaiseWindow(window_);
+        return true;
+    }
+
+    void destroy_window() override {
+        if (window_) SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+
+    void *native_window() override {
+        SDL_SysWMinfo info;
+        if (!WindowInfo(&info)) return nullptr;
+        // An X11 window is an id, not an address; EGL takes it back as its native window.
+        return reinterpret_cast<void *>(static_cast<std::uintptr_t>(info.info.x11.window));
+    }
+
+    void *native_display() override {
+        SDL_SysWMinfo info;
+        return WindowInfo(&info) ? static_cast<void *>(info.info.x11.display) : nullptr;
+    }
+
+    bool open_url(const std::string &url) override {
+        // The shell puts xdg-open in the background so the game never waits for a browser;
+        // the link goes in as an argument and is never parsed by the shell.
+        const char *script = "command -v xdg-open >/dev/null 2>&1 || exit 127; "
+                             "xdg-open \"$1\" >/dev/null 2>&1 &";
+        std::vector<std::string> args = {"sh", "-c", script, "sh", url};
+        std::vector<char *> argv;
+        for (std::string &a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv.data(), environ) != 0) return false;
+        int status = 0;
+        if (waitpid(pid, &status, 0) != pid) return false;
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+private:
+    DesktopBackend() = default;
+
+    // Window-system information of the window when it lives on X11.
+    bool WindowInfo(SDL_SysWMinfo *info) const {
+        if (!window_) return false;
+        SDL_VERSION(&info->version);
+        if (!SDL_GetWindowWMInfo(window_, info)) return false;
+        return info->subsystem == SDL_SYSWM_X11;
+    }
+
+    SDL_Window *window_ = nullptr;
+    desktop::InputTranslator input_;
+};
+
+}  // namespace
+
+bool UseDesktopBackend(std::string *error) {
+    std::unique_ptr<DesktopBackend> backend = DesktopBackend::Open(error);
+    if (!backend) return false;
+    detail::InstallBackend(std::move(backend), false);
+    return true;
+}
+
+}  // namespace ovdev

@@ -1,0 +1,52 @@
+// The headless backend: no window and no input of its own; it hands scripted events to
+// the event queue when they are due. Internal to the device layer.
+#ifndef OVDEV_HEADLESS_BACKEND_H
+#define OVDEV_HEADLESS_BACKEND_H
+
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/headless.h"
+
+namespace ovdev {
+namespace detail {
+
+class HeadlessBackend : public Backend {
+public:
+    // Queues script steps after those still pending.
+    void schedule(std::vector<headless::ScriptStep> steps);
+    // Script steps not yet handed to the event queue.
+    std::size_t pending() const;
+
+    const char *name() const override { return "headless"; }
+    void pump() override;
+    int poll_interval_ms() const override;
+    bool create_window(int, int) override { return true; }
+    bool resize_window(int, int) override { return true; }
+    bool show_window() override { return true; }
+    void destroy_window() override {}
+    void *native_window() override { return nullptr; }
+    void *native_display() override { return nullptr; }
+    bool open_url(const std::string &) override { return true; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    mutable std::mutex mutex_;
+    std::deque<headless::ScriptStep> steps_;
+    bool started_ = false;  // the first pump fixes the time the script starts from
+    Clock::time_point last_release_;
+};
+
+// The headless backend when it is the one in use, else null.
+HeadlessBackend *ActiveHeadless();
+
+}  // namespace detail
+}  // namespace ovdev
+
+#endif

@@ -1,0 +1,133 @@
+// The engine frame and the paced main loop, driven by a fake clock.
+#include "tests/support/engine_harness.h"
+
+#include "core/console.h"
+#include "platform/headless.h"
+#include "platform/navigator.h"
+
+using namespace harness;
+
+class Frame : public EngineTest {};
+
+TEST_F(Frame, ElapsedTimeIsClamped)
+{
+    StartEngine();
+    struct Case {
+        int ms;
+        float seconds;
+    } cases[] = {{250, 0.03f}, {200, 0.2f}, {201, 0.03f}, {16, 0.016f}, {0, 0.0f}, {-5, 0.001f}};
+    for (const Case &c : cases) {
+        app.updates.clear();
+        app.draws.clear();
+        OVI_Frame(c.ms);
+        ASSERT_EQ(app.updates.size(), 1u);
+        EXPECT_FLOAT_EQ(app.updates[0], c.seconds) << c.ms;
+        ASSERT_EQ(app.draws.size(), 1u);
+        EXPECT_FLOAT_EQ(app.draws[0], c.seconds) << c.ms;
+    }
+}
+
+TEST_F(Frame, NegativeDeltaIsReportedInDeveloperMode)
+{
+    switches.developer_mode = true;
+    StartEngine();
+    OVI_Frame(-5);
+    EXPECT_TRUE(Logged("********************* Found negative time delta in OVI_Frame: -5"));
+}
+
+TEST_F(Frame, NothingRunsBeforeCoreReady)
+{
+    ASSERT_TRUE(OVI_PreInit(nullptr));
+    OVI_Frame(16);
+    EXPECT_TRUE(app.updates.empty());
+}
+
+namespace {
+void QueueFromWorker(void *)
+{
+    ov_event_t ev = {};
+    ev.type = OV_EVENT_KEY_DOWN;
+    ev.key = 77;
+    OVI_SendEventQueued(&ev);
+    ov->OV_Popupf(1, "raised on a worker %d\n", 1);
+    ov->OV_Popupf(1, "raised on a worker %d\n", 2);
+}
+}  // namespace
+
+TEST_F(Frame, QueuedEventsAndWorkerPopupsAreDeliveredByTheNextFrame)
+{
+    switches.developer_mode = true;
+    StartEngine();
+    ov->OV_CreateThread("queuer", QueueFromWorker, nullptr, 0);
+    while (OVT_GetNumberOfThreadsRunning() > 0)
+        usleep(1000);
+    size_t before = app.events.size();
+    EXPECT_FALSE(Logged("OV: raised on a worker"));
+    OVI_Frame(16);
+    ASSERT_EQ(app.events.size(), before + 1);
+    EXPECT_EQ(app.events.back().key, 77);
+    std::vector<std::string> lines = LogTexts();
+    int first = -1, second = -1;
+    for (int i = 0; i < (int)lines.size(); i++) {
+        if (lines[i] == "OV: raised on a worker 1\n")
+            first = i;
+        if (lines[i] == "OV: raised on a worker 2\n")
+            second = i;
+    }
+    ASSERT_GE(first, 0);
+    EXPECT_GT(second, first) << "queued popups are printed oldest first";
+    EXPECT_EQ(ov_con.lines[first].thread, std::string("MAIN")) << "printed by the main thread";
+}
+
+TEST_F(Frame, UnbalancedTransformStackIsReported)
+{
+    switches.developer_mode = true;
+    StartEngine();
+    ov_state.transform_top = 1;
+    OVI_Frame(16);
+    EXPECT_TRUE(Logged("Transform stack is not empty at frame end: there are 2 more ov->PushTransform calls than ov->PopTransform calls."));
+    ov_state.transform_top = -1;
+}
+
+TEST_F(Frame, MainLoopPacesToTheMinimumFrameTime)
+{
+    StartEngine();
+    record.parms.min_frame_ms = 8;
+    // The exit event is queued only once the navigator asked for events.
+    ovdev::bps_initialize();
+    ovdev::navigator_request_events(0);
+    ovdev::headless::inject_exit();
+    FakeClock::Install(1);  // every read of the clock advances it by 1 ms
+    OVI_RunMainLoop();
+    ASSERT_EQ(app.updates.size(), 1u) << "the turn that saw the exit completes its frame";
+    EXPECT_GE(app.updates[0], 0.008f);
+    EXPECT_LE(app.updates[0], 0.009f);
+}
+
+TEST_F(Frame, InactiveApplicationSleeps15msAndCallsNoHook)
+{
+    StartEngine();
+    ovdev::bps_initialize();
+    ovdev::navigator_request_events(0);
+    ovdev::headless::inject_window_state(1);
+    ovdev::headless::inject_exit();
+    FakeClock::Install(1);
+    OVI_RunMainLoop();
+    EXPECT_TRUE(app.updates.empty());
+    ASSERT_FALSE(FakeClock::sleeps_us.empty());
+    EXPECT_EQ(FakeClock::sleeps_us.back(), 15000u);
+}
+
+TEST_F(Frame, ReInitRequestToSmallFullScreenEndsWindowed)
+{
+    StartEngine();
+    record.parms.width = 600;
+    record.parms.height = 400;
+    record.parms.windowed = 0;
+    ASSERT_TRUE(ov->OV_ReInit());
+    EXPECT_TRUE(ov_state.reinit_pending);
+    OVI_Frame(16);
+    EXPECT_FALSE(ov_state.reinit_pending);
+    EXPECT_EQ(record.parms.windowed, 1);
+    EXPECT_TRUE(Logged("Applying ReInit: 1024x600 (fs) -> 600x400 (w)"));
+}

@@ -1,0 +1,278 @@
+// Start-up, initialisation and shutdown of the whole engine with a test application.
+#include "tests/support/engine_harness.h"
+
+#include "core/console.h"
+#include "gfx/rendimp.h"
+
+#include <atomic>
+#include <string.h>
+
+using namespace harness;
+
+class Lifecycle : public EngineTest {};
+
+TEST_F(Lifecycle, StartsAndShutsDownInOrderWithHooksOnce)
+{
+    StartEngine();
+    EXPECT_EQ(ov, &orvex);
+    EXPECT_EQ(record.interface, &orvex);
+    EXPECT_EQ(app.init_calls, 1);
+    EXPECT_TRUE(ov_state.core_ready);
+    EXPECT_TRUE(ov_state.app_initialized);
+    EXPECT_TRUE(Logged("ORVEX Core PreInitialized."));
+    EXPECT_TRUE(Logged("Initializing Program 'Test Game'.."));
+    ORVEX_Shutdown();
+    EXPECT_EQ(app.shutdown_calls, 1);
+    EXPECT_EQ(ov_prog, nullptr);
+}
+
+TEST_F(Lifecycle, PreInitEventCarriesTheTableAndParameters)
+{
+    StartEngine();
+    ASSERT_FALSE(app.events.empty());
+    // Events before initialisation are not delivered, so the first one is the direct pre-init call.
+    const ov_event_t &ev = app.events.front();
+    EXPECT_EQ(ev.type, OV_EVENT_PREINIT);
+    EXPECT_EQ(ev.ptr, &orvex);
+    EXPECT_EQ(ev.ptr2, &record.parms);
+}
+
+TEST_F(Lifecycle, NoRecordFailsPreInit)
+{
+    offer_no_record = true;
+    EXPECT_FALSE(OVI_PreInit(nullptr));
+}
+
+TEST_F(Lifecycle, WrongInterfaceVersionRunsNullApplication)
+{
+    bool first = true;
+    for (int version : {1200, 1202}) {
+        if (!first) {
+            TearDown();
+            SetUp();
+        }
+        first = false;
+        record.interface_version = version;
+        // The record is checked before the log console exists: the message goes to stderr.
+        testing::internal::CaptureStderr();
+        StartEngine();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(ov_prog, &ov_null_prog);
+        EXPECT_TRUE(ov_state.version_mismatch);
+        char expected[160];
+        snprintf(expected, sizeof expected,
+                 "OV: Program library uses incompatible ORVEX interface (%.4d instead of %.4d). This program cannot run.",
+                 version, OV_INTERFACE_VERSION);
+        EXPECT_NE(err.find(expected), std::string::npos) << err;
+        EXPECT_EQ(app.init_calls, 0);
+        // The null application ignores events.
+        ov_event_t ev = {};
+        ev.type = OV_EVENT_KEY_DOWN;
+        EXPECT_EQ(OVI_SendEvent(&ev), 0);
+        ORVEX_Shutdown();
+        EXPECT_EQ(ov_prog, &ov_null_prog) << "a version mismatch keeps the null application through shutdown";
+        ov = nullptr;
+    }
+}
+
+TEST_F(Lifecycle, InitFailureSkipsShutdownHookButKeepsRunning)
+{
+    switches.developer_mode = true;
+    init_result = 0;
+    StartEngine();
+    EXPECT_FALSE(ov_state.app_initialized);
+    EXPECT_TRUE(Logged("OV: Program initialization failed."));
+    OVI_Frame(16);
+    EXPECT_EQ(app.updates.size(), 1u) << "the frame still runs the hooks";
+    ORVEX_Shutdown();
+    EXPECT_EQ(app.shutdown_calls, 0);
+}
+
+TEST_F(Lifecycle, MinFrameTimeIsSetWhenTheRecordLoads)
+{
+    record.parms.min_frame_ms = 123;
+    StartEngine();
+    EXPECT_EQ(record.parms.min_frame_ms, 8);
+    EXPECT_EQ(record.parms.command_line, nullptr);
+}
+
+TEST_F(Lifecycle, InterfaceTableIsFullAndExtensionTableHasFiveEntries)
+{
+    StartEngine();
+    void **slots = (void **)&orvex;
+    static_assert(sizeof(orvex_t) == 125 * sizeof(void *), "125 pointer-sized slots");
+    for (int i = 0; i < 124; i++)
+        EXPECT_NE(slots[i], nullptr) << "slot " << i;
+    ASSERT_EQ(orvex.ext, ov_ext);
+    for (int i = 0; i < OV_EXT_SLOTS; i++)
+        EXPECT_EQ(orvex.ext[i] != nullptr, i < 5) << "extension slot " << i;
+}
+
+TEST_F(Lifecycle, MissingIdentityTextsRaisePopupsInDeveloperMode)
+{
+    record.parms.developer_mode = 1;  // an application may switch popups on before initialisation
+    record.id[0] = 0;
+    record.version[0] = 0;
+    StartEngine();
+    EXPECT_FALSE(Logged("Program doesn't have parm title set"));
+    EXPECT_TRUE(Logged("OV: Program doesn't have parm id set: set value prog->id"));
+    EXPECT_TRUE(Logged("OV: Program doesn't have parm version: set value prog->version to e.g. \"1.0.0\""));
+    EXPECT_TRUE(Logged("OV: Program doesn't have parm developer: set value prog->developer_name"));
+}
+
+TEST_F(Lifecycle, ParameterValidationForcesWindowedBelow640x480)
+{
+    struct Case {
+        int w, h, windowed, expect;
+    } cases[] = {{639, 480, 0, 1}, {640, 479, 0, 1}, {640, 480, 0, 0}, {320, 200, 1, 1}, {1024, 600, 1, 1}};
+    for (const Case &c : cases) {
+        ov_parms_t p = {};
+        p.width = c.w;
+        p.height = c.h;
+        p.windowed = (uint8_t)c.windowed;
+        OVI_ValidateParms(&p);
+        EXPECT_EQ(p.windowed, c.expect) << c.w << "x" << c.h;
+    }
+}
+
+TEST_F(Lifecycle, UserDirectoryNames)
+{
+    struct Case {
+        const char *developer, *title, *dev_dir, *prog_dir;
+    } cases[] = {
+        {"", "My Game!", "Talvik", "My_Game_"},
+        {nullptr, "", "Talvik", "unknown"},
+        {"Studio-9", "a/../b", "Studio-9", "a____b"},
+        {"x", "0123456789012345678901234567890123456789", "x", "0123456789012345678901234567890"},
+    };
+    for (const Case &c : cases) {
+        char dev[32], prog[32];
+        OVI_DeveloperDirName(c.developer, dev);
+        OVI_ProgramDirName(c.title, prog);
+        EXPECT_STREQ(dev, c.dev_dir);
+        EXPECT_STREQ(prog, c.prog_dir);
+    }
+}
+
+TEST_F(Lifecycle, UserDirectoriesAreCreatedUnderData)
+{
+    strcpy(record.title, "My Game!");
+    StartEngine();
+    EXPECT_TRUE(FileExists("data/Talvik/My_Game_"));
+    EXPECT_STREQ(ov->OV_GetPath(OV_PATH_USER, "logs"), "user://logs");
+}
+
+TEST_F(Lifecycle, ZeroWidthRecordRunsAtTheDeviceSize)
+{
+    record.parms.width = 0;
+    StartEngine();
+    EXPECT_TRUE(Logged("Important parameter is 0: width=0 height=600"));
+    EXPECT_EQ(record.parms.width, 1024);
+    EXPECT_EQ(record.parms.height, 600);
+}
+
+TEST_F(Lifecycle, LandscapeRecordOnLandscapeDeviceKeepsSizeAndMask3)
+{
+    StartEngine();
+    EXPECT_EQ(record.parms.width, 1024);
+    EXPECT_EQ(record.parms.height, 600);
+    EXPECT_EQ(ov_state.allowed_orientations, 3);
+    EXPECT_EQ(ov_device_info.orientation, 4);
+}
+
+TEST_F(Lifecycle, SignalShutdownSetsQuit)
+{
+    StartEngine();
+    EXPECT_EQ(ov->OV_SignalShutdown(), 1);
+    EXPECT_TRUE(ov_state.shutdown_requested);
+    EXPECT_EQ(record.parms.quit, 1);
+}
+
+namespace {
+std::atomic<bool> release_worker{false};
+void StuckWorker(void *)
+{
+    while (!release_worker.load())
+        usleep(1000);
+}
+void QuickWorker(void *) {}
+}  // namespace
+
+TEST_F(Lifecycle, ShutdownWaitsAtMostSixtyTimesFiftyMsForAStuckThread)
+{
+    StartEngine();
+    FakeClock::Install();
+    release_worker = false;
+    ASSERT_GT(ov->OV_CreateThread("stuck", StuckWorker, nullptr, 0), 0);
+    ORVEX_Shutdown();
+    EXPECT_EQ(FakeClock::sleeps_us.size(), 60u);
+    for (unsigned us : FakeClock::sleeps_us)
+        EXPECT_EQ(us, 50000u);
+    std::string log = ReadFile(std::string(ov_con.log_path));
+    EXPECT_NE(log.find("Time out: 1 threads left running!"), std::string::npos);
+    release_worker = true;
+    while (OVT_GetNumberOfThreadsRunning() > 0)
+        usleep(1000);
+}
+
+TEST_F(Lifecycle, ShutdownDoesNotSleepWithoutThreads)
+{
+    StartEngine();
+    ov->OV_CreateThread("quick", QuickWorker, nullptr, 0);
+    while (OVT_GetNumberOfThreadsRunning() > 0)
+        usleep(1000);
+    FakeClock::Install();
+    ORVEX_Shutdown();
+    EXPECT_TRUE(FakeClock::sleeps_us.empty());
+}
+
+namespace {
+// A renderer that records the eye mode of each frame start.
+class EyeRecorder : public RendImp {
+public:
+    std::vector<int> eyes;
+    bool IsSupported() override { return true; }
+    const char *GetName() override { return "Recorder"; }
+    bool IsResolutionSupported(int, int) override { return true; }
+    int GetTextureFormat() override { return 0; }
+    bool Initialize(orvex_t *, ov_state_t *, ov_parms_t *) override { return true; }
+    void Shutdown() override {}
+    void ActivateWindow(bool) override {}
+    bool SetRenderTarget(ov_bitmap_t *) override { return true; }
+    bool CopyRenderTargetToBitmapPixels(ov_bitmap_t *) override { return true; }
+    bool CreateBitmap(ov_bitmap_t *) override { return true; }
+    bool LoadBitmap(ov_bitmap_t *) override { return true; }
+    void FreeBitmap(void *) override {}
+    void FrameStart(ov_eye_mode_t eye) override { eyes.push_back(eye); }
+    void FrameReady() override {}
+    void Flush() override {}
+    void ClearScreen(float, float, float) override {}
+    void SetTransform(nTransform *) override {}
+    bool SetScissorRect(int, int, int, int) override { return true; }
+    void SetBlend(int) override {}
+    void SetPixelFilter(int) override {}
+    void DrawQuad(ov_bitmap_t *, ov_vertex_t *) override {}
+    void DrawNonTexturedQuad(ov_vertex_t *) override {}
+    bool DrawLine(float, float, float, float) override { return true; }
+    bool FillOrvexInterface(orvex_t *) override { return true; }
+    const char *CallExtension(const char *, const char *) override { return nullptr; }
+};
+}  // namespace
+
+TEST_F(Lifecycle, StereoFrameDrawsTwiceAndUpdatesOnce)
+{
+    EyeRecorder recorder;
+    OVID_SetRendImpOverride(&recorder);
+    StartEngine();
+    ov_state.render_stereo = 1;
+    OVI_Frame(16);
+    EXPECT_EQ(app.updates.size(), 1u);
+    EXPECT_EQ(app.draws.size(), 2u);
+    EXPECT_EQ(recorder.eyes, (std::vector<int>{1, 2}));
+    EXPECT_EQ(app.draw_eye_modes, (std::vector<int>{1, 2}));
+    ov_state.render_stereo = 0;
+    OVI_Frame(16);
+    EXPECT_EQ(recorder.eyes.back(), 0);
+    ORVEX_Shutdown();
+    OVID_SetRendImpOverride(nullptr);
+}

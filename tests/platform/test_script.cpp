@@ -1,0 +1,190 @@
+// Tests of the event-script reader: each line kind, comments and line endings, waits,
+// error messages, loading a file and the timed release of scripted events.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/events.h"
+#include "platform_fixture.h"
+
+namespace {
+
+using namespace ovdev;
+using ovdev_test::FreshDevice;
+using ovdev_test::RunningDevice;
+using ovdev_test::Describe;
+using headless::ScriptStep;
+using Clock = std::chrono::steady_clock;
+
+struct LineCase {
+    const char *line;
+    std::vector<RawEvent> events;
+};
+
+TEST(ScriptParse, EachLineKindGivesItsEvents) {
+    const std::vector<LineCase> cases = {
+        {"touch down 3 10 20", {MakeTouchEvent(SCREEN_EVENT_MTOUCH_TOUCH, 3, 10, 20)}},
+        {"touch move 3 -5 0x10", {MakeTouchEvent(SCREEN_EVENT_MTOUCH_MOVE, 3, -5, 16)}},
+        {"  touch up 0 7 8  ", {MakeTouchEvent(SCREEN_EVENT_MTOUCH_RELEASE, 0, 7, 8)}},
+        {"pointer 100 200 1", {MakePointerEvent(100, 200, 1)}},
+        {"key 'q' down", {MakeKeyEvent('q', true)}},
+        {"key 113 up", {MakeKeyEvent(113, false)}},
+        {"key backspace press", {MakeKeyEvent(KEYCODE_BACKSPACE, true), MakeKeyEvent(KEYCODE_BACKSPACE, false)}},
+        {"key return down", {MakeKeyEvent(0xF00D, true)}},
+        {"key f12 down", {MakeKeyEvent(KEYCODE_F12, true)}},
+        {"key 0xF051 down", {MakeKeyEvent(KEYCODE_LEFT, true)}},
+        {"text Hi 2", {MakeKeyEvent('H', true), MakeKeyEvent('i', true), MakeKeyEvent(' ', true),
+                       MakeKeyEvent('2', true)}},
+        {"window thumbnail", {MakeWindowStateEvent(1)}},
+        {"window invisible", {MakeWindowStateEvent(2)}},
+        {"window fullscreen", {MakeWindowStateEvent(0)}},
+        {"window 1", {MakeWindowStateEvent(1)}},
+        {"swipe_down", {MakeSwipeDownEvent()}},
+        {"exit", {MakeExitEvent()}},
+        {"raw 3 9", {RawEvent{3, 9, {}}}},
+        {"raw 1 100 47=100 41=5,6", {RawEvent{1, 100, {{47, {100}}, {41, {5, 6}}}}}},
+    };
+    for (const LineCase &c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<ScriptStep> steps;
+        std::string error;
+        ASSERT_TRUE(headless::parse_script(c.line, &steps, &error)) << error;
+        ASSERT_EQ(steps.size(), c.events.size());
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            EXPECT_EQ(steps[i].delay_ms, 0);
+            EXPECT_EQ(Describe(steps[i].event), Describe(c.events[i])) << "event " << i;
+        }
+    }
+}
+
+TEST(ScriptParse, CommentsBlankLinesAndCarriageReturnsAreSkipped) {
+    const std::string text = "# a scripted tap\r\n\r\n   \ntouch down 1 2 3 # finger goes down\r\n\ttouch up 1 2 3\n";
+    std::vector<ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(headless::parse_script(text, &steps, &error)) << error;
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(Describe(steps[0].event), Describe(MakeTouchEvent(SCREEN_EVENT_MTOUCH_TOUCH, 1, 2, 3)));
+    EXPECT_EQ(Describe(steps[1].event), Describe(MakeTouchEvent(SCREEN_EVENT_MTOUCH_RELEASE, 1, 2, 3)));
+}
+
+TEST(ScriptParse, WaitsAddUpAndDelayTheNextEventOnly) {
+    std::vector<ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(headless::parse_script("wait 10\nwait 15\nkey 'a' press\nwait 5\nexit\n", &steps, &error)) << error;
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[0].delay_ms, 25);
+    EXPECT_EQ(steps[1].delay_ms, 0);
+    EXPECT_EQ(steps[2].delay_ms, 5);
+    EXPECT_EQ(Describe(steps[2].event), Describe(MakeExitEvent()));
+}
+
+struct ErrorCase {
+    const char *text;
+    const char *message_start;
+};
+
+TEST(ScriptParse, ErrorsNameTheLine) {
+    const std::vector<ErrorCase> cases = {
+        {"tuch down 1 2 3", "line 1: unknown event"},
+        {"exit\ntouch sideways 1 2 3", "line 2: touch phase"},
+        {"touch down 1 2", "line 1: touch takes"},
+        {"touch down a 2 3", "line 1: touch id and position"},
+        {"\n\npointer 1 2", "line 3: pointer takes"},
+        {"key 'q' hold", "line 1: key takes down"},
+        {"key nokey down", "line 1: unknown key symbol"},
+        {"key f13 down", "line 1: unknown key symbol"},
+        {"window upside", "line 1: unknown window state"},
+        {"window 3", "line 1: unknown window state"},
+        {"exit now", "line 1: exit takes no arguments"},
+        {"raw 1", "line 1: raw takes"},
+        {"raw 1 2 47", "line 1: bad property"},
+        {"raw 1 2 47=", "line 1: bad property"},
+        {"wait -4", "line 1: wait takes"},
+        {"wait 99999999999", "line 1: wait takes"},
+        {"text", "line 1: text needs"},
+    };
+    for (const ErrorCase &c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<ScriptStep> steps = {ScriptStep{}};
+        std::string error;
+        EXPECT_FALSE(headless::parse_script(c.text, &steps, &error));
+        EXPECT_EQ(error.rfind(c.message_start, 0), 0u) << "got: " << error;
+        EXPECT_EQ(steps.size(), 1u) << "steps are untouched on error";
+    }
+}
+
+class ScriptFile : public RunningDevice {
+protected:
+    void TearDown() override {
+        if (!path_.empty()) std::remove(path_.c_str());
+    }
+
+    std::string Write(const std::string &text) {
+        // One file per test and process: ctest may run the tests of this file at once.
+        path_ = ::testing::TempDir() + "orvex_script_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                std::to_string(getpid()) + ".txt";
+        std::ofstream(path_) << text;
+        return path_;
+    }
+
+    std::string path_;
+};
+
+TEST_F(ScriptFile, LoadedScriptPlaysAtTheFirstFetch) {
+    std::string error;
+    ASSERT_TRUE(headless::load_script(Write("touch down 2 30 40\nswipe_down\n"), &error)) << error;
+    EXPECT_EQ(headless::pending_script_steps(), 2u);
+    EXPECT_EQ(headless::queued_events(), 0u) << "nothing goes out before the program fetches";
+
+    bps_event_t *event = NextEvent();
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(bps_event_get_code(event), static_cast<unsigned>(SCREEN_EVENT_MTOUCH_TOUCH));
+    EXPECT_EQ(Property(event, SCREEN_PROPERTY_TOUCH_ID, 1), std::vector<int>{2});
+    event = NextEvent();
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(bps_event_get_code(event), static_cast<unsigned>(NAVIGATOR_SWIPE_DOWN));
+    EXPECT_EQ(headless::pending_script_steps(), 0u);
+}
+
+TEST_F(ScriptFile, WaitHoldsLaterEventsBack) {
+    std::string error;
+    ASSERT_TRUE(headless::load_script(Write("key 'a' down\nwait 60\nexit\n"), &error)) << error;
+    const Clock::time_point start = Clock::now();
+    bps_event_t *event = NextEvent();
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(bps_event_get_code(event), static_cast<unsigned>(SCREEN_EVENT_KEYBOARD));
+
+    ASSERT_EQ(bps_get_event(&event, 0), BPS_SUCCESS);
+    EXPECT_EQ(event, nullptr) << "the exit waits its turn";
+    EXPECT_EQ(headless::pending_script_steps(), 1u);
+
+    ASSERT_EQ(bps_get_event(&event, -1), BPS_SUCCESS);
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(bps_event_get_code(event), static_cast<unsigned>(NAVIGATOR_EXIT));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(55));
+}
+
+TEST_F(ScriptFile, BadFileOrBadTextIsReported) {
+    std::string error;
+    EXPECT_FALSE(headless::load_script(::testing::TempDir() + "no_such_orvex_script.txt", &error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_FALSE(headless::load_script(Write("exit\nbogus\n"), &error));
+    EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+    EXPECT_EQ(headless::pending_script_steps(), 0u);
+}
+
+TEST_F(ScriptFile, ResetDropsAPendingScript) {
+    ASSERT_TRUE(headless::play_script({ScriptStep{0, MakeExitEvent()}}));
+    EXPECT_EQ(headless::pending_script_steps(), 1u);
+    headless::reset();
+    EXPECT_EQ(headless::pending_script_steps(), 0u);
+}
+
+}  // namespace
