@@ -138,6 +138,30 @@ struct ov_state_t {
     // Transforms (the stack itself belongs to the drawing service).
     int transform_top;
     int vertex_processor_top;
+
+    // ---- Graphics (gfx/): drawing state, depth, render target, autoscaling.
+    // Set to their start values by OVI_GfxStateSetup.
+    int vertex_processor_first;            // one above the highest barrier, 0 when none
+    float color_r, color_g, color_b, color_a;
+    uint8_t packed_color[4];               // byte order of the interface's SetColor
+    ov_vertex_t cur_vertices[4];           // top-left, top-right, bottom-left, bottom-right
+    ov_vertex_t user_vertices[4];          // copies of caller-supplied quads
+    float textbox_width;
+    int text_align;
+    float text_scale_x, text_scale_y, text_angle;
+    struct ov_shader_t *cur_shader;
+    float depth_near, depth_plane, depth_far, depth_default;
+    int blend_mode;
+    int pixel_filter;
+    struct ov_bitmap_t *render_target;     // null = the screen
+    uint8_t atlas_packing;
+    uint8_t default_cache_mode;
+    int16_t default_pack_mode;
+    float autoscale_offset_x, autoscale_offset_y;
+    float autoscale_scale_x, autoscale_scale_y;
+    float autoscale_inv_scale_x, autoscale_inv_scale_y;
+    int reference_width, reference_height;
+    float orientation_angle;               // degrees of the current orientation id
 };
 
 extern ov_state_t ov_state;
@@ -317,6 +341,8 @@ void OVI_PushScreenTransforms(float seconds);
 void OVI_PopScreenTransforms(void);
 void OVI_DrawScreenBorders(void);
 void OVI_ReInitSounds(void);
+// Start values of the graphics group of the state (called by OVI_StateSetup).
+void OVI_GfxStateSetup(void);
 void OVI_DrawHUDs(float seconds);
 void OVI_ReadProgramSettings(void);
 // Called at the end of reading the settings, so tests can set the switches they need.

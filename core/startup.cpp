@@ -5,6 +5,7 @@
 #include "core/console.h"
 #include "core/ov_state.h"
 #include "core/services.h"
+#include "core/settings.h"
 #include "gfx/rendimp.h"
 #include "gfx/window.h"
 #include "nstring.h"
@@ -79,6 +80,7 @@ void OVI_StateSetup(void *host)
     ov_state.console_toggle_key = -89;
     ov_state.transform_top = -1;
     ov_state.vertex_processor_top = -1;
+    OVI_GfxStateSetup();
     ov_state.orientation = 8;
     ov_state.target_orientation = 8;
     ov_state.allowed_orientations = 12;
@@ -102,6 +104,8 @@ bool OVI_PreInit(void *host)
     OVI_InitFileSystem();
     ov_state.byte_order = 1234;
     OVI_ReadProgramSettings();
+    if (OVI_ProgramSettingsFailed())
+        return false;
 
     ov_device_info.width = ov_qnx_screen_width;
     ov_device_info.height = ov_qnx_screen_height;

@@ -1,13 +1,21 @@
 // Loading, initialising, re-initialising and shutting down the current renderer.
 #include "gfx/rendimp.h"
 #include "core/ov_state.h"
+#include "core/services.h"
 
 #include <string.h>
+#include <vector>
 
 RendImp *ov_rendimp = nullptr;
 
 static RendImp *s_override = nullptr;
 static int num_failed_reinits = 0;
+static bool s_live = false;
+
+bool OVI_RendererLive()
+{
+    return s_live;
+}
 
 void OVID_SetRendImpOverride(RendImp *r)
 {
@@ -18,7 +26,7 @@ RendImp *OVID_LoadRendImp()
 {
     if (s_override)
         return s_override;
-    return GetRendImpNull();
+    return ORVEX_RendImp_GetInterface();
 }
 
 // Loads the renderer once and lets it replace its slots of a freshly filled table.
@@ -31,6 +39,59 @@ void OVI_LoadRendImp()
         return;
     OVI_SetBasicInterface(&orvex);
     ov_rendimp->FillOrvexInterface(&orvex);
+}
+
+// Re-applies the depth settings and brings every live bitmap back onto the GPU.
+// Render targets are recreated empty; their owners are asked to redraw them once the
+// locks are let go, so that a hook which loads a bitmap cannot deadlock.
+static void RecreateResources()
+{
+    OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
+    OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+    orvex.OV_SetDepthDefault(ov_state.depth_default);
+    orvex.OV_SetDepthRange(ov_state.depth_near, ov_state.depth_plane, ov_state.depth_far);
+    std::vector<ov_bitmap_t *> bitmaps;
+    for (int i = 0; i < OVI_GetBitmapHighWater(); i++) {
+        ov_bitmap_t *b = OVI_GetBitmapRecord(i);
+        if (!b->name || b->name[0] == '!' || (ov_state.reference_counting && b->refcount <= 0))
+            continue;
+        if (OVI_IsQueuedForUpload(b)) {
+            OV_Printf("Bitmap '%s' already queued for upload.\n", b->name);
+            continue;
+        }
+        bitmaps.push_back(b);
+    }
+    OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+
+    std::vector<ov_bitmap_t *> targets;
+    for (ov_bitmap_t *b : bitmaps) {
+        OV_Printf("Recreate Bitmap '%s' refc %d..\n", b->name, b->refcount);
+        if (b->flags & OV_BITMAP_RENDER_TARGET) {
+            OV_LockMutex(b->lock);
+            bool made = ov_rendimp->CreateBitmap(b);
+            OV_UnlockMutex(b->lock);
+            if (made)
+                targets.push_back(b);
+        } else {
+            uint8_t mode = b->cache_mode;
+            b->cache_mode = 0xff;
+            OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
+            orvex.OV_SetBitmapCacheMode(b, mode);
+            OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
+        }
+        orvex.OV_SetBitmapFrame(b, 0);
+    }
+    OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
+
+    for (ov_bitmap_t *b : targets) {
+        if (!ov_prog || !ov_prog->EventProc)
+            break;
+        ov_event_t ev;
+        memset(&ev, 0, sizeof ev);
+        ev.type = OV_EVENT_REDRAW_TARGET;
+        ev.ptr = b;
+        ov_prog->EventProc(ev);
+    }
 }
 
 bool OVI_InitRendImp()
@@ -82,9 +143,11 @@ bool OVI_InitRendImp()
                 continue;
             }
         }
+        s_live = true;
         OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
         ov_prog->parms.renderer_ready = 1;
         ov_state.texture_format = ov_rendimp->GetTextureFormat();
+        RecreateResources();
         ov_state.renderer_ready = 1;
         return true;
     }
@@ -97,7 +160,35 @@ void OVI_ShutdownRendImp()
         return;
     OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
     OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
+    if (s_live) {
+        for (int i = 0; i < OVI_GetBitmapHighWater(); i++) {
+            ov_bitmap_t *b = OVI_GetBitmapRecord(i);
+            if (!b->name)
+                continue;
+            OV_LockMutex(b->lock);
+            if (b->num_frames <= 0 || !b->frames) {
+                ov_rendimp->FreeBitmap(&b->hw);
+            } else if (b->atlas) {
+                ov_rendimp->FreeBitmap(&b->atlas->hw);
+            } else {
+                b->pixels = nullptr;
+                for (int f = 0; f < b->num_frames; f++)
+                    if (!b->frames[f].duplicate_of)
+                        ov_rendimp->FreeBitmap(&b->frames[f].hw);
+            }
+            OV_UnlockMutex(b->lock);
+        }
+        // Textures die with the context: queued frees must not reach the next one.
+        OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+        OVI_DropReleaseQueue();
+        OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+    }
+    if (ov_state.render_target) {
+        ov_state.render_target = nullptr;
+        orvex.OV_PopTransform();
+    }
     ov_rendimp->Shutdown();
+    s_live = false;
     ov_state.renderer_ready = 0;
     OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
     OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);

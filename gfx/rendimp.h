@@ -5,9 +5,9 @@
 #define OV_RENDIMP_H
 
 #include "orvex.h"
+#include "gfx/bitmap.h"
 
 struct ov_state_t;
-struct ov_bitmap_t;
 struct ov_shader_t;
 typedef int ov_eye_mode_t;  // 0 whole screen, 1 left half, 2 right half
 
@@ -26,7 +26,7 @@ public:
     virtual bool CopyRenderTargetToBitmapPixels(ov_bitmap_t *b) = 0;
     virtual bool CreateBitmap(ov_bitmap_t *b) = 0;
     virtual bool LoadBitmap(ov_bitmap_t *b) = 0;
-    virtual void FreeBitmap(void *hw_data) = 0;
+    virtual void FreeBitmap(void *hw_data) = 0;  // hw_data: the bitmap's ov_bitmap_t::hw_data_t
     virtual bool LoadShader(ov_shader_t *s) { return true; }
     virtual void FreeShader(ov_shader_t *s) {}
     virtual void SetShader(ov_shader_t *s) {}
@@ -58,6 +58,9 @@ public:
 
 // The renderer that draws nothing: every operation succeeds.
 RendImp *GetRendImpNull();
+// The OpenGL ES 1.x renderer (one object, created on the first call).
+RendImp *ORVEX_RendImpOpenGLES_GetInterface();
+RendImp *ORVEX_RendImp_GetInterface();
 
 // The renderer this build loads. Tests may put another in its place (null restores).
 void OVID_SetRendImpOverride(RendImp *r);
@@ -68,5 +71,9 @@ bool OVI_InitRendImp();
 void OVI_ShutdownRendImp();
 void OVI_FinalShutdownRendImp();
 void OVI_ReInitRenderer();
+// True between a successful Initialize and the renderer's shutdown (GL calls are valid).
+bool OVI_RendererLive();
+// Frees the shader records at exit.
+void OVI_ReleaseShadersAtExit(void);
 
 #endif

@@ -21,11 +21,22 @@ struct ov_file_t;
 struct ov_sound_t;
 struct ov_bitmap_t;
 struct ov_shader_t;
-class nTransform;
+
+// A 4x4 matrix stored row by row (row r, column c at 4r + c), acting on column
+// vectors (x, y, z, 1); the translation sits in elements 3, 7 and 11.
+class nTransform {
+public:
+    float m[16];
+};
 
 typedef struct vec2_t {
     float x, y;
 } vec2_t;
+
+// Maps (x, y) to (m00 x + m01 y, m10 x + m11 y).
+typedef struct mat2_t {
+    float m00, m01, m10, m11;
+} mat2_t;
 
 typedef struct color_t {
     float r, g, b, a;
@@ -59,6 +70,9 @@ typedef struct ov_date_t {
 
 typedef enum ov_render_state_e {
     OV_RS_NONE = 0,
+    OV_RS_DEPTH_TEST = 10,    // bool
+    OV_RS_DEPTH_WRITE = 11,   // bool
+    OV_RS_CULL_MODE = 12,     // int: 0 none, 1 front faces, 2 back faces
 } ov_render_state_e;
 
 // Engine event types.
@@ -232,10 +246,10 @@ typedef struct orvex_t {
     // 75-81 transforms and vertex processors
     void (*OV_PushTransform)(nTransform *t);                        // 75: null pushes identity
     void (*OV_PopTransform)(void);                                  // 76
-    nTransform *(*OV_PeekTransform)(void);                          // 77
+    nTransform (*OV_PeekTransform)(void);                           // 77: the top, identity when empty
     void (*OV_PushVertexProcessor)(ov_vertex_proc_fn fn, void *user);   // 78
     void (*OV_PopVertexProcessor)(void);                            // 79
-    void (*OV_RemoveVertexProcessor)(ov_vertex_proc_fn fn, void *user); // 80
+    int (*OV_RemoveVertexProcessor)(ov_vertex_proc_fn fn, void *user);  // 80: 1 removed, 0 not found
     void (*OV_ProcessVertex)(ov_vertex_t *v);                       // 81
     // 82-90 bitmaps
     struct ov_bitmap_t *(*OV_GetBitmap)(const char *name);          // 82
@@ -249,7 +263,7 @@ typedef struct orvex_t {
     void (*OV_SetBitmapFrame)(struct ov_bitmap_t *b, int frame);    // 90
     // 91-101 render and text state
     void (*OV_ClearScreen)(float r, float g, float b);              // 91
-    void (*OV_SetScissorRect)(int x, int y, int w, int h);          // 92
+    int (*OV_SetScissorRect)(int x, int y, int w, int h);           // 92: 0 when no renderer is ready
     void (*OV_DisableScissorRect)(void);                            // 93
     int (*OV_SetRenderTarget)(struct ov_bitmap_t *b);               // 94: null = the screen
     void (*OV_SetBlend)(int mode);                                  // 95
@@ -258,7 +272,7 @@ typedef struct orvex_t {
     void (*OV_SetAlpha)(float a);                                   // 98
     void (*OV_SetTextAlign)(int align);                             // 99
     void (*OV_SetTextboxWidth)(int width);                          // 100
-    void (*OV_SetTextTransform)(float scale, float rotation, float spacing);  // 101
+    void (*OV_SetTextTransform)(float scale_x, float scale_y, float angle);  // 101
     // 102-113 drawing
     void (*OV_DrawBitmap)(struct ov_bitmap_t *b, float x, float y); // 102
     void (*OV_DrawBitmapRS)(struct ov_bitmap_t *b, float x, float y, float rotation, float scale);  // 103
@@ -277,7 +291,7 @@ typedef struct orvex_t {
     float (*OV_GetTextWidthf)(struct ov_font_t *f, const char *fmt, ...);   // 115
     float (*OV_GetTextHeightf)(struct ov_font_t *f, const char *fmt, ...);  // 116
     // 117-123 depth and render states
-    void (*OV_SetDepthRange)(float near_z, float default_z, float far_z);  // 117
+    void (*OV_SetDepthRange)(float near_z, float plane_z, float far_z);  // 117
     void (*OV_SetDepthDefault)(float z);                            // 118
     float (*OV_GetDepthDefault)(void);                              // 119
     void (*OV_ClearDepth)(float z);                                 // 120

@@ -1,11 +1,18 @@
 // Static paths: the native directories behind "res://" and "user://", conversion
 // between static and native paths, name validation and the path utilities.
+#include "core/fs/fs.h"
 #include "core/ov_state.h"
+#include "core/services.h"
 #include "nstring.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -230,4 +237,111 @@ void OVI_NormalizeFileName(char *dst, int size, const char *src)
             seg--;  // take the '/' before the segment with it
         memmove(seg, up + 3, strlen(up + 3) + 1);
     }
+}
+
+nString OVI_CollapseFileNameRelativePaths(const char *path)
+{
+    nString result;
+    if (!path) {
+        result.Set("");
+        return result;
+    }
+    // The fixed head: a static prefix such as "res://", or the '/' of a rooted path.
+    size_t head = 0;
+    int marker = StaticMarker(path);
+    if (marker >= 0 && marker < 16)
+        head = (size_t)marker + 3;
+    else if (path[0] == '/')
+        head = 1;
+
+    std::vector<std::string> kept;
+    const char *p = path + head;
+    for (;;) {
+        const char *end = strchr(p, '/');
+        std::string segment = end ? std::string(p, (size_t)(end - p)) : std::string(p);
+        if (segment == "..") {
+            if (!kept.empty() && kept.back() != "..")
+                kept.pop_back();
+            else if (head == 0)
+                kept.push_back(segment);  // nothing to climb out of in a relative path
+        } else if (segment != ".") {
+            kept.push_back(segment);
+        }
+        if (!end)
+            break;
+        p = end + 1;
+        if (!*p) {
+            kept.push_back("");  // the trailing '/' stays
+            break;
+        }
+    }
+
+    std::string out(path, head);
+    for (size_t i = 0; i < kept.size(); i++) {
+        if (i)
+            out += '/';
+        out += kept[i];
+    }
+    result.Set(out.c_str());
+    return result;
+}
+
+nString OV_GetExtractedFilePath(const char *path)
+{
+    nString result;
+    result.Set("");
+    if (!path)
+        return result;
+    const char *slash = strrchr(path, '/');
+    if (!slash)
+        return result;
+    std::string dir(path, (size_t)(slash - path));
+    result.Set(dir.c_str());
+    return result;
+}
+
+namespace {
+
+// Whether a file of this static name could be created: its native directory exists
+// and is writable, and the name is not taken by something that is not a regular file.
+bool CouldCreate(const char *static_name)
+{
+    char *native = OV_ConvertStaticPathToNativeOSPath(static_name);
+    if (!native)
+        return false;
+    bool ok = false;
+    struct stat st;
+    if (stat(native, &st) == 0) {
+        ok = S_ISREG(st.st_mode) && access(native, W_OK) == 0;
+    } else {
+        nString dir = OV_GetExtractedFilePath(native);
+        const char *d = dir.IsEmpty() ? "." : dir.Get();
+        ok = stat(d, &st) == 0 && S_ISDIR(st.st_mode) && access(d, W_OK) == 0;
+    }
+    nStringFree(native);
+    return ok;
+}
+
+}  // namespace
+
+const char *OVI_GetFileFullPath(const char *name, bool read_only)
+{
+    static char buffers[16][260];
+    static int rotation = 0;
+    if (!name)
+        return nullptr;
+    OVI_LockCoreMutex(OV_MUTEX_GET_PATH);
+    rotation = (rotation + 1) % 16;
+    char *buf = buffers[rotation];
+    const char *result = nullptr;
+    int count = OV_GetNumberOfSearchPaths();
+    for (int i = 0; i < count && !result; i++) {
+        int n = snprintf(buf, sizeof buffers[0], "%s%s", OV_GetSearchPath(i), name);
+        if (n < 0 || n >= (int)sizeof buffers[0])
+            continue;  // a cut name would point at a different file
+        if (OV_FileExists(buf) || (!read_only && CouldCreate(buf)))
+            result = buf;
+    }
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_PATH);
+    return result;
 }

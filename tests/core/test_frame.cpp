@@ -124,6 +124,7 @@ TEST_F(Frame, ReInitRequestToSmallFullScreenEndsWindowed)
     record.parms.width = 600;
     record.parms.height = 400;
     record.parms.windowed = 0;
+    ov_state.allow_all_resolutions = 1;  // the frame tail is under test, not the resolution choice
     ASSERT_TRUE(ov->OV_ReInit());
     EXPECT_TRUE(ov_state.reinit_pending);
     OVI_Frame(16);

@@ -104,7 +104,8 @@ void EngineTest::SetUp()
     mkdir("app", 0755);
     mkdir("app/native", 0755);
 
-    ovdev::UseHeadlessBackend();
+    ovdev::UseHeadlessBackend();  // also forgets the contexts and windows of the last test
+    ov_qnx_screen_context = nullptr;
     OV_QNX_WindowDestroyed();
     ov_qnx_screen_width = 1024;
     ov_qnx_screen_height = 600;
@@ -146,6 +147,11 @@ void EngineTest::TearDown()
 
 void EngineTest::StartEngine()
 {
+    // As main does: the screen context and the window exist before the engine starts.
+    if (!ov_qnx_screen_context) {
+        ASSERT_EQ(ovdev::screen_create_context(&ov_qnx_screen_context, ovdev::SCREEN_APPLICATION_CONTEXT), 0);
+    }
+    ASSERT_EQ(OV_QNX_InitWindowAndContexts(), 1);
     ASSERT_TRUE(OVI_PreInit(nullptr));
     ASSERT_TRUE(OVI_Init());
 }

@@ -1,0 +1,159 @@
+// Downloads and the download cache: heap buffers (`ov_buffer_t`), the HTTP request call
+// (no network stands behind it on this platform) and the opener that serves "http://"
+// names from "user://cache/", downloading a missing file through the interface's
+// request call first.
+#include "core/fs/fs.h"
+#include "core/fs/ovfile.h"
+#include "core/ov_state.h"
+#include "core/services.h"
+#include "nstring.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <new>
+
+namespace {
+
+// The int the request call receives with every download.
+int s_http_request_extra = 0;
+
+const char kCacheDir[] = "user://cache";
+
+// "user://cache/" followed by the URL with '/' turned into '_', letters, digits and
+// ".-_~%" kept and everything else dropped; false when it would exceed 259 characters.
+bool CacheName(const char *url, char out[260])
+{
+    int n = snprintf(out, 260, "%s/", kCacheDir);
+    for (const char *p = url; *p; p++) {
+        unsigned char c = (unsigned char)*p;
+        char keep = 0;
+        if (c == '/')
+            keep = '_';
+        else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || strchr(".-_~%", c))
+            keep = (char)c;
+        if (!keep)
+            continue;
+        if (n >= 259)
+            return false;
+        out[n++] = keep;
+    }
+    out[n] = 0;
+    return true;
+}
+
+// Opens the cache file when it is there (any opener may hold it), as a native file.
+ovFile *OpenCached(const char *cache_name, const char *mode)
+{
+    ov_file_t *probe = OVFS_OpenFile(cache_name, "rb");
+    if (!probe)
+        return nullptr;
+    OVFS_CloseFile(probe);
+    return OVFS_OpenPosixFile(cache_name, mode);
+}
+
+// The request call through the interface table (a build with a network fills that slot).
+int SendRequest(const char *url, ov_buffer_t *reply)
+{
+    auto send = ov && ov->OV_SendHttpRequest ? ov->OV_SendHttpRequest : OV_SendHttpRequest;
+    return send(2, url, "application/octet-stream", "", 0, reply, &s_http_request_extra);
+}
+
+// Writes the downloaded bytes to the cache file; a short write leaves no file behind.
+bool SaveToCache(const char *cache_name, const ov_buffer_t &reply)
+{
+    ov_file_t *out = OV_OpenFile(cache_name, "wb");
+    if (!out)
+        return false;
+    unsigned used = reply.used > 0 ? (unsigned)reply.used : 0;
+    unsigned written = used ? OV_WriteFile(reply.data, used, out) : 0;
+    OV_CloseFile(out);
+    if (written != used) {
+        OV_DeleteFile(cache_name);
+        return false;
+    }
+    return true;
+}
+
+class ovFileOpenerHTTP : public ovFileOpener {
+public:
+    ovFile *OpenFile(const char *name, const char *mode) override;
+    void Free() override {}
+    bool AllowSearchPaths() override { return false; }
+};
+
+ovFile *ovFileOpenerHTTP::OpenFile(const char *name, const char *mode)
+{
+    if (!name || !mode || strcmp(mode, "rb") != 0 || !ov_state.core_ready || strncmp(name, "http://", 7) != 0)
+        return nullptr;
+    OV_Printf("HTTP trying open '%s'..", name);
+    OV_CreateDirectory(kCacheDir);
+    char cache_name[260];
+    if (!CacheName(name, cache_name))
+        return nullptr;
+    if (ovFile *cached = OpenCached(cache_name, mode))
+        return cached;
+
+    OV_Printf("Doesn't exist in cache, starting download..");
+    ov_buffer_t reply = {nullptr, 0, 0, 0};
+    int status = SendRequest(name, &reply);
+    if (status != 200) {
+        OV_Printf("Failed to open '%s': return code %d", name, status);
+        OV_FreeBuffer(&reply);
+        return nullptr;
+    }
+    if (reply.used < reply.size) {
+        OV_PrintDebugf(OV_WARNING, "Download for '%s' not complete (%d%% of %.1fKB done). Not saving.\n", name,
+                       (int)((long long)reply.used * 100 / reply.size), reply.size / 1024.0);
+        OV_FreeBuffer(&reply);
+        return nullptr;
+    }
+    OV_Printf("Done downloading %d bytes for '%s'. Writing file to local cache.", reply.used, name);
+    bool saved = SaveToCache(cache_name, reply);
+    OV_FreeBuffer(&reply);
+    if (!saved) {
+        OV_Printf("Unable to open saved cachefile '%s'.\n", cache_name);
+        return nullptr;
+    }
+    return OpenCached(cache_name, mode);
+}
+
+}  // namespace
+
+// The download-cache opener.
+ovFileOpener *OVFS_CreateHttpOpener(void)
+{
+    return new (std::nothrow) ovFileOpenerHTTP();
+}
+
+// A zeroed buffer; for a size of at least 1 it holds a heap block of that size.
+ov_buffer_t OV_AllocBuffer(int size)
+{
+    ov_buffer_t buffer = {nullptr, 0, 0, 0};
+    if (size >= 1) {
+        buffer.data = (uint8_t *)malloc((size_t)size);
+        if (buffer.data)
+            buffer.used = buffer.size = size;
+    }
+    return buffer;
+}
+
+// Releases the block and zeroes the buffer; null does nothing.
+void OV_FreeBuffer(ov_buffer_t *buf)
+{
+    if (!buf)
+        return;
+    free(buf->data);
+    buf->data = nullptr;
+    buf->reserved = 0;
+    buf->used = 0;
+    buf->size = 0;
+}
+
+// No network on this platform: returns status 0 at once and touches nothing.
+int OV_SendHttpRequest(int method, const char *url, const char *headers, const char *body, int timeout, ov_buffer_t *reply,
+                       int *status)
+{
+    return 0;
+}

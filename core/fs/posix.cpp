@@ -1,0 +1,89 @@
+// The native opener: static names ("res://", "user://") opened as stdio files under
+// the directory behind their prefix. Files are created with the process's usual
+// permissions (the file-creation mask is left alone).
+#include "core/fs/ovfile.h"
+#include "core/ov_state.h"
+#include "nstring.h"
+
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <new>
+
+namespace {
+
+class ovFilePosix : public ovFile {
+public:
+    ovFilePosix(char *name, char *native, long size, FILE *stream) : name_(name), native_(native), size_(size), stream_(stream) {}
+
+    bool SetPosition(long offset, int whence) override
+    {
+        static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+        if (whence < 0 || whence > 2)
+            return false;
+        return fseek(stream_, offset, kWhence[whence]) == 0;
+    }
+    long GetPosition() override { return ftell(stream_); }
+    long GetSize() override { return size_; }
+    const char *GetName() override { return name_; }
+    bool Flush() override { return fflush(stream_) == 0; }
+    unsigned Read(void *buffer, unsigned bytes) override { return (unsigned)fread(buffer, 1, bytes, stream_); }
+    unsigned Write(const void *buffer, unsigned bytes) override { return (unsigned)fwrite(buffer, 1, bytes, stream_); }
+    void Close() override
+    {
+        fclose(stream_);
+        nStringFree(name_);
+        nStringFree(native_);
+        delete this;
+    }
+
+private:
+    char *name_;
+    char *native_;
+    long size_;
+    FILE *stream_;
+};
+
+class ovFileOpenerPosix : public ovFileOpener {
+public:
+    ovFile *OpenFile(const char *name, const char *mode) override { return OVFS_OpenPosixFile(name, mode); }
+};
+
+}  // namespace
+
+// The native opener.
+ovFileOpener *OVFS_CreatePosixOpener(void)
+{
+    return new (std::nothrow) ovFileOpenerPosix();
+}
+
+// Opens the native file behind the static name; the size is measured at the end and
+// the stream starts at the beginning. Directories and other non-regular files refuse.
+ovFile *OVFS_OpenPosixFile(const char *name, const char *mode)
+{
+    if (!name || !mode)
+        return nullptr;
+    char *native = OV_ConvertStaticPathToNativeOSPath(name);
+    if (!native)
+        return nullptr;
+    FILE *stream = fopen(native, mode);
+    struct stat st;
+    if (!stream || fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (stream)
+            fclose(stream);
+        nStringFree(native);
+        return nullptr;
+    }
+    long size = 0;
+    if (fseek(stream, 0, SEEK_END) == 0)
+        size = ftell(stream);
+    fseek(stream, 0, SEEK_SET);
+    char *copy = nStringDuplicate(name);
+    ovFilePosix *file = new (std::nothrow) ovFilePosix(copy, native, size < 0 ? 0 : size, stream);
+    if (!file) {
+        fclose(stream);
+        nStringFree(copy);
+        nStringFree(native);
+    }
+    return file;
+}

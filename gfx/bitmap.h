@@ -1,0 +1,111 @@
+// The bitmap record, the pool of 768 records, and the GPU upload and release queues
+// that move bitmap pixels to the renderer from any thread.
+#ifndef OV_BITMAP_H
+#define OV_BITMAP_H
+
+#include "orvex.h"
+
+#include <stdint.h>
+
+struct ov_mutex_t;
+
+enum {
+    OV_MAX_BITMAPS = 768,
+    OV_BITMAP_MAX_REFS = 4096,
+    // Cache-mode bits and the special requests of OV_GetBitmapEx / OV_LoadBitmap.
+    OV_CACHE_NOTHING = 0,
+    OV_CACHE_PIXELS = 2,
+    OV_CACHE_GPU = 4,
+    OV_CACHE_LOOKUP = 16,
+    // Flags.
+    OV_BITMAP_ALPHA = 1,
+    OV_BITMAP_RELOADABLE = 2,
+    OV_BITMAP_RENDER_TARGET = 4,
+    OV_BITMAP_FETCHED = 8,
+    // Load states.
+    OV_BITMAP_FREE = 0,
+    OV_BITMAP_NOT_LOADED = 1,
+    OV_BITMAP_LOADING = 2,
+    OV_BITMAP_LOADED = 3,
+    // Pack modes.
+    OV_PAD_EXPAND = 0,
+    OV_PAD_TRANSPARENT = 2,
+    OV_NO_PADDING = 3,
+};
+
+struct ov_bitmap_t {
+    // The renderer's share of a bitmap.
+    struct hw_data_t {
+        uint8_t uploaded;
+        float u0, v0, u1, v1;     // texture rectangle used by the drawing calls
+        int32_t tex_width, tex_height;
+        uint32_t texture;         // GL texture name
+        uint32_t framebuffer;     // render targets only
+        int32_t filter;           // pixel filter last set on the texture
+    };
+
+    char *name;
+    int16_t refcount;
+    uint8_t cache_mode;
+    ov_mutex_t *lock;
+    int32_t width, height;
+    uint8_t *pixels;
+    int32_t src_width, src_height;
+    uint16_t flags;
+    int16_t load_state;
+    int16_t pack_mode;
+    ov_bitmap_t *duplicate_of;
+    ov_bitmap_t *frames;
+    int32_t num_frames;
+    ov_bitmap_t *atlas;
+    int32_t frame_number;
+    float fps;
+    hw_data_t hw;
+};
+
+// Pool operations of the interface table.
+ov_bitmap_t *OV_GetBitmap(const char *name);
+ov_bitmap_t *OV_GetBitmapEx(const char *name, int cache_mode);
+ov_bitmap_t *OV_LoadBitmap(const char *name, int mode);
+ov_bitmap_t *OV_CreateBitmap(const char *name, int w, int h, int type);
+void OV_ReleaseBitmap(ov_bitmap_t *b);
+void OV_SetBitmapCacheMode(ov_bitmap_t *b, int mode);
+void OV_SetBitmapFrame(ov_bitmap_t *b, int frame);
+int OV_SetRenderTarget(ov_bitmap_t *b);
+// Fills the caller's record as a view of a rectangle of the source.
+ov_bitmap_t *OV_CreateBitmapFromSubBitmap(ov_bitmap_t *view, ov_bitmap_t *src, float x1, float y1, float x2, float y2);
+
+// The pool itself: record i (0..767) and the count of records ever used.
+ov_bitmap_t *OVI_GetBitmapRecord(int i);
+int OVI_GetBitmapHighWater();
+// Clears a record and gives it a heap copy of the name, one reference and the shared lock.
+void OVI_InitBitmap(ov_bitmap_t *b, const char *name);
+// Loads the bitmap's data from its file through the installed loader (false: no pixels).
+bool OVI_LoadBitmap(ov_bitmap_t *b);
+// Installs the file loader (the image loader does this); null leaves records without pixels.
+void OVI_SetBitmapFileLoader(bool (*loader)(ov_bitmap_t *b));
+
+// Upload and release queues.
+void OVI_LoadBitmapToHardware(ov_bitmap_t *b);
+void OVI_ReleaseBitmapHardwareData(ov_bitmap_t *b);
+void OVI_QueueBitmapHardwareDataRelease(ov_bitmap_t *b);
+void OVI_ReleaseBitmapSoftwareData(ov_bitmap_t *b);
+void OVI_ReleaseBitmapStructures(ov_bitmap_t *b);
+int OVI_GetBitmapGPUMemoryUsageEstimate(ov_bitmap_t *b, bool logical);
+// True when the bitmap waits in the upload queue (caller holds RESOURCE_QUEUE).
+bool OVI_IsQueuedForUpload(ov_bitmap_t *b);
+// Number of entries waiting in the upload and release queues.
+int OVI_UploadQueueLength();
+int OVI_ReleaseQueueLength();
+// Whether the calling thread may call the renderer.
+bool OVI_MayCallRenderer();
+// Appends the bitmap to the upload queue unless it is there (caller holds RESOURCE_QUEUE).
+void OVI_AppendUpload(ov_bitmap_t *b);
+// Forgets queued GPU frees (caller holds RESOURCE_QUEUE; the context they belong to is gone).
+void OVI_DropReleaseQueue();
+// Empties both queues (textures of a dead context are not freed again).
+void OVI_ClearResourceQueues();
+// Replaces the clock of the frame resource step (tests); null restores OV_GetTime.
+void OVI_SetResourceStepClock(uint32_t (*clock)(void));
+
+#endif

@@ -1,0 +1,215 @@
+// EGL display, surface and context of the OpenGL ES renderer, the extension scan and
+// the non-power-of-two probe. On the desktop the surface is the device layer's X11
+// window; headless, the display is Mesa's surfaceless platform and the surface a
+// pbuffer of the window's buffer size, so that drawing can be read back.
+#include "core/ov_state.h"
+#include "gfx/rendimp-gles.h"
+#include "gfx/window.h"
+#include "platform/device.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <stdint.h>
+#include <string.h>
+
+ov_gl_caps_t gl_caps = {0, 0, GL_RGB};
+
+static EGLDisplay sEglDisplay = EGL_NO_DISPLAY;
+static EGLSurface sEglSurface = EGL_NO_SURFACE;
+static EGLContext sEglContext = EGL_NO_CONTEXT;
+static EGLConfig sEglConfig = nullptr;
+
+static bool Headless()
+{
+    return strcmp(ovdev::BackendName(), "headless") == 0;
+}
+
+static EGLDisplay GetDisplay()
+{
+    auto get_platform_display =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (Headless())
+        return get_platform_display ? get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr)
+                                    : EGL_NO_DISPLAY;
+    void *native = ovdev::screen_get_native_display(ov_qnx_screen_context);
+    if (get_platform_display && native)
+        return get_platform_display(EGL_PLATFORM_X11_KHR, native, nullptr);
+    return eglGetDisplay((EGLNativeDisplayType)native);
+}
+
+static EGLSurface CreateSurface()
+{
+    if (Headless()) {
+        EGLint attributes[] = {EGL_WIDTH, ov_qnx_screen_width, EGL_HEIGHT, ov_qnx_screen_height, EGL_NONE};
+        return eglCreatePbufferSurface(sEglDisplay, sEglConfig, attributes);
+    }
+    auto create_window_surface = reinterpret_cast<PFNEGLCREATEPLATFORMWINDOWSURFACEEXTPROC>(
+        eglGetProcAddress("eglCreatePlatformWindowSurfaceEXT"));
+    // The X11 platform takes a pointer to the window id.
+    unsigned long xid = (unsigned long)(uintptr_t)ovdev::screen_get_native_window(ov_qnx_screen_window);
+    if (!create_window_surface || !xid)
+        return EGL_NO_SURFACE;
+    return create_window_surface(sEglDisplay, sEglConfig, &xid, nullptr);
+}
+
+// Drops the surface and context (an in-place re-initialisation makes new ones).
+static void ReleaseEglObjects()
+{
+    if (sEglDisplay == EGL_NO_DISPLAY)
+        return;
+    eglMakeCurrent(sEglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (sEglContext != EGL_NO_CONTEXT)
+        eglDestroyContext(sEglDisplay, sEglContext);
+    if (sEglSurface != EGL_NO_SURFACE)
+        eglDestroySurface(sEglDisplay, sEglSurface);
+    sEglContext = EGL_NO_CONTEXT;
+    sEglSurface = EGL_NO_SURFACE;
+}
+
+// Brings EGL up and makes the context current on the calling thread.
+bool OVID_OGLES_Initialize()
+{
+    ReleaseEglObjects();
+    sEglConfig = nullptr;
+    sEglDisplay = GetDisplay();
+    if (sEglDisplay == EGL_NO_DISPLAY)
+        return false;
+    EGLint major = 0, minor = 0;
+    EGLBoolean initialized = eglInitialize(sEglDisplay, &major, &minor);
+    OV_Printf("OpenGL ES version %d.%d\n", major, minor);
+    if (eglBindAPI(EGL_OPENGL_ES_API) != EGL_TRUE) {
+        OV_PrintDebugf(OV_ERROR, "OpenGL ES eglBindAPI failed.");
+        return false;
+    }
+    bool have_config = false;
+    if (!initialized) {
+        OV_Popupf(OV_ERROR, "Unable to eglInitialize\n");
+        OV_Popupf(OV_ERROR, "Unable to eglGetConfigs\n");
+    } else {
+        EGLint count = 0;
+        if (!eglGetConfigs(sEglDisplay, nullptr, 0, &count)) {
+            OV_Popupf(OV_ERROR, "Unable to eglGetConfigs\n");
+        } else {
+            EGLint surface_bit = Headless() ? EGL_PBUFFER_BIT : EGL_WINDOW_BIT;
+            EGLint attributes[] = {EGL_RED_SIZE,     8,           EGL_GREEN_SIZE,      8,
+                                   EGL_BLUE_SIZE,    8,           EGL_ALPHA_SIZE,      8,
+                                   EGL_DEPTH_SIZE,   0,           EGL_SURFACE_TYPE,    surface_bit,
+                                   EGL_RENDERABLE_TYPE, EGL_OPENGL_ES_BIT, EGL_NONE};
+            EGLint chosen = 0;
+            have_config = eglChooseConfig(sEglDisplay, attributes, &sEglConfig, 1, &chosen) && chosen > 0;
+        }
+    }
+    if (!OV_QNX_InitWindowAndContexts())
+        return false;
+
+    bool made = false;
+    if (have_config) {
+        sEglSurface = CreateSurface();
+        if (sEglSurface == EGL_NO_SURFACE) {
+            OV_Popupf(OV_ERROR, "eglCreateWindowSurface failed\n");
+        } else {
+            sEglContext = eglCreateContext(sEglDisplay, sEglConfig, EGL_NO_CONTEXT, nullptr);
+            if (sEglContext == EGL_NO_CONTEXT)
+                OV_Popupf(OV_ERROR, "eglCreateContext failed\n");
+            else
+                made = eglMakeCurrent(sEglDisplay, sEglSurface, sEglSurface, sEglContext) == EGL_TRUE;
+        }
+    }
+    if (!have_config || sEglSurface == EGL_NO_SURFACE || sEglContext == EGL_NO_CONTEXT)
+        OV_Popupf(OV_ERROR, "eglCreateContext failed\n");
+
+    EGLint error = eglGetError();
+    if (error != EGL_SUCCESS)
+        OV_PrintDebugf(OV_ERROR, "EGL Init error 0x%04x\n", error);
+    bool swap_ok = made && eglSwapInterval(sEglDisplay, 1) == EGL_TRUE;
+    if (!swap_ok)
+        OV_PrintDebugf(OV_ERROR, "EGL Init error eglSwapInterval\n");
+    EGLint width = 0, height = 0;
+    if (sEglSurface != EGL_NO_SURFACE) {
+        eglQuerySurface(sEglDisplay, sEglSurface, EGL_WIDTH, &width);
+        eglQuerySurface(sEglDisplay, sEglSurface, EGL_HEIGHT, &height);
+    }
+    OV_Printf("OpenGL window size %dx%d\n", width, height);
+    if (made) {
+        OVGL_LoadTable();
+        ovgl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    }
+    return swap_ok;
+}
+
+// Makes the context current again; false when there is none.
+bool OVID_OGLES_TryActivateContext()
+{
+    if (sEglContext == EGL_NO_CONTEXT)
+        return false;
+    return eglMakeCurrent(sEglDisplay, sEglSurface, sEglSurface, sEglContext) == EGL_TRUE;
+}
+
+// Releases the EGL objects and destroys the window (it can be created again later).
+void OVID_OGLES_Shutdown()
+{
+    if (sEglDisplay != EGL_NO_DISPLAY) {
+        ReleaseEglObjects();
+        if (ov_qnx_screen_window) {
+            ovdev::screen_destroy_window(ov_qnx_screen_window);
+            OV_QNX_WindowDestroyed();
+        }
+        eglTerminate(sEglDisplay);
+    }
+    sEglSurface = EGL_NO_SURFACE;
+    sEglDisplay = EGL_NO_DISPLAY;
+    sEglContext = EGL_NO_CONTEXT;
+    eglReleaseThread();
+}
+
+bool OVID_OGLES_HasDisplay()
+{
+    return sEglDisplay != EGL_NO_DISPLAY;
+}
+
+void OVID_OGLES_SwapBuffers()
+{
+    eglSwapBuffers(sEglDisplay, sEglSurface);
+}
+
+// Resets the capability record from the driver's extension string.
+void RendImpOpenGLES::LoadExtensions()
+{
+    gl_caps.framebuffer_format = GL_RGB;
+    gl_caps.npot = 0;
+    gl_caps.separate_blendfunc = 0;
+    const char *extensions = (const char *)ovgl.GetString(GL_EXTENSIONS);
+    GLenum error = ovgl.GetError();
+    if (error != GL_NO_ERROR) {
+        OV_Printf("GL_EXTENSIONS ERROR %i", (int)error);
+        return;
+    }
+    if (!extensions)
+        return;
+    if (strstr(extensions, "GL_APPLE_texture_2D_limited_npot") || strstr(extensions, "GL_IMG_texture_npot"))
+        gl_caps.npot = 1;
+    if (strstr(extensions, "GL_OES_blend_func_separate"))
+        OV_Printf("gl_caps.separate_blendfunc == true");
+    else
+        OV_Printf("gl_caps.separate_blendfunc == false");
+}
+
+// Uploads a 5 x 5 texture: true when the driver accepts it without an error.
+bool OV_OpenGL_NPOT_Test()
+{
+    ovgl.Enable(GL_TEXTURE_2D);
+    GLuint texture = 0;
+    ovgl.GenTextures(1, &texture);
+    ovgl.GetError();
+    ovgl.BindTexture(GL_TEXTURE_2D, texture);
+    ovgl.GetError();
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    static unsigned char pixels[5 * 5 * 4];
+    ovgl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 5, 5, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    bool ok = ovgl.GetError() == GL_NO_ERROR;
+    ovgl.DeleteTextures(1, &texture);
+    return ok;
+}

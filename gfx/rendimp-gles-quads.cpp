@@ -1,0 +1,394 @@
+// The OpenGL ES renderer's textures and quads: the 64-quad batch, texture selection
+// and per-texture filtering, bitmap uploads with edge padding, render-target textures
+// with their framebuffers, and the release of GPU data.
+#include "core/ov_state.h"
+#include "gfx/rendimp-gles.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+BatchRenderer br;
+extern bool ov_gles_render_targets_enabled;
+
+BatchRenderer::BatchRenderer() : count(0), texture(0), texture_valid(false), arrays_pointed(false)
+{
+    for (int q = 0; q < OV_BATCH_QUADS; q++) {
+        unsigned short *i = &indices[q * 6];
+        unsigned short v = (unsigned short)(q * 4);
+        i[0] = v;
+        i[1] = (unsigned short)(v + 1);
+        i[2] = (unsigned short)(v + 2);
+        i[3] = (unsigned short)(v + 1);
+        i[4] = (unsigned short)(v + 2);
+        i[5] = (unsigned short)(v + 3);
+    }
+    for (ov_vertex_t &v : vertices) {
+        memset(&v, 0, sizeof v);
+        v.z = 0.5f;
+        memset(v.color, 255, 4);
+    }
+}
+
+static void PointArrays(ov_vertex_t *v)
+{
+    ovgl.VertexPointer(3, GL_FLOAT, sizeof(ov_vertex_t), &v->x);
+    ovgl.ColorPointer(4, GL_UNSIGNED_BYTE, sizeof(ov_vertex_t), &v->color[0]);
+    ovgl.TexCoordPointer(2, GL_FLOAT, sizeof(ov_vertex_t), &v->u);
+}
+
+static void FlushBatch()
+{
+    if (br.count <= 0)
+        return;
+    if (!br.arrays_pointed) {
+        PointArrays(br.vertices);
+        br.arrays_pointed = true;
+    }
+    ovgl.DrawElements(GL_TRIANGLES, br.count * 6, GL_UNSIGNED_SHORT, br.indices);
+    br.count = 0;
+}
+
+static void AppendQuad(const ov_vertex_t *four)
+{
+    memcpy(&br.vertices[br.count * 4], four, 4 * sizeof(ov_vertex_t));
+    if (++br.count >= OV_BATCH_QUADS)
+        FlushBatch();
+}
+
+static void SelectTexture(GLuint t)
+{
+    if (br.texture_valid && t == br.texture)
+        return;
+    FlushBatch();
+    bool had_texture = br.texture_valid && br.texture != 0;
+    if (t == 0) {
+        if (had_texture || !br.texture_valid) {
+            ovgl.Disable(GL_TEXTURE_2D);
+            ovgl.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+    } else {
+        if (!had_texture) {
+            ovgl.Enable(GL_TEXTURE_2D);
+            ovgl.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+        ovgl.BindTexture(GL_TEXTURE_2D, t);
+    }
+    br.texture = t;
+    br.texture_valid = true;
+}
+
+static void ApplyFilter(ov_bitmap_t *b)
+{
+    if (!b || b->hw.filter == ov_state.pixel_filter)
+        return;
+    if (ov_state.pixel_filter == 0 || ov_state.pixel_filter == 1) {
+        GLint f = ov_state.pixel_filter == 0 ? GL_NEAREST : GL_LINEAR;
+        ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, f);
+        ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, f);
+    }
+    b->hw.filter = ov_state.pixel_filter;
+}
+
+void RendImpOpenGLES::Flush()
+{
+    FlushBatch();
+}
+
+void OVID_EndBatch(void)
+{
+    FlushBatch();
+}
+
+void OVID_BeginBatch(ov_bitmap_t *b)
+{
+    SelectTexture(b ? b->hw.texture : 0);
+    ApplyFilter(b);
+}
+
+void OVID_BatchDrawQuad(ov_bitmap_t *, ov_vertex_t *four)
+{
+    AppendQuad(four);
+}
+
+void RendImpOpenGLES::SetTexture(ov_bitmap_t *b)
+{
+    SelectTexture(b ? b->hw.texture : 0);
+}
+
+void RendImpOpenGLES::DrawQuad(ov_bitmap_t *b, ov_vertex_t *four)
+{
+    SelectTexture(b ? b->hw.texture : 0);
+    ApplyFilter(b);
+    AppendQuad(four);
+}
+
+void RendImpOpenGLES::DrawNonTexturedQuad(ov_vertex_t *four)
+{
+    SelectTexture(0);
+    AppendQuad(four);
+}
+
+bool RendImpOpenGLES::DrawLine(float x0, float y0, float x1, float y1)
+{
+    SelectTexture(0);
+    FlushBatch();
+    float positions[6] = {x0, y0, screen_plane, x1, y1, screen_plane};
+    uint8_t colors[8];
+    memcpy(colors, ov_state.packed_color, 4);
+    memcpy(colors + 4, ov_state.packed_color, 4);
+    ovgl.VertexPointer(3, GL_FLOAT, 12, positions);
+    ovgl.ColorPointer(4, GL_UNSIGNED_BYTE, 0, colors);
+    ovgl.DrawArrays(GL_LINES, 0, 2);
+    PointArrays(br.vertices);
+    br.arrays_pointed = true;
+    return true;
+}
+
+void RendImpOpenGLES::DrawTriangles(ov_bitmap_t *b, ov_vertex3d_t *v, int, unsigned short *indices, int nindices)
+{
+    if (br.arrays_pointed) {
+        FlushBatch();
+        br.arrays_pointed = false;
+    }
+    PointArrays(v);
+    SelectTexture(b ? b->hw.texture : 0);
+    ovgl.DrawElements(GL_TRIANGLES, nindices, GL_UNSIGNED_SHORT, indices);
+}
+
+static bool IsPowerOfTwo(int v)
+{
+    return v > 0 && (v & (v - 1)) == 0;
+}
+
+static int NextPowerOfTwo(int v)
+{
+    int p = 1;
+    while (p < v)
+        p <<= 1;
+    return p;
+}
+
+static void CopyPixel(uint8_t *buf, int stride, int dx, int dy, int sx, int sy)
+{
+    memcpy(buf + dy * stride + dx * 4, buf + sy * stride + sx * 4, 4);
+}
+
+// Repeats the picture's edge rows and columns into the one-pixel border (padded axes only).
+static void FillEdges(uint8_t *buf, int tw, int sw, int sh, int px, int py)
+{
+    int stride = tw * 4;
+    if (py) {
+        memcpy(buf + (py - 1) * stride + px * 4, buf + py * stride + px * 4, (size_t)sw * 4);
+        memcpy(buf + (py + sh) * stride + px * 4, buf + (py + sh - 1) * stride + px * 4, (size_t)sw * 4);
+    }
+    if (px) {
+        for (int row = 0; row < sh + 2 * py; row++) {
+            CopyPixel(buf, stride, 0, row, 1, row);
+            CopyPixel(buf, stride, sw + 1, row, sw, row);
+        }
+    }
+}
+
+// Makes the border transparent (padded axes only).
+static void ClearBorderAlpha(uint8_t *buf, int tw, int sw, int sh, int px, int py)
+{
+    int stride = tw * 4;
+    if (py) {
+        for (int c = 0; c < tw; c++) {
+            buf[c * 4 + 3] = 0;
+            buf[(py + sh) * stride + c * 4 + 3] = 0;
+        }
+    }
+    if (px) {
+        for (int row = 0; row < sh + 2 * py; row++) {
+            buf[row * stride + 3] = 0;
+            buf[row * stride + (px + sw) * 4 + 3] = 0;
+        }
+    }
+}
+
+bool RendImpOpenGLES::LoadBitmap(ov_bitmap_t *b)
+{
+    if (!b || !b->pixels) {
+        OV_PrintDebugf(OV_WARNING, "RendImpOpenGLES::LoadBitmap invalid parameters (bm=%x)", (unsigned)(uintptr_t)b);
+        return false;
+    }
+    FlushBatch();
+    if (b->hw.uploaded) {
+        if (b->hw.texture) {
+            ovgl.DeleteTextures(1, &b->hw.texture);
+            if (br.texture == b->hw.texture)
+                br.texture_valid = false;
+        }
+        b->hw.uploaded = 0;
+    }
+    ovgl.Enable(GL_TEXTURE_2D);
+
+    int sw = b->src_width, sh = b->src_height;
+    if (sw == 0 || sh == 0) {
+        sw = b->src_width = b->width;
+        sh = b->src_height = b->height;
+    }
+    int mode = b->pack_mode;
+    if (IsPowerOfTwo(sw) && IsPowerOfTwo(sh))
+        mode = OV_NO_PADDING;
+    if (!(b->flags & OV_BITMAP_ALPHA) && mode == OV_PAD_TRANSPARENT)
+        mode = OV_PAD_EXPAND;
+    int px = mode < OV_NO_PADDING ? 1 : 0, py = px;
+    if ((sw >= 1024 && IsPowerOfTwo(sw)) || (sw >= 1023 && sw == NextPowerOfTwo(sw) - px))
+        px = 0;
+    if ((sh >= 1024 && IsPowerOfTwo(sh)) || (sh >= 1023 && sh == NextPowerOfTwo(sh) - py))
+        py = 0;
+    if (!px && !py)
+        mode = OV_NO_PADDING;
+    int tw = sw + 2 * px, th = sh + 2 * py;
+    if (!gl_caps.npot) {
+        tw = NextPowerOfTwo(tw);
+        th = NextPowerOfTwo(th);
+    }
+
+    GLuint texture = 0;
+    ovgl.GenTextures(1, &texture);
+    ovgl.BindTexture(GL_TEXTURE_2D, texture);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    b->hw.filter = 1;
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+
+    uint8_t *buffer = nullptr;
+    const uint8_t *upload = b->pixels;
+    if (tw != sw || th != sh) {
+        buffer = (uint8_t *)calloc((size_t)tw * th, 4);
+        if (!buffer)
+            OV_PrintDebugf(OV_WARNING, "BitmapTexturePacker unable to get target pixel memory.\n");
+        else {
+            for (int row = 0; row < sh; row++)
+                memcpy(buffer + ((size_t)(py + row) * tw + px) * 4, b->pixels + (size_t)row * sw * 4, (size_t)sw * 4);
+            if (mode == OV_PAD_EXPAND || mode == OV_PAD_TRANSPARENT)
+                FillEdges(buffer, tw, sw, sh, px, py);
+            if (mode == OV_PAD_TRANSPARENT)
+                ClearBorderAlpha(buffer, tw, sw, sh, px, py);
+        }
+        upload = buffer;
+    }
+    ovgl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, upload);
+    free(buffer);
+
+    b->hw.tex_width = tw;
+    b->hw.tex_height = th;
+    b->hw.texture = texture;
+    b->hw.uploaded = 1;
+    b->hw.u0 = (float)px / (float)tw;
+    b->hw.v0 = (float)py / (float)th;
+    b->hw.u1 = (float)(px + sw) / (float)tw;
+    b->hw.v1 = (float)(py + sh) / (float)th;
+    br.texture_valid = false;  // the bind above changed GL's texture
+    SelectTexture(texture);
+    return true;
+}
+
+// Releases a texture the renderer made without a usable framebuffer.
+static void DeleteTarget(GLuint texture, GLuint framebuffer)
+{
+    if (framebuffer)
+        ovgl.DeleteFramebuffersOES(1, &framebuffer);
+    if (texture)
+        ovgl.DeleteTextures(1, &texture);
+    br.texture_valid = false;
+}
+
+bool RendImpOpenGLES::CreateBitmap(ov_bitmap_t *b)
+{
+    b->flags |= OV_BITMAP_RENDER_TARGET;
+    int tw = NextPowerOfTwo(b->width), th = NextPowerOfTwo(b->height);
+    FlushBatch();
+    if (!ov_gles_render_targets_enabled || !OVGL_HasFramebufferObjects())
+        return false;
+    if (b->hw.uploaded)
+        return true;
+
+    GLuint texture = 0, framebuffer = 0;
+    ovgl.GenTextures(1, &texture);
+    ovgl.BindTexture(GL_TEXTURE_2D, texture);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    bool complete = false;
+    for (int attempt = 0; attempt < 2; attempt++) {
+        int format = gl_caps.framebuffer_format;
+        ovgl.TexImage2D(GL_TEXTURE_2D, 0, format, tw, th, 0, format, GL_UNSIGNED_BYTE, nullptr);
+        b->hw.filter = 1;
+        ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        ovgl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        ovgl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        ovgl.AlphaFunc(GL_GREATER, 0);
+        ovgl.Disable(GL_ALPHA_TEST);
+        ovgl.GenFramebuffersOES(1, &framebuffer);
+        ovgl.BindFramebufferOES(GL_FRAMEBUFFER_OES, framebuffer);
+        ovgl.FramebufferTexture2DOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D, texture, 0);
+        complete = ovgl.CheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) == GL_FRAMEBUFFER_COMPLETE_OES;
+        if (complete || attempt == 1)
+            break;
+        ovgl.DeleteFramebuffersOES(1, &framebuffer);
+        framebuffer = 0;
+        gl_caps.framebuffer_format = GL_RGBA;
+    }
+    tex_env = GL_MODULATE;
+    OV_Printf(gl_caps.framebuffer_format == GL_RGBA ? "Rendertarget uses GL_RGBA" : "Rendertarget uses GL_RGB");
+    if (!complete) {
+        OV_Popupf(OV_WARNING, "glCheckFramebufferStatusOES failed (fb=%d color_tex=%d)\n", (int)framebuffer, (int)texture);
+        ovgl.BindFramebufferOES(GL_FRAMEBUFFER_OES, 0);
+        DeleteTarget(texture, framebuffer);
+        return false;
+    }
+
+    ovgl.Disable(GL_DEPTH_TEST);
+    ovgl.Disable(GL_STENCIL_TEST);
+    ovgl.Disable(GL_CULL_FACE);
+    ovgl.Disable(GL_LIGHTING);
+    ovgl.Disable(GL_ALPHA_TEST);
+    ovgl.Enable(GL_BLEND);
+    ovgl.Enable(GL_TEXTURE_2D);
+    ovgl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (gl_caps.framebuffer_format == GL_RGBA) {
+        ovgl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        ovgl.ClearColor(1, 1, 1, 1);
+        ovgl.Clear(GL_COLOR_BUFFER_BIT);
+        int previous = ov_state.blend_mode;
+        SetBlend(-1);
+        SetBlend(previous);
+    }
+    ovgl.BindFramebufferOES(GL_FRAMEBUFFER_OES, 0);
+
+    b->hw.u0 = 0;
+    b->hw.v0 = 1;
+    b->hw.u1 = (float)b->width / (float)tw;
+    b->hw.v1 = (float)(th - b->height) / (float)th;
+    b->hw.tex_width = tw;
+    b->hw.tex_height = th;
+    b->hw.texture = texture;
+    b->hw.uploaded = 1;
+    b->hw.framebuffer = framebuffer;
+    br.texture_valid = false;
+    SelectTexture(texture);
+    return true;
+}
+
+void RendImpOpenGLES::FreeBitmap(void *hw_data)
+{
+    ov_bitmap_t::hw_data_t *hw = static_cast<ov_bitmap_t::hw_data_t *>(hw_data);
+    FlushBatch();
+    if (!hw->uploaded)
+        return;
+    hw->uploaded = 0;
+    if (hw->texture) {
+        ovgl.DeleteTextures(1, &hw->texture);
+        if (br.texture == hw->texture)
+            br.texture_valid = false;
+        hw->texture = 0;
+    }
+    if (hw->framebuffer && ovgl.DeleteFramebuffersOES) {
+        ovgl.DeleteFramebuffersOES(1, &hw->framebuffer);
+        hw->framebuffer = 0;
+    }
+}

@@ -1,0 +1,104 @@
+// The OpenGL ES 1.x renderer: its class, the 64-quad batch, the capability record and
+// the EGL set-up it draws through. Main thread only.
+#ifndef OV_RENDIMP_GLES_H
+#define OV_RENDIMP_GLES_H
+
+#include "gfx/gl-table.h"
+#include "gfx/rendimp.h"
+
+enum { OV_BATCH_QUADS = 64 };
+
+// What the driver offers, as far as the renderer cares.
+struct ov_gl_caps_t {
+    uint8_t npot;               // textures of any size
+    uint8_t separate_blendfunc; // never used: stays false
+    int framebuffer_format;     // GL_RGB, or GL_RGBA once a target could not complete in GL_RGB
+};
+extern ov_gl_caps_t gl_caps;
+
+// Up to 64 quads collected and drawn with one glDrawElements.
+struct BatchRenderer {
+    BatchRenderer();
+    unsigned short indices[OV_BATCH_QUADS * 6];
+    ov_vertex_t vertices[OV_BATCH_QUADS * 4];
+    int count;
+    GLuint texture;             // selected texture; 0 = texturing off
+    bool texture_valid;         // false until the first selection (forces a bind)
+    bool arrays_pointed;        // GL arrays point into this batch
+};
+extern BatchRenderer br;
+
+class RendImpOpenGLES : public RendImp {
+public:
+    bool IsSupported() override { return true; }
+    const char *GetName() override { return "OpenGL ES 1"; }
+    bool IsResolutionSupported(int w, int h) override;
+    int GetTextureFormat() override { return 0; }
+    bool Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *parms) override;
+    bool AttemptReinitialize(int w, int h, bool windowed) override;
+    void Shutdown() override;
+    void ActivateWindow(bool) override {}
+    bool SetRenderTarget(ov_bitmap_t *b) override;
+    bool CopyRenderTargetToBitmapPixels(ov_bitmap_t *) override { return true; }
+    bool CreateBitmap(ov_bitmap_t *b) override;
+    bool LoadBitmap(ov_bitmap_t *b) override;
+    void FreeBitmap(void *hw_data) override;
+    void FrameStart(ov_eye_mode_t eye) override;
+    void FrameReady() override;
+    void Flush() override;
+    void ClearScreen(float r, float g, float b) override;
+    void ClearDepth(float z) override;
+    void SetTransform(nTransform *t) override;
+    bool SetScissorRect(int x, int y, int w, int h) override;
+    void SetBlend(int mode) override;
+    void SetPixelFilter(int filter) override;
+    void DrawQuad(ov_bitmap_t *b, ov_vertex_t *four) override;
+    void DrawNonTexturedQuad(ov_vertex_t *four) override;
+    bool DrawLine(float x0, float y0, float x1, float y1) override;
+    bool FillOrvexInterface(orvex_t *table) override;
+    const char *CallExtension(const char *, const char *) override { return nullptr; }
+    void SetDepthRange(float near_z, float plane, float far_z) override;
+    void DrawTriangles(ov_bitmap_t *b, ov_vertex3d_t *v, int nverts, unsigned short *indices, int nindices) override;
+    void SetRenderStateb(ov_render_state_e s, bool v) override;
+    void SetRenderStatef(ov_render_state_e s, float v) override;
+    void SetRenderStatei(ov_render_state_e s, int v) override;
+
+    // Not virtual.
+    void SetDefaultState();
+    void SetProjection(float w, float h);
+    void UpdateProjection();
+    void SetTexture(ov_bitmap_t *b);
+    void LoadExtensions();
+    // Sets the texture environment only when it differs from the one GL has.
+    void SetTexEnv(int mode);
+
+    int tex_env = 0;
+    float near_plane = 0.1f, screen_plane = 0.5f, far_plane = 200.0f;
+    bool depth_test = false, depth_write = false;
+};
+
+// The batch calls installed in the interface table.
+void OVID_BeginBatch(ov_bitmap_t *b);
+void OVID_BatchDrawQuad(ov_bitmap_t *b, ov_vertex_t *four);
+void OVID_EndBatch(void);
+// SetColor of the interface table with this renderer: packs R, G, B in memory order.
+void OV_SetColor_BGR(float r, float g, float b);
+// Multiplies the current GL matrix by an orthographic projection.
+void OV_glOrtho(float l, float r, float b, float t, float n, float f);
+void ProcessGLError(int code);
+int OV_Optimized_glGetError();
+
+// Window, EGL display, surface and context.
+bool OVID_OGLES_Initialize();
+bool OVID_OGLES_TryActivateContext();
+void OVID_OGLES_Shutdown();
+bool OV_OpenGL_NPOT_Test();
+// True while an EGL display exists.
+bool OVID_OGLES_HasDisplay();
+// Swaps the surface's buffers.
+void OVID_OGLES_SwapBuffers();
+
+// Test hook: with true, textures are padded to powers of two whatever the driver offers.
+void OVID_OGLES_ForceNoNPOT(bool force);
+
+#endif
