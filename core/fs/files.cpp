@@ -16,41 +16,13 @@
 
 namespace {
 
-nArray<ovFileOpener *> &Openers()
-{
-    static nArray<ovFileOpener *> openers;
-    return openers;
-}
+nArray<ovFileOpener *> &Openers();
+const char *MapMode(const char *mode);
+void FreeOpeners();
+ovFile *Inner(ov_file_t *file);
 
 // Raised by each counted open, lowered by each close; worker threads open files too.
 std::atomic<int> s_open_files{0};
-
-// "r", "w", "a" and their binary forms become the binary form; anything else null.
-const char *MapMode(const char *mode)
-{
-    if (!mode)
-        return nullptr;
-    static const char *const kModes[][2] = {{"r", "rb"}, {"w", "wb"}, {"a", "ab"}, {"rb", "rb"}, {"wb", "wb"}, {"ab", "ab"}};
-    for (const auto &m : kModes)
-        if (strcmp(mode, m[0]) == 0)
-            return m[1];
-    return nullptr;
-}
-
-void FreeOpeners()
-{
-    nArray<ovFileOpener *> &openers = Openers();
-    for (int i = 0; i < openers.Count(); i++) {
-        openers[i]->Free();
-        delete openers[i];
-    }
-    openers.Clear();
-}
-
-ovFile *Inner(ov_file_t *file)
-{
-    return file ? file->file : nullptr;
-}
 
 }  // namespace
 
@@ -104,6 +76,7 @@ struct ov_file_t *OV_OpenFile(const char *name, const char *mode)
     return file;
 }
 
+// Opens through the openers without checks or counting; the handle carries name and size.
 ov_file_t *OVFS_OpenFile(const char *name, const char *mode)
 {
     if (!name)
@@ -117,6 +90,7 @@ ov_file_t *OVFS_OpenFile(const char *name, const char *mode)
     return file;
 }
 
+// Closes a handle from OVFS_OpenFile without touching the count.
 void OVFS_CloseFile(ov_file_t *file)
 {
     if (!file)
@@ -179,6 +153,7 @@ int OV_CloseFile(struct ov_file_t *f)
     return 0;
 }
 
+// True when the name opens for reading (the file is closed again at once).
 bool OV_FileExists(const char *name)
 {
     if (!name)
@@ -250,13 +225,14 @@ unsigned OV_fwrite(const void *buf, unsigned size, unsigned count, struct ov_fil
     return OVFS_fwrite(buf, size, count, f);
 }
 
+// Reads up to bytes; the bytes read.
 unsigned OVFS_ReadFile(void *buffer, unsigned bytes, ov_file_t *file)
 {
     ovFile *inner = Inner(file);
     return inner && buffer ? inner->Read(buffer, bytes) : 0;
 }
 
-// A request whose byte count does not fit an unsigned moves nothing.
+// Reads size x count bytes; the bytes read (nothing when that does not fit an unsigned).
 unsigned OVFS_fread(void *buffer, unsigned size, unsigned count, ov_file_t *file)
 {
     unsigned long long bytes = (unsigned long long)size * count;
@@ -265,6 +241,7 @@ unsigned OVFS_fread(void *buffer, unsigned size, unsigned count, ov_file_t *file
     return OVFS_ReadFile(buffer, (unsigned)bytes, file);
 }
 
+// Writes size x count bytes; the bytes written (nothing when that does not fit an unsigned).
 unsigned OVFS_fwrite(const void *buffer, unsigned size, unsigned count, ov_file_t *file)
 {
     ovFile *inner = Inner(file);
@@ -274,6 +251,7 @@ unsigned OVFS_fwrite(const void *buffer, unsigned size, unsigned count, ov_file_
     return inner->Write(buffer, (unsigned)bytes);
 }
 
+// One byte read into a zeroed value: 0 to 255, and 0 at the end of the file.
 int OVFS_fgetc(ov_file_t *file)
 {
     ovFile *inner = Inner(file);
@@ -283,20 +261,65 @@ int OVFS_fgetc(ov_file_t *file)
     return byte;
 }
 
+// Moves the position; 1 on success.
 int OVFS_fseek(ov_file_t *file, long offset, int whence)
 {
     ovFile *inner = Inner(file);
     return inner && inner->SetPosition(offset, whence) ? 1 : 0;
 }
 
+// The position; -1 for a null handle.
 long OVFS_ftell(ov_file_t *file)
 {
     ovFile *inner = Inner(file);
     return inner ? inner->GetPosition() : -1;
 }
 
+// Flushes; 1 on success.
 int OVFS_FlushFile(ov_file_t *file)
 {
     ovFile *inner = Inner(file);
     return inner && inner->Flush() ? 1 : 0;
 }
+
+// ---- helpers
+
+namespace {
+
+// The openers in the order they are asked.
+nArray<ovFileOpener *> &Openers()
+{
+    static nArray<ovFileOpener *> openers;
+    return openers;
+}
+
+// "r", "w", "a" and their binary forms become the binary form; anything else null.
+const char *MapMode(const char *mode)
+{
+    if (!mode)
+        return nullptr;
+    static const char *const kModes[][2] = {{"r", "rb"}, {"w", "wb"}, {"a", "ab"}, {"rb", "rb"}, {"wb", "wb"}, {"ab", "ab"}};
+    for (const auto &m : kModes)
+        if (strcmp(mode, m[0]) == 0)
+            return m[1];
+    return nullptr;
+}
+
+// Frees and deletes every opener.
+void FreeOpeners()
+{
+    nArray<ovFileOpener *> &openers = Openers();
+    for (int i = 0; i < openers.Count(); i++) {
+        openers[i]->Free();
+        delete openers[i];
+    }
+    openers.Clear();
+}
+
+// The open file behind a handle; null for a null handle.
+ovFile *Inner(ov_file_t *file)
+{
+    return file ? file->file : nullptr;
+}
+
+}  // namespace

@@ -14,24 +14,8 @@
 
 namespace {
 
-// The entry lies under the directory (every entry for an empty one) and its name ends
-// with the suffix, compared exactly.
-bool Qualifies(const char *name, const char *directory, size_t directory_length, const char *suffix)
-{
-    if (!name || !name[0])
-        return false;
-    if (directory_length && (strncmp(name, directory, directory_length) != 0 || name[directory_length] != '/'))
-        return false;
-    size_t n = strlen(name), s = strlen(suffix);
-    return n >= s && strcmp(name + n - s, suffix) == 0;
-}
-
-void FreeNames(nArray<char *> &names)
-{
-    for (int i = 0; i < names.Count(); i++)
-        nStringFree(names[i]);
-    names.Clear();
-}
+bool Qualifies(const char *name, const char *directory, size_t directory_length, const char *suffix);
+void FreeNames(nArray<char *> &names);
 
 }  // namespace
 
@@ -115,3 +99,29 @@ bool OVFS_FindFiles(ov_list_t *list, const char *directory, const char *wildcard
     list->count = names.Count();
     return true;
 }
+
+// ---- helpers
+
+namespace {
+
+// The entry lies under the directory (every entry for an empty one) and its name ends
+// with the suffix, compared exactly.
+bool Qualifies(const char *name, const char *directory, size_t directory_length, const char *suffix)
+{
+    if (!name || !name[0])
+        return false;
+    if (directory_length && (strncmp(name, directory, directory_length) != 0 || name[directory_length] != '/'))
+        return false;
+    size_t n = strlen(name), s = strlen(suffix);
+    return n >= s && strcmp(name + n - s, suffix) == 0;
+}
+
+// Releases collected names and empties the array.
+void FreeNames(nArray<char *> &names)
+{
+    for (int i = 0; i < names.Count(); i++)
+        nStringFree(names[i]);
+    names.Clear();
+}
+
+}  // namespace

@@ -21,6 +21,61 @@ int s_http_request_extra = 0;
 
 const char kCacheDir[] = "user://cache";
 
+bool CacheName(const char *url, char out[260]);
+ovFile *OpenCached(const char *cache_name, const char *mode);
+int SendRequest(const char *url, ov_buffer_t *reply);
+bool SaveToCache(const char *cache_name, const ov_buffer_t &reply);
+
+class ovFileOpenerHTTP : public ovFileOpener {
+public:
+    ovFile *OpenFile(const char *name, const char *mode) override;
+    void Free() override {}
+    bool AllowSearchPaths() override { return false; }
+};
+
+}  // namespace
+
+// The download-cache opener.
+ovFileOpener *OVFS_CreateHttpOpener(void)
+{
+    return new (std::nothrow) ovFileOpenerHTTP();
+}
+
+// A zeroed buffer; for a size of at least 1 it holds a heap block of that size.
+ov_buffer_t OV_AllocBuffer(int size)
+{
+    ov_buffer_t buffer = {nullptr, 0, 0, 0};
+    if (size >= 1) {
+        buffer.data = (uint8_t *)malloc((size_t)size);
+        if (buffer.data)
+            buffer.used = buffer.size = size;
+    }
+    return buffer;
+}
+
+// Releases the block and zeroes the buffer; null does nothing.
+void OV_FreeBuffer(ov_buffer_t *buf)
+{
+    if (!buf)
+        return;
+    free(buf->data);
+    buf->data = nullptr;
+    buf->reserved = 0;
+    buf->used = 0;
+    buf->size = 0;
+}
+
+// No network on this platform: returns status 0 at once and touches nothing.
+int OV_SendHttpRequest(int method, const char *url, const char *headers, const char *body, int timeout, ov_buffer_t *reply,
+                       int *status)
+{
+    return 0;
+}
+
+// ---- the opener and its helpers
+
+namespace {
+
 // "user://cache/" followed by the URL with '/' turned into '_', letters, digits and
 // ".-_~%" kept and everything else dropped; false when it would exceed 259 characters.
 bool CacheName(const char *url, char out[260])
@@ -76,13 +131,7 @@ bool SaveToCache(const char *cache_name, const ov_buffer_t &reply)
     return true;
 }
 
-class ovFileOpenerHTTP : public ovFileOpener {
-public:
-    ovFile *OpenFile(const char *name, const char *mode) override;
-    void Free() override {}
-    bool AllowSearchPaths() override { return false; }
-};
-
+// Serves the name from the cache, downloading it into the cache first when missing.
 ovFile *ovFileOpenerHTTP::OpenFile(const char *name, const char *mode)
 {
     if (!name || !mode || strcmp(mode, "rb") != 0 || !ov_state.core_ready || strncmp(name, "http://", 7) != 0)
@@ -120,40 +169,3 @@ ovFile *ovFileOpenerHTTP::OpenFile(const char *name, const char *mode)
 }
 
 }  // namespace
-
-// The download-cache opener.
-ovFileOpener *OVFS_CreateHttpOpener(void)
-{
-    return new (std::nothrow) ovFileOpenerHTTP();
-}
-
-// A zeroed buffer; for a size of at least 1 it holds a heap block of that size.
-ov_buffer_t OV_AllocBuffer(int size)
-{
-    ov_buffer_t buffer = {nullptr, 0, 0, 0};
-    if (size >= 1) {
-        buffer.data = (uint8_t *)malloc((size_t)size);
-        if (buffer.data)
-            buffer.used = buffer.size = size;
-    }
-    return buffer;
-}
-
-// Releases the block and zeroes the buffer; null does nothing.
-void OV_FreeBuffer(ov_buffer_t *buf)
-{
-    if (!buf)
-        return;
-    free(buf->data);
-    buf->data = nullptr;
-    buf->reserved = 0;
-    buf->used = 0;
-    buf->size = 0;
-}
-
-// No network on this platform: returns status 0 at once and touches nothing.
-int OV_SendHttpRequest(int method, const char *url, const char *headers, const char *body, int timeout, ov_buffer_t *reply,
-                       int *status)
-{
-    return 0;
-}

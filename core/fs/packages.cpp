@@ -14,47 +14,9 @@ namespace {
 
 enum { kMaxItems = 32, kMaxListLength = 512, kMaxCondition = 63 };
 
-// Reads "WxH" (skipping one leading '='); each number 0 when missing. True when it
-// matches the program's width and height in either order.
-bool ResolutionMatches(const char *text)
-{
-    if (*text == '=')
-        text++;
-    int width = atoi(text);
-    const char *x = strchr(text, 'x');
-    int height = x ? atoi(x + 1) : 0;
-    int w = ov_prog ? ov_prog->parms.width : 0;
-    int h = ov_prog ? ov_prog->parms.height : 0;
-    return (width == w && height == h) || (width == h && height == w);
-}
-
-bool ConditionHolds(const char *condition)
-{
-    if (strncmp(condition, "resolution", 10) == 0 && ResolutionMatches(condition + 10))
-        return true;
-    if (strncmp(condition, "res", 3) == 0 && ResolutionMatches(condition + 3))
-        return true;
-    if (strncmp(condition, "feature=", 8) == 0 && OVI_ProductFeatureExists(condition + 8))
-        return true;
-    return strncmp(condition, "open", 4) == 0;
-}
-
-// The package path of one item, or null when the item is skipped.
-const char *ItemPath(const char *item)
-{
-    if (item[0] != '@')
-        return item;
-    const char *colon = strchr(item, ':');
-    if (!colon)
-        return nullptr;
-    char condition[kMaxCondition + 1];
-    int length = (int)(colon - item - 1);
-    if (length > kMaxCondition)
-        length = kMaxCondition;
-    memcpy(condition, item + 1, (size_t)length);
-    condition[length] = 0;
-    return ConditionHolds(condition) ? colon + 1 : nullptr;
-}
+bool ResolutionMatches(const char *text);
+bool ConditionHolds(const char *condition);
+const char *ItemPath(const char *item);
 
 }  // namespace
 
@@ -93,3 +55,52 @@ void OVI_AddPackages(void)
 {
     OVI_AddPackagesDefinedInProgramParameters();
 }
+
+// ---- helpers
+
+namespace {
+
+// Reads "WxH" (skipping one leading '='); each number 0 when missing. True when it
+// matches the program's width and height in either order.
+bool ResolutionMatches(const char *text)
+{
+    if (*text == '=')
+        text++;
+    int width = atoi(text);
+    const char *x = strchr(text, 'x');
+    int height = x ? atoi(x + 1) : 0;
+    int w = ov_prog ? ov_prog->parms.width : 0;
+    int h = ov_prog ? ov_prog->parms.height : 0;
+    return (width == w && height == h) || (width == h && height == w);
+}
+
+// Whether the condition of an "@condition:path" item holds.
+bool ConditionHolds(const char *condition)
+{
+    if (strncmp(condition, "resolution", 10) == 0 && ResolutionMatches(condition + 10))
+        return true;
+    if (strncmp(condition, "res", 3) == 0 && ResolutionMatches(condition + 3))
+        return true;
+    if (strncmp(condition, "feature=", 8) == 0 && OVI_ProductFeatureExists(condition + 8))
+        return true;
+    return strncmp(condition, "open", 4) == 0;
+}
+
+// The package path of one item, or null when the item is skipped.
+const char *ItemPath(const char *item)
+{
+    if (item[0] != '@')
+        return item;
+    const char *colon = strchr(item, ':');
+    if (!colon)
+        return nullptr;
+    char condition[kMaxCondition + 1];
+    int length = (int)(colon - item - 1);
+    if (length > kMaxCondition)
+        length = kMaxCondition;
+    memcpy(condition, item + 1, (size_t)length);
+    condition[length] = 0;
+    return ConditionHolds(condition) ? colon + 1 : nullptr;
+}
+
+}  // namespace

@@ -34,25 +34,31 @@ int StaticMarker(const char *name)
     return p ? (int)(p - name) : -1;
 }
 
+bool CouldCreate(const char *static_name);
+
 }  // namespace
 
+// Sets the developer and program directory names behind user://.
 void OVI_SetUserDirectoryNames(const char *developer, const char *program)
 {
     nStringFormat(s_developer_dir, sizeof s_developer_dir, "%s", developer ? developer : "");
     nStringFormat(s_program_dir, sizeof s_program_dir, "%s", program ? program : "");
 }
 
+// The developer (0) or program (1) directory name.
 const char *OVI_GetUserDirectoryName(int which)
 {
     return which == 0 ? s_developer_dir : s_program_dir;
 }
 
+// Writes the root directory of every path kind.
 void OVFS_ResolvePaths(void)
 {
     for (int k = 0; k < OV_PATH_KINDS; k++)
         nStringFormat(ov_file_system_info.root[k], 512, "%s", k == OV_PATH_RES ? "./app/native" : "./data");
 }
 
+// Forms the native base directory of every path kind (each at most 259 characters).
 void OVI_InitFileSystem(void)
 {
     OVFS_ResolvePaths();
@@ -65,16 +71,19 @@ void OVI_InitFileSystem(void)
     }
 }
 
+// The root directory of a kind, null outside 0..4.
 const char *OVI_GetPathRoot(int kind)
 {
     return kind >= 0 && kind < OV_PATH_KINDS ? ov_file_system_info.root[kind] : nullptr;
 }
 
+// The native base directory of a kind, null outside 0..4.
 const char *OVI_GetPathBase(int kind)
 {
     return kind >= 0 && kind < OV_PATH_KINDS ? ov_file_system_info.base[kind] : nullptr;
 }
 
+// "user://" for kinds 0 to 2, "res://" for 3 and 4, null otherwise.
 const char *OV_GetPathAsPrefixString(int kind)
 {
     if (kind >= 0 && kind <= 2)
@@ -99,6 +108,7 @@ static char *GetPathExV(char *buf, int size, int kind, const char *fmt, va_list 
     return buf;
 }
 
+// The kind's prefix and the formatted text in the caller's buffer (at most size bytes).
 char *OV_GetPathEx(char *buf, int size, int kind, const char *fmt, ...)
 {
     va_list ap;
@@ -108,6 +118,7 @@ char *OV_GetPathEx(char *buf, int size, int kind, const char *fmt, ...)
     return buf;
 }
 
+// The same in one of 16 rotating buffers of 260 bytes (main thread).
 const char *OV_GetPath(int kind, const char *fmt, ...)
 {
     static char buffers[16][260];
@@ -127,24 +138,27 @@ const char *OV_GetPath(int kind, const char *fmt, ...)
     return buf;
 }
 
+// The text before "://" (such as res), empty when there is none or it does not fit.
 void OV_GetStaticPathPrefix(char *buf, int size, const char *name)
 {
     if (!buf || size < 1)
         return;
     buf[0] = 0;
     int at = StaticMarker(name);
-    if (at < 0 || size < 16 || at > 16)
-        return;
+    if (at < 0 || size < 16 || at > 16 || at >= size)
+        return;  // the prefix and its terminator must fit
     memcpy(buf, name, (size_t)at);
     buf[at] = 0;
 }
 
+// True when "://" starts before index 16.
 bool OV_FileNameContainsStaticPath(const char *name)
 {
     int at = StaticMarker(name);
     return at >= 0 && at < 16;
 }
 
+// True for "res", "user" and "http".
 bool OV_IsValidStaticPathPrefix(const char *prefix)
 {
     if (!prefix || strlen(prefix) >= 16)
@@ -152,6 +166,7 @@ bool OV_IsValidStaticPathPrefix(const char *prefix)
     return strcmp(prefix, "res") == 0 || strcmp(prefix, "user") == 0 || strcmp(prefix, "http") == 0;
 }
 
+// True when the text before the first ':' (before index 16) is a valid prefix.
 bool OV_PathContainsValidPrefix(const char *name)
 {
     if (!name)
@@ -165,6 +180,7 @@ bool OV_PathContainsValidPrefix(const char *name)
     return OV_IsValidStaticPathPrefix(prefix);
 }
 
+// False for null, a leading '/', a ':' without a valid prefix, and any "..".
 bool OV_IsValidFileName(const char *name)
 {
     if (!name || name[0] == '/' || strstr(name, ".."))
@@ -174,6 +190,7 @@ bool OV_IsValidFileName(const char *name)
     return true;
 }
 
+// The native directory behind "res" or "user", "http" for "http", null otherwise.
 const char *OV_GetStaticPathPrefixAsNativeOSPath(const char *prefix)
 {
     if (!prefix)
@@ -187,6 +204,8 @@ const char *OV_GetStaticPathPrefixAsNativeOSPath(const char *prefix)
     return nullptr;
 }
 
+// New heap string of the native path behind a static name; null when it has no
+// recognised prefix or does not fit 512 bytes.
 char *OV_ConvertStaticPathToNativeOSPath(const char *name)
 {
     if (!OV_FileNameContainsStaticPath(name))
@@ -197,11 +216,14 @@ char *OV_ConvertStaticPathToNativeOSPath(const char *name)
     if (!native)
         return nullptr;
     char out[512];
-    snprintf(out, sizeof out, "%s/%s", native, strstr(name, "://") + 3);
+    int n = snprintf(out, sizeof out, "%s/%s", native, strstr(name, "://") + 3);
+    if (n < 0 || n >= (int)sizeof out)
+        return nullptr;  // a cut path would name a different file
     return nStringDuplicate(out);
 }
 
-// A native path converts only when it starts with a base directory followed by '/'.
+// New heap string of the static name of a native path under a base directory (followed
+// by '/'); null when none matches or the result does not fit 512 bytes.
 char *OV_ConvertNativeOSPathToStaticPath(const char *native)
 {
     if (!native)
@@ -212,12 +234,15 @@ char *OV_ConvertNativeOSPathToStaticPath(const char *native)
         if (n == 0 || strncmp(native, base, n) != 0 || native[n] != '/')
             continue;
         char out[512];
-        snprintf(out, sizeof out, "%s%s", OV_GetPathAsPrefixString(k), native + n + 1);
+        int length = snprintf(out, sizeof out, "%s%s", OV_GetPathAsPrefixString(k), native + n + 1);
+        if (length < 0 || length >= (int)sizeof out)
+            return nullptr;  // a cut path would name a different file
         return nStringDuplicate(out);
     }
     return nullptr;
 }
 
+// Copies with '\\' turned into '/' and every "/.." removed with the segment before it.
 void OVI_NormalizeFileName(char *dst, int size, const char *src)
 {
     if (!dst || !src || size < 2)
@@ -239,6 +264,7 @@ void OVI_NormalizeFileName(char *dst, int size, const char *src)
     }
 }
 
+// Collapses "." and ".." segment by segment below a kept prefix or root.
 nString OVI_CollapseFileNameRelativePaths(const char *path)
 {
     nString result;
@@ -286,6 +312,7 @@ nString OVI_CollapseFileNameRelativePaths(const char *path)
     return result;
 }
 
+// The directory part of the path without its final '/'.
 nString OV_GetExtractedFilePath(const char *path)
 {
     nString result;
@@ -299,6 +326,31 @@ nString OV_GetExtractedFilePath(const char *path)
     result.Set(dir.c_str());
     return result;
 }
+
+// The first search path + name that exists, or (unless read_only) could be created.
+const char *OVI_GetFileFullPath(const char *name, bool read_only)
+{
+    static char buffers[16][260];
+    static int rotation = 0;
+    if (!name)
+        return nullptr;
+    OVI_LockCoreMutex(OV_MUTEX_GET_PATH);
+    rotation = (rotation + 1) % 16;
+    char *buf = buffers[rotation];
+    const char *result = nullptr;
+    int count = OV_GetNumberOfSearchPaths();
+    for (int i = 0; i < count && !result; i++) {
+        int n = snprintf(buf, sizeof buffers[0], "%s%s", OV_GetSearchPath(i), name);
+        if (n < 0 || n >= (int)sizeof buffers[0])
+            continue;  // a cut name would point at a different file
+        if (OV_FileExists(buf) || (!read_only && CouldCreate(buf)))
+            result = buf;
+    }
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_PATH);
+    return result;
+}
+
+// ---- helpers
 
 namespace {
 
@@ -323,25 +375,3 @@ bool CouldCreate(const char *static_name)
 }
 
 }  // namespace
-
-const char *OVI_GetFileFullPath(const char *name, bool read_only)
-{
-    static char buffers[16][260];
-    static int rotation = 0;
-    if (!name)
-        return nullptr;
-    OVI_LockCoreMutex(OV_MUTEX_GET_PATH);
-    rotation = (rotation + 1) % 16;
-    char *buf = buffers[rotation];
-    const char *result = nullptr;
-    int count = OV_GetNumberOfSearchPaths();
-    for (int i = 0; i < count && !result; i++) {
-        int n = snprintf(buf, sizeof buffers[0], "%s%s", OV_GetSearchPath(i), name);
-        if (n < 0 || n >= (int)sizeof buffers[0])
-            continue;  // a cut name would point at a different file
-        if (OV_FileExists(buf) || (!read_only && CouldCreate(buf)))
-            result = buf;
-    }
-    OVI_UnlockCoreMutex(OV_MUTEX_GET_PATH);
-    return result;
-}

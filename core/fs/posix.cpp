@@ -12,30 +12,18 @@
 
 namespace {
 
+// A stdio stream with the static name it was opened by and its native path.
 class ovFilePosix : public ovFile {
 public:
-    ovFilePosix(char *name, char *native, long size, FILE *stream) : name_(name), native_(native), size_(size), stream_(stream) {}
-
-    bool SetPosition(long offset, int whence) override
-    {
-        static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
-        if (whence < 0 || whence > 2)
-            return false;
-        return fseek(stream_, offset, kWhence[whence]) == 0;
-    }
-    long GetPosition() override { return ftell(stream_); }
-    long GetSize() override { return size_; }
-    const char *GetName() override { return name_; }
-    bool Flush() override { return fflush(stream_) == 0; }
-    unsigned Read(void *buffer, unsigned bytes) override { return (unsigned)fread(buffer, 1, bytes, stream_); }
-    unsigned Write(const void *buffer, unsigned bytes) override { return (unsigned)fwrite(buffer, 1, bytes, stream_); }
-    void Close() override
-    {
-        fclose(stream_);
-        nStringFree(name_);
-        nStringFree(native_);
-        delete this;
-    }
+    ovFilePosix(char *name, char *native, long size, FILE *stream);
+    bool SetPosition(long offset, int whence) override;
+    long GetPosition() override;
+    long GetSize() override;
+    const char *GetName() override;
+    bool Flush() override;
+    unsigned Read(void *buffer, unsigned bytes) override;
+    unsigned Write(const void *buffer, unsigned bytes) override;
+    void Close() override;
 
 private:
     char *name_;
@@ -46,7 +34,7 @@ private:
 
 class ovFileOpenerPosix : public ovFileOpener {
 public:
-    ovFile *OpenFile(const char *name, const char *mode) override { return OVFS_OpenPosixFile(name, mode); }
+    ovFile *OpenFile(const char *name, const char *mode) override;
 };
 
 }  // namespace
@@ -87,3 +75,65 @@ ovFile *OVFS_OpenPosixFile(const char *name, const char *mode)
     }
     return file;
 }
+
+// ---- the file and the opener
+
+namespace {
+
+ovFilePosix::ovFilePosix(char *name, char *native, long size, FILE *stream)
+    : name_(name), native_(native), size_(size), stream_(stream)
+{
+}
+
+bool ovFilePosix::SetPosition(long offset, int whence)
+{
+    static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    if (whence < 0 || whence > 2)
+        return false;
+    return fseek(stream_, offset, kWhence[whence]) == 0;
+}
+
+long ovFilePosix::GetPosition()
+{
+    return ftell(stream_);
+}
+
+long ovFilePosix::GetSize()
+{
+    return size_;
+}
+
+const char *ovFilePosix::GetName()
+{
+    return name_;
+}
+
+bool ovFilePosix::Flush()
+{
+    return fflush(stream_) == 0;
+}
+
+unsigned ovFilePosix::Read(void *buffer, unsigned bytes)
+{
+    return (unsigned)fread(buffer, 1, bytes, stream_);
+}
+
+unsigned ovFilePosix::Write(const void *buffer, unsigned bytes)
+{
+    return (unsigned)fwrite(buffer, 1, bytes, stream_);
+}
+
+void ovFilePosix::Close()
+{
+    fclose(stream_);
+    nStringFree(name_);
+    nStringFree(native_);
+    delete this;
+}
+
+ovFile *ovFileOpenerPosix::OpenFile(const char *name, const char *mode)
+{
+    return OVFS_OpenPosixFile(name, mode);
+}
+
+}  // namespace

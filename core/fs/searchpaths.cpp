@@ -12,46 +12,10 @@
 
 namespace {
 
-nArray<char *> &SearchPaths()
-{
-    static nArray<char *> list;  // the shrink flag is on by default
-    return list;
-}
-
-// Copies the path with '\\' turned into '/' and a final '/' added; false when it is
-// longer than 510 characters (so that the result fits 512 bytes).
-bool NormalizeSearchPath(const char *path, char out[512])
-{
-    size_t n = strlen(path);
-    if (n > 510)
-        return false;
-    memcpy(out, path, n + 1);
-    for (size_t i = 0; i < n; i++)
-        if (out[i] == '\\')
-            out[i] = '/';
-    if (n == 0 || out[n - 1] != '/') {
-        out[n] = '/';
-        out[n + 1] = 0;
-    }
-    return true;
-}
-
-int IndexOf(const char *normalized)
-{
-    nArray<char *> &list = SearchPaths();
-    for (int i = 0; i < list.Count(); i++)
-        if (strcmp(list[i], normalized) == 0)
-            return i;
-    return -1;
-}
-
-void RemoveAt(int index)
-{
-    nArray<char *> &list = SearchPaths();
-    char *old = list[index];
-    list.Remove(index);
-    nStringFree(old);
-}
+nArray<char *> &SearchPaths();
+bool NormalizeSearchPath(const char *path, char out[512]);
+int IndexOf(const char *normalized);
+void RemoveAt(int index);
 
 }  // namespace
 
@@ -123,3 +87,53 @@ void OVI_ClearSearchPaths(void)
         nStringFree(list[i]);
     list.Clear();
 }
+
+// ---- helpers
+
+namespace {
+
+// The list itself (one per process).
+nArray<char *> &SearchPaths()
+{
+    static nArray<char *> list;  // the shrink flag is on by default
+    return list;
+}
+
+// Copies the path with '\\' turned into '/' and a final '/' added; false when it is
+// longer than 510 characters (so that the result fits 512 bytes).
+bool NormalizeSearchPath(const char *path, char out[512])
+{
+    size_t n = strlen(path);
+    if (n > 510)
+        return false;
+    memcpy(out, path, n + 1);
+    for (size_t i = 0; i < n; i++)
+        if (out[i] == '\\')
+            out[i] = '/';
+    if (n == 0 || out[n - 1] != '/') {
+        out[n] = '/';
+        out[n + 1] = 0;
+    }
+    return true;
+}
+
+// Index of the entry equal to the text, -1 when none is.
+int IndexOf(const char *normalized)
+{
+    nArray<char *> &list = SearchPaths();
+    for (int i = 0; i < list.Count(); i++)
+        if (strcmp(list[i], normalized) == 0)
+            return i;
+    return -1;
+}
+
+// Removes the entry at the index and releases its text.
+void RemoveAt(int index)
+{
+    nArray<char *> &list = SearchPaths();
+    char *old = list[index];
+    list.Remove(index);
+    nStringFree(old);
+}
+
+}  // namespace

@@ -40,6 +40,8 @@ namespace fstest {
 
 namespace {
 
+void (*s_extra_settings)(void) = nullptr;
+
 // Runs at the end of reading the program settings: log console on at the most verbose
 // level, no log file, developer mode on.
 void SettingsForTests()
@@ -50,9 +52,16 @@ void SettingsForTests()
     ov_state.developer_mode = 1;
     if (ov_prog)
         ov_prog->parms.developer_mode = 1;
+    if (s_extra_settings)
+        s_extra_settings();
 }
 
 }  // namespace
+
+void SetExtraSettings(void (*extra)(void))
+{
+    s_extra_settings = extra;
+}
 
 void FsTest::SetUp()
 {
@@ -90,6 +99,7 @@ void FsTest::StopEngine()
         return;
     ORVEX_Shutdown();
     OVI_SetProgramSettingsHook(nullptr);
+    SetExtraSettings(nullptr);
     engine_up_ = false;
 }
 

@@ -35,6 +35,10 @@ private:
     bool engine_up_ = false;
 };
 
+// Runs after the test settings are applied during the next engine starts (null: none),
+// as the program settings would set the engine state.
+void SetExtraSettings(void (*extra)(void));
+
 // Native base directories behind res:// and user:// (relative to the working directory).
 std::string ResDir();
 std::string UserDir();

@@ -3,6 +3,8 @@
 // the open-file count, buffers and the request call.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -73,6 +75,21 @@ TEST_F(FileTest, WriteAppendAndReadBackThroughUser)
     std::string back;
     ASSERT_TRUE(ReadEngineFile("user://save.dat", &back));
     EXPECT_EQ(back, "hello world");
+}
+
+TEST_F(FileTest, CreatedFilesAndDirectoriesAreNotWorldWritable)
+{
+    mode_t old_mask = umask(022);
+    ASSERT_EQ(OV_CreateDirectory("user://made/here"), 1);
+    ov_file_t *f = OV_OpenFile("user://made/here/new.dat", "w");
+    ASSERT_NE(f, nullptr);
+    OV_CloseFile(f);
+    umask(old_mask);
+    struct stat st;
+    ASSERT_EQ(stat((UserDir() + "/made/here/new.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0002, 0u) << std::oct << st.st_mode;
+    ASSERT_EQ(stat((UserDir() + "/made/here").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0002, 0u) << std::oct << st.st_mode;
 }
 
 TEST_F(FileTest, PositionCalls)

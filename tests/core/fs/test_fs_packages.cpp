@@ -65,6 +65,20 @@ TEST_F(PackageTest, ListsBecomeSearchPathsAtTheFront)
     }
 }
 
+TEST_F(PackageTest, FeatureConditionFollowsTheProductFeatures)
+{
+    const char *list = "@feature=HD_ART:hd,@feature=NO_SUCH_FEATURE:never,base";
+    OVI_AddPackages(list, true);
+    EXPECT_EQ(SearchPaths(), (std::vector<std::string>{"res://base/"}));
+
+    while (OV_GetNumberOfSearchPaths() > 0)
+        OV_RemoveSearchPath(OV_GetSearchPath(0));
+    nStringFree(ov_state.features);
+    ov_state.features = nStringDuplicate("SHOW_FPS, HD_ART;MULTITOUCH");
+    OVI_AddPackages(list, true);
+    EXPECT_EQ(SearchPaths(), (std::vector<std::string>{"res://base/", "res://hd/"}));
+}
+
 TEST_F(PackageTest, ListsAppendedAtTheEndKeepTheirOrder)
 {
     OV_AddSearchPath("res://", false);
@@ -105,6 +119,23 @@ TEST_F(PackageTest, SettingsListsAreAddedInTheirOrder)
     // Each front item goes before the ones added earlier; developer packages go last.
     EXPECT_EQ(SearchPaths(), (std::vector<std::string>{"res://data-music-ogg/", "res://data-sfx-wav/", "res://addon/", "res://p2/",
                                                        "res://p1/", "user://", "res://", "res://dev1/", "res://dev2/"}));
+}
+
+void SettingsWithPackages()
+{
+    ov_state.packages = nStringDuplicate("p1,p2");
+    ov_state.sfx_package = nStringDuplicate("data-sfx-wav");
+    ov_state.music_package = nStringDuplicate("data-music-ogg");
+    ov_state.developer_packages = nStringDuplicate("dev1");
+}
+
+TEST_F(PackageTest, StartUpAddsSettingsPackagesBehindUserAndRes)
+{
+    StopEngine();
+    fstest::SetExtraSettings(SettingsWithPackages);
+    StartEngine();
+    EXPECT_EQ(SearchPaths(), (std::vector<std::string>{"user://", "res://", "res://data-music-ogg/", "res://data-sfx-wav/",
+                                                       "res://p2/", "res://p1/", "res://dev1/"}));
 }
 
 TEST_F(PackageTest, PackagedFilesAreFoundThroughTheirSearchPath)

@@ -9,10 +9,12 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/fs/pak.h"
@@ -232,6 +234,41 @@ TEST_F(PakTest, ArchiveFileItselfIsNotAnEntry)
     EXPECT_EQ(got, ReadNative(ResDir() + "/ui.pak"));
     EXPECT_FALSE(ReadEngineFile("res://ui/", &got));
     EXPECT_FALSE(ReadEngineFile("res://ui/b.txt", &got));
+}
+
+TEST_F(PakTest, WorkerThreadsShareArchivesOpenedOnFirstUse)
+{
+    const int kArchives = 4, kEntries = 8, kThreads = 8;
+    std::vector<std::vector<std::string>> data(kArchives);
+    for (int a = 0; a < kArchives; a++) {
+        std::vector<fstest::PakEntry> entries;
+        for (int e = 0; e < kEntries; e++) {
+            data[a].push_back(fstest::RandomBytes(1000 + 37 * e, (unsigned)(a * 100 + e)));
+            entries.push_back({"e" + std::to_string(e), data[a][e]});
+        }
+        WritePak(ResDir() + "/p" + std::to_string(a) + ".pak", entries);
+    }
+    size_t mark = LogMark();
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; t++) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kArchives * kEntries; i++) {
+                int a = (i + t) % kArchives, e = (i / kArchives + t) % kEntries;
+                std::string name = "res://p" + std::to_string(a) + "/e" + std::to_string(e), got;
+                if (!ReadEngineFile(name.c_str(), &got) || got != data[a][e])
+                    wrong++;
+            }
+        });
+    }
+    for (std::thread &th : threads)
+        th.join();
+    EXPECT_EQ(wrong.load(), 0);
+    for (int a = 0; a < kArchives; a++)
+        EXPECT_EQ(CountLoggedSince(mark, "Opening new pak 'res://p" + std::to_string(a) + ".pak'."), 1) << a;
+    EXPECT_EQ(OVI_OpenFileCount(), kArchives);  // each archive keeps its own handle
+    StopEngine();
+    EXPECT_EQ(OVI_OpenFileCount(), 0);
 }
 
 // --- damaged archives

@@ -3,6 +3,8 @@
 // relative name along the search paths.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <filesystem>
 #include <string>
 
@@ -92,6 +94,35 @@ TEST(PathUtilities, FileNameValidation)
         EXPECT_EQ(OV_IsValidFileName(c.name), c.valid) << Show(c.name);
 }
 
+struct PrefixCase {
+    const char *name;
+    int size;
+    const char *prefix;
+};
+
+TEST(PathUtilities, StaticPrefixIsCutOutWhenItFits)
+{
+    const PrefixCase cases[] = {
+        {"res://ui/a.png", 32, "res"},
+        {"user://x", 16, "user"},
+        {"0123456789abcde://x", 16, "0123456789abcde"},  // 15 characters and the terminator fill 16 bytes
+        {"0123456789abcdef://x", 32, "0123456789abcdef"},
+        {"0123456789abcdef://x", 16, ""},   // no room for the terminator
+        {"0123456789abcdefg://x", 32, ""},  // longer than 16
+        {"ui/a.png", 32, ""},
+        {nullptr, 32, ""},
+        {"res://a", 8, ""},                 // buffers below 16 bytes stay empty
+    };
+    for (const PrefixCase &c : cases) {
+        char buf[40];
+        memset(buf, 'z', sizeof buf);
+        OV_GetStaticPathPrefix(buf, c.size, c.name);
+        EXPECT_STREQ(buf, c.prefix) << Show(c.name) << " in " << c.size;
+        for (int i = c.size; i < (int)sizeof buf; i++)
+            ASSERT_EQ(buf[i], 'z') << "written beyond the buffer at " << i;
+    }
+}
+
 TEST(PathUtilities, NormalizeTurnsSeparatorsAndClimbs)
 {
     const TextCase cases[] = {
@@ -162,6 +193,15 @@ TEST_F(PathConversionTest, StaticNativeRoundTrip)
         nStringFree(native);
         nStringFree(back);
     }
+}
+
+TEST_F(PathConversionTest, ConversionsThatDoNotFitGiveNull)
+{
+    std::string long_static = "res://" + std::string(600, 'a');
+    EXPECT_EQ(OV_ConvertStaticPathToNativeOSPath(long_static.c_str()), nullptr);
+    std::string long_native = "./app/native/" + std::string(600, 'a');
+    EXPECT_EQ(OV_ConvertNativeOSPathToStaticPath(long_native.c_str()), nullptr);
+    EXPECT_EQ(OV_OpenFile(long_static.c_str(), "w"), nullptr);
 }
 
 TEST_F(PathConversionTest, GetPathExFormatsWithPrefix)
