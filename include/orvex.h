@@ -233,15 +233,15 @@ typedef struct orvex_t {
     void (*OV_SetChannelPaused)(long channel, bool paused);         // 62
     void (*OV_SetChannelLooping)(long channel, bool looping);       // 63
     void (*OV_SetChannelFrequency)(long channel, float frequency);  // 64
-    int (*OV_IsChannelAlive)(long channel);                         // 65
+    bool (*OV_IsChannelAlive)(long channel);                        // 65
     struct ov_sound_t *(*OV_GetChannelSound)(long channel);         // 66
     void (*OV_SlideChannelVolume)(long channel, float volume, float seconds);  // 67
     void (*OV_StopChannelWithFade)(long channel, float seconds);    // 68
-    int (*OV_PlayMusic)(struct ov_sound_t *s, float volume, float fade);  // 69
+    void (*OV_PlayMusic)(struct ov_sound_t *s, float volume, float fade);  // 69
     void (*OV_StopMusic)(float fade);                               // 70
     void (*OV_SetMusicPaused)(bool paused);                         // 71
     void (*OV_SetMusicLooping)(bool looping);                       // 72
-    int (*OV_GetMusicPlaying)(void);                                // 73
+    struct ov_sound_t *(*OV_GetMusicPlaying)(void);                 // 73: the sound set as music, or null
     void (*OV_SlideMusicVolume)(float volume, float seconds);       // 74
     // 75-81 transforms and vertex processors
     void (*OV_PushTransform)(nTransform *t);                        // 75: null pushes identity

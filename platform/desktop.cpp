@@ -12,6 +12,7 @@
 //   Menu key         the navigator's swipe-down gesture
 //   minimise / hide  window state thumbnail (1) / invisible (2); restore or show: 0
 //   close, SIGINT    navigator exit
+// Sound: the layer's mixer plays through one SDL audio device (desktop_audio.cpp).
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/desktop_audio.h"
 #include "platform/desktop_input.h"
 #include "platform/device.h"
 
@@ -146,6 +148,7 @@ bool UseDesktopBackend(std::string *error) {
     std::unique_ptr<DesktopBackend> backend = DesktopBackend::Open(error);
     if (!backend) return false;
     detail::InstallBackend(std::move(backend), false);
+    desktop::InstallAudioOutput();
     return true;
 }
 

@@ -2,6 +2,7 @@
 // resets the device layer and decides which pushed events reach the queue.
 #include "platform/device.h"
 
+#include "platform/audio_core.h"
 #include "platform/call_trace.h"
 #include "platform/device_state.h"
 
@@ -79,6 +80,7 @@ void InstallBackend(std::unique_ptr<Backend> backend, bool record_calls) {
         s.pump_thread = std::this_thread::get_id();
     }
     s.queue.clear();
+    ResetAudio();
     ResetTrace();
     SetRecording(record_calls);
     old.reset();

@@ -122,6 +122,9 @@ void EngineTest::SetUp()
     record.parms.width = 1024;
     record.parms.height = 600;
     record.parms.reference_counting = 1;
+    // Engine tests run on the null sound implementation (no audio thread); the audio
+    // tests clear this to bring the platform one up.
+    record.parms.no_sound = 1;
     record.Init = AppInit;
     record.Shutdown = AppShutdown;
     record.Update = AppUpdate;
