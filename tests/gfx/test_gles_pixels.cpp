@@ -1,0 +1,207 @@
+// Pixels drawn by the real OpenGL ES renderer, read back from the headless pbuffer.
+#include "tests/gfx/gfx_fixture.h"
+
+#include "gfx/bitmap.h"
+#include "gfx/transform.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+using namespace gfxtest;
+
+namespace {
+
+// A 4 x 4 checker of opaque red and blue, alpha flag set.
+bool CheckerLoader(ov_bitmap_t *b)
+{
+    if (strcmp(b->name, "checker4") != 0)
+        return false;
+    b->width = b->height = b->src_width = b->src_height = 4;
+    b->pixels = (uint8_t *)malloc(4 * 4 * 4);
+    for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 4; x++) {
+            uint8_t *p = b->pixels + (y * 4 + x) * 4;
+            bool red = ((x + y) & 1) == 0;
+            p[0] = red ? 255 : 0;
+            p[1] = 0;
+            p[2] = red ? 0 : 255;
+            p[3] = 255;
+        }
+    b->flags |= OV_BITMAP_ALPHA;
+    return true;
+}
+
+const Rgba kRed = {255, 0, 0, 255};
+const Rgba kGreen = {0, 255, 0, 255};
+const Rgba kBlue = {0, 0, 255, 255};
+
+class GlesPixels : public GfxTest {};
+
+}  // namespace
+
+TEST_F(GlesPixels, NullApplicationShowsPureGreen)
+{
+    app.wrong_version = true;
+    Start();
+    OVI_Frame(16);
+    EXPECT_EQ(Pixel(0, 0), kGreen);
+    EXPECT_EQ(Pixel(512, 300), kGreen);
+    EXPECT_EQ(Pixel(1023, 599), kGreen);
+}
+
+TEST_F(GlesPixels, ClearColour)
+{
+    app.draw = [](float) { ov->OV_ClearScreen(0.0f, 0.0f, 1.0f); };
+    Start();
+    OVI_Frame(16);
+    EXPECT_EQ(Pixel(3, 5), kBlue);
+    EXPECT_EQ(Pixel(1000, 590), kBlue);
+}
+
+TEST_F(GlesPixels, SetColorRedReadsRed)
+{
+    app.draw = [](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_SetColor(1, 0, 0);
+        ov->OV_DrawRect(10, 10, 20, 20);
+    };
+    Start();
+    OVI_Frame(16);
+    EXPECT_EQ(Pixel(15, 15), kRed);
+    EXPECT_EQ(Pixel(35, 15), (Rgba{0, 0, 0, 255}));
+}
+
+TEST_F(GlesPixels, CheckerDrawnOneToOneWithPointFilteringIsExact)
+{
+    OVI_SetBitmapFileLoader(CheckerLoader);
+    ov_bitmap_t *checker = nullptr;
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_SetPixelFilter(0);
+        ov->OV_DrawBitmap(checker, 100, 50);
+    };
+    Start();
+    checker = ov->OV_LoadBitmap("checker4", OV_CACHE_GPU);
+    ASSERT_NE(checker, nullptr);
+    ASSERT_TRUE(checker->hw.uploaded);
+    OVI_Frame(16);
+    for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 4; x++)
+            EXPECT_EQ(Pixel(100 + x, 50 + y), ((x + y) & 1) == 0 ? kRed : kBlue) << x << "," << y;
+    EXPECT_EQ(Pixel(104, 50), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(Pixel(99, 50), (Rgba{0, 0, 0, 255}));
+    OVI_SetBitmapFileLoader(nullptr);
+}
+
+// Destination grey 0.5, source colour (0.4, 0.6, 0.8) at alpha 0.5, each blend mode.
+TEST_F(GlesPixels, BlendModeTable)
+{
+    int mode = 0;
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0.5f, 0.5f, 0.5f);
+        ov->OV_SetBlend(mode);
+        ov->OV_SetColor(0.4f, 0.6f, 0.8f);
+        ov->OV_SetAlpha(0.5f);
+        ov->OV_DrawRect(0, 0, 50, 50);
+    };
+    Start();
+    struct Case {
+        int mode;
+        float r, g, b;
+    } cases[] = {
+        // src x a + dst x (1 - a)
+        {0, 0.4f * 0.5f + 0.5f * 0.5f, 0.6f * 0.5f + 0.25f, 0.8f * 0.5f + 0.25f},
+        // additive: src x a + dst
+        {1, 0.2f + 0.5f, 0.3f + 0.5f, 0.4f + 0.5f},
+        // opaque: the source colour
+        {2, 0.4f, 0.6f, 0.8f},
+        // src x dst + dst x (1 - a)
+        {3, 0.4f * 0.5f + 0.25f, 0.6f * 0.5f + 0.25f, 0.8f * 0.5f + 0.25f},
+        // src x dst + dst x a
+        {4, 0.4f * 0.5f + 0.25f, 0.6f * 0.5f + 0.25f, 0.8f * 0.5f + 0.25f},
+        // unknown values blend like mode 0
+        {7, 0.45f, 0.55f, 0.65f},
+    };
+    for (const Case &c : cases) {
+        mode = c.mode;
+        OVI_Frame(16);
+        Rgba p = Pixel(20, 20);
+        EXPECT_NEAR(p[0], c.r * 255, 2.5) << "mode " << c.mode;
+        EXPECT_NEAR(p[1], c.g * 255, 2.5) << "mode " << c.mode;
+        EXPECT_NEAR(p[2], c.b * 255, 2.5) << "mode " << c.mode;
+    }
+}
+
+TEST_F(GlesPixels, ScissorClipsAndFullProgramRectangleDisablesIt)
+{
+    bool full = false;
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_SetScissorRect(100, 100, 50, 40);
+        if (full)
+            ov->OV_SetScissorRect(0, 0, ov_prog->parms.width, ov_prog->parms.height);
+        ov->OV_SetColor(0, 1, 0);
+        ov->OV_DrawRect(0, 0, 400, 400);
+        ov->OV_DisableScissorRect();
+    };
+    Start();
+    OVI_Frame(16);
+    EXPECT_EQ(Pixel(120, 120), kGreen);
+    EXPECT_EQ(Pixel(100, 100), kGreen);
+    EXPECT_EQ(Pixel(149, 139), kGreen);
+    EXPECT_EQ(Pixel(150, 120), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(Pixel(120, 140), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(Pixel(50, 50), (Rgba{0, 0, 0, 255}));
+    full = true;
+    OVI_Frame(16);
+    EXPECT_EQ(Pixel(50, 50), kGreen);
+    EXPECT_EQ(Pixel(390, 390), kGreen);
+}
+
+TEST_F(GlesPixels, RenderTargetIsDrawnBackUpright)
+{
+    ov_bitmap_t *target = nullptr;
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ASSERT_EQ(ov->OV_SetRenderTarget(target), 1);
+        ov->OV_ClearScreen(0, 0, 1);
+        ov->OV_SetColor(1, 0, 0);
+        ov->OV_DrawRect(0, 0, 16, 8);  // the target's top-left corner
+        ASSERT_EQ(ov->OV_SetRenderTarget(nullptr), 1);
+        ov->OV_SetColor(1, 1, 1);
+        ov->OV_SetPixelFilter(0);
+        ov->OV_DrawBitmap(target, 200, 100);
+    };
+    Start();
+    target = ov->OV_CreateBitmap("target", 32, 32, 1);
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(target->hw.uploaded);
+    EXPECT_EQ(target->hw.tex_width, 32);
+    OVI_Frame(16);
+    EXPECT_EQ(Pixel(202, 102), kRed);
+    EXPECT_EQ(Pixel(215, 107), kRed);
+    EXPECT_EQ(Pixel(202, 125), kBlue);   // bottom-left of the target stays blue
+    EXPECT_EQ(Pixel(228, 102), kBlue);
+    EXPECT_EQ(ov_state.transform_top, -1);
+}
+
+TEST_F(GlesPixels, TranslatedRectangleLandsWhereExpected)
+{
+    app.draw = [](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        nTransform t = OVI_Translation(50, 60, 0);
+        ov->OV_PushTransform(&t);
+        nTransform s = OVI_Scaling(2, 2, 1);
+        ov->OV_PushTransform(&s);  // scaled first, then translated
+        ov->OV_SetColor(0, 0, 1);
+        ov->OV_DrawRect(0, 0, 10, 10);
+        ov->OV_PopTransform();
+        ov->OV_PopTransform();
+    };
+    Start();
+    OVI_Frame(16);
+    EXPECT_EQ(Pixel(50, 60), kBlue);
+    EXPECT_EQ(Pixel(69, 79), kBlue);
+    EXPECT_EQ(Pixel(70, 79), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(Pixel(49, 60), (Rgba{0, 0, 0, 255}));
+}
