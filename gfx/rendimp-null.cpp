@@ -1,38 +1,5 @@
 // The null renderer: stands in where nothing may be drawn; every call succeeds.
-#include "gfx/rendimp.h"
-
-namespace {
-
-class RendImpNull : public RendImp {
-public:
-    bool IsSupported() override { return true; }
-    const char *GetName() override { return "Null"; }
-    bool IsResolutionSupported(int, int) override { return true; }
-    int GetTextureFormat() override { return 0; }
-    bool Initialize(orvex_t *, ov_state_t *, ov_parms_t *) override { return true; }
-    void Shutdown() override {}
-    void ActivateWindow(bool) override {}
-    bool SetRenderTarget(ov_bitmap_t *) override { return true; }
-    bool CopyRenderTargetToBitmapPixels(ov_bitmap_t *) override { return true; }
-    bool CreateBitmap(ov_bitmap_t *) override { return true; }
-    bool LoadBitmap(ov_bitmap_t *) override { return true; }
-    void FreeBitmap(void *) override {}
-    void FrameStart(ov_eye_mode_t) override {}
-    void FrameReady() override {}
-    void Flush() override {}
-    void ClearScreen(float, float, float) override {}
-    void SetTransform(nTransform *) override {}
-    bool SetScissorRect(int, int, int, int) override { return true; }
-    void SetBlend(int) override {}
-    void SetPixelFilter(int) override {}
-    void DrawQuad(ov_bitmap_t *, ov_vertex_t *) override {}
-    void DrawNonTexturedQuad(ov_vertex_t *) override {}
-    bool DrawLine(float, float, float, float) override { return true; }
-    bool FillOrvexInterface(orvex_t *) override { return true; }
-    const char *CallExtension(const char *, const char *) override { return nullptr; }
-};
-
-}  // namespace
+#include "gfx/rendimp-null.h"
 
 RendImp *GetRendImpNull()
 {

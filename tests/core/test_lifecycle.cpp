@@ -2,7 +2,7 @@
 #include "tests/support/engine_harness.h"
 
 #include "core/console.h"
-#include "gfx/rendimp.h"
+#include "gfx/rendimp-null.h"
 
 #include <atomic>
 #include <string.h>
@@ -228,34 +228,10 @@ TEST_F(Lifecycle, ShutdownDoesNotSleepWithoutThreads)
 
 namespace {
 // A renderer that records the eye mode of each frame start.
-class EyeRecorder : public RendImp {
+class EyeRecorder : public RendImpNull {
 public:
     std::vector<int> eyes;
-    bool IsSupported() override { return true; }
-    const char *GetName() override { return "Recorder"; }
-    bool IsResolutionSupported(int, int) override { return true; }
-    int GetTextureFormat() override { return 0; }
-    bool Initialize(orvex_t *, ov_state_t *, ov_parms_t *) override { return true; }
-    void Shutdown() override {}
-    void ActivateWindow(bool) override {}
-    bool SetRenderTarget(ov_bitmap_t *) override { return true; }
-    bool CopyRenderTargetToBitmapPixels(ov_bitmap_t *) override { return true; }
-    bool CreateBitmap(ov_bitmap_t *) override { return true; }
-    bool LoadBitmap(ov_bitmap_t *) override { return true; }
-    void FreeBitmap(void *) override {}
     void FrameStart(ov_eye_mode_t eye) override { eyes.push_back(eye); }
-    void FrameReady() override {}
-    void Flush() override {}
-    void ClearScreen(float, float, float) override {}
-    void SetTransform(nTransform *) override {}
-    bool SetScissorRect(int, int, int, int) override { return true; }
-    void SetBlend(int) override {}
-    void SetPixelFilter(int) override {}
-    void DrawQuad(ov_bitmap_t *, ov_vertex_t *) override {}
-    void DrawNonTexturedQuad(ov_vertex_t *) override {}
-    bool DrawLine(float, float, float, float) override { return true; }
-    bool FillOrvexInterface(orvex_t *) override { return true; }
-    const char *CallExtension(const char *, const char *) override { return nullptr; }
 };
 }  // namespace
 

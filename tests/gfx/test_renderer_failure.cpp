@@ -2,22 +2,19 @@
 // whose Initialize fails a chosen number of times.
 #include "tests/gfx/gfx_fixture.h"
 
-#include "gfx/rendimp.h"
+#include "gfx/rendimp-null.h"
 
 using namespace gfxtest;
 
 namespace {
 
 // Draws nothing; Initialize fails while failures_left is above 0.
-class FailingRenderer : public RendImp {
+class FailingRenderer : public RendImpNull {
 public:
     int failures_left = 0;
     int init_calls = 0;
     std::vector<int> widths;
-    bool IsSupported() override { return true; }
     const char *GetName() override { return "Failing"; }
-    bool IsResolutionSupported(int, int) override { return true; }
-    int GetTextureFormat() override { return 0; }
     bool Initialize(orvex_t *, ov_state_t *, ov_parms_t *parms) override
     {
         init_calls++;
@@ -28,26 +25,6 @@ public:
         }
         return true;
     }
-    void Shutdown() override {}
-    void ActivateWindow(bool) override {}
-    bool SetRenderTarget(ov_bitmap_t *) override { return true; }
-    bool CopyRenderTargetToBitmapPixels(ov_bitmap_t *) override { return true; }
-    bool CreateBitmap(ov_bitmap_t *) override { return true; }
-    bool LoadBitmap(ov_bitmap_t *) override { return true; }
-    void FreeBitmap(void *) override {}
-    void FrameStart(ov_eye_mode_t) override {}
-    void FrameReady() override {}
-    void Flush() override {}
-    void ClearScreen(float, float, float) override {}
-    void SetTransform(nTransform *) override {}
-    bool SetScissorRect(int, int, int, int) override { return true; }
-    void SetBlend(int) override {}
-    void SetPixelFilter(int) override {}
-    void DrawQuad(ov_bitmap_t *, ov_vertex_t *) override {}
-    void DrawNonTexturedQuad(ov_vertex_t *) override {}
-    bool DrawLine(float, float, float, float) override { return true; }
-    bool FillOrvexInterface(orvex_t *) override { return true; }
-    const char *CallExtension(const char *, const char *) override { return nullptr; }
 };
 
 FailingRenderer s_renderer;
