@@ -1,6 +1,7 @@
 // The log console: numbers, time-stamps and keeps every printed line, counts lines by
-// level and appends them to the numbered log file. The overlay that shows the lines
-// on screen uses the same record.
+// level and appends them to the numbered log file (console-log.cpp). The overlay that
+// shows the lines on screen, with its input line and history, uses the same record
+// (console-overlay.cpp).
 #ifndef OV_CONSOLE_H
 #define OV_CONSOLE_H
 
@@ -32,6 +33,16 @@ public:
     // Frees every stored line and disables the console.
     void Free();
 
+    // Overlay (console-overlay.cpp), main thread only.
+    // Shows or hides the overlay when the console is enabled; keeps it hidden otherwise.
+    void Toggle();
+    // Slides the overlay in or out (4 per second) and advances the cursor blink.
+    void Update(float seconds);
+    // Draws the panel, the stored lines that pass the filter and the input line.
+    void Draw();
+    // Edits the input line, walks the history, scrolls; 1 = consumed, 0 = disabled.
+    int ProcessEvent(ov_event_t *ev);
+
     uint8_t enabled;
     uint8_t visible;
     float shown;
@@ -49,6 +60,7 @@ public:
     std::vector<char *> history;
     int32_t history_pos;
     float blink;
+    uint8_t paste_armed = 1;  // a paste happens once per hold of the control key
     std::vector<line_t> lines;
     bool initialised;  // Init has run (before that, messages go to standard error)
 

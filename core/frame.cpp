@@ -67,7 +67,7 @@ void OVI_Frame(int ms)
             OVI_SetDefaultRenderStates();
             OVI_DrawScreenBorders();
             OVI_PopScreenTransforms();
-            OVI_DrawHUDs(seconds);
+            OVI_UpdateAndDrawHUDs(seconds);  // the log console comes last in it
         }
 
         if (ov_state.sound_imp)

@@ -149,6 +149,7 @@ struct ov_state_t {
     float textbox_width;
     int text_align;
     float text_scale_x, text_scale_y, text_angle;
+    float text_width, text_height;         // the last measured text size
     struct ov_shader_t *cur_shader;
     float depth_near, depth_plane, depth_far, depth_default;
     int blend_mode;
@@ -162,6 +163,13 @@ struct ov_state_t {
     float autoscale_inv_scale_x, autoscale_inv_scale_y;
     int reference_width, reference_height;
     float orientation_angle;               // degrees of the current orientation id
+
+    // ---- HUD overlays (gfx/hud*.cpp) and the console overlay.
+    int32_t fps_frames;                    // frames counted since the last measurement
+    float fps_time;                        // their time in seconds (whole milliseconds)
+    float fps;                             // the last measured frames per second
+    uint8_t overlay_fonts_fetched;         // bit per overlay; cleared at each start, so no
+                                           // overlay keeps a font record of an earlier run
 };
 
 extern ov_state_t ov_state;
@@ -306,6 +314,7 @@ void OVI_SetUserDirectoryNames(const char *developer, const char *program);
 const char *OVI_GetUserDirectoryName(int which);  // 0 developer, 1 program
 const char *OVI_GetPathRoot(int kind);
 const char *OVI_GetPathBase(int kind);
+bool OVI_SetPathBase(int kind, const char *native);
 const char *OV_GetPath(int kind, const char *fmt, ...);
 char *OV_GetPathEx(char *buf, int size, int kind, const char *fmt, ...);
 const char *OV_GetPathAsPrefixString(int kind);
@@ -343,7 +352,8 @@ void OVI_DrawScreenBorders(void);
 void OVI_ReInitSounds(void);
 // Start values of the graphics group of the state (called by OVI_StateSetup).
 void OVI_GfxStateSetup(void);
-void OVI_DrawHUDs(float seconds);
+// Frame rate, the developer overlays and last the log console; once per eye pass.
+void OVI_UpdateAndDrawHUDs(float seconds);
 void OVI_ReadProgramSettings(void);
 // Called at the end of reading the settings, so tests can set the switches they need.
 void OVI_SetProgramSettingsHook(void (*hook)(void));

@@ -133,9 +133,11 @@ void OVI_SetBitmapFileLoader(bool (*loader)(ov_bitmap_t *b))
 
 bool OVI_LoadBitmap(ov_bitmap_t *b)
 {
+    if (!s_file_loader)
+        return OVI_LoadBitmapFromFile(b);
     b->fps = 30.0f;
     b->load_state = OV_BITMAP_LOADING;
-    bool ok = s_file_loader && s_file_loader(b);
+    bool ok = s_file_loader(b);
     b->load_state = OV_BITMAP_LOADED;
     return ok;
 }

@@ -80,10 +80,31 @@ ov_bitmap_t *OVI_GetBitmapRecord(int i);
 int OVI_GetBitmapHighWater();
 // Clears a record and gives it a heap copy of the name, one reference and the shared lock.
 void OVI_InitBitmap(ov_bitmap_t *b, const char *name);
-// Loads the bitmap's data from its file through the installed loader (false: no pixels).
+// Loads the bitmap's data from the file its name names (false: no data loaded).
 bool OVI_LoadBitmap(ov_bitmap_t *b);
-// Installs the file loader (the image loader does this); null leaves records without pixels.
+// Replaces loading from files by a function (tests); null restores loading from files.
 void OVI_SetBitmapFileLoader(bool (*loader)(ov_bitmap_t *b));
+
+// Loading from files (bitmap-load.cpp).
+// By name: a name with an extension (or an http:// name) as it stands, else the first
+// of name.png, .jpg, .bms, .tga that opens; none opening leaves the load state at 1.
+bool OVI_LoadBitmapFromFile(ov_bitmap_t *b);
+// Loads a given path into a bitmap in load state 1 (image, ".bms", "*" frames, http://),
+// applies the data manifest and ends in load state 3; false with "Unable to load bitmap".
+bool OVI_LoadBitmap(ov_bitmap_t *b, const char *path);
+// Loads an http:// bitmap through the download cache under user://cache/.
+bool OVI_LoadBitmapHTTP(ov_bitmap_t *b, const char *url);
+// The download-cache file of a bitmap name ("user://cache/" + the name made file-safe).
+void OVI_BitmapCachePath(const char *name, char out[260]);
+// Applies the manifest node named by the bitmap (or by id): drawn size "w"/"h", "pack_mode".
+void OVI_UpdateBitmapAccordingToDataManifest(ov_bitmap_t *b);
+void OVI_UpdateBitmapAccordingToDataManifest(ov_bitmap_t *b, const char *id);
+// The same for the frames of a sequence (a ".bms" scales every frame to the node's "h").
+void OVI_UpdateBitmapSequenceAccordingToDataManifest(ov_bitmap_t *b);
+// Writes the bitmap's pixels to an image file (.png, .jpg, .tga) under its lock.
+int OV_SaveBitmap(ov_bitmap_t *b, const char *file, int quality);
+// Re-uploads the bitmap (an http:// bitmap is downloaded again); 1 when done.
+int OV_RefreshBitmap(ov_bitmap_t *b);
 
 // Upload and release queues.
 void OVI_LoadBitmapToHardware(ov_bitmap_t *b);

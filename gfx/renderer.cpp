@@ -1,5 +1,6 @@
 // Loading, initialising, re-initialising and shutting down the current renderer.
 #include "gfx/rendimp.h"
+#include "gfx/font.h"
 #include "core/ov_state.h"
 #include "core/services.h"
 
@@ -148,6 +149,7 @@ bool OVI_InitRendImp()
         ov_prog->parms.renderer_ready = 1;
         ov_state.texture_format = ov_rendimp->GetTextureFormat();
         RecreateResources();
+        OVI_RefreshAllFonts();
         ov_state.renderer_ready = 1;
         return true;
     }
@@ -178,6 +180,7 @@ void OVI_ShutdownRendImp()
             }
             OV_UnlockMutex(b->lock);
         }
+        OVI_FreeFontsHardwareData();
         // Textures die with the context: queued frees must not reach the next one.
         OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
         OVI_DropReleaseQueue();

@@ -1,6 +1,6 @@
 // The SDL2 desktop backend: one real window (no SDL GL context; EGL gets the native X11
-// window), SDL's input pumped into the event queue on the main thread, and links
-// opened with xdg-open.
+// window), SDL's input pumped into the event queue on the main thread, and web links
+// handed to the desktop's handler (xdg-open, started directly: no shell sees the link).
 //
 // Input, as the program sees it:
 //   mouse            pointer events (buttons: 1 left, 2 middle, 4 right) and, for the
@@ -13,11 +13,14 @@
 //   minimise / hide  window state thumbnail (1) / invisible (2); restore or show: 0
 //   close, SIGINT    navigator exit
 // Sound: the layer's mixer plays through one SDL audio device (desktop_audio.cpp).
-#include <spawn.h>
+#include <fcntl.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,72 @@
 
 namespace ovdev {
 namespace {
+
+// Only web links go to the desktop's handler: an http:// or https:// scheme (any case),
+// something after it, and no blanks or control characters anywhere.
+bool IsWebLink(const std::string &url) {
+    static const char *const kSchemes[] = {"http://", "https://"};
+    bool web = false;
+    for (const char *scheme : kSchemes) {
+        const std::size_t n = std::strlen(scheme);
+        web = web || (url.size() > n && strncasecmp(url.c_str(), scheme, n) == 0);
+    }
+    if (!web) return false;
+    for (unsigned char c : url) {
+        if (c <= 0x20 || c == 0x7f) return false;
+    }
+    return true;
+}
+
+// Starts program with the one argument, without a shell and without waiting for it: a
+// short-lived child starts it and exits, so the program is nobody's child to reap and
+// the game never waits for a browser. True once the program was started (exec worked).
+bool SpawnDetached(const char *program, const std::string &argument) {
+    // Everything the children use is made before fork: after it they only make
+    // async-signal-safe calls.
+    std::string name(program), arg(argument);
+    char *argv[] = {name.data(), arg.data(), nullptr};
+    int status_pipe[2];
+    if (pipe2(status_pipe, O_CLOEXEC) != 0) return false;
+    const int null_fd = open("/dev/null", O_RDWR | O_CLOEXEC);
+    const pid_t child = fork();
+    if (child == 0) {
+        const pid_t grandchild = fork();
+        if (grandchild == 0) {
+            setsid();
+            if (null_fd >= 0) {
+                dup2(null_fd, 0);
+                dup2(null_fd, 1);
+                dup2(null_fd, 2);
+            }
+            execvp(argv[0], argv);
+            const int error = errno;  // exec failed: tell the parent why
+            if (write(status_pipe[1], &error, sizeof error) < 0) _exit(126);
+            _exit(127);
+        }
+        if (grandchild < 0) {
+            const int error = errno;
+            if (write(status_pipe[1], &error, sizeof error) < 0) _exit(126);
+        }
+        _exit(grandchild < 0 ? 1 : 0);
+    }
+    close(status_pipe[1]);
+    if (null_fd >= 0) close(null_fd);
+    if (child < 0) {
+        close(status_pipe[0]);
+        return false;
+    }
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    // The pipe closes without a word when exec worked (close-on-exec), and carries the
+    // errno when it did not.
+    int error = 0;
+    ssize_t n;
+    while ((n = read(status_pipe[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    close(status_pipe[0]);
+    return n == 0;
+}
 
 class DesktopBackend : public detail::Backend {
 public:
@@ -112,19 +181,7 @@ public:
     }
 
     bool open_url(const std::string &url) override {
-        // The shell puts xdg-open in the background so the game never waits for a browser;
-        // the link goes in as an argument and is never parsed by the shell.
-        const char *script = "command -v xdg-open >/dev/null 2>&1 || exit 127; "
-                             "xdg-open \"$1\" >/dev/null 2>&1 &";
-        std::vector<std::string> args = {"sh", "-c", script, "sh", url};
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv.data(), environ) != 0) return false;
-        int status = 0;
-        if (waitpid(pid, &status, 0) != pid) return false;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        return IsWebLink(url) && SpawnDetached("xdg-open", url);
     }
 
 private:

@@ -9,6 +9,8 @@ packages=(
   libsdl2-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   zlib1g-dev libpng-dev libjpeg62-turbo-dev liblua5.1-0-dev
   libmpg123-dev lame
+  libfreetype-dev fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
 
 missing=()

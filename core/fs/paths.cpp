@@ -83,6 +83,16 @@ const char *OVI_GetPathBase(int kind)
     return kind >= 0 && kind < OV_PATH_KINDS ? ov_file_system_info.base[kind] : nullptr;
 }
 
+// Replaces the native base directory of a kind (the path switches of the extension
+// call); false, with nothing changed, outside 0..4, for null or above 259 characters.
+bool OVI_SetPathBase(int kind, const char *native)
+{
+    if (kind < 0 || kind >= OV_PATH_KINDS || !native || strlen(native) > 259)
+        return false;
+    nStringFormat(ov_file_system_info.base[kind], 260, "%s", native);
+    return true;
+}
+
 // "user://" for kinds 0 to 2, "res://" for 3 and 4, null otherwise.
 const char *OV_GetPathAsPrefixString(int kind)
 {

@@ -1,0 +1,28 @@
+// The environment every fuzz program runs its loader in: the engine pre-initialised
+// once per process on the headless device, inside a scratch working directory (so
+// res:// is <scratch>/app/native), with developer popups on (their formatting runs on
+// every hostile input) and the log console off (nothing is kept or printed).
+#ifndef ORVEX_FUZZ_ENV_H
+#define ORVEX_FUZZ_ENV_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <string>
+
+namespace fuzzenv {
+
+// Starts the engine once (later calls do nothing); exits the process when it cannot.
+void Start();
+// Called before each input: forgets the popups shown so far (each text is shown
+// once per run, which would otherwise grow without bound) and restores the print
+// switches that a settings file may have changed.
+void BeginInput();
+// Writes bytes to a file under res:// (the name relative to it); false when it fails.
+bool WriteResFile(const std::string &name, const uint8_t *data, size_t size);
+// Removes a file under res:// (missing is fine).
+void RemoveResFile(const std::string &name);
+
+}  // namespace fuzzenv
+
+#endif
