@@ -31,7 +31,7 @@ protected:
         free(bm.name);
         GfxTest::TearDown();
     }
-    bool Png(const PngSpec &s)
+    bool Png(const PngShape &s)
     {
         std::vector<uint8_t> bytes = EncodePng(s);
         return OVI_LoadBitmapMemPNG(&bm, bytes.data(), (long)bytes.size());
@@ -39,9 +39,9 @@ protected:
     ov_bitmap_t bm;
 };
 
-PngSpec Spec(int w, int h, int type, int depth, std::vector<uint8_t> samples)
+PngShape PngOf(int w, int h, int type, int depth, std::vector<uint8_t> samples)
 {
-    PngSpec s;
+    PngShape s;
     s.width = w;
     s.height = h;
     s.color_type = type;
@@ -52,7 +52,7 @@ PngSpec Spec(int w, int h, int type, int depth, std::vector<uint8_t> samples)
 
 TEST_F(ImageTest, PalettePngWithoutTransparencyIsOpaqueRgb)
 {
-    PngSpec s = Spec(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
+    PngShape s = PngOf(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
     s.palette_rgb = {255, 0, 0, 0, 255, 0};
     ASSERT_TRUE(Png(s));
     EXPECT_EQ(bm.width, 2);
@@ -64,7 +64,7 @@ TEST_F(ImageTest, PalettePngWithoutTransparencyIsOpaqueRgb)
 
 TEST_F(ImageTest, PalettePngWithTransparencyChunkGetsAlpha)
 {
-    PngSpec s = Spec(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
+    PngShape s = PngOf(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
     s.palette_rgb = {255, 0, 0, 0, 0, 255};
     s.trns = {128};
     ASSERT_TRUE(Png(s));
@@ -75,7 +75,7 @@ TEST_F(ImageTest, PalettePngWithTransparencyChunkGetsAlpha)
 
 TEST_F(ImageTest, GreyPngIsWhiteWithGreyAsAlpha)
 {
-    ASSERT_TRUE(Png(Spec(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 100, 255})));
+    ASSERT_TRUE(Png(PngOf(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 100, 255})));
     EXPECT_EQ(PixelOf(&bm, 0, 0), (std::vector<int>{255, 255, 255, 0}));
     EXPECT_EQ(PixelOf(&bm, 1, 0), (std::vector<int>{255, 255, 255, 100}));
     EXPECT_EQ(PixelOf(&bm, 2, 0), (std::vector<int>{255, 255, 255, 255}));
@@ -85,7 +85,7 @@ TEST_F(ImageTest, GreyPngIsWhiteWithGreyAsAlpha)
 TEST_F(ImageTest, OneBitGreyPngExpandsToEightBits)
 {
     // 8 pixels in one byte: 1010 0000 -> 255, 0, 255, 0, ...
-    ASSERT_TRUE(Png(Spec(8, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0})));
+    ASSERT_TRUE(Png(PngOf(8, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0})));
     EXPECT_EQ(PixelOf(&bm, 0, 0)[3], 255);
     EXPECT_EQ(PixelOf(&bm, 1, 0)[3], 0);
     EXPECT_EQ(PixelOf(&bm, 2, 0)[3], 255);
@@ -94,21 +94,21 @@ TEST_F(ImageTest, OneBitGreyPngExpandsToEightBits)
 
 TEST_F(ImageTest, GreyAlphaPngRepeatsGreyInColour)
 {
-    ASSERT_TRUE(Png(Spec(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {50, 200})));
+    ASSERT_TRUE(Png(PngOf(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {50, 200})));
     EXPECT_EQ(PixelOf(&bm, 0, 0), (std::vector<int>{50, 50, 50, 200}));
     EXPECT_TRUE(bm.flags & OV_BITMAP_ALPHA);
 }
 
 TEST_F(ImageTest, SixteenBitPngIsStrippedToEightBits)
 {
-    ASSERT_TRUE(Png(Spec(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0x12, 0x40, 0xFF, 0x00, 0x80})));
+    ASSERT_TRUE(Png(PngOf(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0x12, 0x40, 0xFF, 0x00, 0x80})));
     EXPECT_EQ(PixelOf(&bm, 0, 0), (std::vector<int>{0xAB, 0x40, 0x00, 255}));
     EXPECT_FALSE(bm.flags & OV_BITMAP_ALPHA);
 }
 
 TEST_F(ImageTest, InterlacedPngDecodesEveryPixel)
 {
-    PngSpec s = Spec(9, 7, PNG_COLOR_TYPE_RGB_ALPHA, 8, {});
+    PngShape s = PngOf(9, 7, PNG_COLOR_TYPE_RGB_ALPHA, 8, {});
     s.interlaced = true;
     for (int y = 0; y < 7; y++)
         for (int x = 0; x < 9; x++) {

@@ -23,7 +23,7 @@ void NoFlush(png_structp)
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const PngSpec &s)
+std::vector<uint8_t> EncodePng(const PngShape &s)
 {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -98,7 +98,7 @@ void Colour(int x, int y, int seed, uint8_t out[4])
 
 std::vector<uint8_t> RgbaPng(int w, int h, int seed)
 {
-    PngSpec s;
+    PngShape s;
     s.width = w;
     s.height = h;
     s.color_type = PNG_COLOR_TYPE_RGB_ALPHA;

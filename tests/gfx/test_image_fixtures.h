@@ -13,7 +13,7 @@
 namespace imgtest {
 
 // A PNG to write: raw samples as libpng expects them for the colour type and depth.
-struct PngSpec {
+struct PngShape {
     int width = 0, height = 0;
     int color_type = 0;     // PNG_COLOR_TYPE_*
     int bit_depth = 8;
@@ -23,7 +23,7 @@ struct PngSpec {
     std::vector<uint8_t> trns;           // tRNS: palette alphas, or one grey/RGB 16-bit key
 };
 // Encodes the PNG into memory with libpng.
-std::vector<uint8_t> EncodePng(const PngSpec &spec);
+std::vector<uint8_t> EncodePng(const PngShape &shape);
 // Writes bytes to a (native) file, creating its directories; true on success.
 bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes);
 std::vector<uint8_t> ReadBytes(const std::string &path);
