@@ -56,6 +56,7 @@ void ovConsole::Init()
 {
     visible = 0;
     enabled = 0;
+    shown = 0;
     toggle_key = (uint8_t)(ov_state.console_toggle_key & 0xff);
     log_path[0] = 0;
     memset(level_count, 0, sizeof level_count);

@@ -82,13 +82,7 @@ void OVI_ResetKeyboardKeyStates(void)
 int OVI_SendEvent(ov_event_t *ev)
 {
     if (ev->type == OV_EVENT_CHAR && ev->character == ov_con.toggle_key && ov_con.toggle_key != 0) {
-        if (ov_con.enabled) {
-            ov_con.visible = !ov_con.visible;
-            if (ov_prog)
-                ov_prog->parms.console_visible = ov_con.visible;
-        } else {
-            ov_con.visible = 0;
-        }
+        ov_con.Toggle();
         return 0;
     }
     if (ov_con.visible && ev->type != OV_EVENT_CONSOLE_COMMAND) {

@@ -12,6 +12,7 @@
 #include "core/ov_state.h"
 #include "core/services.h"
 #include "gfx/bitmap.h"
+#include "gfx/font.h"
 
 #include <limits.h>
 
@@ -172,14 +173,28 @@ void OVI_ListResourceUsage(void)
     }
 }
 
-// ---- The font pool's share of the reports: the used fonts, in pool order.
-//
-// Fonts are not built yet: until the font pool exists there is no used font, so fonts
-// add nothing to the estimates and the report lists none. The font pool takes this
-// function over (moving it next to its 32 records) and returns each used font there.
+// ---- The font pool's share of the reports: the used fonts, in pool order, read under
+// GET_FONT. A font's memory is its glyph atlas (pixels kept in memory and the texture).
 std::vector<ov_font_usage_t> OVI_GetFontResourceUsage(void)
 {
-    return {};
+    std::vector<ov_font_usage_t> out;
+    OVI_LockCoreMutex(OV_MUTEX_GET_FONT);
+    for (int i = 0; i < OVI_GetFontCount(); i++) {
+        const ov_font_t *f = OVI_GetFontRecord(i);
+        if (!f || !f->name)
+            continue;
+        ov_font_usage_t u;
+        u.index = i;
+        u.name = f->name;
+        const ov_bitmap_t &a = f->atlas;
+        u.atlas_bytes = (int64_t)a.width * a.height * 4;
+        u.atlas_pixel_bytes = a.pixels ? u.atlas_bytes : 0;
+        u.has_gpu_data = a.hw.uploaded != 0;
+        u.texture_bytes = (int64_t)a.hw.tex_width * a.hw.tex_height * 4;
+        out.push_back(u);
+    }
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_FONT);
+    return out;
 }
 
 namespace {
