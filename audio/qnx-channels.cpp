@@ -28,10 +28,19 @@ bool Expired(uint32_t last_activity)
     return OV_GetTime() - last_activity > 499;
 }
 
+// The engine's shutdown request, set on the main thread while this thread runs.
+bool ShutdownRequested()
+{
+    return __atomic_load_n(&ov_state.shutdown_requested, __ATOMIC_ACQUIRE) != 0;
+}
+
 void AudioThread(void *arg)
 {
     SoundImpQNX *imp = (SoundImpQNX *)arg;
-    while (!ov_state.shutdown_requested && !imp->stop_thread) {
+    // Ends on the engine's shutdown request (so that the engine's wait for its threads
+    // sees it go) or when Shutdown asks. Shutdown waits for thread_alive to clear before
+    // the channels and the mutex go, whatever ended the loop.
+    while (!ShutdownRequested() && !imp->stop_thread) {
         int written = imp->FeedChannels();
         imp->passes++;
         if (written > 0)
@@ -180,7 +189,11 @@ void SoundImpQNX::StartOnChannel(ovSoundChannel *ch, ovSample *s)
 {
     OV_LockMutex(mutex);
     ch->queued_bytes = 0;
-    s->size = s->size / ch->fragment_size * ch->fragment_size;
+    // Another channel may be playing the same sample: its size is read there without the
+    // lock, so it is written only when the rounding changes it (the first play).
+    const int rounded = s->size / ch->fragment_size * ch->fragment_size;
+    if (rounded != s->size)
+        s->size = rounded;
     ch->sample = s;
     ch->paused = false;
     ch->playing = true;
@@ -293,6 +306,19 @@ void SoundImpQNX::StopAllChannels()
     OV_UnlockMutex(mutex);
 }
 
+void SoundImpQNX::StopAudioThread()
+{
+    stop_thread = true;
+    // A thread that was created but has not run yet still comes by the loop condition,
+    // so this wait always ends; it is not cut short, since the thread uses the channels
+    // and the mutex until it clears the flag.
+    for (int i = 1; thread_alive; i++) {
+        IdlePause(1000);
+        if (i % 5000 == 0)
+            fprintf(stderr, "SoundImpQNX: still waiting for the audio thread to end\n");
+    }
+}
+
 void SoundImpQNX::WaitForFeedingPass()
 {
     if (!thread_alive)
@@ -304,6 +330,11 @@ void SoundImpQNX::WaitForFeedingPass()
 
 bool SoundImpQNX::Initialize(ov_state_t *, ov_parms_t *)
 {
+    // A thread still running (Initialize without Shutdown) ends before the channel array
+    // changes under it, so that one thread feeds the channels and none keeps the stop
+    // request of another.
+    if (thread_alive)
+        StopAudioThread();
     mutex = OV_GetMutex(nullptr);
     for (int i = 0; i < 12; i++) {
         ovSoundChannel *ch = new ovSoundChannel;
@@ -317,12 +348,10 @@ bool SoundImpQNX::Initialize(ov_state_t *, ov_parms_t *)
         CloseChannel(ch);
     }
     // One thread feeds the channels, also after a re-initialisation.
-    if (!thread_alive) {
-        stop_thread = false;
-        thread_alive = true;
-        if (OV_CreateThread("QNX audio", AudioThread, this, 0) <= 0)
-            thread_alive = false;
-    }
+    stop_thread = false;
+    thread_alive = true;
+    if (OV_CreateThread("QNX audio", AudioThread, this, 0) <= 0)
+        thread_alive = false;
     if (!channels.empty()) {
         ovSoundChannel *last = channels.back();
         silence = new ovSample;
@@ -339,9 +368,8 @@ bool SoundImpQNX::Initialize(ov_state_t *, ov_parms_t *)
 void SoundImpQNX::Shutdown()
 {
     running = false;
-    stop_thread = true;
-    for (int i = 0; i < 2000 && thread_alive; i++)
-        IdlePause(1000);
+    // The audio thread goes before its channels and its mutex.
+    StopAudioThread();
     StopAllChannels();
     for (ovSoundChannel *ch : channels)
         CloseChannel(ch);

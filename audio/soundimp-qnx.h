@@ -26,7 +26,9 @@ struct ovSoundChannel {
     int number = 0;                      // 1..12
     std::atomic<long> play_id{0};        // 0 when the channel carries no play
     std::atomic<bool> playing{false};
-    int queued_bytes = 0;
+    // Written by the audio thread's end-of-play detection without the lock, and under the
+    // lock when a play starts or stops.
+    std::atomic<int> queued_bytes{0};
     ovdev::snd_pcm_t *pcm = nullptr;
     ovdev::snd_mixer_t *mixer = nullptr;
     ovdev::snd_pcm_channel_info_t info{};
@@ -34,10 +36,12 @@ struct ovSoundChannel {
     ovdev::snd_mixer_group_t group{};
     ovdev::snd_pcm_channel_setup_t setup{};
     int card = -1;
-    int last_status = 0;
+    std::atomic<int> last_status{0};
     int fragment_size = 0;
     int write_size = 0;                  // 8820 bytes rounded down to whole fragments
-    int position = 0;                    // bytes of the sample already written
+    // Bytes of the sample already written: changed under the lock, read without it by the
+    // end-of-play detection.
+    std::atomic<int> position{0};
     std::atomic<ovSample *> sample{nullptr};
     std::atomic<uint32_t> last_activity{0};
     std::atomic<bool> looping{false};
@@ -106,6 +110,8 @@ public:
     ovSoundChannel *GetFreeChannel();
     ovSoundChannel *GetChannelById(long id);
     void StopAllChannels();
+    // Waits until a feeding pass that began after the call has ended (real time).
+    void WaitForFeedingPass();
     // Restarts the music after its track ended cleanly.
     void MusicTrackEnded();
 
@@ -116,7 +122,9 @@ public:
     std::atomic<bool> running{false};
     ovSample *silence = nullptr;
 
-    // The audio thread: started by Initialize when none runs, stopped by Shutdown.
+    // The audio thread: started by Initialize, ended by Shutdown before the channels and
+    // the mutex go. thread_alive is set before the thread is created and cleared by the
+    // thread as the last thing it does with this object.
     std::atomic<bool> thread_alive{false};
     std::atomic<bool> stop_thread{false};
     std::atomic<unsigned> passes{0};
@@ -130,8 +138,8 @@ private:
     void SetVolume(ovSoundChannel *ch, float volume);
     void StartMusicPlayer();
     void StopMusicPlayer();
-    // Waits until a feeding pass that began after the call has ended (real time).
-    void WaitForFeedingPass();
+    // Asks the audio thread to end and waits until it has (real time, no time limit).
+    void StopAudioThread();
     int free_start = -1;
 };
 

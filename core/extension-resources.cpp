@@ -202,7 +202,11 @@ namespace {
 std::vector<BitmapUsage> SnapshotBitmaps()
 {
     std::vector<BitmapUsage> out;
+    // GET_BITMAP keeps the pool and the reference counts still; the bitmap lock (shared
+    // by every bitmap) keeps out workers loading, uploading or dropping a record's data.
+    ov_mutex_t *bitmap_lock = ov_state.core_mutex[OV_MUTEX_SHARED_BITMAP];
     OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
+    OV_LockMutex(bitmap_lock);
     for (int i = 0; i < OVI_GetBitmapHighWater(); i++) {
         const ov_bitmap_t *b = OVI_GetBitmapRecord(i);
         if (!b || !b->name)
@@ -231,6 +235,7 @@ std::vector<BitmapUsage> SnapshotBitmaps()
         }
         out.push_back(std::move(u));
     }
+    OV_UnlockMutex(bitmap_lock);
     OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
     return out;
 }

@@ -267,7 +267,8 @@ bool OVI_Init(void)
 
 int OV_SignalShutdown(void)
 {
-    ov_state.shutdown_requested = 1;
+    // Engine threads (the audio thread) poll the flag while they run.
+    __atomic_store_n(&ov_state.shutdown_requested, (uint8_t)1, __ATOMIC_RELEASE);
     if (ov_prog)
         ov_prog->parms.quit = 1;
     return 1;

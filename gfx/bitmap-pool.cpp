@@ -85,11 +85,13 @@ ov_bitmap_t *CreateLoadable(const char *name, int mode, uint16_t flags)
         OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
         return nullptr;
     }
+    // A reused record may still sit in a copy of the upload queue that the frame tail
+    // reads under the bitmap lock: it is filled under that lock.
+    OV_LockMutex(SharedLock());
     OVI_InitBitmap(b, name);
     b->flags = flags;
     b->pack_mode = ov_state.default_pack_mode;
-    b->cache_mode = 0;
-    OV_LockMutex(b->lock);
+    OVI_StoreBitmapCacheMode(b, 0);
     OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
     if (mode == 0) {
         b->refcount = 0;
@@ -101,7 +103,9 @@ ov_bitmap_t *CreateLoadable(const char *name, int mode, uint16_t flags)
     Trace("'%s' ref count = 1", b->name, 1);
     OV_UnlockMutex(b->lock);
     OV_SetBitmapCacheMode(b, mode);
+    OV_LockMutex(SharedLock());
     OV_SetBitmapFrame(b, 0);
+    OV_UnlockMutex(SharedLock());
     return b;
 }
 
@@ -159,14 +163,19 @@ ov_bitmap_t *OV_GetBitmapEx(const char *name, int mode)
             OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
             return b;
         }
+        // The flags are also read by the frame tail and the renderer under the bitmap's
+        // lock, and written by loaders under it: they change under both locks.
+        OV_LockMutex(SharedLock());
         if (!(b->flags & OV_BITMAP_FETCHED)) {
             b->flags |= OV_BITMAP_FETCHED;
             b->refcount++;
             Trace("'%s' ref count++ (GetBitmap): now %d", b->name, b->refcount);
         }
-        int wanted = mode | b->cache_mode;
+        OV_UnlockMutex(SharedLock());
+        const int current = OVI_PollBitmapCacheMode(b);
+        const int wanted = mode | current;
         OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
-        if (wanted != b->cache_mode)
+        if (wanted != current)
             OV_SetBitmapCacheMode(b, wanted);
         return b;
     }
@@ -191,7 +200,7 @@ ov_bitmap_t *OV_LoadBitmap(const char *name, int mode)
         if (b->name[0] != '!')
             AddReference(b);
         OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
-        OV_SetBitmapCacheMode(b, mode | b->cache_mode);
+        OV_SetBitmapCacheMode(b, mode | OVI_PollBitmapCacheMode(b));
         return b;
     }
     if (mode == OV_CACHE_LOOKUP) {
@@ -219,26 +228,32 @@ ov_bitmap_t *OV_CreateBitmap(const char *name, int w, int h, int type)
         OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
         return nullptr;
     }
+    OV_LockMutex(SharedLock());
     OVI_InitBitmap(b, name);
     b->width = b->src_width = w;
     b->height = b->src_height = h;
     b->pack_mode = OV_NO_PADDING;
     b->load_state = OV_BITMAP_LOADED;
-    OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
     if (type == 1) {
         b->flags |= OV_BITMAP_RENDER_TARGET;
+    } else {
+        b->pixels = (uint8_t *)malloc((size_t)w * h * 4);
+        OVI_StoreBitmapCacheMode(b, OV_CACHE_PIXELS | OV_CACHE_GPU);
+    }
+    OV_UnlockMutex(SharedLock());
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+    if (type == 1) {
         if (OVI_MayCallRenderer() && ov_rendimp && OVI_RendererLive()) {
             OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
+            OV_LockMutex(SharedLock());
             ov_rendimp->CreateBitmap(b);
+            OV_UnlockMutex(SharedLock());
             OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
         } else {
             OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
             OVI_AppendUpload(b);
             OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
         }
-    } else {
-        b->pixels = (uint8_t *)malloc((size_t)w * h * 4);
-        b->cache_mode = OV_CACHE_PIXELS | OV_CACHE_GPU;
     }
     return b;
 }
@@ -255,108 +270,148 @@ void OV_ReleaseBitmap(ov_bitmap_t *b)
                   b->name);
         OV_SetRenderTarget(nullptr);
     }
+    // Freeing the record frees its texture: a thread that may do that takes GFX_HW before
+    // the pool lock (renderer set-up and shutdown take GFX_HW, then GET_BITMAP).
+    const bool may_call_renderer = OVI_MayCallRenderer();
+    if (may_call_renderer)
+        OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
     OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
     if (ov_state.reference_counting) {
+        OV_LockMutex(SharedLock());
+        const uint16_t flags = b->flags;
+        OV_UnlockMutex(SharedLock());
         b->refcount--;
         Trace("ReleaseBitmap: '%s' ref count--: now %d", b->name, b->refcount);
-        if ((b->flags & OV_BITMAP_FETCHED) && b->refcount == 0 && RefErrorPopups())
+        if ((flags & OV_BITMAP_FETCHED) && b->refcount == 0 && RefErrorPopups())
             OV_Popupf(OV_WARNING,
                       "Releasing bitmap '%s' too many times: ref counting will get messed up. NOTE: bitmap has been "
                       "accessed using GetBitmap which increses ref count by 1 once.",
                       b->name);
-        if (b->refcount > 0) {
+        if (b->refcount > 0 || b->refcount < 0) {
+            if (b->refcount < 0) {
+                b->refcount = 0;
+                if (RefErrorPopups())
+                    OV_Popupf(OV_WARNING, "Bitmap '%s' reference count less than zero.\n", b->name);
+            }
             OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+            if (may_call_renderer)
+                OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
             return;
         }
-        if (b->refcount < 0) {
-            b->refcount = 0;
-            if (RefErrorPopups())
-                OV_Popupf(OV_WARNING, "Bitmap '%s' reference count less than zero.\n", b->name);
-            OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
-            return;
-        }
-        if (b->flags & OV_BITMAP_RELOADABLE) {
+        if (flags & OV_BITMAP_RELOADABLE) {
             OV_Printf("Hibernating bitmap '%s'..\n", b->name);
+            OV_LockMutex(SharedLock());
             b->flags &= (uint16_t)~OV_BITMAP_FETCHED;
+            OV_UnlockMutex(SharedLock());
             OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+            if (may_call_renderer)
+                OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
             OV_SetBitmapCacheMode(b, 0);
             return;
         }
     }
     OV_Printf("Releasing bitmap '%s'..\n", b->name);
-    if (!OVI_MayCallRenderer()) {
+    if (!may_call_renderer) {
         OV_Popupf(OV_ERROR, "OV_ReleaseBitmap '%s' without reference counting is not possible from non-main thread.\n",
                   b->name);
         OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
         return;
     }
-    if (b->load_state == OV_BITMAP_FREE) {
-        OV_PrintDebugf(OV_WARNING, "Trying to release null bitmap.\n");
-        OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
-        return;
-    }
     ov_mutex_t *lock = b->lock;
     OV_LockMutex(lock);
+    if (b->load_state == OV_BITMAP_FREE) {
+        OV_UnlockMutex(lock);
+        OV_PrintDebugf(OV_WARNING, "Trying to release null bitmap.\n");
+        OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+        OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
+        return;
+    }
     b->load_state = OV_BITMAP_FREE;
-    OVI_ReleaseBitmapHardwareData(b);
+    OVI_ReleaseBitmapHardwareDataHoldingGfx(b);
     OVI_ReleaseBitmapSoftwareData(b);
     OVI_ReleaseBitmapStructures(b);
     free(b->name);
     b->name = nullptr;
+    b->lock = nullptr;
     OV_UnlockMutex(lock);
     if (lock && lock != SharedLock())
         OV_ReleaseMutex(lock);
-    b->lock = nullptr;
     OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+    OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
 }
 
+namespace {
+
+// Whether changing the bitmap to the mode calls the renderer: an upload that is not
+// there yet, or a texture the mode no longer keeps (caller holds the bitmap's lock).
+bool ModeChangeNeedsRenderer(const ov_bitmap_t *b, int mode)
+{
+    return b->hw.uploaded ? !(mode & OV_CACHE_GPU) : (mode & OV_CACHE_GPU) != 0;
+}
+
+}  // namespace
+
 // Loads, uploads or drops data so that the bitmap keeps what the mode asks for.
+// Locks: GET_BITMAP alone for the reference count; then the bitmap's lock for loading;
+// for the renderer's part GFX_HW, then the bitmap's lock again (GFX_HW is never taken
+// while the bitmap's lock is held, as the frame tail takes them in that order).
 void OV_SetBitmapCacheMode(ov_bitmap_t *b, int mode)
 {
-    if (!b || !b->name || b->name[0] == '!' || b->duplicate_of || mode == b->cache_mode)
+    if (!b || mode == OVI_PollBitmapCacheMode(b))
         return;
-    bool reloadable = (b->flags & OV_BITMAP_RELOADABLE) != 0;
-    if (!reloadable && !b->pixels) {
-        OV_PrintDebugf(OV_WARNING, "Bitmap '%s' not reloadable, can't change cache mode.\n", b->name);
+    OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
+    const bool unreferenced = ov_state.reference_counting && b->refcount < 1;
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+    ov_mutex_t *lock = SharedLock();
+    OV_LockMutex(lock);
+    if (!b->name || b->name[0] == '!' || b->duplicate_of || mode == b->cache_mode) {
+        OV_UnlockMutex(lock);
         return;
     }
-    if (ov_state.reference_counting && b->refcount < 1)
-        b->cache_mode = (uint8_t)mode;
-    OV_LockMutex(b->lock);
+    const bool reloadable = (b->flags & OV_BITMAP_RELOADABLE) != 0;
+    if (!reloadable && !b->pixels) {
+        OV_PrintDebugf(OV_WARNING, "Bitmap '%s' not reloadable, can't change cache mode.\n", b->name);
+        OV_UnlockMutex(lock);
+        return;
+    }
+    if (unreferenced)
+        OVI_StoreBitmapCacheMode(b, mode);
     if (reloadable && (mode & (OV_CACHE_PIXELS | OV_CACHE_GPU)) && !b->pixels && !(b->atlas && b->atlas->pixels)) {
         b->load_state = OV_BITMAP_NOT_LOADED;
         OVI_LoadBitmap(b);
     }
-    if ((mode & OV_CACHE_GPU) && !b->hw.uploaded) {
-        bool lock_gfx = OV_IsMainThread() || (ov_rendimp && ov_rendimp->IsThreadSafe());
-        if (lock_gfx)
-            OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
-        OVI_LoadBitmapToHardware(b);
-        if (lock_gfx)
+    // The renderer is called here only by a thread that may call it, under GFX_HW; any
+    // other thread queues the upload or the release for the frame tail.
+    bool holding_gfx = false;
+    if (OVI_MayCallRenderer() && ModeChangeNeedsRenderer(b, mode)) {
+        OV_UnlockMutex(lock);
+        OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
+        OV_LockMutex(lock);
+        holding_gfx = true;
+        if (!b->name) {  // freed while the lock was let go
+            OV_UnlockMutex(lock);
             OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
-    }
-    if (reloadable && !(mode & OV_CACHE_PIXELS)) {
-        if (!b->hw.uploaded && (mode & OV_CACHE_GPU)) {
-            b->cache_mode = (uint8_t)mode;
-            OV_UnlockMutex(b->lock);
             return;
         }
+    }
+    if ((mode & OV_CACHE_GPU) && !b->hw.uploaded)
+        OVI_LoadBitmapToHardware(b);
+    if (reloadable && !(mode & OV_CACHE_PIXELS) && !(!b->hw.uploaded && (mode & OV_CACHE_GPU)))
         OVI_ReleaseBitmapSoftwareData(b);
-    }
-    if (b->hw.uploaded) {
-        if (mode & OV_CACHE_GPU) {
-            b->cache_mode = (uint8_t)mode;
-            OV_UnlockMutex(b->lock);
-            return;
-        }
-        OVI_ReleaseBitmapHardwareData(b);
+    if (b->hw.uploaded && !(mode & OV_CACHE_GPU)) {
+        if (holding_gfx)
+            OVI_ReleaseBitmapHardwareDataHoldingGfx(b);
+        else
+            OVI_ReleaseBitmapHardwareData(b);
     }
     if (mode == OV_CACHE_NOTHING) {
         OVI_ReleaseBitmapStructures(b);
         b->load_state = OV_BITMAP_NOT_LOADED;
     }
-    b->cache_mode = (uint8_t)mode;
-    OV_UnlockMutex(b->lock);
+    OVI_StoreBitmapCacheMode(b, mode);
+    OV_UnlockMutex(lock);
+    if (holding_gfx)
+        OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
 }
 
 // Selects frame n (clamped at 0, wrapped by the frame count) of a sequence for drawing.

@@ -63,6 +63,21 @@ struct ov_bitmap_t {
     hw_data_t hw;
 };
 
+// The cache mode is changed only under the bitmap's lock, but it is also polled without
+// it (the early-out of OV_SetBitmapCacheMode, the pool look-ups): both go through these.
+inline int OVI_PollBitmapCacheMode(const ov_bitmap_t *b)
+{
+    return __atomic_load_n(&b->cache_mode, __ATOMIC_ACQUIRE);
+}
+inline void OVI_StoreBitmapCacheMode(ov_bitmap_t *b, int mode)
+{
+    __atomic_store_n(&b->cache_mode, (uint8_t)mode, __ATOMIC_RELEASE);
+}
+
+// Lock order of the bitmap locks: GFX_HW, then GET_BITMAP, then the bitmap's lock
+// (SHARED_BITMAP), then RESOURCE_QUEUE, which is always innermost. A thread that holds
+// a bitmap's lock never takes GFX_HW or GET_BITMAP afterwards.
+
 // Pool operations of the interface table.
 ov_bitmap_t *OV_GetBitmap(const char *name);
 ov_bitmap_t *OV_GetBitmapEx(const char *name, int cache_mode);
@@ -109,6 +124,9 @@ int OV_RefreshBitmap(ov_bitmap_t *b);
 // Upload and release queues.
 void OVI_LoadBitmapToHardware(ov_bitmap_t *b);
 void OVI_ReleaseBitmapHardwareData(ov_bitmap_t *b);
+// The same for a caller that may call the renderer and already holds GFX_HW (and
+// perhaps the bitmap's lock, which is taken after GFX_HW).
+void OVI_ReleaseBitmapHardwareDataHoldingGfx(ov_bitmap_t *b);
 void OVI_QueueBitmapHardwareDataRelease(ov_bitmap_t *b);
 void OVI_ReleaseBitmapSoftwareData(ov_bitmap_t *b);
 void OVI_ReleaseBitmapStructures(ov_bitmap_t *b);

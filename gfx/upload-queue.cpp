@@ -155,33 +155,37 @@ void OVI_QueueBitmapHardwareDataRelease(ov_bitmap_t *b)
     memset(&b->hw, 0, sizeof b->hw);
 }
 
-// Frees the GPU data now (under GFX_HW) or hands it to the release queue.
+// Frees the GPU data of a bitmap with the renderer (the caller holds GFX_HW).
+void OVI_ReleaseBitmapHardwareDataHoldingGfx(ov_bitmap_t *b)
+{
+    if (Unnamed(b) || !RegainRenderer())
+        return;
+    if (b->num_frames > 0 && b->frames) {
+        if (b->atlas) {
+            OVI_ReleaseBitmapHardwareDataHoldingGfx(b->atlas);
+        } else {
+            for (int i = 0; i < b->num_frames; i++)
+                if (!b->frames[i].duplicate_of)
+                    ov_rendimp->FreeBitmap(&b->frames[i].hw);
+        }
+        for (int i = 0; i < b->num_frames; i++)
+            memset(&b->frames[i].hw, 0, sizeof b->frames[i].hw);
+    } else {
+        ov_rendimp->FreeBitmap(&b->hw);
+    }
+    memset(&b->hw, 0, sizeof b->hw);
+}
+
+// Frees the GPU data now (under GFX_HW) or hands it to the release queue. A caller that
+// may call the renderer must not hold the bitmap's lock (GFX_HW comes first); callers
+// that do use OVI_ReleaseBitmapHardwareDataHoldingGfx under GFX_HW instead.
 void OVI_ReleaseBitmapHardwareData(ov_bitmap_t *b)
 {
     if (Unnamed(b))
         return;
     if (OVI_MayCallRenderer()) {
         OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
-        if (!RegainRenderer()) {
-            OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
-            return;
-        }
-        if (b->num_frames > 0 && b->frames) {
-            if (b->atlas) {
-                OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
-                OVI_ReleaseBitmapHardwareData(b->atlas);
-                OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
-            } else {
-                for (int i = 0; i < b->num_frames; i++)
-                    if (!b->frames[i].duplicate_of)
-                        ov_rendimp->FreeBitmap(&b->frames[i].hw);
-            }
-            for (int i = 0; i < b->num_frames; i++)
-                memset(&b->frames[i].hw, 0, sizeof b->frames[i].hw);
-        } else {
-            ov_rendimp->FreeBitmap(&b->hw);
-        }
-        memset(&b->hw, 0, sizeof b->hw);
+        OVI_ReleaseBitmapHardwareDataHoldingGfx(b);
         OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
         return;
     }
@@ -283,9 +287,12 @@ void OVI_FrameResourceStep(void)
         ov_rendimp->FreeBitmap(hw);
         delete hw;
     }
+    // Every bitmap's lock is the shared one; it is taken before the record is read, as a
+    // queued record may be released or taken for a new name by another thread meanwhile.
+    ov_mutex_t *bitmap_lock = ov_state.core_mutex[OV_MUTEX_SHARED_BITMAP];
     for (ov_bitmap_t *b : uploads) {
+        OV_LockMutex(bitmap_lock);
         if (b->name) {
-            OV_LockMutex(b->lock);
             if (b->flags & OV_BITMAP_RENDER_TARGET) {
                 if (OVI_RendererLive())
                     ov_rendimp->CreateBitmap(b);
@@ -299,8 +306,8 @@ void OVI_FrameResourceStep(void)
                 if (!(b->cache_mode & OV_CACHE_PIXELS))
                     OVI_ReleaseBitmapSoftwareData(b);
             }
-            OV_UnlockMutex(b->lock);
         }
+        OV_UnlockMutex(bitmap_lock);
         OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
         RemoveFromUpload(b);
         OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);

@@ -1,6 +1,7 @@
 // Shared set-up of the audio tests (see audio_fixture.h).
 #include "tests/audio/audio_fixture.h"
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <stdio.h>
@@ -30,7 +31,48 @@ void MakeDirs(const std::string &path)
             mkdir(path.substr(0, i).c_str(), 0755);
 }
 
+std::atomic<uint32_t> s_clock_now{100000};
+std::atomic<uint32_t> s_clock_step{0};
+
+uint32_t ClockNow()
+{
+    return s_clock_now.fetch_add(s_clock_step.load());
+}
+void ClockSleepS(unsigned s)
+{
+    s_clock_now += s * 1000;
+    std::this_thread::sleep_for(std::chrono::seconds(s));
+}
+void ClockSleepUs(unsigned us)
+{
+    s_clock_now += us / 1000;
+    std::this_thread::sleep_for(std::chrono::microseconds(us));
+}
+const ov_time_source_t kTestClock = {ClockNow, ClockSleepS, ClockSleepUs};
+
 }  // namespace
+
+void TestClock::Install()
+{
+    s_clock_now = 100000;
+    s_clock_step = 0;
+    OVT_SetTimeSource(&kTestClock);
+}
+
+void TestClock::Advance(uint32_t ms)
+{
+    s_clock_now += ms;
+}
+
+uint32_t TestClock::Now()
+{
+    return s_clock_now.load();
+}
+
+void TestClock::SetStepPerRead(uint32_t step)
+{
+    s_clock_step = step;
+}
 
 std::vector<uint8_t> MakeWav(const WavFormat &format, const std::vector<uint8_t> &data)
 {
@@ -133,13 +175,12 @@ void AudioTest::SetUp()
     harness::record.parms.no_sound = 0;
     harness::switches.developer_mode = true;
     ASSERT_TRUE(hl::set_audio_mode(hl::AudioMode::Manual));
-    harness::FakeClock::Install(0);
+    TestClock::Install();
 }
 
 void AudioTest::TearDown()
 {
-    // Shutdown waits in real time for the audio thread to notice it.
-    harness::FakeClock::Uninstall();
+    // Shuts the engine down (the audio thread ends first), then restores real time.
     EngineTest::TearDown();
     ovdev::UseHeadlessBackend();
 }
@@ -154,7 +195,7 @@ void AudioTest::StartAudio()
 
 void AudioTest::Advance(uint32_t ms)
 {
-    harness::FakeClock::now += ms;
+    TestClock::Advance(ms);
 }
 
 void AudioTest::PumpPlay(const std::string &group, int total, int max_steps)

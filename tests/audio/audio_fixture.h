@@ -48,6 +48,17 @@ int AcceptedBytes(const std::string &group);
 // always-running silence channel excepted.
 std::vector<std::string> BusyGroups();
 
+// The engine clock of the audio tests. The audio thread reads it while a test moves it,
+// so it is atomic; sleeps move it by their length and also wait that long in real time,
+// so that shutdown's wait for the audio thread is a real wait.
+struct TestClock {
+    static void Install();
+    static void Advance(uint32_t ms);
+    static uint32_t Now();
+    // Every read of the clock moves it on by step ms (0: it stands still).
+    static void SetStepPerRead(uint32_t step);
+};
+
 class AudioTest : public harness::EngineTest {
 protected:
     void SetUp() override;

@@ -37,9 +37,9 @@ protected:
     void RunLoop()
     {
         hl::inject_exit();
-        harness::FakeClock::step_per_read = 1;
+        TestClock::SetStepPerRead(1);
         OVI_RunMainLoop();
-        harness::FakeClock::step_per_read = 0;
+        TestClock::SetStepPerRead(0);
         ov_state.shutdown_requested = 0;
     }
     static std::vector<std::string> Calls(const std::string &name)

@@ -196,7 +196,7 @@ TEST_F(SoundCache, NullImplementationStillCachesAndCounts)
     ASSERT_NE(s, nullptr);
     ov->OV_LoadSound("sfx/boom");
     EXPECT_EQ(s->refcount, 2);
-    harness::FakeClock::now += 1000;
+    Advance(1000);
     EXPECT_EQ(ov->OV_PlaySound(s, 1.0f, 0.0f, 1.0f), 0);
     EXPECT_EQ(hl::open_subchannels(), 0);
 }

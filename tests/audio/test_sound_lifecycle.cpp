@@ -50,7 +50,6 @@ TEST_F(SoundLifecycle, AfterShutdownTheNullImplementationAnswers)
 {
     StartAudio();
     ov_sound_t *music = ov->OV_GetSound("music/theme");
-    harness::FakeClock::Uninstall();  // shutdown waits for the audio thread in real time
     ORVEX_Shutdown();
     EXPECT_EQ(ov_state.sound_imp, nullptr);
     EXPECT_EQ(hl::open_subchannels(), 0) << "shutdown closes the channels";

@@ -94,3 +94,41 @@ TEST_F(BitmapsStress, WorkersGetAndReleaseWhileFramesRun)
     }
     EXPECT_GE(s_loads.load(), kWorkers + 1);
 }
+
+// The main thread drops and restores one bitmap's texture (the renderer's part of a cache
+// mode change, under GFX_HW) while workers switch its pixel copy on and off (queued
+// uploads) and take and give up references, and frames work the queues.
+TEST_F(BitmapsStress, CacheModesChangeOnBothSidesWhileFramesRun)
+{
+    ov_bitmap_t *b = ov->OV_LoadBitmap("modes", OV_CACHE_GPU);
+    ASSERT_NE(b, nullptr);
+    std::atomic<int> done{0};
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; w++) {
+        workers.emplace_back([w, &done] {
+            for (int i = 0; i < kRounds; i++) {
+                ov_bitmap_t *again = ov->OV_LoadBitmap("modes", OV_CACHE_GPU);
+                ov->OV_SetBitmapCacheMode(again, (i + w) % 2 ? OV_CACHE_PIXELS | OV_CACHE_GPU : OV_CACHE_GPU);
+                ov->OV_ReleaseBitmap(again);
+            }
+            done++;
+        });
+    }
+    for (int f = 0; f < 20000 && done.load() < kWorkers; f++) {
+        ov->OV_SetBitmapCacheMode(b, f % 2 ? OV_CACHE_PIXELS : OV_CACHE_PIXELS | OV_CACHE_GPU);
+        OVI_Frame(16);
+        std::this_thread::yield();
+    }
+    for (std::thread &t : workers)
+        t.join();
+    // Back to the texture only, with the queues drained.
+    ov->OV_SetBitmapCacheMode(b, OV_CACHE_GPU);
+    for (int f = 0; f < 50 && (OVI_UploadQueueLength() > 0 || OVI_ReleaseQueueLength() > 0); f++)
+        OVI_Frame(16);
+    EXPECT_EQ(OVI_UploadQueueLength(), 0);
+    EXPECT_EQ(OVI_ReleaseQueueLength(), 0);
+    EXPECT_EQ(b->refcount, 1) << "every worker reference was given back";
+    EXPECT_EQ(b->cache_mode, OV_CACHE_GPU);
+    EXPECT_TRUE(b->hw.uploaded);
+    EXPECT_EQ(b->pixels, nullptr) << "the pixel copy is dropped once the texture is up";
+}
