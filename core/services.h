@@ -4,6 +4,7 @@
 #define OV_PENDING_H
 
 #include "orvex.h"
+#include "gfx/transform.h"  // slots 75-81
 
 struct ov_font_t * OV_GetFont(const char *name);
 struct ov_font_t * OV_LoadFont(const char *name);
@@ -56,13 +57,6 @@ void OV_SetMusicPaused(bool paused);
 void OV_SetMusicLooping(bool looping);
 struct ov_sound_t * OV_GetMusicPlaying(void);
 void OV_SlideMusicVolume(float volume, float seconds);
-void OV_PushTransform(nTransform *t);
-void OV_PopTransform(void);
-nTransform OV_PeekTransform(void);
-void OV_PushVertexProcessor(ov_vertex_proc_fn fn, void *user);
-void OV_PopVertexProcessor(void);
-int OV_RemoveVertexProcessor(ov_vertex_proc_fn fn, void *user);
-void OV_ProcessVertex(ov_vertex_t *v);
 struct ov_bitmap_t * OV_GetBitmap(const char *name);
 struct ov_bitmap_t * OV_GetBitmapEx(const char *name, int cache_mode);
 struct ov_bitmap_t * OV_LoadBitmap(const char *name, int mode);

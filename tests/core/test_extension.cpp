@@ -9,7 +9,7 @@
 #include "core/platform-info.h"
 #include "core/services.h"
 #include "gfx/bitmap.h"
-#include "gfx/rendimp.h"
+#include "gfx/rendimp-null.h"
 #include "gfx/window.h"
 #include "nstring.h"
 #include "platform/device.h"
@@ -44,35 +44,15 @@ int NextPowerOfTwo(int v)
 // A renderer that keeps no GPU but books textures the way a GPU renderer does (sizes
 // rounded up to powers of two), records the extension commands that reach it and
 // answers them with a reply the test chooses.
-class RecordingRenderer : public RendImp {
+class RecordingRenderer : public RendImpNull {
 public:
     std::vector<std::pair<std::string, std::string>> calls;
     const char *reply = nullptr;
 
-    bool IsSupported() override { return true; }
     const char *GetName() override { return "Recording"; }
-    bool IsResolutionSupported(int, int) override { return true; }
-    int GetTextureFormat() override { return 0; }
-    bool Initialize(orvex_t *, ov_state_t *, ov_parms_t *) override { return true; }
-    void Shutdown() override {}
-    void ActivateWindow(bool) override {}
-    bool SetRenderTarget(ov_bitmap_t *) override { return true; }
-    bool CopyRenderTargetToBitmapPixels(ov_bitmap_t *) override { return true; }
     bool CreateBitmap(ov_bitmap_t *b) override { return Book(b); }
     bool LoadBitmap(ov_bitmap_t *b) override { return Book(b); }
     void FreeBitmap(void *hw) override { memset(hw, 0, sizeof(ov_bitmap_t::hw_data_t)); }
-    void FrameStart(ov_eye_mode_t) override {}
-    void FrameReady() override {}
-    void Flush() override {}
-    void ClearScreen(float, float, float) override {}
-    void SetTransform(nTransform *) override {}
-    bool SetScissorRect(int, int, int, int) override { return true; }
-    void SetBlend(int) override {}
-    void SetPixelFilter(int) override {}
-    void DrawQuad(ov_bitmap_t *, ov_vertex_t *) override {}
-    void DrawNonTexturedQuad(ov_vertex_t *) override {}
-    bool DrawLine(float, float, float, float) override { return true; }
-    bool FillOrvexInterface(orvex_t *) override { return true; }
     const char *CallExtension(const char *command, const char *argument) override
     {
         calls.emplace_back(command ? command : "(null)", argument ? argument : "(null)");
