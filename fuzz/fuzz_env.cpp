@@ -96,6 +96,11 @@ bool WriteResFile(const std::string &name, const uint8_t *data, size_t size)
     return fclose(f) == 0 && ok;
 }
 
+std::string ResPath(const std::string &name)
+{
+    return s_res + name;
+}
+
 void RemoveResFile(const std::string &name)
 {
     unlink((s_res + name).c_str());

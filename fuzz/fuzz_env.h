@@ -20,6 +20,8 @@ void Start();
 void BeginInput();
 // Writes bytes to a file under res:// (the name relative to it); false when it fails.
 bool WriteResFile(const std::string &name, const uint8_t *data, size_t size);
+// The native path of a file under res:// (for the stdio writers).
+std::string ResPath(const std::string &name);
 // Removes a file under res:// (missing is fine).
 void RemoveResFile(const std::string &name);
 

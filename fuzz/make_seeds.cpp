@@ -1,12 +1,23 @@
 // Writes the seed corpora of the fuzz programs with our own writers: databases and
 // settings files through the engine's database writer, package archives through the
-// package writer, WAV files in the canonical 44-byte layout the sample reader takes.
+// package writer, WAV files in the canonical 44-byte layout the sample reader takes,
+// PNG, JPEG and TGA files through the image writers, RLE bitmaps and ".bms" sequences
+// through their writers, ".mft" fonts through the font writer, and font sources (a
+// settings database behind which, after a NUL byte, its glyph strip follows).
 // Usage: make_fuzz_seeds OUTPUT_DIR PROG_XML (the program's shipped settings file).
 #include "core/data/dataman.h"
+#include "core/ov_state.h"
+#include "fuzz/fuzz_env.h"
+#include "gfx/font.h"
+#include "gfx/image.h"
+#include "gfx/rle.h"
+#include "gfx/sequence.h"
 #include "pakwrite.h"
 
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -178,6 +189,199 @@ std::string Wav(unsigned channels, unsigned rate, unsigned samples)
     return s + pcm;
 }
 
+// A w x h bitmap of a pattern: colour from the position, alpha from the kind (0: opaque,
+// 1: a gradient, 2: blocks of transparent and solid).
+ov_bitmap_t Pattern(int w, int h, int kind)
+{
+    ov_bitmap_t b;
+    memset(&b, 0, sizeof b);
+    b.width = b.src_width = w;
+    b.height = b.src_height = h;
+    b.pixels = (uint8_t *)malloc((size_t)w * h * 4);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            uint8_t *p = b.pixels + ((size_t)y * w + x) * 4;
+            p[0] = (uint8_t)(x * 37);
+            p[1] = (uint8_t)(y * 53);
+            p[2] = (uint8_t)((x + y) * 11);
+            p[3] = kind == 0 ? 255 : kind == 1 ? (uint8_t)(x * 255 / (w > 1 ? w - 1 : 1)) : ((x / 3 + y / 2) % 2 ? 255 : 0);
+        }
+    if (kind != 0)
+        b.flags |= OV_BITMAP_ALPHA;
+    return b;
+}
+
+const int kShapes[][3] = {{1, 1, 0}, {7, 5, 1}, {16, 3, 0}, {33, 17, 2}, {4, 40, 1}};
+
+// Files written by an image writer to a scratch path (which = 0 PNG, 1 JPEG, 2 TGA).
+std::vector<std::string> Images(int which)
+{
+    std::vector<std::string> out;
+    std::string path = s_out + "/seed.img";
+    int q = 0;
+    for (auto &s : kShapes) {
+        ov_bitmap_t b = Pattern(s[0], s[1], s[2]);
+        bool ok = which == 0 ? OVI_WritePNG(&b, path.c_str())
+                  : which == 1 ? OVI_WriteJPG(&b, path.c_str(), (q++ % 3) * 40 + 10)
+                               : OVI_WriteTGA(&b, path.c_str());
+        if (ok)
+            out.push_back(ReadBytes(path));
+        remove(path.c_str());
+        free(b.pixels);
+    }
+    return out;
+}
+
+// RLE bitmaps from the RLE writer, the empty image among them.
+std::string RleOf(ov_bitmap_t *b)
+{
+    std::string path = s_out + "/seed.rle";
+    FILE *f = fopen(path.c_str(), "wb");
+    bool ok = f && OVI_WriteRLEBitmap(b, f);
+    if (f && fclose(f) != 0)
+        ok = false;
+    std::string bytes = ok ? ReadBytes(path) : std::string();
+    remove(path.c_str());
+    return bytes;
+}
+
+std::vector<std::string> Rles()
+{
+    std::vector<std::string> out;
+    for (auto &s : kShapes) {
+        ov_bitmap_t b = Pattern(s[0], s[1], s[2]);
+        out.push_back(RleOf(&b));
+        free(b.pixels);
+    }
+    ov_bitmap_t empty;
+    memset(&empty, 0, sizeof empty);
+    out.push_back(RleOf(&empty));
+    ov_bitmap_t flat = Pattern(300, 2, 0);  // runs of 255 crossing a row end
+    memset(flat.pixels, 9, 300 * 2 * 4);
+    out.push_back(RleOf(&flat));
+    free(flat.pixels);
+    return out;
+}
+
+// Sequences from the ".bms" writer; each is also given with its atlas as an RLE bitmap
+// (the writer's header and frame table, kind "RLE", then the RLE writer's output).
+std::vector<std::string> Sequences()
+{
+    std::vector<std::string> out;
+    ov_state.atlas_packing = 1;
+    const int sets[][2] = {{1, 0}, {3, 1}, {5, 2}};
+    for (auto &set : sets) {
+        int count = set[0];
+        ov_bitmap_t seq;
+        memset(&seq, 0, sizeof seq);
+        seq.frames = (ov_bitmap_t *)calloc((size_t)count, sizeof(ov_bitmap_t));
+        seq.num_frames = count;
+        for (int i = 0; i < count; i++) {
+            seq.frames[i] = Pattern(3 + i * 2, 4 + i, (set[1] + i) % 3);
+            seq.frames[i].frame_number = i;
+            seq.frames[i].fps = 12.0f;
+        }
+        if (count > 2) {  // a repeated frame is written once in the atlas
+            free(seq.frames[2].pixels);
+            seq.frames[2] = Pattern(seq.frames[0].width, seq.frames[0].height, (set[1]) % 3);
+            seq.frames[2].frame_number = 2;
+            OVI_OptimizeBitmapSequence(&seq);
+        }
+        std::string path = s_out + "/seed.bms";
+        if (OVI_SaveBitmapSequence(&seq, path.c_str())) {
+            std::string bms = ReadBytes(path);
+            out.push_back(bms);
+            size_t table = 33 + 32 * (size_t)count;
+            if (seq.atlas && bms.size() > table)
+                out.push_back(bms.substr(0, table) + std::string("RLE\0", 4) + RleOf(seq.atlas));
+        }
+        remove(path.c_str());
+        OVI_FreeSequenceFrames(&seq);
+    }
+    return out;
+}
+
+// Fonts from the font writer: LATIN-1 with kerning rows, UTF-8 with scattered codes.
+std::string SavedFont(ov_font_t *f)
+{
+    std::string bytes;
+    if (OV_SaveFont(f, "res://seed.mft"))
+        bytes = ReadBytes(fuzzenv::ResPath("seed.mft"));
+    fuzzenv::RemoveResFile("seed.mft");
+    return bytes;
+}
+
+void MakeFont(ov_font_t *f, int count, int encoding, bool kerning)
+{
+    memset(f, 0, sizeof *f);
+    f->scale = 1.0f;
+    f->encoding = (uint8_t)encoding;
+    f->top_offset = 7;
+    f->height = 9;
+    f->line_height = 11;
+    f->glyph_count = count;
+    f->glyphs = (ov_glyph_t *)calloc((size_t)count, sizeof(ov_glyph_t));
+    for (int i = 0; i < count; i++) {
+        ov_glyph_t &g = f->glyphs[i];
+        g.code = encoding == OV_FONT_UTF8 ? 32 + i * 97 : i;
+        g.advance = (int16_t)(3 + i % 5);
+        g.y_offset = (int16_t)(i % 3);
+        g.x_offset = (int16_t)(i % 2);
+        if (kerning && i % 32 == 1) {
+            g.kerning = (int8_t *)calloc((size_t)count, 1);
+            g.kerning[(i + 1) % count] = -1;
+        }
+        if (i % 3 != 0)
+            g.image = Pattern(1 + i % 4, 2 + i % 5, i % 3);
+    }
+}
+
+std::vector<std::string> Fonts()
+{
+    std::vector<std::string> out;
+    const int shapes[][3] = {{256, OV_FONT_LATIN1, 1}, {40, OV_FONT_UTF8, 1}, {3, OV_FONT_UTF8, 0}, {0, OV_FONT_LATIN1, 0}};
+    for (auto &s : shapes) {
+        ov_font_t f;
+        MakeFont(&f, s[0], s[1], s[2] != 0);
+        out.push_back(SavedFont(&f));
+        OVI_FreeFontGlyphs(&f);
+    }
+    return out;
+}
+
+// Font sources: a settings database (as the font tools write it) and its glyph strip
+// behind a NUL byte, the strip made of solid glyph columns one transparent column apart.
+std::vector<std::string> FontSources()
+{
+    std::vector<std::string> out;
+    const char *settings[] = {
+        "<node id=\"INPUT\" bitmap=\"strip.png\" />\n<node id=\"SPACING\" value=\"1\" />\n"
+        "<node id=\"LINE_PADDING_OFFSET\" value=\"3\" />\n",
+        "<node id=\"INPUT\" bitmap=\"strip.tga\" />\n<node id=\"INPUT@2x\" bitmap=\"strip.png\" />\n"
+        "<node id=\"OUTPUT\" scale=\"1/2\" />\n<node id=\"AUTO_KERN_THRESHOLD\" value=\"0.5\" />\n",
+    };
+    const char *glyphs = "<node id=\"65\" />\n<node id=\"86\" tags=\"DISABLE_AUTOKERN\" />\n<node id=\"45\" span=\"2\" />\n"
+                         "<node id=\"32\" span=\"0\" spacing=\"4\" />\n<node id=\"66\" spacing=\"1\" />\n";
+    int n = 0;
+    for (const char *s : settings) {
+        std::string xml = std::string("<?xml version=\"1.0\"?>\n<root>\n<array id=\"settings\">\n") + s +
+                          "</array>\n<array id=\"glyphs\">\n" + glyphs + "</array>\n</root>\n";
+        // Five glyph columns of widths 3..7 (the third two runs for its span of 2), 8 high.
+        ov_bitmap_t strip = Pattern(40, 8, 0);
+        for (int x = 0; x < 40; x++)
+            for (int y = 0; y < 8; y++)
+                strip.pixels[((size_t)y * 40 + x) * 4 + 3] = (x % 8 == 7 || (x > 30) || (y < x % 3)) ? 0 : 255;
+        std::string path = s_out + "/strip.img";
+        bool ok = n == 0 ? OVI_WritePNG(&strip, path.c_str()) : OVI_WriteTGA(&strip, path.c_str());
+        free(strip.pixels);
+        if (ok)
+            out.push_back(xml + std::string(1, '\0') + ReadBytes(path));
+        remove(path.c_str());
+        n++;
+    }
+    return out;
+}
+
 bool WriteSet(const std::string &target, const std::vector<std::string> &files)
 {
     std::string dir = s_out + "/" + target;
@@ -199,6 +403,9 @@ int main(int argc, char **argv)
         return 2;
     }
     s_out = argv[1];
+    // The font and sequence writers go through the engine (paths given are absolute:
+    // the environment changes into a scratch directory).
+    fuzzenv::Start();
     std::string shipped = ReadBytes(argv[2]);
     if (!MakeDir(s_out) || shipped.empty()) {
         fprintf(stderr, "make_fuzz_seeds: cannot use %s or read %s\n", argv[1], argv[2]);
@@ -208,7 +415,10 @@ int main(int argc, char **argv)
     xml.push_back(shipped);
     bool ok = WriteSet("fuzz_xml_reader", xml) && WriteSet("fuzz_database", xml) &&
               WriteSet("fuzz_settings", Settings(shipped)) && WriteSet("fuzz_pak", Archives()) &&
-              WriteSet("fuzz_wav", {Wav(1, 22050, 16), Wav(2, 44100, 40), Wav(1, 8000, 300)});
+              WriteSet("fuzz_wav", {Wav(1, 22050, 16), Wav(2, 44100, 40), Wav(1, 8000, 300)}) &&
+              WriteSet("fuzz_png", Images(0)) && WriteSet("fuzz_jpg", Images(1)) && WriteSet("fuzz_tga", Images(2)) &&
+              WriteSet("fuzz_rle", Rles()) && WriteSet("fuzz_bms", Sequences()) && WriteSet("fuzz_mft", Fonts()) &&
+              WriteSet("fuzz_font_source", FontSources());
     if (!ok) {
         fprintf(stderr, "make_fuzz_seeds: a seed set could not be written\n");
         return 1;

@@ -262,7 +262,7 @@ int OV_RefreshBitmap(ov_bitmap_t *b)
         char cache[260];
         OVI_BitmapCachePath(b->name, cache);
         OV_DeleteFile(cache);
-        int mode = b->cache_mode;
+        int mode = OVI_PollBitmapCacheMode(b);
         OV_SetBitmapCacheMode(b, 0);
         OV_SetBitmapCacheMode(b, mode);
         return 1;
@@ -272,12 +272,23 @@ int OV_RefreshBitmap(ov_bitmap_t *b)
                               "refreshing bitmap.\n");
         return 0;
     }
-    OV_LockMutex(b->lock);
+    // GFX_HW before the bitmap's lock, the order of the frame tail.
     OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
+    ov_mutex_t *lock = b->lock;
+    if (!lock) {  // released by another thread
+        OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
+        return 0;
+    }
+    OV_LockMutex(lock);
+    if (!b->name) {
+        OV_UnlockMutex(lock);
+        OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
+        return 0;
+    }
     b->load_state = OV_BITMAP_LOADING;
     OVI_LoadBitmapToHardware(b);
     b->load_state = OV_BITMAP_LOADED;
+    OV_UnlockMutex(lock);
     OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
-    OV_UnlockMutex(b->lock);
     return 1;
 }

@@ -148,8 +148,12 @@ int ReadVersion6(ov_font_t *f, Reader &r)
     f->height = r.I32();
     f->line_height = r.I32();
     int count = r.I32();
-    if (!r.ok || count > OV_MAX_FONT_GLYPHS)
+    // A negative count is as damaged as one over the cap (it used to load as an empty font).
+    if (!r.ok || count < 0 || count > OV_MAX_FONT_GLYPHS) {
+        if (r.ok)
+            OV_PrintDebugf(OV_WARNING, "Font file '%s' has a bad glyph count %d.\n", f->name, count);
         return 0;
+    }
     if (count != 256 || f->glyph_count != 256 || !f->glyphs)
         ReplaceGlyphArray(f, count < 0 ? 0 : count);
     f->glyph_count = count < 0 ? 0 : count;

@@ -170,7 +170,7 @@ bool LoadPng(ov_bitmap_t *b, const void *data, long size, bool header_only)
     b->flags |= OV_BITMAP_RELOADABLE;
     b->flags &= (uint16_t)~OV_BITMAP_ALPHA;
     if (!check_if_png(data, size)) {
-        OV_PrintDebugf(OV_WARNING, "PNG ERROR: Image '%s' not proper png.", NameOf(b));
+        OV_PrintDebugf(OV_WARNING, "PNG ERROR: Image '%s' not proper png.\n", NameOf(b));
         return false;
     }
     PngMemReader reader = {(const uint8_t *)data, (size_t)size, 0};

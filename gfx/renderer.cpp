@@ -1,5 +1,6 @@
 // Loading, initialising, re-initialising and shutting down the current renderer.
 #include "gfx/rendimp.h"
+#include "gfx/bitmap.h"
 #include "gfx/font.h"
 #include "core/ov_state.h"
 #include "core/services.h"
@@ -44,14 +45,17 @@ void OVI_LoadRendImp()
 
 // Re-applies the depth settings and brings every live bitmap back onto the GPU.
 // Render targets are recreated empty; their owners are asked to redraw them once the
-// locks are let go, so that a hook which loads a bitmap cannot deadlock.
+// locks are let go, so that a hook which loads a bitmap cannot deadlock. The records
+// are read under the pool lock (GET_BITMAP) and changed under the bitmap lock, taken in
+// the order GFX_HW, GET_BITMAP, bitmap lock, RESOURCE_QUEUE.
 static void RecreateResources()
 {
     OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
-    OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
     orvex.OV_SetDepthDefault(ov_state.depth_default);
     orvex.OV_SetDepthRange(ov_state.depth_near, ov_state.depth_plane, ov_state.depth_far);
     std::vector<ov_bitmap_t *> bitmaps;
+    OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
+    OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
     for (int i = 0; i < OVI_GetBitmapHighWater(); i++) {
         ov_bitmap_t *b = OVI_GetBitmapRecord(i);
         if (!b->name || b->name[0] == '!' || (ov_state.reference_counting && b->refcount <= 0))
@@ -63,24 +67,41 @@ static void RecreateResources()
         bitmaps.push_back(b);
     }
     OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
 
     std::vector<ov_bitmap_t *> targets;
+    ov_mutex_t *bitmap_lock = ov_state.core_mutex[OV_MUTEX_SHARED_BITMAP];
     for (ov_bitmap_t *b : bitmaps) {
+        // GFX_HW is let go while a cache mode is set: the record may have been released
+        // (or hibernated) meanwhile, which is checked again under the pool lock.
+        OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
+        if (!b->name || !b->lock || (ov_state.reference_counting && b->refcount <= 0)) {
+            OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+            continue;
+        }
         OV_Printf("Recreate Bitmap '%s' refc %d..\n", b->name, b->refcount);
-        if (b->flags & OV_BITMAP_RENDER_TARGET) {
-            OV_LockMutex(b->lock);
-            bool made = ov_rendimp->CreateBitmap(b);
-            OV_UnlockMutex(b->lock);
-            if (made)
+        OV_LockMutex(b->lock);
+        const bool target = (b->flags & OV_BITMAP_RENDER_TARGET) != 0;
+        int mode = 0;
+        if (target) {
+            if (ov_rendimp->CreateBitmap(b))
                 targets.push_back(b);
         } else {
-            uint8_t mode = b->cache_mode;
-            b->cache_mode = 0xff;
+            // The impossible mode makes the call below set every part of the real one again.
+            mode = OVI_PollBitmapCacheMode(b);
+            OVI_StoreBitmapCacheMode(b, 0xff);
+        }
+        OV_UnlockMutex(b->lock);
+        OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+        if (!target) {
             OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
             orvex.OV_SetBitmapCacheMode(b, mode);
             OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
         }
-        orvex.OV_SetBitmapFrame(b, 0);
+        OV_LockMutex(bitmap_lock);
+        if (b->name)
+            orvex.OV_SetBitmapFrame(b, 0);
+        OV_UnlockMutex(bitmap_lock);
     }
     OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
 

@@ -36,6 +36,32 @@ bool Exists(const char *format, int number)
     return true;
 }
 
+// Hands the bitmap's GPU data (its frames' or its atlas's for a sequence) to the release
+// queue that the frame tail drains under GFX_HW. The caller holds the bitmap's lock, after
+// which GFX_HW may not be taken, so the textures are never freed here directly.
+void QueueHardwareRelease(ov_bitmap_t *b)
+{
+    if (!b->name || b->name[0] == '!')
+        return;
+    OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+    if (b->num_frames > 0 && b->frames) {
+        if (b->atlas) {
+            if (b->atlas->hw.uploaded)
+                OVI_QueueBitmapHardwareDataRelease(b->atlas);
+        } else {
+            for (int i = 0; i < b->num_frames; i++)
+                if (!b->frames[i].duplicate_of && b->frames[i].hw.uploaded)
+                    OVI_QueueBitmapHardwareDataRelease(&b->frames[i]);
+        }
+        for (int i = 0; i < b->num_frames; i++)
+            memset(&b->frames[i].hw, 0, sizeof b->frames[i].hw);
+        memset(&b->hw, 0, sizeof b->hw);
+    } else if (b->hw.uploaded) {
+        OVI_QueueBitmapHardwareDataRelease(b);
+    }
+    OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+}
+
 }  // namespace
 
 void OVI_LoadBitmapSequenceFromFiles(ov_bitmap_t *b, const char *pattern)
@@ -62,7 +88,7 @@ void OVI_LoadBitmapSequenceFromFiles(ov_bitmap_t *b, const char *pattern)
                 break;
         }
     }
-    OVI_ReleaseBitmapHardwareData(b);
+    QueueHardwareRelease(b);
     OVI_FreeSequenceFrames(b);
     if (count > 0) {
         b->frames = (ov_bitmap_t *)calloc((size_t)count, sizeof(ov_bitmap_t));

@@ -176,9 +176,12 @@ int OVI_LoadBitmapSequence(ov_bitmap_t *b, const char *path)
         b->num_frames = b->frames ? count : 0;
         ok = b->frames != nullptr;
     }
-    if (ok && strcmp(chunk, "ATLAS") == 0 && ReadAtlasChunk(b, f)) {
+    if (ok && strcmp(chunk, "ATLAS") == 0) {
+        bool read = ReadAtlasChunk(b, f);
         OV_CloseFile(f);
-        return 1;
+        if (!read)  // the atlas chunk is known: say that it is damaged, not unknown
+            OV_PrintDebugf(OV_WARNING, "Bitmap sequence '%s' has a damaged atlas.\n", path);
+        return read ? 1 : 0;
     }
     OV_Popupf(OV_WARNING, "unimplemented chunk: '%s'\n", chunk);
     OV_CloseFile(f);

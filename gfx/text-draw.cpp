@@ -154,6 +154,26 @@ float DrawImage(ov_font_t *f, const char *block, float pen, float top, Placement
     return pen + (float)b->width * s;
 }
 
+// True when the glyph has a texture to draw from. A font packed on a worker thread gets
+// its atlas uploaded later, by the frame tail: its glyphs then take the atlas texture
+// (their rectangles in it are already set).
+bool GlyphReady(const ov_font_t *f, ov_glyph_t &g)
+{
+    ov_bitmap_t::hw_data_t &h = g.image.hw;
+    if (h.uploaded)
+        return true;
+    const ov_bitmap_t::hw_data_t &a = f->atlas.hw;
+    if (!f->atlas.name || !a.uploaded || h.u1 <= h.u0 || h.v1 <= h.v0)
+        return false;
+    h.uploaded = a.uploaded;
+    h.tex_width = a.tex_width;
+    h.tex_height = a.tex_height;
+    h.texture = a.texture;
+    h.framebuffer = a.framebuffer;
+    h.filter = a.filter;
+    return true;
+}
+
 }  // namespace
 
 float OVI_DrawTextXY(ov_font_t *f, float x, float y, char *text)
@@ -215,7 +235,7 @@ float OVI_DrawTextXY_LATIN1(ov_font_t *f, float x, float y, char *text)
             ov_glyph_t &g = f->glyphs[index];
             if (g.kerning && prev > 0 && prev < f->glyph_count)
                 pen += (float)g.kerning[prev];
-            if (g.image.width >= 1 && g.image.hw.uploaded) {
+            if (g.image.width >= 1 && GlyphReady(f, g)) {
                 batch.Use(&g.image);
                 place.Glyph(&g.image, pen + (float)g.x_offset, top + (float)g.y_offset);
             }
@@ -267,7 +287,7 @@ float OVI_DrawTextXY_UTF8(ov_font_t *f, float x, float y, char *text)
             if (index < 0)
                 continue;
             ov_glyph_t &g = f->glyphs[index];
-            if (g.image.width >= 1 && g.image.hw.uploaded) {
+            if (g.image.width >= 1 && GlyphReady(f, g)) {
                 batch.Use(&g.image);
                 place.Glyph(&g.image, pen + (float)g.x_offset, top + (float)g.y_offset);
             }

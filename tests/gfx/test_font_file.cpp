@@ -223,6 +223,19 @@ TEST_F(FontFile, ShortFileAndHugeCountsFailTheLoad)
     FreeFont(&rich);
 }
 
+// Found by fuzzing: a negative glyph count loaded as an empty font and reported success.
+TEST_F(FontFile, NegativeGlyphCountFailsTheLoadWithItsMessage)
+{
+    Bytes neg;
+    neg.str("TSK_Font_v6").str("UTF-8").i32(7).i32(9).i32(11).i32(-5).fill(0, 64);
+    WriteFile("app/native/fonts/neg.mft", neg.b);
+    ov_font_t f;
+    EXPECT_EQ(Read(&f, "fonts/neg.mft"), 0);
+    EXPECT_TRUE(Logged("Font file 'fonts/neg.mft' has a bad glyph count -5."));
+    EXPECT_TRUE(Logged("Font file 'fonts/neg.mft' is truncated or damaged."));
+    FreeFont(&f);
+}
+
 TEST_F(FontFile, EncodingOtherThanExactlyUtf8IsLatin1)
 {
     for (const char *enc : {"utf-8", "UTF8", "UTF-8"}) {

@@ -7,9 +7,12 @@
 #include "gfx/image.h"
 
 #include <png.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <zlib.h>
+
+#include <jpeglib.h>
 
 using namespace imgtest;
 using gfxtest::Logged;
@@ -274,6 +277,77 @@ TEST_F(ImageTest, JpegHeaderGivesDimensionsWithoutPixels)
     EXPECT_EQ(bm.width, 128);
     EXPECT_EQ(bm.height, 96);
     EXPECT_EQ(bm.pixels, nullptr);
+}
+
+// A one-channel JPEG of w x h written with libjpeg: a grey ramp across, darker down.
+uint8_t GreyAt(int x, int y, int w, int h)
+{
+    return (uint8_t)(20 + x * 200 / w + y * 30 / h);
+}
+
+std::vector<uint8_t> GreyJpeg(int w, int h)
+{
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = (JDIMENSION)w;
+    c.image_height = (JDIMENSION)h;
+    c.input_components = 1;
+    c.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 95, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<JSAMPLE> row((size_t)w);
+    while (c.next_scanline < c.image_height) {
+        for (int x = 0; x < w; x++)
+            row[(size_t)x] = GreyAt(x, (int)c.next_scanline, w, h);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&c, rows, 1);
+    }
+    jpeg_finish_compress(&c);
+    std::vector<uint8_t> bytes(out, out + size);
+    jpeg_destroy_compress(&c);
+    free(out);
+    return bytes;
+}
+
+// A greyscale JPEG (one sample a pixel) comes out as R = G = B with full alpha; an odd
+// width keeps the decoded row short of any rounding, and the file sits in a buffer of
+// exactly its size (AddressSanitizer stops a read past either).
+TEST_F(ImageTest, GreyJpegLoadsAsEqualChannelsWithFullAlpha)
+{
+    const int w = 37, h = 23;
+    std::vector<uint8_t> bytes = GreyJpeg(w, h);
+    ASSERT_GT(bytes.size(), 100u);
+    uint8_t *copy = (uint8_t *)malloc(bytes.size());
+    ASSERT_NE(copy, nullptr);
+    memcpy(copy, bytes.data(), bytes.size());
+    bool ok = OVI_LoadBitmapMemJPG(&bm, copy, (long)bytes.size());
+    free(copy);
+    ASSERT_TRUE(ok);
+    ASSERT_NE(bm.pixels, nullptr);
+    ASSERT_EQ(bm.width, w);
+    ASSERT_EQ(bm.height, h);
+    EXPECT_FALSE(bm.flags & OV_BITMAP_ALPHA);
+    double total = 0;
+    int worst = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            const uint8_t *p = bm.pixels + ((size_t)y * w + x) * 4;
+            ASSERT_EQ(p[0], p[1]) << x << "," << y;
+            ASSERT_EQ(p[1], p[2]) << x << "," << y;
+            ASSERT_EQ(p[3], 255) << x << "," << y;
+            int d = abs((int)p[0] - (int)GreyAt(x, y, w, h));
+            total += d;
+            if (d > worst)
+                worst = d;
+        }
+    EXPECT_LT(total / (w * h), 3.0);
+    EXPECT_LE(worst, 16);
 }
 
 // ---- TGA

@@ -612,4 +612,23 @@ TEST_F(RleSequence, MalformedBmsFailsCleanly)
     free(seq.name);
 }
 
+// Found by the hostile-input run: a damaged atlas chunk was reported as an unknown chunk.
+TEST_F(RleSequence, DamagedAtlasIsReportedAsDamagedNotUnknown)
+{
+    std::vector<uint8_t> png = RgbaPng(4, 4, 1);
+    std::vector<uint8_t> gif = Bms(1, "ATLAS", 1, {'G', 'I', 'F', 0});
+    std::vector<uint8_t> cut = Bms(1, "ATLAS", 1, PngTail(png, (int32_t)png.size() + 100));
+    for (const std::vector<uint8_t> *bytes : {&gif, &cut}) {
+        ASSERT_TRUE(WriteBytes("app/native/damaged.bms", *bytes));
+        ov_bitmap_t seq;
+        OVI_InitBitmap(&seq, "damaged.bms");
+        EXPECT_EQ(OVI_LoadBitmapSequence(&seq, "damaged.bms"), 0);
+        OVI_FreeSequenceFrames(&seq);
+        free(seq.name);
+    }
+    EXPECT_EQ(gfxtest::CountLogged("Bitmap sequence 'damaged.bms' has a damaged atlas."), 2);
+    EXPECT_FALSE(gfxtest::Logged("unimplemented chunk: 'ATLAS'"));
+    EXPECT_TRUE(gfxtest::Logged("encoding: 'GIF'"));
+}
+
 }  // namespace
