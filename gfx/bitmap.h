@@ -5,6 +5,8 @@
 
 #include "orvex.h"
 
+#include <vector>
+
 #include <stdint.h>
 
 struct ov_mutex_t;
@@ -146,5 +148,10 @@ void OVI_DropReleaseQueue();
 void OVI_ClearResourceQueues();
 // Replaces the clock of the frame resource step (tests); null restores OV_GetTime.
 void OVI_SetResourceStepClock(uint32_t (*clock)(void));
+
+// Sends event 17 for each render target, outside every lock (the application redraws it).
+void OVI_SendRedrawEvents(const std::vector<ov_bitmap_t *> &targets);
+// Points a frame or glyph at its atlas's texture (its own rectangle stays).
+void OVI_ShareAtlasTexture(ov_bitmap_t::hw_data_t *dst, const ov_bitmap_t::hw_data_t &atlas);
 
 #endif

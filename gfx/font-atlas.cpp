@@ -112,16 +112,8 @@ int OVI_RecreateFontAtlas(ov_font_t *f)
             OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
             f->atlas.load_state = OV_BITMAP_LOADING;
             OVI_LoadBitmapToHardware(&f->atlas);
-            const ov_bitmap_t::hw_data_t &a = f->atlas.hw;
-            for (int i = 0; i < n; i++) {
-                ov_bitmap_t::hw_data_t &h = list[i]->hw;
-                h.uploaded = a.uploaded;
-                h.tex_width = a.tex_width;
-                h.tex_height = a.tex_height;
-                h.texture = a.texture;
-                h.framebuffer = a.framebuffer;
-                h.filter = a.filter;
-            }
+            for (int i = 0; i < n; i++)
+                OVI_ShareAtlasTexture(&list[i]->hw, f->atlas.hw);
             f->atlas.load_state = OV_BITMAP_LOADED;
             OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
         }

@@ -105,15 +105,7 @@ static void RecreateResources()
     }
     OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
 
-    for (ov_bitmap_t *b : targets) {
-        if (!ov_prog || !ov_prog->EventProc)
-            break;
-        ov_event_t ev;
-        memset(&ev, 0, sizeof ev);
-        ev.type = OV_EVENT_REDRAW_TARGET;
-        ev.ptr = b;
-        ov_prog->EventProc(ev);
-    }
+    OVI_SendRedrawEvents(targets);
 }
 
 bool OVI_InitRendImp()

@@ -165,12 +165,7 @@ bool GlyphReady(const ov_font_t *f, ov_glyph_t &g)
     const ov_bitmap_t::hw_data_t &a = f->atlas.hw;
     if (!f->atlas.name || !a.uploaded || h.u1 <= h.u0 || h.v1 <= h.v0)
         return false;
-    h.uploaded = a.uploaded;
-    h.tex_width = a.tex_width;
-    h.tex_height = a.tex_height;
-    h.texture = a.texture;
-    h.framebuffer = a.framebuffer;
-    h.filter = a.filter;
+    OVI_ShareAtlasTexture(&h, a);
     return true;
 }
 

@@ -123,16 +123,8 @@ void OVI_LoadBitmapToHardware(ov_bitmap_t *b)
     }
     if (b->atlas) {
         ov_rendimp->LoadBitmap(b->atlas);
-        for (int i = 0; i < b->num_frames; i++) {
-            ov_bitmap_t::hw_data_t &f = b->frames[i].hw;
-            const ov_bitmap_t::hw_data_t &a = b->atlas->hw;
-            f.uploaded = a.uploaded;
-            f.tex_width = a.tex_width;
-            f.tex_height = a.tex_height;
-            f.texture = a.texture;
-            f.framebuffer = a.framebuffer;
-            f.filter = a.filter;
-        }
+        for (int i = 0; i < b->num_frames; i++)
+            OVI_ShareAtlasTexture(&b->frames[i].hw, b->atlas->hw);
     } else {
         for (int i = 0; i < b->num_frames; i++)
             if (!b->frames[i].duplicate_of)
@@ -364,6 +356,11 @@ void OVI_SendRenderTargetRedraws(void)
             targets.push_back(b);
     }
     OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+    OVI_SendRedrawEvents(targets);
+}
+
+void OVI_SendRedrawEvents(const std::vector<ov_bitmap_t *> &targets)
+{
     for (ov_bitmap_t *b : targets) {
         if (!ov_prog || !ov_prog->EventProc)
             break;
@@ -373,4 +370,14 @@ void OVI_SendRenderTargetRedraws(void)
         ev.ptr = b;
         ov_prog->EventProc(ev);
     }
+}
+
+void OVI_ShareAtlasTexture(ov_bitmap_t::hw_data_t *dst, const ov_bitmap_t::hw_data_t &atlas)
+{
+    dst->uploaded = atlas.uploaded;
+    dst->tex_width = atlas.tex_width;
+    dst->tex_height = atlas.tex_height;
+    dst->texture = atlas.texture;
+    dst->framebuffer = atlas.framebuffer;
+    dst->filter = atlas.filter;
 }
