@@ -357,17 +357,23 @@ void OV_DrawTextf(ov_font_t *f, float x, float y, const char *fmt, ...)
     OVI_DrawTextXY(f, x, y, buffer);
 }
 
+// Formats into a text buffer and measures it into the text size of the state.
+static void MeasureFormatted(ov_font_t *f, const char *fmt, va_list args)
+{
+    char buffer[2048];
+    vsnprintf(buffer, sizeof buffer, fmt, args);
+    OVI_GetTextSize(f, buffer);
+}
+
 // Formats and measures; either out-pointer may be null.
 void OV_GetTextSizef(ov_font_t *f, float *w, float *h, const char *fmt, ...)
 {
     if (!f || !fmt)
         return;
-    char buffer[2048];
     va_list args;
     va_start(args, fmt);
-    vsnprintf(buffer, sizeof buffer, fmt, args);
+    MeasureFormatted(f, fmt, args);
     va_end(args);
-    OVI_GetTextSize(f, buffer);
     if (w)
         *w = ov_state.text_width;
     if (h)
@@ -379,12 +385,10 @@ float OV_GetTextWidthf(ov_font_t *f, const char *fmt, ...)
 {
     if (!f || !fmt)
         return 0;
-    char buffer[2048];
     va_list args;
     va_start(args, fmt);
-    vsnprintf(buffer, sizeof buffer, fmt, args);
+    MeasureFormatted(f, fmt, args);
     va_end(args);
-    OVI_GetTextSize(f, buffer);
     return ov_state.text_width;
 }
 
@@ -393,11 +397,9 @@ float OV_GetTextHeightf(ov_font_t *f, const char *fmt, ...)
 {
     if (!f || !fmt)
         return 0;
-    char buffer[2048];
     va_list args;
     va_start(args, fmt);
-    vsnprintf(buffer, sizeof buffer, fmt, args);
+    MeasureFormatted(f, fmt, args);
     va_end(args);
-    OVI_GetTextSize(f, buffer);
     return ov_state.text_height;
 }

@@ -63,6 +63,25 @@ inline void MakeDirs(const std::string &path)
             mkdir(path.substr(0, i).c_str(), 0755);
 }
 
+// Copies a file between native paths (directories created); false when it fails.
+inline bool CopyFile(const std::string &from, const std::string &to)
+{
+    FILE *in = fopen(from.c_str(), "rb");
+    if (!in)
+        return false;
+    MakeDirs(to);
+    FILE *out = fopen(to.c_str(), "wb");
+    char buf[65536];
+    size_t n;
+    bool ok = out != nullptr;
+    while (ok && (n = fread(buf, 1, sizeof buf, in)) > 0)
+        ok = fwrite(buf, 1, n, out) == n;
+    fclose(in);
+    if (out)
+        ok = fclose(out) == 0 && ok;
+    return ok;
+}
+
 // Writes bytes to a native path (directories created).
 inline void WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
 {

@@ -35,24 +35,6 @@ const char *kParagraph =
     "AV WAVE Tokyo, f\xF6rs\xE4ljning, caf\xE9 cr\xE8me br\xFBl\xE9" "e, \xC5ngstr\xF6m \xA9 2024 "
     "(0123456789) [x+y=z] {50% off} \"quoted\" 'single' #tag @home & more_text ~ok?";
 
-bool CopyFile(const std::string &from, const std::string &to)
-{
-    FILE *in = fopen(from.c_str(), "rb");
-    if (!in)
-        return false;
-    MakeDirs(to);
-    FILE *out = fopen(to.c_str(), "wb");
-    char buf[65536];
-    size_t n;
-    bool ok = out != nullptr;
-    while (ok && (n = fread(buf, 1, sizeof buf, in)) > 0)
-        ok = fwrite(buf, 1, n, out) == n;
-    fclose(in);
-    if (out)
-        ok = fclose(out) == 0 && ok;
-    return ok;
-}
-
 class ShippedFonts : public GfxTest {
 protected:
     // Copies the built fonts into this test's program directory.

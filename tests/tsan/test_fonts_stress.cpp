@@ -28,24 +28,6 @@ const char *const kWorkerFonts[] = {"core/console.mft", "fonts/large.mft"};
 const int kWorkers = 3;
 const int kRounds = 120;
 
-bool CopyFile(const std::string &from, const std::string &to)
-{
-    FILE *in = fopen(from.c_str(), "rb");
-    if (!in)
-        return false;
-    MakeDirs(to);
-    FILE *out = fopen(to.c_str(), "wb");
-    char buf[65536];
-    size_t n;
-    bool ok = out != nullptr;
-    while (ok && (n = fread(buf, 1, sizeof buf, in)) > 0)
-        ok = fwrite(buf, 1, n, out) == n;
-    fclose(in);
-    if (out)
-        ok = fclose(out) == 0 && ok;
-    return ok;
-}
-
 std::atomic<int> s_loads{0};
 bool Loader(ov_bitmap_t *b)
 {
