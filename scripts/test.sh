@@ -21,7 +21,7 @@ ctest --test-dir build-asan -j "$jobs"
 # (clang with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer).
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVEX_FUZZ=ON -DORVEX_TESTS=OFF -DORVEX_DESKTOP=OFF -DORVEX_BENCH=OFF
-cmake --build build-fuzz -j "$jobs"
+cmake --build build-fuzz -j "$jobs" --target fuzz_all
 bash fuzz/run.sh build-fuzz 1
 
 # ThreadSanitizer: only the test programs that run engine threads.
