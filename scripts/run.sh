@@ -7,11 +7,13 @@ set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$src/scripts/deps.sh"
 
-cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$src/build" -j "$(nproc)" --target orvex-game program_dir
+# The game's own build: the program, its data, the generated fonts and music (no tests).
+build="$src/build-game"
+cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_TESTS=OFF -DORVEX_BENCH=OFF
+cmake --build "$build" -j "$(nproc)"
 
 run_dir="${XDG_DATA_HOME:-$HOME/.local/share}/orvex-game"
 mkdir -p "$run_dir/app"
-ln -sfn "$src/build/app/native" "$run_dir/app/native"
+ln -sfn "$build/app/native" "$run_dir/app/native"
 cd "$run_dir"
-exec "$src/build/orvex-game" "$@"
+exec "$build/core/orvex-game" "$@"
