@@ -169,6 +169,16 @@ bool GlyphReady(const ov_font_t *f, ov_glyph_t &g)
     return true;
 }
 
+// Draws one glyph at the pen (when it has a texture) and gives the pen after it.
+float DrawGlyph(const ov_font_t *f, ov_glyph_t &g, float pen, float top, Placement &place, Batch &batch)
+{
+    if (g.image.width >= 1 && GlyphReady(f, g)) {
+        batch.Use(&g.image);
+        place.Glyph(&g.image, pen + (float)g.x_offset, top + (float)g.y_offset);
+    }
+    return pen + (float)g.advance;
+}
+
 }  // namespace
 
 float OVI_DrawTextXY(ov_font_t *f, float x, float y, char *text)
@@ -230,11 +240,7 @@ float OVI_DrawTextXY_LATIN1(ov_font_t *f, float x, float y, char *text)
             ov_glyph_t &g = f->glyphs[index];
             if (g.kerning && prev > 0 && prev < f->glyph_count)
                 pen += (float)g.kerning[prev];
-            if (g.image.width >= 1 && GlyphReady(f, g)) {
-                batch.Use(&g.image);
-                place.Glyph(&g.image, pen + (float)g.x_offset, top + (float)g.y_offset);
-            }
-            pen += (float)g.advance;
+            pen = DrawGlyph(f, g, pen, top, place, batch);
             prev = c;
         }
     }
@@ -282,11 +288,7 @@ float OVI_DrawTextXY_UTF8(ov_font_t *f, float x, float y, char *text)
             if (index < 0)
                 continue;
             ov_glyph_t &g = f->glyphs[index];
-            if (g.image.width >= 1 && GlyphReady(f, g)) {
-                batch.Use(&g.image);
-                place.Glyph(&g.image, pen + (float)g.x_offset, top + (float)g.y_offset);
-            }
-            pen += (float)g.advance;
+            pen = DrawGlyph(f, g, pen, top, place, batch);
         }
     }
     batch.End();
