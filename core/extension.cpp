@@ -2,13 +2,15 @@
 // or null out. The device part answers first, then the engine's own command table, and
 // what neither answers goes to the renderer. This file owns the dispatch and the
 // information commands (eye, program, product values, platform, dates); the resource
-// reports and the path switches have files of their own.
+// reports, the path switches and file replacement have files of their own.
 //
 // Replies are borrowed: literals, fields of the application or platform record, values
 // of the cached settings, or static buffers that the next call of the same command
 // overwrites. No lock is taken; callers copy what they keep and treat null as "this
 // service is not available here".
 #include "core/extension.h"
+
+#include "core/fs/fs.h"
 
 #include "core/ov_state.h"
 #include "core/platform-info.h"
@@ -43,6 +45,7 @@ bool ResourceUsage(const char *arg, const char **reply);
 bool ProgramBasePath(const char *arg, const char **reply);
 bool UserDataPath(const char *arg, const char **reply);
 bool SharedUserDataPath(const char *arg, const char **reply);
+bool ReplaceFile(const char *arg, const char **reply);
 
 // Tested in this order once the device part declined.
 const EngineCommand kEngineCommands[] = {
@@ -59,6 +62,7 @@ const EngineCommand kEngineCommands[] = {
     {"SwitchProgramBasePath", true, ProgramBasePath},
     {"SwitchUserDataPath", true, UserDataPath},
     {"SwitchSharedUserDataPath", true, SharedUserDataPath},
+    {"ReplaceFile", false, ReplaceFile},
 };
 
 // True when the argument is given and equals the text.
@@ -253,6 +257,14 @@ bool SharedUserDataPath(const char *arg, const char **reply)
 {
     OVI_SwitchUserDataPath("SwitchSharedUserDataPath", OV_PATH_USER, arg);
     *reply = nullptr;
+    return true;
+}
+
+// Puts the written and closed sibling "<name>.tmp" in place of the file, crash-safely;
+// "OK", or null with the file untouched and the sibling removed.
+bool ReplaceFile(const char *arg, const char **reply)
+{
+    *reply = OV_ReplaceFile(arg) ? "OK" : nullptr;
     return true;
 }
 

@@ -197,7 +197,7 @@ typedef struct orvex_t {
     int (*OV_DeleteFile)(const char *path);                         // 30: delete a file
     // 31-44 files
     struct ov_file_t *(*OV_OpenFile)(const char *name, const char *mode);  // 31: open by static or relative name
-    int (*OV_CloseFile)(struct ov_file_t *f);                       // 32
+    int (*OV_CloseFile)(struct ov_file_t *f);                       // 32: 0, or -1 when a write or the close failed
     unsigned (*OV_ReadFile)(void *buf, unsigned size, struct ov_file_t *f);   // 33: bytes read
     unsigned (*OV_WriteFile)(const void *buf, unsigned size, struct ov_file_t *f);  // 34: bytes written
     int (*OV_FlushFile)(struct ov_file_t *f);                       // 35
@@ -303,6 +303,20 @@ typedef struct orvex_t {
 } orvex_t;
 
 #define OV_EXT_SLOTS 35
+
+// Extension commands (slot 22, OV_CallExtension): replies are borrowed texts, null
+// means "not available here" or "failed"; a caller copies what it keeps.
+//
+// "ReplaceFile", arg = a file name in any form the engine's files accept for writing
+//   ("user://profiles.xml", "res://data/x.bms"): replaces that file crash-safely by its
+//   sibling named with ".tmp" appended ("user://profiles.xml.tmp"), which the caller
+//   has already written whole and closed (checking every write and OV_CloseFile).
+//   The sibling is flushed to the disk, renamed over the file (which need not exist
+//   yet) and the directory synced; after a crash or kill at any moment the file is
+//   either the old one or the new one, whole. Reply "OK"; or null, with a log line
+//   naming the file and the reason, the file untouched and the sibling removed (a
+//   missing sibling, a relative or "http://" name, a failed flush or rename). One
+//   writer per file at a time; any thread.
 
 // The global interface pointer, set at the first step of pre-initialisation.
 extern orvex_t *ov;

@@ -90,14 +90,15 @@ ov_file_t *OVFS_OpenFile(const char *name, const char *mode)
     return file;
 }
 
-// Closes a handle from OVFS_OpenFile without touching the count.
-void OVFS_CloseFile(ov_file_t *file)
+// Closes a handle from OVFS_OpenFile without touching the count; false when a write
+// or the close failed.
+bool OVFS_CloseFile(ov_file_t *file)
 {
     if (!file)
-        return;
-    if (file->file)
-        file->file->Close();
+        return true;
+    bool ok = file->file ? file->file->Close() : true;
     delete file;
+    return ok;
 }
 
 // A static name goes to each opener in turn. A relative name opens only for reading:
@@ -132,7 +133,9 @@ ovFile *OV_OpenFileCore(const char *name, const char *mode)
     return nullptr;
 }
 
-// Closes a handle and releases it; the result is 0.
+// Closes a handle and releases it. The result is 0, or -1 when something written
+// through the handle did not reach the file (a write error or a failed close), as
+// fclose reports it: a writer checks it before it counts its file as saved.
 int OV_CloseFile(struct ov_file_t *f)
 {
     if (!f)
@@ -148,9 +151,9 @@ int OV_CloseFile(struct ov_file_t *f)
         delete f;
         return 0;
     }
-    f->file->Close();
+    bool ok = f->file->Close();
     delete f;
-    return 0;
+    return ok ? 0 : -1;
 }
 
 // True when the name opens for reading (the file is closed again at once).

@@ -7,6 +7,8 @@
 #include "orvex.h"
 #include "nstring.h"
 
+#include <stdio.h>
+
 class ovFile;
 
 // --- paths.cpp
@@ -30,8 +32,8 @@ void OVI_ClearSearchPaths(void);
 bool OV_FileExists(const char *name);
 // Opens through the openers without the name and mode checks and without counting.
 struct ov_file_t *OVFS_OpenFile(const char *name, const char *mode);
-// Closes a handle from OVFS_OpenFile (not counted).
-void OVFS_CloseFile(struct ov_file_t *file);
+// Closes a handle from OVFS_OpenFile (not counted); false when a write or the close failed.
+bool OVFS_CloseFile(struct ov_file_t *file);
 // The open file from the first opener that takes the name (see files.cpp).
 ovFile *OV_OpenFileCore(const char *name, const char *mode);
 unsigned OVFS_ReadFile(void *buffer, unsigned bytes, struct ov_file_t *file);
@@ -41,6 +43,28 @@ int OVFS_fgetc(struct ov_file_t *file);
 int OVFS_fseek(struct ov_file_t *file, long offset, int whence);
 long OVFS_ftell(struct ov_file_t *file);
 int OVFS_FlushFile(struct ov_file_t *file);
+
+// --- replace.cpp: crash-safe replacement. A writer writes the whole new content to
+// the file's ".tmp" sibling and closes it; the replacement flushes the sibling to the
+// disk, renames it over the file and syncs the directory. After a crash the file is the
+// old one or the new one, whole. One writer per file at a time.
+// The path with ".tmp" appended (empty for a null or empty path).
+nString OVFS_TempSibling(const char *path);
+// Replaces the native file by its sibling. True on success; on failure (logged with the
+// reason) the file is untouched and the sibling removed.
+bool OVFS_ReplaceFile(const char *native_path);
+// The same for a static name ("res://", "user://"); other names are refused.
+bool OV_ReplaceFile(const char *name);
+// Opens the sibling of a native path with stdio in a writing mode; null when it cannot.
+FILE *OVFS_OpenTempSibling(const char *native_path, const char *mode);
+// Ends a write begun with OVFS_OpenTempSibling: closes the stream and, when written is
+// true (the caller's own checks passed) and the stream saw no error and closed cleanly,
+// replaces the file; otherwise removes the sibling and leaves the file as it was. A
+// failed write or close is logged with the path and the reason. True when the file now
+// holds the new content.
+bool OVFS_FinishTempSibling(FILE *stream, const char *native_path, bool written);
+// The same for an engine file opened as the sibling of a static name (name + ".tmp").
+bool OVFS_FinishTempSiblingFile(struct ov_file_t *file, const char *name, bool written);
 
 // --- packages.cpp
 // Adds the comma-separated package list as "res://" search paths (see packages.cpp).

@@ -22,8 +22,9 @@ public:
     virtual unsigned Read(void *buffer, unsigned bytes) = 0;
     // Bytes written.
     virtual unsigned Write(const void *buffer, unsigned bytes) = 0;
-    // Closes the file and deletes the object.
-    virtual void Close() = 0;
+    // Closes the file and deletes the object; false when something written earlier or
+    // still buffered did not reach the file (a full disk, an I/O error).
+    virtual bool Close() = 0;
 };
 
 // The handle the interface hands out: created by opening, released by closing.

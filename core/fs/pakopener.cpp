@@ -30,7 +30,7 @@ public:
     bool Flush() override;
     unsigned Read(void *buffer, unsigned bytes) override;
     unsigned Write(const void *buffer, unsigned bytes) override;
-    void Close() override;
+    bool Close() override;
 
 private:
     char *name_;
@@ -162,12 +162,13 @@ unsigned ovFilePakFile::Write(const void *, unsigned)
     return 0;
 }
 
-void ovFilePakFile::Close()
+bool ovFilePakFile::Close()
 {
-    OV_CloseFile(archive_);
+    bool ok = OV_CloseFile(archive_) == 0;
     free(name_);
     nStringFree(native_);
     delete this;
+    return ok;
 }
 
 ovFileOpenerPak::~ovFileOpenerPak()

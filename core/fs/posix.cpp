@@ -5,7 +5,9 @@
 #include "core/ov_state.h"
 #include "nstring.h"
 
+#include <errno.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include <new>
@@ -23,13 +25,14 @@ public:
     bool Flush() override;
     unsigned Read(void *buffer, unsigned bytes) override;
     unsigned Write(const void *buffer, unsigned bytes) override;
-    void Close() override;
+    bool Close() override;
 
 private:
     char *name_;
     char *native_;
     long size_;
     FILE *stream_;
+    int write_error_ = 0;  // errno of the first failed write, reported by Close
 };
 
 class ovFileOpenerPosix : public ovFileOpener {
@@ -120,15 +123,31 @@ unsigned ovFilePosix::Read(void *buffer, unsigned bytes)
 
 unsigned ovFilePosix::Write(const void *buffer, unsigned bytes)
 {
-    return (unsigned)fwrite(buffer, 1, bytes, stream_);
+    errno = 0;
+    unsigned written = (unsigned)fwrite(buffer, 1, bytes, stream_);
+    if (written < bytes && !write_error_)
+        write_error_ = errno ? errno : EIO;
+    return written;
 }
 
-void ovFilePosix::Close()
+// A stream that saw a write error, or whose last buffered bytes cannot be written,
+// closes with failure and a log line: a full disk must not pass for a saved file.
+bool ovFilePosix::Close()
 {
-    fclose(stream_);
+    bool ok = !ferror(stream_);
+    int err = write_error_;
+    errno = 0;
+    if (fclose(stream_) != 0) {
+        ok = false;
+        if (!err)
+            err = errno;
+    }
+    if (!ok)
+        OV_PrintDebugf(OV_ERROR, "Unable to finish writing '%s': %s\n", name_, strerror(err ? err : EIO));
     nStringFree(name_);
     nStringFree(native_);
     delete this;
+    return ok;
 }
 
 ovFile *ovFileOpenerPosix::OpenFile(const char *name, const char *mode)
