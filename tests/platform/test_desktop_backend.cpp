@@ -10,10 +10,6 @@
 
 #include "platform_fixture.h"
 
-// libdbus, which SDL's X11 video uses, keeps a block the sanitizer build's leak
-// checker reports at exit; it is not ours to free.
-extern "C" const char *__lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
-
 namespace {
 
 using namespace ovdev;
