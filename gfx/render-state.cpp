@@ -15,11 +15,6 @@ struct ov_shader_t {
 
 static ov_shader_t s_shaders[32];
 
-static bool RendererReady()
-{
-    return ov_rendimp && ov_state.renderer_ready;
-}
-
 void OVI_GfxStateSetup(void)
 {
     ov_state.vertex_processor_first = 0;
@@ -45,7 +40,7 @@ void OVI_GfxStateSetup(void)
 
 void OV_ClearScreen(float r, float g, float b)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->ClearScreen(r, g, b);
 }
 
@@ -60,39 +55,39 @@ int OV_SetScissorRect(int x, int y, int w, int h)
         int nh = (int)(sy * (float)h);
         x = nx, y = ny, w = nw, h = nh;
     }
-    if (!RendererReady())
+    if (!OVI_RendererReady())
         return 0;
     return ov_rendimp->SetScissorRect(x, y, w, h) ? 1 : 0;
 }
 
 void OV_DisableScissorRect(void)
 {
-    if (RendererReady() && ov_prog)
+    if (OVI_RendererReady() && ov_prog)
         ov_rendimp->SetScissorRect(0, 0, ov_prog->parms.width, ov_prog->parms.height);
 }
 
 void OV_SetBlend(int mode)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetBlend(mode);
 }
 
 void OV_SetPixelFilter(int filter)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetPixelFilter(filter);
 }
 
 void OV_ClearDepth(float z)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->ClearDepth(z);
 }
 
 // Clamps near to at least 0.1 and far to at least near, then hands them on.
 void OV_SetDepthRange(float near_z, float plane_z, float far_z)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->Flush();
     if (!(near_z > 0.1f))
         near_z = 0.1f;
@@ -101,7 +96,7 @@ void OV_SetDepthRange(float near_z, float plane_z, float far_z)
     ov_state.depth_near = near_z;
     ov_state.depth_plane = plane_z;
     ov_state.depth_far = far_z;
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetDepthRange(near_z, plane_z, far_z);
 }
 
@@ -120,7 +115,7 @@ float OV_GetDepthDefault(void)
 
 void OV_SetRenderStateb(ov_render_state_e s, bool v)
 {
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     ov_rendimp->Flush();
     ov_rendimp->SetRenderStateb(s, v);
@@ -128,7 +123,7 @@ void OV_SetRenderStateb(ov_render_state_e s, bool v)
 
 void OV_SetRenderStatef(ov_render_state_e s, float v)
 {
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     ov_rendimp->Flush();
     ov_rendimp->SetRenderStatef(s, v);
@@ -136,7 +131,7 @@ void OV_SetRenderStatef(ov_render_state_e s, float v)
 
 void OV_SetRenderStatei(ov_render_state_e s, int v)
 {
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     ov_rendimp->Flush();
     ov_rendimp->SetRenderStatei(s, v);
@@ -171,19 +166,19 @@ ov_shader_t *OV_GetShader(const char *name)
 void OV_SetShader(ov_shader_t *s)
 {
     ov_state.cur_shader = s;
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetShader(s);
 }
 
 void OV_SetShaderParm(ov_shader_t *s, int index, float *values)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetShaderParm(s, index, values);
 }
 
 void OV_SetShaderBitmap(int unit, ov_bitmap_t *b)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetBitmap(unit, b);
 }
 

@@ -6,6 +6,7 @@
 #include "core/ov_state.h"
 #include "core/services.h"
 #include "gfx/draw.h"
+#include "gfx/rendimp.h"
 
 #include <math.h>
 #include <stdarg.h>
@@ -187,6 +188,8 @@ float OVI_DrawTextXY(ov_font_t *f, float x, float y, char *text)
         ov_state.text_width = ov_state.text_height = 0;
         return 0;
     }
+    if (!OVI_RendererReady())
+        return 0;
     if (f && f->encoding == OV_FONT_UTF8)
         return OVI_DrawTextXY_UTF8(f, x, y, text);
     return OVI_DrawTextXY_LATIN1(f, x, y, text);
