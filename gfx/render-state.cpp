@@ -4,16 +4,13 @@
 #include "core/ov_state.h"
 #include "core/services.h"
 #include "gfx/rendimp.h"
+#include "gfx/shader.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-struct ov_shader_t {
-    char *name;
-    int refcount;
-};
-
-static ov_shader_t s_shaders[32];
+static ov_shader_t s_shaders[OV_MAX_SHADERS];
+static int s_shader_count = 0;  // records in use, filled in order
 
 void OVI_GfxStateSetup(void)
 {
@@ -137,30 +134,45 @@ void OV_SetRenderStatei(ov_render_state_e s, int v)
     ov_rendimp->SetRenderStatei(s, v);
 }
 
-// A named shader record (pool of 32), loaded through the renderer; null when the pool is full.
+void OVI_InitShader(ov_shader_t *s, const char *name)
+{
+    memset(s, 0, sizeof *s);
+    s->name = strdup(name ? name : "");
+    s->refcount = 1;
+    s->kind = strcmp(s->name, "!DOT3_DIRECTIONAL") == 0 ? OV_SHADER_DOT3_DIRECTIONAL : OV_SHADER_PLAIN;
+}
+
+int OVI_GetShaderCount(void)
+{
+    return s_shader_count;
+}
+
+// The shader record of a name (null: "!NONE"), created and loaded through the renderer
+// on first use; null with a popup when all 32 records are taken. Records stay for the run.
 ov_shader_t *OV_GetShader(const char *name)
 {
     if (!name)
-        return nullptr;
+        name = "!NONE";
     OVI_LockCoreMutex(OV_MUTEX_GET_SHADER);
-    ov_shader_t *free_slot = nullptr;
-    for (ov_shader_t &s : s_shaders) {
-        if (s.name && strcmp(s.name, name) == 0) {
-            s.refcount++;
+    for (int i = 0; i < s_shader_count; i++) {
+        if (strcmp(s_shaders[i].name, name) == 0) {
             OVI_UnlockCoreMutex(OV_MUTEX_GET_SHADER);
-            return &s;
+            return &s_shaders[i];
         }
-        if (!s.name && !free_slot)
-            free_slot = &s;
     }
-    if (free_slot) {
-        free_slot->name = strdup(name);
-        free_slot->refcount = 1;
+    OV_Printf("..caching shader '%s'\n", name);
+    if (s_shader_count >= OV_MAX_SHADERS) {
+        OVI_UnlockCoreMutex(OV_MUTEX_GET_SHADER);
+        OV_Popupf(OV_WARNING, " ! Orvex out of free shaders.\n");
+        return nullptr;
     }
+    ov_shader_t *s = &s_shaders[s_shader_count++];
+    OVI_InitShader(s, name);
     OVI_UnlockCoreMutex(OV_MUTEX_GET_SHADER);
-    if (free_slot && ov_rendimp)
-        ov_rendimp->LoadShader(free_slot);
-    return free_slot;
+    if (ov_rendimp)
+        ov_rendimp->LoadShader(s);
+    OV_Printf("\n");
+    return s;
 }
 
 void OV_SetShader(ov_shader_t *s)
@@ -185,11 +197,12 @@ void OV_SetShaderBitmap(int unit, ov_bitmap_t *b)
 // Frees the shader records at exit.
 void OVI_ReleaseShadersAtExit(void)
 {
-    for (ov_shader_t &s : s_shaders) {
-        if (s.name && ov_rendimp)
+    for (int i = 0; i < s_shader_count; i++) {
+        ov_shader_t &s = s_shaders[i];
+        if (ov_rendimp)
             ov_rendimp->FreeShader(&s);
         free(s.name);
-        s.name = nullptr;
-        s.refcount = 0;
+        memset(&s, 0, sizeof s);
     }
+    s_shader_count = 0;
 }
