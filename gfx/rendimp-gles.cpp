@@ -8,9 +8,6 @@
 
 #include <string.h>
 
-static orvex_t *s_ov = nullptr;
-static ov_state_t *s_state = nullptr;
-static ov_parms_t *s_parms = nullptr;
 static RendImpOpenGLES *g_ri = nullptr;
 static ov_bitmap_t *bm_gl_rt = nullptr;
 static ov_eye_mode_t cur_eye_mode = 0;
@@ -93,9 +90,6 @@ void RendImpOpenGLES::ResetContextState()
 
 bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *parms)
 {
-    s_ov = ov;
-    s_state = state;
-    s_parms = parms;
     state->atlas_packing = 1;
     ov_gles_render_targets_enabled = true;
 
