@@ -15,6 +15,8 @@
 #include <string.h>
 #include <strings.h>
 
+#include <mutex>
+
 namespace {
 
 bool EndsWithNoCase(const char *s, const char *end)
@@ -259,6 +261,10 @@ int OV_RefreshBitmap(ov_bitmap_t *b)
     if (!b || !b->name)
         return 0;
     if (strstr(b->name, "http://")) {
+        // One refresh at a time: a second one reading the cache mode while the first has
+        // it at 0 would put the bitmap back to 0 after the first restored it.
+        static std::mutex refreshing;
+        std::lock_guard<std::mutex> one_at_a_time(refreshing);
         char cache[260];
         OVI_BitmapCachePath(b->name, cache);
         OV_DeleteFile(cache);

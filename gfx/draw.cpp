@@ -41,7 +41,7 @@ static void DrawCurrentQuad(ov_bitmap_t *b)
 {
     ov_vertex_t *v = ov_state.cur_vertices;
     Process(v);
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->DrawQuad(b, v);
 }
 
@@ -191,14 +191,14 @@ void OV_DrawRect(float x, float y, float w, float h)
     ov_vertex_t *v = ov_state.cur_vertices;
     SetCorners(v, x, y, x + w, y + h);
     Process(v);
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->DrawNonTexturedQuad(v);
 }
 
 // A one-pixel line in the current colour.
 void OV_DrawLine(float x0, float y0, float x1, float y1)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->DrawLine(x0, y0, x1, y1);
 }
 
@@ -216,7 +216,7 @@ void OV_DrawBitmap4V(ov_bitmap_t *b, ov_vertex_t *four)
         }
     }
     Process(v);
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     if (b)
         ov_rendimp->DrawQuad(b, v);
@@ -232,7 +232,7 @@ void OV_BatchDrawQuad(ov_bitmap_t *b, ov_vertex_t *four)
     ov_vertex_t *v = ov_state.user_vertices;
     memcpy(v, four, 4 * sizeof(ov_vertex_t));
     Process(v);
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     if (b)
         ov_rendimp->DrawQuad(b, v);
@@ -245,14 +245,14 @@ void OV_EndBatch(void) {}
 // Caller-indexed triangles, straight to the renderer.
 void OV_DrawTriangles(ov_bitmap_t *b, ov_vertex3d_t *v, int nverts, const uint16_t *indices, int nindices)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->DrawTriangles(b, v, nverts, const_cast<unsigned short *>(indices), nindices);
 }
 
 // A glyph quad through the batch slot (used by the text drawer).
 void OV_DrawBatchBitmap(ov_bitmap_t *b, float x, float y)
 {
-    if (ov_state.color_a <= 0)
+    if (ov_state.color_a <= 0 || !OVI_RendererReady())
         return;
     ov_vertex_t *v = ov_state.cur_vertices;
     SetCorners(v, x, y, x + (float)b->width, y + (float)b->height);
@@ -264,6 +264,8 @@ void OV_DrawBatchBitmap(ov_bitmap_t *b, float x, float y)
 // A glyph quad turned by a 2x2 matrix about a pivot, through the batch slot.
 void OV_DrawBatchBitmapT(ov_bitmap_t *b, float x, float y, mat2_t *m, vec2_t *pivot)
 {
+    if (!OVI_RendererReady())
+        return;
     ov_vertex_t *v = ov_state.cur_vertices;
     SetCorners(v, x, y, x + (float)b->width, y + (float)b->height);
     for (int i = 0; i < 4; i++) {
@@ -286,6 +288,6 @@ void OVE_DrawBitmapRS(ov_bitmap_t *b, float x, float y, float angle, float scale
     ov_vertex_t *v = ov_state.cur_vertices;
     RotatedCorners(v, x, y, scale * (float)b->width / 2, scale * (float)b->height / 2, angle);
     SetTexRect(v, b->hw.u0, b->hw.v0, b->hw.u1, b->hw.v1);
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->DrawShadedQuad(b, v);
 }

@@ -137,6 +137,30 @@ bool OVID_OGLES_Initialize()
     return swap_ok;
 }
 
+// Makes a new surface for the window and keeps the context, so that every texture,
+// render target and font atlas in it survives a display change; false when there is
+// no context to keep or no surface can be made (the caller then rebuilds everything).
+bool OVID_OGLES_RecreateSurface()
+{
+    if (sEglDisplay == EGL_NO_DISPLAY || sEglContext == EGL_NO_CONTEXT || !sEglConfig)
+        return false;
+    if (!OV_QNX_InitWindowAndContexts())
+        return false;
+    eglMakeCurrent(sEglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (sEglSurface != EGL_NO_SURFACE)
+        eglDestroySurface(sEglDisplay, sEglSurface);
+    sEglSurface = CreateSurface();
+    if (sEglSurface == EGL_NO_SURFACE) {
+        OV_Popupf(OV_ERROR, "eglCreateWindowSurface failed\n");
+        return false;
+    }
+    if (eglMakeCurrent(sEglDisplay, sEglSurface, sEglSurface, sEglContext) != EGL_TRUE)
+        return false;
+    if (eglSwapInterval(sEglDisplay, 1) != EGL_TRUE)
+        OV_PrintDebugf(OV_ERROR, "EGL Init error eglSwapInterval\n");
+    return true;
+}
+
 // Makes the context current again; false when there is none.
 bool OVID_OGLES_TryActivateContext()
 {

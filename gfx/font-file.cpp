@@ -58,6 +58,35 @@ struct Reader {
     }
 };
 
+// Font metrics a sane file holds: heights and advances from 0, offsets either way, none
+// beyond the largest glyph side (larger values overflow text layout and measuring).
+bool MetricsSane(const ov_font_t *f)
+{
+    return f->height >= 0 && f->height <= OV_MAX_GLYPH_SIDE && f->line_height >= 0 &&
+           f->line_height <= OV_MAX_GLYPH_SIDE && f->top_offset >= -OV_MAX_GLYPH_SIDE &&
+           f->top_offset <= OV_MAX_GLYPH_SIDE;
+}
+
+bool GlyphSane(const ov_glyph_t &g)
+{
+    auto offset_ok = [](int v) { return v >= -OV_MAX_GLYPH_SIDE && v <= OV_MAX_GLYPH_SIDE; };
+    return offset_ok(g.x_offset) && offset_ok(g.y_offset) && g.advance >= 0 && g.advance <= OV_MAX_GLYPH_SIDE;
+}
+
+// The header bytes as printable text: other bytes, quotes and backslashes escaped.
+void EscapeHeader(const char *bytes, int n, char *out, size_t size)
+{
+    size_t k = 0;
+    for (int i = 0; i < n && k + 5 <= size; i++) {
+        unsigned char c = (unsigned char)bytes[i];
+        if (c >= 0x20 && c < 0x7f && c != '\\' && c != '\'')
+            out[k++] = (char)c;
+        else
+            k += (size_t)snprintf(out + k, size - k, "\\x%02x", c);
+    }
+    out[k] = 0;
+}
+
 void SwapRedBlue(uint8_t *p, long pixels)
 {
     for (long i = 0; i < pixels; i++) {
@@ -115,6 +144,8 @@ int ReadOldVersion(ov_font_t *f, Reader &r, int version)
     f->top_offset = r.I32();
     f->height = r.I32();
     f->line_height = r.I32();
+    if (!r.ok || !MetricsSane(f))
+        return 0;
     uint8_t skipped[256];
     r.Bytes(skipped, sizeof skipped);
     if (f->glyph_count != 256 || !f->glyphs)
@@ -134,6 +165,8 @@ int ReadOldVersion(ov_font_t *f, Reader &r, int version)
             g.advance = r.I16();
         else
             g.advance = (int16_t)(w + 1);
+        if (!GlyphSane(g))
+            return 0;
         ReadImage(r, g, w, h, swap);
     }
     return r.ok ? 1 : 0;
@@ -148,6 +181,11 @@ int ReadVersion6(ov_font_t *f, Reader &r)
     f->height = r.I32();
     f->line_height = r.I32();
     int count = r.I32();
+    if (r.ok && !MetricsSane(f)) {
+        OV_PrintDebugf(OV_WARNING, "Font file '%s' has bad metrics (height %d, line height %d, top offset %d).\n",
+                       f->name, f->height, f->line_height, f->top_offset);
+        return 0;
+    }
     // A negative count is as damaged as one over the cap (it used to load as an empty font).
     if (!r.ok || count < 0 || count > OV_MAX_FONT_GLYPHS) {
         if (r.ok)
@@ -164,6 +202,8 @@ int ReadVersion6(ov_font_t *f, Reader &r)
         g.y_offset = r.I16();
         g.x_offset = r.I16();
         g.advance = r.I16();
+        if (r.ok && !GlyphSane(g))
+            return 0;
         uint8_t flag = 0;
         r.Bytes(&flag, 1);
         int8_t *row = KerningRow(f, g);
@@ -198,15 +238,20 @@ int OVI_LoadFontMFT(ov_font_t *f)
     }
     if (!version) {
         ov->OV_CloseFile(file);
-        OV_Popupf(OV_WARNING, "Font '%s' has unknown or bad header ('%s')\n", f->name, magic);
+        char shown[11 * 4 + 1];
+        EscapeHeader(magic, 11, shown, sizeof shown);
+        OV_Popupf(OV_WARNING, "Font '%s' has unknown or bad header ('%s')\n", f->name, shown);
         return 0;
     }
     uint8_t zero;
     r.Bytes(&zero, 1);
     int result = version < 6 ? ReadOldVersion(f, r, version) : ReadVersion6(f, r);
     ov->OV_CloseFile(file);
-    if (!result)
+    if (!result) {
         OV_PrintDebugf(OV_WARNING, "Font file '%s' is truncated or damaged.\n", f->name);
+        // Nothing of a refused file is measured or drawn.
+        f->height = f->line_height = f->top_offset = 0;
+    }
     return result;
 }
 

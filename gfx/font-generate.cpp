@@ -30,31 +30,6 @@ float NodeFloat(OV_DMArray *a, const char *id, const char *key, float fallback)
     return v ? (float)atof(v) : fallback;
 }
 
-// The scale factor of an input node: 1 for "INPUT", the number of "INPUT@<f>x".
-double InputFactor(OV_DMNode *node)
-{
-    if (!node || !node->id || strncmp(node->id, "INPUT@", 6) != 0)
-        return 1.0;
-    double f = atof(node->id + 6);
-    return f > 0 ? f : 1.0;
-}
-
-// Among "INPUT" and the "INPUT@..." nodes with a bitmap, the one whose factor is nearest.
-OV_DMNode *BestInputNode(OV_DMArray *settings, double scale)
-{
-    OV_DMNode *best = nullptr;
-    double best_d = 0;
-    for (int i = 0; i < settings->GetSize(); i++) {
-        OV_DMNode *n = settings->GetNode(i);
-        if (!n->id || !n->GetValue("bitmap") || (strcmp(n->id, "INPUT") != 0 && strncmp(n->id, "INPUT@", 6) != 0))
-            continue;
-        double d = fabs(InputFactor(n) - scale);
-        if (!best || d < best_d)
-            best = n, best_d = d;
-    }
-    return best;
-}
-
 std::string DirectoryOf(const std::string &path)
 {
     size_t slash = path.rfind('/');
@@ -177,14 +152,16 @@ int OVI_GenerateFontFromSource(ov_font_t *f, double scale)
         return FromTrueType(f, db, settings, source) ? 1 : Fail(source, kBadSettings);
 
     if (bitmap) {
-        OV_DMNode *input = BestInputNode(settings, scale);
-        if (!input)
+        // "INPUT" or the "INPUT@<factor>x" strip nearest the scale; a factor may be a
+        // fraction ("INPUT@1/2x" is drawn at half size).
+        const char *input = OVIF_SelectBestInputBitmapForScaling(settings, (float)scale);
+        const char *written = input ? settings->GetNodeValue(input, "bitmap") : nullptr;
+        if (!written)
             return Fail(source, kBadSettings);
-        scale = scale / InputFactor(input);
+        scale = scale / OVIF_GetInputBitmapScaleFactor(input);
         if (fabs(scale - 1.0) <= 0.01)
             scale = 1.0;
-        OV_Printf("Adjusted scale with %s is %g.\n", input->id, scale);
-        const char *written = input->GetValue("bitmap");
+        OV_Printf("Adjusted scale with %s is %g.\n", input, scale);
         std::string file = Locate(written, source);
         ov_bitmap_t strip;
         OVI_InitBitmap(&strip, file.c_str());

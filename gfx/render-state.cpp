@@ -4,21 +4,13 @@
 #include "core/ov_state.h"
 #include "core/services.h"
 #include "gfx/rendimp.h"
+#include "gfx/shader.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-struct ov_shader_t {
-    char *name;
-    int refcount;
-};
-
-static ov_shader_t s_shaders[32];
-
-static bool RendererReady()
-{
-    return ov_rendimp && ov_state.renderer_ready;
-}
+static ov_shader_t s_shaders[OV_MAX_SHADERS];
+static int s_shader_count = 0;  // records in use, filled in order
 
 void OVI_GfxStateSetup(void)
 {
@@ -45,7 +37,7 @@ void OVI_GfxStateSetup(void)
 
 void OV_ClearScreen(float r, float g, float b)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->ClearScreen(r, g, b);
 }
 
@@ -60,39 +52,39 @@ int OV_SetScissorRect(int x, int y, int w, int h)
         int nh = (int)(sy * (float)h);
         x = nx, y = ny, w = nw, h = nh;
     }
-    if (!RendererReady())
+    if (!OVI_RendererReady())
         return 0;
     return ov_rendimp->SetScissorRect(x, y, w, h) ? 1 : 0;
 }
 
 void OV_DisableScissorRect(void)
 {
-    if (RendererReady() && ov_prog)
+    if (OVI_RendererReady() && ov_prog)
         ov_rendimp->SetScissorRect(0, 0, ov_prog->parms.width, ov_prog->parms.height);
 }
 
 void OV_SetBlend(int mode)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetBlend(mode);
 }
 
 void OV_SetPixelFilter(int filter)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetPixelFilter(filter);
 }
 
 void OV_ClearDepth(float z)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->ClearDepth(z);
 }
 
 // Clamps near to at least 0.1 and far to at least near, then hands them on.
 void OV_SetDepthRange(float near_z, float plane_z, float far_z)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->Flush();
     if (!(near_z > 0.1f))
         near_z = 0.1f;
@@ -101,7 +93,7 @@ void OV_SetDepthRange(float near_z, float plane_z, float far_z)
     ov_state.depth_near = near_z;
     ov_state.depth_plane = plane_z;
     ov_state.depth_far = far_z;
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetDepthRange(near_z, plane_z, far_z);
 }
 
@@ -120,7 +112,7 @@ float OV_GetDepthDefault(void)
 
 void OV_SetRenderStateb(ov_render_state_e s, bool v)
 {
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     ov_rendimp->Flush();
     ov_rendimp->SetRenderStateb(s, v);
@@ -128,7 +120,7 @@ void OV_SetRenderStateb(ov_render_state_e s, bool v)
 
 void OV_SetRenderStatef(ov_render_state_e s, float v)
 {
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     ov_rendimp->Flush();
     ov_rendimp->SetRenderStatef(s, v);
@@ -136,65 +128,81 @@ void OV_SetRenderStatef(ov_render_state_e s, float v)
 
 void OV_SetRenderStatei(ov_render_state_e s, int v)
 {
-    if (!ov_rendimp)
+    if (!OVI_RendererReady())
         return;
     ov_rendimp->Flush();
     ov_rendimp->SetRenderStatei(s, v);
 }
 
-// A named shader record (pool of 32), loaded through the renderer; null when the pool is full.
+void OVI_InitShader(ov_shader_t *s, const char *name)
+{
+    memset(s, 0, sizeof *s);
+    s->name = strdup(name ? name : "");
+    s->refcount = 1;
+    s->kind = strcmp(s->name, "!DOT3_DIRECTIONAL") == 0 ? OV_SHADER_DOT3_DIRECTIONAL : OV_SHADER_PLAIN;
+}
+
+int OVI_GetShaderCount(void)
+{
+    return s_shader_count;
+}
+
+// The shader record of a name (null: "!NONE"), created and loaded through the renderer
+// on first use; null with a popup when all 32 records are taken. Records stay for the run.
 ov_shader_t *OV_GetShader(const char *name)
 {
     if (!name)
-        return nullptr;
+        name = "!NONE";
     OVI_LockCoreMutex(OV_MUTEX_GET_SHADER);
-    ov_shader_t *free_slot = nullptr;
-    for (ov_shader_t &s : s_shaders) {
-        if (s.name && strcmp(s.name, name) == 0) {
-            s.refcount++;
+    for (int i = 0; i < s_shader_count; i++) {
+        if (strcmp(s_shaders[i].name, name) == 0) {
             OVI_UnlockCoreMutex(OV_MUTEX_GET_SHADER);
-            return &s;
+            return &s_shaders[i];
         }
-        if (!s.name && !free_slot)
-            free_slot = &s;
     }
-    if (free_slot) {
-        free_slot->name = strdup(name);
-        free_slot->refcount = 1;
+    OV_Printf("..caching shader '%s'\n", name);
+    if (s_shader_count >= OV_MAX_SHADERS) {
+        OVI_UnlockCoreMutex(OV_MUTEX_GET_SHADER);
+        OV_Popupf(OV_WARNING, " ! Orvex out of free shaders.\n");
+        return nullptr;
     }
+    ov_shader_t *s = &s_shaders[s_shader_count++];
+    OVI_InitShader(s, name);
     OVI_UnlockCoreMutex(OV_MUTEX_GET_SHADER);
-    if (free_slot && ov_rendimp)
-        ov_rendimp->LoadShader(free_slot);
-    return free_slot;
+    if (ov_rendimp)
+        ov_rendimp->LoadShader(s);
+    OV_Printf("\n");
+    return s;
 }
 
 void OV_SetShader(ov_shader_t *s)
 {
     ov_state.cur_shader = s;
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetShader(s);
 }
 
 void OV_SetShaderParm(ov_shader_t *s, int index, float *values)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetShaderParm(s, index, values);
 }
 
 void OV_SetShaderBitmap(int unit, ov_bitmap_t *b)
 {
-    if (ov_rendimp)
+    if (OVI_RendererReady())
         ov_rendimp->SetBitmap(unit, b);
 }
 
 // Frees the shader records at exit.
 void OVI_ReleaseShadersAtExit(void)
 {
-    for (ov_shader_t &s : s_shaders) {
-        if (s.name && ov_rendimp)
+    for (int i = 0; i < s_shader_count; i++) {
+        ov_shader_t &s = s_shaders[i];
+        if (ov_rendimp)
             ov_rendimp->FreeShader(&s);
         free(s.name);
-        s.name = nullptr;
-        s.refcount = 0;
+        memset(&s, 0, sizeof s);
     }
+    s_shader_count = 0;
 }

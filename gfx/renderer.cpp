@@ -19,6 +19,11 @@ bool OVI_RendererLive()
     return s_live;
 }
 
+bool OVI_RendererReady()
+{
+    return ov_rendimp && ov_state.renderer_ready;
+}
+
 void OVID_SetRendImpOverride(RendImp *r)
 {
     s_override = r;
@@ -44,15 +49,19 @@ void OVI_LoadRendImp()
 }
 
 // Re-applies the depth settings and brings every live bitmap back onto the GPU.
-// Render targets are recreated empty; their owners are asked to redraw them once the
-// locks are let go, so that a hook which loads a bitmap cannot deadlock. The records
-// are read under the pool lock (GET_BITMAP) and changed under the bitmap lock, taken in
-// the order GFX_HW, GET_BITMAP, bitmap lock, RESOURCE_QUEUE.
-static void RecreateResources()
+// Render targets are recreated empty and returned: their owners are asked to redraw
+// them once the renderer is ready (drawing does nothing before), with no lock held, so
+// that a hook which loads a bitmap cannot deadlock. The records are read under the pool
+// lock (GET_BITMAP) and changed under the bitmap lock, taken in the order GFX_HW,
+// GET_BITMAP, bitmap lock, RESOURCE_QUEUE.
+static std::vector<ov_bitmap_t *> RecreateResources()
 {
     OVI_LockCoreMutex(OV_MUTEX_GFX_HW);
+    // The front end stores the depth settings but calls the renderer only once it is
+    // ready; the new renderer gets them here.
     orvex.OV_SetDepthDefault(ov_state.depth_default);
     orvex.OV_SetDepthRange(ov_state.depth_near, ov_state.depth_plane, ov_state.depth_far);
+    ov_rendimp->SetDepthRange(ov_state.depth_near, ov_state.depth_plane, ov_state.depth_far);
     std::vector<ov_bitmap_t *> bitmaps;
     OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
     OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
@@ -104,8 +113,7 @@ static void RecreateResources()
         OV_UnlockMutex(bitmap_lock);
     }
     OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
-
-    OVI_SendRedrawEvents(targets);
+    return targets;
 }
 
 bool OVI_InitRendImp()
@@ -161,9 +169,10 @@ bool OVI_InitRendImp()
         OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
         ov_prog->parms.renderer_ready = 1;
         ov_state.texture_format = ov_rendimp->GetTextureFormat();
-        RecreateResources();
+        std::vector<ov_bitmap_t *> targets = RecreateResources();
         OVI_RefreshAllFonts();
         ov_state.renderer_ready = 1;
+        OVI_SendRedrawEvents(targets);
         return true;
     }
 }

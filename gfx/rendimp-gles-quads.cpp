@@ -94,20 +94,26 @@ void RendImpOpenGLES::Flush()
     FlushBatch();
 }
 
+// The batch calls of the interface table do nothing before the renderer is ready
+// (an application may call them from its pre-initialisation event).
 void OVID_EndBatch(void)
 {
-    FlushBatch();
+    if (OVI_RendererReady())
+        FlushBatch();
 }
 
 void OVID_BeginBatch(ov_bitmap_t *b)
 {
+    if (!OVI_RendererReady())
+        return;
     SelectTexture(b ? b->hw.texture : 0);
     ApplyFilter(b);
 }
 
 void OVID_BatchDrawQuad(ov_bitmap_t *, ov_vertex_t *four)
 {
-    AppendQuad(four);
+    if (OVI_RendererReady())
+        AppendQuad(four);
 }
 
 void RendImpOpenGLES::SetTexture(ov_bitmap_t *b)
@@ -146,12 +152,12 @@ bool RendImpOpenGLES::DrawLine(float x0, float y0, float x1, float y1)
 
 void RendImpOpenGLES::DrawTriangles(ov_bitmap_t *b, ov_vertex3d_t *v, int, unsigned short *indices, int nindices)
 {
-    if (br.arrays_pointed) {
-        FlushBatch();
-        br.arrays_pointed = false;
-    }
-    PointArrays(v);
+    // Selecting the texture may flush the batch, which points the arrays back at it: the
+    // caller's arrays are set only after that, and the next flush points them back again.
+    FlushBatch();
     SelectTexture(b ? b->hw.texture : 0);
+    PointArrays(v);
+    br.arrays_pointed = false;
     ovgl.DrawElements(GL_TRIANGLES, nindices, GL_UNSIGNED_SHORT, indices);
 }
 

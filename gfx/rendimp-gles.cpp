@@ -8,9 +8,6 @@
 
 #include <string.h>
 
-static orvex_t *s_ov = nullptr;
-static ov_state_t *s_state = nullptr;
-static ov_parms_t *s_parms = nullptr;
 static RendImpOpenGLES *g_ri = nullptr;
 static ov_bitmap_t *bm_gl_rt = nullptr;
 static ov_eye_mode_t cur_eye_mode = 0;
@@ -54,19 +51,8 @@ static void PointArraysAtBatch()
     br.arrays_pointed = true;
 }
 
-bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *parms)
+void RendImpOpenGLES::ResetContextState()
 {
-    s_ov = ov;
-    s_state = state;
-    s_parms = parms;
-    state->atlas_packing = 1;
-    ov_gles_render_targets_enabled = true;
-
-    if (!OVID_OGLES_Initialize()) {
-        OV_Printf("OVID_OGLES_Initialize failed\n");
-        return false;
-    }
-    LoadExtensions();
     int w = ov_device_info.width, h = ov_device_info.height;
     ovgl.Viewport(0, 0, w, h);
     SetProjection((float)w, (float)h);
@@ -100,16 +86,31 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
     SetTexture(nullptr);
     PointArraysAtBatch();
     SetDefaultState();
+}
+
+bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *parms)
+{
+    state->atlas_packing = 1;
+    ov_gles_render_targets_enabled = true;
+
+    if (!OVID_OGLES_Initialize()) {
+        OV_Printf("OVID_OGLES_Initialize failed\n");
+        return false;
+    }
+    LoadExtensions();
+    ResetContextState();
     OV_PrintDebugf(OV_SYSTEM, "OpenGL ES Init ok.\n");
     gl_caps.npot = OV_OpenGL_NPOT_Test() && !s_force_no_npot;
     return true;
 }
 
+// A display change keeps the context (and with it every texture): only the surface is
+// made again. Without a context to keep, false makes the engine rebuild everything.
 bool RendImpOpenGLES::AttemptReinitialize(int, int, bool)
 {
-    if (!Initialize(s_ov, s_state, s_parms))
+    if (!OVID_OGLES_RecreateSurface())
         return false;
-    SetDefaultState();
+    ResetContextState();
     return true;
 }
 

@@ -65,6 +65,8 @@ public:
 
     // Not virtual.
     void SetDefaultState();
+    // GL state of a context just made current: viewport, projection, arrays, batch caches.
+    void ResetContextState();
     void SetProjection(float w, float h);
     void UpdateProjection();
     void SetTexture(ov_bitmap_t *b);
@@ -91,6 +93,8 @@ int OV_Optimized_glGetError();
 // Window, EGL display, surface and context.
 bool OVID_OGLES_Initialize();
 bool OVID_OGLES_TryActivateContext();
+// A new surface for the window on the kept context; false when there is none to keep.
+bool OVID_OGLES_RecreateSurface();
 void OVID_OGLES_Shutdown();
 bool OV_OpenGL_NPOT_Test();
 // True while an EGL display exists.

@@ -73,6 +73,9 @@ void OVI_FinalShutdownRendImp();
 void OVI_ReInitRenderer();
 // True between a successful Initialize and the renderer's shutdown (GL calls are valid).
 bool OVI_RendererLive();
+// True while the renderer-ready flag is set: the drawing and render-state front end
+// calls the renderer only then (earlier calls do nothing).
+bool OVI_RendererReady();
 // Frees the shader records at exit.
 void OVI_ReleaseShadersAtExit(void);
 

@@ -6,6 +6,7 @@
 #include "core/ov_state.h"
 #include "core/services.h"
 #include "gfx/draw.h"
+#include "gfx/rendimp.h"
 
 #include <math.h>
 #include <stdarg.h>
@@ -46,12 +47,17 @@ void ApplyColour(const Ch *block)
 }
 
 // Glyphs are queued into one batch per texture: all of a font's atlas, or one texture
-// per glyph when the font has no atlas.
+// per glyph when the font has no atlas. A batch on the atlas begins on the atlas record
+// itself, whose texture state (the pixel filter last set) is the one that holds; the
+// glyphs only carry copies of it.
 struct Batch {
     uint32_t texture = 0;
     bool open = false;
-    void Use(ov_bitmap_t *b)
+    void Use(const ov_font_t *f, ov_bitmap_t *glyph)
     {
+        ov_bitmap_t *b = glyph;
+        if (f->atlas.hw.uploaded && glyph->hw.texture == f->atlas.hw.texture)
+            b = const_cast<ov_bitmap_t *>(&f->atlas);
         if (open && b->hw.texture == texture)
             return;
         End();
@@ -75,7 +81,7 @@ struct Placement {
     void Choose(float sx, float sy, float angle, float x, float y0)
     {
         direct = angle == 0 && fabsf(sx - 1) < 0.0001f && fabsf(sy - 1) < 0.0001f;
-        float a = angle * kDegToRad;
+        float a = angle;  // radians, as OV_SetTextTransform takes it
         m = {sx * cosf(a), -sy * sinf(a), sx * sinf(a), sy * cosf(a)};
         pivot = {x, y0};
     }
@@ -149,7 +155,8 @@ float DrawImage(ov_font_t *f, const char *block, float pen, float top, Placement
         float dx = cx - place.pivot.x, dy = cy - place.pivot.y;
         float mx = place.m.m00 * dx + place.m.m01 * dy + place.pivot.x;
         float my = place.m.m10 * dx + place.m.m11 * dy + place.pivot.y;
-        ov->OV_DrawBitmapRS(b, mx, my, (angle + ov_state.text_angle) * kDegToRad, s * (sx < sy ? sx : sy));
+        // The block's angle is degrees, the text angle radians.
+        ov->OV_DrawBitmapRS(b, mx, my, angle * kDegToRad + ov_state.text_angle, s * (sx < sy ? sx : sy));
     }
     return pen + (float)b->width * s;
 }
@@ -173,7 +180,7 @@ bool GlyphReady(const ov_font_t *f, ov_glyph_t &g)
 float DrawGlyph(const ov_font_t *f, ov_glyph_t &g, float pen, float top, Placement &place, Batch &batch)
 {
     if (g.image.width >= 1 && GlyphReady(f, g)) {
-        batch.Use(&g.image);
+        batch.Use(f, &g.image);
         place.Glyph(&g.image, pen + (float)g.x_offset, top + (float)g.y_offset);
     }
     return pen + (float)g.advance;
@@ -187,6 +194,8 @@ float OVI_DrawTextXY(ov_font_t *f, float x, float y, char *text)
         ov_state.text_width = ov_state.text_height = 0;
         return 0;
     }
+    if (!OVI_RendererReady())
+        return 0;
     if (f && f->encoding == OV_FONT_UTF8)
         return OVI_DrawTextXY_UTF8(f, x, y, text);
     return OVI_DrawTextXY_LATIN1(f, x, y, text);
@@ -346,17 +355,17 @@ float OVI_GetMeasuredTextHeight(void)
     return ov_state.text_height;
 }
 
-// Formats into the one shared buffer and draws.
-void OV_DrawTextf(ov_font_t *f, float x, float y, const char *fmt, ...)
+// Formats into the one shared buffer and draws; gives the widest line in font pixels.
+float OV_DrawTextf(ov_font_t *f, float x, float y, const char *fmt, ...)
 {
     static char buffer[2048];
     if (!f || !fmt)
-        return;
+        return 0;
     va_list args;
     va_start(args, fmt);
     vsnprintf(buffer, sizeof buffer, fmt, args);
     va_end(args);
-    OVI_DrawTextXY(f, x, y, buffer);
+    return OVI_DrawTextXY(f, x, y, buffer);
 }
 
 // Formats into a text buffer and measures it into the text size of the state.

@@ -272,13 +272,13 @@ typedef struct orvex_t {
     void (*OV_SetAlpha)(float a);                                   // 98
     void (*OV_SetTextAlign)(int align);                             // 99
     void (*OV_SetTextboxWidth)(int width);                          // 100
-    void (*OV_SetTextTransform)(float scale_x, float scale_y, float angle);  // 101
+    void (*OV_SetTextTransform)(float scale_x, float scale_y, float angle);  // 101: angle in radians
     // 102-113 drawing
     void (*OV_DrawBitmap)(struct ov_bitmap_t *b, float x, float y); // 102
     void (*OV_DrawBitmapRS)(struct ov_bitmap_t *b, float x, float y, float rotation, float scale);  // 103
     void (*OV_DrawBitmapLine)(struct ov_bitmap_t *b, vec2_t *a, vec2_t *z, float w0, float w1, color_t *c0, color_t *c1);  // 104
     void (*OV_DrawSubBitmap)(struct ov_bitmap_t *b, float x, float y, float sx, float sy, float sw, float sh);  // 105
-    void (*OV_DrawTextf)(struct ov_font_t *f, float x, float y, const char *fmt, ...);  // 106
+    float (*OV_DrawTextf)(struct ov_font_t *f, float x, float y, const char *fmt, ...);  // 106: the widest line
     void (*OV_DrawRect)(float x, float y, float w, float h);        // 107
     void (*OV_DrawLine)(float x0, float y0, float x1, float y1);    // 108
     void (*OV_DrawBitmap4V)(struct ov_bitmap_t *b, ov_vertex_t *v); // 109

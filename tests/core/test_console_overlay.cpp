@@ -45,7 +45,7 @@ void RecTransform(float sx, float, float)
 {
     cur_scale = sx;
 }
-void RecText(ov_font_t *, float x, float y, const char *fmt, ...)
+float RecText(ov_font_t *, float x, float y, const char *fmt, ...)
 {
     char buf[16384];
     va_list ap;
@@ -53,6 +53,7 @@ void RecText(ov_font_t *, float x, float y, const char *fmt, ...)
     vsnprintf(buf, sizeof buf, fmt, ap);
     va_end(ap);
     texts.push_back({x, y, buf, cur_r, cur_g, cur_b, cur_scale});
+    return 0;
 }
 // Eight pixels per character.
 float RecWidth(ov_font_t *, const char *fmt, ...)

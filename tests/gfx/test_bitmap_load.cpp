@@ -13,7 +13,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace imgtest;
@@ -275,6 +277,69 @@ TEST_F(BitmapLoad, HttpBitmapWithAsteriskIsRefused)
     EXPECT_TRUE(Logged("Asterisk character ('*') isn't allowed in http:// url file names such as "
                        "'http://example.com/walk_*.png'"));
     EXPECT_TRUE(Logged("Unable to load bitmap 'http://example.com/walk_*.png'."));
+}
+
+// The download behind the http:// bitmaps of the refresh test: a 4 x 4 PNG every time.
+std::vector<uint8_t> g_download;
+std::atomic<int> g_downloads{0};
+int FakeDownload(int, const char *, const char *, const char *, int, ov_buffer_t *reply, int *)
+{
+    g_downloads++;
+    *reply = OV_AllocBuffer((int)g_download.size());
+    memcpy(reply->data, g_download.data(), g_download.size());
+    reply->used = (int)g_download.size();
+    return 200;
+}
+
+// Workers refreshing one http:// bitmap at the same moment, many times over: after
+// each round the bitmap is back in its cache mode and on the GPU, where it draws. (One
+// refresh deleting the cached download while the other was reading it, or reading the
+// cache mode while the other had it at 0, left the bitmap unloaded.)
+TEST_F(BitmapLoad, WorkersRefreshingTheSameBitmapAtOnceLeaveItLoaded)
+{
+    g_download = RgbaPng(4, 4, 3);
+    ov->OV_SendHttpRequest = FakeDownload;
+    const char *url = "http://example.com/refresh.png";
+    ov_bitmap_t *b = ov->OV_LoadBitmap(url, OV_CACHE_GPU);
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(OVI_PollBitmapCacheMode(b), OV_CACHE_GPU);
+    ASSERT_TRUE(b->hw.uploaded);
+    const int rounds = 200, kWorkers = 3;
+    int unloaded = 0;
+    for (int round = 0; round < rounds; round++) {
+        std::atomic<int> ready{0};
+        auto worker = [&] {
+            ready++;
+            while (ready.load() < kWorkers) {
+            }
+            for (int i = 0; i < 4; i++)
+                ov->OV_RefreshBitmap(b);
+        };
+        std::vector<std::thread> workers;
+        for (int w = 0; w < kWorkers; w++)
+            workers.emplace_back(worker);
+        for (std::thread &t : workers)
+            t.join();
+        OVI_Frame(16);  // the frame tail uploads what the workers loaded
+        if (OVI_PollBitmapCacheMode(b) != OV_CACHE_GPU || !b->hw.uploaded)
+            unloaded++;
+    }
+    EXPECT_EQ(unloaded, 0) << "rounds that ended unloaded, of " << rounds;
+    EXPECT_GE(g_downloads.load(), rounds);
+    gfxtest::app.draw = [&](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_SetPixelFilter(0);
+        ov->OV_SetBlend(2);  // opaque: the bitmap's own colour
+        ov->OV_DrawBitmap(b, 100, 50);
+        ov->OV_SetBlend(0);
+    };
+    OVI_Frame(16);
+    ASSERT_TRUE(b->hw.uploaded);
+    uint8_t c[4];
+    Colour(1, 1, 3, c);
+    gfxtest::Rgba p = gfxtest::Pixel(101, 51);
+    EXPECT_EQ((std::vector<int>{p[0], p[1], p[2]}), (std::vector<int>{c[0], c[1], c[2]}));
+    ov->OV_ReleaseBitmap(b);
 }
 
 }  // namespace

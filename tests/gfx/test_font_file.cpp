@@ -248,3 +248,71 @@ TEST_F(FontFile, EncodingOtherThanExactlyUtf8IsLatin1)
         FreeFont(&f);
     }
 }
+
+// A version 6 file of two glyphs ('A', 'B') whose metrics the case sets.
+struct Metrics {
+    const char *what;
+    int top = 8, height = 8, line = 10;
+    int x_offset = 0, y_offset = 0, advance = 5;
+};
+
+std::vector<uint8_t> FileWith(const Metrics &m)
+{
+    Bytes b;
+    b.str("TSK_Font_v6").str("LATIN-1").i32(m.top).i32(m.height).i32(m.line).i32(2);
+    for (int code : {'A', 'B'}) {
+        b.i32(code).i16(m.y_offset).i16(m.x_offset).i16(m.advance).u8(0).i16(2).i16(2);
+        b.fill(255, 2 * 2 * 4);
+    }
+    return b.b;
+}
+
+// Metrics beyond what any glyph atlas holds (a line height of 0x7B00000B overflowed text
+// measuring) mark the file as damaged: the load fails and the text measures nothing.
+TEST_F(FontFile, MetricsOutOfBoundsAreRefusedAsDamaged)
+{
+    Metrics cases[] = {
+        {"negative height", 8, -1},
+        {"height beyond the atlas", 8, 5000},
+        {"huge line height", 8, 8, 0x7B00000B},
+        {"negative line height", 8, 8, -3},
+        {"huge top offset", 0x40000000},
+        {"x offset beyond the atlas", 8, 8, 10, 5000},
+        {"y offset beyond the atlas", 8, 8, 10, 0, -5000},
+        {"negative advance", 8, 8, 10, 0, 0, -2},
+    };
+    int n = 0;
+    for (const Metrics &m : cases) {
+        SCOPED_TRACE(m.what);
+        std::string name = "fonts/damaged" + std::to_string(n++) + ".mft";
+        WriteFile("app/native/" + name, FileWith(m));
+        ov_font_t f;
+        EXPECT_EQ(Read(&f, name.c_str()), 0);
+        EXPECT_TRUE(Logged("Font file '" + name + "' is truncated or damaged."));
+        FreeFont(&f);
+        // Loaded as an application does: nothing to measure.
+        ov_font_t *loaded = ov->OV_LoadFont(name.c_str());
+        if (loaded) {
+            EXPECT_EQ(ov->OV_GetTextHeightf(loaded, "AB\nAB\nAB"), 0);
+            ov->OV_ReleaseFont(loaded);
+        }
+    }
+    // The same file with sane metrics, negative offsets included, loads.
+    Metrics sane;
+    sane.x_offset = -2;
+    sane.y_offset = -1;
+    WriteFile("app/native/fonts/sane.mft", FileWith(sane));
+    ov_font_t f;
+    EXPECT_EQ(Read(&f, "fonts/sane.mft"), 1);
+    FreeFont(&f);
+}
+
+// The bad-header popup shows the bytes read as text, with other bytes escaped.
+TEST_F(FontFile, BadHeaderMessageShowsTheBytesEscaped)
+{
+    WriteText("app/native/fonts/raw.mft", std::string("TSK\x01" "Font\xff" "v'\0LATIN-1\0", 20));
+    ov_font_t f;
+    EXPECT_EQ(Read(&f, "fonts/raw.mft"), 0);
+    EXPECT_TRUE(Logged("Font 'fonts/raw.mft' has unknown or bad header ('TSK\\x01Font\\xffv\\x27')"));
+    FreeFont(&f);
+}

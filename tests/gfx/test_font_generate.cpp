@@ -173,3 +173,24 @@ TEST_F(FontGenerate, MissingSourceAndMissingStripAreReported)
     ov->OV_LoadFont("gen/ttf.mft");
     EXPECT_TRUE(Logged("OVI_CreateFontGlyphBitmapsFromTTF not available."));
 }
+
+// With an OUTPUT scale of one half, the strip drawn at half size ("INPUT@1/2x") is the
+// one cut, at its own size, rather than the full-size strip shrunk.
+TEST_F(FontGenerate, FractionInputStripIsChosenForItsScale)
+{
+    WriteStrip("app/native/gen/full.png", {kA, kV, kDash}, 2);
+    WriteStrip("app/native/gen/half.png", {kV, kA, kDash});  // told apart: 'A' looks like V
+    WriteText("app/native/gen/h.mft.xml",
+              Source("<node id=\"INPUT\" bitmap=\"full.png\" />\n<node id=\"INPUT@1/2x\" bitmap=\"half.png\" />\n"
+                     "<node id=\"OUTPUT\" scale=\"1/2\" />\n",
+                     kGlyphs));
+    ov_font_t *f = ov->OV_LoadFont("gen/h.mft");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(Logged("Adjusted scale with INPUT@1/2x is 1."));
+    const ov_bitmap_t &a = f->glyphs['A'].image;
+    ASSERT_EQ(a.width, 5);
+    ASSERT_EQ(a.height, 5);
+    ASSERT_NE(a.pixels, nullptr);
+    EXPECT_EQ(a.pixels[3], 255);          // top-left opaque: the V picture of half.png
+    EXPECT_EQ(a.pixels[2 * 4 + 3], 0);    // top middle transparent
+}

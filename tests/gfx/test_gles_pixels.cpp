@@ -31,6 +31,44 @@ bool CheckerLoader(ov_bitmap_t *b)
     return true;
 }
 
+// A 4 x 4 bitmap of one opaque colour: "solid-green" and "solid-blue".
+bool SolidLoader(ov_bitmap_t *b)
+{
+    uint8_t rgb[3];
+    if (strcmp(b->name, "solid-green") == 0)
+        rgb[0] = 0, rgb[1] = 255, rgb[2] = 0;
+    else if (strcmp(b->name, "solid-blue") == 0)
+        rgb[0] = 0, rgb[1] = 0, rgb[2] = 255;
+    else
+        return false;
+    b->width = b->height = b->src_width = b->src_height = 4;
+    b->pixels = (uint8_t *)malloc(4 * 4 * 4);
+    for (int i = 0; i < 16; i++) {
+        memcpy(b->pixels + i * 4, rgb, 3);
+        b->pixels[i * 4 + 3] = 255;
+    }
+    b->flags |= OV_BITMAP_ALPHA;
+    return true;
+}
+
+// A square (x, y, side) as two indexed triangles in white at the screen plane, the whole
+// texture across it.
+struct Square {
+    ov_vertex3d_t v[4];
+    uint16_t indices[6] = {0, 1, 2, 1, 3, 2};
+    Square(float x, float y, float side)
+    {
+        for (int i = 0; i < 4; i++) {
+            v[i].x = x + (i & 1 ? side : 0);
+            v[i].y = y + (i & 2 ? side : 0);
+            v[i].z = 0.5f;
+            memset(v[i].color, 255, 4);
+            v[i].u = i & 1 ? 1.0f : 0.0f;
+            v[i].v = i & 2 ? 1.0f : 0.0f;
+        }
+    }
+};
+
 const Rgba kRed = {255, 0, 0, 255};
 const Rgba kGreen = {0, 255, 0, 255};
 const Rgba kBlue = {0, 0, 255, 255};
@@ -204,4 +242,38 @@ TEST_F(GlesPixels, TranslatedRectangleLandsWhereExpected)
     EXPECT_EQ(Pixel(69, 79), kBlue);
     EXPECT_EQ(Pixel(70, 79), (Rgba{0, 0, 0, 255}));
     EXPECT_EQ(Pixel(49, 60), (Rgba{0, 0, 0, 255}));
+}
+
+// Triangles, a batched rectangle, then triangles with a texture: each lands where its
+// own vertices say (the rectangle's batch must not take the second triangles' indices).
+TEST_F(GlesPixels, TrianglesAfterABatchedRectangleDrawTheirOwnVertices)
+{
+    OVI_SetBitmapFileLoader(SolidLoader);
+    ov_bitmap_t *green = nullptr, *blue = nullptr;
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        Square first(10, 10, 20), second(100, 10, 20), third(200, 10, 20);
+        ov->OV_DrawTriangles(blue, first.v, 4, first.indices, 6);
+        ov->OV_SetColor(1, 0, 0);
+        ov->OV_DrawRect(50, 10, 20, 20);
+        ov->OV_DrawTriangles(green, second.v, 4, second.indices, 6);
+        ov->OV_DrawRect(150, 10, 20, 20);
+        ov->OV_DrawTriangles(nullptr, third.v, 4, third.indices, 6);
+    };
+    Start();
+    green = ov->OV_LoadBitmap("solid-green", OV_CACHE_GPU);
+    blue = ov->OV_LoadBitmap("solid-blue", OV_CACHE_GPU);
+    ASSERT_TRUE(green && green->hw.uploaded && blue && blue->hw.uploaded);
+    OVI_Frame(16);
+    const Rgba black = {0, 0, 0, 255}, white = {255, 255, 255, 255};
+    struct Case {
+        int x, y;
+        Rgba expected;
+    } cases[] = {
+        {20, 20, kBlue}, {60, 20, kRed}, {110, 20, kGreen}, {160, 20, kRed}, {210, 20, white},
+        {40, 20, black}, {90, 20, black}, {130, 20, black}, {20, 40, black},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Pixel(c.x, c.y), c.expected) << c.x << "," << c.y;
+    OVI_SetBitmapFileLoader(nullptr);
 }

@@ -35,7 +35,7 @@ std::vector<Call> calls;
 orvex_t real;  // the slots as the renderer filled them; the recorders forward to them
 int32_t fake_total = 0, fake_gpu = 0, fake_npot = 0;
 
-void RecText(ov_font_t *f, float x, float y, const char *fmt, ...)
+float RecText(ov_font_t *f, float x, float y, const char *fmt, ...)
 {
     char buf[4096];
     va_list ap;
@@ -43,7 +43,7 @@ void RecText(ov_font_t *f, float x, float y, const char *fmt, ...)
     vsnprintf(buf, sizeof buf, fmt, ap);
     va_end(ap);
     calls.push_back({"text", x, y, 0, 0, buf});
-    real.OV_DrawTextf(f, x, y, "%s", buf);
+    return real.OV_DrawTextf(f, x, y, "%s", buf);
 }
 void RecRect(float x, float y, float w, float h)
 {

@@ -18,7 +18,8 @@ protected:
         GfxTest::SetUp();
         MakeDirs("app/native/fonts/");
     }
-    // 'A' 4 x 6 at y offset 2, advance 6; 'B' 3 x 3 at 0, advance 5; 'C' 2 x 5; no lower case.
+    // 'A' 4 x 6 at y offset 2, advance 6; 'B' 3 x 3 at 0, advance 5; 'C' 2 x 5; 'D' a
+    // 4 x 4 checker of opaque white and black; no lower case.
     void WriteFont()
     {
         ov_font_t f;
@@ -29,6 +30,10 @@ protected:
         SetGlyph(&f, 'A', 6, 4, 6, 2);
         SetGlyph(&f, 'B', 5, 3, 3, 0);
         SetGlyph(&f, 'C', 4, 2, 5, 1);
+        SetGlyph(&f, 'D', 5, 4, 4, 0);
+        for (int p = 0; p < 16; p++)
+            if ((p % 4 + p / 4) & 1)
+                memset(f.glyphs['D'].image.pixels + p * 4, 0, 3);
         SetGlyph(&f, ' ', 4);
         OV_SaveFont(&f, "res://fonts/blocks.mft");
         FreeFont(&f);
@@ -122,4 +127,57 @@ TEST_F(TextPixels, LowerCaseWithoutGlyphsDrawsTheCapitals)
         for (int x = 98; x < 120; x++)
             ASSERT_EQ(Pixel(x, 50 + y), Pixel(x, 80 + y)) << x << "," << y;
     EXPECT_EQ(Pixel(100, 82), kWhite);
+}
+
+// The text angle is radians: a quarter turn stands the glyph on its side, left of the
+// pivot (x, y0): A's rows 2..7 become columns x - 8 .. x - 3.
+TEST_F(TextPixels, TextAngleIsRadians)
+{
+    Run([this] {
+        ov->OV_SetTextTransform(1, 1, 1.5707964f);
+        ov->OV_DrawTextf(font_, 100, 50, "A");
+        ov->OV_SetTextTransform(1, 1, 0);
+    });
+    EXPECT_EQ(Pixel(92, 50), kWhite);
+    EXPECT_EQ(Pixel(97, 53), kWhite);
+    EXPECT_EQ(Pixel(98, 52), kBlack);
+    EXPECT_EQ(Pixel(95, 54), kBlack);
+    EXPECT_EQ(Pixel(101, 55), kBlack);  // where unturned text would be
+}
+
+// Text drawn with point filtering and then scaled text with smooth filtering: the second
+// is filtered smoothly (the filter belongs to the atlas both share, not to the first
+// glyph drawn from it).
+TEST_F(TextPixels, ScaledTextTakesThePixelFilterSetForIt)
+{
+    auto blended = [](const Rgba &p) { return p[0] > 20 && p[0] < 235; };
+    int smooth = 0, sharp = 0;
+    Run([this] {
+        ov->OV_SetPixelFilter(0);
+        ov->OV_DrawTextf(font_, 100, 50, "AD");
+        ov->OV_SetPixelFilter(1);
+        ov->OV_SetTextTransform(2, 2, 0);
+        ov->OV_DrawTextf(font_, 200, 100, "D");
+        ov->OV_SetTextTransform(1, 1, 0);
+        ov->OV_SetPixelFilter(0);
+    });
+    for (int y = 0; y < 8; y++)
+        for (int x = 0; x < 8; x++) {
+            smooth += blended(Pixel(200 + x, 100 + y));
+            sharp += blended(Pixel(106 + x / 2, 50 + y / 2));
+        }
+    EXPECT_GT(smooth, 8);
+    EXPECT_EQ(sharp, 0);
+}
+
+TEST_F(TextPixels, DrawTextfGivesTheWidestLine)
+{
+    float width = -1, none = -1;
+    Run([&] {
+        width = ov->OV_DrawTextf(font_, 100, 50, "AB\nABB");
+        none = ov->OV_DrawTextf(nullptr, 100, 50, "AB");
+    });
+    EXPECT_EQ(width, 16);  // 6 + 5 + 5
+    EXPECT_EQ(none, 0);
+    EXPECT_EQ(Pixel(100, 62), kWhite);  // the second line is drawn too
 }
