@@ -66,6 +66,13 @@ bool OVFS_FinishTempSibling(FILE *stream, const char *native_path, bool written)
 // The same for an engine file opened as the sibling of a static name (name + ".tmp").
 bool OVFS_FinishTempSiblingFile(struct ov_file_t *file, const char *name, bool written);
 
+// --- http.cpp: the download cache, shared with the bitmap loader's downloads.
+// True when the cache file opens and is not empty; an empty one is removed.
+bool OVFS_CacheFileReady(const char *cache_name);
+// Writes downloaded bytes to the cache file through its ".tmp" sibling (whole or not at
+// all); false on any failure, which is logged.
+bool OVFS_WriteCacheFile(const char *cache_name, const void *data, unsigned bytes);
+
 // --- packages.cpp
 // Adds the comma-separated package list as "res://" search paths (see packages.cpp).
 void OVI_AddPackages(const char *list, bool to_front);
