@@ -55,7 +55,9 @@ nString OVFS_TempSibling(const char *path);
 bool OVFS_ReplaceFile(const char *native_path);
 // The same for a static name ("res://", "user://"); other names are refused.
 bool OV_ReplaceFile(const char *name);
-// Opens the sibling of a native path with stdio in a writing mode; null when it cannot.
+// Opens the sibling of a native path as a stdio stream for writing (it starts empty; the
+// mode is a writing mode such as "wb"); null when it cannot. Only OVFS_FinishTempSibling
+// closes it.
 FILE *OVFS_OpenTempSibling(const char *native_path, const char *mode);
 // Ends a write begun with OVFS_OpenTempSibling: closes the stream and, when written is
 // true (the caller's own checks passed) and the stream saw no error and closed cleanly,

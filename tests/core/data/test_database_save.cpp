@@ -13,6 +13,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -97,10 +98,13 @@ TEST_F(DatabaseSave, KilledSaveLeavesTheOldOrTheNewFileWhole)
 
     const char *path = "app/native/save.xml";  // res://save.xml
     ASSERT_TRUE(a.Save(path));
-    double estimate = 0;
-    for (int i = 0; i < 3; i++)
-        estimate = std::max(estimate, TimeOneSave(&a, path));
-    ASSERT_GT(estimate, 0) << "a whole save in a child failed";
+    double times[3];
+    for (double &t : times) {
+        t = TimeOneSave(&a, path);
+        ASSERT_GT(t, 0) << "a whole save in a child failed";
+    }
+    std::sort(times, times + 3);
+    double estimate = times[1];
 
     std::mt19937 random(12345);
     int interrupted = 0, ended_old = 0, ended_new = 0, since_new = 0, rounds = 0;
@@ -126,8 +130,12 @@ TEST_F(DatabaseSave, KilledSaveLeavesTheOldOrTheNewFileWhole)
         kill(pid, SIGKILL);
         int status = 0;
         waitpid(pid, &status, 0);
+        // The estimate follows the machine's current speed: a save that ended before its
+        // kill shortens it, a run of kills that all came too early lengthens it.
         if (WIFSIGNALED(status))
             interrupted++;
+        else
+            estimate *= 0.8;
 
         std::string after = ReadFile(path);
         ASSERT_TRUE(after == now || after == next_bytes)
@@ -149,7 +157,7 @@ TEST_F(DatabaseSave, KilledSaveLeavesTheOldOrTheNewFileWhole)
     }
     RecordProperty("rounds", rounds + 1);
     RecordProperty("interrupted", interrupted);
-    EXPECT_GE(interrupted, 20) << "most kills must land inside a save";
+    EXPECT_GE(interrupted, (rounds + 1) / 4) << "most kills must land inside a save";
     EXPECT_GE(ended_old, 1) << "no kill landed before the new file was in place";
     EXPECT_GE(ended_new, 1) << "no save got its new file in place";
 
