@@ -217,8 +217,7 @@ int OVI_SaveFont(ov_font_t *f, const char *path)
         return 0;
     OV_Printf("..saving font '%s'..", path);
     // Written beside the file and put in place whole, so a failure leaves the old file.
-    nString temp = OVFS_TempSibling(path);
-    ov_file_t *file = ov->OV_OpenFile(temp.Get(), "wb");
+    ov_file_t *file = OVFS_OpenTempSiblingFile(path);
     if (!file) {
         OV_Popupf(OV_WARNING, "Failed to save font '%s'\n", path);
         return 0;

@@ -65,7 +65,10 @@ FILE *OVFS_OpenTempSibling(const char *native_path, const char *mode);
 // failed write or close is logged with the path and the reason. True when the file now
 // holds the new content.
 bool OVFS_FinishTempSibling(FILE *stream, const char *native_path, bool written);
-// The same for an engine file opened as the sibling of a static name (name + ".tmp").
+// Opens the sibling of a static name through the engine's files for writing (a stale
+// sibling is removed first); null when it cannot.
+struct ov_file_t *OVFS_OpenTempSiblingFile(const char *name);
+// The same as OVFS_FinishTempSibling for a file from OVFS_OpenTempSiblingFile.
 bool OVFS_FinishTempSiblingFile(struct ov_file_t *file, const char *name, bool written);
 
 // --- http.cpp: the download cache, shared with the bitmap loader's downloads.

@@ -175,8 +175,7 @@ bool OVFS_WriteCacheFile(const char *cache_name, const void *data, unsigned byte
 {
     if (!cache_name || !data || !bytes)
         return false;
-    nString temp = OVFS_TempSibling(cache_name);
-    ov_file_t *out = OV_OpenFile(temp.Get(), "wb");
+    ov_file_t *out = OVFS_OpenTempSiblingFile(cache_name);
     if (!out)
         return false;
     bool written = OV_WriteFile(data, bytes, out) == bytes;

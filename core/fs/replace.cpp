@@ -129,7 +129,7 @@ bool OVFS_ReplaceFile(const char *native_path)
     if (!native_path || !native_path[0])
         return false;
     nString temp = OVFS_TempSibling(native_path);
-    int fd = open(temp.Get(), O_RDONLY | O_CLOEXEC);
+    int fd = open(temp.Get(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         OV_PrintDebugf(OV_ERROR, "ReplaceFile: no written file '%s' for '%s': %s. The file is unchanged.\n", temp.Get(),
                        native_path, strerror(errno));
@@ -182,7 +182,10 @@ FILE *OVFS_OpenTempSibling(const char *native_path, const char *mode)
     nString temp = OVFS_TempSibling(native_path);
     if (temp.IsEmpty() || !mode)
         return nullptr;
-    int fd = open(temp.Get(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A sibling left by a crashed save is removed first; the new one is created afresh
+    // and never through a link, so the write lands in the sibling itself.
+    unlink(temp.Get());
+    int fd = open(temp.Get(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         return nullptr;
     SiblingCookie *cookie = new (std::nothrow) SiblingCookie{fd, 0};
@@ -227,6 +230,17 @@ bool OVFS_FinishTempSibling(FILE *stream, const char *native_path, bool written)
         return false;
     }
     return OVFS_ReplaceFile(native_path);
+}
+
+// Opens the ".tmp" sibling of a static name for writing through the engine's files,
+// after removing a sibling a crashed save left (it may be anything, even a link).
+struct ov_file_t *OVFS_OpenTempSiblingFile(const char *name)
+{
+    nString temp = OVFS_TempSibling(name);
+    if (temp.IsEmpty())
+        return nullptr;
+    OV_DeleteFile(temp.Get());
+    return OV_OpenFile(temp.Get(), "wb");
 }
 
 // Ends a write begun by opening the ".tmp" sibling of a static name (see fs.h).

@@ -219,4 +219,18 @@ TEST_F(DatabaseSave, SaveLeavesNoSiblingAndReplacesTheFile)
     EXPECT_EQ(back.GetArray(1)->GetSize(), 5);
 }
 
+TEST_F(DatabaseSave, ALinkLeftAsTheSiblingIsNotWrittenThrough)
+{
+    WriteFile("outside.txt", "not the database's");
+    ASSERT_EQ(symlink("../../outside.txt", "app/native/linked.xml.tmp"), 0);
+    OV_DMDatabase db;
+    Fill(&db, 1, 2, "x");
+    ASSERT_TRUE(db.Save("app/native/linked.xml"));
+    EXPECT_EQ(ReadFile("outside.txt"), "not the database's");
+    struct stat st;
+    ASSERT_EQ(lstat("app/native/linked.xml", &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_FALSE(FileExists("app/native/linked.xml.tmp"));
+}
+
 }  // namespace
