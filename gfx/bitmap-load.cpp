@@ -2,6 +2,7 @@
 // order), dispatching to the image loader, the sequence reader or the download cache,
 // applying the data manifest's per-bitmap settings, and refreshing and saving bitmaps.
 #include "core/data/dataman.h"
+#include "core/fs/fs.h"
 #include "core/fs/ovfile.h"
 #include "core/ov_state.h"
 #include "core/services.h"
@@ -148,7 +149,7 @@ bool OVI_LoadBitmapHTTP(ov_bitmap_t *b, const char *url)
     OV_CreateDirectory("user://cache");
     char cache[260];
     OVI_BitmapCachePath(b->name, cache);
-    if (!Opens(cache)) {
+    if (!OVFS_CacheFileReady(cache)) {
         ov_buffer_t reply = {nullptr, 0, 0, 0};
         orvex_t *ov = ov_state.ov;
         auto send = ov && ov->OV_SendHttpRequest ? ov->OV_SendHttpRequest : OV_SendHttpRequest;
@@ -168,13 +169,9 @@ bool OVI_LoadBitmapHTTP(ov_bitmap_t *b, const char *url)
             return false;
         }
         OV_Printf("Done downloading %d bytes for '%s'\n", reply.used, url);
-        ov_file_t *out = OV_OpenFile(cache, "wb");
-        if (out) {
-            OV_WriteFile(reply.data, (unsigned)reply.used, out);
-            OV_CloseFile(out);
-        } else {
+        // The cache holds the whole download or nothing (an empty file is fetched again).
+        if (!OVFS_WriteCacheFile(cache, reply.data, (unsigned)reply.used))
             OV_Printf("Unable to open '%s'\n", cache);
-        }
         OV_FreeBuffer(&reply);
     }
     bool ok = ov_image_loader && ov_image_loader->LoadImagePixels(b, cache);

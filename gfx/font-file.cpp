@@ -4,6 +4,7 @@
 // A file that ends early fails the load; glyph counts and sides are capped first.
 #include "gfx/font.h"
 
+#include "core/fs/fs.h"
 #include "core/ov_state.h"
 #include "core/services.h"
 
@@ -260,7 +261,8 @@ int OVI_SaveFont(ov_font_t *f, const char *path)
     if (!f || !path)
         return 0;
     OV_Printf("..saving font '%s'..", path);
-    ov_file_t *file = ov->OV_OpenFile(path, "wb");
+    // Written beside the file and put in place whole, so a failure leaves the old file.
+    ov_file_t *file = OVFS_OpenTempSiblingFile(path);
     if (!file) {
         OV_Popupf(OV_WARNING, "Failed to save font '%s'\n", path);
         return 0;
@@ -298,8 +300,11 @@ int OVI_SaveFont(ov_font_t *f, const char *path)
                 SwapRedBlue(g.image.pixels, n);
         }
     }
-    ov->OV_CloseFile(file);
-    return ok ? 1 : 0;
+    if (!OVFS_FinishTempSiblingFile(file, path, ok)) {
+        OV_Popupf(OV_WARNING, "Failed to save font '%s'\n", path);
+        return 0;
+    }
+    return 1;
 }
 
 // Writes the font as a version 6 file.

@@ -2,6 +2,7 @@
 // in-memory data source, and writing packed RGB rows as a baseline JPEG.
 #include "gfx/image.h"
 
+#include "core/fs/fs.h"
 #include "core/ov_state.h"
 
 #include <setjmp.h>
@@ -258,12 +259,13 @@ bool EncodeJpeg(JpegWriteRun *run, const uint8_t *rgb, int width, int height, in
 
 int write_JPEG_file(const char *native_path, const uint8_t *rgb, int width, int height, int quality)
 {
-    FILE *f = fopen(native_path, "wb");
+    // Written beside the file and put in place whole, so a failure leaves the old file.
+    FILE *f = OVFS_OpenTempSibling(native_path, "wb");
     if (!f)
         return 0;
     JpegWriteRun *run = (JpegWriteRun *)calloc(1, sizeof(JpegWriteRun));
     if (!run) {
-        fclose(f);
+        OVFS_FinishTempSibling(f, native_path, false);
         return 0;
     }
     run->file = f;
@@ -271,9 +273,7 @@ int write_JPEG_file(const char *native_path, const uint8_t *rgb, int width, int 
     if (run->created)
         jpeg_destroy_compress(&run->cinfo);
     free(run);
-    if (fclose(f) != 0)
-        ok = false;
-    return ok ? 1 : 0;
+    return OVFS_FinishTempSibling(f, native_path, ok) ? 1 : 0;
 }
 
 bool OVI_WriteJPG(ov_bitmap_t *b, const char *native_path, int quality)

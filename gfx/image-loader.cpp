@@ -138,12 +138,7 @@ bool ImageLoaderImpPortable::SaveImage(ov_bitmap_t *b, const char *path, int qua
     const char *end = n >= 3 ? path + n - 3 : path;
     bool ok = false;
     if (strcasecmp(end, "png") == 0) {
-        FILE *f = fopen(target, "wb");
-        if (f) {
-            ok = OVI_WritePNG(b, f);
-            if (fclose(f) != 0)
-                ok = false;
-        }
+        ok = OVI_WritePNG(b, target);
     } else if (strcasecmp(end, "jpg") == 0) {
         ok = OVI_WriteJPG(b, target, quality);
     } else if (strcasecmp(end, "tga") == 0) {

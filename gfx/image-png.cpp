@@ -2,6 +2,7 @@
 // bit depth and interlacing libpng handles) and writing RGBA pixels to a stdio stream.
 #include "gfx/image.h"
 
+#include "core/fs/fs.h"
 #include "core/ov_state.h"
 
 #include <png.h>
@@ -255,11 +256,10 @@ bool OVI_WritePNG(ov_bitmap_t *b, const char *native_path)
 {
     if (!native_path)
         return false;
-    FILE *f = fopen(native_path, "wb");
+    // Written beside the file and put in place whole, so a failure leaves the old file.
+    FILE *f = OVFS_OpenTempSibling(native_path, "wb");
     if (!f)
         return false;
     bool ok = OVI_WritePNG(b, f);
-    if (fclose(f) != 0)
-        ok = false;
-    return ok;
+    return OVFS_FinishTempSibling(f, native_path, ok);
 }

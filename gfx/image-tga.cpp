@@ -2,6 +2,7 @@
 // true-colour images of 24 or 32 bits per pixel (other kinds are refused).
 #include "gfx/image.h"
 
+#include "core/fs/fs.h"
 #include "core/ov_state.h"
 
 #include <stdlib.h>
@@ -177,7 +178,8 @@ bool OVI_WriteTGA(ov_bitmap_t *b, const char *native_path)
 {
     if (!b || !b->pixels || !native_path || b->width < 1 || b->height < 1 || b->width > 65535 || b->height > 65535)
         return false;
-    FILE *f = fopen(native_path, "wb");
+    // Written beside the file and put in place whole, so a failure leaves the old file.
+    FILE *f = OVFS_OpenTempSibling(native_path, "wb");
     if (!f)
         return false;
     uint8_t header[TGA_HEADER] = {0};
@@ -206,7 +208,5 @@ bool OVI_WriteTGA(ov_bitmap_t *b, const char *native_path)
         ok = fwrite(row, 1, stride, f) == stride;
     }
     free(row);
-    if (fclose(f) != 0)
-        ok = false;
-    return ok;
+    return OVFS_FinishTempSibling(f, native_path, ok);
 }

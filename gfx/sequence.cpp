@@ -220,7 +220,8 @@ int OVI_SaveBitmapSequence(ov_bitmap_t *b, const char *native_path)
         OV_PrintDebugf(OV_WARNING, "Bitmap sequence '%s' not written: atlas packing is off.\n", b->name ? b->name : "");
         return 0;
     }
-    FILE *f = fopen(native_path, "wb");
+    // Written beside the file and put in place whole, so a failure leaves the old file.
+    FILE *f = OVFS_OpenTempSibling(native_path, "wb");
     if (!f) {
         OV_Popupf(OV_WARNING, "Unable to save bitmap sequence '%s' to file '%s'\n", b->name ? b->name : "", native_path);
         return 0;
@@ -258,13 +259,11 @@ int OVI_SaveBitmapSequence(ov_bitmap_t *b, const char *native_path)
         PutLe32(len, (uint32_t)(end - start));
         ok = fseek(f, start - 4, SEEK_SET) == 0 && fwrite(len, 1, 4, f) == 4 && fseek(f, 0, SEEK_END) == 0;
     }
-    if (fclose(f) != 0)
-        ok = false;
-    if (!ok) {
+    if (!OVFS_FinishTempSibling(f, native_path, ok)) {
         OV_PrintDebugf(OV_WARNING, "Writing bitmap sequence '%s' failed.\n", native_path);
-        remove(native_path);
+        return 0;
     }
-    return ok ? 1 : 0;
+    return 1;
 }
 
 int OVI_LoadBitmapMemBMS(ov_bitmap_t *b, const void *data, long size)

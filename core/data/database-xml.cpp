@@ -4,6 +4,7 @@
 #include "core/data/dataman.h"
 #include "core/data/xml-reader.h"
 
+#include "core/fs/fs.h"
 #include "core/ov_state.h"
 #include "nstring.h"
 
@@ -134,7 +135,9 @@ bool OV_DMDatabase::Save(const char *file)
 
 bool OV_DMDatabase::SaveXML(const char *file)
 {
-    FILE *f = file ? fopen(file, "wt") : nullptr;
+    // The whole database goes to the ".tmp" sibling first and replaces the file only
+    // when every byte reached the disk: a crash or a full disk keeps the old file.
+    FILE *f = file ? OVFS_OpenTempSibling(file, "wt") : nullptr;
     if (!f) {
         OV_Popupf(OV_WARNING, "Unable to open file '%s' for writing.\n", file ? file : "");
         return false;
@@ -169,10 +172,12 @@ bool OV_DMDatabase::SaveXML(const char *file)
         fputs("\t</array>\n", f);
     }
     fputs("</root>\n", f);
-    bool ok = !ferror(f);
-    if (fclose(f) != 0)
-        ok = false;
-    return ok;
+    // The stream's error flag is sticky: it covers every write above.
+    if (!OVFS_FinishTempSibling(f, file, true)) {
+        OV_Popupf(OV_WARNING, "Unable to save database '%s'. The file is unchanged.\n", file);
+        return false;
+    }
+    return true;
 }
 
 namespace {

@@ -55,7 +55,9 @@ nString OVFS_TempSibling(const char *path);
 bool OVFS_ReplaceFile(const char *native_path);
 // The same for a static name ("res://", "user://"); other names are refused.
 bool OV_ReplaceFile(const char *name);
-// Opens the sibling of a native path with stdio in a writing mode; null when it cannot.
+// Opens the sibling of a native path as a stdio stream for writing (it starts empty; the
+// mode is a writing mode such as "wb"); null when it cannot. Only OVFS_FinishTempSibling
+// closes it.
 FILE *OVFS_OpenTempSibling(const char *native_path, const char *mode);
 // Ends a write begun with OVFS_OpenTempSibling: closes the stream and, when written is
 // true (the caller's own checks passed) and the stream saw no error and closed cleanly,
@@ -63,8 +65,18 @@ FILE *OVFS_OpenTempSibling(const char *native_path, const char *mode);
 // failed write or close is logged with the path and the reason. True when the file now
 // holds the new content.
 bool OVFS_FinishTempSibling(FILE *stream, const char *native_path, bool written);
-// The same for an engine file opened as the sibling of a static name (name + ".tmp").
+// Opens the sibling of a static name through the engine's files for writing (a stale
+// sibling is removed first); null when it cannot.
+struct ov_file_t *OVFS_OpenTempSiblingFile(const char *name);
+// The same as OVFS_FinishTempSibling for a file from OVFS_OpenTempSiblingFile.
 bool OVFS_FinishTempSiblingFile(struct ov_file_t *file, const char *name, bool written);
+
+// --- http.cpp: the download cache, shared with the bitmap loader's downloads.
+// True when the cache file opens and is not empty; an empty one is removed.
+bool OVFS_CacheFileReady(const char *cache_name);
+// Writes downloaded bytes to the cache file through its ".tmp" sibling (whole or not at
+// all); false on any failure, which is logged.
+bool OVFS_WriteCacheFile(const char *cache_name, const void *data, unsigned bytes);
 
 // --- packages.cpp
 // Adds the comma-separated package list as "res://" search paths (see packages.cpp).

@@ -1,7 +1,8 @@
 // Downloads and the download cache: heap buffers (`ov_buffer_t`), the HTTP request call
 // (no network stands behind it on this platform) and the opener that serves "http://"
-// names from "user://cache/", downloading a missing file through the interface's
-// request call first.
+// names from "user://cache/", downloading a missing (or empty) file through the
+// interface's request call first. Cache files are written whole through a ".tmp"
+// sibling and put in place crash-safely.
 #include "core/fs/fs.h"
 #include "core/fs/ovfile.h"
 #include "core/ov_state.h"
@@ -24,7 +25,6 @@ const char kCacheDir[] = "user://cache";
 bool CacheName(const char *url, char out[260]);
 ovFile *OpenCached(const char *cache_name, const char *mode);
 int SendRequest(const char *url, ov_buffer_t *reply);
-bool SaveToCache(const char *cache_name, const ov_buffer_t &reply);
 
 class ovFileOpenerHTTP : public ovFileOpener {
 public:
@@ -98,13 +98,11 @@ bool CacheName(const char *url, char out[260])
     return true;
 }
 
-// Opens the cache file when it is there (any opener may hold it), as a native file.
+// Opens the cache file when it holds a download, as a native file.
 ovFile *OpenCached(const char *cache_name, const char *mode)
 {
-    ov_file_t *probe = OVFS_OpenFile(cache_name, "rb");
-    if (!probe)
+    if (!OVFS_CacheFileReady(cache_name))
         return nullptr;
-    OVFS_CloseFile(probe);
     return OVFS_OpenPosixFile(cache_name, mode);
 }
 
@@ -115,21 +113,6 @@ int SendRequest(const char *url, ov_buffer_t *reply)
     return send(2, url, "application/octet-stream", "", 0, reply, &s_http_request_extra);
 }
 
-// Writes the downloaded bytes to the cache file; a short write leaves no file behind.
-bool SaveToCache(const char *cache_name, const ov_buffer_t &reply)
-{
-    ov_file_t *out = OV_OpenFile(cache_name, "wb");
-    if (!out)
-        return false;
-    unsigned used = reply.used > 0 ? (unsigned)reply.used : 0;
-    unsigned written = used ? OV_WriteFile(reply.data, used, out) : 0;
-    OV_CloseFile(out);
-    if (written != used) {
-        OV_DeleteFile(cache_name);
-        return false;
-    }
-    return true;
-}
 
 // Serves the name from the cache, downloading it into the cache first when missing.
 ovFile *ovFileOpenerHTTP::OpenFile(const char *name, const char *mode)
@@ -159,7 +142,7 @@ ovFile *ovFileOpenerHTTP::OpenFile(const char *name, const char *mode)
         return nullptr;
     }
     OV_Printf("Done downloading %d bytes for '%s'. Writing file to local cache.", reply.used, name);
-    bool saved = SaveToCache(cache_name, reply);
+    bool saved = reply.used > 0 && OVFS_WriteCacheFile(cache_name, reply.data, (unsigned)reply.used);
     OV_FreeBuffer(&reply);
     if (!saved) {
         OV_Printf("Unable to open saved cachefile '%s'.\n", cache_name);
@@ -169,3 +152,32 @@ ovFile *ovFileOpenerHTTP::OpenFile(const char *name, const char *mode)
 }
 
 }  // namespace
+
+// True when the cache file opens and holds something. An empty one is what a write cut
+// short by a crash or a full disk left behind: it is removed, so the file is fetched again.
+bool OVFS_CacheFileReady(const char *cache_name)
+{
+    ov_file_t *probe = OVFS_OpenFile(cache_name, "rb");
+    if (!probe)
+        return false;
+    long size = probe->size;
+    OVFS_CloseFile(probe);
+    if (size > 0)
+        return true;
+    OV_PrintDebugf(OV_WARNING, "Cache file '%s' is empty. Fetching it again.\n", cache_name);
+    OV_DeleteFile(cache_name);
+    return false;
+}
+
+// Writes downloaded bytes to the cache file through its ".tmp" sibling, so the cache
+// holds the whole download or nothing; false (the old state kept) on any failure.
+bool OVFS_WriteCacheFile(const char *cache_name, const void *data, unsigned bytes)
+{
+    if (!cache_name || !data || !bytes)
+        return false;
+    ov_file_t *out = OVFS_OpenTempSiblingFile(cache_name);
+    if (!out)
+        return false;
+    bool written = OV_WriteFile(data, bytes, out) == bytes;
+    return OVFS_FinishTempSiblingFile(out, cache_name, written);
+}

@@ -19,6 +19,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
 namespace {
 
 const char kTempSuffix[] = ".tmp";
@@ -46,6 +50,55 @@ bool SyncParentDirectory(const char *native_path)
     bool ok = SyncDescriptor(fd);
     close(fd);
     return ok;
+}
+
+// The descriptor behind a sibling's stream and the errno of its first failed call.
+struct SiblingCookie {
+    int fd;
+    int error;
+};
+
+std::mutex s_cookies_lock;
+// The open sibling streams and their cookies (the stream does not hand its cookie back).
+std::unordered_map<FILE *, SiblingCookie *> &Cookies()
+{
+    static std::unordered_map<FILE *, SiblingCookie *> cookies;
+    return cookies;
+}
+
+ssize_t CookieWrite(void *c, const char *buf, size_t size)
+{
+    SiblingCookie *cookie = (SiblingCookie *)c;
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = write(cookie->fd, buf + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (!cookie->error)
+                cookie->error = n < 0 ? errno : EIO;
+            break;
+        }
+        done += (size_t)n;
+    }
+    return (ssize_t)done;  // short: the stream marks its error
+}
+
+int CookieSeek(void *c, off64_t *offset, int whence)
+{
+    off_t at = lseek(((SiblingCookie *)c)->fd, (off_t)*offset, whence);
+    if (at == (off_t)-1)
+        return -1;
+    *offset = at;
+    return 0;
+}
+
+int CookieClose(void *c)
+{
+    SiblingCookie *cookie = (SiblingCookie *)c;
+    if (close(cookie->fd) != 0 && !cookie->error)
+        cookie->error = errno;
+    return cookie->error ? -1 : 0;
 }
 
 // Logs why a replacement failed and removes the sibling; always false.
@@ -76,7 +129,7 @@ bool OVFS_ReplaceFile(const char *native_path)
     if (!native_path || !native_path[0])
         return false;
     nString temp = OVFS_TempSibling(native_path);
-    int fd = open(temp.Get(), O_RDONLY | O_CLOEXEC);
+    int fd = open(temp.Get(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         OV_PrintDebugf(OV_ERROR, "ReplaceFile: no written file '%s' for '%s': %s. The file is unchanged.\n", temp.Get(),
                        native_path, strerror(errno));
@@ -120,13 +173,33 @@ bool OV_ReplaceFile(const char *name)
     return ok;
 }
 
-// Opens the ".tmp" sibling of a native path with stdio for writing.
+// Opens the ".tmp" sibling of a native path with stdio for writing (the mode only
+// says writing: the sibling always starts empty). The stream writes through a cookie
+// that keeps the reason of the first failed write: by the time the writer notices, a
+// codec library or later calls have long overwritten errno.
 FILE *OVFS_OpenTempSibling(const char *native_path, const char *mode)
 {
     nString temp = OVFS_TempSibling(native_path);
     if (temp.IsEmpty() || !mode)
         return nullptr;
-    return fopen(temp.Get(), mode);
+    // A sibling left by a crashed save is removed first; the new one is created afresh
+    // and never through a link, so the write lands in the sibling itself.
+    unlink(temp.Get());
+    int fd = open(temp.Get(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    SiblingCookie *cookie = new (std::nothrow) SiblingCookie{fd, 0};
+    cookie_io_functions_t io = {nullptr, CookieWrite, CookieSeek, CookieClose};
+    FILE *stream = cookie ? fopencookie(cookie, "w", io) : nullptr;
+    if (!stream) {
+        close(fd);
+        delete cookie;
+        unlink(temp.Get());
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(s_cookies_lock);
+    Cookies()[stream] = cookie;
+    return stream;
 }
 
 // Ends a write begun with OVFS_OpenTempSibling (see fs.h).
@@ -134,21 +207,40 @@ bool OVFS_FinishTempSibling(FILE *stream, const char *native_path, bool written)
 {
     if (!stream)
         return false;
+    SiblingCookie *cookie = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(s_cookies_lock);
+        auto it = Cookies().find(stream);
+        if (it != Cookies().end()) {
+            cookie = it->second;
+            Cookies().erase(it);
+        }
+    }
     nString temp = OVFS_TempSibling(native_path);
-    int err = 0;
-    errno = 0;
-    if (fflush(stream) != 0 || ferror(stream))
-        err = errno ? errno : EIO;
-    if (fclose(stream) != 0 && !err)
-        err = errno ? errno : EIO;
-    if (err || !written) {
-        if (err)
+    bool failed = fflush(stream) != 0 || ferror(stream);
+    if (fclose(stream) != 0)
+        failed = true;
+    int err = cookie ? cookie->error : 0;
+    delete cookie;
+    if (failed || !written) {
+        if (failed)
             OV_PrintDebugf(OV_ERROR, "Unable to write file '%s': %s. The file is unchanged.\n", native_path,
-                           strerror(err));
+                           strerror(err ? err : EIO));
         unlink(temp.Get());
         return false;
     }
     return OVFS_ReplaceFile(native_path);
+}
+
+// Opens the ".tmp" sibling of a static name for writing through the engine's files,
+// after removing a sibling a crashed save left (it may be anything, even a link).
+struct ov_file_t *OVFS_OpenTempSiblingFile(const char *name)
+{
+    nString temp = OVFS_TempSibling(name);
+    if (temp.IsEmpty())
+        return nullptr;
+    OV_DeleteFile(temp.Get());
+    return OV_OpenFile(temp.Get(), "wb");
 }
 
 // Ends a write begun by opening the ".tmp" sibling of a static name (see fs.h).

@@ -142,6 +142,34 @@ TEST_F(HttpTest, CompleteDownloadIsCachedAndServed)
     EXPECT_EQ(OVI_OpenFileCount(), 0);
 }
 
+// A cache file cut to nothing (a crash or a full disk while it was written) is not
+// served: it is removed and the file downloaded again.
+TEST_F(HttpTest, EmptyCacheFileIsFetchedAgain)
+{
+    FinishInitialisation();
+    UseFakeServer();
+    server.body = fstest::RandomBytes(2000, 9);
+    WriteNative(UserDir() + "/cache/http__host_news.xml", "");
+    size_t mark = LogMark();
+    std::string got;
+    ASSERT_TRUE(ReadEngineFile("http://host/news.xml", &got)) << fstest::LogSince(mark);
+    EXPECT_EQ(got, server.body);
+    EXPECT_EQ(server.calls, 1);
+    EXPECT_TRUE(LoggedSince(mark, "Cache file 'user://cache/http__host_news.xml' is empty. Fetching it again."));
+    EXPECT_EQ(ReadNative(UserDir() + "/cache/http__host_news.xml"), server.body);
+    EXPECT_FALSE(NativeExists(UserDir() + "/cache/http__host_news.xml.tmp"));
+}
+
+TEST_F(HttpTest, EmptyDownloadIsNotCached)
+{
+    FinishInitialisation();
+    UseFakeServer();
+    server.body = "";
+    EXPECT_EQ(OV_OpenFile("http://host/empty.bin", "r"), nullptr);
+    EXPECT_FALSE(NativeExists(UserDir() + "/cache/http__host_empty.bin"));
+    EXPECT_FALSE(NativeExists(UserDir() + "/cache/http__host_empty.bin.tmp"));
+}
+
 TEST_F(HttpTest, IncompleteDownloadIsNotSaved)
 {
     FinishInitialisation();

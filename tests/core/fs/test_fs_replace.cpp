@@ -153,7 +153,7 @@ TEST_F(ReplaceFileTest, CloseReportsBytesThatDidNotReachAFullDisk)
         ov->OV_CloseFile(filler);
 
         size_t mark = LogMark();
-        ov_file_t *f = ov->OV_OpenFile("user://save.dat.tmp", "w");
+        ov_file_t *f = OVFS_OpenTempSiblingFile("user://save.dat");
         if (!f)
             return 10;
         std::string bytes(1000, 'n');
