@@ -211,7 +211,7 @@ void OVI_ProgramDirName(const char *title, char out[32]);
 // parameters): the arguments after the program name, separated by one blank; an
 // argument that is empty or holds blanks, quotes or backslashes is written in double
 // quotes with '"' and '\\' escaped by a backslash. Kept until the next call; no
-// arguments give an empty text. Before any call the command line is null.
+// arguments give an empty text; a null argv forgets it. Until set it is null.
 void OVI_SetCommandLine(int argc, const char *const *argv);
 const char *OVI_GetCommandLine(void);
 // Drops the state back to "never started" so a process can pre-initialise again.

@@ -85,10 +85,15 @@ static void AppendArgument(std::string &text, const char *arg)
 
 void OVI_SetCommandLine(int argc, const char *const *argv)
 {
+    if (!argv) {
+        delete s_command_line;
+        s_command_line = nullptr;
+        return;
+    }
     if (!s_command_line)
         s_command_line = new std::string();
     s_command_line->clear();
-    for (int i = 1; i < argc && argv; i++) {
+    for (int i = 1; i < argc; i++) {
         if (!argv[i])
             continue;
         if (!s_command_line->empty())
