@@ -138,10 +138,18 @@ bool ovConsole::OpenLogFile(bool *made_folder)
 
 void ovConsole::ReportLogFailure(LogFailure what, const char *path, int error)
 {
-    static const char *const kWhat[] = {"Log folder '%s' cannot be made", "Log file '%s' cannot be opened",
-                                        "Log file '%s' cannot be written"};
-    fprintf(stderr, kWhat[what], path);
-    fprintf(stderr, " (%s); carrying on without a log.\n", error ? strerror(error) : "unknown reason");
+    const char *reason = error ? strerror(error) : "unknown reason";
+    switch (what) {
+    case kFolderNotMade:
+        fprintf(stderr, "Log folder '%s' cannot be made (%s); carrying on without a log.\n", path, reason);
+        break;
+    case kFileNotOpened:
+        fprintf(stderr, "Log file '%s' cannot be opened (%s); carrying on without a log.\n", path, reason);
+        break;
+    case kFileNotWritten:
+        fprintf(stderr, "Log file '%s' cannot be written (%s); carrying on without a log.\n", path, reason);
+        break;
+    }
     fflush(stderr);
 }
 
