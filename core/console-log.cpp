@@ -1,9 +1,12 @@
 // The log side of the console: the line store, the level counters and the numbered
-// log file under user://logs. Every call here runs under the PRINT core mutex.
+// log file under user://logs. Every call here runs under the PRINT core mutex. When
+// the log folder or file cannot be made or written, one line on standard error says
+// where and why, and the run carries on without a log file.
 #include "core/console.h"
 #include "core/ov_state.h"
 #include "nstring.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -24,6 +27,20 @@ void FreeLine(ovConsole::line_t &l)
 {
     nStringFree(l.text);
     nStringFree(l.thread);
+}
+
+// Flushes and closes a file written with stdio: 0 when every byte reached the file,
+// else the errno of the first failure (a full disk shows at the flush or the close).
+int CloseWritten(FILE *f)
+{
+    int error = 0;
+    if (ferror(f))
+        error = errno ? errno : EIO;
+    if (fflush(f) != 0 && !error)
+        error = errno ? errno : EIO;
+    if (fclose(f) != 0 && !error)
+        error = errno ? errno : EIO;
+    return error;
 }
 
 bool FileExists(const char *native)
@@ -65,37 +82,75 @@ void ovConsole::Init()
     cursor = 0;
     blink = 0;
     min_level = (int16_t)ov_state.verbose_level;
-    initialised = true;
-    if (!ov_state.console)
-        return;
-
-    log_to_file = ov_state.logging;
-    if (log_to_file) {
-        OV_CreateDirectory(OV_GetPath(OV_PATH_USER, "logs"));
-        int n = 1;
-        char *native = nullptr;
-        for (;; n++) {
-            nStringFree(native);
-            native = OV_ConvertStaticPathToNativeOSPath(OV_GetPath(OV_PATH_USER, "logs/orvex-%.4d.log", n));
-            if (n >= 9999 || !native || !FileExists(native))
-                break;
-        }
-        FILE *f = native ? fopen(native, "wb") : nullptr;
-        if (!f) {
-            nStringFree(native);
-            log_to_file = 0;
-            OV_PrintDebugf(OV_WARNING, "Unable to allocate file for the logs.\n");
-            return;
-        }
-        nStringFormat(log_path, sizeof log_path, "%s", native);
-        nStringFree(native);
-        ov_date_t d = OVT_GetDate();
-        fprintf(f, "ORVEX (core version %.4d)\n", OV_CORE_VERSION);
-        fprintf(f, "-------------------------\n");
-        fprintf(f, "Logging started on %.2d-%.2d-%.2d.", d.year, d.month, d.day);
-        fclose(f);
+    log_to_file = 0;
+    // Until the log file is open (or known to be impossible), messages go to standard
+    // error: a failure to open it must not be lost.
+    initialised = false;
+    bool made_folder = false;
+    if (ov_state.console) {
+        if (!ov_state.logging || OpenLogFile(&made_folder))
+            enabled = 1;
     }
-    enabled = 1;
+    initialised = true;
+    if (made_folder)
+        OV_PrintDebugf(OV_SYSTEM, "Creating Directory: '%s'..\n", OV_GetPath(OV_PATH_USER, "logs"));
+}
+
+bool ovConsole::OpenLogFile(bool *made_folder)
+{
+    char *folder = OV_ConvertStaticPathToNativeOSPath(OV_GetPath(OV_PATH_USER, "logs"));
+    int error = 0;
+    if (!folder || !OVFS_MakeDirectories(folder, made_folder, &error)) {
+        ReportLogFailure(kFolderNotMade, folder ? folder : "user://logs", error);
+        nStringFree(folder);
+        return false;
+    }
+    nStringFree(folder);
+
+    int n = 1;
+    char *native = nullptr;
+    for (;; n++) {
+        nStringFree(native);
+        native = OV_ConvertStaticPathToNativeOSPath(OV_GetPath(OV_PATH_USER, "logs/orvex-%.4d.log", n));
+        if (n >= 9999 || !native || !FileExists(native))
+            break;
+    }
+    nStringFormat(log_path, sizeof log_path, "%s", native ? native : "");
+    nStringFree(native);
+    FILE *f = log_path[0] ? fopen(log_path, "wb") : nullptr;
+    if (!f) {
+        ReportLogFailure(kFileNotOpened, log_path, errno);
+        return false;
+    }
+    ov_date_t d = OVT_GetDate();
+    fprintf(f, "ORVEX (core version %.4d)\n", OV_CORE_VERSION);
+    fprintf(f, "-------------------------\n");
+    fprintf(f, "Logging started on %.2d-%.2d-%.2d.", d.year, d.month, d.day);
+    error = CloseWritten(f);
+    if (error) {
+        ReportLogFailure(kFileNotWritten, log_path, error);
+        remove(log_path);  // a header cut short is no log
+        return false;
+    }
+    log_to_file = 1;
+    return true;
+}
+
+void ovConsole::ReportLogFailure(LogFailure what, const char *path, int error)
+{
+    const char *reason = error ? strerror(error) : "unknown reason";
+    switch (what) {
+    case kFolderNotMade:
+        fprintf(stderr, "Log folder '%s' cannot be made (%s); carrying on without a log.\n", path, reason);
+        break;
+    case kFileNotOpened:
+        fprintf(stderr, "Log file '%s' cannot be opened (%s); carrying on without a log.\n", path, reason);
+        break;
+    case kFileNotWritten:
+        fprintf(stderr, "Log file '%s' cannot be written (%s); carrying on without a log.\n", path, reason);
+        break;
+    }
+    fflush(stderr);
 }
 
 void ovConsole::AddString(int16_t level, const char *text)
@@ -148,19 +203,29 @@ void ovConsole::AddString(int16_t level, const char *text)
         lines.insert(lines.begin(), line_t{3, 0, OVT_GetDate(), nStringDuplicate("..."), nullptr});
     }
 
-    if (log_to_file) {
-        FILE *f = fopen(log_path, "a");
-        if (f) {
-            if (!info || !info->name)
-                fprintf(f, "%.4d: [%.2d:%.2d.%.2d] %s", line_counter, d.hour, d.minute, d.second, text);
-            else
-                fprintf(f, "%.4d: [%.2d:%.2d.%.2d] [%s]> %s", line_counter, d.hour, d.minute, d.second, info->name, text);
-            size_t n = strlen(text);
-            if (text[n - 1] != '\n')
-                fputc('\n', f);
-            fflush(f);
-            fclose(f);
-        }
+    if (log_to_file)
+        AppendToLogFile(line_counter, d, info && info->name ? info->name : nullptr, text);
+}
+
+void ovConsole::AppendToLogFile(int32_t number, const ov_date_t &d, const char *thread, const char *text)
+{
+    FILE *f = fopen(log_path, "a");
+    int error = f ? 0 : errno;
+    if (f) {
+        if (!thread)
+            fprintf(f, "%.4d: [%.2d:%.2d.%.2d] %s", number, d.hour, d.minute, d.second, text);
+        else
+            fprintf(f, "%.4d: [%.2d:%.2d.%.2d] [%s]> %s", number, d.hour, d.minute, d.second, thread, text);
+        size_t n = strlen(text);
+        if (text[n - 1] != '\n')
+            fputc('\n', f);
+        error = CloseWritten(f);
+    }
+    if (error) {
+        // A full disk or a lost folder: say so once and stop writing, rather than
+        // leave a log with holes or lines cut in the middle.
+        log_to_file = 0;
+        ReportLogFailure(f ? kFileNotWritten : kFileNotOpened, log_path, error);
     }
 }
 

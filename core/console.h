@@ -65,6 +65,17 @@ public:
     bool initialised;  // Init has run (before that, messages go to standard error)
 
     enum { kMaxLines = 8192 };
+
+private:
+    enum LogFailure { kFolderNotMade, kFileNotOpened, kFileNotWritten };
+    // Makes the log folder (made_folder: this call created it), picks the file number
+    // and writes the start lines; false, after one line on standard error, when any of
+    // it fails.
+    bool OpenLogFile(bool *made_folder);
+    // Appends one numbered line; on failure stops writing the file and says so once.
+    void AppendToLogFile(int32_t number, const ov_date_t &d, const char *thread, const char *text);
+    // One line on standard error: what failed, where (the native path) and why.
+    static void ReportLogFailure(LogFailure what, const char *path, int error);
 };
 
 extern ovConsole ov_con;

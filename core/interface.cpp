@@ -223,7 +223,7 @@ int OVI_LoadProgImp(void)
     }
     ov_prog->interface = ov;
     ov_prog->parms.min_frame_ms = 8;
-    ov_prog->parms.command_line = nullptr;
+    ov_prog->parms.command_line = OVI_GetCommandLine();
     return 1;
 }
 

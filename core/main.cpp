@@ -1,20 +1,25 @@
 // The program's entry: chooses the device layer's backend (a desktop window, or
-// headless with --headless and an optional event script) and runs the engine.
+// headless with --headless and an optional event script), turns the shutdown signals
+// into exit requests and runs the engine. The whole command line goes to the
+// application; switches the engine does not know are left to it.
 #include "core/ov_state.h"
 #include "platform/device.h"
 #include "platform/headless.h"
+#include "platform/signals.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
 
-static void Usage(const char *prog)
+static void Usage(FILE *to, const char *prog)
 {
-    fprintf(stderr,
-            "usage: %s [--headless [--script FILE]]\n"
+    fprintf(to,
+            "usage: %s [--headless [--script FILE]] [application arguments...]\n"
             "  --headless       run without a display (events come from the script, if any)\n"
-            "  --script FILE    feed the headless run the events listed in FILE\n",
+            "  --script FILE    feed the headless run the events listed in FILE\n"
+            "  --help           show this text\n"
+            "Other arguments are left to the application.\n",
             prog);
 }
 
@@ -25,13 +30,19 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--headless") == 0) {
             headless = true;
-        } else if (strcmp(argv[i], "--script") == 0 && i + 1 < argc) {
+        } else if (strcmp(argv[i], "--script") == 0) {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "%s: --script needs a file name.\n", argv[0]);
+                Usage(stderr, argv[0]);
+                return 2;
+            }
             script = argv[++i];
-        } else {
-            Usage(argv[0]);
-            return 2;
+        } else if (strcmp(argv[i], "--help") == 0) {
+            Usage(stdout, argv[0]);
+            return 0;
         }
     }
+    OVI_SetCommandLine(argc, argv);
 
     if (headless) {
         ovdev::UseHeadlessBackend();
@@ -50,5 +61,7 @@ int main(int argc, char **argv)
             return 1;
         }
     }
+    // After the backend: SDL installs handlers of its own when its video starts.
+    ovdev::InstallShutdownSignals();
     return OVI_Main();
 }

@@ -207,6 +207,13 @@ int OV_ReInit(void);
 // The user directory names derived from the record: at most 31 characters each.
 void OVI_DeveloperDirName(const char *developer, char out[32]);
 void OVI_ProgramDirName(const char *title, char out[32]);
+// The process command line handed to the application (`command_line` of its
+// parameters): the arguments after the program name, separated by one blank; an
+// argument that is empty or holds blanks, quotes or backslashes is written in double
+// quotes with '"' and '\\' escaped by a backslash. Kept until the next call; no
+// arguments give an empty text; a null argv forgets it. Until set it is null.
+void OVI_SetCommandLine(int argc, const char *const *argv);
+const char *OVI_GetCommandLine(void);
 // Drops the state back to "never started" so a process can pre-initialise again.
 void OVI_ResetForTests(void);
 
@@ -328,7 +335,13 @@ char *OV_ConvertStaticPathToNativeOSPath(const char *name);
 char *OV_ConvertNativeOSPathToStaticPath(const char *native);
 void OVI_NormalizeFileName(char *dst, int size, const char *src);
 int OV_CreateDirectory(const char *path);
+// Creates the directory and its missing parents; 1 when it exists afterwards. Logs
+// "Creating Directory" when it made the directory, an error line with the reason when
+// it could not; errno tells why on failure.
 int OVFS_CreateDirectory(const char *native_path);
+// The same without a message: created tells whether this call made the last
+// directory, error the reason (an errno value) when the result is 0.
+int OVFS_MakeDirectories(const char *native_path, bool *created, int *error);
 int OV_DeleteFile(const char *path);
 
 // --- services of later subsystems that the core calls (renderer, sound, resources)

@@ -6,14 +6,18 @@
 #include "core/settings.h"
 
 #include "core/data/dataman.h"
+#include "core/data/xml-reader.h"
 #include "core/ov_state.h"
 #include "core/platform-info.h"
 #include "gfx/rendimp.h"
 #include "nstring.h"
 
 #include <ctype.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <string>
+#include <vector>
 
 const char *PLATFORM_PARAMETERS_FILENAME = "res://prog.xml";
 const char *DEVELOPER_PARAMETERS_FILENAME = "res://developer.xml";
@@ -29,6 +33,8 @@ const char kNoVariant[] =
 
 // Helpers, in the order the reading uses them (defined after the public functions).
 bool FileOpens(const char *name);
+bool SettingsFileIsWhole(const char *name, std::string *why);
+void ReportUnreadableSettings(const char *name, const std::string &why);
 void ApplyApplication(OV_DMNode *app);
 OV_DMNode *FindDeveloperNode(OV_DMArray *parameters);
 void ApplyDeveloper(OV_DMNode *dev);
@@ -64,6 +70,12 @@ int OVI_LoadProgramSettings(void)
     ov_dman.ReleaseAll();
     if (!PLATFORM_PARAMETERS_FILENAME || !FileOpens(PLATFORM_PARAMETERS_FILENAME)) {
         OV_Printf("OV: %s", "Cannot find prog.xml. It should be located in res://.\n");
+        return 0;
+    }
+    // A damaged file is not applied in part: the program runs on the defaults and says so.
+    std::string why;
+    if (!SettingsFileIsWhole(PLATFORM_PARAMETERS_FILENAME, &why)) {
+        ReportUnreadableSettings(PLATFORM_PARAMETERS_FILENAME, why);
         return 0;
     }
     OV_DMDatabase *db = ov_dman.GetDatabase(PLATFORM_PARAMETERS_FILENAME);
@@ -174,6 +186,66 @@ bool FileOpens(const char *name)
         return false;
     ov->OV_CloseFile(f);
     return true;
+}
+
+// Whether the settings file reads as a whole document: it starts with a tag, every
+// element that opens is closed in order, no text stands outside the elements and at
+// least one array is there. An empty, truncated or garbage file fails, why tells how.
+bool SettingsFileIsWhole(const char *name, std::string *why)
+{
+    OV_XMLReader reader;
+    if (!reader.OpenFile(name, false)) {
+        *why = "it does not begin with a tag";
+        return false;
+    }
+    std::vector<std::string> open;
+    bool any_element = false, any_array = false;
+    while (ov_xml_block_t *b = reader.ReadNextBlock()) {
+        if (!b->name) {
+            if (open.empty() && !OV_XMLReader::OnlyWhitespace(b->attr_values[0])) {
+                *why = "text stands outside the elements";
+                return false;
+            }
+            continue;
+        }
+        if (b->name[0] == '?' || b->name[0] == '!')
+            continue;  // the XML declaration
+        any_element = true;
+        any_array = any_array || strcmp(b->name, "array") == 0;
+        if (b->end_tag) {
+            if (open.empty() || open.back() != b->name) {
+                *why = std::string("'</") + b->name + ">' closes no open element";
+                return false;
+            }
+            open.pop_back();
+        } else if (!b->closing) {
+            open.push_back(b->name);
+        }
+    }
+    if (!any_element) {
+        *why = "it is empty";
+        return false;
+    }
+    if (!open.empty()) {
+        *why = "it ends before '</" + open.back() + ">'";
+        return false;
+    }
+    if (!any_array) {
+        *why = "it holds no array";
+        return false;
+    }
+    return true;
+}
+
+// One line on standard error, whatever the mode and the verbose level: the settings
+// decide both, and they are what could not be read.
+void ReportUnreadableSettings(const char *name, const std::string &why)
+{
+    char *native = OV_ConvertStaticPathToNativeOSPath(name);
+    fprintf(stderr, "Program settings '%s' cannot be read (%s); defaults are used.\n", native ? native : name,
+            why.c_str());
+    fflush(stderr);
+    nStringFree(native);
 }
 
 // Identity texts longer than their field of the record are cut.

@@ -12,12 +12,15 @@
 
 #include <ctype.h>
 #include <string.h>
+#include <string>
 
 ov_state_t ov_state;
 ov_device_info_t ov_device_info;
 bool ov_print_reference_count_changes = false;
 
 namespace {
+
+std::string *s_command_line = nullptr;  // lives for the process: the application keeps the pointer
 
 // Keeps letters, digits and '-'; anything else becomes '_' so that the name can never
 // leave the user directory. Empty names take the fallback.
@@ -60,6 +63,50 @@ void OVI_ProgramDirName(const char *title, char out[32])
     SanitiseDirName(title, "unknown", out);
 }
 
+// An argument as it goes into the command-line text: plain when it can be told apart
+// from its neighbours, else quoted with '"' and '\\' escaped.
+static void AppendArgument(std::string &text, const char *arg)
+{
+    bool plain = arg[0] != 0;
+    for (const char *c = arg; *c && plain; c++)
+        plain = !isspace((unsigned char)*c) && *c != '"' && *c != '\\';
+    if (plain) {
+        text += arg;
+        return;
+    }
+    text += '"';
+    for (const char *c = arg; *c; c++) {
+        if (*c == '"' || *c == '\\')
+            text += '\\';
+        text += *c;
+    }
+    text += '"';
+}
+
+void OVI_SetCommandLine(int argc, const char *const *argv)
+{
+    if (!argv) {
+        delete s_command_line;
+        s_command_line = nullptr;
+        return;
+    }
+    if (!s_command_line)
+        s_command_line = new std::string();
+    s_command_line->clear();
+    for (int i = 1; i < argc; i++) {
+        if (!argv[i])
+            continue;
+        if (!s_command_line->empty())
+            *s_command_line += ' ';
+        AppendArgument(*s_command_line, argv[i]);
+    }
+}
+
+const char *OVI_GetCommandLine(void)
+{
+    return s_command_line ? s_command_line->c_str() : nullptr;
+}
+
 void OVI_StateSetup(void *host)
 {
     ov = &orvex;
@@ -71,7 +118,7 @@ void OVI_StateSetup(void *host)
     delete ov_state.event_queue;
     memset(&ov_state, 0, sizeof ov_state);
     ov_state.event_queue = new std::vector<ov_event_t>();
-    ov_parms.command_line = nullptr;
+    ov_parms.command_line = OVI_GetCommandLine();
     ov_state.ov = ov;
     if (host) {
         ov_state.host = host;
@@ -138,6 +185,8 @@ bool OVI_PreInit(void *host)
 
     ov_con.Init();
     OV_PrintDebugf(OV_SYSTEM, "Logging Verbose Level set to %d.\n", ov_state.verbose_level);
+    if (OVI_GetCommandLine())
+        OV_PrintDebugf(OV_SYSTEM, "Command line: '%s'.\n", OVI_GetCommandLine());
 
     // Fit the program to the device.
     ov_parms_t &p = ov_prog->parms;

@@ -129,7 +129,7 @@ typedef struct ov_parms_t {
     uint8_t console_visible;        // mirrors whether the log console is shown
     uint8_t renderer_ready;         // set by the renderer initialisation
     uint8_t developer_mode;         // copied from the engine state at initialisation
-    const char *command_line;       // null on this platform
+    const char *command_line;       // the program's arguments as one text, blank-separated, quoted when needed; null without one
     const char *locale;             // locale text of the program settings (engine-owned)
     uint8_t quit;                   // set when shutdown is signalled
     uint8_t reference_counting;     // 1 = a release gives up one reference

@@ -10,6 +10,7 @@
 
 #include "platform/call_trace.h"
 #include "platform/device_state.h"
+#include "platform/signals.h"
 
 namespace ovdev {
 namespace {
@@ -70,7 +71,10 @@ int bps_get_event(bps_event_t **event, int timeout_ms) {
     const bool forever = timeout_ms < 0;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 0));
     for (;;) {
-        if (pumps) detail::ActiveBackend().pump();
+        if (pumps) {
+            detail::DeliverShutdownSignal();
+            detail::ActiveBackend().pump();
+        }
         if (std::unique_ptr<bps_event_t> next = s.queue.try_pop()) {
             t_current_event = std::move(next);
             *event = t_current_event.get();
@@ -84,6 +88,8 @@ int bps_get_event(bps_event_t **event, int timeout_ms) {
         Clock::time_point wake = forever ? now + std::chrono::hours(1) : deadline;
         const int poll_ms = pumps ? detail::ActiveBackend().poll_interval_ms() : -1;
         if (poll_ms >= 0) wake = std::min(wake, now + std::chrono::milliseconds(poll_ms));
+        if (pumps && detail::ShutdownSignalsInstalled())
+            wake = std::min(wake, now + std::chrono::milliseconds(detail::kSignalPollMs));
         s.queue.wait_until(wake);
     }
 }
