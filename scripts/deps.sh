@@ -11,6 +11,7 @@ packages=(
   libmpg123-dev lame
   libfreetype-dev fonts-dejavu-core
   clang libclang-rt-14-dev
+  xvfb xauth
 )
 
 missing=()
