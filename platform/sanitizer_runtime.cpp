@@ -1,4 +1,4 @@
-// Linked into every test program of a sanitizer build.
+// Linked into the game program and every test program of a sanitizer build only.
 //
 // Mesa's software driver keeps a few allocations until the process ends, and EGL
 // unloads the driver at eglTerminate; LeakSanitizer then sees allocations from an
