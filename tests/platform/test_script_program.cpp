@@ -51,10 +51,14 @@ protected:
     }
 
     // Runs the program headless on the script in the scratch directory (bounded by a
-    // timeout: a script that failed to play would leave the run going).
+    // timeout: a script that failed to play would leave the run going). In sanitizer
+    // builds the leak check is off for the program: the GL driver stack leaves a block
+    // that cannot be attributed (nor suppressed) once the driver is unloaded at exit;
+    // this test is about the exit status and the messages.
     ProgramRun RunScript(const std::string &script) {
         const std::string err_path = dir_ + "/stderr.txt";
-        const std::string command = "cd '" + dir_ + "' && timeout 60 '" ORVEX_GAME "' --headless --script '" + script +
+        const std::string command = "cd '" + dir_ + "' && ASAN_OPTIONS=detect_leaks=0 timeout 60 '" ORVEX_GAME
+                                    "' --headless --script '" + script +
                                     "' > /dev/null 2> '" + err_path + "'";
         ProgramRun run;
         const int raw = system(command.c_str());
