@@ -49,7 +49,7 @@ int main(int argc, char **argv)
         if (script) {
             std::string error;
             if (!ovdev::headless::load_script(script, &error)) {
-                fprintf(stderr, "Unable to read the event script '%s': %s\n", script, error.c_str());
+                fprintf(stderr, "Unable to play the event script %s\n", error.c_str());
                 return 2;
             }
         }

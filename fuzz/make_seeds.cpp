@@ -8,6 +8,7 @@
 #include "core/data/dataman.h"
 #include "core/ov_state.h"
 #include "fuzz/fuzz_env.h"
+#include "fuzz/png_seeds.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
 #include "gfx/rle.h"
@@ -382,6 +383,61 @@ std::vector<std::string> FontSources()
     return out;
 }
 
+// Event scripts: every line kind, comments, every kind of blank, CR LF endings, waits.
+std::vector<std::string> Scripts()
+{
+    return {
+        "# a tap and a drag\ntouch down 0 10 20\nwait 16\ntouch move 0 0x20 -5\ntouch up 0 40 30\n",
+        "pointer 100 200 1\r\npointer 100 200 0\r\nkey 'a' press\r\nkey return down\r\nkey 0xF051 up\r\n",
+        "key f12 press\nkey backspace down\nkey 35 up # the hash key\ntext Hi there\n",
+        "\f\n\v\n \t\nwindow thumbnail\nwindow 0\nswipe_down\nwait 86400000\nexit\n",
+        "raw 1 100 47=100 41=5,6\nraw 3 9\nwait 0\nwait 10\nwindow invisible\n",
+    };
+}
+
+// Frames for the numbered-frame sequence target: a byte choosing separator and
+// extension, then per frame a number step, a 16-bit length and an image file.
+std::vector<std::string> FrameSets()
+{
+    std::vector<std::string> out;
+    for (int which = 0; which < 3; which++) {
+        std::vector<std::string> images = Images(which);
+        for (int sep = 0; sep < 3; sep++) {
+            std::string set(1, (char)(sep | which << 2));
+            for (size_t i = 0; i < images.size() && i < 4; i++) {
+                const std::string &img = images[(i + (size_t)sep) % images.size()];
+                if (img.size() > 0xffff)
+                    continue;
+                set += (char)(i == 0 ? sep * 3 : (i == 2 ? 1 : 0));  // a gap between the second and third
+                set += (char)(img.size() & 0xff);
+                set += (char)(img.size() >> 8);
+                set += img;
+            }
+            out.push_back(set);
+        }
+    }
+    return out;
+}
+
+// Downloads: the reply byte, the URL and the bytes that came.
+std::vector<std::string> Downloads()
+{
+    return {
+        std::string(1, '\0') + "example.org/levels/pack-1.dat\nlevel data\x01\x02\x03",
+        std::string(1, '\1') + "cdn.example.org:8080/a/b/c.png?v=2&x=%20y~z\n" + std::string(300, 'p'),
+        std::string(1, '\4') + "example.org/cut.bin\npartial",
+        std::string(1, '\2') + "example.org/missing\nnot found",
+        std::string(1, '\0') + std::string(270, 'u') + "\ntoo long a name",
+        std::string(1, '\0') + "example.org/empty\n",
+    };
+}
+
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 bool WriteSet(const std::string &target, const std::vector<std::string> &files)
 {
     std::string dir = s_out + "/" + target;
@@ -416,9 +472,11 @@ int main(int argc, char **argv)
     bool ok = WriteSet("fuzz_xml_reader", xml) && WriteSet("fuzz_database", xml) &&
               WriteSet("fuzz_settings", Settings(shipped)) && WriteSet("fuzz_pak", Archives()) &&
               WriteSet("fuzz_wav", {Wav(1, 22050, 16), Wav(2, 44100, 40), Wav(1, 8000, 300)}) &&
-              WriteSet("fuzz_png", Images(0)) && WriteSet("fuzz_jpg", Images(1)) && WriteSet("fuzz_tga", Images(2)) &&
+              WriteSet("fuzz_png", Concat(Images(0), LibpngSeeds())) && WriteSet("fuzz_jpg", Images(1)) && WriteSet("fuzz_tga", Images(2)) &&
               WriteSet("fuzz_rle", Rles()) && WriteSet("fuzz_bms", Sequences()) && WriteSet("fuzz_mft", Fonts()) &&
-              WriteSet("fuzz_font_source", FontSources());
+              WriteSet("fuzz_font_source", FontSources()) && WriteSet("fuzz_script", Scripts()) &&
+              WriteSet("fuzz_bms_frames", FrameSets()) && WriteSet("fuzz_http_cache", Downloads()) &&
+              WriteSet("fuzz_mp3_wav", {Wav(1, 22050, 2000), Wav(2, 44100, 3000), Wav(2, 22050, 1500)});
     if (!ok) {
         fprintf(stderr, "make_fuzz_seeds: a seed set could not be written\n");
         return 1;

@@ -1,27 +1,45 @@
 #!/usr/bin/env bash
-# Runs every fuzz program of build-fuzz over its seeds for a bounded number of runs.
-# Usage: fuzz/run.sh BUILD_DIR SCALE  (SCALE multiplies the run counts; 1 in the test
-# command, larger in scripts/fuzz-long.sh). New inputs go to BUILD_DIR/fuzz-work/,
-# crashes to BUILD_DIR/fuzz-crashes/<target>/; the first failing target fails the run.
+# Runs every fuzz program of build-fuzz over its seeds and its kept corpus for a bounded
+# number of runs.
+# Usage: fuzz/run.sh BUILD_DIR SCALE  (SCALE multiplies the run counts and time limits; 1
+# in the test command, larger in scripts/fuzz-long.sh). Each program starts from the
+# seeds the build wrote (BUILD_DIR/seeds/<target>/) and the corpus kept from the last
+# campaign (fuzz/corpus/<target>/, read only here); new inputs go to
+# BUILD_DIR/fuzz-work/<target>/, crashes to BUILD_DIR/fuzz-crashes/<target>/. A fuzz
+# program the list below does not know fails the run, so that none is left out.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 scale=${2:-1}
+corpus=$(cd "$(dirname "$0")" && pwd)/corpus
 # Run counts chosen so that one pass of the first five takes about two minutes on two cores (measured: 37 s
 # for a third of these); the image, RLE, sequence and font loaders are slower per input (each also goes
-# through a file and, for images, decodes twice) and get about six seconds each.
+# through a file and, for images, decodes twice) and get about six seconds each, as do the script reader,
+# the music tracks, the download cache and the numbered-frame sequences (which decode, pack, write and
+# read back up to eight images per input: a few dozen inputs a second).
 declare -A runs=([fuzz_xml_reader]=120000 [fuzz_database]=75000 [fuzz_settings]=45000 [fuzz_pak]=75000 [fuzz_wav]=75000
                  [fuzz_png]=5000 [fuzz_jpg]=3000 [fuzz_tga]=3000 [fuzz_rle]=3000 [fuzz_bms]=5000 [fuzz_mft]=2000
-                 [fuzz_font_source]=1200)
+                 [fuzz_font_source]=1200 [fuzz_script]=100000 [fuzz_mp3]=10000 [fuzz_http_cache]=15000
+                 [fuzz_bms_frames]=300)
+targets=(fuzz_xml_reader fuzz_database fuzz_settings fuzz_pak fuzz_wav fuzz_png fuzz_jpg fuzz_tga fuzz_rle fuzz_bms
+         fuzz_mft fuzz_font_source fuzz_script fuzz_mp3 fuzz_http_cache fuzz_bms_frames)
 status=0
-for t in fuzz_xml_reader fuzz_database fuzz_settings fuzz_pak fuzz_wav fuzz_png fuzz_jpg fuzz_tga fuzz_rle fuzz_bms \
-         fuzz_mft fuzz_font_source; do
+for program in "$build"/fuzz/fuzz_*; do
+  name=$(basename "$program")
+  if [ -x "$program" ] && [ -z "${runs[$name]+set}" ]; then
+    echo "fuzz: $name is built but has no run count in fuzz/run.sh"
+    status=1
+  fi
+done
+for t in "${targets[@]}"; do
   n=$((runs[$t] * scale))
   work="$build/fuzz-work/$t"
   crashes="$build/fuzz-crashes/$t"
   mkdir -p "$work" "$crashes"
+  dirs=("$work" "$build/seeds/$t")
+  [ -d "$corpus/$t" ] && dirs+=("$corpus/$t")
   # The programs change into a scratch directory, so every path given is absolute.
   if "$build/fuzz/$t" -runs="$n" -max_total_time=$((60 * scale)) -max_len=20000 -rss_limit_mb=2048 \
-       -artifact_prefix="$crashes/" -print_final_stats=1 "$work" "$build/seeds/$t" > "$build/fuzz-work/$t.log" 2>&1; then
+       -artifact_prefix="$crashes/" -print_final_stats=1 "${dirs[@]}" > "$build/fuzz-work/$t.log" 2>&1; then
     echo "fuzz: $t $(grep -m1 'stat::number_of_executed_units' "$build/fuzz-work/$t.log" | awk '{print $2}') runs, no crash"
   else
     echo "fuzz: $t FAILED (see $build/fuzz-work/$t.log and $crashes)"

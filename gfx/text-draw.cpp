@@ -133,7 +133,7 @@ void StoreSize(ov_font_t *f, const int16_t *widths, int n)
     int tall = f->height > f->line_height ? f->height : f->line_height;
     ov_state.text_width = f->scale * ov_state.text_scale_x * (float)widest;
     ov_state.text_height =
-        ov_state.text_scale_y * ((float)(f->line_height * (n - 1)) + f->scale * (float)(int)((float)tall / f->scale));
+        ov_state.text_scale_y * ((float)f->line_height * (float)(n - 1) + f->scale * (float)(int)((float)tall / f->scale));
 }
 
 // An image block while drawing: the bitmap centred on the pen, scaled and turned.

@@ -2,6 +2,8 @@
 // reading back the device state and scheduling scripts (format in headless.h).
 #include "platform/headless.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -107,7 +109,7 @@ std::size_t queued_events() { return detail::State().queue.size(); }
 bool load_script(const std::string &path, std::string *error) {
     std::ifstream in(path);
     if (!in) {
-        if (error) *error = "cannot read script " + path;
+        if (error) *error = path + ": cannot be read (" + std::strerror(errno) + ")";
         return false;
     }
     std::ostringstream text;

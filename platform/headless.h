@@ -2,22 +2,27 @@
 // display: inject events, make platform calls fail, read back what the engine did to
 // the device, and play a script of events from a file.
 //
-// Script format: one event per line; blank lines are ignored, '#' starts a comment
-// anywhere on a line (write the # key as 35); words are separated by spaces.
-//   touch down|move|up <id> <x> <y>   touch event (positions in buffer pixels)
-//   pointer <x> <y> <buttons>         pointer event; buttons: 1 left, 2 middle, 4 right
+// Script format: one event per line; lines of nothing but whitespace are ignored, '#'
+// starts a comment anywhere on a line (write the # key as 35); words are separated by
+// any whitespace (space, tab, form feed, vertical tab; a line may end in CR LF).
+// Numbers are decimal or 0x hex and must lie in the range given.
+//   touch down|move|up <id> <x> <y>   touch event: id 0..9, positions in buffer pixels
+//                                     -65535..65535
+//   pointer <x> <y> <buttons>         pointer event; buttons 0..7: 1 left, 2 middle, 4 right
 //   key <symbol> down|up|press        key event; press is down then up. The symbol is a
 //                                     number (decimal or 0x hex), one character in
 //                                     quotes ('a'), or a key name: backspace, tab,
 //                                     return, escape, home, end, left, up, right, down,
 //                                     pgup, pgdown, insert, delete, f1..f12, lshift,
-//                                     rshift, lctrl, rctrl
+//                                     rshift, lctrl, rctrl; at most 0x10FFFF
 //   text <characters>                 one key-down event per character after "text "
 //   window fullscreen|thumbnail|invisible|0|1|2   navigator window state
 //   swipe_down                        navigator swipe-down gesture
 //   exit                              navigator exit request
 //   raw <domain> <code> [<property>=<v>[,<v>...]]...   any event, numbers only
-//   wait <ms>                         the following events wait this long
+//                                     (domain and code not negative)
+//   wait <ms>                         the following events wait this long; the waits
+//                                     before one event add up to at most 86400000 (a day)
 // The first events go out at the first bps_get_event after the script is loaded; each
 // "wait" delays the rest until that many milliseconds after the previous events went
 // out. Events go through the same filter as all others (screen and navigator events
@@ -85,10 +90,12 @@ std::vector<std::string> invoked_urls();
 // Events waiting in the event queue.
 std::size_t queued_events();
 
-// Parses script text into steps; on error false, with "line N: ..." in error.
+// Parses script text into steps; on error false, with "line N: <reason>" in error and
+// the steps untouched.
 bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::string *error);
 // Reads and parses a script file and schedules it; false (and why) when the file cannot
-// be read, does not parse, or the headless backend is not in use.
+// be read ("<path>: cannot be read (<reason>)"), does not parse ("<path>: line N: <reason>"), or the headless backend is not
+// in use. Nothing of a refused script is scheduled.
 bool load_script(const std::string &path, std::string *error);
 // Schedules parsed steps after any still pending; false unless the headless backend is
 // in use.

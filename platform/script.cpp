@@ -9,14 +9,40 @@
 #include "platform/headless.h"
 #include "platform/navigator.h"
 #include "platform/screen.h"
+#include "platform/touch_slots.h"
 
 namespace ovdev {
 namespace headless {
 namespace {
 
-// Parses one non-empty line into events (a wait adds to *wait_ms instead); false with
-// a message on error.
-bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait_ms, std::string *why);
+// Longest wait before one event: a day, well inside the backend's clock arithmetic.
+constexpr int kMaxWaitMs = 24 * 60 * 60 * 1000;
+// Touch ids the device hands out (one per finger slot).
+constexpr int kMaxTouchId = TouchSlots::kSlots - 1;
+// Positions may lie off the buffer (a drag that leaves it), but not absurdly far.
+constexpr int kMaxPosition = 65535;
+// Left, middle and right.
+constexpr int kAllButtons = 1 | 2 | 4;
+// Key symbols are characters (up to the last Unicode code point) or key codes below that.
+constexpr int kMaxKeySymbol = 0x10FFFF;
+
+// Splits a line at any whitespace (space, tab, form feed, vertical tab, CR).
+std::vector<std::string> Words(const std::string &line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+// Parses one line of at least one word into events (a wait adds to *wait_ms instead);
+// false with a message on error.
+bool ParseLine(const std::string &line, const std::vector<std::string> &words, std::vector<RawEvent> *events,
+               int *wait_ms, std::string *why);
 
 }  // namespace
 
@@ -28,12 +54,11 @@ bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::
     for (int number = 1; std::getline(in, line); ++number) {
         const std::size_t hash = line.find('#');
         if (hash != std::string::npos) line.erase(hash);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos) continue;
-        line.erase(0, line.find_first_not_of(" \t"));
+        const std::vector<std::string> words = Words(line);
+        if (words.empty()) continue;  // blank: nothing but whitespace
         std::vector<RawEvent> events;
         std::string why;
-        if (!ParseLine(line, &events, &wait_ms, &why)) {
+        if (!ParseLine(line, words, &events, &wait_ms, &why)) {
             if (error) *error = "line " + std::to_string(number) + ": " + why;
             return false;
         }
@@ -111,10 +136,16 @@ bool ParseProperty(const std::string &word, EventProperty *out) {
     return !out->values.empty();
 }
 
-bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait_ms, std::string *why) {
-    std::istringstream in(line);
-    std::vector<std::string> w;
-    for (std::string word; in >> word;) w.push_back(word);
+// A number word within [low, high]; false (with why saying what was wanted) otherwise.
+bool ParseInRange(const std::string &word, int low, int high, const char *what, int *out, std::string *why) {
+    if (ParseInt(word, out) && *out >= low && *out <= high) return true;
+    *why = std::string(what) + " must be a number from " + std::to_string(low) + " to " + std::to_string(high) +
+           ", not '" + word + "'";
+    return false;
+}
+
+bool ParseLine(const std::string &line, const std::vector<std::string> &w, std::vector<RawEvent> *events, int *wait_ms,
+               std::string *why) {
     const std::string &kind = w[0];
     const std::size_t n = w.size();
     int a = 0, b = 0, c = 0;
@@ -126,25 +157,34 @@ bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait
         else if (w[1] == "move") type = SCREEN_EVENT_MTOUCH_MOVE;
         else if (w[1] == "up") type = SCREEN_EVENT_MTOUCH_RELEASE;
         else return *why = "touch phase must be down, move or up", false;
-        if (!ParseInt(w[2], &a) || !ParseInt(w[3], &b) || !ParseInt(w[4], &c)) {
-            return *why = "touch id and position must be numbers", false;
+        if (!ParseInRange(w[2], 0, kMaxTouchId, "touch id", &a, why) ||
+            !ParseInRange(w[3], -kMaxPosition, kMaxPosition, "touch x", &b, why) ||
+            !ParseInRange(w[4], -kMaxPosition, kMaxPosition, "touch y", &c, why)) {
+            return false;
         }
         events->push_back(MakeTouchEvent(type, a, b, c));
     } else if (kind == "pointer") {
-        if (n != 4 || !ParseInt(w[1], &a) || !ParseInt(w[2], &b) || !ParseInt(w[3], &c)) {
-            return *why = "pointer takes <x> <y> <buttons>", false;
+        if (n != 4) return *why = "pointer takes <x> <y> <buttons>", false;
+        if (!ParseInRange(w[1], -kMaxPosition, kMaxPosition, "pointer x", &a, why) ||
+            !ParseInRange(w[2], -kMaxPosition, kMaxPosition, "pointer y", &b, why) ||
+            !ParseInRange(w[3], 0, kAllButtons, "pointer buttons", &c, why)) {
+            return false;
         }
         events->push_back(MakePointerEvent(a, b, c));
     } else if (kind == "key") {
         if (n != 3) return *why = "key takes <symbol> down|up|press", false;
         if (!ParseKeySymbol(w[1], &a)) return *why = "unknown key symbol '" + w[1] + "'", false;
+        if (a < 0 || a > kMaxKeySymbol) return *why = "key symbol '" + w[1] + "' is out of range", false;
         if (w[2] != "down" && w[2] != "up" && w[2] != "press") return *why = "key takes down, up or press", false;
         if (w[2] != "up") events->push_back(MakeKeyEvent(a, true));
         if (w[2] != "down") events->push_back(MakeKeyEvent(a, false));
     } else if (kind == "text") {
+        // The characters follow the word and one blank; a line ending's CR is not one of them.
+        std::size_t end = line.size();
+        if (end > 0 && line[end - 1] == '\r') --end;
         const std::size_t start = line.find("text") + 5;
-        if (start > line.size() || line.size() == start) return *why = "text needs characters", false;
-        for (std::size_t i = start; i < line.size(); ++i) {
+        if (n < 2 || start >= end) return *why = "text needs characters", false;
+        for (std::size_t i = start; i < end; ++i) {
             events->push_back(MakeKeyEvent(static_cast<unsigned char>(line[i]), true));
         }
     } else if (kind == "window") {
@@ -158,8 +198,10 @@ bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait
         if (n != 1) return *why = kind + " takes no arguments", false;
         events->push_back(kind == "exit" ? MakeExitEvent() : MakeSwipeDownEvent());
     } else if (kind == "raw") {
-        if (n < 3 || !ParseInt(w[1], &a) || !ParseInt(w[2], &b) || b < 0) {
-            return *why = "raw takes <domain> <code> [<property>=<v>[,<v>]]...", false;
+        if (n < 3) return *why = "raw takes <domain> <code> [<property>=<v>[,<v>]]...", false;
+        if (!ParseInRange(w[1], 0, INT_MAX, "raw domain", &a, why) ||
+            !ParseInRange(w[2], 0, INT_MAX, "raw code", &b, why)) {
+            return false;
         }
         RawEvent e;
         e.domain = a;
@@ -171,7 +213,11 @@ bool ParseLine(const std::string &line, std::vector<RawEvent> *events, int *wait
         }
         events->push_back(e);
     } else if (kind == "wait") {
-        if (n != 2 || !ParseInt(w[1], &a) || a < 0) return *why = "wait takes a number of milliseconds", false;
+        if (n != 2) return *why = "wait takes a number of milliseconds", false;
+        if (!ParseInRange(w[1], 0, kMaxWaitMs, "wait", &a, why)) return false;
+        if (a > kMaxWaitMs - *wait_ms) {
+            return *why = "waits before one event add up to more than " + std::to_string(kMaxWaitMs) + " ms", false;
+        }
         *wait_ms += a;
     } else {
         return *why = "unknown event '" + kind + "'", false;

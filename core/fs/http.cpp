@@ -77,7 +77,8 @@ int OV_SendHttpRequest(int method, const char *url, const char *headers, const c
 namespace {
 
 // "user://cache/" followed by the URL with '/' turned into '_', letters, digits and
-// ".-_~%" kept and everything else dropped; false when it would exceed 259 characters.
+// ".-_~%" kept and everything else dropped (a dot that would follow a dot becomes '_');
+// false when it would exceed 259 characters.
 bool CacheName(const char *url, char out[260])
 {
     int n = snprintf(out, 260, "%s/", kCacheDir);
@@ -90,6 +91,10 @@ bool CacheName(const char *url, char out[260])
             keep = (char)c;
         if (!keep)
             continue;
+        // Dropped characters can bring two dots together; the engine's files refuse a
+        // name with "..", so such a download could never be kept or opened.
+        if (keep == '.' && out[n - 1] == '.')
+            keep = '_';
         if (n >= 259)
             return false;
         out[n++] = keep;

@@ -89,6 +89,16 @@ TEST_F(TextLayout, MeasuringEmptyAndOneLine)
     EXPECT_EQ(ov->OV_GetTextWidthf(nullptr, "abc"), 0.0f);
 }
 
+TEST_F(TextLayout, MeasuringManyLinesOfAHugeLineHeightDoesNotOverflow)
+{
+    // A font file may carry any line height; 27 lines of this one pass the int range.
+    f_.line_height = 184549627;
+    float w = 0, h = 0;
+    ov->OV_GetTextSizef(&f_, &w, &h, "%s", "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\nk\nl\nm\nn\no\np\nq\nr\ns\nt\nu\nv\nw\nx\ny\nz\na");
+    EXPECT_EQ(w, 10.0f);
+    EXPECT_FLOAT_EQ(h, 27.0f * 184549627.0f);
+}
+
 TEST_F(TextLayout, LatinCodeAtOrAboveGlyphCountIsMissing)
 {
     ov_font_t small;

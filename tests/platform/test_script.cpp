@@ -94,7 +94,7 @@ TEST(ScriptParse, ErrorsNameTheLine) {
         {"tuch down 1 2 3", "line 1: unknown event"},
         {"exit\ntouch sideways 1 2 3", "line 2: touch phase"},
         {"touch down 1 2", "line 1: touch takes"},
-        {"touch down a 2 3", "line 1: touch id and position"},
+        {"touch down a 2 3", "line 1: touch id must be a number from 0 to 9, not 'a'"},
         {"\n\npointer 1 2", "line 3: pointer takes"},
         {"key 'q' hold", "line 1: key takes down"},
         {"key nokey down", "line 1: unknown key symbol"},
@@ -105,8 +105,8 @@ TEST(ScriptParse, ErrorsNameTheLine) {
         {"raw 1", "line 1: raw takes"},
         {"raw 1 2 47", "line 1: bad property"},
         {"raw 1 2 47=", "line 1: bad property"},
-        {"wait -4", "line 1: wait takes"},
-        {"wait 99999999999", "line 1: wait takes"},
+        {"wait -4", "line 1: wait must be a number from 0 to 86400000, not '-4'"},
+        {"wait 99999999999", "line 1: wait must be a number"},
         {"text", "line 1: text needs"},
     };
     for (const ErrorCase &c : cases) {
@@ -117,6 +117,82 @@ TEST(ScriptParse, ErrorsNameTheLine) {
         EXPECT_EQ(error.rfind(c.message_start, 0), 0u) << "got: " << error;
         EXPECT_EQ(steps.size(), 1u) << "steps are untouched on error";
     }
+}
+
+TEST(ScriptParse, AnyWhitespaceIsBlank) {
+    // Lines of only form feed or vertical tab once crashed the reader.
+    const std::vector<std::string> blank = {"\f", "\v", "\f\v \t\r", "\v# only a comment", "\f\r"};
+    for (const std::string &line : blank) {
+        SCOPED_TRACE(testing::PrintToString(line));
+        std::vector<ScriptStep> steps;
+        std::string error;
+        ASSERT_TRUE(headless::parse_script(line + "\nexit\n" + line, &steps, &error)) << error;
+        ASSERT_EQ(steps.size(), 1u);
+        EXPECT_EQ(Describe(steps[0].event), Describe(MakeExitEvent()));
+    }
+    std::vector<ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(headless::parse_script("\ftouch\vdown\t1\f2 3\v\r\nwait\f7\nexit", &steps, &error)) << error;
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(Describe(steps[0].event), Describe(MakeTouchEvent(SCREEN_EVENT_MTOUCH_TOUCH, 1, 2, 3)));
+    EXPECT_EQ(steps[1].delay_ms, 7);
+}
+
+TEST(ScriptParse, TextKeepsItsCharactersButNotTheLineEnding) {
+    std::vector<ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(headless::parse_script("\vtext a b\r\n", &steps, &error)) << error;
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(Describe(steps[1].event), Describe(MakeKeyEvent(' ', true)));
+    EXPECT_EQ(Describe(steps[2].event), Describe(MakeKeyEvent('b', true)));
+    EXPECT_FALSE(headless::parse_script("text\f\r\n", &steps, &error));
+    EXPECT_EQ(error, "line 1: text needs characters");
+}
+
+TEST(ScriptParse, WaitsMayNotAddUpPastADay) {
+    std::vector<ScriptStep> steps;
+    std::string error;
+    // Each wait is fine on its own; together they would pass the int range.
+    EXPECT_FALSE(headless::parse_script("exit\nwait 86400000\n\nwait 1\nexit\n", &steps, &error));
+    EXPECT_EQ(error, "line 4: waits before one event add up to more than 86400000 ms");
+    EXPECT_FALSE(headless::parse_script("wait 2147483647\n", &steps, &error));
+    EXPECT_EQ(error.rfind("line 1: wait must be a number from 0 to 86400000", 0), 0u) << error;
+    // The sum starts again after each event.
+    ASSERT_TRUE(headless::parse_script("wait 86400000\nexit\nwait 86400000\nexit\n", &steps, &error)) << error;
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].delay_ms, 86400000);
+    EXPECT_EQ(steps[1].delay_ms, 86400000);
+}
+
+TEST(ScriptParse, NumbersOutsideTheirRangeAreRefused) {
+    const std::vector<ErrorCase> refused = {
+        {"touch down 10 0 0", "line 1: touch id must be a number from 0 to 9, not '10'"},
+        {"touch down -1 0 0", "line 1: touch id must be a number from 0 to 9, not '-1'"},
+        {"touch move 0 65536 0", "line 1: touch x must be a number from -65535 to 65535, not '65536'"},
+        {"touch up 0 0 -0x10000", "line 1: touch y must be a number from -65535 to 65535"},
+        {"pointer 0 0 8", "line 1: pointer buttons must be a number from 0 to 7, not '8'"},
+        {"pointer 99999999999 0 1", "line 1: pointer x must be a number"},
+        {"key -1 down", "line 1: key symbol '-1' is out of range"},
+        {"key 0x110000 down", "line 1: key symbol '0x110000' is out of range"},
+        {"raw -1 2", "line 1: raw domain must be a number from 0 to 2147483647, not '-1'"},
+        {"raw 1 -2", "line 1: raw code must be a number from 0 to 2147483647, not '-2'"},
+        {"wait 86400001", "line 1: wait must be a number from 0 to 86400000, not '86400001'"},
+    };
+    for (const ErrorCase &c : refused) {
+        SCOPED_TRACE(c.text);
+        std::vector<ScriptStep> steps;
+        std::string error;
+        EXPECT_FALSE(headless::parse_script(c.text, &steps, &error));
+        EXPECT_EQ(error.rfind(c.message_start, 0), 0u) << "got: " << error;
+    }
+    // The ends of each range are accepted.
+    std::vector<ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(headless::parse_script("touch down 9 -65535 65535\npointer 65535 -65535 7\nkey 0x10FFFF down\n"
+                                       "raw 0 2147483647\nwait 0\nwait 86400000\nexit\n",
+                                       &steps, &error))
+        << error;
+    EXPECT_EQ(steps.size(), 5u);
 }
 
 class ScriptFile : public RunningDevice {
@@ -174,9 +250,10 @@ TEST_F(ScriptFile, WaitHoldsLaterEventsBack) {
 TEST_F(ScriptFile, BadFileOrBadTextIsReported) {
     std::string error;
     EXPECT_FALSE(headless::load_script(::testing::TempDir() + "no_such_orvex_script.txt", &error));
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
-    EXPECT_FALSE(headless::load_script(Write("exit\nbogus\n"), &error));
-    EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+    EXPECT_NE(error.find("no_such_orvex_script.txt: cannot be read"), std::string::npos) << error;
+    const std::string path = Write("exit\nbogus\n");
+    EXPECT_FALSE(headless::load_script(path, &error));
+    EXPECT_EQ(error, path + ": line 2: unknown event 'bogus'");
     EXPECT_EQ(headless::pending_script_steps(), 0u);
 }
 

@@ -168,6 +168,31 @@ TEST_F(HttpTest, EmptyDownloadIsNotCached)
     EXPECT_EQ(OV_OpenFile("http://host/empty.bin", "r"), nullptr);
     EXPECT_FALSE(NativeExists(UserDir() + "/cache/http__host_empty.bin"));
     EXPECT_FALSE(NativeExists(UserDir() + "/cache/http__host_empty.bin.tmp"));
+
+TEST_F(HttpTest, DotsBroughtTogetherByDroppedCharactersStillCache)
+{
+    // "a.'.b" loses its quote: the cache name must not become "a..b", which the
+    // engine's files refuse (the download was made and then never kept nor opened).
+    FinishInitialisation();
+    UseFakeServer();
+    server.body = "level";
+    const CacheCase cases[] = {
+        {"http://host/a.'.b", "http__host_a._b"},
+        {"http://host/v1.(.).dat", "http__host_v1._.dat"},
+        {"http://host/x.:.:.:.y", "http__host_x._._y"},
+    };
+    for (const CacheCase &c : cases) {
+        SCOPED_TRACE(c.url);
+        server.calls = 0;
+        size_t mark = LogMark();
+        std::string got;
+        ASSERT_TRUE(ReadEngineFile(c.url, &got)) << fstest::LogSince(mark);
+        EXPECT_EQ(got, server.body);
+        EXPECT_EQ(ReadNative(UserDir() + "/cache/" + c.cache_file), server.body);
+        ASSERT_TRUE(ReadEngineFile(c.url, &got));
+        EXPECT_EQ(server.calls, 1) << "the second open is served from the cache";
+    }
+    EXPECT_EQ(OVI_OpenFileCount(), 0);
 }
 
 TEST_F(HttpTest, IncompleteDownloadIsNotSaved)

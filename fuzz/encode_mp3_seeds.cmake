@@ -1,0 +1,16 @@
+# Encodes every WAV file of WAVS into an MP3 seed in OUT with lame (LAME: its path; the
+# MP3 seeds are left out when it is missing), then removes WAVS.
+file(MAKE_DIRECTORY ${OUT})
+file(GLOB wavs ${WAVS}/*)
+if(LAME)
+  foreach(wav ${wavs})
+    get_filename_component(name ${wav} NAME)
+    execute_process(COMMAND ${LAME} --quiet -b 32 ${wav} ${OUT}/${name}.mp3 RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "lame could not encode ${wav}")
+    endif()
+  endforeach()
+else()
+  message(WARNING "lame not found: no MP3 seeds (the committed corpus still has some)")
+endif()
+file(REMOVE_RECURSE ${WAVS})
