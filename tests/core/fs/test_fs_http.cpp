@@ -168,6 +168,7 @@ TEST_F(HttpTest, EmptyDownloadIsNotCached)
     EXPECT_EQ(OV_OpenFile("http://host/empty.bin", "r"), nullptr);
     EXPECT_FALSE(NativeExists(UserDir() + "/cache/http__host_empty.bin"));
     EXPECT_FALSE(NativeExists(UserDir() + "/cache/http__host_empty.bin.tmp"));
+}
 
 TEST_F(HttpTest, DotsBroughtTogetherByDroppedCharactersStillCache)
 {
