@@ -87,7 +87,8 @@ def main():
 
     reps = max((len(v) for r in keyed.values() for v in r.values()), default=0)
     print("## Frames per second: median of %d runs, ± half the spread (higher is better)\n" % reps)
-    head = ["scene", "N"] + PROGS + ["ours (xvfb) / best peer", "ours / love", "ours draws/frame", "ours context"]
+    head = ["scene", "N"] + PROGS + ["ours (xvfb) / best peer", "ours / love", "ours draws/frame", "ours context",
+                                     "peak RSS MB ours (xvfb) / lowest peer"]
     print("| " + " | ".join(head) + " |")
     print("|" + "---|" * len(head))
     for key in order:
@@ -105,6 +106,10 @@ def main():
         cells.append(fmt(med(key, "orvex-headless", "draws_per_frame")))
         ctx = sorted({d.get("context", "?") for d in keyed[key].get("orvex-xvfb", [])})
         cells.append("/".join(ctx))
+        rss = med(key, "orvex-xvfb", "peak_rss_kb", 1 / 1024)
+        peer_rss = [med(key, p, "peak_rss_kb", 1 / 1024) for p in PEERS]
+        low = min((r for r in peer_rss if r), default=None)
+        cells.append("%s / %s" % (fmt(rss, 0), fmt(low, 0)))
         print("| " + " | ".join(cells) + " |")
 
     text = next((k for k in order if k[0] == "text"), None)
