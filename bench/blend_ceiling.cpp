@@ -1,14 +1,18 @@
 // The fill-rate ceiling of this machine for the sprite scenes: our own scalar
 // source-over blend of the same soft-disc sprites, moving the same way, into an
-// 800x600 RGBA buffer cleared each frame, on one thread. Prints blended pixels per
-// second (the sprite pixels only, as the renderers' fill rate is counted).
+// 800x600 RGBA buffer cleared each frame. With --threads T the same loop runs on T
+// threads, each owning one horizontal band of the buffer (as a tiled rasteriser splits
+// the screen), so that it can be set beside a renderer using T threads. Prints blended
+// pixels per second (the sprite pixels only, as the renderers' fill rate is counted).
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -37,24 +41,53 @@ struct Sprite {
     float x, y, vx, vy;
 };
 
+// Clears rows [row0, row1) and blends every sprite's part inside them.
+void BlendBand(std::vector<uint8_t> &dst, const std::vector<uint8_t> &src, int size, const std::vector<Sprite> &sprites,
+               int row0, int row1)
+{
+    for (size_t i = (size_t)row0 * kWidth * 4; i < (size_t)row1 * kWidth * 4; i += 4) {
+        dst[i] = 26;
+        dst[i + 1] = 26;
+        dst[i + 2] = 38;
+        dst[i + 3] = 255;
+    }
+    for (const Sprite &s : sprites) {
+        int x0 = (int)(s.x + 0.5f), y0 = (int)(s.y + 0.5f);
+        int first = y0 < row0 ? row0 - y0 : 0;
+        int last = y0 + size > row1 ? row1 - y0 : size;
+        for (int y = first; y < last; y++) {
+            const uint8_t *sp = &src[(size_t)y * size * 4];
+            uint8_t *dp = &dst[((size_t)(y0 + y) * kWidth + x0) * 4];
+            for (int x = 0; x < size; x++, sp += 4, dp += 4) {
+                unsigned a = sp[3], ia = 255 - a;
+                dp[0] = (uint8_t)((sp[0] * a + dp[0] * ia + 127) / 255);
+                dp[1] = (uint8_t)((sp[1] * a + dp[1] * ia + 127) / 255);
+                dp[2] = (uint8_t)((sp[2] * a + dp[2] * ia + 127) / 255);
+                dp[3] = (uint8_t)((255 * a + dp[3] * ia + 127) / 255);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    int size = 32, count = 1000, frames = 10;
+    int size = 32, count = 1000, frames = 10, threads = 1;
     unsigned seed = 12345;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         if (a == "--size") size = atoi(argv[i + 1]);
         else if (a == "--count") count = atoi(argv[i + 1]);
         else if (a == "--frames") frames = atoi(argv[i + 1]);
+        else if (a == "--threads") threads = atoi(argv[i + 1]);
         else if (a == "--seed") seed = (unsigned)strtoul(argv[i + 1], nullptr, 10);
         else {
-            fprintf(stderr, "usage: blend_ceiling [--size S] [--count N] [--frames F] [--seed S]\n");
+            fprintf(stderr, "usage: blend_ceiling [--size S] [--count N] [--frames F] [--threads T] [--seed S]\n");
             return 2;
         }
     }
-    if (size <= 0 || size > 256 || count < 0 || frames <= 0)
+    if (size <= 0 || size > 256 || count < 0 || frames <= 0 || threads < 1 || threads > 64)
         return 2;
 
     std::vector<uint8_t> src((size_t)size * size * 4);
@@ -82,12 +115,6 @@ int main(int argc, char **argv)
     uint32_t checksum = 0;
     double t0 = NowSeconds();
     for (int f = 0; f < frames; f++) {
-        for (size_t i = 0; i < dst.size(); i += 4) {
-            dst[i] = 26;
-            dst[i + 1] = 26;
-            dst[i + 2] = 38;
-            dst[i + 3] = 255;
-        }
         for (Sprite &s : sprites) {
             s.x += s.vx;
             s.y += s.vy;
@@ -99,24 +126,22 @@ int main(int argc, char **argv)
                 s.vy = -s.vy;
                 s.y += 2 * s.vy;
             }
-            int x0 = (int)(s.x + 0.5f), y0 = (int)(s.y + 0.5f);
-            for (int y = 0; y < size; y++) {
-                const uint8_t *sp = &src[(size_t)y * size * 4];
-                uint8_t *dp = &dst[((size_t)(y0 + y) * kWidth + x0) * 4];
-                for (int x = 0; x < size; x++, sp += 4, dp += 4) {
-                    unsigned a = sp[3], ia = 255 - a;
-                    dp[0] = (uint8_t)((sp[0] * a + dp[0] * ia + 127) / 255);
-                    dp[1] = (uint8_t)((sp[1] * a + dp[1] * ia + 127) / 255);
-                    dp[2] = (uint8_t)((sp[2] * a + dp[2] * ia + 127) / 255);
-                    dp[3] = (uint8_t)((255 * a + dp[3] * ia + 127) / 255);
-                }
-            }
+        }
+        if (threads == 1) {
+            BlendBand(dst, src, size, sprites, 0, kHeight);
+        } else {
+            std::vector<std::thread> workers;
+            for (int t = 0; t < threads; t++)
+                workers.emplace_back(BlendBand, std::ref(dst), std::cref(src), size, std::cref(sprites),
+                                     kHeight * t / threads, kHeight * (t + 1) / threads);
+            for (std::thread &w : workers)
+                w.join();
         }
         checksum += dst[(size_t)(kHeight / 2) * kWidth * 4 + kWidth * 2];
     }
     double elapsed = NowSeconds() - t0;
     double pixels = (double)count * size * size * frames;
-    printf("RESULT prog=ceiling size=%d n=%d frames=%d fps=%.3f pixels_per_s=%.0f checksum=%u\n", size, count, frames,
-           frames / elapsed, pixels / elapsed, checksum);
+    printf("RESULT prog=ceiling size=%d n=%d threads=%d frames=%d fps=%.3f pixels_per_s=%.0f checksum=%u\n", size, count,
+           threads, frames, frames / elapsed, pixels / elapsed, checksum);
     return 0;
 }

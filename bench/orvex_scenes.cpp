@@ -1,14 +1,21 @@
 // The engine's scene harness: N moving sprites drawn each frame through OV_DrawBitmap
 // (one texture or two alternating ones, 2x2 or 32x32 pixels), or a screen of text
 // through OV_DrawTextf, on an 800x600 window with alpha blending on. The program
-// brings the engine up itself (headless pbuffer or the desktop window), runs a fixed
-// number of frames with a GL finish after each, and prints one RESULT line:
-// frames/s, sprites/s, draw calls per frame (counted through the GL table), the time
-// from the process start to the first presented frame and the peak resident memory.
+// brings the engine up itself (headless pbuffer or the desktop window), asks for swap
+// interval 0 (no vertical-blank wait), runs a fixed number of frames with a GL finish
+// after each, and prints one RESULT line: frames/s, sprites/s, draw calls and quads per
+// frame (counted through the GL table), the GL context kind, the time from the process
+// start to the first presented frame and the peak resident memory.
+//
+// Text: 50 lines of 100 random printable characters in the generated 7x11 font (94
+// glyphs, advance 8, line height 12), the same glyphs the other programs draw. '|'
+// opens a markup block in the engine's text, so it is written "||" to draw the
+// character itself; the glyphs drawn per frame are counted and printed.
 #include "core/ov_state.h"
 #include "gfx/bitmap.h"
 #include "gfx/font.h"
 #include "gfx/gl-table.h"
+#include "gfx/rendimp-gles.h"
 #include "gfx/window.h"
 #include "platform/device.h"
 #include "platform/screen.h"
@@ -42,6 +49,7 @@ struct Options {
     int warmup = 3;
     bool headless = true;
     int filter = 0;                 // 0 nearest (what the peers sample with), 1 linear
+    bool shipped_font = false;      // text in the build's fonts/medium.mft instead of the 7x11 font
     unsigned seed = 12345;
 };
 
@@ -53,16 +61,21 @@ struct Sprite {
 std::vector<Sprite> sprites;
 ov_bitmap_t *tex[2] = {nullptr, nullptr};
 ov_font_t *font = nullptr;
-std::vector<std::string> text_lines;
+std::vector<std::string> text_lines;    // as generated
+std::vector<std::string> text_escaped;  // the same, '|' written "||"
 int frame_no = 0;
 
-// Draw calls counted by wrapping the two draw entries of the GL table.
+// Draw calls and quads (6 indices each) counted by wrapping the two draw entries of
+// the GL table.
 long draw_calls = 0;
+long quads_drawn = 0;
 void (*real_draw_elements)(GLenum, GLsizei, GLenum, const void *) = nullptr;
 void (*real_draw_arrays)(GLenum, GLint, GLsizei) = nullptr;
 void CountingDrawElements(GLenum mode, GLsizei count, GLenum type, const void *indices)
 {
     draw_calls++;
+    if (mode == GL_TRIANGLES)
+        quads_drawn += count / 6;
     real_draw_elements(mode, count, type, indices);
 }
 void CountingDrawArrays(GLenum mode, GLint first, GLsizei count)
@@ -218,6 +231,27 @@ void Update(float)
     }
 }
 
+// The text as the engine draws it literally: '|' opens a markup block, "||" is the character.
+std::string EscapeMarkup(const std::string &s)
+{
+    std::string out;
+    for (char c : s) {
+        out += c;
+        if (c == '|')
+            out += '|';
+    }
+    return out;
+}
+
+// Glyphs with an image in a line (what every program draws as one quad each).
+long VisibleGlyphs(const std::string &s)
+{
+    long n = 0;
+    for (unsigned char c : s)
+        n += (c > 32 && c < 127) ? 1 : 0;
+    return n;
+}
+
 void Draw(float)
 {
     ov->OV_ClearScreen(0.1f, 0.1f, 0.15f);
@@ -235,9 +269,9 @@ void Draw(float)
         }
     } else {
         // The first line changes every frame, so nothing can be kept from the last one.
-        ov->OV_DrawTextf(font, 0, 0, "frame %06d %s", frame_no, text_lines[0].c_str() + 13);
-        for (size_t i = 1; i < text_lines.size(); i++)
-            ov->OV_DrawTextf(font, 0, (float)(i * 12), "%s", text_lines[i].c_str());
+        ov->OV_DrawTextf(font, 0, 0, "frame %06d %s", frame_no, EscapeMarkup(text_lines[0].substr(13)).c_str());
+        for (size_t i = 1; i < text_escaped.size(); i++)
+            ov->OV_DrawTextf(font, 0, (float)(i * 12), "%s", text_escaped[i].c_str());
     }
 }
 
@@ -253,7 +287,7 @@ void Usage()
     fprintf(stderr,
             "usage: orvex_scenes [--scene sprites|text] [--size 2|32] [--textures 1|2] [--count N]\n"
             "                    [--frames F] [--warmup W] [--headless|--desktop] [--filter nearest|linear]\n"
-            "                    [--seed S]\n");
+            "                    [--seed S] [--font generated|shipped]\n");
 }
 
 bool ParseArgs(int argc, char **argv)
@@ -280,6 +314,8 @@ bool ParseArgs(int argc, char **argv)
             opt.warmup = atoi(v);
         else if (a == "--filter" && (v = next()))
             opt.filter = strcmp(v, "linear") == 0 ? 1 : 0;
+        else if (a == "--font" && (v = next()))
+            opt.shipped_font = strcmp(v, "shipped") == 0;
         else if (a == "--seed" && (v = next()))
             opt.seed = (unsigned)strtoul(v, nullptr, 10);
         else
@@ -341,11 +377,11 @@ int main(int argc, char **argv)
             fclose(f);
         }
     }
-    // A font laid out by the build, when there is one.
+    // With --font shipped, a font laid out by the build, when there is one.
     std::string font_name;
     const std::string built = ORVEX_BENCH_PROGRAM_DIR;
     for (const char *candidate : {"fonts/medium.mft", "core/console.mft"})
-        if (!built.empty() && font_name.empty() &&
+        if (opt.shipped_font && !built.empty() && font_name.empty() &&
             CopyFile(built + "/" + candidate, std::string("app/native/") + candidate))
             font_name = candidate;
 
@@ -409,8 +445,12 @@ int main(int argc, char **argv)
             for (int c = 0; c < kWidth / 8; c++)
                 s += (char)(33 + Rand() % 94);
             text_lines.push_back(s);
+            text_escaped.push_back(EscapeMarkup(s));
         }
     }
+    // No vertical-blank wait: a real display's refresh must not cap one program only.
+    // "none" in the result: the driver offers no swap control (Xvfb has no vertical blank).
+    bool swap_interval_0 = OVID_OGLES_SetSwapInterval(0);
 
     real_draw_elements = ovgl.DrawElements;
     real_draw_arrays = ovgl.DrawArrays;
@@ -419,35 +459,45 @@ int main(int argc, char **argv)
 
     // The first presented frame ends the start-up.
     OVI_Frame(16);
-    glFinish();
+    ovgl.Finish();
     double startup = NowSeconds(CLOCK_REALTIME) - process_start_wall;
     frame_no++;
     for (int i = 0; i < opt.warmup; i++, frame_no++) {
         OVI_Frame(16);
-        glFinish();
+        ovgl.Finish();
     }
 
     draw_calls = 0;
+    quads_drawn = 0;
     double t_start = NowSeconds(CLOCK_MONOTONIC);
     double cpu_start = NowSeconds(CLOCK_PROCESS_CPUTIME_ID);
     for (int i = 0; i < opt.frames; i++, frame_no++) {
         OVI_Frame(16);
-        glFinish();
+        ovgl.Finish();
     }
     unsigned char px[4];
-    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    ovgl.ReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
     double elapsed = NowSeconds(CLOCK_MONOTONIC) - t_start;
     double cpu = NowSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpu_start;
 
     double fps = opt.frames / elapsed;
-    long items = opt.scene == "sprites" ? opt.count : (long)text_lines.size() * (kWidth / 8);
-    const char *renderer = (const char *)glGetString(GL_RENDERER);
+    long items = opt.count;
+    if (opt.scene == "text") {
+        // Glyphs of the last frame's text (the first line's number has as many digits each frame).
+        char first[32];
+        snprintf(first, sizeof first, "frame %06d ", frame_no - 1);
+        items = VisibleGlyphs(first) + VisibleGlyphs(text_lines[0].substr(13));
+        for (size_t i = 1; i < text_lines.size(); i++)
+            items += VisibleGlyphs(text_lines[i]);
+    }
+    const char *renderer = (const char *)ovgl.GetString(GL_RENDERER);
     printf("RESULT prog=orvex backend=%s scene=%s size=%d textures=%d n=%ld frames=%d fps=%.3f "
-           "items_per_s=%.0f filter=%s draws_per_frame=%.2f startup_ms=%.1f peak_rss_kb=%ld cpu_per_frame_ms=%.3f "
-           "renderer=\"%s\"\n",
+           "items_per_s=%.0f filter=%s draws_per_frame=%.2f quads_per_frame=%.1f context=%s swap_interval=%s "
+           "startup_ms=%.1f peak_rss_kb=%ld cpu_per_frame_ms=%.3f renderer=\"%s\"\n",
            opt.headless ? "headless" : "xvfb", opt.scene.c_str(), opt.size, opt.textures, items, opt.frames, fps,
-           fps * (double)items, opt.filter ? "linear" : "nearest", (double)draw_calls / opt.frames, startup * 1000.0, PeakRssKb(),
-           cpu * 1000.0 / opt.frames, renderer ? renderer : "?");
+           fps * (double)items, opt.filter ? "linear" : "nearest", (double)draw_calls / opt.frames,
+           (double)quads_drawn / opt.frames, OVID_OGLES_ContextKind(), swap_interval_0 ? "0" : "none", startup * 1000.0,
+           PeakRssKb(), cpu * 1000.0 / opt.frames, renderer ? renderer : "?");
     fflush(stdout);
 
     ovgl.DrawElements = real_draw_elements;

@@ -1,8 +1,11 @@
 // EGL display, surface and context of the OpenGL ES renderer, the extension scan and
-// the non-power-of-two probe. On the desktop the surface is the device layer's X11
-// window; headless, the display is Mesa's surfaceless platform and the surface a
-// pbuffer of the window's buffer size, so that drawing can be read back.
+// the non-power-of-two probe. Headless, the display is Mesa's surfaceless platform and
+// the surface a pbuffer of the window's buffer size, so that drawing can be read back.
+// On the desktop the context is made through GLX on the device layer's X11 window
+// (glx-context.cpp); EGL on that window is the fallback when GLX cannot give an
+// OpenGL ES 1.1 context, or when ORVEX_GL_CONTEXT=egl asks for it.
 #include "core/ov_state.h"
+#include "gfx/glx-context.h"
 #include "gfx/rendimp-gles.h"
 #include "gfx/window.h"
 #include "platform/device.h"
@@ -10,6 +13,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 ov_gl_caps_t gl_caps = {0, 0, GL_RGB};
@@ -18,6 +22,8 @@ static EGLDisplay sEglDisplay = EGL_NO_DISPLAY;
 static EGLSurface sEglSurface = EGL_NO_SURFACE;
 static EGLContext sEglContext = EGL_NO_CONTEXT;
 static EGLConfig sEglConfig = nullptr;
+// The swap interval asked for: 1 (one vertical blank per swap) unless the program says otherwise.
+static int s_swap_interval = 1;
 
 static bool Headless()
 {
@@ -52,6 +58,39 @@ static EGLSurface CreateSurface()
     return create_window_surface(sEglDisplay, sEglConfig, &xid, nullptr);
 }
 
+// The desktop context through GLX. False (after a log line saying why) when it cannot
+// be had: the caller then goes on with EGL.
+static bool InitializeDesktopGlx()
+{
+    if (Headless() || !OVID_GLX_Built())
+        return false;
+    const char *forced = getenv("ORVEX_GL_CONTEXT");
+    if (forced && strcmp(forced, "egl") == 0) {
+        OV_Printf("Desktop GL context: EGL (ORVEX_GL_CONTEXT=egl)\n");
+        return false;
+    }
+    if (!OV_QNX_InitWindowAndContexts())
+        return false;
+    void *display = ovdev::screen_get_native_display(ov_qnx_screen_context);
+    unsigned long window = (unsigned long)(uintptr_t)ovdev::screen_get_native_window(ov_qnx_screen_window);
+    const char *why = "";
+    if (!OVID_GLX_Initialize(display, window, s_swap_interval, &why)) {
+        OV_PrintDebugf(OV_WARNING, "No OpenGL ES 1.1 context through GLX (%s): using EGL\n", why);
+        return false;
+    }
+    if (!OVGL_LoadTable(OVID_GLX_GetProcAddress)) {
+        OVID_GLX_Shutdown();
+        OV_PrintDebugf(OV_WARNING, "No OpenGL ES 1.1 context through GLX (GL entry points missing): using EGL\n");
+        return false;
+    }
+    int width = 0, height = 0;
+    OVID_GLX_DrawableSize(&width, &height);
+    OV_Printf("OpenGL ES context through GLX: %s\n", (const char *)ovgl.GetString(GL_VERSION));
+    OV_Printf("OpenGL window size %dx%d\n", width, height);
+    ovgl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    return true;
+}
+
 // Drops the surface and context (an in-place re-initialisation makes new ones).
 static void ReleaseEglObjects()
 {
@@ -69,6 +108,8 @@ static void ReleaseEglObjects()
 // Brings EGL up and makes the context current on the calling thread.
 bool OVID_OGLES_Initialize()
 {
+    if (InitializeDesktopGlx())
+        return true;
     ReleaseEglObjects();
     sEglConfig = nullptr;
     sEglDisplay = GetDisplay();
@@ -121,7 +162,7 @@ bool OVID_OGLES_Initialize()
     EGLint error = eglGetError();
     if (error != EGL_SUCCESS)
         OV_PrintDebugf(OV_ERROR, "EGL Init error 0x%04x\n", error);
-    bool swap_ok = made && eglSwapInterval(sEglDisplay, 1) == EGL_TRUE;
+    bool swap_ok = made && eglSwapInterval(sEglDisplay, s_swap_interval) == EGL_TRUE;
     if (!swap_ok)
         OV_PrintDebugf(OV_ERROR, "EGL Init error eglSwapInterval\n");
     EGLint width = 0, height = 0;
@@ -130,8 +171,11 @@ bool OVID_OGLES_Initialize()
         eglQuerySurface(sEglDisplay, sEglSurface, EGL_HEIGHT, &height);
     }
     OV_Printf("OpenGL window size %dx%d\n", width, height);
+    if (made && !OVGL_LoadTable(reinterpret_cast<ov_gl_loader_t>(eglGetProcAddress))) {
+        OV_PrintDebugf(OV_ERROR, "OpenGL ES entry points missing\n");
+        made = swap_ok = false;
+    }
     if (made) {
-        OVGL_LoadTable();
         ovgl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     }
     return swap_ok;
@@ -142,6 +186,14 @@ bool OVID_OGLES_Initialize()
 // no context to keep or no surface can be made (the caller then rebuilds everything).
 bool OVID_OGLES_RecreateSurface()
 {
+    // Through GLX the window itself is the drawable and follows its size: the context
+    // only has to be current again.
+    if (OVID_GLX_Active()) {
+        if (!OVID_GLX_MakeCurrent())
+            return false;
+        OVID_GLX_SetSwapInterval(s_swap_interval);
+        return true;
+    }
     if (sEglDisplay == EGL_NO_DISPLAY || sEglContext == EGL_NO_CONTEXT || !sEglConfig)
         return false;
     if (!OV_QNX_InitWindowAndContexts())
@@ -156,7 +208,7 @@ bool OVID_OGLES_RecreateSurface()
     }
     if (eglMakeCurrent(sEglDisplay, sEglSurface, sEglSurface, sEglContext) != EGL_TRUE)
         return false;
-    if (eglSwapInterval(sEglDisplay, 1) != EGL_TRUE)
+    if (eglSwapInterval(sEglDisplay, s_swap_interval) != EGL_TRUE)
         OV_PrintDebugf(OV_ERROR, "EGL Init error eglSwapInterval\n");
     return true;
 }
@@ -164,6 +216,8 @@ bool OVID_OGLES_RecreateSurface()
 // Makes the context current again; false when there is none.
 bool OVID_OGLES_TryActivateContext()
 {
+    if (OVID_GLX_Active())
+        return OVID_GLX_MakeCurrent();
     if (sEglContext == EGL_NO_CONTEXT)
         return false;
     return eglMakeCurrent(sEglDisplay, sEglSurface, sEglSurface, sEglContext) == EGL_TRUE;
@@ -172,6 +226,13 @@ bool OVID_OGLES_TryActivateContext()
 // Releases the EGL objects and destroys the window (it can be created again later).
 void OVID_OGLES_Shutdown()
 {
+    if (OVID_GLX_Active()) {
+        OVID_GLX_Shutdown();
+        if (ov_qnx_screen_window) {
+            ovdev::screen_destroy_window(ov_qnx_screen_window);
+            OV_QNX_WindowDestroyed();
+        }
+    }
     if (sEglDisplay != EGL_NO_DISPLAY) {
         ReleaseEglObjects();
         if (ov_qnx_screen_window) {
@@ -188,12 +249,32 @@ void OVID_OGLES_Shutdown()
 
 bool OVID_OGLES_HasDisplay()
 {
-    return sEglDisplay != EGL_NO_DISPLAY;
+    return OVID_GLX_Active() || sEglDisplay != EGL_NO_DISPLAY;
 }
 
 void OVID_OGLES_SwapBuffers()
 {
-    eglSwapBuffers(sEglDisplay, sEglSurface);
+    if (OVID_GLX_Active())
+        OVID_GLX_SwapBuffers();
+    else
+        eglSwapBuffers(sEglDisplay, sEglSurface);
+}
+
+bool OVID_OGLES_SetSwapInterval(int interval)
+{
+    s_swap_interval = interval;
+    if (OVID_GLX_Active())
+        return OVID_GLX_SetSwapInterval(interval);
+    if (sEglContext == EGL_NO_CONTEXT)
+        return false;
+    return eglSwapInterval(sEglDisplay, interval) == EGL_TRUE;
+}
+
+const char *OVID_OGLES_ContextKind()
+{
+    if (OVID_GLX_Active())
+        return "glx";
+    return sEglContext != EGL_NO_CONTEXT ? "egl" : "none";
 }
 
 // Resets the capability record from the driver's extension string.

@@ -44,6 +44,8 @@ struct ov_gl_table_t {
     GLenum (*GetError)(void);
     const GLubyte *(*GetString)(GLenum name);
     void (*ReadPixels)(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type, void *pixels);
+    void (*Flush)(void);
+    void (*Finish)(void);
     // Framebuffer objects of the OES extension; null when the driver does not offer them.
     void (*GenFramebuffersOES)(GLsizei n, GLuint *fbs);
     void (*DeleteFramebuffersOES)(GLsizei n, const GLuint *fbs);
@@ -55,8 +57,13 @@ struct ov_gl_table_t {
 // The table every GL call of the renderer goes through.
 extern ov_gl_table_t ovgl;
 
-// Fills the table with the driver's functions (the OES ones through eglGetProcAddress).
-void OVGL_LoadTable();
+// Looks up one GL entry point by name in the window system that made the context.
+typedef void (*(*ov_gl_loader_t)(const char *name))(void);
+
+// Fills the table from the context in use: every entry through the loader of the window
+// system that made it current (EGL or GLX). False, with the table left as it was, when
+// a function every context has is missing; the framebuffer-object ones may be null.
+bool OVGL_LoadTable(ov_gl_loader_t loader);
 // True when all framebuffer-object entry points were found.
 bool OVGL_HasFramebufferObjects();
 

@@ -10,16 +10,20 @@
 BatchRenderer br;
 extern bool ov_gles_render_targets_enabled;
 
-BatchRenderer::BatchRenderer() : count(0), texture(0), texture_valid(false), arrays_pointed(false)
+BatchRenderer::BatchRenderer()
+    : count(0), texture(0), texture_valid(false), arrays_pointed(false), pending_quads(0), flush_every(0)
 {
+    // Both triangles of a quad (top-left, top-right, bottom-left, bottom-right) wind the
+    // same way: a rasteriser can then take the pair as one rectangle and shades the
+    // shared diagonal once.
     for (int q = 0; q < OV_BATCH_QUADS; q++) {
         unsigned short *i = &indices[q * 6];
         unsigned short v = (unsigned short)(q * 4);
         i[0] = v;
         i[1] = (unsigned short)(v + 1);
         i[2] = (unsigned short)(v + 2);
-        i[3] = (unsigned short)(v + 1);
-        i[4] = (unsigned short)(v + 2);
+        i[3] = (unsigned short)(v + 2);
+        i[4] = (unsigned short)(v + 1);
         i[5] = (unsigned short)(v + 3);
     }
     for (ov_vertex_t &v : vertices) {
@@ -45,6 +49,13 @@ static void FlushBatch()
         br.arrays_pointed = true;
     }
     ovgl.DrawElements(GL_TRIANGLES, br.count * 6, GL_UNSIGNED_SHORT, br.indices);
+    // On a software rasteriser, hand the queued work to its threads every so many quads,
+    // so that they rasterise while the frame is still being submitted.
+    br.pending_quads += br.count;
+    if (br.flush_every > 0 && br.pending_quads >= br.flush_every) {
+        ovgl.Flush();
+        br.pending_quads = 0;
+    }
     br.count = 0;
 }
 

@@ -79,6 +79,7 @@ void RendImpOpenGLES::ResetContextState()
 
     // A fresh context: the batch's cached selection no longer holds.
     br.count = 0;
+    br.pending_quads = 0;
     br.texture_valid = false;
     br.arrays_pointed = false;
     tex_env = 0;
@@ -98,6 +99,7 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
         return false;
     }
     LoadExtensions();
+    br.flush_every = OV_IsSoftwareRasteriser((const char *)ovgl.GetString(GL_RENDERER)) ? OV_SOFTWARE_FLUSH_QUADS : 0;
     ResetContextState();
     OV_PrintDebugf(OV_SYSTEM, "OpenGL ES Init ok.\n");
     gl_caps.npot = OV_OpenGL_NPOT_Test() && !s_force_no_npot;
@@ -118,6 +120,11 @@ void RendImpOpenGLES::Shutdown()
 {
     br.count = 0;
     OVID_OGLES_Shutdown();
+}
+
+bool OV_IsSoftwareRasteriser(const char *renderer)
+{
+    return renderer && strstr(renderer, "llvmpipe") != nullptr;
 }
 
 void RendImpOpenGLES::SetTexEnv(int mode)
@@ -204,6 +211,7 @@ void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
     SetProjection((float)w, (float)h);
     ovgl.LoadIdentity();
     PointArraysAtBatch();
+    br.pending_quads = 0;
 }
 
 void RendImpOpenGLES::FrameReady()

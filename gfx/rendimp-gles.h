@@ -25,7 +25,15 @@ struct BatchRenderer {
     GLuint texture;             // selected texture; 0 = texturing off
     bool texture_valid;         // false until the first selection (forces a bind)
     bool arrays_pointed;        // GL arrays point into this batch
+    int pending_quads;          // quads drawn since the last glFlush (or frame start)
+    int flush_every;            // glFlush after this many quads within a frame; 0 = never
 };
+
+// Quads queued within a frame between two glFlush calls on a software rasteriser.
+enum { OV_SOFTWARE_FLUSH_QUADS = 8192 };
+// True when the GL_RENDERER string names a software rasteriser that profits from
+// mid-frame flushes (Mesa's llvmpipe); never for GPUs, where a flush splits the frame.
+bool OV_IsSoftwareRasteriser(const char *renderer);
 extern BatchRenderer br;
 
 class RendImpOpenGLES : public RendImp {
@@ -101,6 +109,11 @@ bool OV_OpenGL_NPOT_Test();
 bool OVID_OGLES_HasDisplay();
 // Swaps the surface's buffers.
 void OVID_OGLES_SwapBuffers();
+// Sets the swap interval (0: present at once; 1: wait for one vertical blank) now and
+// for contexts made later; false when the context in use cannot change it.
+bool OVID_OGLES_SetSwapInterval(int interval);
+// The kind of context in use: "glx" (desktop), "egl" or "none".
+const char *OVID_OGLES_ContextKind();
 
 // Test hook: with true, textures are padded to powers of two whatever the driver offers.
 void OVID_OGLES_ForceNoNPOT(bool force);

@@ -1,7 +1,7 @@
 -- The benchmark scenes on LOVE: N moving sprites (one texture or two alternating,
 -- 2x2 or 32x32) or a screen of text, 800x600, alpha blending on, fixed seed and frame
--- count. A run loop of our own draws, presents and calls glFinish (LuaJIT FFI) after
--- each frame, then prints one RESULT line like the other programs.
+-- count, no vsync (conf.lua). A run loop of our own draws, presents and calls glFinish
+-- (LuaJIT FFI) after each frame, then prints one RESULT line like the other programs.
 -- Usage: love bench/love --scene sprites --size 32 --textures 1 --count N --frames F
 local ffi = require("ffi")
 ffi.cdef [[
@@ -70,6 +70,39 @@ local function sprite_image(s, which)
     return img
 end
 
+-- Glyphs with an image (codes 33..126): each is one quad in every program.
+local function visible_glyphs(str)
+    local n = 0
+    for i = 1, #str do
+        local c = str:byte(i)
+        if c > 32 and c < 127 then n = n + 1 end
+    end
+    return n
+end
+
+-- The generated 7x11 glyphs of the other programs (a bit pattern per code) as an image
+-- font: a strip of 95 glyphs 7 pixels wide, each after a separator column, 1 pixel of
+-- extra spacing so that the advance is 8.
+local function glyph_font()
+    local gw, gh, count = 7, 11, 95
+    local d = love.image.newImageData(1 + count * (gw + 1), gh)
+    local chars = {}
+    for i = 0, count - 1 do
+        local code = 32 + i
+        chars[#chars + 1] = string.char(code)
+        local x0 = 1 + i * (gw + 1)
+        for y = 0, gh - 1 do d:setPixel(x0 - 1, y, 1, 0, 1, 1) end
+        local bits = (code * 2654435761) % 4294967296
+        for p = 0, gw * gh - 1 do
+            local on = code > 32 and math.floor(bits / 2 ^ (p % 29)) % 2 == 1
+            d:setPixel(x0 + p % gw, math.floor(p / gw), 1, 1, 1, on and 1 or 0)
+        end
+    end
+    local f = love.graphics.newImageFont(d, table.concat(chars), 1)
+    f:setFilter("nearest", "nearest")
+    return f
+end
+
 function love.run()
     local args = arg or {}
     local i = 1
@@ -99,8 +132,9 @@ function love.run()
             vys[s] = (rand_unit() - 0.5) * 4
         end
     else
-        -- LOVE's own font (TrueType, rasterised once into its glyph cache), 50 lines of 100 characters.
-        font = love.graphics.newFont(11)
+        -- The same font as the other programs: 7x11 glyph images of codes 33..126 (plus a
+        -- blank space), advance 8, as a LOVE image font; 50 lines of 100 characters.
+        font = glyph_font()
         for l = 1, H / 12 do
             local t = {}
             for c = 1, W / 8 do t[c] = string.char(33 + rand() % 94) end
@@ -111,7 +145,7 @@ function love.run()
     local max_x, max_y = W - size, H - size
     local frame_no = 0
     local lg = love.graphics
-    local last_draws = 0
+    local last_draws, last_glyphs = 0, 0
 
     local function frame()
         love.event.pump()
@@ -130,8 +164,13 @@ function love.run()
             end
         else
             lg.setFont(font)
-            lg.print(string.format("frame %06d %s", frame_no, lines[1]:sub(14)), 0, 0)
-            for l = 2, #lines do lg.print(lines[l], 0, (l - 1) * 12) end
+            local first = string.format("frame %06d %s", frame_no, lines[1]:sub(14))
+            lg.print(first, 0, 0)
+            last_glyphs = visible_glyphs(first)
+            for l = 2, #lines do
+                lg.print(lines[l], 0, (l - 1) * 12)
+                last_glyphs = last_glyphs + visible_glyphs(lines[l])
+            end
         end
         last_draws = lg.getStats().drawcalls
         lg.present()
@@ -145,19 +184,23 @@ function love.run()
         for _ = 1, opt.warmup do frame() end
         local t_start, cpu_start = now(CLOCK_MONOTONIC), now(CLOCK_PROCESS_CPUTIME_ID)
         local draws = 0
+        local glyphs = 0
         for _ = 1, opt.frames do
             frame()
             draws = draws + last_draws
+            glyphs = glyphs + last_glyphs
         end
         local elapsed = now(CLOCK_MONOTONIC) - t_start
         local cpu = now(CLOCK_PROCESS_CPUTIME_ID) - cpu_start
         local fps = opt.frames / elapsed
-        local items = opt.scene == "sprites" and n or #lines * (W / 8)
+        local items = opt.scene == "sprites" and n or math.floor(glyphs / opt.frames + 0.5)
         local renderer = gl and ffi.string(gl.glGetString(0x1F01)) or select(2, lg.getRendererInfo())
         io.write(string.format(
             "RESULT prog=love backend=xvfb scene=%s size=%d textures=%d n=%d frames=%d fps=%.3f items_per_s=%.0f " ..
-            "draws_per_frame=%.2f startup_ms=%.1f peak_rss_kb=%d cpu_per_frame_ms=%.3f renderer=\"%s\" sync=%s\n",
-            opt.scene, size, opt.textures, items, opt.frames, fps, fps * items, draws / opt.frames, startup * 1000,
+            "draws_per_frame=%.2f swap_interval=%d startup_ms=%.1f peak_rss_kb=%d cpu_per_frame_ms=%.3f " ..
+            "renderer=\"%s\" sync=%s\n",
+            opt.scene, size, opt.textures, items, opt.frames, fps, fps * items, draws / opt.frames,
+            love.window.getVSync(), startup * 1000,
             peak_rss_kb(), cpu * 1000 / opt.frames, renderer, gl and "glFinish" or "none"))
         io.stdout:flush()
         return 0

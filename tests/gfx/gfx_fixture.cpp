@@ -61,7 +61,7 @@ void GfxTest::SetUp()
 
 void GfxTest::PreInit(int display_w, int display_h)
 {
-    ASSERT_TRUE(ovdev::UseHeadlessBackend());
+    ASSERT_TRUE(use_backend_ ? use_backend_() : ovdev::UseHeadlessBackend());
     ASSERT_TRUE(ovdev::SetDisplayMode(display_w, display_h));
     OV_QNX_WindowDestroyed();
     ASSERT_EQ(ovdev::screen_create_context(&ov_qnx_screen_context, 0), 0);

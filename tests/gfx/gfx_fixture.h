@@ -37,6 +37,8 @@ protected:
     void Start(int display_w = 1024, int display_h = 600);
     std::string dir_, old_dir_;
     bool started_ = false;
+    // The device backend PreInit installs; null: the headless one.
+    bool (*use_backend_)() = nullptr;
 };
 
 // The pixel at (x, y) in device pixels, origin top left.

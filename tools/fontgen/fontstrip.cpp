@@ -114,34 +114,35 @@ bool Render(FT_Face face, int code, Glyph &g)
     return true;
 }
 
+// The libpng calls, alone in a function of plain pointers: libpng reports errors by
+// longjmp back to the setjmp below, so nothing here may need a destructor or live in a
+// register that the jump could clobber.
+bool WriteRows(png_structp png, png_infop info, FILE *fp, int w, int h, png_bytep *rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_init_io(png, fp);
+    png_set_IHDR(png, info, (png_uint_32)w, (png_uint_32)h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
 bool WritePNG(const std::string &path, int w, int h, const std::vector<uint8_t> &rgba)
 {
+    std::vector<png_bytep> rows((size_t)h);
+    for (int y = 0; y < h; y++)
+        rows[(size_t)y] = const_cast<png_bytep>(&rgba[(size_t)y * w * 4]);
     FILE *fp = fopen(path.c_str(), "wb");
     if (!fp)
         return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, &info);
-        fclose(fp);
-        return false;
-    }
-    std::vector<png_bytep> rows((size_t)h);
-    for (int y = 0; y < h; y++)
-        rows[(size_t)y] = const_cast<png_bytep>(&rgba[(size_t)y * w * 4]);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        fclose(fp);
-        return false;
-    }
-    png_init_io(png, fp);
-    png_set_IHDR(png, info, (png_uint_32)w, (png_uint_32)h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
+    bool written = png && info && WriteRows(png, info, fp, w, h, rows.data());
     png_destroy_write_struct(&png, &info);
-    return fclose(fp) == 0;
+    return fclose(fp) == 0 && written;
 }
 
 std::string BaseName(const std::string &path)

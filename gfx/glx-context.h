@@ -1,0 +1,30 @@
+// The desktop's OpenGL ES 1.1 context through GLX, on the device layer's X11 window.
+// With Mesa's software rasteriser GLX presents through shared memory, where EGL on X11
+// sends every frame through the X socket. The renderer falls back to EGL when this
+// context cannot be had. Main thread only.
+#ifndef OV_GLX_CONTEXT_H
+#define OV_GLX_CONTEXT_H
+
+typedef void (*ov_gl_proc_t)(void);
+
+// Creates the context on the window (native display and window of the device layer)
+// with no depth or stencil buffer, makes it current and sets the swap interval. On
+// failure returns false with why set to a static text saying what was missing.
+bool OVID_GLX_Initialize(void *native_display, unsigned long native_window, int swap_interval, const char **why);
+// True while a GLX context exists.
+bool OVID_GLX_Active();
+// Makes the context current again on its window; false when there is none.
+bool OVID_GLX_MakeCurrent();
+// Releases and destroys the context (the window stays the device layer's).
+void OVID_GLX_Shutdown();
+void OVID_GLX_SwapBuffers();
+// Asks for the swap interval; false when the driver offers no swap control.
+bool OVID_GLX_SetSwapInterval(int interval);
+// The window's drawable size in pixels.
+void OVID_GLX_DrawableSize(int *width, int *height);
+// GL entry points of the GLX context (the renderer's function table is filled from it).
+ov_gl_proc_t OVID_GLX_GetProcAddress(const char *name);
+// True when the build has the GLX path at all (desktop builds).
+bool OVID_GLX_Built();
+
+#endif
