@@ -572,6 +572,14 @@ TEST_F(Settings, ShippedProgXmlStartsTheEngine)
         EXPECT_STREQ(record.title, "Orvex Game");
         EXPECT_STREQ(record.developer_name, "Talvik");
         EXPECT_STREQ(record.version, "1.0.0");
+        // The UI is laid out for 1024 x 768; the tutorial box and the banners read it back.
+        EXPECT_EQ(record.parms.reference_width, 1024);
+        EXPECT_EQ(record.parms.reference_height, 768);
+        EXPECT_EQ(Text(OVI_GetProductValue("reference_resolution")), "1024x768");
+        EXPECT_EQ(Text(ov_state.features), "MOUSE_INTERFACE,ACHIEVEMENTS,LEADERBOARDS,ANALYST,ANALYST_LOCAL_STORE,NEWS");
+        EXPECT_TRUE(OVI_ProductFeatureExists("LEADERBOARDS"));
+        EXPECT_FALSE(OVI_ProductFeatureExists("TOUCH_SCREEN"));
+        EXPECT_EQ(OVI_GetProductValue("locale"), nullptr);
         EXPECT_EQ(ov_state.developer_mode, 0);
         EXPECT_EQ(ov_state.logging, 1);
         EXPECT_EQ(ov_state.verbose_level, 0);
