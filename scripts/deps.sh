@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   zlib1g-dev libpng-dev libjpeg62-turbo-dev liblua5.1-0-dev
   libmpg123-dev lame
-  libfreetype-dev fonts-dejavu-core
+  libfreetype-dev fonts-dejavu-core librsvg2-bin
   clang libclang-rt-14-dev
 )
 
