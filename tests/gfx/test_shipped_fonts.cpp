@@ -1,4 +1,4 @@
-// The fonts the build ships in app/native (made by tools/fontgen from DejaVu Sans):
+// The fonts the build ships in app/native (made by buildtools/fontgen from DejaVu Sans and Sans Bold):
 // they load from their ".mft" files without generating, carry the printable LATIN-1
 // glyphs with sizes that follow their pixel sizes, keep letters apart, draw every glyph
 // texel for texel at 1:1 on the real renderer, and set a paragraph in every font. With
@@ -27,6 +27,7 @@ struct Shipped {
 const Shipped kFonts[] = {
     {"core/console.mft", 13}, {"core/console_2x.mft", 26}, {"fonts/medium.mft", 18},
     {"fonts/medium_2x.mft", 36}, {"fonts/large.mft", 28},  {"fonts/large_2x.mft", 56},
+    {"fonts/small.mft", 14},     {"fonts/title.mft", 44},
 };
 
 // LATIN-1 text (bytes above 127 are accented letters).
@@ -172,7 +173,7 @@ TEST_F(ShippedFonts, GlyphsDrawTexelForTexelAtOneToOne)
     };
     StartAt(1024, 600);
     OVI_Frame(16);
-    ASSERT_EQ(fonts.size(), 6u);
+    ASSERT_EQ(fonts.size(), sizeof kFonts / sizeof kFonts[0]);
     int y = 10, checked = 0, worst = 0;
     for (ov_font_t *f : fonts) {
         SCOPED_TRACE(f->name);
@@ -206,7 +207,7 @@ TEST_F(ShippedFonts, GlyphsDrawTexelForTexelAtOneToOne)
 void ShippedFonts::Paragraph(bool twice)
 {
     Install();
-    const int w = twice ? 1600 : 1024, h = twice ? 1000 : 600;
+    const int w = twice ? 1600 : 1024, h = twice ? 1000 : 900;
     std::vector<ov_font_t *> fonts;
     std::vector<int> tops, lines;
     app.draw = [&](float) {
@@ -235,7 +236,10 @@ void ShippedFonts::Paragraph(bool twice)
     StartAt(w, h);
     OVI_Frame(16);
     Screenshot(twice ? "shipped-fonts-2x" : "shipped-fonts-1x");
-    ASSERT_EQ(fonts.size(), 3u);
+    size_t expected = 0;
+    for (const Shipped &s : kFonts)
+        expected += !strstr(s.name, "_2x") == !twice;
+    ASSERT_EQ(fonts.size(), expected);
     for (size_t i = 0; i < fonts.size(); i++) {
         ov_font_t *f = fonts[i];
         SCOPED_TRACE(f->name);
