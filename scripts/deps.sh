@@ -7,7 +7,6 @@ packages=(
   build-essential cmake ninja-build pkg-config binutils
   libgtest-dev libgmock-dev
   libsdl2-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libglx-dev libx11-dev
-  xvfb
   zlib1g-dev libpng-dev libjpeg62-turbo-dev liblua5.1-0-dev
   libmpg123-dev lame
   libfreetype-dev fonts-dejavu-core librsvg2-bin
