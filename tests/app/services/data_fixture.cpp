@@ -179,10 +179,8 @@ std::string DataTest::ResPath(const std::string &name) const
 
 std::string DataTest::UserPath(const std::string &name) const
 {
-    char buf[600];
-    ov->OV_GetPathEx(buf, sizeof buf, 1, "%s", name.c_str());
-    std::string p = buf;
-    return p[0] == '/' ? p : dir + "/" + p;
+    std::string base = OVI_GetPathBase(OV_PATH_USER);
+    return (base[0] == '/' ? base : dir + "/" + base) + "/" + name;
 }
 
 bool DataTest::WriteNative(const std::string &path, const std::string &text)
