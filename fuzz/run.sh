@@ -11,10 +11,10 @@ scale=${2:-1}
 # through a file and, for images, decodes twice) and get about six seconds each.
 declare -A runs=([fuzz_xml_reader]=120000 [fuzz_database]=75000 [fuzz_settings]=45000 [fuzz_pak]=75000 [fuzz_wav]=75000
                  [fuzz_png]=5000 [fuzz_jpg]=3000 [fuzz_tga]=3000 [fuzz_rle]=3000 [fuzz_bms]=5000 [fuzz_mft]=2000
-                 [fuzz_font_source]=1200)
+                 [fuzz_font_source]=1200 [fuzz_app_database]=12000 [fuzz_app_csv]=10000 [fuzz_language]=4000)
 status=0
 for t in fuzz_xml_reader fuzz_database fuzz_settings fuzz_pak fuzz_wav fuzz_png fuzz_jpg fuzz_tga fuzz_rle fuzz_bms \
-         fuzz_mft fuzz_font_source; do
+         fuzz_mft fuzz_font_source fuzz_app_database fuzz_app_csv fuzz_language; do
   n=$((runs[$t] * scale))
   work="$build/fuzz-work/$t"
   crashes="$build/fuzz-crashes/$t"
