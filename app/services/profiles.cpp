@@ -85,7 +85,8 @@ void Profile::Load(const char *file_name)
     char name[300];
     snprintf(name, sizeof name, "user://profiles/%s", file_name_);
     db_ = dman().GetDatabase(name);
-    if (db_->HadParseError())
+    damaged_ = db_->HadParseError();
+    if (damaged_)
         KeepDamagedCopy(name);
     dirty_ = false;
     DMArray *info = db_->GetArray("!INFO");

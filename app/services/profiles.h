@@ -74,6 +74,8 @@ public:
     void MarkDirty() { dirty_ = true; }
     const char *GetFileName() const { return file_name_; }
     int GetTimeActive() const { return time_active_; }
+    // True when the last Load found the file damaged (and kept a copy of it aside).
+    bool HadDamage() const { return damaged_; }
 
 private:
     void ReleaseDatabase();
@@ -82,6 +84,7 @@ private:
     int time_active_ = 0;
     int random_;
     bool dirty_ = false;
+    bool damaged_ = false;
     char *file_name_ = nullptr;
 };
 
