@@ -1,0 +1,125 @@
+// File helpers: whole-file reads, replacing writes of player files through a ".tmp"
+// sibling and the engine's "ReplaceFile" command, and copies of damaged files.
+#include "app/services/filehelpers.h"
+
+#include "nstring.h"
+#include "orvex.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+// Writes in pieces that fit the engine's unsigned count; false on any short write.
+bool WriteAll(ov_file_t *file, const void *data, size_t size)
+{
+    const char *p = (const char *)data;
+    while (size > 0) {
+        unsigned piece = size > (1u << 30) ? (1u << 30) : (unsigned)size;
+        if (ov->OV_WriteFile(p, piece, file) != piece)
+            return false;
+        p += piece;
+        size -= piece;
+    }
+    return true;
+}
+
+bool FileOpens(const char *name)
+{
+    ov_file_t *f = ov->OV_OpenFile(name, "rb");
+    if (!f)
+        return false;
+    ov->OV_CloseFile(f);
+    return true;
+}
+
+}  // namespace
+
+// Opens, measures (seeking to the end) and reads the whole file.
+char *ReadWholeFile(const char *name, long *size, bool *too_large)
+{
+    if (too_large)
+        *too_large = false;
+    *size = 0;
+    if (!name || !name[0])
+        return nullptr;
+    ov_file_t *f = ov->OV_OpenFile(name, "rb");
+    if (!f)
+        return nullptr;
+    long length = -1;
+    if (ov->OV_SetFilePosition(f, 0, 2))
+        length = ov->OV_GetFilePosition(f);
+    if (length < 0 || !ov->OV_SetFilePosition(f, 0, 0) || length >= INT32_MAX) {
+        if (too_large && length >= INT32_MAX)
+            *too_large = true;
+        ov->OV_CloseFile(f);
+        return nullptr;
+    }
+    char *data = (char *)malloc((size_t)length + 1);
+    if (!data) {
+        ov->OV_CloseFile(f);
+        return nullptr;
+    }
+    unsigned got = length > 0 ? ov->OV_ReadFile(data, (unsigned)length, f) : 0;
+    ov->OV_CloseFile(f);
+    if ((long)got != length) {
+        free(data);
+        return nullptr;
+    }
+    data[length] = '\0';
+    *size = length;
+    return data;
+}
+
+// Sibling, checked writes, flush and close, then "ReplaceFile".
+bool SaveFileReplacing(const char *name, const void *data, size_t size)
+{
+    if (!name || !name[0])
+        return false;
+    std::string sibling = std::string(name) + ".tmp";
+    ov_file_t *f = ov->OV_OpenFile(sibling.c_str(), "wb");
+    if (!f) {
+        ov->OV_Popupf(1, "Unable to open file '%s' for writing.\n", name);
+        return false;
+    }
+    bool ok = WriteAll(f, data, size);
+    ok = ov->OV_FlushFile(f) == 1 && ok;
+    ok = ov->OV_CloseFile(f) == 0 && ok;
+    if (ok) {
+        const char *reply = ov->OV_CallExtension("ReplaceFile", name);
+        ok = reply != nullptr && strcmp(reply, "OK") == 0;
+    }
+    if (!ok) {
+        ov->OV_DeleteFile(sibling.c_str());
+        ov->OV_Popupf(1, "Unable to write file '%s'.\n", name);
+    }
+    return ok;
+}
+
+// Tries "<name>.bad", "<name>.bad2", ... up to ".bad999".
+bool KeepDamagedCopy(const char *name)
+{
+    long size = 0;
+    char *data = ReadWholeFile(name, &size);
+    if (!data)
+        return false;
+    bool kept = false;
+    for (int n = 1; n <= 999 && !kept; n++) {
+        std::string copy = std::string(name) + ".bad";
+        if (n > 1)
+            copy += std::to_string(n);
+        if (FileOpens(copy.c_str()))
+            continue;
+        kept = SaveFileReplacing(copy.c_str(), data, (size_t)size);
+        if (kept)
+            ov->OV_Printf("Damaged file '%s' kept as '%s'.\n", name, copy.c_str());
+        break;
+    }
+    free(data);
+    if (!kept)
+        ov->OV_Printf("Damaged file '%s' could not be kept.\n", name);
+    return kept;
+}

@@ -1,0 +1,55 @@
+// Fixture of the data-service tests: the engine pre-initialised on the headless device
+// in a scratch directory (res:// is <dir>/app/native, user:// is <dir>/data/<dev>/<prog>),
+// the logging and popup slots of `ov` wrapped so tests read every message as formatted,
+// and the data registry emptied after each test.
+#ifndef TESTS_APP_SERVICES_DATA_FIXTURE_H
+#define TESTS_APP_SERVICES_DATA_FIXTURE_H
+
+#include "orvex.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace datatest {
+
+// One captured message: which slot ("popup", "print", "debug"), its level and text.
+struct Message {
+    std::string kind;
+    int level;
+    std::string text;
+};
+
+// Every message since the test started (thread-safe copy).
+std::vector<Message> Messages();
+// Number of captured messages whose text equals the text exactly.
+int CountMessages(const std::string &text);
+// Number of captured messages containing the fragment.
+int CountContaining(const std::string &fragment);
+void ClearMessages();
+// All captured texts, one a line, for failure output.
+std::string Dump();
+
+// The record the engine asks for.
+ov_prog_t &Record();
+
+class DataTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Native path of a res:// or user:// file name.
+    std::string ResPath(const std::string &name) const;
+    std::string UserPath(const std::string &name) const;
+    // Writes a whole file (native path); creates no directories.
+    static bool WriteNative(const std::string &path, const std::string &text);
+    static std::string ReadNative(const std::string &path);
+    static bool ExistsNative(const std::string &path);
+    // Sorted names in a native directory (recursively, with sub-paths).
+    static std::vector<std::string> ListTree(const std::string &dir);
+    std::string dir;
+};
+
+}  // namespace datatest
+
+#endif

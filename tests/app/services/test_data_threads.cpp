@@ -1,0 +1,80 @@
+// Threads: a worker loads databases through the registry and localises while the main
+// thread does the same (run under ThreadSanitizer by the test command).
+#include "app/services/dataman.h"
+#include "app/services/localization.h"
+#include "tests/app/services/data_fixture.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+using datatest::DataTest;
+
+namespace {
+
+class DataThreadsTest : public DataTest {
+protected:
+    void TearDown() override
+    {
+        loc_man().Shutdown();
+        datatest::Record().parms.locale = nullptr;
+        DataTest::TearDown();
+    }
+};
+
+// Loads, reads and localises; the shared files and keys are asked for by both threads.
+void Work(int who, std::atomic<int> *failures)
+{
+    for (int i = 0; i < 40; i++) {
+        std::string shared = "res://shared" + std::to_string(i % 5) + ".xml";
+        std::string own = "res://own" + std::to_string(who) + "-" + std::to_string(i % 3) + ".csv";
+        const char *v = dman().GetValue(shared.c_str(), "A", "n", "v");
+        if (!v || std::string(v) != std::to_string(i % 5))
+            (*failures)++;
+        if (dman().GetArraySize(own.c_str(), nullptr) != 1)
+            (*failures)++;
+        const char *t = loc_man().Localize("Play");
+        if (!t || std::string(t) != "Spielen")
+            (*failures)++;
+        std::string fresh = "Key " + std::to_string(i % 7);
+        if (std::string(loc_man().Localize(fresh.c_str())) != fresh)
+            (*failures)++;
+        if (std::string(loc_man().LocalizeNumber(1000 * who + i)).find('.') == std::string::npos && who > 0)
+            (*failures)++;
+        loc_man().LocalizeTime((uint32_t)i * 61000u);
+        loc_man().LocalizeComment("threads");
+        if (i % 10 == 0)
+            dman().ReleaseDatabase(own.c_str());
+    }
+}
+
+TEST_F(DataThreadsTest, WorkerAndMainLoadAndLocaliseTogether)
+{
+    for (int i = 0; i < 5; i++)
+        ASSERT_TRUE(WriteNative(ResPath("shared" + std::to_string(i) + ".xml"),
+                                "<?xml?>\n<root>\n<array id=\"A\"><node id=\"n\" v=\"" + std::to_string(i) +
+                                    "\"/></array>\n</root>\n"));
+    for (int who = 1; who <= 2; who++)
+        for (int i = 0; i < 3; i++)
+            ASSERT_TRUE(WriteNative(ResPath("own" + std::to_string(who) + "-" + std::to_string(i) + ".csv"),
+                                    "a;b\n1;22\n"));
+    mkdir(ResPath("data-xx").c_str(), 0755);
+    ASSERT_TRUE(WriteNative(ResPath("data-xx/language.xml"),
+                            "<?xml?>\n<root>\n<node id=\"Play\" to=\"Spielen\"/>\n"
+                            "<node id=\"THOUSANDS_SEPARATOR\" to=\".\"/>\n</root>\n"));
+    datatest::Record().parms.locale = "xx";
+    ASSERT_TRUE(loc_man().Initialize());
+
+    std::atomic<int> failures{0};
+    std::thread worker(Work, 1, &failures);
+    Work(2, &failures);
+    worker.join();
+    EXPECT_EQ(failures.load(), 0);
+    // Each file was registered once: five shared, three of each thread's own.
+    EXPECT_EQ(dman().GetNumberOfDatabases(), 11);
+    EXPECT_EQ(dman().GetDatabase("res://shared0.xml"), dman().GetDatabase("res://shared0.xml"));
+}
+
+}  // namespace
