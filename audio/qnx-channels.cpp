@@ -68,6 +68,10 @@ bool ovSoundChannel::Feed(int *written)
         return false;
     }
     if (position >= s->size) {
+        // Looping may be set after the whole buffer was written (a play made looping
+        // a frame after it started): the next pass writes it again from its start.
+        if (looping)
+            position = 0;
         Unlock();
         return false;
     }
