@@ -201,9 +201,14 @@ bool OVI_LoadSound(ov_sound_t *s)
     }
     if (has_extension)
         return imp->LoadSound(s, name);
+    // Only music is MP3: an effect that is missing must not turn into an MP3 name that
+    // is taken unopened (it would never be reported as not found).
     static const char *const kCandidates[] = {"%s.wav", "%s.ogg", "%s.mp3"};
+    const bool music = strncmp(name, "music/", 6) == 0;
     bool loaded = false;
     for (const char *pattern : kCandidates) {
+        if (!music && strcmp(pattern, "%s.mp3") == 0)
+            break;
         char candidate[512];
         nStringFormat(candidate, sizeof candidate, pattern, name);
         loaded = imp->LoadSound(s, candidate);

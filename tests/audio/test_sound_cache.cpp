@@ -136,14 +136,15 @@ struct FallbackCase {
     int type;
 };
 
-TEST_F(SoundCache, NamesWithoutExtensionTryWavThenOggThenMp3)
+TEST_F(SoundCache, NamesWithoutExtensionTryWavThenOggThenMp3ForMusic)
 {
     const FallbackCase cases[] = {
         {"sfx/click", "sfx/click.wav", "sfx/click.wav", OV_SAMPLE_WAV},
         {"music/theme", nullptr, "music/theme.mp3", OV_SAMPLE_MP3},  // music names must be .mp3
         {"dir.v2/hit", "dir.v2/hit.wav", "dir.v2/hit.wav", OV_SAMPLE_WAV},  // a '.' before a '/' is no extension
         {"sfx/click.wav", "sfx/click.wav", "sfx/click.wav", OV_SAMPLE_WAV},
-        {"sfx/missing", nullptr, "sfx/missing.mp3", OV_SAMPLE_MP3},  // the MP3 name is taken unopened
+        {"sfx/missing", nullptr, nullptr, OV_SAMPLE_NONE},  // only music falls back to an unopened MP3 name
+        {"music/missing", nullptr, "music/missing.mp3", OV_SAMPLE_MP3},
         {"sfx/missing.wav", nullptr, nullptr, OV_SAMPLE_NONE},
         {"music/theme.wav", "music/theme.wav", nullptr, OV_SAMPLE_NONE},
     };
@@ -159,6 +160,8 @@ TEST_F(SoundCache, NamesWithoutExtensionTryWavThenOggThenMp3)
         if (!c.expected) {
             EXPECT_EQ(sample, nullptr);
             EXPECT_TRUE(Logged(std::string("Sound resource '") + c.name + "' not found."));
+            Advance(100);
+            EXPECT_EQ(ov->OV_PlaySound(s, 1.0f, 0.0f, 1.0f), 0);
             continue;
         }
         ASSERT_NE(sample, nullptr);
