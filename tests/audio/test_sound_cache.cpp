@@ -100,6 +100,36 @@ TEST_F(SoundCache, ReleaseToZeroHibernatesAndLoadSoundReloads)
     EXPECT_TRUE(Logged("Sound 'sfx/boom' reference count less than zero."));
 }
 
+// An application that releases a sound and later gets it by name again plays it.
+TEST_F(SoundCache, GetSoundOnAHibernatedRecordReloadsIt)
+{
+    StartAudio();
+    struct Case {
+        const char *how;
+        bool got_first;  // the record was first got with OV_GetSound, else loaded
+    } cases[] = {{"loaded", false}, {"got", true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        const std::string name = std::string("sfx/") + c.how;
+        WriteFileBytes("app/native/" + name + ".wav", MakeWav(WavFormat(), Pcm16(Ramp(400))));
+        ov_sound_t *s = c.got_first ? ov->OV_GetSound(name.c_str()) : ov->OV_LoadSound(name.c_str());
+        ov->OV_ReleaseSound(s);
+        ASSERT_EQ(SampleOf(s), nullptr) << "hibernated";
+        EXPECT_EQ(ov->OV_GetSound(name.c_str()), s);
+        EXPECT_EQ(s->refcount, 1);
+        EXPECT_EQ(s->cache_mode, OV_SOUND_LOAD);
+        ASSERT_NE(SampleOf(s), nullptr);
+        Advance(100);
+        hl::clear_pcm_writes();
+        EXPECT_NE(ov->OV_PlaySound(s, 1.0f, 0.0f, 1.0f), 0);
+        EXPECT_TRUE(WaitFor([] { return !BusyGroups().empty(); })) << "and it is heard";
+        // One release hibernates it again: the reference got back is the only one.
+        ov->OV_ReleaseSound(s);
+        EXPECT_EQ(s->refcount, 0);
+        EXPECT_EQ(SampleOf(s), nullptr);
+    }
+}
+
 TEST_F(SoundCache, ReleasingAGotSoundToZeroWarns)
 {
     StartAudio();
