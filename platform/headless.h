@@ -8,7 +8,8 @@
 //   pointer <x> <y> <buttons>         pointer event; buttons: 1 left, 2 middle, 4 right
 //   key <symbol> down|up|press        key event; press is down then up. The symbol is a
 //                                     number (decimal or 0x hex), one character in
-//                                     quotes ('a'), or a key name: backspace, tab,
+//                                     quotes ('a', 'ä': UTF-8, up to U+07FF) giving
+//                                     its code point, or a key name: backspace, tab,
 //                                     return, escape, home, end, left, up, right, down,
 //                                     pgup, pgdown, insert, delete, f1..f12, lshift,
 //                                     rshift, lctrl, rctrl
