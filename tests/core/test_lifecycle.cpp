@@ -235,6 +235,37 @@ public:
 };
 }  // namespace
 
+// What the application still holds at exit is reported as a warning and released when
+// it counts references, and released without a word when it does not.
+TEST_F(Lifecycle, ResourcesHeldAtExitAreReportedOnlyWithReferenceCounting)
+{
+    const bool counting_cases[] = {true, false};
+    bool first = true;
+    for (bool counting : counting_cases) {
+        SCOPED_TRACE(counting);
+        if (!first) {
+            TearDown();
+            SetUp();
+        }
+        first = false;
+        switches.verbose_level = OV_WARNING;  // the log file keeps warnings and above only
+        record.parms.reference_counting = counting ? 1 : 0;
+        StartEngine();
+        ASSERT_NE(ov->OV_CreateBitmap("held", 8, 8, 0), nullptr);
+        ASSERT_NE(ov->OV_LoadFont("fonts/held.mft"), nullptr);
+        ASSERT_NE(ov->OV_LoadFont("fonts/held.mft"), nullptr);
+        ORVEX_Shutdown();
+        const std::string log = ReadFile("data/Talvik/Test_Game/logs/orvex-0001.log");
+        ASSERT_NE(log.find("ORVEX Shutdown."), std::string::npos) << log;
+        EXPECT_EQ(log.find("Bitmap 'held' Reference count 1 at exit, releasing...\n") != std::string::npos, counting)
+            << log;
+        EXPECT_EQ(log.find("Font 'fonts/held.mft' Reference count 2 at exit, releasing...\n") != std::string::npos,
+                  counting)
+            << log;
+        EXPECT_EQ(log.find("at exit (ref count"), std::string::npos);
+    }
+}
+
 TEST_F(Lifecycle, StereoFrameDrawsTwiceAndUpdatesOnce)
 {
     EyeRecorder recorder;
