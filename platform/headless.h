@@ -73,6 +73,8 @@ bool has_window();
 // A property of the window as it stands (set by the engine or its start value:
 // BUFFER_SIZE the display mode, ROTATION 0, IDLE_MODE 0); empty when absent.
 std::vector<int> window_property(int pname);
+// The window's title ("" until screen_set_window_property_cv set it, or without a window).
+std::string window_title();
 // Buffers made by screen_create_window_buffers; 0 before that or without a window.
 int window_buffer_count();
 // The last navigator_rotation_lock value; none when it was never called.

@@ -3,8 +3,11 @@
 
 #include "core/console.h"
 #include "gfx/rendimp-null.h"
+#include "platform/headless.h"
 
 #include <atomic>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 using namespace harness;
@@ -283,3 +286,55 @@ TEST_F(Lifecycle, StereoFrameDrawsTwiceAndUpdatesOnce)
     ORVEX_Shutdown();
     OVID_SetRendImpOverride(nullptr);
 }
+
+// ---- the window's title
+
+namespace {
+// res://prog.xml naming the program.
+void WriteProgXmlNamed(const char *name)
+{
+    std::string text = std::string("<?xml version=\"1.0\"?>\n<root>\n\t<array id=\"PARAMETERS\">\n"
+                                   "\t\t<node id=\"APPLICATION\" name=\"") +
+                       name + "\" />\n\t</array>\n\t<array id=\"VARIANTS\">\n\t\t<node id=\"QNX\" />\n"
+                              "\t</array>\n</root>\n";
+    FILE *f = fopen("app/native/prog.xml", "wb");
+    ASSERT_NE(f, nullptr);
+    fputs(text.c_str(), f);
+    fclose(f);
+}
+}  // namespace
+
+TEST_F(Lifecycle, TheWindowTitleIsTheProgramsTitleFromProgXml)
+{
+    WriteProgXmlNamed("Crystal Siege");
+    StartEngine();
+    EXPECT_STREQ(record.title, "Crystal Siege");
+    EXPECT_EQ(ovdev::headless::window_title(), "Crystal Siege");
+}
+
+#if __has_include(<SDL.h>)
+#include <SDL.h>
+
+#include "platform/device.h"
+
+// The desktop's own window shows it (SDL's dummy window here: the null renderer draws).
+TEST_F(Lifecycle, TheDesktopWindowShowsTheProgramsTitle)
+{
+    ASSERT_EQ(setenv("SDL_VIDEODRIVER", "dummy", 1), 0);
+    std::string error;
+    ASSERT_TRUE(ovdev::UseDesktopBackend(&error)) << error;
+    RendImpNull renderer;
+    OVID_SetRendImpOverride(&renderer);
+    WriteProgXmlNamed("Crystal Siege");
+    StartEngine();
+    SDL_Window *window = nullptr;
+    for (Uint32 id = 1; id < 64 && !window; ++id)
+        window = SDL_GetWindowFromID(id);
+    ASSERT_NE(window, nullptr);
+    EXPECT_STREQ(SDL_GetWindowTitle(window), "Crystal Siege");
+    ORVEX_Shutdown();
+    OVID_SetRendImpOverride(nullptr);
+    ovdev::headless::reset();
+    unsetenv("SDL_VIDEODRIVER");
+}
+#endif
