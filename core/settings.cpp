@@ -325,6 +325,7 @@ void ApplyVariant(OV_DMNode *node)
     ov_prog_t *p = ov_prog;
     const char *variant = node->id ? node->id : "";
     int platform = OVI_GetPlatformIdFromString(variant);
+    const char *platform_name = OVI_GetPlatformIdAsString(platform);
     const char *v;
 
     Replace(ov_state.variant, variant);
@@ -354,7 +355,7 @@ void ApplyVariant(OV_DMNode *node)
         SetMultitouchFrom(v);
     }
     if ((v = node->GetValue("music_format"))) {
-        ApplyDeprecatedFormat(ov_state.music_package, OVI_GetPlatformIdAsString(platform), "music_format", "music format", "data-music-", v,
+        ApplyDeprecatedFormat(ov_state.music_package, platform_name, "music_format", "music format", "data-music-", v,
                               OVI_GetPlatformMusicFormat(platform));
     } else {
         nString name;
@@ -362,8 +363,8 @@ void ApplyVariant(OV_DMNode *node)
         Replace(ov_state.music_package, name.Get());
     }
     if ((v = node->GetValue("sound_fx_format"))) {
-        ApplyDeprecatedFormat(ov_state.sfx_package, OVI_GetPlatformIdAsString(platform), "sound_fx_format", "sound effect format", "data-sfx-", v,
-                              OVI_GetPlatformSoundEffectFormat(platform));
+        ApplyDeprecatedFormat(ov_state.sfx_package, platform_name, "sound_fx_format", "sound effect format",
+                              "data-sfx-", v, OVI_GetPlatformSoundEffectFormat(platform));
     } else {
         nString name;
         name.Format("data-sfx-%s", OVI_GetPlatformSoundEffectFormat(ov_platform_info.platform_id));
