@@ -23,9 +23,18 @@ void IdlePause(long microseconds)
     nanosleep(&ts, nullptr);
 }
 
-bool Expired(uint32_t last_activity)
+// An idle channel is held for 500 ms after its play ended; one that never carried a
+// play has nothing to hold and is free from the start of the run.
+bool IdleAndFree(const ovSoundChannel *ch)
 {
-    return OV_GetTime() - last_activity > 499;
+    return !ch->playing && (!ch->ended_a_play || OV_GetTime() - ch->last_activity > 499);
+}
+
+// The play on the channel is over (ended or stopped) as of now.
+void MarkEnded(ovSoundChannel *ch)
+{
+    ch->last_activity = OV_GetTime();
+    ch->ended_a_play = true;
 }
 
 // The engine's shutdown request, set on the main thread while this thread runs.
@@ -68,6 +77,10 @@ bool ovSoundChannel::Feed(int *written)
         return false;
     }
     if (position >= s->size) {
+        // Looping may be set after the whole buffer was written (a play made looping
+        // a frame after it started): the next pass writes it again from its start.
+        if (looping)
+            position = 0;
         Unlock();
         return false;
     }
@@ -244,7 +257,7 @@ int SoundImpQNX::FeedChannels()
         ovSample *s = ch->sample;
         if (!s) {
             ch->playing = false;
-            ch->last_activity = OV_GetTime();
+            MarkEnded(ch);
             continue;
         }
         if (ch->looping || ch->position < s->size) {
@@ -266,7 +279,7 @@ int SoundImpQNX::FeedChannels()
             }
         }
         if (!ch->playing)
-            ch->last_activity = OV_GetTime();
+            MarkEnded(ch);
         ch->Feed(&written);
     }
     return written;
@@ -281,7 +294,7 @@ ovSoundChannel *SoundImpQNX::GetFreeChannel()
         free_start = 0;
     for (int k = 0; k < count; k++) {
         ovSoundChannel *ch = channels[(free_start + k) % count];
-        if (!ch->playing && Expired(ch->last_activity))
+        if (IdleAndFree(ch))
             return ch;
     }
     return nullptr;
@@ -290,7 +303,7 @@ ovSoundChannel *SoundImpQNX::GetFreeChannel()
 ovSoundChannel *SoundImpQNX::GetChannelById(long id)
 {
     for (ovSoundChannel *ch : channels) {
-        if (!ch->playing && Expired(ch->last_activity))
+        if (IdleAndFree(ch))
             continue;
         if (ch->play_id == id)
             return ch;

@@ -98,12 +98,18 @@ struct ov_sound_t *OV_GetSoundEx(const char *name, int cache_mode)
     OVI_LockCoreMutex(OV_MUTEX_GET_SOUND);
     if (ov_sound_t *s = Find(name)) {
         OVI_UnlockCoreMutex(OV_MUTEX_GET_SOUND);
-        if (cache_mode != OV_SOUND_LOOKUP && !IsDummy(s->name) && !(s->flags & OV_SOUND_GOT)) {
+        if (cache_mode == OV_SOUND_LOOKUP || IsDummy(s->name))
+            return s;
+        // A hibernated record (count 0) comes back with one reference, whether or not
+        // it was got before, and with its data loaded again as OV_LoadSound does.
+        if (!(s->flags & OV_SOUND_GOT) || s->refcount == 0) {
             s->flags |= OV_SOUND_GOT;
             s->refcount++;
             if (ov_print_reference_count_changes)
                 OV_Printf("'%s' ref count++ (GetSound): now %d", s->name, s->refcount);
         }
+        if ((cache_mode & OV_SOUND_LOAD) && s->cache_mode == OV_SOUND_NOT_LOADED)
+            ov->OV_SetSoundCacheMode(s, cache_mode);
         return s;
     }
     if (cache_mode == OV_SOUND_LOOKUP) {
@@ -201,9 +207,14 @@ bool OVI_LoadSound(ov_sound_t *s)
     }
     if (has_extension)
         return imp->LoadSound(s, name);
+    // Only music is MP3: an effect that is missing must not turn into an MP3 name that
+    // is taken unopened (it would never be reported as not found).
     static const char *const kCandidates[] = {"%s.wav", "%s.ogg", "%s.mp3"};
+    const bool music = strncmp(name, "music/", 6) == 0;
     bool loaded = false;
     for (const char *pattern : kCandidates) {
+        if (!music && strcmp(pattern, "%s.mp3") == 0)
+            break;
         char candidate[512];
         nStringFormat(candidate, sizeof candidate, pattern, name);
         loaded = imp->LoadSound(s, candidate);

@@ -44,6 +44,7 @@ struct ovSoundChannel {
     std::atomic<int> position{0};
     std::atomic<ovSample *> sample{nullptr};
     std::atomic<uint32_t> last_activity{0};
+    std::atomic<bool> ended_a_play{false};  // set with last_activity: a play ended here
     std::atomic<bool> looping{false};
     std::atomic<bool> paused{false};
     float volume = 0.0f;

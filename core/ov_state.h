@@ -276,6 +276,9 @@ OVT_ThreadInfo_t *OVT_GetCurrentThreadInfo(void);
 OVT_ThreadInfo_t *OVT_FindCurrentThreadInfo(void);
 void OVT_RemoveThreadInfo(OVT_ThreadInfo_t *info);
 int OVT_GetNumberOfThreadsRunning(void);
+// How many threads have a record in the thread list (the main thread's among them once
+// it asked for its own).
+int OVT_GetThreadInfoCount(void);
 int64_t OVT_GetCurrentThreadId(void);
 int64_t OV_GetCurrentThreadId(void);
 int OVT_IsMainThread(void);

@@ -35,6 +35,16 @@ bool IsNonTypingKey(int sym)
     return false;
 }
 
+// The character a key types: the printable codes 0x21-0x7E and 0xA0-0xFF are their own
+// character (so '.', '@', 'ä' and the console's '§' can be typed); every other key types
+// its key code, which is 0 for keys without one.
+int CharacterOfKey(int sym, int key)
+{
+    if ((sym >= 0x21 && sym <= 0x7E) || (sym >= 0xA0 && sym <= 0xFF))
+        return sym;
+    return key;
+}
+
 }  // namespace
 
 int OVI_MapKeySymbol(int sym)
@@ -94,7 +104,7 @@ void HandleScreenEvent(bps_event_t *event)
             // Arrows, function keys and the like type no character: their codes would
             // read as punctuation and letters in a text field.
             if (!IsNonTypingKey(sym))
-                OVI_SendCharEvent(key);
+                OVI_SendCharEvent(CharacterOfKey(sym, key));
             OVI_SendKeyEvent(OV_EVENT_KEY_UP, key);
         }
         break;

@@ -2,14 +2,14 @@
 // platform table (numbers, names, standard audio formats), the whole-token feature
 // search over the two feature strings and product values from res://prog.xml.
 //
-// This build runs the tablet program on Linux: it reports the tablet platform, so
-// that prog.xml's tablet variants apply, with the size class taken from the display.
+// This build runs the tablet program on Linux: it reports the tablet platform, a
+// large-screen device, so that prog.xml's tablet variants apply whatever the size of
+// the display or window.
 #include "core/platform-info.h"
 
 #include "core/data/dataman.h"
 #include "core/ov_state.h"
 #include "core/settings.h"
-#include "gfx/window.h"
 #include "nstring.h"
 
 #include <string.h>
@@ -52,28 +52,19 @@ bool IsSeparator(char c);
 void OVI_ResolvePlatformInfo(void)
 {
     memset(&ov_platform_info, 0, sizeof ov_platform_info);
-    OVPI_ResolvePlatformInfo(&ov_platform_info, ov_qnx_screen_width, ov_qnx_screen_height);
+    OVPI_ResolvePlatformInfo(&ov_platform_info);
 }
 
-void OVPI_ResolvePlatformInfo(ov_platform_info_t *info, int display_width, int display_height)
+void OVPI_ResolvePlatformInfo(ov_platform_info_t *info)
 {
     info->platform_id = OV_PLATFORM_QNX;
-    info->screen_size_id = OVPI_ScreenSizeIdForDisplay(display_width, display_height);
+    // The size class is fixed: the chosen build variant must not change with the window.
+    info->screen_size_id = OV_SCREEN_LARGE;
     nStringFormat(info->device_model, sizeof info->device_model, "%s", "QNX");
     nStringFormat(info->os_major, sizeof info->os_major, "%s", "QNX");
     nStringFormat(info->os_minor, sizeof info->os_minor, "%s", "6.5+");
     nStringFormat(info->orvex_imp, sizeof info->orvex_imp, "%s", "OV_QNX");
     nStringFormat(info->unique_id, sizeof info->unique_id, "%s", "UNKNOWN");
-}
-
-int OVPI_ScreenSizeIdForDisplay(int width, int height)
-{
-    int longer = width > height ? width : height;
-    if (longer >= 1024)
-        return OV_SCREEN_LARGE;
-    if (longer >= 720)
-        return OV_SCREEN_MEDIUM;
-    return OV_SCREEN_SMALL;
 }
 
 const char *OVI_GetScreenSizeIdAsString(int id)

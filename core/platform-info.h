@@ -41,11 +41,8 @@ extern ov_platform_info_t ov_platform_info;
 
 // Zeroes ov_platform_info and fills it for this device (start of pre-initialisation).
 void OVI_ResolvePlatformInfo(void);
-// Fills the record for this platform from the display size in pixels.
-void OVPI_ResolvePlatformInfo(ov_platform_info_t *info, int display_width, int display_height);
-// Screen-size class of a display: LARGE from 1024 pixels on its longer side,
-// MEDIUM from 720, SMALL below.
-int OVPI_ScreenSizeIdForDisplay(int width, int height);
+// Fills the record for this platform: the tablet, size class LARGE.
+void OVPI_ResolvePlatformInfo(ov_platform_info_t *info);
 // "SMALL", "MEDIUM" or "LARGE" (anything but 1 and 2 is SMALL).
 const char *OVI_GetScreenSizeIdAsString(int id);
 

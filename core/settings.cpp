@@ -347,21 +347,21 @@ void ApplyDeveloper(OV_DMNode *dev)
         ov_state.console_toggle_key = OV_GetKeyByName(v);
 }
 
-// A deprecated audio-format key: explains what to do instead, then names the package
-// after the value.
-void ApplyDeprecatedFormat(char *&package, const char *variant, const char *key, const char *kind_text,
+// A deprecated audio-format key: explains what to do instead (naming the platform),
+// then names the package after the value.
+void ApplyDeprecatedFormat(char *&package, const char *platform, const char *key, const char *kind_text,
                            const char *prefix, const char *value, const char *standard)
 {
     nString message;
     if (strcmp(value, standard) == 0) {
         message.Format("prog.xml:%s defines deprecated '%s' parameter '%s'. Just remove it.\n\nThis platform always uses %s "
                        "'%s'.\n\nSee ORVEX/docs/audio-formats-per-platform.txt for more info.",
-                       variant, key, value, kind_text, standard);
+                       platform, key, value, kind_text, standard);
     } else {
         message.Format("prog.xml:%s defines deprecated '%s' parameter '%s' but the value differs from platform standard "
                        "('%s'). To fix the issue:\n1) Remove '%s' from prog.xml for this variant, and\n2) Add %s%s to "
                        "addon_packages.\n\nSee ORVEX/docs/audio-formats-per-platform.txt for more info.",
-                       variant, key, value, standard, key, prefix, value);
+                       platform, key, value, standard, key, prefix, value);
     }
     OV_Printf("OV: %s", message.Get());
     if (strstr(value, "@open:") && strlen(value) >= 6)
@@ -397,6 +397,7 @@ void ApplyVariant(OV_DMNode *node)
     ov_prog_t *p = ov_prog;
     const char *variant = node->id ? node->id : "";
     int platform = OVI_GetPlatformIdFromString(variant);
+    const char *platform_name = OVI_GetPlatformIdAsString(platform);
     const char *v;
 
     Replace(ov_state.variant, variant);
@@ -426,7 +427,7 @@ void ApplyVariant(OV_DMNode *node)
         SetMultitouchFrom(v);
     }
     if ((v = node->GetValue("music_format"))) {
-        ApplyDeprecatedFormat(ov_state.music_package, variant, "music_format", "music format", "data-music-", v,
+        ApplyDeprecatedFormat(ov_state.music_package, platform_name, "music_format", "music format", "data-music-", v,
                               OVI_GetPlatformMusicFormat(platform));
     } else {
         nString name;
@@ -434,8 +435,8 @@ void ApplyVariant(OV_DMNode *node)
         Replace(ov_state.music_package, name.Get());
     }
     if ((v = node->GetValue("sound_fx_format"))) {
-        ApplyDeprecatedFormat(ov_state.sfx_package, variant, "sound_fx_format", "sound effect format", "data-sfx-", v,
-                              OVI_GetPlatformSoundEffectFormat(platform));
+        ApplyDeprecatedFormat(ov_state.sfx_package, platform_name, "sound_fx_format", "sound effect format",
+                              "data-sfx-", v, OVI_GetPlatformSoundEffectFormat(platform));
     } else {
         nString name;
         name.Format("data-sfx-%s", OVI_GetPlatformSoundEffectFormat(ov_platform_info.platform_id));

@@ -235,6 +235,7 @@ bool OVI_PreInit(void *host)
         OV_Popupf(OV_WARNING, "Program doesn't have parm version: set value prog->version to e.g. \"1.0.0\"\n");
     if (!ov_prog->developer_name[0])
         OV_Popupf(OV_WARNING, "Program doesn't have parm developer: set value prog->developer_name\n");
+    OV_QNX_SetWindowTitle(ov_prog->title);
 
     OV_AddSearchPath(OV_GetPath(OV_PATH_RES, ""), true);
     OV_AddSearchPath(OV_GetPath(OV_PATH_USER, ""), true);

@@ -50,11 +50,12 @@ void *ThreadLauncher(void *p)
     l->started = true;
     OVT_GetCurrentThreadInfo()->name = l->name;  // the name now belongs to the info
     l->fn(l->arg);
-    int left = --s_running;
-    if (left < 0 && ov && ov->OV_PrintDebugf)
-        ov->OV_PrintDebugf(OV_WARNING, "Thread ref counter reporting %d\n", left);
+    if (s_running.load() <= 0 && ov && ov->OV_PrintDebugf)
+        ov->OV_PrintDebugf(OV_WARNING, "Thread ref counter reporting %d\n", s_running.load() - 1);
     OVT_RemoveThreadInfo(OVT_FindCurrentThreadInfo());
     free(l);
+    // Last: once the count drops, shutdown may destroy the thread list and its lock.
+    --s_running;
     return nullptr;
 }
 
@@ -192,6 +193,14 @@ void OVT_RemoveThreadInfo(OVT_ThreadInfo_t *info)
 int OVT_GetNumberOfThreadsRunning(void)
 {
     return s_running.load();
+}
+
+int OVT_GetThreadInfoCount(void)
+{
+    OVT_LockMutex(s_thread_list_mutex);
+    const int n = (int)s_threads.size();
+    OVT_UnlockMutex(s_thread_list_mutex);
+    return n;
 }
 
 int64_t OVT_GetCurrentThreadId(void)

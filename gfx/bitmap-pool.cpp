@@ -444,17 +444,19 @@ ov_bitmap_t *OV_CreateBitmapFromSubBitmap(ov_bitmap_t *view, ov_bitmap_t *src, f
     return view;
 }
 
-// Releases every record still in the pool, whatever its reference count.
+// Releases every record still in the pool, whatever its reference count; with reference
+// counting on, each one still held is reported as a warning first.
 void OVI_ReleaseBitmapsAtExit(void)
 {
     if (ov_state.render_target)
         OV_SetRenderTarget(nullptr);
+    const bool counting = ov_prog && ov_prog->parms.reference_counting;
     for (int i = 0; i < s_high_water; i++) {
         ov_bitmap_t *b = &s_pool[i];
         if (!b->name)
             continue;
-        if (b->refcount > 0 && b->name[0] != '!')
-            OV_PrintDebugf(OV_INFO, "Bitmap '%s' still held at exit (ref count %d).\n", b->name, b->refcount);
+        if (counting && b->refcount != 0 && b->name[0] != '!')
+            OV_PrintDebugf(OV_WARNING, "Bitmap '%s' Reference count %d at exit, releasing...\n", b->name, b->refcount);
         // '!' bitmaps are never released through the pool: free them here directly.
         char *name = b->name;
         if (name[0] == '!')

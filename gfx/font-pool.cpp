@@ -247,15 +247,17 @@ void OVI_FONTS_ReleaseFont(ov_font_t *f)
     Unlock();
 }
 
-// Every font still held is reported and freed (the engine is shutting down).
+// Every font is freed (the engine is shutting down); with reference counting on, each
+// one still held is reported as a warning first.
 void OVI_ReleaseFontsAtExit(void)
 {
+    const bool counting = ov_prog && ov_prog->parms.reference_counting;
     for (int i = 0; i < s_count; i++) {
         ov_font_t *f = &s_fonts[i];
         if (!f->name)
             continue;
-        if (f->refs > 0 && f->name[0] != '!')
-            OV_PrintDebugf(OV_INFO, "Font '%s' still held at exit (ref count %d).\n", f->name, f->refs);
+        if (counting && f->refs != 0 && f->name[0] != '!')
+            OV_PrintDebugf(OV_WARNING, "Font '%s' Reference count %d at exit, releasing...\n", f->name, f->refs);
         OVI_FONTS_ReleaseFont(f);
     }
     s_count = 0;

@@ -4,6 +4,7 @@
 #include "core/ov_state.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 using namespace ovdev;
 
@@ -78,6 +79,14 @@ int OV_QNX_InitWindowAndContexts()
     if (screen_create_window_buffers(ov_qnx_screen_window, ov_qnx_nbuffers) != 0)
         return Fail("screen_create_window_buffers");
     return 1;
+}
+
+void OV_QNX_SetWindowTitle(const char *title)
+{
+    if (!ov_qnx_screen_window || !title || !title[0])
+        return;
+    if (screen_set_window_property_cv(ov_qnx_screen_window, SCREEN_PROPERTY_TITLE, (int)strlen(title), title) != 0)
+        OV_PrintDebugf(OV_WARNING, "Unable to set the window title.\n");
 }
 
 void OV_QNX_WindowDestroyed()

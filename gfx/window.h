@@ -16,5 +16,7 @@ extern int ov_qnx_nbuffers;
 int OV_QNX_InitWindowAndContexts();
 // Forgets the window so that a later call creates it again (after the renderer destroyed it).
 void OV_QNX_WindowDestroyed();
+// Gives the window the program's title; nothing without a window or a title.
+void OV_QNX_SetWindowTitle(const char *title);
 
 #endif

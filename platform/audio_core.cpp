@@ -56,7 +56,7 @@ void MixTracks(AudioState &a, float *acc, int frames) {
             if (last <= 0) break;
             got += last;
         }
-        const float gain = c.volume / 100.0f;
+        const float gain = TrackGain(c.volume);
         for (int i = 0; i < 2 * got; ++i) acc[i] += buffer[i] * gain;
         if (got < frames) {
             const bool clean = c.decoder && last == 0;
@@ -135,6 +135,12 @@ float GroupGain(int value) {
     if (value <= kGroupMax / 2) return 0.0f;
     if (value >= kGroupMax) return 1.0f;
     return static_cast<float>(value - kGroupMax / 2) / static_cast<float>(kGroupMax / 2);
+}
+
+float TrackGain(int volume) {
+    if (volume <= kTrackSilentBelow) return 0.0f;
+    if (volume >= kTrackUnityFrom) return 1.0f;
+    return static_cast<float>(volume - kTrackSilentBelow) / static_cast<float>(kTrackUnityFrom - kTrackSilentBelow);
 }
 
 std::unique_ptr<AudioSink> MakeRealTimeSink() { return std::make_unique<RealTimeSink>(); }

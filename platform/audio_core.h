@@ -52,6 +52,11 @@ constexpr int kGroupMax = 100;
 
 // Amplitude factor of a mixer group value (the law documented in asound.h).
 float GroupGain(int value);
+// Amplitude factor of a media output's "volume" (the taper documented in
+// mmrenderer.h): silent up to 40, rising to unity at 80, unity above.
+constexpr int kTrackSilentBelow = 40;
+constexpr int kTrackUnityFrom = 80;
+float TrackGain(int volume);
 
 // A decoded track: stereo 16-bit frames at kMixRate.
 class TrackDecoder {

@@ -26,6 +26,8 @@ public:
     virtual bool create_window(int width, int height) = 0;
     virtual bool resize_window(int width, int height) = 0;
     virtual bool show_window() = 0;
+    // Gives the window its title (any time after create_window).
+    virtual bool set_title(const std::string &title) = 0;
     virtual void destroy_window() = 0;
     // Handles EGL takes for the window and its display; null where there are none.
     virtual void *native_window() = 0;

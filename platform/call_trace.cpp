@@ -67,6 +67,7 @@ const std::vector<std::string> &FailableCalls() {
         "screen_destroy_window",
         "screen_create_window_buffers",
         "screen_set_window_property_iv",
+        "screen_set_window_property_cv",
         "screen_get_window_property_iv",
         "screen_get_window_property_pv",
         "screen_get_display_property_iv",

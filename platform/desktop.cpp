@@ -156,6 +156,12 @@ public:
         return true;
     }
 
+    bool set_title(const std::string &title) override {
+        if (!window_) return false;
+        SDL_SetWindowTitle(window_, title.c_str());
+        return true;
+    }
+
     bool show_window() override {
         if (!window_) return false;
         SDL_ShowWindow(window_);

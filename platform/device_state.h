@@ -31,6 +31,7 @@ struct screen_window {
     int id = 0;
     screen_context *context = nullptr;
     std::map<int, std::vector<int>> properties;
+    std::string title;
     int buffers = 0;
 };
 

@@ -68,6 +68,12 @@ std::vector<int> window_property(int pname) {
     return it == s.window->properties.end() ? std::vector<int>() : it->second;
 }
 
+std::string window_title() {
+    detail::DeviceState &s = detail::State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.window ? s.window->title : std::string();
+}
+
 int window_buffer_count() {
     detail::DeviceState &s = detail::State();
     std::lock_guard<std::mutex> lock(s.mutex);

@@ -11,7 +11,8 @@
 //   pointer <x> <y> <buttons>         pointer event; buttons 0..7: 1 left, 2 middle, 4 right
 //   key <symbol> down|up|press        key event; press is down then up. The symbol is a
 //                                     number (decimal or 0x hex), one character in
-//                                     quotes ('a'), or a key name: backspace, tab,
+//                                     quotes ('a', 'ä': UTF-8, up to U+07FF) giving
+//                                     its code point, or a key name: backspace, tab,
 //                                     return, escape, home, end, left, up, right, down,
 //                                     pgup, pgdown, insert, delete, f1..f12, lshift,
 //                                     rshift, lctrl, rctrl; at most 0x10FFFF
@@ -77,6 +78,8 @@ bool has_window();
 // A property of the window as it stands (set by the engine or its start value:
 // BUFFER_SIZE the display mode, ROTATION 0, IDLE_MODE 0); empty when absent.
 std::vector<int> window_property(int pname);
+// The window's title ("" until screen_set_window_property_cv set it, or without a window).
+std::string window_title();
 // Buffers made by screen_create_window_buffers; 0 before that or without a window.
 int window_buffer_count();
 // The last navigator_rotation_lock value; none when it was never called.

@@ -29,6 +29,7 @@ public:
     bool create_window(int, int) override { return true; }
     bool resize_window(int, int) override { return true; }
     bool show_window() override { return true; }
+    bool set_title(const std::string &) override { return true; }
     void destroy_window() override {}
     void *native_window() override { return nullptr; }
     void *native_display() override { return nullptr; }

@@ -5,7 +5,10 @@
 // Rules callers rely on:
 // - mmr_connect sets errno on failure; mmr_input_attach returns 0 or -1;
 // - strm_dict_set and mmr_output_parameters take ownership of the dictionary passed in;
-// - "volume" of the output parameters is 0..100 per cent of amplitude;
+// - "volume" of the output parameters is 0..100 on the renderer's volume taper, not
+//   per cent of amplitude: the output is silent up to 40, rises in amplitude from
+//   silence at 40 to unity at 80 ((volume - 40) / 40) and stays at unity above, so
+//   a level of 40 + 0.4 x p gives p per cent of full amplitude;
 // - play from the stopped state starts the track from its beginning;
 // - after every successful mmr_play a PLAYING state event follows; a track that ends
 //   gives a STOPPED event whose error record has code 0 (a track that cannot be
@@ -58,7 +61,8 @@ mmr_context_t *mmr_context_create(mmr_connection_t *connection, const char *name
 int mmr_context_destroy(mmr_context_t *context);
 // Attaches the output ("audio:default", type "audio"); returns its id (0) or -1.
 int mmr_output_attach(mmr_context_t *context, const char *url, const char *type);
-// Applies output parameters ("volume": 0..100); takes the dictionary. 0 or -1.
+// Applies output parameters ("volume": 0..100, on the taper above); takes the
+// dictionary. 0 or -1.
 int mmr_output_parameters(mmr_context_t *context, int output_id, strm_dict_t *parameters);
 // Attaches a track: a file:// URL of a readable file, type "track". 0 or -1.
 int mmr_input_attach(mmr_context_t *context, const char *url, const char *type);

@@ -3,6 +3,7 @@
 #include "platform/screen.h"
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/call_trace.h"
@@ -154,6 +155,22 @@ int screen_set_window_property_iv(screen_window_t win, int pname, const int *par
     default:
         return Fail(EINVAL);  // unknown, or not writable on a window
     }
+}
+
+int screen_set_window_property_cv(screen_window_t win, int pname, int len, const char *param) {
+    if (EnterCall("screen_set_window_property_cv", [&] {
+            return Args(win, pname, len, param && len >= 0 ? std::string(param, strnlen(param, len)).c_str() : nullptr);
+        })) {
+        return -1;
+    }
+    DeviceState &s = detail::State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    screen_window *window = FindWindow(s, win);
+    if (!window || !param || len < 0 || pname != SCREEN_PROPERTY_TITLE) return Fail(EINVAL);
+    const std::string text(param, strnlen(param, static_cast<std::size_t>(len)));
+    if (!s.backend->set_title(text)) return Fail(EIO);
+    window->title = text;
+    return 0;
 }
 
 int screen_get_window_property_iv(screen_window_t win, int pname, int *param) {

@@ -36,6 +36,7 @@ enum {
     SCREEN_PROPERTY_MODE = 1005,        // display mode, two ints: width, height
     SCREEN_PROPERTY_BUFFER_SIZE = 1006, // window buffer size, two ints
     SCREEN_PROPERTY_ROTATION = 1007,    // window rotation in degrees
+    SCREEN_PROPERTY_TITLE = 1008,       // window title, text (cv); "" at start
 
     // Event types.
     SCREEN_EVENT_POINTER = 6,
@@ -96,6 +97,9 @@ int screen_create_window(screen_window_t *win, screen_context_t ctx);
 int screen_destroy_window(screen_window_t win);
 int screen_create_window_buffers(screen_window_t win, int count);
 int screen_set_window_property_iv(screen_window_t win, int pname, const int *param);
+// Sets a text property (SCREEN_PROPERTY_TITLE) from len bytes of param; the text ends at
+// len or at a NUL before it.
+int screen_set_window_property_cv(screen_window_t win, int pname, int len, const char *param);
 int screen_get_window_property_iv(screen_window_t win, int pname, int *param);
 int screen_get_window_property_pv(screen_window_t win, int pname, void **param);
 int screen_get_display_property_iv(screen_display_t disp, int pname, int *param);

@@ -100,9 +100,24 @@ bool ParseInt(const std::string &word, int *out) {
     return true;
 }
 
+// The code point of text that is exactly one UTF-8 character of up to two bytes
+// (U+0000..U+07FF: ASCII and Latin-1 among them); false for anything else.
+bool OneUtf8Character(const std::string &text, int *out) {
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text.data());
+    if (text.size() == 1 && p[0] < 0x80) {
+        *out = p[0];
+        return true;
+    }
+    if (text.size() == 2 && (p[0] & 0xE0) == 0xC0 && p[0] >= 0xC2 && (p[1] & 0xC0) == 0x80) {
+        *out = ((p[0] & 0x1F) << 6) | (p[1] & 0x3F);
+        return true;
+    }
+    return false;
+}
+
 bool ParseKeySymbol(const std::string &word, int *out) {
-    if (word.size() == 3 && word[0] == '\'' && word[2] == '\'') {
-        *out = static_cast<unsigned char>(word[1]);
+    if (word.size() >= 3 && word.front() == '\'' && word.back() == '\'' &&
+        OneUtf8Character(word.substr(1, word.size() - 2), out)) {
         return true;
     }
     for (const KeyName &k : kKeyNames) {

@@ -190,7 +190,6 @@ void AudioTest::StartAudio()
     StartEngine();
     ASSERT_EQ(channel_count(), 12);
     hl::set_audio_capture(true);
-    Advance(1000);
 }
 
 void AudioTest::Advance(uint32_t ms)

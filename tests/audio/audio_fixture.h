@@ -63,8 +63,8 @@ class AudioTest : public harness::EngineTest {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Starts the engine on the platform sound implementation, then lets 1 s of engine
-    // time pass so every channel is free.
+    // Starts the engine on the platform sound implementation with capture on; engine
+    // time stands at the start of the run, as it does for an application's first frame.
     void StartAudio();
     // Engine time moves on by ms.
     void Advance(uint32_t ms);

@@ -82,6 +82,40 @@ TEST_F(Capture, ALoopingPlayRepeatsTheWholeBuffer)
     EXPECT_TRUE(ov->OV_IsChannelAlive(id));
 }
 
+// Every short effect is made looping a frame after its play started, when its whole
+// buffer may already sit in the device's queue: the loop starts over from the beginning.
+TEST_F(Capture, LoopingSetAfterTheBufferWasWrittenRestartsIt)
+{
+    StartAudio();
+    const std::vector<int16_t> samples = Ramp(3000, 11);
+    ov_sound_t *s = Sound("sfx/late-loop", samples);
+    hl::clear_pcm_writes();
+    hl::clear_captured_audio();
+    const long id = ov->OV_PlaySound(s, 1.0f, 0.0f, 1.0f);
+    ASSERT_NE(id, 0);
+    const std::string group = OnlyBusyGroup();
+    const std::vector<uint8_t> once = Padded(samples);
+    ASSERT_TRUE(WaitFor([&] { return AcceptedBytes(group) >= (int)once.size(); }));
+    MixAndSettle(1024);  // a feeding pass or more sees the whole buffer written
+    ov->OV_SetChannelLooping(id, true);
+    PumpPlay(group, (int)once.size() * 3, 40);
+    const std::vector<uint8_t> written = WrittenBytes(group);
+    ASSERT_GE(written.size(), once.size() * 3);
+    for (int rep = 0; rep < 3; rep++)
+        EXPECT_TRUE(std::equal(once.begin(), once.end(), written.begin() + rep * once.size())) << "repeat " << rep;
+    // What is heard: the ramp twice, one buffer apart.
+    std::vector<int16_t> left;
+    const std::vector<int16_t> out = hl::captured_audio();
+    for (size_t i = 0; i + 1 < out.size(); i += 2)
+        left.push_back(out[i]);
+    auto first = std::search(left.begin(), left.end(), samples.begin(), samples.end());
+    ASSERT_NE(first, left.end());
+    auto second = std::search(first + 1, left.end(), samples.begin(), samples.end());
+    ASSERT_NE(second, left.end()) << "the loop is heard again";
+    EXPECT_EQ(second - first, (long)once.size() / 2);
+    EXPECT_TRUE(ov->OV_IsChannelAlive(id));
+}
+
 TEST_F(Capture, NothingIsWrittenWhileTheWindowIsInactive)
 {
     StartAudio();

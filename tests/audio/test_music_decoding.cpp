@@ -88,7 +88,8 @@ TEST_F(MusicDecoding, TheToneIsHeardEndsCleanlyAndRestartsFromItsBeginning) {
     }
 }
 
-TEST_F(MusicDecoding, TheOutputVolumeScalesTheAmplitude) {
+// The output volume is a taper: silent up to 40, rising to unity at 80.
+TEST_F(MusicDecoding, TheOutputVolumeScalesTheAmplitudeOnItsTaper) {
     int error = 0;
     auto peak = [](const std::vector<int16_t> &s) {
         int p = 0;
@@ -97,9 +98,15 @@ TEST_F(MusicDecoding, TheOutputVolumeScalesTheAmplitude) {
     };
     const int full = peak(PlayToEnd(&error));
     ASSERT_GT(full, 10000);
-    ASSERT_EQ(mmr_output_parameters(ctx_, 0, strm_dict_set(strm_dict_new(), "volume", "50")), 0);
-    const int half = peak(PlayToEnd(&error));
-    EXPECT_NEAR(half, full / 2, full * 0.02);
+    const struct {
+        const char *volume;
+        double amplitude;
+    } cases[] = {{"80", 1.0}, {"70", 0.75}, {"60", 0.5}, {"41", 0.025}, {"40", 0.0}, {"20", 0.0}, {"100", 1.0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.volume);
+        ASSERT_EQ(mmr_output_parameters(ctx_, 0, strm_dict_set(strm_dict_new(), "volume", c.volume)), 0);
+        EXPECT_NEAR(peak(PlayToEnd(&error)), full * c.amplitude, full * 0.02);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // ended, play ids, and the channel's format check.
 #include "tests/audio/audio_fixture.h"
 
+#include <algorithm>
+
 using namespace audiotest;
 using harness::Logged;
 
@@ -22,9 +24,42 @@ protected:
     long Play(ov_sound_t *s) { return ov->OV_PlaySound(s, 1.0f, 0.0f, 1.0f); }
 };
 
+// A channel that never carried a play is free from the start of the run: the first
+// effects of a program play and are heard.
+TEST_F(PlayGates, EffectsPlayAtTheStartOfTheRun)
+{
+    StartAudio();
+    ASSERT_LT(ov->OV_GetTime(), 500u);
+    ov_sound_t *s = Sound("sfx/first", 2000);
+    hl::clear_pcm_writes();
+    hl::clear_captured_audio();
+    const long id = Play(s);
+    ASSERT_NE(id, 0);
+    EXPECT_TRUE(ov->OV_IsChannelAlive(id));
+    std::vector<long> more;
+    for (int i = 0; i < 10; i++) {
+        more.push_back(Play(Sound("sfx/more" + std::to_string(i))));
+        EXPECT_NE(more.back(), 0) << "effect " << i + 2;
+    }
+    ASSERT_TRUE(WaitFor([] { return BusyGroups().size() == 11; }));
+    std::string played;
+    for (ovSoundChannel *ch : imp()->channels)
+        if (ch->play_id == id)
+            played = GroupName(ch->number);
+    ASSERT_FALSE(played.empty());
+    PumpPlay(played, 4096, 20);
+    std::vector<int16_t> left;
+    const std::vector<int16_t> out = hl::captured_audio();
+    for (size_t i = 0; i + 1 < out.size(); i += 2)
+        left.push_back(out[i]);
+    EXPECT_FALSE(left.empty());
+    EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](int16_t v) { return v != 0; })) << "the effects are heard";
+}
+
 TEST_F(PlayGates, ASoundRestartsOnlyAfter50Ms)
 {
     StartAudio();
+    Advance(100);  // a start time of 0 reads as "never started"
     ov_sound_t *s = Sound("sfx/shot");
     const uint32_t gaps[] = {49, 1, 0, 60};  // engine time between plays
     const bool plays[] = {false, true, false, true};

@@ -100,6 +100,36 @@ TEST_F(SoundCache, ReleaseToZeroHibernatesAndLoadSoundReloads)
     EXPECT_TRUE(Logged("Sound 'sfx/boom' reference count less than zero."));
 }
 
+// An application that releases a sound and later gets it by name again plays it.
+TEST_F(SoundCache, GetSoundOnAHibernatedRecordReloadsIt)
+{
+    StartAudio();
+    struct Case {
+        const char *how;
+        bool got_first;  // the record was first got with OV_GetSound, else loaded
+    } cases[] = {{"loaded", false}, {"got", true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        const std::string name = std::string("sfx/") + c.how;
+        WriteFileBytes("app/native/" + name + ".wav", MakeWav(WavFormat(), Pcm16(Ramp(400))));
+        ov_sound_t *s = c.got_first ? ov->OV_GetSound(name.c_str()) : ov->OV_LoadSound(name.c_str());
+        ov->OV_ReleaseSound(s);
+        ASSERT_EQ(SampleOf(s), nullptr) << "hibernated";
+        EXPECT_EQ(ov->OV_GetSound(name.c_str()), s);
+        EXPECT_EQ(s->refcount, 1);
+        EXPECT_EQ(s->cache_mode, OV_SOUND_LOAD);
+        ASSERT_NE(SampleOf(s), nullptr);
+        Advance(100);
+        hl::clear_pcm_writes();
+        EXPECT_NE(ov->OV_PlaySound(s, 1.0f, 0.0f, 1.0f), 0);
+        EXPECT_TRUE(WaitFor([] { return !BusyGroups().empty(); })) << "and it is heard";
+        // One release hibernates it again: the reference got back is the only one.
+        ov->OV_ReleaseSound(s);
+        EXPECT_EQ(s->refcount, 0);
+        EXPECT_EQ(SampleOf(s), nullptr);
+    }
+}
+
 TEST_F(SoundCache, ReleasingAGotSoundToZeroWarns)
 {
     StartAudio();
@@ -136,14 +166,15 @@ struct FallbackCase {
     int type;
 };
 
-TEST_F(SoundCache, NamesWithoutExtensionTryWavThenOggThenMp3)
+TEST_F(SoundCache, NamesWithoutExtensionTryWavThenOggThenMp3ForMusic)
 {
     const FallbackCase cases[] = {
         {"sfx/click", "sfx/click.wav", "sfx/click.wav", OV_SAMPLE_WAV},
         {"music/theme", nullptr, "music/theme.mp3", OV_SAMPLE_MP3},  // music names must be .mp3
         {"dir.v2/hit", "dir.v2/hit.wav", "dir.v2/hit.wav", OV_SAMPLE_WAV},  // a '.' before a '/' is no extension
         {"sfx/click.wav", "sfx/click.wav", "sfx/click.wav", OV_SAMPLE_WAV},
-        {"sfx/missing", nullptr, "sfx/missing.mp3", OV_SAMPLE_MP3},  // the MP3 name is taken unopened
+        {"sfx/missing", nullptr, nullptr, OV_SAMPLE_NONE},  // only music falls back to an unopened MP3 name
+        {"music/missing", nullptr, "music/missing.mp3", OV_SAMPLE_MP3},
         {"sfx/missing.wav", nullptr, nullptr, OV_SAMPLE_NONE},
         {"music/theme.wav", "music/theme.wav", nullptr, OV_SAMPLE_NONE},
     };
@@ -159,6 +190,8 @@ TEST_F(SoundCache, NamesWithoutExtensionTryWavThenOggThenMp3)
         if (!c.expected) {
             EXPECT_EQ(sample, nullptr);
             EXPECT_TRUE(Logged(std::string("Sound resource '") + c.name + "' not found."));
+            Advance(100);
+            EXPECT_EQ(ov->OV_PlaySound(s, 1.0f, 0.0f, 1.0f), 0);
             continue;
         }
         ASSERT_NE(sample, nullptr);

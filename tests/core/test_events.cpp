@@ -213,6 +213,56 @@ TEST_F(Events, ConsoleToggleCharacterNeverReachesTheApplication)
     EXPECT_FALSE(ov_con.visible);
 }
 
+// Characters typed on a keyboard, as the headless script's "key" lines give them:
+// printable Latin-1 characters reach the application with their codes (their key
+// events keep code 0), and the console's key ('\xa7', 167) opens the console.
+TEST_F(Events, TypedCharactersCarryTheirCodesAndTheConsoleKeyOpensTheConsole)
+{
+    StartWithRequests();
+    std::vector<hl::ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(hl::parse_script("key '.' press\nkey '@' press\nkey '-' press\nkey '~' press\nkey '!' press\n"
+                                 "key 'ä' press\nkey 0xFF press\nkey 0xA0 press\nkey 'q' press\n"
+                                 "key '§' press\nexit\n",
+                                 &steps, &error))
+        << error;
+    ASSERT_TRUE(hl::play_script(steps));
+    FakeClock::Install(1);
+    OVI_RunMainLoop();
+    FakeClock::Uninstall();
+
+    const int typed[] = {'.', '@', '-', '~', '!', 0xE4, 0xFF, 0xA0, 'q'};
+    const std::vector<ov_event_t> chars = EventsOfType(OV_EVENT_CHAR);
+    ASSERT_EQ(chars.size(), sizeof typed / sizeof typed[0]) << "the console key reaches no application";
+    for (size_t i = 0; i < chars.size(); i++)
+        EXPECT_EQ((uint8_t)chars[i].character, typed[i]) << i;
+    const std::vector<ov_event_t> downs = EventsOfType(OV_EVENT_KEY_DOWN);
+    ASSERT_EQ(downs.size(), 10u);
+    for (size_t i = 0; i < 8; i++)
+        EXPECT_EQ(downs[i].key, 0) << "key events of punctuation keep code 0: " << i;
+    EXPECT_EQ(downs[8].key, 'q');
+    EXPECT_EQ(ov_state.key_i[0], 0);
+    EXPECT_TRUE(ov_con.visible) << "the console key opened the console";
+    EXPECT_EQ(record.parms.console_visible, 1);
+}
+
+TEST_F(Events, ControlAndNonTypingKeysTypeNoCharacterCode)
+{
+    StartWithRequests();
+    const int syms[] = {0x7F, 0x9F, 0x1F, 0x100, 0x20AC};
+    for (int sym : syms) {
+        SCOPED_TRACE(sym);
+        app.events.clear();
+        hl::inject_key(sym, true);
+        ovdev::bps_event_t *ev = nullptr;
+        ASSERT_EQ(ovdev::bps_get_event(&ev, 0), 0);
+        ASSERT_NE(ev, nullptr);
+        HandleScreenEvent(ev);
+        ASSERT_EQ(EventsOfType(OV_EVENT_CHAR).size(), 1u);
+        EXPECT_EQ(EventsOfType(OV_EVENT_CHAR)[0].character, 0);
+    }
+}
+
 // The three requests main makes: each failure prints its message, main returns
 // non-zero and the engine is not shut down.
 TEST_F(Events, EventRequestFailuresEndTheProgramWithoutShutdown)
@@ -257,3 +307,66 @@ TEST_F(Events, MainRunsUntilExitAndShutsDownInOrder)
     EXPECT_EQ(EventsOfType(OV_EVENT_BUTTON_DOWN).size(), 1u);
     ov = nullptr;  // already shut down by main
 }
+
+// ---- typing on the desktop (only in builds with the SDL2 desktop backend)
+#if __has_include(<SDL.h>)
+#include "gfx/rendimp-null.h"
+
+#include <SDL.h>
+
+#include <stdlib.h>
+
+// The desktop window here is SDL's dummy one, which EGL cannot draw into: the null
+// renderer stands in, as it does where no renderer can start.
+class DesktopTyping : public Events {
+protected:
+    void SetUp() override
+    {
+        Events::SetUp();
+        OVID_SetRendImpOverride(&renderer);
+        ASSERT_EQ(setenv("SDL_VIDEODRIVER", "dummy", 1), 0);
+        std::string error;
+        ASSERT_TRUE(ovdev::UseDesktopBackend(&error)) << error;
+    }
+    void TearDown() override
+    {
+        Events::TearDown();
+        OVID_SetRendImpOverride(nullptr);
+        hl::reset();
+        unsetenv("SDL_VIDEODRIVER");
+    }
+    RendImpNull renderer;
+    static void PushText(const char *utf8)
+    {
+        SDL_Event e = {};
+        e.type = SDL_TEXTINPUT;
+        snprintf(e.text.text, sizeof e.text.text, "%s", utf8);
+        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+    }
+};
+
+// SDL's text input, as a desktop keyboard types it, reaches the application as
+// characters, and '§' opens the console.
+TEST_F(DesktopTyping, TextInputCarriesItsCharactersAndTheConsoleKeyOpensTheConsole)
+{
+    StartWithRequests();
+    ASSERT_STREQ(ovdev::BackendName(), "desktop");
+    PushText(".@-");
+    PushText("\xc3\xa4");  // ä
+    PushText("a");
+    PushText("\xc2\xa7");  // §
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    FakeClock::Install(1);
+    OVI_RunMainLoop();
+    FakeClock::Uninstall();
+    const int typed[] = {'.', '@', '-', 0xE4, 'a'};
+    const std::vector<ov_event_t> chars = EventsOfType(OV_EVENT_CHAR);
+    ASSERT_EQ(chars.size(), sizeof typed / sizeof typed[0]);
+    for (size_t i = 0; i < chars.size(); i++)
+        EXPECT_EQ((uint8_t)chars[i].character, typed[i]) << i;
+    EXPECT_TRUE(ov_con.visible);
+    EXPECT_EQ(record.parms.console_visible, 1);
+}
+#endif

@@ -3,8 +3,11 @@
 
 #include "core/console.h"
 #include "gfx/rendimp-null.h"
+#include "platform/headless.h"
 
 #include <atomic>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 using namespace harness;
@@ -235,6 +238,37 @@ public:
 };
 }  // namespace
 
+// What the application still holds at exit is reported as a warning and released when
+// it counts references, and released without a word when it does not.
+TEST_F(Lifecycle, ResourcesHeldAtExitAreReportedOnlyWithReferenceCounting)
+{
+    const bool counting_cases[] = {true, false};
+    bool first = true;
+    for (bool counting : counting_cases) {
+        SCOPED_TRACE(counting);
+        if (!first) {
+            TearDown();
+            SetUp();
+        }
+        first = false;
+        switches.verbose_level = OV_WARNING;  // the log file keeps warnings and above only
+        record.parms.reference_counting = counting ? 1 : 0;
+        StartEngine();
+        ASSERT_NE(ov->OV_CreateBitmap("held", 8, 8, 0), nullptr);
+        ASSERT_NE(ov->OV_LoadFont("fonts/held.mft"), nullptr);
+        ASSERT_NE(ov->OV_LoadFont("fonts/held.mft"), nullptr);
+        ORVEX_Shutdown();
+        const std::string log = ReadFile("data/Talvik/Test_Game/logs/orvex-0001.log");
+        ASSERT_NE(log.find("ORVEX Shutdown."), std::string::npos) << log;
+        EXPECT_EQ(log.find("Bitmap 'held' Reference count 1 at exit, releasing...\n") != std::string::npos, counting)
+            << log;
+        EXPECT_EQ(log.find("Font 'fonts/held.mft' Reference count 2 at exit, releasing...\n") != std::string::npos,
+                  counting)
+            << log;
+        EXPECT_EQ(log.find("at exit (ref count"), std::string::npos);
+    }
+}
+
 TEST_F(Lifecycle, StereoFrameDrawsTwiceAndUpdatesOnce)
 {
     EyeRecorder recorder;
@@ -252,3 +286,55 @@ TEST_F(Lifecycle, StereoFrameDrawsTwiceAndUpdatesOnce)
     ORVEX_Shutdown();
     OVID_SetRendImpOverride(nullptr);
 }
+
+// ---- the window's title
+
+namespace {
+// res://prog.xml naming the program.
+void WriteProgXmlNamed(const char *name)
+{
+    std::string text = std::string("<?xml version=\"1.0\"?>\n<root>\n\t<array id=\"PARAMETERS\">\n"
+                                   "\t\t<node id=\"APPLICATION\" name=\"") +
+                       name + "\" />\n\t</array>\n\t<array id=\"VARIANTS\">\n\t\t<node id=\"QNX\" />\n"
+                              "\t</array>\n</root>\n";
+    FILE *f = fopen("app/native/prog.xml", "wb");
+    ASSERT_NE(f, nullptr);
+    fputs(text.c_str(), f);
+    fclose(f);
+}
+}  // namespace
+
+TEST_F(Lifecycle, TheWindowTitleIsTheProgramsTitleFromProgXml)
+{
+    WriteProgXmlNamed("Crystal Siege");
+    StartEngine();
+    EXPECT_STREQ(record.title, "Crystal Siege");
+    EXPECT_EQ(ovdev::headless::window_title(), "Crystal Siege");
+}
+
+#if __has_include(<SDL.h>)
+#include <SDL.h>
+
+#include "platform/device.h"
+
+// The desktop's own window shows it (SDL's dummy window here: the null renderer draws).
+TEST_F(Lifecycle, TheDesktopWindowShowsTheProgramsTitle)
+{
+    ASSERT_EQ(setenv("SDL_VIDEODRIVER", "dummy", 1), 0);
+    std::string error;
+    ASSERT_TRUE(ovdev::UseDesktopBackend(&error)) << error;
+    RendImpNull renderer;
+    OVID_SetRendImpOverride(&renderer);
+    WriteProgXmlNamed("Crystal Siege");
+    StartEngine();
+    SDL_Window *window = nullptr;
+    for (Uint32 id = 1; id < 64 && !window; ++id)
+        window = SDL_GetWindowFromID(id);
+    ASSERT_NE(window, nullptr);
+    EXPECT_STREQ(SDL_GetWindowTitle(window), "Crystal Siege");
+    ORVEX_Shutdown();
+    OVID_SetRendImpOverride(nullptr);
+    ovdev::headless::reset();
+    unsetenv("SDL_VIDEODRIVER");
+}
+#endif

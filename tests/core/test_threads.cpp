@@ -42,6 +42,25 @@ TEST_F(Threads, CreateThreadRunsDetachedWithItsName)
     EXPECT_EQ(worker_name, "") << "a null name becomes the empty name";
 }
 
+static void Nothing(void *) {}
+
+// Shutdown waits only for the running count and then destroys the thread list's lock,
+// so a thread must be done with the list before the count says it has ended.
+TEST_F(Threads, AFinishedThreadHasLeftTheListWhenTheCountDropsToZero)
+{
+    StartEngine();
+    OVT_GetCurrentThreadInfo();  // the main thread's own record stays
+    const int before = OVT_GetThreadInfoCount();
+    for (int i = 0; i < 300; i++) {
+        ASSERT_GT(ov->OV_CreateThread("Quick", Nothing, nullptr, 0), 0);
+        while (OVT_GetNumberOfThreadsRunning() > 0) {
+        }
+        ASSERT_EQ(OVT_GetThreadInfoCount(), before) << "run " << i;
+    }
+    ov->OV_CreateThread("Last", Nothing, nullptr, 0);
+    ORVEX_Shutdown();  // under ThreadSanitizer: nothing may take the destroyed lock
+}
+
 TEST_F(Threads, NonZeroFlagsStartNothing)
 {
     switches.developer_mode = true;

@@ -68,6 +68,8 @@ TEST_F(FailureTest, EveryFailableCallFailsOnceWhenArmedOnce) {
              const int format = SCREEN_FORMAT_RGBX8888;
              return screen_set_window_property_iv(win_, SCREEN_PROPERTY_FORMAT, &format);
          }},
+        {"screen_set_window_property_cv",
+         [&] { return screen_set_window_property_cv(win_, SCREEN_PROPERTY_TITLE, 4, "Game"); }},
         {"navigator_request_events", [] { return navigator_request_events(0); }},
         {"navigator_rotation_lock", [] { return navigator_rotation_lock(false); }},
         {"navigator_invoke", [] { return navigator_invoke("https://example.org/", nullptr); }},

@@ -35,6 +35,8 @@ TEST(ScriptParse, EachLineKindGivesItsEvents) {
         {"pointer 100 200 1", {MakePointerEvent(100, 200, 1)}},
         {"key 'q' down", {MakeKeyEvent('q', true)}},
         {"key 113 up", {MakeKeyEvent(113, false)}},
+        {"key '\xc2\xa7' down", {MakeKeyEvent(0xA7, true)}},  // a quoted UTF-8 character: its code point
+        {"key '\xc3\xa4' up", {MakeKeyEvent(0xE4, false)}},
         {"key backspace press", {MakeKeyEvent(KEYCODE_BACKSPACE, true), MakeKeyEvent(KEYCODE_BACKSPACE, false)}},
         {"key return down", {MakeKeyEvent(0xF00D, true)}},
         {"key f12 down", {MakeKeyEvent(KEYCODE_F12, true)}},
@@ -99,6 +101,8 @@ TEST(ScriptParse, ErrorsNameTheLine) {
         {"key 'q' hold", "line 1: key takes down"},
         {"key nokey down", "line 1: unknown key symbol"},
         {"key f13 down", "line 1: unknown key symbol"},
+        {"key '\xe2\x82\xac' down", "line 1: unknown key symbol"},  // beyond U+07FF
+        {"key '\xc3' down", "line 1: unknown key symbol"},             // cut short
         {"window upside", "line 1: unknown window state"},
         {"window 3", "line 1: unknown window state"},
         {"exit now", "line 1: exit takes no arguments"},

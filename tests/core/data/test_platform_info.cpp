@@ -50,37 +50,20 @@ TEST(PlatformInfo, NamesAndFormatsOfTheTable)
     }
 }
 
-TEST(PlatformInfo, ThisBuildReportsTheTabletWithTheDisplaySizeClass)
+TEST(PlatformInfo, ThisBuildReportsTheLargeScreenTablet)
 {
-    struct Case {
-        int w, h, size;
-    } cases[] = {{1024, 600, OV_SCREEN_LARGE}, {600, 1024, OV_SCREEN_LARGE}, {1280, 768, OV_SCREEN_LARGE},
-                 {800, 480, OV_SCREEN_MEDIUM}, {720, 720, OV_SCREEN_MEDIUM}, {480, 320, OV_SCREEN_SMALL},
-                 {0, 0, OV_SCREEN_SMALL}};
-    for (const auto &c : cases) {
-        ov_platform_info_t info;
-        memset(&info, 0x55, sizeof info);
-        OVPI_ResolvePlatformInfo(&info, c.w, c.h);
-        EXPECT_EQ(info.platform_id, OV_PLATFORM_QNX);
-        EXPECT_EQ(info.screen_size_id, c.size) << c.w << "x" << c.h;
-        EXPECT_EQ(OVPI_ScreenSizeIdForDisplay(c.w, c.h), c.size);
-        EXPECT_STREQ(info.device_model, "QNX");
-        EXPECT_STREQ(info.os_major, "QNX");
-        EXPECT_STREQ(info.os_minor, "6.5+");
-        EXPECT_STREQ(info.orvex_imp, "OV_QNX");
-        EXPECT_STREQ(info.unique_id, "UNKNOWN");
-    }
-
-    // At start-up the record is zeroed first, so the descriptions stay empty.
-    ov_qnx_screen_width = 480;
-    ov_qnx_screen_height = 320;
     memset(&ov_platform_info, 0x55, sizeof ov_platform_info);
     OVI_ResolvePlatformInfo();
-    EXPECT_EQ(ov_platform_info.screen_size_id, OV_SCREEN_SMALL);
+    EXPECT_EQ(ov_platform_info.platform_id, OV_PLATFORM_QNX);
+    EXPECT_EQ(ov_platform_info.screen_size_id, OV_SCREEN_LARGE);
+    EXPECT_STREQ(ov_platform_info.device_model, "QNX");
+    EXPECT_STREQ(ov_platform_info.os_major, "QNX");
+    EXPECT_STREQ(ov_platform_info.os_minor, "6.5+");
+    EXPECT_STREQ(ov_platform_info.orvex_imp, "OV_QNX");
+    EXPECT_STREQ(ov_platform_info.unique_id, "UNKNOWN");
+    // The record is zeroed first, so the descriptions stay empty.
     EXPECT_STREQ(ov_platform_info.gpu_desc, "");
     EXPECT_STREQ(ov_platform_info.cpu_desc, "");
-    ov_qnx_screen_width = 1024;
-    ov_qnx_screen_height = 600;
 }
 
 TEST(PlatformInfo, VariantIds)

@@ -265,7 +265,9 @@ TEST_F(Settings, FeaturesSetAutoscaleAndMultitouch)
     EXPECT_FALSE(OVI_ProductFeatureExists("SHOW"));
 }
 
-TEST_F(Settings, VariantOfTheDeviceSizeIsPreferred)
+// The tablet is a large-screen device whatever size its window has: the variant chosen
+// never changes with the display or window size.
+TEST_F(Settings, TheLargeVariantIsPreferredWhateverTheDisplaySize)
 {
     struct Case {
         int w, h;
@@ -275,9 +277,10 @@ TEST_F(Settings, VariantOfTheDeviceSizeIsPreferred)
         {1024, 600, {"QNX", "QNX/LARGE"}, "QNX/LARGE"},
         {1024, 600, {"QNX/LARGE", "QNX"}, "QNX/LARGE"},
         {1024, 600, {"QNX", "QNX/SMALL"}, "QNX"},
-        {480, 320, {"QNX", "QNX/LARGE"}, "QNX"},
-        {800, 480, {"QNX/MEDIUM", "QNX"}, "QNX/MEDIUM"},
-        {320, 480, {"QNX/LARGE", "QNX/SMALL"}, "QNX/SMALL"},
+        {480, 320, {"QNX", "QNX/LARGE"}, "QNX/LARGE"},
+        {800, 480, {"QNX/MEDIUM", "QNX"}, "QNX"},
+        {320, 480, {"QNX/LARGE", "QNX/SMALL"}, "QNX/LARGE"},
+        {1920, 1080, {"QNX/MEDIUM", "QNX/LARGE"}, "QNX/LARGE"},
     };
     for (const Case &c : cases) {
         std::string variants;
@@ -497,12 +500,12 @@ TEST_F(Settings, AudioPackagesAndDeprecatedFormats)
     EXPECT_EQ(Text(ov_state.music_package), "data-music-MP3_22050_STEREO");
     EXPECT_EQ(Text(ov_state.sfx_package), "data-sfx-OGG_44100");
     EXPECT_EQ(Text(ov_state.addon_packages), "extra");
-    EXPECT_NE(err.find("OV: prog.xml:QNX/LARGE defines deprecated 'music_format' parameter 'MP3_22050_STEREO'. Just "
+    EXPECT_NE(err.find("OV: prog.xml:QNX defines deprecated 'music_format' parameter 'MP3_22050_STEREO'. Just "
                        "remove it.\n\nThis platform always uses music format 'MP3_22050_STEREO'.\n\nSee "
                        "ORVEX/docs/audio-formats-per-platform.txt for more info."),
               std::string::npos)
         << err;
-    EXPECT_NE(err.find("OV: prog.xml:QNX/LARGE defines deprecated 'sound_fx_format' parameter '@open:OGG_44100' but the "
+    EXPECT_NE(err.find("OV: prog.xml:QNX defines deprecated 'sound_fx_format' parameter '@open:OGG_44100' but the "
                        "value differs from platform standard ('WAV_22050_MONO'). To fix the issue:\n1) Remove "
                        "'sound_fx_format' from prog.xml for this variant, and\n2) Add data-sfx-@open:OGG_44100 to "
                        "addon_packages.\n\nSee ORVEX/docs/audio-formats-per-platform.txt for more info."),
@@ -564,7 +567,7 @@ TEST_F(Settings, ShippedProgXmlStartsTheEngine)
     struct Case {
         int w, h;
         const char *variant;
-    } cases[] = {{1024, 600, "QNX/LARGE"}, {480, 320, "QNX"}};
+    } cases[] = {{1024, 600, "QNX/LARGE"}, {480, 320, "QNX/LARGE"}};
     for (const Case &c : cases) {
         ASSERT_TRUE(Run(shipped, c.w, c.h)) << err;
         EXPECT_EQ(Text(ov_state.variant), c.variant);
