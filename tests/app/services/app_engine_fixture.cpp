@@ -11,7 +11,6 @@
 #include "platform/device.h"
 #include "platform/screen.h"
 
-#include <dlfcn.h>
 #include <fstream>
 #include <stdlib.h>
 #include <string.h>
@@ -91,9 +90,6 @@ void AppEngineTest::TearDown()
 {
     if (started_ && ov)
         *ov = saved_;
-    // Keep Mesa's software driver mapped after eglTerminate, so that LeakSanitizer can
-    // name it in the stacks of the allocations it keeps (suppressed in lsan.supp).
-    dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
     if (started_)
         ORVEX_Shutdown();
     OVID_SetRendImpOverride(nullptr);
@@ -156,12 +152,4 @@ extern "C" ov_prog_t *OV_GetInterface(void)
     prog.Draw = apptest::AppDraw;
     prog.EventProc = apptest::AppEvent;
     return &prog;
-}
-
-// Mesa keeps driver allocations until process exit; LeakSanitizer ignores leaks whose
-// stacks run only through the EGL/GL driver stack.
-extern "C" const char *__lsan_default_suppressions(void)
-{
-    return "leak:libEGL_mesa.so\nleak:libEGL.so\nleak:libGLESv1_CM.so\nleak:libGLdispatch.so\n"
-           "leak:libglapi.so\nleak:swrast_dri.so\nleak:libLLVM\n";
 }
