@@ -1,6 +1,7 @@
 // Product features (see featureman.h).
 #include "app/services/featureman.h"
 
+#include "app/services/profiles.h"
 #include "orvex.h"
 
 #include <stdio.h>
@@ -94,6 +95,9 @@ const char *FeatureManager::GetProductValue(const char *key) const
 bool FeatureManager::IsGameCenterEnabled() const
 {
     if (!ProductFeatureExists("GAME_CENTER"))
+        return false;
+    const char *setting = profile_man().GetGlobalValue("GAME_CENTER_ENABLED");
+    if (setting && strcmp(setting, "0") == 0)
         return false;
     return Ask("GameCenter", "IsAvailable") != nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include "app/services/featureman.h"
 #include "app/services/luaman.h"
+#include "app/services/profiles.h"
 
 #include <map>
 #include <string.h>
@@ -148,6 +149,11 @@ TEST_F(FeaturesTest, GameCenterNeedsTheFeatureAndThePlatform)
     replies["GameCenter/IsAvailable"] = "1";
     EXPECT_FALSE(feature_man.IsGameCenterEnabled());
     Features("ADS GAME_CENTER");
+    EXPECT_TRUE(feature_man.IsGameCenterEnabled());
+    // The player's setting switches it off with exactly "0".
+    profile_man().SetGlobalValue("GAME_CENTER_ENABLED", "0");
+    EXPECT_FALSE(feature_man.IsGameCenterEnabled());
+    profile_man().SetGlobalValue("GAME_CENTER_ENABLED", "00");
     EXPECT_TRUE(feature_man.IsGameCenterEnabled());
     replies.erase("GameCenter/IsAvailable");
     EXPECT_FALSE(feature_man.IsGameCenterEnabled());

@@ -502,3 +502,80 @@ TEST_F(BuiltinsTest, CopyBitmapComparesPixelSizes)
     EXPECT_EQ(Result("result = OV_CopyBitmap('box5x4', 'ramp3x3')"), "false");
     EXPECT_EQ(Result("result = OV_CopyBitmap('ramp3x3', 'box3x1')"), "false");
 }
+
+TEST_F(BuiltinsTest, NamesInTableOrderAreFunctionsOfEveryState)
+{
+    static const char *const kNames[] = {
+        "GetVersionString", "OrvexShutdown", "OV_LoadBitmap", "OV_GetBitmap", "OV_GetBitmapWidth",
+        "OV_GetBitmapHeight", "OV_GetFont", "OV_GetFontHeight", "OV_DrawBitmapRS", "OV_DrawBitmapMirroredRS",
+        "OV_DrawBitmapS", "OV_DrawBitmap", "OV_DrawSubBitmap", "OV_DrawBitmapAligned", "OV_DrawRect",
+        "OV_DrawLine", "OV_DrawText", "OV_SetPixelFilter", "OV_SetColor", "OV_SetAlpha", "OV_SetBlend",
+        "OV_SetTextAlign", "OV_SetTextboxWidth", "OV_SetTextTransform", "OV_SetScissorRect",
+        "OV_RemoveScissorRect", "OV_SetBitmapFrame", "OV_GetNumBitmapFrames", "OV_GetTextWidth",
+        "OV_GetTextHeight", "OV_GetKeyState", "OV_GetKeyStateFloat", "OV_SetKeyState", "OV_SetKeyStateFloat",
+        "OV_SlideMusicVolume", "OV_GetSound", "OV_PlaySound", "OV_LoadSound", "OV_ReleaseSound",
+        "OV_SetChannelFrequency", "OV_SetChannelLooping", "OV_SetChannelPaused", "OV_StopChannel",
+        "OV_SlideChannelVolume", "OV_SetSoundParm", "OV_CallExtension", "OV_GetTime", "OV_Popup",
+        "OV_CreateBitmap", "OV_RefreshBitmap", "OV_ReleaseBitmap", "OV_PushTransformTranslation",
+        "OV_PushTransformRotation", "OV_PushTransformScale", "OV_PopTransform", "OV_SetBitmapCacheMode",
+        "OV_FileExists", "OV_BlurBitmap", "OV_CopyBitmap", "OV_BitmapColorSepia", "OV_BitmapColorBlackAndWhite",
+        "SetMusicVolume", "SetSoundVolume", "GetMusicVolume", "GetSoundVolume", "SetScreenWindowed",
+        "IsScreenWindowed", "CacheSound", "PlaySound", "SwitchMusic", "SlideMusicVolume", "SetMusicLooping",
+        "StopMusic", "GetCurrentMusicAsString", "DM_GetValue", "DM_GetArraySize", "DM_GetArrayId",
+        "DM_GetNumberOfArrays", "DM_GetNodeIndexById", "LuaInclude", "Localize", "LocalizeComment",
+        "LocalizeNewLine", "LocalizeNumber", "LocalizeTime", "GetFormattedTime", "IsDeveloperModeActive", "Print",
+    };
+    ASSERT_EQ(sizeof kNames / sizeof kNames[0], 88u);
+    const luaL_Reg *table = LuaGetBuiltins();
+    int n = 0;
+    for (; table[n].name; n++) {
+        ASSERT_LT(n, 88);
+        EXPECT_STREQ(table[n].name, kNames[n]) << "place " << n;
+        EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(L, kNames[n])) << kNames[n];
+    }
+    EXPECT_EQ(n, 88);
+}
+
+TEST_F(BuiltinsTest, DataRegistryFunctions)
+{
+    WriteFile("data/test-items.xml",
+              "<?xml version=\"1.0\"?>\n<root>\n<array id=\"ITEMS\">\n <node id=\"sword\" dmg=\"5\" />\n <node id=\"shield\" dmg=\"2\" />\n"
+              "</array>\n<array id=\"EMPTY\">\n</array>\n</root>\n");
+    const std::string f = "'data/test-items.xml'";
+    struct Case {
+        std::string code;
+        const char *result;
+    } cases[] = {
+        {"DM_GetValue(" + f + ", 'ITEMS', 'shield', 'dmg')", "2"},
+        {"DM_GetValue(" + f + ", 0, 0, 'dmg')", "5"},
+        {"DM_GetValue(" + f + ", '0', '1', 'dmg')", "2"},
+        {"DM_GetValue(" + f + ", 'ITEMS', 'shield', 'weight')", "nil"},
+        {"DM_GetValue(" + f + ", 'ITEMS', 'axe', 'dmg')", "nil"},
+        {"DM_GetValue(" + f + ", 'NONE', 0, 'dmg')", "nil"},
+        {"DM_GetArraySize(" + f + ", 'ITEMS')", "2"},
+        {"DM_GetArraySize(" + f + ", 1)", "0"},
+        {"DM_GetArraySize(" + f + ", 'NONE')", "nil"},
+        {"DM_GetArrayId(" + f + ", 'EMPTY')", "EMPTY"},
+        {"DM_GetArrayId(" + f + ", 'NONE')", "nil"},
+        {"DM_GetNumberOfArrays(" + f + ")", "2"},
+        {"DM_GetNumberOfArrays('data/missing.xml')", "0"},
+        {"DM_GetNodeIndexById(" + f + ", 'ITEMS', 'shield')", "1"},
+        {"DM_GetNodeIndexById(" + f + ", 'ITEMS', 'axe')", "-1"},
+        {"DM_GetNodeIndexById(" + f + ", 'NONE', 'axe')", "nil"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.code);
+        EXPECT_EQ(Result("result = " + c.code), c.result);
+    }
+}
+
+TEST_F(BuiltinsTest, LocalisationFunctionsWithoutALanguage)
+{
+    EXPECT_EQ(Result("result = Localize('Hello there')"), "Hello there");
+    EXPECT_EQ(Result("result = Localize('@hidden')"), "@hidden");  // inactive: every key as written
+    EXPECT_EQ(Result("result = LocalizeNumber(1234567)"), "1,234,567");
+    EXPECT_EQ(Result("result = LocalizeNumber(-1234)"), "-1,234");
+    EXPECT_EQ(Result("result = LocalizeTime(3725000)"), "01:02:05");
+    EXPECT_EQ(Result("result = LocalizeTime(65000)"), "01:05");
+    Run("LocalizeComment('a note') LocalizeNewLine()");
+}
