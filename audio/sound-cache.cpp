@@ -70,7 +70,7 @@ ov_sound_t *Create(const char *name, int mode, bool got)
     s->default_pan = 0.0f;
     s->default_frequency = 1.0f;
     s->reserved0 = 0;
-    s->reserved1 = -1;
+    s->max_instances = -1;
     if (ov_print_reference_count_changes)
         OV_Printf(got ? "'%s' ref count = 1 (GetSound)" : "'%s' ref count = 1", s->name);
 

@@ -5,6 +5,7 @@
 #define OV_AUDIO_SOUND_H
 
 #include "orvex.h"
+#include "ovrecords.h"
 
 #include <stdint.h>
 
@@ -17,20 +18,6 @@ enum {
     OV_SOUND_LOOKUP = 16,  // OV_GetSoundEx only: look up, never create or count
     // Flags.
     OV_SOUND_GOT = 1,      // OV_GetSoundEx has counted its one reference
-};
-
-struct ov_sound_t {
-    char *name;                // heap copy; null marks a free record
-    int16_t refcount;
-    int8_t cache_mode;
-    uint8_t flags;
-    float default_volume;      // 1.0 at creation
-    float default_pan;         // 0.0 at creation
-    float default_frequency;   // 1.0 at creation
-    int32_t reserved0;         // 0 at creation; no sound operation reads it
-    int32_t reserved1;         // -1 at creation; no sound operation reads it
-    uint32_t last_start;       // OV_GetTime of the last start passed on; 0 = never
-    void *imp_data[2];         // owned by the implementation ([1]: the sample)
 };
 
 // Loads the record's data through the current implementation, trying ".wav", ".ogg"

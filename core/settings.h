@@ -29,6 +29,8 @@ void OVI_ParseResolution(const char *text, int *width, int *height);
 bool OVI_SettingsBool(const char *text);
 
 // Key code of a key name (case-sensitive, whole names); 0 for unknown names and null.
+// The table belongs to the application (app/services/keynames.cpp); every program that
+// links the engine links it through the orvex target.
 int OV_GetKeyByName(const char *name);
 
 #endif

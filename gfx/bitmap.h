@@ -4,6 +4,7 @@
 #define OV_BITMAP_H
 
 #include "orvex.h"
+#include "ovrecords.h"
 
 #include <vector>
 
@@ -33,36 +34,6 @@ enum {
     OV_PAD_EXPAND = 0,
     OV_PAD_TRANSPARENT = 2,
     OV_NO_PADDING = 3,
-};
-
-struct ov_bitmap_t {
-    // The renderer's share of a bitmap.
-    struct hw_data_t {
-        uint8_t uploaded;
-        float u0, v0, u1, v1;     // texture rectangle used by the drawing calls
-        int32_t tex_width, tex_height;
-        uint32_t texture;         // GL texture name
-        uint32_t framebuffer;     // render targets only
-        int32_t filter;           // pixel filter last set on the texture
-    };
-
-    char *name;
-    int16_t refcount;
-    uint8_t cache_mode;
-    ov_mutex_t *lock;
-    int32_t width, height;
-    uint8_t *pixels;
-    int32_t src_width, src_height;
-    uint16_t flags;
-    int16_t load_state;
-    int16_t pack_mode;
-    ov_bitmap_t *duplicate_of;
-    ov_bitmap_t *frames;
-    int32_t num_frames;
-    ov_bitmap_t *atlas;
-    int32_t frame_number;
-    float fps;
-    hw_data_t hw;
 };
 
 // The cache mode is changed only under the bitmap's lock, but it is also polled without

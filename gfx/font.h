@@ -5,6 +5,7 @@
 #define OV_FONT_H
 
 #include "orvex.h"
+#include "ovrecords.h"
 #include "gfx/bitmap.h"
 
 #include <stdint.h>
@@ -30,22 +31,6 @@ struct ov_glyph_t {
     int8_t *kerning;       // glyph_count entries, or null
     ov_bitmap_t image;     // width, height, RGBA pixels; texture after the atlas is built
     uint8_t borrowed;      // a lower-case slot sharing its capital's image (owns nothing of it)
-};
-
-struct ov_font_t {
-    char *name;
-    int16_t refs;
-    uint8_t cache_mode;
-    uint8_t flags;
-    uint8_t encoding;
-    int32_t top_offset;
-    int32_t height;
-    int32_t line_height;
-    ov_glyph_t *glyphs;
-    int32_t glyph_count;
-    ov_bitmap_t atlas;
-    float scale;
-    uint8_t loading;       // set while a thread fills the record; others wait for it
 };
 
 // ---- pool (font-pool.cpp)

@@ -6,6 +6,7 @@
 #define OV_FS_OVFILE_H
 
 #include "orvex.h"
+#include "ovrecords.h"
 
 // An open file of some kind. Positions and sizes are in bytes.
 class ovFile {
@@ -25,13 +26,6 @@ public:
     // Closes the file and deletes the object; false when something written earlier or
     // still buffered did not reach the file (a full disk, an I/O error).
     virtual bool Close() = 0;
-};
-
-// The handle the interface hands out: created by opening, released by closing.
-struct ov_file_t {
-    const char *name;  // the ovFile's name (owned by the object)
-    long size;         // size in bytes when the file was opened
-    ovFile *file;
 };
 
 // Something that can open names of one kind; the engine keeps a list and asks in order.
