@@ -64,6 +64,8 @@ function(orvex_content_pipeline)
     list(APPEND copies ${out}/${rel})
   endforeach()
   add_custom_target(program_dir ALL DEPENDS ${copies})
+  # Everything the pipeline puts into the program directory, for the content check.
+  set_property(GLOBAL APPEND PROPERTY ORVEX_CONTENT_OUTPUTS ${copies})
 
   # ---- art
   set(palette ${src}/art/palette.txt)
@@ -148,6 +150,7 @@ function(orvex_content_pipeline)
     list(APPEND sequences ${base})
   endforeach()
   add_custom_target(content_art ALL DEPENDS ${art_outputs})
+  set_property(GLOBAL APPEND PROPERTY ORVEX_CONTENT_OUTPUTS ${art_outputs})
   add_dependencies(content_art program_dir)
 
   # ---- contact sheets to look at
@@ -191,6 +194,7 @@ function(orvex_content_pipeline)
     list(APPEND sounds ${wav})
   endforeach()
   add_custom_target(content_sfx ALL DEPENDS ${sounds})
+  set_property(GLOBAL APPEND PROPERTY ORVEX_CONTENT_OUTPUTS ${sounds})
   add_dependencies(content_sfx program_dir)
 
   # ---- music (without lame the music package is left out and music stays silent)
@@ -213,5 +217,6 @@ function(orvex_content_pipeline)
     message(STATUS "lame not found: the music package is not built")
   endif()
   add_custom_target(music_tracks ALL DEPENDS ${tracks})
+  set_property(GLOBAL APPEND PROPERTY ORVEX_CONTENT_OUTPUTS ${tracks})
   add_dependencies(music_tracks program_dir)
 endfunction()
