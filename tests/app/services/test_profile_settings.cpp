@@ -1,11 +1,14 @@
-// The program settings kept in the profile index: sound and music volume and the window
-// mode, written at every save and applied when the profiles load (volumes clamped, the
-// window mode handed to the engine's re-initialisation), beside the free global values.
+// The profile index as written: the profile list and the active profile rebuilt at every
+// save, and the program settings (sound and music volume, the window mode) written at
+// every save and applied when the profiles load (volumes clamped, the window mode handed
+// to the engine's re-initialisation), beside the free global values.
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "tests/app/services/data_fixture.h"
+
+using datatest::CountMessages;
 
 #include <sys/stat.h>
 
@@ -169,6 +172,43 @@ TEST_F(ProfileSettingsTest, GlobalValuesStayBesideTheSettingsAcrossSaves)
     EXPECT_STREQ(profile_man().GetGlobalValue("GAME_CENTER_ENABLED"), "1");
     EXPECT_STREQ(profile_man().GetGlobalValue("SOUND_VOLUME"), "0.75");
     EXPECT_STREQ(profile_man().GetGlobalValue("WINDOWED"), "0");
+}
+
+TEST_F(ProfileSettingsTest, ListAndActiveProfileAreRebuiltAtEverySave)
+{
+    profile_man().LoadProfiles();
+    prof->SetName("One");
+    Profile *two = profile_man().CreateNewProfile();
+    ASSERT_NE(two, nullptr);
+    two->SetName("Two");
+    ASSERT_TRUE(profile_man().SaveProfiles());
+    std::string index = Index();
+    EXPECT_NE(index.find("\t<array id=\"!PROFILE_INDEX\">\n"
+                         "\t\t<node id=\"1.xml\" />\n"
+                         "\t\t<node id=\"2.xml\" />\n"
+                         "\t</array>\n"),
+              std::string::npos)
+        << index;
+    EXPECT_NE(index.find("\t<array id=\"!STATE\">\n"
+                         "\t\t<node id=\"ACTIVE_PROFILE\" index=\"1\" />\n"
+                         "\t</array>\n"),
+              std::string::npos)
+        << index;
+
+    // The saved second profile is marked, then deleted with its file at the next save;
+    // the list and the active index follow.
+    ASSERT_TRUE(profile_man().DeleteProfile(two));
+    EXPECT_EQ(CountMessages("Marking profile 'Two' for deletion.\n"), 1);
+    ASSERT_TRUE(profile_man().SaveProfiles());
+    EXPECT_EQ(CountMessages("Deleting profiles marked for deletion.\n"), 1);
+    EXPECT_EQ(CountMessages("Deleting file 'user://profiles/2.xml'\n"), 1);
+    EXPECT_FALSE(ExistsNative(UserPath("profiles/2.xml")));
+    index = Index();
+    EXPECT_EQ(index.find("2.xml"), std::string::npos) << index;
+    EXPECT_NE(index.find("<node id=\"ACTIVE_PROFILE\" index=\"0\" />"), std::string::npos) << index;
+    Reload();
+    ASSERT_EQ(profile_man().GetNumberOfProfiles(), 1);
+    EXPECT_STREQ(prof->GetName().Get(), "One");
 }
 
 }  // namespace
