@@ -2,6 +2,7 @@
 // translation; after initialisation every entry is looked up and the formatting calls
 // run with the separators it set.
 #include "app/services/localization.h"
+#include "app/services/prog.h"
 #include "fuzz/fuzz_env.h"
 #include "orvex.h"
 
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzzenv::BeginInput();
     if (!fuzzenv::WriteResFile("data-fz/language.xml", data, size))
         return 0;
-    OV_GetInterface()->parms.locale = "fz";
+    prog.parms.locale = "fz";
     LocalizationManager &loc = loc_man();
     loc.Initialize();
     int entries = loc.GetNumberOfEntries();
@@ -33,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)loc.LocalizeNumber(-2147483647 - 1);
     (void)loc.LocalizeTime(0xffffffffu);
     loc.Shutdown();
-    OV_GetInterface()->parms.locale = nullptr;
+    prog.parms.locale = nullptr;
     return 0;
 }

@@ -2,6 +2,7 @@
 // their file, and the number and time formatting.
 #include "app/services/localization.h"
 
+#include "app/services/prog.h"
 #include "app/services/xmlreader.h"
 #include "orvex.h"
 
@@ -14,12 +15,6 @@
 namespace {
 
 const char kSeparator[] = "@";
-
-// The application record: the language code and the developer flag live there.
-const ov_prog_t *ProgramRecord()
-{
-    return OV_GetInterface();
-}
 
 bool IsBlank(char c)
 {
@@ -170,8 +165,7 @@ void LocalizationManager::ReadLanguageFile(bool *ok)
 
 bool LocalizationManager::Initialize()
 {
-    const ov_prog_t *record = ProgramRecord();
-    const char *code = record ? record->parms.locale : nullptr;
+    const char *code = prog.parms.locale;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         thousands_separator_ = ',';
@@ -221,8 +215,7 @@ void LocalizationManager::Shutdown()
     if (!active_)
         return;
     ov->OV_Printf("LocalizationManager::Shutdown\n");
-    const ov_prog_t *record = ProgramRecord();
-    if (record && record->parms.developer_mode) {
+    if (prog.parms.developer_mode) {
         for (int i = 0; i < entries_.Count(); i++)
             if (entries_[i].key && entries_[i].use_count == 0)
                 ov->OV_PrintDebugf(1, "Translation #%d: '%s' never used.\n", i, entries_[i].key);

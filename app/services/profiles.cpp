@@ -2,9 +2,11 @@
 // the list the manager keeps (with the profiles marked for deletion at the next save).
 #include "app/services/profiles.h"
 
+#include "app/services/audioman.h"
 #include "app/services/dataman.h"
 #include "app/services/filehelpers.h"
 #include "app/services/localization.h"
+#include "app/services/prog.h"
 #include "orvex.h"
 
 #include <limits.h>
@@ -37,6 +39,42 @@ int SaturatingAdd(int a, long long b)
 void IgnoreFileName(const char *name)
 {
     ov->OV_PrintDebugf(1, "Ignoring file name '%s'.\n", name ? name : "");
+}
+
+// The "value" pair of a settings node, null when the node or the pair is missing.
+const DMValue *SettingValue(DMArray *settings, const char *key)
+{
+    DMNode *node = settings->GetNode(key);
+    for (int i = 0; node && i < node->count; i++)
+        if (nStringsMatch(node->pairs[i].key, "value"))
+            return &node->pairs[i];
+    return nullptr;
+}
+
+// The index's settings: the volumes into the audio manager (which clamps them to [0, 1])
+// and the window mode into the program record; the engine then applies the mode.
+void ApplySettings(DMDatabase *index)
+{
+    DMArray *settings = index->GetArray("!SETTINGS");
+    if (!settings)
+        return;
+    if (const DMValue *v = SettingValue(settings, "SOUND_VOLUME"))
+        aman.SetSoundVolume(v->GetValueFloat());
+    if (const DMValue *v = SettingValue(settings, "MUSIC_VOLUME"))
+        aman.SetMusicVolume(v->GetValueFloat());
+    if (const DMValue *v = SettingValue(settings, "WINDOWED"))
+        prog.parms.windowed = v->GetValueInt() != 0 ? 1 : 0;
+    ov->OV_ReInit();
+}
+
+void StoreSettings(DMDatabase *index)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%.2f", aman.GetSoundVolume());
+    index->SetValue("!SETTINGS", "SOUND_VOLUME", "value", text);
+    snprintf(text, sizeof text, "%.2f", aman.GetMusicVolume());
+    index->SetValue("!SETTINGS", "MUSIC_VOLUME", "value", text);
+    index->SetValue("!SETTINGS", "WINDOWED", "value", prog.parms.windowed ? "1" : "0");
 }
 
 }  // namespace
@@ -306,6 +344,7 @@ ProfileManager::~ProfileManager()
 void ProfileManager::Initialize()
 {
     loc_man().Localize("Player");
+    RegisterProfileScriptFunctions();
     LoadProfiles();
 }
 
@@ -388,6 +427,7 @@ void ProfileManager::LoadProfiles()
             p->SetName(loc_man().Localize("Player"));
         }
     }
+    ApplySettings(index_);
     const char *active = index_->GetValue("!STATE", "ACTIVE_PROFILE", "index");
     if (active) {
         DMValue v;
@@ -422,6 +462,7 @@ bool ProfileManager::SaveProfiles()
         snprintf(text, sizeof text, "%d", GetProfileIndex(prof));
         index_->SetValue("!STATE", "ACTIVE_PROFILE", "index", text);
     }
+    StoreSettings(index_);
     bool ok = index_->Save(index_->name);
     for (int i = 0; i < profiles_.Count(); i++)
         ok = profiles_[i]->Save() && ok;

@@ -95,14 +95,18 @@ public:
     ProfileManager(const ProfileManager &) = delete;
     ProfileManager &operator=(const ProfileManager &) = delete;
 
-    // Registers "Player" with localisation and loads the profiles.
+    // Registers "Player" with localisation, registers the script functions and loads the
+    // profiles.
     void Initialize();
+    // Loads the index and the profiles it lists (or every numbered file when it lists
+    // none), then applies the index's settings: sound and music volume (clamped to
+    // [0, 1]) and the window mode, which the engine applies by re-initialising.
     void LoadProfiles();
     // Frees every profile and forgets the index, releasing their databases; the files
     // stay as they are.
     void Clear();
-    // Deletes the marked profiles' files, writes the index and every dirty profile;
-    // false when any write failed.
+    // Deletes the marked profiles' files, writes the index (with the volumes and the window
+    // mode) and every dirty profile; false when any write failed.
     bool SaveProfiles();
     // A new, empty, active profile; null when all 64 file names are taken.
     Profile *CreateNewProfile();
@@ -144,6 +148,9 @@ private:
 extern Profile *prof;
 // The profile manager, built on first use and freed at exit.
 ProfileManager &profile_man();
+
+// Registers the profile script functions with the scripting manager (profiles-script.cpp).
+void RegisterProfileScriptFunctions();
 
 // True for "<n>.xml" with n from 1 to 64 written without leading zeros.
 bool IsProfileFileName(const char *name);

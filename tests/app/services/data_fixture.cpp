@@ -2,6 +2,7 @@
 #include "tests/app/services/data_fixture.h"
 
 #include "app/services/dataman.h"
+#include "app/services/prog.h"
 #include "core/console.h"
 #include "core/ov_state.h"
 #include "platform/device.h"
@@ -23,7 +24,6 @@ namespace datatest {
 
 namespace {
 
-ov_prog_t s_record;
 orvex_t s_saved_table;
 std::mutex s_mutex;
 std::vector<Message> s_messages;
@@ -126,7 +126,7 @@ void ClearMessages()
 
 ov_prog_t &Record()
 {
-    return s_record;
+    return prog;
 }
 
 void DataTest::SetUp()
@@ -139,16 +139,16 @@ void DataTest::SetUp()
     ASSERT_EQ(mkdir("app/native", 0755), 0);
     ASSERT_TRUE(WriteNative("app/native/prog.xml", kProg));
     ovdev::UseHeadlessBackend();
-    memset(&s_record, 0, sizeof s_record);
-    s_record.interface_version = OV_INTERFACE_VERSION;
-    strcpy(s_record.title, "Data Test");
-    strcpy(s_record.developer_name, "Tests");
-    s_record.parms.width = 1024;
-    s_record.parms.height = 600;
-    s_record.parms.reference_counting = 1;
-    s_record.parms.no_sound = 1;
+    memset(&prog, 0, sizeof prog);
+    prog.interface_version = OV_INTERFACE_VERSION;
+    strcpy(prog.title, "Data Test");
+    strcpy(prog.developer_name, "Tests");
+    prog.parms.width = 1024;
+    prog.parms.height = 600;
+    prog.parms.reference_counting = 1;
+    prog.parms.no_sound = 1;
     ASSERT_TRUE(OVI_PreInit(nullptr));
-    s_record.parms.developer_mode = 1;
+    prog.parms.developer_mode = 1;
     ov_state.console = 0;
     s_saved_table = *ov;
     ov->OV_Printf = CapturePrintf;

@@ -31,7 +31,7 @@ void ClearMessages();
 // All captured texts, one a line, for failure output.
 std::string Dump();
 
-// The record the engine asks for.
+// The application's record `prog`, which the engine asks for.
 ov_prog_t &Record();
 
 class DataTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 //                            the profile larger and saves again; exit 0 when that save
 //                            failed and the profile stayed dirty
 #include "app/services/profiles.h"
+#include "app/services/prog.h"
 #include "core/ov_state.h"
 #include "platform/device.h"
 
@@ -20,8 +21,6 @@
 
 namespace {
 
-ov_prog_t s_record;
-
 void Fill(int generation, int nodes, int length)
 {
     std::string value = "g" + std::to_string(generation) + ":" + std::string(length, 'x');
@@ -33,7 +32,7 @@ void Fill(int generation, int nodes, int length)
 
 extern "C" ov_prog_t *OV_GetInterface(void)
 {
-    return &s_record;
+    return &prog;
 }
 
 int main(int argc, char **argv)
@@ -41,13 +40,13 @@ int main(int argc, char **argv)
     if (argc < 2)
         return 2;
     ovdev::UseHeadlessBackend();
-    s_record.interface_version = OV_INTERFACE_VERSION;
-    strcpy(s_record.title, "Data Test");
-    strcpy(s_record.developer_name, "Tests");
-    s_record.parms.width = 1024;
-    s_record.parms.height = 600;
-    s_record.parms.reference_counting = 1;
-    s_record.parms.no_sound = 1;
+    prog.interface_version = OV_INTERFACE_VERSION;
+    strcpy(prog.title, "Data Test");
+    strcpy(prog.developer_name, "Tests");
+    prog.parms.width = 1024;
+    prog.parms.height = 600;
+    prog.parms.reference_counting = 1;
+    prog.parms.no_sound = 1;
     if (!OVI_PreInit(nullptr))
         return 3;
     ov_state.console = 0;

@@ -1,7 +1,9 @@
-// Threads: a worker loads databases through the registry and localises while the main
-// thread does the same (run under ThreadSanitizer by the test command).
+// Threads: a worker loads databases through the registry, localises, and opens, runs and
+// closes Lua states whose scripts do the same, while the main thread does it all too
+// (run under ThreadSanitizer by the test command).
 #include "app/services/dataman.h"
 #include "app/services/localization.h"
+#include "app/services/luaman.h"
 #include "tests/app/services/data_fixture.h"
 
 #include <sys/stat.h>
@@ -45,6 +47,22 @@ void Work(int who, std::atomic<int> *failures)
             (*failures)++;
         loc_man().LocalizeTime((uint32_t)i * 61000u);
         loc_man().LocalizeComment("threads");
+        // A state of its own, whose script reads the registry and localises.
+        lua_State *L = lua_man.OpenLuaState(0);
+        if (!L) {
+            (*failures)++;
+        } else {
+            std::string script = "function f() return DM_GetValue('" + shared + "', 'A', 'n', 'v') .. Localize('Play')"
+                                 " .. #LocalizeNumber(1000) end";
+            if (!lua_man.ExecLuaString(L, script.c_str()) || !LuaManager::DoesLuaFunctionExist(L, "f"))
+                (*failures)++;
+            lua_getglobal(L, "f");
+            bool ran = lua_pcall(L, 0, 1, 0) == 0;
+            const char *text = ran ? lua_tostring(L, -1) : nullptr;
+            if (!text || std::string(text) != std::to_string(i % 5) + "Spielen5")
+                (*failures)++;
+            lua_man.CloseLuaState(L);
+        }
         if (i % 10 == 0)
             dman().ReleaseDatabase(own.c_str());
     }
@@ -67,11 +85,13 @@ TEST_F(DataThreadsTest, WorkerAndMainLoadAndLocaliseTogether)
     datatest::Record().parms.locale = "xx";
     ASSERT_TRUE(loc_man().Initialize());
 
+    int open_before = lua_man.GetNumberOfOpenStates();
     std::atomic<int> failures{0};
     std::thread worker(Work, 1, &failures);
     Work(2, &failures);
     worker.join();
     EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(lua_man.GetNumberOfOpenStates(), open_before);
     // Each file was registered once: five shared, three of each thread's own.
     EXPECT_EQ(dman().GetNumberOfDatabases(), 11);
     EXPECT_EQ(dman().GetDatabase("res://shared0.xml"), dman().GetDatabase("res://shared0.xml"));
