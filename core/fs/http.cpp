@@ -99,6 +99,10 @@ bool CacheName(const char *url, char out[260])
             return false;
         out[n++] = keep;
     }
+    // Nor may the name end with a dot: the ".tmp" sibling the download is written to
+    // would then hold "..".
+    if (out[n - 1] == '.')
+        out[n - 1] = '_';
     out[n] = 0;
     return true;
 }

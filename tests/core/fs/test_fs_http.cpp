@@ -181,6 +181,7 @@ TEST_F(HttpTest, DotsBroughtTogetherByDroppedCharactersStillCache)
         {"http://host/a.'.b", "http__host_a._b"},
         {"http://host/v1.(.).dat", "http__host_v1._.dat"},
         {"http://host/x.:.:.:.y", "http__host_x._._y"},
+        {"http://host/.p.n.\xff.c.", "http__host_.p.n._c_"},
     };
     for (const CacheCase &c : cases) {
         SCOPED_TRACE(c.url);
