@@ -1,5 +1,6 @@
 // Built-in script functions of the data registry and of localisation.
 #include "app/services/luaman-builtins.h"
+#include "app/services/luaman.h"
 
 #include "app/services/dataman.h"
 #include "app/services/localization.h"
@@ -21,7 +22,7 @@ DMArray *ArrayOf(DMDatabase *db, lua_State *L, int index)
     if (!db)
         return nullptr;
     if (lua_isnumber(L, index))
-        return db->GetArray((int)lua_tointeger(L, index));
+        return db->GetArray(LuaToInt(L, index));
     return db->GetArray(lua_tostring(L, index));
 }
 
@@ -41,7 +42,7 @@ int luaf_DM_GetValue(lua_State *L)
     DMArray *array = ArrayOf(Database(L), L, 2);
     if (!array)
         return 0;
-    DMNode *node = lua_isnumber(L, 3) ? array->GetNode((int)lua_tointeger(L, 3)) : array->GetNode(lua_tostring(L, 3));
+    DMNode *node = lua_isnumber(L, 3) ? array->GetNode(LuaToInt(L, 3)) : array->GetNode(lua_tostring(L, 3));
     if (!node)
         return 0;
     return PushText(L, node->GetValue(lua_tostring(L, 4)));
@@ -101,12 +102,12 @@ int luaf_LocalizeNewLine(lua_State *L)
 
 int luaf_LocalizeNumber(lua_State *L)
 {
-    lua_pushstring(L, loc_man().LocalizeNumber((int)lua_tointeger(L, 1)));
+    lua_pushstring(L, loc_man().LocalizeNumber(LuaToInt(L, 1)));
     return 1;
 }
 
 int luaf_LocalizeTime(lua_State *L)
 {
-    lua_pushstring(L, loc_man().LocalizeTime((uint32_t)lua_tointeger(L, 1)));
+    lua_pushstring(L, loc_man().LocalizeTime(LuaToInt(L, 1)));
     return 1;
 }

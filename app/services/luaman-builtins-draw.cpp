@@ -1,6 +1,7 @@
 // Built-in script functions of bitmaps, fonts, drawing, text, render state and
 // transforms.
 #include "app/services/luaman-builtins.h"
+#include "app/services/luaman.h"
 
 #include "app/services/prog.h"
 #include "ovrecords.h"
@@ -18,7 +19,7 @@ float Number(lua_State *L, int index)
 
 int Integer(lua_State *L, int index)
 {
-    return (int)lua_tointeger(L, index);
+    return LuaToInt(L, index);
 }
 
 const char *Text(const char *s)

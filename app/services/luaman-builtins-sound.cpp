@@ -1,6 +1,7 @@
 // Built-in script functions of sounds, channels and music, and the audio manager's
 // volumes. Effects play through the audio manager, at the player's sound volume.
 #include "app/services/luaman-builtins.h"
+#include "app/services/luaman.h"
 
 #include "app/services/audioman.h"
 #include "ovrecords.h"
@@ -17,7 +18,7 @@ float Number(lua_State *L, int index)
 
 long Channel(lua_State *L, int index)
 {
-    return (long)lua_tointeger(L, index);
+    return LuaToInt(L, index);
 }
 
 // A number argument, or the default when it is absent (a given nil reads as 0).
@@ -107,7 +108,7 @@ int luaf_OV_SetSoundParm(lua_State *L)
     ov_sound_t *s = ov->OV_GetSound(lua_tostring(L, 1));
     const char *parm = lua_tostring(L, 2);
     if (s && parm && strcasecmp(parm, "MaxInstances") == 0)
-        s->max_instances = (int32_t)lua_tointeger(L, 3);
+        s->max_instances = LuaToInt(L, 3);
     return 0;
 }
 

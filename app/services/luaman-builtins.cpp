@@ -151,7 +151,7 @@ int luaf_OV_GetKeyStateFloat(lua_State *L)
 
 int luaf_OV_SetKeyState(lua_State *L)
 {
-    ov->OV_SetKeyStatei(OV_GetKeyByName(lua_tostring(L, 1)), (int)lua_tointeger(L, 2));
+    ov->OV_SetKeyStatei(OV_GetKeyByName(lua_tostring(L, 1)), LuaToInt(L, 2));
     return 0;
 }
 
@@ -232,7 +232,7 @@ const char *LuaFormattedTime(int ms, const char *format)
 int luaf_GetFormattedTime(lua_State *L)
 {
     const char *format = lua_type(L, 2) == LUA_TNONE ? "HH:MM:SS" : lua_tostring(L, 2);
-    lua_pushstring(L, LuaFormattedTime((int)lua_tointeger(L, 1), format));
+    lua_pushstring(L, LuaFormattedTime(LuaToInt(L, 1), format));
     return 1;
 }
 

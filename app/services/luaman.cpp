@@ -7,6 +7,7 @@
 #include "orvex.h"
 #include "ovrecords.h"
 
+#include <limits.h>
 #include <mutex>
 #include <stdlib.h>
 #include <string.h>
@@ -91,6 +92,14 @@ const char *LuaErrorText(lua_State *L)
 {
     const char *text = lua_tostring(L, -1);
     return text ? text : "(error object is not a string)";
+}
+
+int LuaToInt(lua_State *L, int index)
+{
+    double d = lua_tonumber(L, index);
+    if (!(d == d))
+        return 0;
+    return d >= INT_MAX ? INT_MAX : d <= INT_MIN ? INT_MIN : (int)d;
 }
 
 bool LuaManager::Initialize()

@@ -79,4 +79,9 @@ extern LuaManager lua_man;
 // The error text of a failed Lua call at the top of the stack, never null.
 const char *LuaErrorText(lua_State *L);
 
+// A script argument as an int without raising: a missing or non-number value is 0, NaN
+// is 0 and numbers past the int range saturate (Lua's own integer cast of a huge
+// number is undefined).
+int LuaToInt(lua_State *L, int index);
+
 #endif

@@ -11,15 +11,6 @@
 
 namespace {
 
-// A script number as an int, saturated (a plain cast of a huge or NaN double is undefined).
-int ToInt(lua_State *L, int index)
-{
-    double d = lua_tonumber(L, index);
-    if (!(d == d))
-        return 0;
-    return d >= INT_MAX ? INT_MAX : d <= INT_MIN ? INT_MIN : (int)d;
-}
-
 // A flag given as a boolean or as a number (0 is false).
 bool ToFlag(lua_State *L, int index)
 {
@@ -53,7 +44,7 @@ int luaf_AddProfile(lua_State *L)
 
 int luaf_SetProfile(lua_State *L)
 {
-    lua_pushboolean(L, profile_man().SetActiveProfile(ToInt(L, 1)));
+    lua_pushboolean(L, profile_man().SetActiveProfile(LuaToInt(L, 1)));
     return 1;
 }
 
@@ -65,7 +56,7 @@ int luaf_GetProfile(lua_State *L)
 
 int luaf_DeleteProfile(lua_State *L)
 {
-    if (Profile *p = profile_man().GetProfileByIndex(ToInt(L, 1)))
+    if (Profile *p = profile_man().GetProfileByIndex(LuaToInt(L, 1)))
         profile_man().DeleteProfile(p);
     return 0;
 }
@@ -153,7 +144,7 @@ int luaf_LoadProfiles(lua_State *)
 
 int luaf_GetValueNameByIndex(lua_State *L)
 {
-    return PushStringOrNothing(L, prof ? prof->GetValueNameByIndex(lua_tostring(L, 1), ToInt(L, 2)) : nullptr);
+    return PushStringOrNothing(L, prof ? prof->GetValueNameByIndex(lua_tostring(L, 1), LuaToInt(L, 2)) : nullptr);
 }
 
 int luaf_GetNumberOfValuesInCategory(lua_State *L)
@@ -176,14 +167,14 @@ int luaf_GetGlobalValue(lua_State *L)
 int luaf_SetStatisticsInt(lua_State *L)
 {
     if (prof)
-        prof->SetStatisticsInt(lua_tostring(L, 1), ToInt(L, 2));
+        prof->SetStatisticsInt(lua_tostring(L, 1), LuaToInt(L, 2));
     return 0;
 }
 
 int luaf_ChangeStatisticsInt(lua_State *L)
 {
     if (prof)
-        prof->ChangeStatisticsInt(lua_tostring(L, 1), ToInt(L, 2));
+        prof->ChangeStatisticsInt(lua_tostring(L, 1), LuaToInt(L, 2));
     return 0;
 }
 
