@@ -247,6 +247,11 @@ public:
 protected:
     // Copies a text into an owned field (freeing the old one); null stores null.
     static void ReplaceString(char **field, const char *text);
+    // The property setters that look things up: the parent in the calling set, the
+    // template in the templates set, the scale type by word (messages name the set).
+    void SetParentByName(const char *parent_name, UISet *set);
+    void InheritByName(const char *template_name);
+    void SetScaleTypeWord(const char *word, UISet *set);
 
 private:
     UIComp(const UIComp &) = delete;
@@ -264,5 +269,7 @@ UIComp *ResolveCompProperty(UISet *set, const char *path, char *property_out, Sc
 // Writes a text between double quotes with backslash, quote and line feed escaped, so
 // that the Lua reader gives the text back.
 void WriteLuaQuoted(FILE *f, const char *text);
+// Writes the line SetProperty ("property", "text"); with the text quoted as above.
+void WriteLuaPropertyText(FILE *f, const char *property, const char *text);
 
 #endif
