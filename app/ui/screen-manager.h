@@ -132,6 +132,8 @@ public:
     // Formats (2048 bytes) and sets the text of the kinds that carry one; false for
     // the others and for null.
     bool SetText(UIComp *comp, const char *format, ...);
+    // Deletes the screens CreateScreenScripted made (with their UI sets); by Release.
+    void FreeScriptedScreens();
 
     // ---- start-up and virtual screen (screen-manager-startup.cpp)
     void InitScreens(int reference_width, int reference_height);
@@ -158,7 +160,7 @@ public:
     // The name of a resolution (longer side first), "" for others.
     static const char *GetResolutionName(int width, int height);
 
-    // ---- components by type word (ui-factory.cpp)
+    // ---- components by type word (UICompFactory::Generate)
     UIComp *GenerateComponent(const char *name, const char *type);
 
     // Fields in the order of the screen manager's record.
@@ -213,6 +215,8 @@ public:
 
     // The extra Lua state "ui/autoexec.lua" runs in (its UI set is the templates set).
     lua_State *autoexec_state = nullptr;
+    // The loading indicator's bitmap, one reference taken at its first drawing.
+    struct ov_bitmap_t *loader_bitmap = nullptr;
 
     ScreenMan(const ScreenMan &) = delete;
     ScreenMan &operator=(const ScreenMan &) = delete;

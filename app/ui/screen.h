@@ -22,9 +22,9 @@ class Screen {
 public:
     // Sets the defaults, names the screen "Scr%X" after its address and registers it.
     Screen();
-    // Takes the screen out of the registry (and out of the screen manager's stack).
-    // The UI set is not freed here (see FreeUI): static screens die after the
-    // scripting manager at exit.
+    // Takes the screen out of the registry; it must not be stacked any more (the
+    // screen manager's Release empties the stack). The UI set is not freed here (see
+    // FreeUI): static screens die after the scripting manager at exit.
     virtual ~Screen();
 
     // Virtual operations, in this order; the defaults are those of a plain screen.
