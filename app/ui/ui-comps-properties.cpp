@@ -7,7 +7,6 @@
 #include "app/services/featureman.h"
 #include "app/services/luaman.h"
 #include "app/ui/ui-comps-internal.h"
-#include "app/ui/ui-factory.h"
 #include "nstring.h"
 
 #include <lua.hpp>
@@ -55,6 +54,17 @@ int Integer(lua_State *L, int index)
     if (d <= -2147483648.0)
         return -2147483647 - 1;
     return (int)d;
+}
+
+// A text value without converting a number in place (a later number or flag read of
+// the same argument must still see a number): numbers are formatted into buf.
+const char *Text(lua_State *L, int index, char *buf, int size)
+{
+    if (lua_type(L, index) == LUA_TNUMBER) {
+        nStringFormat(buf, size, "%.14g", lua_tonumber(L, index));
+        return buf;
+    }
+    return lua_type(L, index) == LUA_TSTRING ? lua_tostring(L, index) : nullptr;
 }
 
 // A flag given as a boolean, or as a number where non-zero is true.
@@ -111,7 +121,8 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
 {
     if (!prop || !L)
         return -1;
-    const char *text = lua_tostring(L, 2);
+    char number_text[32];
+    const char *text = Text(L, 2, number_text, sizeof number_text);
     if (Is(prop, "alpha")) {
         alpha = Number(L, 2);
     } else if (Is(prop, "position_offset")) {
@@ -260,7 +271,8 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
 // itself or one of its descendants (a cycle would make every position walk forever).
 void UIComp::SetParentByName(const char *parent_name, UISet *set)
 {
-    UISet *building = UICompFactory::GetBuildingSet();
+    // The calling set is the set whose script is being built.
+    UISet *building = set;
     UIComp *found = set && parent_name ? set->GetComp(parent_name) : nullptr;
     if (!found) {
         parent = nullptr;

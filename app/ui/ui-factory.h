@@ -2,9 +2,7 @@
 // turns a script's "CreateComp" type word into a component of its kind, named and
 // styled by the default template of its type ("Default" + the type word, found without
 // case in the screen manager's templates set).
-//
-// Also the script functions of UI building and of the screen manager
-// (screen-manager-script.cpp), registered once at start-up.
+// ScreenMan::GenerateComponent hands over to it.
 #ifndef APP_UI_UI_FACTORY_H
 #define APP_UI_UI_FACTORY_H
 
@@ -31,9 +29,5 @@ public:
     static void SetBuildingSet(UISet *set);
     static UISet *GetBuildingSet();
 };
-
-// Registers the screen manager's script functions with the scripting manager, in the
-// order of their table; called once by the screen manager's start-up.
-void RegisterScreenManScriptFunctions();
 
 #endif
