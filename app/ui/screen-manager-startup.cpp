@@ -68,11 +68,6 @@ ScreenMan::ScreenMan()
 
 ScreenMan::~ScreenMan() {}
 
-UIComp *ScreenMan::GenerateComponent(const char *name, const char *type)
-{
-    return UICompFactory::Generate(name, type);
-}
-
 void ScreenMan::InitScreens(int ref_width, int ref_height)
 {
     if (templates)

@@ -87,7 +87,7 @@ TEST_F(Frame, IntervalIsTrueInOneFramePerPeriod)
     sman.time_ms = 1010;
     EXPECT_TRUE(sman.IsIntervalElapsed(1.0f));
     EXPECT_FALSE(sman.IsIntervalElapsedOffset(1.0f, 100));
-    EXPECT_TRUE(sman.IsIntervalElapsedOffset(1.0f, 1000));
+    EXPECT_TRUE(sman.IsIntervalElapsedOffset(1.0f, 5));
 }
 
 TEST_F(Frame, MultiplierSlideIsSmoothAndExactAtTheEnd)
@@ -134,6 +134,8 @@ TEST_F(Frame, PressValueRisesInANinthAndFallsInAFifth)
     EXPECT_NEAR(c->time_cursor_locked, 1.0f, 1e-4);
     EXPECT_GT(c->time_cursor_over, 0.0f);
     cur.pressed = false;
+    sman.UpdateCursors(0.0f);  // as the button-up event does
+    EXPECT_EQ(cur.locked, nullptr);
     Steps(1, 0.1f);
     EXPECT_NEAR(c->time_cursor_locked, 0.5f, 1e-4);
     Steps(1, 0.1f);

@@ -117,6 +117,7 @@ TEST_F(Stack, FollowUpIsPushedWhenThePopCompletes)
 {
     ProbeScreen *s = MakeScreen("First"), *next = MakeScreen("Next");
     sman.PushScreen(s, 0);
+    Steps(40, 0.01f);
     s->follow_up = next;
     sman.PopScreen(s, true);
     Steps(1, 0.01f);
@@ -195,6 +196,7 @@ TEST_F(Stack, EnterAndLeaveProceduresCallInOrder)
 TEST_F(Stack, SwitchingWhileTheTransitionIsStackedOnlyRetargets)
 {
     ProbeScreen *a = MakeScreen("SwA"), *b = MakeScreen("SwB");
+    Screen::PreLoadAllScreens(false);
     sman.SwitchScreen("SwA");
     Screen *t = Screen::GetScreen("Transition");
     ASSERT_TRUE(sman.IsScreenInStack(t));
@@ -232,6 +234,7 @@ TEST_F(Stack, PushesAndPopsInsideUpdatesAndClicksStayClean)
     EXPECT_GE(CallsOf("Churner:Enter").size(), 2u) << "the screen left and came back";
     EXPECT_GE(CallsOf("Other:Enter").size(), 2u);
     s->on_update = nullptr;
+    s->repush_after_pop = false;
     sman.PopAllScreens();
     Steps(30, 0.05f);
     EXPECT_EQ(sman.stack.Count(), 0);

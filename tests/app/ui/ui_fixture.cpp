@@ -7,6 +7,7 @@
 #include "app/services/prog.h"
 #include "app/ui/transition.h"
 #include "core/ov_state.h"
+#include "gfx/window.h"
 #include "platform/bps.h"
 #include "platform/screen.h"
 
