@@ -12,6 +12,7 @@
 #include "app/ui/uiset.h"
 
 #include <math.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -376,7 +377,8 @@ void ScreenMan::UpdateGamePadCursor(UICursor *cursor, float dt)
     UISet *set = top->ui;
     if (!set)
         return;
-    if (!cursor->over) {
+    // Over nothing (also after a hover search found nothing at its spot): pick one.
+    if (!cursor->over || cursor->over == &comp_null) {
         UIComp *pick = top->default_comp;
         for (int i = 0; !pick && i < set->comps.Count(); i++)
             if (set->comps[i]->IsInteractive())

@@ -99,10 +99,6 @@ void HookUpdate(float dt)
 {
     sman.Update(dt);
 }
-void HookDraw(float dt)
-{
-    sman.DrawScreens(dt);
-}
 int HookEvent(ov_event_t event)
 {
     return sman.ProcessEvent(event);
@@ -117,7 +113,7 @@ void UITest::StartUI(int w, int h, int ref_w, int ref_h)
     ASSERT_EQ(ovdev::bps_initialize(), 0);
     ASSERT_EQ(ovdev::screen_request_events(ov_qnx_screen_context), 0);
     prog.Update = HookUpdate;
-    prog.Draw = HookDraw;
+    apptest::draw = [](float dt) { sman.DrawScreens(dt); };
     prog.EventProc = HookEvent;
     lua_man.Initialize();
     feature_man.Initialize();
