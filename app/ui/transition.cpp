@@ -65,6 +65,11 @@ void ScreenTransition::Update(float dt)
             Screen *top = sman.PeekScreen(0);
             if (feature_man.ProductFeatureExists("NEWS") && top && strcmp(top->name, "TalvikNews") == 0)
                 return;
+            // Directly below this screen, counted now: screens above it (the news) may
+            // have come or gone since the others were popped.
+            int index = sman.GetScreenIndexInStack(this);
+            if (index >= 0)
+                push_depth = sman.stack.Count() - index;
             if (target)
                 sman.PushScreen(target, push_depth);
             leaving = true;
