@@ -109,8 +109,3 @@ UISet *UICompFactory::GetBuildingSet()
 {
     return building_set;
 }
-
-UIComp *ScreenMan::GenerateComponent(const char *name, const char *type)
-{
-    return UICompFactory::Generate(name, type);
-}
