@@ -71,7 +71,11 @@ bool CompTest::Run(UISet *set, const std::string &text)
 
 std::string CompTest::Eval(UISet *set, const std::string &expression)
 {
-    lua_State *L = set->L;
+    return Eval(set->L, expression);
+}
+
+std::string CompTest::Eval(lua_State *L, const std::string &expression)
+{
     const int top = lua_gettop(L);
     std::string code = "return " + expression;
     std::string out = "error";

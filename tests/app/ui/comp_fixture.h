@@ -33,6 +33,7 @@ protected:
     // The first value a Lua expression gives in the set's state, as a string ("nil"
     // for nil, "true"/"false" for booleans, "%.14g" for numbers).
     std::string Eval(UISet *set, const std::string &expression);
+    std::string Eval(lua_State *L, const std::string &expression);
     bool ui_started_ = false;
 };
 
