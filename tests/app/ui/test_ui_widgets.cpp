@@ -192,7 +192,7 @@ TEST_F(Widgets, RulerBitmapsAreCountedOnEntryAndLeave)
 TEST_F(Widgets, MalformedScriptsGivePopupsAndNoCrash)
 {
     const char *scripts[] = {
-        "CreateComp ('Rectangle', 'ok')\nCreateComp ('Rectangle', ",
+        "CreateComp ('Rectangle', 'ok')\nlocal t = nil\nt.x = 1\nCreateComp ('Rectangle', 'never')\n",
         "CreateComp ({}, {})\nCreateComp (nil, nil)\nSetProperty ({}, {})\nGetProperty (nil)\n",
         "SetProperty ('alpha', 1)\nUICompEvent ('OnClick', nil)\nSetProperty ('parent', 'x')\n",
         "CreateComp ('Ruler', 'r')\nSetProperty ('ruler.client_width', 1e300)\nSetProperty ('scale', 0/0)\n"
@@ -202,6 +202,7 @@ TEST_F(Widgets, MalformedScriptsGivePopupsAndNoCrash)
         "SetProperty ('m:align', {})\nSetProperty ('m:scale_type', 5)\nSetProperty ('m:draw_mode', nil)\n",
         "CreateComp ('Wobble', 'w')\nSetProperty ('/', 1)\nSetProperty ('/:', 1)\nSetProperty (':', 1)\n"
         "SetProperty ('//:x', 1)\nGetProperty ('/Nope/x:y')\nSetProperty ('w:color', 'r', 'g')\n",
+        "CreateComp ('Rectangle', 'x')\nCreateComp ('Rectangle', ",
     };
     int n = 0;
     std::vector<Screen *> made;
@@ -219,7 +220,9 @@ TEST_F(Widgets, MalformedScriptsGivePopupsAndNoCrash)
     }
     EXPECT_TRUE(Logged("Unknown component type 'Wobble'"));
     EXPECT_TRUE(Logged("Parent 'm' for ui/Bad4.lua/a would make a cycle."));
-    EXPECT_NE(made[0]->GetComp("ok"), nullptr);   // made before the syntax error
+    EXPECT_NE(made[0]->GetComp("ok"), nullptr);   // made before the error
+    EXPECT_EQ(made[0]->GetComp("never"), nullptr);
+    EXPECT_EQ(made[6]->ui->GetNumberOfComps(), 0);   // does not compile: nothing runs
     EXPECT_EQ(made[2]->ui->GetNumberOfComps(), 0);
     UIComp *ruler = made[3]->GetComp("r");
     ASSERT_NE(ruler, nullptr);
