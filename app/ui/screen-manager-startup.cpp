@@ -2,6 +2,7 @@
 // templates and the start-up script, a default template per built kind), the virtual
 // screen the UI is laid out in with its scales, shutdown, and the release before the
 // application starts again in the same process.
+#include "app/services/audioman.h"
 #include "app/services/featureman.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
@@ -50,21 +51,22 @@ void ResetCursors(ScreenMan &sm)
     sm.num_cursors = 0;
 }
 
+void SkipNextFrame()
+{
+    sman.ResetNextFrameTimeDelta();
+}
+
 }  // namespace
 
 ScreenMan::ScreenMan()
 {
+    aman.SetSkipNextFrameHook(SkipNextFrame);
     stack.SetShrink(true);
     ResetCursors(*this);
     PlaceCompNull();
 }
 
 ScreenMan::~ScreenMan() {}
-
-UIComp *ScreenMan::GenerateComponent(const char *name, const char *type)
-{
-    return UICompFactory::Generate(name, type);
-}
 
 void ScreenMan::InitScreens(int ref_width, int ref_height)
 {

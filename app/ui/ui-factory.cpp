@@ -109,3 +109,8 @@ UISet *UICompFactory::GetBuildingSet()
 {
     return building_set;
 }
+
+UIComp *ScreenMan::GenerateComponent(const char *name, const char *type)
+{
+    return UICompFactory::Generate(name, type);
+}
