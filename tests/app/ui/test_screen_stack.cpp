@@ -239,3 +239,40 @@ TEST_F(Stack, PushesAndPopsInsideUpdatesAndClicksStayClean)
     Steps(30, 0.05f);
     EXPECT_EQ(sman.stack.Count(), 0);
 }
+
+TEST_F(Stack, ScriptsPushAndPopFromOnUpdateAndOnClick)
+{
+    ProbeScreen *other = MakeScreen("Side");
+    ProbeScreen *s = MakeScreen("Scripted");
+    AddComp(s, "button", 100, 100, 40, 20);
+    Script(s, "n = 0\n"
+              "function OnUpdate(dt)\n"
+              "  n = n + 1\n"
+              "  if IsScreenInStack('Side') then PopScreen('Side') else PushScreen('Side', 0) end\n"
+              "  if n == 6 then PopScreen() end\n"
+              "end\n"
+              "function OnClick(name) PushScreen('Side', 1) PopScreen('Side') PopAllScreens() end\n");
+    sman.PushScreen(s, 0);
+    for (int i = 0; i < 30; i++)
+        Steps(1, 0.05f);
+    EXPECT_TRUE(s->left) << "PopScreen without a name fades the calling screen";
+    EXPECT_GE(CallsOf("Side:Enter").size(), 1u);
+    Script(s, "function OnUpdate(dt) end\n");
+    sman.PopAllScreens();
+    Steps(30, 0.05f);
+    ASSERT_EQ(sman.stack.Count(), 0);
+    sman.PushScreen(s, 0);
+    Steps(10, 0.05f);
+    UIComp *button = s->GetComp("button");
+    sman.cursors[0].pos = vec2_t{110, 110};
+    sman.cursors[0].pressed = true;
+    sman.UpdateCursors(0.0f);
+    sman.cursors[0].pressed = false;
+    sman.UpdateCursors(0.0f);
+    EXPECT_EQ(s->clicks, 1);
+    EXPECT_TRUE(s->leaving);
+    Steps(30, 0.05f);
+    EXPECT_EQ(sman.stack.Count(), 0);
+    (void)other;
+    (void)button;
+}
