@@ -260,7 +260,8 @@ TEST_F(Stack, ScriptsPushAndPopFromOnUpdateAndOnClick)
     Script(s, "function OnUpdate(dt) end\n");
     sman.PopAllScreens();
     Steps(30, 0.05f);
-    ASSERT_EQ(sman.stack.Count(), 0);
+    ASSERT_EQ(sman.stack.Count(), 0) << sman.PeekScreen(0)->name << " leaving " << sman.PeekScreen(0)->leaving
+                                     << " phase " << sman.PeekScreen(0)->trans_phase << " in " << sman.PeekScreen(0)->in_stack;
     sman.PushScreen(s, 0);
     Steps(10, 0.05f);
     UIComp *button = s->GetComp("button");
