@@ -37,6 +37,8 @@ int AudioManager::PlaySound(ov_sound_t *sound, float volume, float pan, float fr
 
 void AudioManager::SwitchMusic(ov_sound_t *music, float fadeIn, float fadeOut)
 {
+    if (skip_next_frame_)
+        skip_next_frame_();
     if (music == ov->OV_GetMusicPlaying()) {
         ov->OV_SlideMusicVolume(music_volume_, fadeIn);
         return;

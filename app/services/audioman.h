@@ -18,7 +18,11 @@ public:
     int PlaySound(ov_sound_t *sound, float volume, float pan, float frequency);
     // Music: a track that already plays only slides to the music volume over fadeIn;
     // another one stops the current music over fadeOut and starts at the music volume.
+    // The switch first asks the screen frame that follows to run with a zero time step
+    // (through the hook the screen manager registers).
     void SwitchMusic(ov_sound_t *music, float fadeIn, float fadeOut);
+    // What SwitchMusic calls to make the next frame's time step zero; null for none.
+    void SetSkipNextFrameHook(void (*hook)()) { skip_next_frame_ = hook; }
     // Sets the music volume (clamped to [0, 1]) and slides the playing music to it.
     void SlideMusicVolume(float target, float seconds);
     void StopMusic(float fadeOut);
@@ -40,6 +44,7 @@ private:
     float sound_volume_ = 0.75f;
     float music_volume_ = 0.75f;
     float master_fade_ = 1.0f;
+    void (*skip_next_frame_)() = nullptr;
 };
 
 // The one audio manager (constant-initialised: usable from any static initialiser).

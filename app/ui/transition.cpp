@@ -1,0 +1,79 @@
+// The switch screen "Transition": fades in over whatever is stacked, pops every screen
+// below it after two fully shown frames, pushes the target directly below itself one
+// frame later and fades out over it.
+#include "app/ui/transition.h"
+
+#include "app/services/featureman.h"
+#include "app/ui/screen-manager.h"
+
+#include <string.h>
+
+ScreenTransition screen_transition;
+
+ScreenTransition::ScreenTransition()
+{
+    SetName("Transition");
+}
+
+bool ScreenTransition::PreLoad()
+{
+    LoadUI("ui/fw/screen-transition.lua");
+    return true;
+}
+
+void ScreenTransition::Enter()
+{
+    if (!preloaded.load(std::memory_order_acquire)) {
+        preloaded.store(true, std::memory_order_release);
+        PreLoad();
+        total_num_screens_preloaded.fetch_add(1, std::memory_order_acq_rel);
+    }
+    anim_key = 0.0f;
+    timer = 0.0;
+    frame_counter = 0;
+}
+
+void ScreenTransition::Leave() {}
+
+bool ScreenTransition::ProcessUICompClick(UIComp *, int)
+{
+    return true;
+}
+
+void ScreenTransition::Draw(float)
+{
+    DrawUI();
+    if (trans_phase >= 1.0f && !leaving)
+        frame_counter++;
+}
+
+void ScreenTransition::Update(float dt)
+{
+    if (!leaving) {
+        if (frame_counter == 2) {
+            // Everything below this screen goes at once. A pop may push a follow-up or
+            // the screen itself again, so the screens are taken from a copy first.
+            nArray<Screen *> below;
+            for (int i = 0; i < sman.stack.Count() && sman.stack[i] != this; i++)
+                below.InsertLast(sman.stack[i]);
+            for (int i = 0; i < below.Count(); i++)
+                sman.PopScreen(below[i], false);
+            int index = sman.GetScreenIndexInStack(this);
+            push_depth = index >= 0 ? sman.stack.Count() - index : 1;
+        } else if (frame_counter > 2) {
+            // While the news screen is on top the switch waits, its time standing still.
+            Screen *top = sman.PeekScreen(0);
+            if (feature_man.ProductFeatureExists("NEWS") && top && strcmp(top->name, "TalvikNews") == 0)
+                return;
+            // Directly below this screen, counted now: screens above it (the news) may
+            // have come or gone since the others were popped.
+            int index = sman.GetScreenIndexInStack(this);
+            if (index >= 0)
+                push_depth = sman.stack.Count() - index;
+            if (target)
+                sman.PushScreen(target, push_depth);
+            leaving = true;
+        }
+    }
+    Screen::Update(dt);
+}

@@ -1,0 +1,163 @@
+// The aligner (see ui-aligner.h).
+#include "app/ui/widgets/ui-aligner.h"
+
+#include "app/ui/screen-manager.h"
+#include "app/ui/screen.h"
+#include "app/ui/uiset.h"
+
+#include <lua.hpp>
+#include <math.h>
+#include <string.h>
+
+#include <algorithm>
+
+UICompAligner::UICompAligner()
+{
+    type = UICOMP_ALIGNER;
+    interactive = false;
+}
+
+UIComp *UICompAligner::Clone(const char *clone_name)
+{
+    UICompAligner *c = new UICompAligner();
+    c->SetName(clone_name);
+    c->type = type;
+    c->InheritFrom(this);
+    c->area_width = area_width;
+    c->area_height = area_height;
+    c->template_comp = template_comp;
+    c->parent = parent;
+    return c;
+}
+
+// Children sit at fractions of the aligner's size about its centre (for children
+// positioned relative to their parent); an odd last child is centred horizontally.
+void UICompAligner::Update(float)
+{
+    UISet *set = owner ? owner->ui : nullptr;
+    if (!set)
+        return;
+    int n = 0;
+    float w = 1.0f, h = 1.0f;
+    for (int i = 0; i < set->GetNumberOfComps(); i++) {
+        UIComp *c = set->GetCompByIndex(i);
+        if (c && c->parent == this && c->IsVisible()) {
+            n++;
+            w = fmaxf(w, c->width);
+            h = fmaxf(h, c->height);
+        }
+    }
+    if (n == 0)
+        return;
+    align = UIALIGN_CENTER;
+    const int fit = (int)(height / (h * 1.2f));
+    int columns;
+    if (n < fit)
+        columns = 1;
+    else if (n / 2 < fit)
+        columns = 2;
+    else
+        columns = std::max(1, (int)(width / (w * 1.2f)));
+    columns = std::min(columns, n);
+    const int rows = std::min(std::max((n + 1) / columns, 1), n);
+    int index = 0;
+    for (int i = 0; i < set->GetNumberOfComps(); i++) {
+        UIComp *c = set->GetCompByIndex(i);
+        if (!c || c->parent != this || !c->IsVisible())
+            continue;
+        c->align = UIALIGN_CENTER;
+        const int column = index % columns, row = index / columns;
+        c->position_x = ((float)column + 0.5f) / (float)columns - 0.5f;
+        c->position_y = ((float)row + 0.5f) / (float)rows - 0.5f;
+        if (n % 2 == 1 && index == n - 1)
+            c->position_x = 0.0f;
+        index++;
+    }
+}
+
+void UICompAligner::Draw()
+{
+    Update(0.0f);
+    if (sman.virtual_resize_mode)
+        UpdateDimensions();
+}
+
+void UICompAligner::EditUpdate(float)
+{
+    const vec2_t s = GetStaticPos();
+    const float ds = dynamic_scale != 0.0f ? dynamic_scale : 1.0f;
+    area_width = fabsf(mpos.x - s.x) / ds;
+    if (align & UIALIGN_HCENTER)
+        area_width *= 2.0f;
+    area_height = fabsf(mpos.y - s.y) / ds;
+    if (align & UIALIGN_VCENTER)
+        area_height *= 2.0f;
+    UpdateDimensions();
+}
+
+void UICompAligner::ExportLua(FILE *f)
+{
+    UIComp::ExportLua(f);
+    UICompAligner defaults;
+    const UICompAligner *t = dynamic_cast<UICompAligner *>(template_comp);
+    if (!t)
+        t = &defaults;
+    if (area_width != t->area_width)
+        fprintf(f, "SetProperty (\"aligner.area_width\", %g);\n", area_width);
+    if (area_height != t->area_height)
+        fprintf(f, "SetProperty (\"aligner.area_height\", %g);\n", area_height);
+}
+
+int UICompAligner::GetProperty(const char *prop, lua_State *L)
+{
+    const int n = UIComp::GetProperty(prop, L);
+    if (n > 0 || !prop)
+        return n;
+    if (strcmp(prop, "aligner.area_width") == 0) {
+        lua_pushnumber(L, area_width);
+        return 1;
+    }
+    if (strcmp(prop, "aligner.area_height") == 0) {
+        lua_pushnumber(L, area_height);
+        return 1;
+    }
+    ov->OV_Popupf(1, "UICompAligner::GetProperty: Unknown Property '%s'\n", prop);
+    return 0;
+}
+
+// The area changes the size only at the next UpdateDimensions.
+int UICompAligner::SetProperty(const char *prop, lua_State *L)
+{
+    const int n = UIComp::SetProperty(prop, L);
+    if (n >= 0 || !prop)
+        return n;
+    if (strcmp(prop, "aligner.area_width") == 0)
+        area_width = (float)lua_tonumber(L, 2);
+    else if (strcmp(prop, "aligner.area_height") == 0)
+        area_height = (float)lua_tonumber(L, 2);
+    else
+        ov->OV_Popupf(1, "UICompAligner::SetProperty: Unknown Property '%s' for UIComp '%s'\n", prop,
+                      name ? name : "");
+    return 0;
+}
+
+bool UICompAligner::InheritFrom(UIComp *tmpl)
+{
+    if (!UIComp::InheritFrom(tmpl))
+        return false;
+    UpdateDimensions();
+    return true;
+}
+
+void UICompAligner::UpdateDimensions()
+{
+    width = area_width;
+    height = area_height;
+    CalculateDynamicScale();
+    width *= dynamic_scale;
+    height *= dynamic_scale;
+    if (scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
+        width = (float)sman.virtual_width;
+        height = (float)sman.virtual_height;
+    }
+}
