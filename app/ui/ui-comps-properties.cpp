@@ -295,7 +295,7 @@ void UIComp::InheritByName(const char *template_name)
     UISet *templates = sman.templates;
     UIComp *tmpl = templates && template_name ? templates->GetComp(template_name) : nullptr;
     if (!tmpl) {
-        const char *file = owner ? (owner->ui ? SetFile(owner->ui, "") : "") : "templates.lua";
+        const char *file = owner ? (owner->ui ? SetFile(owner->ui, "") : "") : "ui/templates.lua";
         ov->OV_Popupf(1, "Component template '%s' for '%s' not found in '%s'.\n",
                       template_name ? template_name : "", "inherit", file);
         return;
