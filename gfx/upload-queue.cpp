@@ -185,8 +185,12 @@ void OVI_ReleaseBitmapHardwareData(ov_bitmap_t *b)
     if (OVI_IsQueuedForUpload(b)) {
         OV_PrintDebugf(OV_WARNING, "Bitmap '%s' still in hardware upload queue. Removing it.", b->name);
         RemoveFromUpload(b);
-        OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
-        return;
+        // A texture the main thread made meanwhile is still freed; dropping only the
+        // queue entry would lose it when the caller clears the renderer data.
+        if (!b->hw.uploaded) {
+            OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+            return;
+        }
     }
     if (b->num_frames > 0 && b->frames) {
         if (b->atlas)
@@ -299,10 +303,13 @@ void OVI_FrameResourceStep(void)
                     OVI_ReleaseBitmapSoftwareData(b);
             }
         }
-        OV_UnlockMutex(bitmap_lock);
+        // Dequeued before the bitmap's lock is let go: a worker that drops and reloads
+        // the bitmap in between queues it again, and removing it after the lock would
+        // remove that new entry, leaving the bitmap loaded but never uploaded.
         OVI_LockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
         RemoveFromUpload(b);
         OVI_UnlockCoreMutex(OV_MUTEX_RESOURCE_QUEUE);
+        OV_UnlockMutex(bitmap_lock);
         if (clock() - t0 > kStepBudgetMs)
             break;
     }

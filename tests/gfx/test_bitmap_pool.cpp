@@ -190,6 +190,30 @@ TEST_F(BitmapPool, WorkerLoadIsUploadedOnceByTheFrameTail)
     EXPECT_EQ(s_uploads, 1);
 }
 
+// A worker's load is queued; the main thread then uploads the bitmap itself, and a
+// worker drops it while the queue entry still waits: the entry goes and the texture
+// is freed by the frame tail rather than lost.
+TEST_F(BitmapPool, WorkerDropOfAQueuedBitmapTheMainThreadUploadedFreesTheTexture)
+{
+    ov_bitmap_t *b = nullptr;
+    std::thread loader([&] { b = ov->OV_LoadBitmap("twice", OV_CACHE_GPU); });
+    loader.join();
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(OVI_UploadQueueLength(), 1);
+    ov->OV_SetBitmapCacheMode(b, OV_CACHE_PIXELS | OV_CACHE_GPU);
+    ASSERT_TRUE(b->hw.uploaded) << "the main thread uploads at once";
+    ASSERT_EQ(OVI_UploadQueueLength(), 1);
+    std::thread dropper([&] { ov->OV_SetBitmapCacheMode(b, OV_CACHE_NOTHING); });
+    dropper.join();
+    EXPECT_FALSE(b->hw.uploaded);
+    EXPECT_EQ(OVI_UploadQueueLength(), 0);
+    EXPECT_EQ(OVI_ReleaseQueueLength(), 1) << "the texture waits for the frame tail";
+    OVI_Frame(16);
+    EXPECT_EQ(OVI_ReleaseQueueLength(), 0);
+    EXPECT_TRUE(Logged("Freeing bitmap hardware data"));
+    ov->OV_ReleaseBitmap(b);
+}
+
 TEST_F(BitmapPool, ResourceStepStopsAfterItsTimeBudget)
 {
     ov_bitmap_t *b[3] = {};
