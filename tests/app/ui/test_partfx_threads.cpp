@@ -100,12 +100,13 @@ TEST(PartFxThreads, WorkerAndMainThreadGetEffectsTogether)
     orvex_t *saved = ov;
     ov = &table;
 
-    const int kFiles = 24;
+    const int kFiles = 48;
     char name[64];
     for (int i = 0; i < kFiles; i++) {
         snprintf(name, sizeof name, "fxs/t%d.lua", i);
         // Every third file chains a second burst and emits the next file while flying.
-        std::string text = "FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 1, 1)";
+        // A little work inside, so that the two threads' loads overlap.
+        std::string text = "local s = 0 for k = 1, 3000 do s = s + k end FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 1, 1)";
         if (i % 3 == 0) {
             char next[64];
             snprintf(next, sizeof next, "fxs/t%d.lua", (i + 1) % kFiles);
