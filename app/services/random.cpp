@@ -1,52 +1,40 @@
-// The application's random generator (see random.h): a 32-bit linear congruential
-// generator whose upper bits give 15-bit values, and an optional scripted sequence.
+// The application's random helper: a 32-bit linear congruential generator whose
+// upper bits give 0..32767, kept in one atomic word so that any thread may draw.
 #include "app/services/random.h"
 
-#include <mutex>
-#include <vector>
+#include <atomic>
 
 namespace {
 
-struct RandomState {
-    std::mutex lock;
-    unsigned state = 1;
-    std::vector<int> script;
-    size_t next = 0;
-};
+std::atomic<uint32_t> state{1};
+std::atomic<int (*)()> override_source{nullptr};
 
-RandomState &State()
+uint32_t Step(uint32_t s)
 {
-    static RandomState *s = new RandomState();  // never freed: usable during exit
-    return *s;
+    return s * 1103515245u + 12345u;
 }
 
 }  // namespace
 
-int app_rand()
+int AppRandom()
 {
-    RandomState &s = State();
-    std::lock_guard<std::mutex> hold(s.lock);
-    if (s.next < s.script.size())
-        return s.script[s.next++];
-    s.state = s.state * 1103515245u + 12345u;
-    return (int)((s.state >> 16) & 0x7fff);
+    if (int (*source)() = override_source.load(std::memory_order_acquire)) {
+        int v = source();
+        return v < 0 ? 0 : (v > APP_RANDOM_MAX ? APP_RANDOM_MAX : v);
+    }
+    uint32_t old = state.load(std::memory_order_relaxed);
+    uint32_t next = Step(old);
+    while (!state.compare_exchange_weak(old, next, std::memory_order_relaxed))
+        next = Step(old);
+    return (int)((next >> 16) & APP_RANDOM_MAX);
 }
 
-void app_srand(unsigned seed)
+void AppSeedRandom(uint32_t seed)
 {
-    RandomState &s = State();
-    std::lock_guard<std::mutex> hold(s.lock);
-    s.state = seed;
+    state.store(seed, std::memory_order_relaxed);
 }
 
-void app_rand_script(const int *values, int count)
+void AppSetRandomSource(int (*source)())
 {
-    RandomState &s = State();
-    std::lock_guard<std::mutex> hold(s.lock);
-    s.script.clear();
-    s.next = 0;
-    if (!values)
-        return;
-    for (int i = 0; i < count; i++)
-        s.script.push_back(values[i] < 0 ? 0 : values[i] % 32768);
+    override_source.store(source, std::memory_order_release);
 }

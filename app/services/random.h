@@ -1,17 +1,20 @@
-// The application's random numbers: values 0..32767 from one seedable generator, so
-// that every random draw of the game (effects, particles) can be replayed by a test.
-//
-// Thread-safe: the generator state is guarded by a lock.
+// The application's one random helper: integers 0..32767 (the range the game's
+// formulas divide by), from a generator of its own so that every platform gives the
+// same sequence for a seed. Tests seed it or replace the source with a script of
+// values. Any thread (the state is one atomic word).
 #ifndef APP_SERVICES_RANDOM_H
 #define APP_SERVICES_RANDOM_H
 
-// The next value, 0..32767.
-int app_rand();
-// Restarts the generator from a seed (the same seed gives the same values).
-void app_srand(unsigned seed);
-// Tests: the next `count` calls of app_rand return these values in order (each taken
-// modulo 32768, negatives as 0), then the generator resumes. The values are copied;
-// a null list or a count of 0 or less cancels a script still pending.
-void app_rand_script(const int *values, int count);
+#include <stdint.h>
+
+#define APP_RANDOM_MAX 32767
+
+// The next value, 0..APP_RANDOM_MAX.
+int AppRandom();
+// Restarts the sequence from a seed.
+void AppSeedRandom(uint32_t seed);
+// Replaces the generator by a function (null restores the generator); its results
+// are clamped to 0..APP_RANDOM_MAX. For tests.
+void AppSetRandomSource(int (*source)());
 
 #endif

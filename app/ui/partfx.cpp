@@ -52,7 +52,7 @@ private:
 // A uniform value between a and b; a spread s gives one between -s/2 and s/2.
 float Uniform(float a, float b)
 {
-    return (float)(a + (b - a) * (app_rand() / 32767.0));
+    return (float)(a + (b - a) * (AppRandom() / 32767.0));
 }
 float Uniform(const fx_range_t &r)
 {
@@ -64,7 +64,7 @@ float Spread(float s)
 }
 int Pick(int n)
 {
-    return app_rand() % n;
+    return AppRandom() % n;
 }
 
 void DefaultToOne(fx_range_t *r)

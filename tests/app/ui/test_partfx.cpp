@@ -68,6 +68,20 @@ bool AnyBitmapLoader(ov_bitmap_t *b)
 
 const float kDeg = 0.017453292f;
 
+// The random helper gives these values in order, then the middle value.
+std::vector<int> scripted;
+size_t scripted_next = 0;
+int ScriptedValue()
+{
+    return scripted_next < scripted.size() ? scripted[scripted_next++] : 16384;
+}
+void ScriptRandom(const int *values, int count)
+{
+    scripted.assign(values, values + count);
+    scripted_next = 0;
+    AppSetRandomSource(ScriptedValue);
+}
+
 class PartFxTest : public AppEngineTest {
 protected:
     void SetUp() override
@@ -81,14 +95,14 @@ protected:
         played.clear();
         aman.SetSoundVolume(1);
         pbman.Init();
-        app_srand(12345);
+        AppSeedRandom(12345);
     }
     void TearDown() override
     {
         pbman.Shutdown();
         system_.ResetParts();
         pman.ResetParts();
-        app_rand_script(nullptr, 0);
+        AppSetRandomSource(nullptr);
         AppEngineTest::TearDown();
         OVI_SetBitmapFileLoader(nullptr);
         for (ov_sound_t *s : fake_sounds) {
@@ -300,9 +314,9 @@ TEST_F(PartFxTest, RangesDrawWithinTheirBounds)
     system_.ResetParts();
     fx->num_parts = 1;
     const int low[] = {0, 0}, high[] = {0, 32767};
-    app_rand_script(low, 2);
+    ScriptRandom(low, 2);
     pbman.SpawnFX(&system_, fx, {0, 0}, 0, 0);
-    app_rand_script(high, 2);
+    ScriptRandom(high, 2);
     pbman.SpawnFX(&system_, fx, {0, 0}, 0, 0);
     ASSERT_EQ(system_.GetLiveCount(), 2);
     EXPECT_FLOAT_EQ(system_.FirstLive()->r, 0.2f);
@@ -456,13 +470,14 @@ TEST_F(PartFxTest, SoundsArePickedAndPlayedWithTheirRanges)
     // Scripted: pick, volume, frequency.
     played.clear();
     const int script[] = {1, 32767, 0};
-    app_rand_script(script, 3);
+    ScriptRandom(script, 3);
     pbman.SpawnFX(&system_, fx, {0, 0}, 0, 0);
     ASSERT_EQ(played.size(), 1u);
     EXPECT_EQ(played[0].name, "sfx/bang-b");
     EXPECT_FLOAT_EQ(played[0].volume, 0.7f);
     EXPECT_FLOAT_EQ(played[0].frequency, 0.9f);
     // Without sounds nothing plays; the default range plays at 1.
+    AppSetRandomSource(nullptr);
     played.clear();
     fx_t *one = Load("fxs/one.lua", "FXParm ('sound', 'sfx/one')");
     pbman.SpawnFX(&system_, one, {0, 0}, 0, 0);
@@ -523,13 +538,14 @@ TEST_F(PartFxTest, BitmapShapesPlaceTheParticles)
         SCOPED_TRACE(k);
         system_.ResetParts();
         int script[8] = {0, 0, 0, 0, 0, 0, 0, 3 + k};
-        app_rand_script(script, 8);
+        ScriptRandom(script, 8);
         pbman.SpawnFX(&system_, inner, {10, 20}, 0, 0);
         ASSERT_EQ(system_.GetLiveCount(), 1);
         const int cols[] = {3, 2, 1};
         EXPECT_EQ(system_.FirstLive()->x, 10.0f + cols[k]);
         EXPECT_EQ(system_.FirstLive()->y, 20.0f + k);
     }
+    AppSetRandomSource(nullptr);
     fx_t *edges = Load("fxs/edges.lua",
                        "FXParm ('num_parts', 50) FXParm ('bitmap', 'dot') FXParm ('area_bitmap_edges_angle', 'gen/shape', 1)");
     ASSERT_NE(edges, nullptr);

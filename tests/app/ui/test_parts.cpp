@@ -39,7 +39,7 @@ protected:
         saved_ = ov;
         ov = &table_;
         drawn.clear();
-        app_srand(7);
+        AppSeedRandom(7);
     }
     void TearDown() override { ov = saved_; }
     orvex_t table_;
