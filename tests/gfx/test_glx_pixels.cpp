@@ -289,7 +289,7 @@ protected:
         EXPECT_STREQ(OVID_OGLES_ContextKind(), "egl");
         std::vector<Frame> frames = DrawScenes();
         // Keep the software driver mapped, as the fixture does, so that LeakSanitizer can
-        // name it in the stacks of what it keeps (suppressed in lsan.supp).
+        // name it in the stacks of what it keeps (see platform/sanitizer_runtime.cpp).
         dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
         ORVEX_Shutdown();
         if (ov_qnx_screen_context) {
