@@ -54,6 +54,10 @@ void OVI_ReadProgramSettings(void)
     OVI_LoadProgramSettings();
     if (s_settings_hook)
         s_settings_hook();
+    // The application reads the flag from the pre-initialisation event on (its services
+    // start there and check it), not only from initialisation.
+    if (ov_prog)
+        ov_prog->parms.developer_mode = ov_state.developer_mode;
 }
 
 bool OVI_ProgramSettingsFailed(void)

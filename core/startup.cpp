@@ -319,8 +319,9 @@ int OV_SignalShutdown(void)
 {
     // Engine threads (the audio thread) poll the flag while they run.
     __atomic_store_n(&ov_state.shutdown_requested, (uint8_t)1, __ATOMIC_RELEASE);
+    // The application's workers poll the record's flag with an acquire load.
     if (ov_prog)
-        ov_prog->parms.quit = 1;
+        __atomic_store_n(&ov_prog->parms.quit, (uint8_t)1, __ATOMIC_RELEASE);
     return 1;
 }
 

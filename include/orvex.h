@@ -128,10 +128,10 @@ typedef struct ov_parms_t {
     int32_t min_frame_ms;           // minimum frame time of the main loop
     uint8_t console_visible;        // mirrors whether the log console is shown
     uint8_t renderer_ready;         // set by the renderer initialisation
-    uint8_t developer_mode;         // copied from the engine state at initialisation
+    uint8_t developer_mode;         // written when the settings are read (before event 18) and at initialisation
     const char *command_line;       // the program's arguments as one text, blank-separated, quoted when needed; null without one
     const char *locale;             // locale text of the program settings (engine-owned)
-    uint8_t quit;                   // set when shutdown is signalled
+    uint8_t quit;                   // set when shutdown is signalled (release store: other threads load it with acquire)
     uint8_t reference_counting;     // 1 = a release gives up one reference
     int32_t reference_width;        // written by the program settings
     int32_t reference_height;

@@ -10,4 +10,8 @@
 // any thread (single-byte flags and texts the engine sets before the services start).
 extern ov_prog_t prog;
 
+// True once the engine was asked to shut down: the record's `quit`, read with an acquire
+// load (the engine stores it with release). Any thread: long-running workers poll it.
+bool ProgQuitRequested();
+
 #endif

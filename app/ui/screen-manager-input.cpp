@@ -5,6 +5,8 @@
 // the press ends over it; the game-pad cursor moves between interactive components.
 #include "app/services/audioman.h"
 #include "app/services/luaman.h"
+#include "app/services/manager.h"
+#include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -181,6 +183,15 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
             if (touch_mode)
                 c0.idle_time = 6.0f;
         }
+    }
+
+    // 4. Pre-initialisation: the interface table arrives and the services start. With a
+    // profile loaded, the window mode it chose goes into the engine's parameter block.
+    if (type == OV_EVENT_PREINIT && event.ptr) {
+        ov = (orvex_t *)event.ptr;
+        man.PreInitializeBeforeVideoInit();
+        if (prof && event.ptr2)
+            ((ov_parms_t *)event.ptr2)->windowed = prog.parms.windowed;
     }
 
     // 5. The display was re-initialised.

@@ -113,7 +113,7 @@ TEST_F(Lifecycle, InterfaceTableIsFullAndExtensionTableHasFiveEntries)
 
 TEST_F(Lifecycle, MissingIdentityTextsRaisePopupsInDeveloperMode)
 {
-    record.parms.developer_mode = 1;  // an application may switch popups on before initialisation
+    switches.developer_mode = true;  // the record has it from the settings, before initialisation
     record.id[0] = 0;
     record.version[0] = 0;
     StartEngine();
@@ -181,6 +181,31 @@ TEST_F(Lifecycle, LandscapeRecordOnLandscapeDeviceKeepsSizeAndMask3)
     EXPECT_EQ(record.parms.height, 600);
     EXPECT_EQ(ov_state.allowed_orientations, 3);
     EXPECT_EQ(ov_device_info.orientation, 4);
+}
+
+namespace {
+int developer_mode_at_preinit = -1;
+int RecordDeveloperModeAtPreInit(ov_event_t ev)
+{
+    if (ev.type == OV_EVENT_PREINIT)
+        developer_mode_at_preinit = record.parms.developer_mode;
+    return 0;
+}
+}  // namespace
+
+TEST_F(Lifecycle, PreInitEventSeesTheDeveloperModeOfTheSettings)
+{
+    for (bool developer : {true, false}) {
+        SCOPED_TRACE(developer ? "developer mode" : "player mode");
+        TearDown();
+        SetUp();
+        switches.developer_mode = developer;
+        record.EventProc = RecordDeveloperModeAtPreInit;
+        developer_mode_at_preinit = -1;
+        StartEngine();
+        EXPECT_EQ(developer_mode_at_preinit, developer ? 1 : 0);
+        EXPECT_EQ(record.parms.developer_mode, developer ? 1 : 0);
+    }
 }
 
 TEST_F(Lifecycle, SignalShutdownSetsQuit)

@@ -27,6 +27,12 @@ void ConsoleOn()
     ov_state.verbose_level = 0;
 }
 
+void DeveloperConsoleOn()
+{
+    ConsoleOn();
+    ov_state.developer_mode = 1;
+}
+
 }  // namespace
 
 void ResetRecordAndDevice()
@@ -93,8 +99,9 @@ void ScratchDir::TearDown()
 void EngineUp::SetUp()
 {
     ScratchDir::SetUp();
-    record.parms.developer_mode = 1;
-    UseConsoleHook();
+    // Developer mode comes from the settings: the engine writes it into the record as
+    // it reads them.
+    OVI_SetProgramSettingsHook(DeveloperConsoleOn);
     ASSERT_TRUE(PreInitCapturingStderr(nullptr));
     OVI_ResetPopups();
 }

@@ -29,8 +29,8 @@ protected:
     std::string dir;
 };
 
-// The engine pre-initialised with a record in developer mode and the log console on
-// (set through the settings hook), so popups and prints land in ov_con.lines.
+// The engine pre-initialised in developer mode with the log console on (both set
+// through the settings hook), so popups and prints land in ov_con.lines.
 class EngineUp : public ScratchDir {
 protected:
     void SetUp() override;

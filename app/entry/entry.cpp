@@ -1,0 +1,191 @@
+// The application's entry (see entry.h).
+#include "app/entry/entry.h"
+
+#include "app/services/featureman.h"
+#include "app/services/manager.h"
+#include "app/services/profiles.h"
+#include "app/services/prog.h"
+#include "app/services/random.h"
+#include "app/ui/screen-manager.h"
+#include "app/ui/screen.h"
+
+#include <string.h>
+
+uint8_t g_app_active = 1;
+float g_master_volume = 1.0f;
+uint8_t generate_bitmap = 0;
+
+namespace {
+
+enum {
+    KEY_MENU = 18,
+    KEY_SLEEP_50 = '1',
+    KEY_SLEEP_100 = '2',
+    KEY_SLEEP_200 = '3',
+    KEY_QUIT = 'X',
+    EVENT_STRING = 63,
+};
+
+// The longest step the screens get; longer frames become about this long, varied by up
+// to a millisecond either way so that nothing locks onto a fixed step.
+const float kMaxStep = 1.0f / 15.0f;
+
+bool Held(int key)
+{
+    return (ov->OV_GetKeyStatei(key) & 2) != 0;
+}
+
+// The battle is on: every screen is preloaded and the battle screen is stacked.
+bool BattleStacked()
+{
+    if (!sman.all_screens_preloaded.load(std::memory_order_acquire))
+        return false;
+    Screen *game = Screen::PeekScreen("Game");
+    return game && sman.IsScreenInStack(game);
+}
+
+// ---- the service manager's calls into the screen layer
+
+void InitScreens(int reference_width, int reference_height)
+{
+    sman.InitScreens(reference_width, reference_height);
+}
+
+void ShutdownScreens()
+{
+    sman.Shutdown();
+}
+
+const ManagerCalls kManagerCalls = {
+    nullptr,          // effect library
+    nullptr,          // game registry
+    InitScreens,
+    nullptr,          // timeline
+    ShutdownScreens,
+    nullptr,          // timeline
+};
+
+// The calls are handed over before main: the engine's pre-initialisation event, which
+// starts the services, may come at any time after.
+struct HandOverCalls {
+    HandOverCalls() { man.SetCalls(&kManagerCalls); }
+} hand_over_calls;
+
+}  // namespace
+
+ov_prog_t *ProgGetInterface()
+{
+    memset(&prog, 0, sizeof prog);
+    prog.interface_version = OV_INTERFACE_VERSION;
+    prog.Init = OV_Init;
+    prog.Draw = OV_Draw;
+    prog.Shutdown = OV_Shutdown;
+    prog.Update = OV_Update;
+    prog.EventProc = OV_EventProc;
+    prog.parms.windowed = 0;
+    prog.parms.app_flag = 1;
+    prog.parms.multitouch = 1;
+    prog.parms.reference_counting = 1;
+    return &prog;
+}
+
+int OV_Init()
+{
+    ov = prog.interface;
+    ov->OV_Printf("Prog Init.\n");
+    man.InitializeAll();
+    Screen *loading = Screen::GetScreen("Loading");
+    sman.PreloadScreen(loading);
+    sman.PushScreen(loading, 0);
+    return 1;
+}
+
+void OV_Shutdown()
+{
+    profile_man().SaveProfiles();
+    man.Shutdown();
+}
+
+void OV_Update(float dt)
+{
+    // The sound fades in over a second after activation and out over a second after
+    // deactivation, whether or not anything else runs.
+    g_master_volume += g_app_active ? dt : -dt;
+    if (g_master_volume < 0.0f)
+        g_master_volume = 0.0f;
+    if (g_master_volume > 1.0f)
+        g_master_volume = 1.0f;
+    ov->OV_SetMasterVolume(g_master_volume);
+    if (!g_app_active)
+        return;
+
+    // Developer slow motion: the sleeps add up.
+    if (prog.parms.developer_mode) {
+        if (Held(KEY_SLEEP_50))
+            ov->OVT_Sleep(50);
+        if (Held(KEY_SLEEP_100))
+            ov->OVT_Sleep(100);
+        if (Held(KEY_SLEEP_200))
+            ov->OVT_Sleep(200);
+    }
+
+    if (dt > kMaxStep) {
+        float r = (float)AppRandom() / (float)APP_RANDOM_MAX;
+        dt = kMaxStep + (-0.001f + r * 0.002f);
+    }
+
+    mpos.x = ov->OV_GetKeyStatef(OV_KEY_POINTER_X);
+    mpos.y = ov->OV_GetKeyStatef(OV_KEY_POINTER_Y);
+    if (!prog.parms.console_visible)
+        sman.Update(dt);
+
+    // MENU + X ends the program in every mode (the letter under either of its codes).
+    if (Held(KEY_MENU) && (Held(KEY_QUIT) || Held(KEY_QUIT + 32)))
+        ov->OV_SignalShutdown();
+
+    // The battlefield's terrain bitmap is rebuilt here once the world exists; until
+    // then a request is only taken.
+    if (generate_bitmap)
+        generate_bitmap = 0;
+}
+
+void OV_Draw(float dt)
+{
+    if (!g_app_active)
+        return;
+    sman.DrawScreens(dt);
+    ov->OV_SetAlpha(1.0f);
+    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+    ov->OV_SetBlend(0);
+}
+
+int OV_EventProc(ov_event_t ev)
+{
+    // A render target lost its contents: the terrain is drawn again at the next update.
+    if (ev.type == OV_EVENT_REDRAW_TARGET && BattleStacked())
+        generate_bitmap = 1;
+
+    if (ev.type == OV_EVENT_ACTIVATION) {
+        g_app_active = ev.inactive ? 0 : 1;
+        // Back in the middle of a battle: pause it.
+        Screen *game = Screen::PeekScreen("Game");
+        if (g_app_active && game && sman.PeekScreen(0) == game)
+            sman.PushScreen("PauseMenu", 0);
+    }
+
+    int result = sman.ProcessEvent(ev);
+    if (result)
+        return result;
+
+    const char *text = (const char *)ev.ptr;
+    if (ev.type == OV_EVENT_CONSOLE_COMMAND) {
+        if (!text)
+            return 0;
+        ov->OV_PrintDebugf(1, "Entered '%s'\n", text);
+        return 1;
+    }
+    if (ev.type == EVENT_STRING && text && strcmp(text, "ADS_FULLSCREEN_CLOSED") == 0 &&
+        feature_man.ProductFeatureExists("ADS"))
+        sman.SendScreenMessage(nullptr, Screen::GetScreen("AdScreen"), "ADS_FULLSCREEN_CLOSED", "");
+    return 0;
+}

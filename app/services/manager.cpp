@@ -1,0 +1,61 @@
+// The service manager (see manager.h).
+#include "app/services/manager.h"
+
+#include "app/services/audioman.h"
+#include "app/services/featureman.h"
+#include "app/services/localization.h"
+#include "app/services/luaman.h"
+#include "app/services/profiles.h"
+#include "app/services/prog.h"
+#include "orvex.h"
+
+Manager man;
+
+void Manager::SetCalls(const ManagerCalls *calls)
+{
+    calls_ = calls ? *calls : ManagerCalls{};
+}
+
+int Manager::PreInitializeBeforeVideoInit()
+{
+    // The developer's unpacked data is searched after everything else; the player's
+    // own files before everything else.
+    if (prog.parms.developer_mode)
+        ov->OV_AddSearchPath("res://data-src", false);
+    ov->OV_AddSearchPath("user://", true);
+
+    // The main Lua state exists from here on: every later manager registers its script
+    // functions into it.
+    lua_man.Initialize();
+    feature_man.Initialize();
+    aman.Initialize();
+    loc_man().Initialize();
+    // Loads the profiles and applies the volumes and the window mode of the index.
+    profile_man().Initialize();
+    if (calls_.init_effects)
+        calls_.init_effects();
+    if (calls_.init_games)
+        calls_.init_games();
+    return 1;
+}
+
+int Manager::InitializeAll()
+{
+    if (calls_.init_screens)
+        calls_.init_screens(prog.parms.reference_width, prog.parms.reference_height);
+    if (calls_.init_timeline)
+        calls_.init_timeline();
+    return 1;
+}
+
+void Manager::Shutdown()
+{
+    ov->OV_PrintDebugf(3, "Manager::Shutdown.\n");
+    loc_man().Shutdown();
+    if (calls_.shutdown_screens)
+        calls_.shutdown_screens();
+    if (calls_.free_timeline)
+        calls_.free_timeline();
+    // Closes the main Lua state: the last service to stop.
+    lua_man.Shutdown();
+}

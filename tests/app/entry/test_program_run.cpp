@@ -1,0 +1,113 @@
+// The built program run headless as a child process from a run folder whose program
+// directory is the built one (as scripts/run.sh lays it out), with an event script
+// that ends it: the log shows the services start and stop in their order, and the
+// player's first profile is created once and loaded by the next run.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kProgram[] = ORVEX_GAME;
+const char kProgramDir[] = ORVEX_PROGRAM_DIR;
+// The user directory of the shipped prog.xml (developer "Talvik", name "Orvex Game").
+const char kUserDir[] = "data/Talvik/Orvex_Game";
+
+std::string ReadAll(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/orvex-run-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        fs::create_directories(dir_ / "app");
+        fs::create_directory_symlink(kProgramDir, dir_ / "app/native");
+        std::ofstream(dir_ / "exit.txt") << "wait 300\nexit\n";
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    // One headless run to its end; the exit status.
+    int Run()
+    {
+        std::string cmd = "cd '" + dir_.string() + "' && timeout -s KILL 120 '" + kProgram +
+                          "' --headless --script exit.txt > run.out 2>&1";
+        return system(cmd.c_str());
+    }
+    std::string Log(int run)
+    {
+        char name[32];
+        snprintf(name, sizeof name, "orvex-%04d.log", run);
+        return ReadAll(dir_ / kUserDir / "logs" / name);
+    }
+    std::string Output() { return ReadAll(dir_ / "run.out"); }
+    fs::path dir_;
+};
+
+// The positions of the texts in the log, in the order given; npos for a missing one.
+std::vector<size_t> Positions(const std::string &log, const std::vector<std::string> &texts)
+{
+    std::vector<size_t> at;
+    for (const std::string &t : texts)
+        at.push_back(log.find(t));
+    return at;
+}
+
+void ExpectInOrder(const std::string &log, const std::vector<std::string> &texts)
+{
+    std::vector<size_t> at = Positions(log, texts);
+    for (size_t i = 0; i < texts.size(); i++) {
+        ASSERT_NE(at[i], std::string::npos) << "missing: " << texts[i] << "\n" << log;
+        if (i > 0) {
+            EXPECT_LT(at[i - 1], at[i]) << texts[i - 1] << " before " << texts[i];
+        }
+    }
+}
+
+}  // namespace
+
+TEST_F(ProgramRun, ServicesStartAndStopInOrderAndTheFirstProfileIsKept)
+{
+    ASSERT_EQ(Run(), 0) << Output();
+    std::string log = Log(1);
+    ExpectInOrder(log, {"Now using #0: 'user://'", "AudioManager::Initialize.", "Loading all profiles.",
+                        "Profiles database index doesn't exists. Creating new.", "ORVEX Core PreInitialized.",
+                        "Initializing Program 'Orvex Game'..", "Prog Init.", "ORVEX Shutdown.",
+                        "Saving all profiles.", "Manager::Shutdown.", "LuaManager::Shutdown."});
+    EXPECT_EQ(log.find("res://data-src"), std::string::npos) << "the shipped settings are not developer mode";
+
+    std::string index = ReadAll(dir_ / kUserDir / "profiles/index.xml");
+    EXPECT_NE(index.find("0.75"), std::string::npos) << index;
+    EXPECT_NE(index.find("1.xml"), std::string::npos) << index;
+    std::string first = ReadAll(dir_ / kUserDir / "profiles/1.xml");
+    EXPECT_NE(first.find("\"Player\""), std::string::npos) << first;
+
+    ASSERT_EQ(Run(), 0) << Output();
+    std::string again = Log(2);
+    ExpectInOrder(again, {"Loading all profiles.", "Prog Init.", "Saving all profiles.", "LuaManager::Shutdown."});
+    EXPECT_EQ(again.find("Creating new."), std::string::npos) << again;
+    EXPECT_FALSE(fs::exists(dir_ / kUserDir / "profiles/2.xml")) << "no second profile";
+    EXPECT_NE(ReadAll(dir_ / kUserDir / "profiles/1.xml").find("\"Player\""), std::string::npos);
+    std::string index_again = ReadAll(dir_ / kUserDir / "profiles/index.xml");
+    EXPECT_NE(index_again.find("1.xml"), std::string::npos) << index_again;
+    EXPECT_EQ(index_again.find("2.xml"), std::string::npos) << index_again;
+}

@@ -1,0 +1,213 @@
+// The service manager on the headless engine: its three sequences run with the slots
+// of the interface table that the services use wrapped to record, in order, what each
+// service asks of the engine, and with recording calls standing in for the layers
+// above the services.
+#include "tests/app/services/app_engine_fixture.h"
+
+#include "app/services/localization.h"
+#include "app/services/luaman.h"
+#include "app/services/manager.h"
+#include "app/services/profiles.h"
+#include "app/services/prog.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> steps;
+orvex_t real;  // the engine's slots the wrappers forward to
+
+std::string Lua()
+{
+    return lua_man.GetMainState() ? " (lua)" : "";
+}
+
+int AddSearchPath(const char *path, bool at_front)
+{
+    steps.push_back(std::string("path ") + path + (at_front ? " front" : " back") + Lua());
+    return real.OV_AddSearchPath(path, at_front);
+}
+const char *CallExtension(const char *command, const char *arg)
+{
+    if (strcmp(command, "ProgramInfo") == 0 && arg && strcmp(arg, "Features") == 0)
+        steps.push_back("features" + Lua());
+    return real.OV_CallExtension(command, arg);
+}
+// The log lines that mark a service's start or stop.
+void Note(const char *text)
+{
+    static const char *const kMarks[] = {"AudioManager::Initialize.", "Initializing language translation.",
+                                         "Loading all profiles.",     "Manager::Shutdown.",
+                                         "LocalizationManager::Shutdown", "LuaManager::Shutdown."};
+    for (const char *mark : kMarks)
+        if (strncmp(text, mark, strlen(mark)) == 0)
+            steps.push_back(mark + Lua());
+}
+int Printf(const char *fmt, ...)
+{
+    char text[1024];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    Note(text);
+    return real.OV_Printf("%s", text);
+}
+int PrintDebugf(int level, const char *fmt, ...)
+{
+    char text[1024];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    Note(text);
+    return real.OV_PrintDebugf(level, "%s", text);
+}
+
+void InitEffects()
+{
+    steps.push_back("effects" + std::string(prof ? " (profiles)" : ""));
+}
+void InitGames()
+{
+    steps.push_back("games");
+}
+void InitScreens(int w, int h)
+{
+    steps.push_back("screens " + std::to_string(w) + "x" + std::to_string(h) + Lua());
+}
+void InitTimeline()
+{
+    steps.push_back("timeline");
+}
+void ShutdownScreens()
+{
+    steps.push_back("screens down");
+}
+void FreeTimeline()
+{
+    steps.push_back("timeline freed" + Lua());
+}
+const ManagerCalls kCalls = {InitEffects, InitGames, InitScreens, InitTimeline, ShutdownScreens, FreeTimeline};
+
+class ManagerTest : public apptest::AppEngineTest {
+protected:
+    void SetUp() override
+    {
+        AppEngineTest::SetUp();
+        Start();
+        real = *ov;
+        ov->OV_AddSearchPath = AddSearchPath;
+        ov->OV_CallExtension = CallExtension;
+        ov->OV_Printf = Printf;
+        ov->OV_PrintDebugf = PrintDebugf;
+        man.SetCalls(&kCalls);
+        steps.clear();
+    }
+    void TearDown() override
+    {
+        man.SetCalls(nullptr);
+        lua_man.Shutdown();
+        prog.parms.locale = nullptr;
+        AppEngineTest::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST_F(ManagerTest, PreInitialisationStartsTheServicesInOrder)
+{
+    prog.parms.developer_mode = 1;
+    prog.parms.locale = "en";
+    EXPECT_EQ(man.PreInitializeBeforeVideoInit(), 1);
+    const std::vector<std::string> kOrder = {
+        "path res://data-src back",
+        "path user:// front",
+        "features (lua)",
+        "AudioManager::Initialize. (lua)",
+        "Initializing language translation. (lua)",
+        "path res://data-en front (lua)",
+        "Loading all profiles. (lua)",
+        "effects (profiles)",
+        "games",
+    };
+    EXPECT_EQ(steps, kOrder);
+}
+
+TEST_F(ManagerTest, UserFilesAreSearchedFirstAndTheDeveloperDataOnlyInDeveloperMode)
+{
+    for (int developer : {0, 1}) {
+        SCOPED_TRACE(developer ? "developer mode" : "player mode");
+        ov->OV_RemoveSearchPath("res://data-src");
+        prog.parms.developer_mode = developer;
+        steps.clear();
+        man.PreInitializeBeforeVideoInit();
+        std::vector<std::string> paths;
+        for (const std::string &s : steps)
+            if (s.compare(0, 5, "path ") == 0)
+                paths.push_back(s);
+        std::vector<std::string> expected;
+        if (developer)
+            expected.push_back("path res://data-src back");
+        expected.push_back("path user:// front");
+        EXPECT_EQ(paths, expected);
+        int n = ov->OV_GetNumberOfSearchPaths();
+        ASSERT_GE(n, 2);
+        EXPECT_STREQ(ov->OV_GetSearchPath(0), "user://");
+        bool found = false;
+        for (int i = 0; i < n; i++)
+            found = found || strcmp(ov->OV_GetSearchPath(i), "res://data-src/") == 0;
+        EXPECT_EQ(found, developer == 1);
+        if (developer) {
+            EXPECT_STREQ(ov->OV_GetSearchPath(n - 1), "res://data-src/") << "appended after the others";
+        }
+        lua_man.Shutdown();
+    }
+}
+
+TEST_F(ManagerTest, InitialisationStartsTheScreensWithTheReferenceSizeThenTheTimeline)
+{
+    prog.parms.reference_width = 1024;
+    prog.parms.reference_height = 768;
+    man.PreInitializeBeforeVideoInit();
+    steps.clear();
+    EXPECT_EQ(man.InitializeAll(), 1);
+    const std::vector<std::string> kOrder = {"screens 1024x768 (lua)", "timeline"};
+    EXPECT_EQ(steps, kOrder);
+}
+
+TEST_F(ManagerTest, ShutdownStopsLocalisationScreensTimelineThenScripting)
+{
+    prog.parms.locale = "en";
+    man.PreInitializeBeforeVideoInit();
+    steps.clear();
+    man.Shutdown();
+    const std::vector<std::string> kOrder = {
+        "Manager::Shutdown. (lua)", "LocalizationManager::Shutdown (lua)", "screens down",
+        "timeline freed (lua)", "LuaManager::Shutdown. (lua)",
+    };
+    EXPECT_EQ(steps, kOrder);
+    EXPECT_EQ(lua_man.GetMainState(), nullptr);
+    EXPECT_FALSE(loc_man().IsActive());
+}
+
+TEST_F(ManagerTest, WithoutCallsTheServicesStillStartAndStop)
+{
+    man.SetCalls(nullptr);
+    prog.parms.developer_mode = 0;
+    man.PreInitializeBeforeVideoInit();
+    EXPECT_EQ(man.InitializeAll(), 1);
+    EXPECT_NE(lua_man.GetMainState(), nullptr);
+    EXPECT_NE(prof, nullptr);
+    man.Shutdown();
+    EXPECT_EQ(lua_man.GetMainState(), nullptr);
+    const std::vector<std::string> kOrder = {"path user:// front", "features (lua)", "AudioManager::Initialize. (lua)",
+                                             "Loading all profiles. (lua)", "Manager::Shutdown. (lua)",
+                                             "LuaManager::Shutdown. (lua)"};
+    EXPECT_EQ(steps, kOrder);
+}
