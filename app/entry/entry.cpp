@@ -6,6 +6,7 @@
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 
@@ -46,6 +47,11 @@ bool BattleStacked()
 
 // ---- the service manager's calls into the screen layer
 
+void InitEffects()
+{
+    pbman.Init();
+}
+
 void InitScreens(int reference_width, int reference_height)
 {
     sman.InitScreens(reference_width, reference_height);
@@ -57,7 +63,7 @@ void ShutdownScreens()
 }
 
 const ManagerCalls kManagerCalls = {
-    nullptr,          // effect library
+    InitEffects,
     nullptr,          // game registry
     InitScreens,
     nullptr,          // timeline

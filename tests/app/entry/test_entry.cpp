@@ -12,6 +12,7 @@
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/ui/partfx.h"
 #include "core/console.h"
 
 #include <map>
@@ -347,7 +348,9 @@ TEST_F(Entry, ConsoleLineOutsideDeveloperModeIsEchoedAndConsumed)
 TEST_F(Entry, PreInitialisationStartsTheServicesAndHandsOnTheWindowMode)
 {
     lua_man.Shutdown();
+    pbman.Shutdown();
     ASSERT_EQ(lua_man.GetMainState(), nullptr);
+    ASSERT_EQ(pbman.GetLuaState(), nullptr);
     prog.parms.windowed = 1;
     ov_parms_t block;
     memset(&block, 0, sizeof block);
@@ -356,6 +359,7 @@ TEST_F(Entry, PreInitialisationStartsTheServicesAndHandsOnTheWindowMode)
     ev.ptr2 = &block;
     OV_EventProc(ev);
     EXPECT_NE(lua_man.GetMainState(), nullptr);
+    EXPECT_NE(pbman.GetLuaState(), nullptr) << "the effect library was started";
     ASSERT_NE(prof, nullptr) << "the profiles were loaded";
     EXPECT_EQ(block.windowed, 1);
     EXPECT_TRUE(apptest::Logged("Loading all profiles."));
