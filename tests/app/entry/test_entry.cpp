@@ -393,7 +393,6 @@ TEST_F(Entry, InitShowsTheLoadingScreen)
 {
     ProbeScreen *loading = new ProbeScreen("Loading");
     screens_.push_back(loading);
-    ov_con.lines.clear();
     EXPECT_EQ(OV_Init(), 1);
     EXPECT_EQ(ov, prog.interface);
     EXPECT_TRUE(apptest::Logged("Prog Init."));
@@ -406,11 +405,11 @@ TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
 {
     profile_man().Initialize();
     Shown("Probe");
-    ov_con.lines.clear();
+    const int first = (int)ov_con.lines.size();
     calls.clear();
     OV_Shutdown();
     int saved = -1, manager = -1, lua = -1;
-    for (int i = 0; i < (int)ov_con.lines.size(); i++) {
+    for (int i = first; i < (int)ov_con.lines.size(); i++) {
         const char *t = ov_con.lines[i].text;
         if (!t)
             continue;
