@@ -19,12 +19,14 @@ std::vector<std::string> popups;
 namespace {
 
 const char *s_features = nullptr;
+const char *(*s_engine_extension)(const char *, const char *) = nullptr;
 
+// The feature string as the test sets it; every other command goes to the engine.
 const char *FeatureExtension(const char *command, const char *arg)
 {
-    if (strcmp(command, "ProgramInfo") == 0 && arg && strcmp(arg, "Features") == 0)
+    if (command && strcmp(command, "ProgramInfo") == 0 && arg && strcmp(arg, "Features") == 0)
         return s_features;
-    return nullptr;
+    return s_engine_extension ? s_engine_extension(command, arg) : nullptr;
 }
 
 int CapturePopup(int, const char *fmt, ...)
@@ -81,6 +83,7 @@ void TimelineTest::SetUp()
     timeline.Init();
     popups.clear();
     ov->OV_Popupf = CapturePopup;
+    s_engine_extension = ov->OV_CallExtension;
     ov->OV_CallExtension = FeatureExtension;
 }
 
