@@ -8,6 +8,7 @@
 #include "app/services/gameman.h"
 #include "app/services/luaman.h"
 #include "app/services/profiles.h"
+#include "app/services/prog.h"
 #include "tests/app/services/test_game.h"
 
 #include <algorithm>
@@ -262,4 +263,24 @@ TEST_F(Events, SimulatingARunHandsEveryPassedEventToTheProcessor)
     timeline.SimulateGameToTimelineEvent("a");
     EXPECT_EQ(processor.log, std::vector<std::string>{"begin"});
     EXPECT_STREQ(timeline_transition.event_id, "a");
+}
+
+TEST_F(Events, TheDeveloperKeyEndsTheCurrentEvent)
+{
+    MakeScreen("A");
+    LoadTimeline("story.xml", "<node id=\"a\" screens=\"A\" />\n<node id=\"b\" screens=\"A\" />\n");
+    timeline.SendEventParametersToKeyScreen("a");
+    ov_event_t key = {};
+    key.type = 8;
+    key.key = 66;
+    EXPECT_FALSE(timeline.ProcessEvent(key));
+    EXPECT_FALSE(sman.IsScreenInStack(&timeline_transition)) << "another key";
+    prog.parms.developer_mode = 0;
+    key.key = 67;
+    EXPECT_FALSE(timeline.ProcessEvent(key));
+    EXPECT_FALSE(sman.IsScreenInStack(&timeline_transition)) << "only in developer mode";
+    prog.parms.developer_mode = 1;
+    EXPECT_FALSE(timeline.ProcessEvent(key)) << "never consumed";
+    ASSERT_TRUE(sman.IsScreenInStack(&timeline_transition));
+    EXPECT_STREQ(timeline_transition.event_id, "b");
 }
