@@ -1,9 +1,10 @@
 // Drawing of the screen stack from the topmost screen that covers the display
-// upwards, the loading indicator (a turning windmill that fades in while background
-// loaders work) and the developer's frame around a virtual screen smaller than the
-// program's display.
+// upwards, the global particles above them, the loading indicator (a turning windmill
+// that fades in while background loaders work) and the developer's frame around a
+// virtual screen smaller than the program's display.
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/uiset.h"
@@ -120,6 +121,8 @@ void ScreenMan::DrawScreens(float dt)
             lua_man.CallLuaFunction(set->L, "OnDraw");
     }
 
+    // The global particles above every screen, below the loading indicator.
+    pman.DrawParts();
     DrawLoadingIndicator();
 
     if (developer && (!sized || virtual_resize_mode))

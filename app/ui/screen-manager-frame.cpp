@@ -8,6 +8,7 @@
 #include "app/services/prog.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
@@ -131,6 +132,7 @@ void ScreenMan::UpdateScreens(float dt)
         ov->OV_SignalShutdown();
     if (reset_next_frame_time_delta.exchange(false, std::memory_order_acq_rel))
         dt = 0.0f;
+    pman.UpdateParts(dt);
 
     second_timer += dt;
     if (second_timer > 1.0f)

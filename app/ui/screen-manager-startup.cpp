@@ -6,6 +6,8 @@
 #include "app/services/featureman.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/ui/partfx.h"
+#include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/transition.h"
@@ -92,6 +94,7 @@ void ScreenMan::InitScreens(int ref_width, int ref_height)
 
     virtual_anim_timer = 0.0f;
     stack.Clear();
+    pbman.Init();
 
     templates = GetUISetForScreen("ui/templates.lua", nullptr);
     autoexec_state = lua_man.OpenLuaState(0);
@@ -144,6 +147,8 @@ void ScreenMan::SetVirtualScreenDimensions(int width, int height)
     reference_scale = cover_x > cover_y ? cover_x : cover_y;
     if (virtual_width == reference_width && virtual_height == reference_height)
         reference_scale = 1.0f;
+    // Particles of the global system scale with the fit scale.
+    pman.reference_scale = reference_scale_min;
     UpdateAllVisibleComponentDimensions();
     if (prog.EventProc) {
         ov_event_t event;
@@ -225,6 +230,7 @@ void ScreenMan::Release()
     }
     stack.Clear();
     ResetCursors(*this);
+    pman.ResetParts();
     screen_transition.target = nullptr;
 
     FreeScriptedScreens();

@@ -13,7 +13,6 @@
 #include "platform/device.h"
 #include "platform/screen.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
