@@ -9,6 +9,7 @@
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
+#include "app/ui/timeline.h"
 
 #include <string.h>
 
@@ -62,14 +63,18 @@ void ShutdownScreens()
     sman.Shutdown();
 }
 
-const ManagerCalls kManagerCalls = {
-    InitEffects,
-    nullptr,          // game registry
-    InitScreens,
-    nullptr,          // timeline
-    ShutdownScreens,
-    nullptr,          // timeline
-};
+void InitTimeline()
+{
+    timeline.Init();
+    timeline.LoadTimeline("timeline.xml");
+}
+
+void FreeTimeline()
+{
+    timeline.FreeTimeline();
+}
+
+const ManagerCalls kManagerCalls = {InitEffects, InitScreens, InitTimeline, ShutdownScreens, FreeTimeline};
 
 // The calls are handed over before main: the engine's pre-initialisation event, which
 // starts the services, may come at any time after.

@@ -3,6 +3,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/featureman.h"
+#include "app/services/gameman.h"
 #include "app/services/localization.h"
 #include "app/services/luaman.h"
 #include "app/services/profiles.h"
@@ -34,8 +35,7 @@ int Manager::PreInitializeBeforeVideoInit()
     profile_man().Initialize();
     if (calls_.init_effects)
         calls_.init_effects();
-    if (calls_.init_games)
-        calls_.init_games();
+    game_man.Initialize();
     return 1;
 }
 

@@ -21,7 +21,6 @@
 // The steps of the layers above the services, in the order the sequences run them.
 struct ManagerCalls {
     void (*init_effects)();                                   // pre-initialisation, after the profiles
-    void (*init_games)();                                     // pre-initialisation, after the effects
     void (*init_screens)(int reference_width, int reference_height);  // initialisation
     void (*init_timeline)();                                  // initialisation: start, then "timeline.xml"
     void (*shutdown_screens)();                               // shutdown, after localisation

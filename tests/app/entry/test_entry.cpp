@@ -13,6 +13,7 @@
 #include "app/services/prog.h"
 #include "app/services/random.h"
 #include "app/ui/partfx.h"
+#include "app/ui/timeline.h"
 #include "core/console.h"
 
 #include <map>
@@ -372,12 +373,16 @@ TEST_F(Entry, DrawShowsTheScreensOnlyWhileActive)
     ProbeScreen *s = Shown("Painted");
     Script(s, "function OnDraw()\n OV_SetColor(1, 0, 0)\n OV_DrawRect(20, 20, 60, 40)\nend\n");
     ASSERT_TRUE(s->ui->has_OnDraw);
+    apptest::draw = nullptr;
+    DrawFrame();
+    const Rgba untouched = Pixel(40, 30);  // a frame in which the application draws nothing
+    ASSERT_NE(untouched, (Rgba{255, 0, 0, 255}));
     apptest::draw = [](float dt) { OV_Draw(dt); };
     OV_EventProc(Activation(false));
     calls.clear();
     DrawFrame();
     EXPECT_TRUE(CallsOf("Painted:Draw").empty());
-    EXPECT_EQ(Pixel(40, 30), (Rgba{0, 0, 0, 0})) << "the display was not even cleared";
+    EXPECT_EQ(Pixel(40, 30), untouched) << "the display was not even cleared";
 
     OV_EventProc(Activation(true));
     DrawFrame();
@@ -393,17 +398,29 @@ TEST_F(Entry, InitShowsTheLoadingScreen)
 {
     ProbeScreen *loading = new ProbeScreen("Loading");
     screens_.push_back(loading);
+    apptest::WriteFile("timeline.xml", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n"
+                                       "<array id=\"timeline\">\n<node id=\"START\" screens=\"Loading\" />\n"
+                                       "</array>\n</root>\n");
+    timeline.FreeTimeline();
     EXPECT_EQ(OV_Init(), 1);
     EXPECT_EQ(ov, prog.interface);
     EXPECT_TRUE(apptest::Logged("Prog Init."));
     EXPECT_TRUE(loading->preloaded.load());
     EXPECT_EQ(sman.PeekScreen(0), loading);
     EXPECT_NE(sman.templates, nullptr) << "the screens were started";
+    ASSERT_NE(timeline.GetTimelineFilename(), nullptr) << "the timeline was started";
+    EXPECT_STREQ(timeline.GetTimelineFilename(), "timeline.xml");
+    EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(lua_man.GetMainState(), "EndTimelineEvent"));
 }
 
 TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
 {
     profile_man().Initialize();
+    apptest::WriteFile("timeline.xml", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n"
+                                       "<array id=\"timeline\">\n<node id=\"START\" screens=\"Probe\" />\n"
+                                       "</array>\n</root>\n");
+    timeline.LoadTimeline("timeline.xml");
+    ASSERT_NE(timeline.GetTimelineFilename(), nullptr);
     Shown("Probe");
     const int first = (int)ov_con.lines.size();
     calls.clear();
@@ -424,6 +441,7 @@ TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
     EXPECT_LT(saved, manager);
     EXPECT_LT(manager, lua);
     EXPECT_EQ(lua_man.GetMainState(), nullptr);
+    EXPECT_EQ(timeline.GetTimelineFilename(), nullptr);
     EXPECT_EQ(CallsOf("Probe:Leave").size(), 1u) << "the stacked screens left";
     ov_file_t *index = ov->OV_OpenFile("user://profiles/index.xml", "rb");
     EXPECT_NE(index, nullptr);
