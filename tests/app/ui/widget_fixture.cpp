@@ -122,6 +122,16 @@ void WriteBms(const std::string &name, int w, int h, const std::vector<Rgba> &co
     ASSERT_EQ(fclose(f), 0);
 }
 
+void InstallFonts()
+{
+    const char *const fonts[] = {"fonts/medium.mft", "fonts/small.mft", "fonts/large.mft", "fonts/title.mft"};
+    for (const char *font : fonts) {
+        const std::string to = ResPath(font);
+        const std::string cmd = std::string("cp '") + ORVEX_APP_NATIVE_DIR + "/" + font + "' '" + to + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0) << font << " is missing from the build's app/native";
+    }
+}
+
 Rgba Frame::At(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= w || y >= h)

@@ -24,6 +24,10 @@ void WritePng(const std::string &name, int w, int h, const std::function<Rgba(in
 void WriteBms(const std::string &name, int w, int h, const std::vector<Rgba> &colours,
               const std::vector<int> &stamps, float rate);
 
+// Copies the shipped fonts the build made ("fonts/medium.mft", "fonts/small.mft",
+// "fonts/large.mft", "fonts/title.mft") into res://.
+void InstallFonts();
+
 // The framebuffer (device pixels, origin top left, RGBA rows).
 struct Frame {
     int w = 0, h = 0;
