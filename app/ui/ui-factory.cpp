@@ -7,8 +7,10 @@
 #include "app/ui/uiset.h"
 #include "app/ui/widgets/ui-advert.h"
 #include "app/ui/widgets/ui-aligner.h"
+#include "app/ui/widgets/ui-emitter.h"
 #include "app/ui/widgets/ui-image.h"
 #include "app/ui/widgets/ui-marker.h"
+#include "app/ui/widgets/ui-model.h"
 #include "app/ui/widgets/ui-ninepatch.h"
 #include "app/ui/widgets/ui-path.h"
 #include "app/ui/widgets/ui-rectangle.h"
@@ -53,7 +55,7 @@ const MakeComp kMakers[UICOMP_NUM_TYPES] = {
     nullptr,       // 4 checkbox
     nullptr,       // 5 list box
     []() -> UIComp * { return new UICompPath(); },        // 6 path
-    nullptr,       // 7 emitter
+    []() -> UIComp * { return new UICompEmitter(); },     // 7 emitter
     []() -> UIComp * { return new UICompScriptable(); },  // 8 scriptable
     nullptr,       // 9 touch field
     nullptr,       // 10 touch grid
@@ -64,7 +66,7 @@ const MakeComp kMakers[UICOMP_NUM_TYPES] = {
     MakeMarker,    // 15
     MakeRuler,     // 16
     []() -> UIComp * { return new UICompAd(); },          // 17 advert
-    nullptr,       // 18 model
+    []() -> UIComp * { return new UICompModel(); },       // 18 model
     MakeAligner,   // 19
 };
 
