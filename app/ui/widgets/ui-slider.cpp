@@ -32,11 +32,12 @@ void DrawPart(ov_bitmap_t *b, float x0, float y0, float x1, float y1, float u0, 
               float alpha)
 {
     const uint8_t a = (uint8_t)(int)(Clamp01(alpha) * 255.0f);
+    const float z = ov->OV_GetDepthDefault();
     ov_vertex_t v[4] = {
-        {x0, y0, 0.5f, {255, 255, 255, a}, u0, v0},
-        {x1, y0, 0.5f, {255, 255, 255, a}, u1, v0},
-        {x0, y1, 0.5f, {255, 255, 255, a}, u0, v1},
-        {x1, y1, 0.5f, {255, 255, 255, a}, u1, v1},
+        {x0, y0, z, {255, 255, 255, a}, u0, v0},
+        {x1, y0, z, {255, 255, 255, a}, u1, v0},
+        {x0, y1, z, {255, 255, 255, a}, u0, v1},
+        {x1, y1, z, {255, 255, 255, a}, u1, v1},
     };
     ov->OV_DrawBitmap4V(b, v);
 }
