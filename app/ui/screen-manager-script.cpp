@@ -5,16 +5,22 @@
 // that need a calling set return nothing without one.
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/ui-factory.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-emitter.h"
+#include "app/ui/widgets/ui-listbox.h"
+#include "app/ui/widgets/ui-scriptable.h"
 #include "nstring.h"
 
 #include <lua.hpp>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -142,6 +148,110 @@ int luaf_IsIntervalElapsed(lua_State *L)
     return 1;
 }
 
+// The list box of that name in the calling set, or null.
+static UICompListbox *Listbox(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *name = Text(L, 1);
+    UIComp *comp = set && name ? set->GetComp(name) : nullptr;
+    return comp && comp->type == UICOMP_LISTBOX ? dynamic_cast<UICompListbox *>(comp) : nullptr;
+}
+
+// 5
+int luaf_ClearListbox(lua_State *L)
+{
+    if (UICompListbox *list = Listbox(L))
+        list->ClearLines();
+    return 0;
+}
+
+// 6
+int luaf_AddListboxLine(lua_State *L)
+{
+    const char *text = Text(L, 2);
+    if (UICompListbox *list = Listbox(L))
+        list->AddLine(nullptr, "%s", text ? text : "");
+    return 0;
+}
+
+// 7
+int luaf_SetListboxLineTextRight(lua_State *L)
+{
+    const char *text = Text(L, 2);
+    if (UICompListbox *list = Listbox(L))
+        list->SetLineTextRight(list->GetNumberOfLines() - 1, "%s", text ? text : "");
+    return 0;
+}
+
+// 8: the bitmap's reference goes to the last line, which gives it back when its bitmap
+// is replaced or cleared; nothing is loaded without a line to take it.
+int luaf_SetListboxLineBitmap(lua_State *L)
+{
+    UICompListbox *list = Listbox(L);
+    const char *bitmap_name = Text(L, 2);
+    if (!list || list->GetNumberOfLines() < 1 || !bitmap_name)
+        return 0;
+    ov_bitmap_t *bitmap = ov->OV_LoadBitmap(bitmap_name, sman.cache_flags);
+    if (!list->SetLineBitmapCounted(list->GetNumberOfLines() - 1, bitmap) && bitmap)
+        ov->OV_ReleaseBitmap(bitmap);
+    return 0;
+}
+
+// 9
+int luaf_ScrollListboxUp(lua_State *L)
+{
+    if (UICompListbox *list = Listbox(L))
+        list->ScrollListbox(false);
+    return 0;
+}
+
+// 10
+int luaf_ScrollListboxDown(lua_State *L)
+{
+    if (UICompListbox *list = Listbox(L))
+        list->ScrollListbox(true);
+    return 0;
+}
+
+// 11
+int luaf_SpawnEmitterFX(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *comp_name = Text(L, 1);
+    UICompEmitter *emitter = set && comp_name ? dynamic_cast<UICompEmitter *>(set->GetComp(comp_name)) : nullptr;
+    const char *effect = Text(L, 2);
+    if (!emitter || emitter->type != UICOMP_EMITTER || !effect)
+        return 0;
+    // Screen units into the emitter's own particle space around its static position.
+    const vec2_t s = emitter->GetStaticPos();
+    const float ds = emitter->GetDynamicScale() != 0.0f ? emitter->GetDynamicScale() : 1.0f;
+    const vec2_t at = {((float)lua_tonumber(L, 3) - s.x) / ds, ((float)lua_tonumber(L, 4) - s.y) / ds};
+    pbman.SpawnFX(&emitter->particles, pbman.GetFX(effect), at, (float)lua_tonumber(L, 5), (float)lua_tonumber(L, 6));
+    return 0;
+}
+
+// 12
+int luaf_ResetEmitter(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *comp_name = Text(L, 1);
+    UICompEmitter *emitter = set && comp_name ? dynamic_cast<UICompEmitter *>(set->GetComp(comp_name)) : nullptr;
+    if (emitter && emitter->type == UICOMP_EMITTER)
+        emitter->particles.ResetParts();
+    return 0;
+}
+
+// 13
+int luaf_SetEmitterParticlePoolSize(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *comp_name = Text(L, 1);
+    UICompEmitter *emitter = set && comp_name ? dynamic_cast<UICompEmitter *>(set->GetComp(comp_name)) : nullptr;
+    if (emitter && emitter->type == UICOMP_EMITTER)
+        emitter->particles.ResetAndResizePool(std::min(std::max(Integer(L, 2), 0), 65536));   // a script cannot ask for gigabytes
+    return 0;
+}
+
 // 14
 int luaf_CreateComp(lua_State *L)
 {
@@ -155,6 +265,8 @@ int luaf_CreateComp(lua_State *L)
     set->active_comp = comp;
     set->comps.InsertLast(comp);
     comp->owner = set->owner;
+    if (UICompScriptable *scriptable = dynamic_cast<UICompScriptable *>(comp))
+        scriptable->ui_set = set;
     return 0;
 }
 
@@ -546,13 +658,21 @@ int luaf_Screens(lua_State *L)
 
 namespace {
 
-// In the order of the function table (the list-box and emitter rows come with their
-// widgets).
+// In the order of the function table.
 const luaL_Reg kScreenManFunctions[] = {
     {"LoadUI", luaf_LoadUI},
     {"UIEvents", luaf_UIEvents},
     {"CreateScreen", luaf_CreateScreen},
     {"IsIntervalElapsed", luaf_IsIntervalElapsed},
+    {"ClearListbox", luaf_ClearListbox},
+    {"AddListboxLine", luaf_AddListboxLine},
+    {"SetListboxLineTextRight", luaf_SetListboxLineTextRight},
+    {"SetListboxLineBitmap", luaf_SetListboxLineBitmap},
+    {"ScrollListboxUp", luaf_ScrollListboxUp},
+    {"ScrollListboxDown", luaf_ScrollListboxDown},
+    {"SpawnEmitterFX", luaf_SpawnEmitterFX},
+    {"ResetEmitter", luaf_ResetEmitter},
+    {"SetEmitterParticlePoolSize", luaf_SetEmitterParticlePoolSize},
     {"CreateComp", luaf_CreateComp},
     {"SetProperty", luaf_SetProperty},
     {"GetProperty", luaf_GetProperty},
