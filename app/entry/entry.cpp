@@ -10,6 +10,8 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/timeline.h"
+#include "online/analytics.h"
+#include "online/leaderboards-manager.h"
 
 #include <string.h>
 
@@ -74,7 +76,26 @@ void FreeTimeline()
     timeline.FreeTimeline();
 }
 
-const ManagerCalls kManagerCalls = {InitEffects, InitScreens, InitTimeline, ShutdownScreens, FreeTimeline};
+void InitLeaderboards()
+{
+    leaderboards_man.Initialize();
+}
+
+void RegisterAnalyst()
+{
+    Analyst::RegisterLuaFunctions();
+}
+
+void EnableAnalyst(bool on)
+{
+    if (on)
+        analyst.Initialize();
+    else
+        analyst.Shutdown();
+}
+
+const ManagerCalls kManagerCalls = {InitEffects,      InitScreens,     InitTimeline, ShutdownScreens,
+                                    FreeTimeline,     InitLeaderboards, RegisterAnalyst, EnableAnalyst};
 
 // The calls are handed over before main: the engine's pre-initialisation event, which
 // starts the services, may come at any time after.

@@ -41,6 +41,13 @@ int Manager::PreInitializeBeforeVideoInit()
 
 int Manager::InitializeAll()
 {
+    if (calls_.init_leaderboards && feature_man.ProductFeatureExists("LEADERBOARDS"))
+        calls_.init_leaderboards();
+    // The analytics script functions always exist; events are logged only with the feature.
+    if (calls_.register_analyst)
+        calls_.register_analyst();
+    if (calls_.enable_analyst && feature_man.ProductFeatureExists("ANALYST"))
+        calls_.enable_analyst(true);
     if (calls_.init_screens)
         calls_.init_screens(prog.parms.reference_width, prog.parms.reference_height);
     if (calls_.init_timeline)
@@ -58,4 +65,7 @@ void Manager::Shutdown()
         calls_.free_timeline();
     // Closes the main Lua state: the last service to stop.
     lua_man.Shutdown();
+    // No analytics after this point.
+    if (calls_.enable_analyst)
+        calls_.enable_analyst(false);
 }

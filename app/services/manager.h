@@ -4,15 +4,15 @@
 // - PreInitializeBeforeVideoInit, from the engine's pre-initialisation event (before
 //   the window and the renderer exist): search paths, scripting, product features,
 //   audio, localisation, profiles, the effect library and the game registry;
-// - InitializeAll, from the application's initialise hook (renderer up): the screens
-//   and the timeline;
+// - InitializeAll, from the application's initialise hook (renderer up): the
+//   leaderboards, the analytics log, the screens and the timeline;
 // - Shutdown, from the application's shut-down hook after the profiles were saved:
-//   localisation, the screens, the timeline, scripting.
+//   localisation, the screens, the timeline, scripting, then the analytics log.
 // Later services rely on earlier ones (scripting before every manager that registers
 // script functions, features before audio, audio before profiles). No step's result is
 // tested: a service that fails reports on its own and the sequence goes on.
 //
-// The services of the layers above (screens, timeline, effect library) are reached
+// The services of the layers above (screens, timeline, effect library, online services) are reached
 // through the calls the application's entry hands over before the engine starts
 // (SetCalls); a call left null is skipped.
 #ifndef APP_SERVICES_MANAGER_H
@@ -25,6 +25,9 @@ struct ManagerCalls {
     void (*init_timeline)();                                  // initialisation: start, then "timeline.xml"
     void (*shutdown_screens)();                               // shutdown, after localisation
     void (*free_timeline)();                                  // shutdown, before scripting
+    void (*init_leaderboards)();      // initialisation, first, with the product feature LEADERBOARDS
+    void (*register_analyst)();       // initialisation, before the screens: the analytics script functions
+    void (*enable_analyst)(bool on);  // initialisation (on, with the feature ANALYST); shutdown, last (off)
 };
 
 class Manager {

@@ -21,6 +21,8 @@ namespace {
 
 std::vector<std::string> steps;
 orvex_t real;  // the engine's slots the wrappers forward to
+// The feature string the engine's extension answers, when set.
+const char *features = nullptr;
 
 std::string Lua()
 {
@@ -34,8 +36,11 @@ int AddSearchPath(const char *path, bool at_front)
 }
 const char *CallExtension(const char *command, const char *arg)
 {
-    if (strcmp(command, "ProgramInfo") == 0 && arg && strcmp(arg, "Features") == 0)
+    if (strcmp(command, "ProgramInfo") == 0 && arg && strcmp(arg, "Features") == 0) {
         steps.push_back("features" + Lua());
+        if (features)
+            return features;
+    }
     return real.OV_CallExtension(command, arg);
 }
 // The log lines that mark a service's start or stop.
@@ -94,7 +99,20 @@ void FreeTimeline()
 {
     steps.push_back("timeline freed" + Lua());
 }
-const ManagerCalls kCalls = {InitEffects, InitScreens, InitTimeline, ShutdownScreens, FreeTimeline};
+void InitLeaderboards()
+{
+    steps.push_back("leaderboards" + Lua());
+}
+void RegisterAnalyst()
+{
+    steps.push_back("analytics functions" + Lua());
+}
+void EnableAnalyst(bool on)
+{
+    steps.push_back(std::string("analytics ") + (on ? "on" : "off") + Lua());
+}
+const ManagerCalls kCalls = {InitEffects,  InitScreens,      InitTimeline,    ShutdownScreens,
+                             FreeTimeline, InitLeaderboards, RegisterAnalyst, EnableAnalyst};
 
 class ManagerTest : public apptest::AppEngineTest {
 protected:
@@ -113,6 +131,7 @@ protected:
     void TearDown() override
     {
         man.SetCalls(nullptr);
+        features = nullptr;
         lua_man.Shutdown();
         prog.parms.locale = nullptr;
         AppEngineTest::TearDown();
@@ -178,7 +197,25 @@ TEST_F(ManagerTest, InitialisationStartsTheScreensWithTheReferenceSizeThenTheTim
     man.PreInitializeBeforeVideoInit();
     steps.clear();
     EXPECT_EQ(man.InitializeAll(), 1);
-    const std::vector<std::string> kOrder = {"screens 1024x768 (lua)", "timeline"};
+    const std::vector<std::string> kOrder = {"analytics functions (lua)", "screens 1024x768 (lua)", "timeline"};
+    EXPECT_EQ(steps, kOrder);
+}
+
+TEST_F(ManagerTest, LeaderboardsAndTheAnalyticsSwitchFollowTheProductFeatures)
+{
+    features = "MOUSE_INTERFACE,LEADERBOARDS;ANALYST";
+    prog.parms.reference_width = 800;
+    prog.parms.reference_height = 600;
+    prog.parms.locale = "en";
+    man.PreInitializeBeforeVideoInit();
+    steps.clear();
+    man.InitializeAll();
+    man.Shutdown();
+    const std::vector<std::string> kOrder = {
+        "leaderboards (lua)", "analytics functions (lua)", "analytics on (lua)", "screens 800x600 (lua)", "timeline",
+        "Manager::Shutdown. (lua)", "LocalizationManager::Shutdown (lua)", "screens down", "timeline freed (lua)",
+        "LuaManager::Shutdown. (lua)", "analytics off",
+    };
     EXPECT_EQ(steps, kOrder);
 }
 
@@ -190,7 +227,7 @@ TEST_F(ManagerTest, ShutdownStopsLocalisationScreensTimelineThenScripting)
     man.Shutdown();
     const std::vector<std::string> kOrder = {
         "Manager::Shutdown. (lua)", "LocalizationManager::Shutdown (lua)", "screens down",
-        "timeline freed (lua)", "LuaManager::Shutdown. (lua)",
+        "timeline freed (lua)", "LuaManager::Shutdown. (lua)", "analytics off",
     };
     EXPECT_EQ(steps, kOrder);
     EXPECT_EQ(lua_man.GetMainState(), nullptr);
