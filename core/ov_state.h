@@ -146,10 +146,6 @@ struct ov_state_t {
     uint8_t packed_color[4];               // byte order of the interface's SetColor
     ov_vertex_t cur_vertices[4];           // top-left, top-right, bottom-left, bottom-right
     ov_vertex_t user_vertices[4];          // copies of caller-supplied quads
-    float textbox_width;
-    int text_align;
-    float text_scale_x, text_scale_y, text_angle;
-    float text_width, text_height;         // the last measured text size
     struct ov_shader_t *cur_shader;
     float depth_near, depth_plane, depth_far, depth_default;
     int blend_mode;
@@ -173,6 +169,19 @@ struct ov_state_t {
 };
 
 extern ov_state_t ov_state;
+
+// The text state (gfx/): alignment, wrap width, transform and the last measured size.
+// Each thread has its own, so that a worker measuring text (a screen preloading on the
+// loading thread) never sees or changes what the main thread draws with. A new thread
+// starts with these values; OVI_GfxStateSetup resets the calling thread's.
+struct ov_text_state_t {
+    float textbox_width = 0.0f;
+    int text_align = 0;
+    float text_scale_x = 1.0f, text_scale_y = 1.0f, text_angle = 0.0f;
+    float text_width = 0.0f, text_height = 0.0f;  // the last measured text size
+};
+
+extern thread_local ov_text_state_t ov_text;
 extern orvex_t orvex;
 extern ov_prog_t *ov_prog;
 extern ov_prog_t ov_null_prog;

@@ -74,19 +74,19 @@ void OV_SetAlpha(float a)
 
 void OV_SetTextAlign(int align)
 {
-    ov_state.text_align = align;
+    ov_text.text_align = align;
 }
 
 void OV_SetTextboxWidth(int width)
 {
-    ov_state.textbox_width = (float)width;
+    ov_text.textbox_width = (float)width;
 }
 
 void OV_SetTextTransform(float scale_x, float scale_y, float angle)
 {
-    ov_state.text_scale_x = scale_x;
-    ov_state.text_scale_y = scale_y;
-    ov_state.text_angle = angle;
+    ov_text.text_scale_x = scale_x;
+    ov_text.text_scale_y = scale_y;
+    ov_text.text_angle = angle;
 }
 
 // The bitmap at (x, y) at its own size.

@@ -24,7 +24,7 @@ void OVI_GfxStateSetup(void)
         ov_state.cur_vertices[i] = v;
         ov_state.user_vertices[i] = v;
     }
-    ov_state.text_scale_x = ov_state.text_scale_y = 1.0f;
+    ov_text = ov_text_state_t();
     ov_state.depth_near = 0.1f;
     ov_state.depth_plane = 0.5f;
     ov_state.depth_far = 200.0f;

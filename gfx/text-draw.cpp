@@ -14,6 +14,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+thread_local ov_text_state_t ov_text;
+
 namespace {
 
 const float kDegToRad = 3.14159265f / 180.0f;
@@ -96,24 +98,24 @@ struct Placement {
 
 int WrapWidth(ov_font_t *f, float divisor)
 {
-    int wrap = (int)(ov_state.textbox_width / divisor);
+    int wrap = (int)(ov_text.textbox_width / divisor);
     return wrap < 2 ? 65535 : wrap;
 }
 
 float BlockTop(int lines, int step, float y0)
 {
-    if (ov_state.text_align & 2)
+    if (ov_text.text_align & 2)
         return y0 - (float)(lines * step);
-    if (ov_state.text_align & 4)
+    if (ov_text.text_align & 4)
         return y0 - (float)(lines * step) / 2;
     return y0;
 }
 
 float LineStart(float x, int width)
 {
-    if (ov_state.text_align & 1)
+    if (ov_text.text_align & 1)
         return x - (float)width;
-    if (ov_state.text_align & 8)
+    if (ov_text.text_align & 8)
         return x - (float)(width / 2);
     return x;
 }
@@ -131,9 +133,9 @@ void StoreSize(ov_font_t *f, const int16_t *widths, int n)
 {
     int widest = Widest(widths, n);
     int tall = f->height > f->line_height ? f->height : f->line_height;
-    ov_state.text_width = f->scale * ov_state.text_scale_x * (float)widest;
-    ov_state.text_height =
-        ov_state.text_scale_y * ((float)f->line_height * (float)(n - 1) + f->scale * (float)(int)((float)tall / f->scale));
+    ov_text.text_width = f->scale * ov_text.text_scale_x * (float)widest;
+    ov_text.text_height =
+        ov_text.text_scale_y * ((float)f->line_height * (float)(n - 1) + f->scale * (float)(int)((float)tall / f->scale));
 }
 
 // An image block while drawing: the bitmap centred on the pen, scaled and turned.
@@ -156,7 +158,7 @@ float DrawImage(ov_font_t *f, const char *block, float pen, float top, Placement
         float mx = place.m.m00 * dx + place.m.m01 * dy + place.pivot.x;
         float my = place.m.m10 * dx + place.m.m11 * dy + place.pivot.y;
         // The block's angle is degrees, the text angle radians.
-        ov->OV_DrawBitmapRS(b, mx, my, angle * kDegToRad + ov_state.text_angle, s * (sx < sy ? sx : sy));
+        ov->OV_DrawBitmapRS(b, mx, my, angle * kDegToRad + ov_text.text_angle, s * (sx < sy ? sx : sy));
     }
     return pen + (float)b->width * s;
 }
@@ -191,7 +193,7 @@ float DrawGlyph(const ov_font_t *f, ov_glyph_t &g, float pen, float top, Placeme
 float OVI_DrawTextXY(ov_font_t *f, float x, float y, char *text)
 {
     if (!text || !*text) {
-        ov_state.text_width = ov_state.text_height = 0;
+        ov_text.text_width = ov_text.text_height = 0;
         return 0;
     }
     if (!OVI_RendererReady())
@@ -205,16 +207,16 @@ float OVI_DrawTextXY_LATIN1(ov_font_t *f, float x, float y, char *text)
 {
     if (!f || f->height < 1 || !f->glyphs)
         return 0;
-    float sx = f->scale * ov_state.text_scale_x, sy = f->scale * ov_state.text_scale_y;
+    float sx = f->scale * ov_text.text_scale_x, sy = f->scale * ov_text.text_scale_y;
     char *lines[OV_MAX_TEXT_LINES];
     int16_t widths[OV_MAX_TEXT_LINES];
-    int n = OVI_ParseTextLines_LATIN1(f, WrapWidth(f, f->scale * ov_state.text_scale_x), text, lines, widths,
+    int n = OVI_ParseTextLines_LATIN1(f, WrapWidth(f, f->scale * ov_text.text_scale_x), text, lines, widths,
                                       OV_MAX_TEXT_LINES - 1);
     float y0 = y + (float)f->top_offset - (float)f->height / f->scale;
     int step = (int)((float)f->line_height / f->scale);
     float top0 = BlockTop(n, step, y0);
     Placement place;
-    place.Choose(sx, sy, ov_state.text_angle, x, y0);
+    place.Choose(sx, sy, ov_text.text_angle, x, y0);
     Batch batch;
     for (int i = 0; i < n; i++) {
         float top = top0 + (float)(i * step);
@@ -231,9 +233,9 @@ float OVI_DrawTextXY_LATIN1(ov_font_t *f, float x, float y, char *text)
                 } else if (p[1] == 's' || p[1] == 'S') {
                     float number = (float)atof(p + 7);
                     if (number > 0) {
-                        sx = f->scale * number * ov_state.text_scale_x;
-                        sy = f->scale * number * ov_state.text_scale_y;
-                        place.Choose(sx, sy, ov_state.text_angle, x, y0);
+                        sx = f->scale * number * ov_text.text_scale_x;
+                        sy = f->scale * number * ov_text.text_scale_y;
+                        place.Choose(sx, sy, ov_text.text_angle, x, y0);
                     }
                 } else {
                     ApplyColour(p + 1);
@@ -266,16 +268,16 @@ float OVI_DrawTextXY_UTF8(ov_font_t *f, float x, float y, char *text)
         OV_PrintDebugf(OV_ERROR, "error converting %s\n", text);
         return 0;
     }
-    float sx = f->scale * ov_state.text_scale_x, sy = f->scale * ov_state.text_scale_y;
+    float sx = f->scale * ov_text.text_scale_x, sy = f->scale * ov_text.text_scale_y;
     uint32_t *lines[OV_MAX_TEXT_LINES];
     int16_t widths[OV_MAX_TEXT_LINES];
-    int n = OVI_ParseTextLines_UTF32(f, WrapWidth(f, f->scale * ov_state.text_scale_x), codes, lines, widths,
+    int n = OVI_ParseTextLines_UTF32(f, WrapWidth(f, f->scale * ov_text.text_scale_x), codes, lines, widths,
                                      OV_MAX_TEXT_LINES);
     float y0 = y + (float)f->top_offset - (float)f->height / f->scale;
     int step = (int)((float)f->line_height / f->scale);
     float top0 = BlockTop(n, step, y0);
     Placement place;
-    place.Choose(sx, sy, ov_state.text_angle, x, y0);
+    place.Choose(sx, sy, ov_text.text_angle, x, y0);
     Batch batch;
     for (int i = 0; i < n; i++) {
         float top = top0 + (float)(i * step);
@@ -308,7 +310,7 @@ float OVI_DrawTextXY_UTF8(ov_font_t *f, float x, float y, char *text)
 void OVI_GetTextSize(ov_font_t *f, const char *text)
 {
     if (!text || !*text) {
-        ov_state.text_width = ov_state.text_height = 0;
+        ov_text.text_width = ov_text.text_height = 0;
         return;
     }
     if (f && f->encoding == OV_FONT_UTF8)
@@ -347,12 +349,12 @@ void OVI_GetTextSize_UTF8(ov_font_t *f, const char *text)
 
 float OVI_GetMeasuredTextWidth(void)
 {
-    return ov_state.text_width;
+    return ov_text.text_width;
 }
 
 float OVI_GetMeasuredTextHeight(void)
 {
-    return ov_state.text_height;
+    return ov_text.text_height;
 }
 
 // Formats into the one shared buffer and draws; gives the widest line in font pixels.
@@ -386,9 +388,9 @@ void OV_GetTextSizef(ov_font_t *f, float *w, float *h, const char *fmt, ...)
     MeasureFormatted(f, fmt, args);
     va_end(args);
     if (w)
-        *w = ov_state.text_width;
+        *w = ov_text.text_width;
     if (h)
-        *h = ov_state.text_height;
+        *h = ov_text.text_height;
 }
 
 // Formats and gives the measured width.
@@ -400,7 +402,7 @@ float OV_GetTextWidthf(ov_font_t *f, const char *fmt, ...)
     va_start(args, fmt);
     MeasureFormatted(f, fmt, args);
     va_end(args);
-    return ov_state.text_width;
+    return ov_text.text_width;
 }
 
 // Formats and gives the measured height.
@@ -412,5 +414,5 @@ float OV_GetTextHeightf(ov_font_t *f, const char *fmt, ...)
     va_start(args, fmt);
     MeasureFormatted(f, fmt, args);
     va_end(args);
-    return ov_state.text_height;
+    return ov_text.text_height;
 }

@@ -5,6 +5,7 @@
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-textbox.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -71,6 +72,7 @@ bool ScreenMan::SetText(UIComp *comp, const char *format, ...)
     // Buttons, edit boxes, check boxes and text boxes take the text through their own
     // setter; those kinds register it with the widgets. No other kind carries a text.
     switch (comp->type) {
+    case UICOMP_TEXTBOX: static_cast<UICompTextbox *>(comp)->SetText("%s", text); return true;
     default:
         return false;
     }

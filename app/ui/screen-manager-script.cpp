@@ -10,6 +10,7 @@
 #include "app/ui/ui-comps.h"
 #include "app/ui/ui-factory.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-scriptable.h"
 #include "nstring.h"
 
 #include <lua.hpp>
@@ -155,6 +156,8 @@ int luaf_CreateComp(lua_State *L)
     set->active_comp = comp;
     set->comps.InsertLast(comp);
     comp->owner = set->owner;
+    if (UICompScriptable *scriptable = dynamic_cast<UICompScriptable *>(comp))
+        scriptable->ui_set = set;
     return 0;
 }
 

@@ -5,10 +5,16 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-advert.h"
 #include "app/ui/widgets/ui-aligner.h"
+#include "app/ui/widgets/ui-image.h"
 #include "app/ui/widgets/ui-marker.h"
+#include "app/ui/widgets/ui-ninepatch.h"
+#include "app/ui/widgets/ui-path.h"
 #include "app/ui/widgets/ui-rectangle.h"
 #include "app/ui/widgets/ui-ruler.h"
+#include "app/ui/widgets/ui-scriptable.h"
+#include "app/ui/widgets/ui-textbox.h"
 #include "nstring.h"
 
 #include <string.h>
@@ -46,18 +52,18 @@ const MakeComp kMakers[UICOMP_NUM_TYPES] = {
     nullptr,       // 3 edit box
     nullptr,       // 4 checkbox
     nullptr,       // 5 list box
-    nullptr,       // 6 path
+    []() -> UIComp * { return new UICompPath(); },        // 6 path
     nullptr,       // 7 emitter
-    nullptr,       // 8 scriptable
+    []() -> UIComp * { return new UICompScriptable(); },  // 8 scriptable
     nullptr,       // 9 touch field
     nullptr,       // 10 touch grid
-    nullptr,       // 11 nine-patch
-    nullptr,       // 12 text box
+    []() -> UIComp * { return new UICompNinePatch(); },   // 11 nine-patch
+    []() -> UIComp * { return new UICompTextbox(); },     // 12 text box
     MakeRectangle, // 13
-    nullptr,       // 14 image
+    []() -> UIComp * { return new UICompImage(); },       // 14 image
     MakeMarker,    // 15
     MakeRuler,     // 16
-    nullptr,       // 17 advert
+    []() -> UIComp * { return new UICompAd(); },          // 17 advert
     nullptr,       // 18 model
     MakeAligner,   // 19
 };

@@ -3,6 +3,8 @@
 #include "tests/gfx/gfx_fixture.h"
 #include "tests/gfx/test_font_util.h"
 
+#include <thread>
+
 using namespace gfxtest;
 using namespace fonttest;
 
@@ -72,10 +74,10 @@ TEST_F(TextLayout, DoubledBarIsOneBarGlyphAndBlocksTakeNoRoom)
 
 TEST_F(TextLayout, MeasuringEmptyAndOneLine)
 {
-    ov_state.text_width = ov_state.text_height = 99;
+    ov_text.text_width = ov_text.text_height = 99;
     OVI_GetTextSize(&f_, "");
-    EXPECT_EQ(ov_state.text_width, 0.0f);
-    EXPECT_EQ(ov_state.text_height, 0.0f);
+    EXPECT_EQ(ov_text.text_width, 0.0f);
+    EXPECT_EQ(ov_text.text_height, 0.0f);
     float w = 0, h = 0;
     ov->OV_GetTextSizef(&f_, &w, &h, "ab%s", "c");
     EXPECT_EQ(w, 30.0f);
@@ -152,4 +154,36 @@ TEST_F(TextLayout, Utf8MissingGlyphMessageAndCjkBreaking)
     EXPECT_EQ(bad[2], 0u);
     free(bad);
     FreeFont(&u);
+}
+
+TEST_F(TextLayout, TextStateBelongsToTheCallingThread)
+{
+    // The main thread draws with a transform, a wrap width and an alignment; a worker
+    // measuring at the same time starts from the defaults and keeps its own result.
+    ov->OV_SetTextTransform(2, 2, 0);
+    ov->OV_SetTextboxWidth(40);
+    ov->OV_SetTextAlign(12);
+    EXPECT_EQ(ov->OV_GetTextWidthf(&f_, "abc"), 60.0f);
+    float worker_width = -1, worker_wrapped = -1, worker_after = -1;
+    int worker_align = -1;
+    std::thread worker([&] {
+        worker_width = ov->OV_GetTextWidthf(&f_, "abcdef ghijkl");
+        worker_align = ov_text.text_align;
+        ov->OV_SetTextboxWidth(100);
+        worker_wrapped = ov->OV_GetTextWidthf(&f_, "abcdef ghijkl");
+        worker_after = ov_text.text_width;
+    });
+    worker.join();
+    EXPECT_EQ(worker_width, 125.0f);   // scale 1, no wrapping
+    EXPECT_EQ(worker_align, 0);
+    EXPECT_EQ(worker_wrapped, 60.0f);
+    EXPECT_EQ(worker_after, 60.0f);
+    // The main thread's state and last measurement are untouched.
+    EXPECT_EQ(ov_text.text_width, 60.0f);
+    EXPECT_EQ(ov_text.text_scale_x, 2.0f);
+    EXPECT_EQ(ov_text.textbox_width, 40.0f);
+    EXPECT_EQ(ov_text.text_align, 12);
+    ov->OV_SetTextTransform(1, 1, 0);
+    ov->OV_SetTextboxWidth(0);
+    ov->OV_SetTextAlign(0);
 }
