@@ -4,6 +4,7 @@
 // program's display.
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/uiset.h"
@@ -119,6 +120,10 @@ void ScreenMan::DrawScreens(float dt)
         if (set && set->L && set->has_OnDraw)
             lua_man.CallLuaFunction(set->L, "OnDraw");
     }
+
+    // Achievement notices over every screen (not while the UI is being edited).
+    if (!edit_mode && frame_services.notices_enabled && frame_services.notices_enabled() && frame_services.notices_draw)
+        frame_services.notices_draw();
 
     DrawLoadingIndicator();
 

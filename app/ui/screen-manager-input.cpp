@@ -6,6 +6,7 @@
 #include "app/services/audioman.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
@@ -194,9 +195,16 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
                 walk[i]->ProcessEvent(&event);
     }
 
-    // 7. Activation.
-    if (type == OV_EVENT_ACTIVATION)
+    // 6. Replies of the platform score service.
+    if (type >= OV_EVENT_SERVICE_19 && type <= OV_EVENT_SERVICE_22)
+        DispatchServiceReply(event);
+
+    // 7. Activation; becoming active starts a news fetch.
+    if (type == OV_EVENT_ACTIVATION) {
         app_active = event.inactive == 0;
+        if (app_active && frame_services.news_refresh)
+            frame_services.news_refresh();
+    }
 
     // 8. Developer keys.
     if (developer && type == OV_EVENT_KEY_DOWN) {
