@@ -326,9 +326,10 @@ void NewsManager::SaveState()
             text += ",";
         text += seen_[i].Get();
     }
-    // A failed write is reported by the helper; the ids stay and the next showing
-    // writes them again.
-    SaveFileReplacing(NEWS_STATE_FILE, text.data(), text.size());
+    // After a failed write the old file stays; the ids stay in memory and the next
+    // showing writes them again.
+    if (!SaveFileReplacing(NEWS_STATE_FILE, text.data(), text.size()))
+        ov->OV_Printf("Talvik news: unable to save '%s'\n", NEWS_STATE_FILE);
 }
 
 // ---- analytics

@@ -14,6 +14,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <condition_variable>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -25,6 +26,8 @@ FakePlatform platform;
 namespace {
 
 std::mutex http_mutex;
+std::condition_variable http_released;
+bool http_held = false;
 std::vector<std::string> addresses;
 std::string reply_file;
 const char *(*engine_extension)(const char *, const char *) = nullptr;
@@ -55,8 +58,9 @@ int FakeHttp(int method, const char *url, const char *, const char *, int, ov_bu
 {
     std::string path;
     {
-        std::lock_guard<std::mutex> lock(http_mutex);
+        std::unique_lock<std::mutex> lock(http_mutex);
         addresses.push_back(url ? url : "");
+        http_released.wait(lock, [] { return !http_held; });
         path = reply_file;
     }
     if (method != 2 || !url || strncmp(url, NEWS_ENDPOINT, strlen(NEWS_ENDPOINT)) != 0)
@@ -87,6 +91,15 @@ void SetReplyFile(const std::string &path)
 {
     std::lock_guard<std::mutex> lock(http_mutex);
     reply_file = path;
+}
+
+void HoldHttp(bool hold)
+{
+    {
+        std::lock_guard<std::mutex> lock(http_mutex);
+        http_held = hold;
+    }
+    http_released.notify_all();
 }
 
 void WriteReply(const std::string &bytes)
@@ -188,6 +201,7 @@ void OnlineTest::WaitForFetch()
 
 void OnlineTest::TearDown()
 {
+    HoldHttp(false);
     if (ov) {
         news_man.Shutdown();
         achievement_man.Shutdown();

@@ -33,6 +33,9 @@ std::vector<std::string> Addresses();
 void SetReplyFile(const std::string &path);
 // Writes the reply file with these bytes.
 void WriteReply(const std::string &bytes);
+// While held, a news request waits in the HTTP slot (after its address is recorded)
+// until released.
+void HoldHttp(bool hold);
 
 // A w x h TGA of one colour written through the engine under an engine file name.
 bool WriteTga(const std::string &engine_name, int w, int h, uint32_t rgba);

@@ -11,6 +11,8 @@
 
 #include "ovrecords.h"
 
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -56,8 +58,9 @@ protected:
     }
     void CloseNews()
     {
-        sman.PopScreen(NEWS_SCREEN_NAME);
+        sman.PopScreen(Screen::PeekScreen(NEWS_SCREEN_NAME), false);
         Steps(1, 0.016f);
+        ASSERT_FALSE(news_man.IsShowingNews());
     }
     // Fetches an item of that id and shows it at that moment; whether it came up.
     bool FetchAndShow(const std::string &id, const std::string &event, const std::string &rest = "")
@@ -195,6 +198,302 @@ TEST_F(NewsTest, TheRequestNamesPlatformFormFactorLocaleAreaAndTestMode)
     EXPECT_EQ(a[1], "http://news.invalid/?version=2.5.1&app=app.test&platform=qnx&area_size=300x200");
     EXPECT_EQ(a[2], "http://news.invalid/?version=2.5.1&app=app.test&platform=pc");
     EXPECT_TRUE(Logged("Call '" + a[0] + "'"));
+}
+
+struct TokenCase {
+    const char *allowed;
+    const char *event;
+    bool shown;
+};
+
+TEST_F(NewsTest, AnItemIsShownOnlyAtAMomentItListsAsAWholeToken)
+{
+    Begin();
+    MakeNewsScreen();
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    const TokenCase cases[] = {
+        {"Before_Shop;Before_Game", "Before_Shop", true},
+        {"Before_Shop;Before_Game", "Before_Game", true},
+        {"Before_Shop;Before_Game", "Before_Sho", false},
+        {"Before_Shop;Before_Game", "Before_Shopping", false},
+        {"Before_Shop;Before_Game", "Shop", false},
+        {"Before_Shop, Before_Game", "Before_Game", true},
+        {"Before_Shopping,Before_Shop", "Before_Shop", true},
+        {"xBefore_Shop", "Before_Shop", false},
+        {"Before_Shop\tBefore_Game", "Before_Game", true},
+        {"abc", "Before_Anything", true},
+        {"", "Before_Anything", true},
+        {"abcd", "Before_Anything", false},
+    };
+    int n = 0;
+    for (const TokenCase &c : cases) {
+        SCOPED_TRACE(std::string(c.allowed) + " / " + c.event);
+        std::string id = "token" + std::to_string(n++);
+        EXPECT_EQ(FetchAndShow(id, c.event, std::string(" allowed_events=\"") + c.allowed + "\""), c.shown);
+        // A refused item stays waiting; a shown one is seen.
+        EXPECT_EQ(news_man.HasNewsBeenAlreadySeen(id.c_str()), c.shown);
+        EXPECT_EQ(news_man.IsNewsReadyToBeShown(), !c.shown);
+    }
+}
+
+TEST_F(NewsTest, ShowingRemembersTheIdPushesTheScreenAndWritesTheStateFile)
+{
+    Begin();
+    MakeNewsScreen();
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    Fetch(Reply("first"));
+    ASSERT_TRUE(news_man.IsNewsReadyToBeShown());
+    news_man.ShowNews("Before_Menu");
+    EXPECT_TRUE(news_man.IsShowingNews());
+    EXPECT_STREQ(news_man.CopyNews().shown_event, "Before_Menu");
+    EXPECT_FALSE(news_man.IsNewsReadyToBeShown());
+    EXPECT_EQ(onlinetest::ReadEngineFile(NEWS_STATE_FILE), "OLD_NEWS=first");
+    // A second showing while the screen is up does nothing.
+    Fetch(Reply("second"));
+    news_man.ShowNews("Before_Menu");
+    EXPECT_EQ(news_man.GetNumberOfSeenIds(), 1);
+    CloseNews();
+    // The same item fetched again is not shown again.
+    Fetch(Reply("first"));
+    EXPECT_TRUE(news_man.CopyNews().valid);
+    EXPECT_FALSE(news_man.IsNewsReadyToBeShown());
+}
+
+TEST_F(NewsTest, ANinthIdDropsTheOldestAndAFreshRunReadsTheFileBack)
+{
+    Begin();
+    MakeNewsScreen();
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    for (int i = 1; i <= 8; i++)
+        ASSERT_TRUE(FetchAndShow("n" + std::to_string(i), "Before_X"));
+    EXPECT_EQ(onlinetest::ReadEngineFile(NEWS_STATE_FILE), "OLD_NEWS=n1,n2,n3,n4,n5,n6,n7,n8");
+    ASSERT_TRUE(FetchAndShow("n9", "Before_X"));
+    EXPECT_EQ(onlinetest::ReadEngineFile(NEWS_STATE_FILE), "OLD_NEWS=n2,n3,n4,n5,n6,n7,n8,n9");
+    EXPECT_EQ(SeenIds(), (std::vector<std::string>{"n2", "n3", "n4", "n5", "n6", "n7", "n8", "n9"}));
+
+    news_man.Shutdown();
+    EXPECT_EQ(news_man.GetNumberOfSeenIds(), 0);
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    EXPECT_EQ(SeenIds(), (std::vector<std::string>{"n2", "n3", "n4", "n5", "n6", "n7", "n8", "n9"}));
+    Fetch(Reply("n1"));
+    EXPECT_TRUE(news_man.IsNewsReadyToBeShown());
+    Fetch(Reply("n5"));
+    EXPECT_FALSE(news_man.IsNewsReadyToBeShown());
+}
+
+struct StateCase {
+    const char *name;
+    std::string text;
+    std::vector<std::string> ids;
+    const char *kept_as;  // the damaged file's copy, null when it reads well
+};
+
+std::string IdList(int count, int width)
+{
+    std::string list;
+    for (int i = 0; i < count; i++) {
+        char id[32];
+        snprintf(id, sizeof id, "%0*d", width, i);
+        list += (i ? "," : "") + std::string(id);
+    }
+    return list;
+}
+
+std::vector<std::string> Ids(int count, int width)
+{
+    std::vector<std::string> ids;
+    for (int i = 0; i < count; i++) {
+        char id[32];
+        snprintf(id, sizeof id, "%0*d", width, i);
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+TEST_F(NewsTest, TheStateFileIsReadOrKeptAside)
+{
+    Begin();
+    std::string list300 = IdList(30, 9);
+    ASSERT_GE(list300.size(), 299u);
+    std::vector<std::string> first102 = Ids(102, 4);
+    const StateCase cases[] = {
+        {"two ids and a trailing comma", "OLD_NEWS=alpha,beta,", {"alpha", "beta"}, nullptr},
+        {"empty tokens", "OLD_NEWS=,,alpha,,beta", {"alpha", "beta"}, nullptr},
+        {"no ids", "OLD_NEWS=", {}, nullptr},
+        {"a 300-character list", "OLD_NEWS=" + list300, Ids(30, 9), nullptr},
+        {"more than 102 ids", "OLD_NEWS=" + IdList(150, 4), first102, nullptr},
+        {"bad header", "OLD_NEWZ=alpha", {}, "user://talvik-news.txt.bad"},
+        {"2 MiB", "OLD_NEWS=" + std::string(2 * 1048576, 'a'), {}, "user://talvik-news.txt.bad2"},
+        {"a NUL", std::string("OLD_NEWS=alpha\0beta", 19), {}, "user://talvik-news.txt.bad3"},
+        {"empty file", "", {}, "user://talvik-news.txt.bad4"},
+    };
+    for (const StateCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        news_man.Shutdown();
+        std::string bytes = c.text;
+        ov_file_t *f = ov->OV_OpenFile(NEWS_STATE_FILE, "wb");
+        ASSERT_NE(f, nullptr);
+        ov->OV_WriteFile(bytes.data(), (unsigned)bytes.size(), f);
+        ov->OV_CloseFile(f);
+        news_man.Initialize(300, 200);
+        WaitForFetch();
+        EXPECT_TRUE(news_man.IsStateLoaded());
+        EXPECT_EQ(SeenIds(), c.ids);
+        if (c.kept_as) {
+            EXPECT_TRUE(onlinetest::EngineFileExists(c.kept_as));
+            EXPECT_EQ(onlinetest::ReadEngineFile(c.kept_as), bytes);
+            EXPECT_TRUE(Logged(std::string("Talvik news: bad state file kept as '") + c.kept_as + "'"));
+        }
+    }
+    EXPECT_EQ(CountLogged("Talvik news: bad header"), 2);
+    EXPECT_FALSE(onlinetest::EngineFileExists("user://talvik-news.txt.bad5"));
+
+    // A missing file gives no ids and nothing kept.
+    news_man.Shutdown();
+    ov->OV_DeleteFile(NEWS_STATE_FILE);
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    EXPECT_TRUE(news_man.IsStateLoaded());
+    EXPECT_EQ(news_man.GetNumberOfSeenIds(), 0);
+    EXPECT_FALSE(onlinetest::EngineFileExists("user://talvik-news.txt.bad5"));
+}
+
+TEST_F(NewsTest, DeveloperModeNeitherReadsNorWritesTheStateFile)
+{
+    Begin(true);
+    MakeNewsScreen();
+    ov_file_t *f = ov->OV_OpenFile(NEWS_STATE_FILE, "wb");
+    ASSERT_NE(f, nullptr);
+    ov->OV_WriteFile("OLD_NEWS=old", 12, f);
+    ov->OV_CloseFile(f);
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    EXPECT_TRUE(news_man.IsStateLoaded());
+    EXPECT_EQ(news_man.GetNumberOfSeenIds(), 0);
+    ASSERT_TRUE(FetchAndShow("old", "Before_X"));
+    EXPECT_EQ(onlinetest::ReadEngineFile(NEWS_STATE_FILE), "OLD_NEWS=old");
+    EXPECT_TRUE(news_man.HasNewsBeenAlreadySeen("old"));
+}
+
+TEST_F(NewsTest, AFailedWriteKeepsTheIdsAndTheNextShowingWritesAgain)
+{
+    Begin();
+    MakeNewsScreen();
+    ov_file_t *f = ov->OV_OpenFile(NEWS_STATE_FILE, "wb");
+    ov->OV_WriteFile("OLD_NEWS=old", 12, f);
+    ov->OV_CloseFile(f);
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    // A directory where the sibling would go: the write fails, the old file stays.
+    std::string sibling = dir_ + "/data/Tests/AppTest/talvik-news.txt.tmp";
+    ASSERT_EQ(system(("mkdir '" + sibling + "'").c_str()), 0);
+    ASSERT_TRUE(FetchAndShow("one", "Before_X"));
+    EXPECT_TRUE(Logged("Talvik news: unable to save 'user://talvik-news.txt'"));
+    EXPECT_EQ(onlinetest::ReadEngineFile(NEWS_STATE_FILE), "OLD_NEWS=old");
+    ASSERT_EQ(system(("rmdir '" + sibling + "'").c_str()), 0);
+    ASSERT_TRUE(FetchAndShow("two", "Before_X"));
+    EXPECT_EQ(onlinetest::ReadEngineFile(NEWS_STATE_FILE), "OLD_NEWS=old,one,two");
+}
+
+TEST_F(NewsTest, RefreshIsRefusedWhileFetchingOrShowing)
+{
+    Begin();
+    MakeNewsScreen();
+    onlinetest::HoldHttp(true);
+    news_man.Initialize(300, 200);
+    while (Addresses().size() < 1)
+        ov->OVT_Sleep(1);
+    EXPECT_TRUE(news_man.IsFetching());
+    news_man.RefreshNews();
+    news_man.RefreshNews();
+    onlinetest::HoldHttp(false);
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), 1u);
+
+    Fetch(Reply("shown"));
+    news_man.ShowNews("Before_X");
+    ASSERT_TRUE(news_man.IsShowingNews());
+    size_t before = Addresses().size();
+    news_man.RefreshNews();
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), before);
+    EXPECT_TRUE(news_man.CopyNews().valid);
+    CloseNews();
+    news_man.RefreshNews();
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), before + 1);
+}
+
+TEST_F(NewsTest, ActivationStartsAFetchAndDeveloperModeFetchesEveryMinute)
+{
+    Begin();
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    ov_event_t event = {};
+    event.type = OV_EVENT_ACTIVATION;
+    event.inactive = 1;
+    sman.ProcessEvent(event);
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), 1u);
+    event.inactive = 0;
+    sman.ProcessEvent(event);
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), 2u);
+
+    // The frame passes its time on once all screens are preloaded.
+    sman.all_screens_preloaded.store(true);
+    news_man.Update(59.0f);
+    Steps(1, 0.5f);
+    EXPECT_EQ(news_man.GetRunningTime(), 59500);
+    prog.parms.developer_mode = 0;
+    Steps(1, 1.0f);
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), 2u);
+    prog.parms.developer_mode = 1;
+    news_man.Update(59.0f);
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), 2u);
+    news_man.Update(0.6f);
+    WaitForFetch();
+    EXPECT_EQ(Addresses().size(), 3u);
+    prog.parms.developer_mode = 0;
+}
+
+TEST_F(NewsTest, TheImageReferenceGoesBackWithTheItem)
+{
+    Begin();
+    ov_bitmap_t *image = ov->OV_LoadBitmap(kImage, 4);
+    ASSERT_NE(image, nullptr);
+    int start = onlinetest::RefCount(image);
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    for (int i = 0; i < 3; i++) {
+        Fetch(Reply("ref" + std::to_string(i)));
+        EXPECT_EQ(onlinetest::RefCount(image), start + 1);
+    }
+    // A fetch that fails leaves the old item (and its reference) until replaced.
+    Fetch(Reply("x"));
+    EXPECT_EQ(onlinetest::RefCount(image), start + 1);
+    // An oversized image is given back at once.
+    ov_bitmap_t *big = ov->OV_LoadBitmap(kBigImage, 4);
+    int big_start = onlinetest::RefCount(big);
+    Fetch(std::string("{id=\"big\" image=\"") + kBigImage + "\"}");
+    EXPECT_EQ(onlinetest::RefCount(big), big_start);
+    EXPECT_EQ(onlinetest::RefCount(image), start);
+    ov->OV_ReleaseBitmap(big);
+    Fetch(Reply("again"));
+    {
+        NewsManager::News copy = news_man.CopyNews();
+        EXPECT_EQ(onlinetest::RefCount(image), start + 2);
+    }
+    EXPECT_EQ(onlinetest::RefCount(image), start + 1);
+    news_man.Shutdown();
+    EXPECT_EQ(onlinetest::RefCount(image), start);
+    ov->OV_ReleaseBitmap(image);
 }
 
 }  // namespace
