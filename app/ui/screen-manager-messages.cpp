@@ -43,8 +43,7 @@ Screen *ScreenMan::CreateScreenScripted(const char *name, const char *ui_file)
         ov->OV_PrintDebugf(1, "Screen with name '%s' already exists.\n", name);
         return nullptr;
     }
-    ScreenTemplate *screen = new ScreenTemplate(ui_file);
-    screen->SetName(name);
+    ScreenTemplate *screen = new ScreenTemplate(name ? name : "", ui_file);
     Scripted().InsertLast(screen);
     return screen;
 }

@@ -41,16 +41,24 @@ const float kMinDuration = 0.001f;
 
 }  // namespace
 
-Screen::Screen()
+Screen::Screen() : Screen(nullptr) {}
+
+Screen::Screen(const char *initial_name)
     : next(nullptr), name(nullptr), ui(nullptr), default_comp(nullptr), repush_after_pop(false),
       time_delta_multiplier(1.0f), multiplier_target(1.0f), multiplier_start(1.0f), multiplier_progress(1.0f),
       multiplier_speed(1.0f), entered(false), left(false), in_stack(false), trans_phase(0.0f), enter_speed(3.0f),
       leave_speed(3.0f), leaving(true), anim_key(0.0f), timer(0.0), preloaded(false), covers_screen(false),
       follow_up(nullptr), shown(false)
 {
-    char buf[32];
-    snprintf(buf, sizeof buf, "Scr%lX", (unsigned long)(uintptr_t)this);
-    name = strdup(buf);
+    // The name is in place before the registry publishes the screen: look-ups on other
+    // threads read it without a lock.
+    if (initial_name) {
+        name = CopyText(initial_name);
+    } else {
+        char buf[32];
+        snprintf(buf, sizeof buf, "Scr%lX", (unsigned long)(uintptr_t)this);
+        name = strdup(buf);
+    }
     RegisterScreen();
 }
 
@@ -361,6 +369,8 @@ void Screen::DrawUI()
 // ---- scripted screens
 
 ScreenTemplate::ScreenTemplate(const char *file) : ui_file(CopyText(file)) {}
+
+ScreenTemplate::ScreenTemplate(const char *name, const char *file) : Screen(name), ui_file(CopyText(file)) {}
 
 ScreenTemplate::~ScreenTemplate()
 {

@@ -22,6 +22,9 @@ class Screen {
 public:
     // Sets the defaults, names the screen "Scr%X" after its address and registers it.
     Screen();
+    // Registered under that name from the start (a screen made while other threads
+    // look screens up by name must not be renamed once registered).
+    explicit Screen(const char *name);
     // Takes the screen out of the registry; it must not be stacked any more (the
     // screen manager's Release empties the stack). The UI set is not freed here (see
     // FreeUI): static screens die after the scripting manager at exit.
@@ -129,6 +132,7 @@ public:
 class ScreenTemplate : public Screen {
 public:
     explicit ScreenTemplate(const char *ui_file);
+    ScreenTemplate(const char *name, const char *ui_file);
     ~ScreenTemplate() override;
     bool PreLoad() override;           // LoadUI(ui_file) when set; always true
     void Draw(float dt) override;      // DrawUI

@@ -12,48 +12,14 @@
 // step failed. Exit status 0 when done, 1 on failure, 2 for a usage error.
 #include "assetpack.h"
 
-#include "core/ov_state.h"
+#include "buildtools/common/tool-engine.h"
 
 #include <stdio.h>
 #include <string.h>
 
-namespace {
-
-ov_prog_t s_record;
-
-int AppInit()
-{
-    return 1;
-}
-void AppDraw(float)
-{
-}
-int AppEvent(ov_event_t)
-{
-    return 0;
-}
-
-}  // namespace
-
-extern "C" ov_prog_t *OV_GetInterface(void)
-{
-    memset(&s_record, 0, sizeof s_record);
-    s_record.interface_version = OV_INTERFACE_VERSION;
-    s_record.parms.width = 1024;
-    s_record.parms.height = 600;
-    s_record.parms.reference_counting = 1;
-    strcpy(s_record.title, "orvex-assetpack");
-    strcpy(s_record.id, "orvex.assetpack");
-    strcpy(s_record.version, "1.0");
-    strcpy(s_record.developer_name, "Orvex");
-    s_record.Init = AppInit;
-    s_record.Draw = AppDraw;
-    s_record.EventProc = AppEvent;
-    return &s_record;
-}
-
 int main(int argc, char **argv)
 {
+    toolengine::SetName("orvex-assetpack", false);
     if (argc == 4 && !strcmp(argv[1], "bms"))
         return assetpack::PackSequence(argv[2], argv[3]);
     if (argc == 4 && !strcmp(argv[1], "tga"))

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "buildtools/common/tool-engine.h"
+
 namespace assetpack {
 
 // The absolute form of a path given relative to the tool's starting directory.
@@ -23,7 +25,6 @@ FILE *Err();
 
 class EngineSession {
 public:
-    ~EngineSession();
     // Starts the engine; false (with a message) when it does not.
     bool Start();
     // res:// name under which the engine sees the native file or directory target.
@@ -36,8 +37,7 @@ public:
     int Warnings(size_t mark) const;
 
 private:
-    std::string work_, start_dir_;
-    bool running_ = false;
+    toolengine::Session engine_;
 };
 
 }  // namespace assetpack

@@ -4,6 +4,8 @@
 #ifndef BUILDTOOLS_CONTENTCHECK_CONTENTCHECK_H
 #define BUILDTOOLS_CONTENTCHECK_CONTENTCHECK_H
 
+#include "buildtools/common/tool-engine.h"
+
 #include <map>
 #include <set>
 #include <string>
@@ -103,7 +105,7 @@ public:
     std::vector<std::string> TakeMessages();
 
 private:
-    std::string work_;
+    toolengine::Session session_;
     bool running_ = false;
 };
 

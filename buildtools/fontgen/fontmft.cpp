@@ -9,14 +9,12 @@
 //
 // A font that does not generate, or whose generation raised any warning (a strip that
 // does not match its settings), fails the tool with the engine's messages.
+#include "buildtools/common/tool-engine.h"
 #include "core/console.h"
 #include "core/ov_state.h"
 #include "gfx/font.h"
-#include "gfx/rendimp.h"
-#include "platform/device.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,23 +24,6 @@
 #include <string>
 
 namespace {
-
-ov_prog_t s_record;
-// The tool's own messages. The engine echoes every console line to standard error in
-// developer mode; that goes to /dev/null and is shown only for a font that failed.
-FILE *s_err = stderr;
-
-int AppInit()
-{
-    return 1;
-}
-void AppDraw(float)
-{
-}
-int AppEvent(ov_event_t)
-{
-    return 0;
-}
 
 // Developer mode, so that the generator's popups reach the console's lines; no log file.
 void Settings()
@@ -100,7 +81,7 @@ int Warnings(size_t first)
     if (n)
         for (size_t i = first; i < ov_con.lines.size(); i++)
             if (ov_con.lines[i].text)
-                fprintf(s_err, "  %s%s", ov_con.lines[i].text,
+                fprintf(toolengine::Err(), "  %s%s", ov_con.lines[i].text,
                         strchr(ov_con.lines[i].text, '\n') ? "" : "\n");
     return n;
 }
@@ -115,7 +96,7 @@ bool Build(const char *name, const std::string &out_dir)
     struct stat st;
     ok = ok && stat(saved.c_str(), &st) == 0 && st.st_size > 0;
     if (Warnings(first) || !ok) {
-        fprintf(s_err, "fontmft: font '%s' was not generated cleanly\n", name);
+        fprintf(toolengine::Err(), "fontmft: font '%s' was not generated cleanly\n", name);
         if (f)
             ov->OV_ReleaseFont(f);
         return false;
@@ -124,30 +105,13 @@ bool Build(const char *name, const std::string &out_dir)
            f->atlas.width, f->atlas.height);
     ov->OV_ReleaseFont(f);
     if (!Copy(saved, out_dir + "/" + name)) {
-        fprintf(s_err, "fontmft: cannot copy %s into %s\n", name, out_dir.c_str());
+        fprintf(toolengine::Err(), "fontmft: cannot copy %s into %s\n", name, out_dir.c_str());
         return false;
     }
     return true;
 }
 
 }  // namespace
-
-extern "C" ov_prog_t *OV_GetInterface(void)
-{
-    memset(&s_record, 0, sizeof s_record);
-    s_record.interface_version = OV_INTERFACE_VERSION;
-    s_record.parms.width = 1024;
-    s_record.parms.height = 600;
-    s_record.parms.reference_counting = 1;
-    strcpy(s_record.title, "orvex-fontmft");
-    strcpy(s_record.id, "orvex.fontmft");
-    strcpy(s_record.version, "1.0");
-    strcpy(s_record.developer_name, "Orvex");
-    s_record.Init = AppInit;
-    s_record.Draw = AppDraw;
-    s_record.EventProc = AppEvent;
-    return &s_record;
-}
 
 int main(int argc, char **argv)
 {
@@ -161,32 +125,15 @@ int main(int argc, char **argv)
     std::string out_dir = argv[2];
     if (out_dir[0] != '/')
         out_dir = std::string(cwd) + "/" + out_dir;
-    if (chdir(argv[1]) != 0) {
-        fprintf(stderr, "fontmft: no staging directory %s\n", argv[1]);
-        return 1;
-    }
 
-    int err = dup(2), null = open("/dev/null", O_WRONLY);
-    if (err < 0 || null < 0 || !(s_err = fdopen(err, "w")) || dup2(null, 2) < 0) {
-        fprintf(stderr, "fontmft: cannot set up standard error\n");
+    toolengine::SetName("orvex-fontmft", false);
+    toolengine::Session session;
+    if (!session.Start(Settings, argv[1]))
         return 1;
-    }
-    close(null);
-    setvbuf(s_err, nullptr, _IONBF, 0);
-
-    ovdev::UseHeadlessBackend();
-    OVID_SetRendImpOverride(GetRendImpNull());
-    OVI_SetProgramSettingsHook(Settings);
-    if (!OVI_PreInit(nullptr) || !OVI_Init()) {
-        fprintf(s_err, "fontmft: the engine did not start\n");
-        return 1;
-    }
     ov_state.atlas_packing = 1;
     int failed = 0;
     for (int i = 3; i < argc; i++)
         if (!Build(argv[i], out_dir))
             failed++;
-    ORVEX_Shutdown();
-    OVID_SetRendImpOverride(nullptr);
     return failed ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 // The headless engine set-up shared by the graphics tests (see gfx_fixture.h).
 #include "tests/gfx/gfx_fixture.h"
+#include "tests/support/headless_engine.h"
 
 #include "core/console.h"
 #include "gfx/gl-table.h"
@@ -8,7 +9,6 @@
 #include "platform/device.h"
 #include "platform/screen.h"
 
-#include <dlfcn.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -36,37 +36,19 @@ int AppEvent(ov_event_t ev)
     return app.event ? app.event(ev) : 0;
 }
 
-// Developer mode, so that popups reach the log; the log console keeps its lines in
-// memory and no log file is written.
-void Settings()
-{
-    ov_state.developer_mode = 1;
-    ov_state.console = 1;
-    ov_state.logging = 0;
-}
-
 }  // namespace
 
 void GfxTest::SetUp()
 {
     app = App();
-    char cwd[1024];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    old_dir_ = cwd;
-    char tmpl[] = "/tmp/orvex-gfx-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    ASSERT_TRUE(enginetest::EnterScratchDirectory("orvex-gfx", &dir_, &old_dir_));
 }
 
 void GfxTest::PreInit(int display_w, int display_h)
 {
     ASSERT_TRUE(use_backend_ ? use_backend_() : ovdev::UseHeadlessBackend());
-    ASSERT_TRUE(ovdev::SetDisplayMode(display_w, display_h));
-    OV_QNX_WindowDestroyed();
-    ASSERT_EQ(ovdev::screen_create_context(&ov_qnx_screen_context, 0), 0);
-    ASSERT_EQ(OV_QNX_InitWindowAndContexts(), 1);
-    OVI_SetProgramSettingsHook(Settings);
+    ASSERT_TRUE(enginetest::OpenHeadlessWindow(display_w, display_h));
+    OVI_SetProgramSettingsHook(enginetest::DeveloperSettings);
     ASSERT_TRUE(OVI_PreInit(nullptr));
     started_ = true;
 }
@@ -80,28 +62,13 @@ void GfxTest::Start(int display_w, int display_h)
 
 void GfxTest::TearDown()
 {
-    // Keep Mesa's software driver mapped after eglTerminate, so that LeakSanitizer can
-    // name it in the stacks of the allocations it keeps (suppressed in lsan.supp).
-    dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-    if (started_)
-        ORVEX_Shutdown();
-    OVID_SetRendImpOverride(nullptr);
-    if (ov_qnx_screen_context) {
-        ovdev::screen_destroy_context(ov_qnx_screen_context);
-        ov_qnx_screen_context = nullptr;
-    }
-    if (!old_dir_.empty()) {
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-    }
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
+    enginetest::CloseEngine(started_);
+    enginetest::LeaveScratchDirectory(dir_, old_dir_);
 }
 
 Rgba Pixel(int x, int y)
 {
-    unsigned char px[4] = {0, 0, 0, 0};
-    ovgl.ReadPixels(x, ov_device_info.height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    return {px[0], px[1], px[2], px[3]};
+    return enginetest::ReadPixel(x, y);
 }
 
 bool Logged(const std::string &fragment)
@@ -111,11 +78,7 @@ bool Logged(const std::string &fragment)
 
 int CountLogged(const std::string &fragment)
 {
-    int n = 0;
-    for (const ovConsole::line_t &l : ov_con.lines)
-        if (l.text && strstr(l.text, fragment.c_str()))
-            n++;
-    return n;
+    return enginetest::CountLogLines(fragment);
 }
 
 }  // namespace gfxtest

@@ -13,7 +13,6 @@
 #include "platform/device.h"
 #include "platform/screen.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -288,9 +287,6 @@ protected:
         StartOn("");
         EXPECT_STREQ(OVID_OGLES_ContextKind(), "egl");
         std::vector<Frame> frames = DrawScenes();
-        // Keep the software driver mapped, as the fixture does, so that LeakSanitizer can
-        // name it in the stacks of what it keeps (suppressed in lsan.supp).
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
         ORVEX_Shutdown();
         if (ov_qnx_screen_context) {
             ovdev::screen_destroy_context(ov_qnx_screen_context);

@@ -1,6 +1,7 @@
 // The headless engine set-up shared by the application-service tests (see
 // app_engine_fixture.h).
 #include "tests/app/services/app_engine_fixture.h"
+#include "tests/support/headless_engine.h"
 
 #include "app/services/prog.h"
 #include "core/console.h"
@@ -40,38 +41,20 @@ int AppEvent(ov_event_t)
     return 0;
 }
 
-// Developer mode, so that popups reach the log; the log console keeps its lines in
-// memory and no log file is written.
-void Settings()
-{
-    ov_state.developer_mode = 1;
-    ov_state.console = 1;
-    ov_state.logging = 0;
-}
-
 }  // namespace
 
 void AppEngineTest::SetUp()
 {
     draw = nullptr;
-    char cwd[1024];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    old_dir_ = cwd;
-    char tmpl[] = "/tmp/orvex-app-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    ASSERT_TRUE(enginetest::EnterScratchDirectory("orvex-app", &dir_, &old_dir_));
 }
 
 void AppEngineTest::Start(int display_w, int display_h)
 {
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
     ASSERT_TRUE(ovdev::UseHeadlessBackend());
-    ASSERT_TRUE(ovdev::SetDisplayMode(display_w, display_h));
-    OV_QNX_WindowDestroyed();
-    ASSERT_EQ(ovdev::screen_create_context(&ov_qnx_screen_context, 0), 0);
-    ASSERT_EQ(OV_QNX_InitWindowAndContexts(), 1);
-    OVI_SetProgramSettingsHook(Settings);
+    ASSERT_TRUE(enginetest::OpenHeadlessWindow(display_w, display_h));
+    OVI_SetProgramSettingsHook(enginetest::DeveloperSettings);
     started_ = true;
     ASSERT_TRUE(OVI_PreInit(nullptr));
     ASSERT_TRUE(OVI_Init());
@@ -90,25 +73,13 @@ void AppEngineTest::TearDown()
 {
     if (started_ && ov)
         *ov = saved_;
-    if (started_)
-        ORVEX_Shutdown();
-    OVID_SetRendImpOverride(nullptr);
-    if (ov_qnx_screen_context) {
-        ovdev::screen_destroy_context(ov_qnx_screen_context);
-        ov_qnx_screen_context = nullptr;
-    }
-    if (!old_dir_.empty()) {
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-    }
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
+    enginetest::CloseEngine(started_);
+    enginetest::LeaveScratchDirectory(dir_, old_dir_);
 }
 
 Rgba Pixel(int x, int y)
 {
-    unsigned char px[4] = {0, 0, 0, 0};
-    ovgl.ReadPixels(x, ov_device_info.height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    return {px[0], px[1], px[2], px[3]};
+    return enginetest::ReadPixel(x, y);
 }
 
 bool Logged(const std::string &fragment)
@@ -118,11 +89,7 @@ bool Logged(const std::string &fragment)
 
 int CountLogged(const std::string &fragment)
 {
-    int n = 0;
-    for (const ovConsole::line_t &l : ov_con.lines)
-        if (l.text && strstr(l.text, fragment.c_str()))
-            n++;
-    return n;
+    return enginetest::CountLogLines(fragment);
 }
 
 void WriteFile(const std::string &name, const std::string &text)

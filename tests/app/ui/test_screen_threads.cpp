@@ -58,3 +58,65 @@ TEST_F(Threads, PreloadingOnAWorkerBesideTheFrames)
     for (Screen *s : made)
         EXPECT_NE(s->GetComp("r"), nullptr);
 }
+
+namespace {
+
+std::atomic<bool> spawner_done{false};
+
+void Spawner(void *)
+{
+    // Twice: screens that the preloaded scripts create are registered after the walk
+    // has passed their place in the ring, so a second pass preloads them.
+    for (int pass = 0; pass < 2; pass++)
+        while (!Screen::PreLoadAllScreens(true)) {
+        }
+    spawner_done.store(true);
+}
+
+}  // namespace
+
+// The UI scripts preloaded on the worker create further screens ("CreateScreen" from
+// the worker's Lua states) while the main thread looks screens up by name, walks the
+// registry, runs frames and pushes what is ready.
+TEST_F(Threads, ScriptsOnTheWorkerCreateScreensBesideTheFrames)
+{
+    StartUI();
+    apptest::WriteFile("ui/spawned.lua", "CreateComp('Marker', 'm')\n");
+    std::vector<std::string> spawned;
+    for (int i = 0; i < 6; i++) {
+        std::string name = "Parent" + std::to_string(i);
+        std::string child = "Spawned" + std::to_string(i);
+        spawned.push_back(child);
+        apptest::WriteFile("ui/" + name + ".lua", "CreateComp('Rectangle', 'r')\nCreateScreen('" + child +
+                                                      "', 'ui/spawned.lua')\n");
+        sman.CreateScreenScripted(name.c_str(), ("ui/" + name + ".lua").c_str());
+    }
+    apptest::WriteFile("ui/fw/screen-transition.lua", "");
+    spawner_done.store(false);
+    ASSERT_GE(ov->OV_CreateThread("App Loading", Spawner, nullptr, 0), 0);
+    int pushed = 0, found = 0;
+    for (int frame = 0; frame < 3000 && (!spawner_done.load() || pushed < (int)spawned.size()); frame++) {
+        for (const std::string &name : spawned) {
+            Screen *s = Screen::PeekScreen(name.c_str());
+            if (!s)
+                continue;
+            found++;
+            if (s->preloaded.load(std::memory_order_acquire) && !s->entered) {
+                sman.PushScreen(s, 0);
+                pushed++;
+            }
+        }
+        Screen::GetScreenIndexByName("NotThere");
+        sman.Update(0.016f);
+        DrawFrame();
+        ov->OVT_Sleep(1);
+    }
+    EXPECT_TRUE(spawner_done.load());
+    EXPECT_EQ(pushed, (int)spawned.size());
+    EXPECT_GT(found, 0);
+    for (const std::string &name : spawned) {
+        Screen *s = Screen::PeekScreen(name.c_str());
+        ASSERT_NE(s, nullptr) << name;
+        EXPECT_NE(s->GetComp("m"), nullptr) << name;
+    }
+}
