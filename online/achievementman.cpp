@@ -90,7 +90,7 @@ void AchievementManager::Initialize()
     frame_services.notices_enabled = HookEnabled;
     frame_services.notices_update = HookUpdate;
     frame_services.notices_draw = HookDraw;
-    AddServiceReplyHandler(HookEvent);
+    sman.AddServiceEventHandler(HookEvent);
 }
 
 void AchievementManager::Shutdown()
@@ -101,7 +101,6 @@ void AchievementManager::Shutdown()
         frame_services.notices_update = nullptr;
         frame_services.notices_draw = nullptr;
     }
-    RemoveServiceReplyHandler(HookEvent);
     initialized_ = false;
     notifications_on_ = false;
     database_ = nullptr;

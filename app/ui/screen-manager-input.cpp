@@ -132,6 +132,16 @@ void EnterDeveloperWindow(ScreenMan &sm)
 
 }  // namespace
 
+void ScreenMan::AddServiceEventHandler(ServiceEventHandler handler)
+{
+    if (!handler)
+        return;
+    for (int i = 0; i < service_event_handlers.Count(); i++)
+        if (service_event_handlers[i] == handler)
+            return;
+    service_event_handlers.InsertLast(handler);
+}
+
 int ScreenMan::ProcessEvent(ov_event_t &event)
 {
     const int type = event.type;
@@ -195,9 +205,12 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
                 walk[i]->ProcessEvent(&event);
     }
 
-    // 6. Replies of the platform score service.
-    if (type >= OV_EVENT_SERVICE_19 && type <= OV_EVENT_SERVICE_22)
-        DispatchServiceReply(event);
+    // 6. Platform score-service replies go to the services that registered for them.
+    if (type >= OV_EVENT_SERVICE_19 && type <= OV_EVENT_SERVICE_22) {
+        nArray<ServiceEventHandler> handlers = service_event_handlers;
+        for (int i = 0; i < handlers.Count(); i++)
+            handlers[i](event);
+    }
 
     // 7. Activation; becoming active starts a news fetch.
     if (type == OV_EVENT_ACTIVATION) {
