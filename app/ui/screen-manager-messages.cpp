@@ -5,6 +5,9 @@
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-button.h"
+#include "app/ui/widgets/ui-checkbox.h"
+#include "app/ui/widgets/ui-editbox.h"
 #include "app/ui/widgets/ui-textbox.h"
 
 #include <stdarg.h>
@@ -69,8 +72,26 @@ bool ScreenMan::SetText(UIComp *comp, const char *format, ...)
     vsnprintf(text, sizeof text, format, args);
     va_end(args);
     // Buttons, edit boxes, check boxes and text boxes take the text through their own
-    // setter; those kinds register it with the widgets. No other kind carries a text.
+    // setter. No other kind carries a text.
     switch (comp->type) {
+    case UICOMP_BUTTON:
+        if (UICompButton *kind = dynamic_cast<UICompButton *>(comp)) {
+            kind->SetText("%s", text);
+            return true;
+        }
+        return false;
+    case UICOMP_EDITBOX:
+        if (UICompEditbox *kind = dynamic_cast<UICompEditbox *>(comp)) {
+            kind->SetText("%s", text);
+            return true;
+        }
+        return false;
+    case UICOMP_CHECKBOX:
+        if (UICompCheckbox *kind = dynamic_cast<UICompCheckbox *>(comp)) {
+            kind->SetText("%s", text);
+            return true;
+        }
+        return false;
     case UICOMP_TEXTBOX: static_cast<UICompTextbox *>(comp)->SetText("%s", text); return true;
     default:
         return false;

@@ -10,6 +10,7 @@
 #include "app/ui/ui-comps.h"
 #include "app/ui/ui-factory.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-listbox.h"
 #include "app/ui/widgets/ui-scriptable.h"
 #include "nstring.h"
 
@@ -141,6 +142,71 @@ int luaf_IsIntervalElapsed(lua_State *L)
 {
     lua_pushboolean(L, sman.IsIntervalElapsed((float)lua_tonumber(L, 1)));
     return 1;
+}
+
+// The list box of that name in the calling set, or null.
+static UICompListbox *Listbox(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *name = Text(L, 1);
+    UIComp *comp = set && name ? set->GetComp(name) : nullptr;
+    return comp && comp->type == UICOMP_LISTBOX ? dynamic_cast<UICompListbox *>(comp) : nullptr;
+}
+
+// 5
+int luaf_ClearListbox(lua_State *L)
+{
+    if (UICompListbox *list = Listbox(L))
+        list->ClearLines();
+    return 0;
+}
+
+// 6
+int luaf_AddListboxLine(lua_State *L)
+{
+    const char *text = Text(L, 2);
+    if (UICompListbox *list = Listbox(L))
+        list->AddLine(nullptr, "%s", text ? text : "");
+    return 0;
+}
+
+// 7
+int luaf_SetListboxLineTextRight(lua_State *L)
+{
+    const char *text = Text(L, 2);
+    if (UICompListbox *list = Listbox(L))
+        list->SetLineTextRight(list->GetNumberOfLines() - 1, "%s", text ? text : "");
+    return 0;
+}
+
+// 8: the bitmap's reference goes to the last line, which gives it back when its bitmap
+// is replaced or cleared; nothing is loaded without a line to take it.
+int luaf_SetListboxLineBitmap(lua_State *L)
+{
+    UICompListbox *list = Listbox(L);
+    const char *bitmap_name = Text(L, 2);
+    if (!list || list->GetNumberOfLines() < 1 || !bitmap_name)
+        return 0;
+    ov_bitmap_t *bitmap = ov->OV_LoadBitmap(bitmap_name, sman.cache_flags);
+    if (!list->SetLineBitmapCounted(list->GetNumberOfLines() - 1, bitmap) && bitmap)
+        ov->OV_ReleaseBitmap(bitmap);
+    return 0;
+}
+
+// 9
+int luaf_ScrollListboxUp(lua_State *L)
+{
+    if (UICompListbox *list = Listbox(L))
+        list->ScrollListbox(false);
+    return 0;
+}
+
+// 10
+int luaf_ScrollListboxDown(lua_State *L)
+{
+    if (UICompListbox *list = Listbox(L))
+        list->ScrollListbox(true);
+    return 0;
 }
 
 // 14
@@ -556,6 +622,12 @@ const luaL_Reg kScreenManFunctions[] = {
     {"UIEvents", luaf_UIEvents},
     {"CreateScreen", luaf_CreateScreen},
     {"IsIntervalElapsed", luaf_IsIntervalElapsed},
+    {"ClearListbox", luaf_ClearListbox},
+    {"AddListboxLine", luaf_AddListboxLine},
+    {"SetListboxLineTextRight", luaf_SetListboxLineTextRight},
+    {"SetListboxLineBitmap", luaf_SetListboxLineBitmap},
+    {"ScrollListboxUp", luaf_ScrollListboxUp},
+    {"ScrollListboxDown", luaf_ScrollListboxDown},
     {"CreateComp", luaf_CreateComp},
     {"SetProperty", luaf_SetProperty},
     {"GetProperty", luaf_GetProperty},

@@ -4,6 +4,8 @@
 #include "app/ui/ui-comps.h"
 
 #include "app/ui/ui-comps-internal.h"
+#include "app/ui/widgets/ui-touchfield.h"
+#include "app/ui/widgets/ui-touchgrid.h"
 
 #include <math.h>
 
@@ -27,6 +29,18 @@ vec2_t UIComp::GetStaticPos()
     vec2_t p;
     if (parent) {
         p = parent->GetStaticPos();
+        // Children of a scroll area move with its content, by whole units.
+        if (parent->type == UICOMP_TOUCHFIELD) {
+            if (UICompTouchField *field = dynamic_cast<UICompTouchField *>(parent)) {
+                p.x -= truncf(field->axis_x.value) * parent->dynamic_scale;
+                p.y -= truncf(field->axis_y.value) * parent->dynamic_scale;
+            }
+        } else if (parent->type == UICOMP_TOUCHGRID) {
+            if (UICompTouchGrid *grid = dynamic_cast<UICompTouchGrid *>(parent)) {
+                p.x -= truncf(grid->axis_x.current_offset) * parent->dynamic_scale;
+                p.y -= truncf(grid->axis_y.current_offset) * parent->dynamic_scale;
+            }
+        }
         if (parent_anchor & UIALIGN_HCENTER)
             p.x += parent->width / 2.0f;
         if (parent_anchor & UIALIGN_RIGHT)

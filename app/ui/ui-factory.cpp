@@ -7,14 +7,21 @@
 #include "app/ui/uiset.h"
 #include "app/ui/widgets/ui-advert.h"
 #include "app/ui/widgets/ui-aligner.h"
+#include "app/ui/widgets/ui-button.h"
+#include "app/ui/widgets/ui-checkbox.h"
+#include "app/ui/widgets/ui-editbox.h"
 #include "app/ui/widgets/ui-image.h"
+#include "app/ui/widgets/ui-listbox.h"
 #include "app/ui/widgets/ui-marker.h"
 #include "app/ui/widgets/ui-ninepatch.h"
 #include "app/ui/widgets/ui-path.h"
 #include "app/ui/widgets/ui-rectangle.h"
 #include "app/ui/widgets/ui-ruler.h"
 #include "app/ui/widgets/ui-scriptable.h"
+#include "app/ui/widgets/ui-slider.h"
 #include "app/ui/widgets/ui-textbox.h"
+#include "app/ui/widgets/ui-touchfield.h"
+#include "app/ui/widgets/ui-touchgrid.h"
 #include "nstring.h"
 
 #include <string.h>
@@ -47,16 +54,16 @@ UIComp *MakeAligner()
 // The kinds by type number; a null entry is a kind not built yet.
 const MakeComp kMakers[UICOMP_NUM_TYPES] = {
     MakePlain,     // 0 plain
-    nullptr,       // 1 button
-    nullptr,       // 2 slider
-    nullptr,       // 3 edit box
-    nullptr,       // 4 checkbox
-    nullptr,       // 5 list box
+    []() -> UIComp * { return new UICompButton(); },      // 1
+    []() -> UIComp * { return new UICompSlider(); },      // 2
+    []() -> UIComp * { return new UICompEditbox(); },     // 3
+    []() -> UIComp * { return new UICompCheckbox(); },    // 4
+    []() -> UIComp * { return new UICompListbox(); },     // 5
     []() -> UIComp * { return new UICompPath(); },        // 6 path
     nullptr,       // 7 emitter
     []() -> UIComp * { return new UICompScriptable(); },  // 8 scriptable
-    nullptr,       // 9 touch field
-    nullptr,       // 10 touch grid
+    []() -> UIComp * { return new UICompTouchField(); },  // 9
+    []() -> UIComp * { return new UICompTouchGrid(); },   // 10
     []() -> UIComp * { return new UICompNinePatch(); },   // 11 nine-patch
     []() -> UIComp * { return new UICompTextbox(); },     // 12 text box
     MakeRectangle, // 13

@@ -51,14 +51,19 @@ TEST_F(Factory, UnknownWordsGivePlainComponentsAndOnlyOthersAreReported)
                                   "CreateComp ('button', 'b')\n");
     EXPECT_FALSE(Logged("Unknown component type 'Unknown'"));
     EXPECT_TRUE(Logged("Unknown component type 'Gizmo' in ui/Odd.lua/g."));
-    EXPECT_TRUE(Logged("Unknown component type 'button' in ui/Odd.lua/b."));
-    for (const char *name : {"u", "g", "b"}) {
+    EXPECT_FALSE(Logged("Unknown component type 'button'"));
+    for (const char *name : {"u", "g"}) {
         UIComp *comp = s->GetComp(name);
         ASSERT_NE(comp, nullptr);
         EXPECT_EQ(comp->type, 0);
         EXPECT_EQ(typeid(*comp), typeid(UIComp));
     }
     EXPECT_STREQ(s->GetComp("u")->template_comp->name, "DefaultUnknown");
+    // A kind's word in lower case is still that kind, styled by its default template.
+    UIComp *b = s->GetComp("b");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->type, UICOMP_BUTTON);
+    EXPECT_STREQ(b->template_comp->name, "DefaultButton");
 }
 
 TEST_F(Factory, InheritOverwritesEarlierPropertiesButNotTheAngle)
