@@ -8,6 +8,7 @@
 #include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
+#include "online/analytics.h"
 
 #include "ovrecords.h"
 
@@ -52,8 +53,11 @@ void HookShow(const char *event)
 // when given.
 void LogNewsAnalyticsEvent(const char *event, const char *shown, const char *variant)
 {
-    ov->OV_PrintDebugf(3, "News analytics: %s event=%s%s%s\n", event, shown, variant ? " variant=" : "",
-                       variant ? variant : "");
+    Analyst::KeyValues pairs;
+    pairs.InsertLast(Analyst::KeyValue("event", shown));
+    if (variant)
+        pairs.InsertLast(Analyst::KeyValue("variant", variant));
+    analyst.LogEventWithKeyValues(event, pairs);
 }
 
 }  // namespace
@@ -181,7 +185,8 @@ void NewsManager::RefreshNews()
     std::string address = BuildRequestAddress();
     char *block = nStringDuplicate(address.c_str());
     fetching_.store(true, std::memory_order_release);
-    if (ov->OV_CreateThread("talvik_news_fetcher", NewsFetcherThread, block, 0) < 0) {
+    // The engine answers 0 (or -1) when no thread started: the block is still ours.
+    if (ov->OV_CreateThread("talvik_news_fetcher", NewsFetcherThread, block, 0) <= 0) {
         fetching_.store(false, std::memory_order_release);
         nStringFree(block);
     }
@@ -189,8 +194,7 @@ void NewsManager::RefreshNews()
 
 bool NewsManager::IsShowingNews()
 {
-    Screen *screen = Screen::PeekScreen(NEWS_SCREEN_NAME);
-    return screen && sman.IsScreenInStack(screen);
+    return sman.IsScreenInStack(GetNewsScreen());
 }
 
 bool NewsManager::HasNewsBeenAlreadySeen(const char *id)
@@ -228,7 +232,7 @@ void NewsManager::ShowNews(const char *event)
     ov->OV_UnlockMutex(mutex);
     if (!admitted)
         return;
-    sman.PushScreen(NEWS_SCREEN_NAME, 0);
+    sman.PushScreen(GetNewsScreen(), 0);
     // A news screen that could not come up (not built, not preloaded) leaves the item
     // unseen for a later moment.
     if (!IsShowingNews()) {

@@ -145,6 +145,10 @@ bool IsWholeNewsToken(const char *list, const char *event);
 // header is missing.
 bool ParseNewsState(const char *data, long size, nArray<nString> *ids);
 
+class Screen;
+// The news screen "TalvikNews" (news-screen.cpp).
+Screen *GetNewsScreen();
+
 // The fetcher thread's body: sends the request (the address, a heap string it frees),
 // checks and reads the reply, loads the image and hands the item over.
 void NewsFetcherThread(void *address);

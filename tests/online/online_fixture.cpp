@@ -5,11 +5,14 @@
 #include "app/services/featureman.h"
 #include "app/services/prog.h"
 #include "app/services/profiles.h"
+#include "app/ui/widgets/ui-button.h"
+#include "app/ui/widgets/ui-textbox.h"
 #include "gfx/bitmap.h"
 #include "online/achievementman.h"
 #include "online/news-manager.h"
 
 #include "ovrecords.h"
+#include "tests/gfx/test_font_util.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -182,6 +185,25 @@ void OnlineTest::StartOnline(const std::string &features, int w, int h)
         addresses.clear();
     }
     StartUI(w, h, w, h);
+    // A font of white blocks for the button and the text box templates (the notices
+    // take theirs from the text box template).
+    fonttest::MakeDirs("app/native/fonts/");
+    ov_font_t blocks;
+    fonttest::InitFont(&blocks, "blocks");
+    blocks.height = 10;
+    blocks.line_height = 12;
+    blocks.top_offset = 8;
+    for (int c = 33; c < 127; c++)
+        fonttest::SetGlyph(&blocks, c, 8, 6, 10);
+    fonttest::SetGlyph(&blocks, ' ', 8);
+    ASSERT_TRUE(ov->OV_SaveFont(&blocks, "res://fonts/blocks.mft"));
+    fonttest::FreeFont(&blocks);
+    ov_font_t *font = ov->OV_GetFont("fonts/blocks.mft");
+    ASSERT_NE(font, nullptr);
+    if (UIComp *button = sman.GetCompTemplate("DefaultButton"))
+        static_cast<UICompButton *>(button)->SetFont(font);
+    if (UIComp *textbox = sman.GetCompTemplate("DefaultTextbox"))
+        static_cast<UICompTextbox *>(textbox)->SetFont(font);
     engine_extension = ov->OV_CallExtension;
     ov->OV_CallExtension = FakeExtension;
     ov->OV_SendHttpRequest = FakeHttp;
@@ -190,6 +212,18 @@ void OnlineTest::StartOnline(const std::string &features, int w, int h)
     SetReplyFile(reply_path_);
     WriteReply("");
     profile_man().CreateNewProfile();
+}
+
+void OnlineTest::PrepareNewsScreen()
+{
+    std::ifstream in(std::string(ORVEX_CONTENT_DIR) + "/ui/fw/talvik-news.lua");
+    std::stringstream text;
+    text << in.rdbuf();
+    ASSERT_FALSE(text.str().empty());
+    apptest::WriteFile("ui/fw/talvik-news.lua", text.str());
+    Screen *screen = GetNewsScreen();
+    screen->preloaded.store(false);
+    ASSERT_TRUE(Screen::PreLoadScreen(screen));
 }
 
 void OnlineTest::WaitForFetch()
@@ -205,6 +239,14 @@ void OnlineTest::TearDown()
     if (ov) {
         news_man.Shutdown();
         achievement_man.Shutdown();
+        // The news screen lives for the process: its layout goes with this engine run.
+        if (ui_started_) {
+            Screen *screen = GetNewsScreen();
+            if (sman.IsScreenInStack(screen))
+                sman.PopScreen(screen, false);
+            screen->FreeUI();
+            screen->preloaded.store(false);
+        }
         profile_man().Clear();
         dman().ReleaseAllDatabases();
     }

@@ -51,9 +51,12 @@ bool EngineFileExists(const std::string &name);
 class OnlineTest : public uitest::UITest {
 protected:
     void TearDown() override;
-    // The screen framework on a w x h display, the seams in place, the features read
-    // again from `features`, an active profile, and the reply file set (empty).
+    // The screen framework on a w x h display (templates: button and text box in a
+    // font of white 6 x 10 blocks), the seams in place, the features read again from `features`, an
+    // active profile, and the reply file set (empty).
     void StartOnline(const std::string &features, int w = 320, int h = 240);
+    // The shipped layout of the news screen in res:// and the screen preloaded.
+    void PrepareNewsScreen();
     // Waits until no news fetch runs, then runs one engine frame (the fetched image's
     // upload happens at its end).
     void WaitForFetch();

@@ -44,12 +44,7 @@ protected:
         ASSERT_TRUE(onlinetest::SeedCachedImage(kImage, 100, 50, 0xff2080ffu));
         ASSERT_TRUE(onlinetest::SeedCachedImage(kBigImage, 400, 50, 0xff00ff00u));
     }
-    // A probe screen under the news screen's name, so that showing can push it.
-    void MakeNewsScreen()
-    {
-        if (!Screen::PeekScreen(NEWS_SCREEN_NAME))
-            MakeScreen(NEWS_SCREEN_NAME);
-    }
+    void MakeNewsScreen() { PrepareNewsScreen(); }
     void Fetch(const std::string &reply)
     {
         WriteReply(reply);
@@ -58,7 +53,7 @@ protected:
     }
     void CloseNews()
     {
-        sman.PopScreen(Screen::PeekScreen(NEWS_SCREEN_NAME), false);
+        sman.PopScreen(GetNewsScreen(), false);
         Steps(1, 0.016f);
         ASSERT_FALSE(news_man.IsShowingNews());
     }
