@@ -7,6 +7,7 @@
 #include "app/services/prog.h"
 #include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
+#include "app/ui/transition.h"
 #include "online/news-manager.h"
 
 #include "ovrecords.h"
@@ -489,6 +490,41 @@ TEST_F(NewsTest, TheImageReferenceGoesBackWithTheItem)
     news_man.Shutdown();
     EXPECT_EQ(onlinetest::RefCount(image), start);
     ov->OV_ReleaseBitmap(image);
+}
+
+TEST_F(NewsTest, ASwitchShowsWaitingNewsFirstAndWaitsForIt)
+{
+    Begin();
+    MakeNewsScreen();
+    sman.all_screens_preloaded.store(true);
+    news_man.Initialize(300, 200);
+    WaitForFetch();
+    MakeScreen("Target");
+    ASSERT_TRUE(Screen::PreLoadScreen(&screen_transition));
+    Fetch(Reply("switch"));
+    sman.SwitchScreen("Target");
+    for (int i = 0; i < 200 && !news_man.IsShowingNews(); i++)
+        DrawFrame();
+    ASSERT_TRUE(news_man.IsShowingNews());
+    EXPECT_STREQ(news_man.CopyNews().shown_event, "Before_Target");
+    // The switch waits while the news is up.
+    for (int i = 0; i < 30; i++)
+        DrawFrame();
+    EXPECT_FALSE(sman.IsScreenInStack(Screen::PeekScreen("Target")));
+    sman.PopScreen(GetNewsScreen(), false);
+    for (int i = 0; i < 200 && !sman.IsScreenInStack(Screen::PeekScreen("Target")); i++)
+        DrawFrame();
+    EXPECT_TRUE(sman.IsScreenInStack(Screen::PeekScreen("Target")));
+
+    // News that does not admit this moment holds nothing up.
+    MakeScreen("Other");
+    Fetch(Reply("elsewhere", " allowed_events=\"Before_Shop\""));
+    sman.SwitchScreen("Other");
+    for (int i = 0; i < 200 && !sman.IsScreenInStack(Screen::PeekScreen("Other")); i++)
+        DrawFrame();
+    EXPECT_TRUE(sman.IsScreenInStack(Screen::PeekScreen("Other")));
+    EXPECT_FALSE(news_man.IsShowingNews());
+    EXPECT_TRUE(news_man.IsNewsReadyToBeShown());
 }
 
 }  // namespace
