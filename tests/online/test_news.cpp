@@ -241,6 +241,12 @@ TEST_F(NewsTest, ShowingRemembersTheIdPushesTheScreenAndWritesTheStateFile)
     WaitForFetch();
     Fetch(Reply("first"));
     ASSERT_TRUE(news_man.IsNewsReadyToBeShown());
+    // The game's say: not played enough, nothing is shown.
+    news_man.SetPlayedEnoughHook([] { return false; });
+    EXPECT_FALSE(news_man.IsNewsReadyToBeShown());
+    news_man.ShowNews("Before_Menu");
+    EXPECT_FALSE(news_man.IsShowingNews());
+    news_man.SetPlayedEnoughHook(nullptr);
     news_man.ShowNews("Before_Menu");
     EXPECT_TRUE(news_man.IsShowingNews());
     EXPECT_STREQ(news_man.CopyNews().shown_event, "Before_Menu");
