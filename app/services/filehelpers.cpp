@@ -100,7 +100,7 @@ bool SaveFileReplacing(const char *name, const void *data, size_t size)
 }
 
 // Tries "<name>.bad", "<name>.bad2", ... up to ".bad999".
-bool KeepDamagedCopy(const char *name)
+bool KeepDamagedCopy(const char *name, nString *kept_as)
 {
     long size = 0;
     char *data = ReadWholeFile(name, &size);
@@ -114,8 +114,11 @@ bool KeepDamagedCopy(const char *name)
         if (FileOpens(copy.c_str()))
             continue;
         kept = SaveFileReplacing(copy.c_str(), data, (size_t)size);
-        if (kept)
+        if (kept) {
             ov->OV_Printf("Damaged file '%s' kept as '%s'.\n", name, copy.c_str());
+            if (kept_as)
+                kept_as->Set(copy.c_str());
+        }
         break;
     }
     free(data);

@@ -9,6 +9,8 @@
 
 #include <stddef.h>
 
+class nString;
+
 // The whole file as a malloc'd, zero-terminated block (release with free) and its
 // length in *size. Null when the file does not open, cannot be read whole, or is
 // larger than a 32-bit signed position can address (then *too_large is set when given).
@@ -23,8 +25,8 @@ char *ReadWholeFile(const char *name, long *size, bool *too_large = nullptr);
 bool SaveFileReplacing(const char *name, const void *data, size_t size);
 
 // Copies a damaged file aside as "<name>.bad" (or ".bad2", ".bad3", ... the first name
-// that does not exist yet) and logs where it went. False when the file does not read
-// or no copy could be written.
-bool KeepDamagedCopy(const char *name);
+// that does not exist yet) and logs where it went; the copy's name goes to kept_as
+// when given. False when the file does not read or no copy could be written.
+bool KeepDamagedCopy(const char *name, nString *kept_as = nullptr);
 
 #endif

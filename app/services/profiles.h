@@ -74,6 +74,8 @@ public:
     void MarkDirty() { dirty_ = true; }
     const char *GetFileName() const { return file_name_; }
     int GetTimeActive() const { return time_active_; }
+    // The random number drawn when the profile object was made (the analytics "udid").
+    int GetRandom() const { return random_; }
     // True when the last Load found the file damaged (and kept a copy of it aside).
     bool HadDamage() const { return damaged_; }
 

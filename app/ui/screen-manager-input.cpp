@@ -8,6 +8,7 @@
 #include "app/services/manager.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
@@ -133,6 +134,16 @@ void EnterDeveloperWindow(ScreenMan &sm)
 
 }  // namespace
 
+void ScreenMan::AddServiceEventHandler(ServiceEventHandler handler)
+{
+    if (!handler)
+        return;
+    for (int i = 0; i < service_event_handlers.Count(); i++)
+        if (service_event_handlers[i] == handler)
+            return;
+    service_event_handlers.InsertLast(handler);
+}
+
 int ScreenMan::ProcessEvent(ov_event_t &event)
 {
     const int type = event.type;
@@ -205,9 +216,19 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
                 walk[i]->ProcessEvent(&event);
     }
 
-    // 7. Activation.
-    if (type == OV_EVENT_ACTIVATION)
+    // 6. Platform score-service replies go to the services that registered for them.
+    if (type >= OV_EVENT_SERVICE_19 && type <= OV_EVENT_SERVICE_22) {
+        nArray<ServiceEventHandler> handlers = service_event_handlers;
+        for (int i = 0; i < handlers.Count(); i++)
+            handlers[i](event);
+    }
+
+    // 7. Activation; becoming active starts a news fetch.
+    if (type == OV_EVENT_ACTIVATION) {
         app_active = event.inactive == 0;
+        if (app_active && frame_services.news_refresh)
+            frame_services.news_refresh();
+    }
 
     // 8. Developer keys.
     if (developer && type == OV_EVENT_KEY_DOWN) {

@@ -160,6 +160,13 @@ public:
     // The name of a resolution (longer side first), "" for others.
     static const char *GetResolutionName(int width, int height);
 
+    // ---- services above the screens (screen-manager-input.cpp)
+    // The online services take the platform score-service replies (event types 19 to
+    // 22) through a handler each registers when it starts; the results are not used.
+    // A handler added before is not added again.
+    typedef bool (*ServiceEventHandler)(ov_event_t &event);
+    void AddServiceEventHandler(ServiceEventHandler handler);
+
     // ---- components by type word (UICompFactory::Generate)
     UIComp *GenerateComponent(const char *name, const char *type);
 
@@ -208,6 +215,9 @@ public:
     nArray<Screen *> stack;
     std::atomic<int> loader_count{0};   // background loaders at work
     float loader_alpha = 0.0f;
+
+    // Handlers of the platform score-service replies, in registration order.
+    nArray<ServiceEventHandler> service_event_handlers;
 
     // Bitmap cache flags for OV_LoadBitmap: while preloading, and for other loads.
     int preload_cache_flags = 6;

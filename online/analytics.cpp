@@ -1,0 +1,239 @@
+// The analytics event log: event lines, the play log and the hand-over to the sinks.
+// The upload address and its thread live in analytics-upload.cpp.
+#include "online/analytics.h"
+
+#include "app/services/featureman.h"
+#include "app/services/profiles.h"
+#include "orvex.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+Analyst analyst;
+
+// --- Analyst::KeyValue
+
+Analyst::KeyValue::KeyValue(const char *k, const char *v)
+    : key(nStringDuplicate(k)), value(nStringDuplicate(v))
+{
+}
+
+Analyst::KeyValue::KeyValue(const KeyValue &other)
+    : key(other.key ? nStringDuplicate(other.key) : nullptr),
+      value(other.value ? nStringDuplicate(other.value) : nullptr)
+{
+}
+
+Analyst::KeyValue::KeyValue(KeyValue &&other) noexcept : key(other.key), value(other.value)
+{
+    other.key = nullptr;
+    other.value = nullptr;
+}
+
+Analyst::KeyValue &Analyst::KeyValue::operator=(const KeyValue &other)
+{
+    if (this != &other) {
+        KeyValue copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+Analyst::KeyValue &Analyst::KeyValue::operator=(KeyValue &&other) noexcept
+{
+    if (this != &other) {
+        nStringFree(key);
+        nStringFree(value);
+        key = other.key;
+        value = other.value;
+        other.key = nullptr;
+        other.value = nullptr;
+    }
+    return *this;
+}
+
+Analyst::KeyValue::~KeyValue()
+{
+    nStringFree(key);
+    nStringFree(value);
+}
+
+namespace {
+
+// One play-log field: as it is, or quoted when it holds a separator, a quote or a
+// line break (quotes doubled), so that every line stays one record.
+void AppendCsvField(std::string &out, const char *text)
+{
+    text = text ? text : "";
+    if (!strpbrk(text, ",\"\r\n")) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char *p = text; *p; p++) {
+        if (*p == '"')
+            out += '"';
+        out += *p;
+    }
+    out += '"';
+}
+
+// Form encoding: unreserved characters stay, a blank becomes '+', every other byte
+// "%XX" (upper-case hexadecimal).
+void AppendFormEncoded(std::string &out, const char *text)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    for (const unsigned char *p = (const unsigned char *)(text ? text : ""); *p; p++) {
+        unsigned char c = *p;
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+            c == '_' || c == '.' || c == '~') {
+            out += (char)c;
+        } else if (c == ' ') {
+            out += '+';
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+}
+
+}  // namespace
+
+bool Analyst::Initialize()
+{
+    enabled = 1;
+    return true;
+}
+
+void Analyst::Shutdown()
+{
+    enabled = 0;
+}
+
+void Analyst::LogEvent(const char *event)
+{
+    if (!enabled)
+        return;
+    LogEventWithKeyValues(event, KeyValues());
+}
+
+void Analyst::LogEventWithKeyValue(const char *event, const char *key, const char *value)
+{
+    if (!enabled)
+        return;
+    KeyValues pairs;
+    pairs.InsertLast(KeyValue(key, value));
+    LogEventWithKeyValues(event, std::move(pairs));
+}
+
+void Analyst::LogEventLevelTime(const char *level, int time)
+{
+    if (!enabled)
+        return;
+    char text[16];
+    snprintf(text, sizeof text, "%d", time);
+    KeyValues pairs;
+    pairs.InsertLast(KeyValue("level", level));
+    pairs.InsertLast(KeyValue("time", text));
+    LogEventWithKeyValues("LEVELTIME", std::move(pairs));
+}
+
+nString Analyst::GetEventKeyValuePairsInCommaSeparatedFormat(const char *event, const KeyValues &pairs)
+{
+    std::string line;
+    AppendCsvField(line, event);
+    for (int i = 0; i < pairs.Count(); i++) {
+        line += ',';
+        AppendCsvField(line, pairs[i].key);
+        line += ',';
+        AppendCsvField(line, pairs[i].value);
+    }
+    nString out;
+    out.Set(line.c_str());
+    return out;
+}
+
+nString Analyst::GetEventKeyValuePairsInTalvikAnalyticsFormat(const char *event, const KeyValues &pairs)
+{
+    std::string body = "event_id=";
+    AppendFormEncoded(body, event);
+    for (int i = 0; i < pairs.Count(); i++) {
+        body += "&k[";
+        AppendFormEncoded(body, pairs[i].key);
+        body += "]=";
+        AppendFormEncoded(body, pairs[i].value);
+    }
+    nString out;
+    out.Set(body.c_str());
+    return out;
+}
+
+nString Analyst::GetPlayLogFileName()
+{
+    std::string name;
+    if (prof) {
+        nString profile = prof->GetName();
+        for (const char *p = profile.Get() ? profile.Get() : ""; *p; p++) {
+            char c = *p;
+            bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                        c == '_';
+            name += keep ? c : '_';
+        }
+    }
+    if (name.empty())
+        name = "default";
+    nString out;
+    out.Set(("user://logs/playlog-" + name + ".csv").c_str());
+    return out;
+}
+
+void Analyst::AddLocalStoreLine(const char *line)
+{
+    if (!feature_man.ProductFeatureExists("ANALYST_LOCAL_STORE"))
+        return;
+    nString file = GetPlayLogFileName();
+    ov_file_t *f = ov->OV_OpenFile(file.Get(), "a");
+    if (!f) {
+        // The folder may simply not exist yet.
+        ov->OV_CreateDirectory("user://logs");
+        f = ov->OV_OpenFile(file.Get(), "a");
+    }
+    if (!f) {
+        ov->OV_PrintDebugf(1, "Unable to append playlog to '%s'.\n", file.Get());
+        return;
+    }
+    const char *text = line ? line : "";
+    size_t length = strlen(text);
+    bool ok = ov->OV_WriteFile(text, (unsigned)length, f) == length;
+    ok = ov->OV_WriteFile("\n", 1, f) == 1 && ok;
+    ok = ov->OV_CloseFile(f) == 0 && ok;
+    if (!ok)
+        ov->OV_PrintDebugf(1, "Unable to append playlog to '%s'.\n", file.Get());
+}
+
+void Analyst::LogEventWithKeyValues(const char *event, KeyValues pairs)
+{
+    if (!enabled || feature_man.ProductFeatureExists("AUTO_TESTING_MODE"))
+        return;
+    nString line = GetEventKeyValuePairsInCommaSeparatedFormat(event, pairs);
+    ov->OV_CallExtension("LogEvent", line.Get() ? line.Get() : "");
+    AddLocalStoreLine(line.Get());
+    if (!feature_man.ProductFeatureExists("ANALYST_LIVELOGGER"))
+        return;
+    nString body = GetEventKeyValuePairsInTalvikAnalyticsFormat(event, pairs);
+    if (body.Length() > ANALYTICS_MAX_BODY) {
+        ov->OV_PrintDebugf(1, "Analytics event '%s' too long to upload.\n", event ? event : "");
+        return;
+    }
+    nString address = BuildUploadAddress(body.Get());
+    if (address.IsEmpty())
+        return;  // no active profile: nothing to send
+    char *block = nStringDuplicate(address.Get());
+    // The engine answers 0 (or -1) when no thread started: the block is still ours.
+    if (ov->OV_CreateThread("Analyst", Analyst_LoggerThread, block, 0) <= 0)
+        nStringFree(block);
+}
