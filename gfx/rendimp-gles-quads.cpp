@@ -52,9 +52,9 @@ static void FlushBatch()
     ovgl.DrawElements(GL_TRIANGLES, br.count * 6, GL_UNSIGNED_SHORT, br.indices);
     // On a software rasteriser, hand the queued work to its threads every so many quads,
     // so that they rasterise while the frame is still being submitted, and every so many
-    // texture switches: each switch stores a copy of the rasteriser's whole state in the
-    // queued work, so a frame of switches would otherwise pile up tens of megabytes that
-    // are written once, read once and given back to the system.
+    // texture switches: each switch stores a copy of the rasteriser's state (about 10 KB)
+    // in the queued work, so a frame of thousands of switches would otherwise pile up
+    // hundreds of megabytes, written once, read once and given back to the system.
     br.pending_quads += br.count;
     if ((br.flush_every > 0 && br.pending_quads >= br.flush_every) ||
         (br.flush_switches > 0 && br.pending_switches >= br.flush_switches)) {
