@@ -10,7 +10,12 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <atomic>
+
 namespace {
+
+// The effect library's calls, set when it starts (null before).
+std::atomic<const LuaEffectCalls *> effect_calls{nullptr};
 
 const luaL_Reg kBuiltins[] = {
     {"GetVersionString", luaf_GetVersionString},
@@ -87,6 +92,8 @@ const luaL_Reg kBuiltins[] = {
     {"SetMusicLooping", luaf_SetMusicLooping},
     {"StopMusic", luaf_StopMusic},
     {"GetCurrentMusicAsString", luaf_GetCurrentMusicAsString},
+    {"CacheFX", luaf_CacheFX},
+    {"SpawnFX", luaf_SpawnFX},
     {"DM_GetValue", luaf_DM_GetValue},
     {"DM_GetArraySize", luaf_DM_GetArraySize},
     {"DM_GetArrayId", luaf_DM_GetArrayId},
@@ -99,6 +106,7 @@ const luaL_Reg kBuiltins[] = {
     {"LocalizeNumber", luaf_LocalizeNumber},
     {"LocalizeTime", luaf_LocalizeTime},
     {"GetFormattedTime", luaf_GetFormattedTime},
+    {"ReloadFxs", luaf_ReloadFxs},
     {"IsDeveloperModeActive", luaf_IsDeveloperModeActive},
     {"Print", luaf_Print},
     {nullptr, nullptr},
@@ -245,5 +253,35 @@ int luaf_IsDeveloperModeActive(lua_State *L)
 int luaf_Print(lua_State *L)
 {
     ov->OV_Printf("%s", Text(lua_tostring(L, 1)));
+    return 0;
+}
+
+void LuaSetEffectCalls(const LuaEffectCalls *calls)
+{
+    effect_calls.store(calls, std::memory_order_release);
+}
+
+int luaf_CacheFX(lua_State *L)
+{
+    const LuaEffectCalls *calls = effect_calls.load(std::memory_order_acquire);
+    if (calls && calls->cache)
+        calls->cache(lua_tostring(L, 1));
+    return 0;
+}
+
+int luaf_SpawnFX(lua_State *L)
+{
+    const LuaEffectCalls *calls = effect_calls.load(std::memory_order_acquire);
+    if (calls && calls->spawn)
+        calls->spawn(lua_tostring(L, 1), (float)lua_tonumber(L, 2), (float)lua_tonumber(L, 3),
+                     (float)lua_tonumber(L, 4), (float)lua_tonumber(L, 5));
+    return 0;
+}
+
+int luaf_ReloadFxs(lua_State *)
+{
+    const LuaEffectCalls *calls = effect_calls.load(std::memory_order_acquire);
+    if (calls && calls->reload)
+        calls->reload();
     return 0;
 }

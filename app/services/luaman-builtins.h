@@ -27,6 +27,17 @@ int LuaAlignFlags(const char *text);
 // when not 0 or when the format contains "H". A buffer of the calling thread.
 const char *LuaFormattedTime(int ms, const char *format);
 
+// The particle-effect library's share of the built-ins: "CacheFX" (load an effect and
+// take its references), "SpawnFX" (effect, x, y, angle, delay into the screen manager's
+// particle system) and "ReloadFxs". The library hands its calls over when it starts;
+// until then (and after null is set) the three functions do nothing.
+struct LuaEffectCalls {
+    void (*cache)(const char *file);
+    void (*spawn)(const char *file, float x, float y, float angle, float delay);
+    void (*reload)();
+};
+void LuaSetEffectCalls(const LuaEffectCalls *calls);
+
 // The functions of the table, by group (luaman-builtins-*.cpp).
 int luaf_GetVersionString(lua_State *L);
 int luaf_OrvexShutdown(lua_State *L);
@@ -102,6 +113,8 @@ int luaf_SlideMusicVolume(lua_State *L);
 int luaf_SetMusicLooping(lua_State *L);
 int luaf_StopMusic(lua_State *L);
 int luaf_GetCurrentMusicAsString(lua_State *L);
+int luaf_CacheFX(lua_State *L);
+int luaf_SpawnFX(lua_State *L);
 int luaf_DM_GetValue(lua_State *L);
 int luaf_DM_GetArraySize(lua_State *L);
 int luaf_DM_GetArrayId(lua_State *L);
@@ -114,6 +127,7 @@ int luaf_LocalizeNewLine(lua_State *L);
 int luaf_LocalizeNumber(lua_State *L);
 int luaf_LocalizeTime(lua_State *L);
 int luaf_GetFormattedTime(lua_State *L);
+int luaf_ReloadFxs(lua_State *L);
 int luaf_IsDeveloperModeActive(lua_State *L);
 int luaf_Print(lua_State *L);
 

@@ -133,7 +133,7 @@ lua_State *LuaManager::GetMainState()
     return r.main_state;
 }
 
-lua_State *LuaManager::OpenLuaState(int)
+lua_State *LuaManager::OpenStandaloneLuaState()
 {
     lua_State *L = luaL_newstate();
     if (!L)
@@ -144,6 +144,14 @@ lua_State *LuaManager::OpenLuaState(int)
     OpenLibrary(L, luaopen_table, LUA_TABLIBNAME);
     RegisterLuaFunc(L, "print", SilentPrint);
     LuaInstallBuiltins(L);
+    return L;
+}
+
+lua_State *LuaManager::OpenLuaState(int)
+{
+    lua_State *L = OpenStandaloneLuaState();
+    if (!L)
+        return nullptr;
 
     // The registry goes in under the lock, so that a function added meanwhile either
     // is installed here or finds this state in the list.

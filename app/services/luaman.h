@@ -27,6 +27,10 @@ public:
     // A new state with the libraries, the built-in functions and every registered
     // function; null when Lua has no memory. The argument has no effect.
     lua_State *OpenLuaState(int unused = 0);
+    // A state with the libraries and the built-in functions only: registered functions
+    // are not installed, now or later, and the state is not in the open-state list (its
+    // owner closes it with lua_close). Null when Lua has no memory.
+    lua_State *OpenStandaloneLuaState();
     // Closes the state and forgets it (and its user pointer); a state the manager did
     // not open is closed all the same.
     void CloseLuaState(lua_State *L);

@@ -8,6 +8,7 @@
 #include "app/ui/widgets/ui-button.h"
 #include "app/ui/widgets/ui-checkbox.h"
 #include "app/ui/widgets/ui-editbox.h"
+#include "app/ui/widgets/ui-textbox.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -88,6 +89,12 @@ bool ScreenMan::SetText(UIComp *comp, const char *format, ...)
         return false;
     case UICOMP_CHECKBOX:
         if (UICompCheckbox *kind = dynamic_cast<UICompCheckbox *>(comp)) {
+            kind->SetText("%s", text);
+            return true;
+        }
+        return false;
+    case UICOMP_TEXTBOX:
+        if (UICompTextbox *kind = dynamic_cast<UICompTextbox *>(comp)) {
             kind->SetText("%s", text);
             return true;
         }

@@ -5,17 +5,22 @@
 // that need a calling set return nothing without one.
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/ui-factory.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-emitter.h"
 #include "app/ui/widgets/ui-listbox.h"
+#include "app/ui/widgets/ui-scriptable.h"
 #include "nstring.h"
 
 #include <lua.hpp>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -208,6 +213,45 @@ int luaf_ScrollListboxDown(lua_State *L)
     return 0;
 }
 
+// 11
+int luaf_SpawnEmitterFX(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *comp_name = Text(L, 1);
+    UICompEmitter *emitter = set && comp_name ? dynamic_cast<UICompEmitter *>(set->GetComp(comp_name)) : nullptr;
+    const char *effect = Text(L, 2);
+    if (!emitter || emitter->type != UICOMP_EMITTER || !effect)
+        return 0;
+    // Screen units into the emitter's own particle space around its static position.
+    const vec2_t s = emitter->GetStaticPos();
+    const float ds = emitter->GetDynamicScale() != 0.0f ? emitter->GetDynamicScale() : 1.0f;
+    const vec2_t at = {((float)lua_tonumber(L, 3) - s.x) / ds, ((float)lua_tonumber(L, 4) - s.y) / ds};
+    pbman.SpawnFX(&emitter->particles, pbman.GetFX(effect), at, (float)lua_tonumber(L, 5), (float)lua_tonumber(L, 6));
+    return 0;
+}
+
+// 12
+int luaf_ResetEmitter(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *comp_name = Text(L, 1);
+    UICompEmitter *emitter = set && comp_name ? dynamic_cast<UICompEmitter *>(set->GetComp(comp_name)) : nullptr;
+    if (emitter && emitter->type == UICOMP_EMITTER)
+        emitter->particles.ResetParts();
+    return 0;
+}
+
+// 13
+int luaf_SetEmitterParticlePoolSize(lua_State *L)
+{
+    UISet *set = CallingSet(L);
+    const char *comp_name = Text(L, 1);
+    UICompEmitter *emitter = set && comp_name ? dynamic_cast<UICompEmitter *>(set->GetComp(comp_name)) : nullptr;
+    if (emitter && emitter->type == UICOMP_EMITTER)
+        emitter->particles.ResetAndResizePool(std::min(std::max(Integer(L, 2), 0), 65536));   // a script cannot ask for gigabytes
+    return 0;
+}
+
 // 14
 int luaf_CreateComp(lua_State *L)
 {
@@ -221,6 +265,8 @@ int luaf_CreateComp(lua_State *L)
     set->active_comp = comp;
     set->comps.InsertLast(comp);
     comp->owner = set->owner;
+    if (UICompScriptable *scriptable = dynamic_cast<UICompScriptable *>(comp))
+        scriptable->ui_set = set;
     return 0;
 }
 
@@ -612,8 +658,7 @@ int luaf_Screens(lua_State *L)
 
 namespace {
 
-// In the order of the function table (the list-box and emitter rows come with their
-// widgets).
+// In the order of the function table.
 const luaL_Reg kScreenManFunctions[] = {
     {"LoadUI", luaf_LoadUI},
     {"UIEvents", luaf_UIEvents},
@@ -625,6 +670,9 @@ const luaL_Reg kScreenManFunctions[] = {
     {"SetListboxLineBitmap", luaf_SetListboxLineBitmap},
     {"ScrollListboxUp", luaf_ScrollListboxUp},
     {"ScrollListboxDown", luaf_ScrollListboxDown},
+    {"SpawnEmitterFX", luaf_SpawnEmitterFX},
+    {"ResetEmitter", luaf_ResetEmitter},
+    {"SetEmitterParticlePoolSize", luaf_SetEmitterParticlePoolSize},
     {"CreateComp", luaf_CreateComp},
     {"SetProperty", luaf_SetProperty},
     {"GetProperty", luaf_GetProperty},

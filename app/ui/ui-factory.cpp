@@ -5,15 +5,23 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-advert.h"
 #include "app/ui/widgets/ui-aligner.h"
 #include "app/ui/widgets/ui-button.h"
 #include "app/ui/widgets/ui-checkbox.h"
 #include "app/ui/widgets/ui-editbox.h"
+#include "app/ui/widgets/ui-emitter.h"
+#include "app/ui/widgets/ui-image.h"
 #include "app/ui/widgets/ui-listbox.h"
 #include "app/ui/widgets/ui-marker.h"
+#include "app/ui/widgets/ui-model.h"
+#include "app/ui/widgets/ui-ninepatch.h"
+#include "app/ui/widgets/ui-path.h"
 #include "app/ui/widgets/ui-rectangle.h"
 #include "app/ui/widgets/ui-ruler.h"
+#include "app/ui/widgets/ui-scriptable.h"
 #include "app/ui/widgets/ui-slider.h"
+#include "app/ui/widgets/ui-textbox.h"
 #include "app/ui/widgets/ui-touchfield.h"
 #include "app/ui/widgets/ui-touchgrid.h"
 #include "nstring.h"
@@ -53,19 +61,19 @@ const MakeComp kMakers[UICOMP_NUM_TYPES] = {
     []() -> UIComp * { return new UICompEditbox(); },     // 3
     []() -> UIComp * { return new UICompCheckbox(); },    // 4
     []() -> UIComp * { return new UICompListbox(); },     // 5
-    nullptr,       // 6 path
-    nullptr,       // 7 emitter
-    nullptr,       // 8 scriptable
+    []() -> UIComp * { return new UICompPath(); },        // 6 path
+    []() -> UIComp * { return new UICompEmitter(); },     // 7 emitter
+    []() -> UIComp * { return new UICompScriptable(); },  // 8 scriptable
     []() -> UIComp * { return new UICompTouchField(); },  // 9
     []() -> UIComp * { return new UICompTouchGrid(); },   // 10
-    nullptr,       // 11 nine-patch
-    nullptr,       // 12 text box
+    []() -> UIComp * { return new UICompNinePatch(); },   // 11 nine-patch
+    []() -> UIComp * { return new UICompTextbox(); },     // 12 text box
     MakeRectangle, // 13
-    nullptr,       // 14 image
+    []() -> UIComp * { return new UICompImage(); },       // 14 image
     MakeMarker,    // 15
     MakeRuler,     // 16
-    nullptr,       // 17 advert
-    nullptr,       // 18 model
+    []() -> UIComp * { return new UICompAd(); },          // 17 advert
+    []() -> UIComp * { return new UICompModel(); },       // 18 model
     MakeAligner,   // 19
 };
 

@@ -1,0 +1,173 @@
+// The model component (see ui-model.h).
+#include "app/ui/widgets/ui-model.h"
+
+#include "app/ui/model.h"
+#include "app/ui/screen-manager.h"
+#include "ovrecords.h"
+
+#include <lua.hpp>
+#include <math.h>
+#include <string.h>
+
+namespace {
+
+const char kPrefix[] = "model.";
+const size_t kPrefixLength = sizeof kPrefix - 1;
+
+// The rest of a property name after "model."; a name without the prefix is reported
+// and looked up from its seventh character on, or whole when it is shorter.
+const char *PropertyRest(const char *prop)
+{
+    if (strncmp(prop, kPrefix, kPrefixLength) == 0)
+        return prop + kPrefixLength;
+    ov->OV_Popupf(1, "UICompModel::GetProperty: Unknown Property '%s'\n", prop);
+    return strlen(prop) >= kPrefixLength ? prop + kPrefixLength : prop;
+}
+
+}  // namespace
+
+UICompModel::UICompModel()
+{
+    type = UICOMP_MODEL;
+    interactive = false;
+}
+
+UICompModel::~UICompModel()
+{
+    if (model)
+        model_man.ReleaseModel(model);
+}
+
+UIComp *UICompModel::Clone(const char *clone_name)
+{
+    UICompModel *c = new UICompModel();
+    c->SetName(clone_name);
+    c->type = type;
+    c->InheritFrom(this);
+    c->ShareModel(model);
+    c->template_comp = template_comp;
+    c->parent = parent;
+    return c;
+}
+
+void UICompModel::Update(float) {}
+
+void UICompModel::ShareModel(Model *other)
+{
+    if (other == model)
+        return;
+    // The manager shares a loaded model by its file name: one more reference.
+    if (other)
+        other = model_man.LoadModel(other->name);
+    if (model)
+        model_man.ReleaseModel(model);
+    model = other;
+}
+
+void UICompModel::SetModel(const char *file)
+{
+    Model *old = model;
+    model = file && file[0] ? model_man.LoadModel(file) : nullptr;
+    if (old)
+        model_man.ReleaseModel(old);
+    UpdateDimensions();
+}
+
+void UICompModel::Draw()
+{
+    if (sman.virtual_resize_mode)
+        UpdateDimensions();
+    const float a = GetStaticAlpha();
+    if (a <= 0.0f)
+        return;
+    ov->OV_SetColor(color.r, color.g, color.b);
+    ov->OV_SetAlpha(a * color.a);
+    ov->OV_SetBlend(blend_mode);
+    ov->OV_SetPixelFilter(pixel_filter);
+    const float angle_now = GetStaticAngle();
+    align = UIALIGN_CENTER;
+    if (!model)
+        return;
+    const vec2_t s = GetStaticPos();
+    const vec3_t at = {s.x, s.y, GetStaticPosZ()};
+    ov->OV_SetRenderStateb(OV_RS_DEPTH_TEST, true);
+    ov->OV_SetRenderStateb(OV_RS_DEPTH_WRITE, true);
+    model->Draw(at, angle_now, dynamic_scale);
+    ov->OV_SetRenderStateb(OV_RS_DEPTH_TEST, false);
+    ov->OV_SetRenderStateb(OV_RS_DEPTH_WRITE, false);
+}
+
+void UICompModel::ApplyCacheMode(int mode)
+{
+    if (!model || !model->texture)
+        return;
+    if (mode == 2)
+        ov->OV_LoadBitmap(model->texture->name, sman.cache_flags);
+    else if (mode == 3)
+        ov->OV_ReleaseBitmap(model->texture);
+}
+
+void UICompModel::EditUpdate(float) {}
+
+void UICompModel::ExportLua(FILE *f)
+{
+    UIComp::ExportLua(f);
+    const UICompModel *t = dynamic_cast<UICompModel *>(template_comp);
+    if (model && (!t || model != t->model))
+        WriteLuaPropertyText(f, "model.model", model->name ? model->name : "");
+}
+
+int UICompModel::GetProperty(const char *prop, lua_State *L)
+{
+    const int n = UIComp::GetProperty(prop, L);
+    if (n > 0 || !prop)
+        return n;
+    const char *rest = PropertyRest(prop);
+    if (strcmp(rest, "model") == 0) {
+        lua_pushstring(L, model && model->name ? model->name : "");
+        return 1;
+    }
+    ov->OV_Popupf(1, "UICompModel::GetProperty: Unknown Property '%s'\n", rest);
+    return 0;
+}
+
+int UICompModel::SetProperty(const char *prop, lua_State *L)
+{
+    const int n = UIComp::SetProperty(prop, L);
+    if (n >= 0 || !prop)
+        return n;
+    const char *rest = PropertyRest(prop);
+    if (strcmp(rest, "model") == 0)
+        SetModel(lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr);
+    else
+        ov->OV_Popupf(1, "UICompModel::SetProperty: Unknown Property '%s' for UIComp '%s'\n", rest, name ? name : "");
+    return 0;
+}
+
+bool UICompModel::IsInView()
+{
+    return true;
+}
+
+bool UICompModel::InheritFrom(UIComp *tmpl)
+{
+    if (!UIComp::InheritFrom(tmpl))
+        return false;
+    if (UICompModel *t = dynamic_cast<UICompModel *>(tmpl))
+        ShareModel(t->model);
+    UpdateDimensions();
+    return true;
+}
+
+void UICompModel::UpdateDimensions()
+{
+    width = model ? model->bounds_max.x - model->bounds_min.x : 0.0f;
+    height = model ? model->bounds_max.y - model->bounds_min.y : 0.0f;
+    if (width == 0.0f)
+        width = 16.0f;
+    if (height == 0.0f)
+        height = 16.0f;
+    CalculateDynamicScale();
+    width *= dynamic_scale;
+    height *= dynamic_scale;
+}
