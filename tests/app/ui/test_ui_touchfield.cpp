@@ -129,7 +129,7 @@ TEST_F(TouchField, StrongMomentumKeepsTheSpeedThroughANewPress)
     const struct {
         float momentum;
         float velocity_after;
-    } cases[] = {{3.0f, 200.0f}, {-2.0f, 200.0f}, {1.5f, 0.0f}, {0.0f, 0.0f}};
+    } cases[] = {{3.0f, 200.0f}, {2.0f, 200.0f}, {-2.0f, 200.0f}, {1.9f, 0.0f}, {0.0f, 0.0f}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.momentum);
         field->axis_y.momentum = c.momentum;

@@ -7,6 +7,7 @@
 #include "app/services/prog.h"
 #include "app/ui/widgets/ui-touchgrid.h"
 #include "core/ov_state.h"
+#include "ovrecords.h"
 
 #include <stdio.h>
 
@@ -189,6 +190,28 @@ TEST_F(TouchGrid, AnInactiveGridSwallowsEveryEvent)
     down.y = 100;
     EXPECT_EQ(grid->ProcessEvent(&down), 1);
     EXPECT_TRUE(grid->grip);
+}
+
+TEST_F(TouchGrid, TheDeveloperOverlayTakesItsFontOnce)
+{
+    ASSERT_TRUE(CopyShippedFont("core/console.mft"));
+    Grid();
+    // Loaded by name first, every OV_GetFont of it takes one more reference.
+    ov_font_t *font = ov->OV_LoadFont("core/console.mft");
+    ASSERT_NE(font, nullptr);
+    const int refs = font->refs;
+    // Nothing outside developer mode; with it and the edit mode, the overlay.
+    Frame();
+    EXPECT_EQ(font->refs, refs);
+    prog.parms.developer_mode = 1;
+    sman.edit_mode = true;
+    Frame();
+    Frame();
+    Frame();
+    sman.edit_mode = false;
+    prog.parms.developer_mode = 0;
+    EXPECT_EQ(font->refs, refs + 1);
+    EXPECT_TRUE(Near(apptest::Pixel(150, 100), {64, 64, 64, 255}, 80));   // the content, a quarter white
 }
 
 TEST_F(TouchGrid, StepsOfNoSizeAndGridsOfNoSteps)
