@@ -11,7 +11,8 @@ BatchRenderer br;
 extern bool ov_gles_render_targets_enabled;
 
 BatchRenderer::BatchRenderer()
-    : count(0), texture(0), texture_valid(false), arrays_pointed(false), pending_quads(0), flush_every(0)
+    : count(0), texture(0), texture_valid(false), arrays_pointed(false), pending_quads(0), pending_switches(0),
+      flush_every(0), flush_switches(0)
 {
     // Both triangles of a quad (top-left, top-right, bottom-left, bottom-right) wind the
     // same way: a rasteriser can then take the pair as one rectangle and shades the
@@ -50,11 +51,16 @@ static void FlushBatch()
     }
     ovgl.DrawElements(GL_TRIANGLES, br.count * 6, GL_UNSIGNED_SHORT, br.indices);
     // On a software rasteriser, hand the queued work to its threads every so many quads,
-    // so that they rasterise while the frame is still being submitted.
+    // so that they rasterise while the frame is still being submitted, and every so many
+    // texture switches: each switch stores a copy of the rasteriser's state (about 10 KB)
+    // in the queued work, so a frame of thousands of switches would otherwise pile up
+    // hundreds of megabytes, written once, read once and given back to the system.
     br.pending_quads += br.count;
-    if (br.flush_every > 0 && br.pending_quads >= br.flush_every) {
+    if ((br.flush_every > 0 && br.pending_quads >= br.flush_every) ||
+        (br.flush_switches > 0 && br.pending_switches >= br.flush_switches)) {
         ovgl.Flush();
         br.pending_quads = 0;
+        br.pending_switches = 0;
     }
     br.count = 0;
 }
@@ -86,6 +92,7 @@ static void SelectTexture(GLuint t)
     }
     br.texture = t;
     br.texture_valid = true;
+    br.pending_switches++;
 }
 
 static void ApplyFilter(ov_bitmap_t *b)

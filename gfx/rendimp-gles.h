@@ -26,11 +26,14 @@ struct BatchRenderer {
     bool texture_valid;         // false until the first selection (forces a bind)
     bool arrays_pointed;        // GL arrays point into this batch
     int pending_quads;          // quads drawn since the last glFlush (or frame start)
+    int pending_switches;       // texture selections since the last glFlush (or frame start)
     int flush_every;            // glFlush after this many quads within a frame; 0 = never
+    int flush_switches;         // glFlush after this many texture switches within a frame; 0 = never
 };
 
-// Quads queued within a frame between two glFlush calls on a software rasteriser.
-enum { OV_SOFTWARE_FLUSH_QUADS = 8192 };
+// Quads queued within a frame between two glFlush calls on a software rasteriser, and
+// texture switches (each one queues a copy of the rasteriser's state).
+enum { OV_SOFTWARE_FLUSH_QUADS = 8192, OV_SOFTWARE_FLUSH_SWITCHES = 128 };
 // True when the GL_RENDERER string names a software rasteriser that profits from
 // mid-frame flushes (Mesa's llvmpipe); never for GPUs, where a flush splits the frame.
 bool OV_IsSoftwareRasteriser(const char *renderer);

@@ -5,6 +5,7 @@
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
 #include "app/ui/parts.h"
+#include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/uiset.h"
@@ -123,6 +124,11 @@ void ScreenMan::DrawScreens(float dt)
 
     // The global particles above every screen, below the loading indicator.
     pman.DrawParts();
+
+    // Achievement notices over every screen (not while the UI is being edited).
+    if (!edit_mode && frame_services.notices_enabled && frame_services.notices_enabled() && frame_services.notices_draw)
+        frame_services.notices_draw();
+
     DrawLoadingIndicator();
 
     if (developer && (!sized || virtual_resize_mode))

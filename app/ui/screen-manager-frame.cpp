@@ -9,6 +9,7 @@
 #include "app/services/profiles.h"
 #include "app/services/random.h"
 #include "app/ui/parts.h"
+#include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
@@ -71,6 +72,8 @@ void ScreenMan::Update(float dt)
         edit_comp->EditUpdate(dt);
     aman.Update(dt, app_active);
     UpdateLoadingIndicator(dt);
+    if (all_screens_preloaded.load(std::memory_order_acquire) && frame_services.news_update)
+        frame_services.news_update(dt);
 
     if (prog.parms.developer_mode) {
         if (LetterHeld('P'))
@@ -133,6 +136,8 @@ void ScreenMan::UpdateScreens(float dt)
     if (reset_next_frame_time_delta.exchange(false, std::memory_order_acq_rel))
         dt = 0.0f;
     pman.UpdateParts(dt);
+    if (frame_services.notices_enabled && frame_services.notices_enabled() && frame_services.notices_update)
+        frame_services.notices_update(dt);
 
     second_timer += dt;
     if (second_timer > 1.0f)

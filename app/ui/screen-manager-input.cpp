@@ -8,6 +8,7 @@
 #include "app/services/manager.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
@@ -222,9 +223,12 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
             handlers[i](event);
     }
 
-    // 7. Activation.
-    if (type == OV_EVENT_ACTIVATION)
+    // 7. Activation; becoming active starts a news fetch.
+    if (type == OV_EVENT_ACTIVATION) {
         app_active = event.inactive == 0;
+        if (app_active && frame_services.news_refresh)
+            frame_services.news_refresh();
+    }
 
     // 8. Developer keys.
     if (developer && type == OV_EVENT_KEY_DOWN) {

@@ -4,8 +4,10 @@
 #include "app/ui/transition.h"
 
 #include "app/services/featureman.h"
+#include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 
+#include <stdio.h>
 #include <string.h>
 
 ScreenTransition screen_transition;
@@ -61,7 +63,19 @@ void ScreenTransition::Update(float dt)
             int index = sman.GetScreenIndexInStack(this);
             push_depth = index >= 0 ? sman.stack.Count() - index : 1;
         } else if (frame_counter > 2) {
-            // While the news screen is on top the switch waits, its time standing still.
+            // Waiting news is shown before the target comes; while the news screen is on
+            // top the switch waits, its time standing still. News that this moment does
+            // not admit holds nothing up (it would wait for ever).
+            if (frame_services.news_ready && frame_services.news_ready()) {
+                if (target && frame_services.news_show) {
+                    char event[300];
+                    snprintf(event, sizeof event, "Before_%s", target->name ? target->name : "");
+                    frame_services.news_show(event);
+                }
+                Screen *news = Screen::PeekScreen("TalvikNews");
+                if (news && sman.IsScreenInStack(news))
+                    return;
+            }
             Screen *top = sman.PeekScreen(0);
             if (feature_man.ProductFeatureExists("NEWS") && top && strcmp(top->name, "TalvikNews") == 0)
                 return;

@@ -8,6 +8,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <map>
+#include <string>
+
 using namespace gfxtest;
 
 namespace {
@@ -22,6 +25,70 @@ void CountingFlush(void)
 }
 std::vector<int> s_draw_sizes;
 void (*s_real_draw)(GLenum, GLsizei, GLenum, const void *) = nullptr;
+
+// Every other state call a texture switch could make, counted by name.
+std::map<std::string, int> s_calls;
+void (*s_real_bind)(GLenum, GLuint) = nullptr;
+void (*s_real_tex_parameter)(GLenum, GLenum, GLint) = nullptr;
+void (*s_real_enable)(GLenum) = nullptr;
+void (*s_real_disable)(GLenum) = nullptr;
+void (*s_real_enable_client)(GLenum) = nullptr;
+void (*s_real_vertex_pointer)(GLint, GLenum, GLsizei, const void *) = nullptr;
+void (*s_real_color_pointer)(GLint, GLenum, GLsizei, const void *) = nullptr;
+void (*s_real_tex_coord_pointer)(GLint, GLenum, GLsizei, const void *) = nullptr;
+void (*s_real_tex_env)(GLenum, GLenum, GLint) = nullptr;
+void CountBind(GLenum t, GLuint n)
+{
+    s_calls["BindTexture"]++;
+    s_real_bind(t, n);
+}
+void CountTexParameter(GLenum t, GLenum p, GLint v)
+{
+    s_calls["TexParameteri"]++;
+    s_real_tex_parameter(t, p, v);
+}
+void CountEnable(GLenum c)
+{
+    s_calls["Enable"]++;
+    s_real_enable(c);
+}
+void CountDisable(GLenum c)
+{
+    s_calls["Disable"]++;
+    s_real_disable(c);
+}
+void CountEnableClient(GLenum a)
+{
+    s_calls["EnableClientState"]++;
+    s_real_enable_client(a);
+}
+void CountVertexPointer(GLint n, GLenum t, GLsizei s, const void *p)
+{
+    s_calls["VertexPointer"]++;
+    s_real_vertex_pointer(n, t, s, p);
+}
+void CountColorPointer(GLint n, GLenum t, GLsizei s, const void *p)
+{
+    s_calls["ColorPointer"]++;
+    s_real_color_pointer(n, t, s, p);
+}
+void CountTexCoordPointer(GLint n, GLenum t, GLsizei s, const void *p)
+{
+    s_calls["TexCoordPointer"]++;
+    s_real_tex_coord_pointer(n, t, s, p);
+}
+void CountTexEnv(GLenum t, GLenum p, GLint v)
+{
+    s_calls["TexEnvi"]++;
+    s_real_tex_env(t, p, v);
+}
+
+template <typename F>
+void Wrap(F &entry, F &saved, F counting)
+{
+    saved = entry;
+    entry = counting;
+}
 
 void RecordingDrawElements(GLenum mode, GLsizei count, GLenum type, const void *indices)
 {
@@ -52,18 +119,31 @@ protected:
         ovgl.DrawElements = RecordingDrawElements;
         s_real_flush = ovgl.Flush;
         ovgl.Flush = CountingFlush;
+        saved_ = ovgl;
+        Wrap(ovgl.BindTexture, s_real_bind, CountBind);
+        Wrap(ovgl.TexParameteri, s_real_tex_parameter, CountTexParameter);
+        Wrap(ovgl.Enable, s_real_enable, CountEnable);
+        Wrap(ovgl.Disable, s_real_disable, CountDisable);
+        Wrap(ovgl.EnableClientState, s_real_enable_client, CountEnableClient);
+        Wrap(ovgl.VertexPointer, s_real_vertex_pointer, CountVertexPointer);
+        Wrap(ovgl.ColorPointer, s_real_color_pointer, CountColorPointer);
+        Wrap(ovgl.TexCoordPointer, s_real_tex_coord_pointer, CountTexCoordPointer);
+        Wrap(ovgl.TexEnvi, s_real_tex_env, CountTexEnv);
+        s_calls.clear();
         s_flushes = 0;
         s_draws = 0;
         s_draw_sizes.clear();
     }
     void TearDown() override
     {
+        ovgl = saved_;
         ovgl.DrawElements = s_real_draw;
         ovgl.Flush = s_real_flush;
         OVI_SetBitmapFileLoader(nullptr);
         GfxTest::TearDown();
     }
     ov_bitmap_t *a_ = nullptr, *b_ = nullptr;
+    ov_gl_table_t saved_;  // the table with the draw and flush wrappers only
 };
 
 }  // namespace
@@ -85,6 +165,35 @@ TEST_F(GlCounts, AlternatingTexturesFlushPerQuad)
     EXPECT_EQ(s_draws, 9);
     ov->OV_EndBatch();
     EXPECT_EQ(s_draws, 10);
+}
+
+TEST_F(GlCounts, ATextureSwitchCostsOneBindAndOneDrawAndNothingElse)
+{
+    // Both textures have taken the current filter once; from then on a switch between
+    // them re-sends no filter, no array pointers and no enables.
+    ov->OV_SetPixelFilter(0);
+    ov->OV_DrawBitmap(a_, 0, 0);
+    ov->OV_DrawBitmap(b_, 0, 0);
+    ov->OV_EndBatch();
+    s_calls.clear();
+    s_draws = 0;
+    for (int i = 0; i < 100; i++)
+        ov->OV_DrawBitmap(i % 2 ? b_ : a_, (float)i, 0);
+    ov->OV_EndBatch();
+    EXPECT_EQ(s_draws, 100);
+    EXPECT_EQ(s_calls, (std::map<std::string, int>{{"BindTexture", 100}}));
+}
+
+TEST_F(GlCounts, ChangingTheFilterSetsItOncePerTexture)
+{
+    ov->OV_SetPixelFilter(0);
+    for (int i = 0; i < 10; i++)
+        ov->OV_DrawBitmap(i % 2 ? b_ : a_, (float)i, 0);
+    EXPECT_EQ(s_calls["TexParameteri"], 4);  // minification and magnification, once each texture
+    ov->OV_SetPixelFilter(1);
+    for (int i = 0; i < 10; i++)
+        ov->OV_DrawBitmap(i % 2 ? b_ : a_, (float)i, 0);
+    EXPECT_EQ(s_calls["TexParameteri"], 8);
 }
 
 TEST_F(GlCounts, SettingTheCurrentBlendModeAgainDoesNotFlush)
@@ -153,12 +262,35 @@ TEST_F(GlCounts, SoftwareRasteriserFlushesEvery8192QuadsWithinAFrame)
     EXPECT_EQ(s_flushes, 0);  // the count starts again with each frame
 }
 
+TEST_F(GlCounts, SoftwareRasteriserFlushesEvery128TextureSwitchesWithinAFrame)
+{
+    EXPECT_EQ(br.flush_switches, OV_SOFTWARE_FLUSH_SWITCHES);
+    app.draw = [this](float) {
+        for (int i = 0; i < 1000; i++)
+            ov->OV_DrawBitmap(i % 2 ? b_ : a_, (float)(i % 100), 0);
+    };
+    OVI_Frame(16);
+    // 1000 switches (the frame's first draw switches from whatever the last frame left
+    // selected): a flush after each 128 of them, the rest goes with the swap.
+    EXPECT_EQ(s_flushes, 1000 / OV_SOFTWARE_FLUSH_SWITCHES);
+    s_flushes = 0;
+    app.draw = [this](float) {
+        for (int i = 0; i < 100; i++)
+            ov->OV_DrawBitmap(i % 2 ? b_ : a_, (float)(i % 100), 0);
+    };
+    OVI_Frame(16);
+    OVI_Frame(16);
+    EXPECT_EQ(s_flushes, 0);  // the count starts again with each frame
+}
+
 TEST_F(GlCounts, NoMidFrameFlushOnOtherRenderers)
 {
-    br.flush_every = 0;  // what Initialize sets for a renderer that is not a software one
+    // What Initialize sets for a renderer that is not a software one.
+    br.flush_every = 0;
+    br.flush_switches = 0;
     app.draw = [this](float) {
         for (int i = 0; i < 20000; i++)
-            ov->OV_DrawBitmap(a_, (float)(i % 100), 0);
+            ov->OV_DrawBitmap(i % 3 ? a_ : b_, (float)(i % 100), 0);
     };
     OVI_Frame(16);
     EXPECT_EQ(s_flushes, 0);

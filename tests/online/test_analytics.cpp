@@ -5,7 +5,7 @@
 #include "app/services/luaman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
-#include "tests/online/online_fixture.h"
+#include "tests/online/service_fixture.h"
 
 #include <string.h>
 #include <sys/stat.h>
@@ -13,9 +13,9 @@
 #include <string>
 
 using datatest::CountMessages;
-using onlinetest::Addresses;
-using onlinetest::CommandArgs;
-using onlinetest::OnlineTest;
+using servicetest::Addresses;
+using servicetest::CommandArgs;
+using servicetest::ServiceTest;
 
 namespace {
 
@@ -54,11 +54,11 @@ Analyst::KeyValues Pairs(const std::vector<Pair> &pairs)
     return out;
 }
 
-class AnalyticsTest : public OnlineTest {
+class AnalyticsTest : public ServiceTest {
 protected:
     void SetUp() override
     {
-        OnlineTest::SetUp();
+        ServiceTest::SetUp();
         analyst.Initialize();
     }
     std::string PlayLog(const std::string &profile = "Player")
@@ -172,7 +172,7 @@ TEST_F(AnalyticsTest, UploadAddressesCarryTheApplicationIdAndItsSuffix)
     SetFeatures("ANALYST_LIVELOGGER BETA");
     analyst.LogEvent("START");
     ASSERT_TRUE(WaitForThreads());
-    onlinetest::platform.product_values["analytics_id"] = "talvik-a1";
+    servicetest::platform.product_values["analytics_id"] = "talvik-a1";
     analyst.LogEvent("START");
     ASSERT_TRUE(WaitForThreads());
     prog.parms.developer_mode = 1;  // developer mode wins over the beta

@@ -5,7 +5,7 @@
 
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
-#include "tests/online/online_fixture.h"
+#include "tests/online/service_fixture.h"
 
 #include <signal.h>
 #include <string.h>
@@ -20,7 +20,7 @@
 #include <vector>
 
 using datatest::CountMessages;
-using onlinetest::OnlineTest;
+using servicetest::ServiceTest;
 
 namespace {
 
@@ -55,11 +55,11 @@ std::string Listing(LeaderboardsClient *client)
     return out;
 }
 
-class LeaderboardsTest : public OnlineTest {
+class LeaderboardsTest : public ServiceTest {
 protected:
     void SetUp() override
     {
-        OnlineTest::SetUp();
+        ServiceTest::SetUp();
         LoadProfiles();
     }
     // The points of the category's nodes in file order, read by a fresh database.

@@ -7,7 +7,7 @@
 #include "app/services/luaman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
-#include "tests/online/online_fixture.h"
+#include "tests/online/service_fixture.h"
 
 #include <string.h>
 
@@ -15,8 +15,8 @@
 #include <vector>
 
 using datatest::CountMessages;
-using onlinetest::CommandArgs;
-using onlinetest::OnlineTest;
+using servicetest::CommandArgs;
+using servicetest::ServiceTest;
 
 namespace {
 
@@ -31,22 +31,22 @@ const char kCategories[] =
 
 const char kSaving[] = "Saving all profiles.\n";
 
-class LeaderboardsManagerTest : public OnlineTest {
+class LeaderboardsManagerTest : public ServiceTest {
 protected:
     void SetUp() override
     {
-        OnlineTest::SetUp();
+        ServiceTest::SetUp();
         WriteRes("leaderboards/leaderboards.xml", kCategories);
         LoadProfiles();
         leaderboards_man.Initialize();
         datatest::ClearMessages();
-        onlinetest::ClearRecords();
+        servicetest::ClearRecords();
     }
     // The platform score service in use.
     void UsePlatform()
     {
         SetFeatures("GAME_CENTER");
-        onlinetest::platform.game_center_available = true;
+        servicetest::platform.game_center_available = true;
     }
     std::string Best(const char *category, const char *key)
     {
@@ -210,8 +210,8 @@ TEST_F(LeaderboardsManagerTest, PlatformCommandsInOrder)
                                               "ShowLeaderboards,JUNGLE_SURVIVAL,2", "ShowLeaderboards,DESERT,0",
                                               "ShowLeaderboards,DESERT,1"}));
     // Without the service nothing goes to it.
-    onlinetest::ClearRecords();
-    onlinetest::platform.game_center_available = false;
+    servicetest::ClearRecords();
+    servicetest::platform.game_center_available = false;
     leaderboards_man.SubmitScore("JUNGLE_SURVIVAL", 950, 0);
     EXPECT_EQ(CommandArgs("GameCenter"), (std::vector<std::string>{"IsAvailable"}));
 }
@@ -225,7 +225,7 @@ TEST_F(LeaderboardsManagerTest, SignInResendsTheQueueOfThatUidOnly)
     prof->SetValue("GAME_CENTER_LEADERBOARDS_QUEUE", "123_B", "category", "B");
     prof->SetValue("GAME_CENTER_LEADERBOARDS_QUEUE", "12_C", "points", "5");
     prof->SetValue("GAME_CENTER_LEADERBOARDS_QUEUE", "12_C", "category", "C");
-    onlinetest::ClearRecords();
+    servicetest::ClearRecords();
 
     ov_event_t failed = Event(19);
     failed.index = 0;
@@ -274,9 +274,9 @@ TEST_F(LeaderboardsManagerTest, ScoreReportRemovesTheMatchingQueueEntry)
         prof->SetValue("GAME_CENTER_LEADERBOARDS_QUEUE", "u_B", "points", "400");
         prof->SetValue("GAME_CENTER_LEADERBOARDS_QUEUE", "u_B", "category", "B");
         ASSERT_TRUE(profile_man().SaveProfiles());
-        onlinetest::platform.product_values.clear();
+        servicetest::platform.product_values.clear();
         if (c.prefix)
-            onlinetest::platform.product_values["game_center_id"] = c.prefix;
+            servicetest::platform.product_values["game_center_id"] = c.prefix;
         datatest::ClearMessages();
         ov_event_t e = Event(22);
         e.ptr = (void *)c.id;

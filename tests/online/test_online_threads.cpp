@@ -7,18 +7,18 @@
 
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
-#include "tests/online/online_fixture.h"
+#include "tests/online/service_fixture.h"
 
 #include <map>
 #include <string>
 #include <thread>
 
-using onlinetest::Addresses;
-using onlinetest::OnlineTest;
+using servicetest::Addresses;
+using servicetest::ServiceTest;
 
 namespace {
 
-class OnlineThreads : public OnlineTest {};
+class OnlineThreads : public ServiceTest {};
 
 TEST_F(OnlineThreads, UploadsRunWhileTheMainThreadSwitchesProfiles)
 {

@@ -73,10 +73,10 @@ color_t Mix(const color_t &a, const color_t &b, float t)
 
 void ReadColor(lua_State *L, color_t *c)
 {
-    c->r = (float)lua_tonumber(L, 2);
-    c->g = (float)lua_tonumber(L, 3);
-    c->b = (float)lua_tonumber(L, 4);
-    c->a = (float)lua_tonumber(L, 5);
+    c->r = ScriptNumber(L, 2);
+    c->g = ScriptNumber(L, 3);
+    c->b = ScriptNumber(L, 4);
+    c->a = ScriptNumber(L, 5);
 }
 
 }  // namespace
@@ -351,38 +351,38 @@ int UICompButton::SetProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "button.font")) {
         SetFont(value ? ov->OV_GetFont(value) : nullptr);
     } else if (Is(prop, "button.text_offset")) {
-        text_offset_x = (float)lua_tonumber(L, 2);
-        text_offset_y = (float)lua_tonumber(L, 3);
+        text_offset_x = ScriptNumber(L, 2);
+        text_offset_y = ScriptNumber(L, 3);
     } else if (Is(prop, "button.icon_offset")) {
-        icon_offset_x = (float)lua_tonumber(L, 2);
-        icon_offset_y = (float)lua_tonumber(L, 3);
+        icon_offset_x = ScriptNumber(L, 2);
+        icon_offset_y = ScriptNumber(L, 3);
     } else if (Is(prop, "button.text_align")) {
         text_align = ParseAlignFlags(value);
     } else if (Is(prop, "button.text")) {
         if (value)
             SetText("%s", value);
     } else if (Is(prop, "button.text_scale_idle")) {
-        text_scale_idle = (float)lua_tonumber(L, 2);
+        text_scale_idle = ScriptNumber(L, 2);
     } else if (Is(prop, "button.text_scale_over")) {
-        text_scale_over = (float)lua_tonumber(L, 2);
+        text_scale_over = ScriptNumber(L, 2);
     } else if (Is(prop, "button.text_scale_pressed")) {
-        text_scale_pressed = (float)lua_tonumber(L, 2);
+        text_scale_pressed = ScriptNumber(L, 2);
     } else if (Is(prop, "button.text_scale_disabled")) {
-        text_scale_disabled = (float)lua_tonumber(L, 2);
+        text_scale_disabled = ScriptNumber(L, 2);
     } else if (Is(prop, "button.dynamic_text_scale_limits")) {
-        dynamic_text_scale_min = (float)lua_tonumber(L, 2);
-        dynamic_text_scale_max = (float)lua_tonumber(L, 3);
+        dynamic_text_scale_min = ScriptNumber(L, 2);
+        dynamic_text_scale_max = ScriptNumber(L, 3);
     } else if (Is(prop, "button.textbox_size")) {
-        textbox_width = (float)lua_tonumber(L, 2);
-        textbox_height = (float)lua_tonumber(L, 3);
+        textbox_width = ScriptNumber(L, 2);
+        textbox_height = ScriptNumber(L, 3);
     } else if (Is(prop, "button.scale_idle")) {
-        scale_idle = (float)lua_tonumber(L, 2);
+        scale_idle = ScriptNumber(L, 2);
     } else if (Is(prop, "button.scale_over")) {
-        scale_over = (float)lua_tonumber(L, 2);
+        scale_over = ScriptNumber(L, 2);
     } else if (Is(prop, "button.scale_pressed")) {
-        scale_pressed = (float)lua_tonumber(L, 2);
+        scale_pressed = ScriptNumber(L, 2);
     } else if (Is(prop, "button.scale_disabled")) {
-        scale_disabled = (float)lua_tonumber(L, 2);
+        scale_disabled = ScriptNumber(L, 2);
     } else if (Is(prop, "button.text_color_idle")) {
         ReadColor(L, &text_color_idle);
     } else if (Is(prop, "button.text_color_over")) {
@@ -392,7 +392,7 @@ int UICompButton::SetProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "button.text_color_disabled")) {
         ReadColor(L, &text_color_disabled);
     } else if (Is(prop, "button.max_text_width_percentage")) {
-        max_text_width_percentage = (float)lua_tonumber(L, 2);
+        max_text_width_percentage = ScriptNumber(L, 2);
     } else {
         ov->OV_Popupf(1, "UICompButton::SetProperty: Unknown Property '%s'\n", prop);
     }

@@ -364,20 +364,20 @@ int UICompEditbox::SetProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "editbox.max_chars")) {
         max_chars = LuaToInt(L, 2);
     } else if (Is(prop, "editbox.padding")) {
-        padding = (float)lua_tonumber(L, 2);
+        padding = ScriptNumber(L, 2);
     } else if (Is(prop, "editbox.text_offset")) {
-        text_offset_x = (float)lua_tonumber(L, 2);
-        text_offset_y = (float)lua_tonumber(L, 3);
+        text_offset_x = ScriptNumber(L, 2);
+        text_offset_y = ScriptNumber(L, 3);
     } else if (Is(prop, "editbox.text_offset.x")) {
-        text_offset_x = (float)lua_tonumber(L, 2);
+        text_offset_x = ScriptNumber(L, 2);
     } else if (Is(prop, "editbox.text_offset.y")) {
-        text_offset_y = (float)lua_tonumber(L, 2);
+        text_offset_y = ScriptNumber(L, 2);
     } else if (Is(prop, "editbox.text_scale")) {
-        text_scale = (float)lua_tonumber(L, 2);
+        text_scale = ScriptNumber(L, 2);
     } else if (Is(prop, "editbox.text_color")) {
-        text_color.r = (float)lua_tonumber(L, 2);
-        text_color.g = (float)lua_tonumber(L, 3);
-        text_color.b = (float)lua_tonumber(L, 4);
+        text_color.r = ScriptNumber(L, 2);
+        text_color.g = ScriptNumber(L, 3);
+        text_color.b = ScriptNumber(L, 4);
     } else if (Is(prop, "editbox.text")) {
         if (value) {
             const size_t n = strlen(value);

@@ -547,9 +547,9 @@ int UICompListbox::SetProperty(const char *prop, lua_State *L)
     if (Is(prop, "listbox.selected")) {
         selected = LuaToInt(L, 2);
     } else if (Is(prop, "listbox.text_color")) {
-        text_color.r = (float)lua_tonumber(L, 2);
-        text_color.g = (float)lua_tonumber(L, 3);
-        text_color.b = (float)lua_tonumber(L, 4);
+        text_color.r = ScriptNumber(L, 2);
+        text_color.g = ScriptNumber(L, 3);
+        text_color.b = ScriptNumber(L, 4);
     } else if (Is(prop, "listbox.bm_frame")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_frame, value);
         UpdateDimensions();

@@ -259,10 +259,10 @@ int UICompSlider::SetProperty(const char *prop, lua_State *L)
         return n;
     const char *name_value = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
     if (Is(prop, "slider.value")) {
-        value = (float)lua_tonumber(L, 2);
+        value = ScriptNumber(L, 2);
     } else if (Is(prop, "slider.padding")) {
-        padding_start = (float)lua_tonumber(L, 2);
-        padding_end = (float)lua_tonumber(L, 3);
+        padding_start = ScriptNumber(L, 2);
+        padding_end = ScriptNumber(L, 3);
     } else if (Is(prop, "slider.bm_panel")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_panel, name_value);
         UpdateDimensions();

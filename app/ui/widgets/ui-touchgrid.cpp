@@ -310,7 +310,7 @@ int UICompTouchGrid::SetProperty(const char *prop, lua_State *L)
         b.Select(value);
         b.current_offset = b.target_offset;
     } else if (Is(prop, "touchgrid.step_size_axis_x") || Is(prop, "touchgrid.step_size_axis_y")) {
-        a.step_size = (float)lua_tonumber(L, 2);
+        a.step_size = ScriptNumber(L, 2);
         UpdateDimensions();
     } else if (Is(prop, "touchgrid.num_steps_axis_x") || Is(prop, "touchgrid.num_steps_axis_y")) {
         a.num_steps = value;

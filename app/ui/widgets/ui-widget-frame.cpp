@@ -7,6 +7,7 @@
 #include "app/ui/screen.h"
 #include "ovrecords.h"
 
+#include <lua.hpp>
 #include <math.h>
 
 namespace uiwidget {
@@ -108,6 +109,18 @@ int WholeInt(double v)
     if (v <= -2147483648.0)
         return -2147483647 - 1;
     return (int)v;
+}
+
+float ScriptNumber(lua_State *L, int index)
+{
+    const double v = lua_tonumber(L, index);
+    if (!(v == v))
+        return 0.0f;
+    if (v > 1e9)
+        return 1e9f;
+    if (v < -1e9)
+        return -1e9f;
+    return (float)v;
 }
 
 }  // namespace uiwidget

@@ -9,6 +9,7 @@
 #include "ovrecords.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <fstream>
 #include <sstream>
@@ -210,6 +211,7 @@ TEST_F(Button, InheritAndCloneCopyTheStyleAndTheStoredText)
     EXPECT_EQ(heir->template_comp, b);
 
     // A clone is a style copy with the source's template and parent, without its tags.
+    free(b->tags);
     b->tags = strdup("t1");
     UIComp *c = b->Clone("copy");
     ASSERT_NE(c, nullptr);

@@ -1,0 +1,32 @@
+// The services above the screen framework that hang off its frame: the news feed
+// (updated every frame once all screens are preloaded, refreshed whenever the
+// application becomes active, offered the moment of every screen switch) and the
+// achievement notices (updated and drawn every frame while their manager is enabled).
+// The platform score service's replies go to the handlers registered with the screen
+// manager (ScreenMan::AddServiceEventHandler).
+//
+// The screen framework does not include those services: each fills in its entries when
+// it starts and clears them when it stops; the framework calls what is set and skips
+// the rest. Main thread only.
+#ifndef APP_UI_FRAME_SERVICES_H
+#define APP_UI_FRAME_SERVICES_H
+
+#include "orvex.h"
+
+struct FrameServices {
+    // News: the frame's time step; a fetch on activation; whether an item waits to be
+    // shown; show it at a moment named "Before_" and the screen about to come.
+    void (*news_update)(float dt) = nullptr;
+    void (*news_refresh)() = nullptr;
+    bool (*news_ready)() = nullptr;
+    void (*news_show)(const char *event) = nullptr;
+    // Achievement notices: whether their manager is enabled; age the front notice;
+    // draw it (after the screens, outside edit mode).
+    bool (*notices_enabled)() = nullptr;
+    void (*notices_update)(float dt) = nullptr;
+    void (*notices_draw)() = nullptr;
+};
+
+extern FrameServices frame_services;
+
+#endif
