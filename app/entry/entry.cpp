@@ -10,8 +10,10 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/timeline.h"
+#include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
+#include "online/news-manager.h"
 
 #include <string.h>
 
@@ -94,8 +96,20 @@ void EnableAnalyst(bool on)
         analyst.Shutdown();
 }
 
-const ManagerCalls kManagerCalls = {InitEffects,      InitScreens,     InitTimeline, ShutdownScreens,
-                                    FreeTimeline,     InitLeaderboards, RegisterAnalyst, EnableAnalyst};
+void InitAchievements()
+{
+    achievement_man.Initialize();
+}
+
+// The news area: 96 % of the virtual screen's width, 80 % of its height (truncated).
+void InitNews()
+{
+    news_man.Initialize((int)(sman.virtual_width * 0.96), (int)(sman.virtual_height * 0.8));
+}
+
+const ManagerCalls kManagerCalls = {InitEffects,      InitScreens,      InitTimeline,    ShutdownScreens,
+                                    FreeTimeline,     InitLeaderboards, RegisterAnalyst, EnableAnalyst,
+                                    InitAchievements, InitNews};
 
 // The calls are handed over before main: the engine's pre-initialisation event, which
 // starts the services, may come at any time after.

@@ -41,6 +41,8 @@ int Manager::PreInitializeBeforeVideoInit()
 
 int Manager::InitializeAll()
 {
+    if (calls_.init_achievements && feature_man.ProductFeatureExists("ACHIEVEMENTS"))
+        calls_.init_achievements();
     if (calls_.init_leaderboards && feature_man.ProductFeatureExists("LEADERBOARDS"))
         calls_.init_leaderboards();
     // The analytics script functions always exist; events are logged only with the feature.
@@ -50,6 +52,8 @@ int Manager::InitializeAll()
         calls_.enable_analyst(true);
     if (calls_.init_screens)
         calls_.init_screens(prog.parms.reference_width, prog.parms.reference_height);
+    if (calls_.init_news && feature_man.ProductFeatureExists("NEWS"))
+        calls_.init_news();
     if (calls_.init_timeline)
         calls_.init_timeline();
     return 1;

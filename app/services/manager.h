@@ -28,6 +28,8 @@ struct ManagerCalls {
     void (*init_leaderboards)();      // initialisation, first, with the product feature LEADERBOARDS
     void (*register_analyst)();       // initialisation, before the screens: the analytics script functions
     void (*enable_analyst)(bool on);  // initialisation (on, with the feature ANALYST); shutdown, last (off)
+    void (*init_achievements)();      // initialisation, first, with the product feature ACHIEVEMENTS
+    void (*init_news)();              // initialisation, after the screens, with the feature NEWS
 };
 
 class Manager {

@@ -111,8 +111,17 @@ void EnableAnalyst(bool on)
 {
     steps.push_back(std::string("analytics ") + (on ? "on" : "off") + Lua());
 }
+void InitAchievements()
+{
+    steps.push_back("achievements" + Lua());
+}
+void InitNews()
+{
+    steps.push_back("news" + Lua());
+}
 const ManagerCalls kCalls = {InitEffects,  InitScreens,      InitTimeline,    ShutdownScreens,
-                             FreeTimeline, InitLeaderboards, RegisterAnalyst, EnableAnalyst};
+                             FreeTimeline, InitLeaderboards, RegisterAnalyst, EnableAnalyst,
+                             InitAchievements, InitNews};
 
 class ManagerTest : public apptest::AppEngineTest {
 protected:
@@ -201,9 +210,9 @@ TEST_F(ManagerTest, InitialisationStartsTheScreensWithTheReferenceSizeThenTheTim
     EXPECT_EQ(steps, kOrder);
 }
 
-TEST_F(ManagerTest, LeaderboardsAndTheAnalyticsSwitchFollowTheProductFeatures)
+TEST_F(ManagerTest, OnlineServicesFollowTheProductFeaturesInTheirPlaces)
 {
-    features = "MOUSE_INTERFACE,LEADERBOARDS;ANALYST";
+    features = "MOUSE_INTERFACE,ACHIEVEMENTS,LEADERBOARDS;ANALYST,NEWS";
     prog.parms.reference_width = 800;
     prog.parms.reference_height = 600;
     prog.parms.locale = "en";
@@ -212,7 +221,8 @@ TEST_F(ManagerTest, LeaderboardsAndTheAnalyticsSwitchFollowTheProductFeatures)
     man.InitializeAll();
     man.Shutdown();
     const std::vector<std::string> kOrder = {
-        "leaderboards (lua)", "analytics functions (lua)", "analytics on (lua)", "screens 800x600 (lua)", "timeline",
+        "achievements (lua)", "leaderboards (lua)", "analytics functions (lua)", "analytics on (lua)",
+        "screens 800x600 (lua)", "news (lua)", "timeline",
         "Manager::Shutdown. (lua)", "LocalizationManager::Shutdown (lua)", "screens down", "timeline freed (lua)",
         "LuaManager::Shutdown. (lua)", "analytics off",
     };
