@@ -3,6 +3,8 @@
 // pushes them, and the loader thread itself.
 #include "app/ui/timeline-transition.h"
 
+#include "app/ui/frame-services.h"
+
 #include "app/services/featureman.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/timeline.h"
@@ -116,7 +118,16 @@ void TimelineTransition::DoTheTransition()
             if (sman.stack[i]->leaving)
                 return;
     }
-    // While the news screen shows, the transition waits.
+    // Waiting news is shown at this moment, "Before_" and the event's id; this step waits
+    // for the next frame. While the news screen shows, the transition waits.
+    if (frame_services.news_ready && frame_services.news_ready()) {
+        if (frame_services.news_show) {
+            char moment[300];
+            snprintf(moment, sizeof moment, "Before_%s", event_id ? event_id : "");
+            frame_services.news_show(moment);
+        }
+        return;
+    }
     if (NewsOnTop())
         return;
     switch (phase) {

@@ -5,6 +5,7 @@
 #include "tests/app/ui/timeline_fixture.h"
 
 #include "app/services/featureman.h"
+#include "app/ui/frame-services.h"
 #include "gfx/bitmap.h"
 #include "platform/headless.h"
 
@@ -279,4 +280,43 @@ TEST_F(Transitions, TheNewsScreenOnTopHoldsThePhases)
     for (int i = 0; i < 20 && timeline_transition.phase < 2; i++)
         Frame(0.1f);
     EXPECT_GE(timeline_transition.phase, 2);
+}
+
+namespace {
+
+int s_news_waiting = 0;
+std::vector<std::string> s_news_shown;
+
+bool NewsWaiting()
+{
+    return s_news_waiting > 0;
+}
+void ShowNewsAt(const char *moment)
+{
+    s_news_shown.push_back(moment ? moment : "");
+    s_news_waiting--;
+}
+
+}  // namespace
+
+TEST_F(Transitions, WaitingNewsIsShownBeforeTheEventAndTheStepWaitsAFrame)
+{
+    MakeScreen("New");
+    LoadTimeline("story.xml", "<node id=\"second\" screens=\"New\" />\n");
+    const FrameServices saved = frame_services;
+    frame_services.news_ready = NewsWaiting;
+    frame_services.news_show = ShowNewsAt;
+    s_news_shown.clear();
+    s_news_waiting = 2;
+    timeline.StartEvent("second", false, TIMELINE_FADE_BLACK);
+    for (int i = 0; i < 40 && timeline_transition.phase < 1; i++)
+        Frame(0.1f);
+    const int phase_when_shown = timeline_transition.phase;
+    ASSERT_TRUE(RunTransition(0.1f));
+    frame_services = saved;
+    const std::vector<std::string> kShown = {"Before_second", "Before_second"};
+    EXPECT_EQ(s_news_shown, kShown) << "one showing per waiting item, each a step of its own";
+    EXPECT_LE(phase_when_shown, 1) << "nothing else happened while news waited";
+    ASSERT_EQ(sman.stack.Count(), 1);
+    EXPECT_STREQ(sman.PeekScreen(0)->name, "New");
 }
