@@ -17,19 +17,6 @@ UICompAligner::UICompAligner()
     interactive = false;
 }
 
-UIComp *UICompAligner::Clone(const char *clone_name)
-{
-    UICompAligner *c = new UICompAligner();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->area_width = area_width;
-    c->area_height = area_height;
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 // Children sit at fractions of the aligner's size about its centre (for children
 // positioned relative to their parent); an odd last child is centred horizontally.
 void UICompAligner::Update(float)
@@ -78,86 +65,5 @@ void UICompAligner::Update(float)
 void UICompAligner::Draw()
 {
     Update(0.0f);
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-}
-
-void UICompAligner::EditUpdate(float)
-{
-    const vec2_t s = GetStaticPos();
-    const float ds = dynamic_scale != 0.0f ? dynamic_scale : 1.0f;
-    area_width = fabsf(mpos.x - s.x) / ds;
-    if (align & UIALIGN_HCENTER)
-        area_width *= 2.0f;
-    area_height = fabsf(mpos.y - s.y) / ds;
-    if (align & UIALIGN_VCENTER)
-        area_height *= 2.0f;
-    UpdateDimensions();
-}
-
-void UICompAligner::ExportLua(FILE *f)
-{
-    UIComp::ExportLua(f);
-    UICompAligner defaults;
-    const UICompAligner *t = dynamic_cast<UICompAligner *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (area_width != t->area_width)
-        fprintf(f, "SetProperty (\"aligner.area_width\", %g);\n", area_width);
-    if (area_height != t->area_height)
-        fprintf(f, "SetProperty (\"aligner.area_height\", %g);\n", area_height);
-}
-
-int UICompAligner::GetProperty(const char *prop, lua_State *L)
-{
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
-    if (strcmp(prop, "aligner.area_width") == 0) {
-        lua_pushnumber(L, area_width);
-        return 1;
-    }
-    if (strcmp(prop, "aligner.area_height") == 0) {
-        lua_pushnumber(L, area_height);
-        return 1;
-    }
-    ov->OV_Popupf(1, "UICompAligner::GetProperty: Unknown Property '%s'\n", prop);
-    return 0;
-}
-
-// The area changes the size only at the next UpdateDimensions.
-int UICompAligner::SetProperty(const char *prop, lua_State *L)
-{
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
-    if (strcmp(prop, "aligner.area_width") == 0)
-        area_width = (float)lua_tonumber(L, 2);
-    else if (strcmp(prop, "aligner.area_height") == 0)
-        area_height = (float)lua_tonumber(L, 2);
-    else
-        ov->OV_Popupf(1, "UICompAligner::SetProperty: Unknown Property '%s' for UIComp '%s'\n", prop,
-                      name ? name : "");
-    return 0;
-}
-
-bool UICompAligner::InheritFrom(UIComp *tmpl)
-{
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    UpdateDimensions();
-    return true;
-}
-
-void UICompAligner::UpdateDimensions()
-{
-    width = area_width;
-    height = area_height;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
-    if (scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
-        width = (float)sman.virtual_width;
-        height = (float)sman.virtual_height;
-    }
+    UICompMarker::Draw();
 }

@@ -4,25 +4,20 @@
 #ifndef APP_UI_WIDGETS_UI_ALIGNER_H
 #define APP_UI_WIDGETS_UI_ALIGNER_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-marker.h"
 
-class UICompAligner : public UIComp {
+class UICompAligner : public UICompMarker {
 public:
     UICompAligner();
 
-    UIComp *Clone(const char *name) override;
     // Lays the visible children out: centred, in columns and rows that fit the area.
     void Update(float dt) override;
     void Draw() override;             // lays out; refreshes the size in resize mode
-    void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
-    void UpdateDimensions() override;
 
-    float area_width = 64.0f;
-    float area_height = 64.0f;
+protected:
+    const char *PropertyWord() const override { return "aligner"; }
+    const char *ClassName() const override { return "UICompAligner"; }
+    UICompMarker *NewOfKind() const override { return new UICompAligner(); }
 };
 
 #endif

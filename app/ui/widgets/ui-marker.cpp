@@ -15,7 +15,7 @@ UICompMarker::UICompMarker()
 
 UIComp *UICompMarker::Clone(const char *clone_name)
 {
-    UICompMarker *c = new UICompMarker();
+    UICompMarker *c = NewOfKind();
     c->SetName(clone_name);
     c->type = type;
     c->InheritFrom(this);
@@ -24,6 +24,20 @@ UIComp *UICompMarker::Clone(const char *clone_name)
     c->template_comp = template_comp;
     c->parent = parent;
     return c;
+}
+
+// The area field a property names ("<word>.area_width", "<word>.area_height"), or null.
+float *UICompMarker::AreaProperty(const char *prop)
+{
+    const char *word = PropertyWord();
+    const size_t n = strlen(word);
+    if (strncmp(prop, word, n) != 0 || prop[n] != '.')
+        return nullptr;
+    if (strcmp(prop + n + 1, "area_width") == 0)
+        return &area_width;
+    if (strcmp(prop + n + 1, "area_height") == 0)
+        return &area_height;
+    return nullptr;
 }
 
 void UICompMarker::Update(float) {}
@@ -55,9 +69,9 @@ void UICompMarker::ExportLua(FILE *f)
     if (!t)
         t = &defaults;
     if (area_width != t->area_width)
-        fprintf(f, "SetProperty (\"marker.area_width\", %g);\n", area_width);
+        fprintf(f, "SetProperty (\"%s.area_width\", %g);\n", PropertyWord(), area_width);
     if (area_height != t->area_height)
-        fprintf(f, "SetProperty (\"marker.area_height\", %g);\n", area_height);
+        fprintf(f, "SetProperty (\"%s.area_height\", %g);\n", PropertyWord(), area_height);
 }
 
 int UICompMarker::GetProperty(const char *prop, lua_State *L)
@@ -65,15 +79,12 @@ int UICompMarker::GetProperty(const char *prop, lua_State *L)
     const int n = UIComp::GetProperty(prop, L);
     if (n > 0 || !prop)
         return n;
-    if (strcmp(prop, "marker.area_width") == 0) {
-        lua_pushnumber(L, area_width);
+    float *area = AreaProperty(prop);
+    if (area) {
+        lua_pushnumber(L, *area);
         return 1;
     }
-    if (strcmp(prop, "marker.area_height") == 0) {
-        lua_pushnumber(L, area_height);
-        return 1;
-    }
-    ov->OV_Popupf(1, "UICompMarker::GetProperty: Unknown Property '%s'\n", prop);
+    ov->OV_Popupf(1, "%s::GetProperty: Unknown Property '%s'\n", ClassName(), prop);
     return 0;
 }
 
@@ -83,12 +94,11 @@ int UICompMarker::SetProperty(const char *prop, lua_State *L)
     const int n = UIComp::SetProperty(prop, L);
     if (n >= 0 || !prop)
         return n;
-    if (strcmp(prop, "marker.area_width") == 0)
-        area_width = (float)lua_tonumber(L, 2);
-    else if (strcmp(prop, "marker.area_height") == 0)
-        area_height = (float)lua_tonumber(L, 2);
+    float *area = AreaProperty(prop);
+    if (area)
+        *area = (float)lua_tonumber(L, 2);
     else
-        ov->OV_Popupf(1, "UICompMarker::SetProperty: Unknown Property '%s' for UIComp '%s'\n", prop,
+        ov->OV_Popupf(1, "%s::SetProperty: Unknown Property '%s' for UIComp '%s'\n", ClassName(), prop,
                       name ? name : "");
     return 0;
 }
