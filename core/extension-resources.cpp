@@ -174,11 +174,15 @@ void OVI_ListResourceUsage(void)
 }
 
 // ---- The font pool's share of the reports: the used fonts, in pool order, read under
-// GET_FONT. A font's memory is its glyph atlas (pixels kept in memory and the texture).
+// GET_FONT and, as for bitmaps, the shared bitmap lock (the main thread uploads an
+// atlas under it while a worker may ask for the report). A font's memory is its glyph
+// atlas (pixels kept in memory and the texture).
 std::vector<ov_font_usage_t> OVI_GetFontResourceUsage(void)
 {
     std::vector<ov_font_usage_t> out;
+    ov_mutex_t *bitmap_lock = ov_state.core_mutex[OV_MUTEX_SHARED_BITMAP];
     OVI_LockCoreMutex(OV_MUTEX_GET_FONT);
+    OV_LockMutex(bitmap_lock);
     for (int i = 0; i < OVI_GetFontCount(); i++) {
         const ov_font_t *f = OVI_GetFontRecord(i);
         if (!f || !f->name)
@@ -193,6 +197,7 @@ std::vector<ov_font_usage_t> OVI_GetFontResourceUsage(void)
         u.texture_bytes = (int64_t)a.hw.tex_width * a.hw.tex_height * 4;
         out.push_back(u);
     }
+    OV_UnlockMutex(bitmap_lock);
     OVI_UnlockCoreMutex(OV_MUTEX_GET_FONT);
     return out;
 }
