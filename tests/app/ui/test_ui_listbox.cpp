@@ -13,16 +13,6 @@
 #include <math.h>
 #include <stdio.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-// LeakSanitizer's tracer crashes at exit in this program when it runs under CTest with a
-// restricted CPU set ("Tracer caught signal 11", after every test passed; the program
-// run by itself is clean). Its leak check is off here; every other program keeps it.
-extern "C" const char *__asan_default_options()
-{
-    return "detect_leaks=0";
-}
-#endif
-
 using namespace wtest;
 using apptest::Logged;
 using apptest::Pixel;
