@@ -173,9 +173,9 @@ void ovConsole::AddString(int16_t level, const char *text)
                 const char *end = strchr(p, '\n');
                 size_t n = end ? (size_t)(end - p) : strlen(p);
                 if (n) {
-                    char *piece = CopyRange(p, n);
-                    AddString(level, piece);
-                    free(piece);
+                    char *part = CopyRange(p, n);
+                    AddString(level, part);
+                    free(part);
                 }
                 p += n;
                 if (*p == '\n')

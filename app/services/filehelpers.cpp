@@ -18,11 +18,11 @@ bool WriteAll(ov_file_t *file, const void *data, size_t size)
 {
     const char *p = (const char *)data;
     while (size > 0) {
-        unsigned piece = size > (1u << 30) ? (1u << 30) : (unsigned)size;
-        if (ov->OV_WriteFile(p, piece, file) != piece)
+        unsigned chunk = size > (1u << 30) ? (1u << 30) : (unsigned)size;
+        if (ov->OV_WriteFile(p, chunk, file) != chunk)
             return false;
-        p += piece;
-        size -= piece;
+        p += chunk;
+        size -= chunk;
     }
     return true;
 }

@@ -70,7 +70,7 @@ public:
     // Deletes the current timeline's save file and forgets it in the profile.
     void DeleteSaveGame();
     // Reloads the saved timeline, activates its game and restores the save file
-    // through the implementation; false when any piece is missing.
+    // through the implementation; false when any part is missing.
     bool LoadSaveGame();
     // Saves the active game into the first free numbered file and records it (or, when
     // the game cannot save now, records only where to resume).

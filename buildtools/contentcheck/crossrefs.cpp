@@ -266,16 +266,16 @@ void CheckMissions(const Tree &tree, const std::vector<std::string> &categories,
         const char *array;
         int count;
     } arrays[] = {{"CHAPTER1", 10}, {"CHAPTER2", 10}, {"CHAPTER3", 10}, {"EXTRAS", 6}};
-    for (const auto &spec : arrays) {
-        DMArray *a = db->GetArray(spec.array);
-        if (!a || a->GetSize() != spec.count) {
-            report->Add("missions.xml", Format("array '%s' needs %d missions", spec.array, spec.count));
+    for (const auto &wanted : arrays) {
+        DMArray *a = db->GetArray(wanted.array);
+        if (!a || a->GetSize() != wanted.count) {
+            report->Add("missions.xml", Format("array '%s' needs %d missions", wanted.array, wanted.count));
             continue;
         }
         for (int i = 0; i < a->GetSize(); i++) {
             DMNode *n = a->GetNode(i);
             std::string id = n->id ? n->id : "";
-            bool extra = std::string(spec.array) == "EXTRAS";
+            bool extra = std::string(wanted.array) == "EXTRAS";
             if (extra && !categories.empty() && std::find(categories.begin(), categories.end(), id) == categories.end())
                 report->Add("missions.xml", Format("extra '%s' has no leaderboard category", id.c_str()));
             for (const std::string &u : Tokens(extra ? std::string() : Value(n, "unlocks")))

@@ -76,15 +76,15 @@ std::vector<UiKind> MakeKinds()
 }
 
 // "Name:Type<Parent@FEATURE+cd" entries separated by '|'; "{a..b}" expands to a..b.
-std::vector<ScreenComp> ParseComps(const std::string &spec)
+std::vector<ScreenComp> ParseComps(const std::string &list)
 {
     std::vector<std::string> entries;
     size_t at = 0;
-    while (at <= spec.size()) {
-        size_t bar = spec.find('|', at);
+    while (at <= list.size()) {
+        size_t bar = list.find('|', at);
         if (bar == std::string::npos)
-            bar = spec.size();
-        std::string e = spec.substr(at, bar - at);
+            bar = list.size();
+        std::string e = list.substr(at, bar - at);
         at = bar + 1;
         size_t open = e.find('{');
         if (open == std::string::npos) {
@@ -134,7 +134,7 @@ const char kTrooperPanels[] =
 std::vector<ScreenLayout> MakeLayouts()
 {
     const std::string panels = kTrooperPanels;
-    const std::pair<const char *, std::string> specs[] = {
+    const std::pair<const char *, std::string> layouts[] = {
         {"ui/loading.lua", "Banner+cd|Loader:Textbox|Windmill:Marker"},
         {"ui/popup-load-game.lua", "Yes|No"},
         {"ui/main-menu.lua", "Banner+cd|Play|Extras|Instructions|Continue|Quit|Embers:Emitter"},
@@ -205,7 +205,7 @@ std::vector<ScreenLayout> MakeLayouts()
         {"ui/dev-menu.lua", "Back|LevelEditor|ObstacleEditor|AnalyzeMission|Timeline|ScreenBrowser|MissionList:Listbox"},
     };
     std::vector<ScreenLayout> out;
-    for (const auto &s : specs)
+    for (const auto &s : layouts)
         out.push_back({s.first, s.second.empty() ? std::vector<ScreenComp>() : ParseComps(s.second)});
     return out;
 }
