@@ -262,8 +262,7 @@ void ScreenMan::Release()
     delete templates;
     templates = nullptr;
     default_font = nullptr;
-    if (loader_bitmap && ov)
-        ov->OV_ReleaseBitmap(loader_bitmap);
+    // Fetched by name: the pool holds that one shared reference and frees it at exit.
     loader_bitmap = nullptr;
 
     all_screens_preloaded.store(false, std::memory_order_release);
