@@ -22,9 +22,9 @@
 
 class EntityType;
 class Weapon;
-class Powerup;
+struct Powerup;
 class MovePath;
-class ScapeCell;
+struct ScapeCell;
 
 struct Entity {
     // Flag bits (`flags`, also the types' "flags" key).
