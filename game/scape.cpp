@@ -9,6 +9,7 @@
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
+#include "game/gamestate.h"
 #include "game/obstacles.h"
 #include "game/spawn-manager.h"
 #include "game/vector-field.h"
@@ -111,6 +112,17 @@ void Scape::InitGrid(int columns, int rows, float size)
 
 void Scape::FreeObstacles()
 {
+    // Obstacles a cell references but the list misses are freed as well, once.
+    for (int i = 0; cells && i < num_columns * num_rows; i++) {
+        for (int k = 0; k < cells[i].num_obstacles && k < SCAPE_MAX_CELL_OBSTACLES; k++) {
+            Obstacle *obstacle = cells[i].obstacles[k];
+            bool listed = false;
+            for (int j = 0; obstacle && !listed && j < placed_obstacles.Count(); j++)
+                listed = placed_obstacles[j] == obstacle;
+            if (obstacle && !listed)
+                placed_obstacles.InsertLast(obstacle);
+        }
+    }
     for (int i = 0; i < placed_obstacles.Count(); i++) {
         Obstacle *obstacle = placed_obstacles[i];
         obstacle->Free();
@@ -146,6 +158,9 @@ void Scape::Reset()
     }
     if (stock)
         stock->ResetEntities();
+    // Every record is free now: the base of the last mission is gone with it (a level
+    // without a bunker would otherwise keep a pointer to whatever reuses the record).
+    game.base = nullptr;
 }
 
 void Scape::Free()
