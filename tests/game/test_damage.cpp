@@ -68,6 +68,7 @@ protected:
         WriteEntities(kTypes);
         WritePowerups(kPowerups);
         MakeWorld();
+        ASSERT_TRUE(Powerup::LoadPowerups());
         extension_calls.clear();
         ov->OV_CallExtension = RecordExtension;
         game.parms.game_mode = GAME_MODE_SURVIVAL;
