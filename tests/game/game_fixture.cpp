@@ -2,6 +2,7 @@
 #include "tests/game/game_fixture.h"
 
 #include "app/services/dataman.h"
+#include "app/ui/partfx.h"
 #include "game/entities/powerups.h"
 #include "game/entities/stock.h"
 #include "game/entities/weapons.h"
@@ -32,6 +33,8 @@ void GameTest::SetUp()
 void GameTest::StartGame(int w, int h)
 {
     StartUI(w, h, w, h);
+    pbman.Init();
+    effects_started_ = true;
     // Empty tables unless a test writes its own.
     WriteEntities("");
     WriteWeapons("");
@@ -85,6 +88,9 @@ void GameTest::TearDown()
     Powerup::ClearPowerups();
     ObstacleType::FreeAll();
     dman().ReleaseAllDatabases();
+    if (effects_started_)
+        pbman.Shutdown();
+    effects_started_ = false;
     uitest::UITest::TearDown();
 }
 

@@ -1,5 +1,6 @@
-// The game layer on the headless engine: the screen framework and its services up, the
-// data files a world needs written into the scratch program directory, and the world
+// The game layer on the headless engine: the screen framework and its services up (with
+// the effect library), the data files a world needs written into the scratch program
+// directory, and the world
 // (`scape`) built with its stock and published. Every test starts with a fresh game
 // state and ends with the world withdrawn and freed and the static tables of weapons,
 // power-ups and obstacle types emptied.
@@ -40,6 +41,9 @@ protected:
     void FreeWorld();
 
     Scape *world = nullptr;
+
+private:
+    bool effects_started_ = false;
 };
 
 // Puts the global game state back to a freshly constructed one.

@@ -26,6 +26,8 @@ namespace {
 const char *kTypes =
     "<node id=\"Grunt\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"100\" radius=\"10\" "
     "points_worth=\"25\" top_speed=\"50\" material=\"FLESH\" scale=\"1\"/>\n"
+    "<node id=\"Crate\" flags=\"NORMAL\" friend_group=\"ENEMIES\" hit_points=\"10\" radius=\"10\" "
+    "fx_killed=\"fxs/test-burst.lua\" fx_killed_fore=\"fxs/test-burst.lua\"/>\n"
     "<node id=\"Boss\" flags=\"NORMAL\" friend_group=\"ENEMIES\" hit_points=\"180\" radius=\"20\" "
     "points_worth=\"100\" material=\"METAL\"/>\n"
     "<node id=\"NearBoss\" flags=\"NORMAL\" friend_group=\"ENEMIES\" hit_points=\"179.9\" radius=\"20\" "
@@ -113,6 +115,31 @@ TEST_F(Damage, SpawnLinksCountsAndStampsTheClock)
 
     EXPECT_EQ(nullptr, world->SpawnEntity(nullptr, vec2_t{0, 0}));
     EXPECT_EQ(nullptr, world->SpawnEntity(Type("Nobody"), vec2_t{0, 0}));
+}
+
+TEST_F(Damage, BirthAndDeathEffectsGoToTheirLayers)
+{
+    apptest::WriteFile("fxs/sparks.lua",
+                       "FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 5, 5)");
+    apptest::WriteFile("fxs/test-burst.lua",
+                       "FXParm ('num_parts', 3) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 5, 5)");
+    int top = world->top_parts->GetLiveCount();
+    int ground = world->ground_parts->GetLiveCount();
+    // A NORMAL entity without its own birth effect gets the sparks; a silent one none.
+    Entity *crate = world->SpawnEntity(Type("Crate"), vec2_t{300.0f, 300.0f});
+    ASSERT_NE(nullptr, crate);
+    EXPECT_EQ(top + 2, world->top_parts->GetLiveCount());
+    world->SpawnEntitySilent(Type("Crate"), vec2_t{400.0f, 300.0f});
+    world->SpawnEntity(Type("Shell"), vec2_t{500.0f, 300.0f});  // not NORMAL
+    EXPECT_EQ(top + 2, world->top_parts->GetLiveCount());
+    // Death: the killed effect on the ground, the fore one on top; none when silent.
+    world->KillEntity(crate, nullptr, false);
+    EXPECT_EQ(ground + 3, world->ground_parts->GetLiveCount());
+    EXPECT_EQ(top + 5, world->top_parts->GetLiveCount());
+    Entity *quiet = world->SpawnEntitySilent(Type("Crate"), vec2_t{600.0f, 300.0f});
+    world->KillEntity(quiet, nullptr, true);
+    EXPECT_EQ(ground + 3, world->ground_parts->GetLiveCount());
+    EXPECT_EQ(top + 5, world->top_parts->GetLiveCount());
 }
 
 TEST_F(Damage, PoolExhaustedSpawnsNothing)
