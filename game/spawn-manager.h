@@ -15,7 +15,6 @@
 #include <stdint.h>
 
 class EntityType;
-struct ov_bitmap_t;
 
 #define SPAWN_MAX_GROUPS 64
 #define SPAWN_MAX_EVENTS 128
@@ -102,8 +101,8 @@ public:
     bool AreEnemiesLeftToSpawn() const;
     // Whether the world's ENEMIES group has a living entity or items are queued.
     bool AreEnemiesLeft() const;
-    // Draws the warning sign "game-ui/incoming-enemies.png" of every item due within
-    // 2 s that is not marked no-alert.
+    // Draws the warning sign (the stock's "game-ui/incoming-enemies.png") of every
+    // item due within 2 s that is not marked no-alert.
     void DrawSpawnAlerts();
 
     // The group whose id equals the name in any letter case; null for a null name.
@@ -144,9 +143,6 @@ public:
     int level = 1;
     int sub_level = 1;
     vec2_t player_pos = {0.0f, 0.0f};
-
-private:
-    ov_bitmap_t *alert_bitmap_ = nullptr;  // looked up on the first draw, released by the destructor
 };
 
 #endif
