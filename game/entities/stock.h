@@ -49,6 +49,9 @@ public:
     void Init(int num);
     // Deletes the pool's records, releasing their paths (registries and assets stay).
     void Free();
+    // The pool alone: any former records freed, `num` zeroed records allocated and all
+    // put on the free list (Init does this first).
+    void InitPool(int num);
 
     // Appends a behaviour; the registry owns it. Refused (false, with a developer
     // popup; the caller keeps it) when 32 are registered or `ai` is null.
