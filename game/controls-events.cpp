@@ -10,6 +10,7 @@
 #include "app/ui/ui-comps.h"
 #include "game/entities/entity.h"
 #include "game/entities/move-path.h"
+#include "game/game-util.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
 #include "game/vector-field.h"
@@ -92,7 +93,8 @@ bool TogglePause()
 void PlaceArtilleryStrike(Scape *world, vec2_t target)
 {
     game.artillery_aiming = false;
-    game.artillery_target = target;
+    game.artillery_x = target.x;
+    game.artillery_y = target.y;
     game.artillery_timer = 0.001f;
     if (world != nullptr)
         pbman.SpawnFX(world->top_parts, pbman.GetFX("fxs/artillery-strike-incoming.lua"),

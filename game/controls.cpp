@@ -13,6 +13,7 @@
 #include "game/entities/powerups.h"
 #include "game/entities/stock.h"
 #include "game/entities/weapons.h"
+#include "game/game-util.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
 
@@ -26,7 +27,6 @@ namespace {
 
 // Troopers the per-trooper rules look at, as the squad never holds more.
 const int MAX_TROOPERS = 16;
-const int GAME_MODE_COLLECTOR = 4;
 
 float SelectionRadius()
 {
@@ -171,7 +171,7 @@ bool Controls::TryAssignPrimaryTarget(vec2_t world)
         if (t->weapon == nullptr)
             continue;
         for (int j = 0; j < targets.Count(); j++) {
-            if (Distance(targets[j].entity->pos, t->pos) < t->weapon->range) {
+            if (Distance(targets[j].entity->pos, t->pos) < t->weapon->projectile_range) {
                 t->target = enemy;
                 break;
             }
@@ -190,7 +190,7 @@ bool Controls::TryPickStuff(vec2_t world)
     if (pickup == nullptr || !pickup->IsAlive() || pickup->age < 1.0f)
         return false;
     if (pickup->powerup != nullptr)
-        Powerup::Activate(pickup, nullptr);
+        pickup->powerup->Activate(pickup, nullptr);
     w->KillEntity(pickup, nullptr, false);
     return true;
 }

@@ -9,6 +9,7 @@
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
+#include "ovrecords.h"
 #include "game/controls.h"
 #include "game/entities/entity.h"
 #include "game/entities/move-path.h"
