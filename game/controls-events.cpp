@@ -77,9 +77,7 @@ bool DismissTutorialByTap()
 // a lost mission is never paused.
 bool TogglePause()
 {
-    if (Screen::GetScreenIndexByName("Game") < 0)
-        return false;
-    Screen *battle = Screen::GetScreen("Game");
+    Screen *battle = Screen::PeekScreen("Game");
     UIComp *button = battle != nullptr ? battle->GetComp("PauseTime") : nullptr;
     if (button == nullptr || !button->IsVisible())
         return false;
@@ -102,6 +100,15 @@ void PlaceArtilleryStrike(Scape *world, vec2_t target)
 }
 
 }  // namespace
+
+int ChooseWalk(float length_a, float length_b)
+{
+    if (length_b > 0.0f && (length_b <= length_a || fabsf(length_a) < 1e-6f))
+        return WALK_B;
+    if (length_a > 0.0f)
+        return WALK_A;
+    return WALK_NONE;
+}
 
 bool Controls::ProcessEvent(ov_event_t *ev)
 {
@@ -199,11 +206,8 @@ void Controls::ExtendPath(int slot, vec2_t reference_pos)
     nArray<vec2_t> walk_b = world->vector_field->WalkFromPointToPoint(start, target, step, step, false);
     const float length_a = PolylineLength(walk_a);
     const float length_b = PolylineLength(walk_b);
-    const nArray<vec2_t> *chosen = nullptr;
-    if (length_b > 0.0f && (length_b <= length_a || fabsf(length_a) < 1e-6f))
-        chosen = &walk_b;
-    else if (length_a > 0.0f)
-        chosen = &walk_a;
+    const int choice = ChooseWalk(length_a, length_b);
+    const nArray<vec2_t> *chosen = choice == WALK_B ? &walk_b : choice == WALK_A ? &walk_a : nullptr;
     for (int i = 0; chosen != nullptr && i < chosen->Count(); i++)
         path->AddPoint((*chosen)[i]);
 }
