@@ -47,6 +47,7 @@ void ControlsTest::StartBattle(int flags)
         " radius=\"50\" scale=\"1\" hit_points=\"1000\" ai=\"BaseBunker\"/>\n"
         "<node id=\"Pickup\" type=\"Powerup\" flags=\"POWERUP\" friend_group=\"PLAYERS\" radius=\"10\""
         " scale=\"1\" hit_points=\"1\"/>");
+    WriteAssets();
     MakeWorld();
     profile.Reset("1.xml");
     prof = &profile;

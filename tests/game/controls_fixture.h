@@ -31,6 +31,8 @@ protected:
     // Engine, world (fixture types "Trooper", "Alien", "Bunker", "Pickup"), the screens
     // and the profile; the battle is on top of the stack. Controls initialised with `flags`.
     void StartBattle(int flags = CONTROLS_TOUCH_COMMANDS);
+    // Files a test needs before the world loads its assets (fonts, bitmaps).
+    virtual void WriteAssets() {}
     Entity *Spawn(const char *type, float x, float y);
     // One touch event of that id at (x, y) device pixels, delivered by one engine frame.
     void Touch(ovdev::headless::TouchPhase phase, int id, int x, int y);
