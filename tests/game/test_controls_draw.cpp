@@ -6,6 +6,7 @@
 
 #include "game/entities/entity.h"
 #include "game/gamestate.h"
+#include "app/services/featureman.h"
 #include "game/tutorials.h"
 #include "tests/app/ui/widget_fixture.h"
 
@@ -13,6 +14,7 @@
 
 #include <sys/stat.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -50,7 +52,10 @@ protected:
         widgettest::WritePng("game-ui/tactic-indicator.png", 32, 32, solid({255, 255, 255, 255}));
         apptest::WriteFile("texts.xml", gametest::XmlArray("tutorial",
                                                            "<node id=\"FIRING\" text=\"Troopers fire on their own\""
-                                                           " flags=\"TUTORIAL_PAUSES\"/>"));
+                                                           " flags=\"TUTORIAL_PAUSES\"/>\n"
+                                                           "<node id=\"MOVING\" text=\"Drag a trooper\"/>"));
+        widgettest::WritePng("game-ui/cursor-finger.png", 20, 20, solid({0, 0, 255, 255}));
+        widgettest::WritePng("game-ui/cursor-mouse.png", 20, 20, solid({255, 255, 0, 255}));
     }
     Frame Draw(void (*what)())
     {
@@ -157,6 +162,64 @@ TEST_F(ControlsDrawTest, TheTutorialTextSitsInADarkBoxCentredOnTheScreen)
     game.UpdateTutorial(0.25f);
     Frame faded = Draw(DrawTutorialBox);
     EXPECT_GT(faded.At(512, 3)[0], f.At(512, 3)[0] + 20);
+}
+
+// Product features and values as the engine's extension call would answer them.
+std::map<std::string, std::string> replies;
+
+const char *FakeExtension(const char *command, const char *argument)
+{
+    auto it = replies.find(std::string(command ? command : "") + "/" + (argument ? argument : ""));
+    return it == replies.end() ? nullptr : it->second.c_str();
+}
+
+bool Blue(const Rgba &p)
+{
+    return p[2] > 150 && p[0] < 100 && p[1] < 100;
+}
+bool Yellow(const Rgba &p)
+{
+    return p[0] > 150 && p[1] > 150 && p[2] < 100;
+}
+
+TEST_F(ControlsDrawTest, TheMovingHandSweepsUpFromTheTrooperWithTheProductsPointer)
+{
+    StartBattle();
+    Spawn("Trooper", 300, 400);
+    ov->OV_CallExtension = FakeExtension;
+    struct Case {
+        const char *features;
+        bool (*colour)(const Rgba &);
+    } cases[] = {{"TOUCH_SCREEN", Blue}, {"MOUSE_INTERFACE TOUCH_SCREEN", Yellow}, {"", nullptr}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.features);
+        replies.clear();
+        replies["ProgramInfo/Features"] = c.features;
+        replies["GetProductValue/reference_resolution"] = "1024x768";
+        feature_man.Initialize();
+        game.SetTutorial(nullptr);
+        game.SetTutorial("MOVING");
+        game.tutorial_alpha = 1.0f;
+        game.tutorial_time = 2.0f;  // p = 0.5: e = 0.5560, bob = 0.9846
+        Frame f = Draw(DrawTutorialBox);
+        if (c.colour == Blue)
+            Shot(f, "tutorial-moving-hand.png");
+        auto hand_lit = [](const Rgba &p) { return Blue(p) || Yellow(p); };
+        auto hand = widgettest::LitBox(f, 0, 0, 1023, 767, hand_lit);
+        if (c.colour == nullptr) {
+            EXPECT_EQ(hand[0], -1);
+        } else {
+            ASSERT_NE(hand[0], -1);
+            EXPECT_TRUE(c.colour(f.At((hand[0] + hand[2]) / 2, (hand[1] + hand[3]) / 2)));
+            EXPECT_NEAR((hand[0] + hand[2]) / 2.0f, 284.3f, 1.5f);
+            EXPECT_NEAR((hand[1] + hand[3]) / 2.0f, 287.7f, 1.5f);
+        }
+        // With "reference_resolution" the box stands at 0.9 of its height.
+        auto dark = [](const Rgba &p) { return p[0] < 60 && p[1] < 60 && p[2] < 60; };
+        EXPECT_EQ(widgettest::LitBox(f, 0, 600, 1023, 767, dark)[1], 691);
+    }
+    replies.clear();
+    feature_man.Initialize();
 }
 
 }  // namespace
