@@ -15,6 +15,7 @@
 #include <stdint.h>
 
 class EntityType;
+class Scape;
 
 #define SPAWN_MAX_GROUPS 64
 #define SPAWN_MAX_EVENTS 128
@@ -95,7 +96,7 @@ public:
     // "Out of free spawn info items...\n" unless AUTO_TESTING_MODE).
     SpawnInfo *AddSpawnInfo(unsigned long time, EntityType *type, vec2_t pos);
     // Advances the clock by dt seconds (negative counts 0) and spawns every due item
-    // through the world (`scape`); an item whose spawn fails is dropped.
+    // through the world; an item whose spawn fails is dropped.
     void Update(float dt);
     // Whether items are queued.
     bool AreEnemiesLeftToSpawn() const;
@@ -143,6 +144,13 @@ public:
     int level = 1;
     int sub_level = 1;
     vec2_t player_pos = {0.0f, 0.0f};
+
+    // The world that owns the manager (set before Init: the groups' entity types come
+    // from its stock); the published `scape` when null.
+    Scape *world = nullptr;
+
+private:
+    Scape *World() const;
 };
 
 #endif
