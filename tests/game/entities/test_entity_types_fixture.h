@@ -8,6 +8,7 @@
 
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
+#include "ovrecords.h"
 
 #include <string>
 #include <vector>
