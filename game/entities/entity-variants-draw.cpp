@@ -50,7 +50,8 @@ void DrawStructureBar(const Entity *e, vec2_t bar, float fade, float s)
     if (!stock)
         return;
     const float v = e->max_hit_points > 0.0f ? Clamp(e->hit_points / e->max_hit_points, 0.0f, 1.0f) : 0.0f;
-    const float x = (float)(int)bar.x, y = (float)(int)bar.y;
+    // Truncated toward zero in float (no int conversion of an unchecked value).
+    const float x = truncf(bar.x), y = truncf(bar.y);
     ov->OV_SetColor(0, 0, 0);
     ov->OV_SetAlpha(0.75f * fade);
     ov->OV_DrawBitmapRS(stock->bm_bunker_health_back, x, y, 0.0f, 1.0f);
@@ -58,7 +59,7 @@ void DrawStructureBar(const Entity *e, vec2_t bar, float fade, float s)
     if (fore) {
         const float w = (float)fore->width, h = (float)fore->height;
         ov->OV_SetColor(1.0f - v, Clamp(2.0f * v, 0.0f, 1.0f), 0.0f);
-        ov->OV_DrawSubBitmap(fore, x - roundf(w / 2.0f), y - roundf(h / 2.0f), 0.0f, 0.0f, (float)(int)(w * v),
+        ov->OV_DrawSubBitmap(fore, x - roundf(w / 2.0f), y - roundf(h / 2.0f), 0.0f, 0.0f, truncf(w * v),
                              h - 2.0f * (s - 1.0f));
     }
     ov->OV_SetColor(1, 1, 1);
