@@ -4,6 +4,7 @@
 #include "tests/game/entities/test_entity_types_fixture.h"
 
 #include "app/services/featureman.h"
+#include "app/services/prog.h"
 #include "game/entities/powerups.h"
 #include "game/entities/stock.h"
 #include "game/entities/upgrades.h"
@@ -307,6 +308,14 @@ TEST_F(EntityTypesDrawTest, BodyWeaponLayerFootGlowChillAndLunge)
     ASSERT_EQ(1u, corpse.size());
     EXPECT_NEAR(200.0f - 82.0f * 0.5f, corpse[0].v[0], 1e-3);
     EXPECT_TRUE(CallsOf("DrawBitmapRS", "b/grunt.png").empty());
+
+    // A trooper lunging is a fault the developer hears about.
+    ASSERT_TRUE(prog.parms.developer_mode);
+    e->target = grunt;
+    grunt->state = Entity::STATE_ALIVE;
+    e->attack_phase = 0.25f;
+    DrawOnly(e);
+    EXPECT_TRUE(apptest::Logged("Entity 'MinigunTrooper' is melee attacking 'Grunt'!!"));
 }
 
 TEST_F(EntityTypesDrawTest, ASuperWeaponShowsSixTurningStars)

@@ -190,6 +190,7 @@ TEST_F(EntityTypesUpdateTest, ARecordFreedByItsBehaviourGetsNoWeaponUpdate)
 TEST_F(EntityTypesUpdateTest, DyingLaysTheDecalAfterExactlyOneSecondAndFreesTheRecord)
 {
     Start();
+    SetSmallScreen(true);  // dying runs at the full frame time
     Entity *e = Spawn("Grunt", {120, 80});
     e->angle = 0.5f;
     e->scale = 1.25f;
