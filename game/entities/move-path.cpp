@@ -108,13 +108,3 @@ void MovePath::Update(float dt) {
         pulse_time += dt;
     }
 }
-
-void MovePath::GetArrowLook(float d, float *alpha, float *size) const {
-    float w = (pulse_time - d / 2000.0f) * 10.0f;
-    float q = 0.0f;
-    if (!held && w > 0.0f && w < 2.0f * (float)M_PI) {
-        q = (1.0f - cosf(w)) / 4.0f;
-    }
-    *alpha = 0.5f + q;
-    *size = 1.0f + q;
-}
