@@ -1,9 +1,6 @@
 // Number reading of the content loaders (see weapons-data.h).
 #include "game/entities/weapons-data.h"
 
-#include "game/entities/stock.h"
-#include "game/scape.h"
-
 #include <ctype.h>
 #include <limits.h>
 #include <math.h>
@@ -125,10 +122,4 @@ int DataTruncate(double value)
     if (value <= (double)INT_MIN)
         return INT_MIN;
     return (int)value;
-}
-
-EntityType *WeaponProjectileType(const char *type_name)
-{
-    Scape *world = GetScape();
-    return world && world->stock ? world->stock->GetEntityType(type_name) : nullptr;
 }

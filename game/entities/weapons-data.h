@@ -4,8 +4,6 @@
 #ifndef GAME_ENTITIES_WEAPONS_DATA_H
 #define GAME_ENTITIES_WEAPONS_DATA_H
 
-class EntityType;
-
 // The leading decimal number of the text (blanks, sign, digits, fraction, exponent);
 // 0 for null, for text without one and for a value out of the float range.
 float DataLeadingFloat(const char *text);
@@ -17,9 +15,5 @@ int DataLeadingInt(const char *text);
 int DataClampInt(int value, int low, int high);
 // A finite value truncated toward zero and clamped to the int32 range; NaN gives 0.
 int DataTruncate(double value);
-
-// The entity type a weapon spawns per projectile, by name through the world's stock;
-// null when there is no stock or no such type.
-EntityType *WeaponProjectileType(const char *type_name);
 
 #endif

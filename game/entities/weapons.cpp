@@ -6,7 +6,9 @@
 #include "app/services/dataman.h"
 #include "app/services/localization.h"
 #include "app/ui/partfx.h"
+#include "game/entities/stock.h"
 #include "game/entities/weapons-data.h"
+#include "game/scape.h"
 #include "nstring.h"
 
 #include <math.h>
@@ -50,6 +52,14 @@ void ReadEffect(const DMNode *node, const char *key, fx_t **field)
     const char *value = node->GetValue(key);
     if (value && value[0] != '!')
         *field = pbman.GetFX(value);
+}
+
+// The entity type spawned per projectile, by name through the world's stock; null when
+// there is no world yet or no such type.
+EntityType *ProjectileType(const char *type_name)
+{
+    Scape *world = GetScape();
+    return world && world->stock ? world->stock->GetEntityType(type_name) : nullptr;
 }
 
 }  // namespace
@@ -125,7 +135,7 @@ void Weapon::ReadKeys(const DMNode *node)
 {
     const char *value = node->GetValue("projectile_entity");
     if (value)
-        projectile_entity = WeaponProjectileType(value);
+        projectile_entity = ProjectileType(value);
     ReadShort(node, "rank", &rank);
     ReadShort(node, "projectiles_per_shot", &projectiles_per_shot);
     ReadFloat(node, "projectile_range", &projectile_range);

@@ -80,8 +80,9 @@ TEST_F(UpgradesTest, LevelOverGlobalOverDefaultForEveryKey)
             float expected = source == kLevel ? 7.0f : source == kGlobal ? 9.0f : k.default_value;
             EXPECT_FLOAT_EQ(Read(u, k), expected);
             for (const TuningKey &other : kKeys) {
-                if (&other != &k)
+                if (&other != &k) {
                     EXPECT_FLOAT_EQ(Read(u, other), other.default_value) << other.key;
+                }
             }
         }
     }

@@ -5,6 +5,7 @@
 #include "app/services/dataman.h"
 #include "game/entities/weapons.h"
 
+#include <math.h>
 #include <string.h>
 
 #include <string>

@@ -88,8 +88,15 @@ inline size_t &ScriptedNext()
     static size_t next = 0;
     return next;
 }
+// Draws taken since the script was set.
+inline size_t &ScriptedCalls()
+{
+    static size_t calls = 0;
+    return calls;
+}
 inline int ScriptedRandom()
 {
+    ScriptedCalls()++;
     std::vector<int> &v = ScriptedValues();
     if (v.empty())
         return 0;
@@ -100,6 +107,7 @@ inline void ScriptRandom(std::vector<int> values)
 {
     ScriptedValues() = std::move(values);
     ScriptedNext() = 0;
+    ScriptedCalls() = 0;
     AppSetRandomSource(ScriptedRandom);
 }
 
