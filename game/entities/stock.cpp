@@ -4,6 +4,7 @@
 
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
+#include "game/entities/move-path.h"
 
 #include <string.h>
 
@@ -16,6 +17,7 @@ Stock::~Stock()
 // The record's owned path goes with it (no record keeps one into its next life).
 static void ReleasePath(Entity *e)
 {
+    delete e->path;
     e->path = nullptr;
 }
 

@@ -137,6 +137,9 @@ private:
     void LoadSharedAssets();
     void RegisterBehaviours();
     bool IsBeingCreated(const char *name) const;
+    // CacheEntityType through `depth` weapon-to-projectile steps (a type whose weapon
+    // fires that type again would recurse without end).
+    void CacheEntityTypeChain(EntityType *type, bool cache, int depth);
 
     // Names of the types whose creation is under way (nested requests refused).
     const char *creating_[MAX_TYPES] = {};
