@@ -83,6 +83,9 @@ public:
 
     // Lifecycle (world grid).
     void Init(int columns, int rows, float cell_size);
+    // Only the grid: columns x rows zeroed cells with their centres and the world size
+    // (the part of Init that needs no engine; tests of the queries use it alone).
+    void InitGrid(int columns, int rows, float cell_size);
     void Reset();
     void Free();
 
