@@ -7,6 +7,8 @@
 #include "app/services/random.h"
 #include "tests/app/services/app_engine_fixture.h"
 
+#include "ovrecords.h"
+
 #include <gtest/gtest.h>
 
 #include <string.h>
