@@ -66,6 +66,11 @@ public:
     EntityType *GetEntityType(const char *name);
     // Deletes every registered type and behaviour (program exit, tests).
     void ClearRegistries();
+    // The stock the content loaders look types and behaviours up in: the stock whose
+    // GetEntityType is creating a type at this moment (so a type made during Init, before
+    // the world is published, finds its behaviour and the types it names), otherwise
+    // the published world's stock; null without either.
+    static Stock *GetLoadingStock();
 
     // Takes a record from the free list and stores `type` in it (next, prev and cell
     // cleared; nothing else touched: the caller gives the birth values). Null when

@@ -4,8 +4,10 @@
 #include "game/entities/entity.h"
 #include "game/scape.h"
 
+#include "app/services/audioman.h"
 #include "app/services/random.h"
 #include "tests/app/services/app_engine_fixture.h"
+#include "tests/game/game_fixture.h"
 
 #include "ovrecords.h"
 
@@ -26,7 +28,7 @@ int ScriptedRandom()
     g_drawn++;
     return v;
 }
-void Script(std::vector<int> values)
+void ScriptRandom(std::vector<int> values)
 {
     g_script = std::move(values);
     g_drawn = 0;
@@ -84,7 +86,7 @@ TEST_F(EntityBirth, ValuesFromTheTypeAndFiveScriptedDraws)
     e.path_pos = 77.0f;
     Entity *keep_next = e.next;
 
-    Script({1000, 2000, 3000, 4000, 5000, 6000});
+    ScriptRandom({1000, 2000, 3000, 4000, 5000, 6000});
     type.InitEntity(&e, vec2_t{100.0f, 200.0f});
     EXPECT_EQ(5u, g_drawn);
 
@@ -163,7 +165,7 @@ TEST_F(EntityBirth, GoalRangeFollowsTheWorldWidth)
     for (const auto &c : cases) {
         WorldScope scope(c.width);
         Entity e = {};
-        Script({0, c.draw, c.draw, 0, 0});
+        ScriptRandom({0, c.draw, c.draw, 0, 0});
         type.InitEntity(&e, vec2_t{0.0f, 0.0f});
         EXPECT_FLOAT_EQ(c.goal, e.goal.x) << c.width;
         EXPECT_FLOAT_EQ(c.goal, e.goal.y) << c.width;
@@ -242,21 +244,23 @@ std::string TinyWav(int samples)
 
 }  // namespace
 
-class SoundSetTest : public apptest::AppEngineTest {
+// The engine and a 1024-unit world up, with the engine's play call recorded.
+class SoundSetTest : public gametest::GameTest {
 protected:
     void SetUp() override
     {
-        apptest::AppEngineTest::SetUp();
+        gametest::GameTest::SetUp();
+        StartGame();
         for (int i = 0; i < 6; i++)
             apptest::WriteFile("sfx/voice" + std::to_string(i) + ".wav", TinyWav(200 + i));
-        Start();
+        MakeWorld(8, 6, 128.0f);
         ov->OV_PlaySound = RecordPlay;
         g_played.clear();
     }
     void TearDown() override
     {
         AppSetRandomSource(nullptr);
-        apptest::AppEngineTest::TearDown();
+        gametest::GameTest::TearDown();
     }
 };
 
@@ -276,9 +280,8 @@ TEST_F(SoundSetTest, KeepsFiveInOrderAndIgnoresNull)
 
 TEST_F(SoundSetTest, EmptySetPlaysNothingAndDrawsNothing)
 {
-    WorldScope scope(800);
     SoundSet set;
-    Script({1, 2, 3});
+    ScriptRandom({1, 2, 3});
     EXPECT_EQ(0, set.PlayAt(vec2_t{400.0f, 200.0f}));
     EXPECT_EQ(0u, g_drawn);
     EXPECT_TRUE(g_played.empty());
@@ -287,7 +290,6 @@ TEST_F(SoundSetTest, EmptySetPlaysNothingAndDrawsNothing)
 // Member, then volume, then pitch: recorded as the engine's play call sees them.
 TEST_F(SoundSetTest, PicksMemberThenVolumeThenPitch)
 {
-    WorldScope scope(800);
     SoundSet set;
     for (int i = 0; i < 3; i++)
         set.AddSound(("sfx/voice" + std::to_string(i) + ".wav").c_str());
@@ -298,29 +300,29 @@ TEST_F(SoundSetTest, PicksMemberThenVolumeThenPitch)
     };
     for (const auto &c : cases) {
         g_played.clear();
-        Script({c.member, c.vol, c.pitch});
+        ScriptRandom({c.member, c.vol, c.pitch});
         EXPECT_EQ(1, set.PlayAt(vec2_t{400.0f, 200.0f}));
         EXPECT_EQ(3u, g_drawn);
         ASSERT_EQ(1u, g_played.size());
         EXPECT_EQ(set.sounds[c.index], g_played[0].sound);
         EXPECT_FLOAT_EQ(c.frequency, g_played[0].frequency);
-        // The world may scale the volume by distance or settings; the ratio between
-        // two draws is what the set chose.
-        (void)c.volume;
+        // The world plays at the set's volume under the player's sound volume, panned
+        // by the position in the 1024-unit world.
+        EXPECT_FLOAT_EQ(c.volume * aman.GetSoundVolume(), g_played[0].volume);
+        EXPECT_FLOAT_EQ((400.0f - 512.0f) / 1024.0f * 0.5f, g_played[0].pan);
     }
 }
 
 // A select set's fixed pitch range plays every voice at 1.0.
 TEST_F(SoundSetTest, SelectSetPlaysAtPitchOne)
 {
-    WorldScope scope(800);
     SoundSet set;
     set.pitch_min = set.pitch_max = 1.0f;
     set.AddSound("sfx/voice0.wav");
     const int draws[] = {0, 9000, 32767};
     for (int d : draws) {
         g_played.clear();
-        Script({0, d, d});
+        ScriptRandom({0, d, d});
         set.PlayAt(vec2_t{400.0f, 200.0f});
         ASSERT_EQ(1u, g_played.size());
         EXPECT_FLOAT_EQ(1.0f, g_played[0].frequency);

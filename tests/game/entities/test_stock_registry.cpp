@@ -3,13 +3,12 @@
 // creation), the shared lead projectiles, and caching the battle's types.
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
-#include "game/entities/powerups.h"
 #include "game/entities/stock.h"
 #include "game/entities/weapons.h"
 #include "game/scape.h"
 
-#include "app/services/dataman.h"
 #include "tests/app/services/app_engine_fixture.h"
+#include "tests/game/game_fixture.h"
 
 #include "ovrecords.h"
 
@@ -22,46 +21,22 @@ namespace {
 
 std::string Node(const std::string &name, const std::string &keys = "")
 {
-    return "\t\t<node id=\"" + name + "\" " + keys + " />\n";
-}
-
-std::string Database(const std::string &array, const std::string &nodes)
-{
-    return "<?xml version=\"1.0\"?>\n<root>\n\t<array id=\"" + array + "\">\n" + nodes + "\t</array>\n</root>\n";
+    return "<node id=\"" + name + "\" " + keys + " />\n";
 }
 
 }  // namespace
 
-class StockRegistry : public apptest::AppEngineTest {
+// The world's stock, built by the world with the given content files.
+class StockRegistry : public gametest::GameTest {
 protected:
-    void SetUp() override
-    {
-        apptest::AppEngineTest::SetUp();
-        dman().ReleaseAllDatabases();
-    }
-    // Writes the data files, starts the engine and a world whose stock is `stock`.
     void StartWith(const std::string &entity_nodes, const std::string &weapon_nodes = "")
     {
-        apptest::WriteFile("entities.xml", Database("entities", entity_nodes));
-        apptest::WriteFile("weapons.xml", Database("weapons", weapon_nodes));
-        Start();
-        world_ = new Scape();
-        stock = new Stock();
-        world_->stock = stock;
-        SetScape(world_);
-        stock->Init(512);
-    }
-    void TearDown() override
-    {
-        SetScape(nullptr);
-        if (world_)
-            world_->stock = nullptr;
-        delete world_;
-        delete stock;
-        Weapon::ClearWeapons();
-        Powerup::ClearPowerups();
-        dman().ReleaseAllDatabases();
-        apptest::AppEngineTest::TearDown();
+        StartGame();
+        WriteEntities(entity_nodes);
+        WriteWeapons(weapon_nodes);
+        MakeWorld();
+        stock = world->stock;
+        ASSERT_NE(nullptr, stock);
     }
     std::vector<std::string> TypeNames() const
     {
@@ -72,9 +47,6 @@ protected:
     }
 
     Stock *stock = nullptr;
-
-private:
-    Scape *world_ = nullptr;
 };
 
 TEST_F(StockRegistry, TwentyThreeBehavioursInOrderFoundByExactName)
@@ -196,11 +168,14 @@ TEST_F(StockRegistry, SelfAndMutualCommandRefused)
               std::vector<std::string>(names.end() - 3, names.end()));
 }
 
-TEST_F(StockRegistry, LeadProjectilesShareOneType)
+// Made during the stock's set-up, before the world is published: the type still finds
+// its behaviour in the stock being set up.
+TEST_F(StockRegistry, LeadProjectilesShareOneTypeMadeDuringSetUp)
 {
-    StartWith(Node("ProjectileLead", "type=\"ProjectileSimple\""));
+    StartWith(Node("ProjectileLead", "type=\"ProjectileSimple\" ai=\"Bullet\""));
     EntityType *lead = stock->GetEntityType("ProjectileLead");
     ASSERT_NE(nullptr, lead);
+    EXPECT_EQ(stock->GetEntityAI("Bullet"), lead->ai);
     for (int i = 0; i < Stock::NUM_LEAD_PROJECTILES; i++)
         EXPECT_EQ(lead, stock->lead_projectiles[i]);
     EXPECT_EQ(1, apptest::CountLogged("Creating entity type 'ProjectileLead'"));
@@ -231,9 +206,9 @@ TEST_F(StockRegistry, GameAssetsCachedInOrderAndReleasedExceptKeptOnes)
                         Sprites("PyroTrooper", "cache_flags=\"Keep_Cached\"") + Sprites("SniperTrooper") +
                         Sprites("Zed") + Sprites("Ant", "weapon=\"Spitter\"") + Sprites("Spit");
     apptest::WriteFile("levels/test.xml",
-                       Database("waves", "\t\t<node id=\"w1\" spawn_type=\"Zed\" />\n\t\t<node id=\"w2\" />\n"
-                                         "\t\t<node id=\"w3\" spawn_type=\"Ant\" />\n"
-                                         "\t\t<node id=\"w4\" spawn_type=\"Zed\" />\n"));
+                       gametest::XmlArray("waves", "<node id=\"w1\" spawn_type=\"Zed\" />\n<node id=\"w2\" />\n"
+                                                   "<node id=\"w3\" spawn_type=\"Ant\" />\n"
+                                                   "<node id=\"w4\" spawn_type=\"Zed\" />\n"));
     StartWith(nodes, Node("Spitter", "projectile_entity=\"Spit\""));
     int before = stock->num_types;
     stock->CacheGameAssets("levels/test.xml", true);
