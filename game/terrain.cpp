@@ -268,6 +268,9 @@ void Scape::GenerateTerrain()
     if (!rebuild)
         Presimulate(this, CreateEmitters(this, level));
     if (compose) {
+        // Normal blending again: the last decal may have left it additive, which
+        // washed the bunker pad out.
+        ov->OV_SetBlend(0);
         ov->OV_SetAlpha(1.0f);
         ov->OV_SetColor(1.0f, 1.0f, 1.0f);
         DrawBunkerBackground(bunker_background, bunker_pos.x, bunker_pos.y);
