@@ -183,8 +183,7 @@ public:
     float delayed_tutorial_time = 0.0f;
     const char *delayed_tutorial = nullptr;
     // Tutorial state.
-    char *tutorial_name = nullptr;     // points at tutorial_name_copy while one is current
-    char tutorial_name_copy[64] = {};  // the copy SetTutorial keeps (at most 63 characters)
+    char *tutorial_name = nullptr;     // 64-byte copy kept by SetTutorial; null when none
     uint8_t tutorial_shown = 0;
     uint8_t tutorial_pauses = 0;       // the current tutorial freezes the battle
     float tutorial_time = 0.0f;        // seconds since it was set

@@ -130,6 +130,7 @@ void Scape::FreeObstacles()
         delete obstacle;
     }
     placed_obstacles.Clear();
+    terrain_generated = 0;
     if (!cells)
         return;
     for (int i = 0; i < num_columns * num_rows; i++) {

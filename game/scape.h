@@ -187,6 +187,9 @@ public:
 
     // Every placed obstacle, also those no cell references; Reset frees them all.
     nArray<Obstacle *> placed_obstacles;
+    // Set by terrain generation, cleared with the obstacles: a later generation in the
+    // same mission only draws the terrain bitmap again.
+    uint8_t terrain_generated = 0;
 };
 
 // The one world, published once built; null before.
