@@ -215,6 +215,19 @@ TEST_F(PowerupDropTest, MissingPickUpKindOrChoiceDropsNothing) {
     EXPECT_EQ(Powerup::last_powerup_timestamp, 0u);
 }
 
+TEST_F(PowerupDropTest, ExhaustedPoolDropsNothingAndKeepsTheStamp) {
+    upgrades.powerup_probability = 100;
+    int spawned = 0;
+    while (Spawn("Wall", {(float)(spawned % 40) * 25 + 12, (float)(spawned / 40) * 25 + 12}) != nullptr) {
+        spawned++;
+    }
+    EXPECT_EQ(spawned, 511);
+    ScriptRandom({kRollZero, kLastGatePass});
+    ai->PowerupDrop({300, 300});
+    EXPECT_TRUE(Pickups().empty());
+    EXPECT_EQ(Powerup::last_powerup_timestamp, 0u);
+}
+
 class LevelModeDropTest : public PowerupDropTest {
 protected:
     void SetUp() override {
