@@ -41,7 +41,8 @@ void ScapeConfigFromBytes(const uint8_t bytes[ScapeConfig::FILE_SIZE], ScapeConf
 // logs "Incompatible config header.\n" (level 1) and leaves the block unchanged; a
 // file shorter than 148 bytes overwrites only the bytes it holds. True when read.
 bool ReadScapeConfig(const char *file, ScapeConfig *config);
-// Writes the block, header set to "CONF-2\0", atomically (SaveFileReplacing). False,
+// Writes the block, header set to "CONF-2\0", atomically (SaveFileReplacing), creating
+// the file's folder when missing. False,
 // after the helper's popup, when it could not be written.
 bool WriteScapeConfig(const char *file, ScapeConfig *config);
 

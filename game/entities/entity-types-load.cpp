@@ -111,8 +111,7 @@ void ReadFloat(const DMNode *node, const char *key, float *out)
 
 Stock *WorldStock()
 {
-    Scape *world = GetScape();
-    return world ? world->stock : nullptr;
+    return Stock::GetLoadingStock();
 }
 
 EntityType *ConstructClass(const char *class_name, const char *name)

@@ -4,6 +4,8 @@
 
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
+#include "game/entities/powerups.h"
+#include "game/entities/weapons.h"
 
 #include "app/services/dataman.h"
 #include "app/services/featureman.h"
@@ -85,6 +87,7 @@ void Stock::Init(int num)
     InitPool(num);
     ClearRegistries();
     LoadSharedAssets();
+    Powerup::LoadPowerups();
     RegisterBehaviours();
     for (int i = 0; i < NUM_LEAD_PROJECTILES; i++)
         lead_projectiles[i] = GetEntityType("ProjectileLead");
@@ -144,7 +147,18 @@ void Stock::RegisterBehaviours()
 
 void Stock::CacheEntityType(EntityType *type, bool cache)
 {
-    if (!type)
+    CacheEntityTypeChain(type, cache, 0);
+}
+
+void Stock::CacheWeapon(Weapon *weapon, bool cache)
+{
+    if (weapon)
+        CacheEntityTypeChain(weapon->projectile_entity, cache, 0);
+}
+
+void Stock::CacheEntityTypeChain(EntityType *type, bool cache, int depth)
+{
+    if (!type || depth > MAX_TYPES)
         return;
     if (!cache && type->cache_flags && strcasecmp(type->cache_flags, "KEEP_CACHED") == 0)
         return;
@@ -154,8 +168,8 @@ void Stock::CacheEntityType(EntityType *type, bool cache)
         if (b)
             ov->OV_SetBitmapCacheMode(b, mode);
     }
-    if (cache)
-        CacheWeapon(type->weapon, true);
+    if (cache && type->weapon)
+        CacheEntityTypeChain(type->weapon->projectile_entity, true, depth + 1);
 }
 
 void Stock::CacheGameAssets(const char *level_file, bool cache)

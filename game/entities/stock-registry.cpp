@@ -4,10 +4,22 @@
 
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
+#include "game/scape.h"
 
 #include "orvex.h"
 
 #include <string.h>
+
+// The stock creating a type right now (innermost), null outside a creation.
+static Stock *g_loading_stock = nullptr;
+
+Stock *Stock::GetLoadingStock()
+{
+    if (g_loading_stock)
+        return g_loading_stock;
+    Scape *world = GetScape();
+    return world ? world->stock : nullptr;
+}
 
 bool Stock::RegisterEntityAI(EntityAI *ai)
 {
@@ -62,7 +74,10 @@ EntityType *Stock::GetEntityType(const char *name)
     }
 
     creating_[num_creating_++] = name;
+    Stock *outer = g_loading_stock;
+    g_loading_stock = this;
     EntityType *type = EntityType::CreateEntityType(name);
+    g_loading_stock = outer;
     num_creating_--;
 
     if (!type) {

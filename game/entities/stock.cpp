@@ -4,6 +4,9 @@
 
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
+#include "game/entities/move-path.h"
+#include "game/controls.h"
+#include "game/gamestate.h"
 
 #include <string.h>
 
@@ -16,7 +19,17 @@ Stock::~Stock()
 // The record's owned path goes with it (no record keeps one into its next life).
 static void ReleasePath(Entity *e)
 {
+    delete e->path;
     e->path = nullptr;
+}
+
+// Outside the pool: the game state's base and the controls' selection slots and
+// target markers stop naming a record that returns to the pool.
+static void ForgetOutsideThePool(Entity *e)
+{
+    if (game.base == e)
+        game.base = nullptr;
+    controls.ForgetEntity(e);
 }
 
 void Stock::Free()
@@ -98,6 +111,7 @@ void Stock::FreeEntity(Entity *e)
         if (other->last_hit == e)
             other->last_hit = nullptr;
     }
+    ForgetOutsideThePool(e);
 }
 
 void Stock::ResetEntities()
@@ -109,6 +123,8 @@ void Stock::ResetEntities()
     for (int i = 0; i < num_entities; i++) {
         Entity *e = &entities[i];
         ReleasePath(e);
+        if (e->type)
+            ForgetOutsideThePool(e);
         e->type = nullptr;
         e->prev = nullptr;
         e->cell = nullptr;

@@ -54,12 +54,12 @@ void ReadEffect(const DMNode *node, const char *key, fx_t **field)
         *field = pbman.GetFX(value);
 }
 
-// The entity type spawned per projectile, by name through the world's stock; null when
-// there is no world yet or no such type.
+// The entity type spawned per projectile, by name through the loading stock (the one
+// creating a type, else the world's); null without a stock or for no such type.
 EntityType *ProjectileType(const char *type_name)
 {
-    Scape *world = GetScape();
-    return world && world->stock ? world->stock->GetEntityType(type_name) : nullptr;
+    Stock *stock = Stock::GetLoadingStock();
+    return stock ? stock->GetEntityType(type_name) : nullptr;
 }
 
 }  // namespace

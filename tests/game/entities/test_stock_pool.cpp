@@ -1,7 +1,12 @@
 // The stock's pool: taking and returning records, the free list's order, the last
 // record never handed out, and references to a returned record cleared.
+#include "game/controls.h"
 #include "game/entities/entity.h"
+#include "game/entities/move-path.h"
 #include "game/entities/stock.h"
+#include "game/gamestate.h"
+
+#include "tests/game/game_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -206,4 +211,72 @@ TEST(StockPool, SeededChurnMatchesTheModel)
         EXPECT_EQ(nullptr, stock.entities[index].type);
     for (int index : in_use)
         EXPECT_NE(nullptr, stock.entities[index].type);
+}
+
+// A path with a grown point block (released under LeakSanitizer if anything is lost).
+static MovePath *LongPath()
+{
+    MovePath *path = new MovePath();
+    for (int i = 0; i < 40; i++)
+        path->AddPoint(vec2_t{(float)i * 12.0f, 0.0f});
+    return path;
+}
+
+TEST(StockPool, PathsReleasedWhenRecordsReturnResetAndFree)
+{
+    Stock stock;
+    stock.InitPool(8);
+    Entity *taken[5];
+    for (Entity *&e : taken) {
+        e = stock.GetFreeEntity(Kind(0));
+        e->path = LongPath();
+    }
+    ASSERT_EQ(40, taken[0]->path->count);
+    stock.FreeEntity(taken[0]);
+    EXPECT_EQ(nullptr, taken[0]->path);
+    EXPECT_NE(nullptr, taken[1]->path);
+
+    stock.ResetEntities();
+    for (int i = 0; i < stock.num_entities; i++)
+        EXPECT_EQ(nullptr, stock.entities[i].path) << i;
+
+    Entity *last = stock.GetFreeEntity(Kind(0));
+    last->path = LongPath();
+    stock.Free();  // the pool's end releases it too
+    EXPECT_EQ(nullptr, stock.entities);
+    EXPECT_EQ(0, stock.num_entities);
+}
+
+TEST(StockPool, ReturnedRecordLeavesTheBaseAndTheControls)
+{
+    Stock stock;
+    stock.InitPool(8);
+    Entity *bunker = stock.GetFreeEntity(Kind(0));
+    Entity *trooper = stock.GetFreeEntity(Kind(1));
+    Entity *enemy = stock.GetFreeEntity(Kind(2));
+    controls.Reset();
+    game.base = bunker;
+    controls.selection[3].entity = trooper;
+    controls.selection[5].entity = enemy;
+    controls.targets.InsertLast(Controls::TargetMarker{enemy, 0.5f});
+    controls.targets.InsertLast(Controls::TargetMarker{trooper, 0.25f});
+
+    stock.FreeEntity(trooper);
+    EXPECT_EQ(bunker, game.base);
+    EXPECT_EQ(nullptr, controls.selection[3].entity);
+    EXPECT_EQ(enemy, controls.selection[5].entity);
+    ASSERT_EQ(1, controls.targets.Count());
+    EXPECT_EQ(enemy, controls.targets[0].entity);
+
+    stock.FreeEntity(bunker);
+    EXPECT_EQ(nullptr, game.base);
+
+    // A reset forgets every record still in use.
+    game.base = enemy;
+    stock.ResetEntities();
+    EXPECT_EQ(nullptr, game.base);
+    EXPECT_EQ(nullptr, controls.selection[5].entity);
+    EXPECT_EQ(0, controls.targets.Count());
+    controls.Reset();
+    gametest::ResetGameState();
 }
