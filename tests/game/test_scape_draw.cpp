@@ -9,6 +9,7 @@
 #include "core/ov_state.h"
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
+#include "game/obstacles.h"
 #include "game/vector-field.h"
 #include "tests/app/ui/widget_fixture.h"
 
@@ -371,4 +372,33 @@ TEST_F(ScapeDrawTest, CameraIsResetUnlessTheSettingsKeepIt)
         EXPECT_FLOAT_EQ(world->ground_parts->cam_x, 30.0f);
         EXPECT_FLOAT_EQ(world->top_parts->scale, 2.0f);
     }
+}
+
+TEST_F(ScapeDrawTest, DeveloperKey82OutlinesTheObstaclesOfEachCell)
+{
+    apptest::WriteFile("probe-box.xml",
+                       gametest::XmlArray("info", "<node id=\"bitmap\" value=\"\"/>") +
+                           gametest::XmlArray("edges",
+                                              "<node p0x=\"-20\" p0y=\"-20\" p1x=\"20\" p1y=\"-20\"/>\n"
+                                              "<node p0x=\"20\" p0y=\"-20\" p1x=\"20\" p1y=\"20\"/>\n"
+                                              "<node p0x=\"20\" p0y=\"20\" p1x=\"-20\" p1y=\"20\"/>\n"
+                                              "<node p0x=\"-20\" p0y=\"20\" p1x=\"-20\" p1y=\"-20\"/>"));
+    ObstacleType *box = ObstacleType::GetObstacleType("probe-box.xml");
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->num_edges, 4);
+    ASSERT_NE(world->AddObstacle(box, V(400, 300), 0.0f, 1.0f), nullptr);
+    prog.parms.developer_mode = 1;
+
+    DrawFrame();
+    EXPECT_FALSE(NearAround(ReadFrame(), 380, 290, 255, 255, 255));
+
+    ov->OV_SetKeyStatei(82, 2);
+    DrawFrame();
+    Frame f = ReadFrame();
+    EXPECT_TRUE(NearAround(f, 380, 290, 255, 255, 255));  // the left edge
+    EXPECT_TRUE(NearAround(f, 410, 320, 255, 255, 255));  // the bottom edge
+    EXPECT_TRUE(Near(f.At(400, 300), 51, 51, 51));         // inside: only the ground
+    Shot("obstacle-outline.png");
+    ov->OV_SetKeyStatei(82, 0);
+    prog.parms.developer_mode = 0;
 }

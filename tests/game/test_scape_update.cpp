@@ -2,6 +2,7 @@
 // burning, chill, the border clamp, trails, environment emitters and the decal queue.
 #include "tests/game/test_scape_update_fixture.h"
 
+#include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
@@ -358,4 +359,23 @@ TEST_F(ScapeUpdateTest, The129thDecalOfAFrameIsRefused)
     world->Update(0.016f);
     EXPECT_EQ(world->num_decals, 0);
     EXPECT_NE(world->AddDecal(dot_bitmap, V(1, 1), 0.0f, 1.0f, white, 1), nullptr);
+}
+
+TEST_F(ScapeUpdateTest, DeveloperKey72ScoresWithTheStep)
+{
+    struct Case {
+        int developer, key;
+        int gained;
+    };
+    const Case kCases[] = {{1, 2, 1000}, {0, 2, 0}, {1, 0, 0}};
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(std::to_string(c.developer) + "/" + std::to_string(c.key));
+        prog.parms.developer_mode = (uint8_t)c.developer;
+        ov->OV_SetKeyStatei(72, c.key);
+        int before = game.score;
+        world->Update(0.1f);
+        EXPECT_EQ(game.score - before, c.gained);
+    }
+    ov->OV_SetKeyStatei(72, 0);
+    prog.parms.developer_mode = 0;
 }
