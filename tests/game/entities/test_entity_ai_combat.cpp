@@ -3,6 +3,7 @@
 // hit with the half-second gate.
 #include "tests/game/entities/test_entity_ai_fixture.h"
 
+#include "app/services/audioman.h"
 #include "game/entities/weapons.h"
 #include "game/gamestate.h"
 
@@ -56,7 +57,7 @@ protected:
         int n = 0;
         for (const PlayedSound &s : Played()) {
             if (s.sound == reinterpret_cast<ov_sound_t *>(&reload_end_sound)) {
-                EXPECT_EQ(s.volume, 1.0f);
+                EXPECT_EQ(s.volume, aman.GetSoundVolume());  // full volume in the world
                 EXPECT_EQ(s.pitch, 1.0f);
                 n++;
             }
@@ -100,6 +101,7 @@ TEST_F(WeaponUpdateTest, RecoilDecaysByFiveTimesItselfPerSecondAtLeastByDt) {
 
 TEST_F(WeaponUpdateTest, ShotLeavesTheMuzzleAndPacesTheWeapon) {
     StartArmedWorld();
+    apptest::WriteFile("texts.xml", gametest::XmlArray("tutorial", "<node id=\"FIRING\" text=\"Tap to fire\"/>"));
     Entity *e = ArmedTrooper({200, 200});
     ASSERT_NE(e, nullptr);
     e->scale = 2.0f;
@@ -129,6 +131,7 @@ TEST_F(WeaponUpdateTest, ShotLeavesTheMuzzleAndPacesTheWeapon) {
 
 TEST_F(WeaponUpdateTest, NoShotWithoutTriggerAmmoOrWeaponAndEnemiesRaiseNoTutorial) {
     StartArmedWorld();
+    apptest::WriteFile("texts.xml", gametest::XmlArray("tutorial", "<node id=\"FIRING\" text=\"Tap to fire\"/>"));
     Entity *idle = ArmedTrooper({200, 200});
     Entity *empty = ArmedTrooper({300, 200});
     Entity *unarmed = Spawn("Trooper", {400, 200});

@@ -63,10 +63,6 @@ int RandomDrawsTaken() {
     return draws_taken;
 }
 
-int RandomValuesLeft() {
-    return (int)script.size();
-}
-
 Scape *EntityAITest::StartWorld(const std::string &weapons, const std::string &powerups,
                                 const std::string &entities) {
     StartGame();

@@ -7,8 +7,10 @@
 
 #include "tests/game/game_fixture.h"
 
+#include "app/services/random.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity.h"
+#include "game/entities/stock.h"
 
 #include <string>
 #include <vector>
@@ -25,8 +27,6 @@ extern const char *const kEntityTypes;
 void ScriptRandom(const std::vector<int> &values, int fallback = 16383);
 // Draws taken since the last ScriptRandom.
 int RandomDrawsTaken();
-// Scripted values not drawn yet.
-int RandomValuesLeft();
 
 // One sound the world asked the engine to play.
 struct PlayedSound {

@@ -126,11 +126,11 @@ TEST_F(MovePathWorldTest, ArrowsPointAlongTheBends) {
     RecordDrawing();
     path.Draw(0.0f);
     // d = 0.1 .. 175.1: down (pi / 2) until the corner's reach, across it at 100.1
-    // (from 75.1 down to 125.1 right: 45 degrees), then right (0).
+    // (from (100, 175.1) to (125.1, 200)), then right (0).
     ASSERT_EQ(arrows.size(), 8u);
     EXPECT_NEAR(arrows[0].rotation, (float)M_PI / 2, 1e-5f);
     EXPECT_NEAR(arrows[2].rotation, (float)M_PI / 2, 1e-5f);
-    EXPECT_NEAR(arrows[4].rotation, (float)M_PI / 4, 1e-3f);
+    EXPECT_NEAR(arrows[4].rotation, atan2f(24.9f, 25.1f), 1e-5f);
     EXPECT_NEAR(arrows[7].rotation, 0.0f, 1e-5f);
     EXPECT_NEAR(arrows[7].x, 175.1f, 1e-3f);
     EXPECT_NEAR(arrows[7].y, 200.0f, 1e-3f);

@@ -5,6 +5,7 @@
 #include "tests/game/game_fixture.h"
 
 #include "app/services/audioman.h"
+#include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"

@@ -6,6 +6,8 @@
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
 
+#include "tests/game/game_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -276,4 +278,5 @@ TEST(StockPool, ReturnedRecordLeavesTheBaseAndTheControls)
     EXPECT_EQ(nullptr, controls.selection[5].entity);
     EXPECT_EQ(0, controls.targets.Count());
     controls.Reset();
+    gametest::ResetGameState();
 }

@@ -43,7 +43,7 @@ int ScriptedRandom()
         return 0;
     return script[script_next++ % script.size()];
 }
-void Script(std::vector<int> values)
+void ScriptDraws(std::vector<int> values)
 {
     script = std::move(values);
     script_next = 0;
@@ -133,7 +133,7 @@ TEST_F(WeaponFireTest, FiveShotFanWithScriptedDraws)
         ASSERT_NE(shooter, nullptr);
         played.clear();
         const int shots = game.shots_fired;
-        Script({c.draw});
+        ScriptDraws({c.draw});
         fan->Fire(shooter, {310.0f, 205.0f}, 1.0f);
         AppSetRandomSource(nullptr);
         std::vector<Entity *> slugs = InPlay(Entity::PROJECTILE);
@@ -167,7 +167,7 @@ TEST_F(WeaponFireTest, FanSpreadsWithinHalfTheSpreadEitherWay)
     Weapon *fan = Weapon::GetWeapon("Fan");
     ASSERT_NE(fan, nullptr);
     // Distinct draws: each projectile takes its own direction inside aim +- 0.25.
-    Script({1000, 30000, 5000, 22000, 12000, 27000, 3000, 17000, 9000, 31000, 500, 25000, 14000});
+    ScriptDraws({1000, 30000, 5000, 22000, 12000, 27000, 3000, 17000, 9000, 31000, 500, 25000, 14000});
     fan->Fire(shooter, shooter->pos, -2.0f);
     AppSetRandomSource(nullptr);
     std::vector<Entity *> slugs = InPlay(Entity::PROJECTILE);

@@ -143,8 +143,9 @@ TEST_F(ReloadTest, SpentSuperWeaponReturnsToItsWeapon)
         EXPECT_FLOAT_EQ(e.speed, c.speed);
         EXPECT_FLOAT_EQ(e.ammo, c.ammo);
         EXPECT_FLOAT_EQ(e.reload_timer, c.reload_timer);
-        if (c.weapon)
+        if (c.weapon) {
             EXPECT_FLOAT_EQ(e.shot_timer, 0.5f);
+        }
     }
 }
 
