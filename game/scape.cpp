@@ -72,6 +72,7 @@ void Scape::Init(int columns, int rows, float size)
     stock->Init(SCAPE_ENTITY_RECORDS);
 
     spawn_manager = new SpawnManager(SCAPE_SPAWN_ITEMS);
+    spawn_manager->world = this;
     spawn_manager->Init();
     spawn_manager->Reset();
 
