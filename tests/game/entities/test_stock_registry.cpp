@@ -171,6 +171,19 @@ TEST_F(StockRegistry, SelfAndMutualCommandRefused)
 
 // Made during the stock's set-up, before the world is published: the type still finds
 // its behaviour in the stock being set up.
+// A type whose weapon fires that very type: the nested request is refused.
+TEST_F(StockRegistry, ProjectileChainNamingItsOwnTypeRefused)
+{
+    StartWith(Node("Turret", "weapon=\"Boomerang\""), Node("Boomerang", "projectile_entity=\"Turret\""));
+    EntityType *turret = stock->GetEntityType("Turret");
+    ASSERT_NE(nullptr, turret);
+    ASSERT_NE(nullptr, turret->weapon);
+    EXPECT_EQ(nullptr, turret->weapon->projectile_entity);
+    EXPECT_TRUE(apptest::Logged("EntityType 'Turret' refers to itself"));
+    EXPECT_EQ(1, apptest::CountLogged("Creating entity type 'Turret'"));
+    EXPECT_EQ(turret, stock->GetEntityType("Turret"));
+}
+
 TEST_F(StockRegistry, LeadProjectilesShareOneTypeMadeDuringSetUp)
 {
     StartWith(Node("ProjectileLead", "type=\"ProjectileSimple\" ai=\"Bullet\""));
