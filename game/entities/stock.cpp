@@ -35,8 +35,11 @@ static void ForgetOutsideThePool(Entity *e)
 void Stock::Free()
 {
     if (entities) {
-        for (int i = 0; i < num_entities; i++)
+        for (int i = 0; i < num_entities; i++) {
             ReleasePath(&entities[i]);
+            if (entities[i].type)
+                ForgetOutsideThePool(&entities[i]);
+        }
     }
     delete[] entities;
     entities = nullptr;

@@ -47,7 +47,8 @@ public:
     // loads the shared assets (fonts last), loads the power-up table, registers the 23
     // behaviours, fills `lead_projectiles` and `blood_decals`, and resets the pool.
     void Init(int num);
-    // Deletes the pool's records, releasing their paths (registries and assets stay).
+    // Deletes the pool's records, releasing their paths and forgetting the records in
+    // use outside the pool as FreeEntity does (registries and assets stay).
     void Free();
     // The pool alone: any former records freed, `num` zeroed records allocated and all
     // put on the free list (Init does this first).
