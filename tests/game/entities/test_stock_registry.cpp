@@ -10,11 +10,13 @@
 #include "tests/app/services/app_engine_fixture.h"
 #include "tests/game/game_fixture.h"
 
+#include "app/services/featureman.h"
 #include "app/ui/partfx.h"
 #include "ovrecords.h"
 
 #include <gtest/gtest.h>
 
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -336,4 +338,36 @@ TEST_F(StockRegistry, SharedAssetsFetchedByName)
     ASSERT_NE(nullptr, stock->font_large);
     EXPECT_STREQ("fonts/medium.mft", stock->font_medium->name);
     EXPECT_STREQ("fonts/large.mft", stock->font_large->name);
+}
+
+namespace {
+
+// The engine's extension call with the product features replaced.
+const char *(*g_real_extension)(const char *, const char *) = nullptr;
+const char *g_features = "";
+const char *FeaturesExtension(const char *command, const char *argument)
+{
+    if (command && argument && strcmp(command, "ProgramInfo") == 0 && strcmp(argument, "Features") == 0)
+        return g_features;
+    return g_real_extension(command, argument);
+}
+
+}  // namespace
+
+// SMALL_SCREEN selects the double-size battle fonts.
+TEST_F(StockRegistry, SmallScreenSelectsTheDoubleFonts)
+{
+    StartGame();
+    g_real_extension = ov->OV_CallExtension;
+    ov->OV_CallExtension = FeaturesExtension;
+    g_features = "SMALL_SCREEN";
+    feature_man.Initialize();
+    MakeWorld();
+    Stock *small = world->stock;
+    ASSERT_NE(nullptr, small->font_medium);
+    ASSERT_NE(nullptr, small->font_large);
+    EXPECT_STREQ("fonts/medium_2x.mft", small->font_medium->name);
+    EXPECT_STREQ("fonts/large_2x.mft", small->font_large->name);
+    g_features = "";
+    feature_man.Initialize();
 }
