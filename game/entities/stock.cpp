@@ -7,6 +7,7 @@
 #include "game/entities/move-path.h"
 #include "game/controls.h"
 #include "game/gamestate.h"
+#include "game/scape.h"
 
 #include <string.h>
 
@@ -91,6 +92,11 @@ void Stock::FreeEntity(Entity *e)
 {
     if (!e || !entities || e < entities || e >= entities + num_entities || !e->type)
         return;
+    // A record still linked into a world cell leaves the cell's ring first: the free
+    // list reuses its links.
+    Scape *world = GetScape();
+    if (e->cell && world)
+        world->UnlinkEntity(e);
     ReleasePath(e);
     e->next = nullptr;
     e->type = nullptr;

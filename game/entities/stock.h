@@ -80,7 +80,8 @@ public:
     // Returns a record to the pool: releases its path, appends it to the free list and
     // clears every `owner`, `target`, `burner` and `last_hit` of the pool naming it, the
     // game state's base when it is the record, and the controls' selection slots and
-    // target markers naming it. A free record, null or a record of another pool: nothing.
+    // target markers naming it. A record still linked into a world cell is unlinked
+    // first. A free record, null or a record of another pool: nothing.
     void FreeEntity(Entity *e);
     // Puts every record back on the free list in array order, releasing their paths
     // (and, for records in use, forgetting them outside the pool as FreeEntity does).
