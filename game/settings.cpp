@@ -31,6 +31,15 @@ int32_t GetInt32(const uint8_t *at)
     return (int32_t)bits;
 }
 
+// The header compared as seven bytes ignoring case: "CONF-2" and its NUL. The file's
+// bytes need not hold a terminator, and a short file counts its missing bytes as zero.
+bool HeaderMatches(const char *data, long size)
+{
+    char header[ScapeConfig::HEADER_SIZE] = {0};
+    memcpy(header, data, size < (long)sizeof header ? (size_t)size : sizeof header);
+    return strncasecmp(header, kHeader, kHeaderCompared) == 0;
+}
+
 }  // namespace
 
 void ScapeConfigDefaults(ScapeConfig *config)
@@ -67,12 +76,7 @@ bool ReadScapeConfig(const char *file, ScapeConfig *config)
     char *data = ReadWholeFile(file, &size);
     if (!data)
         return false;
-    // The header is compared as seven bytes ignoring case: "CONF-2" and its NUL. The
-    // file's bytes need not hold a terminator, and a short file counts its missing
-    // bytes as zero.
-    char header[ScapeConfig::HEADER_SIZE] = {0};
-    memcpy(header, data, size < (long)sizeof header ? (size_t)size : sizeof header);
-    if (strncasecmp(header, kHeader, kHeaderCompared) != 0) {
+    if (!HeaderMatches(data, size)) {
         ov->OV_PrintDebugf(1, "Incompatible config header.\n");
         free(data);
         return false;
@@ -93,6 +97,15 @@ bool WriteScapeConfig(const char *file, ScapeConfig *config)
         char folder[512];
         snprintf(folder, sizeof folder, "%.*s", (int)(slash - file), file);
         ov->OV_CreateDirectory(folder);
+    }
+    // A file that is there but not a settings block of this version is kept aside
+    // before it is replaced, never silently wiped.
+    long size = 0;
+    char *old = ReadWholeFile(file, &size);
+    if (old) {
+        if (!HeaderMatches(old, size))
+            KeepDamagedCopy(file);
+        free(old);
     }
     memcpy(config->header, kHeader, kHeaderCompared);
     uint8_t bytes[ScapeConfig::FILE_SIZE];

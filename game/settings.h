@@ -42,8 +42,9 @@ void ScapeConfigFromBytes(const uint8_t bytes[ScapeConfig::FILE_SIZE], ScapeConf
 // file shorter than 148 bytes overwrites only the bytes it holds. True when read.
 bool ReadScapeConfig(const char *file, ScapeConfig *config);
 // Writes the block, header set to "CONF-2\0", atomically (SaveFileReplacing), creating
-// the file's folder when missing. False,
-// after the helper's popup, when it could not be written.
+// the file's folder when missing; an existing file whose header does not match is kept
+// aside first (KeepDamagedCopy). False, after the helper's popup, when it could not be
+// written.
 bool WriteScapeConfig(const char *file, ScapeConfig *config);
 
 // The engine name of "user/config.dat" (OV_GetPathEx kind 1) in buf.

@@ -138,7 +138,7 @@ TEST_F(ObstacleWorldTest, NinthObstacleOfACellIsPlacedButNeverCollides)
     EXPECT_EQ(ninth->cell, nullptr);
     EXPECT_TRUE(world.IsPointInsideObstacle({15, 25}, 1.0f, nullptr));     // the first
     EXPECT_FALSE(world.IsPointInsideObstacle({111, 25}, 1.0f, nullptr));   // the ninth
-    world.FreeObstacles();
+    world.Reset();  // a new mission
     EXPECT_EQ(world.placed_obstacles.Count(), 0);
     EXPECT_EQ(cell->num_obstacles, 0);
     EXPECT_FALSE(world.IsPointInsideObstacle({15, 25}, 1.0f, nullptr));

@@ -2,6 +2,8 @@
 // files, the byte layout and the round trip through the engine's file calls.
 #include "game/settings.h"
 
+#include "game/scape.h"
+
 #include "tests/app/services/data_fixture.h"
 
 #include <gtest/gtest.h>
@@ -185,6 +187,42 @@ TEST_F(SettingsTest, BytesAreLittleEndianFields)
     ScapeConfigFromBytes(bytes, &back);
     EXPECT_EQ(back.joystick_mode_a, 0x11223344);
     EXPECT_EQ(back.keep_camera, 1);
+}
+
+// The world's own block through its two operations and the engine's name of the file.
+TEST_F(SettingsTest, WorldReadsAndWritesItsBlock)
+{
+    Scape writer;
+    EXPECT_EQ(writer.config.keep_camera, 1);
+    writer.config.joystick_mode_b = 2;
+    writer.config.keep_camera = 0;
+    ASSERT_TRUE(writer.WriteConfig());
+    EXPECT_TRUE(ExistsNative(UserPath("user/config.dat")));
+
+    Scape reader;
+    reader.ReadConfig();
+    EXPECT_EQ(reader.config.joystick_mode_b, 2);
+    EXPECT_EQ(reader.config.keep_camera, 0);
+
+    // A damaged header leaves the block as it was.
+    WriteConfigFile(std::string("CONF-9\0\0", 8) + std::string(140, '\x01'));
+    reader.ReadConfig();
+    EXPECT_EQ(reader.config.keep_camera, 0);
+    EXPECT_EQ(reader.config.joystick_mode_a, 0);
+    EXPECT_EQ(CountMessages("Incompatible config header.\n"), 1);
+}
+
+TEST_F(SettingsTest, IncompatibleFileIsKeptAsideBeforeWriting)
+{
+    const char other[8] = {'C', 'O', 'N', 'F', '-', '3', '\0', '\0'};
+    std::string old = FileBytes(other, 9, 9, 1, 1);
+    WriteConfigFile(old);
+    ASSERT_TRUE(WriteScapeConfig(name, &config));
+    EXPECT_EQ(ReadNative(UserPath("user/config.dat.bad")), old);
+    EXPECT_EQ(ReadNative(UserPath("user/config.dat")).substr(0, 6), "CONF-2");
+    // A compatible file is simply replaced.
+    ASSERT_TRUE(WriteScapeConfig(name, &config));
+    EXPECT_FALSE(ExistsNative(UserPath("user/config.dat.bad2")));
 }
 
 }  // namespace

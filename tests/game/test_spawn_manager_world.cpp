@@ -3,6 +3,7 @@
 // warning signs' alpha, angle, scale and place.
 #include "tests/game/test_scape_update_fixture.h"
 
+#include "app/services/dataman.h"
 #include "game/entities/stock.h"
 #include "game/spawn-manager.h"
 
@@ -145,4 +146,29 @@ TEST_F(SpawnWorldTest, WarningSignsPulseInTheirLastTwoSecondsInsideTheField)
     apptest::draw = nullptr;
     ASSERT_EQ(signs.size(), 1u);
     EXPECT_FLOAT_EQ(signs[0].x, 600.0f);
+}
+
+TEST_F(SpawnWorldTest, GroupTypesComeFromTheWorldsStock)
+{
+    WriteEntities("<node id=\"Walker\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"30\"/>");
+    apptest::WriteFile("spawn-groups.xml",
+                       gametest::XmlArray("groups",
+                                          "<node id=\"Pack\" formation=\"CIRCLE\" radius=\"20\" pos_x=\"300\" "
+                                          "pos_y=\"300\" entity_type=\"Walker\" num_ents_base=\"3\"/>\n"
+                                          "<node id=\"Ghosts\" formation=\"POINT\" entity_type=\"Nobody\" "
+                                          "num_ents_base=\"3\"/>"));
+    dman().ReleaseDatabase("spawn-groups.xml");
+    spawner->Init();
+    ASSERT_EQ(spawner->num_groups, 2);
+    EntityType *walker = world->stock->GetEntityType("Walker");
+    ASSERT_NE(walker, nullptr);
+    EXPECT_EQ(spawner->groups[0].entity_type, walker);
+    EXPECT_EQ(spawner->groups[1].entity_type, nullptr);  // unknown: the group queues nothing
+
+    spawner->SpawnSpawnGroupNow("ghosts");
+    EXPECT_FALSE(spawner->AreEnemiesLeftToSpawn());
+    spawner->SpawnSpawnGroupNow("PACK");
+    spawner->Update(0.016f);
+    EXPECT_EQ(world->GetNumberOfEntitiesOfType(walker), 3);
+    EXPECT_EQ(world->GetNumberOfEntitiesInFriendGroup(Entity::ENEMIES), 3);
 }

@@ -8,6 +8,7 @@
 #include "app/services/dataman.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
+#include "app/ui/screen-manager.h"
 #include "game/gamestate.h"
 #include "game/obstacles.h"
 #include "game/scape.h"
@@ -20,6 +21,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -305,6 +307,38 @@ TEST_F(TerrainTest, LevelWithoutEmittersRunsNothingAhead)
     EXPECT_EQ(world->num_emitters, 0);
     EXPECT_EQ(world->ground_parts->GetLiveCount(), 0);
     EXPECT_EQ(world->top_parts->GetLiveCount(), 0);
+}
+
+// A placed obstacle's picture at its screen point, scaled by the reference scales per
+// axis, turned by its angle and sized by its scale.
+TEST_F(TerrainTest, ObstacleDrawsAtItsScreenPointWithTheReferenceScales)
+{
+    ObstacleType *block = ObstacleType::GetObstacleType("terrain/obstacles/block.xml");
+    ASSERT_NE(block->bitmap, nullptr);
+    Obstacle *o = world->AddObstacle(block, {60, 50}, 0.0f, 1.0f);
+    float saved_x = sman.reference_scale_x, saved_y = sman.reference_scale_y;
+    sman.reference_scale_x = 2.0f;
+    sman.reference_scale_y = 1.5f;
+    world->camera = {10, 0};
+    apptest::draw = [o](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_SetBlend(1);  // Draw sets its own blending, alpha and colour
+        ov->OV_SetAlpha(0.3f);
+        ov->OV_SetColor(1, 0, 0);
+        o->Draw();
+    };
+    DrawFrame();
+    widgettest::Frame f = widgettest::ReadFrame();
+    sman.reference_scale_x = saved_x;
+    sman.reference_scale_y = saved_y;
+    world->camera = {0, 0};
+    // Screen point (50, 50) times (2, 1.5) = (100, 75); the 40 x 10 block spans 80 x 15.
+    std::array<int, 4> box = widgettest::LitBox(f, 0, 0, f.w - 1, f.h - 1, [](const Rgba &p) { return p[0] > 200; });
+    EXPECT_NEAR(box[0], 60, 1);
+    EXPECT_NEAR(box[2], 139, 1);
+    EXPECT_NEAR(box[1], 68, 1);
+    EXPECT_NEAR(box[3], 82, 1);
+    EXPECT_TRUE(Near(f.At(100, 75), {255, 255, 255, 255}));
 }
 
 // Stand-ins for two engine slots: no terrain bitmap can be made, and draws are counted.

@@ -73,7 +73,7 @@ protected:
         GameTest::TearDown();
     }
     // Draws the world as the battle does, outlines on, and reads the frame back.
-    widgettest::Frame DrawWorld()
+    widgettest::Frame DrawWorld(int key = 82)
     {
         apptest::draw = [this](float dt) {
             ov->OV_ClearScreen(0, 0, 0);
@@ -82,9 +82,9 @@ protected:
             ov->OV_PopTransform();
         };
         prog.parms.developer_mode = 1;
-        ov->OV_SetKeyStatei(82, 2);  // held
+        ov->OV_SetKeyStatei(key, 2);  // held
         DrawFrame();
-        ov->OV_SetKeyStatei(82, 0);
+        ov->OV_SetKeyStatei(key, 0);
         prog.parms.developer_mode = 0;
         apptest::draw = nullptr;
         return widgettest::ReadFrame();
@@ -157,6 +157,15 @@ TEST_F(TerrainShots, DemoLevel)
     ASSERT_GT(f.w, 0);
     Save(f, "demo-level.png");
     EXPECT_EQ(world->placed_obstacles.Count(), 9);  // eight and the bunker's
+    // The vector field over it (key 86): the obstacles' pushes and the border's.
+    widgettest::Frame field = DrawWorld(86);
+    Save(field, "demo-level-field.png");
+    int differing = 0;
+    for (int y = 0; y < f.h; y++) {
+        for (int x = 0; x < f.w; x++)
+            differing += f.At(x, y) != field.At(x, y);
+    }
+    EXPECT_GT(differing, f.w * f.h / 20);
 }
 
 }  // namespace

@@ -49,6 +49,22 @@ bool Near(const Rgba &c, int r, int g, int b, int tolerance)
     return abs(c[0] - r) <= tolerance && abs(c[1] - g) <= tolerance && abs(c[2] - b) <= tolerance;
 }
 
+// A w x h region of the frame from (x0, y0), each pixel blown up to z x z.
+widgettest::Frame Zoomed(const widgettest::Frame &f, int x0, int y0, int w, int h, int z)
+{
+    widgettest::Frame out;
+    out.w = w * z;
+    out.h = h * z;
+    out.px.resize((size_t)out.w * out.h * 4);
+    for (int y = 0; y < out.h; y++)
+        for (int x = 0; x < out.w; x++) {
+            const Rgba c = f.At(x0 + x / z, y0 + y / z);
+            for (int k = 0; k < 4; k++)
+                out.px[((size_t)y * out.w + x) * 4 + k] = (unsigned char)(c[k] < 0 ? 0 : c[k]);
+        }
+    return out;
+}
+
 std::string Show(const Rgba &c)
 {
     return "(" + std::to_string(c[0]) + ", " + std::to_string(c[1]) + ", " + std::to_string(c[2]) + ")";
@@ -120,8 +136,10 @@ TEST_F(EntityTypesPixelsTest, ABattlefieldOfEntitiesDrawsEveryPart)
     DrawFrame();
     const widgettest::Frame f = widgettest::ReadFrame();
     struct stat st;
-    if (stat(kShotDir, &st) == 0)
+    if (stat(kShotDir, &st) == 0) {
         EXPECT_TRUE(widgettest::SavePng(f, std::string(kShotDir) + "/entities.png"));
+        EXPECT_TRUE(widgettest::SavePng(Zoomed(f, 60, 80, 64, 56, 6), std::string(kShotDir) + "/trooper-zoomed.png"));
+    }
 
     struct Probe {
         const char *what;

@@ -284,27 +284,30 @@ TEST_F(EntityTypesUpdateTest, ASuperTrooperShrinksBackInTheLastSecondAndThenRetu
     e->speed = 96.0f;
     e->hit_points = e->max_hit_points = 200.0f;
     e->powerup_time = 0.01f;
+    Step(e, 75, 0.25f);  // 18.76 s: still at 1.5 times
+    EXPECT_NEAR(18.76f, e->powerup_time, 1e-3);
+    EXPECT_FLOAT_EQ(1.5f, e->scale);
+    EXPECT_FLOAT_EQ(96.0f, e->speed);
+    e->powerup_time = 18.75f;
     struct Check {
-        float until;
-        float scale;
-    } checks[] = {{10.01f, 1.5f}, {19.01f, 1.5f}, {19.51f, 1.25f}, {19.76f, 1.125f}, {20.01f, 1.0f}};
+        float time, scale;
+    } checks[] = {{19.0f, 1.5f}, {19.25f, 1.375f}, {19.5f, 1.25f}, {19.75f, 1.125f}, {20.0f, 1.0f}};
     for (const Check &c : checks) {
-        SCOPED_TRACE(c.until);
-        while (e->powerup_time < c.until - 0.001f)
-            Step(e, 1, 0.25f);
-        EXPECT_NEAR(c.until, e->powerup_time, 1e-3);
-        EXPECT_NEAR(c.scale, e->scale, 1e-4);
+        SCOPED_TRACE(c.time);
+        Step(e, 1, 0.25f);
+        EXPECT_FLOAT_EQ(c.time, e->powerup_time);
+        EXPECT_FLOAT_EQ(c.scale, e->scale);
         EXPECT_TRUE(e->powerup_active);
         EXPECT_FLOAT_EQ(96.0f, e->speed);
     }
     e->hit_points = 150.0f;
-    Step(e, 1, 0.25f);  // 20.26 s: expired
+    Step(e, 1, 0.25f);  // 20.25 s: expired
     EXPECT_FALSE(e->powerup_active);
     EXPECT_STREQ("", e->powerup_id);
     EXPECT_FLOAT_EQ(1.0f, e->scale);
     EXPECT_FLOAT_EQ(60.0f, e->speed);
     EXPECT_FLOAT_EQ(100.0f, e->max_hit_points);
-    EXPECT_FLOAT_EQ(100.0f, e->hit_points);  // 155 regenerated, cut to the maximum
+    EXPECT_FLOAT_EQ(100.0f, e->hit_points);  // 155 after regenerating, cut to the maximum
     EXPECT_FLOAT_EQ(0.0f, e->powerup_time);
     Step(e, 4, 0.25f);
     EXPECT_FLOAT_EQ(1.0f, e->scale);
@@ -378,10 +381,13 @@ TEST_F(EntityTypesUpdateTest, AParachuteLandsAtThreePointSevenSecondsAndHintsOnc
 TEST_F(EntityTypesUpdateTest, APlayerWhoCompletedThePowerupTutorialGetsNoHint)
 {
     Start();
-    ASSERT_NE(prof, nullptr);
+    Profile profile;
+    profile.Reset("1.xml");
+    prof = &profile;
     prof->AddTag("tutorials_completed", "POWERUPS");
     Entity *chute = Spawn("Chute", {200, 100});
     Step(chute, 40, 0.1f);
+    prof = nullptr;
     EXPECT_FALSE(chute->powerup_active);
     EXPECT_EQ(nullptr, game.delayed_tutorial);
 }
