@@ -68,8 +68,10 @@ protected:
     {
         GameTest::SetUp();
         StartGame();
-        apptest::WriteFile("fxs/picked.lua", "FXParm ('num_parts', 2) FXParm ('age_to_die', 5, 5)");
-        apptest::WriteFile("fxs/heal.lua", "FXParm ('num_parts', 3) FXParm ('age_to_die', 5, 5)");
+        apptest::WriteFile("fxs/picked.lua", "FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') "
+                                          "FXParm ('age_to_die', 5, 5)");
+        apptest::WriteFile("fxs/heal.lua", "FXParm ('num_parts', 3) FXParm ('bitmap', 'dot') "
+                                          "FXParm ('age_to_die', 5, 5)");
         WriteEntities(kEntities);
         WriteWeapons(kWeapons);
         WritePowerups(kPowerups);

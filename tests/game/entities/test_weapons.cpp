@@ -60,16 +60,20 @@ TEST_F(WeaponsTest, CreatedOnceOnFirstRequestWithStartValues)
 
 TEST_F(WeaponsTest, FailuresGiveNullWithTheirMessages)
 {
-    // No file: null without a message.
+    // No file: null without a message of the weapons (the data registry reports the file).
     EXPECT_EQ(Weapon::GetWeapon("Any"), nullptr);
-    EXPECT_TRUE(Popups().empty());
+    EXPECT_EQ(Count(Popups(), "1:Unknown weapon type 'Any'\n"), 0);
     EXPECT_EQ(Weapon::GetWeapon(nullptr), nullptr);
+    EXPECT_EQ(Weapon::num_weapons, 0);
     dman().ReleaseAllDatabases();
 
     // A file without the array: null without a message.
-    apptest::WriteFile("weapons.xml", "<root><array id=\"other\"><node id=\"Any\" /></array></root>");
+    Popups().clear();
+    apptest::WriteFile("weapons.xml",
+                       "<?xml version=\"1.0\"?>\n<root><array id=\"other\"><node id=\"Any\" /></array></root>");
     EXPECT_EQ(Weapon::GetWeapon("Any"), nullptr);
-    EXPECT_TRUE(Popups().empty());
+    EXPECT_TRUE(Popups().empty()) << Popups()[0];
+    EXPECT_EQ(Weapon::num_weapons, 0);
     dman().ReleaseAllDatabases();
 
     WriteWeapons({"id=\"Known\""});
