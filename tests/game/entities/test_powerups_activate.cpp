@@ -340,4 +340,31 @@ TEST_F(ActivateTest, ArtilleryArmsTheStrike)
     EXPECT_TRUE(game.artillery_aiming);
 }
 
+// The weighted choice counts the PLAYERS group's pick-ups on the field.
+TEST_F(ActivateTest, ChoiceCountsPickupsOnTheField)
+{
+    EntityType *pickup_type = world->stock->GetEntityType("Pickup");
+    upgrades.max_powerups = 2;  // the fixture's pick-up is one
+    EXPECT_NE(Powerup::GetRandomPowerup(), nullptr);
+    Entity *second = world->SpawnEntity(pickup_type, {600.0f, 300.0f});
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Powerup::GetRandomPowerup(), nullptr);
+    // A pick-up of the other group is not counted.
+    second->ChangeGroup(Entity::ENEMIES);
+    EXPECT_NE(Powerup::GetRandomPowerup(), nullptr);
+}
+
+TEST_F(ActivateTest, ArtilleryOnTheFieldForbidsAnother)
+{
+    WritePowerups("<node id=\"POWERUP_ARTILLERY\" />");
+    ASSERT_TRUE(Powerup::LoadPowerups());
+    ASSERT_EQ(Powerup::num_powerups, 1);
+    Powerup *artillery = &Powerup::powerups[0];
+    EXPECT_EQ(Powerup::GetRandomPowerup(), artillery);
+    pickup->powerup = artillery;
+    EXPECT_EQ(Powerup::GetRandomPowerup(), nullptr);
+    pickup->powerup = nullptr;
+    EXPECT_EQ(Powerup::GetRandomPowerup(), artillery);
+}
+
 }  // namespace
