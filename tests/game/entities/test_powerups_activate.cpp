@@ -301,6 +301,10 @@ TEST_F(ActivateTest, ReinforcementsPushThePickScreen)
     MakeScreen("PickReinforcement");
     Activate("POWERUP_REINFORCEMENTS", nullptr);
     EXPECT_TRUE(sman.IsScreenInStack("PickReinforcement"));
+    sman.PopScreen("PickReinforcement");
+    EXPECT_FALSE(sman.IsScreenInStack("PickReinforcement"));
+    Activate("POWERUP_REINFORCEMENTS", picker);
+    EXPECT_TRUE(sman.IsScreenInStack("PickReinforcement"));
 }
 
 TEST_F(ActivateTest, RepairBunkerPlaysAndQueuesATenth)
@@ -338,6 +342,10 @@ TEST_F(ActivateTest, ArtilleryArmsTheStrike)
     EXPECT_FALSE(game.artillery_aiming);
     Activate("POWERUP_ARTILLERY", nullptr);
     EXPECT_TRUE(game.artillery_aiming);
+    game.artillery_aiming = 0;
+    Activate("POWERUP_ARTILLERY", picker);
+    EXPECT_TRUE(game.artillery_aiming);
+    EXPECT_EQ(picker->weapon, nullptr);
 }
 
 // The weighted choice counts the PLAYERS group's pick-ups on the field.

@@ -132,6 +132,7 @@ TEST_F(WeaponsTest, InheritCopiesEverythingButIdAndKeysOverride)
         "icon=\"gfx/gun.png\" barrel_x=\"12\" barrel_y=\"-3\"",
         "id=\"Child\" inherit=\"Parent\" name=\"Child Gun\" clip_size=\"5\" fx_muzzle_flash=\"!\"",
         "id=\"Grandchild\" inherit=\"Child\" fx_clip_eject=\"!none\" projectile_class=\"ENTITY\"",
+        "id=\"Bang\" fx_muzzle_flash=\"!\" fx_idle=\"fxs/flash.lua\"",
     });
     Weapon *child = Weapon::GetWeapon("Child");
     ASSERT_NE(child, nullptr);
@@ -173,6 +174,12 @@ TEST_F(WeaponsTest, InheritCopiesEverythingButIdAndKeysOverride)
     EXPECT_EQ(grandchild->fx_clip_eject, parent->fx_clip_eject);
     EXPECT_EQ(grandchild->projectile_class, WEAPON_PROJECTILE_ENTITY);
     EXPECT_FLOAT_EQ(grandchild->clip_size, 5.0f);
+
+    // "!" on a weapon of its own leaves the start value.
+    Weapon *bang = Weapon::GetWeapon("Bang");
+    ASSERT_NE(bang, nullptr);
+    EXPECT_EQ(bang->fx_muzzle_flash, nullptr);
+    EXPECT_EQ(bang->fx_idle, parent->fx_muzzle_flash);
 
     // Each weapon frees its own texts (checked by the sanitizer build).
     Weapon::ClearWeapons();
