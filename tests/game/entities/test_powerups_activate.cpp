@@ -301,8 +301,11 @@ TEST_F(ActivateTest, ReinforcementsPushThePickScreen)
     MakeScreen("PickReinforcement");
     Activate("POWERUP_REINFORCEMENTS", nullptr);
     EXPECT_TRUE(sman.IsScreenInStack("PickReinforcement"));
-    sman.PopScreen("PickReinforcement");
-    EXPECT_FALSE(sman.IsScreenInStack("PickReinforcement"));
+}
+
+TEST_F(ActivateTest, ReinforcementsPickedByATrooperPushThePickScreen)
+{
+    MakeScreen("PickReinforcement");
     Activate("POWERUP_REINFORCEMENTS", picker);
     EXPECT_TRUE(sman.IsScreenInStack("PickReinforcement"));
 }
