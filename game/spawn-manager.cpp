@@ -211,6 +211,8 @@ void SpawnManager::DrawSpawnAlerts()
     if (!here || !here->stock)
         return;
     ov_bitmap_t *sign = here->stock->bm_incoming_enemies;
+    if (!sign)
+        return;
     for (SpawnInfo *item = queue_head; item; item = item->next) {
         if (item->no_alert || item->time <= clock || item->time - clock >= kAlertMs)
             continue;
