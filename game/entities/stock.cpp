@@ -7,6 +7,7 @@
 #include "game/entities/move-path.h"
 #include "game/controls.h"
 #include "game/gamestate.h"
+#include "game/scape.h"
 
 #include <string.h>
 
@@ -35,8 +36,11 @@ static void ForgetOutsideThePool(Entity *e)
 void Stock::Free()
 {
     if (entities) {
-        for (int i = 0; i < num_entities; i++)
+        for (int i = 0; i < num_entities; i++) {
             ReleasePath(&entities[i]);
+            if (entities[i].type)
+                ForgetOutsideThePool(&entities[i]);
+        }
     }
     delete[] entities;
     entities = nullptr;
@@ -88,6 +92,11 @@ void Stock::FreeEntity(Entity *e)
 {
     if (!e || !entities || e < entities || e >= entities + num_entities || !e->type)
         return;
+    // A record still linked into a world cell leaves the cell's ring first: the free
+    // list reuses its links.
+    Scape *world = GetScape();
+    if (e->cell && world)
+        world->UnlinkEntity(e);
     ReleasePath(e);
     e->next = nullptr;
     e->type = nullptr;

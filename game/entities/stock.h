@@ -47,7 +47,8 @@ public:
     // loads the shared assets (fonts last), loads the power-up table, registers the 23
     // behaviours, fills `lead_projectiles` and `blood_decals`, and resets the pool.
     void Init(int num);
-    // Deletes the pool's records, releasing their paths (registries and assets stay).
+    // Deletes the pool's records, releasing their paths and forgetting the records in
+    // use outside the pool as FreeEntity does (registries and assets stay).
     void Free();
     // The pool alone: any former records freed, `num` zeroed records allocated and all
     // put on the free list (Init does this first).
@@ -79,7 +80,8 @@ public:
     // Returns a record to the pool: releases its path, appends it to the free list and
     // clears every `owner`, `target`, `burner` and `last_hit` of the pool naming it, the
     // game state's base when it is the record, and the controls' selection slots and
-    // target markers naming it. A free record, null or a record of another pool: nothing.
+    // target markers naming it. A record still linked into a world cell is unlinked
+    // first. A free record, null or a record of another pool: nothing.
     void FreeEntity(Entity *e);
     // Puts every record back on the free list in array order, releasing their paths
     // (and, for records in use, forgetting them outside the pool as FreeEntity does).

@@ -2,6 +2,7 @@
 // values, the world's per-group counters, and the sounds picked as the engine sees them.
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
+#include "game/entities/stock.h"
 #include "game/scape.h"
 
 #include "app/services/audioman.h"
@@ -327,4 +328,44 @@ TEST_F(SoundSetTest, SelectSetPlaysAtPitchOne)
         ASSERT_EQ(1u, g_played.size());
         EXPECT_FLOAT_EQ(1.0f, g_played[0].frequency);
     }
+}
+
+// ---- Spawning through the world draws on the pool.
+
+class WorldPool : public gametest::GameTest {};
+
+TEST_F(WorldPool, FiveHundredTwelfthSpawnFailsAndAReturnedRecordLeavesItsCell)
+{
+    StartGame();
+    WriteEntities("<node id=\"Grunt\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"5\"/>\n");
+    MakeWorld();
+    EntityType *grunt = world->stock->GetEntityType("Grunt");
+    ASSERT_NE(nullptr, grunt);
+    std::vector<Entity *> spawned;
+    for (int i = 0; i < 511; i++) {
+        Entity *e = world->SpawnEntitySilent(grunt, vec2_t{100.0f + (float)(i % 50) * 10.0f, 100.0f});
+        ASSERT_NE(nullptr, e) << i;
+        spawned.push_back(e);
+    }
+    EXPECT_EQ(nullptr, world->SpawnEntity(grunt, vec2_t{300.0f, 300.0f}));
+
+    // Returned while still linked: it leaves its cell's ring, whose others stay.
+    Entity *gone = spawned[7];
+    ScapeCell *cell = gone->cell;
+    ASSERT_NE(nullptr, cell);
+    int before = cell->num_entities;
+    world->stock->FreeEntity(gone);
+    EXPECT_EQ(nullptr, gone->cell);
+    EXPECT_EQ(before - 1, cell->num_entities);
+    int walked = 0;
+    for (Entity *r = cell->first; r && walked <= before; r = r->next) {
+        EXPECT_NE(gone, r);
+        walked++;
+        if (r->next == cell->first)
+            break;
+    }
+    EXPECT_EQ(before - 1, walked);
+    // One more spawn fits now.
+    EXPECT_NE(nullptr, world->SpawnEntity(grunt, vec2_t{300.0f, 300.0f}));
+    EXPECT_EQ(nullptr, world->SpawnEntity(grunt, vec2_t{300.0f, 300.0f}));
 }

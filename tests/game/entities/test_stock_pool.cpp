@@ -277,6 +277,14 @@ TEST(StockPool, ReturnedRecordLeavesTheBaseAndTheControls)
     EXPECT_EQ(nullptr, game.base);
     EXPECT_EQ(nullptr, controls.selection[5].entity);
     EXPECT_EQ(0, controls.targets.Count());
+
+    // So does the pool's end.
+    Entity *last = stock.GetFreeEntity(Kind(0));
+    game.base = last;
+    controls.selection[0].entity = last;
+    stock.Free();
+    EXPECT_EQ(nullptr, game.base);
+    EXPECT_EQ(nullptr, controls.selection[0].entity);
     controls.Reset();
     gametest::ResetGameState();
 }

@@ -10,10 +10,13 @@
 #include "tests/app/services/app_engine_fixture.h"
 #include "tests/game/game_fixture.h"
 
+#include "app/services/featureman.h"
+#include "app/ui/partfx.h"
 #include "ovrecords.h"
 
 #include <gtest/gtest.h>
 
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -170,6 +173,19 @@ TEST_F(StockRegistry, SelfAndMutualCommandRefused)
 
 // Made during the stock's set-up, before the world is published: the type still finds
 // its behaviour in the stock being set up.
+// A type whose weapon fires that very type: the nested request is refused.
+TEST_F(StockRegistry, ProjectileChainNamingItsOwnTypeRefused)
+{
+    StartWith(Node("Turret", "weapon=\"Boomerang\""), Node("Boomerang", "projectile_entity=\"Turret\""));
+    EntityType *turret = stock->GetEntityType("Turret");
+    ASSERT_NE(nullptr, turret);
+    ASSERT_NE(nullptr, turret->weapon);
+    EXPECT_EQ(nullptr, turret->weapon->projectile_entity);
+    EXPECT_TRUE(apptest::Logged("EntityType 'Turret' refers to itself"));
+    EXPECT_EQ(1, apptest::CountLogged("Creating entity type 'Turret'"));
+    EXPECT_EQ(turret, stock->GetEntityType("Turret"));
+}
+
 TEST_F(StockRegistry, LeadProjectilesShareOneTypeMadeDuringSetUp)
 {
     StartWith(Node("ProjectileLead", "type=\"ProjectileSimple\" ai=\"Bullet\""));
@@ -259,4 +275,99 @@ TEST_F(StockRegistry, CachingAWeaponLoopEnds)
     EXPECT_EQ(4, CacheMode(slug->bm_move));
     stock->CacheWeapon(nullptr, true);
     stock->CacheEntityType(nullptr, true);
+}
+
+// ---- The shared battle assets, by the names the battle draws them with.
+
+TEST_F(StockRegistry, SharedAssetsFetchedByName)
+{
+    StartWith("");
+    const struct { ov_bitmap_t *bitmap; const char *name; } bitmaps[] = {
+        {stock->bm_tactic_indicator, "game-ui/tactic-indicator.png"},
+        {stock->bm_incoming_enemies, "game-ui/incoming-enemies.png"},
+        {stock->bm_path_arrow, "game-ui/path-arrow.png"},
+        {stock->bm_entity_selector, "game-ui/entity-selector.png"},
+        {stock->bm_entity_target, "game-ui/entity-target.png"},
+        {stock->bm_pause_button, "ui/gfx/pause_button.png"},
+        {stock->bm_play_button, "ui/gfx/play_button.png"},
+        {stock->bm_shop_icons[0], "shop/minigunstandard.png"},
+        {stock->bm_shop_icons[12], "shop/bazookastandard.png"},
+        {stock->bm_shop_icons[29], "shop/sniperalien.png"},
+        {stock->bm_reload_magazine, "game-ui/reload-magazine.png"},
+        {stock->bm_range_indicator, "game-ui/range_indicator.png"},
+        {stock->bm_reload_ammo, "game-ui/reload-ammo.png"},
+        {stock->bm_foot_glow_red, "fxs/foot-glow-red.png"},
+        {stock->bm_foot_glow, "fxs/foot-glow.png"},
+        {stock->bm_health_fore, "game-ui/health-foreground.png"},
+        {stock->bm_health_back, "game-ui/health-background.png"},
+        {stock->bm_bunker_health_fore, "game-ui/health-bunker-fore.png"},
+        {stock->bm_bunker_health_back, "game-ui/health-bunker-back.png"},
+        {stock->bm_red_target, "ui/gfx/red_target.png"},
+        {stock->bm_shell, "fxs/45degshell.png"},
+        {stock->blood_decals[0], "blood/blood-01.tga"},
+        {stock->blood_decals[3], "blood/blood-06.tga"},
+    };
+    for (const auto &b : bitmaps) {
+        ASSERT_NE(nullptr, b.bitmap) << b.name;
+        EXPECT_STREQ(b.name, b.bitmap->name);
+    }
+    // The shop icons are loaded to stay (cache mode 4).
+    for (int i = 0; i < Stock::NUM_SHOP_ICONS; i++) {
+        ASSERT_NE(nullptr, stock->bm_shop_icons[i]) << i;
+        EXPECT_EQ(4, stock->bm_shop_icons[i]->cache_mode) << i;
+    }
+    EXPECT_EQ(4, stock->num_blood_decals);
+    const struct { fx_t *fx; const char *name; } effects[] = {
+        {stock->fx_target_removed, "fxs/entity-target-removed.lua"},
+        {stock->fx_target, "fxs/entity-target.lua"},
+        {stock->fx_selector, "fxs/entity-selector.lua"},
+        {stock->fx_in_flames, "fxs/in-flames.lua"},
+        {stock->fx_artillery_strike, "fxs/artillery-strike.lua"},
+        {stock->fx_artillery_strike_light, "fxs/artillery-strike-light.lua"},
+        {stock->fx_star_lost[0], "fxs/star-lost.lua"},
+        {stock->fx_star_lost[1], "fxs/star-lost-2.lua"},
+        {stock->fx_star_lost[2], "fxs/star-lost-3.lua"},
+        {stock->fx_egg_glow_exploding, "fxs/egg_glow_exploding.lua"},
+        {stock->fx_hilight_rank, "fxs/hilight-rank.lua"},
+    };
+    for (const auto &f : effects) {
+        ASSERT_NE(nullptr, f.fx) << f.name;
+        EXPECT_STREQ(f.name, f.fx->name);
+    }
+    ASSERT_NE(nullptr, stock->font_medium);
+    ASSERT_NE(nullptr, stock->font_large);
+    EXPECT_STREQ("fonts/medium.mft", stock->font_medium->name);
+    EXPECT_STREQ("fonts/large.mft", stock->font_large->name);
+}
+
+namespace {
+
+// The engine's extension call with the product features replaced.
+const char *(*g_real_extension)(const char *, const char *) = nullptr;
+const char *g_features = "";
+const char *FeaturesExtension(const char *command, const char *argument)
+{
+    if (command && argument && strcmp(command, "ProgramInfo") == 0 && strcmp(argument, "Features") == 0)
+        return g_features;
+    return g_real_extension(command, argument);
+}
+
+}  // namespace
+
+// SMALL_SCREEN selects the double-size battle fonts.
+TEST_F(StockRegistry, SmallScreenSelectsTheDoubleFonts)
+{
+    StartGame();
+    g_real_extension = ov->OV_CallExtension;
+    ov->OV_CallExtension = FeaturesExtension;
+    g_features = "SMALL_SCREEN";
+    feature_man.Initialize();
+    MakeWorld();
+    Stock *small = world->stock;
+    ASSERT_NE(nullptr, small->font_medium);
+    ASSERT_NE(nullptr, small->font_large);
+    EXPECT_STREQ("fonts/medium_2x.mft", small->font_medium->name);
+    EXPECT_STREQ("fonts/large_2x.mft", small->font_large->name);
+    g_features = "";
+    feature_man.Initialize();
 }
