@@ -18,6 +18,11 @@ namespace {
 ObstacleType *s_types[ObstacleType::MAX_TYPES];
 int s_num_types = 0;
 
+// The table lives for the run; its types are freed at exit.
+struct TypeTableAtExit {
+    ~TypeTableAtExit() { ObstacleType::FreeAll(); }
+} s_free_at_exit;
+
 // A floating-point value of an outline file; missing or not finite counts 0.
 float OutlineNumber(const DMNode *node, const char *key)
 {

@@ -309,6 +309,19 @@ TEST_F(TerrainTest, LevelWithoutEmittersRunsNothingAhead)
     EXPECT_EQ(world->top_parts->GetLiveCount(), 0);
 }
 
+TEST_F(TerrainTest, WithoutALevelEverythingTakesItsDefault)
+{
+    game.level_db = nullptr;
+    world->GenerateTerrain();
+    EXPECT_TRUE(apptest::Logged("Generating terrain.."));
+    EXPECT_EQ(world->num_emitters, 0);
+    // Only the bunker's outline, "bunker" at (0, 0).
+    ASSERT_EQ(world->placed_obstacles.Count(), 1);
+    EXPECT_STREQ(world->placed_obstacles[0]->type->name, "terrain/obstacles/bunker.xml");
+    EXPECT_EQ(world->placed_obstacles[0]->pos.x, 0.0f);
+    EXPECT_FLOAT_EQ(world->vector_field->GetCell(100, 0).y, 1024.0f);
+}
+
 // A placed obstacle's picture at its screen point, scaled by the reference scales per
 // axis, turned by its angle and sized by its scale.
 TEST_F(TerrainTest, ObstacleDrawsAtItsScreenPointWithTheReferenceScales)
