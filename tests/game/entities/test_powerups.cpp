@@ -119,7 +119,8 @@ TEST_F(PowerupsTest, MissingFileOrArrayLeavesTheTable)
     WritePowerups({"id=\"POWERUP_MONEY\""});
     ASSERT_TRUE(Powerup::LoadPowerups());
     dman().ReleaseAllDatabases();
-    apptest::WriteFile("powerups.xml", "<root><array id=\"other\"><node id=\"X\" /></array></root>");
+    apptest::WriteFile("powerups.xml",
+                       "<?xml version=\"1.0\"?>\n<root><array id=\"other\"><node id=\"X\" /></array></root>");
     EXPECT_FALSE(Powerup::LoadPowerups());
     EXPECT_EQ(Powerup::num_powerups, 1);
     EXPECT_NE(Powerup::GetPowerup("POWERUP_MONEY"), nullptr);
@@ -162,7 +163,8 @@ TEST_F(PowerupsTest, ChoiceFollowsTheWeights)
         const char *id;
     };
     // W = 40: draws modulo 40 below 10 give A, the rest C.
-    const Draw kDraws[] = {{0, "A"}, {9, "A"}, {10, "C"}, {39, "C"}, {40, "A"}, {32767, "C"}, {32760, "A"}};
+    const Draw kDraws[] = {{0, "A"},     {9, "A"},     {10, "C"},    {39, "C"},
+                           {40, "A"},    {32767, "A"}, {32760, "A"}, {32759, "C"}};
     for (const Draw &d : kDraws) {
         SCOPED_TRACE(d.value);
         ScriptRandom({d.value});

@@ -68,8 +68,10 @@ protected:
     {
         GameTest::SetUp();
         StartGame();
-        apptest::WriteFile("fxs/picked.lua", "FXParm ('num_parts', 2) FXParm ('age_to_die', 5, 5)");
-        apptest::WriteFile("fxs/heal.lua", "FXParm ('num_parts', 3) FXParm ('age_to_die', 5, 5)");
+        apptest::WriteFile("fxs/picked.lua", "FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') "
+                                          "FXParm ('age_to_die', 5, 5)");
+        apptest::WriteFile("fxs/heal.lua", "FXParm ('num_parts', 3) FXParm ('bitmap', 'dot') "
+                                          "FXParm ('age_to_die', 5, 5)");
         WriteEntities(kEntities);
         WriteWeapons(kWeapons);
         WritePowerups(kPowerups);
@@ -301,6 +303,13 @@ TEST_F(ActivateTest, ReinforcementsPushThePickScreen)
     EXPECT_TRUE(sman.IsScreenInStack("PickReinforcement"));
 }
 
+TEST_F(ActivateTest, ReinforcementsPickedByATrooperPushThePickScreen)
+{
+    MakeScreen("PickReinforcement");
+    Activate("POWERUP_REINFORCEMENTS", picker);
+    EXPECT_TRUE(sman.IsScreenInStack("PickReinforcement"));
+}
+
 TEST_F(ActivateTest, RepairBunkerPlaysAndQueuesATenth)
 {
     Entity *bunker = world->SpawnEntity(world->stock->GetEntityType("BaseBunker"), {500.0f, 500.0f});
@@ -336,6 +345,37 @@ TEST_F(ActivateTest, ArtilleryArmsTheStrike)
     EXPECT_FALSE(game.artillery_aiming);
     Activate("POWERUP_ARTILLERY", nullptr);
     EXPECT_TRUE(game.artillery_aiming);
+    game.artillery_aiming = 0;
+    Activate("POWERUP_ARTILLERY", picker);
+    EXPECT_TRUE(game.artillery_aiming);
+    EXPECT_EQ(picker->weapon, nullptr);
+}
+
+// The weighted choice counts the PLAYERS group's pick-ups on the field.
+TEST_F(ActivateTest, ChoiceCountsPickupsOnTheField)
+{
+    EntityType *pickup_type = world->stock->GetEntityType("Pickup");
+    upgrades.max_powerups = 2;  // the fixture's pick-up is one
+    EXPECT_NE(Powerup::GetRandomPowerup(), nullptr);
+    Entity *second = world->SpawnEntity(pickup_type, {600.0f, 300.0f});
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Powerup::GetRandomPowerup(), nullptr);
+    // A pick-up of the other group is not counted.
+    second->ChangeGroup(Entity::ENEMIES);
+    EXPECT_NE(Powerup::GetRandomPowerup(), nullptr);
+}
+
+TEST_F(ActivateTest, ArtilleryOnTheFieldForbidsAnother)
+{
+    WritePowerups("<node id=\"POWERUP_ARTILLERY\" />");
+    ASSERT_TRUE(Powerup::LoadPowerups());
+    ASSERT_EQ(Powerup::num_powerups, 1);
+    Powerup *artillery = &Powerup::powerups[0];
+    EXPECT_EQ(Powerup::GetRandomPowerup(), artillery);
+    pickup->powerup = artillery;
+    EXPECT_EQ(Powerup::GetRandomPowerup(), nullptr);
+    pickup->powerup = nullptr;
+    EXPECT_EQ(Powerup::GetRandomPowerup(), artillery);
 }
 
 }  // namespace

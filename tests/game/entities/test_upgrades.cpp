@@ -36,7 +36,7 @@ float Read(const Upgrades &u, const TuningKey &k)
 
 void WriteGameplay(const std::string &file, const std::vector<std::pair<std::string, std::string>> &values)
 {
-    std::string text = "<root>\n<array id=\"gameplay\">\n";
+    std::string text = "<?xml version=\"1.0\"?>\n<root>\n<array id=\"gameplay\">\n";
     for (const auto &v : values)
         text += "<node id=\"" + v.first + "\" value=\"" + v.second + "\" />\n";
     text += "</array>\n</root>\n";

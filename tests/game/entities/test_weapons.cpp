@@ -60,16 +60,20 @@ TEST_F(WeaponsTest, CreatedOnceOnFirstRequestWithStartValues)
 
 TEST_F(WeaponsTest, FailuresGiveNullWithTheirMessages)
 {
-    // No file: null without a message.
+    // No file: null without a message of the weapons (the data registry reports the file).
     EXPECT_EQ(Weapon::GetWeapon("Any"), nullptr);
-    EXPECT_TRUE(Popups().empty());
+    EXPECT_EQ(Count(Popups(), "1:Unknown weapon type 'Any'\n"), 0);
     EXPECT_EQ(Weapon::GetWeapon(nullptr), nullptr);
+    EXPECT_EQ(Weapon::num_weapons, 0);
     dman().ReleaseAllDatabases();
 
     // A file without the array: null without a message.
-    apptest::WriteFile("weapons.xml", "<root><array id=\"other\"><node id=\"Any\" /></array></root>");
+    Popups().clear();
+    apptest::WriteFile("weapons.xml",
+                       "<?xml version=\"1.0\"?>\n<root><array id=\"other\"><node id=\"Any\" /></array></root>");
     EXPECT_EQ(Weapon::GetWeapon("Any"), nullptr);
-    EXPECT_TRUE(Popups().empty());
+    EXPECT_TRUE(Popups().empty()) << Popups()[0];
+    EXPECT_EQ(Weapon::num_weapons, 0);
     dman().ReleaseAllDatabases();
 
     WriteWeapons({"id=\"Known\""});
@@ -128,6 +132,7 @@ TEST_F(WeaponsTest, InheritCopiesEverythingButIdAndKeysOverride)
         "icon=\"gfx/gun.png\" barrel_x=\"12\" barrel_y=\"-3\"",
         "id=\"Child\" inherit=\"Parent\" name=\"Child Gun\" clip_size=\"5\" fx_muzzle_flash=\"!\"",
         "id=\"Grandchild\" inherit=\"Child\" fx_clip_eject=\"!none\" projectile_class=\"ENTITY\"",
+        "id=\"Bang\" fx_muzzle_flash=\"!\" fx_idle=\"fxs/flash.lua\"",
     });
     Weapon *child = Weapon::GetWeapon("Child");
     ASSERT_NE(child, nullptr);
@@ -169,6 +174,12 @@ TEST_F(WeaponsTest, InheritCopiesEverythingButIdAndKeysOverride)
     EXPECT_EQ(grandchild->fx_clip_eject, parent->fx_clip_eject);
     EXPECT_EQ(grandchild->projectile_class, WEAPON_PROJECTILE_ENTITY);
     EXPECT_FLOAT_EQ(grandchild->clip_size, 5.0f);
+
+    // "!" on a weapon of its own leaves the start value.
+    Weapon *bang = Weapon::GetWeapon("Bang");
+    ASSERT_NE(bang, nullptr);
+    EXPECT_EQ(bang->fx_muzzle_flash, nullptr);
+    EXPECT_EQ(bang->fx_idle, parent->fx_muzzle_flash);
 
     // Each weapon frees its own texts (checked by the sanitizer build).
     Weapon::ClearWeapons();

@@ -76,9 +76,12 @@ protected:
     {
         GameTest::SetUp();
         StartGame();
-        apptest::WriteFile("fxs/flash.lua", "FXParm ('num_parts', 1) FXParm ('age_to_die', 5, 5)");
-        apptest::WriteFile("fxs/shell.lua", "FXParm ('num_parts', 2) FXParm ('age_to_die', 5, 5)");
-        apptest::WriteFile("fxs/clip.lua", "FXParm ('num_parts', 3) FXParm ('age_to_die', 5, 5)");
+        apptest::WriteFile("fxs/flash.lua", "FXParm ('num_parts', 1) FXParm ('bitmap', 'dot') "
+                                          "FXParm ('age_to_die', 5, 5)");
+        apptest::WriteFile("fxs/shell.lua", "FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') "
+                                          "FXParm ('age_to_die', 5, 5)");
+        apptest::WriteFile("fxs/clip.lua", "FXParm ('num_parts', 3) FXParm ('bitmap', 'dot') "
+                                          "FXParm ('age_to_die', 5, 5)");
         WriteEntities(kEntities);
         WriteWeapons(kWeapons);
         MakeWorld();
@@ -128,7 +131,7 @@ TEST_F(WeaponFireTest, FiveShotFanWithScriptedDraws)
     };
     for (const FanCase &c : kCases) {
         SCOPED_TRACE(c.draw);
-        world->stock->ResetEntities();
+        world->Reset();
         shooter = world->SpawnEntity(world->stock->GetEntityType("Shooter"), {300.0f, 200.0f});
         ASSERT_NE(shooter, nullptr);
         played.clear();
@@ -210,7 +213,7 @@ TEST_F(WeaponFireTest, EntityProjectilesScaleWithASmallerShooter)
     const ScaleCase kCases[] = {{1.0f, 40.0f}, {0.5f, 20.0f}, {0.25f, 10.0f}, {1.5f, 40.0f}};
     for (const ScaleCase &c : kCases) {
         SCOPED_TRACE(c.shooter_scale);
-        world->stock->ResetEntities();
+        world->Reset();
         shooter = world->SpawnEntity(world->stock->GetEntityType("Shooter"), {300.0f, 200.0f});
         ASSERT_NE(shooter, nullptr);
         shooter->scale = c.shooter_scale;

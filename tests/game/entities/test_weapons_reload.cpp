@@ -20,7 +20,7 @@ namespace {
 void WriteWeapons()
 {
     apptest::WriteFile("weapons.xml",
-                       "<root>\n<array id=\"weapons\">\n"
+                       "<?xml version=\"1.0\"?>\n<root>\n<array id=\"weapons\">\n"
                        "<node id=\"AlienPlasmGun\" clip_size=\"50\" reload_time=\"2\" reload_size=\"50\" "
                        "projectile_splash_damage=\"4\" projectile_splash_range=\"12\" />\n"
                        "<node id=\"Minigun\" clip_size=\"30\" reload_time=\"3\" reload_size=\"30\" "
