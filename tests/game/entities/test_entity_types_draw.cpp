@@ -644,3 +644,39 @@ TEST_F(EntityTypesDrawTest, WalkCycleFramesForwardPingPongAndNone)
     }
     *ov = saved;
 }
+
+namespace {
+std::map<std::string, int> fetched;
+orvex_t before_counting;
+ov_bitmap_t *CountingGetBitmap(const char *name)
+{
+    fetched[name ? name : ""]++;
+    return before_counting.OV_GetBitmap(name);
+}
+}  // namespace
+
+TEST_F(EntityTypesDrawTest, BitmapsDrawnByNameAreLookedUpOnceNotPerFrame)
+{
+    Start();
+    Entity *trooper = Spawn("MinigunTrooper", {100, 120});
+    trooper->powerup_active = true;
+    trooper->powerup_id = "POWERUP_SUPER_WEAPON";
+    Entity *bunker = Spawn("BaseBunker", {150, 120});
+    Entity *chute = Spawn("Chute", {200, 150});
+    chute->age = 1;
+    game.force_field_time = 2;
+    world->drawing_top_pass = 1;
+    fetched.clear();
+    before_counting = *ov;
+    ov->OV_GetBitmap = CountingGetBitmap;
+    for (int frame = 0; frame < 5; frame++)
+        for (Entity *e : {trooper, bunker, chute})
+            e->type->Draw(e);
+    *ov = before_counting;
+    world->drawing_top_pass = 0;
+    EXPECT_EQ(6u * 5u, CallsOf("DrawBitmapRS", "fxs/bluestar.png").size());
+    EXPECT_EQ(5u, CallsOf("DrawBitmapRS", "game-ui/bunker-force-field.png").size());
+    EXPECT_EQ(5u, CallsOf("DrawBitmapRS", "game-ui/parachute.png").size());
+    for (const auto &f : fetched)
+        EXPECT_LE(f.second, 1) << f.first;
+}
