@@ -10,11 +10,33 @@
 
 #include <gtest/gtest.h>
 #include <math.h>
+#include <string.h>
 
 #include <initializer_list>
 
 namespace aitest {
 namespace {
+
+TEST(EntityAIBase, NameIsAnOwnedCopyAndTheTrivialSlotsDoTheirLittle) {
+    char text[] = "Seeker";
+    EntityAI named(text);
+    text[0] = 'X';
+    EXPECT_STREQ(named.name, "Seeker");
+    EntityAI unnamed(nullptr);
+    EXPECT_STREQ(unnamed.name, "");
+
+    Entity e;
+    memset(&e, 0, sizeof e);
+    e.attack_phase = 0.7f;
+    e.pos = {3, 4};
+    named.UpdateEntity(&e, 0.1f);
+    named.OnDeath(&e, nullptr);
+    EXPECT_FALSE(named.FixCollisions(&e));
+    EXPECT_EQ(e.attack_phase, 0.7f);
+    EXPECT_EQ(e.pos.x, 3.0f);
+    named.OnBirth(&e);
+    EXPECT_EQ(e.attack_phase, 0.0f);
+}
 
 class TargetChoiceTest : public EntityAITest {};
 
