@@ -246,5 +246,7 @@ public:
 };
 
 extern GameState game;
+// The parameters of the battle being started or resumed.
+extern NewGameParms new_game_parms;
 
 #endif
