@@ -191,6 +191,7 @@ public:
     char *tutorial_name = nullptr;     // 64-byte copy kept by SetTutorial; null when none
     uint8_t tutorial_shown = 0;
     uint8_t tutorial_pauses = 0;       // the current tutorial freezes the battle
+    uint8_t tutorial_pauses_waves = 0; // a wave's tutorial halts the wave script while shown
     float tutorial_time = 0.0f;        // seconds since it was set
     float tutorial_alpha = 0.0f;
     Entity *tutorial_trooper = nullptr;  // where the moving hand starts
