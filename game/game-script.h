@@ -9,6 +9,7 @@
 
 #include <lua.hpp>
 
+#include <stddef.h>
 #include <stdint.h>
 
 int luaf_DeveloperToggle(lua_State *L);
