@@ -15,6 +15,7 @@
 struct Entity;
 class EntityType;
 class DMDatabase;
+struct DMNode;
 
 // Game modes (`NewGameParms::game_mode`).
 enum {
@@ -109,6 +110,7 @@ public:
 
     // Battle features.
     void ActivateFeature(const char *name, bool on);
+    void ActivateFeature(Entity *e, const char *name, bool on);
     void AddFeature(const char *name);
     // With `spawn_troopers` false the trooper words ("MINIGUN_TROOPER"...) only count:
     // the shop's trooper purchase spawns its trooper itself.
@@ -127,6 +129,9 @@ public:
     void SetupNextWave();
     void SetupNextWaveAtRandom();
     void ProcessWaveEffects(const char *effects);
+    // The common effects of a wave node (sound, effect, emitter switch, wait); false
+    // when the node makes the script wait.
+    bool ProcessWaveEffects(DMNode *node);
     bool IsWaveFlagActive(const char *flag);
 
     // Tutorials.
@@ -250,5 +255,16 @@ public:
 };
 
 extern GameState game;
+
+// The record the loader fills before it calls `InitNewGame`.
+extern NewGameParms new_game_parms;
+
+// (chapter - 1) x 10 + mission of an id "MISSION<c>_<m>" (-10 for a missing id; a
+// missing part counts 0).
+int GetMissionIndex(const char *mission_id);
+// Whether the list holds the word as a whole token (bounded by the ends, ' ', ',' or ';').
+bool IsWordInTokenList(const char *list, const char *word);
+// A point 40 units outside the 1024 x 768 field at a clock position (0..12, wrapped).
+vec2_t GetRandomPositionOutsideEdges(float position);
 
 #endif
