@@ -116,8 +116,6 @@ public:
     // the shop's trooper purchase spawns its trooper itself.
     void ActivateFeature(const char *name, bool on, bool spawn_troopers);
     void AddFeature(const char *name, bool spawn_troopers);
-    // A weapon feature applied to one freshly spawned trooper (`on` is not consulted).
-    void ActivateFeature(Entity *e, const char *name, bool on);
     void RemoveFeature(const char *name);
     bool IsFeatureActive(const char *name);
     GameFeature *GetFeature(const char *name);
