@@ -212,6 +212,8 @@ public:
     uint8_t saving_allowed = 0;
     uint8_t money_enabled = 0;
     GameStats stats = {};
+    GameStats stats_written = {};      // the block as last read from or written to its file
+    uint8_t stats_read = 0;            // the file has been read since the state was made
     int32_t random_wave_counter = 0;
     uint8_t continuous_waves = 0;
     int32_t grouping_interval = 4;
