@@ -255,6 +255,8 @@ public:
 };
 
 extern GameState game;
+// The parameters of the battle being started or resumed.
+extern NewGameParms new_game_parms;
 
 // The record the loader fills before it calls `InitNewGame`.
 extern NewGameParms new_game_parms;
