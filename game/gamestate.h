@@ -112,6 +112,10 @@ public:
     void ActivateFeature(const char *name, bool on);
     void ActivateFeature(Entity *e, const char *name, bool on);
     void AddFeature(const char *name);
+    // With `spawn_troopers` false the trooper words ("MINIGUN_TROOPER"...) only count:
+    // the shop's trooper purchase spawns its trooper itself.
+    void ActivateFeature(const char *name, bool on, bool spawn_troopers);
+    void AddFeature(const char *name, bool spawn_troopers);
     void RemoveFeature(const char *name);
     bool IsFeatureActive(const char *name);
     GameFeature *GetFeature(const char *name);
@@ -209,6 +213,8 @@ public:
     uint8_t saving_allowed = 0;
     uint8_t money_enabled = 0;
     GameStats stats = {};
+    GameStats stats_written = {};      // the block as last read from or written to its file
+    uint8_t stats_read = 0;            // the file has been read since the state was made
     int32_t random_wave_counter = 0;
     uint8_t continuous_waves = 0;
     int32_t grouping_interval = 4;
@@ -250,6 +256,8 @@ public:
 };
 
 extern GameState game;
+// The parameters of the battle being started or resumed.
+extern NewGameParms new_game_parms;
 
 // The record the loader fills before it calls `InitNewGame`.
 extern NewGameParms new_game_parms;

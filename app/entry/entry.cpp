@@ -10,6 +10,8 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/timeline.h"
+#include "game/game-script.h"
+#include "game/game-util.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -140,6 +142,8 @@ int OV_Init()
     ov = prog.interface;
     ov->OV_Printf("Prog Init.\n");
     man.InitializeAll();
+    RegisterGameScriptFunctions();
+    pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
     sman.PreloadScreen(loading);
     sman.PushScreen(loading, 0);
