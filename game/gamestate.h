@@ -92,6 +92,12 @@ public:
     void Update(float dt);
     void Draw();
     void DrawTitle();
+    // One wave title banner: a dark band across the reference width at 0.7 of its
+    // height with the title (and a smaller subtitle) fading in and out over phase 0..1.
+    void DrawTitle(const char *title, const char *subtitle, float phase, bool large_font);
+    // The battle screen's tactical-pause buttons "PauseTime" and "PauseTimeHighlight":
+    // visibility and alpha from the profile's features and tutorials (once per update).
+    void UpdateTacticalButtons();
 
     // Small operations called across the game.
     // The current star rating 1..5 (5 outside LEVEL mode; 0 when the base type is unknown).
