@@ -23,8 +23,8 @@ struct ov_bitmap_t;
 
 class Achievements {
 public:
-    // One on-screen notice: its text (the achievement's "displayname", owned by the
-    // data registry), its bitmap (one reference held) and its age in seconds.
+    // One on-screen notice: its text (a copy of the achievement's "displayname", owned
+    // here), its bitmap (one reference held) and its age in seconds.
     struct Notice {
         const char *text;
         ov_bitmap_t *bitmap;
