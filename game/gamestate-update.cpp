@@ -108,34 +108,6 @@ void FireArtillery(GameState &g, vec2_t target)
     }
 }
 
-void UpdatePauseButtons(GameState &g)
-{
-    Screen *screen = GameScreen();
-    if (!screen)
-        return;
-    float h = 0.0f;
-    if (strcmp(g.parms.mission_id, "MISSION1_6") == 0 && !HasTag("tutorials_completed", "TACTICAL"))
-        h = g.game_clock < 2000 ? 0.0f : Clamp01(1.0f - (float)(g.game_clock - 2000) * 0.002f);
-    bool tactical = HasTag("features", "TACTICAL_MODE");
-    if (UIComp *pause = screen->GetComp("PauseTime")) {
-        pause->visible = tactical;
-        pause->alpha = 1.0f - h;
-    }
-    if (UIComp *highlight = screen->GetComp("PauseTimeHighlight")) {
-        float p = Clamp01(sinf((float)(g.game_clock % 1500) / 1500.0f * kPi) * 0.75f);
-        highlight->alpha = p - h;
-        highlight->visible = !g.paused && !HasTag("tutorials_completed", "TACTICAL") && tactical;
-        Scape *world = GetScape();
-        if (highlight->visible && sman.IsIntervalElapsed(0.8f) && world && world->top_parts) {
-            vec2_t c = highlight->GetCenterPos();
-            c.x /= sman.reference_scale_x;
-            c.y /= sman.reference_scale_y;
-            if (fx_t *fx = pbman.GetFX("fxs/pinpoint.lua"))
-                pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(c), 0.0f, 0.0f);
-        }
-    }
-}
-
 // Every trooper of the roster that is alive now.
 int CountLivingTroopers(GameState &g)
 {
@@ -414,7 +386,7 @@ void GameState::Update(float dt)
         prof->AddTag("features", "TACTICAL_MODE");
 
     // 3. The pause button and its highlight.
-    UpdatePauseButtons(*this);
+    UpdateTacticalButtons();
 
     // 4. Loss.
     living_troopers = CountLivingTroopers(*this);
