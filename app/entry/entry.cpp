@@ -10,6 +10,9 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/timeline.h"
+#include "game/achievements.h"
+#include "game/game-script.h"
+#include "game/game-util.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -140,6 +143,8 @@ int OV_Init()
     ov = prog.interface;
     ov->OV_Printf("Prog Init.\n");
     man.InitializeAll();
+    RegisterGameScriptFunctions();
+    pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
     sman.PreloadScreen(loading);
     sman.PushScreen(loading, 0);
@@ -179,6 +184,7 @@ void OV_Update(float dt)
         float r = (float)AppRandom() / (float)APP_RANDOM_MAX;
         dt = kMaxStep + (-0.001f + r * 0.002f);
     }
+    achievements.UpdateAchievementNotifications(dt);
 
     mpos.x = ov->OV_GetKeyStatef(OV_KEY_POINTER_X);
     mpos.y = ov->OV_GetKeyStatef(OV_KEY_POINTER_Y);
@@ -203,6 +209,7 @@ void OV_Draw(float dt)
     ov->OV_SetAlpha(1.0f);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     ov->OV_SetBlend(0);
+    achievements.DrawAchievementNotifications();
 }
 
 int OV_EventProc(ov_event_t ev)
