@@ -57,7 +57,7 @@ void ControlsTest::StartBattle(int flags)
     screens_.push_back(battle);
     Screen::PreLoadScreen(battle);
     sman.PushScreen(battle, 0);
-    Steps(1, 0.0f);
+    Steps(20, 0.05f);  // the battle takes input once shown in full
     controls.Init(flags);
     controls.Reset();
 }

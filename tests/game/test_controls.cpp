@@ -352,13 +352,14 @@ TEST_F(ControlsTest, TheBunkerTapOpensTheShopOnlyWhenEveryRuleHolds)
     Spawn("Bunker", 512, 384);
     for (const ShopCase &c : cases) {
         SCOPED_TRACE(c.what);
-        while (sman.GetNumberOfScreensInStack() > 0)
-            sman.PopScreen(-1);
+        for (int depth = sman.GetNumberOfScreensInStack() - 1; depth >= 0; depth--)
+            sman.PopScreen(depth);
         Steps(1, 0.0f);
+        ASSERT_EQ(sman.GetNumberOfScreensInStack(), 0);
         if (c.shop_stacked)
             sman.PushScreen(shop, 0);
         sman.PushScreen(battle, 0);
-        Steps(1, 0.0f);
+        Steps(20, 0.05f);
         profile.RemoveValue("features", "POWERUP_MONEY");
         profile.RemoveValue("tutorials_completed", "SHOPPING");
         if (c.feature)
