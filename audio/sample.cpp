@@ -120,6 +120,7 @@ bool ovSample::LoadWavFromMemory(const uint8_t *data, size_t length)
     rate = (int)new_rate;
     size = (int)total;
     sample_count = (int)(total / bytes_per_sample);
+    seconds = (float)((double)h.data_size / (double)(new_rate * bytes_per_sample * h.channels));
     return true;
 }
 
@@ -195,6 +196,7 @@ void ovSample::Free()
 {
     free(buffer);
     buffer = nullptr;
+    seconds = 0.0f;
     nStringFree(file_name);
     file_name = nullptr;
 }

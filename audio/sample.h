@@ -55,6 +55,7 @@ public:
     int sample_count = 0;
     uint8_t *buffer = nullptr;
     int size = 0;
+    float seconds = 0.0f;  // length of the file's own data (a WAV's), 0 when unknown
 };
 
 // Limits beyond which a WAV file is refused.

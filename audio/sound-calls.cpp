@@ -1,6 +1,7 @@
 // The play, channel and music calls of the interface table: the rules that hold on
 // every platform (dummy '!' sounds, the 50 ms restart rule, channel id 0, the developer
 // warnings and clamping of music volumes), then the current sound implementation.
+#include "audio/sample.h"
 #include "audio/sound.h"
 #include "audio/soundimp.h"
 #include "core/ov_state.h"
@@ -158,4 +159,14 @@ void OV_SlideMusicVolume(float volume, float seconds)
                       (double)volume);
     }
     Imp()->SlideMusicVolume(Clamp01(volume), seconds);
+}
+
+// Extension slot OV_EXT_GET_SOUND_LENGTH: the platform implementation keeps each loaded
+// sound's sample in imp_data[1]; the null implementation keeps nothing there.
+float OVE_GetSoundLength(struct ov_sound_t *s)
+{
+    if (!s || !s->name)
+        return 0.0f;
+    const ovSample *sample = static_cast<const ovSample *>(s->imp_data[1]);
+    return sample && sample->type == OV_SAMPLE_WAV ? sample->seconds : 0.0f;
 }

@@ -148,6 +148,7 @@ void OVI_SetBasicInterface(orvex_t *t)
     ov_ext[2] = (void *)OV_SetShaderBitmap;
     ov_ext[3] = (void *)OV_SetShaderParm;
     ov_ext[4] = (void *)OVE_DrawBitmapRS;
+    ov_ext[OV_EXT_GET_SOUND_LENGTH] = (void *)OVE_GetSoundLength;
     t->ext = ov_ext;
 }
 

@@ -106,5 +106,7 @@ void OV_SetShader(struct ov_shader_t *s);
 void OV_SetShaderBitmap(int unit, struct ov_bitmap_t *b);
 void OV_SetShaderParm(struct ov_shader_t *s, int index, float *values);
 void OVE_DrawBitmapRS(struct ov_bitmap_t *b, float x, float y, float rotation, float scale);
+// Extension slot OV_EXT_GET_SOUND_LENGTH (audio/sound-calls.cpp).
+float OVE_GetSoundLength(struct ov_sound_t *s);
 
 #endif

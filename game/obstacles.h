@@ -20,6 +20,7 @@
 #include <stdint.h>
 
 struct ScapeCell;
+class Scape;
 
 // One edge: end points and the unit outward normal (six floats).
 struct ObstacleEdge {
@@ -92,6 +93,11 @@ public:
     float radius = 0.0f;  // type radius x scale
     float scale = 1.0f;
     float angle = 0.0f;
+    uint8_t drawn_in_terrain = 0;  // placed from the level's list and drawn into the terrain
 };
+
+// Raises the world's obstacle query stamp and returns it; at the wrap of the unsigned
+// counter every placed obstacle's stamp is cleared first, so no stale stamp matches.
+uint32_t NextObstacleVisitStamp(Scape *world);
 
 #endif

@@ -64,6 +64,10 @@ public:
     // The caller owns the result.
     nArray<vec2_t> WalkFromPointToPoint(vec2_t from, vec2_t to, float step, float radius,
                                         bool other_side);
+    // The walk's smoothing, four passes over the points (first and last kept): points
+    // closer than step / 2 to the next dropped where the shortcut is clear, pairs
+    // joined at their midpoints, quarter points, and the first pass again.
+    void SmoothWalk(nArray<vec2_t> *points, float step) const;
 
     vec2_t *cells = nullptr;  // row-major, width x height, owned
     int32_t width = 0;

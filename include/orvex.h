@@ -298,11 +298,18 @@ typedef struct orvex_t {
     void (*OV_SetRenderStateb)(ov_render_state_e s, bool v);        // 121
     void (*OV_SetRenderStatef)(ov_render_state_e s, float v);       // 122
     void (*OV_SetRenderStatei)(ov_render_state_e s, int v);         // 123
-    // 124 the extension table (35 slots, the first five filled)
+    // 124 the extension table (35 slots: 0-4 and 6 filled, see OV_EXT_* below)
     void **ext;
 } orvex_t;
 
 #define OV_EXT_SLOTS 35
+
+// Extension slots past the first five (the sixth, ext[5], stays null).
+// 6: float (*)(struct ov_sound_t *s): the length in seconds of the sound's own data
+//    (no padding or silent tail), read only; 0 when unknown (null or unloaded sound,
+//    a file whose length is not known before playing, the null sound implementation).
+#define OV_EXT_GET_SOUND_LENGTH 6
+typedef float (*ov_get_sound_length_fn)(struct ov_sound_t *s);
 
 // Extension commands (slot 22, OV_CallExtension): replies are borrowed texts, null
 // means "not available here" or "failed"; a caller copies what it keeps.

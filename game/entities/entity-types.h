@@ -146,4 +146,10 @@ public:
     void Draw(Entity *e) override;
 };
 
+// The screen point of a world point, for every entity drawing (bodies, overlays,
+// variants, paths): the world's world-to-screen mapping, then each axis multiplied by
+// the screen manager's scale of that axis over the mean of both scales. Without a
+// world the point itself is corrected.
+vec2_t EntityScreenPoint(vec2_t world_point);
+
 #endif

@@ -69,6 +69,8 @@ public:
     void GetArrowLook(float d, float *alpha, float *size) const;
 
 private:
+    // The world's obstacle test with the path's clearance (move-path-draw.cpp).
+    static bool IsInsideObstacle(vec2_t p);
     void Grow();
     void ShrinkIfSparse();
 };

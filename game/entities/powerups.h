@@ -15,7 +15,8 @@ struct fx_t;
 
 enum { POWERUP_MAX = 16 };
 
-struct Powerup {
+class Powerup {
+public:
     // (Re)fills the table from "powerups.xml": false with the table unchanged when the
     // file or its array "powerups" is missing. Nodes without "id" are skipped; nodes
     // past the sixteenth are ignored; effects are replaced only when their key is there.

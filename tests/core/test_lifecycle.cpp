@@ -99,7 +99,7 @@ TEST_F(Lifecycle, MinFrameTimeIsSetWhenTheRecordLoads)
     EXPECT_EQ(record.parms.command_line, nullptr);
 }
 
-TEST_F(Lifecycle, InterfaceTableIsFullAndExtensionTableHasFiveEntries)
+TEST_F(Lifecycle, InterfaceTableIsFullAndExtensionTableHasItsSixEntries)
 {
     StartEngine();
     void **slots = (void **)&orvex;
@@ -108,7 +108,8 @@ TEST_F(Lifecycle, InterfaceTableIsFullAndExtensionTableHasFiveEntries)
         EXPECT_NE(slots[i], nullptr) << "slot " << i;
     ASSERT_EQ(orvex.ext, ov_ext);
     for (int i = 0; i < OV_EXT_SLOTS; i++)
-        EXPECT_EQ(orvex.ext[i] != nullptr, i < 5) << "extension slot " << i;
+        EXPECT_EQ(orvex.ext[i] != nullptr, i < 5 || i == OV_EXT_GET_SOUND_LENGTH) << "extension slot " << i;
+    EXPECT_EQ(orvex.ext[5], nullptr);
 }
 
 TEST_F(Lifecycle, MissingIdentityTextsRaisePopupsInDeveloperMode)
