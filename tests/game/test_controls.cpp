@@ -10,6 +10,7 @@
 #include "game/entities/stock.h"
 #include "game/entities/weapons.h"
 #include "game/gamestate.h"
+#include "game/obstacles.h"
 #include "game/scape.h"
 #include "platform/screen.h"
 
@@ -136,6 +137,44 @@ TEST_F(ControlsTest, ADragExtendsThePathTowardsTheFingerWithTheGrabOffsetFadingO
     EXPECT_NEAR(last.y, 420.0f, 3.0f);
     // Early points kept the offset that held the path on the trooper.
     EXPECT_NEAR(path->points[1].y, 400.0f, 10.0f);
+}
+
+TEST_F(ControlsTest, ADragAcrossAWallLeadsThePathRoundIt)
+{
+    StartBattle();
+    ObstacleType wall;
+    const vec2_t corners[4] = {{-20, -60}, {20, -60}, {20, 60}, {-20, 60}};
+    wall.num_edges = 4;
+    wall.edges = new ObstacleEdge[4];
+    for (int i = 0; i < 4; i++) {
+        wall.edges[i].p0 = corners[i];
+        wall.edges[i].p1 = corners[(i + 1) % 4];
+        wall.edges[i].normal = ObstacleEdgeNormal(corners[i], corners[(i + 1) % 4]);
+        wall.radius = fmaxf(wall.radius, hypotf(corners[i].x, corners[i].y));
+    }
+    ASSERT_NE(world->AddObstacle(&wall, vec2_t{400, 400}, 0.0f, 1.0f), nullptr);
+    Entity *trooper = Spawn("Trooper", 320, 410);
+    Touch(TouchPhase::Down, 0, 320, 410);
+    ASSERT_EQ(SlotHolding(trooper), 0);
+    for (int x = 335; x <= 500; x += 15)
+        Touch(TouchPhase::Move, 0, x, 410);
+    MovePath *path = trooper->path;
+    ASSERT_NE(path, nullptr);
+    ASSERT_GT(path->count, 3);
+    float lowest = 0.0f;
+    for (int i = 1; i < path->count; i++) {
+        const MovePathPoint &p = path->points[i];
+        SCOPED_TRACE(i);
+        lowest = fmaxf(lowest, p.y);
+        EXPECT_FALSE(world->IsPointInsideObstacle(vec2_t{p.x, p.y}, 0.0f))
+            << p.x << " " << p.y;
+        EXPECT_GE(p.seg_len, MovePath::MIN_SPACING);
+    }
+    const MovePathPoint &last = path->points[path->count - 1];
+    EXPECT_GT(last.x, 420.0f);   // the path got past the wall
+    EXPECT_GT(lowest, 460.0f);   // round its lower end
+    FreeWorld();
+    wall.Free();
 }
 
 TEST(ControlsWalkChoice, TheShorterWalkWinsAndAnEmptyOneNever)
