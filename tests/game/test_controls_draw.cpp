@@ -5,6 +5,9 @@
 #include "tests/game/controls_fixture.h"
 
 #include "game/entities/entity.h"
+#include "game/entities/move-path.h"
+#include "game/obstacles.h"
+#include "game/scape.h"
 #include "game/gamestate.h"
 #include "app/services/featureman.h"
 #include "game/tutorials.h"
@@ -13,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <cmath>
 
 #include <map>
 #include <string>
@@ -47,13 +52,18 @@ protected:
     {
         widgettest::InstallFonts();
         auto solid = [](Rgba c) { return [c](int, int) { return c; }; };
-        widgettest::WritePng("game-ui/entity-selector.png", 32, 32, solid({0, 255, 0, 255}));
+        // A ring reaching the bitmap's edges, as the selector is drawn.
+        widgettest::WritePng("game-ui/entity-selector.png", 32, 32, [](int x, int y) {
+            const float d = hypotf((float)x - 15.5f, (float)y - 15.5f);
+            return d >= 11.0f && d <= 16.5f ? Rgba{0, 255, 0, 255} : Rgba{0, 0, 0, 0};
+        });
         widgettest::WritePng("game-ui/entity-target.png", 32, 32, solid({255, 0, 0, 255}));
         widgettest::WritePng("game-ui/tactic-indicator.png", 32, 32, solid({255, 255, 255, 255}));
         apptest::WriteFile("texts.xml", gametest::XmlArray("tutorial",
                                                            "<node id=\"FIRING\" text=\"Troopers fire on their own\""
                                                            " flags=\"TUTORIAL_PAUSES\"/>\n"
                                                            "<node id=\"MOVING\" text=\"Drag a trooper\"/>"));
+        widgettest::WritePng("game-ui/path-arrow.png", 16, 8, solid({255, 255, 0, 255}));
         widgettest::WritePng("game-ui/cursor-finger.png", 20, 20, solid({0, 0, 255, 255}));
         widgettest::WritePng("game-ui/cursor-mouse.png", 20, 20, solid({255, 255, 0, 255}));
     }
@@ -130,6 +140,52 @@ TEST_F(ControlsDrawTest, ThePauseMarksEveryFighterButTheBunker)
     game.paused = 0;
     Frame plain = Draw(DrawControls);
     EXPECT_NEAR(plain.At(200, 200)[1], 128, 3);
+}
+
+Entity *drawn_trooper = nullptr;
+
+void DrawPathAndSelection()
+{
+    ov->OV_SetColor(0.25f, 0.25f, 0.25f);
+    ov->OV_DrawRect(380, 340, 40, 120);  // where the wall stands
+    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+    if (drawn_trooper != nullptr && drawn_trooper->path != nullptr)
+        drawn_trooper->path->Draw(0.0f);
+    controls.Draw();
+}
+
+TEST_F(ControlsDrawTest, APathDrawnRoundAWallShowsItsArrowsAndTheRing)
+{
+    StartBattle();
+    ObstacleType wall;
+    const vec2_t corners[4] = {{-20, -60}, {20, -60}, {20, 60}, {-20, 60}};
+    wall.num_edges = 4;
+    wall.edges = new ObstacleEdge[4];
+    for (int i = 0; i < 4; i++) {
+        wall.edges[i].p0 = corners[i];
+        wall.edges[i].p1 = corners[(i + 1) % 4];
+        wall.edges[i].normal = ObstacleEdgeNormal(corners[i], corners[(i + 1) % 4]);
+        wall.radius = fmaxf(wall.radius, hypotf(corners[i].x, corners[i].y));
+    }
+    world->AddObstacle(&wall, vec2_t{400, 400}, 0.0f, 1.0f);
+    drawn_trooper = Spawn("Trooper", 320, 410);
+    Touch(ovdev::headless::TouchPhase::Down, 0, 320, 410);
+    for (int x = 335; x <= 500; x += 15)
+        Touch(ovdev::headless::TouchPhase::Move, 0, x, 410);
+    controls.Update(0.5f);
+    Frame f = Draw(DrawPathAndSelection);
+    Shot(f, "path-round-wall.png");
+    // Arrows at alpha 0.5 over grey: (191, 191, 64).
+    auto arrow = [](const Rgba &p) { return p[0] > 170 && p[1] > 170 && p[2] < 110; };
+    // Arrows beside the wall, below it and past it; none on it.
+    EXPECT_NE(widgettest::LitBox(f, 350, 420, 379, 470, arrow)[0], -1);
+    EXPECT_NE(widgettest::LitBox(f, 380, 462, 420, 490, arrow)[0], -1);
+    EXPECT_NE(widgettest::LitBox(f, 440, 395, 500, 425, arrow)[0], -1);
+    EXPECT_EQ(widgettest::LitBox(f, 385, 345, 415, 455, arrow)[0], -1);
+    EXPECT_NE(widgettest::LitBox(f, 300, 390, 340, 430, Green)[0], -1);
+    drawn_trooper = nullptr;
+    FreeWorld();
+    wall.Free();
 }
 
 void DrawTutorialBox()
