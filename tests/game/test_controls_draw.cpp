@@ -10,6 +10,8 @@
 #include "game/scape.h"
 #include "game/gamestate.h"
 #include "app/services/featureman.h"
+#include "app/services/localization.h"
+#include "app/services/prog.h"
 #include "game/tutorials.h"
 #include "tests/app/ui/widget_fixture.h"
 
@@ -218,6 +220,37 @@ TEST_F(ControlsDrawTest, TheTutorialTextSitsInADarkBoxCentredOnTheScreen)
     game.UpdateTutorial(0.25f);
     Frame faded = Draw(DrawTutorialBox);
     EXPECT_GT(faded.At(512, 3)[0], f.At(512, 3)[0] + 20);
+}
+
+TEST_F(ControlsDrawTest, TutorialTextsAreShownInThePlayersLanguage)
+{
+    StartBattle();
+    WritePowerups("<node id=\"POWERUP_HEALTH\" name=\"Health\" desc=\"Heals the squad\"/>");
+    auto dark = [](const Rgba &p) { return p[0] < 60 && p[1] < 60 && p[2] < 60; };
+    game.SetTutorial("FIRING");
+    game.UpdateTutorial(1.0f);
+    auto english = widgettest::LitBox(Draw(DrawTutorialBox), 0, 0, 1023, 200, dark);
+
+    apptest::WriteFile("data-xx/language.xml",
+                       "<?xml version=\"1.0\"?>\n<root>\n<array id=\"STRINGS\">\n"
+                       " <node id=\"Troopers fire on their own\" to=\"Feuer\" />\n"
+                       "</array>\n</root>\n");
+    prog.parms.locale = "xx";
+    ASSERT_TRUE(loc_man().Initialize());
+    ASSERT_TRUE(loc_man().IsActive());
+    auto translated = widgettest::LitBox(Draw(DrawTutorialBox), 0, 0, 1023, 200, dark);
+    EXPECT_LT(translated[2] - translated[0], (english[2] - english[0]) / 2);
+    EXPECT_NEAR((translated[0] + translated[2]) / 2, 512, 2);
+
+    // A power-up tutorial shows the power-up's name over its description.
+    game.SetTutorial("POWERUP_HEALTH");
+    game.UpdateTutorial(1.0f);
+    Frame powerup = Draw(DrawTutorialBox);
+    Shot(powerup, "tutorial-powerup.png");
+    auto two_lines = widgettest::LitBox(powerup, 0, 0, 1023, 200, dark);
+    EXPECT_GT(two_lines[3] - two_lines[1], (english[3] - english[1]) * 3 / 2);
+    loc_man().Shutdown();
+    prog.parms.locale = nullptr;
 }
 
 // Product features and values as the engine's extension call would answer them.
