@@ -190,6 +190,34 @@ TEST_F(ControlsDrawTest, APathDrawnRoundAWallShowsItsArrowsAndTheRing)
     wall.Free();
 }
 
+TEST_F(ControlsDrawTest, TheDeveloperSeesThePointerReadoutWhileHoldingY)
+{
+    StartBattle();
+    auto bright = [](const Rgba &p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; };
+    p_hover = vec2_t{512.0f, 384.0f};
+    struct Case {
+        bool developer;
+        bool held;
+        bool shown;
+    } cases[] = {{true, true, true}, {true, false, false}, {false, true, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.developer) + " " + std::to_string(c.held));
+        prog.parms.developer_mode = c.developer;
+        ov->OV_SetKeyStatei(89, c.held ? 2 : 0);
+        Frame f = Draw(DrawControls);
+        if (c.shown)
+            Shot(f, "developer-readout.png");
+        auto text = widgettest::LitBox(f, 0, 0, 400, 100, bright);
+        EXPECT_EQ(text[0] != -1, c.shown);
+        if (c.shown) {
+            EXPECT_LT(text[0], 10);
+            EXPECT_GT(text[3] - text[1], 20);  // two lines
+        }
+    }
+    prog.parms.developer_mode = 0;
+    ov->OV_SetKeyStatei(89, 0);
+}
+
 void DrawTutorialBox()
 {
     game.DrawTutorial();
