@@ -57,6 +57,21 @@ TEST_F(ControlsTest, TouchIndexesOutsideTheSlotsSelectNothing)
     EXPECT_TRUE(apptest::Logged("Touch at 200 200 by -1"));
 }
 
+TEST_F(ControlsTest, TouchesAreReadInReferenceUnits)
+{
+    StartBattle(CONTROLS_TOUCH_COMMANDS, 512, 384);  // reference scale 0.5
+    ASSERT_FLOAT_EQ(sman.reference_scale_x, 0.5f);
+    Entity *trooper = Spawn("Trooper", 400, 300);
+    Touch(TouchPhase::Down, 4, 200, 150);
+    EXPECT_EQ(SlotHolding(trooper), 4);
+    EXPECT_TRUE(apptest::Logged("Touch at 400 300 by 4"));
+    Touch(TouchPhase::Move, 4, 260, 150);
+    EXPECT_FLOAT_EQ(p_hover.x, 520.0f);
+    EXPECT_FLOAT_EQ(p_hover.y, 300.0f);
+    ASSERT_NE(trooper->path, nullptr);
+    EXPECT_NEAR(trooper->path->points[trooper->path->count - 1].x, 520.0f, 10.0f);
+}
+
 TEST_F(ControlsTest, AReleaseOutsideTheSlotsKeepsSelectionsAndRecomputesTheTouchFlag)
 {
     StartBattle();
