@@ -192,6 +192,17 @@ TEST_F(ControlsTest, ADragAcrossAWallLeadsThePathRoundIt)
     wall.Free();
 }
 
+TEST_F(ControlsTest, ADragBackOntoThePathsEndAddsNoPoint)
+{
+    StartBattle();
+    Entity *trooper = Spawn("Trooper", 200, 200);
+    Touch(TouchPhase::Down, 0, 200, 200);
+    ASSERT_NE(trooper->path, nullptr);
+    Touch(TouchPhase::Move, 0, 200, 200);  // both walks have no length
+    EXPECT_EQ(trooper->path->count, 1);
+    EXPECT_EQ(trooper->path->length, 0.0f);
+}
+
 TEST(ControlsWalkChoice, TheShorterWalkWinsAndAnEmptyOneNever)
 {
     struct Case {
