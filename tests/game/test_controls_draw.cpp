@@ -47,6 +47,14 @@ bool Red(const Rgba &p)
 {
     return p[0] > 150 && p[1] < 100 && p[2] < 100;
 }
+bool Blue(const Rgba &p)
+{
+    return p[2] > 150 && p[0] < 100 && p[1] < 100;
+}
+bool Yellow(const Rgba &p)
+{
+    return p[0] > 150 && p[1] > 150 && p[2] < 100;
+}
 
 class ControlsDrawTest : public ControlsTest {
 protected:
@@ -64,7 +72,8 @@ protected:
         apptest::WriteFile("texts.xml", gametest::XmlArray("tutorial",
                                                            "<node id=\"FIRING\" text=\"Troopers fire on their own\""
                                                            " flags=\"TUTORIAL_PAUSES\"/>\n"
-                                                           "<node id=\"MOVING\" text=\"Drag a trooper\"/>"));
+                                                           "<node id=\"MOVING\" text=\"Drag a trooper\"/>\n"
+                                                           "<node id=\"SHOPPING\" text=\"Tap the bunker\"/>"));
         widgettest::WritePng("game-ui/path-arrow.png", 16, 8, solid({255, 255, 0, 255}));
         widgettest::WritePng("game-ui/cursor-finger.png", 20, 20, solid({0, 0, 255, 255}));
         widgettest::WritePng("game-ui/cursor-mouse.png", 20, 20, solid({255, 255, 0, 255}));
@@ -281,6 +290,27 @@ TEST_F(ControlsDrawTest, TutorialTextsAreShownInThePlayersLanguage)
     prog.parms.locale = nullptr;
 }
 
+TEST_F(ControlsDrawTest, TheShoppingHandTapsTheBunker)
+{
+    StartBattle();
+    game.base = Spawn("Bunker", 500, 500);
+    game.SetTutorial("SHOPPING");
+    game.tutorial_alpha = 1.0f;
+    game.tutorial_time = 1.0f;  // p = 0.5: e = 0.9846, bob = 0.0484
+    Frame f = Draw(DrawTutorialBox);
+    Shot(f, "tutorial-shopping-hand.png");
+    auto hand = widgettest::LitBox(f, 0, 0, 1023, 767, Blue);
+    ASSERT_NE(hand[0], -1);
+    EXPECT_NEAR((hand[0] + hand[2]) / 2.0f, 490.6f, 1.5f);
+    EXPECT_NEAR((hand[1] + hand[3]) / 2.0f, 490.4f, 1.5f);
+    EXPECT_NEAR(hand[2] - hand[0] + 1, 16, 1);  // scale 1 - 0.2 e
+    // Past 4.5 s the tap starts again from 1.5 s.
+    game.tutorial_time = 4.6f;
+    Draw(DrawTutorialBox);
+    EXPECT_FLOAT_EQ(game.tutorial_time, 1.5f);
+    game.base = nullptr;
+}
+
 // Product features and values as the engine's extension call would answer them.
 std::map<std::string, std::string> replies;
 
@@ -290,14 +320,6 @@ const char *FakeExtension(const char *command, const char *argument)
     return it == replies.end() ? nullptr : it->second.c_str();
 }
 
-bool Blue(const Rgba &p)
-{
-    return p[2] > 150 && p[0] < 100 && p[1] < 100;
-}
-bool Yellow(const Rgba &p)
-{
-    return p[0] > 150 && p[1] > 150 && p[2] < 100;
-}
 
 TEST_F(ControlsDrawTest, TheMovingHandSweepsUpFromTheTrooperWithTheProductsPointer)
 {
