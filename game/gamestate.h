@@ -93,6 +93,12 @@ public:
     void Update(float dt);
     void Draw();
     void DrawTitle();
+    // One wave title banner: a dark band across the reference width at 0.7 of its
+    // height with the title (and a smaller subtitle) fading in and out over phase 0..1.
+    void DrawTitle(const char *title, const char *subtitle, float phase, bool large_font);
+    // The battle screen's tactical-pause buttons "PauseTime" and "PauseTimeHighlight":
+    // visibility and alpha from the profile's features and tutorials (once per update).
+    void UpdateTacticalButtons();
 
     // Small operations called across the game.
     // The current star rating 1..5 (5 outside LEVEL mode; 0 when the base type is unknown).
@@ -195,6 +201,7 @@ public:
     char *tutorial_name = nullptr;     // 64-byte copy kept by SetTutorial; null when none
     uint8_t tutorial_shown = 0;
     uint8_t tutorial_pauses = 0;       // the current tutorial freezes the battle
+    uint8_t tutorial_pauses_waves = 0; // a wave's tutorial halts the wave script while shown
     float tutorial_time = 0.0f;        // seconds since it was set
     float tutorial_alpha = 0.0f;
     Entity *tutorial_trooper = nullptr;  // where the moving hand starts
@@ -256,9 +263,6 @@ public:
 
 extern GameState game;
 // The parameters of the battle being started or resumed.
-extern NewGameParms new_game_parms;
-
-// The record the loader fills before it calls `InitNewGame`.
 extern NewGameParms new_game_parms;
 
 // (chapter - 1) x 10 + mission of an id "MISSION<c>_<m>" (-10 for a missing id; a

@@ -10,6 +10,7 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/timeline.h"
+#include "game/achievements.h"
 #include "game/game-script.h"
 #include "game/game-util.h"
 #include "online/achievementman.h"
@@ -183,6 +184,7 @@ void OV_Update(float dt)
         float r = (float)AppRandom() / (float)APP_RANDOM_MAX;
         dt = kMaxStep + (-0.001f + r * 0.002f);
     }
+    achievements.UpdateAchievementNotifications(dt);
 
     mpos.x = ov->OV_GetKeyStatef(OV_KEY_POINTER_X);
     mpos.y = ov->OV_GetKeyStatef(OV_KEY_POINTER_Y);
@@ -207,6 +209,7 @@ void OV_Draw(float dt)
     ov->OV_SetAlpha(1.0f);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     ov->OV_SetBlend(0);
+    achievements.DrawAchievementNotifications();
 }
 
 int OV_EventProc(ov_event_t ev)

@@ -30,11 +30,11 @@ int OV_Init();
 // Saves the profiles, then stops the services.
 void OV_Shutdown();
 // One frame of `dt` seconds: master fade, then while active the developer sleeps, the
-// time-step cap, the screen manager (not while the log console is shown), the
-// shutdown keys and the terrain rebuild request.
+// time-step cap, the game's achievement notices, the screen manager (not while the log
+// console is shown), the shutdown keys and the terrain rebuild request.
 void OV_Update(float dt);
 // While active: the screens, then the engine's drawing state back to white, opaque and
-// not blended. Nothing while inactive.
+// not blended, then the game's achievement notice. Nothing while inactive.
 void OV_Draw(float dt);
 // Nonzero when the event was consumed (the screen manager's answer, or 1 for a console
 // line it did not take).

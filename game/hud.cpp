@@ -1,0 +1,382 @@
+// The battle's heads-up display, drawn by the battle screen after its components: the
+// spawn alerts, the wave title banners, the wave progress panel with the star rating
+// (LEVEL missions) or the score (other modes), the loss caption, the tactical-mode
+// caption and the tutorial. Positions are reference units (the battle screen draws
+// under a transform that scales them to the display) unless stated; the panel hangs
+// from the static position of the "Game" screen's component "Progress".
+#include "game/gamestate.h"
+
+#include "app/services/featureman.h"
+#include "app/services/localization.h"
+#include "app/services/profiles.h"
+#include "app/ui/partfx.h"
+#include "app/ui/screen-manager.h"
+#include "app/ui/screen.h"
+#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-button.h"
+#include "game/entities/stock.h"
+#include "game/game-util.h"
+#include "game/scape.h"
+#include "game/spawn-manager.h"
+#include "ovrecords.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const float kPi = 3.14159265358979f;
+const int kAlignCentre = 12;
+
+// The star drawn in the LEVEL panel, loaded once and kept.
+ov_bitmap_t *bm_star = nullptr;
+
+Stock *WorldStock()
+{
+    Scape *world = GetScape();
+    return world != nullptr ? world->stock : nullptr;
+}
+
+ov_font_t *HudFont(bool large)
+{
+    Stock *stock = WorldStock();
+    if (stock == nullptr)
+        return nullptr;
+    return large ? stock->font_large : stock->font_medium;
+}
+
+// The product value "reference_resolution" ("<width>x<height>"); false without it.
+bool ReferenceResolution(int *w, int *h)
+{
+    const char *value = feature_man.GetProductValue("reference_resolution");
+    return value != nullptr && strlen(value) < 64 && sscanf(value, "%dx%d", w, h) == 2;
+}
+
+bool SmallScreen()
+{
+    return feature_man.ProductFeatureExists("SMALL_SCREEN");
+}
+
+// The "Game" screen's component of that name; null without either.
+UIComp *GameComp(const char *name)
+{
+    Screen *screen = Screen::PeekScreen("Game");
+    return screen != nullptr ? screen->GetComp(name) : nullptr;
+}
+
+float BitmapW(const ov_bitmap_t *b)
+{
+    return b != nullptr ? (float)b->width : 0.0f;
+}
+
+float BitmapH(const ov_bitmap_t *b)
+{
+    return b != nullptr ? (float)b->height : 0.0f;
+}
+
+bool ProfileTagged(const char *category, const char *id)
+{
+    return prof != nullptr && prof->TagExists(category, id);
+}
+
+// The panel's frame: its bitmaps, left edge, top, bar start and length, centre line.
+struct Panel {
+    ov_bitmap_t *panel, *marker, *notch;
+    float x, y, w, h;
+    float bar_x, bar_len, yc;
+};
+
+Panel LayOutPanel()
+{
+    Panel p;
+    p.panel = ov->OV_GetBitmap("game-ui/waves-progress-panel.png");
+    p.marker = ov->OV_GetBitmap("game-ui/waves-progress-marker.png");
+    p.notch = ov->OV_GetBitmap("game-ui/waves-progress-notch.png");
+    p.w = BitmapW(p.panel);
+    p.h = BitmapH(p.panel);
+    p.x = (float)sman.reference_width / 2.0f - p.w / 2.0f;
+    p.y = sman.GetStaticPos(GameComp("Progress")).y;
+    p.bar_x = p.x + 20.0f;
+    p.bar_len = p.w - 40.0f;
+    p.yc = p.y + p.h / 2.0f;
+    return p;
+}
+
+void DrawWaveCaption(ov_font_t *font, float x, float y, int wave)
+{
+    if (font == nullptr)
+        return;
+    ov->OV_SetTextTransform(0.6f, 0.6f, 0.0f);
+    ov->OV_SetTextAlign(kAlignCentre);
+    ov->OV_DrawTextf(font, x, y, "Wave %d", wave > 1 ? wave : 1);
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    ov->OV_SetTextAlign(0);
+}
+
+void DrawStars(GameState &g, float yc)
+{
+    if (bm_star == nullptr)
+        bm_star = ov->OV_LoadBitmap("game-ui/star.png", 4);
+    const float w = BitmapW(bm_star);
+    const float x0 = 0.163f * (float)sman.reference_width;
+    ov->OV_SetAlpha(0.66f);
+    ov->OV_DrawBitmapRS(ov->OV_GetBitmap("game-ui/stars_bg.png"), x0 + 25.5f, yc, 0.0f, 1.0f);
+    ov->OV_SetAlpha(1.0f);
+
+    // Each star lost since the last frame bursts where it stood, from the highest down.
+    const int rating = g.GetCurrentStarRating();
+    Scape *world = GetScape();
+    Stock *stock = world != nullptr ? world->stock : nullptr;
+    while ((int)g.star_rating > rating && g.star_rating > 0) {
+        const float x = x0 + ((float)(g.star_rating - 1) * w / 2.0f + 30.0f) * 0.85f;
+        if (stock != nullptr && stock->fx_star_lost[0] != nullptr && world->top_parts != nullptr) {
+            vec2_t at = world->TranslatePointToScape({x, yc});
+            pbman.SpawnFX(world->top_parts, stock->fx_star_lost[0], AdjustPosByAverageScale(at), 0.0f, 0.0f);
+        }
+        g.star_rating--;
+    }
+    g.star_rating = (uint16_t)(rating > 0 ? rating : 0);
+    const int shown = rating < 5 ? rating : 5;
+    for (int i = 0; i < shown; i++) {
+        const float x = x0 + ((float)i * w + 30.0f - w * (float)(rating - 1) / 2.0f) * 0.85f;
+        ov->OV_DrawBitmapRS(bm_star, x, yc, 0.0f, 1.0f);
+    }
+}
+
+void DrawSurvivalPanel(GameState &g, const Panel &p, float s)
+{
+    ov_bitmap_t *panel = p.panel, *marker = p.marker, *notch = p.notch;
+    const float x = p.x, y = p.y, bar_len = p.bar_len, yc = p.yc;
+    ov->OV_DrawBitmap(panel, x, y);
+    const int interval = g.reinforcement_wave_interval;
+    const int n = g.random_wave_counter;
+    const float bar_x = x + 20.0f;
+    // An interval of 0 or less has no steps: no notches, the marker at the bar's start.
+    if (interval > 0) {
+        const float step = bar_len / (float)interval;
+        const int k = g.reinforcement_wave_pending ? interval : n % interval;
+        for (int i = 0; i <= interval; i++)
+            ov->OV_DrawBitmapRS(notch, bar_x + (float)i * step, yc, 0.0f, 1.0f);
+        const float d = g.wave_countdown > 0.0f ? g.wave_countdown : 0.0f;
+        float offset = 0.0f;
+        if (n <= 0)
+            offset = (1.0f - d) * step;
+        else if (g.delay_between_waves > 0.0f)
+            offset = (g.delay_between_waves - d) * step / g.delay_between_waves;
+        ov->OV_DrawBitmapRS(marker, bar_x + (float)(k < 0 ? k + interval : k) * step + offset, yc, 0.0f, 0.75f);
+    } else {
+        ov->OV_DrawBitmapRS(marker, bar_x, yc, 0.0f, 0.75f);
+    }
+    if (n > 0)
+        DrawWaveCaption(HudFont(false), (float)sman.reference_width / 2.0f, y + 32.0f * s, n);
+}
+
+}  // namespace
+
+void GameState::DrawTitle(const char *title, const char *subtitle, float phase, bool large_font)
+{
+    if (title == nullptr || title[0] == '\0' || !(phase > 0.0f))
+        return;
+    ov_font_t *font = HudFont(large_font);
+    if (font == nullptr)
+        return;
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    ov->OV_SetTextAlign(kAlignCentre);
+    float a = sinf((1.0f - cosf(sinf(phase * kPi / 2.0f) * kPi / 2.0f)) * kPi);
+    if (a < 0.0f)
+        a = 0.0f;
+    float x = 0.0f, y = 0.0f;
+    int ref_w = 0, ref_h = 0;
+    if (ReferenceResolution(&ref_w, &ref_h)) {
+        x = (float)ref_w / 2.0f;
+        y = 0.7f * (float)ref_h;
+    }
+    const bool has_subtitle = subtitle != nullptr && subtitle[0] != '\0';
+    float band = (float)font->line_height + 18.0f;
+    if (has_subtitle) {
+        band = (float)font->line_height + 45.0f;
+        y -= 20.0f;
+    }
+    ov->OV_SetColor(0.0f, 0.0f, 0.0f);
+    ov->OV_SetAlpha(0.8f * a);
+    ov->OV_DrawRect(0.0f, y - band / 2.0f, (float)sman.reference_width, band);
+    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+    ov->OV_SetAlpha(a);
+    ov->OV_DrawTextf(font, x, y, "%s", title);
+    if (has_subtitle) {
+        ov->OV_SetTextTransform(0.5f, 0.5f, 0.0f);
+        ov->OV_DrawTextf(font, x, y + 27.0f, "%s", subtitle);
+    }
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    ov->OV_SetTextAlign(0);
+}
+
+void GameState::Draw()
+{
+    Scape *world = GetScape();
+    if (world != nullptr && world->spawn_manager != nullptr)
+        world->spawn_manager->DrawSpawnAlerts();
+    const bool small = SmallScreen();
+    const float s = small ? 1.5f : 1.0f;
+    const int mode = parms.game_mode;
+    ov_font_t *font = HudFont(false);
+
+    // Wave titles. At the last node of a LEVEL script the "FINAL WAVE" banner shares the
+    // band with the regular title; after a loss only the former remains.
+    const float p = wave_banner_phase;
+    if (p > 0.0f) {
+        if (mode == GAME_MODE_LEVEL && wave_script_pos == num_wave_nodes - 1)
+            DrawTitle("FINAL WAVE", nullptr, p, false);
+        if (!lost) {
+            if (wave_banner_text != nullptr && wave_banner_text[0] != '\0') {
+                DrawTitle(wave_banner_text, nullptr, p, false);
+            } else if (mode == GAME_MODE_LEVEL && wave_number == num_waves) {
+                DrawTitle("Final Wave", nullptr, p, true);
+            } else {
+                char text[32];
+                snprintf(text, sizeof text, "Wave %d", wave_number);
+                DrawTitle(text, nullptr, p, false);
+            }
+        }
+    }
+
+    ov->OV_SetAlpha(1.0f);
+    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+    ov->OV_SetBlend(0);
+    const Panel panel = LayOutPanel();
+
+    if (mode == GAME_MODE_LEVEL) {
+        const int n = num_waves;
+        if (n >= 2) {
+            const float step = panel.bar_len / (float)(n - 1);
+            ov->OV_DrawBitmap(panel.panel, panel.x, panel.y);
+            for (int i = 0; i < n; i++)
+                ov->OV_DrawBitmapRS(panel.notch, panel.bar_x + (float)i * step, panel.yc, 0.0f, 1.0f);
+            // The marker glides from notch to notch as the shown level number moves on.
+            const float v = level_number_shown;
+            const int k = (int)v;
+            const float f = k >= 1 ? v - (float)k : 1.0f;
+            const float c = cosf(sinf(f * kPi / 2.0f) * kPi / 2.0f);
+            const float xm = panel.bar_x + ((float)(k - 1) + (1.0f - c)) * step;
+            ov->OV_DrawBitmapRS(panel.marker, xm, panel.yc, 0.0f, 0.75f);
+            DrawWaveCaption(font, xm, panel.y + 32.0f * s, wave_number);
+            if (!lost)
+                DrawStars(*this, panel.yc);
+        }
+    } else {
+        // The score, centred over the panel (SURVIVAL) or the screen.
+        const char *score_text = loc_man().LocalizeNumber(score);
+        vec2_t progress = sman.GetStaticPos(GameComp("Progress"));
+        const float text_scale = small ? 0.65f : 1.0f;
+        float tw = 0.0f, th = 0.0f, y = 0.0f;
+        if (font != nullptr && score_text != nullptr) {
+            ov->OV_SetAlpha(0.9f);
+            ov->OV_SetTextTransform(text_scale, text_scale, 0.0f);
+            ov->OV_SetTextAlign(0);
+            ov->OV_GetTextSizef(font, &tw, &th, "%s", score_text);
+            float x = mode == GAME_MODE_SURVIVAL
+                          ? (progress.x / sman.reference_scale_x - panel.w / 2.0f) / 2.0f
+                          : (float)sman.reference_width / 2.0f;
+            x -= tw / 2.0f;
+            y = progress.y / sman.reference_scale_y - th / 2.0f + panel.h / 2.0f;
+            ov->OV_DrawTextf(font, x, y, "%s", score_text);
+            if (mode == GAME_MODE_DEFEND_THE_FLAG)
+                ov->OV_DrawTextf(font, (float)sman.reference_width / 100.0f, y, "%dx", medtent_count);
+            ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+            ov->OV_SetAlpha(1.0f);
+        }
+        if (mode == GAME_MODE_SURVIVAL)
+            DrawSurvivalPanel(*this, panel, s);
+    }
+
+    // The loss caption swells in over three seconds and out over the next three.
+    if (lost) {
+        const char *caption = nullptr;
+        if (lost_no_troopers)
+            caption = "All troopers dead";
+        else if (mode == GAME_MODE_DEFEND_THE_FLAG)
+            caption = "All Field Hospitals Lost";
+        if (caption != nullptr && font != nullptr) {
+            const float q = (lose_timer - 2.0f) / 3.0f - 1.0f;
+            const float a = 1.0f - q * q;
+            if (a > 0.0f) {
+                ov->OV_SetTextTransform(a + 0.2f, a + 0.2f, 0.0f);
+                ov->OV_SetAlpha(a);
+                ov->OV_SetTextAlign(kAlignCentre);
+                ov->OV_DrawTextf(font, (float)sman.reference_width / 2.0f, (float)sman.reference_height / 2.0f,
+                                 "%s", loc_man().Localize(caption));
+                ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+                ov->OV_SetTextAlign(0);
+                ov->OV_SetAlpha(1.0f);
+            }
+        }
+    }
+
+    // The tactical caption is laid out in screen pixels: the battle screen's scaling
+    // transform comes off for it and goes back on after.
+    if (paused && font != nullptr) {
+        ov->OV_PopTransform();
+        const float k = sman.reference_scale;
+        ov->OV_SetTextAlign(kAlignCentre);
+        ov->OV_SetAlpha(1.0f);
+        ov->OV_SetTextTransform(k, k, 0.0f);
+        const float vw = (float)sman.virtual_width, vh = (float)sman.virtual_height;
+        ov->OV_DrawTextf(font, vw / 2.0f, vh - (small ? 75.0f : 60.0f) * sman.reference_scale_y, "%s",
+                         "TACTICAL MODE");
+        if (!ProfileTagged("tutorials_completed", "TACTICAL_2")) {
+            ov->OV_SetTextTransform(0.6f * k, 0.6f * k, 0.0f);
+            const char *hint = feature_man.ProductFeatureExists("MOUSE_INTERFACE")
+                                   ? "continue the battle by clicking the play button or spacebar"
+                                   : "continue the battle by tapping the play button";
+            ov->OV_DrawTextf(font, vw / 2.0f, vh - 35.0f * sman.reference_scale_y, "%s", hint);
+        }
+        ov->OV_SetTextAlign(0);
+        ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+        ov->OV_SetAlpha(1.0f);
+        nTransform scale = {};
+        scale.m[0] = sman.reference_scale_x;
+        scale.m[5] = sman.reference_scale_y;
+        scale.m[10] = 1.0f;
+        scale.m[15] = 1.0f;
+        ov->OV_PushTransform(&scale);
+    }
+
+    DrawTutorial();
+}
+
+void GameState::UpdateTacticalButtons()
+{
+    Screen *screen = Screen::PeekScreen("Game");
+    if (screen == nullptr)
+        return;
+    const bool tactical = ProfileTagged("features", "TACTICAL_MODE");
+    const bool taught = ProfileTagged("tutorials_completed", "TACTICAL");
+    // In the mission that introduces it, tactical mode fades in over half a second once
+    // unlocked (two seconds in), until its tutorial is completed.
+    float h = 0.0f;
+    if (strcmp(parms.mission_id, "MISSION1_6") == 0 && !taught) {
+        if (game_clock >= 2000) {
+            h = 1.0f - (float)(game_clock - 2000) * 0.002f;
+            h = h < 0.0f ? 0.0f : (h > 1.0f ? 1.0f : h);
+        }
+    }
+    if (UIComp *button = screen->GetComp("PauseTime")) {
+        button->visible = tactical;
+        button->alpha = 1.0f - h;
+    }
+    if (UIComp *highlight = screen->GetComp("PauseTimeHighlight")) {
+        float p = sinf((float)(game_clock % 1500) / 1500.0f * kPi) * 0.75f;
+        p = p < 0.0f ? 0.0f : (p > 1.0f ? 1.0f : p);
+        highlight->alpha = p - h;
+        highlight->visible = !paused && !taught && tactical;
+        Scape *world = GetScape();
+        if (highlight->visible && sman.IsIntervalElapsed(0.8f) && world != nullptr && world->top_parts != nullptr) {
+            vec2_t c = highlight->GetCenterPos();
+            c.x /= sman.reference_scale_x;
+            c.y /= sman.reference_scale_y;
+            pbman.SpawnFX(world->top_parts, pbman.GetFX("fxs/pinpoint.lua"), AdjustPosByAverageScale(c), 0.0f,
+                          0.0f);
+        }
+    }
+}
