@@ -37,11 +37,6 @@ const float kArtilleryDelay = 3.0f;
 const float kIncomingMarkerTime = 3.0f;
 const int kIncomingMarkers = 8;
 
-bool HasTag(const char *category, const char *id)
-{
-    return prof && prof->TagExists(category, id);
-}
-
 Screen *GameScreen()
 {
     return Screen::PeekScreen("Game");
