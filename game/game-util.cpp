@@ -34,13 +34,21 @@ vec2_t UnadjustPosByAverageScale(vec2_t const &p)
     return out;
 }
 
+// A curve's value at the end of life; a missing curve or one without points counts 1.
+static float EndValue(const part_graph_t *graph)
+{
+    if (!graph || graph->count <= 0)
+        return 1.0f;
+    return PartGraphValue(graph, 1.0f);
+}
+
 void PMAN_func_death_Decal(part_t *part)
 {
     Scape *world = GetScape();
     if (!world || !part)
         return;
-    float alpha_end = PartGraphValue(part->alpha_graph, 1.0f);
-    float scale_end = PartGraphValue(part->scale_graph, 1.0f);
+    float alpha_end = EndValue(part->alpha_graph);
+    float scale_end = EndValue(part->scale_graph);
     vec2_t at = {part->x, part->y};
     color_t color = {1.0f, 1.0f, 1.0f, part->alpha * alpha_end};
     world->AddDecal(part->bitmap, UnadjustPosByAverageScale(at), part->end_angle, scale_end * part->scale, color,

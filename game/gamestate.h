@@ -15,6 +15,7 @@
 struct Entity;
 class EntityType;
 class DMDatabase;
+struct DMNode;
 
 // Game modes (`NewGameParms::game_mode`).
 enum {
@@ -115,7 +116,12 @@ public:
 
     // Battle features.
     void ActivateFeature(const char *name, bool on);
+    void ActivateFeature(Entity *e, const char *name, bool on);
     void AddFeature(const char *name);
+    // With `spawn_troopers` false the trooper words ("MINIGUN_TROOPER"...) only count:
+    // the shop's trooper purchase spawns its trooper itself.
+    void ActivateFeature(const char *name, bool on, bool spawn_troopers);
+    void AddFeature(const char *name, bool spawn_troopers);
     void RemoveFeature(const char *name);
     bool IsFeatureActive(const char *name);
     GameFeature *GetFeature(const char *name);
@@ -127,6 +133,9 @@ public:
     void SetupNextWave();
     void SetupNextWaveAtRandom();
     void ProcessWaveEffects(const char *effects);
+    // The common effects of a wave node (sound, effect, emitter switch, wait); false
+    // when the node makes the script wait.
+    bool ProcessWaveEffects(DMNode *node);
     bool IsWaveFlagActive(const char *flag);
 
     // Tutorials.
@@ -192,6 +201,7 @@ public:
     char *tutorial_name = nullptr;     // 64-byte copy kept by SetTutorial; null when none
     uint8_t tutorial_shown = 0;
     uint8_t tutorial_pauses = 0;       // the current tutorial freezes the battle
+    uint8_t tutorial_pauses_waves = 0; // a wave's tutorial halts the wave script while shown
     float tutorial_time = 0.0f;        // seconds since it was set
     float tutorial_alpha = 0.0f;
     Entity *tutorial_trooper = nullptr;  // where the moving hand starts
@@ -209,6 +219,8 @@ public:
     uint8_t saving_allowed = 0;
     uint8_t money_enabled = 0;
     GameStats stats = {};
+    GameStats stats_written = {};      // the block as last read from or written to its file
+    uint8_t stats_read = 0;            // the file has been read since the state was made
     int32_t random_wave_counter = 0;
     uint8_t continuous_waves = 0;
     int32_t grouping_interval = 4;
@@ -250,5 +262,15 @@ public:
 };
 
 extern GameState game;
+// The parameters of the battle being started or resumed.
+extern NewGameParms new_game_parms;
+
+// (chapter - 1) x 10 + mission of an id "MISSION<c>_<m>" (-10 for a missing id; a
+// missing part counts 0).
+int GetMissionIndex(const char *mission_id);
+// Whether the list holds the word as a whole token (bounded by the ends, ' ', ',' or ';').
+bool IsWordInTokenList(const char *list, const char *word);
+// A point 40 units outside the 1024 x 768 field at a clock position (0..12, wrapped).
+vec2_t GetRandomPositionOutsideEdges(float position);
 
 #endif

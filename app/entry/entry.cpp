@@ -11,6 +11,8 @@
 #include "app/ui/screen.h"
 #include "app/ui/timeline.h"
 #include "game/achievements.h"
+#include "game/game-script.h"
+#include "game/game-util.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -141,6 +143,8 @@ int OV_Init()
     ov = prog.interface;
     ov->OV_Printf("Prog Init.\n");
     man.InitializeAll();
+    RegisterGameScriptFunctions();
+    pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
     sman.PreloadScreen(loading);
     sman.PushScreen(loading, 0);
