@@ -217,8 +217,8 @@ bool Controls::TryOpenShop(vec2_t reference_pos, vec2_t world_pos)
     Scape *world = GetScape();
     if (world == nullptr)
         return false;
-    // The candidate is looked up around the press in reference units, as the battle
-    // has always done; the distance test below is in world units.
+    // The candidate is looked up around the press in reference units, where a tap
+    // must fall within the bunker's own radius; the distance test is in world units.
     Entity *bunker =
         world->GetNearestEntityInFriendGroup(reference_pos, 2.0f, Entity::BLOCKS_MOVEMENT, Entity::PLAYERS);
     if (bunker == nullptr || !game.money_enabled || sman.IsScreenInStack("Shop") || game.won || game.lost ||

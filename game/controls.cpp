@@ -171,7 +171,8 @@ bool Controls::TryAssignPrimaryTarget(vec2_t world)
         if (t->weapon == nullptr)
             continue;
         for (int j = 0; j < targets.Count(); j++) {
-            if (Distance(targets[j].entity->pos, t->pos) < t->weapon->projectile_range) {
+            Entity *marked = targets[j].entity;
+            if (marked != nullptr && Distance(marked->pos, t->pos) < t->weapon->projectile_range) {
                 t->target = enemy;
                 break;
             }

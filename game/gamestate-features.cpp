@@ -170,6 +170,8 @@ void HealTroopers()
     Powerup *health = Powerup::GetPowerup("POWERUP_HEALTH");
     fx_t *fx = health ? health->fx_activate : nullptr;
     for (int i = 0; i < n; i++) {
+        if (!found[i]->IsAlive())
+            continue;
         found[i]->hit_points = found[i]->max_hit_points;
         if (fx && world->top_parts)
             pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(found[i]->pos), 0.0f, 0.0f);
@@ -345,7 +347,7 @@ void GameState::RearmEntitiesOfTypeWithNewWeapon(const char *type_name, const ch
     int n = world->QueryEntitiesInRadiusInFriendGroup(kFieldCentre, kFieldReach, Entity::MOVABLE, Entity::PLAYERS,
                                                       found, kMaxRearmed);
     for (int i = 0; i < n; i++) {
-        if (found[i]->type == type)
+        if (found[i]->type == type && found[i]->IsAlive())
             ArmTrooper(found[i], type->name, weapon);
     }
 }

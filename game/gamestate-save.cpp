@@ -317,8 +317,10 @@ bool GameState::LoadGameState(bool header_only)
         // A copy: activating may change the table being walked.
         char feature[sizeof features[i].name];
         memcpy(feature, features[i].name, sizeof feature);
-        if (strncmp(feature, "REARM_", 6) == 0 || strcasecmp(feature, "PYRO_DEATHWISH") == 0)
+        if (strncmp(feature, "REARM_", 6) == 0)
             ActivateFeature(feature, true);
+        else if (strcasecmp(feature, "PYRO_DEATHWISH") == 0)
+            ActivateFeature("PYRO_DEATHWISH", true);  // the feature's own spelling
     }
     RestoreWaveNode();
     DressBattlefield(world, parms.chapter_id, wave_script_pos);

@@ -2,6 +2,7 @@
 // queries: placing an obstacle into the grid and the vector field, the circle test
 // every path, spawn and behaviour uses, and the two projections built on it.
 #include "game/obstacles.h"
+#include "game/world-counters.h"
 
 #include "app/services/dataman.h"
 #include "app/ui/screen-manager.h"
@@ -294,6 +295,7 @@ Obstacle *Scape::AddObstacle(ObstacleType *type, vec2_t pos, float angle, float 
 
 bool Scape::IsPointInsideObstacle(vec2_t p, float radius, vec2_t *out)
 {
+    world_counters.obstacle_tests++;
     if (!FiniteVec(p) || !isfinite(radius)) {
         NextObstacleVisitStamp(this);
         return false;

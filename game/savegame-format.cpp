@@ -295,20 +295,3 @@ bool GameStatsFromBytes(const uint8_t *data, size_t size, GameStats *stats)
     *stats = s;
     return true;
 }
-
-int32_t GameStatsBestScore(const GameStats &stats, int slot)
-{
-    if (slot < 0)
-        slot = 0;
-    if (slot > 7)
-        slot = 7;
-    return stats.best_scores[slot];
-}
-
-int64_t GameStatsTotalHighScore(const GameStats &stats)
-{
-    int64_t total = 0;
-    for (int slot = 1; slot <= 7; slot++)
-        total += stats.best_scores[slot];
-    return total;
-}

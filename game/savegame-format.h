@@ -92,9 +92,4 @@ void GameStatsToBytes(const GameStats &stats, uint8_t out[GAMESTATS_FILE_SIZE]);
 // False (and *stats untouched) unless the file is exactly GAMESTATS_FILE_SIZE bytes.
 bool GameStatsFromBytes(const uint8_t *data, size_t size, GameStats *stats);
 
-// The best score of a slot, the slot clamped to 0..7.
-int32_t GameStatsBestScore(const GameStats &stats, int slot);
-// The total high score: slots 1 to 7 summed (in 64 bits, so that no sum overflows).
-int64_t GameStatsTotalHighScore(const GameStats &stats);
-
 #endif

@@ -3,6 +3,7 @@
 // its head along `next`; that order decides every tie. Pool scans walk the stock's
 // records in index order. Nothing here allocates.
 #include "game/scape.h"
+#include "game/world-counters.h"
 
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
@@ -145,7 +146,9 @@ Entity *Scape::GetNearestEnemy(Entity *self, vec2_t p, float radius)
 {
     if (!self)
         return nullptr;
+    world_counters.nearest_enemy_calls++;
     return Nearest(this, p, radius, 1000000.0f, [&](Entity *e) {
+        world_counters.nearest_enemy_visits++;
         return e->friend_group != self->friend_group && (e->flags & Entity::NORMAL) && AliveOrJustDying(e);
     });
 }

@@ -2,6 +2,7 @@
 // per-frame spawning and warning signs, and the spawn groups and events read from
 // "spawn-groups.xml" and "spawn-events.xml".
 #include "game/spawn-manager.h"
+#include "game/world-counters.h"
 
 #include "app/services/dataman.h"
 #include "app/services/featureman.h"
@@ -161,8 +162,10 @@ SpawnInfo *SpawnManager::AddSpawnInfo(unsigned long time, EntityType *type, vec2
         // Never in front of the head; before the first later item whose time is equal
         // or later, so that among equal times the newest comes first.
         SpawnInfo *prev = queue_head;
-        while (prev->next && prev->next->time < item->time)
+        while (prev->next && prev->next->time < item->time) {
             prev = prev->next;
+            world_counters.queue_insert_steps++;
+        }
         item->next = prev->next;
         prev->next = item;
         if (!item->next)

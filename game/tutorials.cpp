@@ -9,13 +9,13 @@
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
-#include "ovrecords.h"
 #include "game/controls.h"
 #include "game/entities/entity.h"
 #include "game/entities/move-path.h"
 #include "game/entities/stock.h"
 #include "game/scape.h"
 #include "game/tutorials.h"
+#include "ovrecords.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,7 @@
 // The vector field over the battlefield and the path walk through it (see
 // vector-field.h).
 #include "game/vector-field.h"
+#include "game/world-counters.h"
 
 #include "game/obstacles.h"
 #include "game/scape.h"
@@ -248,6 +249,7 @@ nArray<vec2_t> VectorField::WalkFromPointToPoint(vec2_t from, vec2_t to, float s
     vec2_t cur = from;
     int steps = 0;
     for (;;) {
+        world_counters.walk_steps++;
         float left = Distance(cur, to);
         vec2_t u = {0.0f, 0.0f};
         if (left > 0.0f)

@@ -15,8 +15,7 @@ struct fx_t;
 
 enum { POWERUP_MAX = 16 };
 
-class Powerup {
-public:
+struct Powerup {
     // (Re)fills the table from "powerups.xml": false with the table unchanged when the
     // file or its array "powerups" is missing. Nodes without "id" are skipped; nodes
     // past the sixteenth are ignored; effects are replaced only when their key is there.

@@ -35,9 +35,19 @@ void ControlsTest::TearDown()
     gametest::GameTest::TearDown();
 }
 
-void ControlsTest::StartBattle(int flags)
+void ControlsTest::StartBattle(int flags, int display_w, int display_h)
 {
-    StartGame(1024, 768);
+    if (display_w == 1024 && display_h == 768) {
+        StartGame(1024, 768);
+    } else {
+        // The game fixture's start with a reference layout other than the display.
+        StartUI(display_w, display_h, 1024, 768);
+        WriteWeapons("");
+        WritePowerups("");
+        apptest::WriteFile("spawn-groups.xml", gametest::XmlArray("groups", ""));
+        apptest::WriteFile("spawn-events.xml", gametest::XmlArray("events", ""));
+        apptest::WriteFile("gameplay-global.xml", gametest::XmlArray("gameplay", ""));
+    }
     WriteEntities(
         "<node id=\"Trooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" radius=\"10\" scale=\"1\""
         " hit_points=\"100\"/>\n"
@@ -57,7 +67,7 @@ void ControlsTest::StartBattle(int flags)
     screens_.push_back(battle);
     Screen::PreLoadScreen(battle);
     sman.PushScreen(battle, 0);
-    Steps(1, 0.0f);
+    Steps(20, 0.05f);  // the battle takes input once shown in full
     controls.Init(flags);
     controls.Reset();
 }

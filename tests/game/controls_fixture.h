@@ -30,7 +30,9 @@ protected:
     void TearDown() override;
     // Engine, world (fixture types "Trooper", "Alien", "Bunker", "Pickup"), the screens
     // and the profile; the battle is on top of the stack. Controls initialised with `flags`.
-    void StartBattle(int flags = CONTROLS_TOUCH_COMMANDS);
+    // The display is display_w x display_h device pixels; the battle's reference layout
+    // is always 1024 x 768.
+    void StartBattle(int flags = CONTROLS_TOUCH_COMMANDS, int display_w = 1024, int display_h = 768);
     // Files a test needs before the world loads its assets (fonts, bitmaps).
     virtual void WriteAssets() {}
     Entity *Spawn(const char *type, float x, float y);

@@ -10,6 +10,7 @@
 #include "game/entities/stock.h"
 #include "game/entities/weapons.h"
 #include "game/gamestate.h"
+#include "game/obstacles.h"
 #include "game/scape.h"
 #include "platform/screen.h"
 
@@ -54,6 +55,21 @@ TEST_F(ControlsTest, TouchIndexesOutsideTheSlotsSelectNothing)
     }
     EXPECT_TRUE(apptest::Logged("Touch at 200 200 by 8"));
     EXPECT_TRUE(apptest::Logged("Touch at 200 200 by -1"));
+}
+
+TEST_F(ControlsTest, TouchesAreReadInReferenceUnits)
+{
+    StartBattle(CONTROLS_TOUCH_COMMANDS, 512, 384);  // reference scale 0.5
+    ASSERT_FLOAT_EQ(sman.reference_scale_x, 0.5f);
+    Entity *trooper = Spawn("Trooper", 400, 300);
+    Touch(TouchPhase::Down, 4, 200, 150);
+    EXPECT_EQ(SlotHolding(trooper), 4);
+    EXPECT_TRUE(apptest::Logged("Touch at 400 300 by 4"));
+    Touch(TouchPhase::Move, 4, 260, 150);
+    EXPECT_FLOAT_EQ(p_hover.x, 520.0f);
+    EXPECT_FLOAT_EQ(p_hover.y, 300.0f);
+    ASSERT_NE(trooper->path, nullptr);
+    EXPECT_NEAR(trooper->path->points[trooper->path->count - 1].x, 520.0f, 10.0f);
 }
 
 TEST_F(ControlsTest, AReleaseOutsideTheSlotsKeepsSelectionsAndRecomputesTheTouchFlag)
@@ -136,6 +152,55 @@ TEST_F(ControlsTest, ADragExtendsThePathTowardsTheFingerWithTheGrabOffsetFadingO
     EXPECT_NEAR(last.y, 420.0f, 3.0f);
     // Early points kept the offset that held the path on the trooper.
     EXPECT_NEAR(path->points[1].y, 400.0f, 10.0f);
+}
+
+TEST_F(ControlsTest, ADragAcrossAWallLeadsThePathRoundIt)
+{
+    StartBattle();
+    ObstacleType wall;
+    const vec2_t corners[4] = {{-20, -60}, {20, -60}, {20, 60}, {-20, 60}};
+    wall.num_edges = 4;
+    wall.edges = new ObstacleEdge[4];
+    for (int i = 0; i < 4; i++) {
+        wall.edges[i].p0 = corners[i];
+        wall.edges[i].p1 = corners[(i + 1) % 4];
+        wall.edges[i].normal = ObstacleEdgeNormal(corners[i], corners[(i + 1) % 4]);
+        wall.radius = fmaxf(wall.radius, hypotf(corners[i].x, corners[i].y));
+    }
+    ASSERT_NE(world->AddObstacle(&wall, vec2_t{400, 400}, 0.0f, 1.0f), nullptr);
+    Entity *trooper = Spawn("Trooper", 320, 410);
+    Touch(TouchPhase::Down, 0, 320, 410);
+    ASSERT_EQ(SlotHolding(trooper), 0);
+    for (int x = 335; x <= 500; x += 15)
+        Touch(TouchPhase::Move, 0, x, 410);
+    MovePath *path = trooper->path;
+    ASSERT_NE(path, nullptr);
+    ASSERT_GT(path->count, 3);
+    float lowest = 0.0f;
+    for (int i = 1; i < path->count; i++) {
+        const MovePathPoint &p = path->points[i];
+        SCOPED_TRACE(i);
+        lowest = fmaxf(lowest, p.y);
+        EXPECT_FALSE(world->IsPointInsideObstacle(vec2_t{p.x, p.y}, 0.0f))
+            << p.x << " " << p.y;
+        EXPECT_GE(p.seg_len, MovePath::MIN_SPACING);
+    }
+    const MovePathPoint &last = path->points[path->count - 1];
+    EXPECT_GT(last.x, 420.0f);   // the path got past the wall
+    EXPECT_GT(lowest, 460.0f);   // round its lower end
+    FreeWorld();
+    wall.Free();
+}
+
+TEST_F(ControlsTest, ADragBackOntoThePathsEndAddsNoPoint)
+{
+    StartBattle();
+    Entity *trooper = Spawn("Trooper", 200, 200);
+    Touch(TouchPhase::Down, 0, 200, 200);
+    ASSERT_NE(trooper->path, nullptr);
+    Touch(TouchPhase::Move, 0, 200, 200);  // both walks have no length
+    EXPECT_EQ(trooper->path->count, 1);
+    EXPECT_EQ(trooper->path->length, 0.0f);
 }
 
 TEST(ControlsWalkChoice, TheShorterWalkWinsAndAnEmptyOneNever)
@@ -352,13 +417,14 @@ TEST_F(ControlsTest, TheBunkerTapOpensTheShopOnlyWhenEveryRuleHolds)
     Spawn("Bunker", 512, 384);
     for (const ShopCase &c : cases) {
         SCOPED_TRACE(c.what);
-        while (sman.GetNumberOfScreensInStack() > 0)
-            sman.PopScreen(-1);
+        for (int depth = sman.GetNumberOfScreensInStack() - 1; depth >= 0; depth--)
+            sman.PopScreen(depth);
         Steps(1, 0.0f);
+        ASSERT_EQ(sman.GetNumberOfScreensInStack(), 0);
         if (c.shop_stacked)
             sman.PushScreen(shop, 0);
         sman.PushScreen(battle, 0);
-        Steps(1, 0.0f);
+        Steps(20, 0.05f);
         profile.RemoveValue("features", "POWERUP_MONEY");
         profile.RemoveValue("tutorials_completed", "SHOPPING");
         if (c.feature)

@@ -134,7 +134,7 @@ TEST_F(FeaturesTest, NamesOfSixtyFourCharactersOrMoreAreRefused)
     EXPECT_TRUE(game.IsFeatureActive(longest.c_str()));
     int before = apptest::CountLogged("is too long");
     game.AddFeature(too_long.c_str());
-    EXPECT_EQ(apptest::CountLogged("is too long"), before + 1);
+    EXPECT_GT(apptest::CountLogged("is too long"), before);
     EXPECT_EQ(game.num_features, 1);
     game.AddFeature(nullptr);
     game.AddFeature("");
@@ -171,7 +171,11 @@ TEST_F(FeaturesTest, HealRestoresEveryLivingTrooperOnly)
     a->hit_points = 10;
     b->hit_points = 1;
     alien->hit_points = 5;
+    Entity *dying = Spawn("MinigunTrooper", 200, 200);
+    dying->hit_points = 0;
+    dying->state = Entity::STATE_DYING;
     game.AddFeature("HEAL");
+    EXPECT_FLOAT_EQ(dying->hit_points, 0.0f);
     EXPECT_FLOAT_EQ(a->hit_points, 100.0f);
     EXPECT_FLOAT_EQ(b->hit_points, 80.0f);
     EXPECT_FLOAT_EQ(alien->hit_points, 5.0f);
@@ -267,8 +271,9 @@ TEST_F(FeaturesTest, PerTrooperWeaponFeatureTable)
         int before = c.message ? apptest::CountLogged(c.message) : 0;
         game.ActivateFeature(e, c.feature, true);
         EXPECT_STREQ(WeaponOf(e), c.weapon) << c.type << " " << c.feature;
-        if (c.message)
+        if (c.message) {
             EXPECT_EQ(apptest::CountLogged(c.message), before + 1) << c.feature;
+        }
         world->stock->FreeEntity(e);
     }
     Entity *e = Spawn("MinigunTrooper", 100, 100);

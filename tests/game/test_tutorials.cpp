@@ -76,6 +76,8 @@ TEST_F(TutorialTest, WhichTutorialsShowAndWhetherTheyPause)
         EXPECT_EQ(game.tutorial_time, c.shown ? 0.0f : 3.0f);
         EXPECT_EQ(game.tutorial_alpha, c.shown ? 0.0f : 0.7f);
     }
+    EXPECT_FALSE(Completed("EMPTY"));
+    EXPECT_FALSE(Completed("UNKNOWN"));
     // Names are copied into 63 characters.
     game.SetTutorial("A_NAME_OF_SEVENTY_CHARACTERS_THAT_DOES_NOT_FIT_THE_NAME_COPY_OF_SIXTY_F");
     EXPECT_EQ(Current().size(), 63u);

@@ -8,6 +8,7 @@
 #include "app/services/random.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
+#include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
@@ -16,7 +17,10 @@
 #include "ovrecords.h"
 
 #include <math.h>
+#include <stdint.h>
 #include <string.h>
+
+#include <fstream>
 
 #include <string>
 #include <vector>
@@ -68,7 +72,39 @@ const char kWeapons[] =
     "projectile_splash_range=\"45\" projectile_angle_spread=\"0\" projectile_damage_multiplier=\"5\" />\n"
     "<node id=\"Dud\" recoil=\"2\" snd_fire=\"sfx/dud\" />\n"
     "<node id=\"Clip\" reload_time=\"2\" snd_reload=\"sfx/reload\" fx_clip_eject=\"fxs/clip.lua\" "
-    "clip_eject_x=\"3\" />\n";
+    "clip_eject_x=\"3\" />\n"
+    "<node id=\"SlowReload\" clip_size=\"3\" reload_size=\"3\" reload_time=\"2\" "
+    "snd_reload_end=\"sfx/reload-end\" />\n";
+
+// A mono 16-bit WAV file of the given frames at 22050 Hz, written into the program folder.
+void WriteWav(const std::string &name, int frames)
+{
+    std::string bytes;
+    auto put32 = [&bytes](uint32_t v) {
+        for (int i = 0; i < 4; i++)
+            bytes += (char)((v >> (8 * i)) & 0xff);
+    };
+    auto put16 = [&bytes](uint16_t v) {
+        bytes += (char)(v & 0xff);
+        bytes += (char)(v >> 8);
+    };
+    const uint32_t data_size = (uint32_t)frames * 2;
+    bytes += "RIFF";
+    put32(36 + data_size);
+    bytes += "WAVEfmt ";
+    put32(16);
+    put16(1);
+    put16(1);
+    put32(22050);
+    put32(44100);
+    put16(2);
+    put16(16);
+    bytes += "data";
+    put32(data_size);
+    for (int i = 0; i < frames; i++)
+        put16((uint16_t)(i * 7));
+    apptest::WriteFile(name, bytes);
+}
 
 class WeaponFireTest : public gametest::GameTest {
 protected:
@@ -273,6 +309,42 @@ TEST_F(WeaponFireTest, ReloadPlaysItsSoundAndEjectsTheClip)
     EXPECT_FLOAT_EQ(played[0].volume, 1.0f);
     EXPECT_FLOAT_EQ(played[0].frequency, 1.0f);
     EXPECT_EQ(world->top_parts->GetLiveCount(), before + 3);
+}
+
+// The weapon update starts the reload-end sound when the reload time left crosses the
+// sound's length as the engine reports it, so that the sound ends with the reload.
+TEST_F(WeaponFireTest, ReloadEndSoundStartsItsLengthBeforeTheEnd)
+{
+    WriteWav("sfx/reload-end.wav", 11025);  // 0.5 s
+    Weapon *slow = Weapon::GetWeapon("SlowReload");
+    ASSERT_NE(slow, nullptr);
+    ASSERT_NE(slow->snd_reload_end, nullptr);
+    ov_get_sound_length_fn length = reinterpret_cast<ov_get_sound_length_fn>(ov->ext[OV_EXT_GET_SOUND_LENGTH]);
+    ASSERT_NE(length, nullptr);
+    ASSERT_NEAR(length(slow->snd_reload_end), 0.5f, 1e-6f);
+
+    slow->SetActive(shooter);
+    shooter->ammo = 0.0f;  // the clip is spent: the next update reloads
+    EntityAI *ai = shooter->type->ai;
+    ASSERT_NE(ai, nullptr);
+    played.clear();
+    float started_at = -1.0f;
+    for (int frame = 0; frame < 30 && shooter->reload_timer >= 0.0f; frame++) {
+        const float before = shooter->reload_timer;
+        ai->UpdateEntityWeapon(shooter, 0.125f);
+        if (!played.empty() && started_at < 0.0f) {
+            started_at = shooter->reload_timer;
+            EXPECT_GT(before, 0.5f);
+        }
+        if (shooter->ammo > 0.0f)
+            break;
+    }
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played[0].name, "sfx/reload-end");
+    // Started when half a second was left, and the clip refilled 0.5 s later.
+    EXPECT_FLOAT_EQ(started_at, 0.5f);
+    EXPECT_FLOAT_EQ(shooter->ammo, 3.0f);
+    EXPECT_FLOAT_EQ(shooter->reload_timer, 0.0f);
 }
 
 }  // namespace

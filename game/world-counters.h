@@ -1,0 +1,19 @@
+// Cheap running counts of the world's hot operations, read by the battle benchmark to
+// report what a frame does (calls, records visited, steps). Plain increments on the main
+// thread; nothing in the game reads them.
+#ifndef GAME_WORLD_COUNTERS_H
+#define GAME_WORLD_COUNTERS_H
+
+#include <stdint.h>
+
+struct WorldCounters {
+    uint64_t nearest_enemy_calls;   // Scape::GetNearestEnemy
+    uint64_t nearest_enemy_visits;  // records those calls looked at
+    uint64_t obstacle_tests;        // Scape::IsPointInsideObstacle
+    uint64_t walk_steps;            // steps of VectorField::WalkFromPointToPoint
+    uint64_t queue_insert_steps;    // links followed inserting into the spawn queue
+};
+
+extern WorldCounters world_counters;
+
+#endif
