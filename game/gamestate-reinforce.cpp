@@ -105,7 +105,8 @@ int CountLiving(GameState &g)
 }
 
 // Brings a roster trooper back at `at`: a fresh entity of the type in the same record,
-// keeping the five statistics a revival carries over.
+// keeping the five statistics a revival carries over. Its group's count went down when
+// it was killed and goes up again here.
 void Revive(Scape *world, Entity *e, EntityType *type, vec2_t at)
 {
     float damage_dealt = e->damage_dealt;
@@ -113,13 +114,9 @@ void Revive(Scape *world, Entity *e, EntityType *type, vec2_t at)
     int32_t shots_fired = e->shots_fired;
     int32_t deaths = e->deaths;
     float damage_taken = e->damage_taken;
-    bool was_counted = e->state == Entity::STATE_DYING;  // still in its group's count
     delete e->path;
     e->path = nullptr;
     world->UnlinkEntity(e);
-    if (was_counted && e->friend_group >= 0 && e->friend_group < SCAPE_NUM_GROUP_COUNTS &&
-        world->group_counts[e->friend_group] > 0)
-        world->group_counts[e->friend_group]--;
     e->type = type;
     type->InitEntity(e, at);
     if (type->ai)
