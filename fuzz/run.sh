@@ -20,15 +20,16 @@ corpus=$(cd "$(dirname "$0")" && pwd)/corpus
 # in about ten seconds each). The news reader writes and reads the state file per input (measured: 20000
 # runs in 39 seconds). The leaderboards database writes its file (with a sync) at least once per input, so
 # it gets a few thousand runs (measured: 3000 in 6 seconds).
+# The saved-game and statistics readers work in memory (measured: 200000 runs in 2 seconds and under 1).
 declare -A runs=([fuzz_xml_reader]=120000 [fuzz_database]=75000 [fuzz_settings]=45000 [fuzz_pak]=75000 [fuzz_wav]=75000
                  [fuzz_png]=5000 [fuzz_jpg]=3000 [fuzz_tga]=3000 [fuzz_rle]=3000 [fuzz_bms]=5000 [fuzz_mft]=2000
                  [fuzz_font_source]=1200 [fuzz_script]=100000 [fuzz_mp3]=10000 [fuzz_http_cache]=15000
                  [fuzz_bms_frames]=300 [fuzz_app_database]=12000 [fuzz_app_csv]=10000
                  [fuzz_language]=4000 [fuzz_effect]=12000 [fuzz_model]=12000 [fuzz_news]=3000
-                 [fuzz_leaderboards_db]=3000)
+                 [fuzz_leaderboards_db]=3000 [fuzz_savegame]=200000 [fuzz_stats]=100000)
 targets=(fuzz_xml_reader fuzz_database fuzz_settings fuzz_pak fuzz_wav fuzz_png fuzz_jpg fuzz_tga fuzz_rle fuzz_bms
          fuzz_mft fuzz_font_source fuzz_script fuzz_mp3 fuzz_http_cache fuzz_bms_frames fuzz_app_database fuzz_app_csv
-         fuzz_language fuzz_effect fuzz_model fuzz_news fuzz_leaderboards_db)
+         fuzz_language fuzz_effect fuzz_model fuzz_news fuzz_leaderboards_db fuzz_savegame fuzz_stats)
 status=0
 for program in "$build"/fuzz/fuzz_*; do
   name=$(basename "$program")

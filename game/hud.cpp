@@ -29,9 +29,6 @@ namespace {
 const float kPi = 3.14159265358979f;
 const int kAlignCentre = 12;
 
-// The star drawn in the LEVEL panel, loaded once and kept.
-ov_bitmap_t *bm_star = nullptr;
-
 Stock *WorldStock()
 {
     Scape *world = GetScape();
@@ -116,8 +113,8 @@ void DrawWaveCaption(ov_font_t *font, float x, float y, int wave)
 
 void DrawStars(GameState &g, float yc)
 {
-    if (bm_star == nullptr)
-        bm_star = ov->OV_LoadBitmap("game-ui/star.png", 4);
+    // Kept resident (cache mode 4); the pool's one shared reference holds it.
+    ov_bitmap_t *bm_star = ov->OV_GetBitmapEx("game-ui/star.png", 4);
     const float w = BitmapW(bm_star);
     const float x0 = 0.163f * (float)sman.reference_width;
     ov->OV_SetAlpha(0.66f);
