@@ -19,6 +19,7 @@
 // The mission, its entity types, weapons and obstacle outline are fixtures written into
 // a scratch program directory; the engine runs headless as in the game tests.
 #include "tests/game/game_fixture.h"
+#include "tests/app/ui/widget_fixture.h"
 
 #include "app/services/dataman.h"
 #include "app/services/random.h"
@@ -64,37 +65,37 @@ const char kRock[] = "terrain/obstacles/bench-rock.xml";
 // yet falls back to the base behaviour), the five troopers, their projectiles, the base.
 const char kEntities[] =
     "<node id=\"BaseBunker\" type=\"Structure\" flags=\"NORMAL BLOCKS_MOVEMENT\" friend_group=\"PLAYERS\" "
-    "hit_points=\"1000000000\" radius=\"40\" scale=\"1\" ai=\"BaseBunker\"/>\n"
+    "hit_points=\"1000000000\" radius=\"40\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"BaseBunker\"/>\n"
     "<node id=\"Rock\" type=\"Structure\" flags=\"BLOCKS_MOVEMENT\" friend_group=\"PLAYERS\" hit_points=\"1\" "
     "radius=\"24\" scale=\"1\"/>\n"
     "<node id=\"Seeker\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"40\" radius=\"8\" "
-    "top_speed=\"40\" damage=\"5\" points_worth=\"10\" scale=\"1\" ai=\"Seeker\"/>\n"
+    "top_speed=\"40\" damage=\"5\" points_worth=\"10\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Seeker\"/>\n"
     "<node id=\"Splitter\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"60\" radius=\"10\" "
-    "top_speed=\"30\" damage=\"5\" points_worth=\"15\" scale=\"1\" ai=\"Splitter\"/>\n"
+    "top_speed=\"30\" damage=\"5\" points_worth=\"15\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Splitter\"/>\n"
     "<node id=\"BossSplitter\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"400\" "
-    "radius=\"20\" top_speed=\"20\" damage=\"20\" points_worth=\"100\" scale=\"1.5\" ai=\"BossSplitter\"/>\n"
+    "radius=\"20\" top_speed=\"20\" damage=\"20\" points_worth=\"100\" scale=\"1.5\" bm_move=\"bench/unit.png\" ai=\"BossSplitter\"/>\n"
     "<node id=\"Spawner\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"150\" radius=\"14\" "
-    "top_speed=\"15\" damage=\"5\" points_worth=\"40\" scale=\"1\" ai=\"Spawner\"/>\n"
+    "top_speed=\"15\" damage=\"5\" points_worth=\"40\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Spawner\"/>\n"
     "<node id=\"HiveMind\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"300\" radius=\"18\" "
-    "top_speed=\"10\" damage=\"5\" points_worth=\"80\" scale=\"1\" ai=\"HiveMind\"/>\n"
+    "top_speed=\"10\" damage=\"5\" points_worth=\"80\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"HiveMind\"/>\n"
     "<node id=\"Mine\" flags=\"NORMAL\" friend_group=\"ENEMIES\" hit_points=\"20\" radius=\"8\" damage=\"30\" "
-    "points_worth=\"5\" scale=\"1\" ai=\"Mine\"/>\n"
+    "points_worth=\"5\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Mine\"/>\n"
     "<node id=\"Kamikaze\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" hit_points=\"30\" radius=\"8\" "
-    "top_speed=\"60\" damage=\"25\" points_worth=\"20\" scale=\"1\" ai=\"Kamikaze\"/>\n"
+    "top_speed=\"60\" damage=\"25\" points_worth=\"20\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Kamikaze\"/>\n"
     "<node id=\"MinigunTrooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
-    "radius=\"10\" top_speed=\"50\" scale=\"1\" ai=\"Trooper\" weapon=\"Minigun\"/>\n"
+    "radius=\"10\" top_speed=\"50\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Trooper\" weapon=\"Minigun\"/>\n"
     "<node id=\"PyroTrooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
-    "radius=\"10\" top_speed=\"50\" scale=\"1\" ai=\"Trooper\" weapon=\"Pyro\"/>\n"
+    "radius=\"10\" top_speed=\"50\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Trooper\" weapon=\"Pyro\"/>\n"
     "<node id=\"BazookaTrooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
-    "radius=\"10\" top_speed=\"50\" scale=\"1\" ai=\"Trooper\" weapon=\"BazookaNapalm\"/>\n"
+    "radius=\"10\" top_speed=\"50\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Trooper\" weapon=\"BazookaNapalm\"/>\n"
     "<node id=\"ShotgunTrooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
-    "radius=\"10\" top_speed=\"50\" scale=\"1\" ai=\"Trooper\" weapon=\"ShotgunFirePellets\"/>\n"
+    "radius=\"10\" top_speed=\"50\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Trooper\" weapon=\"ShotgunFirePellets\"/>\n"
     "<node id=\"SniperTrooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
-    "radius=\"10\" top_speed=\"50\" scale=\"1\" ai=\"Trooper\" weapon=\"MinigunFireBullets\"/>\n"
+    "radius=\"10\" top_speed=\"50\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Trooper\" weapon=\"MinigunFireBullets\"/>\n"
     "<node id=\"ProjectileFlame\" flags=\"PROJECTILE MOVABLE\" friend_group=\"INHERIT\" hit_points=\"1\" "
-    "radius=\"6\" damage=\"4\" scale=\"1\" ai=\"Flame\" trail_mode=\"TIME\" trail_interval=\"0.05\"/>\n"
+    "radius=\"6\" damage=\"4\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"Flame\" trail_mode=\"TIME\" trail_interval=\"0.05\"/>\n"
     "<node id=\"ProjectileNapalm\" flags=\"PROJECTILE MOVABLE\" friend_group=\"INHERIT\" hit_points=\"1\" "
-    "radius=\"4\" damage=\"30\" scale=\"1\" ai=\"RocketNapalm\" trail_mode=\"DISTANCE\" trail_interval=\"8\"/>\n";
+    "radius=\"4\" damage=\"30\" scale=\"1\" bm_move=\"bench/unit.png\" ai=\"RocketNapalm\" trail_mode=\"DISTANCE\" trail_interval=\"8\"/>\n";
 
 const char kWeapons[] =
     "<node id=\"Minigun\" shot_interval=\"0.08\" clip_size=\"60\" reload_time=\"2\" projectile_range=\"260\" "
@@ -126,7 +127,8 @@ std::string Rock()
            edges + " </array>\n</root>\n";
 }
 
-// The mission: continuous random waves every second, every enemy kind from all sides;
+// The mission: continuous random waves, every enemy kind spread over the whole field (so
+// that all of them are drawn);
 // 20 rocks on a 5 x 4 lattice around the bunker in the middle.
 std::string Level()
 {
@@ -151,9 +153,9 @@ std::string Level()
     for (int i = 0; i < 7; i++) {
         char line[240];
         snprintf(line, sizeof line,
-                 "<node type=\"SPAWN\" spawn_type=\"%s\" num=\"%d\" interval=\"0.02\" pos_edge=\"%d\" "
-                 "spread=\"3\"/>\n",
-                 kinds[i], counts[i], (i * 5) % 12);
+                 "<node type=\"SPAWN\" spawn_type=\"%s\" num=\"%d\" interval=\"0.02\" pos_x=\"%.3f\" "
+                 "pos_y=\"0.5\" spread_min=\"20\" spread=\"330\"/>\n",
+                 kinds[i], counts[i], 0.2 + 0.1 * i);
         waves += line;
     }
     return "<?xml version=\"1.0\"?>\n<root>\n<array id=\"gameplay\">\n" + gameplay +
@@ -241,6 +243,10 @@ protected:
                                  "LevelWon", "EndCondition", "AchievementUnlocked"};
         for (const char *name : screens)
             MakeScreen(name);
+        // One small sprite for every kind, so that the drawing does its full work.
+        widgettest::WritePng("bench/unit.png", 16, 16, [](int x, int y) {
+            return widgettest::Rgba{40 + 10 * x, 200 - 8 * y, 90, (x + y) % 5 ? 255 : 0};
+        });
         WriteEntities(kEntities);
         WriteWeapons(kWeapons);
         apptest::WriteFile(kRock, Rock());
@@ -395,12 +401,13 @@ TEST_F(BattleBench, Run)
     std::vector<FrameCounts> counts_plain, counts_tick;
     int total = options.warmup + options.frames;
     for (int frame = 0; frame < total; frame++) {
-        // The drag lands half a second after each retarget tick.
-        if (frame % 60 == 30)
-            Drag(frame / 60, frame / 60);
         WorldCounters before = world_counters;
         uint32_t second_before = game.game_clock / 1000;
         double t0 = ThreadCpuNs();
+        // The drag's events reach the controls before the frame's update, half a second
+        // after each retarget tick.
+        if (frame % 60 == 30)
+            Drag(frame / 60, frame / 60);
         Update();
         double t1 = ThreadCpuNs();
         // Drawn inside an engine frame, as the application's draw hook draws.

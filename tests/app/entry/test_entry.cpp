@@ -14,6 +14,7 @@
 #include "app/services/random.h"
 #include "app/ui/partfx.h"
 #include "app/ui/timeline.h"
+#include "game/game-util.h"
 #include "core/console.h"
 
 #include <map>
@@ -411,6 +412,11 @@ TEST_F(Entry, InitShowsTheLoadingScreen)
     ASSERT_NE(timeline.GetTimelineFilename(), nullptr) << "the timeline was started";
     EXPECT_STREQ(timeline.GetTimelineFilename(), "timeline.xml");
     EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(lua_man.GetMainState(), "EndTimelineEvent"));
+    // The game's nine script functions and its ground-decal death function.
+    for (const char *name : {"DeveloperToggle", "LoadEntityType", "GetScore", "GetStat", "SaveScore",
+                             "GetHighestScore", "GetTotalHighScore", "GetTimeString", "KV_DeleteSaveState"})
+        EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(lua_man.GetMainState(), name)) << name;
+    EXPECT_EQ(pbman.GetPartDeathFunc("GroundDecal"), &PMAN_func_death_Decal);
 }
 
 TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
