@@ -489,6 +489,7 @@ TEST_F(SaveGameTest, WriteIntoAReadOnlyFolderKeepsTheOldFile)
             folder = entry.path().parent_path().string();
     ASSERT_FALSE(folder.empty());
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    prog.parms.developer_mode = 1;  // the file helper's popup says why
     game.score = 99;
     bool saved;
     {
@@ -498,6 +499,7 @@ TEST_F(SaveGameTest, WriteIntoAReadOnlyFolderKeepsTheOldFile)
     chmod(folder.c_str(), 0755);
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadSave(), old);
+    EXPECT_TRUE(apptest::Logged("Unable to open file 'user://user/save-15.dat' for writing."));
     EXPECT_TRUE(apptest::Logged("Saving game state failed"));
 }
 
@@ -507,6 +509,7 @@ TEST_F(SaveGameTest, ShortWriteKeepsTheOldFile)
     ASSERT_TRUE(game.SaveGameState());
     const Bytes old = ReadSave();
     game.score = 99;
+    prog.parms.developer_mode = 1;  // the file helper's popup says why
     real_write = ov->OV_WriteFile;
     short_writes = 0;
     ov->OV_WriteFile = HalfWrite;
@@ -515,6 +518,7 @@ TEST_F(SaveGameTest, ShortWriteKeepsTheOldFile)
     EXPECT_GT(short_writes, 0u);
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadSave(), old);
+    EXPECT_TRUE(apptest::Logged("Unable to write file 'user://user/save-15.dat'."));
     EXPECT_TRUE(apptest::Logged("Saving game state failed"));
     // The next write goes through.
     ASSERT_TRUE(game.SaveGameState());
