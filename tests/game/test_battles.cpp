@@ -237,10 +237,16 @@ TEST_F(BattleRun, LevelLossShowsLevelLostAfterThreeSecondsOfBattle)
         if (c.times_lost)
             profile.SetValue("current_game", "times_lost", "value", c.times_lost);
         int finished = game.stats.missions_finished;
+        g_battle_enter_phase = 1;  // a resumed battle: play clears the phase
         Frames(3);
+        EXPECT_EQ(0, g_battle_enter_phase);
         KillTroopers();
         BattleFrame(kDt);
         EXPECT_TRUE(game.lost);
+        // The end of a lost battle keeps whatever phase the leaving message sets.
+        g_battle_enter_phase = 2;
+        Steps(1, 0.0f);
+        EXPECT_EQ(2, g_battle_enter_phase);
         EXPECT_TRUE(game.lost_no_troopers);
         EXPECT_STREQ("GameLost", game.end_condition);
 
