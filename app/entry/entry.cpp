@@ -13,6 +13,7 @@
 #include "game/achievements.h"
 #include "game/game-script.h"
 #include "game/game-util.h"
+#include "game/screens/battle-screen.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -195,10 +196,9 @@ void OV_Update(float dt)
     if (Held(KEY_MENU) && (Held(KEY_QUIT) || Held(KEY_QUIT + 32)))
         ov->OV_SignalShutdown();
 
-    // The battlefield's terrain bitmap is rebuilt here once the world exists; until
-    // then a request is only taken.
-    if (generate_bitmap)
-        generate_bitmap = 0;
+    // The battlefield's terrain bitmap is rebuilt when the display lost it (or, for the
+    // developer, when the virtual screen no longer matches it).
+    RegenerateBattleTerrain(&generate_bitmap);
 }
 
 void OV_Draw(float dt)

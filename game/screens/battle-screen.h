@@ -12,6 +12,8 @@
 
 #include "app/ui/screen.h"
 
+#include <stdint.h>
+
 class ScreenGame : public Screen {
 public:
     ScreenGame();

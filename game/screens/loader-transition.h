@@ -18,6 +18,7 @@
 #include "app/ui/screen.h"
 
 #include <stdint.h>
+#include <string>
 
 // Phases of a battle message (also `g_battle_enter_phase`).
 enum {
@@ -68,16 +69,19 @@ public:
     bool switched = false;
     bool world_ready = false;
     const char *status_text = "";
-    const char *mission_name = "";
-    const char *mission_desc = "";
-    const char *mission_pic = "";
+    // Copies of the mission's values of "missions.xml" (empty when absent).
+    std::string mission_name;
+    std::string mission_desc;
+    std::string mission_pic;
     const char *chapter_title = "";
     char mission_number[1024] = {};
     bool waiting_for_tap = false;
     bool has_picture = false;
 
 private:
-    void ReadMission(const char *value);
+    // Fills `new_game_parms` and the texts from the mission of the value; false when
+    // the mission has no level file.
+    bool ReadMission(const char *value);
     void ShowPicture(bool shown);
     void StopMusic();
 };
