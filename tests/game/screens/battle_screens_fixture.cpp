@@ -15,6 +15,7 @@
 #include "core/ov_state.h"
 #include "platform/headless.h"
 #include "platform/screen.h"
+#include "tests/app/ui/widget_fixture.h"
 #include "tests/game/battle_driver.h"
 
 #include "ovrecords.h"
@@ -53,10 +54,21 @@ const char kLoaderUI[] =
     "CreateComp('Rectangle', 'backdrop')\nSetProperty('position_type', 'ABSOLUTE')\n"
     "SetProperty('position', 0, 0)\nSetProperty('rectangle.rect_width', 2048)\n"
     "SetProperty('rectangle.rect_height', 2048)\nSetProperty('color', 0.8, 0.8, 0.8)\n"
-    "CreateComp('Textbox', 'text')\nCreateComp('Textbox', 'MissionName')\n"
-    "CreateComp('Textbox', 'MissionDesc')\nCreateComp('Textbox', 'Chapter')\n"
-    "CreateComp('Textbox', 'mission_number')\n"
-    "CreateComp('Rectangle', 'MissionPicFrames')\nCreateComp('Image', 'MissionPic')\n";
+    "function Text(name, font, x, y)\n"
+    "  CreateComp('Textbox', name)\nSetProperty('position_type', 'RELATIVE_TO_SCREEN')\n"
+    "  SetProperty('position', x, y)\nSetProperty('textbox.font', font)\n"
+    "  SetProperty('textbox.textbox_align', 'CENTER')\nSetProperty('color', 0.1, 0.1, 0.1)\n"
+    "end\n"
+    "Text('Chapter', 'fonts/medium.mft', 0.5, 0.12)\n"
+    "Text('mission_number', 'fonts/medium.mft', 0.5, 0.18)\n"
+    "Text('MissionName', 'fonts/large.mft', 0.5, 0.26)\n"
+    "CreateComp('Rectangle', 'MissionPicFrames')\nSetProperty('position_type', 'RELATIVE_TO_SCREEN')\n"
+    "SetProperty('position', 0.5, 0.5)\nSetProperty('rectangle.rect_width', 140)\n"
+    "SetProperty('rectangle.rect_height', 140)\nSetProperty('color', 0.2, 0.2, 0.2)\n"
+    "CreateComp('Image', 'MissionPic')\nSetProperty('position_type', 'RELATIVE_TO_SCREEN')\n"
+    "SetProperty('position', 0.5, 0.5)\n"
+    "Text('MissionDesc', 'fonts/medium.mft', 0.5, 0.72)\n"
+    "Text('text', 'fonts/medium.mft', 0.5, 0.88)\n";
 
 // The battle screen's layout: the pause buttons and the developer's money button.
 const char kGameUI[] =
@@ -133,6 +145,7 @@ void BattleScreensTest::StartScreens(int w, int h)
                                    "pos_y=\"0.5\"/>"));
     apptest::WriteFile("levels/ridge.xml", kLevel);
     apptest::WriteFile("levels/field.xml", kLevel);
+    widgettest::InstallFonts();
     apptest::WriteFile("ui/loader-transition.lua", kLoaderUI);
     apptest::WriteFile("ui/game.lua", kGameUI);
 
