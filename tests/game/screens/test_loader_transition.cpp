@@ -8,6 +8,7 @@
 #include "app/services/random.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/transition.h"
+#include "app/ui/uiset.h"
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
@@ -326,6 +327,11 @@ TEST_F(LoaderTransition, TheLastMessageWins)
 TEST_F(LoaderTransition, DissolveAtHalfPhaseReadBackPerSquare)
 {
     const uint32_t seed = 777;
+    // Only the backdrop under the squares.
+    for (int i = 0; i < loader->ui->comps.Count(); i++) {
+        UIComp *c = loader->ui->comps[i];
+        c->visible = c->name && strcmp(c->name, "backdrop") == 0;
+    }
     apptest::draw = [this, seed](float) {
         loader->trans_phase = 0.5f;
         AppSeedRandom(seed);
