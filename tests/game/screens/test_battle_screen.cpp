@@ -21,6 +21,8 @@
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/battle_driver.h"
 
+#include "ovrecords.h"
+
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -489,6 +491,74 @@ TEST_F(BattleScreen, AHeadlessBattleThroughTheLoader)
     clock = game.game_clock;
     Frames(30, 33);
     EXPECT_EQ(clock, game.game_clock);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<ov_bitmap_t *> released;
+void (*engine_release)(ov_bitmap_t *) = nullptr;
+void RecordRelease(ov_bitmap_t *b)
+{
+    released.push_back(b);
+    engine_release(b);
+}
+
+TEST_F(BattleScreen, TerrainIsRebuiltAfterTheDisplayLostIt)
+{
+    EnterBattle();
+    engine_release = ov->OV_ReleaseBitmap;
+    ov->OV_ReleaseBitmap = RecordRelease;
+    sman.all_screens_preloaded.store(true);
+    struct Case {
+        const char *what;
+        uint8_t requested;
+        bool developer;
+        int virtual_width;  // 0: as it is
+        bool battle_stacked;
+        bool rebuilt;
+    };
+    const int vw = sman.virtual_width;
+    const Case cases[] = {
+        {"nothing asked", 0, false, 0, true, false},
+        {"asked", 1, false, 0, true, true},
+        {"asked without the battle", 1, false, 0, false, false},
+        {"resized, not a developer", 0, false, vw - 64, true, false},
+        {"the developer's size matches", 0, true, 0, true, false},
+        {"resized for the developer", 0, true, vw - 64, true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.battle_stacked) {
+            sman.PopScreen(battle, false);
+            Frames(1);
+            ASSERT_FALSE(Stacked("Game"));
+        }
+        prog.parms.developer_mode = c.developer;
+        sman.virtual_resize_mode = c.developer;
+        if (c.virtual_width)
+            sman.virtual_width = c.virtual_width;
+        released.clear();
+        ov_bitmap_t *old = world->terrain;
+        int generated = apptest::CountLogged("Generating terrain..");
+        uint8_t flag = c.requested;
+        RegenerateBattleTerrain(&flag);
+        EXPECT_EQ(0, flag);
+        EXPECT_EQ(c.rebuilt, released.size() == 1 && released[0] == old);
+        EXPECT_EQ(c.rebuilt ? generated + 1 : generated, apptest::CountLogged("Generating terrain.."));
+        ASSERT_NE(nullptr, world->terrain);
+        if (c.rebuilt) {
+            EXPECT_EQ(sman.virtual_width, world->terrain->width);
+        }
+        sman.virtual_width = vw;
+        sman.virtual_resize_mode = false;
+        if (!c.battle_stacked) {
+            sman.PushScreen(battle, 0);
+            Frames(1);
+        }
+    }
+    sman.all_screens_preloaded.store(false);
 }
 
 }  // namespace
