@@ -545,7 +545,9 @@ TEST_F(BattleScreen, TerrainIsRebuiltAfterTheDisplayLostIt)
         uint8_t flag = c.requested;
         RegenerateBattleTerrain(&flag);
         EXPECT_EQ(0, flag);
-        EXPECT_EQ(c.rebuilt, released.size() == 1 && released[0] == old);
+        EXPECT_EQ(c.rebuilt, released.size() == 1 && released[0] == old)
+            << "stacked " << Stacked("Game") << " terrain " << (old ? old->width : -1) << " virtual "
+            << sman.virtual_width;
         EXPECT_EQ(c.rebuilt ? generated + 1 : generated, apptest::CountLogged("Generating terrain.."));
         ASSERT_NE(nullptr, world->terrain);
         if (c.rebuilt) {
