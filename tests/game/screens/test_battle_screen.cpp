@@ -564,3 +564,28 @@ TEST_F(BattleScreen, TerrainIsRebuiltAfterTheDisplayLostIt)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BattleScreen, CheatAPlacesAnAlienPetUnderThePointer)
+{
+    WriteEntities(std::string(battletest::kBattleTypes) +
+                  "<node id=\"AlienPet\" flags=\"NORMAL MOVABLE\" friend_group=\"ENEMIES\" radius=\"10\""
+                  " scale=\"1\" hit_points=\"30\"/>\n");
+    EnterBattle();
+    EntityType *type = world->stock->GetEntityType("AlienPet");
+    ASSERT_NE(nullptr, type);
+    mpos = vec2_t{300.0f * sman.reference_scale_x, 200.0f * sman.reference_scale_y};
+    Press('A');
+    EXPECT_EQ(0, world->GetNumberOfEntitiesOfType(type)) << "not a developer";
+    prog.parms.developer_mode = 1;
+    Press('A');
+    Entity *pet = nullptr;
+    ASSERT_EQ(1, world->QueryEntitiesOfType(type, ~0, &pet, 1));
+    EXPECT_NEAR(300.0f, pet->pos.x, 0.01f);
+    EXPECT_NEAR(200.0f, pet->pos.y, 0.01f);
+    EXPECT_FLOAT_EQ(-3.1415927f, pet->angle);
+    EXPECT_FLOAT_EQ(-3.1415927f, pet->aim_angle);
+}
+
+}  // namespace

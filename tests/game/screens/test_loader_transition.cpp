@@ -5,6 +5,7 @@
 // square by square.
 #include "tests/game/screens/battle_screens_fixture.h"
 
+#include "app/services/featureman.h"
 #include "app/services/random.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/transition.h"
@@ -367,6 +368,29 @@ TEST_F(LoaderTransition, DissolveAtHalfPhaseReadBackPerSquare)
     // A covered square is the backdrop darkened by half.
     EXPECT_NEAR(light[0] / 2, dark[0], 2);
     EXPECT_GT(light[0], 150);
+}
+
+}  // namespace
+
+namespace {
+
+const char *MouseFeatures(const char *command, const char *arg)
+{
+    if (strcmp(command, "ProgramInfo") == 0 && arg && strcmp(arg, "Features") == 0)
+        return "MOUSE_INTERFACE";
+    return nullptr;
+}
+
+TEST_F(LoaderTransition, WithAMouseThePictureAsksForAClick)
+{
+    ov->OV_CallExtension = MouseFeatures;  // the fixture restores the engine's table
+    feature_man.Initialize();
+    WritePicture();
+    SendAndSwitch("ENTER_BATTLE", "CHAPTER2:MISSION2_3");
+    ASSERT_TRUE(FramesUntil([this] { return loader->waiting_for_tap; }));
+    EXPECT_EQ("Click to enter the battlefield", Text("text"));
+    ov->OV_CallExtension = nullptr;
+    feature_man.Initialize();
 }
 
 }  // namespace
