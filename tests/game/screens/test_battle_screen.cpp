@@ -576,6 +576,7 @@ TEST_F(BattleScreen, CheatAPlacesAnAlienPetUnderThePointer)
     EntityType *type = world->stock->GetEntityType("AlienPet");
     ASSERT_NE(nullptr, type);
     mpos = vec2_t{300.0f * sman.reference_scale_x, 200.0f * sman.reference_scale_y};
+    prog.parms.developer_mode = 0;
     Press('A');
     EXPECT_EQ(0, world->GetNumberOfEntitiesOfType(type)) << "not a developer";
     prog.parms.developer_mode = 1;

@@ -383,13 +383,14 @@ const char *MouseFeatures(const char *command, const char *arg)
 
 TEST_F(LoaderTransition, WithAMouseThePictureAsksForAClick)
 {
-    ov->OV_CallExtension = MouseFeatures;  // the fixture restores the engine's table
+    auto engine_extension = ov->OV_CallExtension;
+    ov->OV_CallExtension = MouseFeatures;
     feature_man.Initialize();
     WritePicture();
     SendAndSwitch("ENTER_BATTLE", "CHAPTER2:MISSION2_3");
     ASSERT_TRUE(FramesUntil([this] { return loader->waiting_for_tap; }));
     EXPECT_EQ("Click to enter the battlefield", Text("text"));
-    ov->OV_CallExtension = nullptr;
+    ov->OV_CallExtension = engine_extension;
     feature_man.Initialize();
 }
 
