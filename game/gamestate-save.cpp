@@ -61,7 +61,7 @@ int CountWaveNodes(const char *level_file)
 
 // The file read whole and checked: true with *saved filled, else the incompatibility
 // message (an unreadable file is silent: no saved game is no error).
-bool ReadCheckedSaveGame(SavedGame *saved)
+bool ReadCheckedSaveGame(SavedGame *saved, bool log_reading)
 {
     char name[512];
     if (!SaveFileName(name, sizeof name, false))
@@ -70,6 +70,8 @@ bool ReadCheckedSaveGame(SavedGame *saved)
     char *data = ReadWholeFile(name, &size);
     if (!data)
         return false;
+    if (log_reading)
+        ov->OV_Printf("Reading game state file..\n");
     bool ok = SaveGameFromBytes((const uint8_t *)data, (size_t)size, saved);
     free(data);
     if (ok && saved->wave_script_pos > CountWaveNodes(saved->parms.level_file))
@@ -133,6 +135,8 @@ void DressBattlefield(Scape *world, const char *chapter, int wave_script_pos)
                 world->DrawDecals();
         }
     }
+    // Baked before the corpse bitmap is let go: the queue points at it.
+    world->DrawDecals();
     if (corpse)
         ov->OV_ReleaseBitmap(corpse);
 }
@@ -298,8 +302,7 @@ bool GameState::LoadGameState(bool header_only)
 {
     ov->OV_Printf("Loading game state..\n");
     std::unique_ptr<SavedGame> saved(new SavedGame());
-    ov->OV_Printf("Reading game state file..\n");
-    if (!ReadCheckedSaveGame(saved.get()))
+    if (!ReadCheckedSaveGame(saved.get(), true))
         return false;
     Scape *world = GetScape();
     if (!header_only && !world) {
@@ -332,7 +335,7 @@ bool GameState::LoadGameState(bool header_only)
 bool GameState::GameStateExists()
 {
     std::unique_ptr<SavedGame> saved(new SavedGame());
-    return ReadCheckedSaveGame(saved.get());
+    return ReadCheckedSaveGame(saved.get(), false);
 }
 
 int GameState::DeleteSaveGameState()

@@ -339,6 +339,8 @@ TEST_F(SaveGameTest, RoundTripRestoresTheStateTroopersAndWaveNode)
     EXPECT_EQ(CountOfType("Trooper"), 0);
 
     ASSERT_TRUE(game.LoadGameState(false));
+    EXPECT_TRUE(apptest::Logged("Loading game state..\n"));
+    EXPECT_TRUE(apptest::Logged("Reading game state file..\n"));
     EXPECT_EQ(game.num_features, 2);
     EXPECT_STREQ(game.features[1].name, "MONEY_BONUS");
     EXPECT_EQ(game.features[1].count, 0x0203);
