@@ -135,10 +135,8 @@ void DressBattlefield(Scape *world, const char *chapter, int wave_script_pos)
                 world->DrawDecals();
         }
     }
-    // Baked before the corpse bitmap is let go: the queue points at it.
-    world->DrawDecals();
-    if (corpse)
-        ov->OV_ReleaseBitmap(corpse);
+    // The corpse bitmap is the pool's shared fetched one (all fetchers hold one
+    // reference together): nothing to release here.
 }
 
 void CopyStateInto(SavedGame *s)

@@ -12,7 +12,9 @@
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
 #include "game/savegame-format.h"
+#include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
+#include "ovrecords.h"
 
 #include <gtest/gtest.h>
 #include <linux/capability.h>
@@ -607,6 +609,40 @@ TEST_F(SaveGameTest, RemainsFollowTheWavePosition)
         int baseline = draws_of_load(0);
         EXPECT_EQ(draws_of_load(c.position) - baseline, c.remains * per_remain);
     }
+}
+
+TEST_F(SaveGameTest, RemainsOfTheChapterShowTheCorpseLastFrame)
+{
+    // A three-frame death sequence of the second chapter; the chapter id in any case.
+    widgettest::WriteBms("chapter-2/crabfly/crabfly-die.bms", 4, 4, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}},
+                         {0, 1, 2}, 10.0f);
+    const int decal_draws = world->stock->num_blood_decals > 0 ? 3 : 0;
+    const int per_remain = 3 + 2 + 8 * (2 + decal_draws);  // with the corpse's angle and scale
+    auto draws_of_load = [&](const char *chapter, int position) {
+        MakeWorld();
+        gametest::ResetGameState();
+        SetUpBattle();
+        strcpy(game.parms.chapter_id, chapter);
+        game.wave_script_pos = position;
+        EXPECT_TRUE(game.SaveGameState());
+        FreshBattle();
+        draws = 0;
+        AppSetRandomSource(CountedZero);
+        EXPECT_TRUE(game.LoadGameState(false));
+        AppSetRandomSource(nullptr);
+        return draws;
+    };
+    // The pool's one fetched record, the one the load selects a frame of.
+    ov_bitmap_t *corpse = ov->OV_GetBitmap("chapter-2/crabfly/crabfly-die.bms");
+    ASSERT_NE(corpse, nullptr);
+    ASSERT_EQ(corpse->num_frames, 3);
+    ov->OV_SetBitmapFrame(corpse, 0);
+    int baseline = draws_of_load("chapter2", 0);
+    EXPECT_EQ(memcmp(&corpse->hw, &corpse->frames[0].hw, sizeof corpse->hw), 0);
+    EXPECT_EQ(draws_of_load("chapter2", 1) - baseline, 10 * per_remain);
+    EXPECT_EQ(memcmp(&corpse->hw, &corpse->frames[2].hw, sizeof corpse->hw), 0);
+    EXPECT_NE(memcmp(&corpse->frames[0].hw, &corpse->frames[2].hw, sizeof corpse->hw), 0);
+    EXPECT_EQ(corpse->refcount, 1);  // fetched, never released by the load
 }
 
 TEST_F(SaveGameTest, DeleteReportsTheFileGone)
