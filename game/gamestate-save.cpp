@@ -66,14 +66,21 @@ bool ReadCheckedSaveGame(SavedGame *saved, bool log_reading)
     char name[512];
     if (!SaveFileName(name, sizeof name, false))
         return false;
-    long size = 0;
-    char *data = ReadWholeFile(name, &size);
-    if (!data)
+    // Measured first: a file far larger than any saved game is not read into memory.
+    ov_file_t *f = ov->OV_OpenFile(name, "rb");
+    if (!f)
         return false;
+    long length = ov->OV_SetFilePosition(f, 0, 2) ? ov->OV_GetFilePosition(f) : -1;
+    ov->OV_CloseFile(f);
     if (log_reading)
         ov->OV_Printf("Reading game state file..\n");
-    bool ok = SaveGameFromBytes((const uint8_t *)data, (size_t)size, saved);
-    free(data);
+    bool ok = false;
+    if (length >= SAVEGAME_MIN_SIZE && length <= SAVEGAME_MAX_SIZE) {
+        long size = 0;
+        char *data = ReadWholeFile(name, &size);
+        ok = data && SaveGameFromBytes((const uint8_t *)data, (size_t)size, saved);
+        free(data);
+    }
     if (ok && saved->wave_script_pos > CountWaveNodes(saved->parms.level_file))
         ok = false;
     if (!ok)

@@ -427,6 +427,7 @@ TEST_F(SaveGameTest, MalformedFilesChangeNothing)
     const Case cases[] = {
         {"too short", [](Bytes &b) { b.resize(8985); }},
         {"too long", [](Bytes &b) { b.resize(10187); }},
+        {"a megabyte", [](Bytes &b) { b.resize(1 << 20, 'x'); }},
         {"size not of the trooper count", [](Bytes &b) { b.push_back(0); }},
         {"leading magic", [](Bytes &b) { b[0] = 's'; }},
         {"trailing magic", [](Bytes &b) { b[9145] = '6'; }},
