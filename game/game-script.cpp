@@ -103,7 +103,7 @@ int luaf_DeveloperToggle(lua_State *)
 
 int luaf_LoadEntityType(lua_State *L)
 {
-    const char *name = lua_isstring(L, 1) ? lua_tostring(L, 1) : nullptr;
+    const char *name = lua_type(L, 1) == LUA_TSTRING ? lua_tostring(L, 1) : nullptr;
     Scape *world = GetScape();
     // The stock exists once the world was initialised; before that there is nothing
     // to load the type into.

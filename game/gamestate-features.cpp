@@ -48,22 +48,6 @@ Stock *WorldStock()
     return world ? world->stock : nullptr;
 }
 
-// Whether `list` holds `token` as a whole word, words bounded by the text's ends or by
-// any of `separators`.
-bool HasWholeToken(const char *list, const char *token, const char *separators)
-{
-    if (!list || !token || !*token)
-        return false;
-    size_t n = strlen(token);
-    for (const char *at = strstr(list, token); at; at = strstr(at + 1, token)) {
-        bool starts = at == list || strchr(separators, at[-1]) != nullptr;
-        bool ends = at[n] == '\0' || strchr(separators, at[n]) != nullptr;
-        if (starts && ends)
-            return true;
-    }
-    return false;
-}
-
 // Whether the comma-separated list names exactly `type` as one of its items (blanks
 // around an item ignored).
 bool ListNamesType(const char *list, const char *type)
@@ -304,7 +288,7 @@ bool GameState::DoesFeatureHaveFlag(const char *name, const char *flag)
 {
     if (!name || !flag)
         return false;
-    return HasWholeToken(dman().GetValue(kShopFile, kUpgrades, name, "flags"), flag, " ,;");
+    return IsWordInTokenList(dman().GetValue(kShopFile, kUpgrades, name, "flags"), flag);
 }
 
 bool GameState::HasUpgrades()

@@ -420,7 +420,8 @@ void GameState::Update(float dt)
         return;
     }
 
-    // 6. The lowest hit points the base has had.
+    // 6. Play has begun: the battle-entry phase is over; the lowest hit points the base has had.
+    g_battle_enter_phase = 0;
     if (base && base->type && base->hit_points < lowest_bunker_hp)
         lowest_bunker_hp = base->hit_points;
 

@@ -13,7 +13,6 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
-#include "app/ui/widgets/ui-button.h"
 #include "game/entities/stock.h"
 #include "game/game-util.h"
 #include "game/scape.h"

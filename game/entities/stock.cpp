@@ -11,6 +11,8 @@
 
 #include <string.h>
 
+int g_battle_enter_phase = 0;
+
 Stock::~Stock()
 {
     Free();

@@ -155,4 +155,10 @@ private:
     int num_creating_ = 0;
 };
 
+// The phase of the last battle message of the loader transition: 0 a new battle, 1 a
+// saved battle being resumed, 2 leaving, 3 leaving after a won level, 4 leaving after the
+// won game. The trooper behaviour keeps troopers re-created for a resumed battle silent;
+// the game state sets it back to 0 during play.
+extern int g_battle_enter_phase;
+
 #endif

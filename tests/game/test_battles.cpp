@@ -4,6 +4,7 @@
 // the tactical pause, reinforcement waves, revivals and very long battles.
 #include "tests/game/battle_driver.h"
 
+#include "app/services/dataman.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
@@ -175,6 +176,53 @@ TEST_F(BattleRun, LevelMissionFromTheFirstSaveToLevelWon)
     EXPECT_EQ(1u, uitest::CallsOf("LevelWon:Enter").size());
 }
 
+TEST_F(BattleRun, ArmingScreenComesFirstWhenTheSquadHasUpgrades)
+{
+    apptest::WriteFile("shop.xml", gametest::XmlArray("Upgrades", "<node id=\"REARM_Trooper_Laser\" "
+                                                                   "upgraded_ent_types=\"Trooper\"/>"));
+    dman().ReleaseDatabase("shop.xml");
+    profile.AddTag("features", "REARM_Trooper_Laser");
+    StartLevel(GAME_MODE_LEVEL, LevelXml(kBunker + kSquad));
+    BattleFrame(kDt);
+    EXPECT_EQ(5u, uitest::CallsOf("ArmTroopers:Message").size());
+    EXPECT_TRUE(OnTop("ArmTroopers"));
+    Frames(10);
+    EXPECT_EQ(0, game.starting_troopers_placed);  // the battle waits under the arming screen
+    EXPECT_EQ(0, game.troopers.Count());
+    sman.PopScreen("ArmTroopers");
+    Steps(1, 0.0f);
+    BattleFrame(kDt);
+    EXPECT_EQ(1, game.starting_troopers_placed);
+    EXPECT_EQ(2, game.living_troopers);
+    EXPECT_EQ(5u, uitest::CallsOf("ArmTroopers:Message").size());  // sent once
+}
+
+TEST_F(BattleRun, WaitsAndTutorialsHoldTheScript)
+{
+    StartLevel(GAME_MODE_LEVEL,
+               LevelXml(kBunker + kSquad +
+                        Array("waves", "<node type=\"WAVE_START\" delay=\"2\"/>\n"
+                                       "<node type=\"SPAWN\" spawn_type=\"Alien\"/>")));
+    ASSERT_TRUE(RunUntil([] { return game.wave_number == 1; }, 2.0f));
+    EXPECT_FLOAT_EQ(2.0f, game.script_wait);  // the node's wait: the banner stands still
+    float banner = game.wave_banner_phase;
+    Frames(20);  // one second
+    EXPECT_NEAR(1.0f, game.script_wait, 1e-3f);
+    EXPECT_FLOAT_EQ(banner, game.wave_banner_phase);
+    Frames(21);
+    EXPECT_FLOAT_EQ(0.0f, game.script_wait);
+
+    // A shown tutorial that pauses waves halts the whole flow, the wait included.
+    game.script_wait = 1.0f;
+    game.tutorial_shown = 1;
+    game.tutorial_pauses_waves = 1;
+    Frames(20);
+    EXPECT_FLOAT_EQ(1.0f, game.script_wait);
+    game.tutorial_pauses_waves = 0;
+    Frames(1);
+    EXPECT_LT(game.script_wait, 1.0f);
+}
+
 TEST_F(BattleRun, LevelLossShowsLevelLostAfterThreeSecondsOfBattle)
 {
     struct Case {
@@ -189,10 +237,16 @@ TEST_F(BattleRun, LevelLossShowsLevelLostAfterThreeSecondsOfBattle)
         if (c.times_lost)
             profile.SetValue("current_game", "times_lost", "value", c.times_lost);
         int finished = game.stats.missions_finished;
+        g_battle_enter_phase = 1;  // a resumed battle: play clears the phase
         Frames(3);
+        EXPECT_EQ(0, g_battle_enter_phase);
         KillTroopers();
         BattleFrame(kDt);
         EXPECT_TRUE(game.lost);
+        // The end of a lost battle keeps whatever phase the leaving message sets.
+        g_battle_enter_phase = 2;
+        Steps(1, 0.0f);
+        EXPECT_EQ(2, g_battle_enter_phase);
         EXPECT_TRUE(game.lost_no_troopers);
         EXPECT_STREQ("GameLost", game.end_condition);
 
