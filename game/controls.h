@@ -92,6 +92,12 @@ private:
     bool TryOpenShop(vec2_t reference_pos, vec2_t world);
 };
 
+// Which of the two walks towards a drag's target extends the path: walk B (going round
+// obstacles the other way) when it has a length and is no longer than walk A or A has
+// none; otherwise A when it has a length; otherwise neither.
+enum { WALK_NONE = 0, WALK_A = 1, WALK_B = 2 };
+int ChooseWalk(float length_a, float length_b);
+
 extern Controls controls;
 // The last pointer position in reference units.
 extern vec2_t p_hover;

@@ -83,6 +83,9 @@ public:
 
     // Lifecycle (world grid).
     void Init(int columns, int rows, float cell_size);
+    // Only the grid: columns x rows zeroed cells with their centres and the world size
+    // (the part of Init that needs no engine; tests of the queries use it alone).
+    void InitGrid(int columns, int rows, float cell_size);
     void Reset();
     void Free();
 
@@ -184,6 +187,9 @@ public:
 
     // Every placed obstacle, also those no cell references; Reset frees them all.
     nArray<Obstacle *> placed_obstacles;
+    // Set by terrain generation, cleared with the obstacles: a later generation in the
+    // same mission only draws the terrain bitmap again.
+    uint8_t terrain_generated = 0;
 };
 
 // The one world, published once built; null before.

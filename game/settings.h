@@ -41,8 +41,10 @@ void ScapeConfigFromBytes(const uint8_t bytes[ScapeConfig::FILE_SIZE], ScapeConf
 // logs "Incompatible config header.\n" (level 1) and leaves the block unchanged; a
 // file shorter than 148 bytes overwrites only the bytes it holds. True when read.
 bool ReadScapeConfig(const char *file, ScapeConfig *config);
-// Writes the block, header set to "CONF-2\0", atomically (SaveFileReplacing). False,
-// after the helper's popup, when it could not be written.
+// Writes the block, header set to "CONF-2\0", atomically (SaveFileReplacing), creating
+// the file's folder when missing; an existing file whose header does not match is kept
+// aside first (KeepDamagedCopy). False, after the helper's popup, when it could not be
+// written.
 bool WriteScapeConfig(const char *file, ScapeConfig *config);
 
 // The engine name of "user/config.dat" (OV_GetPathEx kind 1) in buf.

@@ -15,7 +15,7 @@
 #include <stdint.h>
 
 class EntityType;
-struct ov_bitmap_t;
+class Scape;
 
 #define SPAWN_MAX_GROUPS 64
 #define SPAWN_MAX_EVENTS 128
@@ -96,14 +96,14 @@ public:
     // "Out of free spawn info items...\n" unless AUTO_TESTING_MODE).
     SpawnInfo *AddSpawnInfo(unsigned long time, EntityType *type, vec2_t pos);
     // Advances the clock by dt seconds (negative counts 0) and spawns every due item
-    // through the world (`scape`); an item whose spawn fails is dropped.
+    // through the world; an item whose spawn fails is dropped.
     void Update(float dt);
     // Whether items are queued.
     bool AreEnemiesLeftToSpawn() const;
     // Whether the world's ENEMIES group has a living entity or items are queued.
     bool AreEnemiesLeft() const;
-    // Draws the warning sign "game-ui/incoming-enemies.png" of every item due within
-    // 2 s that is not marked no-alert.
+    // Draws the warning sign (the stock's "game-ui/incoming-enemies.png") of every
+    // item due within 2 s that is not marked no-alert.
     void DrawSpawnAlerts();
 
     // The group whose id equals the name in any letter case; null for a null name.
@@ -145,8 +145,12 @@ public:
     int sub_level = 1;
     vec2_t player_pos = {0.0f, 0.0f};
 
+    // The world that owns the manager (set before Init: the groups' entity types come
+    // from its stock); the published `scape` when null.
+    Scape *world = nullptr;
+
 private:
-    ov_bitmap_t *alert_bitmap_ = nullptr;  // looked up on the first draw, released by the destructor
+    Scape *World() const;
 };
 
 #endif

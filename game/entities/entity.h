@@ -22,9 +22,9 @@
 
 class EntityType;
 class Weapon;
-class Powerup;
+struct Powerup;
 class MovePath;
-class ScapeCell;
+struct ScapeCell;
 
 struct Entity {
     // Flag bits (`flags`, also the types' "flags" key).
@@ -147,8 +147,9 @@ struct SoundSet {
     // held; a later name is fetched and not kept; null is ignored.
     void AddSound(const char *name);
     // Plays member rand() mod count at a volume and then a pitch drawn in their ranges,
-    // through the world's positional play; with no sounds plays nothing and returns 0.
-    long PlayAt(vec2_t pos);
+    // through the world's positional play (Scape::PlaySoundAt). 1 when a sound was
+    // played; with no sounds (or no world) plays nothing, draws nothing and returns 0.
+    int PlayAt(vec2_t pos);
 };
 
 #endif

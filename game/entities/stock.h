@@ -47,8 +47,12 @@ public:
     // loads the shared assets (fonts last), loads the power-up table, registers the 23
     // behaviours, fills `lead_projectiles` and `blood_decals`, and resets the pool.
     void Init(int num);
-    // Deletes the pool's records, releasing their paths (registries and assets stay).
+    // Deletes the pool's records, releasing their paths and forgetting the records in
+    // use outside the pool as FreeEntity does (registries and assets stay).
     void Free();
+    // The pool alone: any former records freed, `num` zeroed records allocated and all
+    // put on the free list (Init does this first).
+    void InitPool(int num);
 
     // Appends a behaviour; the registry owns it. Refused (false, with a developer
     // popup; the caller keeps it) when 32 are registered or `ai` is null.
@@ -63,16 +67,24 @@ public:
     EntityType *GetEntityType(const char *name);
     // Deletes every registered type and behaviour (program exit, tests).
     void ClearRegistries();
+    // The stock the content loaders look types and behaviours up in: the stock whose
+    // GetEntityType is creating a type at this moment (so a type made during Init, before
+    // the world is published, finds its behaviour and the types it names), otherwise
+    // the published world's stock; null without either.
+    static Stock *GetLoadingStock();
 
     // Takes a record from the free list and stores `type` in it (next, prev and cell
     // cleared; nothing else touched: the caller gives the birth values). Null when
     // `type` is null or only the list's last record is left.
     Entity *GetFreeEntity(EntityType *type);
     // Returns a record to the pool: releases its path, appends it to the free list and
-    // clears every `owner`, `target`, `burner` and `last_hit` of the pool naming it.
-    // A free record, null or a record of another pool: nothing.
+    // clears every `owner`, `target`, `burner` and `last_hit` of the pool naming it, the
+    // game state's base when it is the record, and the controls' selection slots and
+    // target markers naming it. A record still linked into a world cell is unlinked
+    // first. A free record, null or a record of another pool: nothing.
     void FreeEntity(Entity *e);
-    // Puts every record back on the free list in array order, releasing their paths.
+    // Puts every record back on the free list in array order, releasing their paths
+    // (and, for records in use, forgetting them outside the pool as FreeEntity does).
     void ResetEntities();
     // Number of records on the free list (walks it).
     int CountFreeEntities() const;
@@ -134,6 +146,9 @@ private:
     void LoadSharedAssets();
     void RegisterBehaviours();
     bool IsBeingCreated(const char *name) const;
+    // CacheEntityType through `depth` weapon-to-projectile steps (a type whose weapon
+    // fires that type again would recurse without end).
+    void CacheEntityTypeChain(EntityType *type, bool cache, int depth);
 
     // Names of the types whose creation is under way (nested requests refused).
     const char *creating_[MAX_TYPES] = {};

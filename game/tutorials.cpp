@@ -1,0 +1,332 @@
+// Tutorials: short texts the battle shows once per player. A tutorial is shown only
+// while its name is missing from the profile's "tutorials_completed"; it is completed
+// by the action it teaches or, for pausing ones, by a tap. One is shown at a time.
+#include "game/gamestate.h"
+
+#include "app/services/dataman.h"
+#include "app/services/featureman.h"
+#include "app/services/localization.h"
+#include "app/services/profiles.h"
+#include "app/services/prog.h"
+#include "app/ui/screen-manager.h"
+#include "game/controls.h"
+#include "game/entities/entity.h"
+#include "game/entities/move-path.h"
+#include "game/entities/stock.h"
+#include "game/scape.h"
+#include "game/tutorials.h"
+#include "ovrecords.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char *const COMPLETED = "tutorials_completed";
+const char *const FEATURES = "features";
+// Seconds the text takes to fade in or out (alpha moves 2 per second).
+const float FADE_SPEED = 2.0f;
+// A selected trooper's path longer than this completes "MOVING" and "UNDER_ATTACK".
+const float MOVING_PATH_LENGTH = 100.0f;
+
+// The current tutorial's name; `game.tutorial_name` points here while one is set.
+char current_name[64];
+
+// Tutorials the developer keys '1' to '7' force.
+const char *const DEVELOPER_TUTORIALS[7] = {"MOVING",        "FIRING",         "POWERUPS",    "BUNKER_TRASHED",
+                                            "TROOPER_DEATH", "TROOPER_REVIVE", "UNDER_ATTACK"};
+
+bool IsCompleted(const char *name)
+{
+    return prof != nullptr && prof->TagExists(COMPLETED, name);
+}
+
+bool IsPowerupTutorial(const char *name)
+{
+    return strstr(name, "POWERUP_") != nullptr;
+}
+
+bool IsSeparator(char c)
+{
+    return c == ' ' || c == ',' || c == ';';
+}
+
+// Whether the list holds the token whole: bounded by the start or end of the text or
+// by ' ', ',' or ';'.
+bool HasWholeToken(const char *list, const char *token)
+{
+    const size_t n = strlen(token);
+    for (const char *p = strstr(list, token); p != nullptr; p = strstr(p + 1, token)) {
+        const bool starts = p == list || IsSeparator(p[-1]);
+        const bool ends = p[n] == '\0' || IsSeparator(p[n]);
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
+// The tutorial's text as the data holds it (not localised); null when absent.
+const char *TutorialText(const char *name)
+{
+    if (IsPowerupTutorial(name))
+        return dman().GetValue("powerups.xml", "powerups", name, "desc");
+    return dman().GetValue("texts.xml", "tutorial", name, "text");
+}
+
+bool AnySelectedPathLongerThan(float length)
+{
+    for (int i = 0; i < CONTROLS_MAX_TOUCHES; i++) {
+        Entity *e = controls.GetSelectedEnt(i);
+        if (e != nullptr && e->path != nullptr && e->path->length > length)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void GameState::SetTutorial(const char *name)
+{
+    if (name == nullptr) {
+        tutorial_name = nullptr;
+        tutorial_shown = 0;
+        tutorial_pauses = 0;
+        tutorial_alpha = 0.0f;
+        return;
+    }
+    if (IsCompleted(name))
+        return;
+    if (strcmp(name, "TARGETING") == 0 && prof != nullptr && !prof->TagExists(FEATURES, "PRIMARY_TARGET"))
+        prof->AddTag(FEATURES, "PRIMARY_TARGET");
+    const char *text = TutorialText(name);
+    if (text == nullptr || text[0] == '\0')
+        return;
+    // The name may be the current copy itself (a tutorial asked for again).
+    char copy[sizeof current_name];
+    snprintf(copy, sizeof copy, "%s", name);
+    memcpy(current_name, copy, sizeof current_name);
+    tutorial_name = current_name;
+    tutorial_alpha = 0.0f;
+    tutorial_time = 0.0f;
+    tutorial_shown = 1;
+    tutorial_trooper = nullptr;
+    if (IsPowerupTutorial(current_name)) {
+        tutorial_pauses = 1;
+        return;
+    }
+    // Without "flags" a tutorial does not pause.
+    const char *flags = dman().GetValue("texts.xml", "tutorial", current_name, "flags");
+    tutorial_pauses = flags != nullptr && HasWholeToken(flags, "TUTORIAL_PAUSES");
+}
+
+void GameState::SetTutorialCompleted(const char *name)
+{
+    if (name == nullptr)
+        return;
+    if (prof != nullptr && !prof->TagExists(COMPLETED, name))
+        prof->AddTag(COMPLETED, name);
+    if (tutorial_name != nullptr && strcmp(tutorial_name, name) == 0) {
+        tutorial_shown = 0;
+        tutorial_time = 0.5f;
+    }
+}
+
+void GameState::UpdateTutorial(float dt)
+{
+    tutorial_time += dt;
+    if (delayed_tutorial_time > 0.0f) {
+        delayed_tutorial_time -= dt;
+        if (delayed_tutorial_time < 0.0f) {
+            delayed_tutorial_time = 0.0f;
+            SetTutorial(delayed_tutorial);
+        }
+    }
+    if (prog.parms.developer_mode) {
+        for (int i = 0; i < 7; i++)
+            if (ov->OV_GetKeyStatei('1' + i) & 1)
+                SetTutorial(DEVELOPER_TUTORIALS[i]);
+    }
+    if (game_clock > 6000 && strcmp(parms.mission_id, "MISSION1_3") == 0 && prof != nullptr &&
+        !prof->TagExists(FEATURES, "PRIMARY_TARGET"))
+        SetTutorial("TARGETING");
+    if (tutorial_name != nullptr) {
+        tutorial_alpha += tutorial_shown ? FADE_SPEED * dt : -FADE_SPEED * dt;
+        if (tutorial_alpha > 1.0f)
+            tutorial_alpha = 1.0f;
+        if (tutorial_alpha <= 0.0f && !tutorial_shown) {
+            tutorial_alpha = 0.0f;
+            tutorial_name = nullptr;
+            tutorial_pauses = 0;
+        } else if (tutorial_alpha < 0.0f) {
+            tutorial_alpha = 0.0f;
+        }
+    }
+    if (AnySelectedPathLongerThan(MOVING_PATH_LENGTH)) {
+        SetTutorialCompleted("MOVING");
+        SetTutorialCompleted("UNDER_ATTACK");
+    }
+}
+
+namespace {
+
+// The hand bitmap of the "MOVING" gesture: the mouse with "MOUSE_INTERFACE", else the
+// finger with "TOUCH_SCREEN", else none (the hand is not drawn).
+ov_bitmap_t *MovingHandBitmap()
+{
+    if (feature_man.ProductFeatureExists("MOUSE_INTERFACE"))
+        return ov->OV_GetBitmap("game-ui/cursor-mouse.png");
+    if (feature_man.ProductFeatureExists("TOUCH_SCREEN"))
+        return ov->OV_GetBitmap("game-ui/cursor-finger.png");
+    return nullptr;
+}
+
+float Clamp01(float v)
+{
+    return fminf(fmaxf(v, 0.0f), 1.0f);
+}
+
+const float PI = 3.14159265f;
+
+// The trooper the moving hand starts from: the remembered one while it lives, else the
+// first trooper within 5000 units of (100, 100).
+Entity *PointedTrooper(GameState *g)
+{
+    Entity *e = g->tutorial_trooper;
+    if (e != nullptr && e->type != nullptr && e->IsAlive())
+        return e;
+    g->tutorial_trooper = nullptr;
+    Scape *world = GetScape();
+    if (world == nullptr)
+        return nullptr;
+    Entity *found = nullptr;
+    if (world->QueryEntitiesInRadiusInFriendGroup(vec2_t{100.0f, 100.0f}, 5000.0f, Entity::MOVABLE, Entity::PLAYERS,
+                                                  &found, 1) > 0)
+        g->tutorial_trooper = found;
+    return g->tutorial_trooper;
+}
+
+void DrawMovingHand(GameState *g, float a)
+{
+    Entity *trooper = PointedTrooper(g);
+    const vec2_t p = trooper != nullptr ? trooper->pos : vec2_t{100.0f, 100.0f};
+    float progress = 0.0f;
+    if (g->tutorial_time <= 4.0f)
+        progress = Clamp01((g->tutorial_time - 0.5f) / 3.0f);
+    else
+        g->tutorial_time = 0.5f;  // the gesture repeats
+    const float e = 1.0f - cosf(sinf(progress * PI / 2.0f) * PI / 2.0f);
+    const float bob = sinf(e * PI);
+    if (e > 0.95f)
+        a -= (e - 0.95f) * 20.0f;
+    if (e < 0.05f)
+        a *= 20.0f * e;
+    ov_bitmap_t *hand = MovingHandBitmap();
+    if (hand == nullptr)
+        return;
+    const float x = (p.x + 60.0f) * e + (1.0f - e) * p.x - 60.0f * bob + hand->width / 2.0f;
+    const float y = (p.y - 220.0f) * e + (1.0f - e) * p.y + hand->height / 2.0f;
+    ov->OV_SetAlpha(a);
+    ov->OV_DrawBitmapRS(hand, x, y, 0.0f, 1.0f);
+}
+
+void DrawShoppingHand(GameState *g, float a)
+{
+    vec2_t t = {100.0f, 100.0f};
+    if (g->base != nullptr)
+        t = vec2_t{g->base->pos.x + 20.0f, g->base->pos.y + 20.0f};
+    float progress = 1.0f;
+    if (g->tutorial_time <= 4.5f)
+        progress = Clamp01(g->tutorial_time - 0.5f);
+    else
+        g->tutorial_time = 1.5f;
+    const float e = sinf((1.0f - cosf(sinf(progress * PI / 2.0f) * PI / 2.0f)) * PI);
+    const float bob = sinf(e * PI);
+    ov_bitmap_t *hand = ov->OV_GetBitmap("game-ui/cursor-finger.png");
+    if (hand == nullptr)
+        return;
+    const float x = (t.x - 40.0f) * e + (1.0f - e) * t.x + hand->width / 2.0f;
+    const float y = (t.y - 40.0f) * e + (1.0f - e) * t.y - 5.0f * bob + hand->height / 2.0f;
+    ov->OV_SetAlpha(a);
+    ov->OV_DrawBitmapRS(hand, x, y, 0.0f, 1.0f - 0.2f * e);
+}
+
+ov_font_t *HudFont()
+{
+    Scape *world = GetScape();
+    return world != nullptr && world->stock != nullptr ? world->stock->font_medium : nullptr;
+}
+
+}  // namespace
+
+void GameState::DrawTutorial()
+{
+    if (tutorial_name == nullptr)
+        return;
+    const char *text = TutorialText(tutorial_name);
+    if (text == nullptr || text[0] == '\0')
+        return;
+    char shown[1024];
+    if (IsPowerupTutorial(tutorial_name)) {
+        const char *title = dman().GetValue("powerups.xml", "powerups", tutorial_name, "name");
+        const char *title_text = loc_man().Localize(title != nullptr ? title : "");
+        snprintf(shown, sizeof shown, "%s Powerup\n%s", title_text != nullptr ? title_text : "",
+                 loc_man().Localize(text));
+    } else {
+        snprintf(shown, sizeof shown, "%s", loc_man().Localize(text));
+    }
+    float a = tutorial_alpha;
+    if (tutorial_time < 0.5f)
+        a *= 2.0f * tutorial_time;
+    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+    if (strcmp(tutorial_name, "MOVING") == 0)
+        DrawMovingHand(this, a);
+    else if (strcmp(tutorial_name, "SHOPPING") == 0)
+        DrawShoppingHand(this, a);
+    ov->OV_SetAlpha(1.0f);
+
+    int ref_w = 0, ref_h = 0;
+    const char *resolution = feature_man.GetProductValue("reference_resolution");
+    int y = 0;
+    if (resolution != nullptr && strlen(resolution) < 256 && sscanf(resolution, "%dx%d", &ref_w, &ref_h) == 2)
+        y = (int)(0.9f * (float)ref_h);
+    ov_font_t *font = HudFont();
+    const float text_w = font != nullptr ? ov->OV_GetTextWidthf(font, "%s", shown) : 0.0f;
+    DrawTutorialText((int)((float)ref_w / 2.0f - text_w / 2.0f), y, 680, shown, tutorial_alpha);
+}
+
+void DrawTutorialText(int x, int y, int width, const char *text, float alpha)
+{
+    (void)x;
+    ov_font_t *font = HudFont();
+    if (font == nullptr || text == nullptr)
+        return;
+    float margin = 20.0f, reduction = 20.0f, offset = 10.0f, scale = 1.0f;
+    if (feature_man.ProductFeatureExists("SMALL_SCREEN")) {
+        y -= 110;
+        margin = 15.0f;
+        reduction = 15.0f;
+        offset = 7.5f;
+        scale = 0.75f;
+        width *= 2;
+    }
+    ov->OV_SetTextTransform(scale, scale, 0.0f);
+    ov->OV_SetTextboxWidth((int)(((float)width - reduction) * scale));
+    ov->OV_SetTextAlign(8);
+    float w = 0.0f, h = 0.0f;
+    ov->OV_GetTextSizef(font, &w, &h, "%s", text);
+    w += margin;
+    h += margin;
+    const float centre = (float)sman.reference_width / 2.0f;
+    ov->OV_SetBlend(0);
+    ov->OV_SetColor(0.0f, 0.0f, 0.0f);
+    ov->OV_SetAlpha(0.8f * alpha);
+    ov->OV_DrawRect(centre - w / 2.0f, (float)y, w, h);
+    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+    ov->OV_SetAlpha(alpha);
+    ov->OV_DrawTextf(font, centre, (float)y + offset, "%s", text);
+    ov->OV_SetTextAlign(0);
+    ov->OV_SetTextboxWidth(0);
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    ov->OV_SetAlpha(1.0f);
+}

@@ -1,0 +1,97 @@
+// The game fixture (see game_fixture.h).
+#include "tests/game/game_fixture.h"
+
+#include "app/services/dataman.h"
+#include "app/ui/partfx.h"
+#include "game/entities/powerups.h"
+#include "game/entities/stock.h"
+#include "game/entities/weapons.h"
+#include "game/gamestate.h"
+#include "game/obstacles.h"
+
+#include <new>
+
+namespace gametest {
+
+std::string XmlArray(const std::string &array_id, const std::string &nodes)
+{
+    return "<?xml version=\"1.0\"?>\n<root>\n<array id=\"" + array_id + "\">\n" + nodes + "\n</array>\n</root>\n";
+}
+
+void ResetGameState()
+{
+    game.~GameState();
+    new (&game) GameState();
+}
+
+void GameTest::SetUp()
+{
+    uitest::UITest::SetUp();
+    ResetGameState();
+}
+
+void GameTest::StartGame(int w, int h)
+{
+    StartUI(w, h, w, h);
+    pbman.Init();
+    effects_started_ = true;
+    // Empty tables unless a test writes its own.
+    WriteEntities("");
+    WriteWeapons("");
+    WritePowerups("");
+    apptest::WriteFile("spawn-groups.xml", XmlArray("groups", ""));
+    apptest::WriteFile("spawn-events.xml", XmlArray("events", ""));
+    apptest::WriteFile("gameplay-global.xml", XmlArray("gameplay", ""));
+}
+
+void GameTest::WriteEntities(const std::string &nodes)
+{
+    apptest::WriteFile("entities.xml", XmlArray("entities", nodes));
+    dman().ReleaseDatabase("entities.xml");
+}
+
+void GameTest::WriteWeapons(const std::string &nodes)
+{
+    apptest::WriteFile("weapons.xml", XmlArray("weapons", nodes));
+    dman().ReleaseDatabase("weapons.xml");
+}
+
+void GameTest::WritePowerups(const std::string &nodes)
+{
+    apptest::WriteFile("powerups.xml", XmlArray("powerups", nodes));
+    dman().ReleaseDatabase("powerups.xml");
+}
+
+Scape *GameTest::MakeWorld(int columns, int rows, float cell_size)
+{
+    FreeWorld();
+    world = new Scape;
+    world->Init(columns, rows, cell_size);
+    SetScape(world);
+    return world;
+}
+
+void GameTest::FreeWorld()
+{
+    if (!world)
+        return;
+    SetScape(nullptr);
+    delete world;
+    world = nullptr;
+}
+
+void GameTest::TearDown()
+{
+    FreeWorld();
+    ResetGameState();
+    Weapon::ClearWeapons();
+    Powerup::ClearPowerups();
+    ObstacleType::FreeAll();
+    dman().ReleaseAllDatabases();
+    if (effects_started_)
+        pbman.Shutdown();
+    effects_started_ = false;
+    uitest::UITest::TearDown();
+}
+
+}  // namespace gametest

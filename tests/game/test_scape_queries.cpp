@@ -1,0 +1,295 @@
+// The world's queries against a brute-force reference over seeded random worlds: every
+// pool record examined, candidates taken in the grid's scan order (row, column, order
+// of linking into the cell), query points inside and outside the field, radii from 0 to
+// beyond the world, ties on purpose. Plus the documented edge cases.
+#include "game/entities/entity.h"
+#include "game/entities/stock.h"
+#include "game/scape.h"
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+namespace {
+
+EntityType *Kind(int n)
+{
+    static char kinds[4];
+    return reinterpret_cast<EntityType *>(&kinds[n]);
+}
+
+const float kCell = 128.0f;
+
+bool AliveOrJustDying(const Entity *e)
+{
+    return e->state == Entity::STATE_ALIVE || e->phase < 0.5f;
+}
+
+class QueryWorld : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        world.InitGrid(8, 6, kCell);
+        world.stock = new Stock;
+        world.stock->InitPool(512);
+    }
+    Entity *Make(vec2_t pos, float radius, int group, uint32_t flags, int kind = 0)
+    {
+        Entity *e = world.stock->GetFreeEntity(Kind(kind));
+        e->pos = pos;
+        e->radius = radius;
+        e->friend_group = (int16_t)group;
+        e->flags = flags;
+        e->state = Entity::STATE_ALIVE;
+        e->phase = 0.0f;
+        Link(e);
+        return e;
+    }
+    // Links and remembers the order of linking, which is each ring's order.
+    void Link(Entity *e)
+    {
+        ScapeCell *before = e->cell;
+        world.LinkEntity(e);
+        if (e->cell != before)
+            sequence[e - world.stock->entities] = ++counter;
+    }
+    // Every linked record in scan order, found without the grid's rings.
+    std::vector<Entity *> ScanOrder()
+    {
+        std::vector<Entity *> out;
+        for (int i = 0; i < world.stock->num_entities; i++) {
+            Entity *e = &world.stock->entities[i];
+            if (e->type && e->cell)
+                out.push_back(e);
+        }
+        std::sort(out.begin(), out.end(), [&](Entity *a, Entity *b) {
+            int ca = (int)(a->cell - world.cells), cb = (int)(b->cell - world.cells);
+            if (ca != cb)
+                return ca < cb;
+            return sequence[a - world.stock->entities] < sequence[b - world.stock->entities];
+        });
+        return out;
+    }
+    template <typename Accept>
+    Entity *RefNearest(vec2_t p, float r, float start, Accept accept)
+    {
+        if (!(r >= 0.0f))
+            return nullptr;
+        Entity *best = nullptr;
+        float best_score = start;
+        for (Entity *e : ScanOrder()) {
+            if (!accept(e))
+                continue;
+            float dx = p.x - e->pos.x, dy = p.y - e->pos.y;
+            float score = dx * dx + dy * dy - e->radius * e->radius;
+            if (score < best_score) {
+                best_score = score;
+                best = e;
+            }
+        }
+        return best && r * r >= best_score ? best : nullptr;
+    }
+    template <typename Accept>
+    std::vector<Entity *> RefInRadius(vec2_t p, float r, int mask, int max, Accept accept)
+    {
+        std::vector<Entity *> out;
+        if (!(r >= 0.0f))
+            return out;
+        for (Entity *e : ScanOrder()) {
+            if ((int)out.size() >= max)
+                break;
+            if (!(e->flags & (uint32_t)mask) || !AliveOrJustDying(e) || !accept(e))
+                continue;
+            float dx = p.x - e->pos.x, dy = p.y - e->pos.y, reach = r + e->radius;
+            if (dx * dx + dy * dy <= reach * reach)
+                out.push_back(e);
+        }
+        return out;
+    }
+    Scape world;
+    std::vector<long> sequence = std::vector<long>(512, 0);
+    long counter = 0;
+};
+
+std::vector<Entity *> Got(Entity **list, int n)
+{
+    return std::vector<Entity *>(list, list + n);
+}
+
+}  // namespace
+
+TEST_F(QueryWorld, EveryQueryEqualsBruteForceOverSeededWorlds)
+{
+    const uint32_t flag_choices[] = {Entity::NORMAL, Entity::POWERUP, Entity::NORMAL | Entity::MOVABLE,
+                                     Entity::PROJECTILE, Entity::NORMAL | Entity::BLOCKS_MOVEMENT};
+    const float radii[] = {0.0f, 1.0f, 5.0f, 30.0f, 64.0f, 100.0f, 127.9f, 128.0f, 200.0f, 500.0f, 2000.0f,
+                           1e9f, INFINITY, -1.0f, NAN};
+    int compared = 0, found = 0;
+    for (unsigned seed = 1; seed <= 12; seed++) {
+        world.Free();
+        SetUp();
+        sequence.assign(512, 0);
+        std::mt19937 rng(seed);
+        int n = 40 + (int)(rng() % 400);
+        std::vector<Entity *> all;
+        for (int i = 0; i < n; i++) {
+            // Positions on a 16-unit lattice inside the field give exact ties; radii up
+            // to half a cell, as every entity of the game has.
+            vec2_t pos = {(float)(rng() % 64) * 16.0f, (float)(rng() % 48) * 16.0f};
+            float radius = (float)(rng() % 5) * 8.0f;
+            Entity *e = Make(pos, radius, 1 + (int)(rng() % 3), flag_choices[rng() % 5], (int)(rng() % 3));
+            int life = (int)(rng() % 6);
+            if (life == 1 || life == 2) {
+                e->state = Entity::STATE_DYING;
+                e->phase = life == 1 ? 0.4f : 0.5f;
+            } else if (life == 3) {
+                e->state = Entity::STATE_FREE;  // dead, kept in the roster
+                e->phase = 1.0f;
+            }
+            all.push_back(e);
+        }
+        // Some moves (relinks) and some unlinked records.
+        for (int i = 0; i < n / 4; i++) {
+            Entity *e = all[rng() % all.size()];
+            e->pos.x = (float)(rng() % 64) * 16.0f;
+            e->pos.y = (float)(rng() % 48) * 16.0f;
+            Link(e);
+        }
+        for (int i = 0; i < n / 10; i++)
+            world.UnlinkEntity(all[rng() % all.size()]);
+
+        for (int q = 0; q < 60; q++) {
+            vec2_t p;
+            switch (q % 4) {
+            case 0: p = {(float)(rng() % 64) * 16.0f, (float)(rng() % 48) * 16.0f}; break;
+            case 1: p = {(float)(rng() % 1024), (float)(rng() % 768)}; break;
+            case 2: p = {-300.0f + (float)(rng() % 1700), -300.0f + (float)(rng() % 1400)}; break;
+            default: p = {(rng() % 2) ? -5000.0f : 6000.0f, (float)(rng() % 768)}; break;
+            }
+            for (float r : radii) {
+                int group = 1 + (int)(rng() % 3);
+                int mask = (int)flag_choices[rng() % 5];
+                Entity *self = all[rng() % all.size()];
+                int max = 1 + (int)(rng() % 40);
+                Entity *list[64];
+
+                Entity *near = world.GetNearestEntityInFriendGroup(p, r, mask, group);
+                ASSERT_EQ(RefNearest(p, r, 10000.0f,
+                                     [&](Entity *e) {
+                                         return e->friend_group == group && (e->flags & (uint32_t)mask) &&
+                                                AliveOrJustDying(e);
+                                     }),
+                          near)
+                    << "seed " << seed << " r " << r;
+                found += near != nullptr;
+                ASSERT_EQ(RefNearest(p, r, 1000000.0f,
+                                     [&](Entity *e) {
+                                         return e->friend_group != self->friend_group &&
+                                                (e->flags & Entity::NORMAL) && AliveOrJustDying(e);
+                                     }),
+                          world.GetNearestEnemy(self, p, r));
+                ASSERT_EQ(RefNearest(p, r, 1000000.0f,
+                                     [&](Entity *e) {
+                                         return e != self && e->friend_group == self->friend_group &&
+                                                (e->flags & Entity::NORMAL) && e->state == Entity::STATE_ALIVE;
+                                     }),
+                          world.GetNearestFriend(self, p, r));
+
+                int got = world.QueryEntitiesInRadius(p, r, mask, list, max);
+                ASSERT_EQ(RefInRadius(p, r, mask, max, [](Entity *) { return true; }), Got(list, got));
+                found += got;
+                got = world.QueryEntitiesInRadiusInFriendGroup(p, r, mask, group, list, max);
+                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group == group; }),
+                          Got(list, got));
+                got = world.QueryEntitiesInRadiusNotInFriendGroup(p, r, mask, group, list, max);
+                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group != group; }),
+                          Got(list, got));
+                compared += 6;
+            }
+        }
+
+        // Pool scans in record order.
+        for (int group = 0; group < 4; group++) {
+            for (uint32_t mask : flag_choices) {
+                Entity *list[512];
+                std::vector<Entity *> in_group, of_type;
+                int alive = 0;
+                for (int i = 0; i < 512; i++) {
+                    Entity *e = &world.stock->entities[i];
+                    if (e->type && e->friend_group == group && (e->flags & mask))
+                        in_group.push_back(e);
+                    if (e->type == Kind(group % 3) && e->cell && e->state == Entity::STATE_ALIVE && (e->flags & mask))
+                        of_type.push_back(e);
+                    if (e->type && e->state == Entity::STATE_ALIVE && e->friend_group == group)
+                        alive++;
+                }
+                int got = world.QueryEntitiesInFriendGroup((int)mask, group, list, 512);
+                EXPECT_EQ(in_group, Got(list, got));
+                got = world.QueryEntitiesOfType(Kind(group % 3), (int)mask, list, 512);
+                EXPECT_EQ(of_type, Got(list, got));
+                got = world.QueryEntitiesOfType(Kind(group % 3), (int)mask, list, 2);
+                EXPECT_EQ(std::min<size_t>(2, of_type.size()), (size_t)got);
+                EXPECT_EQ(alive, world.GetNumberOfEntitiesInFriendGroup(group));
+            }
+        }
+        int of_kind0 = 0;
+        for (int i = 0; i < 512; i++)
+            of_kind0 += world.stock->entities[i].type == Kind(0);
+        EXPECT_EQ(of_kind0, world.GetNumberOfEntitiesOfType(Kind(0)));
+        EXPECT_EQ(0, world.GetNumberOfEntitiesOfType(nullptr));
+    }
+    // The worlds were not empty of answers.
+    EXPECT_GT(compared, 10000);
+    EXPECT_GT(found, 1000);
+}
+
+TEST_F(QueryWorld, NearestInFriendGroupStartsAtTenThousand)
+{
+    vec2_t p = {500.0f, 400.0f};
+    Entity *far = Make({610.0f, 400.0f}, 10.0f, 1, Entity::NORMAL);  // score 12100 - 100
+    EXPECT_EQ(nullptr, world.GetNearestEntityInFriendGroup(p, 200.0f, Entity::NORMAL, 1));
+    far->pos.x = 590.0f;  // score 8100 - 100
+    Link(far);
+    EXPECT_EQ(far, world.GetNearestEntityInFriendGroup(p, 200.0f, Entity::NORMAL, 1));
+}
+
+TEST_F(QueryWorld, NearestEnemyScoresBySquaredRadius)
+{
+    Entity *self = Make({100.0f, 100.0f}, 5.0f, 2, Entity::NORMAL);
+    Entity *big = Make({120.0f, 100.0f}, 20.0f, 1, Entity::NORMAL);  // score 400 - 400 = 0 <= 25
+    EXPECT_EQ(big, world.GetNearestEnemy(self, self->pos, 5.0f));
+    EXPECT_EQ(nullptr, world.GetNearestEnemy(nullptr, self->pos, 5.0f));
+}
+
+TEST_F(QueryWorld, JustDyingAndMaxAndSelf)
+{
+    vec2_t p = {300.0f, 300.0f};
+    Entity *dying = Make({310.0f, 300.0f}, 5.0f, 1, Entity::NORMAL);
+    dying->state = Entity::STATE_DYING;
+    dying->phase = 0.4f;
+    Entity *list[8];
+    ASSERT_EQ(1, world.QueryEntitiesInRadius(p, 20.0f, Entity::NORMAL, list, 8));
+    dying->phase = 0.5f;
+    EXPECT_EQ(0, world.QueryEntitiesInRadius(p, 20.0f, Entity::NORMAL, list, 8));
+    EXPECT_EQ(0, world.QueryEntitiesInRadius(p, 20.0f, Entity::NORMAL, list, 0));
+    EXPECT_EQ(0, world.QueryEntitiesInRadius(p, 20.0f, Entity::NORMAL, nullptr, 8));
+
+    // Five matches in three cells; max 3 gives the first three in row-major order.
+    Entity *e4 = Make({140.0f, 260.0f}, 1.0f, 1, Entity::NORMAL);  // row 2, column 1
+    Entity *e1 = Make({260.0f, 140.0f}, 1.0f, 1, Entity::NORMAL);  // row 1, column 2
+    Entity *e2 = Make({270.0f, 150.0f}, 1.0f, 1, Entity::NORMAL);  // row 1, column 2
+    Entity *e5 = Make({300.0f, 310.0f}, 1.0f, 1, Entity::NORMAL);  // row 2, column 2
+    Entity *e3 = Make({400.0f, 200.0f}, 1.0f, 1, Entity::NORMAL);  // row 1, column 3
+    ASSERT_EQ(5, world.QueryEntitiesInRadius(p, 250.0f, Entity::NORMAL, list, 8));
+    EXPECT_EQ((std::vector<Entity *>{e1, e2, e3, e4, e5}), Got(list, 5));
+    ASSERT_EQ(3, world.QueryEntitiesInRadius(p, 250.0f, Entity::NORMAL, list, 3));
+    EXPECT_EQ((std::vector<Entity *>{e1, e2, e3}), Got(list, 3));
+
+    // GetNearestFriend never returns the asker.
+    Entity *alone = Make({900.0f, 700.0f}, 10.0f, 2, Entity::NORMAL);
+    EXPECT_EQ(nullptr, world.GetNearestFriend(alone, alone->pos, 500.0f));
+}
