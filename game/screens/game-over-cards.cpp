@@ -70,13 +70,16 @@ void ShowCard(Screen *screen, int slot, float offset)
     }
 }
 
+// Shows the picture, or hides the image when there is none (no picture of an earlier
+// battle's trooper stays on the card).
 void ShowImage(UIComp *comp, const char *bitmap)
 {
     UICompImage *image = dynamic_cast<UICompImage *>(comp);
-    if (!image || !bitmap)
+    if (!image)
         return;
-    sman.SetVisible(image, true);
-    image->SetBitmap(ov->OV_GetBitmap(bitmap));
+    sman.SetVisible(image, bitmap != nullptr);
+    if (bitmap)
+        image->SetBitmap(ov->OV_GetBitmap(bitmap));
 }
 
 const char *WeaponIcon(Entity *e)
@@ -123,11 +126,11 @@ void UpdateTrooperImages(Screen *screen)
 
         Entity *e = Trooper(i);
         const char *type = TypeName(e);
+        const char *icon = nullptr;
         for (const auto &pair : kTrooperIcons)
-            if (strcmp(type, pair[0]) == 0) {
-                ShowImage(CardComp(screen, i, "_image"), UpgradeIcon(pair[1]));
-                break;
-            }
+            if (strcmp(type, pair[0]) == 0)
+                icon = UpgradeIcon(pair[1]);
+        ShowImage(CardComp(screen, i, "_image"), icon);
         UIComp *weapon_image = CardComp(screen, i, "_image_weapon");
         if (strcmp(type, "UnarmedTrooper") == 0)
             sman.SetVisible(weapon_image, false);

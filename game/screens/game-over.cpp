@@ -224,7 +224,8 @@ void ScreenGameOver::Update(float dt)
     UICompTouchGrid *grid = dynamic_cast<UICompTouchGrid *>(GetComp("TF"));
     if (t >= length && page < 1 && grid) {
         page++;
-        aman.PlaySound(page_sound, 1.0f, 0.0f, 1.0f + 0.1f * (float)page);
+        if (page_sound)
+            aman.PlaySound(page_sound, 1.0f, 0.0f, 1.0f + 0.1f * (float)page);
         timer = 0.0;
         SelectGridStep(grid, page);
     }

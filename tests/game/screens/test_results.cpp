@@ -17,12 +17,34 @@
 #include "game/screens/game-over.h"
 #include "online/leaderboards-manager.h"
 
+#include "ovrecords.h"
+
 #include <string>
 #include <vector>
 
 using namespace resultstest;
 
 namespace {
+
+// The page sound: a stand-in record handed out for "sfx/baseboom", and the pitches the
+// engine's play slot was asked for.
+ov_sound_t page_sound_record;
+std::vector<float> page_pitches;
+ov_sound_t *(*engine_load_sound)(const char *) = nullptr;
+long (*engine_play_sound)(ov_sound_t *, float, float, float) = nullptr;
+
+ov_sound_t *LoadPageSound(const char *name)
+{
+    return std::string(name) == "sfx/baseboom" ? &page_sound_record : engine_load_sound(name);
+}
+
+long RecordPlaySound(ov_sound_t *sound, float volume, float pan, float frequency)
+{
+    if (sound != &page_sound_record)
+        return engine_play_sound(sound, volume, pan, frequency);
+    page_pitches.push_back(frequency);
+    return 1;
+}
 
 // The game-over page components besides the cards: pages, boxes, buttons, the award,
 // the optional pictures and a two-page touch grid.
@@ -135,6 +157,12 @@ TEST_F(Results, CardsOfThreeAndFiveTroopersStayCentred)
     EXPECT_EQ(Bitmap(s, "trooper_3_image_weapon"), ov->OV_GetBitmap("gfx/w_deathwish.png"));
     EXPECT_EQ(Bitmap(s, "trooper_4_image"), ov->OV_GetBitmap("gfx/t_sniper.png"));
     EXPECT_EQ(Bitmap(s, "trooper_4_image_weapon"), nullptr);  // no VANILLA_SniperTrooper
+    EXPECT_FALSE(Visible(s, "trooper_4_image_weapon"));
+    // A type without a picture keeps no picture of an earlier squad.
+    SetSquad({{"HeavyTrooper", "Laser", 1.0f, 1, 1}});
+    UpdateTrooperImages(s);
+    EXPECT_FALSE(Visible(s, "trooper_0_image"));
+    EXPECT_FALSE(Visible(s, "trooper_0_image_weapon"));
 }
 
 TEST_F(Results, CountersRiseTogetherAndStopAtTheirTotals)
@@ -172,9 +200,15 @@ TEST_F(Results, CountersRiseTogetherAndStopAtTheirTotals)
 
 TEST_F(Results, GameOverPagesAndTheFivefoldTap)
 {
+    engine_load_sound = ov->OV_LoadSound;
+    engine_play_sound = ov->OV_PlaySound;
+    ov->OV_LoadSound = LoadPageSound;
+    ov->OV_PlaySound = RecordPlaySound;
     for (bool tap : {false, true}) {
+        page_pitches.clear();
         SetSquad(std::vector<TrooperSpec>(kSquad5.begin(), kSquad5.begin() + 3));
         ScreenGameOver *s = Over();
+        EXPECT_EQ(s->page_sound, &page_sound_record);
         PushAndSettle(s);
         UICompTouchGrid *grid = dynamic_cast<UICompTouchGrid *>(s->GetComp("TF"));
         ASSERT_NE(grid, nullptr);
@@ -203,6 +237,7 @@ TEST_F(Results, GameOverPagesAndTheFivefoldTap)
         for (int i = 0; i < 500; i++)
             Steps(1, 0.02f);
         EXPECT_EQ(s->page, 1);
+        EXPECT_EQ(page_pitches, (std::vector<float>{1.0f, 1.1f}));  // one sound per page
         EXPECT_EQ(Text(s, "trooper_0_damage"), Counter("Dmg", 150));
         EXPECT_FLOAT_EQ(s->GetComp("ButtonGroup")->position_offset_y, 0.0f);
         if (!tap)
@@ -210,6 +245,8 @@ TEST_F(Results, GameOverPagesAndTheFivefoldTap)
         sman.PopScreen(s, false);
         Steps(2, 0.02f);
     }
+    ov->OV_LoadSound = engine_load_sound;
+    ov->OV_PlaySound = engine_play_sound;
     ov_event_t move = {};
     move.type = OV_EVENT_POINTER_MOVE;
     EXPECT_EQ(GetGameOverScreen()->ProcessEvent(&move), 0);
