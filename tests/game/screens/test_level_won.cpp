@@ -271,6 +271,20 @@ TEST_F(LevelWon, FourthUnlockIsGrantedButNotShown)
                                                    "CHAPTER1:MISSION1_10"});
 }
 
+TEST_F(LevelWon, LongUnlockListsAreSplitInFull)
+{
+    ASSERT_GT(LongUnlockList().size(), 900u);
+    prof->AddTag("features", "LONG_FEATURE_NUMBER_7");  // already had: not counted again
+    ScreenLevelWon *s = Win("CHAPTER2", "MISSION2_3", 1);
+    EXPECT_EQ(s->unlocked_count, 39);
+    for (int i = 0; i < 40; i++)
+        EXPECT_TRUE(prof->TagExists("features", ("LONG_FEATURE_NUMBER_" + std::to_string(i)).c_str())) << i;
+    ScreenFeatureUnlocked *f = GetFeatureUnlockedScreen();
+    EXPECT_STREQ(f->feature_ids[0], "LONG_FEATURE_NUMBER_0");
+    EXPECT_STREQ(f->feature_ids[2], "LONG_FEATURE_NUMBER_2");
+    EXPECT_EQ(f->last_index, 2);
+}
+
 TEST_F(LevelWon, FeatureSlotsAndExitModes)
 {
     ScreenFeatureUnlocked *f = GetFeatureUnlockedScreen();

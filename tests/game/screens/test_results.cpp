@@ -7,6 +7,7 @@
 
 #include "app/services/dataman.h"
 #include "app/services/localization.h"
+#include "app/services/prog.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
 #include "app/ui/screen-manager.h"
@@ -83,10 +84,11 @@ const std::vector<TrooperSpec> kSquad5 = {
 
 class Results : public ResultsTest {
 protected:
+    virtual std::string Features() { return ""; }
     void SetUp() override
     {
         ResultsTest::SetUp();
-        Begin();
+        Begin(Features());
         apptest::WriteFile("ui/game-over.lua", ResultScript(GameOverExtras()));
         apptest::WriteFile("ui/level-lost.lua", ResultScript(""));
         game.score = 1234;
@@ -303,6 +305,42 @@ TEST_F(Results, NewHighScoreAfterARealSubmission)
     EXPECT_EQ(Text(s, "Score"), "499999");
     s->UpdateStats(1.0f);
     EXPECT_TRUE(Visible(s, "HiScoreAward"));
+}
+
+// On a touch screen with the sharing feature: no arrow keys shown, the award and the
+// sharing button together; the developer's 'R' replays the animation while held.
+class TouchResults : public Results {
+protected:
+    std::string Features() override { return "TOUCH_SCREEN,FACEBOOK"; }
+};
+
+TEST_F(TouchResults, ArrowsHiddenSharingAwardedAndDeveloperReplay)
+{
+    SetSquad(kSquad5);
+    game.score = 999999;
+    leaderboards_man.SubmitScore(game.parms.mission_id, game.score, 1);
+    ScreenGameOver *s = Over();
+    PushAndSettle(s);
+    EXPECT_FALSE(Visible(s, "Left"));
+    EXPECT_FALSE(Visible(s, "Right"));
+    EXPECT_TRUE(s->new_high_score);
+    for (int i = 0; i < 200 && s->page < 1; i++)
+        Steps(1, 0.05f);
+    ASSERT_EQ(s->page, 1);
+    EXPECT_TRUE(Visible(s, "HiScoreAward"));
+    EXPECT_TRUE(Visible(s, "facebook"));
+    // Held 'R' in developer mode: back to the first page every frame.
+    prog.parms.developer_mode = 1;
+    ov->OV_SetKeyStatei(82, 2);
+    for (int i = 0; i < 100; i++)
+        Steps(1, 0.05f);
+    EXPECT_EQ(s->page, 0);
+    EXPECT_LT(s->timer, 0.06);
+    ov->OV_SetKeyStatei(82, 0);
+    prog.parms.developer_mode = 0;
+    for (int i = 0; i < 100; i++)
+        Steps(1, 0.05f);
+    EXPECT_EQ(s->page, 1);
 }
 
 TEST_F(Results, AnEmptyTextListGivesAnEmptyResult)

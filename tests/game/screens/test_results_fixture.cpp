@@ -65,6 +65,18 @@ std::string Ranks()
            "</root>\n";
 }
 
+}  // namespace
+
+std::string LongUnlockList()
+{
+    std::string list;
+    for (int i = 0; i < 40; i++)
+        list += (i ? "," : "") + std::string("LONG_FEATURE_NUMBER_") + std::to_string(i);
+    return list;
+}
+
+namespace {
+
 std::string Missions()
 {
     return "<?xml version=\"1.0\"?>\n<root>\n"
@@ -74,7 +86,7 @@ std::string Missions()
            "<node id=\"MISSION1_10\" name=\"Hive\" unlocks=\"PYRO_DEATHWISH\" />\n</array>\n"
            "<array id=\"CHAPTER2\">\n"
            "<node id=\"MISSION2_1\" name=\"Dunes\" />\n"
-           "<node id=\"MISSION2_3\" name=\"Oasis\" />\n"
+           "<node id=\"MISSION2_3\" name=\"Oasis\" unlocks=\"" + LongUnlockList() + "\" />\n"
            "<node id=\"MISSION2_10\" name=\"Sandstorm\" />\n</array>\n"
            "<array id=\"CHAPTER3\">\n<node id=\"MISSION3_10\" name=\"Finale\" />\n</array>\n"
            "<array id=\"EXTRAS\">\n"

@@ -63,6 +63,9 @@ protected:
 // plus the given extra lines.
 std::string ResultScript(const std::string &extra);
 
+// The "unlocks" of the fixture mission "MISSION2_3": 40 feature ids, over 900 characters.
+std::string LongUnlockList();
+
 }  // namespace resultstest
 
 #endif
