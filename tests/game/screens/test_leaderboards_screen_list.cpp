@@ -6,6 +6,7 @@
 #include "tests/app/services/app_engine_fixture.h"
 
 #include "app/services/dataman.h"
+#include "app/services/featureman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
@@ -257,6 +258,21 @@ TEST_F(LeaderboardsList, ArrowsFadeAtTheEndsAndOneScorePerPlayerBlocksPrev)
               popups.end());
     EXPECT_TRUE(apptest::Logged("Setting Leaderboards Category 'NOWHERE'\n"));
     EXPECT_EQ(s->ProcessEvent(nullptr), 1);  // every event stops here
+}
+
+// The platform score service's button asks it for the current category, only when the
+// service is there.
+TEST_F(LeaderboardsList, GameCenterButtonNeedsThePlatformService)
+{
+    ScreenLeaderboards *s = Open("CreateComp ('Button', 'GameCenter')\n");
+    Click(s, "GameCenter");
+    EXPECT_TRUE(onlinetest::platform.commands.empty());
+    onlinetest::platform.features += ",GAME_CENTER";
+    onlinetest::platform.game_center = true;
+    feature_man.Initialize();
+    Click(s, "GameCenter");
+    ASSERT_EQ(onlinetest::platform.commands.size(), 1u);
+    EXPECT_EQ(onlinetest::platform.commands[0], "GameCenter ShowLeaderboards,CAMPAIGN,2");
 }
 
 TEST_F(LeaderboardsList, Submit50OnlyInDeveloperMode)

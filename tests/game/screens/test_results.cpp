@@ -329,6 +329,7 @@ TEST_F(TouchResults, ArrowsHiddenSharingAwardedAndDeveloperReplay)
     ASSERT_EQ(s->page, 1);
     EXPECT_TRUE(Visible(s, "HiScoreAward"));
     EXPECT_TRUE(Visible(s, "facebook"));
+    Shot("game-over-new-highscore.png");
     // Held 'R' in developer mode: back to the first page every frame.
     prog.parms.developer_mode = 1;
     ov->OV_SetKeyStatei(82, 2);
