@@ -76,7 +76,7 @@ std::string GameOverExtras()
     return s;
 }
 
-const std::vector<TrooperSpec> kSquad5 = {
+const std::vector<FixtureTrooper> kSquad5 = {
     {"MinigunTrooper", "Laser", 150.5f, 10, 40}, {"BazookaTrooper", "Bazooka", 75.25f, 5, 12},
     {"UnarmedTrooper", "", 0.0f, 2, 7},          {"PyroTrooper", "PyroDeathwish", 0.5f, 1, 3},
     {"SniperTrooper", "", 30.0f, 3, 9},
@@ -134,7 +134,7 @@ TEST_F(Results, CardsOfThreeAndFiveTroopersStayCentred)
     } rows[] = {{3, kCardSpacing}, {5, 0.0f}, {1, 2.0f * kCardSpacing}};
     ScreenLevelLost *s = Lost();
     for (const Row &row : rows) {
-        SetSquad(std::vector<TrooperSpec>(kSquad5.begin(), kSquad5.begin() + row.n));
+        SetSquad(std::vector<FixtureTrooper>(kSquad5.begin(), kSquad5.begin() + row.n));
         UpdateTrooperImages(s);
         for (int i = 0; i < 5; i++) {
             const std::string card = "trooper_" + std::to_string(i);
@@ -208,7 +208,7 @@ TEST_F(Results, GameOverPagesAndTheFivefoldTap)
     ov->OV_PlaySound = RecordPlaySound;
     for (bool tap : {false, true}) {
         page_pitches.clear();
-        SetSquad(std::vector<TrooperSpec>(kSquad5.begin(), kSquad5.begin() + 3));
+        SetSquad(std::vector<FixtureTrooper>(kSquad5.begin(), kSquad5.begin() + 3));
         ScreenGameOver *s = Over();
         EXPECT_EQ(s->page_sound, &page_sound_record);
         PushAndSettle(s);

@@ -203,7 +203,7 @@ void ResultsTest::TearDown()
     OnlineTest::TearDown();
 }
 
-void ResultsTest::SetSquad(const std::vector<TrooperSpec> &squad)
+void ResultsTest::SetSquad(const std::vector<FixtureTrooper> &squad)
 {
     game.troopers.Clear();
     troopers_.assign(squad.size(), Entity());

@@ -22,7 +22,7 @@ class UIComp;
 namespace resultstest {
 
 // One fixture trooper: entity type name, weapon id ("" none), damage, kills, shots.
-struct TrooperSpec {
+struct FixtureTrooper {
     const char *type;
     const char *weapon;
     float damage;
@@ -41,7 +41,7 @@ protected:
     void TearDown() override;
 
     // The game state's squad, replacing any earlier one.
-    void SetSquad(const std::vector<TrooperSpec> &squad);
+    void SetSquad(const std::vector<FixtureTrooper> &squad);
     // Preloads a screen afresh (its fixture UI script read again).
     void Preload(Screen *screen);
     // The text of a text box or button ("" when missing).
