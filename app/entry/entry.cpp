@@ -13,6 +13,7 @@
 #include "game/achievements.h"
 #include "game/game-script.h"
 #include "game/game-util.h"
+#include "game/screens/game-over.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -144,6 +145,7 @@ int OV_Init()
     ov->OV_Printf("Prog Init.\n");
     man.InitializeAll();
     RegisterGameScriptFunctions();
+    RegisterResultScreens();  // registered by name before the loading worker preloads
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
     sman.PreloadScreen(loading);
