@@ -18,6 +18,10 @@ public:
     void Leave() override;
     bool ProcessUICompClick(UIComp *comp, int flags) override;
     int ProcessEvent(ov_event_t *event) override;
+
+private:
+    // Closes the screen and sends a trooper of the chosen class (null: nothing).
+    bool Pick(const void *trooper_class);
 };
 
 // The one reinforcement screen, built and registered on first use.
