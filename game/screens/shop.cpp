@@ -157,6 +157,19 @@ void ScreenShop::BarColour(float f, float *r, float *g)
     *g = green * 0.8f;
 }
 
+ScreenShop::Flight ScreenShop::FlightOf(const Item &item, vec2_t bunker)
+{
+    float lt = Clamp(item.leave_time, 0.0f, 1.0f);
+    float e = 1.0f - cosf(sinf(lt * kPi / 2.0f) * kPi / 2.0f);
+    Flight f;
+    f.x = (1.0f - e) * item.x + e * bunker.x;
+    f.y = (1.0f - e) * item.y + e * bunker.y - 40.0f * sinf(e * kPi);
+    f.angle = e;
+    f.scale = Clamp(1.2f - e, 0.0f, 1.0f);
+    f.alpha = 1.0f - Clamp(2.0f * (e - 0.5f), 0.0f, 1.0f);
+    return f;
+}
+
 void ScreenShop::RefreshMoney()
 {
     UIComp *money = GetComp("Money");
@@ -268,13 +281,12 @@ void ScreenShop::DrawItems(UIComp *start)
             }
             float x = item.x, y = item.y, angle = 0.0f, text_alpha = alpha;
             if (item.sold) {
-                float lt = Clamp(item.leave_time, 0.0f, 1.0f);
-                float e = 1.0f - cosf(sinf(lt * kPi / 2.0f) * kPi / 2.0f);
-                x = (1.0f - e) * item.x + e * bunker.x;
-                y = (1.0f - e) * item.y + e * bunker.y - 40.0f * sinf(e * kPi);
-                angle = e;
-                scale *= Clamp(1.2f - e, 0.0f, 1.0f);
-                alpha *= 1.0f - Clamp(2.0f * (e - 0.5f), 0.0f, 1.0f);
+                Flight flight = FlightOf(item, bunker);
+                x = flight.x;
+                y = flight.y;
+                angle = flight.angle;
+                scale *= flight.scale;
+                alpha *= flight.alpha;
                 text_alpha = alpha * Clamp(1.0f - 3.0f * item.leave_time, 0.0f, 1.0f);
             }
             ov->OV_SetColor(1.0f, 1.0f, 1.0f);

@@ -42,6 +42,12 @@ public:
     void RefreshMoney();
     // Alpha of the money text for the blink timer.
     static float BlinkAlpha(float timer);
+    // Where a sold item is drawn on its flight to the bunker component at `bunker`:
+    // centre, turn, scale and alpha factors (1 each before the flight starts).
+    struct Flight {
+        float x, y, angle, scale, alpha;
+    };
+    static Flight FlightOf(const Item &item, vec2_t bunker);
     // The bunker bar colour for health fraction f (each channel x 0.8 applied).
     static void BarColour(float f, float *r, float *g);
 

@@ -219,6 +219,7 @@ void EconomyTest::StartEconomy(const std::string &catalogue_nodes)
                              "shop/sniper.png"})
         Solid(icon, 32, 32, {200, 200, 200, 255});
     WriteScreenScripts();
+    widgettest::InstallFonts();
     MakeWorld();
     profile.Reset("1.xml");
     prof = &profile;
