@@ -13,6 +13,7 @@
 #include "game/achievements.h"
 #include "game/game-script.h"
 #include "game/game-util.h"
+#include "game/screens/pick-upgrade.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -144,6 +145,8 @@ int OV_Init()
     ov->OV_Printf("Prog Init.\n");
     man.InitializeAll();
     RegisterGameScriptFunctions();
+    // The shop, reinforcement and trooper-upgrade screens, registered before loading.
+    RegisterEconomyScreens();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
     sman.PreloadScreen(loading);
