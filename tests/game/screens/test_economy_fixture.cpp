@@ -17,6 +17,7 @@
 #include "game/screens/shop.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 #include <vector>
@@ -82,7 +83,15 @@ std::string Comp(const char *type, const char *name, int x, int y, const char *e
 
 std::string Button(const char *name, int x, int y)
 {
-    return Comp("Button", name, x, y, "SetProperty('button.bm_idle', 'ui/button.png')\n");
+    std::string extra = "SetProperty('button.bm_idle', 'ui/button.png')\nSetProperty('button.font', 'fonts/small.mft')\n"
+                        "SetProperty('button.text', '" +
+                        std::string(name) + "')\n";
+    return Comp("Button", name, x, y, extra.c_str());
+}
+
+std::string Text(const char *name, int x, int y)
+{
+    return Comp("Textbox", name, x, y, "SetProperty('textbox.font', 'fonts/medium.mft')\n");
 }
 
 std::string ShopScript()
@@ -97,8 +106,8 @@ std::string ShopScript()
     s += Comp("Marker", "BunkerHPEnd", 1000, 720) + Comp("Marker", "BunkerRepair", 850, 750);
     s += Comp("Slider", "Health", 100, 700);
     s += Button("Buy", 850, 300) + Button("OK", 850, 400) + Button("Cheat", 850, 500);
-    for (const char *name : {"Name", "Desc", "Cost", "Money", "TrooperCount"})
-        s += Comp("Textbox", name, 100, 400);
+    s += Text("Name", 100, 320) + Text("Desc", 100, 360) + Text("Cost", 100, 400);
+    s += Text("Money", 100, 40) + Text("TrooperCount", 500, 40);
     return s;
 }
 
@@ -108,7 +117,7 @@ std::string ReinforcementScript()
     int i = 0;
     for (const char *name : {"Minigun", "Shotgun", "Bazooka", "Pyro", "Sniper"})
         s += Button(name, 100 + 150 * i++, 300);
-    return s + Comp("Textbox", "Level", 100, 100);
+    return s + Text("Level", 100, 100);
 }
 
 std::string ArmScript()
@@ -140,8 +149,7 @@ std::string ChooseScript()
             s += Comp("Marker", name, 100 + 140 * k, 200);
         }
     }
-    for (const char *t : {"Name", "Subtitle", "Desc"})
-        s += Comp("Textbox", t, 100, 400);
+    s += Text("Name", 100, 380) + Text("Subtitle", 100, 420) + Text("Desc", 100, 460);
     return s + Button("Select", 500, 600);
 }
 
@@ -150,8 +158,7 @@ std::string PickScript()
     std::string s = Button("A", 200, 200) + Button("B", 400, 200) + Button("C", 600, 200);
     s += Comp("Marker", "SelectorA", 200, 260) + Comp("Marker", "SelectorB", 400, 260) +
          Comp("Marker", "SelectorC", 600, 260);
-    for (const char *t : {"Name", "Subtitle", "Desc"})
-        s += Comp("Textbox", t, 100, 400);
+    s += Text("Name", 100, 300) + Text("Subtitle", 100, 340) + Text("Desc", 100, 380);
     int i = 0;
     for (const char *t : {"Minigun_Upgrades", "Bazooka_Upgrades", "Shotgun_Upgrades", "Pyro_Upgrades", "Sniper_Upgrades"})
         s += Button(t, 100 + 150 * i++, 500);
@@ -293,6 +300,14 @@ void EconomyTest::Key(int symbol)
     PumpFrame();
     ASSERT_TRUE(hl::inject_key(symbol, false));
     PumpFrame();
+}
+
+void EconomyTest::Shot(const char *file)
+{
+    DrawFrame();
+    mkdir("/work/shots", 0755);
+    mkdir("/work/shots/s-economy", 0755);
+    widgettest::SavePng(widgettest::ReadFrame(), std::string("/work/shots/s-economy/") + file);
 }
 
 vec2_t EconomyTest::Centre(Screen *screen, const char *comp)

@@ -46,6 +46,8 @@ protected:
     // One injected tap (press and release) at device pixels, delivered by engine frames.
     void Tap(int x, int y);
     void Key(int symbol);
+    // Draws a frame and keeps it as a picture under /work/shots/s-economy/.
+    void Shot(const char *file);
     // The component's centre (static position) in device pixels.
     vec2_t Centre(Screen *screen, const char *comp);
     // The text of a text box (or a button's label), "" without one.

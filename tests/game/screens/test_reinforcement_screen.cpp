@@ -61,6 +61,7 @@ TEST_F(ReinforcementScreenTest, ButtonsOfTheUnlockedClassesAndTheWave)
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(shown[i], Pick().GetComp(kButtons[i])->visible) << kButtons[i];
     EXPECT_EQ("For Level 7", TextOf(&Pick(), "Level"));
+    Shot("pick-reinforcement.png");
 }
 
 TEST_F(ReinforcementScreenTest, TapsCountOnly0point3SecondsAfterTheFadeIn)

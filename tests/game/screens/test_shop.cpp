@@ -340,6 +340,10 @@ TEST_F(ShopPixelTest, UnmetItemAt40PercentAlpha)
     Shop().RefreshItems(0.0f, true);  // ARMOR_2 listed although ARMOR_1 is not owned
     ASSERT_EQ("ARMOR_2", Ids()[4]);
     ASSERT_EQ("ARMOR_1", Ids()[3]);
+    game.living_troopers = 2;
+    bunker->hit_points = 700.0f;
+    game.pending_bunker_repair = 50.0f;
+    Shop().Select(&Shop().list.items[1]);
     ScreenShop::Item &medkit = Shop().list.items[4];
     ScreenShop::Item &armor = Shop().list.items[3];
     Run(1, 0.02f);
@@ -353,9 +357,9 @@ TEST_F(ShopPixelTest, UnmetItemAt40PercentAlpha)
     EXPECT_GE(met[0], 250);
     EXPECT_NEAR(0.4f * 255.0f, unmet[0], 3.0f);
     EXPECT_NEAR(0.4f * 255.0f, unmet[2], 3.0f);
-    // A tap on it selects nothing.
+    // A tap on it selects nothing: the selection stays.
     TapItem(4);
-    EXPECT_EQ(nullptr, Selected());
+    EXPECT_STREQ("BUNKER_FORCEFIELD", Selected());
 }
 
 }  // namespace

@@ -88,6 +88,7 @@ TEST_F(UpgradeScreensTest, ArmTroopersSlots)
     EXPECT_TRUE(Arm().upgrades[1].IsEmpty());
     EXPECT_EQ("shop/blue.png", Icon(&Arm(), "Upgrade_0"));
     EXPECT_EQ("shop/red.png", Icon(&Arm(), "Upgrade_2"));
+    Shot("arm-troopers.png");
     EXPECT_EQ("", Icon(&Arm(), "Upgrade_1"));  // no "VANILLA_ShotgunTrooper" node
     EXPECT_EQ(icons + 3, apptest::CountLogged("Setting icon\n"));
     EXPECT_EQ(plain + 1, apptest::CountLogged("Setting icon, no selection made"));
@@ -130,6 +131,7 @@ TEST_F(UpgradeScreensTest, ChooseStoresTheChoiceAndItIsPreselectedLater)
     EXPECT_EQ("Fast Spin", TextOf(&Choose(), "Name"));
     EXPECT_EQ("Spins up quicker", TextOf(&Choose(), "Desc"));
     EXPECT_EQ("Minigun Trooper Upgrade", TextOf(&Choose(), "Subtitle"));
+    Shot("choose-upgrade.png");
     for (int k = 0; k < 6; k++)
         EXPECT_EQ(k == 1, Visible(&Choose(), ("Upgrade_" + std::to_string(k) + "_selector").c_str())) << k;
 
@@ -195,6 +197,7 @@ TEST_F(UpgradeScreensTest, PickUpgrade)
 
     TapComp(&PickUp(), "B");
     EXPECT_EQ("Bunker at 46%, was 46%", TextOf(&PickUp(), "Desc"));  // replaced twice
+    Shot("pick-upgrade.png");
     EXPECT_TRUE(Visible(&PickUp(), "SelectorB"));
 
     struct Panel {
