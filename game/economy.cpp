@@ -61,7 +61,11 @@ int CountEntitiesOfType(const std::string &name)
     Scape *world = GetScape();
     if (!world || !world->stock || name.empty())
         return 0;
-    // A name that matches no entity type counts nothing.
+    // A name that matches no entity type counts nothing; it is not asked for, so the
+    // stock raises no "unknown type" popup for a catalogue typo on every frame.
+    DMArray *known = dman().GetArray("entities.xml", "entities");
+    if (!known || !known->GetNode(name.c_str()))
+        return 0;
     EntityType *type = world->stock->GetEntityType(name.c_str());
     return type ? world->GetNumberOfEntitiesOfType(type) : 0;
 }

@@ -128,6 +128,9 @@ TEST_F(EconomyTest, RequirementTokens)
     EXPECT_TRUE(ShopRequirementsMet("=ENTS_OF_TYPE(Alien)"));
     EXPECT_FALSE(ShopRequirementsMet("=ENTS_OF_TYPE(Nobody)"));
     EXPECT_FALSE(ShopRequirementsMet("=ENTS_OF_TYPE(Alie)"));
+    int popups = apptest::CountLogged("Unknown EntityType");
+    EXPECT_FALSE(ShopRequirementsMet("=ENTS_OF_TYPE(Nobody)"));
+    EXPECT_EQ(popups, apptest::CountLogged("Unknown EntityType"));  // not asked of the stock
 
     // The chapter.
     EXPECT_TRUE(ShopRequirementsMet("=CHAPTER_IS_CHAPTER2"));
