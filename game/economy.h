@@ -12,7 +12,7 @@
 #include <stdint.h>
 
 class DMArray;
-struct DMNode;
+class DMNode;
 struct ov_bitmap_t;
 
 #define SHOP_FILE "shop.xml"

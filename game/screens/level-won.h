@@ -8,7 +8,7 @@
 #include "app/ui/screen.h"
 
 class DMArray;
-struct DMNode;
+class DMNode;
 
 // The mission that follows mission_id (compared without case) in "missions.xml", walking
 // its arrays in file order: the node, its array and whether it opens a new chapter (it

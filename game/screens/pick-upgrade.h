@@ -13,7 +13,7 @@
 
 class DMDatabase;
 class DMArray;
-struct DMNode;
+class DMNode;
 
 enum { ARM_TROOPER_SLOTS = 5, CHOOSE_UPGRADE_SLOTS = 6 };
 
