@@ -2,6 +2,8 @@
 // registration table, and keeping the battle's bitmaps cached.
 #include "game/entities/stock.h"
 
+#include "game/entities/ai-enemies.h"
+#include "game/entities/ai-projectiles.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/powerups.h"
@@ -36,24 +38,24 @@ static const BehaviourEntry kBehaviours[] = {
     {"Player", MakeBehaviour<EntityAI>},
     {"Trooper", MakeBehaviour<EntityAI>},
     {"BaseBunker", MakeBehaviour<EntityAI>},
-    {"Seeker", MakeBehaviour<EntityAI>},
-    {"SeekerLeaper", MakeBehaviour<EntityAI>},
-    {"SeekerFlyer", MakeBehaviour<EntityAI>},
-    {"Splitter", MakeBehaviour<EntityAI>},
-    {"QuadSplitter", MakeBehaviour<EntityAI>},
+    {"Seeker", MakeBehaviour<EntityAISeeker>},
+    {"SeekerLeaper", MakeBehaviour<EntityAISeekerLeaper>},
+    {"SeekerFlyer", MakeBehaviour<EntityAISeekerFlyer>},
+    {"Splitter", MakeBehaviour<EntityAISplitter>},
+    {"QuadSplitter", MakeBehaviour<EntityAIQuadSplitter>},
     {"Spawner", MakeBehaviour<EntityAI>},
-    {"BossSplitter", MakeBehaviour<EntityAI>},
-    {"Mine", MakeBehaviour<EntityAI>},
-    {"WaypointAttacker", MakeBehaviour<EntityAI>},
-    {"HangAround", MakeBehaviour<EntityAI>},
-    {"HiveMind", MakeBehaviour<EntityAI>},
-    {"Kamikaze", MakeBehaviour<EntityAI>},
-    {"Bullet", MakeBehaviour<EntityAI>},
-    {"Rocket", MakeBehaviour<EntityAI>},
-    {"RocketNapalm", MakeBehaviour<EntityAI>},
-    {"Flame", MakeBehaviour<EntityAI>},
-    {"Ice", MakeBehaviour<EntityAI>},
-    {"Gas", MakeBehaviour<EntityAI>},
+    {"BossSplitter", MakeBehaviour<EntityAIBossSplitter>},
+    {"Mine", MakeBehaviour<EntityAIMine>},
+    {"WaypointAttacker", MakeBehaviour<EntityAIWaypointAttacker>},
+    {"HangAround", MakeBehaviour<EntityAIHangAround>},
+    {"HiveMind", MakeBehaviour<EntityAIHiveMind>},
+    {"Kamikaze", MakeBehaviour<EntityAIKamikaze>},
+    {"Bullet", MakeBehaviour<EntityAIBullet>},
+    {"Rocket", MakeBehaviour<EntityAIRocket>},
+    {"RocketNapalm", MakeBehaviour<EntityAIRocketNapalm>},
+    {"Flame", MakeBehaviour<EntityAIFlame>},
+    {"Ice", MakeBehaviour<EntityAIIce>},
+    {"Gas", MakeBehaviour<EntityAIGas>},
     {"Powerup", MakeBehaviour<EntityAI>},
 };
 
