@@ -160,6 +160,10 @@ void GameState::InitNewGame(NewGameParms *source)
     parms.chapter_id[sizeof parms.chapter_id - 1] = 0;
     parms.mission_id[sizeof parms.mission_id - 1] = 0;
 
+    // Texts of the previous level's nodes go with its database.
+    wave_flags = nullptr;
+    wave_banner_text = nullptr;
+    delayed_tutorial = nullptr;
     if (prog.parms.developer_mode)
         dman().ReleaseDatabase(level_file);
     global_db = dman().GetDatabase("gameplay-global.xml");
