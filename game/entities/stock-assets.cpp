@@ -2,6 +2,9 @@
 // registration table, and keeping the battle's bitmaps cached.
 #include "game/entities/stock.h"
 
+#include "game/entities/ai-pickup.h"
+#include "game/entities/ai-structures.h"
+#include "game/entities/ai-trooper.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/powerups.h"
@@ -33,15 +36,15 @@ struct BehaviourEntry {
 // exist.
 static const BehaviourEntry kBehaviours[] = {
     {"Default", MakeBehaviour<EntityAI>},
-    {"Player", MakeBehaviour<EntityAI>},
-    {"Trooper", MakeBehaviour<EntityAI>},
-    {"BaseBunker", MakeBehaviour<EntityAI>},
+    {"Player", MakeBehaviour<EntityAIPlayer>},
+    {"Trooper", MakeBehaviour<EntityAITrooper>},
+    {"BaseBunker", MakeBehaviour<EntityAIBaseBunker>},
     {"Seeker", MakeBehaviour<EntityAI>},
     {"SeekerLeaper", MakeBehaviour<EntityAI>},
     {"SeekerFlyer", MakeBehaviour<EntityAI>},
     {"Splitter", MakeBehaviour<EntityAI>},
     {"QuadSplitter", MakeBehaviour<EntityAI>},
-    {"Spawner", MakeBehaviour<EntityAI>},
+    {"Spawner", MakeBehaviour<EntityAISpawner>},
     {"BossSplitter", MakeBehaviour<EntityAI>},
     {"Mine", MakeBehaviour<EntityAI>},
     {"WaypointAttacker", MakeBehaviour<EntityAI>},
@@ -54,7 +57,7 @@ static const BehaviourEntry kBehaviours[] = {
     {"Flame", MakeBehaviour<EntityAI>},
     {"Ice", MakeBehaviour<EntityAI>},
     {"Gas", MakeBehaviour<EntityAI>},
-    {"Powerup", MakeBehaviour<EntityAI>},
+    {"Powerup", MakeBehaviour<EntityAIPowerup>},
 };
 
 static const char *const kShopIcons[Stock::NUM_SHOP_ICONS] = {
