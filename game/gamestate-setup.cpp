@@ -160,6 +160,10 @@ void GameState::InitNewGame(NewGameParms *source)
     parms.chapter_id[sizeof parms.chapter_id - 1] = 0;
     parms.mission_id[sizeof parms.mission_id - 1] = 0;
 
+    // Texts of the previous level's nodes go with its database.
+    wave_flags = nullptr;
+    wave_banner_text = nullptr;
+    delayed_tutorial = nullptr;
     if (prog.parms.developer_mode)
         dman().ReleaseDatabase(level_file);
     global_db = dman().GetDatabase("gameplay-global.xml");
@@ -232,6 +236,8 @@ void GameState::InitNewGame(NewGameParms *source)
     }
 
     force_field_time = 1.0f;
+    force_field_on = 0;  // the base's behaviour starts it with the first trooper
+    pyro_deathwish = 0;  // set again when "PYRO_DEATHWISH" is applied in this mission
     artillery_timer = 0.0f;
     delayed_tutorial = nullptr;
     delayed_tutorial_time = 0.0f;

@@ -336,6 +336,11 @@ void WaveFlow(GameState &g, float dt, bool enemies_left)
                 }
                 if (g.wave_countdown <= 0.0f) {
                     g.wave_countdown = 0.0f;
+                    // Saved between waves: the first auto-save comes before the squad
+                    // and the first wave (saving is not allowed yet), so without this
+                    // no battle would ever be saved.
+                    if (g.wave_number > 0)
+                        g.SaveGameState();
                     StartNextWave(g);
                 }
                 check_win = true;

@@ -3,7 +3,10 @@
 #include "game/entities/stock.h"
 
 #include "game/entities/ai-enemies.h"
+#include "game/entities/ai-pickup.h"
 #include "game/entities/ai-projectiles.h"
+#include "game/entities/ai-structures.h"
+#include "game/entities/ai-trooper.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/powerups.h"
@@ -30,20 +33,19 @@ struct BehaviourEntry {
     EntityAI *(*make)(const char *name);
 };
 
-// Every behaviour an entity type may name, in registration order. The kinds other than
-// "Default" are made as the base behaviour under their own names until their classes
-// exist.
+// Every behaviour an entity type may name, in registration order, each made as its own
+// class ("Default" is the base behaviour).
 static const BehaviourEntry kBehaviours[] = {
     {"Default", MakeBehaviour<EntityAI>},
-    {"Player", MakeBehaviour<EntityAI>},
-    {"Trooper", MakeBehaviour<EntityAI>},
-    {"BaseBunker", MakeBehaviour<EntityAI>},
+    {"Player", MakeBehaviour<EntityAIPlayer>},
+    {"Trooper", MakeBehaviour<EntityAITrooper>},
+    {"BaseBunker", MakeBehaviour<EntityAIBaseBunker>},
     {"Seeker", MakeBehaviour<EntityAISeeker>},
     {"SeekerLeaper", MakeBehaviour<EntityAISeekerLeaper>},
     {"SeekerFlyer", MakeBehaviour<EntityAISeekerFlyer>},
     {"Splitter", MakeBehaviour<EntityAISplitter>},
     {"QuadSplitter", MakeBehaviour<EntityAIQuadSplitter>},
-    {"Spawner", MakeBehaviour<EntityAI>},
+    {"Spawner", MakeBehaviour<EntityAISpawner>},
     {"BossSplitter", MakeBehaviour<EntityAIBossSplitter>},
     {"Mine", MakeBehaviour<EntityAIMine>},
     {"WaypointAttacker", MakeBehaviour<EntityAIWaypointAttacker>},
@@ -56,7 +58,7 @@ static const BehaviourEntry kBehaviours[] = {
     {"Flame", MakeBehaviour<EntityAIFlame>},
     {"Ice", MakeBehaviour<EntityAIIce>},
     {"Gas", MakeBehaviour<EntityAIGas>},
-    {"Powerup", MakeBehaviour<EntityAI>},
+    {"Powerup", MakeBehaviour<EntityAIPowerup>},
 };
 
 static const char *const kShopIcons[Stock::NUM_SHOP_ICONS] = {

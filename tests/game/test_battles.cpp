@@ -145,8 +145,10 @@ TEST_F(BattleRun, LevelMissionFromTheFirstSaveToLevelWon)
     EXPECT_FLOAT_EQ(0.0f, game.wave_banner_phase);
     EXPECT_FALSE(game.won);
 
+    EXPECT_FALSE(game.GameStateExists());  // the first save came before saving was allowed
     KillEnemies();
     ASSERT_TRUE(RunUntil([] { return game.wave_number == 2; }, 2.0f));
+    EXPECT_TRUE(game.GameStateExists());  // saved between the waves
     EXPECT_STREQ("Last wave", game.wave_banner_text);
     ASSERT_TRUE(RunUntil([] { return game.wave_sound_played != 0; }, 1.0f));
     EXPECT_TRUE(Played("sfx/final_wave"));
@@ -165,6 +167,7 @@ TEST_F(BattleRun, LevelMissionFromTheFirstSaveToLevelWon)
     ASSERT_FALSE(notices.empty());
     EXPECT_EQ("AchievementUnlocked:Message null unlock_item not_a_scratch", notices[0]);
     EXPECT_STREQ("0", profile.GetValue("current_game", "times_lost", "value"));
+    EXPECT_FALSE(game.GameStateExists());  // deleted at the mission's end
     EXPECT_EQ(1, game.stats.missions_finished);
     EXPECT_EQ(0, game.saving_allowed);
     EXPECT_EQ(5, game.star_rating);

@@ -8,6 +8,7 @@
 #include "game/entities/entity.h"
 #include "game/entities/move-path.h"
 #include "game/entities/stock.h"
+#include "game/entities/weapons.h"
 #include "game/scape.h"
 #include "game/spawn-manager.h"
 
@@ -142,6 +143,39 @@ TEST_F(ReinforceTest, RevivalKeepsTheRecordAndItsStatistics)
     EXPECT_EQ(3, game.troopers.Count());
     // k = 3: the fourth post.
     EXPECT_NEAR(800.0f + 140.0f * cosf(-kPi + kPi / 6), again->path->points[1].x, 1e-3f);
+}
+
+TEST_F(ReinforceTest, TheSlotsUpgradeArmsTheTrooperAndBecomesItsBaseWeapon)
+{
+    WriteWeapons("<node id=\"Rifle\" clip_size=\"20\"/>\n<node id=\"Laser\" clip_size=\"10\"/>");
+    WriteEntities(std::string(battletest::kBattleTypes) +
+                  "<node id=\"Gunner\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" radius=\"10\""
+                  " hit_points=\"100\" weapon=\"Rifle\"/>");
+    MakeWorld();
+    Start(Array("environment", kBunker));
+    game.squad_size = 3;
+    profile.SetValue("team_setup", "Trooper_2", "active_upgrade", "REARM_Gunner_Laser");
+    EntityType *gunner = world->stock->GetEntityType("Gunner");
+    Weapon *rifle = Weapon::GetWeapon("Rifle");
+    Weapon *laser = Weapon::GetWeapon("Laser");
+    ASSERT_NE(nullptr, rifle);
+    ASSERT_NE(nullptr, laser);
+
+    Entity *plain = game.SpawnReinforcementTrooper(gunner, 0);
+    ASSERT_NE(nullptr, plain);
+    EXPECT_EQ(rifle, plain->weapon);
+    EXPECT_EQ(rifle, plain->base_weapon);
+    Entity *upgraded = game.SpawnReinforcementTrooper(gunner, 2);
+    ASSERT_NE(nullptr, upgraded);
+    EXPECT_EQ(laser, upgraded->weapon);
+    EXPECT_EQ(laser, upgraded->base_weapon);
+
+    // Revived, it keeps its upgrade.
+    world->KillEntity(upgraded, nullptr, false);
+    Entity *again = game.SpawnReinforcementTrooper(gunner, 2);
+    ASSERT_EQ(upgraded, again);
+    EXPECT_EQ(laser, again->weapon);
+    EXPECT_EQ(laser, again->base_weapon);
 }
 
 TEST_F(ReinforceTest, UpdateRevivesOnePendingTrooperPerFrame)
