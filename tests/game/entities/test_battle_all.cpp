@@ -368,8 +368,7 @@ protected:
         Weapon::ClearWeapons();
         Powerup::ClearPowerups();
         ObstacleType::FreeAll();
-        dman().ReleaseAllDatabases();
-        controls.Reset();
+        controls.Reset();  // the data files are released as the next run writes them
         return sum;
     }
 
