@@ -331,9 +331,11 @@ TEST_F(TrooperTest, BirthCountsAndDeathCountsUnselectsAndDropsDeadMarkers)
 // min_level (12) on, placed near the middle of the screen.
 TEST_F(TrooperTest, BoomDropOnlyFromItsLevel)
 {
-    apptest::WriteFile("fxs/star-lost-2.lua",
+    // The stock's shared star effect, replaced by one of two particles made here (the
+    // stock fetched its own before this test's files existed).
+    apptest::WriteFile("fxs/star-test.lua",
                        "FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 5, 5)");
-    world->stock->fx_star_lost[1] = pbman.GetFX("fxs/star-lost-2.lua");
+    world->stock->fx_star_lost[1] = pbman.GetFX("fxs/star-test.lua");
     struct Row {
         int mode;
         const char *mission;
