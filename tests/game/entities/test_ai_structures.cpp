@@ -79,10 +79,10 @@ class StructuresTest : public EntityAITest {
 protected:
     void SetUp() override
     {
-        StartGame();
+        StartWorld("", kPowerups, kTypes);
+        // Types are made on first request, so their sprites may come after the world.
         widgettest::WritePng("b/bunker.png", 8, 8, [](int, int) { return widgettest::Rgba{90, 90, 90, 255}; });
         widgettest::WritePng("b/tent.png", 8, 8, [](int, int) { return widgettest::Rgba{200, 200, 90, 255}; });
-        StartWorld("", kPowerups, kTypes);
         ASSERT_TRUE(Powerup::LoadPowerups());
         extension_log.clear();
         ov->OV_CallExtension = LogExtension;

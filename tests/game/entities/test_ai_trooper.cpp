@@ -8,6 +8,7 @@
 
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
+#include "app/ui/screen-manager.h"
 #include "game/controls.h"
 #include "game/entities/ai-trooper.h"
 #include "game/entities/angles.h"
@@ -21,6 +22,8 @@
 
 #include <math.h>
 #include <string.h>
+
+#include <string>
 
 namespace {
 
@@ -38,6 +41,8 @@ const char *const kTypes =
     "radius=\"10\" scale=\"1\" top_speed=\"80\" weapon=\"PyroGas\"/>\n"
     "<node id=\"Inert\" ai=\"Player\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
     "radius=\"10\" scale=\"1\" top_speed=\"100\" weapon=\"Rifle\"/>\n"
+    "<node id=\"Talker\" ai=\"Trooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
+    "radius=\"10\" scale=\"2\" weapon=\"Idler\" snd_select1=\"sfx/hello.wav\"/>\n"
     "<node id=\"Gas\" flags=\"PROJECTILE\" friend_group=\"INHERIT\" hit_points=\"1\" damage=\"4\" scale=\"1\"/>\n"
     "<node id=\"Slug\" flags=\"PROJECTILE\" friend_group=\"INHERIT\" hit_points=\"1\" damage=\"10\" scale=\"1\"/>\n"
     "<node id=\"BaseBunker\" type=\"Structure\" flags=\"NORMAL BLOCKS_MOVEMENT\" friend_group=\"PLAYERS\" "
@@ -53,6 +58,7 @@ const char *const kWeapons =
     "projectile_splash_range=\"50\" clip_size=\"8\"/>\n"
     "<node id=\"PyroFlame\" projectile_entity=\"Slug\" projectile_angle_spread=\"0.4\" clip_size=\"6\"/>\n"
     "<node id=\"FireTrail\" projectile_entity=\"Slug\" projectile_range=\"100\" clip_size=\"50\"/>\n"
+    "<node id=\"Idler\" projectile_entity=\"Slug\" barrel_x=\"10\" barrel_y=\"5\" fx_idle=\"fxs/idle-test.lua\"/>\n"
     "<node id=\"Endless\" inherit=\"PyroGas\" clip_size=\"1000000\"/>\n";
 
 const char *const kPowerups =
@@ -165,6 +171,55 @@ TEST_F(TrooperTest, ArrivalSlowsOverTheLastTenUnitsAndTheEndResetsThePath)
     EXPECT_NEAR(5.0f, cold->path_pos, 1e-4f);
     trooper_ai->UpdateEntity(cold, 0.1f);
     EXPECT_NEAR(0.0f, cold->angle, 1e-5f);  // heading east along the path
+}
+
+// A mono 16-bit WAV of `frames` silent samples at 22050 Hz.
+void WriteWav(const std::string &name, int frames)
+{
+    std::string bytes = "RIFF";
+    auto put = [&bytes](uint32_t v, int n) {
+        for (int i = 0; i < n; i++)
+            bytes += (char)((v >> (8 * i)) & 0xff);
+    };
+    put(36 + 2 * frames, 4);
+    bytes += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);
+    put(1, 2);
+    put(22050, 4);
+    put(44100, 4);
+    put(2, 2);
+    put(16, 2);
+    bytes += "data";
+    put(2 * frames, 4);
+    bytes.append((size_t)(2 * frames), '\0');
+    apptest::WriteFile(name, bytes);
+}
+
+// The selection voice at birth, except while a saved battle is resumed; the weapon's
+// idle effect at the muzzle on the 0.0125 s tick.
+TEST_F(TrooperTest, BirthVoiceAndIdleEffect)
+{
+    WriteWav("sfx/hello.wav", 100);
+    apptest::WriteFile("fxs/idle-test.lua",
+                       "FXParm ('num_parts', 1) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 5, 5)");
+    size_t played = Played().size();
+    Entity *e = Spawn("Talker", {300, 300});
+    ASSERT_NE(nullptr, e);
+    EXPECT_EQ(played + 1, Played().size());
+    EXPECT_FLOAT_EQ(1.0f, Played().back().pitch);
+    g_battle_enter_phase = 1;
+    Spawn("Talker", {400, 300});
+    EXPECT_EQ(played + 1, Played().size());
+
+    int top = world->top_parts->GetLiveCount();
+    SetSecondTick(false);
+    trooper_ai->UpdateEntity(e, 0.01f);
+    EXPECT_EQ(top, world->top_parts->GetLiveCount());
+    sman.prev_time_ms = 1007;  // the screen clock crosses a tick of the short interval
+    sman.time_ms = 1008;
+    trooper_ai->UpdateEntity(e, 0.01f);
+    EXPECT_EQ(top + 1, world->top_parts->GetLiveCount());
 }
 
 TEST_F(TrooperTest, PlayerDoesNothing)
@@ -331,9 +386,11 @@ TEST_F(TrooperTest, BirthCountsAndDeathCountsUnselectsAndDropsDeadMarkers)
 // min_level (12) on, placed near the middle of the screen.
 TEST_F(TrooperTest, BoomDropOnlyFromItsLevel)
 {
-    apptest::WriteFile("fxs/star-lost-2.lua",
+    // The stock's shared star effect, replaced by one of two particles made here (the
+    // stock fetched its own before this test's files existed).
+    apptest::WriteFile("fxs/star-test.lua",
                        "FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 5, 5)");
-    world->stock->fx_star_lost[1] = pbman.GetFX("fxs/star-lost-2.lua");
+    world->stock->fx_star_lost[1] = pbman.GetFX("fxs/star-test.lua");
     struct Row {
         int mode;
         const char *mission;
