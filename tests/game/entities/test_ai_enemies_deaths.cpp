@@ -131,6 +131,27 @@ TEST_F(EnemyDeathTest, SplitterChildrenDropPickupsWhenTheyDie) {
     EXPECT_EQ(Pickups("POWERUP_SPEED").size(), 1u);
 }
 
+TEST_F(EnemyDeathTest, CoincidentChildrenSteerWithoutNaN) {
+    StartDeaths(kPowerups);
+    Entity *e = Spawn("QuadSplitter", {500, 400});
+    ASSERT_NE(e, nullptr);
+    e->velocity = {0, 0};
+    world->KillEntity(e, killer, false);
+    std::vector<Entity *> children = LivingOfType("QuadSplitter");
+    ASSERT_EQ(children.size(), 4u);
+    for (int frame = 0; frame < 10; frame++) {
+        for (Entity *child : children) {
+            child->type->ai->UpdateEntity(child, 0.05f);
+        }
+    }
+    for (Entity *child : children) {
+        // All four on one point: the push between them has no direction, (0, 0).
+        EXPECT_TRUE(isfinite(child->pos.x) && isfinite(child->pos.y));
+        EXPECT_TRUE(isfinite(child->angle));
+        EXPECT_TRUE(isfinite(child->velocity.x) && isfinite(child->velocity.y));
+    }
+}
+
 TEST_F(EnemyDeathTest, KamikazeStrikeKillsItselfWithNobodyCredited) {
     StartDeaths(kPowerups);
     Entity *e = Spawn("Kamikaze", {500, 400});
