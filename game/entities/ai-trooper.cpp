@@ -19,8 +19,6 @@
 #include <math.h>
 #include <string.h>
 
-int g_battle_enter_phase = 0;
-
 namespace {
 
 const float kPi = 3.14159265358979f;

@@ -9,10 +9,7 @@
 #define GAME_ENTITIES_AI_TROOPER_H
 
 #include "game/entities/entity-ai.h"
-
-// The phase of the last battle message of the loader transition: 1 while a saved
-// battle is being resumed (troopers born then make no selection voice); 0 until set.
-extern int g_battle_enter_phase;
+#include "game/entities/stock.h"  // g_battle_enter_phase: troopers re-made for a resumed battle stay silent
 
 // Does nothing in its movement step; everything else is the base's.
 class EntityAIPlayer : public EntityAI {
