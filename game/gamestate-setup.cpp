@@ -151,6 +151,10 @@ void GameState::InitNewGame(NewGameParms *source)
 {
     if (!source)
         return;
+    // The battle's counters add to the player's statistics: they are read before the
+    // first mission counts anything.
+    if (!stats_read)
+        ReadStats();
     // The resume road passes the game's own record: copy through a temporary.
     NewGameParms copy = *source;
     char level_file[512];
@@ -236,6 +240,8 @@ void GameState::InitNewGame(NewGameParms *source)
     }
 
     force_field_time = 1.0f;
+    force_field_on = 0;  // the base's behaviour starts it with the first trooper
+    pyro_deathwish = 0;  // set again when "PYRO_DEATHWISH" is applied in this mission
     artillery_timer = 0.0f;
     delayed_tutorial = nullptr;
     delayed_tutorial_time = 0.0f;

@@ -14,6 +14,8 @@
 #include "game/game-script.h"
 #include "game/game-util.h"
 #include "game/screens/battle-screen.h"
+#include "game/screens/game-over.h"
+#include "game/screens/pick-upgrade.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -145,6 +147,9 @@ int OV_Init()
     ov->OV_Printf("Prog Init.\n");
     man.InitializeAll();
     RegisterGameScriptFunctions();
+    RegisterResultScreens();  // registered by name before the loading worker preloads
+    // The shop, reinforcement and trooper-upgrade screens, registered before loading.
+    RegisterEconomyScreens();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
     sman.PreloadScreen(loading);

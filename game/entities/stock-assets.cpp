@@ -2,6 +2,11 @@
 // registration table, and keeping the battle's bitmaps cached.
 #include "game/entities/stock.h"
 
+#include "game/entities/ai-enemies.h"
+#include "game/entities/ai-pickup.h"
+#include "game/entities/ai-projectiles.h"
+#include "game/entities/ai-structures.h"
+#include "game/entities/ai-trooper.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/powerups.h"
@@ -28,33 +33,32 @@ struct BehaviourEntry {
     EntityAI *(*make)(const char *name);
 };
 
-// Every behaviour an entity type may name, in registration order. The kinds other than
-// "Default" are made as the base behaviour under their own names until their classes
-// exist.
+// Every behaviour an entity type may name, in registration order, each made as its own
+// class ("Default" is the base behaviour).
 static const BehaviourEntry kBehaviours[] = {
     {"Default", MakeBehaviour<EntityAI>},
-    {"Player", MakeBehaviour<EntityAI>},
-    {"Trooper", MakeBehaviour<EntityAI>},
-    {"BaseBunker", MakeBehaviour<EntityAI>},
-    {"Seeker", MakeBehaviour<EntityAI>},
-    {"SeekerLeaper", MakeBehaviour<EntityAI>},
-    {"SeekerFlyer", MakeBehaviour<EntityAI>},
-    {"Splitter", MakeBehaviour<EntityAI>},
-    {"QuadSplitter", MakeBehaviour<EntityAI>},
-    {"Spawner", MakeBehaviour<EntityAI>},
-    {"BossSplitter", MakeBehaviour<EntityAI>},
-    {"Mine", MakeBehaviour<EntityAI>},
-    {"WaypointAttacker", MakeBehaviour<EntityAI>},
-    {"HangAround", MakeBehaviour<EntityAI>},
-    {"HiveMind", MakeBehaviour<EntityAI>},
-    {"Kamikaze", MakeBehaviour<EntityAI>},
-    {"Bullet", MakeBehaviour<EntityAI>},
-    {"Rocket", MakeBehaviour<EntityAI>},
-    {"RocketNapalm", MakeBehaviour<EntityAI>},
-    {"Flame", MakeBehaviour<EntityAI>},
-    {"Ice", MakeBehaviour<EntityAI>},
-    {"Gas", MakeBehaviour<EntityAI>},
-    {"Powerup", MakeBehaviour<EntityAI>},
+    {"Player", MakeBehaviour<EntityAIPlayer>},
+    {"Trooper", MakeBehaviour<EntityAITrooper>},
+    {"BaseBunker", MakeBehaviour<EntityAIBaseBunker>},
+    {"Seeker", MakeBehaviour<EntityAISeeker>},
+    {"SeekerLeaper", MakeBehaviour<EntityAISeekerLeaper>},
+    {"SeekerFlyer", MakeBehaviour<EntityAISeekerFlyer>},
+    {"Splitter", MakeBehaviour<EntityAISplitter>},
+    {"QuadSplitter", MakeBehaviour<EntityAIQuadSplitter>},
+    {"Spawner", MakeBehaviour<EntityAISpawner>},
+    {"BossSplitter", MakeBehaviour<EntityAIBossSplitter>},
+    {"Mine", MakeBehaviour<EntityAIMine>},
+    {"WaypointAttacker", MakeBehaviour<EntityAIWaypointAttacker>},
+    {"HangAround", MakeBehaviour<EntityAIHangAround>},
+    {"HiveMind", MakeBehaviour<EntityAIHiveMind>},
+    {"Kamikaze", MakeBehaviour<EntityAIKamikaze>},
+    {"Bullet", MakeBehaviour<EntityAIBullet>},
+    {"Rocket", MakeBehaviour<EntityAIRocket>},
+    {"RocketNapalm", MakeBehaviour<EntityAIRocketNapalm>},
+    {"Flame", MakeBehaviour<EntityAIFlame>},
+    {"Ice", MakeBehaviour<EntityAIIce>},
+    {"Gas", MakeBehaviour<EntityAIGas>},
+    {"Powerup", MakeBehaviour<EntityAIPowerup>},
 };
 
 static const char *const kShopIcons[Stock::NUM_SHOP_ICONS] = {

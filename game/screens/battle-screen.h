@@ -44,6 +44,10 @@ extern ScreenGame screen_game;
 // The same (referencing it keeps the screen in a program linked from the archive).
 Screen *GetBattleScreen();
 
+// Names the loader transition and the battle screen, so that a program linked from the
+// game's archive keeps both (they register themselves by name when constructed).
+void RegisterBattleScreens();
+
 // The battlefield's terrain bitmap is built again when a rebuild was requested (the
 // display lost its render targets) or, in developer mode, when the virtual screen is
 // being resized and no longer matches the bitmap. Clears the request; the rebuild

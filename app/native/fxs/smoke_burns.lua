@@ -1,0 +1,1 @@
+FXParm ('num_parts', 1) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 9, 9)

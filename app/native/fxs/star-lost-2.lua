@@ -1,0 +1,1 @@
+FXParm ('num_parts', 2) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 5, 5)

@@ -1,0 +1,422 @@
+// A whole battle with every behaviour kind: a SURVIVAL mission on fixture content whose
+// waves send every enemy kind (hounds from spawners and bosses, drones of a hive mind,
+// mines laid by raiders), six durable troopers firing bullets, rockets, napalm, flames,
+// ice and gas, a bunker and dropped pick-ups. It runs 120 s of game time at 60 frames
+// a second in the battle screen's order, checking the pool every frame; the same seed
+// must end in the same state twice; no developer popup comes up; the last frame is
+// saved to be looked at.
+#include "tests/game/game_fixture.h"
+#include "tests/app/ui/widget_fixture.h"
+
+#include "app/services/dataman.h"
+#include "app/services/profiles.h"
+#include "app/services/random.h"
+#include "app/ui/screen-manager.h"
+#include "game/controls.h"
+#include "game/entities/entity-ai.h"
+#include "game/entities/entity-types.h"
+#include "game/entities/entity.h"
+#include "game/entities/powerups.h"
+#include "game/entities/stock.h"
+#include "game/entities/weapons.h"
+#include "game/gamestate.h"
+#include "game/obstacles.h"
+#include "game/scape.h"
+#include "game/spawn-manager.h"
+
+#include <gtest/gtest.h>
+#include <math.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const float kStep = 1.0f / 60.0f;
+const int kFrames = 120 * 60;
+const uint32_t kSeed = 20261210u;
+const char kLevel[] = "levels/all-kinds.xml";
+const char kShots[] = "/work/shots/battle";
+
+#define UNIT(id, ai, group, extra)                                                                        \
+    "<node id=\"" id "\" ai=\"" ai "\" flags=\"NORMAL MOVABLE\" friend_group=\"" group "\" radius=\"9\" " \
+    "scale=\"1\" " extra "/>\n"
+#define ENEMY(id, ai, extra) \
+    UNIT(id, ai, "ENEMIES", "hit_points=\"60\" top_speed=\"45\" aggro_radius=\"60\" damage=\"4\" points_worth=\"10\" " \
+         "anim_playback_speed=\"1\" bm_move=\"kinds/enemy.png\" " extra)
+#define TROOPER(id, weapon) \
+    UNIT(id, "Trooper", "PLAYERS", "hit_points=\"1000000000\" top_speed=\"50\" aggro_radius=\"250\" " \
+         "bm_move=\"kinds/trooper.png\" weapon=\"" weapon "\"")
+#define SHOT(id, ai, cls, extra)                                                                              \
+    "<node id=\"" id "\" type=\"" cls "\" ai=\"" ai "\" flags=\"PROJECTILE\" friend_group=\"INHERIT\" "       \
+    "scale=\"1\" bm_move=\"kinds/shot.png\" " extra "/>\n"
+
+const char kEntities[] =
+    "<node id=\"BaseBunker\" type=\"Structure\" ai=\"BaseBunker\" flags=\"NORMAL BLOCKS_MOVEMENT\" "
+    "friend_group=\"PLAYERS\" hit_points=\"1000000000\" radius=\"40\" scale=\"1\" bm_move=\"kinds/base.png\"/>\n"
+    "<node id=\"Player\" ai=\"Player\" flags=\"NORMAL\" friend_group=\"PLAYERS\" hit_points=\"1000000000\" "
+    "radius=\"5\" scale=\"1\" bm_move=\"kinds/trooper.png\"/>\n"
+    "<node id=\"Powerup\" type=\"Powerup\" ai=\"Powerup\" flags=\"POWERUP\" friend_group=\"PLAYERS\" "
+    "hit_points=\"1\" radius=\"14\" scale=\"1\" bm_move=\"kinds/pickup.png\"/>\n"
+    TROOPER("Gunner", "Rifle")
+    TROOPER("Rocketeer", "Bazooka")
+    TROOPER("Napalmer", "NapalmGun")
+    TROOPER("Pyro", "Flamer")
+    TROOPER("Froster", "Freezer")
+    TROOPER("Gasser", "GasGun")
+    ENEMY("Seeker", "Seeker", "")
+    ENEMY("Leaper", "SeekerLeaper", "")
+    ENEMY("Flyer", "SeekerFlyer", "")
+    ENEMY("Splitter", "Splitter", "")
+    ENEMY("QuadSplitter", "QuadSplitter", "")
+    ENEMY("Boss", "BossSplitter", "")
+    ENEMY("Hound", "Seeker", "")
+    ENEMY("Nest", "Spawner", "")
+    ENEMY("Raider", "WaypointAttacker", "ai_parm_a=\"0.9\" weapon=\"EggLayer\"")
+    ENEMY("Egg", "Mine", "")
+    ENEMY("Hanger", "HangAround", "ai_parm_a=\"0.9\" ai_parm_b=\"0.5\" weapon=\"Spitter\"")
+    ENEMY("Hive", "HiveMind", "ai_parm_a=\"0.9\" controls_entities=\"Drone\"")
+    ENEMY("Drone", "Seeker", "")
+    ENEMY("Kamikaze", "Kamikaze", "")
+    SHOT("Slug", "Bullet", "ProjectileSimple", "hit_points=\"1\" radius=\"3\" damage=\"6\"")
+    SHOT("Spit", "Bullet", "ProjectileSimple", "hit_points=\"1\" radius=\"3\" damage=\"2\"")
+    SHOT("Rocket", "Rocket", "ProjectileSimple", "hit_points=\"1\" radius=\"4\" damage=\"10\"")
+    SHOT("Napalm", "RocketNapalm", "ProjectileSimple", "hit_points=\"1\" radius=\"4\" damage=\"10\"")
+    SHOT("ProjectileFlame", "Flame", "ProjectileFlame", "hit_points=\"40\" radius=\"8\" damage=\"2\"")
+    SHOT("Shard", "Ice", "ProjectileSimple", "hit_points=\"1\" radius=\"4\" damage=\"3\"")
+    SHOT("Cloud", "Gas", "ProjectileSimple", "hit_points=\"5\" radius=\"16\" damage=\"1\"")
+    SHOT("ProjectileLead", "Bullet", "ProjectileTrailed", "hit_points=\"1\" radius=\"2\" damage=\"5\"")
+    // The kinds every battle caches.
+    TROOPER("MinigunTrooper", "Rifle")
+    TROOPER("BazookaTrooper", "Bazooka")
+    TROOPER("ShotgunTrooper", "Rifle")
+    TROOPER("PyroTrooper", "Flamer")
+    TROOPER("SniperTrooper", "Rifle");
+
+#undef UNIT
+#undef ENEMY
+#undef TROOPER
+#undef SHOT
+
+const char kWeapons[] =
+    "<node id=\"Rifle\" projectile_entity=\"Slug\" projectile_speed=\"400\" projectile_range=\"250\" "
+    "projectile_piercing=\"0.3\" shot_interval=\"0.2\" clip_size=\"30\" reload_size=\"30\" reload_time=\"1\"/>\n"
+    "<node id=\"Bazooka\" projectile_entity=\"Rocket\" projectile_speed=\"250\" projectile_range=\"260\" "
+    "projectile_splash_range=\"60\" projectile_splash_damage=\"40\" shot_interval=\"1\" clip_size=\"4\" "
+    "reload_size=\"4\" reload_time=\"2\"/>\n"
+    "<node id=\"NapalmGun\" projectile_entity=\"Napalm\" projectile_speed=\"200\" projectile_range=\"240\" "
+    "projectile_range_random=\"0.3\" projectile_splash_range=\"50\" projectile_splash_damage=\"30\" "
+    "shot_interval=\"1.5\" clip_size=\"3\" reload_size=\"3\" reload_time=\"2\"/>\n"
+    "<node id=\"Flamer\" projectile_entity=\"ProjectileFlame\" projectile_speed=\"150\" projectile_range=\"120\" "
+    "projectile_angle_spread=\"0.3\" shot_interval=\"0.1\" clip_size=\"40\" reload_size=\"40\" reload_time=\"2\"/>\n"
+    "<node id=\"Freezer\" projectile_entity=\"Shard\" projectile_speed=\"220\" projectile_range=\"160\" "
+    "shot_interval=\"0.3\" clip_size=\"20\" reload_size=\"20\" reload_time=\"2\"/>\n"
+    "<node id=\"GasGun\" projectile_entity=\"Cloud\" projectile_speed=\"70\" projectile_range=\"200\" "
+    "shot_interval=\"0.5\" clip_size=\"10\" reload_size=\"10\" reload_time=\"2\"/>\n"
+    "<node id=\"EggLayer\" projectile_class=\"ENTITY\" projectile_entity=\"Egg\" projectile_angle_spread=\"0\" "
+    "projectile_splash_range=\"50\" projectile_splash_damage=\"20\" clip_size=\"1000\"/>\n"
+    "<node id=\"Spitter\" projectile_entity=\"Spit\" projectile_speed=\"200\" projectile_range=\"200\" "
+    "shot_interval=\"1\" clip_size=\"5\" reload_size=\"5\" reload_time=\"2\"/>\n";
+
+const char kPowerups[] =
+    "<node id=\"POWERUP_MONEY\" rarity=\"1\"/>\n"
+    "<node id=\"POWERUP_SPEED\" rarity=\"1\"/>\n";
+
+std::string Level()
+{
+    const char *kinds[] = {"Seeker", "Leaper", "Flyer", "Splitter", "QuadSplitter", "Boss",
+                           "Nest", "Raider", "Hanger", "Hive", "Drone", "Kamikaze"};
+    const int counts[] = {6, 4, 4, 3, 2, 1, 1, 2, 2, 1, 6, 4};
+    std::string waves = "<node type=\"WAVE_START\" text=\"Wave\" boss_spawns=\"3\"/>\n";
+    for (int i = 0; i < 12; i++) {
+        char line[260];
+        snprintf(line, sizeof line,
+                 "<node type=\"SPAWN\" spawn_type=\"%s\" num=\"%d\" interval=\"0.3\" pos_x=\"%.3f\" pos_y=\"%.3f\" "
+                 "spread_min=\"10\" spread=\"120\"/>\n",
+                 kinds[i], counts[i], i % 2 ? 0.15 : 0.85, 0.2 + 0.05 * i);
+        waves += line;
+    }
+    return "<?xml version=\"1.0\"?>\n<root>\n<array id=\"gameplay\">\n"
+           "<node id=\"delay_between_waves\" value=\"4\"/>\n<node id=\"continuous_waves\" value=\"true\"/>\n"
+           "<node id=\"grouping_interval\" value=\"0\"/>\n<node id=\"reinforcement_wave_interval\" value=\"0\"/>\n"
+           "<node id=\"powerup_probability\" value=\"30\"/>\n<node id=\"powerup_interval\" value=\"2000\"/>\n"
+           "</array>\n<array id=\"environment\">\n<node id=\"bunker\" x=\"512\" y=\"384\" type=\"bunker\"/>\n"
+           "</array>\n<array id=\"waves\">\n" +
+           waves + "</array>\n</root>\n";
+}
+
+// The shared effects of the stock and the world, each a small burst.
+const char *const kEffects[] = {
+    "fxs/entity-target-removed.lua", "fxs/entity-target.lua", "fxs/entity-selector.lua", "fxs/in-flames.lua",
+    "fxs/artillery-strike.lua", "fxs/artillery-strike-light.lua", "fxs/star-lost.lua", "fxs/star-lost-2.lua",
+    "fxs/star-lost-3.lua", "fxs/egg_glow_exploding.lua", "fxs/hilight-rank.lua", "fxs/sparks.lua",
+    "fxs/smoke_burns.lua",
+};
+
+// The bunker's outline: an octagon of radius 36.
+std::string BunkerOutline()
+{
+    std::string edges;
+    for (int i = 0; i < 8; i++) {
+        float a0 = 2.0f * (float)M_PI * (float)i / 8.0f;
+        float a1 = 2.0f * (float)M_PI * (float)(i + 1) / 8.0f;
+        char line[160];
+        snprintf(line, sizeof line, "  <node p0x=\"%.3f\" p0y=\"%.3f\" p1x=\"%.3f\" p1y=\"%.3f\"/>\n", 36.0f * cosf(a0),
+                 36.0f * sinf(a0), 36.0f * cosf(a1), 36.0f * sinf(a1));
+        edges += line;
+    }
+    return "<?xml version=\"1.0\"?>\n<root>\n <array id=\"info\">\n  <node id=\"bitmap\" value=\"kinds/base.png\"/>\n"
+           " </array>\n <array id=\"edges\">\n" +
+           edges + " </array>\n</root>\n";
+}
+
+std::vector<std::string> popups;
+int RecordPopupf(int level, const char *fmt, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, fmt);
+    vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    popups.push_back(std::to_string(level) + ": " + text);
+    return 1;
+}
+
+// FNV-1a over the values of the end state.
+struct Checksum {
+    uint64_t h = 1469598103934665603ull;
+    void Bytes(const void *p, size_t n)
+    {
+        const unsigned char *b = (const unsigned char *)p;
+        for (size_t i = 0; i < n; i++) {
+            h ^= b[i];
+            h *= 1099511628211ull;
+        }
+    }
+    template <typename T> void Value(const T &v) { Bytes(&v, sizeof v); }
+    void Text(const char *s) { Bytes(s ? s : "", s ? strlen(s) + 1 : 1); }
+};
+
+class BattleAllKinds : public gametest::GameTest {
+protected:
+    void SetUp() override
+    {
+        gametest::GameTest::SetUp();
+        popups.clear();
+        StartGame(1024, 768);
+        ov->OV_Popupf = RecordPopupf;  // the engine table is restored after the test
+        const char *screens[] = {"Game", "Shop", "PickReinforcement", "ArmTroopers", "GameOver", "LevelLost",
+                                 "LevelWon", "EndCondition", "AchievementUnlocked"};
+        for (const char *name : screens)
+            MakeScreen(name);
+        struct Sprite {
+            const char *name;
+            widgettest::Rgba colour;
+        };
+        const Sprite sprites[] = {{"kinds/enemy.png", {220, 40, 40, 255}},   {"kinds/trooper.png", {60, 120, 255, 255}},
+                                  {"kinds/shot.png", {255, 230, 60, 255}},   {"kinds/base.png", {160, 160, 160, 255}},
+                                  {"kinds/pickup.png", {60, 230, 90, 255}}};
+        for (const char *fx : kEffects)
+            apptest::WriteFile(fx, "FXParm ('num_parts', 1) FXParm ('bitmap', 'kinds/shot.png') "
+                                   "FXParm ('age_to_die', 0.3, 0.3)");
+        apptest::WriteFile("terrain/obstacles/bunker.xml", BunkerOutline());
+        apptest::WriteFile("texts.xml", gametest::XmlArray("tutorial", ""));
+        for (const Sprite &s : sprites) {
+            widgettest::Rgba c = s.colour;
+            widgettest::WritePng(s.name, 12, 12, [c](int x, int y) {
+                bool edge = x == 0 || y == 0 || x == 11 || y == 11;
+                return edge ? widgettest::Rgba{0, 0, 0, 255} : c;
+            });
+        }
+    }
+    void TearDown() override
+    {
+        controls.Reset();
+        controls.Init(0);
+        if (prof == &profile_)
+            prof = nullptr;
+        gametest::GameTest::TearDown();
+    }
+
+    // The mission set up from the seed, with the six troopers and the player placed.
+    void StartBattle()
+    {
+        WriteEntities(kEntities);
+        WriteWeapons(kWeapons);
+        WritePowerups(kPowerups);
+        apptest::WriteFile(kLevel, Level());
+        dman().ReleaseDatabase(kLevel);
+        profile_.Reset("1.xml");
+        prof = &profile_;
+        Powerup::last_powerup_timestamp = 0;
+        sman.prev_time_ms = sman.time_ms = 0;
+        AppSeedRandom(kSeed);
+        MakeWorld();
+        world->stock->CacheGameAssets(kLevel, true);
+        NewGameParms parms = {};
+        parms.game_mode = GAME_MODE_SURVIVAL;
+        strcpy(parms.chapter_id, "EXTRAS");
+        strcpy(parms.mission_id, "MISSION9_9");
+        strcpy(parms.level_file, kLevel);
+        game.InitNewGame(&parms);
+        game.squad_size = 6;
+        game.starting_troopers_placed = 1;
+        game.arming_requested = 1;
+        controls.Init(CONTROLS_TOUCH_COMMANDS);
+        controls.Reset();
+        for (const char *name : {"Gunner", "Rocketeer", "Napalmer", "Pyro", "Froster", "Gasser"})
+            ASSERT_NE(game.SpawnReinforcementTrooper(world->stock->GetEntityType(name), -1), nullptr) << name;
+        ASSERT_NE(world->SpawnEntity(world->stock->GetEntityType("Player"), {100, 100}), nullptr);
+    }
+
+    // One frame in the battle screen's order; the screen clock follows the game time.
+    void Frame()
+    {
+        sman.prev_time_ms = sman.time_ms;
+        sman.time_ms += 1000 / 60 + (frame_ % 3 == 0 ? 1 : 0);
+        frame_++;
+        vec2_t base = game.base ? game.base->pos : vec2_t{512.0f, 384.0f};
+        world->spawn_manager->SetSpawnParms(base, game.wave_number, 1);
+        controls.Update(kStep);
+        game.UpdateTutorial(kStep);
+        world->Update(kStep);
+        game.Update(kStep);
+    }
+
+    // The pool's bookkeeping: every record either on the free list or in use with a
+    // type; at most all but one in use; in play means linked into a cell; the live
+    // counters per friend group equal the living entities.
+    void CheckPool()
+    {
+        Stock *stock = world->stock;
+        int free_records = stock->CountFreeEntities();
+        int in_use = 0;
+        int alive[SCAPE_NUM_GROUP_COUNTS] = {};
+        for (int i = 0; i < stock->num_entities; i++) {
+            const Entity &e = stock->entities[i];
+            if (!e.type)
+                continue;
+            in_use++;
+            if (e.state == Entity::STATE_ALIVE) {
+                ASSERT_NE(e.cell, nullptr) << e.type->name;
+                if (e.friend_group >= 0 && e.friend_group < SCAPE_NUM_GROUP_COUNTS)
+                    alive[e.friend_group]++;
+                if (e.type->ai)
+                    kinds_seen_.insert(e.type->ai->name);
+            }
+        }
+        ASSERT_EQ(free_records + in_use, stock->num_entities);
+        ASSERT_LE(in_use, stock->num_entities - 1);
+        for (int g = 1; g <= 2; g++)
+            ASSERT_EQ(world->group_counts[g], alive[g]) << "friend group " << g << " at frame " << frame_;
+    }
+
+    uint64_t EndState()
+    {
+        Checksum c;
+        for (int i = 0; i < world->stock->num_entities; i++) {
+            const Entity &e = world->stock->entities[i];
+            if (!e.type)
+                continue;
+            c.Value(i);
+            c.Text(e.type->name);
+            c.Value(e.state);
+            c.Value(e.pos.x);
+            c.Value(e.pos.y);
+            c.Value(e.hit_points);
+            c.Value(e.angle);
+            c.Value(e.goal);
+            c.Value(e.burn_time);
+            c.Value(e.chill_time);
+        }
+        c.Value(game.score);
+        c.Value(game.money);
+        c.Value(game.game_clock);
+        c.Value(game.regular_kills);
+        c.Value(game.boss_kills);
+        c.Value(game.shots_fired);
+        c.Value(game.wave_number);
+        return c.h;
+    }
+
+    // 120 s of battle; the end-state checksum.
+    uint64_t RunBattle(bool screenshot)
+    {
+        StartBattle();
+        if (HasFatalFailure())
+            return 0;
+        frame_ = 0;
+        for (int i = 0; i < kFrames; i++) {
+            Frame();
+            CheckPool();
+            if (HasFatalFailure())
+                return 0;
+        }
+        uint64_t sum = EndState();
+        kills_ = game.regular_kills + game.boss_kills;
+        score_ = game.score;
+        if (screenshot)
+            SaveScreenshot();
+        // Everything back as a fresh run finds it.
+        FreeWorld();
+        gametest::ResetGameState();
+        Weapon::ClearWeapons();
+        Powerup::ClearPowerups();
+        ObstacleType::FreeAll();
+        controls.Reset();  // the data files are released as the next run writes them
+        return sum;
+    }
+
+    void SaveScreenshot()
+    {
+        apptest::draw = [this](float) {
+            ov->OV_ClearScreen(0, 0, 0);
+            ov->OV_PushTransform(nullptr);
+            world->Draw(0.0f);
+            game.Draw();
+            ov->OV_PopTransform();
+        };
+        DrawFrame();
+        apptest::draw = nullptr;
+        widgettest::Frame f = widgettest::ReadFrame();
+        for (size_t i = 3; i < f.px.size(); i += 4)
+            f.px[i] = 255;  // the screen as shown
+        mkdir("/work/shots", 0755);
+        mkdir(kShots, 0755);
+        EXPECT_TRUE(widgettest::SavePng(f, std::string(kShots) + "/all-kinds-120s.png"));
+    }
+
+    Profile profile_;
+    int frame_ = 0;
+    int kills_ = 0;
+    int score_ = 0;
+    std::set<std::string> kinds_seen_;
+};
+
+TEST_F(BattleAllKinds, TwoMinutesOfEveryKindKeepThePoolAndEndTheSameTwice)
+{
+    uint64_t first = RunBattle(true);
+    ASSERT_FALSE(HasFatalFailure());
+    std::set<std::string> seen = kinds_seen_;
+    uint64_t second = RunBattle(false);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(first, second);
+    for (const std::string &p : popups)
+        ADD_FAILURE() << "developer popup: " << p;
+    const char *kinds[] = {"Player", "Trooper", "BaseBunker", "Seeker", "SeekerLeaper", "SeekerFlyer",
+                           "Splitter", "QuadSplitter", "Spawner", "BossSplitter", "Mine", "WaypointAttacker",
+                           "HangAround", "HiveMind", "Kamikaze", "Bullet", "Rocket", "RocketNapalm",
+                           "Flame", "Ice", "Gas", "Powerup"};
+    for (const char *kind : kinds)
+        EXPECT_TRUE(seen.count(kind)) << kind << " never in play";
+    printf("battle: end state %016llx, %zu behaviour kinds in play, %d kills, score %d\n",
+           (unsigned long long)first, seen.size(), kills_, score_);
+    EXPECT_GT(kills_, 50);  // the troopers fight
+}
+
+}  // namespace
