@@ -79,6 +79,7 @@ class StructuresTest : public EntityAITest {
 protected:
     void SetUp() override
     {
+        EntityAITest::SetUp();  // a scratch program folder and a fresh game state
         StartWorld("", kPowerups, kTypes);
         // Types are made on first request, so their sprites may come after the world.
         widgettest::WritePng("b/bunker.png", 8, 8, [](int, int) { return widgettest::Rgba{90, 90, 90, 255}; });
