@@ -170,6 +170,11 @@ int Flagmaster::LoadFlag(const char *bitmap_name, int resolution)
         return -1;
     }
     ov_bitmap_t *bitmap = ov->OV_LoadBitmap(name, 4);
+    // The engine hands out a record for a file it could not read: no pixels, no size.
+    if (bitmap && (bitmap->width <= 0 || bitmap->height <= 0)) {
+        ov->OV_ReleaseBitmap(bitmap);
+        bitmap = nullptr;
+    }
     if (!bitmap) {
         ov->OV_Popupf(0, "Cant' load flag bitmap: %s", name);
         return -1;

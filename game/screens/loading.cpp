@@ -4,6 +4,8 @@
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
+#include "game/screens/load-game-prompt.h"
+#include "game/screens/main-menu.h"
 #include "ovrecords.h"
 
 #include <strings.h>
@@ -11,6 +13,7 @@
 ScreenLoading screen_loading;
 FlagMesh bg_banner;
 std::atomic<bool> loading_thread_running{false};
+Screen *const menu_screens[3] = {&screen_loading, &screen_main_menu, &screen_popup_load_game};
 
 namespace {
 

@@ -53,5 +53,8 @@ bool DrawMenuBannerInto(UIComp *comp);
 void FreeMenuBanner();
 
 extern ScreenLoading screen_loading;
+// The three menu screens (loading, main menu, load-game prompt): a program that has the
+// loading screen has the other two registered as well.
+extern Screen *const menu_screens[3];
 
 #endif
