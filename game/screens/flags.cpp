@@ -45,6 +45,17 @@ float LuaToFloat(lua_State *L, int index)
 
 }  // namespace
 
+ov_bitmap_t *LoadFlagBitmap(const char *name, int cache_mode)
+{
+    ov_bitmap_t *bitmap = ov->OV_LoadBitmap(name, cache_mode);
+    // The engine hands out a record for a file it could not read: no pixels, no size.
+    if (bitmap && (bitmap->width <= 0 || bitmap->height <= 0)) {
+        ov->OV_ReleaseBitmap(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
+}
+
 bool BuildFlagMesh(FlagMesh *flag, ov_bitmap_t *bitmap, int resolution)
 {
     FreeFlagMesh(flag);
@@ -169,12 +180,7 @@ int Flagmaster::LoadFlag(const char *bitmap_name, int resolution)
         ov->OV_Popupf(0, "Bad flag resolution %d for '%s'", resolution, name);
         return -1;
     }
-    ov_bitmap_t *bitmap = ov->OV_LoadBitmap(name, 4);
-    // The engine hands out a record for a file it could not read: no pixels, no size.
-    if (bitmap && (bitmap->width <= 0 || bitmap->height <= 0)) {
-        ov->OV_ReleaseBitmap(bitmap);
-        bitmap = nullptr;
-    }
+    ov_bitmap_t *bitmap = LoadFlagBitmap(name, 4);
     if (!bitmap) {
         ov->OV_Popupf(0, "Cant' load flag bitmap: %s", name);
         return -1;

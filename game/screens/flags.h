@@ -37,6 +37,9 @@ struct FlagMesh {
 // Resolutions LoadFlag accepts (quads per side).
 enum { FLAG_MIN_RESOLUTION = 1, FLAG_MAX_RESOLUTION = 256 };
 
+// The bitmap loaded with one reference of the caller's own (OV_LoadBitmap with the cache
+// mode); null, with nothing held, when the engine could not read it (no size).
+ov_bitmap_t *LoadFlagBitmap(const char *name, int cache_mode);
 // Gives the record its defaults and the rest mesh of a (resolution + 1)^2 vertex grid
 // over the bitmap (which it takes over; null leaves a zero-sized mesh that draws
 // nothing). Frees what the record held before. False for a resolution outside

@@ -73,8 +73,10 @@ void ScreenLoading::Enter()
     handover_timer = 0.0f;
     thread_started = false;
     preload_on_main_thread = false;
-    // The old banner's bitmap and mesh go before the new ones are made.
-    BuildFlagMesh(&bg_banner, ov->OV_GetBitmap(kBannerBitmap), kBannerResolution);
+    // The old banner's bitmap and mesh go before the new ones are made. The banner holds
+    // a reference of its own (the get-bitmap call's one reference is shared by all its
+    // callers, so freeing the banner must not give that one back).
+    BuildFlagMesh(&bg_banner, LoadFlagBitmap(kBannerBitmap, sman.cache_flags), kBannerResolution);
 }
 
 void ScreenLoading::Leave() {}
@@ -124,11 +126,11 @@ void ScreenLoading::Draw(float)
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     ov->OV_SetBlend(0);
     if (UIComp *windmill = GetComp("Windmill")) {
+        // The engine's cached look-up: one reference taken at the first call only.
         if (ov_bitmap_t *bullet = ov->OV_GetBitmap("game-ui/bullet.png")) {
             vec2_t at = windmill->GetStaticPos();
             ov->OV_SetAlpha(windmill->alpha);
             ov->OV_DrawBitmapRS(bullet, at.x, at.y, (float)ov->OV_GetTime() * 0.002f, 1.0f);
-            ov->OV_ReleaseBitmap(bullet);
         }
         ov->OV_SetAlpha(1.0f);
         ov->OV_SetColor(1.0f, 1.0f, 1.0f);
