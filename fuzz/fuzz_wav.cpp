@@ -17,8 +17,8 @@ void CheckLoaded(ovSample &s, size_t input_size)
         __builtin_trap();
     if (s.sample_count != s.size / 2)
         __builtin_trap();
-    // The length is the data's own: positive, finite, below the data over the lowest rate.
-    if (!(s.seconds > 0.0f) || s.seconds > (float)input_size / (2.0f * OV_SAMPLE_MIN_RATE))
+    // The length is the data's own: finite, 0 for no data, below the data over the lowest rate.
+    if (!(s.seconds >= 0.0f) || s.seconds > (float)input_size / (2.0f * OV_SAMPLE_MIN_RATE))
         __builtin_trap();
     for (int i = 0; i < 8; i++)
         if (s.buffer[i] != 0)

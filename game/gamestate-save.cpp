@@ -61,17 +61,26 @@ int CountWaveNodes(const char *level_file)
 
 // The file read whole and checked: true with *saved filled, else the incompatibility
 // message (an unreadable file is silent: no saved game is no error).
-bool ReadCheckedSaveGame(SavedGame *saved)
+bool ReadCheckedSaveGame(SavedGame *saved, bool log_reading)
 {
     char name[512];
     if (!SaveFileName(name, sizeof name, false))
         return false;
-    long size = 0;
-    char *data = ReadWholeFile(name, &size);
-    if (!data)
+    // Measured first: a file far larger than any saved game is not read into memory.
+    ov_file_t *f = ov->OV_OpenFile(name, "rb");
+    if (!f)
         return false;
-    bool ok = SaveGameFromBytes((const uint8_t *)data, (size_t)size, saved);
-    free(data);
+    long length = ov->OV_SetFilePosition(f, 0, 2) ? ov->OV_GetFilePosition(f) : -1;
+    ov->OV_CloseFile(f);
+    if (log_reading)
+        ov->OV_Printf("Reading game state file..\n");
+    bool ok = false;
+    if (length >= SAVEGAME_MIN_SIZE && length <= SAVEGAME_MAX_SIZE) {
+        long size = 0;
+        char *data = ReadWholeFile(name, &size);
+        ok = data && SaveGameFromBytes((const uint8_t *)data, (size_t)size, saved);
+        free(data);
+    }
     if (ok && saved->wave_script_pos > CountWaveNodes(saved->parms.level_file))
         ok = false;
     if (!ok)
@@ -133,8 +142,8 @@ void DressBattlefield(Scape *world, const char *chapter, int wave_script_pos)
                 world->DrawDecals();
         }
     }
-    if (corpse)
-        ov->OV_ReleaseBitmap(corpse);
+    // The corpse bitmap is the pool's shared fetched one (all fetchers hold one
+    // reference together): nothing to release here.
 }
 
 void CopyStateInto(SavedGame *s)
@@ -298,8 +307,7 @@ bool GameState::LoadGameState(bool header_only)
 {
     ov->OV_Printf("Loading game state..\n");
     std::unique_ptr<SavedGame> saved(new SavedGame());
-    ov->OV_Printf("Reading game state file..\n");
-    if (!ReadCheckedSaveGame(saved.get()))
+    if (!ReadCheckedSaveGame(saved.get(), true))
         return false;
     Scape *world = GetScape();
     if (!header_only && !world) {
@@ -332,7 +340,7 @@ bool GameState::LoadGameState(bool header_only)
 bool GameState::GameStateExists()
 {
     std::unique_ptr<SavedGame> saved(new SavedGame());
-    return ReadCheckedSaveGame(saved.get());
+    return ReadCheckedSaveGame(saved.get(), false);
 }
 
 int GameState::DeleteSaveGameState()

@@ -151,6 +151,10 @@ void GameState::InitNewGame(NewGameParms *source)
 {
     if (!source)
         return;
+    // The battle's counters add to the player's statistics: they are read before the
+    // first mission counts anything.
+    if (!stats_read)
+        ReadStats();
     // The resume road passes the game's own record: copy through a temporary.
     NewGameParms copy = *source;
     char level_file[512];

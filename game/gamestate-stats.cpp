@@ -45,6 +45,10 @@ bool GameState::WriteStats()
 {
     if (!GetScape())
         return false;
+    // A block never read holds no player's totals: the file is read first, so a write
+    // never replaces the statistics it has not seen.
+    if (!stats_read)
+        ReadStats();
     char name[512];
     if (!StatsFileName(name, sizeof name, true))
         return false;

@@ -55,7 +55,11 @@ Entity *NearestMedTent(Scape *world, const Entity *e) {
     if (capacity <= 0) {
         return nullptr;
     }
-    std::vector<Entity *> found((size_t)capacity);
+    // One buffer for every call (main thread; the scan calls back into no behaviour).
+    static std::vector<Entity *> found;
+    if (found.size() < (size_t)capacity) {
+        found.resize((size_t)capacity);
+    }
     int n = world->QueryEntitiesInFriendGroup((int)Entity::NORMAL, Entity::PLAYERS, found.data(), capacity);
     Entity *best = nullptr;
     float best_distance = 0.0f;

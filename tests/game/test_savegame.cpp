@@ -12,7 +12,9 @@
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
 #include "game/savegame-format.h"
+#include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
+#include "ovrecords.h"
 
 #include <gtest/gtest.h>
 #include <linux/capability.h>
@@ -339,6 +341,8 @@ TEST_F(SaveGameTest, RoundTripRestoresTheStateTroopersAndWaveNode)
     EXPECT_EQ(CountOfType("Trooper"), 0);
 
     ASSERT_TRUE(game.LoadGameState(false));
+    EXPECT_TRUE(apptest::Logged("Loading game state..\n"));
+    EXPECT_TRUE(apptest::Logged("Reading game state file..\n"));
     EXPECT_EQ(game.num_features, 2);
     EXPECT_STREQ(game.features[1].name, "MONEY_BONUS");
     EXPECT_EQ(game.features[1].count, 0x0203);
@@ -423,6 +427,7 @@ TEST_F(SaveGameTest, MalformedFilesChangeNothing)
     const Case cases[] = {
         {"too short", [](Bytes &b) { b.resize(8985); }},
         {"too long", [](Bytes &b) { b.resize(10187); }},
+        {"a megabyte", [](Bytes &b) { b.resize(1 << 20, 'x'); }},
         {"size not of the trooper count", [](Bytes &b) { b.push_back(0); }},
         {"leading magic", [](Bytes &b) { b[0] = 's'; }},
         {"trailing magic", [](Bytes &b) { b[9145] = '6'; }},
@@ -605,6 +610,40 @@ TEST_F(SaveGameTest, RemainsFollowTheWavePosition)
         int baseline = draws_of_load(0);
         EXPECT_EQ(draws_of_load(c.position) - baseline, c.remains * per_remain);
     }
+}
+
+TEST_F(SaveGameTest, RemainsOfTheChapterShowTheCorpseLastFrame)
+{
+    // A three-frame death sequence of the second chapter; the chapter id in any case.
+    widgettest::WriteBms("chapter-2/crabfly/crabfly-die.bms", 4, 4, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}},
+                         {0, 1, 2}, 10.0f);
+    const int decal_draws = world->stock->num_blood_decals > 0 ? 3 : 0;
+    const int per_remain = 3 + 2 + 8 * (2 + decal_draws);  // with the corpse's angle and scale
+    auto draws_of_load = [&](const char *chapter, int position) {
+        MakeWorld();
+        gametest::ResetGameState();
+        SetUpBattle();
+        strcpy(game.parms.chapter_id, chapter);
+        game.wave_script_pos = position;
+        EXPECT_TRUE(game.SaveGameState());
+        FreshBattle();
+        draws = 0;
+        AppSetRandomSource(CountedZero);
+        EXPECT_TRUE(game.LoadGameState(false));
+        AppSetRandomSource(nullptr);
+        return draws;
+    };
+    // The pool's one fetched record, the one the load selects a frame of.
+    ov_bitmap_t *corpse = ov->OV_GetBitmap("chapter-2/crabfly/crabfly-die.bms");
+    ASSERT_NE(corpse, nullptr);
+    ASSERT_EQ(corpse->num_frames, 3);
+    ov->OV_SetBitmapFrame(corpse, 0);
+    int baseline = draws_of_load("chapter2", 0);
+    EXPECT_EQ(memcmp(&corpse->hw, &corpse->frames[0].hw, sizeof corpse->hw), 0);
+    EXPECT_EQ(draws_of_load("chapter2", 1) - baseline, 10 * per_remain);
+    EXPECT_EQ(memcmp(&corpse->hw, &corpse->frames[2].hw, sizeof corpse->hw), 0);
+    EXPECT_NE(memcmp(&corpse->frames[0].hw, &corpse->frames[2].hw, sizeof corpse->hw), 0);
+    EXPECT_EQ(corpse->refcount, 1);  // fetched, never released by the load
 }
 
 TEST_F(SaveGameTest, DeleteReportsTheFileGone)

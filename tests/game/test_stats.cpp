@@ -119,6 +119,17 @@ TEST_F(StatsTest, ReadAndWrittenByteForByte)
     EXPECT_EQ(ReadFileBytes(kStats), expected);
 }
 
+TEST_F(StatsTest, AWriteBeforeAnyReadKeepsThePlayersFile)
+{
+    // A script's "SaveScore" on the menus, before any battle has read the block.
+    WriteFileBytes(kStats, PlayerFile());
+    memset(&game.stats, 0, sizeof game.stats);
+    game.stats_read = 0;
+    ASSERT_TRUE(game.WriteStats());
+    EXPECT_EQ(ReadFileBytes(kStats), PlayerFile());
+    EXPECT_EQ(game.stats.missions_finished, 7);
+}
+
 TEST_F(StatsTest, DamagedFileIsKeptAsideOnce)
 {
     for (size_t size : {0u, 375u, 377u}) {
