@@ -15,7 +15,7 @@
 struct Entity;
 class EntityType;
 class DMDatabase;
-struct DMNode;
+class DMNode;
 
 // Game modes (`NewGameParms::game_mode`).
 enum {

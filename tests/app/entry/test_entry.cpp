@@ -15,6 +15,8 @@
 #include "app/ui/partfx.h"
 #include "app/ui/timeline.h"
 #include "game/game-util.h"
+#include "game/screens/flags.h"
+#include "game/screens/loading.h"
 #include "core/console.h"
 
 #include <map>
@@ -397,8 +399,9 @@ TEST_F(Entry, DrawShowsTheScreensOnlyWhileActive)
 
 TEST_F(Entry, InitShowsTheLoadingScreen)
 {
-    ProbeScreen *loading = new ProbeScreen("Loading");
-    screens_.push_back(loading);
+    // The game's own loading screen (registered before any screen a test makes).
+    Screen *loading = &screen_loading;
+    ASSERT_EQ(Screen::GetScreen("Loading"), loading);
     apptest::WriteFile("timeline.xml", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n"
                                        "<array id=\"timeline\">\n<node id=\"START\" screens=\"Loading\" />\n"
                                        "</array>\n</root>\n");
@@ -417,6 +420,10 @@ TEST_F(Entry, InitShowsTheLoadingScreen)
                              "GetHighestScore", "GetTotalHighScore", "GetTimeString", "KV_DeleteSaveState"})
         EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(lua_man.GetMainState(), name)) << name;
     EXPECT_EQ(pbman.GetPartDeathFunc("GroundDecal"), &PMAN_func_death_Decal);
+    // The waving flags' script functions.
+    EXPECT_TRUE(flagmaster.initialised);
+    for (const char *name : {"LoadFlag", "DrawFlag", "ReleaseFlag", "SetFlagWind"})
+        EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(lua_man.GetMainState(), name)) << name;
 }
 
 TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
