@@ -48,10 +48,15 @@ bool ScreenPopupLoadGame::ProcessUICompClick(UIComp *comp, int)
     } else if (strcasecmp(name, "No") == 0) {
         game.DeleteSaveGameState();
         // The prompt comes over the loading screen or over the main menu ("Continue").
-        if (!sman.IsScreenInStack("MainMenu"))
-            sman.PushScreen("MainMenu", 0);
+        // Over a loading screen whose worker has not reached the main menu yet, only the
+        // prompt goes: the loading screen hands over by itself once everything is ready
+        // (removing it now would leave nothing shown).
+        Screen *menu = Screen::PeekScreen("MainMenu");
+        bool menu_ready = menu && menu->preloaded.load(std::memory_order_acquire);
+        if (menu_ready && !sman.IsScreenInStack(menu))
+            sman.PushScreen(menu, 0);
         sman.PopScreen(this, true);
-        if (sman.IsScreenInStack("Loading"))
+        if (menu_ready && sman.IsScreenInStack("Loading"))
             sman.PopScreen("Loading");
     }
     return true;

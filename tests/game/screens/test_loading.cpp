@@ -412,6 +412,35 @@ TEST_F(Loading, NoDeletesTheSaveAndLeavesOnlyTheMainMenu)
     }
 }
 
+// "No" before the main menu is preloaded closes the prompt only; the loading screen
+// then hands over as usual. (Preloading on the main thread here, which the covering
+// prompt holds, so the main menu is surely not ready when "No" comes.)
+TEST_F(Loading, NoBeforeTheMainMenuIsReadyLeavesTheHandOverToTheLoadingScreen)
+{
+    StartMenus();
+    ov->OV_CreateThread = NoThread;
+    PushLoading();
+    Frame(0.125f);
+    ASSERT_TRUE(screen_loading.preload_on_main_thread);
+    ASSERT_TRUE(sman.PreloadScreen(&screen_popup_load_game));
+    sman.PushScreen(&screen_popup_load_game, 0);
+    for (int i = 0; i < 4; i++)
+        Frame(0.125f);
+    ASSERT_FALSE(screen_main_menu.preloaded.load());
+    WriteSave();
+    Click(&screen_popup_load_game, "No");
+    EXPECT_FALSE(SaveExists());
+    for (int i = 0; i < 4; i++)
+        Frame(0.125f);
+    EXPECT_EQ(Stack(), std::vector<std::string>{"Loading"});
+    for (int i = 0; i < 100 && !sman.IsScreenInStack("MainMenu"); i++)
+        Frame(0.125f);
+    for (int i = 0; i < 4; i++)
+        Frame(0.125f);
+    EXPECT_EQ(Stack(), std::vector<std::string>{"MainMenu"});
+    EXPECT_EQ(StackOrFlagPopups(), 0);
+}
+
 TEST_F(Loading, WithoutAWorkerTheScreensPreloadOnePerFrame)
 {
     StartMenus();
