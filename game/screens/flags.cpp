@@ -72,7 +72,9 @@ bool BuildFlagMesh(FlagMesh *flag, ov_bitmap_t *bitmap, int resolution)
     flag->vertices = (ov_vertex_t *)calloc((size_t)flag->grid_w * (size_t)flag->grid_h, sizeof(ov_vertex_t));
     const float w = bitmap ? (float)bitmap->width : 0.0f;
     const float h = bitmap ? (float)bitmap->height : 0.0f;
-    const float depth = ov->OV_GetDepthDefault();
+    // The render state is the main thread's: a flag a UI script loads on the loading
+    // worker keeps depth 0 in its rest mesh (drawing gives every copy the depth anyway).
+    const float depth = ov->OV_IsMainThread() ? ov->OV_GetDepthDefault() : 0.0f;
     for (int r = 0; r <= n; r++) {
         for (int c = 0; c <= n; c++) {
             ov_vertex_t &v = flag->vertices[r * flag->grid_w + c];
