@@ -191,6 +191,33 @@ TEST_F(Entry, LongFramesReachTheScreensCappedNearOneFifteenth)
     }
 }
 
+// The waving flags advance with every active frame, by the frame's step.
+TEST_F(Entry, FlagsWaveWithEveryActiveFrame)
+{
+    Shown("Probe");
+    // A 2 x 2 true-colour TGA.
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 2;
+    tga[14] = 2;
+    tga[16] = 24;
+    tga += std::string(12, '\x7f');
+    apptest::WriteFile("cloth.tga", tga);
+    flagmaster.Init();
+    int id = flagmaster.LoadFlag("cloth.tga", 2);
+    ASSERT_GE(id, 0);
+    FlagMesh flag;
+    OV_Update(0.05f);
+    ASSERT_TRUE(flagmaster.GetFlag(id, &flag));
+    EXPECT_NEAR(flag.phase, 0.05f * 0.25f, 1e-6f);
+    g_app_active = 0;
+    OV_Update(0.05f);
+    g_app_active = 1;
+    ASSERT_TRUE(flagmaster.GetFlag(id, &flag));
+    EXPECT_NEAR(flag.phase, 0.05f * 0.25f, 1e-6f);
+    flagmaster.ReleaseAll();
+}
+
 TEST_F(Entry, DeveloperKeysSleepOnlyInDeveloperMode)
 {
     struct Case {
@@ -438,6 +465,10 @@ TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
     const int first = (int)ov_con.lines.size();
     calls.clear();
     OV_Shutdown();
+    // The menus' banner gave its bitmap and mesh back.
+    EXPECT_TRUE(bg_banner.released);
+    EXPECT_EQ(bg_banner.vertices, nullptr);
+    EXPECT_EQ(bg_banner.bitmap, nullptr);
     int saved = -1, manager = -1, lua = -1;
     for (int i = first; i < (int)ov_con.lines.size(); i++) {
         const char *t = ov_con.lines[i].text;

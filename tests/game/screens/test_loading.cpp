@@ -18,6 +18,7 @@
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
 #include "online/leaderboards-manager.h"
+#include "ovrecords.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -337,6 +338,40 @@ TEST_F(Loading, TheMainMenuFollowsHalfASecondAfterTheLastPreload)
     EXPECT_NEAR(box[1], at.y, 2.0f);
     EXPECT_GT(box[2], at.x + 64.0f);   // the cloth blows to the right below the top
     EXPECT_EQ(StackOrFlagPopups(), 0);
+}
+
+// Entering the loading screen again rebuilds the banner, giving the old one's bitmap
+// reference and mesh back first (the count stays put over many entries); at exit they
+// are given back too.
+TEST_F(Loading, TheBannerIsFreedBeforeItIsRebuiltAndAtExit)
+{
+    StartMenus();
+    PushLoading();
+    ov_bitmap_t *bitmap = bg_banner.bitmap;
+    ASSERT_NE(bitmap, nullptr);
+    int refs = -1;
+    for (int i = 0; i < 4; i++) {
+        sman.PopScreen(&screen_loading, false);
+        sman.Update(0.0f);
+        sman.PushScreen(&screen_loading, 0);
+        EXPECT_EQ(bg_banner.bitmap, bitmap);
+        if (refs < 0)
+            refs = bitmap->refcount;
+        EXPECT_EQ(bitmap->refcount, refs) << i;
+        EXPECT_EQ(bg_banner.grid_w, 25);
+        EXPECT_FLOAT_EQ(bg_banner.phase, 0.0f);
+    }
+    FreeMenuBanner();
+    EXPECT_EQ(bitmap->refcount, refs - 1);
+    EXPECT_TRUE(bg_banner.released);
+    EXPECT_EQ(bg_banner.vertices, nullptr);
+    EXPECT_EQ(bg_banner.bitmap, nullptr);
+    // Released, the banner draws nothing and its component keeps its own size.
+    UIComp *banner = screen_loading.GetComp("Banner");
+    ASSERT_NE(banner, nullptr);
+    banner->width = 7.0f;
+    EXPECT_TRUE(DrawMenuBannerInto(banner));
+    EXPECT_FLOAT_EQ(banner->width, 7.0f);
 }
 
 TEST_F(Loading, AMenuWithoutABannerComponentShowsNoBanner)
