@@ -54,3 +54,8 @@ void PMAN_func_death_Decal(part_t *part)
     world->AddDecal(part->bitmap, UnadjustPosByAverageScale(at), part->end_angle, scale_end * part->scale, color,
                     0);
 }
+
+bool NewsManager_PlayedEnoughToShowNews()
+{
+    return true;
+}

@@ -19,4 +19,8 @@ vec2_t UnadjustPosByAverageScale(vec2_t const &p);
 // Death function "GroundDecal": a dying particle becomes a decal of the world.
 void PMAN_func_death_Decal(part_t *part);
 
+// The news manager's question whether the player has played enough to be shown news:
+// always yes.
+bool NewsManager_PlayedEnoughToShowNews();
+
 #endif

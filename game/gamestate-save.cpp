@@ -33,14 +33,8 @@ const float kPi = 3.14159265358979f;
 const char *SaveFileName(char *buf, int size, bool for_writing)
 {
     const char *name = ov->OV_GetPathEx(buf, size, 1, "%s", kSaveFile);
-    if (for_writing && name) {
-        const char *slash = strrchr(name, '/');
-        if (slash && slash > name && slash[-1] != '/') {
-            char folder[512];
-            snprintf(folder, sizeof folder, "%.*s", (int)(slash - name), name);
-            ov->OV_CreateDirectory(folder);
-        }
-    }
+    if (for_writing && name)
+        CreateFolderOf(name);
     return name;
 }
 

@@ -21,14 +21,8 @@ const char kStatsFile[] = "user/stats-v111.dat";
 const char *StatsFileName(char *buf, int size, bool for_writing)
 {
     const char *name = ov->OV_GetPathEx(buf, size, 1, "%s", kStatsFile);
-    if (for_writing && name) {
-        const char *slash = strrchr(name, '/');
-        if (slash && slash > name && slash[-1] != '/') {
-            char folder[512];
-            snprintf(folder, sizeof folder, "%.*s", (int)(slash - name), name);
-            ov->OV_CreateDirectory(folder);
-        }
-    }
+    if (for_writing && name)
+        CreateFolderOf(name);
     return name;
 }
 

@@ -29,7 +29,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 // Seconds of the lose timer (it starts at 2) after which the end screen comes.
 const float kLoseScreenTime = 5.0f;
 const float kWinScreenTime = 3.0f;

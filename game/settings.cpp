@@ -91,13 +91,7 @@ bool ReadScapeConfig(const char *file, ScapeConfig *config)
 
 bool WriteScapeConfig(const char *file, ScapeConfig *config)
 {
-    // The folder of the file ("user://user") need not exist on a fresh device.
-    const char *slash = file ? strrchr(file, '/') : nullptr;
-    if (slash && slash > file && slash[-1] != '/') {
-        char folder[512];
-        snprintf(folder, sizeof folder, "%.*s", (int)(slash - file), file);
-        ov->OV_CreateDirectory(folder);
-    }
+    CreateFolderOf(file);
     // A file that is there but not a settings block of this version is kept aside
     // before it is replaced, never silently wiped.
     long size = 0;

@@ -41,7 +41,8 @@ tsan_clean=(tests/core/test_threads tests/core/test_log tests/tsan/test_threads_
             tests/app/services/test_prog_quit tests/app/ui/test_ui_textbox_threads
             tests/online/test_news_threads tests/app/ui/test_ui_widget_threads
             tests/online/test_online_threads
-            tests/game/test_scape_threads)
+            tests/game/test_scape_threads
+            tests/game/screens/test_loading)
 CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_TSAN=ON -DORVEX_DESKTOP=OFF -DORVEX_BENCH=OFF
 targets=()
 for t in "${tsan_clean[@]}"; do targets+=("$(basename "$t")"); done

@@ -16,6 +16,8 @@
 #include "game/screens/battle-screen.h"
 #include "game/screens/game-over.h"
 #include "game/screens/pick-upgrade.h"
+#include "game/screens/flags.h"
+#include "game/screens/loading.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -111,6 +113,7 @@ void InitAchievements()
 void InitNews()
 {
     news_man.Initialize((int)(sman.virtual_width * 0.96), (int)(sman.virtual_height * 0.8));
+    news_man.SetPlayedEnoughHook(NewsManager_PlayedEnoughToShowNews);
 }
 
 const ManagerCalls kManagerCalls = {InitEffects,      InitScreens,      InitTimeline,    ShutdownScreens,
@@ -150,6 +153,7 @@ int OV_Init()
     RegisterResultScreens();  // registered by name before the loading worker preloads
     // The shop, reinforcement and trooper-upgrade screens, registered before loading.
     RegisterEconomyScreens();
+    flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
     sman.PreloadScreen(loading);
@@ -159,6 +163,9 @@ int OV_Init()
 
 void OV_Shutdown()
 {
+    // The flags and the menus' banner give their bitmaps back while the engine is up.
+    flagmaster.ReleaseAll();
+    FreeMenuBanner();
     profile_man().SaveProfiles();
     man.Shutdown();
 }
@@ -190,6 +197,7 @@ void OV_Update(float dt)
         float r = (float)AppRandom() / (float)APP_RANDOM_MAX;
         dt = kMaxStep + (-0.001f + r * 0.002f);
     }
+    flagmaster.Update(dt);
     achievements.UpdateAchievementNotifications(dt);
 
     mpos.x = ov->OV_GetKeyStatef(OV_KEY_POINTER_X);

@@ -6,6 +6,7 @@
 #include "orvex.h"
 
 #include <limits.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -125,4 +126,15 @@ bool KeepDamagedCopy(const char *name, nString *kept_as)
     if (!kept)
         ov->OV_Printf("Damaged file '%s' could not be kept.\n", name);
     return kept;
+}
+
+void CreateFolderOf(const char *name)
+{
+    const char *slash = name ? strrchr(name, '/') : nullptr;
+    if (!slash || slash == name || slash[-1] == '/')
+        return;
+    char folder[512];
+    int n = snprintf(folder, sizeof folder, "%.*s", (int)(slash - name), name);
+    if (n > 0 && n < (int)sizeof folder)
+        ov->OV_CreateDirectory(folder);
 }

@@ -24,6 +24,10 @@ char *ReadWholeFile(const char *name, long *size, bool *too_large = nullptr);
 // or "Unable to write file '%s'.\n" (anything later).
 bool SaveFileReplacing(const char *name, const void *data, size_t size);
 
+// Creates the folder that holds the file (e.g. "user://user" for "user://user/x.dat"),
+// which need not exist on a fresh device; nothing for a name without a folder.
+void CreateFolderOf(const char *name);
+
 // Copies a damaged file aside as "<name>.bad" (or ".bad2", ".bad3", ... the first name
 // that does not exist yet) and logs where it went; the copy's name goes to kept_as
 // when given. False when the file does not read or no copy could be written.

@@ -226,8 +226,10 @@ bool Screen::PreLoadScreen(Screen *screen)
     ov->OV_Printf("..Preloading Screen '%s'..\n", screen->name);
     if (!screen->PreLoad()) {
         ov->OV_Popupf(1, "Preloading screen '%s' failed.", screen->name);
+        screen->preload_failed.store(true, std::memory_order_release);
         return false;
     }
+    screen->preload_failed.store(false, std::memory_order_release);
     if (UISet *set = screen->ui) {
         if (set->L)
             lua_man.CallLuaFunction(set->L, "OnLoad");
@@ -250,7 +252,7 @@ bool Screen::PreLoadAllScreens(bool one_at_a_time)
     Screen *s = root;
     do {
         Screen *after = s->next.load(std::memory_order_acquire);
-        if (!s->preloaded.load(std::memory_order_acquire)) {
+        if (!s->preloaded.load(std::memory_order_acquire) && !s->preload_failed.load(std::memory_order_acquire)) {
             PreLoadScreen(s);
             if (one_at_a_time) {
                 bool last = after == root_screen.load(std::memory_order_acquire);

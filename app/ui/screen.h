@@ -63,8 +63,10 @@ public:
     // preloaded (also at once when it already was). Worker or main thread.
     static bool PreLoadScreen(Screen *screen);
     // Preloads the screens not yet preloaded in ring order; one-at-a-time stops after
-    // the first such screen and returns whether it was the last. Sets the screen
-    // manager's all_screens_preloaded when every screen is done.
+    // the first such screen and returns whether it was the last. A screen whose preload
+    // failed (its popup shown) is not tried again by these passes, so a broken screen
+    // cannot hold the loading screen for ever. Sets the screen manager's
+    // all_screens_preloaded when every screen is done.
     static bool PreLoadAllScreens(bool one_at_a_time);
     // Every registered screen's Unload, in ring order.
     static void UnloadAllScreens();
@@ -115,6 +117,7 @@ public:
     float anim_key;
     double timer;                     // seconds of screen time since entering
     std::atomic<bool> preloaded;      // release on preload, acquire by readers
+    std::atomic<bool> preload_failed{false};  // the last preload failed
     bool covers_screen;
     Screen *follow_up;
     bool shown;

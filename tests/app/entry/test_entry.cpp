@@ -15,6 +15,8 @@
 #include "app/ui/partfx.h"
 #include "app/ui/timeline.h"
 #include "game/game-util.h"
+#include "game/screens/flags.h"
+#include "game/screens/loading.h"
 #include "core/console.h"
 
 #include <map>
@@ -187,6 +189,33 @@ TEST_F(Entry, LongFramesReachTheScreensCappedNearOneFifteenth)
         ASSERT_GE(s->last_update_dt, 0.0656f);
         ASSERT_LE(s->last_update_dt, 0.0677f);
     }
+}
+
+// The waving flags advance with every active frame, by the frame's step.
+TEST_F(Entry, FlagsWaveWithEveryActiveFrame)
+{
+    Shown("Probe");
+    // A 2 x 2 true-colour TGA.
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 2;
+    tga[14] = 2;
+    tga[16] = 24;
+    tga += std::string(12, '\x7f');
+    apptest::WriteFile("cloth.tga", tga);
+    flagmaster.Init();
+    int id = flagmaster.LoadFlag("cloth.tga", 2);
+    ASSERT_GE(id, 0);
+    FlagMesh flag;
+    OV_Update(0.05f);
+    ASSERT_TRUE(flagmaster.GetFlag(id, &flag));
+    EXPECT_NEAR(flag.phase, 0.05f * 0.25f, 1e-6f);
+    g_app_active = 0;
+    OV_Update(0.05f);
+    g_app_active = 1;
+    ASSERT_TRUE(flagmaster.GetFlag(id, &flag));
+    EXPECT_NEAR(flag.phase, 0.05f * 0.25f, 1e-6f);
+    flagmaster.ReleaseAll();
 }
 
 TEST_F(Entry, DeveloperKeysSleepOnlyInDeveloperMode)
@@ -397,8 +426,9 @@ TEST_F(Entry, DrawShowsTheScreensOnlyWhileActive)
 
 TEST_F(Entry, InitShowsTheLoadingScreen)
 {
-    ProbeScreen *loading = new ProbeScreen("Loading");
-    screens_.push_back(loading);
+    // The game's own loading screen (registered before any screen a test makes).
+    Screen *loading = &screen_loading;
+    ASSERT_EQ(Screen::GetScreen("Loading"), loading);
     apptest::WriteFile("timeline.xml", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n"
                                        "<array id=\"timeline\">\n<node id=\"START\" screens=\"Loading\" />\n"
                                        "</array>\n</root>\n");
@@ -417,6 +447,10 @@ TEST_F(Entry, InitShowsTheLoadingScreen)
                              "GetHighestScore", "GetTotalHighScore", "GetTimeString", "KV_DeleteSaveState"})
         EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(lua_man.GetMainState(), name)) << name;
     EXPECT_EQ(pbman.GetPartDeathFunc("GroundDecal"), &PMAN_func_death_Decal);
+    // The waving flags' script functions.
+    EXPECT_TRUE(flagmaster.initialised);
+    for (const char *name : {"LoadFlag", "DrawFlag", "ReleaseFlag", "SetFlagWind"})
+        EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(lua_man.GetMainState(), name)) << name;
 }
 
 TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
@@ -431,6 +465,10 @@ TEST_F(Entry, ShutdownSavesTheProfilesBeforeTheServicesStop)
     const int first = (int)ov_con.lines.size();
     calls.clear();
     OV_Shutdown();
+    // The menus' banner gave its bitmap and mesh back.
+    EXPECT_TRUE(bg_banner.released);
+    EXPECT_EQ(bg_banner.vertices, nullptr);
+    EXPECT_EQ(bg_banner.bitmap, nullptr);
     int saved = -1, manager = -1, lua = -1;
     for (int i = first; i < (int)ov_con.lines.size(); i++) {
         const char *t = ov_con.lines[i].text;

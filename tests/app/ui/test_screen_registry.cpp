@@ -111,6 +111,25 @@ TEST_F(Registry, AFailingPreloadIsNotCountedAndTriesAgain)
     EXPECT_FALSE(Screen::PreLoadScreen(nullptr));
 }
 
+TEST_F(Registry, OneAtATimePassesGoPastAFailingScreen)
+{
+    // The loading screen preloads one screen per call until the last: a broken screen
+    // (a missing UI script) is tried once, then passed, never retried for ever.
+    ProbeScreen good("AfterBroken"), bad("BrokenInRing", false), other("BeforeBroken");
+    int calls = 0;
+    while (!Screen::PreLoadAllScreens(true) && calls < 100)
+        calls++;
+    EXPECT_LT(calls, 100);
+    EXPECT_TRUE(sman.all_screens_preloaded.load());
+    EXPECT_TRUE(good.preloaded.load());
+    EXPECT_TRUE(other.preloaded.load());
+    EXPECT_FALSE(bad.preloaded.load());
+    EXPECT_EQ(apptest::CountLogged("OV: Preloading screen 'BrokenInRing' failed."), 1) << "one popup";
+    // Asked for by name later (pushed), it is tried again.
+    bad.preload_ok = true;
+    EXPECT_TRUE(Screen::PreLoadScreen(&bad));
+}
+
 TEST_F(Registry, PreloadRunsOnLoadAndTheComponentsOnLoadFiles)
 {
     apptest::WriteFile("ui/first.lua", "first_ran = (first_ran or 0) + 1\n");

@@ -5,6 +5,11 @@
 
 #include "tests/game/entities/test_entity_ai_fixture.h"
 
+#include "game/entities/entity.h"
+#include "game/entities/entity-types.h"
+#include "game/entities/entity-ai.h"
+#include "game/entities/weapons.h"
+
 #include <string>
 
 namespace aitest {
@@ -34,6 +39,47 @@ protected:
     int CountOfType(const char *type_name);
     // Living entities of a kind.
     std::vector<Entity *> LivingOfType(const char *type_name);
+};
+
+// Projectiles fired by a trooper or an enemy shooter, and targets to hit.
+class ProjectileTest : public EnemyAITest {
+protected:
+    void StartProjectiles() {
+        StartEnemies();
+        shooter = Spawn("Trooper", {50, 700});
+        enemy_shooter = Spawn("Seeker", {950, 700});
+        ASSERT_TRUE(shooter && enemy_shooter);
+    }
+    // A projectile of that kind at `at`, fired by `owner` (its side), with the weapon
+    // named (or none), flying at `velocity`, a range of 1000.
+    Entity *Shot(const char *kind, vec2_t at, vec2_t velocity, Entity *owner, const char *weapon) {
+        Entity *p = Spawn(kind, at);
+        EXPECT_NE(p, nullptr);
+        if (p == nullptr) {
+            return nullptr;
+        }
+        p->owner = owner;
+        p->ChangeGroup(owner->friend_group);
+        p->weapon = weapon != nullptr ? Weapon::GetWeapon(weapon) : nullptr;
+        p->velocity = velocity;
+        p->range = 1000.0f;
+        p->age = 1.0f;
+        return p;
+    }
+    // A target of the ENEMIES side (or an ally of the players) that can be hit at once.
+    Entity *Dummy(const char *kind, vec2_t at, float hit_points = 100.0f) {
+        Entity *e = Spawn(kind, at);
+        EXPECT_NE(e, nullptr);
+        if (e != nullptr) {
+            e->age = 1.0f;
+            e->hit_points = e->max_hit_points = hit_points;
+        }
+        return e;
+    }
+    void Update(Entity *p, float dt) { p->type->ai->UpdateEntity(p, dt); }
+
+    Entity *shooter = nullptr;
+    Entity *enemy_shooter = nullptr;
 };
 
 }  // namespace aitest

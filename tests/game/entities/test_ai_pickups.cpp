@@ -49,6 +49,7 @@ class PickupTest : public EntityAITest {
 protected:
     void SetUp() override
     {
+        EntityAITest::SetUp();  // a scratch program folder and a fresh game state
         StartWorld("", kPowerups, kTypes);
         ASSERT_TRUE(Powerup::LoadPowerups());
         upgrades.max_powerups = 10;

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
@@ -79,6 +80,7 @@ class StructuresTest : public EntityAITest {
 protected:
     void SetUp() override
     {
+        EntityAITest::SetUp();  // a scratch program folder and a fresh game state
         StartWorld("", kPowerups, kTypes);
         // Types are made on first request, so their sprites may come after the world.
         widgettest::WritePng("b/bunker.png", 8, 8, [](int, int) { return widgettest::Rgba{90, 90, 90, 255}; });
@@ -149,6 +151,46 @@ TEST_F(StructuresTest, SmokeParameters)
             EXPECT_NEAR(0.35f / r, fx->lifetime.min, 1e-4f);
             EXPECT_NEAR(0.5f / r, fx->lifetime.max, 1e-4f);
         }
+    }
+}
+
+// Where the smoke comes out: three points by the level's base kind, or turning with a
+// MedTent (display scales 1, so the correction leaves the offsets as they are).
+TEST_F(StructuresTest, SmokePointsByBaseKind)
+{
+    apptest::WriteFile("fxs/smoke_burns.lua", kOneParticle);
+    struct Row {
+        const char *base_kind;
+        const char *type;
+        float angle;
+        float offsets[3][2];
+    } rows[] = {
+        {"BaseBunker", "BaseBunker", 0.0f, {{15, -20}, {-8, 6}, {35, -15}}},
+        {"BaseLauncher", "BaseBunker", 0.0f, {{29, -23}, {-35, -23}, {59, 22}}},
+        {"BasePowerPlant", "BaseBunker", 0.0f, {{37, 3}, {-2, 34}, {23, 34}}},
+        {"BaseBunker", "MedTent", 0.5f,
+         {{21 * cosf(1.15f), 21 * sinf(1.15f)}, {15 * cosf(-1.6f), 15 * sinf(-1.6f)}, {25 * cosf(-0.4f), 25 * sinf(-0.4f)}}},
+    };
+    for (const Row &row : rows) {
+        snprintf(game.base_type, sizeof game.base_type, "%s", row.base_kind);
+        world->top_parts->ResetAndResizePool(64);
+        Entity *e = Spawn(row.type, {500, 400});
+        world->top_parts->ResetAndResizePool(64);  // without the birth sparks
+        e->angle = row.angle;
+        e->hit_points = 0.5f * e->max_hit_points;
+        e->anim_time = 0.34f;
+        bunker_ai->UpdateEntity(e, 0.02f);
+        std::vector<vec2_t> at;
+        for (part_t *p = world->top_parts->FirstLive(); p; p = world->top_parts->NextLive(p))
+            at.push_back({p->x, p->y});
+        ASSERT_EQ(3u, at.size()) << row.base_kind << " " << row.type;
+        for (const auto &o : row.offsets) {
+            bool found = false;
+            for (const vec2_t &q : at)
+                found = found || (fabsf(q.x - (500 + o[0])) < 1e-3f && fabsf(q.y - (400 + o[1])) < 1e-3f);
+            EXPECT_TRUE(found) << row.base_kind << " " << row.type << " (" << o[0] << ", " << o[1] << ")";
+        }
+        world->KillEntity(e, nullptr, true);
     }
 }
 

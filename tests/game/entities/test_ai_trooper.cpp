@@ -69,6 +69,7 @@ class TrooperTest : public EntityAITest {
 protected:
     void SetUp() override
     {
+        EntityAITest::SetUp();  // a scratch program folder and a fresh game state
         StartWorld(kWeapons, kPowerups, kTypes);
         ASSERT_TRUE(Powerup::LoadPowerups());
         trooper_ai = world->stock->GetEntityAI("Trooper");
