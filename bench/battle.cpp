@@ -452,6 +452,9 @@ void BattleBench::Run(const char *scene, bool flag)
     CountSeries counts_plain, counts_tick;
     std::map<std::string, double> kinds;
     double top_ups = 0.0, in_use = 0.0, full_frames = 0.0;
+    double worst_ns = -1.0;
+    int worst_frame = 0;
+    CountSeries worst_counts;
     int total = options.warmup + options.frames;
     double draw_ns = 0.0;
     apptest::draw = [this, &draw_ns](float) {
@@ -487,6 +490,12 @@ void BattleBench::Run(const char *scene, bool flag)
         (tick ? update_tick : update_plain).Add(t1 - t0);
         (tick ? draw_tick : draw_plain).Add(draw_ns);
         (tick ? counts_tick : counts_plain).Add(before, world_counters);
+        if (t1 - t0 + draw_ns > worst_ns) {
+            worst_ns = t1 - t0 + draw_ns;
+            worst_frame = frame;
+            worst_counts = CountSeries();
+            worst_counts.Add(before, world_counters);
+        }
         CountKinds(&kinds);
     }
     apptest::draw = nullptr;
@@ -512,6 +521,9 @@ void BattleBench::Run(const char *scene, bool flag)
     Report(scene, "draw_tick", draw_tick);
     ReportCounts(scene, "off_tick", counts_plain);
     ReportCounts(scene, "tick", counts_tick);
+    char worst[64];
+    snprintf(worst, sizeof worst, "worst_frame_%d", worst_frame);
+    ReportCounts(scene, worst, worst_counts);
     double n = options.frames > 0 ? (double)options.frames : 1.0;
     std::string by_kind;
     for (const auto &k : kinds) {
