@@ -160,16 +160,18 @@ struct Series {
 };
 
 // The counted operations, as differences of the world's running counts.
-const char *const kCountNames[] = {"spawns",          "kills",         "nearest_enemy_calls", "nearest_enemy_visits",
-                                   "radius_queries",  "radius_visits", "pool_scans",          "path_steps",
-                                   "ring_segments",   "obstacle_tests", "walk_steps"};
+const char *const kCountNames[] = {"spawns",          "kills",          "nearest_enemy_calls", "nearest_enemy_visits",
+                                   "nearest_friend_calls", "nearest_friend_visits", "radius_queries",
+                                   "radius_visits",   "pool_scans",     "path_steps",          "ring_segments",
+                                   "obstacle_tests",  "walk_steps"};
 const int kCounts = (int)(sizeof kCountNames / sizeof kCountNames[0]);
 
 void CountsOf(const WorldCounters &w, double *out)
 {
-    const uint64_t v[] = {w.spawns,         w.kills,         w.nearest_enemy_calls, w.nearest_enemy_visits,
-                          w.radius_queries, w.radius_visits, w.pool_scans,          w.path_steps,
-                          w.ring_segments,  w.obstacle_tests, w.walk_steps};
+    const uint64_t v[] = {w.spawns,           w.kills,          w.nearest_enemy_calls, w.nearest_enemy_visits,
+                          w.nearest_friend_calls, w.nearest_friend_visits, w.radius_queries,
+                          w.radius_visits,    w.pool_scans,     w.path_steps,          w.ring_segments,
+                          w.obstacle_tests,   w.walk_steps};
     for (int i = 0; i < kCounts; i++)
         out[i] = (double)v[i];
 }

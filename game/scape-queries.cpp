@@ -159,7 +159,9 @@ Entity *Scape::GetNearestFriend(Entity *self, vec2_t p, float radius)
 {
     if (!self)
         return nullptr;
+    world_counters.nearest_friend_calls++;
     return Nearest(this, p, radius, 1000000.0f, [&](Entity *e) {
+        world_counters.nearest_friend_visits++;
         return e != self && e->friend_group == self->friend_group && (e->flags & Entity::NORMAL) &&
                e->state == Entity::STATE_ALIVE;
     });
