@@ -163,7 +163,7 @@ struct Series {
 const char *const kCountNames[] = {"spawns",          "kills",          "nearest_enemy_calls", "nearest_enemy_visits",
                                    "nearest_friend_calls", "nearest_friend_visits", "radius_queries",
                                    "radius_visits",   "pool_scans",     "path_steps",          "ring_segments",
-                                   "obstacle_tests",  "walk_steps"};
+                                   "obstacle_tests",  "walk_steps",          "queue_insert_steps"};
 const int kCounts = (int)(sizeof kCountNames / sizeof kCountNames[0]);
 
 void CountsOf(const WorldCounters &w, double *out)
@@ -171,7 +171,7 @@ void CountsOf(const WorldCounters &w, double *out)
     const uint64_t v[] = {w.spawns,           w.kills,          w.nearest_enemy_calls, w.nearest_enemy_visits,
                           w.nearest_friend_calls, w.nearest_friend_visits, w.radius_queries,
                           w.radius_visits,    w.pool_scans,     w.path_steps,          w.ring_segments,
-                          w.obstacle_tests,   w.walk_steps};
+                          w.obstacle_tests,   w.walk_steps,     w.queue_insert_steps};
     for (int i = 0; i < kCounts; i++)
         out[i] = (double)v[i];
 }
