@@ -355,15 +355,26 @@ protected:
         frame_++;
     }
 
+    // The update's steps; stage_ns_ gets each step's thread CPU time.
     void Update()
     {
+        double t[6];
+        t[0] = ThreadCpuNs();
         vec2_t base = game.base ? game.base->pos : vec2_t{512.0f, 384.0f};
         world->spawn_manager->SetSpawnParms(base, game.wave_number, 1);
+        t[1] = ThreadCpuNs();
         controls.Update(kStep);
+        t[2] = ThreadCpuNs();
         game.UpdateTutorial(kStep);
+        t[3] = ThreadCpuNs();
         world->Update(kStep);
+        t[4] = ThreadCpuNs();
         game.Update(kStep);
+        t[5] = ThreadCpuNs();
+        for (int i = 0; i < 5; i++)
+            stage_ns_[i] = t[i + 1] - t[i];
     }
+    double stage_ns_[5] = {};
 
     int EntitiesInUse() { return world->stock->num_entities - world->stock->CountFreeEntities(); }
 
@@ -457,6 +468,7 @@ void BattleBench::Run(const char *scene, bool flag)
     double worst_ns = -1.0;
     int worst_frame = 0;
     CountSeries worst_counts;
+    double worst_stages[5] = {};
     int total = options.warmup + options.frames;
     double draw_ns = 0.0;
     apptest::draw = [this, &draw_ns](float) {
@@ -496,6 +508,7 @@ void BattleBench::Run(const char *scene, bool flag)
             worst_ns = t1 - t0 + draw_ns;
             worst_frame = frame;
             worst_counts = CountSeries();
+            memcpy(worst_stages, stage_ns_, sizeof worst_stages);
             worst_counts.Add(before, world_counters);
         }
         CountKinds(&kinds);
@@ -526,6 +539,9 @@ void BattleBench::Run(const char *scene, bool flag)
     char worst[64];
     snprintf(worst, sizeof worst, "worst_frame_%d", worst_frame);
     ReportCounts(scene, worst, worst_counts);
+    printf("RESULT prog=battle scene=%s %s_us spawn_parms=%.1f controls=%.1f tutorial=%.1f world=%.1f game=%.1f\n",
+           scene, worst, worst_stages[0] / 1000.0, worst_stages[1] / 1000.0, worst_stages[2] / 1000.0,
+           worst_stages[3] / 1000.0, worst_stages[4] / 1000.0);
     double n = options.frames > 0 ? (double)options.frames : 1.0;
     std::string by_kind;
     for (const auto &k : kinds) {
