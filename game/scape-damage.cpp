@@ -21,6 +21,7 @@
 #include "game/entities/weapons.h"
 #include "game/game-util.h"
 #include "game/gamestate.h"
+#include "game/world-counters.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -165,6 +166,7 @@ Entity *Scape::SpawnEntity(EntityType *type, vec2_t pos)
     LinkEntity(e);
     e->select_time = game.game_clock;
     CountIntoGroup(this, e->friend_group, 1);
+    world_counters.spawns++;
     return e;
 }
 
@@ -181,6 +183,7 @@ Entity *Scape::SpawnEntitySilent(EntityType *type, vec2_t pos)
         type->ai->OnBirth(e);
     LinkEntity(e);
     CountIntoGroup(this, e->friend_group, 1);
+    world_counters.spawns++;
     return e;
 }
 
@@ -190,6 +193,7 @@ void Scape::KillEntity(Entity *victim, Entity *killer, bool silent)
     if (!victim || !victim->type || victim->state != Entity::STATE_ALIVE)
         return;
     EntityType *type = victim->type;
+    world_counters.kills++;
     victim->phase = 0.0f;
     victim->state = Entity::STATE_DYING;
     if (victim->hit_points > 0.0f)

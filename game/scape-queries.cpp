@@ -124,7 +124,9 @@ static int InRadius(Scape *world, vec2_t p, float r, int flag_mask, Entity **out
     if (!GetWindow(world, p, r, &w))
         return 0;
     int count = 0;
+    world_counters.radius_queries++;
     ScanWindow(world, w, [&](Entity *e) {
+        world_counters.radius_visits++;
         if ((e->flags & (uint32_t)flag_mask) && AliveOrJustDying(e) && accept(e)) {
             float reach = r + e->radius;
             if (DistanceSquared(p, e) <= reach * reach)
@@ -157,7 +159,9 @@ Entity *Scape::GetNearestFriend(Entity *self, vec2_t p, float radius)
 {
     if (!self)
         return nullptr;
+    world_counters.nearest_friend_calls++;
     return Nearest(this, p, radius, 1000000.0f, [&](Entity *e) {
+        world_counters.nearest_friend_visits++;
         return e != self && e->friend_group == self->friend_group && (e->flags & Entity::NORMAL) &&
                e->state == Entity::STATE_ALIVE;
     });
@@ -184,6 +188,7 @@ int Scape::QueryEntitiesInFriendGroup(int flag_mask, int group, Entity **out, in
 {
     if (!stock || !out)
         return 0;
+    world_counters.pool_scans++;
     int count = 0;
     for (int i = 0; i < stock->num_entities && count < max; i++) {
         Entity *e = &stock->entities[i];
@@ -197,6 +202,7 @@ int Scape::QueryEntitiesOfType(EntityType *type, int flag_mask, Entity **out, in
 {
     if (!stock || !out || !type)
         return 0;
+    world_counters.pool_scans++;
     int count = 0;
     for (int i = 0; i < stock->num_entities && count < max; i++) {
         Entity *e = &stock->entities[i];
@@ -210,6 +216,7 @@ int Scape::GetNumberOfEntitiesOfType(EntityType *type)
 {
     if (!stock || !type)
         return 0;
+    world_counters.pool_scans++;
     int count = 0;
     for (int i = 0; i < stock->num_entities; i++) {
         if (stock->entities[i].type == type)
@@ -222,6 +229,7 @@ int Scape::GetNumberOfEntitiesInFriendGroup(int group)
 {
     if (!stock)
         return 0;
+    world_counters.pool_scans++;
     int count = 0;
     for (int i = 0; i < stock->num_entities; i++) {
         const Entity *e = &stock->entities[i];

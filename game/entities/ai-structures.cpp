@@ -13,6 +13,7 @@
 #include "game/scape.h"
 
 #include "ovrecords.h"
+#include "game/world-counters.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -107,6 +108,7 @@ bool KeepsTheBase(Scape *world, Entity *e) {
         return game.base == e;
     }
     Stock *stock = world->stock;
+    world_counters.pool_scans++;
     for (int i = 0; stock != nullptr && i < stock->num_entities; i++) {
         Entity *it = &stock->entities[i];
         if (it->type == e->type && it->IsAlive()) {

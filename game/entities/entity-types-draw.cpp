@@ -12,6 +12,7 @@
 #include "game/entities/weapons.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
+#include "game/world-counters.h"
 
 #include <math.h>
 #include <string.h>
@@ -249,6 +250,7 @@ void DrawRangeRing(const Entity *e, vec2_t p)
     color_t c = {0.2f, 0.7f, 0.2f, alpha};
     // At most 1000 segments, clamped before the conversion.
     const int n = (int)Clamp(radius / 2.0f + 10.0f, 0.0f, 1000.0f);
+    world_counters.ring_segments += (uint64_t)n;
     ov->OV_SetBlend(1);
     for (int i = 0; i < n; i++) {
         const float a0 = 2.0f * kPi * (float)i / (float)n, a1 = 2.0f * kPi * (float)(i + 1) / (float)n;

@@ -2,6 +2,7 @@
 // rules for new points, the walk by distance and the front trimming as the follower
 // advances. Drawing and the obstacle test live in move-path-draw.cpp, beside the world.
 #include "move-path.h"
+#include "game/world-counters.h"
 
 #include <math.h>
 #include <string.h>
@@ -81,6 +82,7 @@ vec2_t MovePath::GetPoint(float d) const {
         return vec2_t{0.0f, 0.0f};
     }
     for (int i = 0; i + 1 < count; i++) {
+        world_counters.path_steps++;
         const MovePathPoint &a = points[i];
         const MovePathPoint &b = points[i + 1];
         if (b.cum_len >= d) {
