@@ -153,6 +153,8 @@ int OV_Init()
     RegisterResultScreens();  // registered by name before the loading worker preloads
     // The shop, reinforcement and trooper-upgrade screens, registered before loading.
     RegisterEconomyScreens();
+    // The battle's road: the loader transition and the battle screen.
+    RegisterBattleScreens();
     flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
