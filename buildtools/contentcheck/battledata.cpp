@@ -154,6 +154,8 @@ void CheckRearms(DMArray *shop, DMArray *ents, DMArray *weps, Report *report)
             report->Add("shop.xml", Format("'%s' is not REARM_<type>_<weapon>", id.c_str()));
         else if (ents && !Has(ents, type))
             report->Add("shop.xml", Format("'%s' names unknown type '%s'", id.c_str(), type.c_str()));
+        else if (ents && Value(ents->GetNode(type.c_str()), "ai") != "Trooper")
+            report->Add("shop.xml", Format("'%s' rearms '%s', which is no trooper", id.c_str(), type.c_str()));
         else if (weps && !Has(weps, weapon))
             report->Add("shop.xml", Format("'%s' names unknown weapon '%s'", id.c_str(), weapon.c_str()));
         else if (Value(n, "upgraded_ent_types") != type)

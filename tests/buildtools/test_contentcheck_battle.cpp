@@ -239,6 +239,12 @@ TEST_F(ContentCheckBattle, EachFaultIsReportedWithItsMessage)
         {"REARM id with an unknown type",
          [](T *t) { Swap(&t->shop_, "REARM_PyroTrooper_PyroPower", "REARM_FireTrooper_PyroPower"); },
          "content: shop.xml: 'REARM_FireTrooper_PyroPower' names unknown type 'FireTrooper'"},
+        {"REARM id naming a creature",
+         [](T *t) {
+             Swap(&t->shop_, "REARM_PyroTrooper_PyroPower", "REARM_Hound_PyroPower");
+             Swap(&t->shop_, "upgraded_ent_types=\"PyroTrooper\"", "upgraded_ent_types=\"Hound\"");
+         },
+         "content: shop.xml: 'REARM_Hound_PyroPower' rearms 'Hound', which is no trooper"},
         {"REARM id upgrading another type",
          [](T *t) { Swap(&t->shop_, "upgraded_ent_types=\"PyroTrooper\"", "upgraded_ent_types=\"SniperTrooper\""); },
          "content: shop.xml: 'REARM_PyroTrooper_PyroPower' has \"upgraded_ent_types\" 'SniperTrooper' (the type it "
