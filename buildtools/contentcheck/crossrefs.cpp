@@ -1,6 +1,6 @@
 // Cross references between the data files, each checked when its files are present:
 // settings, tutorials, the timeline, achievements, ranks and leaderboards, spawn groups,
-// entities, weapons, the shop, missions, levels and obstacle outlines.
+// missions, levels and obstacle outlines (the battle data: battledata.cpp).
 #include "contentcheck.h"
 #include "uitables.h"
 
@@ -184,75 +184,6 @@ void CheckSpawns(const Tree &tree, Report *report)
     }
 }
 
-const char *const kBehaviours[] = {"Default", "Player", "Trooper", "BaseBunker", "Seeker", "SeekerLeaper",
-                                   "SeekerFlyer", "Splitter", "QuadSplitter", "Spawner", "BossSplitter", "Mine",
-                                   "WaypointAttacker", "HangAround", "HiveMind", "Kamikaze", "Bullet", "Rocket",
-                                   "RocketNapalm", "Flame", "Ice", "Gas", "Powerup"};
-const char *const kVariants[] = {"ProjectileTrailed", "ProjectileSimple", "ProjectileFlame", "Structure", "Powerup",
-                                 "PowerupParachute"};
-
-void CheckEntitiesAndWeapons(const Tree &tree, Report *report)
-{
-    DMDatabase *edb = Db(tree, "entities.xml"), *wdb = Db(tree, "weapons.xml");
-    DMArray *ents = edb ? edb->GetArray("entities") : nullptr;
-    DMArray *weps = wdb ? wdb->GetArray("weapons") : nullptr;
-    if (ents) {
-        if (ents->GetSize() > 96)
-            report->Add("entities.xml", Format("has %d types (at most 96)", ents->GetSize()));
-        std::set<std::string> used;
-        for (int i = 0; i < ents->GetSize(); i++) {
-            DMNode *n = ents->GetNode(i);
-            std::string id = n->id ? n->id : "", ai = Value(n, "ai"), type = Value(n, "type");
-            bool known = false;
-            for (const char *b : kBehaviours)
-                known = known || ai == b;
-            if (!known)
-                report->Add("entities.xml", Format("type '%s' has unknown behaviour '%s'", id.c_str(), ai.c_str()));
-            used.insert(ai);
-            known = type.empty();
-            for (const char *v : kVariants)
-                known = known || type == v;
-            if (!known)
-                report->Add("entities.xml", Format("type '%s' has unknown variant '%s'", id.c_str(), type.c_str()));
-            if (Value(n, "flags").find("POWERUP") != std::string::npos && Value(n, "friend_group") != "PLAYERS")
-                report->Add("entities.xml", Format("pick-up '%s' is not in group PLAYERS", id.c_str()));
-            std::string weapon = Value(n, "weapon");
-            if (!weapon.empty() && weps && !weps->GetNode(weapon.c_str()))
-                report->Add("entities.xml", Format("type '%s' has unknown weapon '%s'", id.c_str(), weapon.c_str()));
-        }
-        for (const char *b : kBehaviours)
-            if (!used.count(b))
-                report->Add("entities.xml", Format("no type uses behaviour '%s'", b));
-    }
-    if (weps) {
-        if (weps->GetSize() > 64)
-            report->Add("weapons.xml", Format("has %d weapons (at most 64)", weps->GetSize()));
-        for (int i = 0; i < weps->GetSize(); i++) {
-            DMNode *n = weps->GetNode(i);
-            std::string id = n->id ? n->id : "";
-            if (id.find('_') != std::string::npos)
-                report->Add("weapons.xml", Format("weapon '%s' has a '_' (REARM tokens split at it)", id.c_str()));
-            std::string projectile = Value(n, "projectile_entity"), parent = Value(n, "inherit");
-            if (!projectile.empty() && ents && !ents->GetNode(projectile.c_str()))
-                report->Add("weapons.xml", Format("weapon '%s' fires unknown type '%s'", id.c_str(), projectile.c_str()));
-            if (!parent.empty() && !weps->GetNode(parent.c_str()))
-                report->Add("weapons.xml", Format("weapon '%s' inherits unknown weapon '%s'", id.c_str(), parent.c_str()));
-        }
-    }
-    DMDatabase *sdb = Db(tree, "shop.xml");
-    DMArray *shop = sdb ? sdb->GetArray("Upgrades") : nullptr;
-    for (int i = 0; shop && i < shop->GetSize(); i++) {
-        std::string id = shop->GetNode(i)->id ? shop->GetNode(i)->id : "";
-        if (!StartsWith(id, "REARM_"))
-            continue;
-        std::vector<std::string> parts = Tokens(id, '_');
-        if (parts.size() != 3 || (ents && !ents->GetNode(parts[1].c_str())) || (weps && !weps->GetNode(parts[2].c_str())) ||
-            Value(shop->GetNode(i), "upgraded_ent_types") != parts[1])
-            report->Add("shop.xml", Format("'%s' does not match an entity type, its weapon and \"upgraded_ent_types\"",
-                                           id.c_str()));
-    }
-}
-
 void CheckMissions(const Tree &tree, const std::vector<std::string> &categories, Report *report)
 {
     DMDatabase *db = Db(tree, "missions.xml");
@@ -379,7 +310,7 @@ void CheckCrossReferences(const Tree &tree, const Facts &facts, Report *report)
     std::vector<std::string> categories = Categories(tree, report);
     CheckRanks(tree, categories, report);
     CheckSpawns(tree, report);
-    CheckEntitiesAndWeapons(tree, report);
+    CheckBattleData(tree, report);
     CheckMissions(tree, categories, report);
     for (const std::string &rel : tree.Files())
         if (StartsWith(rel, "terrain/obstacles/") && EndsWith(rel, ".xml"))

@@ -192,7 +192,9 @@ void CheckDatabase(const Tree &tree, const std::string &rel, DMDatabase *db, Rep
                 if (TokenListKey(key) && value.find(", ") != std::string::npos)
                     report->Add(rel, Format("blank after a comma in \"%s\" of node '%s' in array '%s'", key.c_str(),
                                             node->id ? node->id : "", aid.c_str()));
-                if (Tree::LooksLikeAsset(value) || (NameKey(key) && !value.empty()))
+                // The shop's "level" is the roman numeral a replaced item shows, not a file.
+                bool names = NameKey(key) && !(key == "level" && rel == "shop.xml");
+                if (Tree::LooksLikeAsset(value) || (names && !value.empty()))
                     tree.CheckName(report, rel, value);
             }
         }

@@ -4,7 +4,9 @@
 // ice and gas, a bunker and dropped pick-ups. It runs 120 s of game time at 60 frames
 // a second in the battle screen's order, checking the pool every frame; the same seed
 // must end in the same state twice; no developer popup comes up; the last frame is
-// saved to be looked at.
+// saved to be looked at. The same battle then runs on the shipped battle data (types,
+// weapons, power-ups and the shop from the built program directory) with the shipped
+// kinds of every behaviour.
 #include "tests/game/game_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/entities/battle_content.h"
@@ -32,7 +34,9 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,13 +48,45 @@ const uint32_t kSeed = 20261210u;
 const char kLevel[] = "levels/all-kinds.xml";
 const char kShots[] = "/work/shots/battle";
 
-std::string Level()
+// The shipped kinds of every enemy behaviour, and how many of each the wave sends; the
+// broodmother's drones come with her, the queen lays eggs.
+const char *const kShippedKinds[] = {"Hellhound", "Leaper",  "Crabfly", "Splitter", "Quadblob", "Sandworm", "Den",
+                                     "Raider",    "Stalker", "Broodmother", "Drone", "Bloater", "BroodQueen", "Jugger"};
+const int kShippedCounts[] = {6, 4, 4, 3, 2, 1, 1, 2, 2, 1, 6, 4, 1, 2};
+
+// The shipped troopers and the weapon each is rearmed with (null: its own), so that
+// every projectile behaviour flies.
+const char *const kShippedSquad[][2] = {{"MinigunTrooper", nullptr}, {"BazookaTrooper", nullptr},
+                                        {"BazookaTrooper", "BazookaNapalm"}, {"PyroTrooper", nullptr},
+                                        {"PyroTrooper", "PyroFreeze"}, {"PyroTrooper", "PyroGas"}};
+
+// The built program directory's parts the battle data names: the data files, effects,
+// sounds and the art that has shipped so far.
+const char *const kShippedParts[] = {"entities.xml", "weapons.xml", "powerups.xml", "shop.xml", "fxs",
+                                     "data-sfx-WAV_22050_MONO", "blood", "game-ui", "shop", "troopers", "chapter-1",
+                                     "chapter-2", "chapter-3", "bunker", "projectiles", "powerups"};
+
+// Names the content check lets pass because their art has not shipped yet.
+std::set<std::string> ArtStillToShip()
 {
-    const char *kinds[] = {"Seeker", "Leaper", "Flyer", "Splitter", "QuadSplitter", "Boss",
-                           "Nest", "Raider", "Hanger", "Hive", "Drone", "Kamikaze"};
-    const int counts[] = {6, 4, 4, 3, 2, 1, 1, 2, 2, 1, 6, 4};
+    std::ifstream in(std::string(ORVEX_SOURCE_DIR) + "/content/check-ignore.txt");
+    std::set<std::string> names;
+    for (std::string line; std::getline(in, line);)
+        if (line.find("(game content)") != std::string::npos && !line.empty() && line[0] != '#')
+            names.insert(line.substr(0, line.find(' ')));
+    return names;
+}
+
+std::string Level(bool shipped)
+{
+    const char *const fixture_kinds[] = {"Seeker", "Leaper", "Flyer", "Splitter", "QuadSplitter", "Boss",
+                                         "Nest",   "Raider", "Hanger", "Hive",    "Drone",        "Kamikaze"};
+    const int fixture_counts[] = {6, 4, 4, 3, 2, 1, 1, 2, 2, 1, 6, 4};
+    const char *const *kinds = shipped ? kShippedKinds : fixture_kinds;
+    const int *counts = shipped ? kShippedCounts : fixture_counts;
+    int n = shipped ? (int)(sizeof kShippedKinds / sizeof *kShippedKinds) : 12;
     std::string waves = "<node type=\"WAVE_START\" text=\"Wave\" boss_spawns=\"3\"/>\n";
-    for (int i = 0; i < 12; i++) {
+    for (int i = 0; i < n; i++) {
         char line[260];
         snprintf(line, sizeof line,
                  "<node type=\"SPAWN\" spawn_type=\"%s\" num=\"%d\" interval=\"0.3\" pos_x=\"%.3f\" pos_y=\"%.3f\" "
@@ -120,10 +156,14 @@ protected:
     // The mission set up from the seed, with the six troopers and the player placed.
     void StartBattle()
     {
-        WriteEntities(battlecontent::kEntities);
-        WriteWeapons(battlecontent::kWeapons);
-        WritePowerups(battlecontent::kPowerups);
-        apptest::WriteFile(kLevel, Level());
+        if (shipped_) {
+            UseShippedData();
+        } else {
+            WriteEntities(battlecontent::kEntities);
+            WriteWeapons(battlecontent::kWeapons);
+            WritePowerups(battlecontent::kPowerups);
+        }
+        apptest::WriteFile(kLevel, Level(shipped_));
         dman().ReleaseDatabase(kLevel);
         profile_.Reset("1.xml");
         prof = &profile_;
@@ -143,9 +183,52 @@ protected:
         game.arming_requested = 1;
         controls.Init(CONTROLS_TOUCH_COMMANDS);
         controls.Reset();
+        if (shipped_) {
+            StartShippedSquad();
+            return;
+        }
         for (const char *name : {"Gunner", "Rocketeer", "Napalmer", "Pyro", "Froster", "Gasser"})
             ASSERT_NE(game.SpawnReinforcementTrooper(world->stock->GetEntityType(name), -1), nullptr) << name;
         ASSERT_NE(world->SpawnEntity(world->stock->GetEntityType("Player"), {100, 100}), nullptr);
+    }
+
+    // The shipped data files with what they name, copied from the built program directory.
+    void UseShippedData()
+    {
+        for (const char *part : kShippedParts) {
+            std::string from = std::string(ORVEX_PROGRAM_DIR) + "/" + part;
+            struct stat st;
+            if (stat(from.c_str(), &st) != 0)
+                continue;  // art still to ship
+            std::string cmd = "cp -RL '" + from + "' app/native/";
+            ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
+        }
+        for (const char *db : {"entities.xml", "weapons.xml", "powerups.xml", "shop.xml"})
+            dman().ReleaseDatabase(db);
+        // The sound package, as the program settings add it.
+        if (!sounds_added_) {
+            ov->OV_AddSearchPath("res://data-sfx-WAV_22050_MONO", true);
+            sounds_added_ = true;
+        }
+    }
+
+    // The shipped squad, made as durable as the fixture's so that the battle runs its
+    // two minutes, and the inert cocoon (the Player behaviour) placed.
+    void StartShippedSquad()
+    {
+        for (const auto &member : kShippedSquad) {
+            Entity *t = game.SpawnReinforcementTrooper(world->stock->GetEntityType(member[0]), -1);
+            ASSERT_NE(t, nullptr) << member[0];
+            if (member[1]) {
+                Weapon *w = Weapon::GetWeapon(member[1]);
+                ASSERT_NE(w, nullptr) << member[1];
+                w->SetActive(t);
+            }
+            t->hit_points = 1.0e9f;
+        }
+        ASSERT_NE(game.base, nullptr);
+        game.base->hit_points = 1.0e9f;
+        ASSERT_NE(world->SpawnEntity(world->stock->GetEntityType("Cocoon"), {100, 100}), nullptr);
     }
 
     // One frame in the battle screen's order; the screen clock follows the game time.
@@ -266,6 +349,8 @@ protected:
     }
 
     Profile profile_;
+    bool shipped_ = false;
+    bool sounds_added_ = false;
     int frame_ = 0;
     int kills_ = 0;
     int score_ = 0;
@@ -291,6 +376,38 @@ TEST_F(BattleAllKinds, TwoMinutesOfEveryKindKeepThePoolAndEndTheSameTwice)
     printf("battle: end state %016llx, %zu behaviour kinds in play, %d kills, score %d\n",
            (unsigned long long)first, seen.size(), kills_, score_);
     EXPECT_GT(kills_, 50);  // the troopers fight
+}
+
+// The shipped battle data: every behaviour has a shipped kind in play, the pool holds,
+// the same seed ends the same, and no popup but one for art that has not shipped yet.
+TEST_F(BattleAllKinds, ShippedDataKeepsThePoolAndEndsTheSameTwice)
+{
+    shipped_ = true;
+    uint64_t first = RunBattle(false);
+    ASSERT_FALSE(HasFatalFailure());
+    std::set<std::string> seen = kinds_seen_;
+    uint64_t second = RunBattle(false);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(first, second);
+    std::set<std::string> pending = ArtStillToShip();
+    for (const std::string &p : popups) {
+        bool art = false;
+        for (const std::string &name : pending)
+            art = art || p.find("'" + name + "'") != std::string::npos;
+        if (!art)
+            ADD_FAILURE() << "developer popup: " << p;
+    }
+    // Every sound and effect the shipped data names loads.
+    EXPECT_FALSE(apptest::Logged("Sound resource"));
+    EXPECT_FALSE(apptest::Logged(".lua' not found"));
+    for (const char *kind : {"Player", "Trooper", "BaseBunker", "Seeker", "SeekerLeaper", "SeekerFlyer", "Splitter",
+                             "QuadSplitter", "Spawner", "BossSplitter", "Mine", "WaypointAttacker", "HangAround",
+                             "HiveMind", "Kamikaze", "Bullet", "Rocket", "RocketNapalm", "Flame", "Ice", "Gas",
+                             "Powerup"})
+        EXPECT_TRUE(seen.count(kind)) << kind << " never in play";
+    printf("shipped battle: end state %016llx, %zu behaviour kinds in play, %d kills, score %d, %zu popups\n",
+           (unsigned long long)first, seen.size(), kills_, score_, popups.size());
+    EXPECT_GT(kills_, 50);
 }
 
 }  // namespace

@@ -1,0 +1,269 @@
+// orvex-contentcheck on the battle's data files: a small set of "entities.xml",
+// "weapons.xml", "powerups.xml" and "shop.xml" that passes, then one fault at a time,
+// each reported in its own file with its own message and exit status 1.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kHead[] = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n";
+
+struct Row {
+    const char *id, *ai, *attrs;
+};
+
+// One type per behaviour and every type the code names; a trooper with a gun layer,
+// a hive mind commanding drones, eggs laid through an ENTITY-class weapon.
+const Row kTypes[] = {
+    {"BaseBunker", "BaseBunker", "type=\"Structure\" flags=\"NORMAL BLOCKS_MOVEMENT\" friend_group=\"PLAYERS\""},
+    {"BaseLauncher", "BaseBunker", "type=\"Structure\" flags=\"NORMAL\" friend_group=\"PLAYERS\""},
+    {"BasePowerPlant", "BaseBunker", "type=\"Structure\" flags=\"NORMAL\" friend_group=\"PLAYERS\""},
+    {"MedTent", "BaseBunker", "type=\"Structure\" flags=\"NORMAL\" friend_group=\"PLAYERS\""},
+    {"Wreck", "Default", "type=\"Structure\" flags=\"BLOCKS_MOVEMENT\""},
+    {"MinigunTrooper", "Trooper",
+     "flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" weapon=\"Minigun\" bm_move2=\"layer.png\" barrel_angle=\"0\""},
+    {"ShotgunTrooper", "Trooper", "flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\""},
+    {"BazookaTrooper", "Trooper", "flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\""},
+    {"PyroTrooper", "Trooper", "flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" weapon=\"Pyro\""},
+    {"SniperTrooper", "Trooper", "flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\""},
+    {"UnarmedTrooper", "Trooper", "flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\""},
+    {"AlienPet", "Seeker", "flags=\"NORMAL\" friend_group=\"PLAYERS\""},
+    {"Hound", "Seeker", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Leaper", "SeekerLeaper", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Flyer", "SeekerFlyer", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Splitter", "Splitter", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Quad", "QuadSplitter", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Den", "Spawner", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Worm", "BossSplitter", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Egg", "Mine", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Raider", "WaypointAttacker", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Drone", "HangAround", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Mother", "HiveMind", "flags=\"NORMAL\" friend_group=\"ENEMIES\" weapon=\"EggLayer\" controls_entities=\"Drone\""},
+    {"Bloater", "Kamikaze", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"Cocoon", "Player", "flags=\"NORMAL\" friend_group=\"ENEMIES\""},
+    {"ProjectileLead", "Bullet",
+     "type=\"ProjectileTrailed\" flags=\"PROJECTILE\" friend_group=\"INHERIT\" bm_move2=\"layer.png\""},
+    {"ProjectileRocket", "Rocket", "type=\"ProjectileTrailed\" flags=\"PROJECTILE\" friend_group=\"INHERIT\""},
+    {"ProjectileNapalm", "RocketNapalm", "type=\"ProjectileSimple\" flags=\"PROJECTILE\" friend_group=\"INHERIT\""},
+    {"ProjectileFlame", "Flame", "type=\"ProjectileFlame\" flags=\"PROJECTILE\" friend_group=\"INHERIT\""},
+    {"ProjectileIce", "Ice", "type=\"ProjectileSimple\" flags=\"PROJECTILE\" friend_group=\"INHERIT\""},
+    {"ProjectileGas", "Gas", "type=\"ProjectileSimple\" flags=\"PROJECTILE\" friend_group=\"INHERIT\""},
+    {"Powerup", "Powerup", "type=\"Powerup\" flags=\"POWERUP\" friend_group=\"PLAYERS\""},
+    {"PowerupParachute", "Powerup", "type=\"PowerupParachute\" flags=\"POWERUP\" friend_group=\"PLAYERS\" "
+                                    "ai_parm_str=\"RANDOM\""},
+    {"PowerupScore", "Powerup",
+     "type=\"Powerup\" flags=\"POWERUP\" friend_group=\"PLAYERS\" ai_parm_str=\"POWERUP_MONEY\""},
+    {"PowerupHealth", "Powerup", "type=\"Powerup\" flags=\"POWERUP\" friend_group=\"PLAYERS\" "
+                                 "ai_parm_str=\"POWERUP_HEALTH\""},
+    {"PowerupSuperWeapon", "Powerup", "type=\"Powerup\" flags=\"POWERUP\" friend_group=\"PLAYERS\""},
+};
+
+const Row kWeapons[] = {
+    {"Minigun", "", "projectile_entity=\"ProjectileLead\""},
+    {"MinigunFireBullets", "", "inherit=\"Minigun\""},
+    {"ShotgunFirePellets", "", "projectile_entity=\"ProjectileLead\""},
+    {"BazookaNapalm", "", "projectile_entity=\"ProjectileNapalm\""},
+    {"RocketLauncher", "", "projectile_entity=\"ProjectileRocket\""},
+    {"BazookaBoom", "", "projectile_entity=\"ProjectileRocket\""},
+    {"Pyro", "", "projectile_entity=\"ProjectileFlame\""},
+    {"PyroPower", "", "inherit=\"Pyro\""},
+    {"PyroFreeze", "", "inherit=\"Pyro\""},
+    {"FireTrail", "", "inherit=\"Pyro\""},
+    {"PyroGas", "", "projectile_entity=\"ProjectileGas\""},
+    {"PyroDeathwish", "", "inherit=\"Pyro\""},
+    {"AlienPlasmGun", "", "projectile_entity=\"ProjectileIce\""},
+    {"EggLayer", "", "projectile_class=\"ENTITY\" projectile_entity=\"Egg\""},
+};
+
+std::string Array(const char *array, const Row *rows, size_t n)
+{
+    std::string s = std::string(kHead) + "\t<array id=\"" + array + "\">\n";
+    for (size_t i = 0; i < n; i++) {
+        s += std::string("\t\t<node id=\"") + rows[i].id + "\" ";
+        if (*rows[i].ai)
+            s += std::string("ai=\"") + rows[i].ai + "\" ";
+        s += std::string(rows[i].attrs) + " />\n";
+    }
+    return s + "\t</array>\n</root>\n";
+}
+
+const char kPowerups[] =
+    "\t<array id=\"powerups\">\n"
+    "\t\t<node id=\"POWERUP_HEALTH\" fx_activate=\"\" rarity=\"20\" />\n"
+    "\t\t<node id=\"POWERUP_MONEY\" rarity=\"20\" />\n"
+    "\t\t<node id=\"POWERUP_BOOM\" min_level=\"5\" />\n"
+    "\t</array>\n</root>\n";
+
+const char kShop[] =
+    "\t<array id=\"Upgrades\">\n"
+    "\t\t<node id=\"PYRO_TROOPER\" price=\"600\" />\n"
+    "\t\t<node id=\"REARM_PyroTrooper_PyroPower\" price=\"900\" upgraded_ent_types=\"PyroTrooper\" />\n"
+    "\t</array>\n</root>\n";
+
+class ContentCheckBattle : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/orvex-contentcheck-battle-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        ASSERT_EQ(mkdir((dir_ + "/native").c_str(), 0755), 0);
+        entities_ = Array("entities", kTypes, sizeof kTypes / sizeof *kTypes);
+        weapons_ = Array("weapons", kWeapons, sizeof kWeapons / sizeof *kWeapons);
+        powerups_ = std::string(kHead) + kPowerups;
+        shop_ = std::string(kHead) + kShop;
+    }
+    void TearDown() override
+    {
+        std::string cmd = "rm -rf '" + dir_ + "'";
+        EXPECT_EQ(system(cmd.c_str()), 0);
+    }
+
+    // Writes the four files and runs the check: its exit status, its lines in out.
+    int Run(std::vector<std::string> *out)
+    {
+        Write("entities.xml", entities_);
+        Write("weapons.xml", weapons_);
+        Write("powerups.xml", powerups_);
+        Write("shop.xml", shop_);
+        std::ofstream(dir_ + "/ignore.txt") << "layer.png  a layer the fixture never draws\n";
+        std::string cmd =
+            "cd '" + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' --ignore ignore.txt native > check.out 2>&1";
+        int status = system(cmd.c_str());
+        std::ifstream in(dir_ + "/check.out");
+        out->clear();
+        for (std::string line; std::getline(in, line);)
+            out->push_back(line);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string entities_, weapons_, powerups_, shop_;
+
+private:
+    void Write(const std::string &rel, const std::string &text)
+    {
+        std::ofstream f(dir_ + "/native/" + rel, std::ios::binary);
+        f << text;
+    }
+    std::string dir_;
+};
+
+std::string Joined(const std::vector<std::string> &lines)
+{
+    std::string s;
+    for (const std::string &l : lines)
+        s += l + "\n";
+    return s;
+}
+
+// Replaces the first `from` in text (which must hold it).
+void Swap(std::string *text, const std::string &from, const std::string &to)
+{
+    size_t at = text->find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text->replace(at, from.size(), to);
+}
+
+TEST_F(ContentCheckBattle, ConsistentDataPasses)
+{
+    std::vector<std::string> out;
+    EXPECT_EQ(Run(&out), 0) << Joined(out);
+    ASSERT_EQ(out.size(), 1u) << Joined(out);
+    EXPECT_EQ(out[0], "content check: 0 problems in 4 files");
+}
+
+TEST_F(ContentCheckBattle, EachFaultIsReportedWithItsMessage)
+{
+    using T = ContentCheckBattle;
+    struct Case {
+        const char *what;
+        std::function<void(T *)> fault;
+        const char *line;
+    };
+    const std::vector<Case> cases = {
+        {"unknown behaviour", [](T *t) { Swap(&t->entities_, "ai=\"Kamikaze\"", "ai=\"Kamikazi\""); },
+         "content: entities.xml: type 'Bloater' has unknown behaviour 'Kamikazi'"},
+        {"a behaviour no type uses",
+         [](T *t) { Swap(&t->entities_, "ai=\"Kamikaze\"", "ai=\"Seeker\""); },
+         "content: entities.xml: no type uses behaviour 'Kamikaze'"},
+        {"unknown variant", [](T *t) { Swap(&t->entities_, "type=\"ProjectileFlame\"", "type=\"Flame\""); },
+         "content: entities.xml: type 'ProjectileFlame' has unknown variant 'Flame'"},
+        {"pick-up in ENEMIES",
+         [](T *t) { Swap(&t->entities_, "POWERUP\" friend_group=\"PLAYERS\"", "POWERUP\" friend_group=\"ENEMIES\""); },
+         "content: entities.xml: pick-up 'Powerup' is not in group PLAYERS (troopers could not collect it)"},
+        {"type the code names missing", [](T *t) { Swap(&t->entities_, "id=\"Hound\"", "id=\"Dog\""); },
+         "content: entities.xml: has no type 'Hound' (the game's code uses it)"},
+        {"weapon layer without barrel_angle", [](T *t) { Swap(&t->entities_, " barrel_angle=\"0\"", ""); },
+         "content: entities.xml: type 'MinigunTrooper' has a weapon layer but no \"barrel_angle\""},
+        {"unknown commanded type",
+         [](T *t) { Swap(&t->entities_, "controls_entities=\"Drone\"", "controls_entities=\"Drones\""); },
+         "content: entities.xml: type 'Mother' controls unknown type 'Drones'"},
+        {"unknown weapon of a type", [](T *t) { Swap(&t->entities_, "weapon=\"Minigun\"", "weapon=\"Gatling\""); },
+         "content: entities.xml: type 'MinigunTrooper' has unknown weapon 'Gatling'"},
+        {"pick-up carrying an unknown power-up",
+         [](T *t) { Swap(&t->entities_, "ai_parm_str=\"POWERUP_MONEY\"", "ai_parm_str=\"POWERUP_GOLD\""); },
+         "content: entities.xml: pick-up 'PowerupScore' carries unknown power-up 'POWERUP_GOLD'"},
+        {"weapon name with '_'", [](T *t) { Swap(&t->weapons_, "id=\"PyroFreeze\"", "id=\"Pyro_Freeze\""); },
+         "content: weapons.xml: weapon 'Pyro_Freeze' has a '_' (REARM tokens split at it)"},
+        {"weapon the code names missing", [](T *t) { Swap(&t->weapons_, "id=\"BazookaBoom\"", "id=\"BazookaBang\""); },
+         "content: weapons.xml: has no weapon 'BazookaBoom' (the game's code uses it)"},
+        {"unknown projectile",
+         [](T *t) {
+             Swap(&t->weapons_, "projectile_entity=\"ProjectileGas\"", "projectile_entity=\"ProjectileFog\"");
+         },
+         "content: weapons.xml: weapon 'PyroGas' fires unknown type 'ProjectileFog'"},
+        {"entity layer without an entity",
+         [](T *t) { Swap(&t->weapons_, " projectile_entity=\"Egg\"", ""); },
+         "content: weapons.xml: weapon 'EggLayer' lays entities but names no \"projectile_entity\""},
+        {"unknown parent weapon", [](T *t) { Swap(&t->weapons_, "inherit=\"Minigun\"", "inherit=\"Minigum\""); },
+         "content: weapons.xml: weapon 'MinigunFireBullets' inherits unknown weapon 'Minigum'"},
+        {"power-up the code names missing",
+         [](T *t) { Swap(&t->powerups_, "id=\"POWERUP_BOOM\"", "id=\"POWERUP_BANG\""); },
+         "content: powerups.xml: has no power-up 'POWERUP_BOOM' (the game's code uses it)"},
+        {"health power-up without its effect", [](T *t) { Swap(&t->powerups_, " fx_activate=\"\"", ""); },
+         "content: powerups.xml: power-up 'POWERUP_HEALTH' has no \"fx_activate\""},
+        {"REARM id with an unknown weapon",
+         [](T *t) { Swap(&t->shop_, "REARM_PyroTrooper_PyroPower", "REARM_PyroTrooper_PyroHeat"); },
+         "content: shop.xml: 'REARM_PyroTrooper_PyroHeat' names unknown weapon 'PyroHeat'"},
+        {"REARM id with an unknown type",
+         [](T *t) { Swap(&t->shop_, "REARM_PyroTrooper_PyroPower", "REARM_FireTrooper_PyroPower"); },
+         "content: shop.xml: 'REARM_FireTrooper_PyroPower' names unknown type 'FireTrooper'"},
+        {"REARM id naming a creature",
+         [](T *t) {
+             Swap(&t->shop_, "REARM_PyroTrooper_PyroPower", "REARM_Hound_PyroPower");
+             Swap(&t->shop_, "upgraded_ent_types=\"PyroTrooper\"", "upgraded_ent_types=\"Hound\"");
+         },
+         "content: shop.xml: 'REARM_Hound_PyroPower' rearms 'Hound', which is no trooper"},
+        {"REARM id upgrading another type",
+         [](T *t) { Swap(&t->shop_, "upgraded_ent_types=\"PyroTrooper\"", "upgraded_ent_types=\"SniperTrooper\""); },
+         "content: shop.xml: 'REARM_PyroTrooper_PyroPower' has \"upgraded_ent_types\" 'SniperTrooper' (the type it "
+         "rearms is 'PyroTrooper')"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        c.fault(this);
+        std::vector<std::string> out;
+        EXPECT_EQ(Run(&out), 1) << Joined(out);
+        std::set<std::string> lines(out.begin(), out.end());
+        EXPECT_TRUE(lines.count(c.line)) << "expected: " << c.line << "\ngot:\n" << Joined(out);
+        // The fault is reported in its own file only.
+        std::string file = std::string(c.line).substr(0, std::string(c.line).find(": ", 9) + 2);
+        for (size_t i = 0; i + 1 < out.size(); i++)
+            EXPECT_EQ(out[i].compare(0, file.size(), file), 0) << out[i];
+    }
+}
+
+}  // namespace
