@@ -22,6 +22,7 @@
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
 #include "online/news-manager.h"
+#include "tools/edit-mode.h"
 
 #include <string.h>
 
@@ -155,6 +156,8 @@ int OV_Init()
     RegisterEconomyScreens();
     // The battle's road: the loader transition and the battle screen.
     RegisterBattleScreens();
+    // The UI edit mode's handler, frame and overlays (Ctrl+E, Ctrl+R in developer mode).
+    InstallEditMode();
     flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");

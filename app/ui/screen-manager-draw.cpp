@@ -133,6 +133,8 @@ void ScreenMan::DrawScreens(float dt)
 
     if (developer && (!sized || virtual_resize_mode))
         DrawDeveloperFrame(*this);
+    if ((edit_mode || virtual_resize_mode) && frame_services.edit_draw)
+        frame_services.edit_draw();
 }
 
 void ScreenMan::UpdateLoadingIndicator(float dt)
