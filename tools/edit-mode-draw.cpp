@@ -86,7 +86,6 @@ void DrawCommandHelp()
         ov->OV_DrawTextf(font, 154.0f, y, "%s", row[1]);
         y += line;
     }
-    ov->OV_ReleaseFont(font);
 }
 
 void EditFrame(float dt)

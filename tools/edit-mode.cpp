@@ -54,6 +54,13 @@ bool Held(int key) { return (ov->OV_GetKeyStatei(key) & 2) != 0; }
 
 PopMenuEdit g_menu;
 
+// Cursor 0's pressed component (the placeholder of "over nothing" is none).
+UIComp *PressedComponent()
+{
+    UIComp *locked = sman.cursors[0].locked;
+    return sman.cursors[0].pressed && locked != &comp_null ? locked : nullptr;
+}
+
 // The top screen's set when it has a file name, else null.
 UISet *TopSet()
 {
@@ -197,11 +204,11 @@ void ReloadTopSet()
     sman.DoScreenLeaveProcedure(top);
     std::string file = set->file;
     EditModeForgetComponents();
-    UISet *fresh = sman.GetUISetForScreen(file.c_str(), top);
-    if (fresh && fresh != set) {
-        top->ui = fresh;
-        sman.RetireUISet(set);
-    }
+    // The old set is kept until the manager's release: its script may be running.
+    top->ui = nullptr;
+    top->default_comp = nullptr;
+    sman.RetireUISet(set);
+    sman.GetUISetForScreen(file.c_str(), top);
     sman.UnlockCursors();
     sman.DoScreenEnterProcedure(top);
     top->trans_phase = 1.0f;
@@ -469,7 +476,7 @@ void KeyClone(UIComp *comp)
 int SelectedKey(UIComp *comp, int key)
 {
     bool shift = Held(KEY_SHIFT), ctrl = Held(KEY_CTRL);
-    if (key == 'W' || key == 'w') {
+    if (key == 'W') {
         sman.edit_comp = sman.edit_comp ? nullptr : sman.last_locked_comp;
         return 0;
     }
@@ -556,13 +563,13 @@ void EditModeForgetComponents()
 int EditModeProcessEvent(ov_event_t &event)
 {
     // A click that locks a component selects it.
-    if (event.type == OV_EVENT_BUTTON_DOWN && sman.cursors[0].locked)
-        edit_state.selected = sman.cursors[0].locked;
+    if (event.type == OV_EVENT_BUTTON_DOWN && PressedComponent())
+        edit_state.selected = PressedComponent();
 
     // 1. Keys handled whatever is selected.
     if (event.type == OV_EVENT_KEY_DOWN) {
-        int key = event.key >= 'a' && event.key <= 'z' ? event.key - 32 : event.key;
-        switch (key) {
+        // Letters are their upper-case codes; 97 to 105 are the "NumPad" keys.
+        switch (event.key) {
         case 'L': ReloadTopSet(); break;
         case 'O':
             sman.PushScreen("ScreenBrowser", 0);
@@ -604,8 +611,7 @@ int EditModeProcessEvent(ov_event_t &event)
         return 0;
     if (g_menu.visible && g_menu.ProcessEvent(&event))
         return 1;
-    bool pressed = sman.cursors[0].locked && sman.cursors[0].pressed;
-    if (!pressed) {
+    if (!PressedComponent()) {
         if (event.type == OV_EVENT_BUTTON_DOWN && event.button == MOUSE_RIGHT) {
             OpenMenu();
             return 0;
@@ -619,8 +625,7 @@ int EditModeProcessEvent(ov_event_t &event)
         return 0;
 
     // 4. Keys acting on the selected component.
-    int key = event.key >= 'a' && event.key <= 'z' ? event.key - 32 : event.key;
-    return SelectedKey(edit_state.selected, key);
+    return SelectedKey(edit_state.selected, event.key);
 }
 
 void EditModeUpdate(float dt)

@@ -12,6 +12,8 @@
 
 namespace {
 
+// The console font, taken by name at each use (the engine counts one reference per
+// name, so it is not released here).
 const char kConsoleFont[] = "core/console.mft";
 
 float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
@@ -79,14 +81,11 @@ void PopMenu::UpdateSize()
 {
     text_width = 0.0f;
     ov_font_t *font = ov->OV_GetFont(kConsoleFont);
-    if (!font)
-        return;
-    for (int i = 0; i < items.Count(); i++) {
+    for (int i = 0; font && i < items.Count(); i++) {
         float w = ov->OV_GetTextWidthf(font, "%s", items[i].text);
         if (w > text_width)
             text_width = w;
     }
-    ov->OV_ReleaseFont(font);
 }
 
 void PopMenu::SetPos(vec2_t p)
@@ -101,10 +100,8 @@ void PopMenu::Update(float dt)
 {
     fade = Clamp01(visible ? fade + 4.0f * dt : fade - 7.0f * dt);
     float font_line = 0.0f;
-    if (ov_font_t *font = ov->OV_GetFont(kConsoleFont)) {
+    if (ov_font_t *font = ov->OV_GetFont(kConsoleFont))
         font_line = (float)font->line_height;
-        ov->OV_ReleaseFont(font);
-    }
     line_height = font_line * fade;
     panel_width = (2.0f * margin + text_width) * fade;
     panel_height = (2.0f * margin + font_line * (float)items.Count()) * fade;
@@ -143,8 +140,6 @@ void PopMenu::Draw()
         ov->OV_DrawTextf(font, x + margin, ty, "%s", items[i].text);
         ty += line_height;
     }
-    if (font)
-        ov->OV_ReleaseFont(font);
     ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
     ov->OV_SetAlpha(1.0f);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
@@ -215,5 +210,4 @@ void DrawToolTip(int x, int y, const char *text)
     ov->OV_DrawRect(fx - 2.0f + w - 1.0f, fy - 2.0f, 1.0f, h);
     ov->OV_DrawRect(fx - 1.0f, fy - 2.0f + h - 1.0f, w - 1.0f, 1.0f);
     ov->OV_DrawTextf(font, fx + 1.0f, fy + 3.0f, "%s", text);
-    ov->OV_ReleaseFont(font);
 }

@@ -29,8 +29,6 @@ protected:
     }
     void TearDown() override
     {
-        if (font_)
-            ov->OV_ReleaseFont(font_);
         EditModeForgetComponents();
         WidgetTest::TearDown();
     }
