@@ -10,10 +10,11 @@
 #include "app/ui/widgets/ui-textbox.h"
 #include "core/ov_state.h"
 #include "ovrecords.h"
+#include "platform/headless.h"
 #include "tools/edit-mode.h"
 #include "tools/popmenu.h"
 
-#include <map>
+#include <algorithm>
 #include <string.h>
 
 using namespace uitest;
@@ -22,15 +23,12 @@ using apptest::Logged;
 
 namespace {
 
-std::map<std::string, std::string> answers;
-std::vector<std::string> asked;
+namespace hl = ovdev::headless;
 
-// The platform's prompts and chooser answered from the table (null without an entry).
-const char *AnswerExtension(const char *command, const char *)
+// The prompts and the chooser are answered through the headless answer table.
+void Answer(const char *command, const char *reply)
 {
-    asked.push_back(command ? command : "");
-    auto it = answers.find(command ? command : "");
-    return it == answers.end() ? nullptr : it->second.c_str();
+    hl::set_answer(command, reply);
 }
 
 const char kScript[] =
@@ -50,9 +48,7 @@ protected:
         WidgetTest::SetUp();
         ASSERT_TRUE(wtest::CopyShippedFont("core/console.mft"));
         InstallEditMode();
-        answers.clear();
-        asked.clear();
-        ov->OV_CallExtension = AnswerExtension;
+        hl::clear_answers();
         screen_ = Show("Fixture", kScript);
         set_ = screen_->ui;
         ASSERT_EQ(set_->comps.Count(), 4);
@@ -64,6 +60,7 @@ protected:
     void TearDown() override
     {
         EditModeForgetComponents();
+        hl::clear_answers();
         ov->OV_SetKeyStatei(16, 0);
         ov->OV_SetKeyStatei(17, 0);
         sman.edit_mode = false;
@@ -119,7 +116,7 @@ TEST_F(EditMode, ControlEAndControlRSwitchThroughEvents)
     EXPECT_EQ(SendKey('E'), 1);
     ov->OV_SetKeyStatei(17, 0);
     EXPECT_TRUE(sman.edit_mode);
-    for (const std::string &command : asked)
+    for (const std::string &command : wtest::extension_calls)
         EXPECT_EQ(command.find("EditValue"), std::string::npos) << "Ctrl+E is not the E key of the edit mode";
 }
 
@@ -207,7 +204,7 @@ TEST_F(EditMode, ArrowStepsByPositionType)
 TEST_F(EditMode, ParentKeepsThePlaceForEachPositionType)
 {
     UIComp *b = Comp("b"), *a = Comp("a"), *c = Comp("c");
-    answers["EditValue: Parent Name"] = "b";
+    Answer("EditValue: Parent Name", "b");
     for (int type : {UIPOS_ABSOLUTE, UIPOS_RELATIVE_TO_SCREEN, UIPOS_RELATIVE_TO_PARENT}) {
         a->parent = nullptr;
         a->ConvertPositionType(type);
@@ -219,27 +216,27 @@ TEST_F(EditMode, ParentKeepsThePlaceForEachPositionType)
         EXPECT_NEAR(after.x, before.x, 1e-3f) << type;
         EXPECT_NEAR(after.y, before.y, 1e-3f) << type;
         // An empty answer clears it in place.
-        answers["EditValue: Parent Name"] = "";
+        Answer("EditValue: Parent Name", "");
         SendKey('P');
         EXPECT_EQ(a->parent, nullptr);
         after = a->GetStaticPos();
         EXPECT_NEAR(after.x, before.x, 1e-3f) << type;
         EXPECT_NEAR(after.y, before.y, 1e-3f) << type;
-        answers["EditValue: Parent Name"] = "b";
+        Answer("EditValue: Parent Name", "b");
     }
     EXPECT_TRUE(Logged("Got value 'b'"));
     // A cycle is refused; an unknown or blank-led name too.
     a->parent = nullptr;
     b->parent = c;
-    answers["EditValue: Parent Name"] = "b";
+    Answer("EditValue: Parent Name", "b");
     edit_state.selected = c;
     SendKey('P');
     EXPECT_EQ(c->parent, nullptr);
     EXPECT_TRUE(Logged("Parent 'b' for ui/Fixture.lua/c would make a cycle."));
-    answers["EditValue: Parent Name"] = "c";
+    Answer("EditValue: Parent Name", "c");
     SendKey('P');
     EXPECT_EQ(c->parent, nullptr);
-    answers["EditValue: Parent Name"] = " b";
+    Answer("EditValue: Parent Name", " b");
     SendKey('P');
     EXPECT_TRUE(Logged("No component name ' b' found to parent ui/Fixture.lua/c."));
 }
@@ -257,7 +254,7 @@ TEST_F(EditMode, InheritRestoresTheFiveKeptValues)
     a->align = 1;
     a->scale_type = UISCALE_FIT_INSIDE_SCREEN;
     edit_state.selected = a;
-    answers["EditValue: Inherit from component Name"] = "DefaultRectangle";
+    Answer("EditValue: Inherit from component Name", "DefaultRectangle");
     SendKey('I');
     EXPECT_EQ(a->alpha, 0.25f) << "inherited";
     EXPECT_EQ(a->position_type, UIPOS_ABSOLUTE);
@@ -266,7 +263,7 @@ TEST_F(EditMode, InheritRestoresTheFiveKeptValues)
     EXPECT_EQ(a->align, 1);
     EXPECT_EQ(a->scale_type, UISCALE_FIT_INSIDE_SCREEN);
     EXPECT_FALSE(a->localize);
-    answers["EditValue: Inherit from component Name"] = "NoSuchTemplate";
+    Answer("EditValue: Inherit from component Name", "NoSuchTemplate");
     SendKey('I');
     EXPECT_TRUE(Logged("Component Template 'NoSuchTemplate' not found."));
 }
@@ -333,10 +330,10 @@ TEST_F(EditMode, AddAtTheRawMouseAndTheNameFor256)
     mpos = vec2_t{123.0f, 45.0f};
     SendKey('A');
     EXPECT_EQ(Comp("untitled_1"), nullptr) << "no answer: nothing";
-    answers["EditValue: New Component Type"] = "NOT_A_TYPE";
+    Answer("EditValue: New Component Type", "NOT_A_TYPE");
     SendKey('A');
     EXPECT_EQ(Comp("untitled_1"), nullptr) << "unknown type";
-    answers["EditValue: New Component Type"] = "RECTANGLE";
+    Answer("EditValue: New Component Type", "RECTANGLE");
     SendKey('A');
     UIComp *added = Comp("untitled_1");
     ASSERT_NE(added, nullptr);
@@ -433,7 +430,7 @@ TEST_F(EditMode, AskingKeysWithoutAnAnswerChangeNothing)
     EXPECT_EQ(set_->comps.Count(), 4);
     EXPECT_FALSE(Logged("Got value"));
     // F on a text box flips the centring and asks for a font.
-    EXPECT_NE(std::find(asked.begin(), asked.end(), "OpenFileDialog"), asked.end());
+    EXPECT_NE(std::find(wtest::extension_calls.begin(), wtest::extension_calls.end(), "OpenFileDialog"), wtest::extension_calls.end());
     EXPECT_TRUE(Logged("Browsing for component font or fx.."));
 }
 
@@ -441,18 +438,18 @@ TEST_F(EditMode, AskingKeysWithAnAnswer)
 {
     UIComp *t = Comp("t");
     edit_state.selected = t;
-    answers["EditValue: Component Text"] = "Hello";
-    answers["EditValue: Component Name"] = "renamed";
+    Answer("EditValue: Component Text", "Hello");
+    Answer("EditValue: Component Name", "renamed");
     SendKey('E');
     EXPECT_STREQ(static_cast<UICompTextbox *>(t)->GetText(), "Hello");
     SendKey('N');
     EXPECT_STREQ(t->name, "renamed");
     bool centred = sman.center_virtual_screen;
-    answers["OpenFileDialog"] = "C:\\x\\data\\core\\console.mft";
+    Answer("OpenFileDialog", "C:\\x\\data\\core\\console.mft");
     SendKey('F');
     EXPECT_NE(sman.center_virtual_screen, centred);
     EXPECT_TRUE(Logged("Selected 'C:\\x\\data\\core\\console.mft'"));
-    answers["OpenFileDialog"] = "/elsewhere/font.mft";
+    Answer("OpenFileDialog", "/elsewhere/font.mft");
     SendKey('F');
     EXPECT_TRUE(Logged("This isn't: '/elsewhere/font.mft'"));
     sman.center_virtual_screen = centred;
@@ -478,7 +475,7 @@ TEST_F(EditMode, RightButtonOpensTheMenuAndItsItemsPressKeys)
     // "save_ui" is taken like "SAVE_UI"; "EDIT_NAME" asks for the name.
     EXPECT_EQ(menu.ProcessClick("save_ui"), 1);
     EXPECT_EQ(menu.ProcessClick("EDIT_NAME"), 1);
-    EXPECT_NE(std::find(asked.begin(), asked.end(), "EditValue: Component Name"), asked.end());
+    EXPECT_NE(std::find(wtest::extension_calls.begin(), wtest::extension_calls.end(), "EditValue: Component Name"), wtest::extension_calls.end());
 }
 
 TEST_F(EditMode, LeftEdgeDragWidensTheVirtualScreen)
