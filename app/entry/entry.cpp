@@ -18,6 +18,8 @@
 #include "game/screens/pick-upgrade.h"
 #include "game/screens/flags.h"
 #include "game/screens/loading.h"
+#include "tools/screen-browser.h"
+#include "tools/timeline-tools.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -155,6 +157,9 @@ int OV_Init()
     RegisterEconomyScreens();
     // The battle's road: the loader transition and the battle screen.
     RegisterBattleScreens();
+    // The developer screens ("ScreenBrowser", "Timeline"); their UI needs developer mode.
+    GetScreenBrowser();
+    GetTimelineScreen();
     flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
