@@ -8,8 +8,10 @@
 #include "app/ui/uiset.h"
 #include "app/ui/widgets/ui-listbox.h"
 #include "tests/app/ui/input_widgets_fixture.h"
+#include "tests/app/ui/widget_fixture.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -77,6 +79,17 @@ protected:
     {
         apptest::draw = [this](float dt) { browser_->Draw(dt); };
         DrawFrame();
+    }
+    // Saves the frame under /work/shots/t-writer (or ORVEX_SHOTS_DIR) when that is there.
+    void Shot(const std::string &name)
+    {
+        const char *env = getenv("ORVEX_SHOTS_DIR");
+        std::string dir = env && *env ? env : "/work/shots/t-writer";
+        struct stat st;
+        if (!(env && *env) && stat("/work/shots", &st) != 0)
+            return;
+        mkdir(dir.c_str(), 0755);
+        EXPECT_TRUE(widgettest::SavePng(widgettest::ReadFrame(), dir + "/" + name));
     }
     ScreenScreenBrowser *browser_ = nullptr;
 };
@@ -191,6 +204,8 @@ TEST_F(Browser, TheTitleFadesOutBetweenOneAndOneAndAHalfSeconds)
         DrawBrowser();
         int value = apptest::Pixel(1, 5)[0];
         EXPECT_NEAR(value, row.value, 3) << row.t;
+        if (row.t == 0.5f)
+            Shot("screen-browser-title.png");
     }
     browser_->Update(0.5f);
     EXPECT_FLOAT_EQ(browser_->time_since_change, 2.1f);
