@@ -577,6 +577,8 @@ int EditModeProcessEvent(ov_event_t &event)
             sman.edit_mode = false;
             break;
         case 'S':
+            if (UISet *set = TopSet())
+                set->ExportLua(set->file);
             sman.UnlockCursors();
             return 1;
         case 'F':

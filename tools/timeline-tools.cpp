@@ -43,9 +43,19 @@ ScreenTimeline::ScreenTimeline() : Screen("Timeline")
 {
 }
 
+ScreenTimeline &GetTimelineScreen()
+{
+    static ScreenTimeline screen;
+    return screen;
+}
+
 bool ScreenTimeline::PreLoad()
 {
-    LoadUI("ui/fw/timeline.lua");
+    // The layout ships with the developer content; a build without it has no UI here.
+    if (ov_file_t *f = ov->OV_OpenFile("ui/fw/timeline.lua", "rb")) {
+        ov->OV_CloseFile(f);
+        LoadUI("ui/fw/timeline.lua");
+    }
     events = nullptr;
     return true;
 }

@@ -38,4 +38,7 @@ private:
     const char *SelectedEventId();
 };
 
+// The one timeline screen, registered on first use.
+ScreenTimeline &GetTimelineScreen();
+
 #endif

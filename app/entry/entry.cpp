@@ -18,6 +18,8 @@
 #include "game/screens/pick-upgrade.h"
 #include "game/screens/flags.h"
 #include "game/screens/loading.h"
+#include "tools/screen-browser.h"
+#include "tools/timeline-tools.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
@@ -158,6 +160,9 @@ int OV_Init()
     RegisterBattleScreens();
     // The UI edit mode's handler, frame and overlays (Ctrl+E, Ctrl+R in developer mode).
     InstallEditMode();
+    // The developer screens ("ScreenBrowser", "Timeline"); their UI needs developer mode.
+    GetScreenBrowser();
+    GetTimelineScreen();
     flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");

@@ -4,6 +4,7 @@
 // and without an answer, the resize drag and the overlays.
 #include "tests/app/ui/input_widgets_fixture.h"
 
+#include "app/services/filehelpers.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
 #include "app/ui/widgets/ui-image.h"
@@ -477,6 +478,33 @@ TEST_F(EditMode, RightButtonOpensTheMenuAndItsItemsPressKeys)
     EXPECT_EQ(menu.ProcessClick("save_ui"), 1);
     EXPECT_EQ(menu.ProcessClick("EDIT_NAME"), 1);
     EXPECT_NE(std::find(wtest::extension_calls.begin(), wtest::extension_calls.end(), "EditValue: Component Name"), wtest::extension_calls.end());
+}
+
+std::string ReadText(const char *name)
+{
+    long size = 0;
+    char *data = ReadWholeFile(name, &size);
+    if (!data)
+        return "<none>";
+    std::string text(data, (size_t)size);
+    free(data);
+    return text;
+}
+
+TEST_F(EditMode, SAndTheMenusSaveUiWriteTheScriptUnderDevEdits)
+{
+    const char kSaved[] = "user://dev-edits/ui/Fixture.lua";
+    edit_state.selected = Comp("a");
+    SendKey(39);
+    EXPECT_EQ(SendKey('S'), 1) << "consumed";
+    std::string text = ReadText(kSaved);
+    // The writer converts absolute positions (x 21 of 320, y 30 of 240).
+    EXPECT_NE(text.find("CreateComp (\"Rectangle\", \"a\");\nSetProperty (\"position\", 0.065625, 0.125);"),
+              std::string::npos) << text;
+    SendKey(39);
+    EXPECT_EQ(EditMenu().ProcessClick("save_ui"), 1);
+    text = ReadText(kSaved);
+    EXPECT_NE(text.find("SetProperty (\"position\", 0.06875, 0.125);"), std::string::npos) << text;
 }
 
 TEST_F(EditMode, LeftEdgeDragWidensTheVirtualScreen)
