@@ -208,7 +208,11 @@ void ReloadTopSet()
     top->ui = nullptr;
     top->default_comp = nullptr;
     sman.RetireUISet(set);
-    sman.GetUISetForScreen(file.c_str(), top);
+    UISet *fresh = sman.GetUISetForScreen(file.c_str(), top);
+    // A screen browser showing this screen borrowed the old set: it takes the new one.
+    Screen *browser = Screen::PeekScreen("ScreenBrowser");
+    if (browser && browser != top && browser->ui == set)
+        browser->ui = fresh;
     sman.UnlockCursors();
     sman.DoScreenEnterProcedure(top);
     top->trans_phase = 1.0f;

@@ -14,6 +14,7 @@
 #include "platform/headless.h"
 #include "tools/edit-mode.h"
 #include "tools/popmenu.h"
+#include "tools/screen-browser.h"
 
 #include <algorithm>
 #include <png.h>
@@ -393,6 +394,17 @@ TEST_F(EditMode, KeysAfterReloadTouchOnlyTheNewSet)
     EXPECT_EQ(edit_state.selected, Comp("b"));
     SendKey(39);
     EXPECT_EQ(Comp("b")->position_x, 101.0f);
+}
+
+TEST_F(EditMode, ReloadHandsTheNewSetToABrowserThatBorrowedTheOld)
+{
+    Screen &browser = GetScreenBrowser();
+    UISet *own = browser.ui;
+    browser.ui = set_;
+    SendKey('L');
+    EXPECT_EQ(browser.ui, screen_->ui);
+    EXPECT_NE(browser.ui, set_);
+    browser.ui = own;
 }
 
 TEST_F(EditMode, DroppedFilePlacesTheImageAtTheDropPointLessTheOffset)
