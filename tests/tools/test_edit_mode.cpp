@@ -469,6 +469,26 @@ TEST_F(EditMode, AskingKeysWithAnAnswer)
     sman.center_virtual_screen = centred;
 }
 
+TEST_F(EditMode, BrowsingForAnImageTakesThePathAfterTheDataFolder)
+{
+    wtest::WritePng("gfx/pick.png", 4, 4, [](int, int) { return apptest::Rgba{0, 255, 0, 255}; });
+    ASSERT_TRUE(Run(screen_, "CreateComp('Image', 'img')"));
+    UICompImage *img = static_cast<UICompImage *>(Comp("img"));
+    ASSERT_NE(img, nullptr);
+    edit_state.selected = img;
+    SendKey('B');
+    EXPECT_EQ(img->bitmap, nullptr) << "no answer: nothing";
+    Answer("OpenFileDialog", "D:/work/pics/pick.png");
+    SendKey('B');
+    EXPECT_EQ(img->bitmap, nullptr) << "no \"data\" in the path";
+    EXPECT_TRUE(Logged("File you browsed was: 'D:/work/pics/pick.png'"));
+    Answer("OpenFileDialog", "C:\\proj\\data_hd\\gfx\\pick.png");
+    SendKey('B');
+    EXPECT_TRUE(Logged("Browsing for component image.."));
+    ASSERT_NE(img->bitmap, nullptr);
+    EXPECT_STREQ(img->bitmap->name, "gfx/pick.png");
+}
+
 TEST_F(EditMode, RightButtonOpensTheMenuAndItsItemsPressKeys)
 {
     edit_state.selected = Comp("a");
