@@ -18,10 +18,13 @@
 #include "game/screens/pick-upgrade.h"
 #include "game/screens/flags.h"
 #include "game/screens/loading.h"
+#include "tools/screen-browser.h"
+#include "tools/timeline-tools.h"
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
 #include "online/news-manager.h"
+#include "tools/edit-mode.h"
 
 #include <string.h>
 
@@ -155,6 +158,11 @@ int OV_Init()
     RegisterEconomyScreens();
     // The battle's road: the loader transition and the battle screen.
     RegisterBattleScreens();
+    // The UI edit mode's handler, frame and overlays (Ctrl+E, Ctrl+R in developer mode).
+    InstallEditMode();
+    // The developer screens ("ScreenBrowser", "Timeline"); their UI needs developer mode.
+    GetScreenBrowser();
+    GetTimelineScreen();
     flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");

@@ -10,7 +10,47 @@
 #include "app/services/prog.h"
 #include "orvex.h"
 
+#include <string.h>
+
+#include <string>
+#include <vector>
+
 Manager man;
+
+namespace {
+
+// In developer mode the tools' saved edits ("user://dev-edits/", see tools/dev-edits.h)
+// are searched before the program's data: "user://dev-edits/" for "res://" and
+// "user://dev-edits/X/" for each "res://X/", in the order of their res:// paths, all
+// placed just before the first res:// path. Other runs never search them.
+void AddDevEditSearchPaths()
+{
+    std::vector<std::string> group;
+    int first_res = -1;
+    int n = ov->OV_GetNumberOfSearchPaths();
+    for (int i = 0; i < n; i++) {
+        const char *path = ov->OV_GetSearchPath(i);
+        if (!path || strncmp(path, "res://", 6) != 0)
+            continue;
+        if (first_res < 0)
+            first_res = i;
+        group.push_back(std::string("user://dev-edits/") + (path + 6));
+    }
+    if (first_res < 0)
+        return;
+    std::vector<std::string> before;
+    for (int i = 0; i < first_res; i++) {
+        const char *path = ov->OV_GetSearchPath(i);
+        if (path)
+            before.push_back(path);
+    }
+    for (auto it = group.rbegin(); it != group.rend(); ++it)
+        ov->OV_AddSearchPath(it->c_str(), true);
+    for (auto it = before.rbegin(); it != before.rend(); ++it)
+        ov->OV_AddSearchPath(it->c_str(), true);
+}
+
+}  // namespace
 
 void Manager::SetCalls(const ManagerCalls *calls)
 {
@@ -33,6 +73,8 @@ int Manager::PreInitializeBeforeVideoInit()
     loc_man().Initialize();
     // Loads the profiles and applies the volumes and the window mode of the index.
     profile_man().Initialize();
+    if (prog.parms.developer_mode)
+        AddDevEditSearchPaths();
     if (calls_.init_effects)
         calls_.init_effects();
     game_man.Initialize();

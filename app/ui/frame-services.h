@@ -25,6 +25,12 @@ struct FrameServices {
     bool (*notices_enabled)() = nullptr;
     void (*notices_update)(float dt) = nullptr;
     void (*notices_draw)() = nullptr;
+    // The UI edit mode (developer tools): every event while the edit mode is on, after
+    // the cursors had it; once a frame while the edit or the resize mode is on, after
+    // the screens; drawn over everything while either is on.
+    int (*edit_event)(ov_event_t &event) = nullptr;
+    void (*edit_frame)(float dt) = nullptr;
+    void (*edit_draw)() = nullptr;
 };
 
 extern FrameServices frame_services;

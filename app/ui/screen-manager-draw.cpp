@@ -59,11 +59,10 @@ void DrawDeveloperFrame(ScreenMan &sm)
     ov->OV_DrawRect(vx - b, vy + vh, vw + 2 * b, b);
     ov->OV_DrawRect(vx - b, vy, b, vh);
     ov->OV_DrawRect(vx + vw, vy, b, vh);
-    if (ov_font_t *font = ov->OV_GetFont("core/console.mft")) {
+    // The engine counts one reference per font name taken with OV_GetFont: no release.
+    if (ov_font_t *font = ov->OV_GetFont("core/console.mft"))
         ov->OV_DrawTextf(font, vx - b + 3.0f, vy + vh + b + 3.0f, "%d x %d (%s)", sm.virtual_width, sm.virtual_height,
                          ScreenMan::GetResolutionName(sm.virtual_width, sm.virtual_height));
-        ov->OV_ReleaseFont(font);
-    }
 }
 
 }  // namespace
@@ -133,6 +132,8 @@ void ScreenMan::DrawScreens(float dt)
 
     if (developer && (!sized || virtual_resize_mode))
         DrawDeveloperFrame(*this);
+    if ((edit_mode || virtual_resize_mode) && frame_services.edit_draw)
+        frame_services.edit_draw();
 }
 
 void ScreenMan::UpdateLoadingIndicator(float dt)

@@ -111,6 +111,8 @@ void ScreenMan::Update(float dt)
 
     cursor_shape = "ARROW";
     UpdateScreens(dt);
+    if ((edit_mode || virtual_resize_mode) && frame_services.edit_frame)
+        frame_services.edit_frame(dt);
 
     if (edit_mode) {
         if (!edit_drag && Held(KEY_SHIFT) && Held(510)) {

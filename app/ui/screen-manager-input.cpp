@@ -196,6 +196,12 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
         }
     }
 
+    // The edit mode's handler has every event (Ctrl+E and Ctrl+R stay the manager's).
+    if (edit_mode && frame_services.edit_event &&
+        !(developer && type == OV_EVENT_KEY_DOWN && Held(KEY_CONTROL) &&
+          (IsLetter(event.key, 'E') || IsLetter(event.key, 'R'))))
+        frame_services.edit_event(event);
+
     // 4. Pre-initialisation: the interface table arrives and the services start. With a
     // profile loaded, the window mode it chose goes into the engine's parameter block.
     if (type == OV_EVENT_PREINIT && event.ptr) {

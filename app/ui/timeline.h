@@ -104,6 +104,14 @@ public:
 
     const char *GetCurrentEventId() const { return current_event_id; }
 
+    // Developer export of the events as an HTML page, written to "user://dev-edits/"
+    // plus the content-relative path (tools/timeline-tools.cpp). 1 when written; 0
+    // after the popup "Unable to open '%s'\n" (the old file kept).
+    int ExportHTML(const char *path);
+    // One event's part of the page: nothing for type "...", the processor's own text
+    // when it writes one, else a heading with the id and type.
+    void ExportEvent(FILE *f, const char *id);
+
     DMDatabase *database = nullptr;
     DMArray *events = nullptr;
     TimelineProcessor *processor = nullptr;

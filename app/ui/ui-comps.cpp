@@ -203,8 +203,8 @@ void UIComp::DrawInfoBox(vec2_t at)
                        : position_type == UIPOS_RELATIVE_TO_PARENT ? "RELATIVE_TO_PARENT"
                                                                    : "ABSOLUTE";
     ov->OV_DrawTextf(font, at.x, y, "X: %g  Y: %g type: %s", position_x, position_y, kind);
-    if (font)
-        ov->OV_ReleaseFont(font);
+    // The engine counts one reference per font name taken with OV_GetFont: no release
+    // (a release per drawing freed the console font under its other users).
 }
 
 // Each component owns its copies of the script names, so that a template and its

@@ -33,6 +33,10 @@ public:
     void ApplyCacheModeOnEnter();
     // Releases the bitmaps of the components in the default cache mode.
     void ApplyCacheModeOnLeave();
+    // Writes the set back as a UI script for the file name it was loaded from (such as
+    // "ui/main-menu.lua"), under "user://dev-edits/" (tools/ui-writer.cpp). 1 when
+    // written; 0 after the popup "Unable to save to file '%s'.\n" (the old file kept).
+    int ExportLua(const char *name);
 
     char *file;
     nArray<UIComp *> comps;

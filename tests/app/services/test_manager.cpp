@@ -162,6 +162,10 @@ TEST_F(ManagerTest, PreInitialisationStartsTheServicesInOrder)
         "Initializing language translation. (lua)",
         "path res://data-en front (lua)",
         "Loading all profiles. (lua)",
+        // The saved developer edits go before the program's data, in its order.
+        "path user://dev-edits/data-src/ front (lua)",
+        "path user://dev-edits/ front (lua)",
+        "path user://dev-edits/data-en/ front (lua)",
         "effects (profiles)",
     };
     EXPECT_EQ(steps, kOrder);
@@ -184,6 +188,12 @@ TEST_F(ManagerTest, UserFilesAreSearchedFirstAndTheDeveloperDataOnlyInDeveloperM
         if (developer)
             expected.push_back("path res://data-src back");
         expected.push_back("path user:// front");
+        if (developer) {
+            // The saved developer edits, placed after user:// and before the program's data.
+            for (const char *path : {"path user://dev-edits/data-src/ front (lua)", "path user://dev-edits/ front (lua)",
+                                     "path user:// front (lua)"})
+                expected.push_back(path);
+        }
         EXPECT_EQ(paths, expected);
         int n = ov->OV_GetNumberOfSearchPaths();
         ASSERT_GE(n, 2);
@@ -258,4 +268,52 @@ TEST_F(ManagerTest, WithoutCallsTheServicesStillStartAndStop)
                                              "Loading all profiles. (lua)", "Manager::Shutdown. (lua)",
                                              "LuaManager::Shutdown. (lua)"};
     EXPECT_EQ(steps, kOrder);
+}
+
+// The tools' saved edits are searched, in developer mode only, before the program's data.
+TEST_F(ManagerTest, DeveloperModeSearchesTheSavedEditsBeforeTheProgramData)
+{
+    apptest::WriteFile("ui/x.lua", "shipped");
+    apptest::WriteFile("data-src/ui/y.lua", "unpacked");
+    for (int developer : {0, 1}) {
+        SCOPED_TRACE(developer ? "developer mode" : "player mode");
+        ov->OV_CreateDirectory("user://dev-edits");
+        ov->OV_CreateDirectory("user://dev-edits/ui");
+        ov->OV_CreateDirectory("user://dev-edits/data-src");
+        ov->OV_CreateDirectory("user://dev-edits/data-src/ui");
+        for (const char *name : {"user://dev-edits/ui/x.lua", "user://dev-edits/data-src/ui/y.lua"}) {
+            ov_file_t *f = ov->OV_OpenFile(name, "wb");
+            ASSERT_NE(f, nullptr);
+            ov->OV_WriteFile("edited", 6, f);
+            ASSERT_EQ(ov->OV_CloseFile(f), 0);
+        }
+        prog.parms.developer_mode = developer;
+        man.PreInitializeBeforeVideoInit();
+        std::vector<std::string> paths;
+        for (int i = 0; i < ov->OV_GetNumberOfSearchPaths(); i++)
+            paths.push_back(ov->OV_GetSearchPath(i));
+        std::vector<std::string> expected;
+        if (developer)
+            expected = {"user://", "user://dev-edits/", "user://dev-edits/data-src/", "res://", "res://data-src/"};
+        else
+            expected = {"user://", "res://"};
+        EXPECT_EQ(paths, expected);
+        for (const char *name : {"ui/x.lua", "ui/y.lua"}) {
+            char text[16] = {0};
+            ov_file_t *f = ov->OV_OpenFile(name, "rb");
+            if (f) {
+                ov->OV_ReadFile(text, sizeof text - 1, f);
+                ov->OV_CloseFile(f);
+            }
+            if (developer) {
+                EXPECT_STREQ(text, "edited") << name;
+            } else {
+                EXPECT_STRNE(text, "edited") << name;
+            }
+        }
+        lua_man.Shutdown();
+        ov->OV_RemoveSearchPath("res://data-src");
+        ov->OV_RemoveSearchPath("user://dev-edits/");
+        ov->OV_RemoveSearchPath("user://dev-edits/data-src/");
+    }
 }
