@@ -2,6 +2,8 @@
 // reading back the device state and scheduling scripts (format in headless.h).
 #include "platform/headless.h"
 
+#include <map>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -157,5 +159,42 @@ int TouchType(TouchPhase phase) {
 }
 
 }  // namespace
+namespace {
+
+// Guards the table: extension commands may be sent from any thread.
+std::mutex answers_mutex;
+
+std::map<std::string, std::string> &Answers()
+{
+    static std::map<std::string, std::string> answers;
+    return answers;
+}
+
+}  // namespace
+
+void set_answer(const std::string &command, const char *reply)
+{
+    std::lock_guard<std::mutex> lock(answers_mutex);
+    if (reply)
+        Answers()[command] = reply;
+    else
+        Answers().erase(command);
+}
+
+void clear_answers()
+{
+    std::lock_guard<std::mutex> lock(answers_mutex);
+    Answers().clear();
+}
+
+const char *answer(const char *command)
+{
+    if (!command)
+        return nullptr;
+    std::lock_guard<std::mutex> lock(answers_mutex);
+    auto it = Answers().find(command);
+    return it == Answers().end() ? nullptr : it->second.c_str();
+}
+
 }  // namespace headless
 }  // namespace ovdev

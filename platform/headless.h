@@ -106,6 +106,16 @@ bool play_script(std::vector<ScriptStep> steps);
 // Script events not yet handed to the event queue.
 std::size_t pending_script_steps();
 
+// Answers to the prompts and file choosers the program sends as extension commands
+// ("EditValue: ...", "OpenFileDialog", "SaveFileDialog"), which no platform part of
+// this build carries out. For tests only: the program never fills this table, so
+// there those commands get their null reply. An answer is looked up by the exact
+// command name and stays until replaced or cleared; a null reply removes it.
+void set_answer(const std::string &command, const char *reply);
+void clear_answers();
+// The stored reply (valid until the answer is replaced or cleared), or null.
+const char *answer(const char *command);
+
 }  // namespace headless
 }  // namespace ovdev
 
