@@ -7,6 +7,8 @@
 #ifndef TOOLS_MISSION_ANALYSIS_H
 #define TOOLS_MISSION_ANALYSIS_H
 
+#include "app/ui/screen.h"
+
 #include <vector>
 
 class DMArray;
@@ -21,5 +23,30 @@ std::vector<int> AnalyzeWaves(const DMArray *waves, int starting_money, EntityWo
 
 // "gameplay"/"starting_money"/"value" as an integer, 0 when absent.
 int ReadStartingMoney(const DMDatabase &level);
+
+// The screen ("AnalyzeMission", UI "ui/analyze-mission.lua"): told the level by the
+// screen message "MISSION" (value: the level's data-registry name), it lists under the
+// UI component "dummy_names" one line "%d: %d" per SPAWN node with the points at hand.
+class ScreenAnalyzeMission : public Screen {
+public:
+    ScreenAnalyzeMission();
+
+    bool PreLoad() override;
+    void Draw(float dt) override;
+    void Update(float dt) override;  // nothing
+    void Enter() override;
+    void Leave() override;  // nothing
+    bool ProcessUICompClick(UIComp *comp, int flags) override;
+    int ProcessEvent(ov_event_t *event) override;
+    int ProcessScreenMessage(Screen *from, const char *message, const char *value) override;
+
+    // The lines as drawn ("%d: %d"), empty without a message.
+    std::vector<int> Lines() const;
+
+    DMArray *waves = nullptr;
+    int starting_money = 0;
+};
+
+ScreenAnalyzeMission *GetAnalyzeMissionScreen();
 
 #endif

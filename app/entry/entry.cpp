@@ -22,6 +22,7 @@
 #include "online/analytics.h"
 #include "online/leaderboards-manager.h"
 #include "online/news-manager.h"
+#include "tools/level-editor-screens.h"
 
 #include <string.h>
 
@@ -155,6 +156,9 @@ int OV_Init()
     RegisterEconomyScreens();
     // The battle's road: the loader transition and the battle screen.
     RegisterBattleScreens();
+    // The editors' developer screens, only in developer runs (their UI is developer content).
+    if (prog.parms.developer_mode)
+        RegisterEditorScreens();
     flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");
