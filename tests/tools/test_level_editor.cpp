@@ -247,6 +247,28 @@ TEST_F(LevelEditorTest, KeysAtTheEnds)
     EXPECT_FLOAT_EQ(45.0f, editor->bunker.y);
 }
 
+TEST_F(LevelEditorTest, WheelAndHeldKeysTurnAndScale)
+{
+    float angle = editor->brush.angle;
+    ov_event_t wheel{};
+    wheel.type = 4;
+    wheel.wheel = 240;
+    editor->ProcessEvent(&wheel);
+    EXPECT_NEAR(angle - 2 * 3.1415927f * 0.0625f, editor->brush.angle, 1e-5);
+    angle = editor->brush.angle;
+    ov->OV_SetKeyStatef('C', 1.0f);
+    ov->OV_SetKeyStatef('V', 1.0f);
+    editor->Update(0.5f);
+    ov->OV_SetKeyStatef('C', 0.0f);
+    ov->OV_SetKeyStatef('V', 0.0f);
+    EXPECT_NEAR(angle + 0.05f, editor->brush.angle, 1e-5);
+    EXPECT_NEAR(1.125f, editor->brush.scale, 1e-5);
+    // In obstacle mode the preview turns instead.
+    Key('M');
+    editor->ProcessEvent(&wheel);
+    EXPECT_NEAR(-2 * 3.1415927f * 0.0625f, editor->preview.angle, 1e-5);
+}
+
 TEST_F(LevelEditorTest, ImportTakesTheDefaults)
 {
     WriteFile("levels/partial.xml",
@@ -399,12 +421,21 @@ TEST_F(LevelEditorTest, Screenshot)
     EXPECT_EQ(128, rock[0]);
     widgettest::Rgba pad = f.At(512, 384);
     EXPECT_EQ(220, pad[0]);
+    // With key 112 held, the help box over the ground.
+    ov->OV_SetKeyStatef(112, 1.0f);
+    DrawAt(300, 420);
+    ov->OV_SetKeyStatef(112, 0.0f);
+    widgettest::Frame help = widgettest::ReadFrame();
+    widgettest::Rgba boxed = help.At(105, 700 - 105);
+    EXPECT_LT(boxed[1], 20);  // 0.8 black over (40, 60, 40)
+    EXPECT_GT(boxed[1], 5);
     const char *dir = getenv("ORVEX_SHOTS_DIR");
     std::string out = dir && *dir ? dir : "/work/shots/t-editors";
     struct stat st;
     if ((dir && *dir) || stat("/work/shots", &st) == 0) {
         mkdir(out.c_str(), 0755);
         EXPECT_TRUE(widgettest::SavePng(f, out + "/level-editor.png"));
+        EXPECT_TRUE(widgettest::SavePng(help, out + "/level-editor-help.png"));
     }
 }
 
