@@ -77,6 +77,7 @@ void ScreenLevelEditor::Enter()
     offset = {0, 0};
     mouse = {0, 0};
     mode = MODE_DECALS;
+    bunker_bitmap = nullptr;  // looked up again: the engine may have restarted since
     bunker = {prog.parms.width * 0.5f, prog.parms.height * 0.5f};
 
     DMDatabase *assets = dman().GetDatabase(kAssetsFile);
@@ -416,10 +417,10 @@ void ScreenLevelEditor::Draw(float)
                 ov->OV_DrawBitmapRS(preview.type->bitmap, at.x, at.y, preview.angle, preview.scale);
         }
     }
-    if (ov_bitmap_t *pad = ov->OV_GetBitmap("bunker/bunker-0001.png")) {
-        ov->OV_DrawBitmapRS(pad, bunker.x, bunker.y, 0.0f, 1.0f);
-        ov->OV_ReleaseBitmap(pad);
-    }
+    if (!bunker_bitmap)
+        bunker_bitmap = ov->OV_GetBitmap("bunker/bunker-0001.png");  // kept for the run
+    if (bunker_bitmap)
+        ov->OV_DrawBitmapRS(bunker_bitmap, bunker.x, bunker.y, 0.0f, 1.0f);
     DrawUI();
     DrawReadouts();
 }

@@ -71,6 +71,7 @@ public:
     vec2_t offset = {0, 0};
     vec2_t bunker = {0, 0};
     vec2_t mouse = {0, 0};
+    ov_bitmap_t *bunker_bitmap = nullptr;  // the bunker's picture, looked up on the first draw after Enter
 
 private:
     bool PanelHidden();
