@@ -25,6 +25,7 @@
 #include "online/leaderboards-manager.h"
 #include "online/news-manager.h"
 #include "tools/edit-mode.h"
+#include "tools/level-editor-screens.h"
 
 #include <string.h>
 
@@ -163,6 +164,9 @@ int OV_Init()
     // The developer screens ("ScreenBrowser", "Timeline"); their UI needs developer mode.
     GetScreenBrowser();
     GetTimelineScreen();
+    // The editors' developer screens, only in developer runs (their UI is developer content).
+    if (prog.parms.developer_mode)
+        RegisterEditorScreens();
     flagmaster.Init();
     pbman.AddPartDeathFunc("GroundDecal", PMAN_func_death_Decal);
     Screen *loading = Screen::GetScreen("Loading");

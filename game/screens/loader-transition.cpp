@@ -291,7 +291,9 @@ void ScreenLoaderTransition::LoadGameAssets()
     Scape *world = GetScape();
     if (!world_ready) {
         controls.Init(CONTROLS_TOUCH_COMMANDS);
-        if (world)
+        // A developer editor may have built the world already (once per run: a second
+        // Init would lose the stock it made).
+        if (world && !world->stock)
             world->Init(8, 6, 128.0f);
         game.ReadStats();
         if (world)
