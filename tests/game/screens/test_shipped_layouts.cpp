@@ -1,0 +1,190 @@
+// The shipped layouts of the game's own screens, loaded from the build's program
+// directory onto their real screens at the 1024 x 768 reference size: every component
+// the screen's code addresses is there with its kind, its custom drawing and its feature
+// guard, the screen draws something over black, and a picture of each goes to
+// ORVEX_SHOTS_DIR (or /work/shots/c-ui when /work/shots exists) to be looked at.
+#include "app/services/prog.h"
+#include "app/ui/screen-manager.h"
+#include "app/ui/ui-comps.h"
+#include "game/screens/flags.h"
+#include "game/screens/load-game-prompt.h"
+#include "game/screens/loading.h"
+#include "game/screens/main-menu.h"
+#include "tests/app/ui/widget_fixture.h"
+#include "tests/game/game_fixture.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#ifndef ORVEX_CONTENT_DIR
+#error "ORVEX_CONTENT_DIR: the build's program directory"
+#endif
+
+namespace {
+
+// One addressed component: "Name:Kind", "+cd" when the code draws it, "@FEATURE" when
+// it is guarded by a feature.
+struct Addressed {
+    std::string name, kind, feature;
+    bool custom_draw = false;
+};
+
+std::vector<Addressed> ParseList(const std::string &list)
+{
+    std::vector<Addressed> out;
+    size_t at = 0;
+    while (at < list.size()) {
+        size_t bar = list.find('|', at);
+        if (bar == std::string::npos)
+            bar = list.size();
+        std::string e = list.substr(at, bar - at);
+        at = bar + 1;
+        Addressed a;
+        size_t p;
+        if ((p = e.find("+cd")) != std::string::npos) {
+            a.custom_draw = true;
+            e.erase(p, 3);
+        }
+        if ((p = e.find('@')) != std::string::npos) {
+            a.feature = e.substr(p + 1);
+            e.erase(p);
+        }
+        if ((p = e.find(':')) != std::string::npos) {
+            a.kind = e.substr(p + 1);
+            e.erase(p);
+        }
+        a.name = e;
+        out.push_back(a);
+    }
+    return out;
+}
+
+struct Layout {
+    Screen *screen;
+    const char *file;
+    const char *comps;
+    const char *shot;
+};
+
+std::string ShotsDir()
+{
+    const char *dir = getenv("ORVEX_SHOTS_DIR");
+    std::string out = dir && *dir ? dir : "/work/shots/c-ui";
+    struct stat st;
+    if (!(dir && *dir) && stat("/work/shots", &st) != 0)
+        return "";
+    mkdir(out.c_str(), 0755);
+    return out;
+}
+
+// Pixels brighter than the black the frame starts from.
+int LitPixels(const widgettest::Frame &f)
+{
+    int n = 0;
+    for (int y = 0; y < f.h; y++)
+        for (int x = 0; x < f.w; x++) {
+            widgettest::Rgba p = f.At(x, y);
+            n += p[0] + p[1] + p[2] > 60;
+        }
+    return n;
+}
+
+class ShippedLayouts : public gametest::GameTest {
+protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        // The whole program directory, so that the templates, fonts and art are the shipped ones.
+        std::string cmd = std::string("mkdir -p app/native && cp -r '") + ORVEX_CONTENT_DIR + "/.' app/native/";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+        StartGame(1024, 768);
+        if (HasFatalFailure())
+            return;
+        flagmaster.initialised = false;
+        flagmaster.Init();
+    }
+    void TearDown() override
+    {
+        apptest::draw = nullptr;
+        flagmaster.ReleaseAll();
+        FreeMenuBanner();
+        GameTest::TearDown();
+    }
+    // Loads the layout onto its screen and checks the addressed components.
+    void CheckLayout(const Layout &l)
+    {
+        SCOPED_TRACE(l.file);
+        ASSERT_TRUE(sman.PreloadScreen(l.screen));
+        ASSERT_NE(l.screen->ui, nullptr);
+        for (const Addressed &a : ParseList(l.comps)) {
+            UIComp *comp = l.screen->GetComp(a.name.c_str());
+            ASSERT_NE(comp, nullptr) << a.name;
+            if (!a.kind.empty()) {
+                EXPECT_STREQ(UIComp::GetCompTypeString(comp->type), a.kind.c_str()) << a.name;
+            }
+            if (a.custom_draw) {
+                EXPECT_TRUE(comp->custom_draw) << a.name;
+            }
+            if (!a.feature.empty()) {
+                ASSERT_NE(comp->required_features, nullptr) << a.name;
+                EXPECT_NE(strstr(comp->required_features, a.feature.c_str()), nullptr) << a.name;
+            }
+        }
+    }
+    // Runs frames until the screens' transitions are over, saves the picture and returns it.
+    widgettest::Frame Shoot(const char *name)
+    {
+        for (int i = 0; i < 30; i++) {
+            flagmaster.Update(0.05f);
+            sman.Update(0.05f);
+            DrawFrame();
+        }
+        widgettest::Frame f = widgettest::ReadFrame();
+        std::string dir = ShotsDir();
+        if (!dir.empty()) {
+            EXPECT_TRUE(widgettest::SavePng(f, dir + "/" + name));
+        }
+        return f;
+    }
+};
+
+TEST_F(ShippedLayouts, MenusHoldTheirComponentsAndDraw)
+{
+    const Layout layouts[] = {
+        {&screen_loading, "ui/loading.lua", "Banner+cd|Loader:Textbox|Windmill:Marker", "loading.png"},
+        {&screen_main_menu, "ui/main-menu.lua", "Banner+cd|Play:Button|Extras:Button|Instructions:Button|"
+                                                "Continue:Button|Quit:Button|Embers:Emitter",
+         "main-menu.png"},
+        {&screen_popup_load_game, "ui/popup-load-game.lua", "Yes:Button|No:Button", "popup-load-game.png"},
+    };
+    for (const Layout &l : layouts)
+        CheckLayout(l);
+    if (HasFatalFailure())
+        return;
+    // The loading screen, drawn without its worker: its text, the bullet and the banner
+    // (made on entering).
+    screen_loading.Enter();
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        UpdateMenuBanner(dt);
+        screen_loading.Draw(dt);
+    };
+    EXPECT_GT(LitPixels(Shoot("loading.png")), 50000);
+    // The main menu as the stack shows it, then the prompt over it.
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(&screen_main_menu, 0);
+    EXPECT_GT(LitPixels(Shoot("main-menu.png")), 50000);
+    sman.PushScreen(&screen_popup_load_game, 0);
+    EXPECT_GT(LitPixels(Shoot("popup-load-game.png")), 50000);
+}
+
+}  // namespace
