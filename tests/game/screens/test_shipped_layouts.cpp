@@ -10,6 +10,7 @@
 #include "game/screens/load-game-prompt.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
+#include "game/screens/pick-reinforcement.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
 
@@ -185,6 +186,28 @@ TEST_F(ShippedLayouts, MenusHoldTheirComponentsAndDraw)
     EXPECT_GT(LitPixels(Shoot("main-menu.png")), 50000);
     sman.PushScreen(&screen_popup_load_game, 0);
     EXPECT_GT(LitPixels(Shoot("popup-load-game.png")), 50000);
+}
+
+TEST_F(ShippedLayouts, ReinforcementPickHoldsItsComponentsAndDraws)
+{
+    Screen *pick = &GetPickReinforcementScreen();
+    CheckLayout({pick, "ui/pick-reinforcement.lua",
+                 "Minigun:Button|Shotgun:Button|Bazooka:Button|Pyro:Button|Sniper:Button|Level:Textbox",
+                 "pick-reinforcement.png"});
+    if (HasFatalFailure())
+        return;
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0.2f, 0.18f, 0.12f);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(pick, 0);
+    // Every class shown, as for a player who has them all.
+    for (const char *name : {"Minigun", "Shotgun", "Bazooka", "Pyro", "Sniper"})
+        pick->GetComp(name)->visible = true;
+    EXPECT_GT(LitPixels(Shoot("pick-reinforcement.png")), 100000);
+    sman.PopScreen(pick, false);
+    pick->FreeUI();
+    pick->preloaded.store(false);
 }
 
 }  // namespace
