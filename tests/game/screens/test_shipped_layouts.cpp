@@ -6,8 +6,11 @@
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-image.h"
 #include "game/screens/flags.h"
+#include "game/screens/battle-screen.h"
 #include "game/screens/load-game-prompt.h"
+#include "game/screens/loader-transition.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
 #include "game/screens/pick-reinforcement.h"
@@ -208,6 +211,53 @@ TEST_F(ShippedLayouts, ReinforcementPickHoldsItsComponentsAndDraws)
     sman.PopScreen(pick, false);
     pick->FreeUI();
     pick->preloaded.store(false);
+}
+
+// The briefing with every text filled as for a chapter mission and a picture of the
+// briefing's size, and the battle's buttons over a plain field.
+TEST_F(ShippedLayouts, BriefingAndBattleHoldTheirComponentsAndDraw)
+{
+    Screen *loader = &screen_loader_transition;
+    Screen *battle = &screen_game;
+    CheckLayout({loader, "ui/loader-transition.lua",
+                 "text:Textbox|MissionName:Textbox|MissionDesc:Textbox|Chapter:Textbox|mission_number:Textbox|"
+                 "MissionPic:Image|MissionPicFrames:NinePatch|panel",
+                 "loader-transition.png"});
+    CheckLayout({battle, "ui/game.lua",
+                 "Pause:Button|PauseTime:Button|PauseTimeHighlight:Image|Progress:Marker|CheatMoney@DEVELOPER_MODE",
+                 "game.png"});
+    if (HasFatalFailure())
+        return;
+    const int kKeepPixels = 4;  // the cache mode the briefing loads its picture with
+    widgettest::WritePng("missions/pics/shot.png", 480, 270, [](int x, int y) {
+        return widgettest::Rgba{(uint8_t)(60 + x / 4), (uint8_t)(90 + y / 4), 70, 255};
+    });
+    static_cast<UICompImage *>(loader->GetComp("MissionPic"))->SetBitmap(ov->OV_LoadBitmap("missions/pics/shot.png", kKeepPixels));
+    sman.SetText(loader->GetComp("Chapter"), "%s", "Chapter 1");
+    sman.SetText(loader->GetComp("mission_number"), "%s", "Mission 3/10");
+    sman.SetText(loader->GetComp("MissionName"), "%s", "Hold the Ridge");
+    sman.SetText(loader->GetComp("MissionDesc"), "%s",
+                 "They come over the ridge at dusk. Keep the bunker standing until the last wave breaks.");
+    sman.SetText(loader->GetComp("text"), "%s", "Click to enter the battlefield");
+    apptest::draw = [loader](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        loader->DrawUI();
+    };
+    EXPECT_GT(LitPixels(Shoot("loader-transition.png")), 300000);
+
+    apptest::draw = [battle](float) {
+        ov->OV_ClearScreen(0.35f, 0.3f, 0.2f);
+        battle->DrawUI();
+    };
+    widgettest::Frame f = Shoot("game.png");
+    // The two round buttons in the top corners are drawn over the field.
+    auto off_field = [](const widgettest::Rgba &p) { return abs(p[0] - 89) + abs(p[1] - 76) + abs(p[2] - 51) > 60; };
+    EXPECT_GE(widgettest::LitBox(f, 0, 0, 100, 100, off_field)[0], 0);
+    EXPECT_GE(widgettest::LitBox(f, 1024 - 100, 0, 1023, 100, off_field)[0], 0);
+    loader->FreeUI();
+    loader->preloaded.store(false);
+    battle->FreeUI();
+    battle->preloaded.store(false);
 }
 
 }  // namespace
