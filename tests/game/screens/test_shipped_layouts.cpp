@@ -14,6 +14,7 @@
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
 #include "game/screens/pick-reinforcement.h"
+#include "game/screens/shop.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
 
@@ -258,6 +259,42 @@ TEST_F(ShippedLayouts, BriefingAndBattleHoldTheirComponentsAndDraw)
     loader->preloaded.store(false);
     battle->FreeUI();
     battle->preloaded.store(false);
+}
+
+// The shop with an item's texts shown as when one is chosen (the shelf stays empty: the
+// catalogue is not part of the layout).
+TEST_F(ShippedLayouts, ShopHoldsItsComponentsAndDraws)
+{
+    Screen *shop = &GetShopScreen();
+    CheckLayout({shop, "ui/shop.lua",
+                 "Buy:Button|Name:Textbox|Desc:Textbox|Cost:Textbox|OK:Button|Cheat:Button@DEVELOPER_MODE|"
+                 "Money:Textbox|TrooperCount:Textbox|TF:TouchField|ItemsStart:Marker+cd|ClipUL|ClipBR|Bunker|"
+                 "BunkerHP+cd|BunkerHPEnd|BunkerRepair|Health:Slider",
+                 "shop.png"});
+    if (HasFatalFailure())
+        return;
+    EXPECT_FALSE(shop->GetComp("Health")->interactive);
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0.35f, 0.3f, 0.2f);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(shop, 0);
+    Shoot("shop.png");
+    sman.SetText(shop->GetComp("Name"), "%s", "Rapid Spin");
+    sman.SetText(shop->GetComp("Desc"), "%s", "The minigun spins up in half the time. Every minigunner gets it.");
+    sman.SetText(shop->GetComp("Cost"), "%s", "Cost $600");
+    widgettest::Frame f = Shoot("shop.png");
+    EXPECT_GT(LitPixels(f), 300000);
+    // The clip box lies inside the frame, the bar's end below and right of its start.
+    vec2_t ul = shop->GetComp("ClipUL")->GetStaticPos(), br = shop->GetComp("ClipBR")->GetStaticPos();
+    vec2_t hp = shop->GetComp("BunkerHP")->GetStaticPos(), end = shop->GetComp("BunkerHPEnd")->GetStaticPos();
+    EXPECT_LT(ul.x, br.x);
+    EXPECT_LT(ul.y, br.y);
+    EXPECT_LT(hp.x, end.x);
+    EXPECT_LT(hp.y, end.y);
+    sman.PopScreen(shop, false);
+    shop->FreeUI();
+    shop->preloaded.store(false);
 }
 
 }  // namespace
