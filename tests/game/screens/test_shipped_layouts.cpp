@@ -14,6 +14,7 @@
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
 #include "game/screens/pick-reinforcement.h"
+#include "game/screens/pick-upgrade.h"
 #include "game/screens/shop.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
@@ -295,6 +296,45 @@ TEST_F(ShippedLayouts, ShopHoldsItsComponentsAndDraws)
     sman.PopScreen(shop, false);
     shop->FreeUI();
     shop->preloaded.store(false);
+}
+
+// The armoury with three troopers: their panels centred on the screen, each trooper's
+// class icon above its weapon.
+TEST_F(ShippedLayouts, ArmouryHoldsItsComponentsAndCentresTheSquad)
+{
+    Screen *arm = &GetArmTroopersScreen();
+    CheckLayout({arm, "ui/arm-troopers.lua",
+                 "choices_0|choices_1|choices_2|choices_3|choices_4|Trooper_0:Button|Trooper_1:Button|Trooper_2:Button|"
+                 "Trooper_3:Button|Trooper_4:Button|Upgrade_0:Button|Upgrade_1:Button|Upgrade_2:Button|"
+                 "Upgrade_3:Button|Upgrade_4:Button|Select:Button",
+                 "arm-troopers.png"});
+    if (HasFatalFailure())
+        return;
+    for (int k = 0; k < 5; k++) {
+        const std::string slot = std::to_string(k);
+        UIComp *trooper = arm->GetComp(("Trooper_" + slot).c_str());
+        UIComp *upgrade = arm->GetComp(("Upgrade_" + slot).c_str());
+        ASSERT_NE(trooper->parent, nullptr);
+        EXPECT_STREQ(trooper->parent->name, ("choices_" + slot).c_str());
+        EXPECT_EQ(upgrade->parent, trooper->parent);
+    }
+    const char *const types[] = {"MinigunTrooper", "ShotgunTrooper", "SniperTrooper", "", ""};
+    for (int k = 0; k < 5; k++)
+        sman.SendScreenMessage(nullptr, arm, std::to_string(k).c_str(), types[k]);
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(arm, 0);
+    widgettest::Frame f = Shoot("arm-troopers.png");
+    EXPECT_GT(LitPixels(f), 100000);
+    // The middle one of three occupied panels stands at the screen's centre.
+    vec2_t middle = arm->GetComp("Trooper_1")->GetCenterPos();
+    EXPECT_NEAR(middle.x, 512.0f, 4.0f);
+    EXPECT_FALSE(arm->GetComp("choices_3")->visible);
+    sman.PopScreen(arm, false);
+    arm->FreeUI();
+    arm->preloaded.store(false);
 }
 
 }  // namespace
