@@ -337,4 +337,31 @@ TEST_F(ShippedLayouts, ArmouryHoldsItsComponentsAndCentresTheSquad)
     arm->preloaded.store(false);
 }
 
+// The free upgrade pick with an offer's texts shown; the first offer's selector lit.
+TEST_F(ShippedLayouts, UpgradePickHoldsItsComponentsAndDraws)
+{
+    Screen *pick = &GetPickUpgradeScreen();
+    CheckLayout({pick, "ui/pick-upgrade.lua",
+                 "A:Button|B:Button|C:Button|SelectorA|SelectorB|SelectorC|Name:Textbox|Subtitle:Textbox|Desc:Textbox|"
+                 "Minigun_Upgrades:Button|Bazooka_Upgrades:Button|Shotgun_Upgrades:Button|Pyro_Upgrades:Button|"
+                 "Sniper_Upgrades:Button|Select:Button",
+                 "pick-upgrade.png"});
+    if (HasFatalFailure())
+        return;
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0.35f, 0.3f, 0.2f);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(pick, 0);
+    sman.SetText(pick->GetComp("Name"), "%s", "Field Medic");
+    sman.SetText(pick->GetComp("Subtitle"), "%s", "Squad upgrade");
+    sman.SetText(pick->GetComp("Desc"), "%s", "Every trooper heals a little between waves.");
+    EXPECT_TRUE(pick->GetComp("SelectorA")->visible);
+    EXPECT_FALSE(pick->GetComp("SelectorB")->visible);
+    EXPECT_GT(LitPixels(Shoot("pick-upgrade.png")), 200000);
+    sman.PopScreen(pick, false);
+    pick->FreeUI();
+    pick->preloaded.store(false);
+}
+
 }  // namespace
