@@ -3,6 +3,7 @@
 // the screen's code addresses is there with its kind, its custom drawing and its feature
 // guard, the screen draws something over black, and a picture of each goes to
 // ORVEX_SHOTS_DIR (or /work/shots/c-ui when /work/shots exists) to be looked at.
+#include "app/services/dataman.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
@@ -362,6 +363,48 @@ TEST_F(ShippedLayouts, UpgradePickHoldsItsComponentsAndDraws)
     sman.PopScreen(pick, false);
     pick->FreeUI();
     pick->preloaded.store(false);
+}
+
+// The weapon choice of a minigunner over a small catalogue drawn with the shipped shop
+// icons: the standard weapon and three variants, locked (no profile owns them), the
+// two unused slots hidden.
+TEST_F(ShippedLayouts, WeaponChoiceHoldsItsComponentsAndDraws)
+{
+    apptest::WriteFile(
+        "shop.xml",
+        gametest::XmlArray(
+            "Upgrades",
+            "<node id=\"VANILLA_MinigunTrooper\" name=\"Standard Minigun\" desc=\"Six barrels, no fuss.\""
+            " icon=\"shop/minigunstandard.png\"/>\n"
+            "<node id=\"MG_POWER\" name=\"Heavy Barrels\" desc=\"Slower, harder hits.\" upgraded_ent_types=\"MinigunTrooper\""
+            " icon=\"shop/minigunpower.png\"/>\n"
+            "<node id=\"MG_AMMO\" name=\"Belt Feed\" desc=\"Longer bursts.\" upgraded_ent_types=\"MinigunTrooper\""
+            " icon=\"shop/minigunammo.png\"/>\n"
+            "<node id=\"MG_SAWED\" name=\"Short Barrels\" desc=\"Wide spray.\" upgraded_ent_types=\"MinigunTrooper\""
+            " icon=\"shop/minigunsawedoff.png\"/>\n"));
+    Screen *choose = &GetChooseUpgradeScreen();
+    CheckLayout({choose, "ui/choose-upgrade.lua",
+                 "Upgrade_0:Button|Upgrade_1:Button|Upgrade_2:Button|Upgrade_3:Button|Upgrade_4:Button|"
+                 "Upgrade_5:Button|Upgrade_0_selector:Image|Upgrade_1_selector:Image|Upgrade_2_selector:Image|"
+                 "Upgrade_3_selector:Image|Upgrade_4_selector:Image|Upgrade_5_selector:Image|Lock_1:Image|"
+                 "Lock_2:Image|Lock_3:Image|Lock_4:Image|Lock_5:Image|Name:Textbox|Subtitle:Textbox|Desc:Textbox|"
+                 "Select:Button",
+                 "choose-upgrade.png"});
+    if (HasFatalFailure())
+        return;
+    sman.SendScreenMessage(nullptr, choose, "trooper_type", "MinigunTrooper");
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(choose, 0);
+    EXPECT_TRUE(choose->GetComp("Lock_1")->visible);
+    EXPECT_FALSE(choose->GetComp("Upgrade_4")->visible);
+    EXPECT_GT(LitPixels(Shoot("choose-upgrade.png")), 200000);
+    sman.PopScreen(choose, false);
+    choose->FreeUI();
+    choose->preloaded.store(false);
+    dman().ReleaseDatabase("shop.xml");
 }
 
 }  // namespace
