@@ -9,6 +9,7 @@
 #include "app/ui/ui-comps.h"
 #include "app/ui/widgets/ui-image.h"
 #include "game/screens/flags.h"
+#include "game/screens/game-over.h"
 #include "game/screens/battle-screen.h"
 #include "game/screens/load-game-prompt.h"
 #include "game/screens/loader-transition.h"
@@ -405,6 +406,60 @@ TEST_F(ShippedLayouts, WeaponChoiceHoldsItsComponentsAndDraws)
     choose->FreeUI();
     choose->preloaded.store(false);
     dman().ReleaseDatabase("shop.xml");
+}
+
+// The trooper cards and battle summary every result screen shows.
+const char kCards[] =
+    "trooper_0_damage:Textbox|trooper_1_damage:Textbox|trooper_2_damage:Textbox|trooper_3_damage:Textbox|"
+    "trooper_4_damage:Textbox|trooper_0_kills:Textbox|trooper_1_kills:Textbox|trooper_2_kills:Textbox|"
+    "trooper_3_kills:Textbox|trooper_4_kills:Textbox|trooper_0_shots:Textbox|trooper_1_shots:Textbox|"
+    "trooper_2_shots:Textbox|trooper_3_shots:Textbox|trooper_4_shots:Textbox|trooper_0_image:Image|"
+    "trooper_1_image:Image|trooper_2_image:Image|trooper_3_image:Image|trooper_4_image:Image|"
+    "trooper_0_image_weapon:Image|trooper_1_image_weapon:Image|trooper_2_image_weapon:Image|"
+    "trooper_3_image_weapon:Image|trooper_4_image_weapon:Image|timespent_value|alienskilled_value|Wave";
+
+// Fills the cards as the result screens do for a squad of five at the end of a battle.
+void FillCards(Screen *screen)
+{
+    const char *const classes[] = {"minigun", "shotgun", "bazooka", "pyro", "sniper"};
+    for (int k = 0; k < 5; k++) {
+        const std::string card = "trooper_" + std::to_string(k);
+        screen->GetComp(card.c_str())->visible = true;
+        static_cast<UICompImage *>(screen->GetComp((card + "_image").c_str()))
+            ->SetBitmap((std::string("shop/") + classes[k] + ".png").c_str());
+        static_cast<UICompImage *>(screen->GetComp((card + "_image_weapon").c_str()))
+            ->SetBitmap((std::string("shop/") + classes[k] + "standard.png").c_str());
+        sman.SetText(screen->GetComp((card + "_damage").c_str()), "Dmg: |#ff0000|%d|#ffffff|", 1200 + 310 * k);
+        sman.SetText(screen->GetComp((card + "_kills").c_str()), "Kills: |#ff0000|%d|#ffffff|", 14 + 3 * k);
+        sman.SetText(screen->GetComp((card + "_shots").c_str()), "Shots: |#ff0000|%d|#ffffff|", 420 + 37 * k);
+    }
+    sman.SetText(screen->GetComp("timespent_value"), "%s", "4:32");
+    sman.SetText(screen->GetComp("alienskilled_value"), "%d", 87);
+    sman.SetText(screen->GetComp("Wave"), "%d", 6);
+}
+
+TEST_F(ShippedLayouts, LostMissionHoldsItsComponentsAndDraws)
+{
+    Screen *lost = GetLevelLostScreen();
+    CheckLayout({lost, "ui/level-lost.lua", (std::string(kCards) + "|Retry:Button|Quit:Button").c_str(),
+                 "level-lost.png"});
+    if (HasFatalFailure())
+        return;
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(lost, 0);
+    FillCards(lost);
+    widgettest::Frame f = Shoot("level-lost.png");
+    EXPECT_GT(LitPixels(f), 200000);
+    // Every card lies on the screen, the last one's right edge included.
+    UIComp *last = lost->GetComp("trooper_4");
+    EXPECT_LE(last->GetAlignedPos().x + last->width, 1024.0f);
+    EXPECT_GE(lost->GetComp("trooper_0")->GetAlignedPos().x, 0.0f);
+    sman.PopScreen(lost, false);
+    lost->FreeUI();
+    lost->preloaded.store(false);
 }
 
 }  // namespace
