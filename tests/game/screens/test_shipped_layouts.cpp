@@ -10,6 +10,8 @@
 #include "app/ui/widgets/ui-image.h"
 #include "game/screens/flags.h"
 #include "game/screens/game-over.h"
+#include "game/screens/level-won.h"
+#include "game/gamestate.h"
 #include "game/screens/battle-screen.h"
 #include "game/screens/load-game-prompt.h"
 #include "game/screens/loader-transition.h"
@@ -460,6 +462,40 @@ TEST_F(ShippedLayouts, LostMissionHoldsItsComponentsAndDraws)
     sman.PopScreen(lost, false);
     lost->FreeUI();
     lost->preloaded.store(false);
+}
+
+// The won mission with three stars: the flag over the title, the stars lit in turn.
+TEST_F(ShippedLayouts, WonMissionHoldsItsComponentsAndLightsItsStars)
+{
+    Screen *won = GetLevelWonScreen();
+    CheckLayout({won, "ui/level-won.lua",
+                 (std::string(kCards) + "|Continue:Button|Star_1:Image|Star_2:Image|Star_3:Image|Star_4:Image|"
+                                        "Star_5:Image")
+                     .c_str(),
+                 "level-won.png"});
+    if (HasFatalFailure())
+        return;
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        sman.DrawScreens(dt);
+    };
+    game.star_rating = 3;
+    sman.PushScreen(won, 0);
+    FillCards(won);
+    for (int i = 0; i < 4; i++)
+        Shoot("level-won.png");
+    widgettest::Frame f = Shoot("level-won.png");
+    EXPECT_GT(LitPixels(f), 200000);
+    // Three stars lit, two left dim.
+    EXPECT_FLOAT_EQ(won->GetComp("Star_3")->color.a, 1.0f);
+    EXPECT_LT(won->GetComp("Star_4")->color.a, 1.0f);
+    // The flag waves above the title: cloth colour at the top centre.
+    auto cloth = [](const widgettest::Rgba &p) { return p[2] > 100 && p[2] > p[0] + 30; };
+    EXPECT_GE(widgettest::LitBox(f, 412, 20, 612, 170, cloth)[0], 0);
+    sman.PopScreen(won, false);
+    won->FreeUI();
+    won->preloaded.store(false);
+    game.star_rating = 0;
 }
 
 }  // namespace
