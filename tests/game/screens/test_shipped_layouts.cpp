@@ -498,4 +498,46 @@ TEST_F(ShippedLayouts, WonMissionHoldsItsComponentsAndLightsItsStars)
     game.star_rating = 0;
 }
 
+// Two features unlocked after a mission, over a small catalogue drawn with the shipped
+// shop icons: the icons spread about the centre, each selector on its icon.
+TEST_F(ShippedLayouts, UnlockedFeaturesHoldTheirComponentsAndDraw)
+{
+    apptest::WriteFile(
+        "shop.xml",
+        gametest::XmlArray(
+            "Upgrades",
+            "<node id=\"SHOTGUN_TROOPER\" name=\"Shotgun Trooper\" desc=\"Close work, wide spread.\" type=\"Trooper\""
+            " icon=\"shop/shotgun.png\"/>\n"
+            "<node id=\"MG_AMMO\" name=\"Belt Feed\" desc=\"Longer bursts before the reload.\""
+            " upgraded_ent_types=\"MinigunTrooper\" icon=\"shop/minigunammo.png\"/>\n"));
+    Screen *unlocked = GetFeatureUnlockedScreen();
+    CheckLayout({unlocked, "ui/feature-unlocked.lua",
+                 "FeatureIcon_0:Button|FeatureIcon_1:Button|FeatureIcon_2:Button|feature_0_selector|feature_1_selector|"
+                 "feature_2_selector|FeatureCount:Textbox|FeatureName:Textbox|FeatureDesc:Textbox|FeatureFor:Textbox|"
+                 "Pick text:Textbox|Continue:Button",
+                 "feature-unlocked.png"});
+    if (HasFatalFailure())
+        return;
+    sman.SendScreenMessage(nullptr, unlocked, "UNLOCK_FEAT_0", "SHOTGUN_TROOPER");
+    sman.SendScreenMessage(nullptr, unlocked, "UNLOCK_FEAT_1", "MG_AMMO");
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        sman.DrawScreens(dt);
+    };
+    sman.PushScreen(unlocked, 0);
+    widgettest::Frame f = Shoot("feature-unlocked.png");
+    EXPECT_GT(LitPixels(f), 200000);
+    vec2_t a = unlocked->GetComp("FeatureIcon_0")->GetCenterPos();
+    vec2_t b = unlocked->GetComp("FeatureIcon_1")->GetCenterPos();
+    EXPECT_NEAR((a.x + b.x) / 2.0f, 512.0f, 4.0f);
+    EXPECT_LT(a.x + 60.0f, b.x);
+    vec2_t ring = unlocked->GetComp("feature_1_selector")->GetCenterPos();
+    EXPECT_NEAR(ring.x, b.x, 2.0f);
+    EXPECT_NEAR(ring.y, b.y, 2.0f);
+    sman.PopScreen(unlocked, false);
+    unlocked->FreeUI();
+    unlocked->preloaded.store(false);
+    dman().ReleaseDatabase("shop.xml");
+}
+
 }  // namespace
