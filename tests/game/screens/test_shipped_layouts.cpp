@@ -10,6 +10,7 @@
 #include "app/ui/widgets/ui-image.h"
 #include "game/screens/flags.h"
 #include "game/screens/game-over.h"
+#include "game/screens/leaderboards-screen.h"
 #include "game/screens/level-won.h"
 #include "game/gamestate.h"
 #include "game/screens/battle-screen.h"
@@ -20,6 +21,7 @@
 #include "game/screens/pick-reinforcement.h"
 #include "game/screens/pick-upgrade.h"
 #include "game/screens/shop.h"
+#include "online/leaderboards-manager.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
 
@@ -538,6 +540,42 @@ TEST_F(ShippedLayouts, UnlockedFeaturesHoldTheirComponentsAndDraw)
     unlocked->FreeUI();
     unlocked->preloaded.store(false);
     dman().ReleaseDatabase("shop.xml");
+}
+
+// The leaderboards over the shipped categories and ranks, with a few local scores of the
+// campaign among the ranks.
+TEST_F(ShippedLayouts, LeaderboardsHoldTheirComponentsAndDraw)
+{
+    leaderboards_man.Initialize();
+    ScreenLeaderboards *boards = GetLeaderboardsScreen();
+    CheckLayout({boards, "ui/fw/leaderboards.lua",
+                 "CategoryTitle:Textbox|NextCategory:Button|PrevCategory:Button|GameCenter@GAME_CENTER|Download:Button|"
+                 "Submit50@DEVELOPER_MODE|Scores+cd|Scissor|TF:TouchField|Back:Button",
+                 "leaderboards.png"});
+    if (!HasFatalFailure()) {
+        // The list scrolls with the field: the scores are its child.
+        ASSERT_NE(boards->GetComp("Scores")->parent, nullptr);
+        EXPECT_STREQ(boards->GetComp("Scores")->parent->name, "TF");
+        // The list is written in the screen manager's default font (the list's own test
+        // sets it the same way).
+        sman.default_font = ov->OV_GetFont("fonts/medium.mft");
+        for (int points : {41250, 23800, 9100})
+            leaderboards_man.SubmitScore("CAMPAIGN", points, 600000);
+        apptest::draw = [](float dt) {
+            ov->OV_ClearScreen(0, 0, 0);
+            sman.DrawScreens(dt);
+        };
+        sman.PushScreen(boards, 0);
+        EXPECT_GT(LitPixels(Shoot("leaderboards.png")), 200000);
+        sman.PopScreen(boards, false);
+        sman.default_font = nullptr;
+    }
+    boards->FreeUI();
+    boards->preloaded.store(false);
+    boards->client = nullptr;
+    boards->categories = nullptr;
+    boards->db = nullptr;
+    leaderboards_man.Reset();
 }
 
 }  // namespace
