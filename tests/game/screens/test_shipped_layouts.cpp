@@ -120,10 +120,13 @@ protected:
             return;
         flagmaster.initialised = false;
         flagmaster.Init();
+        // The result screens submit scores; the shipped categories are read here.
+        leaderboards_man.Initialize();
     }
     void TearDown() override
     {
         apptest::draw = nullptr;
+        leaderboards_man.Reset();
         flagmaster.ReleaseAll();
         FreeMenuBanner();
         GameTest::TearDown();
@@ -546,7 +549,6 @@ TEST_F(ShippedLayouts, UnlockedFeaturesHoldTheirComponentsAndDraw)
 // campaign among the ranks.
 TEST_F(ShippedLayouts, LeaderboardsHoldTheirComponentsAndDraw)
 {
-    leaderboards_man.Initialize();
     ScreenLeaderboards *boards = GetLeaderboardsScreen();
     CheckLayout({boards, "ui/fw/leaderboards.lua",
                  "CategoryTitle:Textbox|NextCategory:Button|PrevCategory:Button|GameCenter@GAME_CENTER|Download:Button|"
@@ -575,7 +577,6 @@ TEST_F(ShippedLayouts, LeaderboardsHoldTheirComponentsAndDraw)
     boards->client = nullptr;
     boards->categories = nullptr;
     boards->db = nullptr;
-    leaderboards_man.Reset();
 }
 
 }  // namespace
