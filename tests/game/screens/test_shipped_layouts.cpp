@@ -4,6 +4,7 @@
 // guard, the screen draws something over black, and a picture of each goes to
 // ORVEX_SHOTS_DIR (or /work/shots/c-ui when /work/shots exists) to be looked at.
 #include "app/services/dataman.h"
+#include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
@@ -127,6 +128,9 @@ protected:
     {
         apptest::draw = nullptr;
         leaderboards_man.Reset();
+        // The result screens save the profiles: their database goes with this engine run.
+        if (ov)
+            profile_man().Clear();
         flagmaster.ReleaseAll();
         FreeMenuBanner();
         GameTest::TearDown();
@@ -577,6 +581,45 @@ TEST_F(ShippedLayouts, LeaderboardsHoldTheirComponentsAndDraw)
     boards->client = nullptr;
     boards->categories = nullptr;
     boards->db = nullptr;
+}
+
+// The end of a score mission: the score page, then the squad page the grid turns to, with
+// the buttons risen under it.
+TEST_F(ShippedLayouts, ScoreMissionEndHoldsItsComponentsAndTurnsItsPages)
+{
+    Screen *over = GetGameOverScreen();
+    CheckLayout({over, "ui/game-over.lua",
+                 (std::string(kCards) +
+                  "|Result:Textbox|Score:Textbox|Page1|Page2|InfoBox|ScoreBox|RankBox|troopers|ButtonGroup|"
+                  "ButtonGroup2|HiScoreAward|facebook@FACEBOOK|custom_gfx_3|custom_gfx_4|Left:Button|Right:Button|"
+                  "TF:TouchGrid|Retry:Button|Menu:Button|Leaderboards:Button")
+                     .c_str(),
+                 "game-over.png"});
+    if (HasFatalFailure())
+        return;
+    apptest::draw = [](float dt) {
+        ov->OV_ClearScreen(0, 0, 0);
+        sman.DrawScreens(dt);
+    };
+    game.score = 18450;
+    sman.PushScreen(over, 0);
+    sman.SetText(over->GetComp("Result"), "%s", "They broke through at last.");
+    widgettest::Frame first = Shoot("game-over.png");
+    EXPECT_GT(LitPixels(first), 200000);
+    // The score page sits on the screen, the squad page to its right.
+    EXPECT_NEAR(over->GetComp("Page1")->GetCenterPos().x, 512.0f, 4.0f);
+    EXPECT_NEAR(over->GetComp("Page2")->GetCenterPos().x, 1536.0f, 4.0f);
+    FillCards(over);
+    for (int i = 0; i < 4; i++)
+        Shoot("game-over-squad.png");
+    widgettest::Frame second = Shoot("game-over-squad.png");
+    EXPECT_GT(LitPixels(second), 200000);
+    EXPECT_NEAR(over->GetComp("Page2")->GetCenterPos().x, 512.0f, 4.0f);
+    EXPECT_NEAR(over->GetComp("Retry")->GetCenterPos().y, 0.88f * 768.0f, 4.0f);
+    sman.PopScreen(over, false);
+    over->FreeUI();
+    over->preloaded.store(false);
+    game.score = 0;
 }
 
 }  // namespace
