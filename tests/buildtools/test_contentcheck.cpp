@@ -251,6 +251,24 @@ TEST_F(ContentCheck, EachFaultIsReportedWithItsMessage)
          "a template or in OnLoad)"},
         {"events file without OnClick", [](ContentCheck *t) { t->Put("ui/menu-events.lua", "function OnLoad ()\nend\n"); },
          "content: ui/menu-events.lua: defines no function OnClick (the framework calls it)"},
+        {"events file without OnLoad", [](ContentCheck *t) { t->Put("ui/menu-events.lua", "function OnClick (name)\nend\n"); },
+         "content: ui/menu-events.lua: defines no function OnLoad (the framework calls it)"},
+        {"shop layout without ItemsStart",
+         [](ContentCheck *t) {
+             std::string layout = "UIEvents (\"ui/shop-events.lua\");\n";
+             const char *const comps[][2] = {
+                 {"Button", "Buy"},      {"Textbox", "Name"},     {"Textbox", "Desc"},         {"Textbox", "Cost"},
+                 {"Button", "OK"},       {"Textbox", "Money"},    {"Textbox", "TrooperCount"}, {"TouchField", "TF"},
+                 {"Marker", "ClipUL"},   {"Marker", "ClipBR"},    {"Marker", "Bunker"},        {"Marker", "BunkerHPEnd"},
+                 {"Marker", "BunkerRepair"}, {"Slider", "Health"}};
+             for (const auto &c : comps)
+                 layout += std::string("\nCreateComp (\"") + c[0] + "\", \"" + c[1] + "\");\n";
+             layout += "\nCreateComp (\"Button\", \"Cheat\");\nSetProperty (\"required_features\", \"DEVELOPER_MODE\");\n";
+             layout += "\nCreateComp (\"Marker\", \"BunkerHP\");\nSetProperty (\"custom_draw\", 1);\n";
+             t->Put("ui/shop.lua", layout);
+             t->Put("ui/shop-events.lua", kEvents);
+         },
+         "content: ui/shop.lua: has no component 'ItemsStart' (its screen addresses it)"},
         {"counter-clockwise outline",
          [](ContentCheck *t) {
              t->Put("terrain/obstacles/rock.xml", Outline({{-10, -10}, {-10, 10}, {10, 10}, {10, -10}}));

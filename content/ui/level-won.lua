@@ -1,0 +1,267 @@
+UIEvents ("ui/level-won-events.lua");
+
+CreateComp ("Rectangle", "backdrop");
+SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
+SetProperty ("color.r", 0.05);
+SetProperty ("color.g", 0.08);
+SetProperty ("color.b", 0.06);
+SetProperty ("color.a", 1);
+SetProperty ("rectangle.rect_width", "1024");
+SetProperty ("rectangle.rect_height", "768");
+
+CreateComp ("Textbox", "Title");
+SetProperty ("inherit", "TextTitle");
+SetProperty ("position", 0.5, 0.235);
+SetProperty ("textbox.text", "Mission Accomplished");
+
+CreateComp ("Image", "Star_1");
+SetProperty ("position", 0.4, 0.355);
+SetProperty ("color.r", 0.35);
+SetProperty ("color.g", 0.35);
+SetProperty ("color.b", 0.35);
+SetProperty ("color.a", 0.6);
+SetProperty ("scale", 1.4);
+SetProperty ("align", "CENTER");
+SetProperty ("image.bitmap", "game-ui/star.png");
+
+CreateComp ("Image", "Star_2");
+SetProperty ("position", 0.45, 0.355);
+SetProperty ("color.r", 0.35);
+SetProperty ("color.g", 0.35);
+SetProperty ("color.b", 0.35);
+SetProperty ("color.a", 0.6);
+SetProperty ("scale", 1.4);
+SetProperty ("align", "CENTER");
+SetProperty ("image.bitmap", "game-ui/star.png");
+
+CreateComp ("Image", "Star_3");
+SetProperty ("position", 0.5, 0.355);
+SetProperty ("color.r", 0.35);
+SetProperty ("color.g", 0.35);
+SetProperty ("color.b", 0.35);
+SetProperty ("color.a", 0.6);
+SetProperty ("scale", 1.4);
+SetProperty ("align", "CENTER");
+SetProperty ("image.bitmap", "game-ui/star.png");
+
+CreateComp ("Image", "Star_4");
+SetProperty ("position", 0.55, 0.355);
+SetProperty ("color.r", 0.35);
+SetProperty ("color.g", 0.35);
+SetProperty ("color.b", 0.35);
+SetProperty ("color.a", 0.6);
+SetProperty ("scale", 1.4);
+SetProperty ("align", "CENTER");
+SetProperty ("image.bitmap", "game-ui/star.png");
+
+CreateComp ("Image", "Star_5");
+SetProperty ("position", 0.6, 0.355);
+SetProperty ("color.r", 0.35);
+SetProperty ("color.g", 0.35);
+SetProperty ("color.b", 0.35);
+SetProperty ("color.a", 0.6);
+SetProperty ("scale", 1.4);
+SetProperty ("align", "CENTER");
+SetProperty ("image.bitmap", "game-ui/star.png");
+
+CreateComp ("NinePatch", "trooper_0");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.028, 0.41);
+SetProperty ("ninepatch.client_size", 140, 170);
+
+CreateComp ("Image", "trooper_0_image");
+SetProperty ("parent", "trooper_0");
+SetProperty ("position", 0.06, 0.05);
+
+CreateComp ("Image", "trooper_0_image_weapon");
+SetProperty ("parent", "trooper_0");
+SetProperty ("position", 0.53, 0.05);
+
+CreateComp ("Textbox", "trooper_0_damage");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_0");
+SetProperty ("position", 0.1, 0.52);
+
+CreateComp ("Textbox", "trooper_0_kills");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_0");
+SetProperty ("position", 0.1, 0.65);
+
+CreateComp ("Textbox", "trooper_0_shots");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_0");
+SetProperty ("position", 0.1, 0.78);
+
+CreateComp ("NinePatch", "trooper_1");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.218, 0.41);
+SetProperty ("ninepatch.client_size", 140, 170);
+
+CreateComp ("Image", "trooper_1_image");
+SetProperty ("parent", "trooper_1");
+SetProperty ("position", 0.06, 0.05);
+
+CreateComp ("Image", "trooper_1_image_weapon");
+SetProperty ("parent", "trooper_1");
+SetProperty ("position", 0.53, 0.05);
+
+CreateComp ("Textbox", "trooper_1_damage");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_1");
+SetProperty ("position", 0.1, 0.52);
+
+CreateComp ("Textbox", "trooper_1_kills");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_1");
+SetProperty ("position", 0.1, 0.65);
+
+CreateComp ("Textbox", "trooper_1_shots");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_1");
+SetProperty ("position", 0.1, 0.78);
+
+CreateComp ("NinePatch", "trooper_2");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.408, 0.41);
+SetProperty ("ninepatch.client_size", 140, 170);
+
+CreateComp ("Image", "trooper_2_image");
+SetProperty ("parent", "trooper_2");
+SetProperty ("position", 0.06, 0.05);
+
+CreateComp ("Image", "trooper_2_image_weapon");
+SetProperty ("parent", "trooper_2");
+SetProperty ("position", 0.53, 0.05);
+
+CreateComp ("Textbox", "trooper_2_damage");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_2");
+SetProperty ("position", 0.1, 0.52);
+
+CreateComp ("Textbox", "trooper_2_kills");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_2");
+SetProperty ("position", 0.1, 0.65);
+
+CreateComp ("Textbox", "trooper_2_shots");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_2");
+SetProperty ("position", 0.1, 0.78);
+
+CreateComp ("NinePatch", "trooper_3");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.598, 0.41);
+SetProperty ("ninepatch.client_size", 140, 170);
+
+CreateComp ("Image", "trooper_3_image");
+SetProperty ("parent", "trooper_3");
+SetProperty ("position", 0.06, 0.05);
+
+CreateComp ("Image", "trooper_3_image_weapon");
+SetProperty ("parent", "trooper_3");
+SetProperty ("position", 0.53, 0.05);
+
+CreateComp ("Textbox", "trooper_3_damage");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_3");
+SetProperty ("position", 0.1, 0.52);
+
+CreateComp ("Textbox", "trooper_3_kills");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_3");
+SetProperty ("position", 0.1, 0.65);
+
+CreateComp ("Textbox", "trooper_3_shots");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_3");
+SetProperty ("position", 0.1, 0.78);
+
+CreateComp ("NinePatch", "trooper_4");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.788, 0.41);
+SetProperty ("ninepatch.client_size", 140, 170);
+
+CreateComp ("Image", "trooper_4_image");
+SetProperty ("parent", "trooper_4");
+SetProperty ("position", 0.06, 0.05);
+
+CreateComp ("Image", "trooper_4_image_weapon");
+SetProperty ("parent", "trooper_4");
+SetProperty ("position", 0.53, 0.05);
+
+CreateComp ("Textbox", "trooper_4_damage");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_4");
+SetProperty ("position", 0.1, 0.52);
+
+CreateComp ("Textbox", "trooper_4_kills");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_4");
+SetProperty ("position", 0.1, 0.65);
+
+CreateComp ("Textbox", "trooper_4_shots");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("localize", false);
+SetProperty ("parent", "trooper_4");
+SetProperty ("position", 0.1, 0.78);
+
+CreateComp ("Textbox", "timespent_value_label");
+SetProperty ("inherit", "TextHeading");
+SetProperty ("position", 0.25, 0.715);
+SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.text", "Time in battle");
+
+CreateComp ("Textbox", "timespent_value");
+SetProperty ("inherit", "TextHeading");
+SetProperty ("localize", false);
+SetProperty ("position", 0.25, 0.75);
+SetProperty ("color.r", 1);
+SetProperty ("color.g", 0.78);
+SetProperty ("color.b", 0.25);
+
+CreateComp ("Textbox", "alienskilled_value_label");
+SetProperty ("inherit", "TextHeading");
+SetProperty ("position", 0.5, 0.715);
+SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.text", "Aliens killed");
+
+CreateComp ("Textbox", "alienskilled_value");
+SetProperty ("inherit", "TextHeading");
+SetProperty ("localize", false);
+SetProperty ("position", 0.5, 0.75);
+SetProperty ("color.r", 1);
+SetProperty ("color.g", 0.78);
+SetProperty ("color.b", 0.25);
+
+CreateComp ("Textbox", "Wave_label");
+SetProperty ("inherit", "TextHeading");
+SetProperty ("position", 0.75, 0.715);
+SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.text", "Wave");
+
+CreateComp ("Textbox", "Wave");
+SetProperty ("inherit", "TextHeading");
+SetProperty ("localize", false);
+SetProperty ("position", 0.75, 0.75);
+SetProperty ("color.r", 1);
+SetProperty ("color.g", 0.78);
+SetProperty ("color.b", 0.25);
+
+CreateComp ("Button", "Continue");
+SetProperty ("inherit", "ButtonBig");
+SetProperty ("position", 0.5, 0.9);
+SetProperty ("button.text", "Continue");
