@@ -14,6 +14,7 @@
 #include "app/ui/ui-comps.h"
 #include "app/ui/ui-factory.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-textbox.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -122,6 +123,11 @@ void ScreenMan::InitScreens(int ref_width, int ref_height)
             UICompFactory::SetBuildingSet(outer);
         }
     }
+    // Text drawn without a component of its own (lists, the leaderboards) uses the
+    // default text box's font.
+    UIComp *text_template = GetCompTemplate("DefaultTextbox");
+    if (text_template && text_template->type == UICOMP_TEXTBOX)
+        default_font = static_cast<UICompTextbox *>(text_template)->font;
 
     if (feature_man.ProductFeatureExists("AUTO_TESTING_MODE")) {
         fast_forward = true;

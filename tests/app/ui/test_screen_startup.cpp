@@ -7,6 +7,7 @@
 #include "app/services/prog.h"
 #include "app/ui/transition.h"
 #include "app/ui/ui-factory.h"
+#include "app/ui/widgets/ui-textbox.h"
 
 using namespace uitest;
 
@@ -97,6 +98,19 @@ TEST_F(Startup, TemplatesFromTheScriptsAndGeneratedDefaults)
     EXPECT_GE(defaults, 5);
     EXPECT_EQ(sman.GetCompTemplate(nullptr), nullptr);
     EXPECT_FALSE(apptest::Logged("Unknown component type"));
+}
+
+TEST_F(Startup, TheDefaultFontIsTheDefaultTextBoxFont)
+{
+    // Lists and other text drawn without a component of its own use it.
+    apptest::WriteFile("ui/templates.lua", "CreateComp('Textbox', 'DefaultTextbox')\n"
+                                           "SetProperty('textbox.font', 'fonts/medium.mft')\n");
+    StartUI();
+    UIComp *t = sman.GetCompTemplate("DefaultTextbox");
+    ASSERT_NE(t, nullptr);
+    ov_font_t *font = static_cast<UICompTextbox *>(t)->font;
+    ASSERT_NE(font, nullptr) << "the fixture's font loads";
+    EXPECT_EQ(sman.default_font, font);
 }
 
 TEST_F(Startup, ASecondStartBeginsAfresh)
