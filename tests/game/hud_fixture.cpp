@@ -1,4 +1,5 @@
 // The HUD fixture (see hud_fixture.h).
+#include "tests/support/headless_engine.h"
 #include "tests/game/hud_fixture.h"
 
 #include "app/services/featureman.h"
@@ -115,13 +116,7 @@ widgettest::Frame HudTest::Draw(const std::function<void()> &draw)
 
 void HudTest::Shot(const widgettest::Frame &f, const std::string &name)
 {
-    const char *env = getenv("ORVEX_SHOTS_DIR");
-    std::string dir = env && *env ? env : "/work/shots/hud";
-    struct stat st;
-    if (!(env && *env) && stat("/work/shots", &st) != 0)
-        return;
-    mkdir(dir.c_str(), 0755);
-    EXPECT_TRUE(widgettest::SavePng(f, dir + "/" + name));
+    EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("hud", name)));
 }
 
 int CountPixels(const widgettest::Frame &f, int x0, int y0, int x1, int y1,

@@ -31,7 +31,7 @@ protected:
     // Clears to grey (100, 100, 100), pushes the battle screen's transform (identity here),
     // runs `draw`, pops, and reads the frame back.
     widgettest::Frame Draw(const std::function<void()> &draw);
-    // Saves the frame under /work/shots/hud (or ORVEX_SHOTS_DIR) when that is there.
+    // Saves the frame under the build tree's shots/hud (or ORVEX_SHOTS_DIR).
     void Shot(const widgettest::Frame &f, const std::string &name);
 
 public:

@@ -1,7 +1,8 @@
 // The controls' overlay and the tutorial text box drawn by the headless GLES renderer
 // and read back: the selection ring shrinking onto its trooper, the target marker, the
 // tactical indicators of the pause, and the tutorial box. Screenshots go to
-// /work/shots/controls/ when that folder exists.
+// the shots folder (controls/).
+#include "tests/support/headless_engine.h"
 #include "tests/game/controls_fixture.h"
 
 #include "game/entities/entity.h"
@@ -30,13 +31,10 @@ using controlstest::ControlsTest;
 using widgettest::Frame;
 using widgettest::Rgba;
 
-const char *const SHOTS = "/work/shots/controls";
 
 void Shot(const Frame &f, const char *name)
 {
-    struct stat st;
-    if (stat(SHOTS, &st) == 0 && S_ISDIR(st.st_mode))
-        widgettest::SavePng(f, std::string(SHOTS) + "/" + name);
+    widgettest::SavePng(f, enginetest::ShotPath("controls", name));
 }
 
 bool Green(const Rgba &p)

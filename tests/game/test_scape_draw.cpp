@@ -2,6 +2,7 @@
 // decals, entities in grid order, the players' pick-ups on top, flames, the strike
 // markers with their countdown texts and shells, the artillery prompt, the developer
 // vector field, the camera reset and the transform stack left as the caller expects.
+#include "tests/support/headless_engine.h"
 #include "tests/game/test_scape_update_fixture.h"
 
 #include "app/services/prog.h"
@@ -75,7 +76,6 @@ int CountNear(const Frame &f, int x0, int y0, int x1, int y1, int r, int g, int 
     return n;
 }
 
-const char kShots[] = "/work/shots/world-update";
 
 class ScapeDrawTest : public WorldTest {
 protected:
@@ -125,12 +125,10 @@ protected:
     }
     void Shot(const char *name)
     {
-        mkdir("/work/shots", 0755);
-        mkdir(kShots, 0755);
         Frame f = ReadFrame();
         for (size_t i = 3; i < f.px.size(); i += 4)
             f.px[i] = 255;  // the screen as shown: blending leaves its own alpha behind
-        EXPECT_TRUE(widgettest::SavePng(f, std::string(kShots) + "/" + name));
+        EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("world", name)));
     }
     bool Drew(const std::string &text) const
     {

@@ -3,6 +3,7 @@
 // some frames of the world's update and drawing, one trooper selected by the controls,
 // and the developer's vector field over it all (key 86). The frames are saved to be
 // looked at and checked for each part.
+#include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/prog.h"
 #include "game/controls.h"
@@ -29,7 +30,6 @@ using widgettest::Rgba;
 
 namespace {
 
-const char kShots[] = "/work/shots/world-update";
 
 const char *kTypes =
     "<node id=\"DemoTrooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" scale=\"1\""
@@ -99,9 +99,7 @@ protected:
     }
     void Save(const Frame &f, const char *name)
     {
-        mkdir("/work/shots", 0755);
-        mkdir(kShots, 0755);
-        EXPECT_TRUE(widgettest::SavePng(f, std::string(kShots) + "/" + name));
+        EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("world", name)));
     }
     static int Count(const Frame &f, int x0, int y0, int x1, int y1, Rgba c, int tolerance = 30)
     {

@@ -1,9 +1,9 @@
 // Screenshots of the shipped terrain: every background with the bunker pad and every
 // obstacle outline placed, drawn by the world with the outlines over them (developer
 // mode, key 82 held), and the demo level. The content comes from the build's program
-// directory; the pictures go to ORVEX_SHOTS_DIR (or /work/shots/obstacles when
-// /work/shots exists) to be looked at. Each shot is also checked: the ground is drawn, the outlines are white
+// directory; the pictures go to the shots folder (terrain/) to be looked at. Each shot is also checked: the ground is drawn, the outlines are white
 // lines over the obstacles, and every placed outline collides at its centre.
+#include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/prog.h"
 #include "app/ui/partfx.h"
@@ -30,25 +30,9 @@ const char *const kBackgrounds[] = {"desert-a", "desert-b", "desert-c", "marsh-a
 const char *const kOutlines[] = {"rock-a", "rock-b", "rock-c", "rock-d", "rock-e", "crate",
                                  "barrel", "stump", "pipe", "slag", "sandbag", "wreck"};
 
-// Where the pictures go: ORVEX_SHOTS_DIR, else /work/shots/obstacles when /work/shots
-// exists; "" (nothing saved) otherwise.
-std::string ShotsDir()
-{
-    const char *dir = getenv("ORVEX_SHOTS_DIR");
-    std::string out = dir && *dir ? dir : "/work/shots/obstacles";
-    struct stat st;
-    if (!(dir && *dir) && stat("/work/shots", &st) != 0)
-        return "";
-    mkdir(out.c_str(), 0755);
-    return out;
-}
-
 void Save(const widgettest::Frame &f, const std::string &name)
 {
-    std::string dir = ShotsDir();
-    if (!dir.empty()) {
-        EXPECT_TRUE(widgettest::SavePng(f, dir + "/" + name));
-    }
+    EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("terrain", name)));
 }
 
 class TerrainShots : public gametest::GameTest {

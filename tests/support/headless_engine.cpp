@@ -13,6 +13,7 @@
 
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace enginetest {
@@ -92,3 +93,14 @@ int CountLogLines(const std::string &fragment)
 }
 
 }  // namespace enginetest
+
+std::string enginetest::ShotPath(const char *group, const std::string &file)
+{
+    const char *env = getenv("ORVEX_SHOTS_DIR");
+    std::string dir = env && *env ? env : ORVEX_SHOTS_ROOT;
+    mkdir(dir.c_str(), 0755);
+    dir += "/";
+    dir += group;
+    mkdir(dir.c_str(), 0755);
+    return dir + "/" + file;
+}

@@ -33,6 +33,11 @@ Rgba ReadPixel(int x, int y);
 // The number of log lines that contain the fragment.
 int CountLogLines(const std::string &fragment);
 
+// Where a test keeps a picture to be looked at: <root>/<group>/<file>, the root being
+// $ORVEX_SHOTS_DIR when set, else the build tree's "shots" folder; the folders are made
+// when missing.
+std::string ShotPath(const char *group, const std::string &file);
+
 }  // namespace enginetest
 
 #endif

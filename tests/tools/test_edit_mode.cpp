@@ -2,7 +2,9 @@
 // switches (Ctrl+E, Ctrl+R), selection, Z order, alignment, arrow steps, re-parenting,
 // templates, cloning, adding, deleting, reloading, dropped files, the asking keys with
 // and without an answer, the resize drag and the overlays.
+#include "tests/support/headless_engine.h"
 #include "tests/app/ui/input_widgets_fixture.h"
+#include "tests/app/ui/widget_fixture.h"
 
 #include "app/services/filehelpers.h"
 #include "app/services/prog.h"
@@ -17,7 +19,6 @@
 #include "tools/screen-browser.h"
 
 #include <algorithm>
-#include <png.h>
 #include <sys/stat.h>
 #include <string.h>
 
@@ -567,35 +568,13 @@ TEST_F(EditMode, LeftEdgeDragWidensTheVirtualScreen)
 
 namespace {
 
-// The framebuffer as a PNG under /work/shots/t-edit (only where that folder exists).
+// The framebuffer as shown (opaque), kept as a picture to be looked at.
 void Shot(const std::string &name)
 {
-    struct stat st;
-    if (stat("/work/shots", &st) != 0)
-        return;
-    std::string dir = "/work/shots/t-edit";
-    mkdir(dir.c_str(), 0755);
-    FILE *f = fopen((dir + "/" + name).c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, f);
-    const int w = prog.parms.width, h = prog.parms.height;
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(w * 4);
-    for (int y = 0; y < h; y++) {
-        for (int x = 0; x < w; x++) {
-            apptest::Rgba p = apptest::Pixel(x, y);
-            for (int c = 0; c < 4; c++)
-                row[x * 4 + c] = (png_byte)(c == 3 ? 255 : p[c]);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    fclose(f);
+    widgettest::Frame f = widgettest::ReadFrame();
+    for (size_t i = 3; i < f.px.size(); i += 4)
+        f.px[i] = 255;
+    EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("edit-mode", name)));
 }
 
 bool Bright(const apptest::Rgba &p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }

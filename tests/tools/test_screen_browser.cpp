@@ -1,6 +1,7 @@
 // The screen browser on probe screens: stepping through the registry, the list of
 // screens and "Edit", the checkerboard and the title's fade read back, developer mode
 // only UI, and stacked screens left as they are.
+#include "tests/support/headless_engine.h"
 #include "tools/screen-browser.h"
 
 #include "app/services/prog.h"
@@ -80,16 +81,10 @@ protected:
         apptest::draw = [this](float dt) { browser_->Draw(dt); };
         DrawFrame();
     }
-    // Saves the frame under /work/shots/t-writer (or ORVEX_SHOTS_DIR) when that is there.
+    // Keeps the frame as a picture to be looked at.
     void Shot(const std::string &name)
     {
-        const char *env = getenv("ORVEX_SHOTS_DIR");
-        std::string dir = env && *env ? env : "/work/shots/t-writer";
-        struct stat st;
-        if (!(env && *env) && stat("/work/shots", &st) != 0)
-            return;
-        mkdir(dir.c_str(), 0755);
-        EXPECT_TRUE(widgettest::SavePng(widgettest::ReadFrame(), dir + "/" + name));
+        EXPECT_TRUE(widgettest::SavePng(widgettest::ReadFrame(), enginetest::ShotPath("browser", name)));
     }
     ScreenScreenBrowser *browser_ = nullptr;
 };

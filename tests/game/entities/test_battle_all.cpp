@@ -7,6 +7,7 @@
 // saved to be looked at. The same battle then runs on the shipped battle data (types,
 // weapons, power-ups and the shop from the built program directory) with the shipped
 // kinds of every behaviour.
+#include "tests/support/headless_engine.h"
 #include "tests/game/game_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/entities/battle_content.h"
@@ -46,7 +47,6 @@ const float kStep = 1.0f / 60.0f;
 const int kFrames = 120 * 60;
 const uint32_t kSeed = 20261210u;
 const char kLevel[] = "levels/all-kinds.xml";
-const char kShots[] = "/work/shots/battle";
 
 // The shipped kinds of every enemy behaviour, and how many of each the wave sends; the
 // broodmother's drones come with her, the queen lays eggs.
@@ -343,9 +343,7 @@ protected:
         widgettest::Frame f = widgettest::ReadFrame();
         for (size_t i = 3; i < f.px.size(); i += 4)
             f.px[i] = 255;  // the screen as shown
-        mkdir("/work/shots", 0755);
-        mkdir(kShots, 0755);
-        EXPECT_TRUE(widgettest::SavePng(f, std::string(kShots) + "/all-kinds-120s.png"));
+        EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("battle", "all-kinds-120s.png")));
     }
 
     Profile profile_;

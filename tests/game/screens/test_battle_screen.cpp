@@ -2,6 +2,7 @@
 // mission: the battle step, the freeze under an overlay, the music stop, the screen
 // shake, Escape and the pause buttons, the developer cheats, and a battle played for
 // some seconds with injected input and a screenshot to look at.
+#include "tests/support/headless_engine.h"
 #include "tests/game/screens/battle_screens_fixture.h"
 
 #include "app/services/prog.h"
@@ -405,11 +406,7 @@ void WriteDisc(const std::string &name, int n, widgettest::Rgba colour)
 
 void SaveShot(const widgettest::Frame &f, const std::string &name)
 {
-    struct stat st;
-    if (stat("/work/shots", &st) != 0)
-        return;
-    mkdir("/work/shots/s-battle", 0755);
-    EXPECT_TRUE(widgettest::SavePng(f, "/work/shots/s-battle/" + name));
+    EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("battle-screens", name)));
 }
 
 TEST_F(BattleScreen, AHeadlessBattleThroughTheLoader)

@@ -1,4 +1,5 @@
 // The economy fixture (see test_economy_fixture.h).
+#include "tests/support/headless_engine.h"
 #include "tests/game/screens/test_economy_fixture.h"
 
 #include "tests/app/ui/widget_fixture.h"
@@ -305,9 +306,7 @@ void EconomyTest::Key(int symbol)
 void EconomyTest::Shot(const char *file)
 {
     DrawFrame();
-    mkdir("/work/shots", 0755);
-    mkdir("/work/shots/s-economy", 0755);
-    widgettest::SavePng(widgettest::ReadFrame(), std::string("/work/shots/s-economy/") + file);
+    widgettest::SavePng(widgettest::ReadFrame(), enginetest::ShotPath("economy", file));
 }
 
 vec2_t EconomyTest::Centre(Screen *screen, const char *comp)

@@ -46,7 +46,7 @@ protected:
     // One injected tap (press and release) at device pixels, delivered by engine frames.
     void Tap(int x, int y);
     void Key(int symbol);
-    // Draws a frame and keeps it as a picture under /work/shots/s-economy/.
+    // Draws a frame and keeps it as a picture under the shots folder (economy/).
     void Shot(const char *file);
     // The component's centre (static position) in device pixels.
     vec2_t Centre(Screen *screen, const char *comp);

@@ -1,6 +1,7 @@
 // Waving flags: the quads a flag draws (recorded through the engine's four-vertex slot),
 // the phase, ids, failures, the script functions, and a flag read back from the
 // headless renderer.
+#include "tests/support/headless_engine.h"
 #include "tests/app/ui/ui_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
 
@@ -292,11 +293,7 @@ TEST_F(Flags, AFlagReadBackFromTheRenderer)
     DrawFrame();
     widgettest::Frame f = widgettest::ReadFrame();
     apptest::draw = nullptr;
-    struct stat st;
-    if (stat("/work/shots", &st) == 0) {
-        mkdir("/work/shots/s-menus", 0755);
-        widgettest::SavePng(f, "/work/shots/s-menus/flag.png");
-    }
+    widgettest::SavePng(f, enginetest::ShotPath("menus", "flag.png"));
     // The still top edge: the red cloth starts at (40, 40) at full brightness.
     widgettest::Rgba top = f.At(44, 42);
     EXPECT_GT(top[0], 200);

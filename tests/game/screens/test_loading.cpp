@@ -4,6 +4,7 @@
 // fallback when the worker cannot be started, and shutdown while loading. The whole
 // preload, with a leaderboards screen and UI scripts loading flags on the worker, is
 // also run under ThreadSanitizer.
+#include "tests/support/headless_engine.h"
 #include "tests/app/ui/ui_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
 
@@ -254,11 +255,7 @@ function OnLoad() loaded = 1 end
     void Shot(const char *name)
     {
         widgettest::Frame f = widgettest::ReadFrame();
-        struct stat st;
-        if (stat("/work/shots", &st) == 0) {
-            mkdir("/work/shots/s-menus", 0755);
-            widgettest::SavePng(f, std::string("/work/shots/s-menus/") + name);
-        }
+        widgettest::SavePng(f, enginetest::ShotPath("menus", name));
     }
     // Loading pushed, the worker started by the first frame and waited for.
     void LoadEverything()

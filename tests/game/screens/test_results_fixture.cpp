@@ -1,4 +1,5 @@
 // The result screens' fixture (see test_results_fixture.h).
+#include "tests/support/headless_engine.h"
 #include "tests/game/screens/test_results_fixture.h"
 
 #include "tests/app/services/app_engine_fixture.h"
@@ -266,13 +267,8 @@ void ResultsTest::PushAndSettle(Screen *screen)
 
 void ResultsTest::Shot(const std::string &name)
 {
-    struct stat st;
-    if (stat("/work/shots", &st) != 0)
-        return;
-    const std::string dir = "/work/shots/s-results";
-    mkdir(dir.c_str(), 0755);
     DrawFrame();
-    EXPECT_TRUE(widgettest::SavePng(widgettest::ReadFrame(), dir + "/" + name));
+    EXPECT_TRUE(widgettest::SavePng(widgettest::ReadFrame(), enginetest::ShotPath("results", name)));
 }
 
 }  // namespace resultstest

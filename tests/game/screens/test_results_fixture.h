@@ -51,7 +51,7 @@ protected:
     std::vector<std::string> PlayLog();
     // Pushes the screen and runs frames until its fade-in is complete.
     void PushAndSettle(Screen *screen);
-    // Writes the frame under /work/shots/s-results when that directory's parent exists.
+    // Writes the frame into the shots folder (results/).
     void Shot(const std::string &name);
 
     std::vector<Entity> troopers_;

@@ -2,7 +2,8 @@
 // directory onto their real screens at the 1024 x 768 reference size: every component
 // the screen's code addresses is there with its kind, its custom drawing and its feature
 // guard, the screen draws something over black, and a picture of each goes to
-// ORVEX_SHOTS_DIR (or /work/shots/c-ui when /work/shots exists) to be looked at.
+// the shots folder (layouts/) to be looked at.
+#include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
@@ -85,17 +86,6 @@ struct Layout {
     const char *shot;
 };
 
-std::string ShotsDir()
-{
-    const char *dir = getenv("ORVEX_SHOTS_DIR");
-    std::string out = dir && *dir ? dir : "/work/shots/c-ui";
-    struct stat st;
-    if (!(dir && *dir) && stat("/work/shots", &st) != 0)
-        return "";
-    mkdir(out.c_str(), 0755);
-    return out;
-}
-
 // Pixels brighter than the black the frame starts from.
 int LitPixels(const widgettest::Frame &f)
 {
@@ -165,10 +155,7 @@ protected:
             DrawFrame();
         }
         widgettest::Frame f = widgettest::ReadFrame();
-        std::string dir = ShotsDir();
-        if (!dir.empty()) {
-            EXPECT_TRUE(widgettest::SavePng(f, dir + "/" + name));
-        }
+        EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("layouts", name)));
         return f;
     }
 };

@@ -2,6 +2,7 @@
 // what, the refused purchase with its blinking money, the bought item's flight to the
 // bunker and its follower, "OK", the developer keys and "Cheat", a trooper purchase;
 // then pixels read back: the bunker bar's colours and an unmet item at 40 % alpha.
+#include "tests/support/headless_engine.h"
 #include "tests/game/screens/test_economy_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
 
@@ -300,9 +301,7 @@ protected:
     }
     void Shot(const widgettest::Frame &f, const char *name)
     {
-        mkdir("/work/shots", 0755);
-        mkdir("/work/shots/s-economy", 0755);
-        widgettest::SavePng(f, std::string("/work/shots/s-economy/") + name);
+        widgettest::SavePng(f, enginetest::ShotPath("economy", name));
     }
 };
 
