@@ -30,11 +30,11 @@ sheet tutorial-pages 2 $g/howto-move.png $g/howto-fire.png $g/howto-shop.png $g/
 sheet mission-pictures 2 missions/pics/chapter-1.png missions/pics/chapter-2.png missions/pics/chapter-3.png \
     missions/pics/extras-survival.png missions/pics/extras-collector.png missions/pics/extras-incoming.png \
     missions/pics/extras-hospital.png missions/pics/extras-open.png
-sheet shop-icons 6 shop/repair.png shop/forcefield.png shop/artillery.png shop/heal.png shop/reinforcement.png \
+spacing=24 sheet shop-icons 6 shop/repair.png shop/forcefield.png shop/artillery.png shop/heal.png shop/reinforcement.png \
     shop/squad.png shop/speed.png shop/honor.png shop/treasure.png shop/field-shop.png shop/extra-mission.png \
     shop/minigun.png shop/minigunpower.png shop/pyroboom.png
 achievements=()
 for f in "$native"/achievements/*.png; do
     [ -e "$f" ] && achievements+=("achievements/$(basename "$f")")
 done
-sheet achievement-icons 6 "${achievements[@]}"
+spacing=30 sheet achievement-icons 6 "${achievements[@]}"
