@@ -37,4 +37,4 @@ achievements=()
 for f in "$native"/achievements/*.png; do
     [ -e "$f" ] && achievements+=("achievements/$(basename "$f")")
 done
-spacing=30 sheet achievement-icons 6 "${achievements[@]}"
+spacing=70 sheet achievement-icons 5 "${achievements[@]}"
