@@ -289,8 +289,12 @@ TEST_F(FlowScreens, AchievementsShowNameAndDescription)
     profile.AddTag("ACHIEVEMENTS", "xenocide");
     achievement_man.Initialize();
     ASSERT_TRUE(achievement_man.IsInitialized());
-    Screen *s = Push("Achievements");
+    // The play menu's "Achievements" goes through the manager, which pushes the screen.
+    Screen *s = Preloaded("Achievements");
     ASSERT_NE(s, nullptr);
+    achievement_man.ShowAchievements();
+    Settle();
+    ASSERT_STREQ(Top(), "Achievements");
     UIComp *locked = s->GetComp("Achi_flawless"), *earned = s->GetComp("Achi_xenocide");
     ASSERT_NE(locked, nullptr);
     ASSERT_NE(earned, nullptr);
