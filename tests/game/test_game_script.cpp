@@ -5,6 +5,7 @@
 #include "tests/game/game_fixture.h"
 
 #include "app/services/filehelpers.h"
+#include "app/services/gameman.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
 #include "app/ui/parts.h"
@@ -32,7 +33,7 @@ protected:
         gametest::GameTest::SetUp();
         StartGame();
         WriteEntities(kTypes);
-        RegisterGameScriptFunctions();
+        RegisterBattleScriptFunctions();
         L = lua_man.OpenLuaState();
         ASSERT_NE(L, nullptr);
     }
@@ -96,6 +97,18 @@ TEST_F(GameScriptTest, TheNineFunctionsAreInEveryState)
                            "GetTotalHighScore", "GetTimeString",  "KV_DeleteSaveState"};
     for (const char *name : names)
         EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(L, name)) << name;
+}
+
+// The application's game manager registers its own functions ("GetNumberOfGames",
+// "LoadGameState"...) beside the battle's nine: both sets must reach a new state.
+TEST_F(GameScriptTest, TheGameManagersFunctionsLiveBesideTheBattles)
+{
+    ASSERT_EQ(game_man.Initialize(), 1);
+    lua_State *fresh = lua_man.OpenLuaState();
+    ASSERT_NE(fresh, nullptr);
+    for (const char *name : {"GetNumberOfGames", "SaveGameExists", "LoadGameState", "GetStat", "DeveloperToggle"})
+        EXPECT_TRUE(LuaManager::DoesLuaFunctionExist(fresh, name)) << name;
+    lua_man.CloseLuaState(fresh);
 }
 
 TEST_F(GameScriptTest, TimeStringTable)
