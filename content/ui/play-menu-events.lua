@@ -218,6 +218,8 @@ local function ShowTab (name, want)
 	SetProperty ("Title:textbox.text", Localize (extras and "Extra Missions" or "Campaign"));
 	SetProperty ("ExtrasIntel:visible", extras);
 	SetProperty ("Leaderboards:visible", extras);
+	-- Alone on the chapters, the medals button stands under the briefing's centre.
+	SetProperty ("Achievements:position.x", extras and 0.665 or 0.765);
 	local total = StarTotal ();
 	SetProperty ("StarTotal:textbox.text", "" .. total);
 	if extras then
