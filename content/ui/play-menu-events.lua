@@ -152,7 +152,7 @@ local function ShowRow (i, chapter, id)
 	local rating = chapter ~= "EXTRAS" and Rating (id) or 0;
 	for s = 1, STARS do
 		local star = row .. "_Star_" .. s;
-		SetProperty (star .. ":visible", chapter ~= "EXTRAS");
+		SetProperty (star .. ":visible", chapter ~= "EXTRAS" and open);
 		SetProperty (star .. ":image.bitmap", s <= rating and STAR_ON or STAR_OFF);
 	end
 	local best = "";
