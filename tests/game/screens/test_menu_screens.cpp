@@ -28,6 +28,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -465,6 +467,47 @@ TEST_F(MenuScreens, FieldGuideTurnsThroughTheAliens)
     EXPECT_EQ(Text(guide, "CreatureName"), "Ironjaw");
     EXPECT_FALSE(Active(guide, "Next"));
     Shot("field-guide-last.png");
+}
+
+// The campaign's own catalogue when the build ships it: the rows carry its names, the
+// extras tab its six extras and the stars that open them.
+TEST_F(MenuScreens, PlayMenuOnTheShippedCatalogue)
+{
+    std::string shipped;
+    {
+        std::ifstream in(std::string(ORVEX_CONTENT_DIR) + "/missions.xml", std::ios::binary);
+        if (!in)
+            GTEST_SKIP() << "no missions.xml in the build's program directory";
+        std::ostringstream text;
+        text << in.rdbuf();
+        shipped = text.str();
+    }
+    apptest::WriteFile("missions.xml", shipped);
+    dman().ReleaseDatabase("missions.xml");
+    DMDatabase *db = dman().GetDatabase("missions.xml");
+    ASSERT_NE(db, nullptr);
+    DMArray *chapter = db->GetArray("CHAPTER1"), *extras = db->GetArray("EXTRAS");
+    ASSERT_NE(chapter, nullptr);
+    ASSERT_NE(extras, nullptr);
+    prof->AddTag("chapters", "EXTRAS");
+    for (int i = 0; i < extras->GetSize(); i++)
+        prof->AddTag("features", extras->GetNode(i)->GetValue("id"));
+    Open("PlayMenu");
+    Screen *menu = S("PlayMenu");
+    for (int i = 0; i < chapter->GetSize() && i < 10; i++)
+        EXPECT_EQ(Get(menu, "Row_" + std::to_string(i) + ":button.text"), chapter->GetNode(i)->GetValue("name")) << i;
+    EXPECT_EQ(Text(menu, "MissionName"), chapter->GetNode(0)->GetValue("name"));
+    EXPECT_FALSE(Active(menu, "Row_1"));
+    Shot("play-menu-shipped.png");
+    Tap("EXTRAS");
+    for (int i = 0; i < 10; i++)
+        EXPECT_EQ(Shown(menu, ("Row_" + std::to_string(i)).c_str()), i < extras->GetSize()) << i;
+    EXPECT_TRUE(Active(menu, "Row_0"));
+    std::string needs;
+    for (int i = 0; i < extras->GetSize(); i++)
+        needs += std::string(i ? ", " : "") + extras->GetNode(i)->GetValue("unlock_stars");
+    EXPECT_NE(Text(menu, "ExtrasIntelText").find(needs), std::string::npos) << Text(menu, "ExtrasIntelText");
+    Shot("play-menu-shipped-extras.png");
 }
 
 }  // namespace
