@@ -14,6 +14,7 @@
 #include "app/ui/widgets/ui-textbox.h"
 #include "game/gamestate.h"
 #include "game/screens/flags.h"
+#include "game/screens/leaderboards-screen.h"
 #include "game/screens/loader-transition.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
@@ -118,7 +119,9 @@ protected:
     {
         // No script error and no developer complaint about the menus' own doings.
         EXPECT_FALSE(apptest::Logged("Unable to call"));
-        EXPECT_FALSE(apptest::Logged("for localizable component"));
+        for (const char *name : {"PlayMenu", "Extras", "Tutorial", "Options", "Zedivevor", "Credits", "Profiles",
+                                 "NewProfile", "DeleteProfile", "PopupOk"})
+            EXPECT_FALSE(apptest::Logged(std::string("for localizable component '") + name + "/")) << name;
         EXPECT_FALSE(apptest::Logged("reference count less than zero"));
         EXPECT_FALSE(apptest::Logged("not found"));
         apptest::draw = nullptr;
@@ -315,6 +318,28 @@ TEST_F(MenuScreens, PlayMenuTabsAndExtras)
     EXPECT_EQ(Text(menu, "MissionBest"), "Best score: 4200");
     EXPECT_NE(Text(menu, "ExtrasIntelText").find("10, 25 campaign stars; you have 8."), std::string::npos);
     Shot("play-menu-extras.png");
+
+    // The extra's own scores, then the medals.
+    ScreenLeaderboards *boards = GetLeaderboardsScreen();
+    ASSERT_TRUE(sman.PreloadScreen(boards));
+    Tap("Leaderboards");
+    Settle();
+    EXPECT_EQ(sman.PeekScreen(0), boards);
+    EXPECT_EQ(boards->GetCategoryIndex(), 1);  // DUNE_SURVIVAL, after CAMPAIGN
+    sman.PopScreen(boards, true);
+    Settle();
+    boards->client = nullptr;
+    boards->categories = nullptr;
+    boards->db = nullptr;
+    if (Screen *medals = S("Achievements")) {
+        ASSERT_TRUE(sman.PreloadScreen(medals));
+        Tap("Achievements");
+        Settle();
+        EXPECT_EQ(sman.PeekScreen(0), medals);
+        sman.PopScreen(medals, true);
+        Settle();
+    }
+    EXPECT_EQ(sman.PeekScreen(0), menu);
 
     Tap("Play");
     EXPECT_TRUE(apptest::Logged("Screen message from PlayMenu 'ENTER_BATTLE' 'EXTRAS:DUNE_SURVIVAL'"));
