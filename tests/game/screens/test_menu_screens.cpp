@@ -7,6 +7,7 @@
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
+#include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/transition.h"
 #include "app/ui/ui-comps.h"
@@ -405,6 +406,32 @@ TEST_F(MenuScreens, OptionsSlidersSetTheVolumes)
     Tap("Back");
     Settle();
     EXPECT_TRUE(Stack().empty());
+}
+
+// The loader transition switches to the play menu alone: the switch screen is still on
+// top when the play menu enters, and the main menu goes under the play menu, not over it.
+TEST_F(MenuScreens, AfterASwitchTheMainMenuComesUnderThePlayMenu)
+{
+    Open("Extras");
+    sman.SwitchScreen("PlayMenu");
+    Settle(40);
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu", "PlayMenu"}));
+    EXPECT_EQ(sman.PeekScreen(0), S("PlayMenu"));
+}
+
+// "Windowed" turns the window mode over and sets the display up again.
+TEST_F(MenuScreens, OptionsWindowedTurnsTheWindowModeOver)
+{
+    Open("Options");
+    const bool before = prog.parms.windowed != 0;
+    EXPECT_EQ(Get(S("Options"), "Windowed:checkbox.value"), before ? "1" : "0");
+    Tap("Windowed");
+    Settle(4);
+    EXPECT_EQ(prog.parms.windowed != 0, !before);
+    EXPECT_EQ(Get(S("Options"), "Windowed:checkbox.value"), before ? "0" : "1");
+    Tap("Windowed");
+    Settle(4);
+    EXPECT_EQ(prog.parms.windowed != 0, before);
 }
 
 TEST_F(MenuScreens, ProfilesAddAndDelete)
