@@ -3,6 +3,18 @@
 -- Creates the scripted screens (each a layout and its events file) at start-up, in the
 -- templates' state. The screens of the code are made by the game itself.
 
+-- Menus: the play menu, the extras and what they open, the profiles and their popups.
+CreateScreen ("PlayMenu", "ui/play-menu.lua");
+CreateScreen ("Extras", "ui/extras.lua");
+CreateScreen ("Tutorial", "ui/tutorial.lua");
+CreateScreen ("Options", "ui/options.lua");
+CreateScreen ("Zedivevor", "ui/field-guide.lua");
+CreateScreen ("Credits", "ui/credits.lua");
+CreateScreen ("Profiles", "ui/profiles.lua");
+CreateScreen ("NewProfile", "ui/new-profile.lua");
+CreateScreen ("DeleteProfile", "ui/delete-profile.lua");
+CreateScreen ("PopupOk", "ui/popup-ok.lua");
+
 -- The battle's pause menu and its two questions.
 CreateScreen ("PauseMenu", "ui/pause-menu.lua");
 CreateScreen ("LevelLeave", "ui/level-leave.lua");
