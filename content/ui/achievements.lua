@@ -92,11 +92,13 @@ SetProperty ("parent", "achipatch");
 
 CreateComp ("Textbox", "AchiName");
 SetProperty ("inherit", "TextHeading");
+SetProperty ("localize", false);
 SetProperty ("position", 0.5, 0.82);
 SetProperty ("textbox.text", "");
 
 CreateComp ("Textbox", "AchiDesc");
 SetProperty ("inherit", "TextBody");
+SetProperty ("localize", false);
 SetProperty ("position", 0.5, 0.88);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.textbox_width", 640);
