@@ -256,7 +256,7 @@ TEST_F(DevScreensShipped, LevelEditorPlacesSavesAndLoadsTheTerrainExport)
     ASSERT_NE(editor->backgrounds, nullptr) << "terrain/assets.xml";
     EXPECT_EQ(editor->backgrounds->GetSize(), 9);
     EXPECT_EQ(editor->decal_assets->GetSize(), 11);
-    EXPECT_EQ(editor->obstacle_assets->GetSize(), 12);
+    EXPECT_EQ(editor->obstacle_assets->GetSize(), 16);  // 12 obstacles, the three bases and the tent
     ASSERT_NE(editor->background, nullptr);
     ASSERT_NE(editor->decal_bitmap, nullptr);
 
