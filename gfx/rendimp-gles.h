@@ -29,11 +29,21 @@ struct BatchRenderer {
     int pending_switches;       // texture selections since the last glFlush (or frame start)
     int flush_every;            // glFlush after this many quads within a frame; 0 = never
     int flush_switches;         // glFlush after this many texture switches within a frame; 0 = never
+    float pending_switch_area;  // area (square units) of the batches ended by those switches
+    int flush_fill_switches;    // glFlush after this many switches when they end large batches; 0 = never
 };
 
 // Quads queued within a frame between two glFlush calls on a software rasteriser, and
-// texture switches (each one queues a copy of the rasteriser's state).
-enum { OV_SOFTWARE_FLUSH_QUADS = 8192, OV_SOFTWARE_FLUSH_SWITCHES = 128 };
+// texture switches (each one queues a copy of the rasteriser's state, about 40 KB).
+// When the switches end batches that cover much area (on average at least
+// OV_SOFTWARE_FLUSH_FILL_AREA square units each), the rasteriser falls behind and
+// keeps every queued copy alive: the work is then handed over after fewer switches.
+enum {
+    OV_SOFTWARE_FLUSH_QUADS = 8192,
+    OV_SOFTWARE_FLUSH_SWITCHES = 128,
+    OV_SOFTWARE_FLUSH_FILL_SWITCHES = 32,
+    OV_SOFTWARE_FLUSH_FILL_AREA = 256
+};
 // True when the GL_RENDERER string names a software rasteriser that profits from
 // mid-frame flushes (Mesa's llvmpipe); never for GPUs, where a flush splits the frame.
 bool OV_IsSoftwareRasteriser(const char *renderer);

@@ -5,6 +5,7 @@
 #include "gfx/gl-table.h"
 #include "gfx/rendimp-gles.h"
 
+#include <math.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -283,11 +284,53 @@ TEST_F(GlCounts, SoftwareRasteriserFlushesEvery128TextureSwitchesWithinAFrame)
     EXPECT_EQ(s_flushes, 0);  // the count starts again with each frame
 }
 
+TEST_F(GlCounts, SwitchesBetweenLargeQuadsFlushSooner)
+{
+    ASSERT_EQ(br.flush_fill_switches, OV_SOFTWARE_FLUSH_FILL_SWITCHES);
+    // Side of the quads drawn between 1000 alternating switches, and the flushes expected:
+    // below the fill area per switch the 128-switch rule alone; at or above it a flush
+    // after every 32 switches (the rotated square covers the same area).
+    struct Case {
+        float side;
+        bool rotated;
+        int flushes;
+    };
+    const float at_limit = sqrtf((float)OV_SOFTWARE_FLUSH_FILL_AREA);
+    const Case cases[] = {
+        {8, false, 1000 / OV_SOFTWARE_FLUSH_SWITCHES},
+        {at_limit - 1, false, 1000 / OV_SOFTWARE_FLUSH_SWITCHES},
+        {at_limit, false, 1000 / OV_SOFTWARE_FLUSH_FILL_SWITCHES},
+        {32, false, 1000 / OV_SOFTWARE_FLUSH_FILL_SWITCHES},
+        {32, true, 1000 / OV_SOFTWARE_FLUSH_FILL_SWITCHES},
+    };
+    for (const Case &c : cases) {
+        ov_vertex_t four[4] = {};
+        const float h = c.side * 0.70710678f;  // half the diagonal of the rotated square
+        const float corners[4][2] = {{0, 0}, {c.side, 0}, {0, c.side}, {c.side, c.side}};
+        const float rotated[4][2] = {{h, 0}, {2 * h, h}, {0, h}, {h, 2 * h}};
+        for (int k = 0; k < 4; k++) {
+            four[k].x = c.rotated ? rotated[k][0] : corners[k][0];
+            four[k].y = c.rotated ? rotated[k][1] : corners[k][1];
+        }
+        app.draw = [&](float) {
+            for (int i = 0; i < 1000; i++) {
+                ov->OV_BeginBatch(i % 2 ? b_ : a_);
+                ov->OV_BatchDrawQuad(nullptr, four);
+            }
+        };
+        OVI_Frame(16);
+        s_flushes = 0;
+        OVI_Frame(16);
+        EXPECT_EQ(s_flushes, c.flushes) << "side " << c.side << (c.rotated ? " rotated" : "");
+    }
+}
+
 TEST_F(GlCounts, NoMidFrameFlushOnOtherRenderers)
 {
     // What Initialize sets for a renderer that is not a software one.
     br.flush_every = 0;
     br.flush_switches = 0;
+    br.flush_fill_switches = 0;
     app.draw = [this](float) {
         for (int i = 0; i < 20000; i++)
             ov->OV_DrawBitmap(i % 3 ? a_ : b_, (float)(i % 100), 0);
