@@ -82,6 +82,7 @@ void RendImpOpenGLES::ResetContextState()
     br.pending_quads = 0;
     br.pending_switches = 0;
     br.pending_switch_area = 0;
+    br.queued_fill_switches = 0;
     br.texture_valid = false;
     br.arrays_pointed = false;
     tex_env = 0;
@@ -104,7 +105,7 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
     bool software = OV_IsSoftwareRasteriser((const char *)ovgl.GetString(GL_RENDERER));
     br.flush_every = software ? OV_SOFTWARE_FLUSH_QUADS : 0;
     br.flush_switches = software ? OV_SOFTWARE_FLUSH_SWITCHES : 0;
-    br.flush_fill_switches = software ? OV_SOFTWARE_FLUSH_FILL_SWITCHES : 0;
+    br.finish_fill_switches = software ? OV_SOFTWARE_FINISH_FILL_SWITCHES : 0;
     ResetContextState();
     OV_PrintDebugf(OV_SYSTEM, "OpenGL ES Init ok.\n");
     gl_caps.npot = OV_OpenGL_NPOT_Test() && !s_force_no_npot;
@@ -219,6 +220,7 @@ void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
     br.pending_quads = 0;
     br.pending_switches = 0;
     br.pending_switch_area = 0;
+    br.queued_fill_switches = 0;
 }
 
 void RendImpOpenGLES::FrameReady()

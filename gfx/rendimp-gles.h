@@ -30,19 +30,21 @@ struct BatchRenderer {
     int flush_every;            // glFlush after this many quads within a frame; 0 = never
     int flush_switches;         // glFlush after this many texture switches within a frame; 0 = never
     float pending_switch_area;  // area (square units) of the batches ended by those switches
-    int flush_fill_switches;    // glFlush after this many switches when they end large batches; 0 = never
+    int queued_fill_switches;   // switches between large quads handed over since the last glFinish
+    int finish_fill_switches;   // glFinish once that many are queued; 0 = never
 };
 
 // Quads queued within a frame between two glFlush calls on a software rasteriser, and
 // texture switches (each one queues a copy of the rasteriser's state, about 40 KB).
 // When the switches end batches that cover much area (on average at least
-// OV_SOFTWARE_FLUSH_FILL_AREA square units each), the rasteriser falls behind and
-// keeps every queued copy alive: the work is then handed over after fewer switches.
+// OV_SOFTWARE_FILL_AREA square units each), the rasteriser falls behind the submission
+// and every queued copy stays alive until it is drawn: after
+// OV_SOFTWARE_FINISH_FILL_SWITCHES of them the renderer waits for the queue to drain.
 enum {
     OV_SOFTWARE_FLUSH_QUADS = 8192,
     OV_SOFTWARE_FLUSH_SWITCHES = 128,
-    OV_SOFTWARE_FLUSH_FILL_SWITCHES = 32,
-    OV_SOFTWARE_FLUSH_FILL_AREA = 256
+    OV_SOFTWARE_FILL_AREA = 256,
+    OV_SOFTWARE_FINISH_FILL_SWITCHES = 2048
 };
 // True when the GL_RENDERER string names a software rasteriser that profits from
 // mid-frame flushes (Mesa's llvmpipe); never for GPUs, where a flush splits the frame.

@@ -24,6 +24,13 @@ void CountingFlush(void)
     s_flushes++;
     s_real_flush();
 }
+int s_finishes = 0;
+void (*s_real_finish)(void) = nullptr;
+void CountingFinish(void)
+{
+    s_finishes++;
+    s_real_finish();
+}
 std::vector<int> s_draw_sizes;
 void (*s_real_draw)(GLenum, GLsizei, GLenum, const void *) = nullptr;
 
@@ -120,6 +127,8 @@ protected:
         ovgl.DrawElements = RecordingDrawElements;
         s_real_flush = ovgl.Flush;
         ovgl.Flush = CountingFlush;
+        s_real_finish = ovgl.Finish;
+        ovgl.Finish = CountingFinish;
         saved_ = ovgl;
         Wrap(ovgl.BindTexture, s_real_bind, CountBind);
         Wrap(ovgl.TexParameteri, s_real_tex_parameter, CountTexParameter);
@@ -132,6 +141,7 @@ protected:
         Wrap(ovgl.TexEnvi, s_real_tex_env, CountTexEnv);
         s_calls.clear();
         s_flushes = 0;
+        s_finishes = 0;
         s_draws = 0;
         s_draw_sizes.clear();
     }
@@ -140,6 +150,7 @@ protected:
         ovgl = saved_;
         ovgl.DrawElements = s_real_draw;
         ovgl.Flush = s_real_flush;
+        ovgl.Finish = s_real_finish;
         OVI_SetBitmapFileLoader(nullptr);
         GfxTest::TearDown();
     }
@@ -284,24 +295,26 @@ TEST_F(GlCounts, SoftwareRasteriserFlushesEvery128TextureSwitchesWithinAFrame)
     EXPECT_EQ(s_flushes, 0);  // the count starts again with each frame
 }
 
-TEST_F(GlCounts, SwitchesBetweenLargeQuadsFlushSooner)
+TEST_F(GlCounts, SwitchesBetweenLargeQuadsWaitForTheQueueToDrain)
 {
-    ASSERT_EQ(br.flush_fill_switches, OV_SOFTWARE_FLUSH_FILL_SWITCHES);
-    // Side of the quads drawn between 1000 alternating switches, and the flushes expected:
-    // below the fill area per switch the 128-switch rule alone; at or above it a flush
-    // after every 32 switches (the rotated square covers the same area).
+    ASSERT_EQ(br.finish_fill_switches, OV_SOFTWARE_FINISH_FILL_SWITCHES);
+    // 5000 alternating switches a frame are handed over every 128; when the quads between
+    // them cover at least the fill area each, every 2048 of them end in a wait instead.
+    const int switches = 5000;
+    const int handovers = switches / OV_SOFTWARE_FLUSH_SWITCHES;
+    const int waits = handovers / (OV_SOFTWARE_FINISH_FILL_SWITCHES / OV_SOFTWARE_FLUSH_SWITCHES);
     struct Case {
         float side;
-        bool rotated;
-        int flushes;
+        bool rotated;  // the same square turned by 45 degrees covers the same area
+        int finishes;
     };
-    const float at_limit = sqrtf((float)OV_SOFTWARE_FLUSH_FILL_AREA);
+    const float at_limit = sqrtf((float)OV_SOFTWARE_FILL_AREA);
     const Case cases[] = {
-        {8, false, 1000 / OV_SOFTWARE_FLUSH_SWITCHES},
-        {at_limit - 1, false, 1000 / OV_SOFTWARE_FLUSH_SWITCHES},
-        {at_limit, false, 1000 / OV_SOFTWARE_FLUSH_FILL_SWITCHES},
-        {32, false, 1000 / OV_SOFTWARE_FLUSH_FILL_SWITCHES},
-        {32, true, 1000 / OV_SOFTWARE_FLUSH_FILL_SWITCHES},
+        {8, false, 0},
+        {at_limit - 1, false, 0},
+        {at_limit, false, waits},
+        {32, false, waits},
+        {32, true, waits},
     };
     for (const Case &c : cases) {
         ov_vertex_t four[4] = {};
@@ -313,15 +326,17 @@ TEST_F(GlCounts, SwitchesBetweenLargeQuadsFlushSooner)
             four[k].y = c.rotated ? rotated[k][1] : corners[k][1];
         }
         app.draw = [&](float) {
-            for (int i = 0; i < 1000; i++) {
+            for (int i = 0; i < switches; i++) {
                 ov->OV_BeginBatch(i % 2 ? b_ : a_);
                 ov->OV_BatchDrawQuad(nullptr, four);
             }
         };
         OVI_Frame(16);
         s_flushes = 0;
+        s_finishes = 0;
         OVI_Frame(16);
-        EXPECT_EQ(s_flushes, c.flushes) << "side " << c.side << (c.rotated ? " rotated" : "");
+        EXPECT_EQ(s_finishes, c.finishes) << "side " << c.side << (c.rotated ? " rotated" : "");
+        EXPECT_EQ(s_flushes + s_finishes, handovers) << "side " << c.side << (c.rotated ? " rotated" : "");
     }
 }
 
@@ -330,13 +345,14 @@ TEST_F(GlCounts, NoMidFrameFlushOnOtherRenderers)
     // What Initialize sets for a renderer that is not a software one.
     br.flush_every = 0;
     br.flush_switches = 0;
-    br.flush_fill_switches = 0;
+    br.finish_fill_switches = 0;
     app.draw = [this](float) {
         for (int i = 0; i < 20000; i++)
             ov->OV_DrawBitmap(i % 3 ? a_ : b_, (float)(i % 100), 0);
     };
     OVI_Frame(16);
     EXPECT_EQ(s_flushes, 0);
+    EXPECT_EQ(s_finishes, 0);
 }
 
 TEST(SoftwareRasteriser, OnlyLlvmpipeCounts)
