@@ -340,6 +340,55 @@ TEST_F(GlCounts, SwitchesBetweenLargeQuadsWaitForTheQueueToDrain)
     }
 }
 
+// Two 32x32 half-transparent bitmaps of different colours.
+bool TintedLoader(ov_bitmap_t *b)
+{
+    const int s = 32;
+    const bool second = b->name && strchr(b->name, 'd');
+    b->width = b->height = b->src_width = b->src_height = s;
+    b->pixels = (uint8_t *)malloc(s * s * 4);
+    for (int i = 0; i < s * s; i++) {
+        uint8_t *p = b->pixels + i * 4;
+        p[0] = second ? 40 : 220;
+        p[1] = (uint8_t)(i % 251);
+        p[2] = second ? 200 : 30;
+        p[3] = (uint8_t)(64 + i % 128);
+    }
+    b->flags |= 1;
+    return true;
+}
+
+TEST_F(GlCounts, WaitingForTheQueueLeavesThePixelsAsTheyWere)
+{
+    OVI_SetBitmapFileLoader(TintedLoader);
+    ov_bitmap_t *c = ov->OV_LoadBitmap("c", OV_CACHE_GPU);
+    ov_bitmap_t *d = ov->OV_LoadBitmap("d", OV_CACHE_GPU);
+    ASSERT_TRUE(c && c->hw.uploaded && d && d->hw.uploaded);
+    // 5000 overlapping, blended sprites switching texture each time: the waits fall in
+    // the middle of the frame.
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        unsigned r = 12345;
+        for (int i = 0; i < 5000; i++) {
+            r = r * 1103515245u + 12345u;
+            ov->OV_DrawBitmap(i % 2 ? d : c, (float)((r >> 8) % 990), (float)((r >> 20) % 570));
+        }
+    };
+    const int w = 1024, h = 600;
+    std::vector<uint8_t> with_waits(w * h * 4), without(w * h * 4);
+    OVI_Frame(16);
+    EXPECT_GT(s_finishes, 0);
+    ovgl.ReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, with_waits.data());
+    br.finish_fill_switches = 0;
+    s_finishes = 0;
+    OVI_Frame(16);
+    EXPECT_EQ(s_finishes, 0);
+    ovgl.ReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, without.data());
+    br.finish_fill_switches = OV_SOFTWARE_FINISH_FILL_SWITCHES;
+    EXPECT_TRUE(with_waits == without);
+    EXPECT_NE(Pixel(500, 300), (Rgba{0, 0, 0, 255}));  // something was drawn
+}
+
 TEST_F(GlCounts, NoMidFrameFlushOnOtherRenderers)
 {
     // What Initialize sets for a renderer that is not a software one.
