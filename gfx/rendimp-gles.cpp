@@ -8,6 +8,10 @@
 
 #include <string.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 static RendImpOpenGLES *g_ri = nullptr;
 static ov_bitmap_t *bm_gl_rt = nullptr;
 static ov_eye_mode_t cur_eye_mode = 0;
@@ -106,6 +110,8 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
     br.flush_every = software ? OV_SOFTWARE_FLUSH_QUADS : 0;
     br.flush_switches = software ? OV_SOFTWARE_FLUSH_SWITCHES : 0;
     br.finish_fill_switches = software ? OV_SOFTWARE_FINISH_FILL_SWITCHES : 0;
+    if (software)
+        OV_KeepFreedHeapForSoftwareRasteriser();
     ResetContextState();
     OV_PrintDebugf(OV_SYSTEM, "OpenGL ES Init ok.\n");
     gl_caps.npot = OV_OpenGL_NPOT_Test() && !s_force_no_npot;
@@ -126,6 +132,17 @@ void RendImpOpenGLES::Shutdown()
 {
     br.count = 0;
     OVID_OGLES_Shutdown();
+}
+
+void OV_KeepFreedHeapForSoftwareRasteriser()
+{
+#ifdef __GLIBC__
+    // The software rasteriser frees its queued work in bulk whenever the queue drains
+    // (the waits above, the end of each frame) and allocates it again at once: with the
+    // default threshold the C library hands the top of the heap back to the system each
+    // time and every page of it is faulted in again.
+    mallopt(M_TRIM_THRESHOLD, OV_SOFTWARE_KEEP_FREED_BYTES);
+#endif
 }
 
 bool OV_IsSoftwareRasteriser(const char *renderer)

@@ -46,6 +46,10 @@ enum {
     OV_SOFTWARE_FILL_AREA = 256,
     OV_SOFTWARE_FINISH_FILL_SWITCHES = 2048
 };
+// Freed heap at the top kept by the process (not handed back to the system) while a
+// software rasteriser draws: more than one drained queue of state copies.
+enum { OV_SOFTWARE_KEEP_FREED_BYTES = 128 << 20 };
+void OV_KeepFreedHeapForSoftwareRasteriser();
 // True when the GL_RENDERER string names a software rasteriser that profits from
 // mid-frame flushes (Mesa's llvmpipe); never for GPUs, where a flush splits the frame.
 bool OV_IsSoftwareRasteriser(const char *renderer);
