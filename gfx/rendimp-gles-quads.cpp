@@ -12,7 +12,7 @@ extern bool ov_gles_render_targets_enabled;
 
 BatchRenderer::BatchRenderer()
     : count(0), texture(0), texture_valid(false), arrays_pointed(false), pending_quads(0), pending_switches(0),
-      flush_every(0), flush_switches(0), pending_switch_area(0), queued_fill_switches(0), finish_fill_switches(0)
+      flush_every(0), flush_switches(0), pending_switch_area(0), queued_fill_switches(0), finish_fill_switches(0), heap_kept(false)
 {
     // Both triangles of a quad (top-left, top-right, bottom-left, bottom-right) wind the
     // same way: a rasteriser can then take the pair as one rectangle and shades the
@@ -66,6 +66,10 @@ static void HandOver()
     if (br.finish_fill_switches > 0 && br.queued_fill_switches >= br.finish_fill_switches) {
         ovgl.Finish();
         br.queued_fill_switches = 0;
+        if (!br.heap_kept) {
+            OV_KeepFreedHeapForSoftwareRasteriser();
+            br.heap_kept = true;
+        }
     } else {
         ovgl.Flush();
     }

@@ -110,8 +110,6 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
     br.flush_every = software ? OV_SOFTWARE_FLUSH_QUADS : 0;
     br.flush_switches = software ? OV_SOFTWARE_FLUSH_SWITCHES : 0;
     br.finish_fill_switches = software ? OV_SOFTWARE_FINISH_FILL_SWITCHES : 0;
-    if (software)
-        OV_KeepFreedHeapForSoftwareRasteriser();
     ResetContextState();
     OV_PrintDebugf(OV_SYSTEM, "OpenGL ES Init ok.\n");
     gl_caps.npot = OV_OpenGL_NPOT_Test() && !s_force_no_npot;
@@ -137,10 +135,11 @@ void RendImpOpenGLES::Shutdown()
 void OV_KeepFreedHeapForSoftwareRasteriser()
 {
 #ifdef __GLIBC__
-    // The software rasteriser frees its queued work in bulk whenever the queue drains
-    // (the waits above, the end of each frame) and allocates it again at once: with the
-    // default threshold the C library hands the top of the heap back to the system each
-    // time and every page of it is faulted in again.
+    // After each wait for the software rasteriser's queue the drained work (tens of
+    // megabytes) is freed at once and allocated again at once: with the default
+    // threshold the C library hands the top of the heap back to the system each time and
+    // every page of it is faulted in again. Set at the first wait only: without waits
+    // the queue drains a little at a time and keeping its memory would raise the peak.
     mallopt(M_TRIM_THRESHOLD, OV_SOFTWARE_KEEP_FREED_BYTES);
 #endif
 }

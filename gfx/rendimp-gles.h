@@ -32,6 +32,7 @@ struct BatchRenderer {
     float pending_switch_area;  // area (square units) of the batches ended by those switches
     int queued_fill_switches;   // switches between large quads handed over since the last glFinish
     int finish_fill_switches;   // glFinish once that many are queued; 0 = never
+    bool heap_kept;             // the first wait has asked the C library to keep freed heap
 };
 
 // Quads queued within a frame between two glFlush calls on a software rasteriser, and
@@ -46,8 +47,8 @@ enum {
     OV_SOFTWARE_FILL_AREA = 256,
     OV_SOFTWARE_FINISH_FILL_SWITCHES = 2048
 };
-// Freed heap at the top kept by the process (not handed back to the system) while a
-// software rasteriser draws: more than one drained queue of state copies.
+// Freed heap at the top kept by the process (not handed back to the system) once the
+// renderer has waited for a software rasteriser: more than one drained queue.
 enum { OV_SOFTWARE_KEEP_FREED_BYTES = 128 << 20 };
 void OV_KeepFreedHeapForSoftwareRasteriser();
 // True when the GL_RENDERER string names a software rasteriser that profits from
