@@ -12,7 +12,7 @@ extern bool ov_gles_render_targets_enabled;
 
 BatchRenderer::BatchRenderer()
     : count(0), texture(0), texture_valid(false), arrays_pointed(false), pending_quads(0), pending_switches(0),
-      flush_every(0), flush_switches(0)
+      flush_every(0), flush_switches(0), pending_switch_area(0), queued_fill_switches(0), finish_fill_switches(0), heap_kept(false)
 {
     // Both triangles of a quad (top-left, top-right, bottom-left, bottom-right) wind the
     // same way: a rasteriser can then take the pair as one rectangle and shades the
@@ -41,6 +41,43 @@ static void PointArrays(ov_vertex_t *v)
     ovgl.TexCoordPointer(2, GL_FLOAT, sizeof(ov_vertex_t), &v->u);
 }
 
+// The area the pending quads cover (each a parallelogram of its first three corners).
+static float BatchArea()
+{
+    float area = 0;
+    for (int q = 0; q < br.count; q++) {
+        const ov_vertex_t *v = &br.vertices[q * 4];
+        float cross = (v[1].x - v[0].x) * (v[2].y - v[0].y) - (v[1].y - v[0].y) * (v[2].x - v[0].x);
+        area += cross < 0 ? -cross : cross;
+    }
+    return area;
+}
+
+static void HandOver()
+{
+    // Switches between large quads are rasterised more slowly than they are submitted:
+    // the copies queued ahead of the rasteriser would all stay in memory (up to hundreds
+    // of megabytes in a frame). A wait for the queue to drain bounds them; smaller
+    // batches instead of the wait would bound them too, but cost the rasteriser threads
+    // a synchronisation per batch.
+    if (br.finish_fill_switches > 0 && br.pending_switches > 0 &&
+        br.pending_switch_area >= (float)br.pending_switches * OV_SOFTWARE_FILL_AREA)
+        br.queued_fill_switches += br.pending_switches;
+    if (br.finish_fill_switches > 0 && br.queued_fill_switches >= br.finish_fill_switches) {
+        ovgl.Finish();
+        br.queued_fill_switches = 0;
+        if (!br.heap_kept) {
+            OV_KeepFreedHeapForSoftwareRasteriser();
+            br.heap_kept = true;
+        }
+    } else {
+        ovgl.Flush();
+    }
+    br.pending_quads = 0;
+    br.pending_switches = 0;
+    br.pending_switch_area = 0;
+}
+
 static void FlushBatch()
 {
     if (br.count <= 0)
@@ -52,16 +89,13 @@ static void FlushBatch()
     ovgl.DrawElements(GL_TRIANGLES, br.count * 6, GL_UNSIGNED_SHORT, br.indices);
     // On a software rasteriser, hand the queued work to its threads every so many quads,
     // so that they rasterise while the frame is still being submitted, and every so many
-    // texture switches: each switch stores a copy of the rasteriser's state (about 10 KB)
+    // texture switches: each switch stores a copy of the rasteriser's state (about 40 KB)
     // in the queued work, so a frame of thousands of switches would otherwise pile up
     // hundreds of megabytes, written once, read once and given back to the system.
     br.pending_quads += br.count;
     if ((br.flush_every > 0 && br.pending_quads >= br.flush_every) ||
-        (br.flush_switches > 0 && br.pending_switches >= br.flush_switches)) {
-        ovgl.Flush();
-        br.pending_quads = 0;
-        br.pending_switches = 0;
-    }
+        (br.flush_switches > 0 && br.pending_switches >= br.flush_switches))
+        HandOver();
     br.count = 0;
 }
 
@@ -76,6 +110,8 @@ static void SelectTexture(GLuint t)
 {
     if (br.texture_valid && t == br.texture)
         return;
+    if (br.finish_fill_switches > 0)
+        br.pending_switch_area += BatchArea();
     FlushBatch();
     bool had_texture = br.texture_valid && br.texture != 0;
     if (t == 0) {

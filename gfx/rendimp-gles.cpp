@@ -8,6 +8,10 @@
 
 #include <string.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 static RendImpOpenGLES *g_ri = nullptr;
 static ov_bitmap_t *bm_gl_rt = nullptr;
 static ov_eye_mode_t cur_eye_mode = 0;
@@ -81,6 +85,8 @@ void RendImpOpenGLES::ResetContextState()
     br.count = 0;
     br.pending_quads = 0;
     br.pending_switches = 0;
+    br.pending_switch_area = 0;
+    br.queued_fill_switches = 0;
     br.texture_valid = false;
     br.arrays_pointed = false;
     tex_env = 0;
@@ -103,6 +109,7 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
     bool software = OV_IsSoftwareRasteriser((const char *)ovgl.GetString(GL_RENDERER));
     br.flush_every = software ? OV_SOFTWARE_FLUSH_QUADS : 0;
     br.flush_switches = software ? OV_SOFTWARE_FLUSH_SWITCHES : 0;
+    br.finish_fill_switches = software ? OV_SOFTWARE_FINISH_FILL_SWITCHES : 0;
     ResetContextState();
     OV_PrintDebugf(OV_SYSTEM, "OpenGL ES Init ok.\n");
     gl_caps.npot = OV_OpenGL_NPOT_Test() && !s_force_no_npot;
@@ -123,6 +130,18 @@ void RendImpOpenGLES::Shutdown()
 {
     br.count = 0;
     OVID_OGLES_Shutdown();
+}
+
+void OV_KeepFreedHeapForSoftwareRasteriser()
+{
+#ifdef __GLIBC__
+    // After each wait for the software rasteriser's queue the drained work (tens of
+    // megabytes) is freed at once and allocated again at once: with the default
+    // threshold the C library hands the top of the heap back to the system each time and
+    // every page of it is faulted in again. Set at the first wait only: without waits
+    // the queue drains a little at a time and keeping its memory would raise the peak.
+    mallopt(M_TRIM_THRESHOLD, OV_SOFTWARE_KEEP_FREED_BYTES);
+#endif
 }
 
 bool OV_IsSoftwareRasteriser(const char *renderer)
@@ -216,6 +235,8 @@ void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
     PointArraysAtBatch();
     br.pending_quads = 0;
     br.pending_switches = 0;
+    br.pending_switch_area = 0;
+    br.queued_fill_switches = 0;
 }
 
 void RendImpOpenGLES::FrameReady()

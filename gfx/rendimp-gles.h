@@ -29,11 +29,28 @@ struct BatchRenderer {
     int pending_switches;       // texture selections since the last glFlush (or frame start)
     int flush_every;            // glFlush after this many quads within a frame; 0 = never
     int flush_switches;         // glFlush after this many texture switches within a frame; 0 = never
+    float pending_switch_area;  // area (square units) of the batches ended by those switches
+    int queued_fill_switches;   // switches between large quads handed over since the last glFinish
+    int finish_fill_switches;   // glFinish once that many are queued; 0 = never
+    bool heap_kept;             // the first wait has asked the C library to keep freed heap
 };
 
 // Quads queued within a frame between two glFlush calls on a software rasteriser, and
-// texture switches (each one queues a copy of the rasteriser's state).
-enum { OV_SOFTWARE_FLUSH_QUADS = 8192, OV_SOFTWARE_FLUSH_SWITCHES = 128 };
+// texture switches (each one queues a copy of the rasteriser's state, about 40 KB).
+// When the switches end batches that cover much area (on average at least
+// OV_SOFTWARE_FILL_AREA square units each), the rasteriser falls behind the submission
+// and every queued copy stays alive until it is drawn: after
+// OV_SOFTWARE_FINISH_FILL_SWITCHES of them the renderer waits for the queue to drain.
+enum {
+    OV_SOFTWARE_FLUSH_QUADS = 8192,
+    OV_SOFTWARE_FLUSH_SWITCHES = 128,
+    OV_SOFTWARE_FILL_AREA = 256,
+    OV_SOFTWARE_FINISH_FILL_SWITCHES = 2048
+};
+// Freed heap at the top kept by the process (not handed back to the system) once the
+// renderer has waited for a software rasteriser: more than one drained queue.
+enum { OV_SOFTWARE_KEEP_FREED_BYTES = 128 << 20 };
+void OV_KeepFreedHeapForSoftwareRasteriser();
 // True when the GL_RENDERER string names a software rasteriser that profits from
 // mid-frame flushes (Mesa's llvmpipe); never for GPUs, where a flush splits the frame.
 bool OV_IsSoftwareRasteriser(const char *renderer);

@@ -5,6 +5,8 @@
 #include "gfx/gl-table.h"
 #include "gfx/rendimp-gles.h"
 
+#include <malloc.h>
+#include <math.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -22,6 +24,13 @@ void CountingFlush(void)
 {
     s_flushes++;
     s_real_flush();
+}
+int s_finishes = 0;
+void (*s_real_finish)(void) = nullptr;
+void CountingFinish(void)
+{
+    s_finishes++;
+    s_real_finish();
 }
 std::vector<int> s_draw_sizes;
 void (*s_real_draw)(GLenum, GLsizei, GLenum, const void *) = nullptr;
@@ -119,6 +128,8 @@ protected:
         ovgl.DrawElements = RecordingDrawElements;
         s_real_flush = ovgl.Flush;
         ovgl.Flush = CountingFlush;
+        s_real_finish = ovgl.Finish;
+        ovgl.Finish = CountingFinish;
         saved_ = ovgl;
         Wrap(ovgl.BindTexture, s_real_bind, CountBind);
         Wrap(ovgl.TexParameteri, s_real_tex_parameter, CountTexParameter);
@@ -131,6 +142,7 @@ protected:
         Wrap(ovgl.TexEnvi, s_real_tex_env, CountTexEnv);
         s_calls.clear();
         s_flushes = 0;
+        s_finishes = 0;
         s_draws = 0;
         s_draw_sizes.clear();
     }
@@ -139,6 +151,7 @@ protected:
         ovgl = saved_;
         ovgl.DrawElements = s_real_draw;
         ovgl.Flush = s_real_flush;
+        ovgl.Finish = s_real_finish;
         OVI_SetBitmapFileLoader(nullptr);
         GfxTest::TearDown();
     }
@@ -283,18 +296,145 @@ TEST_F(GlCounts, SoftwareRasteriserFlushesEvery128TextureSwitchesWithinAFrame)
     EXPECT_EQ(s_flushes, 0);  // the count starts again with each frame
 }
 
+TEST_F(GlCounts, SwitchesBetweenLargeQuadsWaitForTheQueueToDrain)
+{
+    ASSERT_EQ(br.finish_fill_switches, OV_SOFTWARE_FINISH_FILL_SWITCHES);
+    // 5000 alternating switches a frame are handed over every 128; when the quads between
+    // them cover at least the fill area each, every 2048 of them end in a wait instead.
+    const int switches = 5000;
+    const int handovers = switches / OV_SOFTWARE_FLUSH_SWITCHES;
+    const int waits = handovers / (OV_SOFTWARE_FINISH_FILL_SWITCHES / OV_SOFTWARE_FLUSH_SWITCHES);
+    struct Case {
+        float side;
+        bool rotated;  // the same square turned by 45 degrees covers the same area
+        int finishes;
+    };
+    const float at_limit = sqrtf((float)OV_SOFTWARE_FILL_AREA);
+    const Case cases[] = {
+        {8, false, 0},
+        {at_limit - 1, false, 0},
+        {at_limit, false, waits},
+        {32, false, waits},
+        {32, true, waits},
+    };
+    for (const Case &c : cases) {
+        ov_vertex_t four[4] = {};
+        const float h = c.side * 0.70710678f;  // half the diagonal of the rotated square
+        const float corners[4][2] = {{0, 0}, {c.side, 0}, {0, c.side}, {c.side, c.side}};
+        const float rotated[4][2] = {{h, 0}, {2 * h, h}, {0, h}, {h, 2 * h}};
+        for (int k = 0; k < 4; k++) {
+            four[k].x = c.rotated ? rotated[k][0] : corners[k][0];
+            four[k].y = c.rotated ? rotated[k][1] : corners[k][1];
+        }
+        app.draw = [&](float) {
+            for (int i = 0; i < switches; i++) {
+                ov->OV_BeginBatch(i % 2 ? b_ : a_);
+                ov->OV_BatchDrawQuad(nullptr, four);
+            }
+        };
+        OVI_Frame(16);
+        s_flushes = 0;
+        s_finishes = 0;
+        OVI_Frame(16);
+        EXPECT_EQ(s_finishes, c.finishes) << "side " << c.side << (c.rotated ? " rotated" : "");
+        EXPECT_EQ(s_flushes + s_finishes, handovers) << "side " << c.side << (c.rotated ? " rotated" : "");
+    }
+}
+
+// Two 32x32 half-transparent bitmaps of different colours.
+bool TintedLoader(ov_bitmap_t *b)
+{
+    const int s = 32;
+    const bool second = b->name && strchr(b->name, 'd');
+    b->width = b->height = b->src_width = b->src_height = s;
+    b->pixels = (uint8_t *)malloc(s * s * 4);
+    for (int i = 0; i < s * s; i++) {
+        uint8_t *p = b->pixels + i * 4;
+        p[0] = second ? 40 : 220;
+        p[1] = (uint8_t)(i % 251);
+        p[2] = second ? 200 : 30;
+        p[3] = (uint8_t)(64 + i % 128);
+    }
+    b->flags |= 1;
+    return true;
+}
+
+TEST_F(GlCounts, WaitingForTheQueueLeavesThePixelsAsTheyWere)
+{
+    OVI_SetBitmapFileLoader(TintedLoader);
+    ov_bitmap_t *c = ov->OV_LoadBitmap("c", OV_CACHE_GPU);
+    ov_bitmap_t *d = ov->OV_LoadBitmap("d", OV_CACHE_GPU);
+    ASSERT_TRUE(c && c->hw.uploaded && d && d->hw.uploaded);
+    // 5000 overlapping, blended sprites switching texture each time: the waits fall in
+    // the middle of the frame.
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        unsigned r = 12345;
+        for (int i = 0; i < 5000; i++) {
+            r = r * 1103515245u + 12345u;
+            ov->OV_DrawBitmap(i % 2 ? d : c, (float)((r >> 8) % 990), (float)((r >> 20) % 570));
+        }
+    };
+    const int w = 1024, h = 600;
+    std::vector<uint8_t> with_waits(w * h * 4), without(w * h * 4);
+    OVI_Frame(16);
+    EXPECT_GT(s_finishes, 0);
+    ovgl.ReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, with_waits.data());
+    br.finish_fill_switches = 0;
+    s_finishes = 0;
+    OVI_Frame(16);
+    EXPECT_EQ(s_finishes, 0);
+    ovgl.ReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, without.data());
+    br.finish_fill_switches = OV_SOFTWARE_FINISH_FILL_SWITCHES;
+    EXPECT_TRUE(with_waits == without);
+    EXPECT_NE(Pixel(500, 300), (Rgba{0, 0, 0, 255}));  // something was drawn
+}
+
 TEST_F(GlCounts, NoMidFrameFlushOnOtherRenderers)
 {
     // What Initialize sets for a renderer that is not a software one.
     br.flush_every = 0;
     br.flush_switches = 0;
+    br.finish_fill_switches = 0;
     app.draw = [this](float) {
         for (int i = 0; i < 20000; i++)
             ov->OV_DrawBitmap(i % 3 ? a_ : b_, (float)(i % 100), 0);
     };
     OVI_Frame(16);
     EXPECT_EQ(s_flushes, 0);
+    EXPECT_EQ(s_finishes, 0);
 }
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST_F(GlCounts, AfterAWaitForTheRasteriserFreedHeapStaysWithTheProcess)
+{
+    // A frame of switches between large quads makes the renderer wait.
+    ov_vertex_t four[4] = {};
+    four[1].x = four[3].x = four[2].y = four[3].y = 32;
+    app.draw = [&](float) {
+        for (int i = 0; i < 2 * OV_SOFTWARE_FINISH_FILL_SWITCHES; i++) {
+            ov->OV_BeginBatch(i % 2 ? b_ : a_);
+            ov->OV_BatchDrawQuad(nullptr, four);
+        }
+    };
+    OVI_Frame(16);
+    ASSERT_GT(s_finishes, 0);
+    EXPECT_TRUE(br.heap_kept);
+    // 96 MB in the rasteriser's 64 KB blocks (more than the C library's own dynamic
+    // threshold can reach), freed at once as a drained queue is: the heap keeps them for
+    // the next frame instead of handing them back.
+    const size_t block = 64 * 1024, blocks = 1536;
+    std::vector<void *> held;
+    for (size_t i = 0; i < blocks; i++) {
+        held.push_back(malloc(block));
+        *(volatile char *)held.back() = 1;
+    }
+    const size_t allocated = mallinfo2().arena;
+    for (size_t i = blocks; i-- > 0;)
+        free(held[i]);
+    EXPECT_GE(mallinfo2().arena, allocated);
+}
+#endif
 
 TEST(SoftwareRasteriser, OnlyLlvmpipeCounts)
 {
