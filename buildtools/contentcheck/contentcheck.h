@@ -117,6 +117,8 @@ void CheckMedia(const Tree &tree, Engine *engine, Facts *facts, Report *report, 
 void CheckCrossReferences(const Tree &tree, const Facts &facts, Report *report);   // rule 5
 // Rule 5 for the battle's data: entities, weapons, power-ups and the shop's REARM ids.
 void CheckBattleData(const Tree &tree, Report *report);
+// The test player's navigation hints ("ai-player.xml") against the screens' layouts.
+void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report);
 // Rule 1: string literals of the application sources under each root (relative file
 // names in messages are relative to base).
 void CheckCodeNames(const Tree &tree, const std::string &base, const std::vector<std::string> &roots,
