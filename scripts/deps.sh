@@ -12,6 +12,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core librsvg2-bin
   clang libclang-rt-14-dev
   xvfb xauth
+  imagemagick
 )
 
 missing=()

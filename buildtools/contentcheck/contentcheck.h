@@ -115,6 +115,9 @@ void CheckXml(const Tree &tree, Engine *engine, Report *report);                
 void CheckLua(const Tree &tree, Facts *facts, Report *report);                     // rule 4 and Lua names
 void CheckMedia(const Tree &tree, Engine *engine, Facts *facts, Report *report, bool music);  // rules 6-8
 void CheckCrossReferences(const Tree &tree, const Facts &facts, Report *report);   // rule 5
+// Rule 6 for pictures the data names for fixed-size slots (shop icons, achievement
+// icons, mission pictures).
+void CheckArtSizes(const Tree &tree, const Facts &facts, Report *report);
 // Rule 5 for the battle's data: entities, weapons, power-ups and the shop's REARM ids.
 void CheckBattleData(const Tree &tree, Report *report);
 // The test player's navigation hints ("ai-player.xml") against the screens' layouts.

@@ -181,13 +181,16 @@ SetProperty ("button.bm_disabled", "ui/gfx/button-small-disabled.png");
 SetProperty ("button.font", "fonts/small.mft");
 SetProperty ("button.text_offset", 0, 24);
 
--- A mission row of the play menu: no plate of its own, the amber highlight under the cursor.
--- Its size follows its label.
+-- A mission row of the play menu: a faint plate as big as the selector (480 x 44), the amber
+-- selector under the cursor (the play menu also lays it on the chosen row), the label
+-- left-aligned after the lock's place.
 CreateComp ("Button", "RowMission");
-SetProperty ("button.bm_idle", "!NONE");
-SetProperty ("button.bm_disabled", "!NONE");
+SetProperty ("button.bm_idle", "ui/gfx/mission-row.png");
+SetProperty ("button.bm_disabled", "ui/gfx/mission-row.png");
 SetProperty ("button.bm_over", "ui/gfx/mission-selector.png");
 SetProperty ("button.bm_pressed", "ui/gfx/mission-selector.png");
+SetProperty ("button.text_align", "VCENTER");
+SetProperty ("button.text_offset", -200, 0);
 SetProperty ("button.text_color_over", 0.12, 0.1, 0.04, 1);
 SetProperty ("button.text_color_pressed", 0.12, 0.1, 0.04, 1);
 SetProperty ("button.scale_over", 1);

@@ -363,4 +363,26 @@ TEST_F(ContentCheck, BrokenCopyOfTheBuiltTreeFails)
     EXPECT_NE(added[0].find("byte 0xe9 is not printable ASCII"), std::string::npos) << added[0];
 }
 
+// A shipped layout of a scripted screen needs its screen in the start-up script.
+TEST_F(ContentCheck, StartUpScriptCreatesEveryShippedScriptedScreen)
+{
+    Put("ui/autoexec.lua", "CreateScreen (\"Extras\", \"ui/extras.lua\");\n");
+    std::string extras = "UIEvents (\"ui/extras-events.lua\");\n";
+    for (const char *name : {"Options", "Profiles", "Credits", "Zedivevor", "Back"})
+        extras += std::string("\nCreateComp (\"Button\", \"") + name + "\");\n";
+    extras += "\nCreateComp (\"Button\", \"Developer\");\nSetProperty (\"required_features\", \"DEVELOPER_MODE\");\n";
+    Put("ui/extras.lua", extras);
+    Put("ui/extras-events.lua", kEvents);
+    std::vector<std::string> out;
+    EXPECT_EQ(Run(&out), 0) << Joined(out);
+    // The tutorial's layout ships, but no screen is made from it.
+    Put("ui/tutorial.lua", "UIEvents (\"ui/tutorial-events.lua\");\n\nCreateComp (\"Button\", \"Back\");\n\n"
+                           "CreateComp (\"Button\", \"Next\");\n\nCreateComp (\"Button\", \"Prev\");\n");
+    Put("ui/tutorial-events.lua", kEvents);
+    EXPECT_EQ(Run(&out), 1);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0], "content: ui/autoexec.lua: creates no screen 'Tutorial' (layout 'ui/tutorial.lua')") << Joined(out);
+    EXPECT_EQ(out.size(), 2u) << Joined(out);
+}
+
 }  // namespace

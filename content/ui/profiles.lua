@@ -1,0 +1,52 @@
+UIEvents ("ui/profiles-events.lua");
+
+CreateComp ("Image", "backdrop");
+SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
+SetProperty ("position", 0, 0);
+SetProperty ("image.bitmap", "ui/gfx/menu-bg.png");
+
+CreateComp ("Textbox", "Title");
+SetProperty ("inherit", "TextTitle");
+SetProperty ("position", 0.5, 0.04);
+SetProperty ("textbox.text", "Profiles");
+
+CreateComp ("NinePatch", "frame");
+SetProperty ("inherit", "Panel");
+SetProperty ("position", 0.5, 0.5);
+SetProperty ("align", "CENTER");
+SetProperty ("ninepatch.client_size", 520, 440);
+
+CreateComp ("Textbox", "Hint");
+SetProperty ("inherit", "TextSmall");
+SetProperty ("position", 0.5, 0.22);
+SetProperty ("align", "HCENTER");
+SetProperty ("textbox.textbox_align", "HCENTER");
+SetProperty ("textbox.text", "Choose who is playing.");
+
+CreateComp ("NinePatch", "ListFrame");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.5, 0.45);
+SetProperty ("align", "CENTER");
+SetProperty ("ninepatch.client_size", 420, 240);
+
+CreateComp ("Listbox", "ProfileList");
+SetProperty ("inherit", "ListBoxDefault");
+SetProperty ("position", 0.5, 0.45);
+SetProperty ("align", "CENTER");
+SetProperty ("listbox.bm_frame", "!NONE");
+SetProperty ("listbox.content_size", 420, 240);
+
+CreateComp ("Button", "New");
+SetProperty ("inherit", "ButtonMedium");
+SetProperty ("position", 0.37, 0.7);
+SetProperty ("button.text", "New");
+
+CreateComp ("Button", "Delete");
+SetProperty ("inherit", "ButtonMedium");
+SetProperty ("position", 0.63, 0.7);
+SetProperty ("button.text", "Delete");
+
+CreateComp ("Button", "Ok");
+SetProperty ("inherit", "ButtonBig");
+SetProperty ("position", 0.5, 0.82);
+SetProperty ("button.text", "OK");
