@@ -189,28 +189,31 @@ judge() {
     [ -z "$pattern" ] && continue
     case "$pattern" in \#*) continue ;; esac
     if [ "$pattern" = "Array File '" ]; then
-      line=$(grep -F "$pattern" "$log" | grep -v "Array File 'user://" | head -1)
+      line=$(grep -F -e "$pattern" "$log" | grep -v "Array File 'user://" | head -1)
     else
-      line=$(grep -F -m1 "$pattern" "$log")
+      line=$(grep -F -m1 -e "$pattern" "$log")
     fi
     [ -n "$line" ] && { fail "$at: forbidden message: $line"; bad=1; }
   done < "$forbidden"
   # LEVEL missions must be won and stay within the limit.
   local ended
-  ended=$(grep "AI player: battle '[^']*' ended with" "$log" | head -1)
+  ended=$(grep "AI player: battle '[^']*' ended with '\(LevelWon\|LevelLost\|GameOver\)'" "$log" | tail -1)
   if [ "$mmode" = LEVEL ] && [ -n "$mission" ]; then
     line=$(grep -m1 "reached the limit of" "$log")
     [ -n "$line" ] && { fail "$at: LEVEL mission at the limit: $line"; bad=1; }
-    if echo "$ended" | grep -q "ended with 'LevelLost'\|ended with 'GameOver'"; then
-      fail "$at: LEVEL mission lost: $ended"; bad=1
-    fi
+    line=$(grep -m1 "ended with 'LevelLost'\|ended with 'GameOver'" "$log")
+    [ -n "$line" ] && { fail "$at: LEVEL mission lost: $line"; bad=1; }
   fi
   # The player's files load; a won mission is in the profile and (with LEADERBOARDS)
   # in the local leaderboards.
   if [ -n "$user" ]; then
     local extra=()
-    if [ -n "$mission" ] && [ "$result" = LevelWon ]; then
-      extra+=(--won "$mission")
+    # The mission the last battle won (the player may have left the named one for
+    # another through the pause menu).
+    local won_mission
+    won_mission=$(echo "$ended" | sed -n "s/.*battle '\([^']*\)' ended with 'LevelWon'.*/\1/p")
+    if [ -n "$won_mission" ]; then
+      extra+=(--won "$won_mission")
       grep -q "LEADERBOARDS" "$log" && extra+=(--leaderboards)
     fi
     local out

@@ -271,6 +271,15 @@ vec2_t AIKorvald::GetGamePositionToPress(bool &press)
 {
     press = false;
     const vec2_t none = {0.0f, 0.0f};
+    // The INCOMING mission is left alone but for a pausing tutorial, which waits for a
+    // tap (left untapped, the battle stood still for ever).
+    if (NameIs(game.parms.mission_id, "INCOMING_MODE")) {
+        if (game.tutorial_name && game.tutorial_shown && game.tutorial_pauses) {
+            press = true;
+            return vec2_t{sman.virtual_x + sman.virtual_width / 2.0f, sman.virtual_y + sman.virtual_height / 2.0f};
+        }
+        return none;
+    }
     if (!battle_setup_done) {
         SetUpBattle();
         if (!battle_setup_done)

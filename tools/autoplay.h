@@ -10,6 +10,8 @@
 #ifndef TOOLS_AUTOPLAY_H
 #define TOOLS_AUTOPLAY_H
 
+#include <stdint.h>
+
 #include <string>
 
 class AutoplayRun {
@@ -34,6 +36,10 @@ public:
     std::string battle_mission;
     float battle_seconds = 0.0f;
     int clicks_seen = 0;
+    // The battle clock's last value and the frame seconds it has not moved.
+    uint32_t last_clock = 0;
+    float still_seconds = 0.0f;
+    bool stall_reported = false;
 };
 
 extern AutoplayRun autoplay;

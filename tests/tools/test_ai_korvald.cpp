@@ -434,6 +434,19 @@ TEST_F(GameTestPlayer, PauseTargetingAndNothingInIncoming)
     ai_Korvald.GetGamePositionToPress(press);
     EXPECT_EQ(ai_man.drags, 0);
     EXPECT_FALSE(ai_Korvald.dragging);
+    // Only a pausing tutorial gets a tap there (at the middle of the screen).
+    static char incoming[] = "INCOMING";
+    game.tutorial_name = incoming;
+    game.tutorial_shown = 1;
+    game.tutorial_pauses = 1;
+    press = false;
+    p = ai_Korvald.GetGamePositionToPress(press);
+    game.tutorial_name = old;
+    game.tutorial_shown = 0;
+    game.tutorial_pauses = 0;
+    EXPECT_TRUE(press);
+    EXPECT_FLOAT_EQ(p.x, sman.virtual_x + sman.virtual_width / 2.0f);
+    EXPECT_EQ(ai_man.drags, 0);
 }
 
 TEST_F(GameTestPlayer, ADragGivesTheTrooperAPathThroughTheControls)
