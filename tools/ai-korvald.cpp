@@ -309,8 +309,15 @@ vec2_t AIKorvald::GetGamePositionToPress(bool &press)
     for (int i = 0; i < game.troopers.Count(); i++)
         if (game.troopers[i] && game.troopers[i]->type && game.troopers[i]->IsAlive())
             alive++;
-    if (alive == 0 || !world)
+    if (alive == 0 || !world) {
+        // Nobody to drag: a pausing tutorial (a trooper's death) still gets its tap, or
+        // the battle would stand still for ever.
+        if (game.tutorial_name && game.tutorial_shown && game.tutorial_pauses) {
+            press = true;
+            return vec2_t{sman.virtual_x + sman.virtual_width / 2.0f, sman.virtual_y + sman.virtual_height / 2.0f};
+        }
         return none;
+    }
     Entity *trooper = nullptr;
     while (!trooper) {
         Entity *t = game.troopers[AppRandom() % game.troopers.Count()];

@@ -94,13 +94,19 @@ void AutoplayRun::Update(float dt)
             limit_reached = true;
             ov->OV_Printf("AI player: battle '%s' reached the limit of %d game seconds.\n", battle_mission.c_str(),
                           limit_seconds);
-            // Not silently: the game's own loss path ends the battle.
+        }
+        // Not silently: the game's own loss path ends the battle. Troopers that arrive
+        // later go too, and so does the base (a squad lost is no defeat where a base
+        // stands, and the battle would wait for new troopers).
+        if (limit_reached) {
             if (Scape *world = scape.load()) {
                 for (int i = 0; i < game.troopers.Count(); i++) {
                     Entity *t = game.troopers[i];
                     if (t && t->type && t->IsAlive())
                         world->KillEntity(t, nullptr, false);
                 }
+                if (game.base && game.base->type && game.base->IsAlive())
+                    world->KillEntity(game.base, nullptr, false);
             }
         }
     }
