@@ -202,7 +202,7 @@ judge() {
   # LEVEL missions must be won and stay within the limit.
   local ended
   ended=$(grep "AI player: battle '[^']*' ended with '\(LevelWon\|LevelLost\|GameOver\)'" "$log" | tail -1)
-  if [ "$mmode" = LEVEL ] && [ -n "$mission" ]; then
+  if [ "$mmode" = LEVEL ]; then
     line=$(grep -m1 "reached the limit of" "$log")
     [ -n "$line" ] && { fail "$at: LEVEL mission at the limit: $line"; bad=1; }
     line=$(grep -m1 "ended with 'LevelLost'\|ended with 'GameOver'" "$log")
@@ -227,10 +227,11 @@ judge() {
   else
     fail "$at: no player folder under $dir/data"; bad=1
   fi
-  local game_s
+  local game_s figures
   game_s=$(echo "$ended" | sed -n "s/.* after \([0-9.]*\) game seconds\..*/\1/p")
-  printf "%s %-28s %-10s %6ss wall %7s game s  %s\n" "$([ $bad = 0 ] && echo PASS || echo FAIL)" "$name" \
-    "$mmode" "$wall" "${game_s:--}" "${result:-no result}"
+  figures=$(grep "AI player: battle '[^']*': [0-9]* stars" "$log" | tail -1 | sed -n "s/.*: \([0-9]* stars.*\)\./\1/p")
+  printf "%s %-28s %-16s %6ss wall %7s game s  %-9s %s\n" "$([ $bad = 0 ] && echo PASS || echo FAIL)" "$name" \
+    "$mmode" "$wall" "${game_s:--}" "${result:-no result}" "$figures"
 }
 
 export -f play judge fail

@@ -114,6 +114,10 @@ void AutoplayRun::Update(float dt)
         in_battle = false;
         ov->OV_Printf("AI player: battle '%s' ended with '%s' after %.1f game seconds.\n", battle_mission.c_str(),
                       top_name, (double)battle_seconds);
+        // The figures the tuning reads.
+        ov->OV_Printf("AI player: battle '%s': %d stars, %d kills, %d money earned.\n", battle_mission.c_str(),
+                      strcmp(top_name, "LevelWon") == 0 ? (int)game.star_rating : 0,
+                      game.regular_kills + game.boss_kills, game.money_earned);
     } else if (in_battle && (strcmp(top_name, "MainMenu") == 0 || strcmp(top_name, "PlayMenu") == 0)) {
         // Left without a result (the pause menu's way out).
         in_battle = false;
