@@ -120,6 +120,8 @@ void CheckCrossReferences(const Tree &tree, const Facts &facts, Report *report);
 void CheckArtSizes(const Tree &tree, const Facts &facts, Report *report);
 // Rule 5 for the battle's data: entities, weapons, power-ups and the shop's REARM ids.
 void CheckBattleData(const Tree &tree, Report *report);
+// The test player's navigation hints ("ai-player.xml") against the screens' layouts.
+void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report);
 // Rule 5 for "missions.xml" and the level files (missions.cpp); categories are the
 // leaderboard categories in file order (empty when there is no leaderboards file).
 void CheckMissions(const Tree &tree, const std::vector<std::string> &categories, Report *report);
