@@ -3,6 +3,7 @@
 #include "app/services/luaman.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-button.h"
 #include "app/ui/widgets/ui-ruler.h"
 #include "ovrecords.h"
 #include "tests/app/ui/comp_fixture.h"
@@ -251,6 +252,48 @@ TEST_F(InheritOnEntry, ReleasesInheritsAndLoads)
 
     sman.PopScreen(screen, false);
     EXPECT_EQ(b_end->refcount, b0);
+}
+
+}  // namespace
+
+namespace {
+
+class BitmapSwapOnEntry : public comptest::CompTest {};
+
+// A script swapping a button's bitmaps back and forth on a shown screen keeps one
+// reference per bitmap in use: leaving gives back exactly what was taken.
+TEST_F(BitmapSwapOnEntry, ButtonBitmapsSwappedByScriptKeepTheirCounts)
+{
+    // The button's bitmaps come from its template: the screen's entry takes their
+    // references as for its own.
+    StartUI("CreateComp ('Button', 'SwapButton')\n"
+            "SetProperty ('button.bm_idle', 'gfx/a-end.png')\n"
+            "SetProperty ('button.bm_icon', 'gfx/a-mid.png')\n");
+    Screen *screen = MakeScreen("SwapScreen", "CreateComp ('Button', 'b')\nSetProperty ('inherit', 'SwapButton')\n");
+    UICompButton *b = dynamic_cast<UICompButton *>(screen->GetComp("b"));
+    ASSERT_NE(b, nullptr);
+    ov_bitmap_t *a = ov->OV_LoadBitmap("gfx/a-end.png", 0), *m = ov->OV_LoadBitmap("gfx/a-mid.png", 0),
+                *c = ov->OV_LoadBitmap("gfx/b-end.png", 0);
+    ASSERT_TRUE(a && m && c);
+    const int a0 = a->refcount, m0 = m->refcount, c0 = c->refcount;
+
+    sman.PushScreen(screen, 0);
+    ASSERT_TRUE(screen->ui->cache_applied);
+    for (int i = 0; i < 3; i++) {
+        ASSERT_TRUE(Run(screen->ui, "SetProperty ('b:button.bm_idle', 'gfx/b-end.png')"));
+        EXPECT_EQ(b->bm_idle, c);
+        ASSERT_TRUE(Run(screen->ui, "SetProperty ('b:button.bm_idle', 'gfx/a-end.png')"));
+        EXPECT_EQ(b->bm_idle, a);
+        ASSERT_TRUE(Run(screen->ui, "SetProperty ('b:button.bm_icon', 'gfx/b-end.png')"));
+        ASSERT_TRUE(Run(screen->ui, "SetProperty ('b:button.bm_icon', 'gfx/a-mid.png')"));
+    }
+    EXPECT_GT(a->refcount, 0);
+    EXPECT_GT(m->refcount, 0);
+    sman.PopScreen(screen, false);
+    EXPECT_EQ(a->refcount, a0);
+    EXPECT_EQ(m->refcount, m0);
+    EXPECT_EQ(c->refcount, c0);
+    EXPECT_FALSE(Logged("reference count less than zero"));
 }
 
 }  // namespace
