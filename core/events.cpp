@@ -251,9 +251,11 @@ void OVI_ActivateApp(bool active)
     OVI_ClearKeyStates();
 }
 
+// The program answers 2 when it asks the player first (and ends itself on a yes);
+// any other answer closes.
 void OVI_SendWindowCloseEvent(void)
 {
     ov_event_t ev = NewEvent(OV_EVENT_WINDOW_CLOSED);
-    OVI_SendEvent(&ev);
-    ov_state.shutdown_requested = 1;
+    if (OVI_SendEvent(&ev) != 2)
+        ov_state.shutdown_requested = 1;
 }

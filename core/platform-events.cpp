@@ -127,6 +127,9 @@ void HandleNavigatorEvent(bps_event_t *event)
     case NAVIGATOR_EXIT:
         ov_state.shutdown_requested = 1;
         break;
+    case NAVIGATOR_WINDOW_CLOSE:
+        OVI_SendWindowCloseEvent();
+        break;
     default:
         break;
     }

@@ -98,6 +98,8 @@ void InputTranslator::set_sizes(int buffer_width, int buffer_height, int window_
 }
 
 void InputTranslator::translate(const SDL_Event &event, std::vector<RawEvent> *out) {
+    const bool just_closed = quit_after_close_;
+    quit_after_close_ = false;
     switch (event.type) {
     case SDL_MOUSEBUTTONDOWN: mouse_button(event.button, true, out); break;
     case SDL_MOUSEBUTTONUP: mouse_button(event.button, false, out); break;
@@ -120,7 +122,9 @@ void InputTranslator::translate(const SDL_Event &event, std::vector<RawEvent> *o
         break;
     }
     case SDL_WINDOWEVENT: window_event(event.window, out); break;
-    case SDL_QUIT: exit_request(out); break;
+    case SDL_QUIT:
+        if (!just_closed) exit_request(out);  // else the close button's own SDL_QUIT
+        break;
     default: break;
     }
 }
@@ -174,7 +178,7 @@ void InputTranslator::window_event(const SDL_WindowEvent &e, std::vector<RawEven
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED: window_state(NAVIGATOR_WINDOW_FULLSCREEN, out); break;
-    case SDL_WINDOWEVENT_CLOSE: exit_request(out); break;
+    case SDL_WINDOWEVENT_CLOSE: close_request(out); break;
     default: break;  // focus changes and the rest leave the program's state alone
     }
 }
@@ -185,8 +189,16 @@ void InputTranslator::window_state(int state, std::vector<RawEvent> *out) {
     out->push_back(MakeWindowStateEvent(state));
 }
 
+// The close button asks the program, which may ask the player first; SDL follows the
+// last window's close with SDL_QUIT, which belongs to the same click.
+void InputTranslator::close_request(std::vector<RawEvent> *out) {
+    if (exit_sent_) return;
+    quit_after_close_ = true;
+    out->push_back(MakeWindowCloseEvent());
+}
+
 void InputTranslator::exit_request(std::vector<RawEvent> *out) {
-    if (exit_sent_) return;  // closing the window also brings SDL_QUIT
+    if (exit_sent_) return;
     exit_sent_ = true;
     out->push_back(MakeExitEvent());
 }

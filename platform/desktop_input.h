@@ -48,6 +48,7 @@ private:
     void finger(const SDL_TouchFingerEvent &e, Uint32 type, std::vector<RawEvent> *out);
     void window_event(const SDL_WindowEvent &e, std::vector<RawEvent> *out);
     void window_state(int state, std::vector<RawEvent> *out);
+    void close_request(std::vector<RawEvent> *out);
     void exit_request(std::vector<RawEvent> *out);
     int scale_x(int x) const;
     int scale_y(int y) const;
@@ -57,6 +58,7 @@ private:
     int buttons_ = 0;          // SCREEN_BUTTON_* bits held
     int window_state_ = 0;     // last state reported, full screen at start
     bool exit_sent_ = false;
+    bool quit_after_close_ = false;  // the last event was the close button's
     TouchSlots fingers_;
 };
 

@@ -59,4 +59,11 @@ RawEvent MakeExitEvent() {
     return e;
 }
 
+RawEvent MakeWindowCloseEvent() {
+    RawEvent e;
+    e.domain = DOMAIN_NAVIGATOR;
+    e.code = NAVIGATOR_WINDOW_CLOSE;
+    return e;
+}
+
 }  // namespace ovdev

@@ -20,6 +20,7 @@ RawEvent MakeWindowStateEvent(int state);
 RawEvent MakeSwipeDownEvent();
 // Navigator request to end the program.
 RawEvent MakeExitEvent();
+RawEvent MakeWindowCloseEvent();
 
 }  // namespace ovdev
 

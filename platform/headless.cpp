@@ -40,6 +40,8 @@ bool inject_swipe_down() { return PushEvent(MakeSwipeDownEvent()); }
 
 bool inject_exit() { return PushEvent(MakeExitEvent()); }
 
+bool inject_window_close() { return PushEvent(MakeWindowCloseEvent()); }
+
 bool inject_raw(int domain, unsigned code, const std::vector<EventProperty> &properties) {
     RawEvent e;
     e.domain = domain;

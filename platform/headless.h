@@ -19,7 +19,8 @@
 //   text <characters>                 one key-down event per character after "text "
 //   window fullscreen|thumbnail|invisible|0|1|2   navigator window state
 //   swipe_down                        navigator swipe-down gesture
-//   exit                              navigator exit request
+//   exit                              navigator exit request (ends the program)
+//   close                             the window's close button (the program may ask first)
 //   raw <domain> <code> [<property>=<v>[,<v>...]]...   any event, numbers only
 //                                     (domain and code not negative)
 //   wait <ms>                         the following events wait this long; the waits
@@ -59,6 +60,8 @@ bool inject_key(int symbol, bool down);
 bool inject_window_state(int state);
 bool inject_swipe_down();
 bool inject_exit();
+// The window's close button: a close request the program may answer by asking first.
+bool inject_window_close();
 bool inject_raw(int domain, unsigned code, const std::vector<EventProperty> &properties);
 
 // Makes the next count calls of the named platform function fail (BPS_FAILURE or -1,

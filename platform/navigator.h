@@ -11,6 +11,9 @@ enum {
     NAVIGATOR_EXIT = 2,
     NAVIGATOR_WINDOW_STATE = 3,
     NAVIGATOR_SWIPE_DOWN = 4,
+    // The window's close button (our numbering): a request the program may answer by
+    // asking first, unlike NAVIGATOR_EXIT, which ends the program.
+    NAVIGATOR_WINDOW_CLOSE = 5,
 
     NAVIGATOR_WINDOW_FULLSCREEN = 0,
     NAVIGATOR_WINDOW_THUMBNAIL = 1,

@@ -209,9 +209,11 @@ bool ParseLine(const std::string &line, const std::vector<std::string> &w, std::
         else if (w[1] == "invisible") a = NAVIGATOR_WINDOW_INVISIBLE;
         else if (!ParseInt(w[1], &a) || a < 0 || a > 2) return *why = "unknown window state '" + w[1] + "'", false;
         events->push_back(MakeWindowStateEvent(a));
-    } else if (kind == "swipe_down" || kind == "exit") {
+    } else if (kind == "swipe_down" || kind == "exit" || kind == "close") {
         if (n != 1) return *why = kind + " takes no arguments", false;
-        events->push_back(kind == "exit" ? MakeExitEvent() : MakeSwipeDownEvent());
+        events->push_back(kind == "exit"    ? MakeExitEvent()
+                          : kind == "close" ? MakeWindowCloseEvent()
+                                            : MakeSwipeDownEvent());
     } else if (kind == "raw") {
         if (n < 3) return *why = "raw takes <domain> <code> [<property>=<v>[,<v>]]...", false;
         if (!ParseInRange(w[1], 0, INT_MAX, "raw domain", &a, why) ||

@@ -91,6 +91,12 @@ int ScreenAnalyzeMission::ProcessScreenMessage(Screen *, const char *message, co
     if (!message || strcmp(message, "MISSION") != 0 || !value)
         return 1;
     DMDatabase *level = dman().GetDatabase(value);
+    if (!level) {
+        // A level file that does not load: nothing to list (not a crash).
+        waves = nullptr;
+        starting_money = 0;
+        return 1;
+    }
     waves = level->GetArray("waves");
     starting_money = ReadStartingMoney(*level);
     return 1;

@@ -161,6 +161,22 @@ void CheckTemplates(const Tree &tree, Facts *facts, Report *report)
             report->Add(kTemplates, "defines no template '" + name + "'");
 }
 
+// The events file a layout names in its first call (UIEvents), or "" when it names none.
+std::string EventsFileOf(const Tree &tree, const std::string &layout)
+{
+    std::string text, error;
+    std::vector<LuaCall> calls;
+    if (!ReadFile(tree.Native(layout), &text))
+        return "";
+    RunRecorded(layout, text, {"UIEvents", "CreateComp", "SetProperty"}, &calls, &error);
+    if (calls.empty() || calls[0].function != "UIEvents")
+        return "";
+    return Text(calls[0], 0);
+}
+
+// Each screen the start-up script creates comes from an existing layout whose events
+// file exists and defines OnLoad and OnClick (the framework calls both on every
+// scripted screen); a screen of the game's table comes from its own layout.
 void CheckAutoexec(const Tree &tree, Facts *facts, Report *report)
 {
     if (!tree.Has(kAutoexec))
@@ -172,21 +188,37 @@ void CheckAutoexec(const Tree &tree, Facts *facts, Report *report)
     if (!RunRecorded(kAutoexec, text, {"CreateScreen"}, &calls, &error))
         report->Add(kAutoexec, "fails when run: " + error);
     for (const LuaCall &c : calls) {
-        facts->scripted_screens[Text(c, 0)] = Text(c, 1);
-        tree.CheckName(report, kAutoexec, Text(c, 1));
-    }
-    for (const ScriptedScreen &s : ScriptedScreens()) {
-        auto it = facts->scripted_screens.find(s.name);
-        if (it == facts->scripted_screens.end()) {
-            // A screen whose layout is still to come (named in the ignore list and not
-            // shipped) may wait for it; a shipped layout must have its screen.
-            if (!tree.Ignored(s.file) || tree.Has(s.file))
-                report->Add(kAutoexec, Format("creates no screen '%s' (layout '%s')", s.name, s.file));
+        const std::string name = Text(c, 0), layout = Text(c, 1);
+        if (facts->scripted_screens.count(name))
+            report->Add(kAutoexec, Format("creates screen '%s' twice (the second is refused)", name.c_str()));
+        facts->scripted_screens[name] = layout;
+        tree.CheckName(report, kAutoexec, layout);
+        for (const ScriptedScreen &s : ScriptedScreens())
+            if (name == s.name && layout != s.file)
+                report->Add(kAutoexec, Format("creates screen '%s' from '%s', not '%s'", s.name, layout.c_str(), s.file));
+        if (!tree.Has(layout))
+            continue;
+        const std::string events = EventsFileOf(tree, layout);
+        if (events.empty() || !tree.Has(events)) {
+            report->Add(kAutoexec, Format("screen '%s': layout '%s' names no existing events file", name.c_str(),
+                                          layout.c_str()));
+            continue;
         }
-        else if (it->second != s.file)
-            report->Add(kAutoexec, Format("creates screen '%s' from '%s', not '%s'", s.name, it->second.c_str(),
-                                          s.file));
+        std::string events_text;
+        std::vector<bool> defined;
+        if (!ReadFile(tree.Native(events), &events_text) ||
+            !RunDefines(events, events_text, {"OnLoad", "OnClick"}, &defined, &error))
+            continue;  // the events file's own check reports why
+        for (size_t i = 0; i < defined.size(); i++)
+            if (!defined[i])
+                report->Add(kAutoexec, Format("screen '%s': events file '%s' defines no %s", name.c_str(),
+                                              events.c_str(), i == 0 ? "OnLoad" : "OnClick"));
     }
+    // Every screen of the table is created; one whose layout is still to come (named in the
+    // ignore list and not shipped) may wait for it.
+    for (const ScriptedScreen &s : ScriptedScreens())
+        if (!facts->scripted_screens.count(s.name) && (!tree.Ignored(s.file) || tree.Has(s.file)))
+            report->Add(kAutoexec, Format("creates no screen '%s' (layout '%s')", s.name, s.file));
 }
 
 void CheckEvents(const Tree &tree, const std::string &rel, Report *report)

@@ -187,11 +187,11 @@ std::vector<ScreenLayout> MakeLayouts()
         {"ui/delete-profile.lua", "No|Yes"},
         {"ui/popup-ok.lua", "Ok|Text"},
         {"ui/pause-menu.lua", "Resume|Restart|MainMenu|Options|Help"},
-        {"ui/level-leave.lua", "No|Quit"},
-        {"ui/level-restart.lua", "Restart|Cancel"},
+        {"ui/level-leave.lua", "No:Button|Quit:Button"},
+        {"ui/level-restart.lua", "Restart:Button|Cancel:Button"},
         {"ui/chapter-1-begin.lua", "tap_to_continue:Button"},
-        {"ui/chapter-completed.lua", "tap_to_continue"},
-        {"ui/chapter-3-completed.lua", "tap_to_continue|Exit"},
+        {"ui/chapter-completed.lua", "tap_to_continue:Button"},
+        {"ui/chapter-3-completed.lua", "tap_to_continue:Button|Exit:Button"},
         {"ui/achievements.lua",
          "Back|achipatch:Aligner|Achi_they_just_keep_coming:Button<achipatch|Achi_xenocide:Button<achipatch|"
          "Achi_chemical_warfare:Button<achipatch|Achi_pyromaniac:Button<achipatch|Achi_boomaniac:Button<achipatch|"
@@ -199,10 +199,11 @@ std::vector<ScreenLayout> MakeLayouts()
          "Achi_not_a_scratch:Button<achipatch|Achi_supreme_commander:Button<achipatch|"
          "Achi_worm_slayer:Button<achipatch|Achi_egg_stomper:Button<achipatch|Achi_jaw_breaker:Button<achipatch|"
          "Achi_flawless:Button<achipatch|Achi_like_no_tomorrow:Button<achipatch|Achi_general:Button<achipatch|"
-         "Achi_medal_of_valor:Button<achipatch|AchiName|AchiDesc"},
-        {"ui/achievement-unlocked.lua", "Continue|Icon|Name|Desc"},
-        {"ui/exit-confirmation.lua", "Yes|No"},
-        {"ui/dev-menu.lua", "Back|LevelEditor|ObstacleEditor|AnalyzeMission|Timeline|ScreenBrowser|MissionList:Listbox"},
+         "Achi_medal_of_valor:Button<achipatch|AchiName:Textbox|AchiDesc:Textbox"},
+        {"ui/achievement-unlocked.lua", "Continue:Button|Icon:Image|Name:Textbox|Desc:Textbox"},
+        {"ui/exit-confirmation.lua", "Yes:Button|No:Button"},
+        {"ui/dev-menu.lua", "Back:Button|LevelEditor:Button|ObstacleEditor:Button|AnalyzeMission:Button|Timeline:Button|"
+         "ScreenBrowser:Button|MissionList:Listbox"},
     };
     std::vector<ScreenLayout> out;
     for (const auto &s : layouts)

@@ -190,6 +190,25 @@ TEST_F(Events, WindowStateChangesActivationAndClearsKeys)
     EXPECT_EQ(EventsOfType(OV_EVENT_ACTIVATION)[0].inactive, 0);
 }
 
+// The window's close button goes to the program as a close request: answered 2 (the
+// program asks the player first) the engine keeps running, otherwise it shuts down.
+TEST_F(Events, CloseRequestEndsUnlessTheProgramAsksFirst)
+{
+    StartWithRequests();
+    for (int answer : {2, 0}) {
+        SCOPED_TRACE(answer);
+        close_answer = answer;
+        app.events.clear();
+        ASSERT_TRUE(hl::inject_window_close());
+        ovdev::bps_event_t *ev = nullptr;
+        ASSERT_EQ(ovdev::bps_get_event(&ev, 0), 0);
+        ASSERT_NE(ev, nullptr);
+        HandleNavigatorEvent(ev);
+        EXPECT_EQ(EventsOfType(OV_EVENT_WINDOW_CLOSED).size(), 1u);
+        EXPECT_EQ(ov_state.shutdown_requested != 0, answer != 2);
+    }
+}
+
 TEST_F(Events, ExitEndsTheLoopAfterItsTurn)
 {
     StartWithRequests();

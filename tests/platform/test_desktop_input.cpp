@@ -254,13 +254,24 @@ TEST_F(Translation, FocusLossAloneChangesNothing) {
                     .empty());
 }
 
-TEST_F(Translation, CloseAndQuitGiveOneExit) {
+// The close button asks (its own SDL_QUIT belongs to it), each time it is clicked; a
+// quit of its own ends the program once.
+TEST_F(Translation, CloseAsksAndQuitExitsOnce) {
     const std::string exit_event = Describe(MakeExitEvent());
-    EXPECT_EQ(Feed({Window(SDL_WINDOWEVENT_CLOSE), Quit(), Quit()}), Texts{exit_event});
+    const std::string close_event = Describe(MakeWindowCloseEvent());
+    EXPECT_EQ(Feed({Window(SDL_WINDOWEVENT_CLOSE), Quit(), Window(SDL_WINDOWEVENT_CLOSE), Quit()}),
+              (Texts{close_event, close_event}));
     InputTranslator fresh;
     std::vector<RawEvent> out;
     fresh.translate(Quit(), &out);
+    fresh.translate(Quit(), &out);
     EXPECT_EQ(Describe(out), Texts{exit_event});
+    InputTranslator later;
+    out.clear();
+    later.translate(Window(SDL_WINDOWEVENT_CLOSE), &out);
+    later.translate(Window(SDL_WINDOWEVENT_FOCUS_LOST), &out);
+    later.translate(Quit(), &out);
+    EXPECT_EQ(Describe(out), (Texts{close_event, exit_event})) << "a quit after other events is the player's own";
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ TEST(ScriptParse, EachLineKindGivesItsEvents) {
         {"window 1", {MakeWindowStateEvent(1)}},
         {"swipe_down", {MakeSwipeDownEvent()}},
         {"exit", {MakeExitEvent()}},
+        {"close", {MakeWindowCloseEvent()}},
         {"raw 3 9", {RawEvent{3, 9, {}}}},
         {"raw 1 100 47=100 41=5,6", {RawEvent{1, 100, {{47, {100}}, {41, {5, 6}}}}}},
     };

@@ -17,6 +17,7 @@ namespace harness {
 AppLog app;
 Switches switches;
 int init_result = 1;
+int close_answer = 0;
 bool offer_no_record = false;
 ov_prog_t record;
 
@@ -68,7 +69,7 @@ int AppEvent(ov_event_t ev)
     app.events.push_back(ev);
     bool keyish = ev.type == OV_EVENT_KEY_DOWN || ev.type == OV_EVENT_KEY_UP;
     app.key_state_at_event.push_back(keyish && ev.key >= 0 && ev.key < OV_KEY_STATES ? ov_state.key_i[ev.key] : -1);
-    return 0;
+    return ev.type == OV_EVENT_WINDOW_CLOSED ? close_answer : 0;
 }
 
 void ApplySwitches()
@@ -113,6 +114,7 @@ void EngineTest::SetUp()
     app = AppLog();
     switches = Switches();
     init_result = 1;
+    close_answer = 0;
     offer_no_record = false;
     memset(&record, 0, sizeof record);
     record.interface_version = OV_INTERFACE_VERSION;

@@ -35,6 +35,7 @@ struct Switches {
 extern AppLog app;
 extern Switches switches;
 extern int init_result;           // what the application's Init returns
+extern int close_answer;          // what the application answers a close request
 extern bool offer_no_record;      // OV_GetInterface returns null
 extern ov_prog_t record;          // the record OV_GetInterface hands out
 

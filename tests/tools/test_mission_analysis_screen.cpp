@@ -87,6 +87,18 @@ TEST_F(AnalyzeMissionTest, LinesForTheLevel)
     EXPECT_TRUE(widgettest::SavePng(frame, enginetest::ShotPath("editors", "analyze-mission.png")));
 }
 
+// A level file that does not load leaves the list empty (the developer menu may name one
+// that is gone).
+TEST_F(AnalyzeMissionTest, MissingLevelListsNothing)
+{
+    sman.SendScreenMessage(nullptr, &screen, "MISSION", "levels/mission.xml");
+    ASSERT_NE(nullptr, screen.waves);
+    sman.SendScreenMessage(nullptr, &screen, "MISSION", "levels/no-such-level.xml");
+    EXPECT_EQ(nullptr, screen.waves);
+    EXPECT_EQ(0, screen.starting_money);
+    EXPECT_TRUE(screen.Lines().empty());
+}
+
 TEST_F(AnalyzeMissionTest, TheEditorsRegisterByName)
 {
     RegisterEditorScreens();

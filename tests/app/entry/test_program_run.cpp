@@ -111,3 +111,12 @@ TEST_F(ProgramRun, ServicesStartAndStopInOrderAndTheFirstProfileIsKept)
     EXPECT_NE(index_again.find("1.xml"), std::string::npos) << index_again;
     EXPECT_EQ(index_again.find("2.xml"), std::string::npos) << index_again;
 }
+
+// The window's close button over the main menu asks first: the question comes up and the
+// program keeps running until the script's exit.
+TEST_F(ProgramRun, CloseRequestOverTheMenuAsksFirst)
+{
+    std::ofstream(dir_ / "exit.txt") << "wait 3000\nclose\nwait 1000\nexit\n";
+    ASSERT_EQ(Run(), 0) << Output();
+    ExpectInOrder(Log(1), {"PushScreen: 'MainMenu'", "PushScreen: 'ExitConfirmation'", "ORVEX Shutdown."});
+}

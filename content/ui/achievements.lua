@@ -1,0 +1,108 @@
+UIEvents ("ui/achievements-events.lua");
+
+CreateComp ("Rectangle", "backdrop");
+SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
+SetProperty ("color.r", 0.03);
+SetProperty ("color.g", 0.04);
+SetProperty ("color.b", 0.03);
+SetProperty ("color.a", 1);
+SetProperty ("rectangle.rect_width", "1024");
+SetProperty ("rectangle.rect_height", "768");
+
+CreateComp ("Textbox", "Title");
+SetProperty ("inherit", "TextTitle");
+SetProperty ("position", 0.5, 0.04);
+SetProperty ("textbox.text", "Achievements");
+
+CreateComp ("NinePatch", "patchframe");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.5, 0.5);
+SetProperty ("align", "CENTER");
+SetProperty ("ninepatch.client_size", 400, 400);
+
+CreateComp ("Aligner", "achipatch");
+SetProperty ("position", 0.5, 0.5);
+SetProperty ("align", "CENTER");
+SetProperty ("aligner.area_width", 360);
+SetProperty ("aligner.area_height", 360);
+
+CreateComp ("Button", "Achi_they_just_keep_coming");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_xenocide");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_chemical_warfare");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_pyromaniac");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_boomaniac");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_well_supplied");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_tactical_retreat");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_not_a_scratch");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_supreme_commander");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_worm_slayer");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_egg_stomper");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_jaw_breaker");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_flawless");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_like_no_tomorrow");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_general");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Button", "Achi_medal_of_valor");
+SetProperty ("inherit", "ButtonIcon");
+SetProperty ("parent", "achipatch");
+
+CreateComp ("Textbox", "AchiName");
+SetProperty ("inherit", "TextHeading");
+SetProperty ("position", 0.5, 0.82);
+SetProperty ("textbox.text", "");
+
+CreateComp ("Textbox", "AchiDesc");
+SetProperty ("inherit", "TextBody");
+SetProperty ("position", 0.5, 0.88);
+SetProperty ("align", "HCENTER");
+SetProperty ("textbox.textbox_width", 640);
+SetProperty ("textbox.textbox_align", "HCENTER");
+SetProperty ("textbox.text", "Pick a medal to read about it.");
+
+CreateComp ("Button", "Back");
+SetProperty ("inherit", "ButtonBack");
+SetProperty ("position", 0.06, 0.92);
