@@ -184,53 +184,6 @@ void CheckSpawns(const Tree &tree, Report *report)
     }
 }
 
-void CheckMissions(const Tree &tree, const std::vector<std::string> &categories, Report *report)
-{
-    DMDatabase *db = Db(tree, "missions.xml");
-    if (!db)
-        return;
-    DMDatabase *sdb = Db(tree, "shop.xml");
-    DMArray *shop = sdb ? sdb->GetArray("Upgrades") : nullptr;
-    DMDatabase *tdb = Db(tree, "texts.xml");
-    DMArray *tutorials = tdb ? tdb->GetArray("tutorial") : nullptr;
-    const struct {
-        const char *array;
-        int count;
-    } arrays[] = {{"CHAPTER1", 10}, {"CHAPTER2", 10}, {"CHAPTER3", 10}, {"EXTRAS", 6}};
-    for (const auto &wanted : arrays) {
-        DMArray *a = db->GetArray(wanted.array);
-        if (!a || a->GetSize() != wanted.count) {
-            report->Add("missions.xml", Format("array '%s' needs %d missions", wanted.array, wanted.count));
-            continue;
-        }
-        for (int i = 0; i < a->GetSize(); i++) {
-            DMNode *n = a->GetNode(i);
-            std::string id = n->id ? n->id : "";
-            bool extra = std::string(wanted.array) == "EXTRAS";
-            if (extra && !categories.empty() && std::find(categories.begin(), categories.end(), id) == categories.end())
-                report->Add("missions.xml", Format("extra '%s' has no leaderboard category", id.c_str()));
-            for (const std::string &u : Tokens(extra ? std::string() : Value(n, "unlocks")))
-                if (shop && !shop->GetNode(u.c_str()))
-                    report->Add("missions.xml", Format("mission '%s' unlocks '%s', which has no shop node", id.c_str(),
-                                                       u.c_str()));
-            if (extra && shop && !shop->GetNode(id.c_str()))
-                report->Add("missions.xml", Format("extra '%s' has no shop node", id.c_str()));
-            // The level's waves name tutorials of texts.xml.
-            std::string level = Value(n, "level");
-            DMDatabase *ldb = Db(tree, level);
-            DMArray *waves = ldb ? ldb->GetArray("waves") : nullptr;
-            for (int w = 0; waves && tutorials && w < waves->GetSize(); w++) {
-                DMNode *node = waves->GetNode(w);
-                if (Value(node, "type") != "TUTORIAL")
-                    continue;
-                std::string name = Value(node, "tutorial");
-                if (!tutorials->GetNode(name.c_str()))
-                    report->Add(level, Format("wave node %d shows unknown tutorial '%s'", w + 1, name.c_str()));
-            }
-        }
-    }
-}
-
 // Outlines: clockwise on screen (y down), closed, convex, at most 32 edges, none shorter
 // than 1, inside the bitmap.
 void CheckOutline(const Tree &tree, const Facts &facts, const std::string &rel, Report *report)
