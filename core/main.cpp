@@ -15,9 +15,11 @@
 static void Usage(FILE *to, const char *prog)
 {
     fprintf(to,
-            "usage: %s [--headless [--script FILE]] [application arguments...]\n"
+            "usage: %s [--headless [--script FILE]] [--developer] [--features LIST] [application arguments...]\n"
             "  --headless       run without a display (events come from the script, if any)\n"
             "  --script FILE    feed the headless run the events listed in FILE\n"
+            "  --developer      developer mode, whatever the settings files say\n"
+            "  --features LIST  add the comma-separated product features to the settings' ones\n"
             "  --help           show this text\n"
             "Other arguments are left to the application.\n",
             prog);
@@ -27,6 +29,8 @@ int main(int argc, char **argv)
 {
     bool headless = getenv("ORVEX_HEADLESS") && strcmp(getenv("ORVEX_HEADLESS"), "1") == 0;
     const char *script = nullptr;
+    bool developer = false;
+    const char *features = nullptr;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--headless") == 0) {
             headless = true;
@@ -37,12 +41,22 @@ int main(int argc, char **argv)
                 return 2;
             }
             script = argv[++i];
+        } else if (strcmp(argv[i], "--developer") == 0) {
+            developer = true;
+        } else if (strcmp(argv[i], "--features") == 0) {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "%s: --features needs a list.\n", argv[0]);
+                Usage(stderr, argv[0]);
+                return 2;
+            }
+            features = argv[++i];
         } else if (strcmp(argv[i], "--help") == 0) {
             Usage(stdout, argv[0]);
             return 0;
         }
     }
     OVI_SetCommandLine(argc, argv);
+    OVI_SetCommandLineSettings(developer, features);
 
     if (headless) {
         ovdev::UseHeadlessBackend();

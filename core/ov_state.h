@@ -382,6 +382,10 @@ void OVI_UpdateAndDrawHUDs(float seconds);
 void OVI_ReadProgramSettings(void);
 // Called at the end of reading the settings, so tests can set the switches they need.
 void OVI_SetProgramSettingsHook(void (*hook)(void));
+// The command line's switches, applied right after the settings files are read:
+// developer nonzero turns developer mode on; features (comma-separated, may be null)
+// are added to the application's feature string. Kept for every later reading.
+void OVI_SetCommandLineSettings(int developer, const char *features);
 void OVI_ResolvePlatformInfo(void);
 void OVI_InitFileOpeners(void);
 void OVI_CloseFileOpeners(void);

@@ -26,6 +26,9 @@ namespace {
 
 bool s_failed = false;
 void (*s_settings_hook)(void) = nullptr;
+// The command line's developer switches (see OVI_SetCommandLineSettings).
+bool s_cl_developer = false;
+std::string s_cl_features;
 
 const char kNoVariant[] =
     "No build variant found for current platform id '%s'.\n\nUse force_variant to use another platform for development "
@@ -41,8 +44,16 @@ void ApplyDeveloper(OV_DMNode *dev);
 void ApplyVariant(OV_DMNode *node);
 void ReportMissingVariant(const char *platform);
 void Replace(char *&field, const char *value);
+void AppendFeatures(const char *list);
+void ApplyCommandLine();
 
 }  // namespace
+
+void OVI_SetCommandLineSettings(int developer, const char *features)
+{
+    s_cl_developer = developer != 0;
+    s_cl_features = features ? features : "";
+}
 
 void OVI_SetProgramSettingsHook(void (*hook)(void))
 {
@@ -54,6 +65,9 @@ void OVI_ReadProgramSettings(void)
     OVI_LoadProgramSettings();
     if (s_settings_hook)
         s_settings_hook();
+    // The command line has the last word.
+    if (!s_failed)
+        ApplyCommandLine();
     // The application reads the flag from the pre-initialisation event on (its services
     // start there and check it), not only from initialisation.
     if (ov_prog)
@@ -167,6 +181,47 @@ void Replace(char *&field, const char *value)
     char *copy = nStringDuplicate(value);
     nStringFree(field);
     field = copy;
+}
+
+// Appends the comma-separated tokens of a list to the application's feature string,
+// each one not already there.
+void AppendFeatures(const char *list)
+{
+    nString features;
+    features.Set(ov_state.features ? ov_state.features : "");
+    std::string token;
+    for (const char *c = list;; c++) {
+        if (*c && *c != ',') {
+            if (*c != ' ')
+                token += *c;
+            continue;
+        }
+        if (!token.empty() && !OVI_FeatureInString(features.Get(), token.c_str())) {
+            if (features.Get()[0])
+                features.Append(",");
+            features.Append(token.c_str());
+        }
+        token.clear();
+        if (!*c)
+            break;
+    }
+    Replace(ov_state.features, features.Get());
+}
+
+// The command line's switches after the files: "--developer" turns developer mode on
+// (with the feature DEVELOPER_MODE, as the developer node would), "--features LIST"
+// adds product features.
+void ApplyCommandLine()
+{
+    if (s_cl_developer) {
+        ov_state.developer_mode = 1;
+        AppendFeatures("DEVELOPER_MODE");
+    }
+    if (!s_cl_features.empty())
+        AppendFeatures(s_cl_features.c_str());
+    if (s_cl_developer || !s_cl_features.empty())
+        OV_Printf("Switches of the command line: developer mode %s, features '%s'.\n", ov_state.developer_mode ? "on" : "off",
+                  ov_state.features ? ov_state.features : "");
 }
 
 // The value with ".dll" appended unless it already names one.

@@ -26,6 +26,7 @@
 #include "online/news-manager.h"
 #include "tools/edit-mode.h"
 #include "tools/level-editor-screens.h"
+#include "tools/test-player-hooks.h"
 
 #include <string.h>
 
@@ -120,9 +121,9 @@ void InitNews()
     news_man.SetPlayedEnoughHook(NewsManager_PlayedEnoughToShowNews);
 }
 
-const ManagerCalls kManagerCalls = {InitEffects,      InitScreens,      InitTimeline,    ShutdownScreens,
-                                    FreeTimeline,     InitLeaderboards, RegisterAnalyst, EnableAnalyst,
-                                    InitAchievements, InitNews};
+const ManagerCalls kManagerCalls = {InitEffects,      InitScreens,      InitTimeline,         ShutdownScreens,
+                                    FreeTimeline,     InitLeaderboards, RegisterAnalyst,      EnableAnalyst,
+                                    InitAchievements, InitNews,         TestPlayerInitialize, TestPlayerSelectProfile};
 
 // The calls are handed over before main: the engine's pre-initialisation event, which
 // starts the services, may come at any time after.
@@ -161,6 +162,8 @@ int OV_Init()
     RegisterBattleScreens();
     // The UI edit mode's handler, frame and overlays (Ctrl+E, Ctrl+R in developer mode).
     InstallEditMode();
+    // The automated test player's frame, events and overlay.
+    InstallTestPlayer();
     // The developer screens ("ScreenBrowser", "Timeline"); their UI needs developer mode.
     GetScreenBrowser();
     GetTimelineScreen();
@@ -180,6 +183,7 @@ void OV_Shutdown()
     // The flags and the menus' banner give their bitmaps back while the engine is up.
     flagmaster.ReleaseAll();
     FreeMenuBanner();
+    TestPlayerShutdown();
     profile_man().SaveProfiles();
     man.Shutdown();
 }

@@ -6,6 +6,7 @@
 #include "app/services/gameman.h"
 #include "app/services/localization.h"
 #include "app/services/luaman.h"
+#include "app/services/command-line.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "orvex.h"
@@ -59,6 +60,8 @@ void Manager::SetCalls(const ManagerCalls *calls)
 
 int Manager::PreInitializeBeforeVideoInit()
 {
+    // "--seed N": every draw of the run starts from it (logged).
+    ApplyCommandLineSeed(prog.parms.command_line);
     // The developer's unpacked data is searched after everything else; the player's
     // own files before everything else.
     if (prog.parms.developer_mode)
@@ -78,6 +81,10 @@ int Manager::PreInitializeBeforeVideoInit()
     if (calls_.init_effects)
         calls_.init_effects();
     game_man.Initialize();
+    if (calls_.init_test_player)
+        calls_.init_test_player();
+    if (calls_.select_test_player_profile && feature_man.ProductFeatureExists("AUTO_TESTING_MODE"))
+        calls_.select_test_player_profile();
     return 1;
 }
 

@@ -30,6 +30,8 @@ struct ManagerCalls {
     void (*enable_analyst)(bool on);  // initialisation (on, with the feature ANALYST); shutdown, last (off)
     void (*init_achievements)();      // initialisation, first, with the product feature ACHIEVEMENTS
     void (*init_news)();              // initialisation, after the screens, with the feature NEWS
+    void (*init_test_player)();       // pre-initialisation, last: the automated test player
+    void (*select_test_player_profile)();  // then, with the feature AUTO_TESTING_MODE: its profile
 };
 
 class Manager {

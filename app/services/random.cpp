@@ -8,6 +8,8 @@ namespace {
 
 std::atomic<uint32_t> state{1};
 std::atomic<int (*)()> override_source{nullptr};
+bool run_seed_set = false;
+uint32_t run_seed = 0;
 
 uint32_t Step(uint32_t s)
 {
@@ -37,4 +39,17 @@ void AppSeedRandom(uint32_t seed)
 void AppSetRandomSource(int (*source)())
 {
     override_source.store(source, std::memory_order_release);
+}
+
+void AppSetRunSeed(bool has, uint32_t seed)
+{
+    run_seed_set = has;
+    run_seed = has ? seed : 0;
+}
+
+bool AppGetRunSeed(uint32_t *seed)
+{
+    if (run_seed_set && seed)
+        *seed = run_seed;
+    return run_seed_set;
 }

@@ -17,4 +17,11 @@ void AppSeedRandom(uint32_t seed);
 // are clamped to 0..APP_RANDOM_MAX. For tests.
 void AppSetRandomSource(int (*source)());
 
+// The run's seed, named on the command line ("--seed N"); none by default.
+void AppSetRunSeed(bool has, uint32_t seed);
+bool AppGetRunSeed(uint32_t *seed);
+// Seeds this helper and the C library's generator (Lua's math.random draws from it)
+// and logs "Random seed %u.". Needs the engine's interface (`ov`).
+void AppSeedRandomLogged(uint32_t seed);
+
 #endif

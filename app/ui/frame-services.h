@@ -31,6 +31,13 @@ struct FrameServices {
     int (*edit_event)(ov_event_t &event) = nullptr;
     void (*edit_frame)(float dt) = nullptr;
     void (*edit_draw)() = nullptr;
+    // The automated test player (developer tools): whether it is on; its step, once per
+    // step of the stack after the screens and the cursors; every event first, outside
+    // edit mode (its result is not used); its overlay, drawn while it is on.
+    bool (*test_player_active)() = nullptr;
+    void (*test_player_frame)(float dt) = nullptr;
+    void (*test_player_event)(ov_event_t &event) = nullptr;
+    void (*test_player_draw)() = nullptr;
 };
 
 extern FrameServices frame_services;

@@ -130,6 +130,10 @@ void ScreenMan::DrawScreens(float dt)
 
     DrawLoadingIndicator();
 
+    // The automated test player's pointer mark.
+    if (frame_services.test_player_active && frame_services.test_player_active() && frame_services.test_player_draw)
+        frame_services.test_player_draw();
+
     if (developer && (!sized || virtual_resize_mode))
         DrawDeveloperFrame(*this);
     if ((edit_mode || virtual_resize_mode) && frame_services.edit_draw)

@@ -164,6 +164,10 @@ void ScreenMan::UpdateScreens(float dt)
         }
     }
     UpdateCursors(dt);
+    // The automated test player acts on the stack as it now is.
+    if (stack.Count() > 0 && frame_services.test_player_active && frame_services.test_player_active() &&
+        frame_services.test_player_frame)
+        frame_services.test_player_frame(dt);
 }
 
 void ScreenMan::UpdateScreen(Screen *screen, float dt)

@@ -150,7 +150,10 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
     bool developer = prog.parms.developer_mode != 0;
     UISet *given = nullptr;  // the set whose components had the event in step 1
 
-    // 1. The fully shown top screen's components, then the screen itself.
+    // 1. The automated test player sees every event first (outside edit mode); then the
+    // fully shown top screen's components, then the screen itself.
+    if (!edit_mode && frame_services.test_player_event)
+        frame_services.test_player_event(event);
     if (!edit_mode) {
         Screen *top = PeekScreen(0);
         if (top && top->in_stack && !top->leaving && top->trans_phase >= 0.999f) {

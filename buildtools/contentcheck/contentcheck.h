@@ -123,6 +123,8 @@ void CheckBattleData(const Tree &tree, Report *report);
 // Rule 5 for "missions.xml" and the level files (missions.cpp); categories are the
 // leaderboard categories in file order (empty when there is no leaderboards file).
 void CheckMissions(const Tree &tree, const std::vector<std::string> &categories, Report *report);
+// The test player's navigation hints ("ai-player.xml") against the screens' layouts.
+void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report);
 // Rule 1: string literals of the application sources under each root (relative file
 // names in messages are relative to base).
 void CheckCodeNames(const Tree &tree, const std::string &base, const std::vector<std::string> &roots,

@@ -74,6 +74,7 @@ int main(int argc, char **argv)
         CheckMedia(tree, &engine, &facts, &report, music);
         CheckCrossReferences(tree, facts, &report);
         CheckArtSizes(tree, facts, &report);
+        CheckAiPlayer(tree, facts, &report);
         dman().ReleaseAllDatabases();
     }
     CheckCodeNames(tree, source_root, code, &report);

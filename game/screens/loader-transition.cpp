@@ -31,6 +31,8 @@ const int kCacheKeep = 4;
 
 bool seed_fixed = false;
 uint32_t fixed_seed = 0;
+// Entries since the start: with a run seed each entry seeds the run seed plus this.
+uint32_t entries = 0;
 
 struct ModeWord {
     const char *word;
@@ -127,7 +129,15 @@ bool ScreenLoaderTransition::PreLoad()
 
 void ScreenLoaderTransition::Enter()
 {
-    AppSeedRandom(seed_fixed ? fixed_seed : (uint32_t)time(nullptr));
+    // A fixed seed (tests), else the run's seed plus the earlier entries, else the time.
+    uint32_t run_seed = 0;
+    if (seed_fixed)
+        AppSeedRandomLogged(fixed_seed);
+    else if (AppGetRunSeed(&run_seed))
+        AppSeedRandomLogged(run_seed + entries);
+    else
+        AppSeedRandomLogged((uint32_t)time(nullptr));
+    entries++;
     switched = false;
     leaving = false;
     trans_phase = 0.001f;

@@ -29,6 +29,7 @@ protected:
     void TearDown() override
     {
         OVI_SetCommandLine(0, nullptr);
+        OVI_SetCommandLineSettings(0, nullptr);
         EngineTest::TearDown();
     }
 
@@ -65,6 +66,27 @@ TEST_F(CommandLine, WithoutOneTheParameterStaysNull)
     StartEngine();
     EXPECT_EQ(record.parms.command_line, nullptr);
     EXPECT_FALSE(Logged("Command line:"));
+}
+
+TEST_F(CommandLine, DeveloperAndFeatureSwitchesApplyAfterTheSettingsFiles)
+{
+    // The switches come after the files: developer mode with its feature, and the listed
+    // features added once each to the application's.
+    OVI_SetCommandLineSettings(1, "AUTO_TESTING_MODE, EXTRA_ONE,AUTO_TESTING_MODE");
+    StartEngine();
+    EXPECT_EQ(record.parms.developer_mode, 1);
+    EXPECT_TRUE(OVI_ProductFeatureExists("DEVELOPER_MODE"));
+    EXPECT_TRUE(OVI_ProductFeatureExists("AUTO_TESTING_MODE"));
+    EXPECT_TRUE(OVI_ProductFeatureExists("EXTRA_ONE"));
+    std::string features = ov_state.features ? ov_state.features : "";
+    EXPECT_EQ(features.find("AUTO_TESTING_MODE"), features.rfind("AUTO_TESTING_MODE")) << features;
+}
+
+TEST_F(CommandLine, WithoutSwitchesTheSettingsFilesDecide)
+{
+    StartEngine();
+    EXPECT_EQ(record.parms.developer_mode, 0);
+    EXPECT_FALSE(OVI_ProductFeatureExists("AUTO_TESTING_MODE"));
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ void InitNews()
 }
 const ManagerCalls kCalls = {InitEffects,  InitScreens,      InitTimeline,    ShutdownScreens,
                              FreeTimeline, InitLeaderboards, RegisterAnalyst, EnableAnalyst,
-                             InitAchievements, InitNews};
+                             InitAchievements, InitNews, nullptr, nullptr};
 
 class ManagerTest : public apptest::AppEngineTest {
 protected:

@@ -1,0 +1,121 @@
+// The unattended run's switches (see autoplay.h).
+#include "tools/autoplay.h"
+
+#include "app/services/command-line.h"
+#include "app/services/featureman.h"
+#include "app/ui/screen-manager.h"
+#include "app/ui/screen.h"
+#include "game/entities/entity.h"
+#include "game/gamestate.h"
+#include "game/scape.h"
+#include "tools/ai-player.h"
+
+#include <string.h>
+
+AutoplayRun autoplay;
+
+namespace {
+
+bool IsResultScreen(const char *name)
+{
+    return name && (strcmp(name, "LevelWon") == 0 || strcmp(name, "LevelLost") == 0 || strcmp(name, "GameOver") == 0);
+}
+
+int ReadCount(const char *line, const char *name)
+{
+    unsigned long v = 0;
+    if (!CommandLineUnsigned(line, name, &v)) {
+        if (CommandLineHas(line, name))
+            ov->OV_PrintDebugf(1, "WARNING: %s needs a whole number.\n", name);
+        return 0;
+    }
+    return v > 1000000ul ? 1000000 : (int)v;
+}
+
+}  // namespace
+
+void AutoplayRun::Reset()
+{
+    *this = AutoplayRun();
+}
+
+void AutoplayRun::Read(const char *command_line)
+{
+    Reset();
+    if (!feature_man.ProductFeatureExists("AUTO_TESTING_MODE"))
+        return;
+    std::string value;
+    if (CommandLineValue(command_line, "--autoplay-mission", &value))
+        mission = value;
+    stop_after = ReadCount(command_line, "--autoplay-stop");
+    limit_seconds = ReadCount(command_line, "--autoplay-limit");
+    if (!mission.empty() || stop_after || limit_seconds)
+        ov->OV_Printf("AI player: mission '%s', stop after %d result screens, limit %d game seconds.\n",
+                      mission.c_str(), stop_after, limit_seconds);
+}
+
+bool AutoplayRun::EnterMissionFromMainMenu()
+{
+    if (mission.empty() || mission_sent)
+        return false;
+    mission_sent = true;
+    Screen *loader = Screen::GetScreen("LoaderTransition");
+    if (!loader)
+        return false;
+    sman.SendScreenMessage(nullptr, loader, "ENTER_BATTLE", mission.c_str());
+    sman.SwitchScreen("LoaderTransition");
+    return true;
+}
+
+void AutoplayRun::Update(float dt)
+{
+    Screen *top = sman.PeekScreen(0);
+    const char *top_name = top && top->name ? top->name : "";
+    const bool game_on_top = strcmp(top_name, "Game") == 0;
+
+    if (game_on_top && !in_battle) {
+        in_battle = true;
+        limit_reached = false;
+        battle_mission = game.parms.mission_id;
+    }
+    if (in_battle && game_on_top) {
+        battle_seconds = (float)game.game_clock / 1000.0f;
+        if (limit_seconds > 0 && !limit_reached && battle_seconds > (float)limit_seconds) {
+            limit_reached = true;
+            ov->OV_Printf("AI player: battle '%s' reached the limit of %d game seconds.\n", battle_mission.c_str(),
+                          limit_seconds);
+            // Not silently: the game's own loss path ends the battle.
+            if (Scape *world = scape.load()) {
+                for (int i = 0; i < game.troopers.Count(); i++) {
+                    Entity *t = game.troopers[i];
+                    if (t && t->type && t->IsAlive())
+                        world->KillEntity(t, nullptr, false);
+                }
+            }
+        }
+    }
+    if (in_battle && IsResultScreen(top_name)) {
+        in_battle = false;
+        ov->OV_Printf("AI player: battle '%s' ended with '%s' after %.1f game seconds.\n", battle_mission.c_str(),
+                      top_name, (double)battle_seconds);
+    } else if (in_battle && !sman.IsScreenInStack("Game") && !sman.IsScreenInStack("LoaderTransition")) {
+        // Left without a result (the pause menu's way out).
+        in_battle = false;
+        ov->OV_Printf("AI player: battle '%s' ended with '%s' after %.1f game seconds.\n", battle_mission.c_str(),
+                      top_name, (double)battle_seconds);
+    }
+    (void)dt;
+
+    // A click on a result screen counts towards the stop.
+    if (ai_man.clicks != clicks_seen) {
+        clicks_seen = ai_man.clicks;
+        if (IsResultScreen(ai_man.last_click_screen)) {
+            results_clicked++;
+            if (stop_after > 0 && results_clicked >= stop_after && !shutdown_signalled) {
+                shutdown_signalled = true;
+                ov->OV_Printf("AI player: %d result screens played; shutting down.\n", results_clicked);
+                ov->OV_SignalShutdown();
+            }
+        }
+    }
+}

@@ -1,0 +1,16 @@
+// The test player's places in the application: the service manager's start-up steps
+// and the screen manager's frame, event and drawing calls, handed over by the entry.
+#ifndef TOOLS_TEST_PLAYER_HOOKS_H
+#define TOOLS_TEST_PLAYER_HOOKS_H
+
+// Pre-initialisation: the manager (AUTO_TESTING_MODE, "ai-player.xml") and the run's
+// switches of the command line.
+void TestPlayerInitialize();
+// Pre-initialisation, with AUTO_TESTING_MODE: the "dev_AIPlayer" profile.
+void TestPlayerSelectProfile();
+// Initialisation: the screen manager's calls into the player.
+void InstallTestPlayer();
+// Shutdown: logs the run's counts and restores the boosted weapons.
+void TestPlayerShutdown();
+
+#endif
