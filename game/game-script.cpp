@@ -181,7 +181,7 @@ int luaf_KV_DeleteSaveState(lua_State *)
     return 0;
 }
 
-void RegisterGameScriptFunctions()
+void RegisterBattleScriptFunctions()
 {
     lua_man.AddLuaFunction("DeveloperToggle", luaf_DeveloperToggle);
     lua_man.AddLuaFunction("LoadEntityType", luaf_LoadEntityType);

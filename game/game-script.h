@@ -25,7 +25,7 @@ int luaf_KV_DeleteSaveState(lua_State *L);
 // Registers the nine functions above with the scripting manager, in their fixed order:
 // "DeveloperToggle", "LoadEntityType", "GetScore", "GetStat", "SaveScore",
 // "GetHighestScore", "GetTotalHighScore", "GetTimeString", "KV_DeleteSaveState".
-void RegisterGameScriptFunctions();
+void RegisterBattleScriptFunctions();
 
 // The battle time as text: "MM:SS" below an hour, "HH:MM:SS" from an hour on, written
 // into `out` (at least 16 bytes). Returns `out`.

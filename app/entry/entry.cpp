@@ -154,7 +154,7 @@ int OV_Init()
     ov = prog.interface;
     ov->OV_Printf("Prog Init.\n");
     man.InitializeAll();
-    RegisterGameScriptFunctions();
+    RegisterBattleScriptFunctions();
     RegisterResultScreens();  // registered by name before the loading worker preloads
     // The shop, reinforcement and trooper-upgrade screens, registered before loading.
     RegisterEconomyScreens();

@@ -32,7 +32,7 @@ protected:
         gametest::GameTest::SetUp();
         StartGame();
         WriteEntities(kTypes);
-        RegisterGameScriptFunctions();
+        RegisterBattleScriptFunctions();
         L = lua_man.OpenLuaState();
         ASSERT_NE(L, nullptr);
     }
