@@ -214,11 +214,13 @@ void CheckAutoexec(const Tree &tree, Facts *facts, Report *report)
                 report->Add(kAutoexec, Format("screen '%s': events file '%s' defines no %s", name.c_str(),
                                               events.c_str(), i == 0 ? "OnLoad" : "OnClick"));
     }
-    // Every screen of the table is created; one whose layout is still to come (named in the
-    // ignore list and not shipped) may wait for it.
-    for (const ScriptedScreen &s : ScriptedScreens())
-        if (!facts->scripted_screens.count(s.name) && (!tree.Ignored(s.file) || tree.Has(s.file)))
-            report->Add(kAutoexec, Format("creates no screen '%s' (layout '%s')", s.name, s.file));
+    // A shipped layout of a scripted screen of the game's table has its screen (without
+    // one every push of it is refused).
+    for (const ScriptedScreen &s : ScriptedScreens()) {
+        if (facts->scripted_screens.count(s.name) || !tree.Has(s.file))
+            continue;
+        report->Add(kAutoexec, Format("creates no screen '%s' (layout '%s')", s.name, s.file));
+    }
 }
 
 void CheckEvents(const Tree &tree, const std::string &rel, Report *report)

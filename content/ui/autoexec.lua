@@ -1,9 +1,9 @@
 -- ui/autoexec.lua
 --
--- Runs once at start-up, after the templates: creates the screens that have no class of
--- their own. Each is a layout with its events file; all are preloaded with the others.
+-- Creates the scripted screens (each a layout and its events file) at start-up, in the
+-- templates' state. The screens of the code are made by the game itself.
 
--- Menus.
+-- Menus: the play menu, the extras and what they open, the profiles and their popups.
 CreateScreen ("PlayMenu", "ui/play-menu.lua");
 CreateScreen ("Extras", "ui/extras.lua");
 CreateScreen ("Tutorial", "ui/tutorial.lua");

@@ -92,8 +92,10 @@ protected:
         Profile *p = profile_man().CreateNewProfile();
         ASSERT_NE(p, nullptr);
         p->SetName("Scout");
-        // The flow's chapter opening, when its layout has not come yet.
-        if (!Screen::PeekScreen("Chapter_1_Begin"))
+        // The flow's chapter opening (a stand-in when its layout has not come yet).
+        if (Screen *begin = Screen::PeekScreen("Chapter_1_Begin"))
+            ASSERT_TRUE(sman.PreloadScreen(begin));
+        else
             MakeScreen("Chapter_1_Begin");
         for (const char *name : {"PlayMenu", "Extras", "Tutorial", "Options", "Zedivevor", "Credits", "Profiles",
                                  "NewProfile", "DeleteProfile", "PopupOk"}) {
