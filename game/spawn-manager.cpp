@@ -184,7 +184,10 @@ void SpawnManager::Update(float dt)
         queue_head = item->next;
         if (!queue_head)
             queue_tail = nullptr;
-        Entity *e = here ? here->SpawnEntity(item->type, item->pos) : nullptr;
+        // A field so crowded that the squad's reserve of records would go takes no more
+        // enemies: the item is dropped as when the pool is exhausted.
+        bool room = here && (!here->stock || here->stock->EnemiesMaySpawn());
+        Entity *e = room ? here->SpawnEntity(item->type, item->pos) : nullptr;
         if (e) {
             e->angle = item->angle;
             e->hit_points *= item->hit_point_factor;

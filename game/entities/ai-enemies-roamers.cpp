@@ -99,6 +99,29 @@ vec2_t RoamAroundGoal(EntityAI *ai, Entity *e, float dt) {
     return direction;
 }
 
+// What a raider fires once at each goal. An entity weapon (eggs, mines) lays its entity
+// behind the raider. A projectile weapon spits from the raider's front at its target, or
+// else at the nearest enemy within the weapon's range, or else along its heading: fired
+// from behind at a fixed world angle the spit would fly off wherever the map's east is.
+void RaiderShot(Entity *e) {
+    Weapon *weapon = e->weapon;
+    float scatter = Uniform(-0.3f, 0.3f);
+    if (weapon->projectile_class == WEAPON_PROJECTILE_ENTITY) {
+        vec2_t behind = {e->pos.x + kEggOffset * cosf(e->angle - kPi), e->pos.y + kEggOffset * sinf(e->angle - kPi)};
+        weapon->Fire(e, behind, scatter);
+        return;
+    }
+    Entity *aim_at = e->target;
+    Scape *world = GetScape();
+    if (aim_at == nullptr && world != nullptr) {
+        aim_at = world->GetNearestEnemy(e, e->pos, weapon->projectile_range);
+    }
+    float aim = aim_at != nullptr ? HeadingTo(e, aim_at) : e->angle;
+    vec2_t front = {e->pos.x + kEggOffset * cosf(aim), e->pos.y + kEggOffset * sinf(aim)};
+    e->aim_angle = aim;
+    weapon->Fire(e, front, aim + scatter);
+}
+
 fx_t *MineBlinkEffect(const Scape *world, const Entity *e, float t) {
     if (t >= 0.0f && t < 3.0f) {
         return world->stock != nullptr ? world->stock->fx_egg_glow_exploding : nullptr;
@@ -205,11 +228,7 @@ void EntityAIWaypointAttacker::UpdateEntity(Entity *e, float dt) {
                 }
             }
             if (e->weapon != nullptr && e->goal_count > 0) {
-                // An egg laid behind itself.
-                vec2_t behind = {e->pos.x + kEggOffset * cosf(e->angle - kPi),
-                                 e->pos.y + kEggOffset * sinf(e->angle - kPi)};
-                float shot_angle = Uniform(-0.3f, 0.3f);
-                e->weapon->Fire(e, behind, shot_angle);
+                RaiderShot(e);
             }
             e->goal_timer = kGoalWait;
         }

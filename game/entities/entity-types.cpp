@@ -98,6 +98,17 @@ void FinishDying(Entity *e, bool roster_check)
         world->stock->FreeEntity(e);
 }
 
+// Every hit slows a moving enemy to 0.6 of its speed; it finds its feet again, regaining
+// half of what it lost each second. Without this an enemy hit often enough stands still
+// for good, out of reach of a squad holding its posts, and the mission never ends.
+void RecoverFromHits(const EntityType *type, Entity *e, float dt)
+{
+    const float kRegainPerSecond = 0.5f;
+    if (e->friend_group != Entity::ENEMIES || !(type->top_speed > 0.0f) || !(e->speed < type->top_speed))
+        return;
+    e->speed += (type->top_speed - e->speed) * fminf(1.0f, kRegainPerSecond * dt);
+}
+
 void RunBehaviour(EntityType *type, Entity *e, float dt, bool check_owner)
 {
     EntityAI *ai = type->ai;
@@ -134,6 +145,7 @@ void EntityType::Update(Entity *e, float dt)
             return;
         if (e->phase >= 1.0f)
             e->phase -= 1.0f;
+        RecoverFromHits(this, e, dt);
     }
     if (e->state == Entity::STATE_DYING) {
         e->phase += dt;

@@ -145,6 +145,15 @@ void Stock::ResetEntities()
     free_tail = &entities[num_entities - 1];
 }
 
+bool Stock::HasFreeEntities(int n) const
+{
+    // The last record of the list is never handed out: n records need n + 1 links.
+    int seen = 0;
+    for (const Entity *e = free_head; e && seen <= n; e = e->next)
+        seen++;
+    return seen > n;
+}
+
 int Stock::CountFreeEntities() const
 {
     int n = 0;

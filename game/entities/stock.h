@@ -36,6 +36,9 @@ public:
     static constexpr int NUM_SHOP_ICONS = 30;
     static constexpr int NUM_LEAD_PROJECTILES = 3;
     static constexpr int MAX_BLOOD_DECALS = 16;
+    // Records the enemy side leaves free for the squad's shots: waves and enemy weapons
+    // stop short of them, so that a crowded field never silences the troopers.
+    static constexpr int PLAYER_RESERVE = 16;
 
     Stock() = default;
     // Frees the pool and the registries.
@@ -88,6 +91,10 @@ public:
     void ResetEntities();
     // Number of records on the free list (walks it).
     int CountFreeEntities() const;
+    // Whether GetFreeEntity could hand out n more records (walks at most n + 1 links).
+    bool HasFreeEntities(int n) const;
+    // Whether the enemy side may take a record: more than PLAYER_RESERVE are free.
+    bool EnemiesMaySpawn() const { return HasFreeEntities(PLAYER_RESERVE + 1); }
 
     // Keeps the bitmaps of a type (cache true: mode 4, and its weapon's projectile type)
     // resident or lets them go (mode 0; a "KEEP_CACHED" type, any case, stays).

@@ -114,6 +114,9 @@ void Weapon::Fire(Entity *e, vec2_t pos, float angle)
 
     if (!world || !projectile_entity)
         return;
+    // Enemy shots (and eggs) leave the squad's reserve of records alone.
+    if (e && e->friend_group != Entity::PLAYERS && world->stock && !world->stock->EnemiesMaySpawn())
+        return;
     for (int i = 0; i < projectiles_per_shot; i++) {
         Entity *p = world->SpawnEntity(projectile_entity, pos);
         if (!p)
