@@ -1,0 +1,99 @@
+// orvex-contentcheck on the test player's navigation hints ("ai-player.xml"): a file
+// whose screens and components exist passes; then one fault at a time, each reported
+// under "ai-player.xml" with its own message.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kHead[] = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n";
+
+std::string Hints(const std::string &navigation, const std::string &forward)
+{
+    return std::string(kHead) + "<array id=\"navigation\">\n" + navigation + "</array>\n<array id=\"forward\">\n" +
+           forward + "</array>\n</root>\n";
+}
+
+const char kNavigation[] = "<node id=\"Shop\" forward=\"OK\" probability=\"100\" />\n"
+                           "<node id=\"PopupLoadGame\" forward=\"Yes\" />\n";
+const char kForward[] = "<node id=\"OK\" probability=\"100\" />\n<node id=\"Yes\" probability=\"0\" />\n";
+
+class ContentCheckAiPlayer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/orvex-contentcheck-ai-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        ASSERT_EQ(mkdir((dir_ + "/native").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((dir_ + "/native/ui").c_str(), 0755), 0);
+        Write("ui/shop.lua", "UIEvents (\"ui/shop-events.lua\")\nCreateComp (\"Button\", \"OK\")\n");
+        Write("ui/popup-load-game.lua",
+              "UIEvents (\"ui/popup-load-game-events.lua\")\nCreateComp (\"Button\", \"Yes\")\n");
+    }
+    void TearDown() override
+    {
+        std::string cmd = "rm -rf '" + dir_ + "'";
+        EXPECT_EQ(system(cmd.c_str()), 0);
+    }
+    // The check's lines about the hints file for this text of it.
+    std::vector<std::string> Problems(const std::string &hints)
+    {
+        Write("ai-player.xml", hints);
+        std::string cmd = "cd '" + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' native > check.out 2>&1";
+        EXPECT_NE(system(cmd.c_str()), -1);
+        std::ifstream in(dir_ + "/check.out");
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);)
+            if (line.find("ai-player.xml") != std::string::npos)
+                out.push_back(line);
+        return out;
+    }
+    void Write(const std::string &rel, const std::string &text)
+    {
+        std::ofstream(dir_ + "/native/" + rel, std::ios::binary) << text;
+    }
+    std::string dir_;
+};
+
+TEST_F(ContentCheckAiPlayer, HintsNamingExistingScreensAndComponentsPass)
+{
+    EXPECT_EQ(Problems(Hints(kNavigation, kForward)), std::vector<std::string>());
+}
+
+TEST_F(ContentCheckAiPlayer, EachFaultIsReportedWithItsMessage)
+{
+    struct Case {
+        std::string navigation, forward, message;
+    } cases[] = {
+        {std::string(kNavigation) + "<node id=\"Nowhere\" forward=\"OK\" />\n", kForward,
+         "navigation names unknown screen 'Nowhere'"},
+        {"<node id=\"Shop\" forward=\"Buy\" />\n", kForward, "navigation 'Shop': layout 'ui/shop.lua' has no component 'Buy'"},
+        {"<node id=\"Options\" forward=\"Back\" />\n", kForward,
+         "navigation 'Options': the screen's layout 'ui/options.lua' is missing"},
+        {"<node id=\"Shop\" probability=\"50\" />\n", kForward, "navigation 'Shop' has no 'forward' component"},
+        {kNavigation, std::string(kForward) + "<node id=\"Zzz\" />\n", "forward names component 'Zzz' that no layout creates"},
+        {"<node id=\"Shop\" forward=\"OK\" probability=\"150\" />\n", kForward,
+         "navigation 'Shop': probability '150' is not a whole percentage of 0 to 100"},
+        {kNavigation, "<node id=\"OK\" probability=\"half\" />\n",
+         "forward 'OK': probability 'half' is not a whole percentage of 0 to 100"},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> lines = Problems(Hints(c.navigation, c.forward));
+        ASSERT_EQ(lines.size(), 1u) << c.message;
+        EXPECT_NE(lines[0].find(c.message), std::string::npos) << lines[0];
+    }
+    // Without its arrays.
+    std::vector<std::string> lines = Problems(std::string(kHead) + "</root>\n");
+    EXPECT_EQ(lines.size(), 2u);
+}
+
+}  // namespace
