@@ -108,7 +108,8 @@ std::string Missions()
 
 std::string Shop()
 {
-    std::string s = std::string(kHead) + "<array id=\"Upgrades\">\n<node id=\"SMALL_PRIZE\" />\n<node id=\"BIG_PRIZE\" />\n";
+    std::string s = std::string(kHead) +
+                    "<array id=\"Upgrades\">\n<node id=\"SMALL_PRIZE\" />\n<node id=\"BIG_PRIZE\" />\n";
     for (const auto &x : kExtras)
         s += std::string("<node id=\"") + x[0] + "\" />\n";
     return s + "</array>\n</root>\n";
@@ -197,8 +198,8 @@ public:
         ASSERT_EQ(mkdir((dir_ + "/native/leaderboards").c_str(), 0755), 0);
         files_.clear();
         files_["entities.xml"] = std::string(kHead) + kEntities;
-        files_["texts.xml"] = std::string(kHead) + "<array id=\"tutorial\">\n<node id=\"MOVING\" text=\"T\" flags=\"\" />\n"
-                                                   "</array>\n</root>\n";
+        files_["texts.xml"] = std::string(kHead) + "<array id=\"tutorial\">\n" +
+                              "<node id=\"MOVING\" text=\"T\" flags=\"\" />\n</array>\n</root>\n";
         files_["missions.xml"] = Missions();
         files_["shop.xml"] = Shop();
         files_["ranks.xml"] = Ranks();
@@ -206,7 +207,8 @@ public:
         files_["missions/two.xml"] = Level(2);
         files_["missions/three.xml"] = Level(3);
         files_["missions/four.xml"] = Level(4);
-        files_["missions/roam.xml"] = Level(3, "<node type=\"SPAWN\" spawn_type=\"Mother\" num=\"2\" pos_edge=\"9\" />\n");
+        files_["missions/roam.xml"] =
+            Level(3, "<node type=\"SPAWN\" spawn_type=\"Mother\" num=\"2\" pos_edge=\"9\" />\n");
         files_["missions/x-s.xml"] = ScoreLevel(true, "", "");
         files_["missions/x-c.xml"] = ScoreLevel(
             true, "", "<node id=\"PowerupSuperWeapon\" num=\"1\" />\n<node id=\"PowerupHealth\" num=\"1\" />\n");
@@ -287,7 +289,8 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
          "content: missions.xml: mission 5 of 'CHAPTER1' is 'MISSION1_50' (MISSION1_5)"},
         {"a chapter mission in a score mode",
          [](T *t) {
-             Swap(&t->files_["missions.xml"], "id=\"MISSION1_4\" mode=\"LEVEL\"", "id=\"MISSION1_4\" mode=\"SURVIVAL\"");
+             Swap(&t->files_["missions.xml"], "id=\"MISSION1_4\" mode=\"LEVEL\"",
+                  "id=\"MISSION1_4\" mode=\"SURVIVAL\"");
          },
          "content: missions.xml: chapter mission 'MISSION1_4' has mode 'SURVIVAL' (only LEVEL missions write "
          "progress)"},
@@ -352,7 +355,9 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
          [](T *t) { Swap(&t->files_["missions/four.xml"], " flags=\"BOSS_WAVE\"", ""); },
          "content: missions/four.xml: MISSION3_10 is a boss mission without a BOSS_WAVE node"},
         {"a LEVEL without a bunker",
-         [](T *t) { Swap(&t->files_["missions/two.xml"], "<node id=\"bunker\" x=\"780\"", "<node id=\"bunk\" x=\"780\""); },
+         [](T *t) {
+             Swap(&t->files_["missions/two.xml"], "<node id=\"bunker\" x=\"780\"", "<node id=\"bunk\" x=\"780\"");
+         },
          "content: missions/two.xml: has no bunker (mode LEVEL needs one)"},
         {"open ground with a bunker",
          [](T *t) {
@@ -363,7 +368,10 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
         {"a bunker too far left", [](T *t) { Swap(&t->files_["missions/two.xml"], "x=\"780\"", "x=\"500\""); },
          "content: missions/two.xml: has its bunker at x 500 (600 to 900: the posts fan out to its left)"},
         {"two tents to defend",
-         [](T *t) { Swap(&t->files_["missions/x-f.xml"], "<node type=\"MedTent\" x=\"500\" y=\"600\"", "<node type=\"Wreck\" x=\"500\" y=\"600\""); },
+         [](T *t) {
+             Swap(&t->files_["missions/x-f.xml"], "<node type=\"MedTent\" x=\"500\" y=\"600\"",
+                  "<node type=\"Wreck\" x=\"500\" y=\"600\"");
+         },
          "content: missions/x-f.xml: has 2 MedTents with the outline \"terrain/obstacles/medtent.xml\" (3 to defend)"},
         {"a trooper over the squad size",
          [](T *t) {
@@ -372,7 +380,9 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
          },
          "content: missions/two.xml: starts with 3 troopers (at most 5 and the squad size 2)"},
         {"a creature in the starting squad",
-         [](T *t) { Swap(&t->files_["missions/three.xml"], "<node type=\"MinigunTrooper\" />", "<node type=\"Hound\" />"); },
+         [](T *t) {
+             Swap(&t->files_["missions/three.xml"], "<node type=\"MinigunTrooper\" />", "<node type=\"Hound\" />");
+         },
          "content: missions/three.xml: starting trooper 1 is 'Hound', which is no trooper type"},
         {"a chapter-three squad of three",
          [](T *t) {

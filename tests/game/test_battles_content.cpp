@@ -1,4 +1,4 @@
-// The six shipped levels, one per game mode, set up and run for their first waves with
+// The first mission and the extra missions, every game mode, set up and run for their first waves with
 // fixture types of the names they use: base or none, squad, tents, waves queued.
 #include "tests/game/battle_driver.h"
 
@@ -39,7 +39,8 @@ protected:
         std::string types = battletest::kBattleTypes;
         for (const char *t : {"MinigunTrooper", "ShotgunTrooper"})
             types += Type(t, "PLAYERS");
-        for (const char *t : {"Hellhound", "Crabfly", "Splitter", "Leaper", "Sandworm"})
+        for (const char *t : {"Hellhound", "Hound", "Crabfly", "Splitter", "Leaper", "Sandworm", "Den", "Bloater",
+                              "Quadblob", "Jugger", "BroodQueen"})
             types += Type(t, "ENEMIES");
         WriteEntities(types);
     }
@@ -59,6 +60,7 @@ TEST_F(ContentLevels, EveryModeSetsUpAndStartsItsWaves)
         {"x-incoming.xml", GAME_MODE_INCOMING, true, 0},
         {"x-field-hospital.xml", GAME_MODE_DEFEND_THE_FLAG, false, 3},
         {"x-open-ground.xml", GAME_MODE_OPEN_AREA, false, 0},
+        {"x-jungle-survival.xml", GAME_MODE_SURVIVAL, true, 0},
     };
     for (const Case &c : cases) {
         std::string text = Read(std::string(ORVEX_SOURCE_DIR) + "/content/missions/" + c.file);

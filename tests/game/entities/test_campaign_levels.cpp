@@ -11,6 +11,8 @@
 // multiplied by 10 as the test player multiplies them. Prints one line per mission:
 // game seconds, outcome, stars, kills, base hit points left.
 #include "tests/game/battle_driver.h"
+#include "tests/app/ui/widget_fixture.h"
+#include "tests/support/headless_engine.h"
 
 #include "app/services/dataman.h"
 #include "app/services/random.h"
@@ -356,6 +358,41 @@ std::string MissionName(const ::testing::TestParamInfo<Mission> &info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Chapters2And3, CampaignLevelWin, ::testing::ValuesIn(kMissions), MissionName);
+
+// Each level drawn at its second wave, the picture kept to be looked at: the ground is
+// composed (background, pad, decals and obstacles give many colours) and the base and
+// enemies stand on it.
+TEST_P(CampaignLevelWin, SecondWaveIsDrawnOnItsGround)
+{
+    const Mission &m = GetParam();
+    StartMission(m);
+    for (int i = 0; i < 200 * 60 && game.wave_number < 2 && !game.lost; i++) {
+        Frame();
+        if (m.roaming && boosted_.empty() && game.troopers.Count() > 0)
+            BoostRanges();  // roamers die only to boosted ranges
+    }
+    ASSERT_EQ(game.wave_number, 2) << m.id;
+    for (int i = 0; i < 4 * 60; i++)
+        Frame();
+    apptest::draw = [this](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_PushTransform(nullptr);
+        world->Draw(0.0f);
+        game.Draw();
+        ov->OV_PopTransform();
+    };
+    DrawFrame();
+    apptest::draw = nullptr;
+    widgettest::Frame f = widgettest::ReadFrame();
+    for (size_t i = 3; i < f.px.size(); i += 4)
+        f.px[i] = 255;  // the screen as shown
+    std::set<uint32_t> colours;
+    for (size_t i = 0; i + 3 < f.px.size(); i += 4 * 7)
+        colours.insert((uint32_t)f.px[i] << 16 | (uint32_t)f.px[i + 1] << 8 | f.px[i + 2]);
+    EXPECT_GT(colours.size(), 200u) << m.id;
+    EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("campaign", std::string(m.file) + "-wave2.png")));
+    UnboostRanges();
+}
 
 // The balance table of the unstrengthened squad (run with --gtest_also_run_disabled_tests;
 // CAMPAIGN_SEED picks the seed, CAMPAIGN_HOLD=1 sends knocked-away troopers back to their
