@@ -308,7 +308,14 @@ TEST_F(BattleScreen, DeveloperKeyWinsTheLevel)
     EnterBattle();
     ASSERT_EQ(GAME_MODE_LEVEL, game.parms.game_mode);
     EXPECT_EQ(0, game.won);
+    // Even with a tutorial up that holds the battle.
+    static char moving[] = "MOVING";
+    game.tutorial_name = moving;
+    game.tutorial_shown = 1;
+    game.tutorial_pauses = 1;
+    game.tutorial_pauses_waves = 1;
     EXPECT_EQ(0, Press('C'));
+    EXPECT_EQ(0, game.tutorial_shown);
     // Achievement popups come first; each is closed as its "Continue" does.
     EXPECT_TRUE(FramesUntil(
         [this] {
