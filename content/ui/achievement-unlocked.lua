@@ -27,11 +27,13 @@ SetProperty ("image.bitmap", "achievements/locked.png");
 
 CreateComp ("Textbox", "Name");
 SetProperty ("inherit", "TextHeading");
+SetProperty ("localize", false);
 SetProperty ("position", 0.5, 0.5);
 SetProperty ("textbox.text", "");
 
 CreateComp ("Textbox", "Desc");
 SetProperty ("inherit", "TextBody");
+SetProperty ("localize", false);
 SetProperty ("position", 0.5, 0.57);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.textbox_width", 480);

@@ -361,6 +361,7 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
 {
     RegisterBattleScreens();
     RegisterBattleScriptFunctions();
+    ASSERT_TRUE(sman.PreloadScreen(&GetShopScreen()));
     ScreenLoaderTransition *loader = &screen_loader_transition;
     ScreenGame *battle = &screen_game;
     for (Screen *s : {(Screen *)loader, (Screen *)battle, (Screen *)&screen_transition}) {
@@ -445,6 +446,24 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
             sman.Update(0.05f);
         Shoot(m.id + "-wave2.png");
         shown++;
+        // The shop of the battle (its shelf is filled from the battle's state), once.
+        if (m.id == "MISSION1_3") {
+            game.money = 3000;
+            sman.PushScreen("Shop", 0);
+            Settle();
+            EXPECT_TRUE(top_is("Shop"));
+            Shoot(m.id + "-shop.png");
+            // The shelf holds what the battle needs now; the developer's 'R' lists every
+            // unlocked item.
+            ov_event_t key = {};
+            key.type = OV_EVENT_KEY_DOWN;
+            key.key = 'R';
+            prog.parms.developer_mode = 1;
+            sman.PeekScreen(0)->ProcessEvent(&key);
+            prog.parms.developer_mode = 0;
+            Shoot(m.id + "-shop-all.png");
+            sman.PopScreen(sman.PeekScreen(0), false);
+        }
         sman.SendScreenMessage(nullptr, loader, "LEAVE_BATTLE", "");
         sman.SwitchScreen("LoaderTransition");
         for (int i = 0; i < 200 && !top_is("PlayMenu") && !top_is("MainMenu"); i++)
