@@ -10,7 +10,7 @@ SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
 SetProperty ("color.r", 0);
 SetProperty ("color.g", 0);
 SetProperty ("color.b", 0);
-SetProperty ("color.a", 0.55);
+SetProperty ("color.a", 0.75);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 

@@ -17,7 +17,7 @@ function OnClick (name)
 			SaveProfiles ();
 			PopScreen ();
 		else
-			SendScreenMessage ("PopupOk", "text", "That name cannot be used. Pick another one: letters and digits, not one taken already.");
+			SendScreenMessage ("PopupOk", "text", "That name cannot be used: it is empty, or another profile has it already.");
 			PushScreen ("PopupOk");
 		end
 	elseif name == "Cancel" then

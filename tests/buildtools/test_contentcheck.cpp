@@ -385,4 +385,52 @@ TEST_F(ContentCheck, StartUpScriptCreatesEveryShippedScriptedScreen)
     EXPECT_EQ(out.size(), 2u) << Joined(out);
 }
 
+// The menus' layouts: the developer's button keeps its guard, the mission rows stay in
+// "Missions". Each fault alone is reported on its layout.
+TEST_F(ContentCheck, MenuLayoutsKeepTheirGuardAndRows)
+{
+    auto extras = [](bool guarded) {
+        std::string l = "UIEvents (\"ui/extras-events.lua\");\n";
+        for (const char *name : {"Options", "Profiles", "Credits", "Zedivevor", "Back"})
+            l += std::string("\nCreateComp (\"Button\", \"") + name + "\");\n";
+        l += "\nCreateComp (\"Button\", \"Developer\");\n";
+        if (guarded)
+            l += "SetProperty (\"required_features\", \"DEVELOPER_MODE\");\n";
+        return l;
+    };
+    auto play = [](int stray_row) {
+        std::string l = "UIEvents (\"ui/play-menu-events.lua\");\n";
+        for (const char *name : {"Back", "Achievements", "Play", "Leaderboards", "CHAPTER1", "CHAPTER2", "CHAPTER3", "EXTRAS"})
+            l += std::string("\nCreateComp (\"Button\", \"") + name + "\");\n";
+        l += "\nCreateComp (\"Marker\", \"Missions\");\n";
+        for (int i = 0; i < 10; i++) {
+            l += "\nCreateComp (\"Button\", \"Row_" + std::to_string(i) + "\");\n";
+            if (i != stray_row)
+                l += "SetProperty (\"parent\", \"Missions\");\n";
+            l += "SetProperty (\"position\", 0, " + std::to_string(i) + ");\n";
+        }
+        for (const char *name : {"ExtrasIntel", "MissionName", "MissionDesc", "MissionStars", "MissionBest", "StarTotal"})
+            l += std::string("\nCreateComp (\"Textbox\", \"") + name + "\");\n";
+        return l;
+    };
+    Put("ui/autoexec.lua", "CreateScreen (\"Extras\", \"ui/extras.lua\");\nCreateScreen (\"PlayMenu\", \"ui/play-menu.lua\");\n");
+    Put("ui/extras.lua", extras(true));
+    Put("ui/extras-events.lua", kEvents);
+    Put("ui/play-menu.lua", play(-1));
+    Put("ui/play-menu-events.lua", kEvents);
+    std::vector<std::string> out;
+    EXPECT_EQ(Run(&out), 0) << Joined(out);
+
+    Put("ui/extras.lua", extras(false));
+    EXPECT_EQ(Run(&out), 1);
+    ASSERT_EQ(out.size(), 2u) << Joined(out);
+    EXPECT_EQ(out[0], "content: ui/extras.lua: component 'Developer' lacks required_features \"DEVELOPER_MODE\"");
+    Put("ui/extras.lua", extras(true));
+
+    Put("ui/play-menu.lua", play(3));
+    EXPECT_EQ(Run(&out), 1);
+    ASSERT_EQ(out.size(), 2u) << Joined(out);
+    EXPECT_EQ(out[0], "content: ui/play-menu.lua: component 'Row_3' is not a child of 'Missions'");
+}
+
 }  // namespace

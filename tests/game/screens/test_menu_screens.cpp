@@ -7,6 +7,7 @@
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
+#include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/transition.h"
 #include "app/ui/ui-comps.h"
@@ -14,6 +15,7 @@
 #include "app/ui/widgets/ui-textbox.h"
 #include "game/gamestate.h"
 #include "game/screens/flags.h"
+#include "game/screens/leaderboards-screen.h"
 #include "game/screens/loader-transition.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
@@ -28,6 +30,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -116,7 +120,9 @@ protected:
     {
         // No script error and no developer complaint about the menus' own doings.
         EXPECT_FALSE(apptest::Logged("Unable to call"));
-        EXPECT_FALSE(apptest::Logged("for localizable component"));
+        for (const char *name : {"PlayMenu", "Extras", "Tutorial", "Options", "Zedivevor", "Credits", "Profiles",
+                                 "NewProfile", "DeleteProfile", "PopupOk"})
+            EXPECT_FALSE(apptest::Logged(std::string("for localizable component '") + name + "/")) << name;
         EXPECT_FALSE(apptest::Logged("reference count less than zero"));
         EXPECT_FALSE(apptest::Logged("not found"));
         apptest::draw = nullptr;
@@ -314,6 +320,28 @@ TEST_F(MenuScreens, PlayMenuTabsAndExtras)
     EXPECT_NE(Text(menu, "ExtrasIntelText").find("10, 25 campaign stars; you have 8."), std::string::npos);
     Shot("play-menu-extras.png");
 
+    // The extra's own scores, then the medals.
+    ScreenLeaderboards *boards = GetLeaderboardsScreen();
+    ASSERT_TRUE(sman.PreloadScreen(boards));
+    Tap("Leaderboards");
+    Settle();
+    EXPECT_EQ(sman.PeekScreen(0), boards);
+    EXPECT_EQ(boards->GetCategoryIndex(), 1);  // DUNE_SURVIVAL, after CAMPAIGN
+    sman.PopScreen(boards, true);
+    Settle();
+    boards->client = nullptr;
+    boards->categories = nullptr;
+    boards->db = nullptr;
+    if (Screen *medals = S("Achievements")) {
+        ASSERT_TRUE(sman.PreloadScreen(medals));
+        Tap("Achievements");
+        Settle();
+        EXPECT_EQ(sman.PeekScreen(0), medals);
+        sman.PopScreen(medals, true);
+        Settle();
+    }
+    EXPECT_EQ(sman.PeekScreen(0), menu);
+
     Tap("Play");
     EXPECT_TRUE(apptest::Logged("Screen message from PlayMenu 'ENTER_BATTLE' 'EXTRAS:DUNE_SURVIVAL'"));
     EXPECT_EQ(new_game_parms.game_mode, 1);
@@ -378,6 +406,32 @@ TEST_F(MenuScreens, OptionsSlidersSetTheVolumes)
     Tap("Back");
     Settle();
     EXPECT_TRUE(Stack().empty());
+}
+
+// The loader transition switches to the play menu alone: the switch screen is still on
+// top when the play menu enters, and the main menu goes under the play menu, not over it.
+TEST_F(MenuScreens, AfterASwitchTheMainMenuComesUnderThePlayMenu)
+{
+    Open("Extras");
+    sman.SwitchScreen("PlayMenu");
+    Settle(40);
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu", "PlayMenu"}));
+    EXPECT_EQ(sman.PeekScreen(0), S("PlayMenu"));
+}
+
+// "Windowed" turns the window mode over and sets the display up again.
+TEST_F(MenuScreens, OptionsWindowedTurnsTheWindowModeOver)
+{
+    Open("Options");
+    const bool before = prog.parms.windowed != 0;
+    EXPECT_EQ(Get(S("Options"), "Windowed:checkbox.value"), before ? "1" : "0");
+    Tap("Windowed");
+    Settle(4);
+    EXPECT_EQ(prog.parms.windowed != 0, !before);
+    EXPECT_EQ(Get(S("Options"), "Windowed:checkbox.value"), before ? "0" : "1");
+    Tap("Windowed");
+    Settle(4);
+    EXPECT_EQ(prog.parms.windowed != 0, before);
 }
 
 TEST_F(MenuScreens, ProfilesAddAndDelete)
@@ -465,6 +519,47 @@ TEST_F(MenuScreens, FieldGuideTurnsThroughTheAliens)
     EXPECT_EQ(Text(guide, "CreatureName"), "Ironjaw");
     EXPECT_FALSE(Active(guide, "Next"));
     Shot("field-guide-last.png");
+}
+
+// The campaign's own catalogue when the build ships it: the rows carry its names, the
+// extras tab its six extras and the stars that open them.
+TEST_F(MenuScreens, PlayMenuOnTheShippedCatalogue)
+{
+    std::string shipped;
+    {
+        std::ifstream in(std::string(ORVEX_CONTENT_DIR) + "/missions.xml", std::ios::binary);
+        if (!in)
+            GTEST_SKIP() << "no missions.xml in the build's program directory";
+        std::ostringstream text;
+        text << in.rdbuf();
+        shipped = text.str();
+    }
+    apptest::WriteFile("missions.xml", shipped);
+    dman().ReleaseDatabase("missions.xml");
+    DMDatabase *db = dman().GetDatabase("missions.xml");
+    ASSERT_NE(db, nullptr);
+    DMArray *chapter = db->GetArray("CHAPTER1"), *extras = db->GetArray("EXTRAS");
+    ASSERT_NE(chapter, nullptr);
+    ASSERT_NE(extras, nullptr);
+    prof->AddTag("chapters", "EXTRAS");
+    for (int i = 0; i < extras->GetSize(); i++)
+        prof->AddTag("features", extras->GetNode(i)->GetValue("id"));
+    Open("PlayMenu");
+    Screen *menu = S("PlayMenu");
+    for (int i = 0; i < chapter->GetSize() && i < 10; i++)
+        EXPECT_EQ(Get(menu, "Row_" + std::to_string(i) + ":button.text"), chapter->GetNode(i)->GetValue("name")) << i;
+    EXPECT_EQ(Text(menu, "MissionName"), chapter->GetNode(0)->GetValue("name"));
+    EXPECT_FALSE(Active(menu, "Row_1"));
+    Shot("play-menu-shipped.png");
+    Tap("EXTRAS");
+    for (int i = 0; i < 10; i++)
+        EXPECT_EQ(Shown(menu, ("Row_" + std::to_string(i)).c_str()), i < extras->GetSize()) << i;
+    EXPECT_TRUE(Active(menu, "Row_0"));
+    std::string needs;
+    for (int i = 0; i < extras->GetSize(); i++)
+        needs += std::string(i ? ", " : "") + extras->GetNode(i)->GetValue("unlock_stars");
+    EXPECT_NE(Text(menu, "ExtrasIntelText").find(needs), std::string::npos) << Text(menu, "ExtrasIntelText");
+    Shot("play-menu-shipped-extras.png");
 }
 
 }  // namespace
