@@ -148,6 +148,97 @@ float Number(const DMNode *n, const char *key, float fallback)
     return v ? (float)atof(v) : fallback;
 }
 
+// The placed outlines of a level's obstacles, in field units.
+using Polygon = std::vector<std::pair<double, double>>;
+
+std::vector<Polygon> PlacedObstacles(const Tree &tree, DMDatabase *db)
+{
+    std::vector<Polygon> out;
+    DMArray *obstacles = db->GetArray("obstacles");
+    for (int i = 0; obstacles && i < obstacles->GetSize(); i++) {
+        DMNode *o = obstacles->GetNode(i);
+        std::string rel = tree.Resolve(Value(o, "obstacle"));
+        DMArray *edges = rel.empty() ? nullptr : Array(tree, rel, "edges");
+        if (!edges)
+            continue;
+        double a = Number(o, "angle", 0) * M_PI / 180.0, c = cos(a), sn = sin(a);
+        double scale = Number(o, "scale", 1), x = Number(o, "x", 0), y = Number(o, "y", 0);
+        Polygon poly;
+        for (int e = 0; e < edges->GetSize(); e++) {
+            double px = Number(edges->GetNode(e), "p0x", 0), py = Number(edges->GetNode(e), "p0y", 0);
+            poly.push_back({(px * c - py * sn) * scale + x, (px * sn + py * c) * scale + y});
+        }
+        out.push_back(poly);
+    }
+    return out;
+}
+
+// Whether (x, y) lies inside the polygon or within `margin` of its boundary.
+bool NearPolygon(const Polygon &poly, double x, double y, double margin)
+{
+    bool inside = false;
+    size_t n = poly.size();
+    for (size_t i = 0, j = n - 1; i < n; j = i++) {
+        double xi = poly[i].first, yi = poly[i].second, xj = poly[j].first, yj = poly[j].second;
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
+            inside = !inside;
+        double dx = xj - xi, dy = yj - yi, len2 = dx * dx + dy * dy;
+        double t = len2 > 0 ? std::max(0.0, std::min(1.0, ((x - xi) * dx + (y - yi) * dy) / len2)) : 0.0;
+        if (hypot(x - (xi + t * dx), y - (yi + t * dy)) < margin)
+            return true;
+    }
+    return inside;
+}
+
+// Enemies come in from every edge of the field: the obstacles must leave a way from
+// each edge to the bunker for a creature of radius 10 (a flood over an 8-unit grid).
+void CheckWayToBase(const Tree &tree, DMDatabase *db, DMNode *bunker, const Level &lv, Report *report)
+{
+    std::vector<Polygon> polys = PlacedObstacles(tree, db);
+    if (polys.empty())
+        return;
+    const int kCell = 8, cols = 1024 / kCell, rows = 768 / kCell;
+    std::vector<char> blocked(cols * rows, 0), reached(cols * rows, 0);
+    for (int r = 0; r < rows; r++)
+        for (int c = 0; c < cols; c++)
+            for (const Polygon &p : polys)
+                if (NearPolygon(p, c * kCell + kCell / 2, r * kCell + kCell / 2, 10))
+                    blocked[r * cols + c] = 1;
+    // From the free cells around the bunker outwards.
+    double bx = Number(bunker, "x", 0), by = Number(bunker, "y", 0);
+    std::vector<int> todo;
+    for (int r = 0; r < rows; r++)
+        for (int c = 0; c < cols; c++)
+            if (!blocked[r * cols + c] && hypot(c * kCell + kCell / 2 - bx, r * kCell + kCell / 2 - by) < 80) {
+                reached[r * cols + c] = 1;
+                todo.push_back(r * cols + c);
+            }
+    while (!todo.empty()) {
+        int at = todo.back();
+        todo.pop_back();
+        int r = at / cols, c = at % cols;
+        const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+        for (const auto &d : steps) {
+            int nr = r + d[0], nc = c + d[1];
+            if (nr < 0 || nr >= rows || nc < 0 || nc >= cols || blocked[nr * cols + nc] || reached[nr * cols + nc])
+                continue;
+            reached[nr * cols + nc] = 1;
+            todo.push_back(nr * cols + nc);
+        }
+    }
+    const char *const sides[] = {"left", "right", "top", "bottom"};
+    for (int side = 0; side < 4; side++) {
+        bool way = false;
+        int n = side < 2 ? rows : cols;
+        for (int i = 0; i < n && !way; i++) {
+            int cell = side == 0 ? i * cols : side == 1 ? i * cols + cols - 1 : side == 2 ? i : (rows - 1) * cols + i;
+            way = reached[cell] != 0;
+        }
+        if (!way)
+            report->Add(lv.rel, Format("obstacles wall the bunker off from the %s edge", sides[side]));
+    }
+}
+
 void CheckGameplay(DMDatabase *db, const Level &lv, const Data &data, int *max_troopers, Report *report)
 {
     DMArray *g = db->GetArray("gameplay");
@@ -202,6 +293,8 @@ void CheckEnvironment(const Tree &tree, DMDatabase *db, const Level &lv, Report 
         if (interval < 0.05f)
             report->Add(lv.rel, Format("emitter %d has \"interval\" %g (at least 0.05)", i + 1, interval));
     }
+    if (has_base)
+        CheckWayToBase(tree, db, bunker, lv, report);
     // Obstacles: the outline exists, and none sits on a trooper post.
     DMArray *obstacles = db->GetArray("obstacles");
     for (int i = 0; obstacles && i < obstacles->GetSize(); i++) {

@@ -196,6 +196,8 @@ public:
         ASSERT_EQ(mkdir((dir_ + "/native").c_str(), 0755), 0);
         ASSERT_EQ(mkdir((dir_ + "/native/missions").c_str(), 0755), 0);
         ASSERT_EQ(mkdir((dir_ + "/native/leaderboards").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((dir_ + "/native/terrain").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((dir_ + "/native/terrain/obstacles").c_str(), 0755), 0);
         files_.clear();
         files_["entities.xml"] = std::string(kHead) + kEntities;
         files_["texts.xml"] = std::string(kHead) + "<array id=\"tutorial\">\n" +
@@ -214,6 +216,14 @@ public:
             true, "", "<node id=\"PowerupSuperWeapon\" num=\"1\" />\n<node id=\"PowerupHealth\" num=\"1\" />\n");
         files_["missions/x-f.xml"] = ScoreLevel(false, kTents, "");
         files_["missions/x-o.xml"] = ScoreLevel(false, "", "");
+        // A wall 20 units thick and 800 long.
+        files_["terrain/obstacles/wall.xml"] =
+            std::string(kHead) +
+            "<array id=\"info\">\n<node id=\"hit_points\" value=\"100\" />\n</array>\n<array id=\"edges\">\n"
+            "<node p0x=\"-10\" p0y=\"-400\" p1x=\"10\" p1y=\"-400\" />\n"
+            "<node p0x=\"10\" p0y=\"-400\" p1x=\"10\" p1y=\"400\" />\n"
+            "<node p0x=\"10\" p0y=\"400\" p1x=\"-10\" p1y=\"400\" />\n"
+            "<node p0x=\"-10\" p0y=\"400\" p1x=\"-10\" p1y=\"-400\" />\n</array>\n</root>\n";
     }
     void TearDown() override
     {
@@ -265,7 +275,17 @@ TEST_F(ContentCheckMissions, ConsistentCampaignPasses)
     std::vector<std::string> out;
     EXPECT_EQ(Run(&out), 0) << Joined(out);
     ASSERT_EQ(out.size(), 1u) << Joined(out);
-    EXPECT_EQ(out[0], "content check: 0 problems in 14 files");
+    EXPECT_EQ(out[0], "content check: 0 problems in 15 files");
+}
+
+// A wall the enemies can walk round (here its lower end) leaves the way open.
+TEST_F(ContentCheckMissions, AWallWithAGapPasses)
+{
+    Swap(&files_["missions/three.xml"], "<array id=\"gameplay\">",
+         "<array id=\"obstacles\">\n<node obstacle=\"terrain/obstacles/wall.xml\" x=\"300\" y=\"200\" />\n"
+         "</array>\n<array id=\"gameplay\">");
+    std::vector<std::string> out;
+    EXPECT_EQ(Run(&out), 0) << Joined(out);
 }
 
 TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
@@ -421,6 +441,13 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
                   "</array>\n<array id=\"gameplay\">");
          },
          "content: missions/two.xml: names 'terrain/decals/none.png', which is not in the program directory"},
+        {"a wall between the left edge and the bunker",
+         [](T *t) {
+             Swap(&t->files_["missions/three.xml"], "<array id=\"gameplay\">",
+                  "<array id=\"obstacles\">\n<node obstacle=\"terrain/obstacles/wall.xml\" x=\"300\" y=\"384\" />\n"
+                  "</array>\n<array id=\"gameplay\">");
+         },
+         "content: missions/three.xml: obstacles wall the bunker off from the left edge"},
         {"an obstacle on a trooper post",
          [](T *t) {
              Swap(&t->files_["missions/two.xml"], "<array id=\"gameplay\">",

@@ -5,6 +5,8 @@
 // of the balance table (game seconds, outcome, stars, kills, money, the bunker's lowest
 // hit points, troopers lost).
 #include "tests/game/battle_driver.h"
+#include "tests/app/ui/widget_fixture.h"
+#include "tests/support/headless_engine.h"
 
 #include "app/services/dataman.h"
 #include "app/services/random.h"
@@ -22,8 +24,10 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,6 +90,9 @@ protected:
     }
     void HoldPosts();
     void Trace();
+    // Draws the battle as shown and keeps it as "campaign/<name>"; false when nothing
+    // but a few colours came out.
+    bool SaveShot(const std::string &name);
 
     std::vector<vec2_t> posts_;
     std::vector<bool> alive_;
@@ -128,6 +135,28 @@ void ChapterOneBalance::HoldPosts()
     }
 }
 
+bool ChapterOneBalance::SaveShot(const std::string &name)
+{
+    apptest::draw = [this](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_PushTransform(nullptr);
+        world->Draw(0.0f);
+        game.Draw();
+        ov->OV_PopTransform();
+    };
+    DrawFrame();
+    apptest::draw = nullptr;
+    widgettest::Frame f = widgettest::ReadFrame();
+    std::set<uint32_t> colours;
+    for (size_t i = 3; i < f.px.size(); i += 4) {
+        f.px[i] = 255;  // the screen as shown
+        if (i % 28 == 3)
+            colours.insert((uint32_t)f.px[i - 3] << 16 | (uint32_t)f.px[i - 2] << 8 | f.px[i - 1]);
+    }
+    EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("campaign", name)));
+    return colours.size() > 200;
+}
+
 // One line of the battle's course, the squad, and the enemies when few are left.
 void ChapterOneBalance::Trace()
 {
@@ -165,6 +194,8 @@ TEST_P(ChapterOneBalance, PassiveSquadWinsWithinSixMinutesButIsReached)
     bool trace = getenv("ORVEX_BALANCE_TRACE") != nullptr;
     int wave = -1, tick = -1;
     uint32_t frame = 0;
+    bool shot = false;  // the picture four seconds into the second wave
+    uint32_t wave2_ms = 0;
     sman.prev_time_ms = sman.time_ms = 0;
     // Bounded by frames too: a tutorial left open would stop the game clock.
     const uint32_t frames = (uint32_t)((kLimitSeconds + 1.0f) / kStep);
@@ -176,6 +207,12 @@ TEST_P(ChapterOneBalance, PassiveSquadWinsWithinSixMinutesButIsReached)
         sman.time_ms += (uint32_t)(kStep * 1000.0f) + (frame++ % 3 == 0 ? 1u : 0u);
         battletest::BattleFrame(kStep, false);
         HoldPosts();
+        if (game.wave_number == 2 && !shot && game.game_clock >= wave2_ms + 4000) {
+            EXPECT_TRUE(SaveShot("1_" + std::to_string(m) + "-wave2.png")) << file;
+            shot = true;
+        }
+        if (game.wave_number < 2)
+            wave2_ms = game.game_clock;
         if (trace && (game.wave_number != wave || (int)(game.game_clock / 10000) != tick)) {
             wave = game.wave_number;
             tick = (int)(game.game_clock / 10000);
@@ -204,5 +241,57 @@ TEST_P(ChapterOneBalance, PassiveSquadWinsWithinSixMinutesButIsReached)
 }
 
 INSTANTIATE_TEST_SUITE_P(Missions, ChapterOneBalance, ::testing::Range(1, 11));
+
+}  // namespace
+
+namespace {
+
+// The extra missions on the shipped data: each sets up in its mode, the squad holds
+// through its first waves, enemies come, and the second wave is kept as a picture.
+struct Extra {
+    const char *file;
+    int mode;
+    bool base;
+};
+const Extra kExtras[] = {
+    {"x-dune-survival", GAME_MODE_SURVIVAL, true},     {"x-supply-run", GAME_MODE_COLLECTOR, true},
+    {"x-incoming", GAME_MODE_INCOMING, true},          {"x-field-hospital", GAME_MODE_DEFEND_THE_FLAG, false},
+    {"x-open-ground", GAME_MODE_OPEN_AREA, false},     {"x-jungle-survival", GAME_MODE_SURVIVAL, true},
+};
+
+class ExtraMissions : public ChapterOneBalance {};
+
+TEST_P(ExtraMissions, HoldsThroughItsFirstWavesAndIsDrawn)
+{
+    const Extra &x = kExtras[GetParam()];
+    StartShippedWorld();
+    ASSERT_FALSE(HasFatalFailure());
+    std::string file = std::string("missions/") + x.file + ".xml";
+    std::string level = Read(std::string(ORVEX_PROGRAM_DIR) + "/" + file);
+    ASSERT_FALSE(level.empty()) << file;
+    StartLevel(x.mode, level, "MISSION1_1", "EXTRAS");
+    EXPECT_EQ(x.base, game.base != nullptr) << file;
+    EXPECT_EQ(x.mode == GAME_MODE_DEFEND_THE_FLAG ? 3 : 0, game.medtent_count) << file;
+    uint32_t frame = 0, wave2_ms = 0;
+    int most_enemies = 0;
+    while (!game.lost && frame++ < (uint32_t)(90.0f / kStep)) {
+        sman.prev_time_ms = sman.time_ms;
+        sman.time_ms += (uint32_t)(kStep * 1000.0f) + (frame % 3 == 0 ? 1u : 0u);
+        battletest::BattleFrame(kStep, false);
+        HoldPosts();
+        most_enemies = std::max(most_enemies, LivingEnemies());
+        if (game.wave_number < 2)
+            wave2_ms = game.game_clock;
+        else if (game.game_clock >= wave2_ms + 4000)
+            break;
+    }
+    EXPECT_FALSE(game.lost) << file;
+    EXPECT_GE(game.wave_number, 2) << file;
+    EXPECT_EQ(2, game.living_troopers) << file;
+    EXPECT_GT(most_enemies, 3) << file;
+    EXPECT_TRUE(SaveShot(std::string(x.file) + "-wave2.png")) << file;
+}
+
+INSTANTIATE_TEST_SUITE_P(Extras, ExtraMissions, ::testing::Range(0, 6));
 
 }  // namespace
