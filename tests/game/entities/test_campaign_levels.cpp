@@ -1,15 +1,17 @@
 // The shipped level files of the second and third chapters on the shipped battle data
 // (types, weapons, power-ups, shop and effects from the built program directory), driven
-// frame by frame in the battle screen's order with a passive squad standing at its posts.
+// frame by frame in the battle screen's order with the squad standing at its posts; in
+// the missions with roaming enemies the squad's weapon ranges are multiplied by 10, as
+// the test player multiplies them.
 //
 // `SetsUpAndStartsItsFirstWave`: every level sets up its base type, squad and waves and
 // sends its first enemies within a few seconds, with no developer popup.
-//
-// `DISABLED_EveryLevelIsWonByThePassiveSquad` (run with --gtest_also_run_disabled_tests,
-// it takes a few minutes): every level is played to its end, at most six game minutes,
-// and must be won; in the missions with roaming enemies the squad's weapon ranges are
-// multiplied by 10 as the test player multiplies them. Prints one line per mission:
-// game seconds, outcome, stars, kills, base hit points left.
+// `CampaignLevelWin` (one case per mission): the squad strengthened as the test player
+// strengthens it wins within six game minutes; the level drawn at its second wave.
+// `DISABLED_PassiveSquadBalanceTable` (--gtest_also_run_disabled_tests): the plain squad
+// plays every level; one line per mission with game seconds, outcome, stars, kills and
+// the base's hit points left. CAMPAIGN_SEED, CAMPAIGN_HOLD, CAMPAIGN_TRACE=<mission id>
+// (the field every five seconds) and CAMPAIGN_DEBUG (what is left at the end) help tuning.
 #include "tests/game/battle_driver.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/support/headless_engine.h"
