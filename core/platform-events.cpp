@@ -99,7 +99,13 @@ void HandleScreenEvent(bps_event_t *event)
         screen_get_event_property_iv(se, SCREEN_PROPERTY_KEY_FLAGS, &flags);
         screen_get_event_property_iv(se, SCREEN_PROPERTY_KEY_SYM, &sym);
         int key = OVI_MapKeySymbol(sym);
-        if (flags & KEY_DOWN) {
+        // Shift and Ctrl are held from their press to their release report, so that the
+        // keys pressed meanwhile find them down (Ctrl+E, Shift+TAB); every other key is
+        // pressed and released at once and its release report sends nothing.
+        bool modifier = key == 16 || key == 17;
+        if (modifier) {
+            OVI_SendKeyEvent((flags & KEY_DOWN) ? OV_EVENT_KEY_DOWN : OV_EVENT_KEY_UP, key);
+        } else if (flags & KEY_DOWN) {
             OVI_SendKeyEvent(OV_EVENT_KEY_DOWN, key);
             // Arrows, function keys and the like type no character: their codes would
             // read as punctuation and letters in a text field.

@@ -60,8 +60,15 @@ void ScreenScreenBrowser::Update(float dt)
     time_since_change += dt;
 }
 
+// The browser gives back what it borrowed: the browsed screen is left (unless it is
+// stacked and still on show) and the browser's own set is its set again, so that the
+// next visit starts on the list and no set is freed twice.
 void ScreenScreenBrowser::Leave()
 {
+    if (browsed && browsed != this && !sman.IsScreenInStack(browsed))
+        sman.DoScreenLeaveProcedure(browsed);
+    browsed = nullptr;
+    ui = own_ui;
 }
 
 void ScreenScreenBrowser::ShowScreen(int i)

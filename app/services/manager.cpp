@@ -24,6 +24,9 @@ namespace {
 // are searched before the program's data: "user://dev-edits/" for "res://" and
 // "user://dev-edits/X/" for each "res://X/", in the order of their res:// paths, all
 // placed just before the first res:// path. Other runs never search them.
+// The engine adds "res://" and "user://" itself only after the pre-initialisation, so
+// the paths are placed again once the engine's list is complete; a list already in
+// place is left as it is.
 void AddDevEditSearchPaths()
 {
     std::vector<std::string> group;
@@ -38,6 +41,13 @@ void AddDevEditSearchPaths()
         group.push_back(std::string("user://dev-edits/") + (path + 6));
     }
     if (first_res < 0)
+        return;
+    bool in_place = first_res >= (int)group.size();
+    for (size_t k = 0; in_place && k < group.size(); k++) {
+        const char *path = ov->OV_GetSearchPath(first_res - (int)group.size() + (int)k);
+        in_place = path && group[k] == path;
+    }
+    if (in_place)
         return;
     std::vector<std::string> before;
     for (int i = 0; i < first_res; i++) {
@@ -90,6 +100,8 @@ int Manager::PreInitializeBeforeVideoInit()
 
 int Manager::InitializeAll()
 {
+    if (prog.parms.developer_mode)
+        AddDevEditSearchPaths();
     if (calls_.init_achievements && feature_man.ProductFeatureExists("ACHIEVEMENTS"))
         calls_.init_achievements();
     if (calls_.init_leaderboards && feature_man.ProductFeatureExists("LEADERBOARDS"))

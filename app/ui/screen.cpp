@@ -287,7 +287,10 @@ bool Screen::LoadUI(const char *file)
 
 void Screen::FreeUI()
 {
-    delete ui;
+    // A set borrowed from another screen (the screen browser shows others' sets) is
+    // that screen's to free.
+    if (!ui || !ui->owner || ui->owner == this)
+        delete ui;
     ui = nullptr;
     default_comp = nullptr;
 }

@@ -253,7 +253,9 @@ bool UIComp::InheritFrom(UIComp *tmpl)
 
 ov_bitmap_t *UIComp::GetCachedBitmapPointer(const char *bitmap_name, bool preloading)
 {
-    if (!bitmap_name)
+    // An empty name names no bitmap (looked up, it would find any bitmap made without a
+    // name and show that instead of nothing).
+    if (!bitmap_name || !bitmap_name[0])
         return nullptr;
     int flags = 0;
     if (features_present && cache_mode == UICACHE_PRELOAD)
@@ -286,7 +288,7 @@ void UIComp::ReplaceBitmapApplyingReferenceCounting(ov_bitmap_t **slot, const ch
     if (*slot)
         ov->OV_ReleaseBitmap(*slot);
     *slot = nullptr;
-    if (!bitmap_name)
+    if (!bitmap_name || !bitmap_name[0])
         return;
     if (cache_mode != UICACHE_PRELOAD)
         *slot = ov->OV_LoadBitmap(bitmap_name, UIBITMAP_FLAGS_LOAD);

@@ -168,11 +168,12 @@ std::vector<ScreenLayout> MakeLayouts()
         {"ui/fw/talvik-news.lua", "NewsImage:Image|Close:Button"},
         {"ui/fw/screen-transition.lua", ""},
         {"ui/fw/timeline-transition.lua", "fader"},
-        {"ui/fw/screen-browser.lua", "Screens:Listbox|Edit"},
-        {"ui/fw/timeline.lua", "Events:Listbox|QuestName|QuestDesc|Play|Back"},
-        {"ui/level-editor.lua", "panel|mode|Save|Load|Switch|New|Back"},
-        {"ui/obstacle-editor.lua", "GridLimits|GridCenter|Feedback|ObstacleInfo|Reset|Reload|Save|Back"},
-        {"ui/analyze-mission.lua", "dummy_names:Marker|Back"},
+        {"ui/fw/screen-browser.lua", "Screens:Listbox|Edit:Button"},
+        {"ui/fw/timeline.lua", "Events:Listbox|QuestName:Textbox|QuestDesc:Textbox|Play:Button|Back:Button"},
+        {"ui/level-editor.lua", "panel|mode|Save:Button|Load:Button|Switch:Button|New:Button|Back:Button"},
+        {"ui/obstacle-editor.lua",
+         "GridLimits|GridCenter|Feedback:Textbox|ObstacleInfo:Textbox|Reset:Button|Reload:Button|Save:Button|Back:Button"},
+        {"ui/analyze-mission.lua", "dummy_names:Marker|Back:Button"},
         // Scripted screens.
         {"ui/play-menu.lua",
          "Back|Achievements|Play|Leaderboards|CHAPTER{1..3}:Button|EXTRAS:Button|Missions:Marker|"
@@ -277,7 +278,7 @@ const std::vector<std::string> &NamedTemplates()
     static const std::vector<std::string> names = {
         "ButtonBig", "ButtonMedium", "ButtonSmall", "ButtonBack", "ButtonTab", "ButtonIcon", "TextTitle",
         "TextHeading", "TextBody", "TextSmall", "TextValue", "Panel", "PanelDark", "Divider", "RowMission",
-        "ListBoxDefault", "SliderVolume", "CheckboxDefault", "EditboxName"};
+        "ListBoxDefault", "SliderVolume", "CheckboxDefault", "EditboxName", "ListBoxPlain"};
     return names;
 }
 

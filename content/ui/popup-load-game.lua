@@ -1,5 +1,14 @@
 UIEvents ("ui/popup-load-game-events.lua");
 
+CreateComp ("Rectangle", "veil");
+SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
+SetProperty ("color.r", 0);
+SetProperty ("color.g", 0);
+SetProperty ("color.b", 0);
+SetProperty ("color.a", 0.6);
+SetProperty ("rectangle.rect_width", "1024");
+SetProperty ("rectangle.rect_height", "768");
+
 CreateComp ("NinePatch", "frame");
 SetProperty ("inherit", "Panel");
 SetProperty ("position", 0.5, 0.5);

@@ -252,6 +252,12 @@ CreateComp ("Listbox", "ListBoxDefault");
 SetProperty ("listbox.font", "fonts/small.mft");
 SetProperty ("listbox.text_color", 0.92, 0.92, 0.88);
 
+-- A long list on a panel of its own: no frame, so its size is the layout's content size.
+CreateComp ("Listbox", "ListBoxPlain");
+SetProperty ("listbox.bm_frame", "!NONE");
+SetProperty ("listbox.font", "fonts/small.mft");
+SetProperty ("listbox.text_color", 0.92, 0.92, 0.88);
+
 -- Volume sliders of the options screen: the position names the centre.
 CreateComp ("Slider", "SliderVolume");
 SetProperty ("align", "CENTER");

@@ -269,6 +269,18 @@ TEST_F(ContentCheck, EachFaultIsReportedWithItsMessage)
              t->Put("ui/shop-events.lua", kEvents);
          },
          "content: ui/shop.lua: has no component 'ItemsStart' (its screen addresses it)"},
+        {"level editor whose Save is a text",
+         [](ContentCheck *t) {
+             std::string layout = "UIEvents (\"ui/level-editor-events.lua\");\n";
+             const char *const comps[][2] = {{"NinePatch", "panel"}, {"Marker", "mode"},   {"Textbox", "Save"},
+                                             {"Button", "Load"},     {"Button", "Switch"}, {"Button", "New"},
+                                             {"Button", "Back"}};
+             for (const auto &c : comps)
+                 layout += std::string("\nCreateComp (\"") + c[0] + "\", \"" + c[1] + "\");\n";
+             t->Put("ui/level-editor.lua", layout);
+             t->Put("ui/level-editor-events.lua", kEvents);
+         },
+         "content: ui/level-editor.lua: component 'Save' is a Textbox, not a Button"},
         {"counter-clockwise outline",
          [](ContentCheck *t) {
              t->Put("terrain/obstacles/rock.xml", Outline({{-10, -10}, {-10, 10}, {10, 10}, {10, -10}}));

@@ -108,6 +108,34 @@ TEST_F(Events, LetterKeyGivesDownCharUpWithKeyStates)
     EXPECT_EQ(app.key_state_at_event[2], 0);
 }
 
+// Shift and Ctrl stay down until their release report: a letter pressed meanwhile comes
+// between their down and up.
+TEST_F(Events, ModifierKeysAreHeldUntilTheirReleaseReport)
+{
+    StartWithRequests();
+    hl::inject_key(ovdev::KEYCODE_LEFT_CTRL, true);
+    hl::inject_key('e', true);
+    hl::inject_key('e', false);
+    hl::inject_key(ovdev::KEYCODE_LEFT_CTRL, false);
+    hl::inject_key(ovdev::KEYCODE_RIGHT_SHIFT, true);
+    hl::inject_key(ovdev::KEYCODE_RIGHT_SHIFT, false);
+    RunUntilExit();
+    ASSERT_EQ(app.events.size(), 7u);
+    const struct {
+        int type, key, state;
+    } expected[] = {{OV_EVENT_KEY_DOWN, 17, 3}, {OV_EVENT_KEY_DOWN, 'e', 3}, {OV_EVENT_CHAR, 0, -1},
+                    {OV_EVENT_KEY_UP, 'e', 0},  {OV_EVENT_KEY_UP, 17, 0},   {OV_EVENT_KEY_DOWN, 16, 3},
+                    {OV_EVENT_KEY_UP, 16, 0}};
+    for (size_t i = 0; i < 7; i++) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(app.events[i].type, expected[i].type);
+        if (expected[i].type != OV_EVENT_CHAR) {
+            EXPECT_EQ(app.events[i].key, expected[i].key);
+            EXPECT_EQ(app.key_state_at_event[i], expected[i].state);
+        }
+    }
+}
+
 TEST_F(Events, KeySymbolMapping)
 {
     struct Case {

@@ -317,3 +317,45 @@ TEST_F(ManagerTest, DeveloperModeSearchesTheSavedEditsBeforeTheProgramData)
         ov->OV_RemoveSearchPath("user://dev-edits/data-src/");
     }
 }
+
+// The program's start: the engine puts "res://" and "user://" in front only after the
+// pre-initialisation, so the edits are placed again when the services start.
+TEST_F(ManagerTest, TheEditsStayBeforeTheProgramDataWhenTheEngineAddsItsPathsLater)
+{
+    apptest::WriteFile("ui/x.lua", "shipped");
+    ov->OV_CreateDirectory("user://dev-edits");
+    ov->OV_CreateDirectory("user://dev-edits/ui");
+    ov_file_t *f = ov->OV_OpenFile("user://dev-edits/ui/x.lua", "wb");
+    ASSERT_NE(f, nullptr);
+    ov->OV_WriteFile("edited", 6, f);
+    ASSERT_EQ(ov->OV_CloseFile(f), 0);
+    prog.parms.developer_mode = 1;
+    ov->OV_RemoveSearchPath("res://");
+    ov->OV_RemoveSearchPath("user://");
+    man.PreInitializeBeforeVideoInit();
+    // What the engine does after the application's pre-initialisation.
+    ov->OV_AddSearchPath("res://", true);
+    ov->OV_AddSearchPath("user://", true);
+    man.InitializeAll();
+    std::vector<std::string> paths;
+    for (int i = 0; i < ov->OV_GetNumberOfSearchPaths(); i++)
+        paths.push_back(ov->OV_GetSearchPath(i));
+    const std::vector<std::string> expected = {"user://", "user://dev-edits/", "user://dev-edits/data-src/", "res://",
+                                               "res://data-src/"};
+    EXPECT_EQ(paths, expected);
+    char text[16] = {0};
+    f = ov->OV_OpenFile("ui/x.lua", "rb");
+    ASSERT_NE(f, nullptr);
+    ov->OV_ReadFile(text, sizeof text - 1, f);
+    ov->OV_CloseFile(f);
+    EXPECT_STREQ(text, "edited");
+    // Placed again, the list stays as it is.
+    steps.clear();
+    man.InitializeAll();
+    for (const std::string &s : steps)
+        EXPECT_NE(s.compare(0, 5, "path "), 0) << s;
+    man.Shutdown();
+    ov->OV_RemoveSearchPath("res://data-src");
+    ov->OV_RemoveSearchPath("user://dev-edits/");
+    ov->OV_RemoveSearchPath("user://dev-edits/data-src/");
+}

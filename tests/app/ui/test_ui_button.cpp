@@ -452,3 +452,26 @@ TEST_F(Button, ATapClicksOnceAndInactiveButtonsShowOnlyIconAndText)
 }
 
 }  // namespace
+
+// A script that names no icon ("" or "!NONE") takes the icon away: the button shows
+// its plate alone, as a button that never had one.
+TEST_F(Button, AnEmptyIconNameTakesTheIconAway)
+{
+    for (const char *none : {"", "!NONE"}) {
+        SCOPED_TRACE(std::string("'") + none + "'");
+        ProbeScreen *s = Show((std::string("Icon") + (none[0] ? "None" : "Empty")).c_str(),
+                              ButtonAt100("SetProperty ('button.bm_idle', 'gfx/idle.png')\n"
+                                          "SetProperty ('button.bm_icon', 'gfx/icon.png')\n"));
+        UICompButton *b = Get(s);
+        ASSERT_NE(b, nullptr);
+        Frame();
+        EXPECT_TRUE(Near(Pixel(120, 110), kWhite)) << "the icon at the centre";
+        Script(s, (std::string("SetProperty ('b:button.bm_icon', '") + none + "')\n").c_str());
+        EXPECT_TRUE(b->bm_icon == nullptr || b->bm_icon->name[0] == '!');
+        Frame();
+        EXPECT_TRUE(Near(Pixel(120, 110), kRed)) << "the plate where the icon was";
+        if (!none[0]) {
+            EXPECT_EQ(ExportedLines(b, "bm_icon"), "") << "no icon is written as none";
+        }
+    }
+}

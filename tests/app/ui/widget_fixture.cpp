@@ -172,9 +172,15 @@ std::array<int, 4> LitBox(const Frame &f, int x0, int y0, int x1, int y1, const 
     return box;
 }
 
+// The picture is what the display shows: opaque. The framebuffer's alpha is no part of
+// it (blending lowers it wherever something translucent was drawn, and a picture that
+// kept it showed a dark veil as light grey over a viewer's white background).
 bool SavePng(const Frame &f, const std::string &path)
 {
-    return WritePngFile(path, f.w, f.h, f.px);
+    std::vector<unsigned char> opaque = f.px;
+    for (size_t i = 3; i < opaque.size(); i += 4)
+        opaque[i] = 255;
+    return WritePngFile(path, f.w, f.h, opaque);
 }
 
 std::string Export(UIComp *comp)

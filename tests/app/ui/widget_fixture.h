@@ -39,7 +39,8 @@ Frame ReadFrame();
 // region; {-1, -1, -1, -1} when none does.
 std::array<int, 4> LitBox(const Frame &f, int x0, int y0, int x1, int y1,
                           const std::function<bool(const Rgba &)> &lit);
-// Writes the frame as a PNG file (native path); true on success.
+// Writes the frame as a PNG file (native path), opaque as the display shows it; true on
+// success.
 bool SavePng(const Frame &f, const std::string &path);
 
 // What the component writes back as script lines.
