@@ -12,6 +12,8 @@ export CTEST_OUTPUT_ON_FAILURE=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs"
+# The unattended run of the real program over the shipped missions (two cores).
+taskset -c 0,1 bash scripts/autoplay.sh --ci -j 2
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
@@ -22,6 +24,8 @@ cmake --build build-asan -j "$jobs"
 if ! ctest --test-dir build-asan -j "$jobs"; then
   bash scripts/rerun-sanitizer-failures.sh build-asan
 fi
+# The same run under the sanitizers: the campaign and the first mission of each mode but LEVEL.
+taskset -c 0,1 bash scripts/autoplay.sh --ci --asan -j 2
 
 # Fuzzing: every loader that takes bytes from a file, a bounded number of runs each
 # (clang with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer).

@@ -271,6 +271,15 @@ vec2_t AIKorvald::GetGamePositionToPress(bool &press)
 {
     press = false;
     const vec2_t none = {0.0f, 0.0f};
+    // The INCOMING mission is left alone but for a pausing tutorial, which waits for a
+    // tap (left untapped, the battle stood still for ever).
+    if (NameIs(game.parms.mission_id, "INCOMING_MODE")) {
+        if (game.tutorial_name && game.tutorial_shown && game.tutorial_pauses) {
+            press = true;
+            return vec2_t{sman.virtual_x + sman.virtual_width / 2.0f, sman.virtual_y + sman.virtual_height / 2.0f};
+        }
+        return none;
+    }
     if (!battle_setup_done) {
         SetUpBattle();
         if (!battle_setup_done)
@@ -300,8 +309,15 @@ vec2_t AIKorvald::GetGamePositionToPress(bool &press)
     for (int i = 0; i < game.troopers.Count(); i++)
         if (game.troopers[i] && game.troopers[i]->type && game.troopers[i]->IsAlive())
             alive++;
-    if (alive == 0 || !world)
+    if (alive == 0 || !world) {
+        // Nobody to drag: a pausing tutorial (a trooper's death) still gets its tap, or
+        // the battle would stand still for ever.
+        if (game.tutorial_name && game.tutorial_shown && game.tutorial_pauses) {
+            press = true;
+            return vec2_t{sman.virtual_x + sman.virtual_width / 2.0f, sman.virtual_y + sman.virtual_height / 2.0f};
+        }
         return none;
+    }
     Entity *trooper = nullptr;
     while (!trooper) {
         Entity *t = game.troopers[AppRandom() % game.troopers.Count()];

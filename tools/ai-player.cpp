@@ -26,6 +26,7 @@ const int KEY_POINTER_Y = 505;
 const int KEY_POINTER_BUTTON = 510;
 const char kProfileName[] = "dev_AIPlayer";
 const char kHintsFile[] = "ai-player.xml";
+const char kHintsFileInProgram[] = "res://ai-player.xml";
 // Seconds on ordinary screens without an action before the stall is reported.
 const float kStallSeconds = 120.0f;
 
@@ -276,10 +277,16 @@ void AIPlayerMan::Initialize()
 {
     enabled = feature_man.ProductFeatureExists("AUTO_TESTING_MODE");
     navigation = forward = nullptr;
-    if (ov_file_t *f = ov->OV_OpenFile(kHintsFile, "rb")) {
+    // Along the search paths, else from the program directory itself (which the search
+    // paths do not hold yet while the services start).
+    for (const char *name : {kHintsFile, kHintsFileInProgram}) {
+        ov_file_t *f = ov->OV_OpenFile(name, "rb");
+        if (!f)
+            continue;
         ov->OV_CloseFile(f);
-        navigation = dman().GetArray(kHintsFile, "navigation");
-        forward = dman().GetArray(kHintsFile, "forward");
+        navigation = dman().GetArray(name, "navigation");
+        forward = dman().GetArray(name, "forward");
+        break;
     }
     if (enabled)
         ov->OV_Printf("AI player: enabled; hints %s.\n", navigation || forward ? "read" : "absent");

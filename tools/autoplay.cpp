@@ -76,21 +76,37 @@ void AutoplayRun::Update(float dt)
     if (game_on_top && !in_battle) {
         in_battle = true;
         limit_reached = false;
+        stall_reported = false;
+        still_seconds = 0.0f;
         battle_mission = game.parms.mission_id;
     }
     if (in_battle && game_on_top) {
+        // A battle whose clock stands still for two minutes of frames is a stall.
+        if (game.game_clock != last_clock) {
+            last_clock = game.game_clock;
+            still_seconds = 0.0f;
+        } else if ((still_seconds += dt) > 120.0f && !stall_reported) {
+            stall_reported = true;
+            ov->OV_Printf("AI player: nothing to press on 'Game'.\n");
+        }
         battle_seconds = (float)game.game_clock / 1000.0f;
         if (limit_seconds > 0 && !limit_reached && battle_seconds > (float)limit_seconds) {
             limit_reached = true;
             ov->OV_Printf("AI player: battle '%s' reached the limit of %d game seconds.\n", battle_mission.c_str(),
                           limit_seconds);
-            // Not silently: the game's own loss path ends the battle.
+        }
+        // Not silently: the game's own loss path ends the battle. Troopers that arrive
+        // later go too, and so does the base (a squad lost is no defeat where a base
+        // stands, and the battle would wait for new troopers).
+        if (limit_reached) {
             if (Scape *world = scape.load()) {
                 for (int i = 0; i < game.troopers.Count(); i++) {
                     Entity *t = game.troopers[i];
                     if (t && t->type && t->IsAlive())
                         world->KillEntity(t, nullptr, false);
                 }
+                if (game.base && game.base->type && game.base->IsAlive())
+                    world->KillEntity(game.base, nullptr, false);
             }
         }
     }
@@ -98,13 +114,16 @@ void AutoplayRun::Update(float dt)
         in_battle = false;
         ov->OV_Printf("AI player: battle '%s' ended with '%s' after %.1f game seconds.\n", battle_mission.c_str(),
                       top_name, (double)battle_seconds);
-    } else if (in_battle && !sman.IsScreenInStack("Game") && !sman.IsScreenInStack("LoaderTransition")) {
+        // The figures the tuning reads.
+        ov->OV_Printf("AI player: battle '%s': %d stars, %d kills, %d money earned.\n", battle_mission.c_str(),
+                      strcmp(top_name, "LevelWon") == 0 ? (int)game.star_rating : 0,
+                      game.regular_kills + game.boss_kills, game.money_earned);
+    } else if (in_battle && (strcmp(top_name, "MainMenu") == 0 || strcmp(top_name, "PlayMenu") == 0)) {
         // Left without a result (the pause menu's way out).
         in_battle = false;
         ov->OV_Printf("AI player: battle '%s' ended with '%s' after %.1f game seconds.\n", battle_mission.c_str(),
                       top_name, (double)battle_seconds);
     }
-    (void)dt;
 
     // A click on a result screen counts towards the stop.
     if (ai_man.clicks != clicks_seen) {

@@ -5,10 +5,12 @@
 // - "--autoplay-stop N": after the test player's click on the N-th result screen
 //   ("LevelWon", "LevelLost", "GameOver") the program shuts down;
 // - "--autoplay-limit S": a battle whose game clock passes S seconds with "Game" on top
-//   is ended by the game's own loss path (its living troopers are killed).
+//   is ended by the game's own loss path (its living troopers are killed, and its base).
 // Each battle's end is logged with its result screen and game seconds. Main thread.
 #ifndef TOOLS_AUTOPLAY_H
 #define TOOLS_AUTOPLAY_H
+
+#include <stdint.h>
 
 #include <string>
 
@@ -34,6 +36,10 @@ public:
     std::string battle_mission;
     float battle_seconds = 0.0f;
     int clicks_seen = 0;
+    // The battle clock's last value and the frame seconds it has not moved.
+    uint32_t last_clock = 0;
+    float still_seconds = 0.0f;
+    bool stall_reported = false;
 };
 
 extern AutoplayRun autoplay;

@@ -1,14 +1,22 @@
 // The test player's navigation hints, "ai-player.xml", against the screens: array
 // "navigation" names screens the game has, each with a "forward" component that the
 // screen's layout creates; array "forward" names components some layout creates;
-// every "probability" is a whole percentage of 0 to 100.
+// every "probability" is a whole percentage of 0 to 100. Then the routes: every
+// screen the player can reach (all but loading, transitions and developer screens)
+// whose layout is in the tree offers it something to press (a name of its row in the
+// game's player, a hint naming one of its components, or the player's own handling);
+// and the mission ids the player knows: the chapters end with "MISSION<c>_10", the
+// INCOMING mission is "INCOMING_MODE".
 #include "contentcheck.h"
 #include "luarun.h"
 #include "uitables.h"
 
 #include "app/services/dataman.h"
+#include "tools/ai-korvald-screens.h"
 
 #include <stdlib.h>
+#include <string.h>
+#include <strings.h>
 
 namespace contentcheck {
 
@@ -85,6 +93,90 @@ void CheckProbability(const DMNode *node, const char *array, Report *report)
                                   node->id ? node->id : "", p));
 }
 
+bool Among(const std::string &name, const char *const *list, size_t n)
+{
+    for (size_t i = 0; i < n; i++)
+        if (name == list[i])
+            return true;
+    return false;
+}
+
+void CheckRoutes(const Tree &tree, const Facts &facts, DMArray *navigation, DMArray *forward, Report *report)
+{
+    std::set<std::string> screens;
+    for (const ScriptedScreen &s : ScriptedScreens())
+        screens.insert(s.name);
+    for (const auto &c : kCodeLayouts)
+        screens.insert(c.screen);
+    for (const auto &s : facts.scripted_screens)
+        screens.insert(s.first);
+    for (const std::string &screen : screens) {
+        if (Among(screen, kAIKorvaldNoRoute, sizeof kAIKorvaldNoRoute / sizeof *kAIKorvaldNoRoute) ||
+            Among(screen, kAIKorvaldOwnScreens, sizeof kAIKorvaldOwnScreens / sizeof *kAIKorvaldOwnScreens))
+            continue;
+        std::string layout = LayoutOf(screen, facts);
+        std::set<std::string> names;
+        if (layout.empty() || !ComponentsOf(tree, layout, &names))
+            continue;
+        bool route = false;
+        std::string offered;
+        bool listed = false;
+        for (const AIKorvaldScreen &row : kAIKorvaldScreens) {
+            if (screen != row.screen)
+                continue;
+            listed = true;
+            for (int i = 0; row.names[i]; i++) {
+                route = route || names.count(row.names[i]);
+                offered += std::string(offered.empty() ? "" : ", ") + row.names[i];
+            }
+        }
+        // A screen without a row is answered "Ok".
+        if (!listed) {
+            route = names.count("Ok") != 0;
+            offered = "Ok";
+        }
+        DMNode *hint = navigation ? navigation->GetNode(screen.c_str()) : nullptr;
+        const char *hinted = hint ? hint->GetValue("forward") : nullptr;
+        route = route || (hinted && names.count(hinted));
+        for (int i = 0; !route && forward && i < forward->GetSize(); i++) {
+            DMNode *node = forward->GetNode(i);
+            route = node && node->id && names.count(node->id);
+        }
+        if (!route)
+            report->Add(kFile, Format("screen '%s' offers the test player nothing to press (layout '%s' has none of "
+                                      "%s, and no hint names one of its components)",
+                                      screen.c_str(), layout.c_str(), offered.c_str()));
+    }
+}
+
+void CheckMissionIds(const Tree &tree, Report *report)
+{
+    if (!tree.Has("missions.xml"))
+        return;
+    DMDatabase *db = dman().GetDatabase(Engine::Name("missions.xml").c_str());
+    if (!db)
+        return;
+    for (int c = 1; c <= 3; c++) {
+        std::string id = Format("CHAPTER%d", c), last = Format("MISSION%d_10", c);
+        DMArray *chapter = db->GetArray(id.c_str());
+        DMNode *node = chapter && chapter->GetSize() ? chapter->GetNode(chapter->GetSize() - 1) : nullptr;
+        if (!node || !node->id || last != node->id)
+            report->Add("missions.xml", Format("array '%s' does not end with '%s' (the test player reads its rating)",
+                                               id.c_str(), last.c_str()));
+    }
+    for (int a = 0; a < db->GetNumberOfArrays(); a++) {
+        DMArray *array = db->GetArray(a);
+        for (int n = 0; array && n < array->GetSize(); n++) {
+            DMNode *node = array->GetNode(n);
+            const char *mode = node ? node->GetValue("mode") : nullptr;
+            if (mode && strcasecmp(mode, "INCOMING") == 0 && (!node->id || strcmp(node->id, "INCOMING_MODE") != 0))
+                report->Add("missions.xml", Format("the INCOMING mission is '%s', not 'INCOMING_MODE' (the test "
+                                                   "player leaves that one alone)",
+                                                   node->id ? node->id : ""));
+        }
+    }
+}
+
 }  // namespace
 
 void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report)
@@ -114,6 +206,9 @@ void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report)
         }
         std::string layout = LayoutOf(screen, facts);
         std::set<std::string> names;
+        // A layout the ignore list names is not shipped yet: nothing to check it against.
+        if (!layout.empty() && tree.Ignored(layout) && !tree.Has(layout))
+            continue;
         if (layout.empty() || !ComponentsOf(tree, layout, &names))
             report->Add(kFile, Format("navigation '%s': the screen's layout '%s' is missing", screen.c_str(),
                                       layout.c_str()));
@@ -134,6 +229,8 @@ void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report)
         if (id.empty() || !all.count(id))
             report->Add(kFile, Format("forward names component '%s' that no layout creates", id.c_str()));
     }
+    CheckRoutes(tree, facts, navigation, forward, report);
+    CheckMissionIds(tree, report);
 }
 
 }  // namespace contentcheck

@@ -1,6 +1,7 @@
 // orvex-contentcheck on the test player's navigation hints ("ai-player.xml"): a file
 // whose screens and components exist passes; then one fault at a time, each reported
-// under "ai-player.xml" with its own message.
+// with its own message; a screen without a route, and mission ids the player does not
+// know.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -53,7 +54,7 @@ protected:
         std::ifstream in(dir_ + "/check.out");
         std::vector<std::string> out;
         for (std::string line; std::getline(in, line);)
-            if (line.find("ai-player.xml") != std::string::npos)
+            if (line.find("ai-player.xml") != std::string::npos || line.find("test player") != std::string::npos)
                 out.push_back(line);
         return out;
     }
@@ -91,9 +92,45 @@ TEST_F(ContentCheckAiPlayer, EachFaultIsReportedWithItsMessage)
         ASSERT_EQ(lines.size(), 1u) << c.message;
         EXPECT_NE(lines[0].find(c.message), std::string::npos) << lines[0];
     }
-    // Without its arrays.
+    // Without its arrays: both reported, and the two screens that only the hints served
+    // lose their route.
     std::vector<std::string> lines = Problems(std::string(kHead) + "</root>\n");
-    EXPECT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[0].find("has no array 'navigation'"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("has no array 'forward'"), std::string::npos) << lines[1];
+}
+
+TEST_F(ContentCheckAiPlayer, AScreenWithoutARouteIsReported)
+{
+    // "NewProfile" is answered "Cancel"; its layout has none, and no hint helps.
+    Write("ui/new-profile.lua", "UIEvents (\"ui/new-profile-events.lua\")\nCreateComp (\"Button\", \"Done\")\n");
+    std::vector<std::string> lines = Problems(Hints(kNavigation, kForward));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("screen 'NewProfile' offers the test player nothing to press (layout "
+                            "'ui/new-profile.lua' has none of Cancel"),
+              std::string::npos)
+        << lines[0];
+    // A forward hint naming its component is a route.
+    EXPECT_EQ(Problems(Hints(kNavigation, std::string(kForward) + "<node id=\"Done\" />\n")),
+              std::vector<std::string>());
+}
+
+TEST_F(ContentCheckAiPlayer, MissionIdsThePlayerKnows)
+{
+    std::string chapters;
+    for (int c = 1; c <= 3; c++)
+        chapters += "<array id=\"CHAPTER" + std::to_string(c) + "\">\n<node id=\"MISSION" + std::to_string(c) +
+                    "_10\" />\n</array>\n";
+    Write("missions.xml", std::string(kHead) + chapters +
+                              "<array id=\"EXTRAS\">\n<node id=\"INCOMING_MODE\" mode=\"INCOMING\" />\n</array>\n</root>\n");
+    EXPECT_EQ(Problems(Hints(kNavigation, kForward)), std::vector<std::string>());
+    Write("missions.xml", std::string(kHead) + chapters.substr(0, chapters.find("MISSION1_10")) + "MISSION1_9" +
+                              chapters.substr(chapters.find("MISSION1_10") + 11) +
+                              "<array id=\"EXTRAS\">\n<node id=\"X_INCOMING\" mode=\"incoming\" />\n</array>\n</root>\n");
+    std::vector<std::string> lines = Problems(Hints(kNavigation, kForward));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("array 'CHAPTER1' does not end with 'MISSION1_10'"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("the INCOMING mission is 'X_INCOMING', not 'INCOMING_MODE'"), std::string::npos) << lines[1];
 }
 
 }  // namespace

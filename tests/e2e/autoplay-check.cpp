@@ -180,6 +180,8 @@ int main(int argc, char **argv)
     }
     if (command != "missions" && command != "userdata")
         return Usage();
+    // The session works in a directory of its own: names given relative to here first.
+    dir = Absolute(dir);
     toolengine::SetName("autoplay-check", true);
     int status;
     {

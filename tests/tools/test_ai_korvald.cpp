@@ -20,11 +20,13 @@
 #include "game/screens/loader-transition.h"
 #include "tests/app/ui/input_widgets_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
+#include "tools/ai-korvald-screens.h"
 #include "tools/ai-korvald.h"
 #include "tools/autoplay.h"
 #include "tools/test-player-hooks.h"
 
 #include <deque>
+#include <set>
 #include <string.h>
 
 using apptest::CountLogged;
@@ -187,6 +189,35 @@ TEST_F(GameTestPlayer, TheScreenTableWithScriptedDraws)
     EXPECT_EQ(ai_man.presses, presses + 1);
     EXPECT_FLOAT_EQ(ov->OV_GetKeyStatef(504), 20.0f);
     EXPECT_FLOAT_EQ(ov->OV_GetKeyStatef(505), 20.0f);
+}
+
+TEST_F(GameTestPlayer, TheScreenListTheContentCheckReadsMatchesTheAnswers)
+{
+    // Every answer over many draws is a name of the screen's row (the content check
+    // judges the routes by these rows); "GameOver" clicks by itself and answers "".
+    for (const AIKorvaldScreen &row : kAIKorvaldScreens) {
+        Screen *s = Screen::PeekScreen(row.screen);
+        if (!s)
+            s = MakeScreen(row.screen);
+        std::set<std::string> names, seen;
+        for (int i = 0; row.names[i]; i++)
+            names.insert(row.names[i]);
+        for (int d = 0; d < 120; d++) {
+            // The second draw falls below 0.005 now and then (d = 7: 55 / 32767).
+            draws = {d * 821 % 32768, d * 7919 % 32768 / (d % 7 == 0 ? 1000 : 1), d % 11, d};
+            const char *answer = ai_Korvald.GetCompToPress(s);
+            if (strcmp(row.screen, "GameOver") == 0) {
+                EXPECT_STREQ(answer, "") << row.screen;
+                continue;
+            }
+            ASSERT_NE(answer, nullptr) << row.screen;
+            EXPECT_TRUE(names.count(answer)) << row.screen << ": " << answer;
+            seen.insert(answer);
+        }
+        if (strcmp(row.screen, "GameOver") != 0) {
+            EXPECT_EQ(seen, names) << row.screen;
+        }
+    }
 }
 
 TEST_F(GameTestPlayer, GameOverClicksOnceAndTheStepEndsThere)
@@ -434,6 +465,19 @@ TEST_F(GameTestPlayer, PauseTargetingAndNothingInIncoming)
     ai_Korvald.GetGamePositionToPress(press);
     EXPECT_EQ(ai_man.drags, 0);
     EXPECT_FALSE(ai_Korvald.dragging);
+    // Only a pausing tutorial gets a tap there (at the middle of the screen).
+    static char incoming[] = "INCOMING";
+    game.tutorial_name = incoming;
+    game.tutorial_shown = 1;
+    game.tutorial_pauses = 1;
+    press = false;
+    p = ai_Korvald.GetGamePositionToPress(press);
+    game.tutorial_name = old;
+    game.tutorial_shown = 0;
+    game.tutorial_pauses = 0;
+    EXPECT_TRUE(press);
+    EXPECT_FLOAT_EQ(p.x, sman.virtual_x + sman.virtual_width / 2.0f);
+    EXPECT_EQ(ai_man.drags, 0);
 }
 
 TEST_F(GameTestPlayer, ADragGivesTheTrooperAPathThroughTheControls)
