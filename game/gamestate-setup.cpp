@@ -298,6 +298,7 @@ void GameState::InitNewGame(NewGameParms *source)
     lose_timer = 0.0f;
     won = 0;
     win_timer = 0.0f;
+    all_waves_done = 0;
     wave_flags = nullptr;
     wave_banner_text = nullptr;
     collector_item_count = SettingInt(level, "collector_item_count", 5);

@@ -120,11 +120,11 @@ void CheckCrossReferences(const Tree &tree, const Facts &facts, Report *report);
 void CheckArtSizes(const Tree &tree, const Facts &facts, Report *report);
 // Rule 5 for the battle's data: entities, weapons, power-ups and the shop's REARM ids.
 void CheckBattleData(const Tree &tree, Report *report);
-// The test player's navigation hints ("ai-player.xml") against the screens' layouts.
-void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report);
 // Rule 5 for "missions.xml" and the level files (missions.cpp); categories are the
 // leaderboard categories in file order (empty when there is no leaderboards file).
 void CheckMissions(const Tree &tree, const std::vector<std::string> &categories, Report *report);
+// The test player's navigation hints ("ai-player.xml") against the screens' layouts.
+void CheckAiPlayer(const Tree &tree, const Facts &facts, Report *report);
 // Rule 1: string literals of the application sources under each root (relative file
 // names in messages are relative to base).
 void CheckCodeNames(const Tree &tree, const std::string &base, const std::vector<std::string> &roots,

@@ -73,8 +73,8 @@ int main(int argc, char **argv)
         CheckLua(tree, &facts, &report);
         CheckMedia(tree, &engine, &facts, &report, music);
         CheckCrossReferences(tree, facts, &report);
-        CheckAiPlayer(tree, facts, &report);
         CheckArtSizes(tree, facts, &report);
+        CheckAiPlayer(tree, facts, &report);
         dman().ReleaseAllDatabases();
     }
     CheckCodeNames(tree, source_root, code, &report);

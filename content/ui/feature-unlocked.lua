@@ -17,6 +17,7 @@ SetProperty ("ninepatch.client_size", 700, 580);
 
 CreateComp ("Textbox", "Pick text");
 SetProperty ("inherit", "TextTitle");
+SetProperty ("localize", false);
 SetProperty ("position", 0.5, 0.12);
 SetProperty ("textbox.text", "Feature Unlocked!");
 
@@ -88,5 +89,6 @@ SetProperty ("textbox.textbox_align", "HCENTER");
 
 CreateComp ("Button", "Continue");
 SetProperty ("inherit", "ButtonBig");
+SetProperty ("localize", false);
 SetProperty ("position", 0.5, 0.83);
 SetProperty ("button.text", "Next");

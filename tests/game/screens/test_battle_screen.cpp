@@ -300,6 +300,39 @@ TEST_F(BattleScreen, CheatsOnlyInDeveloperMode)
     EXPECT_EQ(0, game.all_waves_done);
 }
 
+// The developer's 'C' wins the level mission under way: the won screen follows as after
+// the last wave, and the next battle starts without the mark.
+TEST_F(BattleScreen, DeveloperKeyWinsTheLevel)
+{
+    prog.parms.developer_mode = 1;
+    EnterBattle();
+    ASSERT_EQ(GAME_MODE_LEVEL, game.parms.game_mode);
+    EXPECT_EQ(0, game.won);
+    // Even with a tutorial up that holds the battle.
+    static char moving[] = "MOVING";
+    game.tutorial_name = moving;
+    game.tutorial_shown = 1;
+    game.tutorial_pauses = 1;
+    game.tutorial_pauses_waves = 1;
+    EXPECT_EQ(0, Press('C'));
+    EXPECT_EQ(0, game.tutorial_shown);
+    // Achievement popups come first; each is closed as its "Continue" does.
+    EXPECT_TRUE(FramesUntil(
+        [this] {
+            if (OnTop("AchievementUnlocked"))
+                sman.PopScreen("AchievementUnlocked");
+            return Stacked("LevelWon");
+        },
+        600));
+    EXPECT_EQ(1, game.won);
+    sman.PopScreen("LevelWon");
+    prog.parms.developer_mode = 0;
+    sman.PopAllScreens();
+    EnterBattle();
+    EXPECT_EQ(0, game.all_waves_done);
+    EXPECT_EQ(0, game.won);
+}
+
 TEST_F(BattleScreen, CheatJDrawsFromTheLoadedPowerUpTable)
 {
     WriteEntities(std::string(battletest::kBattleTypes) +
