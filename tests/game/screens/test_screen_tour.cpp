@@ -424,6 +424,7 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
         // Nobody steers the squad here: the battle is made unlosable (the developer key
         // 'G') so that every mode reaches its second wave.
         game.invulnerable = 1;
+        prog.parms.developer_mode = 1;  // the flag holds in developer mode only
         // A tutorial the battle shows is photographed (the first of each mission) and
         // taken as read.
         int steps = 0;
@@ -441,6 +442,7 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
             if (game.lost || game.won)
                 break;
         }
+        prog.parms.developer_mode = 0;
         // An unsteered squad cannot clear every first wave (roaming enemies, tents to
         // guard): the picture is then taken at the six minutes, which the run notes.
         EXPECT_FALSE(game.lost) << m.id << " lost although unlosable";
