@@ -138,7 +138,7 @@ protected:
         GameTest::SetUp();
         std::string cmd = std::string("mkdir -p app/native && cp -r '") + ORVEX_CONTENT_DIR + "/.' app/native/";
         ASSERT_EQ(system(cmd.c_str()), 0);
-        StartGame(1024, 768);
+        StartGame(1024, device_height_);
         if (HasFatalFailure())
             return;
         for (const char *file : kShippedData) {
@@ -181,6 +181,7 @@ protected:
             dman().ReleaseDatabase(file);
         GameTest::TearDown();
     }
+    int device_height_ = 768;  // the device is 1024 wide; the layouts' reference is 1024 x 768
     // A player three missions into the first chapter, the shop and two classes open.
     static void ThreeMissionsWon()
     {
@@ -482,6 +483,77 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
     EXPECT_EQ(shown, (int)missions.size());
     for (const std::string &line : ForbiddenLines(&seen))
         ADD_FAILURE() << "forbidden: " << line;
+}
+
+// The shop on the program's own device, 1024 x 600: the layout (1024 x 768) is scaled to
+// it, and a tap on a shelf item, injected in device pixels where the item is drawn,
+// selects it and "Buy" buys it.
+class ScreenTourDevice : public ScreenTour {
+protected:
+    ScreenTourDevice() { device_height_ = 600; }
+};
+
+TEST_F(ScreenTourDevice, ShopItemsTakeTapsWhereTheyAreDrawn)
+{
+    RegisterBattleScreens();
+    RegisterBattleScriptFunctions();
+    ASSERT_TRUE(sman.PreloadScreen(&GetShopScreen()));
+    ScreenLoaderTransition *loader = &screen_loader_transition;
+    ScreenGame *battle = &screen_game;
+    for (Screen *s : {(Screen *)loader, (Screen *)battle, (Screen *)&screen_transition}) {
+        s->preloaded.store(false);
+        ASSERT_TRUE(Screen::PreLoadScreen(s)) << s->name;
+    }
+    auto top_is = [](const char *name) {
+        Screen *top = sman.PeekScreen(0);
+        return top && top->name && strcmp(top->name, name) == 0;
+    };
+    sman.PopAllScreens();
+    sman.SendScreenMessage(nullptr, loader, "ENTER_BATTLE", "CHAPTER1:MISSION1_5");
+    sman.SwitchScreen("LoaderTransition");
+    for (int i = 0; i < 400 && !loader->waiting_for_tap && !top_is("Game"); i++)
+        OVI_Frame(50);
+    vec2_t panel = loader->GetComp("panel") ? loader->GetComp("panel")->GetCenterPos() : vec2_t{512, 300};
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, (int)panel.x, (int)panel.y));
+    PumpFrame();
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, (int)panel.x, (int)panel.y));
+    PumpFrame();
+    for (int i = 0; i < 400 && !(top_is("Game") && battle->trans_phase >= 1.0f); i++)
+        OVI_Frame(50);
+    ASSERT_TRUE(top_is("Game"));
+    game.money = 5000;
+    sman.PushScreen("Shop", 0);
+    Settle();
+    ASSERT_TRUE(top_is("Shop"));
+    ScreenShop &shop = GetShopScreen();
+    ASSERT_GE(shop.list.count, 1);
+    widgettest::Frame f = Shoot("device-600-shop.png");
+    // The first item is drawn inside the shelf's clip rectangle, in device pixels.
+    vec2_t ul = shop.GetComp("ClipUL")->GetStaticPos(), br = shop.GetComp("ClipBR")->GetStaticPos();
+    const ScreenShop::Item &first = shop.list.items[0];
+    printf("shop at 1024 x 600: clip %.0f,%.0f .. %.0f,%.0f; item 0 at %.0f,%.0f\n", ul.x, ul.y, br.x, br.y, first.x,
+           first.y);
+    EXPECT_GT(first.y, ul.y);
+    EXPECT_LT(first.y, br.y);
+    const int x = (int)first.x, y = (int)first.y;
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, x, y));
+    PumpFrame();
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
+    PumpFrame();
+    EXPECT_EQ(shop.selected, &shop.list.items[0]);
+    Shoot("device-600-shop-selected.png");
+    const int money = game.money;
+    vec2_t buy = shop.GetComp("Buy")->GetCenterPos();
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, (int)buy.x, (int)buy.y));
+    PumpFrame();
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, (int)buy.x, (int)buy.y));
+    PumpFrame();
+    EXPECT_LT(game.money, money) << "nothing bought";
+    sman.PopScreen(sman.PeekScreen(0), false);
+    sman.SendScreenMessage(nullptr, loader, "LEAVE_BATTLE", "");
+    sman.SwitchScreen("LoaderTransition");
+    for (int i = 0; i < 200 && !top_is("PlayMenu") && !top_is("MainMenu"); i++)
+        OVI_Frame(50);
 }
 
 }  // namespace
