@@ -226,7 +226,11 @@ protected:
     {
         SCOPED_TRACE(stop.screen);
         sman.PopAllScreens();
-        Settle(2);
+        // The screens leave with a fade: a screen still leaving cannot be pushed again
+        // (the popups over "MainMenu" then showed over nothing).
+        for (int i = 0; i < 100 && sman.stack.Count() > 0; i++)
+            Settle(1);
+        EXPECT_EQ(sman.stack.Count(), 0) << "screens still leaving";
         if (stop.prepare)
             stop.prepare();
         Screen *s = Find(stop.screen);
@@ -239,6 +243,7 @@ protected:
             ASSERT_NE(under, nullptr);
             sman.PushScreen(under, 0);
             Settle();
+            EXPECT_TRUE(under->in_stack && !under->leaving) << stop.under << " is not under " << stop.screen;
         }
         sman.PushScreen(s, 0);
         Settle();
