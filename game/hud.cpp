@@ -197,8 +197,14 @@ void GameState::DrawTitle(const char *title, const char *subtitle, float phase, 
     ov->OV_SetColor(0.0f, 0.0f, 0.0f);
     ov->OV_SetAlpha(0.8f * a);
     ov->OV_DrawRect(0.0f, y - band / 2.0f, (float)sman.reference_width, band);
+    // The text leads the band in and trails it out (it was faint over a fading band),
+    // over a dark shadow that keeps it legible on bright ground.
+    const float text_alpha = fminf(1.0f, 1.6f * a);
+    ov->OV_SetColor(0.0f, 0.0f, 0.0f);
+    ov->OV_SetAlpha(0.8f * text_alpha);
+    ov->OV_DrawTextf(font, x + 2.0f, y + 2.0f, "%s", title);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
-    ov->OV_SetAlpha(a);
+    ov->OV_SetAlpha(text_alpha);
     ov->OV_DrawTextf(font, x, y, "%s", title);
     if (has_subtitle) {
         ov->OV_SetTextTransform(0.5f, 0.5f, 0.0f);

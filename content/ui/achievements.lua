@@ -1,13 +1,9 @@
 UIEvents ("ui/achievements-events.lua");
 
-CreateComp ("Rectangle", "backdrop");
+CreateComp ("Image", "backdrop");
 SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
-SetProperty ("color.r", 0.03);
-SetProperty ("color.g", 0.04);
-SetProperty ("color.b", 0.03);
-SetProperty ("color.a", 1);
-SetProperty ("rectangle.rect_width", "1024");
-SetProperty ("rectangle.rect_height", "768");
+SetProperty ("position", 0, 0);
+SetProperty ("image.bitmap", "ui/gfx/menu-bg.png");
 
 CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
@@ -89,6 +85,12 @@ SetProperty ("parent", "achipatch");
 CreateComp ("Button", "Achi_medal_of_valor");
 SetProperty ("inherit", "ButtonIcon");
 SetProperty ("parent", "achipatch");
+
+CreateComp ("NinePatch", "descframe");
+SetProperty ("inherit", "PanelDark");
+SetProperty ("position", 0.5, 0.855);
+SetProperty ("align", "CENTER");
+SetProperty ("ninepatch.client_size", 640, 60);
 
 CreateComp ("Textbox", "AchiName");
 SetProperty ("inherit", "TextHeading");

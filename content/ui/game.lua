@@ -25,7 +25,7 @@ SetProperty ("button.bm_idle", "!NONE");
 SetProperty ("button.bm_over", "!NONE");
 SetProperty ("button.bm_pressed", "!NONE");
 SetProperty ("button.bm_disabled", "!NONE");
-SetProperty ("button.bm_icon", "ui/gfx/pause_button.png");
+SetProperty ("button.bm_icon", "ui/gfx/menu_button.png");
 
 CreateComp ("Button", "CheatMoney");
 SetProperty ("inherit", "ButtonSmall");

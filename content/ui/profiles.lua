@@ -35,6 +35,7 @@ SetProperty ("position", 0.5, 0.45);
 SetProperty ("align", "CENTER");
 SetProperty ("listbox.bm_frame", "!NONE");
 SetProperty ("listbox.content_size", 420, 240);
+SetProperty ("listbox.bm_selection", "ui/gfx/listbox-row.png");
 
 CreateComp ("Button", "New");
 SetProperty ("inherit", "ButtonMedium");

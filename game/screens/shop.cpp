@@ -320,9 +320,11 @@ int ScreenShop::ProcessEvent(ov_event_t *event)
     if (!event)
         return 1;
     if (event->type == OV_EVENT_BUTTON_DOWN) {
-        if (Item *item = ItemAt(vec2_t{(float)event->x, (float)event->y}))
-            if (ShopRequirementsMet(item->requires))
-                Select(item);
+        Item *item = ItemAt(vec2_t{(float)event->x, (float)event->y});
+        ov->OV_Printf("Shop: tap at %d %d on %s (%d on the shelf)\n", event->x, event->y,
+                      item && item->id ? item->id : "no item", list.count);
+        if (item && ShopRequirementsMet(item->requires))
+            Select(item);
     } else if (event->type == OV_EVENT_KEY_DOWN && prog.parms.developer_mode) {
         if (event->key == kKeyMoney) {
             game.money += 4000;

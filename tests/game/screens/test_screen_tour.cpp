@@ -526,6 +526,19 @@ TEST_F(ScreenTourDevice, ShopItemsTakeTapsWhereTheyAreDrawn)
     for (int i = 0; i < 400 && !(top_is("Game") && battle->trans_phase >= 1.0f); i++)
         OVI_Frame(50);
     ASSERT_TRUE(top_is("Game"));
+    // The battle's HUD on the device: the stars beside the wave panel, the pause menu's
+    // and the tactical pause's icons told apart.
+    game.invulnerable = 1;
+    prog.parms.developer_mode = 1;
+    for (int i = 0; i < 600 && game.wave_number < 2; i++) {
+        if (!top_is("Game"))
+            sman.PopScreen(sman.PeekScreen(0), false);
+        if (game.tutorial_shown && game.tutorial_name)
+            game.SetTutorialCompleted(game.tutorial_name);
+        sman.Update(0.05f);
+    }
+    prog.parms.developer_mode = 0;
+    Shoot("device-600-battle.png");
     game.money = 5000;
     sman.PushScreen("Shop", 0);
     Settle();
