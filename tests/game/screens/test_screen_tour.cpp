@@ -513,6 +513,9 @@ TEST_F(ScreenTourDevice, ShopItemsTakeTapsWhereTheyAreDrawn)
         Screen *top = sman.PeekScreen(0);
         return top && top->name && strcmp(top->name, name) == 0;
     };
+    // What winning MISSION1_4 unlocks: the minigunners' first upgrade is on the shelf.
+    for (const char *f : {"REPAIR_BUNKER", "HEAL", "REARM_MinigunTrooper_MinigunPower"})
+        prof->AddTag("features", f);
     sman.PopAllScreens();
     sman.SendScreenMessage(nullptr, loader, "ENTER_BATTLE", "CHAPTER1:MISSION1_5");
     sman.SwitchScreen("LoaderTransition");
