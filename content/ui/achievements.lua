@@ -12,12 +12,12 @@ SetProperty ("textbox.text", "Achievements");
 
 CreateComp ("NinePatch", "patchframe");
 SetProperty ("inherit", "PanelDark");
-SetProperty ("position", 0.5, 0.5);
+SetProperty ("position", 0.5, 0.475);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 400, 400);
 
 CreateComp ("Aligner", "achipatch");
-SetProperty ("position", 0.5, 0.5);
+SetProperty ("position", 0.5, 0.475);
 SetProperty ("align", "CENTER");
 SetProperty ("aligner.area_width", 360);
 SetProperty ("aligner.area_height", 360);
