@@ -2,6 +2,7 @@
 // here: a small tree that passes, then one fault at a time, each reported with its own
 // message and exit status 1; the ignore list; and the built program directory, copied
 // and broken in one file, reported for that file.
+#include "tests/buildtools/contentcheck_fixture.h"
 #include "tests/gfx/test_image_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,25 +116,16 @@ std::string Outline(const std::vector<std::pair<int, int>> &points, bool close =
 // Clockwise on screen (y down): right along the top, down the right side.
 const std::vector<std::pair<int, int>> kSquare = {{-10, -10}, {10, -10}, {10, 10}, {-10, 10}};
 
-class ContentCheck : public ::testing::Test {
+class ContentCheck : public cctest::ContentCheckFixture {
 public:
+    ContentCheck() : ContentCheckFixture("test", "native/") {}
     void SetUp() override
     {
-        char tmpl[] = "/tmp/orvex-contentcheck-test-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ContentCheckFixture::SetUp();
         WriteTree();
-    }
-    void TearDown() override
-    {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
     }
 
     std::string Res(const std::string &rel) const { return dir_ + "/native/" + rel; }
-    void Put(const std::string &rel, const std::string &text) { ASSERT_TRUE(WriteBytes(Res(rel), Bytes(text))); }
-    void PutBytes(const std::string &rel, const std::vector<uint8_t> &b) { ASSERT_TRUE(WriteBytes(Res(rel), b)); }
-    void Remove(const std::string &rel) { ASSERT_EQ(remove(Res(rel).c_str()), 0) << rel; }
 
     // A small program directory that passes, with one source file of "code".
     void WriteTree()
@@ -160,26 +150,11 @@ public:
     // Runs the check on the fixture; its exit status, its output lines in out.
     int Run(std::vector<std::string> *out, const std::string &extra = "")
     {
-        std::string cmd = std::string("cd '") + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' --source-root . --code src " +
-                          extra + " native > check.out 2>&1";
-        int status = system(cmd.c_str());
-        std::istringstream lines(Str(ReadBytes(dir_ + "/check.out")));
-        out->clear();
-        for (std::string line; std::getline(lines, line);)
-            out->push_back(line);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return ContentCheckFixture::Run("--source-root . --code src " + extra + " native", out);
     }
-
-    std::string dir_;
 };
 
-std::string Joined(const std::vector<std::string> &lines)
-{
-    std::string s;
-    for (const std::string &l : lines)
-        s += l + "\n";
-    return s;
-}
+using cctest::Joined;
 
 TEST_F(ContentCheck, FixtureTreePasses)
 {

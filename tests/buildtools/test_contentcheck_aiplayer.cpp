@@ -2,14 +2,10 @@
 // whose screens and components exist passes; then one fault at a time, each reported
 // with its own message; a screen without a route, and mission ids the player does not
 // know.
+#include "tests/buildtools/contentcheck_fixture.h"
+
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,42 +23,27 @@ const char kNavigation[] = "<node id=\"Shop\" forward=\"OK\" probability=\"100\"
                            "<node id=\"PopupLoadGame\" forward=\"Yes\" />\n";
 const char kForward[] = "<node id=\"OK\" probability=\"100\" />\n<node id=\"Yes\" probability=\"0\" />\n";
 
-class ContentCheckAiPlayer : public ::testing::Test {
-protected:
+class ContentCheckAiPlayer : public cctest::ContentCheckFixture {
+public:
+    ContentCheckAiPlayer() : ContentCheckFixture("ai", "native/") {}
     void SetUp() override
     {
-        char tmpl[] = "/tmp/orvex-contentcheck-ai-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        ASSERT_EQ(mkdir((dir_ + "/native").c_str(), 0755), 0);
-        ASSERT_EQ(mkdir((dir_ + "/native/ui").c_str(), 0755), 0);
-        Write("ui/shop.lua", "UIEvents (\"ui/shop-events.lua\")\nCreateComp (\"Button\", \"OK\")\n");
-        Write("ui/popup-load-game.lua",
+        ContentCheckFixture::SetUp();
+        Put("ui/shop.lua", "UIEvents (\"ui/shop-events.lua\")\nCreateComp (\"Button\", \"OK\")\n");
+        Put("ui/popup-load-game.lua",
               "UIEvents (\"ui/popup-load-game-events.lua\")\nCreateComp (\"Button\", \"Yes\")\n");
-    }
-    void TearDown() override
-    {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
     }
     // The check's lines about the hints file for this text of it.
     std::vector<std::string> Problems(const std::string &hints)
     {
-        Write("ai-player.xml", hints);
-        std::string cmd = "cd '" + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' native > check.out 2>&1";
-        EXPECT_NE(system(cmd.c_str()), -1);
-        std::ifstream in(dir_ + "/check.out");
-        std::vector<std::string> out;
-        for (std::string line; std::getline(in, line);)
+        Put("ai-player.xml", hints);
+        std::vector<std::string> lines, out;
+        EXPECT_NE(Run("native", &lines), -1);
+        for (const std::string &line : lines)
             if (line.find("ai-player.xml") != std::string::npos || line.find("test player") != std::string::npos)
                 out.push_back(line);
         return out;
     }
-    void Write(const std::string &rel, const std::string &text)
-    {
-        std::ofstream(dir_ + "/native/" + rel, std::ios::binary) << text;
-    }
-    std::string dir_;
 };
 
 TEST_F(ContentCheckAiPlayer, HintsNamingExistingScreensAndComponentsPass)
@@ -103,7 +84,7 @@ TEST_F(ContentCheckAiPlayer, EachFaultIsReportedWithItsMessage)
 TEST_F(ContentCheckAiPlayer, AScreenWithoutARouteIsReported)
 {
     // "NewProfile" is answered "Cancel"; its layout has none, and no hint helps.
-    Write("ui/new-profile.lua", "UIEvents (\"ui/new-profile-events.lua\")\nCreateComp (\"Button\", \"Done\")\n");
+    Put("ui/new-profile.lua", "UIEvents (\"ui/new-profile-events.lua\")\nCreateComp (\"Button\", \"Done\")\n");
     std::vector<std::string> lines = Problems(Hints(kNavigation, kForward));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("screen 'NewProfile' offers the test player nothing to press (layout "
@@ -121,10 +102,10 @@ TEST_F(ContentCheckAiPlayer, MissionIdsThePlayerKnows)
     for (int c = 1; c <= 3; c++)
         chapters += "<array id=\"CHAPTER" + std::to_string(c) + "\">\n<node id=\"MISSION" + std::to_string(c) +
                     "_10\" />\n</array>\n";
-    Write("missions.xml", std::string(kHead) + chapters +
+    Put("missions.xml", std::string(kHead) + chapters +
                               "<array id=\"EXTRAS\">\n<node id=\"INCOMING_MODE\" mode=\"INCOMING\" />\n</array>\n</root>\n");
     EXPECT_EQ(Problems(Hints(kNavigation, kForward)), std::vector<std::string>());
-    Write("missions.xml", std::string(kHead) + chapters.substr(0, chapters.find("MISSION1_10")) + "MISSION1_9" +
+    Put("missions.xml", std::string(kHead) + chapters.substr(0, chapters.find("MISSION1_10")) + "MISSION1_9" +
                               chapters.substr(chapters.find("MISSION1_10") + 11) +
                               "<array id=\"EXTRAS\">\n<node id=\"X_INCOMING\" mode=\"incoming\" />\n</array>\n</root>\n");
     std::vector<std::string> lines = Problems(Hints(kNavigation, kForward));

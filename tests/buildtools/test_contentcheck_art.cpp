@@ -2,47 +2,36 @@
 // achievement icon and image and a mission picture of the right sizes, then one of
 // another size at a time. The small fixture breaks other rules (it is no whole game),
 // so each fault must add exactly its own problem to what the fixture reports anyway.
+#include "tests/buildtools/contentcheck_fixture.h"
 #include "tests/gfx/test_image_fixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <sys/wait.h>
-
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-using imgtest::ReadBytes;
 using imgtest::RgbaPng;
-using imgtest::WriteBytes;
 
 namespace {
 
 const char kHead[] = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n";
 
-std::vector<uint8_t> Bytes(const std::string &s)
-{
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
-
-class ArtSizes : public ::testing::Test {
+class ArtSizes : public cctest::ContentCheckFixture {
 public:
+    ArtSizes() : ContentCheckFixture("art", "native/") {}
     void SetUp() override
     {
-        char tmpl[] = "/tmp/orvex-contentcheck-art-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        Text("shop.xml", std::string(kHead) +
+        ContentCheckFixture::SetUp();
+        Put("shop.xml", std::string(kHead) +
                              "\t<array id=\"Upgrades\">\n\t\t<node id=\"HEAL\" name=\"Medic\" desc=\"Heals.\" "
                              "icon=\"shop/heal.png\" type=\"Service\" price=\"300\" />\n\t</array>\n</root>\n");
-        Text("achievements/achievements.xml",
+        Put("achievements/achievements.xml",
              std::string(kHead) +
                  "\t<array id=\"ACHIEVEMENTS\">\n\t\t<node id=\"xenocide\" name=\"Xenocide\" desc=\"d\" "
                  "desc_post=\"p\" icon=\"achievements/xenocide.png\" image=\"achievements/xenocide-big.png\" "
                  "displayname=\"A\" amount=\"3000\" />\n\t</array>\n</root>\n");
-        Text("missions.xml", std::string(kHead) +
+        Put("missions.xml", std::string(kHead) +
                                  "\t<array id=\"EXTRAS\">\n\t\t<node id=\"DUNE_SURVIVAL\" mode=\"SURVIVAL\" "
                                  "name=\"Dune\" desc=\"d\" pic=\"missions/pics/dunes.png\" unlock_stars=\"10\" />\n"
                                  "\t</array>\n</root>\n");
@@ -51,37 +40,19 @@ public:
         Picture("achievements/xenocide-big.png", 64, 64);
         Picture("missions/pics/dunes.png", 480, 270);
     }
-    void TearDown() override
-    {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
-    }
-
-    void Text(const std::string &rel, const std::string &text)
-    {
-        ASSERT_TRUE(WriteBytes(dir_ + "/native/" + rel, Bytes(text)));
-    }
-    void Picture(const std::string &rel, int w, int h)
-    {
-        ASSERT_TRUE(WriteBytes(dir_ + "/native/" + rel, RgbaPng(w, h, 1)));
-    }
+    void Picture(const std::string &rel, int w, int h) { PutBytes(rel, RgbaPng(w, h, 1)); }
 
     // The problem lines of a check of the fixture.
     std::set<std::string> Problems()
     {
-        std::string cmd = "cd '" + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' native > check.out 2>&1";
-        int status = system(cmd.c_str());
-        EXPECT_TRUE(WIFEXITED(status));
-        std::vector<uint8_t> out = ReadBytes(dir_ + "/check.out");
-        std::istringstream lines(std::string(out.begin(), out.end()));
+        std::vector<std::string> lines;
+        EXPECT_NE(Run("native", &lines), -1);
         std::set<std::string> problems;
-        for (std::string line; std::getline(lines, line);)
+        for (const std::string &line : lines)
             if (line.compare(0, 9, "content: ") == 0)
                 problems.insert(line);
         return problems;
     }
-
-    std::string dir_;
 };
 
 TEST_F(ArtSizes, PicturesOfTheirSlotSizesPass)

@@ -2,17 +2,12 @@
 // "ui/autoexec.lua" creates comes from an existing layout whose events file exists and
 // defines OnLoad and OnClick, and a screen of the game keeps its own layout. A small
 // tree passes; then one fault at a time, each reported on the start-up script.
+#include "tests/buildtools/contentcheck_fixture.h"
+
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-
-#include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,51 +21,21 @@ const char kPauseLayout[] =
 const char kEvents[] = "function OnLoad ()\nend\n\nfunction OnClick (name)\nend\n";
 const char kAutoexec[] = "CreateScreen (\"PauseMenu\", \"ui/pause-menu.lua\");\n";
 
-class ContentCheckAutoexec : public ::testing::Test {
+class ContentCheckAutoexec : public cctest::ContentCheckFixture {
 public:
+    ContentCheckAutoexec() : ContentCheckFixture("autoexec", "") {}
     void SetUp() override
     {
-        char tmpl[] = "/tmp/orvex-contentcheck-autoexec-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ContentCheckFixture::SetUp();
         Put("native/ui/autoexec.lua", kAutoexec);
         Put("native/ui/pause-menu.lua", kPauseLayout);
         Put("native/ui/pause-menu-events.lua", kEvents);
         Put("src/app/menu.cpp", "// The menu.\nint menu;\n");
     }
-    void TearDown() override
-    {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
-    }
-    void Put(const std::string &rel, const std::string &text)
-    {
-        std::string path = dir_ + "/" + rel;
-        std::string cmd = "mkdir -p '" + path.substr(0, path.rfind('/')) + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    void Remove(const std::string &rel) { ASSERT_EQ(remove((dir_ + "/" + rel).c_str()), 0) << rel; }
-    int Run(std::vector<std::string> *out)
-    {
-        std::string cmd = "cd '" + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' --source-root . --code src native > check.out 2>&1";
-        int status = system(cmd.c_str());
-        std::ifstream in(dir_ + "/check.out");
-        out->clear();
-        for (std::string line; std::getline(in, line);)
-            out->push_back(line);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string dir_;
+    int Run(std::vector<std::string> *out) { return ContentCheckFixture::Run("--source-root . --code src native", out); }
 };
 
-std::string Joined(const std::vector<std::string> &lines)
-{
-    std::string s;
-    for (const std::string &l : lines)
-        s += l + "\n";
-    return s;
-}
+using cctest::Joined;
 
 TEST_F(ContentCheckAutoexec, FixtureTreePasses)
 {

@@ -1,17 +1,13 @@
 // orvex-contentcheck on the battle's data files: a small set of "entities.xml",
 // "weapons.xml", "powerups.xml" and "shop.xml" that passes, then one fault at a time,
 // each reported in its own file with its own message and exit status 1.
-#include <gtest/gtest.h>
+#include "tests/buildtools/contentcheck_fixture.h"
 
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -111,69 +107,34 @@ const char kShop[] =
     "\t\t<node id=\"REARM_PyroTrooper_PyroPower\" price=\"900\" upgraded_ent_types=\"PyroTrooper\" />\n"
     "\t</array>\n</root>\n";
 
-class ContentCheckBattle : public ::testing::Test {
+class ContentCheckBattle : public cctest::ContentCheckFixture {
 public:
+    ContentCheckBattle() : ContentCheckFixture("battle", "native/") {}
     void SetUp() override
     {
-        char tmpl[] = "/tmp/orvex-contentcheck-battle-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        ASSERT_EQ(mkdir((dir_ + "/native").c_str(), 0755), 0);
+        ContentCheckFixture::SetUp();
         entities_ = Array("entities", kTypes, sizeof kTypes / sizeof *kTypes);
         weapons_ = Array("weapons", kWeapons, sizeof kWeapons / sizeof *kWeapons);
         powerups_ = std::string(kHead) + kPowerups;
         shop_ = std::string(kHead) + kShop;
     }
-    void TearDown() override
-    {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
-    }
 
     // Writes the four files and runs the check: its exit status, its lines in out.
     int Run(std::vector<std::string> *out)
     {
-        Write("entities.xml", entities_);
-        Write("weapons.xml", weapons_);
-        Write("powerups.xml", powerups_);
-        Write("shop.xml", shop_);
+        Put("entities.xml", entities_);
+        Put("weapons.xml", weapons_);
+        Put("powerups.xml", powerups_);
+        Put("shop.xml", shop_);
         std::ofstream(dir_ + "/ignore.txt") << "layer.png  a layer the fixture never draws\n";
-        std::string cmd =
-            "cd '" + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' --ignore ignore.txt native > check.out 2>&1";
-        int status = system(cmd.c_str());
-        std::ifstream in(dir_ + "/check.out");
-        out->clear();
-        for (std::string line; std::getline(in, line);)
-            out->push_back(line);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return ContentCheckFixture::Run("--ignore ignore.txt native", out);
     }
 
     std::string entities_, weapons_, powerups_, shop_;
-
-private:
-    void Write(const std::string &rel, const std::string &text)
-    {
-        std::ofstream f(dir_ + "/native/" + rel, std::ios::binary);
-        f << text;
-    }
-    std::string dir_;
 };
 
-std::string Joined(const std::vector<std::string> &lines)
-{
-    std::string s;
-    for (const std::string &l : lines)
-        s += l + "\n";
-    return s;
-}
-
-// Replaces the first `from` in text (which must hold it).
-void Swap(std::string *text, const std::string &from, const std::string &to)
-{
-    size_t at = text->find(from);
-    ASSERT_NE(at, std::string::npos) << from;
-    text->replace(at, from.size(), to);
-}
+using cctest::Joined;
+using cctest::Swap;
 
 TEST_F(ContentCheckBattle, ConsistentDataPasses)
 {

@@ -2,13 +2,11 @@
 // (three chapters of ten missions over a few level files, six extras in the score modes)
 // that passes, then one fault at a time, each reported with its own message and exit
 // status 1.
+#include "tests/buildtools/contentcheck_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <ctype.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <fstream>
 #include <functional>
@@ -186,18 +184,12 @@ const char kTents[] =
     "<node type=\"MedTent\" x=\"500\" y=\"400\" obstacle=\"terrain/obstacles/medtent.xml\" />\n"
     "<node type=\"MedTent\" x=\"500\" y=\"600\" obstacle=\"terrain/obstacles/medtent.xml\" />\n";
 
-class ContentCheckMissions : public ::testing::Test {
+class ContentCheckMissions : public cctest::ContentCheckFixture {
 public:
+    ContentCheckMissions() : ContentCheckFixture("missions", "native/") {}
     void SetUp() override
     {
-        char tmpl[] = "/tmp/orvex-contentcheck-missions-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        ASSERT_EQ(mkdir((dir_ + "/native").c_str(), 0755), 0);
-        ASSERT_EQ(mkdir((dir_ + "/native/missions").c_str(), 0755), 0);
-        ASSERT_EQ(mkdir((dir_ + "/native/leaderboards").c_str(), 0755), 0);
-        ASSERT_EQ(mkdir((dir_ + "/native/terrain").c_str(), 0755), 0);
-        ASSERT_EQ(mkdir((dir_ + "/native/terrain/obstacles").c_str(), 0755), 0);
+        ContentCheckFixture::SetUp();
         files_.clear();
         files_["entities.xml"] = std::string(kHead) + kEntities;
         files_["texts.xml"] = std::string(kHead) + "<array id=\"tutorial\">\n" +
@@ -225,50 +217,22 @@ public:
             "<node p0x=\"10\" p0y=\"400\" p1x=\"-10\" p1y=\"400\" />\n"
             "<node p0x=\"-10\" p0y=\"400\" p1x=\"-10\" p1y=\"-400\" />\n</array>\n</root>\n";
     }
-    void TearDown() override
-    {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
-    }
 
     // Writes the files and runs the check: its exit status, its lines in out.
     int Run(std::vector<std::string> *out)
     {
         for (const auto &f : files_)
-            std::ofstream(dir_ + "/native/" + f.first, std::ios::binary) << f.second;
+            Put(f.first, f.second);
         std::ofstream(dir_ + "/ignore.txt") << "pic.png  a picture the fixture never draws\n"
                                                "terrain/obstacles/medtent.xml  an outline the fixture never loads\n";
-        std::string cmd =
-            "cd '" + dir_ + "' && '" + ORVEX_CONTENTCHECK + "' --ignore ignore.txt native > check.out 2>&1";
-        int status = system(cmd.c_str());
-        std::ifstream in(dir_ + "/check.out");
-        out->clear();
-        for (std::string line; std::getline(in, line);)
-            out->push_back(line);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return ContentCheckFixture::Run("--ignore ignore.txt native", out);
     }
 
     std::map<std::string, std::string> files_;
-
-private:
-    std::string dir_;
 };
 
-std::string Joined(const std::vector<std::string> &lines)
-{
-    std::string s;
-    for (const std::string &l : lines)
-        s += l + "\n";
-    return s;
-}
-
-// Replaces the first `from` in text (which must hold it).
-void Swap(std::string *text, const std::string &from, const std::string &to)
-{
-    size_t at = text->find(from);
-    ASSERT_NE(at, std::string::npos) << from;
-    text->replace(at, from.size(), to);
-}
+using cctest::Joined;
+using cctest::Swap;
 
 TEST_F(ContentCheckMissions, ConsistentCampaignPasses)
 {
