@@ -9,6 +9,11 @@
 #include "game/gamestate.h"
 #include "game/obstacles.h"
 
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
 #include <new>
 
 namespace gametest {
@@ -69,6 +74,44 @@ Scape *GameTest::MakeWorld(int columns, int rows, float cell_size)
     world->Init(columns, rows, cell_size);
     SetScape(world);
     return world;
+}
+
+void CopyShippedParts(const std::string &program_dir, const char *const *parts, size_t count)
+{
+    for (size_t i = 0; i < count; i++) {
+        std::string from = program_dir + "/" + parts[i];
+        struct stat st;
+        if (stat(from.c_str(), &st) != 0)
+            continue;  // art still to ship
+        std::string cmd = "cp -RL '" + from + "' app/native/";
+        ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
+    }
+}
+
+std::vector<std::string> popups;
+
+int RecordPopupf(int level, const char *fmt, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, fmt);
+    vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    popups.push_back(std::to_string(level) + ": " + text);
+    return 1;
+}
+
+void GameTest::DrawBattleFrame()
+{
+    apptest::draw = [this](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_PushTransform(nullptr);
+        world->Draw(0.0f);
+        game.Draw();
+        ov->OV_PopTransform();
+    };
+    DrawFrame();
+    apptest::draw = nullptr;
 }
 
 void GameTest::FreeWorld()

@@ -17,7 +17,10 @@
 
 #include "game/scape.h"
 
+#include <stddef.h>
+
 #include <string>
+#include <vector>
 
 namespace gametest {
 
@@ -39,6 +42,9 @@ protected:
     Scape *MakeWorld(int columns = 8, int rows = 6, float cell_size = 128.0f);
     // Withdraws and frees the world (TearDown does it too).
     void FreeWorld();
+    // One engine frame drawing the battle as its screen does: on black, the world, then
+    // the game state over it (read it back with the widget fixture's ReadFrame).
+    void DrawBattleFrame();
 
     Scape *world = nullptr;
 
@@ -48,6 +54,14 @@ private:
 
 // Puts the global game state back to a freshly constructed one.
 void ResetGameState();
+
+// Copies these parts (files or folders) of a built program directory into the test's
+// "app/native/"; a part the directory does not hold (art still to ship) is passed over.
+void CopyShippedParts(const std::string &program_dir, const char *const *parts, size_t count);
+
+// Every popup of the run as "<level>: <text>", when OV_Popupf is RecordPopupf.
+extern std::vector<std::string> popups;
+int RecordPopupf(int level, const char *fmt, ...);
 
 }  // namespace gametest
 

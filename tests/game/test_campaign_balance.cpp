@@ -54,14 +54,8 @@ protected:
     void StartShippedWorld()
     {
         StartGame(1024, 768);
-        for (const char *part : kShippedParts) {
-            std::string from = std::string(ORVEX_PROGRAM_DIR) + "/" + part;
-            struct stat st;
-            if (stat(from.c_str(), &st) != 0)
-                continue;  // art still to ship
-            std::string cmd = "cp -RL '" + from + "' app/native/";
-            ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
-        }
+        ASSERT_NO_FATAL_FAILURE(
+            gametest::CopyShippedParts(ORVEX_PROGRAM_DIR, kShippedParts, sizeof kShippedParts / sizeof *kShippedParts));
         ov->OV_AddSearchPath("res://data-sfx-WAV_22050_MONO", true);
         Powerup::last_powerup_timestamp = 0;  // as a fresh run finds it
         // ORVEX_BALANCE_SEED=n plays the same missions from another seed.
@@ -137,15 +131,7 @@ void ChapterOneBalance::HoldPosts()
 
 bool ChapterOneBalance::SaveShot(const std::string &name)
 {
-    apptest::draw = [this](float) {
-        ov->OV_ClearScreen(0, 0, 0);
-        ov->OV_PushTransform(nullptr);
-        world->Draw(0.0f);
-        game.Draw();
-        ov->OV_PopTransform();
-    };
-    DrawFrame();
-    apptest::draw = nullptr;
+    DrawBattleFrame();
     widgettest::Frame f = widgettest::ReadFrame();
     std::set<uint32_t> colours;
     for (size_t i = 3; i < f.px.size(); i += 4) {

@@ -39,6 +39,9 @@ namespace hl = ovdev::headless;
 
 namespace {
 
+using gametest::popups;
+using gametest::RecordPopupf;
+
 std::string Read(const std::string &name)
 {
     long size = 0;
@@ -48,19 +51,6 @@ std::string Read(const std::string &name)
     std::string text(data, (size_t)size);
     free(data);
     return text;
-}
-
-// Every developer popup of the run.
-std::vector<std::string> popups;
-int RecordPopupf(int level, const char *fmt, ...)
-{
-    char text[1024];
-    va_list args;
-    va_start(args, fmt);
-    vsnprintf(text, sizeof text, fmt, args);
-    va_end(args);
-    popups.push_back(std::to_string(level) + ": " + text);
-    return 1;
 }
 
 // Lit pixels (brighter than near black) of a frame.

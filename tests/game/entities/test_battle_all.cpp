@@ -43,6 +43,9 @@
 
 namespace {
 
+using gametest::popups;
+using gametest::RecordPopupf;
+
 const float kStep = 1.0f / 60.0f;
 const int kFrames = 120 * 60;
 const uint32_t kSeed = 20261210u;
@@ -101,18 +104,6 @@ std::string Level(bool shipped)
            "</array>\n<array id=\"environment\">\n<node id=\"bunker\" x=\"512\" y=\"384\" type=\"bunker\"/>\n"
            "</array>\n<array id=\"waves\">\n" +
            waves + "</array>\n</root>\n";
-}
-
-std::vector<std::string> popups;
-int RecordPopupf(int level, const char *fmt, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, fmt);
-    vsnprintf(text, sizeof text, fmt, args);
-    va_end(args);
-    popups.push_back(std::to_string(level) + ": " + text);
-    return 1;
 }
 
 // FNV-1a over the values of the end state.
@@ -195,14 +186,8 @@ protected:
     // The shipped data files with what they name, copied from the built program directory.
     void UseShippedData()
     {
-        for (const char *part : kShippedParts) {
-            std::string from = std::string(ORVEX_PROGRAM_DIR) + "/" + part;
-            struct stat st;
-            if (stat(from.c_str(), &st) != 0)
-                continue;  // art still to ship
-            std::string cmd = "cp -RL '" + from + "' app/native/";
-            ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
-        }
+        ASSERT_NO_FATAL_FAILURE(
+            gametest::CopyShippedParts(ORVEX_PROGRAM_DIR, kShippedParts, sizeof kShippedParts / sizeof *kShippedParts));
         for (const char *db : {"entities.xml", "weapons.xml", "powerups.xml", "shop.xml"})
             dman().ReleaseDatabase(db);
         // The sound package, as the program settings add it.
@@ -331,15 +316,7 @@ protected:
 
     void SaveScreenshot()
     {
-        apptest::draw = [this](float) {
-            ov->OV_ClearScreen(0, 0, 0);
-            ov->OV_PushTransform(nullptr);
-            world->Draw(0.0f);
-            game.Draw();
-            ov->OV_PopTransform();
-        };
-        DrawFrame();
-        apptest::draw = nullptr;
+        DrawBattleFrame();
         widgettest::Frame f = widgettest::ReadFrame();
         for (size_t i = 3; i < f.px.size(); i += 4)
             f.px[i] = 255;  // the screen as shown

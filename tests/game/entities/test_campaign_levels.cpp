@@ -46,6 +46,9 @@
 
 namespace {
 
+using gametest::popups;
+using gametest::RecordPopupf;
+
 const float kStep = 1.0f / 60.0f;
 const float kMaxSeconds = 360.0f;
 
@@ -82,18 +85,6 @@ const char *const kTutorials[] = {"MOVING", "FIRING", "POWERUPS", "BUNKER_TRASHE
                                   "TACTICAL_2", "ENEMY_CRABFLY", "ENEMY_EGG", "ENEMY_HIVE", "ENEMY_BOSS",
                                   "ENEMY_JUGGER", "ENEMY_RAIDER", "ENEMY_STALKER", "PICK_UPGRADE"};
 
-std::vector<std::string> popups;
-int RecordPopupf(int level, const char *fmt, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, fmt);
-    vsnprintf(text, sizeof text, fmt, args);
-    va_end(args);
-    popups.push_back(std::to_string(level) + ": " + text);
-    return 1;
-}
-
 std::string ReadLevel(const char *file)
 {
     std::ifstream in(std::string(ORVEX_SOURCE_DIR) + "/content/missions/" + file + ".xml");
@@ -121,14 +112,8 @@ protected:
         popups.clear();
         StartGame(1024, 768);
         ov->OV_Popupf = RecordPopupf;  // the engine table is restored after the test
-        for (const char *part : kShippedParts) {
-            std::string from = std::string(ORVEX_PROGRAM_DIR) + "/" + part;
-            struct stat st;
-            if (stat(from.c_str(), &st) != 0)
-                continue;  // art still to ship
-            std::string cmd = "cp -RL '" + from + "' app/native/";
-            ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
-        }
+        ASSERT_NO_FATAL_FAILURE(
+            gametest::CopyShippedParts(ORVEX_PROGRAM_DIR, kShippedParts, sizeof kShippedParts / sizeof *kShippedParts));
         ov->OV_AddSearchPath("res://data-sfx-WAV_22050_MONO", true);
         for (const char *name : {"ArmTroopers", "PickReinforcement", "LevelLost", "LevelWon", "GameOver",
                                  "AchievementUnlocked", "Shop", "PickUpgrade"})
@@ -362,15 +347,7 @@ TEST_P(CampaignLevelWin, SecondWaveIsDrawnOnItsGround)
     ASSERT_EQ(game.wave_number, 2) << m.id;
     for (int i = 0; i < 4 * 60; i++)
         Frame();
-    apptest::draw = [this](float) {
-        ov->OV_ClearScreen(0, 0, 0);
-        ov->OV_PushTransform(nullptr);
-        world->Draw(0.0f);
-        game.Draw();
-        ov->OV_PopTransform();
-    };
-    DrawFrame();
-    apptest::draw = nullptr;
+    DrawBattleFrame();
     widgettest::Frame f = widgettest::ReadFrame();
     for (size_t i = 3; i < f.px.size(); i += 4)
         f.px[i] = 255;  // the screen as shown
