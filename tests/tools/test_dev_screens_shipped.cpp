@@ -3,6 +3,7 @@
 // the program's event hook in developer mode. Each is worked through its own buttons
 // with touches from the headless device; no script, property, parent or asset message
 // comes up; a picture of each goes to the shots folder (dev-screens/) to be looked at.
+#include "tests/game/screens/shipped_screens_fixture.h"
 #include "tests/support/headless_engine.h"
 
 #include "app/services/dataman.h"
@@ -39,6 +40,8 @@ namespace hl = ovdev::headless;
 
 namespace {
 
+using screentest::LitPixels;
+
 using gametest::popups;
 using gametest::RecordPopupf;
 
@@ -51,18 +54,6 @@ std::string Read(const std::string &name)
     std::string text(data, (size_t)size);
     free(data);
     return text;
-}
-
-// Lit pixels (brighter than near black) of a frame.
-int LitPixels(const widgettest::Frame &f)
-{
-    int n = 0;
-    for (int y = 0; y < f.h; y++)
-        for (int x = 0; x < f.w; x++) {
-            widgettest::Rgba p = f.At(x, y);
-            n += p[0] + p[1] + p[2] > 60;
-        }
-    return n;
 }
 
 // A layout's statements: its lines without comments and blank lines.
@@ -87,8 +78,7 @@ protected:
     void SetUp() override
     {
         GameTest::SetUp();
-        std::string cmd = std::string("mkdir -p app/native && cp -r '") + ORVEX_CONTENT_DIR + "/.' app/native/";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_NO_FATAL_FAILURE(screentest::CopyProgramDir(ORVEX_CONTENT_DIR));
         StartGame(1024, 768);
         if (HasFatalFailure())
             return;
@@ -96,7 +86,7 @@ protected:
         // The fixture starts with empty data tables: the shipped ones again.
         for (const char *name : {"entities.xml", "weapons.xml", "powerups.xml", "spawn-groups.xml", "spawn-events.xml",
                                  "gameplay-global.xml"}) {
-            cmd = std::string("cp '") + ORVEX_CONTENT_DIR + "/" + name + "' app/native/";
+            std::string cmd = std::string("cp '") + ORVEX_CONTENT_DIR + "/" + name + "' app/native/";
             ASSERT_EQ(system(cmd.c_str()), 0) << name;
             dman().ReleaseDatabase(name);
         }

@@ -3,6 +3,7 @@
 // copied whole, "ui/autoexec.lua" creating the screens through the real screen manager
 // on the headless engine, clicks injected as touches on the named components. Each
 // screen's picture goes to the shots folder (flow/) to be looked at.
+#include "tests/game/screens/shipped_screens_fixture.h"
 #include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
@@ -44,22 +45,12 @@ using uitest::ProbeScreen;
 
 namespace {
 
+using screentest::LitPixels;
+
 bool Exists(const std::string &rel)
 {
     struct stat st;
     return stat(("app/native/" + rel).c_str(), &st) == 0;
-}
-
-// Pixels brighter than black.
-int LitPixels(const widgettest::Frame &f)
-{
-    int n = 0;
-    for (int y = 0; y < f.h; y++)
-        for (int x = 0; x < f.w; x++) {
-            widgettest::Rgba p = f.At(x, y);
-            n += p[0] + p[1] + p[2] > 60;
-        }
-    return n;
 }
 
 class FlowScreens : public gametest::GameTest {
@@ -67,8 +58,7 @@ protected:
     void SetUp() override
     {
         GameTest::SetUp();
-        std::string cmd = std::string("mkdir -p app/native && cp -r '") + ORVEX_CONTENT_DIR + "/.' app/native/";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_NO_FATAL_FAILURE(screentest::CopyProgramDir(ORVEX_CONTENT_DIR));
         ASSERT_TRUE(Exists("ui/autoexec.lua"));
     }
     void Start()

@@ -3,6 +3,7 @@
 // program directory through the real screen manager at the 1024 x 768 reference size
 // and driven by injected taps on their components, on fixture profiles and a fixture
 // mission catalogue. A picture of each goes to the shots folder (menus/).
+#include "tests/game/screens/shipped_screens_fixture.h"
 #include "tests/support/headless_engine.h"
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
@@ -72,30 +73,18 @@ protected:
     void SetUp() override
     {
         GameTest::SetUp();
-        std::string cmd = std::string("mkdir -p app/native && cp -r '") + ORVEX_CONTENT_DIR + "/.' app/native/";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_NO_FATAL_FAILURE(screentest::CopyProgramDir(ORVEX_CONTENT_DIR));
         StartGame(1024, 768);
         if (HasFatalFailure())
             return;
         // The shipped aliens for the field guide (the game fixture writes an empty table).
-        cmd = std::string("cp '") + ORVEX_CONTENT_DIR + "/entities.xml' app/native/entities.xml";
+        std::string cmd = std::string("cp '") + ORVEX_CONTENT_DIR + "/entities.xml' app/native/entities.xml";
         ASSERT_EQ(system(cmd.c_str()), 0);
         dman().ReleaseDatabase("entities.xml");
         apptest::WriteFile("missions.xml", Missions());
         dman().ReleaseDatabase("missions.xml");
-        static bool registered = false;
-        if (!registered) {
-            RegisterProfileScriptFunctions();
-            registered = true;
-        }
-        RegisterAchievementScriptFunctions();
-        leaderboards_man.Initialize();
-        flagmaster.initialised = false;
-        flagmaster.Init();
-        profile_man().Clear();
-        Profile *p = profile_man().CreateNewProfile();
+        Profile *p = screentest::StartMenuServices("Scout");
         ASSERT_NE(p, nullptr);
-        p->SetName("Scout");
         // The flow's chapter opening (a stand-in when its layout has not come yet).
         if (Screen *begin = Screen::PeekScreen("Chapter_1_Begin"))
             ASSERT_TRUE(sman.PreloadScreen(begin));
@@ -111,10 +100,7 @@ protected:
         ASSERT_TRUE(sman.PreloadScreen(&screen_main_menu));
         ASSERT_TRUE(sman.PreloadScreen(&screen_loader_transition));
         ASSERT_TRUE(sman.PreloadScreen(&screen_transition));
-        apptest::draw = [](float dt) {
-            ov->OV_ClearScreen(0, 0, 0);
-            sman.DrawScreens(dt);
-        };
+        apptest::draw = screentest::DrawStackOnBlack;
     }
     void TearDown() override
     {

@@ -6,6 +6,7 @@
 // screen's named components are checked, the log must hold none of the messages an
 // unattended run forbids, and every picture goes to the shots folder (tour/) to be
 // looked at.
+#include "tests/game/screens/shipped_screens_fixture.h"
 #include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
@@ -55,6 +56,8 @@
 #endif
 
 namespace {
+
+using screentest::LitPixels;
 
 namespace hl = ovdev::headless;
 
@@ -106,17 +109,6 @@ std::vector<std::string> ForbiddenLines(std::map<std::string, int> *seen = nullp
     return found;
 }
 
-int LitPixels(const widgettest::Frame &f)
-{
-    int n = 0;
-    for (int y = 0; y < f.h; y++)
-        for (int x = 0; x < f.w; x++) {
-            widgettest::Rgba p = f.At(x, y);
-            n += p[0] + p[1] + p[2] > 60;
-        }
-    return n;
-}
-
 // One stop of the tour: the screen, what lies under it, the messages it gets before it
 // is pushed, the components it must hold and anything to set first.
 struct Stop {
@@ -136,36 +128,22 @@ protected:
     void SetUp() override
     {
         GameTest::SetUp();
-        std::string cmd = std::string("mkdir -p app/native && cp -r '") + ORVEX_CONTENT_DIR + "/.' app/native/";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_NO_FATAL_FAILURE(screentest::CopyProgramDir(ORVEX_CONTENT_DIR));
         StartGame(1024, device_height_);
         if (HasFatalFailure())
             return;
         for (const char *file : kShippedData) {
-            cmd = std::string("cp '") + ORVEX_CONTENT_DIR + "/" + file + "' app/native/" + file + " 2>/dev/null";
+            std::string cmd =
+                std::string("cp '") + ORVEX_CONTENT_DIR + "/" + file + "' app/native/" + file + " 2>/dev/null";
             if (system(cmd.c_str()) == 0)
                 dman().ReleaseDatabase(file);
         }
-        static bool registered = false;
-        if (!registered) {
-            RegisterProfileScriptFunctions();
-            registered = true;
-        }
-        RegisterAchievementScriptFunctions();
-        leaderboards_man.Initialize();
-        flagmaster.initialised = false;
-        flagmaster.Init();
-        profile_man().Clear();
-        Profile *p = profile_man().CreateNewProfile();
+        Profile *p = screentest::StartMenuServices("Tourist");
         ASSERT_NE(p, nullptr);
-        p->SetName("Tourist");
         ASSERT_EQ(prof, p);
         ThreeMissionsWon();
         achievement_man.Initialize();
-        apptest::draw = [](float dt) {
-            ov->OV_ClearScreen(0, 0, 0);
-            sman.DrawScreens(dt);
-        };
+        apptest::draw = screentest::DrawStackOnBlack;
     }
     void TearDown() override
     {
@@ -283,16 +261,9 @@ TEST_F(ScreenTour, EveryScreenOfTheGameShows)
     for (const char *c : {"Banner", "Loader", "Windmill"})
         EXPECT_NE(screen_loading.GetComp(c), nullptr) << "Loading lacks " << c;
     screen_loading.Enter();
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        UpdateMenuBanner(dt);
-        screen_loading.Draw(dt);
-    };
+    apptest::draw = screentest::DrawLoadingOnBlack;
     EXPECT_GT(LitPixels(Shoot("00-Loading.png")), 20000);
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     const std::string cards(kCards);
     const std::vector<Stop> tour = {
         {"MainMenu", "", {}, "Banner|Play|Extras|Instructions|Continue|Quit|Embers", nullptr},

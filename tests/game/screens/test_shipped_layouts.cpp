@@ -3,6 +3,7 @@
 // the screen's code addresses is there with its kind, its custom drawing and its feature
 // guard, the screen draws something over black, and a picture of each goes to
 // the shots folder (layouts/) to be looked at.
+#include "tests/game/screens/shipped_screens_fixture.h"
 #include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
@@ -41,6 +42,8 @@
 #endif
 
 namespace {
+
+using screentest::LitPixels;
 
 // One addressed component: "Name:Kind", "+cd" when the code draws it, "@FEATURE" when
 // it is guarded by a feature.
@@ -86,26 +89,13 @@ struct Layout {
     const char *shot;
 };
 
-// Pixels brighter than the black the frame starts from.
-int LitPixels(const widgettest::Frame &f)
-{
-    int n = 0;
-    for (int y = 0; y < f.h; y++)
-        for (int x = 0; x < f.w; x++) {
-            widgettest::Rgba p = f.At(x, y);
-            n += p[0] + p[1] + p[2] > 60;
-        }
-    return n;
-}
-
 class ShippedLayouts : public gametest::GameTest {
 protected:
     void SetUp() override
     {
         GameTest::SetUp();
         // The whole program directory, so that the templates, fonts and art are the shipped ones.
-        std::string cmd = std::string("mkdir -p app/native && cp -r '") + ORVEX_CONTENT_DIR + "/.' app/native/";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_NO_FATAL_FAILURE(screentest::CopyProgramDir(ORVEX_CONTENT_DIR));
         StartGame(1024, 768);
         if (HasFatalFailure())
             return;
@@ -176,17 +166,10 @@ TEST_F(ShippedLayouts, MenusHoldTheirComponentsAndDraw)
     // The loading screen, drawn without its worker: its text, the bullet and the banner
     // (made on entering).
     screen_loading.Enter();
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        UpdateMenuBanner(dt);
-        screen_loading.Draw(dt);
-    };
+    apptest::draw = screentest::DrawLoadingOnBlack;
     EXPECT_GT(LitPixels(Shoot("loading.png")), 50000);
     // The main menu as the stack shows it, then the prompt over it.
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     sman.PushScreen(&screen_main_menu, 0);
     EXPECT_GT(LitPixels(Shoot("main-menu.png")), 50000);
     sman.PushScreen(&screen_popup_load_game, 0);
@@ -321,10 +304,7 @@ TEST_F(ShippedLayouts, ArmouryHoldsItsComponentsAndCentresTheSquad)
     const char *const types[] = {"MinigunTrooper", "ShotgunTrooper", "SniperTrooper", "", ""};
     for (int k = 0; k < 5; k++)
         sman.SendScreenMessage(nullptr, arm, std::to_string(k).c_str(), types[k]);
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     sman.PushScreen(arm, 0);
     widgettest::Frame f = Shoot("arm-troopers.png");
     EXPECT_GT(LitPixels(f), 100000);
@@ -392,10 +372,7 @@ TEST_F(ShippedLayouts, WeaponChoiceHoldsItsComponentsAndDraws)
     if (HasFatalFailure())
         return;
     sman.SendScreenMessage(nullptr, choose, "trooper_type", "MinigunTrooper");
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     sman.PushScreen(choose, 0);
     EXPECT_TRUE(choose->GetComp("Lock_1")->visible);
     EXPECT_FALSE(choose->GetComp("Upgrade_4")->visible);
@@ -443,10 +420,7 @@ TEST_F(ShippedLayouts, LostMissionHoldsItsComponentsAndDraws)
                  "level-lost.png"});
     if (HasFatalFailure())
         return;
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     sman.PushScreen(lost, 0);
     FillCards(lost);
     widgettest::Frame f = Shoot("level-lost.png");
@@ -471,10 +445,7 @@ TEST_F(ShippedLayouts, WonMissionHoldsItsComponentsAndLightsItsStars)
                  "level-won.png"});
     if (HasFatalFailure())
         return;
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     game.star_rating = 3;
     sman.PushScreen(won, 0);
     FillCards(won);
@@ -516,10 +487,7 @@ TEST_F(ShippedLayouts, UnlockedFeaturesHoldTheirComponentsAndDraw)
         return;
     sman.SendScreenMessage(nullptr, unlocked, "UNLOCK_FEAT_0", "SHOTGUN_TROOPER");
     sman.SendScreenMessage(nullptr, unlocked, "UNLOCK_FEAT_1", "MG_AMMO");
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     sman.PushScreen(unlocked, 0);
     widgettest::Frame f = Shoot("feature-unlocked.png");
     EXPECT_GT(LitPixels(f), 200000);
@@ -554,10 +522,7 @@ TEST_F(ShippedLayouts, LeaderboardsHoldTheirComponentsAndDraw)
         sman.default_font = ov->OV_GetFont("fonts/medium.mft");
         for (int points : {41250, 23800, 9100})
             leaderboards_man.SubmitScore("CAMPAIGN", points, 600000);
-        apptest::draw = [](float dt) {
-            ov->OV_ClearScreen(0, 0, 0);
-            sman.DrawScreens(dt);
-        };
+        apptest::draw = screentest::DrawStackOnBlack;
         sman.PushScreen(boards, 0);
         EXPECT_GT(LitPixels(Shoot("leaderboards.png")), 200000);
         sman.PopScreen(boards, false);
@@ -584,10 +549,7 @@ TEST_F(ShippedLayouts, ScoreMissionEndHoldsItsComponentsAndTurnsItsPages)
                  "game-over.png"});
     if (HasFatalFailure())
         return;
-    apptest::draw = [](float dt) {
-        ov->OV_ClearScreen(0, 0, 0);
-        sman.DrawScreens(dt);
-    };
+    apptest::draw = screentest::DrawStackOnBlack;
     game.score = 18450;
     sman.PushScreen(over, 0);
     sman.SetText(over->GetComp("Result"), "%s", "They broke through at last.");
