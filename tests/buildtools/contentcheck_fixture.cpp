@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <fstream>
+#include <set>
 
 namespace cctest {
 
@@ -15,6 +16,18 @@ std::string Joined(const std::vector<std::string> &lines)
     for (const std::string &l : lines)
         s += l + "\n";
     return s;
+}
+
+void ExpectReported(const std::vector<std::string> &out, const std::string &line, bool own_file_only)
+{
+    std::set<std::string> lines(out.begin(), out.end());
+    EXPECT_TRUE(lines.count(line)) << "expected: " << line << "\ngot:\n" << Joined(out);
+    if (!own_file_only)
+        return;
+    // The fault is reported in its own file only.
+    std::string file = line.substr(0, line.find(": ", 9) + 2);
+    for (size_t i = 0; i + 1 < out.size(); i++)
+        EXPECT_EQ(out[i].compare(0, file.size(), file), 0) << out[i];
 }
 
 void Swap(std::string *text, const std::string &from, const std::string &to)

@@ -43,4 +43,24 @@ private:
     std::string name_, files_root_;
 };
 
+// The lines hold this one; with own_file_only, all but the last start with its file.
+void ExpectReported(const std::vector<std::string> &out, const std::string &line, bool own_file_only);
+
+// Each case's fault on a fresh tree: the check fails (exit status 1) and reports the
+// case's line; with own_file_only, every line but the closing count names the case's
+// file. A case has `what`, `fault` (called with the fixture) and `line`.
+template <typename Fixture, typename Cases>
+void ExpectEachFault(Fixture *t, const Cases &cases, bool own_file_only)
+{
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        t->TearDown();
+        t->SetUp();
+        c.fault(t);
+        std::vector<std::string> out;
+        EXPECT_EQ(t->Run(&out), 1) << Joined(out);
+        ExpectReported(out, c.line, own_file_only);
+    }
+}
+
 }  // namespace cctest

@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -211,20 +210,7 @@ TEST_F(ContentCheckBattle, EachFaultIsReportedWithItsMessage)
          "content: shop.xml: 'REARM_PyroTrooper_PyroPower' has \"upgraded_ent_types\" 'SniperTrooper' (the type it "
          "rearms is 'PyroTrooper')"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        TearDown();
-        SetUp();
-        c.fault(this);
-        std::vector<std::string> out;
-        EXPECT_EQ(Run(&out), 1) << Joined(out);
-        std::set<std::string> lines(out.begin(), out.end());
-        EXPECT_TRUE(lines.count(c.line)) << "expected: " << c.line << "\ngot:\n" << Joined(out);
-        // The fault is reported in its own file only.
-        std::string file = std::string(c.line).substr(0, std::string(c.line).find(": ", 9) + 2);
-        for (size_t i = 0; i + 1 < out.size(); i++)
-            EXPECT_EQ(out[i].compare(0, file.size(), file), 0) << out[i];
-    }
+    cctest::ExpectEachFault(this, cases, true);
 }
 
 }  // namespace
