@@ -342,6 +342,30 @@ TEST_F(GameTestPlayer, PlayMenuChoicesFollowTheRatings)
     EXPECT_EQ(ai_man.presses, presses);
 }
 
+// Without the selector's picture its size is unknown: the tap on a mission row is
+// skipped (no press, no click, the row's draw not taken), and the next step plays on.
+TEST_F(GameTestPlayer, TheSelectorTapIsSkippedWithoutItsPicture)
+{
+    ShowScreen("MainMenu", "");
+    std::string comps = Rect("Back", 0, 200, 30, 20) + Rect("Achievements", 40, 200, 30, 20) +
+                        Rect("Play", 80, 200, 30, 20) + Rect("Missions", 50, 20, 100, 100);
+    ProbeScreen *menu = ShowScreen("PlayMenu", comps);
+    ASSERT_TRUE(ai_Korvald.IsComplexScreen());
+    prof->SetValue("missions", "MISSION3_10", "rating", "1");
+    uitest::calls.clear();
+    const int presses = ai_man.presses, clicks = ai_man.clicks;
+    draws = {0, 16384};  // below 0.9: the selector; then the row's draw
+    ai_Korvald.UpdateComplexScreen(0.5f, menu);
+    EXPECT_EQ(ai_man.presses, presses);
+    EXPECT_EQ(ai_man.clicks, clicks);
+    EXPECT_TRUE(uitest::CallsOf("PlayMenu:Click").empty());
+    EXPECT_EQ(draws.size(), 1u);
+    // A later step above 0.9 still picks one of the eight.
+    draws = {29491, 0};
+    ai_Korvald.UpdateComplexScreen(0.5f, menu);
+    EXPECT_EQ(ClicksOn("PlayMenu", "Back"), 1);
+}
+
 TEST_F(GameTestPlayer, BattleSetUpHitPointsAndWhenItRunsAgain)
 {
     EnterBattle("CHAPTER2:MISSION2_4");
