@@ -4,7 +4,8 @@
 // boosts by mission id and their restoring), the pause, the "TARGETING" answer, a drag
 // that gives a trooper a path through the real controls, nothing in "INCOMING_MODE";
 // the unattended run's switches: a seed per entry of the loader transition, and a time
-// limit that ends a SURVIVAL battle through the game's own loss path.
+// limit that ends a SURVIVAL battle through the game's own loss path, also with the real
+// "GameOver" screen and the score submitted; the selector tap skipped without its picture.
 #include "tests/game/screens/battle_screens_fixture.h"
 
 #include "app/services/dataman.h"
@@ -17,9 +18,12 @@
 #include "game/entities/weapons.h"
 #include "game/gamestate.h"
 #include "game/screens/battle-screen.h"
+#include "game/screens/game-over.h"
 #include "game/screens/loader-transition.h"
 #include "tests/app/ui/input_widgets_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
+#include "tests/game/screens/test_results_fixture.h"
+#include "online/leaderboards-manager.h"
 #include "tools/ai-korvald-screens.h"
 #include "tools/ai-korvald.h"
 #include "tools/autoplay.h"
@@ -568,6 +572,49 @@ TEST_F(GameTestPlayer, TheTimeLimitEndsASurvivalBattleThroughTheLossPath)
     EXPECT_EQ(Living(), 0);
     Frames(2);
     EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' ended with 'GameOver' after"));
+}
+
+// The same limit with the game's own "GameOver" screen: the loss path submits the
+// battle's score under the mission id (the profile's personal best holds it) and the
+// real screen comes up; the player's click on it counts as a result screen.
+TEST_F(GameTestPlayer, TheTimeLimitEndsWithTheRealGameOverAndASubmittedScore)
+{
+    Screen *probe = Screen::PeekScreen("GameOver");
+    ASSERT_NE(probe, nullptr);
+    probe->SetName("GameOverProbe");
+    ScreenGameOver *over = GetGameOverScreen();
+    apptest::WriteFile("ui/game-over.lua", resultstest::ResultScript(""));
+    over->FreeUI();
+    over->preloaded.store(false);
+    ASSERT_TRUE(Screen::PreLoadScreen(over));
+    ASSERT_EQ(Screen::PeekScreen("GameOver"), over);
+
+    autoplay.limit_seconds = 2;
+    autoplay.stop_after = 0;
+    fallback = 20000;
+    ai_man.enabled = true;
+    EnterBattle("CHAPTER2:MISSION2_3");
+    game.score = 4321;
+    bool shown = FramesUntil(
+        [&] {
+            if (OnTop("AchievementUnlocked"))
+                sman.PopScreen(sman.PeekScreen(0), false);
+            return sman.PeekScreen(0) == over;
+        },
+        2000);
+    ai_man.enabled = false;
+    EXPECT_TRUE(shown) << sman.PeekScreen(0)->name;
+    EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' reached the limit of 2 game seconds."));
+    EXPECT_EQ(Living(), 0);
+    EXPECT_EQ(leaderboards_man.GetPersonalBestScore("MISSION2_3").points, 4321);
+    Frames(2);
+    EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' ended with 'GameOver' after"));
+
+    if (sman.IsScreenInStack(over))
+        sman.PopScreen(over, false);
+    over->FreeUI();
+    over->preloaded.store(false);
+    probe->SetName("GameOver");
 }
 
 TEST_F(GameTestPlayer, TheRunsSwitchesAreReadOnlyWithAutoTesting)
