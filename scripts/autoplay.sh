@@ -202,10 +202,14 @@ judge() {
   # LEVEL missions must be won and stay within the limit.
   local ended
   ended=$(grep "AI player: battle '[^']*' ended with '\(LevelWon\|LevelLost\|GameOver\)'" "$log" | tail -1)
+  # Only LEVEL missions' battles count: the campaign process also plays the extras,
+  # whose battles end with "GameOver" or at the limit by design.
   if [ "$mmode" = LEVEL ]; then
-    line=$(grep -m1 "reached the limit of" "$log")
+    local level_ids
+    level_ids=$(awk '$2 == "LEVEL" { sub(/^[^:]*:/, "", $1); printf "%s%s", sep, $1; sep = "\\|" }' "$work/missions.txt")
+    line=$(grep "AI player: battle '\($level_ids\)' reached the limit of" "$log" | head -1)
     [ -n "$line" ] && { fail "$at: LEVEL mission at the limit: $line"; bad=1; }
-    line=$(grep -m1 "ended with 'LevelLost'\|ended with 'GameOver'" "$log")
+    line=$(grep "AI player: battle '\($level_ids\)' ended with '\(LevelLost\|GameOver\)'" "$log" | head -1)
     [ -n "$line" ] && { fail "$at: LEVEL mission lost: $line"; bad=1; }
   fi
   # The player's files load; a won mission is in the profile and (with LEADERBOARDS)
@@ -218,6 +222,8 @@ judge() {
     won_mission=$(echo "$ended" | sed -n "s/.*battle '\([^']*\)' ended with 'LevelWon'.*/\1/p")
     if [ -n "$won_mission" ]; then
       extra+=(--won "$won_mission")
+      # The campaign may play a mission again (a retry, a replay from the play menu).
+      [ -z "$mission" ] && extra+=(--replayed)
       grep -q "LEADERBOARDS" "$log" && extra+=(--leaderboards)
     fi
     local out
