@@ -8,9 +8,9 @@
 #include "game/controls.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
+#include "game/entities/weapons.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
-#include "game/entities/weapons.h"
 #include "game/spawn-manager.h"
 #include "tools/ai-player.h"
 
@@ -36,9 +36,10 @@ int ReadCount(const char *line, const char *name)
     return v > 1000000ul ? 1000000 : (int)v;
 }
 
-// What keeps a battle at the limit going: the wave script's place, the spawn queue and
-// every living enemy (type, position, hit points), so that a maintainer sees which one
-// the battle waits for.
+// What keeps a battle at the limit going: the wave script's place, the spawn queue,
+// every living enemy (type, position, hit points; the first 16) and the living troopers
+// (position, hit points, target, range, walking speed), so that a maintainer sees which
+// enemy the battle waits for and why the squad does not get to it.
 void LogBattleLeft(Scape *world)
 {
     SpawnManager *spawns = world ? world->spawn_manager : nullptr;
@@ -65,10 +66,11 @@ void LogBattleLeft(Scape *world)
         Entity *t = game.troopers[i];
         if (!t || !t->type || !t->IsAlive())
             continue;
-        ov->OV_Printf("AI player: trooper '%s' at (%.0f, %.0f), %.0f hit points, target '%s', range %.0f.\n",
+        ov->OV_Printf("AI player: trooper '%s' at (%.0f, %.0f), %.0f hit points, target '%s', range %.0f, "
+                      "speed %.0f.\n",
                       t->type->name ? t->type->name : "", (double)t->pos.x, (double)t->pos.y, (double)t->hit_points,
                       t->target && t->target->type && t->target->type->name ? t->target->type->name : "",
-                      t->weapon ? (double)t->weapon->projectile_range : 0.0);
+                      t->weapon ? (double)t->weapon->projectile_range : 0.0, (double)t->speed);
     }
 }
 

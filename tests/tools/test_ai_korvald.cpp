@@ -569,6 +569,10 @@ TEST_F(GameTestPlayer, TheTimeLimitEndsASurvivalBattleThroughTheLossPath)
     ai_man.enabled = false;
     ASSERT_TRUE(over) << sman.PeekScreen(0)->name;
     EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' reached the limit of 2 game seconds."));
+    // What was left is named: the wave script's place, the enemies, the squad.
+    EXPECT_TRUE(Logged("AI player: at the limit: wave node 2 of 2, advance state "));
+    EXPECT_TRUE(Logged(" enemies left, 0 marked as primary targets."));
+    EXPECT_EQ(CountLogged("AI player: trooper 'Trooper' at ("), 2);
     EXPECT_EQ(Living(), 0);
     Frames(2);
     EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' ended with 'GameOver' after"));
