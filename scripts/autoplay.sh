@@ -236,8 +236,15 @@ judge() {
   local game_s figures
   game_s=$(echo "$ended" | sed -n "s/.* after \([0-9.]*\) game seconds\..*/\1/p")
   figures=$(grep "AI player: battle '[^']*': [0-9]* stars" "$log" | tail -1 | sed -n "s/.*: \([0-9]* stars.*\)\./\1/p")
+  # The row shows the last battle (the campaign's: of the many it played, counted here).
+  local last_result played
+  last_result=$(echo "$ended" | sed -n "s/.* ended with '\([A-Za-z]*\)'.*/\1/p")
+  if [ -z "$mission" ]; then
+    played=$(grep -c "AI player: battle '[^']*' ended with 'LevelWon'" "$log")
+    figures="$figures; $played battles won in all"
+  fi
   printf "%s %-28s %-16s %6ss wall %7s game s  %-9s %s\n" "$([ $bad = 0 ] && echo PASS || echo FAIL)" "$name" \
-    "$mmode" "$wall" "${game_s:--}" "${result:-no result}" "$figures"
+    "$mmode" "$wall" "${game_s:--}" "${last_result:-${result:-no result}}" "$figures"
 }
 
 export -f play judge fail
