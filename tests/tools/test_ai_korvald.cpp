@@ -87,6 +87,9 @@ protected:
         ai_Korvald.RestoreBoostedWeapons();
         ai_man.Reset();
         autoplay.Reset();
+        // A lost score battle submits its score: the leaderboards' clients belong to
+        // this engine and go with it.
+        leaderboards_man.Reset();
         frame_services.test_player_active = nullptr;
         frame_services.test_player_frame = nullptr;
         frame_services.test_player_event = nullptr;
