@@ -17,6 +17,7 @@
 #   --native DIR  the program directory to play instead of the build's (fixtures)
 #   --mission C:M play only the named missions (repeatable)
 #   --limit S     game seconds a battle may last (900)
+#   --timeout S   wall seconds a process may take (240, ASan 420; the --all campaign 3 x)
 #
 # Each process must exit 0 in time with a clean log (see Judge below); any failure is
 # reported with its mission, the seed and the log line, and the script exits 1. Every
@@ -52,7 +53,7 @@ while [ $# -gt 0 ]; do
     --limit) limit="$2"; shift ;;
     --timeout) timeout_s="$2"; shift ;;
     --keep) keep="$2"; shift ;;
-    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
     *) echo "autoplay: unknown argument $1" >&2; exit 2 ;;
   esac
   shift
@@ -77,6 +78,9 @@ if [ -z "$timeout_s" ]; then
 fi
 [ "$mode" = all ] && [ -z "${campaign_stop:-}" ] && campaign_stop=60
 campaign_stop="${campaign_stop:-2}"
+# The campaign through all chapters plays some fifty battles: three times the time.
+campaign_timeout="$timeout_s"
+[ "$mode" = all ] && campaign_timeout=$((timeout_s * 3))
 
 work="${keep:-$(mktemp -d "${TMPDIR:-/tmp}/orvex-autoplay-XXXXXX")}"
 mkdir -p "$work"
@@ -126,9 +130,10 @@ play() {
   local dir="$work/$name"
   rm -rf "$dir"; mkdir -p "$dir/app"
   ln -s "$native" "$dir/app/native"
-  local t0 t1 rc
+  local t0 t1 rc limit_s="$timeout_s"
+  [ "$name" = campaign ] && limit_s="$campaign_timeout"
   t0=$(date +%s.%N)
-  ( cd "$dir" && timeout -k 10 "$timeout_s" "$game" --headless --developer --features AUTO_TESTING_MODE \
+  ( cd "$dir" && timeout -k 10 "$limit_s" "$game" --headless --developer --features AUTO_TESTING_MODE \
       --seed "$seed" "$@" > "$dir/stdout.txt" 2>&1 )
   rc=$?
   t1=$(date +%s.%N)
@@ -154,7 +159,9 @@ judge() {
   [ -n "$log" ] || log="$dir/stdout.txt"
   local at="$name (seed $seed)"
   local bad=0
-  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then fail "$at: no exit within $timeout_s s"; bad=1
+  local limit_s="$timeout_s"
+  [ "$name" = campaign ] && limit_s="$campaign_timeout"
+  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then fail "$at: no exit within $limit_s s"; bad=1
   elif [ "$rc" != 0 ]; then fail "$at: exit status $rc"; bad=1; fi
   if grep -q "ERROR: AddressSanitizer\|runtime error:\|ERROR: LeakSanitizer" "$dir/stdout.txt"; then
     fail "$at: sanitizer report: $(grep -m1 "ERROR: AddressSanitizer\|runtime error:\|ERROR: LeakSanitizer" "$dir/stdout.txt")"; bad=1
@@ -248,7 +255,7 @@ judge() {
 }
 
 export -f play judge fail
-export work native game check forbidden seed timeout_s
+export work native game check forbidden seed timeout_s campaign_timeout
 
 # The process list: one line per process, "NAME MODE ARGS...".
 procs="$work/procs.txt"
