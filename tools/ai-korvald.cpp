@@ -290,11 +290,6 @@ vec2_t AIKorvald::GetGamePositionToPress(bool &press)
         return none;
 
     Screen *top = sman.PeekScreen(0);
-    // The tactical pause (the corner button, which a drag's press on a trooper standing
-    // under it also presses) is lifted at once: this player gives no orders in it, and
-    // the battle stood still until some later drag happened to press the button again.
-    if (game.paused && top && NameIs(top->name, kGame) && ClickNamed(this, top, "PauseTime"))
-        return none;
     if ((double)AppRandom() / 32767.0 < 0.01) {
         if (top && NameIs(top->name, kGame) && ClickNamed(this, top, "Pause"))
             return none;

@@ -465,18 +465,6 @@ TEST_F(GameTestPlayer, PauseTargetingAndNothingInIncoming)
     sman.PopScreen(sman.PeekScreen(0), false);
     ASSERT_TRUE(FramesUntil([this] { return OnTop("Game") && battle->trans_phase >= 1.0f; }));
 
-    // The tactical pause is lifted at once through its button; no draw is taken.
-    game.SetPause(true);
-    ASSERT_TRUE(game.paused);
-    draws = {327};
-    press = true;
-    ai_Korvald.GetGamePositionToPress(press);
-    EXPECT_FALSE(press);
-    EXPECT_TRUE(Logged("AI clicked PauseTime"));
-    EXPECT_FALSE(game.paused);
-    EXPECT_EQ(draws.size(), 1u);
-    draws.clear();
-
     // The targeting tutorial: with 10 % the first enemy is the answer.
     Entity *alien = world->SpawnEntity(world->stock->GetEntityType("Alien"), vec2_t{300.0f, 200.0f});
     ASSERT_NE(alien, nullptr);
