@@ -17,6 +17,7 @@
 #   --native DIR  the program directory to play instead of the build's (fixtures)
 #   --mission C:M play only the named missions (repeatable)
 #   --limit S     game seconds a battle may last (900)
+#   --timeout S   wall seconds a process may take (240, ASan 420; the --all campaign 3 x)
 #
 # Each process must exit 0 in time with a clean log (see Judge below); any failure is
 # reported with its mission, the seed and the log line, and the script exits 1. Every
@@ -52,7 +53,7 @@ while [ $# -gt 0 ]; do
     --limit) limit="$2"; shift ;;
     --timeout) timeout_s="$2"; shift ;;
     --keep) keep="$2"; shift ;;
-    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
     *) echo "autoplay: unknown argument $1" >&2; exit 2 ;;
   esac
   shift
@@ -77,6 +78,9 @@ if [ -z "$timeout_s" ]; then
 fi
 [ "$mode" = all ] && [ -z "${campaign_stop:-}" ] && campaign_stop=60
 campaign_stop="${campaign_stop:-2}"
+# The campaign through all chapters plays some fifty battles: three times the time.
+campaign_timeout="$timeout_s"
+[ "$mode" = all ] && campaign_timeout=$((timeout_s * 3))
 
 work="${keep:-$(mktemp -d "${TMPDIR:-/tmp}/orvex-autoplay-XXXXXX")}"
 mkdir -p "$work"
@@ -126,9 +130,10 @@ play() {
   local dir="$work/$name"
   rm -rf "$dir"; mkdir -p "$dir/app"
   ln -s "$native" "$dir/app/native"
-  local t0 t1 rc
+  local t0 t1 rc limit_s="$timeout_s"
+  [ "$name" = campaign ] && limit_s="$campaign_timeout"
   t0=$(date +%s.%N)
-  ( cd "$dir" && timeout -k 10 "$timeout_s" "$game" --headless --developer --features AUTO_TESTING_MODE \
+  ( cd "$dir" && timeout -k 10 "$limit_s" "$game" --headless --developer --features AUTO_TESTING_MODE \
       --seed "$seed" "$@" > "$dir/stdout.txt" 2>&1 )
   rc=$?
   t1=$(date +%s.%N)
@@ -154,7 +159,9 @@ judge() {
   [ -n "$log" ] || log="$dir/stdout.txt"
   local at="$name (seed $seed)"
   local bad=0
-  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then fail "$at: no exit within $timeout_s s"; bad=1
+  local limit_s="$timeout_s"
+  [ "$name" = campaign ] && limit_s="$campaign_timeout"
+  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then fail "$at: no exit within $limit_s s"; bad=1
   elif [ "$rc" != 0 ]; then fail "$at: exit status $rc"; bad=1; fi
   if grep -q "ERROR: AddressSanitizer\|runtime error:\|ERROR: LeakSanitizer" "$dir/stdout.txt"; then
     fail "$at: sanitizer report: $(grep -m1 "ERROR: AddressSanitizer\|runtime error:\|ERROR: LeakSanitizer" "$dir/stdout.txt")"; bad=1
@@ -202,10 +209,14 @@ judge() {
   # LEVEL missions must be won and stay within the limit.
   local ended
   ended=$(grep "AI player: battle '[^']*' ended with '\(LevelWon\|LevelLost\|GameOver\)'" "$log" | tail -1)
+  # Only LEVEL missions' battles count: the campaign process also plays the extras,
+  # whose battles end with "GameOver" or at the limit by design.
   if [ "$mmode" = LEVEL ]; then
-    line=$(grep -m1 "reached the limit of" "$log")
+    local level_ids
+    level_ids=$(awk '$2 == "LEVEL" { sub(/^[^:]*:/, "", $1); printf "%s%s", sep, $1; sep = "\\|" }' "$work/missions.txt")
+    line=$(grep "AI player: battle '\($level_ids\)' reached the limit of" "$log" | head -1)
     [ -n "$line" ] && { fail "$at: LEVEL mission at the limit: $line"; bad=1; }
-    line=$(grep -m1 "ended with 'LevelLost'\|ended with 'GameOver'" "$log")
+    line=$(grep "AI player: battle '\($level_ids\)' ended with '\(LevelLost\|GameOver\)'" "$log" | head -1)
     [ -n "$line" ] && { fail "$at: LEVEL mission lost: $line"; bad=1; }
   fi
   # The player's files load; a won mission is in the profile and (with LEADERBOARDS)
@@ -218,6 +229,8 @@ judge() {
     won_mission=$(echo "$ended" | sed -n "s/.*battle '\([^']*\)' ended with 'LevelWon'.*/\1/p")
     if [ -n "$won_mission" ]; then
       extra+=(--won "$won_mission")
+      # The campaign may play a mission again (a retry, a replay from the play menu).
+      [ -z "$mission" ] && extra+=(--replayed)
       grep -q "LEADERBOARDS" "$log" && extra+=(--leaderboards)
     fi
     local out
@@ -230,12 +243,19 @@ judge() {
   local game_s figures
   game_s=$(echo "$ended" | sed -n "s/.* after \([0-9.]*\) game seconds\..*/\1/p")
   figures=$(grep "AI player: battle '[^']*': [0-9]* stars" "$log" | tail -1 | sed -n "s/.*: \([0-9]* stars.*\)\./\1/p")
+  # The row shows the last battle (the campaign's: of the many it played, counted here).
+  local last_result played
+  last_result=$(echo "$ended" | sed -n "s/.* ended with '\([A-Za-z]*\)'.*/\1/p")
+  if [ -z "$mission" ]; then
+    played=$(grep -c "AI player: battle '[^']*' ended with 'LevelWon'" "$log")
+    figures="$figures; $played battles won in all"
+  fi
   printf "%s %-28s %-16s %6ss wall %7s game s  %-9s %s\n" "$([ $bad = 0 ] && echo PASS || echo FAIL)" "$name" \
-    "$mmode" "$wall" "${game_s:--}" "${result:-no result}" "$figures"
+    "$mmode" "$wall" "${game_s:--}" "${last_result:-${result:-no result}}" "$figures"
 }
 
 export -f play judge fail
-export work native game check forbidden seed timeout_s
+export work native game check forbidden seed timeout_s campaign_timeout
 
 # The process list: one line per process, "NAME MODE ARGS...".
 procs="$work/procs.txt"

@@ -387,8 +387,9 @@ void AIKorvald::UpdateComplexScreen(float dt, Screen *screen)
         if (rand01f() < 0.9f) {
             UIComp *selector = screen->GetComp("Missions");
             ov_bitmap_t *bitmap = ov->OV_GetBitmap("ui/gfx/mission-selector.png");
-            // Without the selector's bitmap its size is unknown: no tap.
-            if (selector && bitmap) {
+            // Without the selector's bitmap its size is unknown: no tap. A picture that
+            // failed to load is still handed out, with no size.
+            if (selector && bitmap && bitmap->width > 0 && bitmap->height > 0) {
                 vec2_t p = selector->GetStaticPos();
                 float w = (float)bitmap->width, h = (float)bitmap->height;
                 ClickAt(vec2_t{p.x + w * 0.25f * sman.reference_scale_x,

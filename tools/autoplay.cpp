@@ -5,9 +5,13 @@
 #include "app/services/featureman.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
+#include "game/controls.h"
+#include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
+#include "game/entities/weapons.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
+#include "game/spawn-manager.h"
 #include "tools/ai-player.h"
 
 #include <string.h>
@@ -30,6 +34,44 @@ int ReadCount(const char *line, const char *name)
         return 0;
     }
     return v > 1000000ul ? 1000000 : (int)v;
+}
+
+// What keeps a battle at the limit going: the wave script's place, the spawn queue,
+// every living enemy (type, position, hit points; the first 16) and the living troopers
+// (position, hit points, target, range, walking speed), so that a maintainer sees which
+// enemy the battle waits for and why the squad does not get to it.
+void LogBattleLeft(Scape *world)
+{
+    SpawnManager *spawns = world ? world->spawn_manager : nullptr;
+    ov->OV_Printf("AI player: at the limit: wave node %d of %d, advance state %d, script wait %.1f, tutorial %d, "
+                  "spawn queue %s.\n",
+                  game.wave_script_pos, game.num_wave_nodes, game.wave_advance_state, (double)game.script_wait,
+                  (int)game.tutorial_shown, spawns && spawns->AreEnemiesLeftToSpawn() ? "waiting" : "empty");
+    if (!world)
+        return;
+    Entity *left[64];
+    int n = world->QueryEntitiesInFriendGroup((int)Entity::ALL_FLAGS, Entity::ENEMIES, left, 64);
+    int shown = 0;
+    for (int i = 0; i < n; i++) {
+        Entity *e = left[i];
+        if (e->state != Entity::STATE_ALIVE)
+            continue;
+        if (shown++ < 16)
+            ov->OV_Printf("AI player: enemy left: '%s' at (%.0f, %.0f), %.0f hit points, flags %u.\n",
+                          e->type->name ? e->type->name : "", (double)e->pos.x, (double)e->pos.y,
+                          (double)e->hit_points, (unsigned)e->flags);
+    }
+    ov->OV_Printf("AI player: %d enemies left, %d marked as primary targets.\n", shown, controls.targets.Count());
+    for (int i = 0; i < game.troopers.Count(); i++) {
+        Entity *t = game.troopers[i];
+        if (!t || !t->type || !t->IsAlive())
+            continue;
+        ov->OV_Printf("AI player: trooper '%s' at (%.0f, %.0f), %.0f hit points, target '%s', range %.0f, "
+                      "speed %.0f.\n",
+                      t->type->name ? t->type->name : "", (double)t->pos.x, (double)t->pos.y, (double)t->hit_points,
+                      t->target && t->target->type && t->target->type->name ? t->target->type->name : "",
+                      t->weapon ? (double)t->weapon->projectile_range : 0.0, (double)t->speed);
+    }
 }
 
 }  // namespace
@@ -94,6 +136,7 @@ void AutoplayRun::Update(float dt)
             limit_reached = true;
             ov->OV_Printf("AI player: battle '%s' reached the limit of %d game seconds.\n", battle_mission.c_str(),
                           limit_seconds);
+            LogBattleLeft(scape.load());
         }
         // Not silently: the game's own loss path ends the battle. Troopers that arrive
         // later go too, and so does the base (a squad lost is no defeat where a base

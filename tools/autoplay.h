@@ -5,7 +5,9 @@
 // - "--autoplay-stop N": after the test player's click on the N-th result screen
 //   ("LevelWon", "LevelLost", "GameOver") the program shuts down;
 // - "--autoplay-limit S": a battle whose game clock passes S seconds with "Game" on top
-//   is ended by the game's own loss path (its living troopers are killed, and its base).
+//   is ended by the game's own loss path (its living troopers are killed, and its base);
+//   the log names what was left: the wave script's place, the spawn queue, the living
+//   enemies and troopers.
 // Each battle's end is logged with its result screen and game seconds. Main thread.
 #ifndef TOOLS_AUTOPLAY_H
 #define TOOLS_AUTOPLAY_H

@@ -62,6 +62,10 @@ EntityType *PyroTrooperType(Scape *world) {
     return game.pyro_trooper_type;
 }
 
+// Seconds a trooper lives before the deathwish can set it off: the span in which nothing
+// can hurt a newborn either.
+const float kDeathwishGrace = 0.1f;
+
 // A PyroTrooper of the deathwish touching an enemy: blast, death, and a fresh
 // PyroTrooper in the same squad slot. True when it exploded.
 bool TryDeathwish(Scape *world, Entity *e) {
@@ -69,7 +73,24 @@ bool TryDeathwish(Scape *world, Entity *e) {
         return false;
     }
     EntityType *pyro = PyroTrooperType(world);
-    if (pyro == nullptr || e->type != pyro || world->GetNearestEnemy(e, e->pos, e->radius + 1.0f) == nullptr) {
+    if (pyro == nullptr || e->type != pyro) {
+        return false;
+    }
+    // Only a living enemy is worth the blast, and only once the trooper is past the
+    // newborn's grace: a replacement arrives beside the base, and an enemy dying there
+    // (still found as "just dying") set it off at once, again and again within one
+    // frame, for ever.
+    if (e->age < kDeathwishGrace) {
+        return false;
+    }
+    Entity *near[16];
+    int n = world->QueryEntitiesInRadiusNotInFriendGroup(e->pos, e->radius + 1.0f, Entity::NORMAL, e->friend_group,
+                                                         near, 16);
+    bool touching = false;
+    for (int i = 0; i < n && !touching; i++) {
+        touching = near[i]->state == Entity::STATE_ALIVE;
+    }
+    if (!touching) {
         return false;
     }
     world->DealSplashDamage(e, e->pos, e->splash_range, e->splash_damage);

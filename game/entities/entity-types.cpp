@@ -9,6 +9,7 @@
 #include "game/entities/move-path.h"
 #include "game/entities/stock.h"
 #include "game/entities/upgrades.h"
+#include "game/entities/weapons.h"
 #include "game/game-util.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
@@ -98,15 +99,27 @@ void FinishDying(Entity *e, bool roster_check)
         world->stock->FreeEntity(e);
 }
 
-// Every hit slows a moving enemy to 0.6 of its speed; it finds its feet again, regaining
+// Every hit slows a moving entity to 0.6 of its speed; it finds its feet again, regaining
 // half of what it lost each second. Without this an enemy hit often enough stands still
-// for good, out of reach of a squad holding its posts, and the mission never ends.
+// for good, out of reach of a squad holding its posts, and a trooper hit often enough can
+// no longer walk the paths drawn for it: either way the mission never ends. A trooper
+// regains its walking speed with the weapon in hand; faster power-up speeds are not
+// given back by this.
 void RecoverFromHits(const EntityType *type, Entity *e, float dt)
 {
     const float kRegainPerSecond = 0.5f;
-    if (e->friend_group != Entity::ENEMIES || !(type->top_speed > 0.0f) || !(e->speed < type->top_speed))
+    float full = type->top_speed;
+    if (e->friend_group == Entity::PLAYERS) {
+        if (!(e->flags & Entity::MOVABLE))
+            return;
+        if (e->weapon)
+            full *= e->weapon->wielding_ent_move_speed_mul;
+    } else if (e->friend_group != Entity::ENEMIES) {
         return;
-    e->speed += (type->top_speed - e->speed) * fminf(1.0f, kRegainPerSecond * dt);
+    }
+    if (!(full > 0.0f) || !(e->speed < full))
+        return;
+    e->speed += (full - e->speed) * fminf(1.0f, kRegainPerSecond * dt);
 }
 
 void RunBehaviour(EntityType *type, Entity *e, float dt, bool check_owner)

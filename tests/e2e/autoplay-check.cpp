@@ -2,12 +2,13 @@
 //   autoplay-check missions NATIVE_DIR
 //     lists every node of every array of NATIVE_DIR/missions.xml as "ARRAY:NODE MODE"
 //     (mode "LEVEL" when the node names none), read with the game's data reader;
-//   autoplay-check userdata USER_DIR [--won MISSION] [--leaderboards]
+//   autoplay-check userdata USER_DIR [--won MISSION [--replayed]] [--leaderboards]
 //     loads the player's files of a run (USER_DIR is its user:// folder) with the game's
 //     readers: the profile index and every profile it lists, "leaderboards-db.xml", the
 //     saved game and the statistics when present. With --won, the profile named
-//     "dev_AIPlayer" must hold the mission's "rating" 1 to 5 and "times_played" 1; with
-//     --leaderboards, "leaderboards-db.xml" must hold a "CAMPAIGN" score.
+//     "dev_AIPlayer" must hold the mission's "rating" 1 to 5 and "times_played" 1 (at
+//     least 1 with --replayed, for a run that may play it again); with --leaderboards,
+//     "leaderboards-db.xml" must hold a "CAMPAIGN" score.
 // Prints one line per problem and exits 1 when there is any (2 for bad arguments).
 #include "app/services/dataman.h"
 #include "buildtools/common/tool-engine.h"
@@ -105,7 +106,8 @@ int Missions(toolengine::Session &session, const std::string &native)
     return 0;
 }
 
-int UserData(toolengine::Session &session, const std::string &user, const std::string &won, bool leaderboards)
+int UserData(toolengine::Session &session, const std::string &user, const std::string &won, bool replayed,
+             bool leaderboards)
 {
     if (!session.Link(Absolute(user), "user")) {
         fprintf(toolengine::Err(), "autoplay-check: cannot link %s\n", user.c_str());
@@ -132,8 +134,9 @@ int UserData(toolengine::Session &session, const std::string &user, const std::s
             Problem("no profile named dev_AIPlayer");
         else if (!rating || atoi(rating) < 1 || atoi(rating) > 5)
             Problem("dev_AIPlayer: mission " + mission + " has rating '" + (rating ? rating : "") + "', not 1 to 5");
-        else if (!played || atoi(played) != 1)
-            Problem("dev_AIPlayer: mission " + mission + " has times_played '" + (played ? played : "") + "', not 1");
+        else if (!played || (replayed ? atoi(played) < 1 : atoi(played) != 1))
+            Problem("dev_AIPlayer: mission " + mission + " has times_played '" + (played ? played : "") + "', not " +
+                    (replayed ? "1 or more" : "1"));
     }
     DMDatabase *boards = Load("user/leaderboards-db.xml", user + "/leaderboards-db.xml", leaderboards);
     if (leaderboards && boards) {
@@ -158,7 +161,7 @@ int UserData(toolengine::Session &session, const std::string &user, const std::s
 int Usage()
 {
     fprintf(stderr, "usage: autoplay-check missions NATIVE_DIR\n"
-                    "       autoplay-check userdata USER_DIR [--won CHAPTER:MISSION] [--leaderboards]\n");
+                    "       autoplay-check userdata USER_DIR [--won CHAPTER:MISSION [--replayed]] [--leaderboards]\n");
     return 2;
 }
 
@@ -169,12 +172,14 @@ int main(int argc, char **argv)
     if (argc < 3)
         return Usage();
     std::string command = argv[1], dir = argv[2], won;
-    bool leaderboards = false;
+    bool leaderboards = false, replayed = false;
     for (int i = 3; i < argc; i++) {
         if (strcmp(argv[i], "--won") == 0 && i + 1 < argc)
             won = argv[++i];
         else if (strcmp(argv[i], "--leaderboards") == 0)
             leaderboards = true;
+        else if (strcmp(argv[i], "--replayed") == 0)
+            replayed = true;
         else
             return Usage();
     }
@@ -188,7 +193,7 @@ int main(int argc, char **argv)
         toolengine::Session session;
         if (!session.Start(Settings))
             return 2;
-        status = command == "missions" ? Missions(session, dir) : UserData(session, dir, won, leaderboards);
+        status = command == "missions" ? Missions(session, dir) : UserData(session, dir, won, replayed, leaderboards);
         dman().ReleaseAllDatabases();
     }
     for (const std::string &p : problems)

@@ -4,7 +4,8 @@
 // boosts by mission id and their restoring), the pause, the "TARGETING" answer, a drag
 // that gives a trooper a path through the real controls, nothing in "INCOMING_MODE";
 // the unattended run's switches: a seed per entry of the loader transition, and a time
-// limit that ends a SURVIVAL battle through the game's own loss path.
+// limit that ends a SURVIVAL battle through the game's own loss path, also with the real
+// "GameOver" screen and the score submitted; the selector tap skipped without its picture.
 #include "tests/game/screens/battle_screens_fixture.h"
 
 #include "app/services/dataman.h"
@@ -17,9 +18,12 @@
 #include "game/entities/weapons.h"
 #include "game/gamestate.h"
 #include "game/screens/battle-screen.h"
+#include "game/screens/game-over.h"
 #include "game/screens/loader-transition.h"
 #include "tests/app/ui/input_widgets_fixture.h"
 #include "tests/app/ui/widget_fixture.h"
+#include "tests/game/screens/test_results_fixture.h"
+#include "online/leaderboards-manager.h"
 #include "tools/ai-korvald-screens.h"
 #include "tools/ai-korvald.h"
 #include "tools/autoplay.h"
@@ -83,6 +87,9 @@ protected:
         ai_Korvald.RestoreBoostedWeapons();
         ai_man.Reset();
         autoplay.Reset();
+        // A lost score battle submits its score: the leaderboards' clients belong to
+        // this engine and go with it.
+        leaderboards_man.Reset();
         frame_services.test_player_active = nullptr;
         frame_services.test_player_frame = nullptr;
         frame_services.test_player_event = nullptr;
@@ -342,6 +349,30 @@ TEST_F(GameTestPlayer, PlayMenuChoicesFollowTheRatings)
     EXPECT_EQ(ai_man.presses, presses);
 }
 
+// Without the selector's picture its size is unknown: the tap on a mission row is
+// skipped (no press, no click, the row's draw not taken), and the next step plays on.
+TEST_F(GameTestPlayer, TheSelectorTapIsSkippedWithoutItsPicture)
+{
+    ShowScreen("MainMenu", "");
+    std::string comps = Rect("Back", 0, 200, 30, 20) + Rect("Achievements", 40, 200, 30, 20) +
+                        Rect("Play", 80, 200, 30, 20) + Rect("Missions", 50, 20, 100, 100);
+    ProbeScreen *menu = ShowScreen("PlayMenu", comps);
+    ASSERT_TRUE(ai_Korvald.IsComplexScreen());
+    prof->SetValue("missions", "MISSION3_10", "rating", "1");
+    uitest::calls.clear();
+    const int presses = ai_man.presses, clicks = ai_man.clicks;
+    draws = {0, 16384};  // below 0.9: the selector; then the row's draw
+    ai_Korvald.UpdateComplexScreen(0.5f, menu);
+    EXPECT_EQ(ai_man.presses, presses);
+    EXPECT_EQ(ai_man.clicks, clicks);
+    EXPECT_TRUE(uitest::CallsOf("PlayMenu:Click").empty());
+    EXPECT_EQ(draws.size(), 1u);
+    // A later step above 0.9 still picks one of the eight.
+    draws = {29491, 0};
+    ai_Korvald.UpdateComplexScreen(0.5f, menu);
+    EXPECT_EQ(ClicksOn("PlayMenu", "Back"), 1);
+}
+
 TEST_F(GameTestPlayer, BattleSetUpHitPointsAndWhenItRunsAgain)
 {
     EnterBattle("CHAPTER2:MISSION2_4");
@@ -541,9 +572,56 @@ TEST_F(GameTestPlayer, TheTimeLimitEndsASurvivalBattleThroughTheLossPath)
     ai_man.enabled = false;
     ASSERT_TRUE(over) << sman.PeekScreen(0)->name;
     EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' reached the limit of 2 game seconds."));
+    // What was left is named: the wave script's place, the enemies, the squad.
+    EXPECT_TRUE(Logged("AI player: at the limit: wave node 2 of 2, advance state "));
+    EXPECT_TRUE(Logged(" enemies left, 0 marked as primary targets."));
+    EXPECT_EQ(CountLogged("AI player: trooper 'Trooper' at ("), 2);
     EXPECT_EQ(Living(), 0);
     Frames(2);
     EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' ended with 'GameOver' after"));
+}
+
+// The same limit with the game's own "GameOver" screen: the loss path submits the
+// battle's score under the mission id (the profile's personal best holds it) and the
+// real screen comes up; the player's click on it counts as a result screen.
+TEST_F(GameTestPlayer, TheTimeLimitEndsWithTheRealGameOverAndASubmittedScore)
+{
+    Screen *probe = Screen::PeekScreen("GameOver");
+    ASSERT_NE(probe, nullptr);
+    probe->SetName("GameOverProbe");
+    ScreenGameOver *over = GetGameOverScreen();
+    apptest::WriteFile("ui/game-over.lua", resultstest::ResultScript(""));
+    over->FreeUI();
+    over->preloaded.store(false);
+    ASSERT_TRUE(Screen::PreLoadScreen(over));
+    ASSERT_EQ(Screen::PeekScreen("GameOver"), over);
+
+    autoplay.limit_seconds = 2;
+    autoplay.stop_after = 0;
+    fallback = 20000;
+    ai_man.enabled = true;
+    EnterBattle("CHAPTER2:MISSION2_3");
+    game.score = 4321;
+    bool shown = FramesUntil(
+        [&] {
+            if (OnTop("AchievementUnlocked"))
+                sman.PopScreen(sman.PeekScreen(0), false);
+            return sman.PeekScreen(0) == over;
+        },
+        2000);
+    ai_man.enabled = false;
+    EXPECT_TRUE(shown) << sman.PeekScreen(0)->name;
+    EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' reached the limit of 2 game seconds."));
+    EXPECT_EQ(Living(), 0);
+    EXPECT_EQ(leaderboards_man.GetPersonalBestScore("MISSION2_3").points, 4321);
+    Frames(2);
+    EXPECT_TRUE(Logged("AI player: battle 'MISSION2_3' ended with 'GameOver' after"));
+
+    if (sman.IsScreenInStack(over))
+        sman.PopScreen(over, false);
+    over->FreeUI();
+    over->preloaded.store(false);
+    probe->SetName("GameOver");
 }
 
 TEST_F(GameTestPlayer, TheRunsSwitchesAreReadOnlyWithAutoTesting)

@@ -6,6 +6,7 @@
 
 #include "game/entities/angles.h"
 #include "game/entities/stock.h"
+#include "game/entities/weapons.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
 #include "game/spawn-manager.h"
@@ -162,8 +163,10 @@ TEST_F(CampaignFaults, CrowdedFieldLeavesTheSquadItsShots)
 namespace {
 
 // A hit slows an enemy to 0.6 of its speed; it regains half the loss each second, so
-// that one hit often enough does not leave it rooted to the spot for good. Troopers keep
-// their own speed rules.
+// that one hit often enough does not leave it rooted to the spot for good. A trooper
+// regains its walking speed the same way (a squad hit often enough stood still for good
+// and never reached the last enemies at the bunker), up to its weapon's walking speed and
+// no further.
 TEST_F(CampaignFaults, HitEnemyFindsItsFeetAgain)
 {
     Start();
@@ -182,10 +185,26 @@ TEST_F(CampaignFaults, HitEnemyFindsItsFeetAgain)
     EXPECT_GT(seeker->speed, 95.0f);
     EXPECT_LE(seeker->speed, 100.0f);
 
-    world->DealDamage(trooper, nullptr, 1.0f);
+    Weapon *gun = Weapon::GetWeapon("Gun");
+    ASSERT_NE(gun, nullptr);
+    const float walk = 70.0f * gun->wielding_ent_move_speed_mul;
+    trooper->weapon = gun;
+    trooper->speed = walk;
+    for (int i = 0; i < 10; i++)
+        world->DealDamage(trooper, nullptr, 1.0f);
     float trooper_speed = trooper->speed;
+    EXPECT_LT(trooper_speed, 0.01f * walk + 0.5f);
     trooper->type->Update(trooper, 1.0f);
-    EXPECT_EQ(trooper->speed, trooper_speed);
+    EXPECT_NEAR(trooper->speed, trooper_speed + (walk - trooper_speed) * 0.5f, 0.01f);
+    for (int i = 0; i < 300; i++)
+        trooper->type->Update(trooper, 1.0f / 30.0f);
+    EXPECT_GT(trooper->speed, 0.95f * walk);
+    EXPECT_LE(trooper->speed, walk);
+
+    // A faster power-up speed is kept: recovery never slows a trooper down.
+    trooper->speed = 1.6f * walk;
+    trooper->type->Update(trooper, 1.0f);
+    EXPECT_FLOAT_EQ(trooper->speed, 1.6f * walk);
 }
 
 }  // namespace

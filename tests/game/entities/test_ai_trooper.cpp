@@ -539,6 +539,43 @@ TEST_F(TrooperTest, DeathwishExplodesAndReplacesInTheSameSlot)
     EXPECT_TRUE(soldier->IsAlive());
 }
 
+// The replacement arrives beside the base, where an enemy may be dying: a dying enemy
+// sets off no blast (it set off the replacement at once, again and again within one
+// frame, and the battle hung), and neither does anything in the trooper's first tenth
+// of a second.
+TEST_F(TrooperTest, DeathwishSparesTheDyingAndTheNewborn)
+{
+    game.pyro_deathwish = 1;
+    EntityType *pyro = world->stock->GetEntityType("PyroTrooper");
+    Entity *e = game.SpawnReinforcementTrooper(pyro, 1);
+    ASSERT_NE(nullptr, e);
+    e->weapon->SetActive(e);
+    e->age = 2.0f;
+    const int lost = game.troopers_lost;
+
+    Entity *dying = Spawn("Grunt", {e->pos.x + 5.0f, e->pos.y});
+    dying->age = 2.0f;
+    world->KillEntity(dying, nullptr, false);
+    ASSERT_EQ(Entity::STATE_DYING, dying->state);
+    for (int i = 0; i < 3; i++)
+        trooper_ai->UpdateEntity(e, 0.01f);
+    EXPECT_TRUE(e->IsAlive());
+    EXPECT_EQ(lost, game.troopers_lost);
+    world->KillEntity(dying, nullptr, true);
+
+    // A living enemy: nothing while the trooper is newborn, the blast once it is not.
+    Entity *enemy = Spawn("Grunt", {e->pos.x + 5.0f, e->pos.y});
+    enemy->age = 2.0f;
+    e->age = 0.0f;
+    trooper_ai->UpdateEntity(e, 0.01f);
+    EXPECT_TRUE(e->IsAlive());
+    EXPECT_EQ(lost, game.troopers_lost);
+    e->age = 0.2f;
+    trooper_ai->UpdateEntity(e, 0.01f);
+    EXPECT_EQ(lost + 1, game.troopers_lost);
+    EXPECT_LT(enemy->hit_points, 100.0f);
+}
+
 TEST_F(TrooperTest, SetUpClearsTheDeathwish)
 {
     game.pyro_deathwish = 1;

@@ -17,6 +17,7 @@
 #include "game/gamestate.h"
 #include "game/screens/flags.h"
 #include "game/screens/leaderboards-screen.h"
+#include "game/screens/level-won.h"
 #include "game/screens/loader-transition.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
@@ -27,6 +28,7 @@
 #include "tests/game/game_fixture.h"
 
 #include <gtest/gtest.h>
+#include <ctype.h>
 #include <lua.hpp>
 #include <stdlib.h>
 #include <string.h>
@@ -547,5 +549,120 @@ TEST_F(MenuScreens, PlayMenuOnTheShippedCatalogue)
     EXPECT_NE(Text(menu, "ExtrasIntelText").find(needs), std::string::npos) << Text(menu, "ExtrasIntelText");
     Shot("play-menu-shipped-extras.png");
 }
+
+}  // namespace
+
+namespace {
+
+// The test player's contract with the shipped menus: after every way into the play menu
+// the main menu lies directly under it (the player acts on the play menu only then, and
+// "Back" leads there), and "Play" enters the mission the profile's progress names next.
+class ShippedPlayMenu : public MenuScreens, public ::testing::WithParamInterface<const char *> {
+protected:
+    void SetUp() override
+    {
+        MenuScreens::SetUp();
+        if (HasFatalFailure())
+            return;
+        std::ifstream in(std::string(ORVEX_CONTENT_DIR) + "/missions.xml", std::ios::binary);
+        ASSERT_TRUE(in) << "no missions.xml in the build's program directory";
+        std::ostringstream text;
+        text << in.rdbuf();
+        apptest::WriteFile("missions.xml", text.str());
+        dman().ReleaseDatabase("missions.xml");
+        catalogue = dman().GetDatabase("missions.xml");
+        ASSERT_NE(catalogue, nullptr);
+    }
+    // The main menu once, directly under the play menu on top.
+    void ExpectMainMenuUnderPlayMenu(const char *route)
+    {
+        std::vector<std::string> stack = Stack();
+        ASSERT_GE(stack.size(), 2u) << route;
+        EXPECT_EQ(stack.back(), "PlayMenu") << route;
+        EXPECT_EQ(stack[stack.size() - 2], "MainMenu") << route;
+        int main_menus = 0;
+        for (const std::string &name : stack)
+            main_menus += name == "MainMenu";
+        EXPECT_EQ(main_menus, 1) << route;
+    }
+    // The profile of a player who has just won `mission_id` and everything before it,
+    // written as the won level writes it; returns "ARRAY:MISSION" of the one after it.
+    std::string WonUpTo(const char *mission_id)
+    {
+        std::string next;
+        for (int a = 0; a < catalogue->GetNumberOfArrays(); a++) {
+            DMArray *array = catalogue->GetArray(a);
+            if (!array || !array->id || strncmp(array->id, "CHAPTER", 7) != 0)
+                continue;
+            prof->AddTag("chapters", array->id);
+            for (int i = 0; i < array->GetSize(); i++) {
+                const char *id = array->GetNode(i)->GetValue("id");
+                prof->AddTag("missions", id);
+                prof->SetValue("missions", id, "rating", "3");
+                prof->SetValue("missions", id, "times_played", "1");
+                if (strcmp(id, mission_id) == 0) {
+                    NextMission following;
+                    if (!FindNextMission(mission_id, &following) || !following.node)
+                        return "";
+                    const char *chapter = following.new_chapter ? catalogue->GetArray(a + 1)->id : array->id;
+                    const char *next_id = following.node->GetValue("id");
+                    prof->AddTag("chapters", chapter);
+                    prof->AddTag("missions", next_id);
+                    prof->SetValue("current_game", "active_chapter", "value", chapter);
+                    prof->SetValue("current_game", "active_mission", "value", next_id);
+                    return std::string(chapter) + ":" + next_id;
+                }
+            }
+        }
+        return next;
+    }
+
+    DMDatabase *catalogue = nullptr;
+};
+
+TEST_P(ShippedPlayMenu, MainMenuStaysUnderAndPlayEntersTheNextMission)
+{
+    const std::string route = GetParam();
+    const std::string next = WonUpTo(route == "over the main menu" ? "MISSION1_1" : route == "switched from the loader"
+                                                                                        ? "MISSION1_10"
+                                                                                        : "MISSION2_10");
+    ASSERT_FALSE(next.empty());
+    if (route == "over the main menu") {
+        // The main menu's own "Play".
+        Open("MainMenu");
+        Tap("Play");
+        Settle();
+    } else if (route == "switched from the loader") {
+        // The way out of a battle: the loader transition alone switches to the menu.
+        sman.PushScreen(&screen_loader_transition, 0);
+        sman.SwitchScreen("PlayMenu");
+        Settle(40);
+    } else {
+        // Pushed alone, then left and entered again through "Back" and the main menu.
+        Open("PlayMenu");
+        ExpectMainMenuUnderPlayMenu(route.c_str());
+        Tap("Back");
+        Settle();
+        EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
+        Tap("Play");
+        Settle();
+    }
+    ExpectMainMenuUnderPlayMenu(route.c_str());
+
+    Tap("Play");
+    EXPECT_TRUE(apptest::Logged("Screen message from PlayMenu 'ENTER_BATTLE' '" + next + "'")) << next;
+    EXPECT_EQ(std::string(new_game_parms.chapter_id) + ":" + new_game_parms.mission_id, next);
+    EXPECT_EQ(screen_transition.target, &screen_loader_transition);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, ShippedPlayMenu,
+                         ::testing::Values("over the main menu", "switched from the loader", "pushed alone, back and again"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             std::string name;
+                             for (const char *c = info.param; *c; c++)
+                                 if (isalnum((unsigned char)*c))
+                                     name += *c;
+                             return name;
+                         });
 
 }  // namespace
