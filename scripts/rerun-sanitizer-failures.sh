@@ -10,14 +10,16 @@ list="$dir/Testing/Temporary/LastTestsFailed.log"
 status=0
 while IFS=: read -r _ name; do
   [ -n "$name" ] || continue
-  log="$dir/rerun-$name.log"
-  if ctest --test-dir "$dir" -R "^${name}\$" --output-on-failure > "$log" 2>&1; then
+  # Parameterised test names hold '/' (not a file name) and may hold regex characters.
+  log="$dir/rerun-${name//\//_}.log"
+  pattern="^$(printf '%s' "$name" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$"
+  if ctest --test-dir "$dir" -R "$pattern" --output-on-failure > "$log" 2>&1; then
     echo "rerun: $name passed"
     continue
   fi
   if grep -q "LeakSanitizer has encountered a fatal error" "$log" &&
      ! grep -q "ERROR: LeakSanitizer: detected memory leaks" "$log" &&
-     ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$dir" -R "^${name}\$" --output-on-failure >> "$log" 2>&1; then
+     ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$dir" -R "$pattern" --output-on-failure >> "$log" 2>&1; then
     echo "rerun: $name passed; LeakSanitizer's tracer crashed at its exit"
     continue
   fi
