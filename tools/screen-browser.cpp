@@ -1,6 +1,7 @@
 // The screen browser (see screen-browser.h).
 #include "tools/screen-browser.h"
 
+#include "app/services/filehelpers.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
@@ -22,15 +23,6 @@ UICompListbox *ScreenList(UISet *own)
 {
     UIComp *comp = own ? own->GetComp("Screens") : nullptr;
     return comp && comp->type == kListboxType ? (UICompListbox *)comp : nullptr;
-}
-
-bool FileOpens(const char *name)
-{
-    ov_file_t *f = ov->OV_OpenFile(name, "rb");
-    if (!f)
-        return false;
-    ov->OV_CloseFile(f);
-    return true;
 }
 
 }  // namespace

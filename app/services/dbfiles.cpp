@@ -31,15 +31,6 @@ bool EndsWith(const char *name, const char *ending)
     return n >= 4 && strcasecmp(name + n - 4, ending) == 0;
 }
 
-bool FileOpens(const char *name)
-{
-    ov_file_t *f = ov->OV_OpenFile(name, "rb");
-    if (!f)
-        return false;
-    ov->OV_CloseFile(f);
-    return true;
-}
-
 // A key is written as an attribute name: it must read back as one.
 bool KeyWritable(const char *key)
 {

@@ -28,6 +28,8 @@ bool WriteAll(ov_file_t *file, const void *data, size_t size)
     return true;
 }
 
+}  // namespace
+
 bool FileOpens(const char *name)
 {
     ov_file_t *f = ov->OV_OpenFile(name, "rb");
@@ -36,8 +38,6 @@ bool FileOpens(const char *name)
     ov->OV_CloseFile(f);
     return true;
 }
-
-}  // namespace
 
 // Opens, measures (seeking to the end) and reads the whole file.
 char *ReadWholeFile(const char *name, long *size, bool *too_large)

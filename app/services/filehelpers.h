@@ -16,6 +16,9 @@ class nString;
 // larger than a 32-bit signed position can address (then *too_large is set when given).
 char *ReadWholeFile(const char *name, long *size, bool *too_large = nullptr);
 
+// True when the file opens for reading (on any search path).
+bool FileOpens(const char *name);
+
 // Writes size bytes as the new content of the file: the bytes go to the sibling named
 // with ".tmp" appended (a leftover sibling is overwritten), every write, the flush and
 // the close are checked, then the engine's "ReplaceFile" command puts the sibling in

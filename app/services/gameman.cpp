@@ -2,6 +2,8 @@
 // and the numbered save files recorded per timeline in the active profile.
 #include "app/services/gameman.h"
 
+#include "app/services/filehelpers.h"
+
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "orvex.h"
@@ -25,15 +27,6 @@ const char *NameOf(GameImplementation *g)
 {
     const char *name = g ? g->GetName() : nullptr;
     return name ? name : "";
-}
-
-bool FileOpens(const char *path)
-{
-    ov_file_t *f = ov->OV_OpenFile(path, "rb");
-    if (!f)
-        return false;
-    ov->OV_CloseFile(f);
-    return true;
 }
 
 }  // namespace

@@ -21,15 +21,6 @@ namespace {
 
 const char kIndexFile[] = "user://profiles/index.xml";
 
-bool FileOpens(const char *name)
-{
-    ov_file_t *f = ov->OV_OpenFile(name, "rb");
-    if (!f)
-        return false;
-    ov->OV_CloseFile(f);
-    return true;
-}
-
 int SaturatingAdd(int a, long long b)
 {
     long long sum = (long long)a + b;

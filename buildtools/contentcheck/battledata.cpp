@@ -4,29 +4,13 @@
 // "powerups.xml" (the ids the code and the pick-up types name) and "shop.xml" (REARM
 // ids). Each rule runs when its files are in the tree.
 #include "contentcheck.h"
+#include "dbread.h"
 
 #include "app/services/dataman.h"
 
 namespace contentcheck {
 
 namespace {
-
-DMArray *Array(const Tree &tree, const char *rel, const char *array)
-{
-    DMDatabase *db = tree.Has(rel) ? dman().GetDatabase(Engine::Name(rel).c_str()) : nullptr;
-    return db ? db->GetArray(array) : nullptr;
-}
-
-std::string Value(const DMNode *node, const char *key)
-{
-    const char *v = node ? node->GetValue(key) : nullptr;
-    return v ? v : "";
-}
-
-std::string Id(const DMNode *node)
-{
-    return node && node->id ? node->id : "";
-}
 
 bool Has(const DMArray *a, const std::string &id)
 {

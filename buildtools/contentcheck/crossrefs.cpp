@@ -2,6 +2,7 @@
 // settings, tutorials, the timeline, achievements, ranks and leaderboards, spawn groups,
 // missions, levels and obstacle outlines (the battle data: battledata.cpp).
 #include "contentcheck.h"
+#include "dbread.h"
 #include "uitables.h"
 
 #include "app/services/dataman.h"
@@ -15,40 +16,6 @@
 namespace contentcheck {
 
 namespace {
-
-// The loaded database of a tree file, or null when the tree has no such file.
-DMDatabase *Db(const Tree &tree, const std::string &rel)
-{
-    return tree.Has(rel) ? dman().GetDatabase(Engine::Name(rel).c_str()) : nullptr;
-}
-
-std::string Value(const DMNode *node, const char *key)
-{
-    const char *v = node ? node->GetValue(key) : nullptr;
-    return v ? v : "";
-}
-
-std::vector<std::string> Tokens(const std::string &list, char sep = ',')
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at <= list.size()) {
-        size_t end = list.find(sep, at);
-        if (end == std::string::npos)
-            end = list.size();
-        if (end > at)
-            out.push_back(list.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
-}
-
-std::string Lower(std::string s)
-{
-    for (char &c : s)
-        c = (char)tolower((unsigned char)c);
-    return s;
-}
 
 void CheckProg(const Tree &tree, Report *report)
 {

@@ -5,6 +5,7 @@
 // and the roaming enemies that only the boosted missions may hold. Level files the
 // catalogue does not name get the rules that need no mode.
 #include "contentcheck.h"
+#include "dbread.h"
 
 #include "app/services/dataman.h"
 
@@ -17,50 +18,6 @@
 namespace contentcheck {
 
 namespace {
-
-DMDatabase *Db(const Tree &tree, const std::string &rel)
-{
-    return tree.Has(rel) ? dman().GetDatabase(Engine::Name(rel).c_str()) : nullptr;
-}
-
-DMArray *Array(const Tree &tree, const std::string &rel, const char *array)
-{
-    DMDatabase *db = Db(tree, rel);
-    return db ? db->GetArray(array) : nullptr;
-}
-
-std::string Value(const DMNode *node, const char *key)
-{
-    const char *v = node ? node->GetValue(key) : nullptr;
-    return v ? v : "";
-}
-
-std::string Id(const DMNode *node)
-{
-    return node && node->id ? node->id : "";
-}
-
-std::vector<std::string> Tokens(const std::string &list)
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at <= list.size()) {
-        size_t end = list.find(',', at);
-        if (end == std::string::npos)
-            end = list.size();
-        if (end > at)
-            out.push_back(list.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
-}
-
-std::string Lower(std::string s)
-{
-    for (char &c : s)
-        c = (char)tolower((unsigned char)c);
-    return s;
-}
 
 // The game's token test of a wave node's "type": the word stands alone between the
 // ends or ' ', ',' and ';'.

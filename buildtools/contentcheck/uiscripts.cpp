@@ -5,6 +5,7 @@
 // properties in the writer's order, known templates, parents created first, no absolute
 // positions) plus the components the screen's code addresses; an events file only
 // defines functions, among them OnLoad and OnClick.
+#include "dbread.h"
 #include "luarun.h"
 #include "uitables.h"
 
@@ -20,13 +21,6 @@ namespace {
 
 const char kTemplates[] = "ui/templates.lua";
 const char kAutoexec[] = "ui/autoexec.lua";
-
-std::string Lower(std::string s)
-{
-    for (char &c : s)
-        c = (char)tolower((unsigned char)c);
-    return s;
-}
 
 bool IsEventsFile(const std::string &rel)
 {
