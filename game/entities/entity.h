@@ -95,6 +95,10 @@ struct Entity {
     Entity *next;          // world cell ring while in play, the pool's free list while free
     Entity *prev;
     ScapeCell *cell;       // cell linked into; null when unlinked
+    int16_t cell_group;    // linked: the group ring it is in (SCAPE_GROUP_RINGS - 1: other groups); -1: none
+    Entity *group_next;    // the world's ring of its group while linked
+    Entity *group_prev;
+    uint64_t link_seq;     // number of its link into the cell (a cell's ring runs in ascending order)
     float anim_time;       // animation clock
     vec2_t pos;
     vec2_t origin;         // position at birth
