@@ -117,22 +117,37 @@ float GapToBand(float v, int index, int last, float size)
 // A group of at most this many linked members is read from its ring, not from the cells.
 const int kRingReadMax = 64;
 
-// The group rings a group test would read instead of the cells: every member of the
-// group (IN_GROUP) or of every other group (NOT_IN_GROUP). False when the cells are
-// cheaper: any group, or more than kRingReadMax entities to read.
-bool ReadsRings(const Scape *world, const CellTest &test, bool rings[SCAPE_GROUP_RINGS])
+// Which group rings a group test reads instead of the cells: the ring of the group
+// (IN_GROUP) or every other ring (NOT_IN_GROUP; the last ring mixes the groups outside
+// 0..15, so it is read by both). No rings (false) when the cells are cheaper: any group,
+// or more than kRingReadMax entities to read.
+struct RingChoice {
+    int own;       // the ring of the test's group
+    bool in_group; // read only `own`; else every ring but `own` (the last ring always)
+};
+
+bool ReadsRings(const Scape *world, const CellTest &test, RingChoice *choice)
 {
     if (test.group_test == CellTest::ANY_GROUP)
         return false;
-    int own = test.group >= 0 && test.group < SCAPE_NUM_GROUP_COUNTS ? test.group : SCAPE_GROUP_RINGS - 1;
-    int members = 0;
-    for (int i = 0; i < SCAPE_GROUP_RINGS; i++) {
-        // The last ring mixes the groups outside 0..15: read it for both tests.
-        rings[i] = test.group_test == CellTest::IN_GROUP ? i == own : i != own || i == SCAPE_GROUP_RINGS - 1;
-        if (rings[i])
-            members += world->group_linked[i];
-    }
-    return members <= kRingReadMax;
+    const int mixed = SCAPE_GROUP_RINGS - 1;
+    int own = test.group >= 0 && test.group < SCAPE_NUM_GROUP_COUNTS ? test.group : mixed;
+    bool in_group = test.group_test == CellTest::IN_GROUP;
+    int members = world->group_linked[own];
+    if (!in_group)
+        members = own == mixed ? world->linked_total : world->linked_total - members;
+    if (members > kRingReadMax)
+        return false;
+    choice->own = own;
+    choice->in_group = in_group;
+    return true;
+}
+
+bool ReadsRing(const RingChoice &choice, int ring)
+{
+    if (choice.in_group)
+        return ring == choice.own;
+    return ring != choice.own || ring == SCAPE_GROUP_RINGS - 1;
 }
 
 // Scan order of two entities of the window: cell by cell in index order (rows outer,
@@ -149,10 +164,10 @@ bool ScansBefore(const Entity *a, const Entity *b)
 // Calls visit(e) for every entity of the given group rings whose cell lies in the
 // window, in no particular order.
 template <typename Visit>
-static void ScanRings(Scape *world, const CellWindow &w, const bool rings[SCAPE_GROUP_RINGS], Visit visit)
+static void ScanRings(Scape *world, const CellWindow &w, const RingChoice &choice, Visit visit)
 {
     for (int i = 0; i < SCAPE_GROUP_RINGS; i++) {
-        Entity *head = rings[i] ? world->group_first[i] : nullptr;
+        Entity *head = ReadsRing(choice, i) ? world->group_first[i] : nullptr;
         if (!head)
             continue;
         Entity *e = head;
@@ -204,8 +219,8 @@ static Entity *Nearest(Scape *world, vec2_t p, float r, float start_score, const
         return nullptr;
     Entity *best = nullptr;
     float best_score = start_score;
-    bool rings[SCAPE_GROUP_RINGS];
-    if (ReadsRings(world, test, rings)) {
+    RingChoice rings;
+    if (ReadsRings(world, test, &rings)) {
         // Out of scan order: an equal score wins when it comes first in scan order.
         ScanRings(world, w, rings, [&](Entity *e) {
             if (accept(e)) {
@@ -254,8 +269,8 @@ static int InRadius(Scape *world, vec2_t p, float r, int flag_mask, Entity **out
         }
         return false;
     };
-    bool rings[SCAPE_GROUP_RINGS];
-    if (ReadsRings(world, test, rings)) {
+    RingChoice rings;
+    if (ReadsRings(world, test, &rings)) {
         // Every answer of the rings, put in scan order; the first max are the result.
         Entity *taken[kRingReadMax];
         int n = 0;

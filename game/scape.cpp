@@ -103,6 +103,7 @@ void Scape::InitGrid(int columns, int rows, float size)
         group_first[i] = nullptr;
         group_linked[i] = 0;
     }
+    linked_total = 0;
     num_columns = columns;
     num_rows = rows;
     cell_size = size;
@@ -172,6 +173,7 @@ void Scape::Reset()
         group_first[i] = nullptr;
         group_linked[i] = 0;
     }
+    linked_total = 0;
     if (stock)
         stock->ResetEntities();
     // Every record is free now: the base of the last mission is gone with it (a level
@@ -235,6 +237,7 @@ static void JoinGroup(Scape *world, Entity *e)
     if (ring < SCAPE_NUM_GROUP_COUNTS)
         e->cell->group_entities[ring]++;
     world->group_linked[ring]++;
+    world->linked_total++;
     Entity *head = world->group_first[ring];
     if (!head) {
         world->group_first[ring] = e;
@@ -255,6 +258,7 @@ static void LeaveGroup(Scape *world, Entity *e)
     if (ring < SCAPE_NUM_GROUP_COUNTS && e->cell->group_entities[ring] > 0)
         e->cell->group_entities[ring]--;
     world->group_linked[ring]--;
+    world->linked_total--;
     if (world->group_first[ring] == e)
         world->group_first[ring] = e->group_next != e ? e->group_next : nullptr;
     e->group_prev->group_next = e->group_next;

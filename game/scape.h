@@ -204,6 +204,7 @@ public:
     // the links: a cell's ring runs in ascending numbers from its head.
     Entity *group_first[SCAPE_GROUP_RINGS] = {};
     int32_t group_linked[SCAPE_GROUP_RINGS] = {};
+    int32_t linked_total = 0;  // the sum of group_linked
     uint64_t link_seq = 0;
     // An entity of negative radius was linked since the grid was last emptied.
     uint8_t negative_radius_linked = 0;
