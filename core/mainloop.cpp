@@ -42,13 +42,11 @@ void OVI_RunMainLoop(void)
         uint32_t now = OVT_GetTime();
         int elapsed = (int)(now - previous);
         if (ov_prog) {
+            // Sleep to the frame's deadline on the clock, measured from the previous
+            // frame's time: nothing spins, and the wake-up does not drift.
             int min_ms = ov_prog->parms.min_frame_ms;
-            while (elapsed < min_ms - 2) {
-                ov->OVT_Sleep(1);
-                now = OVT_GetTime();
-                elapsed = (int)(now - previous);
-            }
             while (elapsed < min_ms) {
+                OVT_SleepUntil(previous + (uint32_t)min_ms);
                 now = OVT_GetTime();
                 elapsed = (int)(now - previous);
             }

@@ -273,6 +273,9 @@ struct ov_time_source_t {
     uint32_t (*now_ms)(void);          // milliseconds, any origin, wrapping at 32 bits
     void (*sleep_s)(unsigned seconds);
     void (*sleep_us)(unsigned microseconds);
+    // Sleeps until now_ms reaches the deadline (at once when it has); null: the wait
+    // sleeps 1 ms at a time instead.
+    void (*sleep_until_ms)(uint32_t deadline_ms);
 };
 // Replaces the clock and sleeps (tests); null restores the real monotonic clock.
 void OVT_SetTimeSource(const ov_time_source_t *source);
@@ -312,6 +315,9 @@ void OV_SynchronizeWithMainThreadEnd(void);
 uint32_t OVT_GetTime(void);
 uint32_t OV_GetTime(void);
 void OVT_Sleep(int ms);
+// Sleeps until OVT_GetTime reaches the deadline (an absolute time, so that the wake-up
+// does not drift with the time spent before the call); returns at once when it has.
+void OVT_SleepUntil(uint32_t deadline_ms);
 ov_date_t OVT_GetDate(void);
 
 // --- printing, popups and the log (print.cpp, console-log.cpp)

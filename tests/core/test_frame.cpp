@@ -2,8 +2,11 @@
 #include "tests/support/engine_harness.h"
 
 #include "core/console.h"
+#include "gfx/rendimp.h"
 #include "platform/headless.h"
 #include "platform/navigator.h"
+
+#include <time.h>
 
 using namespace harness;
 
@@ -98,10 +101,52 @@ TEST_F(Frame, MainLoopPacesToTheMinimumFrameTime)
     ovdev::navigator_request_events(0);
     ovdev::headless::inject_exit();
     FakeClock::Install(1);  // every read of the clock advances it by 1 ms
+    uint32_t start = FakeClock::now;
     OVI_RunMainLoop();
     ASSERT_EQ(app.updates.size(), 1u) << "the turn that saw the exit completes its frame";
-    EXPECT_GE(app.updates[0], 0.008f);
-    EXPECT_LE(app.updates[0], 0.009f);
+    EXPECT_FLOAT_EQ(app.updates[0], 0.008f);
+    // One sleep, to the absolute deadline 8 ms after the loop's first reading of the clock.
+    ASSERT_EQ(FakeClock::sleeps_until.size(), 1u);
+    EXPECT_EQ(FakeClock::sleeps_until[0], start + 8);
+    EXPECT_TRUE(FakeClock::sleeps_us.empty());
+}
+
+namespace {
+int s_frames_left = 0;
+void UpdateUntilCountedOut(float)
+{
+    if (--s_frames_left <= 0)
+        ov_state.shutdown_requested = 1;
+}
+double ThreadCpuMs()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return (double)ts.tv_sec * 1e3 + (double)ts.tv_nsec / 1e6;
+}
+}  // namespace
+
+// On the real clock the wait between frames sleeps: the main thread's own CPU time over
+// frames that do nearly nothing stays far below what spinning through the last two
+// milliseconds of every frame costs.
+TEST_F(Frame, FrameWaitSleepsInsteadOfSpinning)
+{
+    OVID_SetRendImpOverride(GetRendImpNull());
+    StartEngine();
+    record.parms.min_frame_ms = 10;
+    record.Update = UpdateUntilCountedOut;
+    ovdev::bps_initialize();
+    const int frames = 30;
+    s_frames_left = frames;
+    double cpu0 = ThreadCpuMs();
+    uint32_t wall0 = OVT_GetTime();
+    OVI_RunMainLoop();
+    double cpu_per_frame = (ThreadCpuMs() - cpu0) / frames;
+    uint32_t wall = OVT_GetTime() - wall0;
+    OVID_SetRendImpOverride(nullptr);
+    EXPECT_EQ(s_frames_left, 0);
+    EXPECT_GE(wall, (uint32_t)(frames - 1) * 10u) << "the frames were paced";
+    EXPECT_LT(cpu_per_frame, 0.25) << "main-thread CPU per idle frame, ms";
 }
 
 TEST_F(Frame, InactiveApplicationSleeps15msAndCallsNoHook)
