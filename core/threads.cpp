@@ -105,6 +105,31 @@ void OVT_Sleep(int ms)
         s_time->sleep_us((unsigned)(ms % 1000) * 1000u);
 }
 
+namespace {
+struct timespec s_process_start;  // zero until main notes it
+}
+
+void OVI_NoteProcessStart(void)
+{
+    clock_gettime(CLOCK_MONOTONIC, &s_process_start);
+}
+
+void OVI_LogFirstFrame(void)
+{
+    // The wall clock too: whoever launched the program can count from the launch.
+    struct timespec now, wall;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    clock_gettime(CLOCK_REALTIME, &wall);
+    if (s_process_start.tv_sec || s_process_start.tv_nsec) {
+        double ms = (double)(now.tv_sec - s_process_start.tv_sec) * 1e3 +
+                    (double)(now.tv_nsec - s_process_start.tv_nsec) / 1e6;
+        OV_Printf("First frame presented %.1f ms after start (wall clock %lld.%06ld s).\n", ms, (long long)wall.tv_sec,
+                  wall.tv_nsec / 1000);
+    } else {
+        OV_Printf("First frame presented (wall clock %lld.%06ld s).\n", (long long)wall.tv_sec, wall.tv_nsec / 1000);
+    }
+}
+
 void OVT_SleepUntil(uint32_t deadline_ms)
 {
     if (s_time->sleep_until_ms) {
