@@ -36,7 +36,10 @@ static void DrainPlatformEvents()
 void OVI_RunMainLoop(void)
 {
     ov_state.app_active = 1;
-    uint32_t previous = OVT_GetTime();
+    // The first frame is due at once (with a frame's time as its step): start-up has
+    // already taken longer than a frame.
+    int first_step = ov_prog && ov_prog->parms.min_frame_ms > 0 ? ov_prog->parms.min_frame_ms : 0;
+    uint32_t previous = OVT_GetTime() - (uint32_t)first_step;
     do {
         DrainPlatformEvents();
         uint32_t now = OVT_GetTime();

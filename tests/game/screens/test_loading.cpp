@@ -14,6 +14,7 @@
 #include "app/services/prog.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
+#include "core/ov_state.h"
 #include "game/screens/flags.h"
 #include "game/screens/load-game-prompt.h"
 #include "game/screens/loading.h"
@@ -24,6 +25,8 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <mutex>
@@ -272,6 +275,44 @@ function OnLoad() loaded = 1 end
 
 }  // namespace
 
+namespace {
+// The real clock, with the main thread's waits of a loading screen's length counted.
+std::atomic<int> s_main_waits{0};
+uint32_t ClockMs()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (uint32_t)((uint64_t)ts.tv_sec * 1000u + (uint64_t)ts.tv_nsec / 1000000u);
+}
+void SleepSeconds(unsigned s)
+{
+    sleep(s);
+}
+void SleepMicroseconds(unsigned us)
+{
+    if (us >= 10000 && ov->OV_IsMainThread())
+        s_main_waits++;
+    usleep(us);
+}
+const ov_time_source_t kCountingClock = {ClockMs, SleepSeconds, SleepMicroseconds, nullptr};
+}  // namespace
+
+// The loading screen gives the worker processor time by waiting in its updates, but not
+// before its first frame is on the display: that frame is what the player waits for.
+TEST_F(Loading, TheFirstFrameIsNotHeldUpForTheWorker)
+{
+    StartMenus();
+    OVT_SetTimeSource(&kCountingClock);
+    s_main_waits = 0;
+    PushLoading();
+    sman.Update(0.0f);  // the start-up's own update, before any frame
+    Frame(1.0f / 60.0f);
+    EXPECT_EQ(s_main_waits.load(), 0) << "no wait before the first frame is drawn";
+    Frame(1.0f / 60.0f);
+    EXPECT_EQ(s_main_waits.load(), 1) << "from then on the worker gets its time";
+    OVT_SetTimeSource(nullptr);
+}
+
 TEST_F(Loading, TheMainMenuFollowsHalfASecondAfterTheLastPreload)
 {
     StartMenus();
@@ -503,6 +544,31 @@ TEST_F(Loading, WithoutAWorkerTheScreensPreloadOnePerFrame)
     for (int i = 0; i < 10; i++)
         Frame(0.125f);
     EXPECT_EQ(Stack(), std::vector<std::string>{"MainMenu"});
+}
+
+// Leaving and entering the loading screen while its worker still preloads starts no
+// second worker beside the first.
+TEST_F(Loading, EnteredAgainWhileItsWorkerRunsStartsNoSecondWorker)
+{
+    StartMenus();
+    fixtures_.push_back(new FixtureSlowScreen);
+    hold_preload.store(true);
+    PushLoading();
+    Frame(0.125f);
+    for (int i = 0; i < 5000 && !preload_held.load(); i++)
+        ov->OVT_Sleep(1);
+    ASSERT_TRUE(preload_held.load());
+    const int running = OVT_GetNumberOfThreadsRunning();  // the worker among them
+    for (int i = 0; i < 3; i++) {
+        sman.PopScreen(&screen_loading, false);
+        sman.Update(0.0f);
+        sman.PushScreen(&screen_loading, 0);
+        Frame(0.125f);
+    }
+    EXPECT_EQ(OVT_GetNumberOfThreadsRunning(), running);
+    hold_preload.store(false);
+    WaitForWorker();
+    EXPECT_TRUE(sman.all_screens_preloaded.load());
 }
 
 TEST_F(Loading, ShutdownStopsTheWorkerAtItsNextCall)
