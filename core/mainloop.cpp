@@ -10,6 +10,9 @@
 
 using namespace ovdev;
 
+// The longest single sleep of the frame wait.
+static const int kWaitStepMs = 20;
+
 static void DrainPlatformEvents()
 {
     for (;;) {
@@ -44,15 +47,19 @@ void OVI_RunMainLoop(void)
         DrainPlatformEvents();
         uint32_t now = OVT_GetTime();
         int elapsed = (int)(now - previous);
-        if (ov_prog) {
-            // Sleep to the frame's deadline on the clock, measured from the previous
-            // frame's time: nothing spins, and the wake-up does not drift.
-            int min_ms = ov_prog->parms.min_frame_ms;
-            while (elapsed < min_ms) {
-                OVT_SleepUntil(previous + (uint32_t)min_ms);
-                now = OVT_GetTime();
-                elapsed = (int)(now - previous);
-            }
+        // Sleep to the frame's deadline on the clock, measured from the previous frame's
+        // time: nothing spins, and the wake-up does not drift. A wait longer than a step
+        // (an application slowing its frames while nothing happens) drains the events
+        // after each step, so that input can shorten it at once: the frame time is read
+        // from the record again after each step.
+        while (ov_prog && elapsed < ov_prog->parms.min_frame_ms) {
+            uint32_t deadline = previous + (uint32_t)ov_prog->parms.min_frame_ms;
+            bool step = ov_prog->parms.min_frame_ms - elapsed > kWaitStepMs;
+            OVT_SleepUntil(step ? now + kWaitStepMs : deadline);
+            if (step)
+                DrainPlatformEvents();
+            now = OVT_GetTime();
+            elapsed = (int)(now - previous);
         }
         if (ov_state.app_active)
             OVI_Frame(elapsed);

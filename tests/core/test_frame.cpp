@@ -3,10 +3,14 @@
 
 #include "core/console.h"
 #include "gfx/rendimp.h"
+#include "gfx/window.h"
 #include "platform/headless.h"
 #include "platform/navigator.h"
+#include "platform/screen.h"
 
 #include <time.h>
+
+#include <algorithm>
 
 using namespace harness;
 
@@ -122,6 +126,54 @@ TEST_F(Frame, MainLoopPacesToTheMinimumFrameTime)
     ASSERT_EQ(FakeClock::sleeps_until.size(), 1u);
     EXPECT_EQ(FakeClock::sleeps_until[0], start + 1 + 8);
     EXPECT_TRUE(FakeClock::sleeps_us.empty());
+}
+
+namespace {
+// An application that slows its frames to 200 ms after the first and takes the pace
+// back to 8 ms when a key arrives; the key is pressed during the first sleep step.
+void UpdateThenSlow(float seconds)
+{
+    app.updates.push_back(seconds);
+    if (app.updates.size() == 1) {
+        record.parms.min_frame_ms = 200;
+        FakeClock::on_sleep_until = [](uint32_t) {
+            FakeClock::on_sleep_until = nullptr;
+            ovdev::headless::inject_key('k', true);
+        };
+    } else {
+        ovdev::headless::inject_exit();
+    }
+}
+int EventThenFast(ov_event_t ev)
+{
+    app.events.push_back(ev);
+    if (ev.type == OV_EVENT_KEY_DOWN)
+        record.parms.min_frame_ms = 8;
+    return 0;
+}
+}  // namespace
+
+// A wait longer than a step drains the platform's events after each step: input that
+// makes the application take its pace back ends the wait at once.
+TEST_F(Frame, InputDuringALongFrameWaitShortensIt)
+{
+    StartEngine();
+    record.parms.min_frame_ms = 8;
+    record.Update = UpdateThenSlow;
+    record.EventProc = EventThenFast;
+    ovdev::bps_initialize();
+    ovdev::navigator_request_events(0);
+    ASSERT_EQ(ovdev::screen_request_events(ov_qnx_screen_context), 0);
+    FakeClock::Install(0);  // time moves by sleeps only
+    uint32_t start = FakeClock::now;
+    OVI_RunMainLoop();
+    ASSERT_EQ(app.updates.size(), 3u) << "the turn that saw the exit completes its frame";
+    EXPECT_TRUE(std::any_of(app.events.begin(), app.events.end(),
+                            [](const ov_event_t &e) { return e.type == OV_EVENT_KEY_DOWN; }));
+    // One step of the 200 ms wait, then the key: the second frame comes 20 ms after the first.
+    EXPECT_FLOAT_EQ(app.updates[1], 0.020f);
+    ASSERT_GE(FakeClock::sleeps_until.size(), 1u);
+    EXPECT_EQ(FakeClock::sleeps_until[0], start + 20);
 }
 
 namespace {

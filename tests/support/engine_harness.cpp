@@ -26,6 +26,7 @@ uint32_t FakeClock::step_per_read = 0;
 std::vector<unsigned> FakeClock::sleeps_s;
 std::vector<unsigned> FakeClock::sleeps_us;
 std::vector<uint32_t> FakeClock::sleeps_until;
+void (*FakeClock::on_sleep_until)(uint32_t) = nullptr;
 
 namespace {
 
@@ -50,6 +51,8 @@ void FakeSleepUntil(uint32_t deadline)
     FakeClock::sleeps_until.push_back(deadline);
     if ((int32_t)(deadline - FakeClock::now) > 0)
         FakeClock::now = deadline;
+    if (FakeClock::on_sleep_until)
+        FakeClock::on_sleep_until(deadline);
 }
 const ov_time_source_t kFake = {FakeNow, FakeSleepS, FakeSleepUs, FakeSleepUntil};
 
@@ -96,6 +99,7 @@ void FakeClock::Install(uint32_t step)
     sleeps_s.clear();
     sleeps_us.clear();
     sleeps_until.clear();
+    on_sleep_until = nullptr;
     OVT_SetTimeSource(&kFake);
 }
 

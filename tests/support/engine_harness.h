@@ -47,6 +47,7 @@ struct FakeClock {
     static std::vector<unsigned> sleeps_s;
     static std::vector<unsigned> sleeps_us;
     static std::vector<uint32_t> sleeps_until;  // deadlines of absolute sleeps
+    static void (*on_sleep_until)(uint32_t deadline);  // called by each absolute sleep, when set
     static void Install(uint32_t step = 0);
     static void Uninstall();
 };
