@@ -87,6 +87,13 @@ static bool InitializeDesktopGlx()
     OVID_GLX_DrawableSize(&width, &height);
     OV_Printf("OpenGL ES context through GLX: %s\n", (const char *)ovgl.GetString(GL_VERSION));
     OV_Printf("OpenGL window size %dx%d\n", width, height);
+    // Presents wait for the vertical blank where the driver lets them; without swap
+    // control the main loop's frame limit alone paces the frames.
+    if (OVID_GLX_SetSwapInterval(s_swap_interval))
+        OV_Printf("Swap interval %d.\n", s_swap_interval);
+    else
+        OV_Printf("No swap control on this display: the frame limit (%d ms) paces the frames.\n",
+                  ov_prog ? ov_prog->parms.min_frame_ms : 0);
     ovgl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     return true;
 }
