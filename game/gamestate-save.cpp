@@ -22,6 +22,7 @@
 #include <strings.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -343,11 +344,12 @@ int GameState::DeleteSaveGameState()
     char name[512];
     if (!SaveFileName(name, sizeof name, false))
         return 0;
-    ov->OV_DeleteFile(name);
-    ov_file_t *f = ov->OV_OpenFile(name, "rb");
-    if (!f)
+    bool deleted = ov->OV_DeleteFile(name) != 0;
+    std::string reason = deleted ? "" : LastFileErrorText();
+    if (!FileOpens(name))
         return 1;
-    ov->OV_CloseFile(f);
+    // Still there: the menu would offer a battle that has ended.
     ov->OV_Printf("The saved game '%s' could not be deleted.\n", name);
+    ReportFailedSave(name, reason.empty() ? "the file is still there" : reason.c_str());
     return 0;
 }
