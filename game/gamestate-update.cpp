@@ -131,6 +131,9 @@ void FinishLostBattle(GameState &g)
     sman.PushScreen("GameOver", 0);
 }
 
+// The mission's end after a win: statistics, then the end screen, which records the win
+// in the profile, saves it and only then deletes the saved battle: until the win is on
+// the disk, the saved battle is what a kill or a crash leaves to come back to.
 void FinishWonBattle(GameState &g)
 {
     if (prof)
@@ -138,7 +141,6 @@ void FinishWonBattle(GameState &g)
     g.saving_allowed = 0;
     g.stats.missions_finished++;
     g.WriteStats();
-    g.DeleteSaveGameState();
     sman.PushScreen("LevelWon", 0);
 }
 

@@ -1,5 +1,6 @@
-// "LevelWon": the campaign's progress written at entry, then the troopers' statistics,
-// and "Continue" leading on (see level-won.h).
+// "LevelWon": the campaign's progress written at entry and saved before the saved
+// battle is deleted, then the troopers' statistics, and "Continue" leading on (see
+// level-won.h).
 #include "game/screens/level-won.h"
 
 #include "app/services/dataman.h"
@@ -253,7 +254,12 @@ void ScreenLevelWon::Enter()
         UnlockStarFeatures(sum);
         AddStatistics();
     }
-    profile_man().SaveProfiles();
+    // The saved battle goes only once the win is saved: a kill before this point leaves
+    // the battle to resume, and a profile that cannot be written keeps it too.
+    if (profile_man().SaveProfiles())
+        game.DeleteSaveGameState();
+    else
+        ov->OV_Printf("The win could not be saved: the saved battle is kept.\n");
     LogLevelStats("LEVEL_WON");
 }
 
