@@ -8,6 +8,7 @@
 
 #include "app/services/dataman.h"
 #include "app/services/filehelpers.h"
+#include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/transition.h"
@@ -341,6 +342,25 @@ TEST_F(LevelWon, WinThatCannotBeSavedKeepsTheSavedBattle)
     EXPECT_FALSE(game.GameStateExists());
 }
 
+// A profile holding the largest numbers a text can hold: every rating counts 5 stars,
+// counts stay at their largest, and the sums overflow nothing.
+TEST_F(LevelWon, ExtremeProfileNumbersCountInTheirRanges)
+{
+    for (int m = 1; m <= 8; m++)
+        prof->SetValue("missions", ("MISSION2_" + std::to_string(m)).c_str(), "rating", "2147483647");
+    prof->SetValue("missions", "MISSION1_9", "rating", "99999999999999999999");
+    prof->SetValue("missions", "MISSION1_9", "times_played", "2147483647");
+    prof->SetValue("stats", "aliens_killed", "value", "2147483647");
+    prof->SetValue("stats", "aliens_burned", "value", "-2147483648");
+    ScreenLevelWon *s = Win("CHAPTER1", "MISSION1_9", 3);
+    EXPECT_EQ(leaderboards_man.GetPersonalBestScore("CAMPAIGN").points, 8 * 5 + 5);
+    EXPECT_TRUE(prof->TagExists("features", "EXTRA_HARD"));  // 40 stars
+    EXPECT_GE(s->unlocked_count, 1);
+    EXPECT_EQ(Value("missions", "MISSION1_9", "times_played"), std::to_string(kPlayerMaxCount));
+    EXPECT_EQ(Value("stats", "aliens_killed"), std::to_string(kPlayerMaxCount));
+    EXPECT_EQ(Value("stats", "aliens_burned"), "11");
+}
+
 TEST_F(LevelWon, ReplayKeepsTheBestRatingAndLeavesTheBattle)
 {
     Win("CHAPTER1", "MISSION1_9", 3);
@@ -420,7 +440,8 @@ TEST_F(LevelWon, UnlocksLeadThroughFeatureUnlockedWithTheirExitMode)
 
 TEST_F(LevelWon, FourthUnlockIsGrantedButNotShown)
 {
-    prof->SetValue("missions", "MISSION1_8", "rating", "40");
+    for (int m = 1; m <= 8; m++)  // 8 x 5 + 3 stars
+        prof->SetValue("missions", ("MISSION2_" + std::to_string(m)).c_str(), "rating", "5");
     ScreenLevelWon *s = Win("CHAPTER1", "MISSION1_9", 3, true);
     EXPECT_EQ(s->unlocked_count, 4);
     EXPECT_TRUE(prof->TagExists("features", "EXTRA_HARD"));

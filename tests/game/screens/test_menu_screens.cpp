@@ -255,6 +255,20 @@ TEST_F(MenuScreens, PlayMenuShowsProgressAndEntersTheChosenMission)
     EXPECT_EQ(screen_transition.target, &screen_loader_transition);
 }
 
+// Ratings out of range in the profile count 0 to 5 stars each.
+TEST_F(MenuScreens, PlayMenuCountsEachRatingAsAtMostFiveStars)
+{
+    TwoMissionsWon();
+    prof->SetValue("missions", "MISSION1_1", "rating", "2147483647");
+    prof->SetValue("missions", "MISSION1_2", "rating", "-40");
+    prof->SetValue("missions", "MISSION1_3", "rating", "nan");
+    Screen *menu = S("PlayMenu");
+    Open("PlayMenu");
+    EXPECT_EQ(Text(menu, "StarTotal"), "5");
+    Tap("Row_0");
+    EXPECT_EQ(Text(menu, "MissionStars"), "Best: 5 of 5 stars");
+}
+
 TEST_F(MenuScreens, PlayMenuOpensTheChapterBeforeTheVeryFirstMission)
 {
     // Over the main menu, as the main menu's "Play" pushes it.
