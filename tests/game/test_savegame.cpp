@@ -489,21 +489,34 @@ TEST_F(SaveGameTest, MalformedFilesChangeNothing)
          }},
     };
     FreshBattle();
+    const std::string kept = std::string(kSave) + ".bad";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Bytes bad = valid;
         c.spoil(bad);
         ASSERT_TRUE(WriteSave(bad));
+        ov->OV_DeleteFile(kept.c_str());
         int before_messages = apptest::CountLogged("Incompatible save game header. Ignoring save game.\n");
+        int before_errors = apptest::CountLogged("' is damaged (" + std::to_string(bad.size()) +
+                                                 " bytes): kept aside as '" + kept + "'.\n");
         Bytes before = StateBytes();
         int decals = world->num_decals;
+        // The first read refuses it and sets it aside: nothing offers it any more.
         EXPECT_FALSE(game.GameStateExists());
+        EXPECT_FALSE(FileOpens(kSave));
+        long size = 0;
+        char *copy = ReadWholeFile(kept.c_str(), &size);
+        EXPECT_TRUE(copy && Bytes(copy, copy + size) == bad);
+        free(copy);
         EXPECT_FALSE(game.LoadGameState(true));
         EXPECT_FALSE(game.LoadGameState(false));
         EXPECT_TRUE(StateBytes() == before);
         EXPECT_EQ(CountOfType("Trooper"), 0);
         EXPECT_EQ(world->num_decals, decals);
-        EXPECT_EQ(apptest::CountLogged("Incompatible save game header. Ignoring save game.\n"), before_messages + 3);
+        EXPECT_EQ(apptest::CountLogged("Incompatible save game header. Ignoring save game.\n"), before_messages + 1);
+        EXPECT_EQ(apptest::CountLogged("' is damaged (" + std::to_string(bad.size()) + " bytes): kept aside as '" +
+                                       kept + "'.\n"),
+                  before_errors + 1);
     }
     // The valid file still loads, and its last allowed position is the node count.
     Bytes last = valid;

@@ -7,6 +7,7 @@
 #include "tests/support/headless_engine.h"
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
+#include "app/services/filehelpers.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
@@ -15,6 +16,7 @@
 #include "app/ui/widgets/ui-listbox.h"
 #include "app/ui/widgets/ui-textbox.h"
 #include "game/gamestate.h"
+#include "game/savegame-format.h"
 #include "game/screens/flags.h"
 #include "game/screens/leaderboards-screen.h"
 #include "game/screens/level-won.h"
@@ -267,6 +269,33 @@ TEST_F(MenuScreens, PlayMenuCountsEachRatingAsAtMostFiveStars)
     EXPECT_EQ(Text(menu, "StarTotal"), "5");
     Tap("Row_0");
     EXPECT_EQ(Text(menu, "MissionStars"), "Best: 5 of 5 stars");
+}
+
+// "Continue" offers only a saved battle that can be resumed: a damaged one is set aside
+// as ".bad" when the main menu comes, with an error line, and is no longer offered.
+TEST_F(MenuScreens, MainMenuOffersContinueOnlyForASavedBattleThatLoads)
+{
+    char name[512];
+    ov->OV_GetPathEx(name, sizeof name, 1, "%s", "user/save-15.dat");
+    ov->OV_CreateDirectory("user://user");
+    std::unique_ptr<SavedGame> saved(new SavedGame());
+    std::vector<uint8_t> bytes(SAVEGAME_MAX_SIZE);
+    bytes.resize(SaveGameToBytes(*saved, bytes.data()));
+    ASSERT_TRUE(SaveFileReplacing(name, bytes.data(), bytes.size()));
+    Screen *menu = S("MainMenu");
+    Open("MainMenu");
+    EXPECT_TRUE(Shown(menu, "Continue"));
+    sman.PopScreen(menu, false);
+    Settle();
+
+    bytes[bytes.size() - 1] = '!';  // the trailing magic spoilt
+    ASSERT_TRUE(SaveFileReplacing(name, bytes.data(), bytes.size()));
+    Open("MainMenu");
+    EXPECT_FALSE(Shown(menu, "Continue"));
+    EXPECT_FALSE(FileOpens(name));
+    EXPECT_TRUE(FileOpens((std::string(name) + ".bad").c_str()));
+    EXPECT_TRUE(apptest::Logged(std::string("The saved game '") + name + "' is damaged (" +
+                                std::to_string(bytes.size()) + " bytes): kept aside as '" + name + ".bad'.\n"));
 }
 
 TEST_F(MenuScreens, PlayMenuOpensTheChapterBeforeTheVeryFirstMission)
