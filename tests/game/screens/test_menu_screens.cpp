@@ -18,6 +18,7 @@
 #include "game/screens/flags.h"
 #include "game/screens/leaderboards-screen.h"
 #include "game/screens/level-won.h"
+#include "game/screens/load-game-prompt.h"
 #include "game/screens/loader-transition.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
@@ -367,6 +368,40 @@ TEST_F(MenuScreens, MainMenuReachesTheMenus)
     EXPECT_FALSE(Active(tutorial, "Next"));
     Shot("tutorial-5.png");
     Tap("Back");
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
+}
+
+// "Continue" offers the saved battle; "No" in its prompt deletes the save, and the menu
+// under the fading prompt drops "Continue" at once: a tap where it stood does nothing.
+TEST_F(MenuScreens, NoInTheLoadGamePromptTakesContinueAwayAtOnce)
+{
+    ASSERT_TRUE(sman.PreloadScreen(&screen_popup_load_game));
+    ov->OV_CreateDirectory("user://user");
+    const char *const save = "user://user/save-15.dat";
+    ov_file_t *f = ov->OV_OpenFile(save, "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(14u, ov->OV_WriteFile("a saved battle", 14, f));
+    ov->OV_CloseFile(f);
+    Screen *menu = S("MainMenu");
+    Open("MainMenu");
+    ASSERT_TRUE(Shown(menu, "Continue"));
+    const vec2_t spot = menu->GetComp("Continue")->GetCenterPos();
+    Tap("Continue");
+    Settle();
+    ASSERT_EQ(sman.PeekScreen(0), &screen_popup_load_game);
+    Shot("load-game-prompt.png");
+    Tap("No");
+    EXPECT_TRUE(screen_popup_load_game.leaving);
+    f = ov->OV_OpenFile(save, "rb");
+    EXPECT_EQ(f, nullptr);
+    if (f)
+        ov->OV_CloseFile(f);
+    EXPECT_FALSE(Shown(menu, "Continue"));
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
+    Shot("main-menu-after-no.png");
+    TapAt((int)spot.x, (int)spot.y);
     Settle();
     EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
 }
