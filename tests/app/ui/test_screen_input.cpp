@@ -10,6 +10,7 @@
 #include "core/ov_state.h"
 #include "ovrecords.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 
 #include <string.h>
 
@@ -288,6 +289,7 @@ TEST_F(Input, KeyDownNeedsAShownScreenMouseDownDoesNot)
     sman.PushScreen(s, 0);
     calls.clear();
     ASSERT_TRUE(hl::inject_key('C', true));
+    ASSERT_TRUE(hl::inject_key('C', false));
     Touch(hl::TouchPhase::Down, 30, 40);
     Calls fading = CallsOf("lua:");
     EXPECT_EQ(fading, (Calls{"lua:down MOUSE_BUTTON_0", "lua:mouse 30 40 MOUSE_BUTTON_0 0"}));
@@ -296,7 +298,10 @@ TEST_F(Input, KeyDownNeedsAShownScreenMouseDownDoesNot)
     calls.clear();
     ASSERT_TRUE(hl::inject_key('C', true));
     PumpFrame();
-    EXPECT_EQ(CallsOf("lua:"), (Calls{"lua:down C", "lua:up C"}));
+    EXPECT_EQ(CallsOf("lua:"), (Calls{"lua:down C"}));
+    ASSERT_TRUE(hl::inject_key('C', false));
+    PumpFrame();
+    EXPECT_EQ(CallsOf("lua:"), (Calls{"lua:down C", "lua:up C"})) << "the up waits for the release";
     EXPECT_GT(s->events, 0) << "the fully shown top screen sees the events";
 }
 
@@ -340,15 +345,17 @@ TEST_F(Input, ConsoleLinesRunOnlyInDeveloperMode)
 
 TEST_F(Input, ControlRAndDigitsAnimateTheVirtualSize)
 {
-    ov->OV_SetKeyStatei(17, 2);
+    ASSERT_TRUE(hl::inject_key(ovdev::KEYCODE_LEFT_CTRL, true));
     ASSERT_TRUE(hl::inject_key('R', true));
+    ASSERT_TRUE(hl::inject_key('R', false));
+    ASSERT_TRUE(hl::inject_key(ovdev::KEYCODE_LEFT_CTRL, false));
     PumpFrame();
-    ov->OV_SetKeyStatei(17, 0);
     EXPECT_TRUE(sman.virtual_resize_mode);
     EXPECT_TRUE(sman.draw_all);
     EXPECT_EQ(prog.parms.windowed, 1);
     int w0 = sman.virtual_width, h0 = sman.virtual_height;
     ASSERT_TRUE(hl::inject_key('7', true));
+    ASSERT_TRUE(hl::inject_key('7', false));
     PumpFrame();
     EXPECT_EQ(sman.virtual_target_width, 1024);
     EXPECT_EQ(sman.virtual_target_height, 768);
@@ -361,6 +368,7 @@ TEST_F(Input, ControlRAndDigitsAnimateTheVirtualSize)
     EXPECT_EQ(sman.virtual_height, 768);
     EXPECT_EQ(sman.virtual_anim_timer, 0.0f);
     ASSERT_TRUE(hl::inject_key('6', true));
+    ASSERT_TRUE(hl::inject_key('6', false));
     PumpFrame();
     EXPECT_EQ(sman.virtual_target_width, 800);
     EXPECT_EQ(sman.virtual_target_height, 600);

@@ -182,6 +182,7 @@ TEST_F(ReviewInput, KeysReachAComponentFocusedTwiceOnlyOnce)
     field->keys = field->events = field->chars = 0;
     const int screen_events = s->events;
     ASSERT_TRUE(hl::inject_key('Q', true));
+    ASSERT_TRUE(hl::inject_key('Q', false));
     PumpFrame();
     EXPECT_EQ(field->keys, 1) << "one key down, one key for the focused component";
     EXPECT_LE(field->chars, 1);
