@@ -249,6 +249,7 @@ TEST_F(Input, NeighbourInEachDirection)
     UIComp *up = AddComp(s, "up", 100, 60, 20, 20);
     UIComp *down = AddComp(s, "down", 100, 140, 20, 20);
     AddComp(s, "offrow", 140, 130, 20, 20)->interactive = false;
+    UIComp *top_row = AddComp(s, "toprow", 300, 0, 20, 20);
     struct Case {
         UIComp *from;
         vec2_t v;
@@ -256,9 +257,13 @@ TEST_F(Input, NeighbourInEachDirection)
     } cases[] = {
         {centre, {-1, 0}, left}, {centre, {1, 0}, right}, {centre, {0, -1}, up},   {centre, {0, 1}, down},
         {right, {1, 0}, far_right}, {far_right, {1, 0}, nullptr}, {up, {0, -1}, nullptr}, {centre, {0, 0}, centre},
+        // Without a current component the search starts at (0, 0), the first interactive
+        // component ("centre") giving the size and being skipped: only the top row lies
+        // to the right, and nothing lies straight below the origin.
+        {nullptr, {1, 0}, top_row}, {nullptr, {0, 1}, nullptr},
     };
     for (const Case &k : cases) {
-        SCOPED_TRACE(testing::Message() << k.from->name << " (" << k.v.x << ", " << k.v.y << ")");
+        SCOPED_TRACE(testing::Message() << (k.from ? k.from->name : "none") << " (" << k.v.x << ", " << k.v.y << ")");
         EXPECT_EQ(sman.GetInteractiveComp2D(s->ui, k.from, k.v), k.to);
     }
     EXPECT_EQ(sman.GetInteractiveComp1D(s->ui, nullptr, 1), left) << "null stands for the first";

@@ -131,6 +131,19 @@ TEST_F(Slider, ADragReportsEachChange)
     EXPECT_FLOAT_EQ(Get(s, "nofill")->value, 0.5f);
 }
 
+// A tap whose press and release arrive within one frame moves the slider to the tapped
+// value: the change is reported, then the click, both reading the new value.
+TEST_F(Slider, AOneFrameTapTakesTheTappedValue)
+{
+    ProbeScreen *s = Show("Tap", std::string(kRecordClicks) + SliderAt("d", "gfx/hpanel.png", "gfx/hfull.png", 50, 100));
+    Tap(190, 110);
+    EXPECT_NEAR(Get(s, "d")->value, 0.7f, 1e-6);
+    EXPECT_EQ(Seen(s), "d=0.7 d=0.7");
+    Tap(70, 105);
+    EXPECT_NEAR(Get(s, "d")->value, 0.1f, 1e-6);
+    EXPECT_EQ(Seen(s), "d=0.7 d=0.7 d=0.1 d=0.1");
+}
+
 TEST_F(Slider, ARotatedSliderIsDraggedAlongItsOwnAxis)
 {
     ProbeScreen *s = Show("Rotated", std::string(kRecordClicks) +
