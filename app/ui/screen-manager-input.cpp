@@ -399,10 +399,11 @@ void ScreenMan::UpdateCursors(float dt)
                 UIComp *pressed = cursor->over;
                 SetCursorLockedTo(cursor, pressed);
                 cursor->focus = pressed;
-                // The press acts at once, as a held press does on the next cursor update:
-                // a tap whose release comes within the same frame still selects the line,
-                // moves the slider or places the text cursor before its click.
-                if (!edit_mode)
+                // A pointer's press acts at once, as a held press does on the next cursor
+                // update: a tap whose release comes within the same frame still selects
+                // the line, moves the slider or places the text cursor before its click.
+                // (The game-pad cursor sits on the component's centre; it never drags.)
+                if (!edit_mode && i < UI_GAMEPAD_CURSOR)
                     pressed->ProcessCursorMove(cursor, cursor->pos, 0.0f);
             }
         }
