@@ -2,8 +2,6 @@
 // touches in slots 0..9, window state and close requests.
 #include "platform/desktop_input.h"
 
-#include <algorithm>
-
 #include "platform/events.h"
 #include "platform/navigator.h"
 #include "platform/screen.h"
@@ -41,11 +39,6 @@ int ButtonBit(Uint8 button) {
     case SDL_BUTTON_RIGHT: return SCREEN_BUTTON_RIGHT;
     default: return 0;
     }
-}
-
-int Scale(int v, int to, int from) {
-    const long long scaled = from > 0 ? static_cast<long long>(v) * to / from : v;
-    return static_cast<int>(std::clamp<long long>(scaled, 0, std::max(to - 1, 0)));
 }
 
 }  // namespace
@@ -149,7 +142,8 @@ void InputTranslator::mouse_button(const SDL_MouseButtonEvent &e, bool down, std
     const int bit = ButtonBit(e.button);
     if (bit == 0 || down == ((buttons_ & bit) != 0)) return;
     buttons_ = down ? (buttons_ | bit) : (buttons_ & ~bit);
-    const int x = scale_x(e.x), y = scale_y(e.y);
+    int x = 0, y = 0;
+    to_buffer(e.x, e.y, &x, &y);
     if (bit == SCREEN_BUTTON_LEFT)
         out->push_back(MakeTouchEvent(down ? SCREEN_EVENT_MTOUCH_TOUCH : SCREEN_EVENT_MTOUCH_RELEASE, 0, x, y));
     else
@@ -158,7 +152,8 @@ void InputTranslator::mouse_button(const SDL_MouseButtonEvent &e, bool down, std
 
 void InputTranslator::mouse_motion(const SDL_MouseMotionEvent &e, std::vector<RawEvent> *out) {
     if (e.which == SDL_TOUCH_MOUSEID) return;
-    const int x = scale_x(e.x), y = scale_y(e.y);
+    int x = 0, y = 0;
+    to_buffer(e.x, e.y, &x, &y);
     if (buttons_ & SCREEN_BUTTON_LEFT)
         out->push_back(MakeTouchEvent(SCREEN_EVENT_MTOUCH_MOVE, 0, x, y));
     else
@@ -179,8 +174,8 @@ void InputTranslator::finger(const SDL_TouchFingerEvent &e, Uint32 type, std::ve
         event_type = SCREEN_EVENT_MTOUCH_RELEASE;
     }
     if (slot < 0) return;  // more fingers than slots, or a finger we never saw go down
-    const int x = std::clamp(static_cast<int>(e.x * buffer_width_), 0, std::max(buffer_width_ - 1, 0));
-    const int y = std::clamp(static_cast<int>(e.y * buffer_height_), 0, std::max(buffer_height_ - 1, 0));
+    int x = 0, y = 0;
+    to_buffer(static_cast<int>(e.x * window_width_), static_cast<int>(e.y * window_height_), &x, &y);
     out->push_back(MakeTouchEvent(event_type, slot, x, y));
 }
 
@@ -216,9 +211,10 @@ void InputTranslator::exit_request(std::vector<RawEvent> *out) {
     out->push_back(MakeExitEvent());
 }
 
-int InputTranslator::scale_x(int x) const { return Scale(x, buffer_width_, window_width_); }
-
-int InputTranslator::scale_y(int y) const { return Scale(y, buffer_height_, window_height_); }
+void InputTranslator::to_buffer(int window_x, int window_y, int *x, int *y) const {
+    const PictureRect picture = FitPicture(buffer_width_, buffer_height_, window_width_, window_height_);
+    SurfaceToPicture(picture, buffer_width_, buffer_height_, window_x, window_y, x, y);
+}
 
 }  // namespace desktop
 }  // namespace ovdev

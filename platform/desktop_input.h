@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/device.h"
+#include "platform/picture_fit.h"
 #include "platform/touch_slots.h"
 
 namespace ovdev {
@@ -41,7 +42,9 @@ std::vector<int> DecodeUtf8(const char *text);
 class InputTranslator {
 public:
     // Buffer size (the pixels events report) and window size (the pixels SDL reports
-    // the mouse in); positions are scaled from one to the other.
+    // the mouse in). The buffer's picture fills the window with its aspect kept
+    // (picture_fit.h); positions on the window are mapped back into it, those on the
+    // bars to the picture's nearest edge.
     void set_sizes(int buffer_width, int buffer_height, int window_width, int window_height);
     // Appends the device events this SDL event stands for (often none).
     void translate(const SDL_Event &event, std::vector<RawEvent> *out);
@@ -55,8 +58,7 @@ private:
     void window_state(int state, std::vector<RawEvent> *out);
     void close_request(std::vector<RawEvent> *out);
     void exit_request(std::vector<RawEvent> *out);
-    int scale_x(int x) const;
-    int scale_y(int y) const;
+    void to_buffer(int window_x, int window_y, int *x, int *y) const;
 
     int buffer_width_ = 1024, buffer_height_ = 600;
     int window_width_ = 1024, window_height_ = 600;

@@ -80,6 +80,11 @@ const std::vector<std::string> &failable_calls();
 std::vector<std::string> calls();
 void clear_calls();
 
+// Puts the headless display on a desktop of width x height, as a desktop window is
+// (0, 0: no desktop, the start after every reset): a full-screen window then covers
+// it. False for negative or half-zero sizes, or when the headless backend is not in use.
+bool set_desktop_size(int width, int height);
+
 // Read-back of the device state the engine changed.
 bool has_window();
 // A property of the window as it stands (set by the engine or its start value:

@@ -38,6 +38,9 @@ enum {
     SCREEN_PROPERTY_BUFFER_SIZE = 1006, // window buffer size, two ints
     SCREEN_PROPERTY_ROTATION = 1007,    // window rotation in degrees
     SCREEN_PROPERTY_TITLE = 1008,       // window title, text (cv); "" at start
+    SCREEN_PROPERTY_FULLSCREEN = 1009,  // window: 1 covers the desktop, 0 a window of its buffer size (start)
+    SCREEN_PROPERTY_SURFACE_SIZE = 1010,  // window, read only: its size as shown, two ints (below)
+    SCREEN_PROPERTY_DESKTOP_SIZE = 1011,  // display, read only: the desktop's size, two ints; 0, 0 without one
 
     // Event types.
     SCREEN_EVENT_POINTER = 6,
@@ -119,6 +122,10 @@ int screen_get_window_property_iv(screen_window_t win, int pname, int *param);
 int screen_get_window_property_pv(screen_window_t win, int pname, void **param);
 int screen_get_display_property_iv(screen_display_t disp, int pname, int *param);
 int screen_get_event_property_iv(screen_event_t ev, int pname, int *param);
+
+// A window's size as shown (SCREEN_PROPERTY_SURFACE_SIZE): its buffer size as a window;
+// in full screen the desktop's size, where there is a desktop (else the buffer size).
+// The buffer's picture is drawn into it scaled with its aspect kept (picture_fit.h).
 
 // The handle EGL takes as its native window (desktop: the X11 window; headless: null).
 void *screen_get_native_window(screen_window_t win);

@@ -206,6 +206,18 @@ TEST_F(Translation, MousePositionsAreScaledToBufferPixels) {
               (Texts{Pointer(200, 100, 0), Pointer(1023, 0, 0)}));
 }
 
+// Full screen on a 1920 x 1080 monitor: the 1024 x 600 picture is 1843 x 1080 from x 38
+// (picture_fit.h). Mouse and fingers land on the buffer pixel drawn under them; on the
+// bars they land on the picture's nearest edge.
+TEST_F(Translation, FullScreenPositionsAreMappedBackThroughThePicture) {
+    input_.set_sizes(1024, 600, 1920, 1080);
+    EXPECT_EQ(Feed({MouseMotion(38, 0), MouseMotion(1880, 1079), MouseMotion(10, 500), MouseMotion(1900, 500),
+                    MouseButton(true, SDL_BUTTON_LEFT, 700, 540), MouseButton(false, SDL_BUTTON_LEFT, 701, 541),
+                    Finger(SDL_FINGERDOWN, 9, 0.5f, 0.5f)}),
+              (Texts{Pointer(0, 0, 0), Pointer(1023, 599, 0), Pointer(0, 277, 0), Pointer(1023, 277, 0),
+                     Touch(100, 0, 367, 300), Touch(102, 0, 368, 300), Touch(100, 0, 512, 300)}));
+}
+
 TEST_F(Translation, FingersTakeSlotsAndBufferPixels) {
     EXPECT_EQ(Feed({Finger(SDL_FINGERDOWN, 7001, 0.5f, 0.25f), Finger(SDL_FINGERDOWN, 7002, 0.0f, 1.0f),
                     Finger(SDL_FINGERMOTION, 7001, 0.75f, 0.5f), Finger(SDL_FINGERUP, 7001, 0.75f, 0.5f),
