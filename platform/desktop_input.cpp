@@ -25,7 +25,8 @@ const KeyEntry kKeys[] = {
     {SDLK_END, KEYCODE_END},             {SDLK_INSERT, KEYCODE_INSERT},
     {SDLK_DELETE, KEYCODE_DELETE},       {SDLK_LSHIFT, KEYCODE_LEFT_SHIFT},
     {SDLK_RSHIFT, KEYCODE_RIGHT_SHIFT},  {SDLK_LCTRL, KEYCODE_LEFT_CTRL},
-    {SDLK_RCTRL, KEYCODE_RIGHT_CTRL},
+    {SDLK_RCTRL, KEYCODE_RIGHT_CTRL},    {SDLK_LALT, KEYCODE_LEFT_ALT},
+    {SDLK_RALT, KEYCODE_RIGHT_ALT},
 };
 
 const SDL_Keycode kFunctionKeys[] = {SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,  SDLK_F5,  SDLK_F6,
@@ -50,6 +51,10 @@ KeyMapping MapKey(SDL_Keycode key) {
     for (int i = 0; i < 12; ++i) {
         if (kFunctionKeys[i] == key) return {KeyAction::Key, KEYCODE_F1 + i};
     }
+    // Printable keys have their character as keycode (the unshifted one of the layout);
+    // the others carry SDL's scancode bit.
+    if (key >= SDLK_a && key <= SDLK_z) return {KeyAction::Cap, static_cast<int>(key - SDLK_a + 'A')};
+    if (key >= SDLK_SPACE && !(key & SDLK_SCANCODE_MASK)) return {KeyAction::Cap, key};
     return {};
 }
 
@@ -101,24 +106,32 @@ void InputTranslator::translate(const SDL_Event &event, std::vector<RawEvent> *o
     case SDL_FINGERMOTION:
     case SDL_FINGERUP: finger(event.tfinger, event.type, out); break;
     case SDL_TEXTINPUT:
-        for (int c : DecodeUtf8(event.text.text)) out->push_back(MakeKeyEvent(c, true));
+        for (int c : DecodeUtf8(event.text.text)) out->push_back(MakeCharEvent(c));
         break;
-    case SDL_KEYDOWN: {
-        const KeyMapping m = MapKey(event.key.keysym.sym);
-        if (m.action == KeyAction::Key) out->push_back(MakeKeyEvent(m.symbol, true));
-        if (m.action == KeyAction::SwipeDown && !event.key.repeat) out->push_back(MakeSwipeDownEvent());
-        break;
-    }
-    case SDL_KEYUP: {
-        const KeyMapping m = MapKey(event.key.keysym.sym);
-        if (m.action == KeyAction::Key) out->push_back(MakeKeyEvent(m.symbol, false));
-        break;
-    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: key(event.key, event.type == SDL_KEYDOWN, out); break;
     case SDL_WINDOWEVENT: window_event(event.window, out); break;
     case SDL_QUIT:
         if (!just_closed) exit_request(out);  // else the close button's own SDL_QUIT
         break;
     default: break;
+    }
+}
+
+// Every key is held from its press to its release. Named keys repeat their press while
+// held (arrows walk a list, backspace deletes on); a printable key is pressed once, its
+// characters repeat through text input.
+void InputTranslator::key(const SDL_KeyboardEvent &e, bool down, std::vector<RawEvent> *out) {
+    const KeyMapping m = MapKey(e.keysym.sym);
+    switch (m.action) {
+    case KeyAction::Key: out->push_back(MakeKeyEvent(m.symbol, down)); break;
+    case KeyAction::Cap:
+        if (!(down && e.repeat)) out->push_back(MakeKeyCapEvent(m.symbol, down));
+        break;
+    case KeyAction::SwipeDown:
+        if (down && !e.repeat) out->push_back(MakeSwipeDownEvent());
+        break;
+    case KeyAction::None: break;
     }
 }
 

@@ -15,19 +15,23 @@
 namespace ovdev {
 namespace desktop {
 
-enum class KeyAction { None, Key, SwipeDown };
+// Key: a named key (KEYCODE_* symbol) that types nothing but return and backspace;
+// Cap: a printable key, reported by its label (capital letters) while the character
+// it types comes from text input.
+enum class KeyAction { None, Key, Cap, SwipeDown };
 
 struct KeyMapping {
     KeyAction action = KeyAction::None;
-    int symbol = 0;  // the KEYCODE_* value for KeyAction::Key
+    int symbol = 0;  // the KEYCODE_* value for Key, the label for Cap
 };
 
 // The Menu key (the one that opens context menus) stands in for the tablet's
 // swipe-down gesture from the top bezel.
 constexpr SDL_Keycode kSwipeDownKey = SDLK_APPLICATION;
 
-// What a key press or release of this desktop key does. Printable keys map to None:
-// their characters come from text input instead.
+// What a key press or release of this desktop key does: named keys (Alt among them, the
+// tablet's MENU) by their KEYCODE_* symbol, printable keys by their label, so that a
+// letter is the same key with or without Shift; keys of neither kind map to None.
 KeyMapping MapKey(SDL_Keycode key);
 
 // The code points of UTF-8 text; malformed bytes are skipped.
@@ -46,6 +50,7 @@ public:
     void translate(const SDL_Event &event, std::vector<RawEvent> *out);
 
 private:
+    void key(const SDL_KeyboardEvent &e, bool down, std::vector<RawEvent> *out);
     void mouse_button(const SDL_MouseButtonEvent &e, bool down, std::vector<RawEvent> *out);
     void mouse_motion(const SDL_MouseMotionEvent &e, std::vector<RawEvent> *out);
     void finger(const SDL_TouchFingerEvent &e, Uint32 type, std::vector<RawEvent> *out);

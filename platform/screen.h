@@ -23,6 +23,7 @@ enum {
     // Properties fixed by the engine's event handling.
     SCREEN_PROPERTY_BUTTONS = 6,
     SCREEN_PROPERTY_KEY_FLAGS = 25,
+    SCREEN_PROPERTY_KEY_CAP = 26,       // the key itself, read only with KEY_CAP_VALID
     SCREEN_PROPERTY_KEY_SYM = 28,
     SCREEN_PROPERTY_POSITION = 41,      // two ints: x, y in buffer pixels
     SCREEN_PROPERTY_TYPE = 47,
@@ -52,7 +53,19 @@ enum {
     SCREEN_USAGE_OPENGL_ES1 = 16,
     SCREEN_USAGE_ROTATION = 512,
 
-    KEY_DOWN = 1,  // bit of SCREEN_PROPERTY_KEY_FLAGS
+    // Bits of SCREEN_PROPERTY_KEY_FLAGS. A keyboard event names its key in one of three
+    // ways:
+    // - neither VALID bit: KEY_SYM is both the key and the character its press types (the
+    //   tablet's keyboard, injected keys, scripts);
+    // - KEY_CAP_VALID: KEY_CAP is the key (a capital letter, a digit, any other printable
+    //   character, or a KEYCODE_* value), and with KEY_SYM_VALID too, KEY_SYM is the
+    //   character its press types (none without it);
+    // - KEY_SYM_VALID alone: KEY_SYM is a character typed without a key of its own (a
+    //   desktop's text input): it is never held and has no release.
+    // A press (KEY_DOWN) holds its key until the event of its release (KEY_DOWN clear).
+    KEY_DOWN = 1,
+    KEY_SYM_VALID = 0x40,
+    KEY_CAP_VALID = 0x80,
 
     // Bits of SCREEN_PROPERTY_BUTTONS.
     SCREEN_BUTTON_LEFT = 1,
@@ -82,6 +95,8 @@ enum {
     KEYCODE_RIGHT_SHIFT = 0xF0E2,
     KEYCODE_LEFT_CTRL = 0xF0E3,
     KEYCODE_RIGHT_CTRL = 0xF0E4,
+    KEYCODE_LEFT_ALT = 0xF0E9,
+    KEYCODE_RIGHT_ALT = 0xF0EA,
     KEYCODE_DELETE = 0xF0FF,
 };
 

@@ -259,6 +259,23 @@ TEST_F(Listbox, APressSelectsTheLineUnderIt)
     }
 }
 
+// A tap whose press and release arrive within one frame selects the line under it
+// before its click, so the screen's OnClick reads the new line.
+TEST_F(Listbox, AOneFrameTapSelectsTheLineItsClickReads)
+{
+    ProbeScreen *s = List(25, "seen = {}\nfunction OnClick (name)\n"
+                              "  table.insert (seen, name .. '=' .. GetProperty (name .. ':listbox.selected'))\nend\n");
+    ASSERT_EQ(list->selected, 0);
+    const float lh = (float)list->line_height;
+    Tap(100, (int)(20 + 20 + 2.5f * lh));
+    EXPECT_EQ(list->selected, 2);
+    EXPECT_EQ(Eval(s, "table.concat (seen, ' ')"), "l=2");
+    EXPECT_EQ(Clicks("l"), 1);
+    Tap(100, (int)(20 + 20 + 0.5f * lh));
+    EXPECT_EQ(list->selected, 0);
+    EXPECT_EQ(Eval(s, "table.concat (seen, ' ')"), "l=2 l=0");
+}
+
 TEST_F(Listbox, LinesAreClippedToThePaddingBandAndLaterDrawingIsNot)
 {
     ProbeScreen *s = List(25, "SetProperty ('color', 1, 0, 0)\nSetProperty ('listbox.selected', 0)\n"

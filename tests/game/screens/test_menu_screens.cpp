@@ -155,6 +155,13 @@ protected:
         ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
         PumpFrame();
     }
+    // A quick click: press and release reach the engine within one frame.
+    void QuickTapAt(int x, int y)
+    {
+        ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, x, y));
+        ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
+        PumpFrame();
+    }
     // A property of a component as the screen's script reads it ("" for nothing).
     static std::string Get(Screen *screen, const std::string &path)
     {
@@ -510,6 +517,31 @@ TEST_F(MenuScreens, ProfilesAddAndDelete)
     Tap("Ok");
     Settle();
     EXPECT_TRUE(Stack().empty());
+}
+
+// A click quicker than a frame on a line of the profile list makes that profile active.
+TEST_F(MenuScreens, AQuickClickOnAProfileLineMakesItActive)
+{
+    Open("Profiles");
+    Screen *profiles = S("Profiles");
+    auto *list = static_cast<UICompListbox *>(profiles->GetComp("ProfileList"));
+    Tap("New");
+    Settle();
+    ASSERT_EQ(luaL_dostring(S("NewProfile")->ui->L, "SetProperty (\"Name:editbox.text\", \"Rookie\")"), 0);
+    Tap("Ok");
+    Settle();
+    ASSERT_EQ(list->GetNumberOfLines(), 2);
+    ASSERT_STREQ(prof->GetValue("!INFO", "name", "value"), "Rookie");
+    const vec2_t p = list->GetAlignedPos();
+    const float line = (float)list->line_height * list->dynamic_scale;
+    const float top = p.y + (float)list->padding_top * list->dynamic_scale;
+    QuickTapAt((int)(p.x + 40), (int)(top + 0.5f * line));
+    EXPECT_STREQ(prof->GetValue("!INFO", "name", "value"), "Scout");
+    EXPECT_EQ(list->selected, 0);
+    Settle(2);
+    QuickTapAt((int)(p.x + 40), (int)(top + 1.5f * line));
+    EXPECT_STREQ(prof->GetValue("!INFO", "name", "value"), "Rookie");
+    EXPECT_EQ(list->selected, 1);
 }
 
 TEST_F(MenuScreens, CreditsGoOnToTheNamedScreen)
