@@ -8,6 +8,7 @@
 #include "app/services/filehelpers.h"
 #include "app/services/localization.h"
 #include "app/services/prog.h"
+#include "app/services/random.h"
 #include "orvex.h"
 
 #include <limits.h>
@@ -90,7 +91,7 @@ bool IsSaveFileName(const char *name)
 
 // --- Profile
 
-Profile::Profile() : random_(rand())
+Profile::Profile() : random_(AppRandom())
 {
 }
 
