@@ -429,10 +429,11 @@ TEST_F(MenuScreens, NoInTheLoadGamePromptTakesContinueAwayAtOnce)
     ASSERT_TRUE(sman.PreloadScreen(&screen_popup_load_game));
     ov->OV_CreateDirectory("user://user");
     const char *const save = "user://user/save-15.dat";
-    ov_file_t *f = ov->OV_OpenFile(save, "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(14u, ov->OV_WriteFile("a saved battle", 14, f));
-    ov->OV_CloseFile(f);
+    std::unique_ptr<SavedGame> saved(new SavedGame());  // a battle that can be resumed
+    std::vector<uint8_t> bytes(SAVEGAME_MAX_SIZE);
+    bytes.resize(SaveGameToBytes(*saved, bytes.data()));
+    ASSERT_TRUE(SaveFileReplacing(save, bytes.data(), bytes.size()));
+    ov_file_t *f = nullptr;
     Screen *menu = S("MainMenu");
     Open("MainMenu");
     ASSERT_TRUE(Shown(menu, "Continue"));
