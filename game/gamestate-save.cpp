@@ -94,8 +94,13 @@ bool ReadCheckedSaveGame(SavedGame *saved, bool log_reading)
         ok = data && SaveGameFromBytes((const uint8_t *)data, (size_t)size, saved);
         free(data);
     }
-    if (ok && saved->wave_script_pos > CountWaveNodes(saved->parms.level_file))
-        ok = false;
+    if (ok) {
+        // The level's wave script bounds the position in it and the waves it holds.
+        int nodes = CountWaveNodes(saved->parms.level_file);
+        ok = saved->wave_script_pos <= nodes;
+        if (saved->num_waves > nodes)
+            saved->num_waves = nodes;
+    }
     if (!ok) {
         ov->OV_PrintDebugf(1, kIncompatible);
         SetDamagedSaveGameAside(name, length);

@@ -151,6 +151,19 @@ void ClampSavedNumbers(SavedGame *s)
     s->money_earned = PlayerMoney(s->money_earned);
     s->money_spent = PlayerMoney(s->money_spent);
     s->wave_advance_state = s->wave_advance_state != 0;  // waiting for the next wave, or not
+    s->lowest_bunker_hp = PlayerHitPoints(s->lowest_bunker_hp);
+    s->wave_banner_phase = PlayerPhase(s->wave_banner_phase);
+    s->between_waves_phase = PlayerPhase(s->between_waves_phase);
+    s->script_wait = PlayerSeconds(s->script_wait);
+    s->force_field_time = PlayerSeconds(s->force_field_time);
+    s->level_number_shown = PlayerWaveShown(s->level_number_shown);
+    s->pending_bunker_repair = PlayerHitPoints(s->pending_bunker_repair);
+    s->bunker_hit_points = PlayerHitPoints(s->bunker_hit_points);
+    for (int i = 0; i < s->num_troopers && i < SAVEGAME_MAX_TROOPERS; i++) {
+        s->troopers[i].x = PlayerPosition(s->troopers[i].x);
+        s->troopers[i].y = PlayerPosition(s->troopers[i].y);
+        s->troopers[i].hit_points = PlayerHitPoints(s->troopers[i].hit_points);
+    }
 }
 
 }  // namespace

@@ -22,6 +22,8 @@ const int kPlayerMaxCount = 1000000000;      // kills, shots, spawns, wins, loss
 const int kPlayerMaxMoney = 1000000000;      // money held, earned, spent
 const int kPlayerMaxScore = 1000000000;      // scores and leaderboard points
 const int kPlayerMaxTimeMs = 2000000000;     // times in milliseconds (23 days), summed saturating
+const float kPlayerMaxHitPoints = 10000000.0f;  // hit points of a trooper or the bunker
+const float kPlayerMaxPosition = 1000000.0f;    // world positions, either way from the origin
 
 // A decimal number written as text (leading blanks and a sign allowed, anything after
 // the digits ignored), saturated at the ends of long long; 0 for null or no digits.
@@ -42,5 +44,16 @@ inline int PlayerCount(long long v) { return (int)ClampPlayerValue(v, 0, kPlayer
 inline int PlayerMoney(long long v) { return (int)ClampPlayerValue(v, 0, kPlayerMaxMoney); }
 inline int PlayerScore(long long v) { return (int)ClampPlayerValue(v, 0, kPlayerMaxScore); }
 inline int PlayerTimeMs(long long v) { return (int)ClampPlayerValue(v, 0, kPlayerMaxTimeMs); }
+
+// Numbers kept as floats: NaN becomes the low end.
+inline float ClampPlayerFloat(float v, float low, float high)
+{
+    return v >= low ? (v <= high ? v : high) : low;
+}
+inline float PlayerPhase(float v) { return ClampPlayerFloat(v, 0.0f, 1.0f); }  // 0..1 of a fade or pause
+inline float PlayerSeconds(float v) { return ClampPlayerFloat(v, 0.0f, kPlayerMaxTimeMs / 1000.0f); }
+inline float PlayerWaveShown(float v) { return ClampPlayerFloat(v, 0.0f, (float)kPlayerMaxWave); }
+inline float PlayerHitPoints(float v) { return ClampPlayerFloat(v, 0.0f, kPlayerMaxHitPoints); }
+inline float PlayerPosition(float v) { return ClampPlayerFloat(v, -kPlayerMaxPosition, kPlayerMaxPosition); }
 
 #endif

@@ -421,6 +421,8 @@ TEST_F(SaveGameTest, ExtremeNumbersLoadInRangeAndPlayOn)
     for (size_t at : {401u, 8873u, 8878u, 8882u, 8894u, 8903u, 8939u, 8943u, 8948u, 8952u, 8956u})
         put32(at, 0x7fffffffu);
     put32(8857, 0xffffffffu);  // the game clock
+    for (size_t at : {8898u, 8931u, 8935u, 8961u, 8965u})  // hit points, force field, level shown, repair
+        put32(at, 0x4f000000u);  // 2147483648.0f
     put32(8915, 1);            // waiting for the next wave
     put32(8919, 0);            // no wave banner
     put32(8923, 0);            // no between-waves pause
@@ -429,11 +431,14 @@ TEST_F(SaveGameTest, ExtremeNumbersLoadInRangeAndPlayOn)
     FreshBattle();
     ASSERT_TRUE(game.LoadGameState(false));
     EXPECT_EQ(game.wave_number, kPlayerMaxWave);
-    EXPECT_EQ(game.num_waves, kPlayerMaxWave);
+    EXPECT_EQ(game.num_waves, 8) << "no more waves than the level's script holds";
+    EXPECT_EQ(game.level_number_shown, (float)kPlayerMaxWave);
+    EXPECT_EQ(game.base->hit_points, kPlayerMaxHitPoints);
     EXPECT_EQ(game.money, kPlayerMaxMoney);
     EXPECT_EQ(game.score, kPlayerMaxScore);
     EXPECT_EQ(game.regular_kills, kPlayerMaxCount);
     EXPECT_EQ(game.game_clock, (uint32_t)kPlayerMaxTimeMs);
+    DrawBattleFrame();  // the HUD shows the wave marker and the level number
     // Play on: the countdown runs out and the next wave starts.
     game.wave_countdown = 0.0f;
     for (int i = 0; i < 100 && game.wave_number == kPlayerMaxWave; i++)

@@ -234,6 +234,39 @@ TEST(SaveGameFormat, NumbersAreClampedIntoTheirRanges)
     }
 }
 
+// The floats too: phases within 0..1, times and hit points not below zero nor past
+// their ranges, positions within the world's range.
+TEST(SaveGameFormat, FloatsAreClampedIntoTheirRanges)
+{
+    struct Field {
+        size_t at;
+        float written;
+        std::function<float(const SavedGame &)> read;
+        float expected;
+    };
+    const Field fields[] = {
+        {8898, 3e9f, [](const SavedGame &s) { return s.lowest_bunker_hp; }, kPlayerMaxHitPoints},
+        {8919, 7.5f, [](const SavedGame &s) { return s.wave_banner_phase; }, 1.0f},
+        {8923, -2.0f, [](const SavedGame &s) { return s.between_waves_phase; }, 0.0f},
+        {8927, 1e30f, [](const SavedGame &s) { return s.script_wait; }, kPlayerMaxTimeMs / 1000.0f},
+        {8931, -5.0f, [](const SavedGame &s) { return s.force_field_time; }, 0.0f},
+        {8935, 2147483648.0f, [](const SavedGame &s) { return s.level_number_shown; }, (float)kPlayerMaxWave},
+        {8961, -1.0f, [](const SavedGame &s) { return s.pending_bunker_repair; }, 0.0f},
+        {8965, 1e20f, [](const SavedGame &s) { return s.bunker_hit_points; }, kPlayerMaxHitPoints},
+        {8973 + 64, -3e9f, [](const SavedGame &s) { return s.troopers[0].x; }, -kPlayerMaxPosition},
+        {8973 + 76, 1e38f, [](const SavedGame &s) { return s.troopers[0].hit_points; }, kPlayerMaxHitPoints},
+        {8965, 850.5f, [](const SavedGame &s) { return s.bunker_hit_points; }, 850.5f},  // in range: as written
+    };
+    for (const Field &f : fields) {
+        SCOPED_TRACE(f.at);
+        Bytes b = ValidFile(1);
+        PutF(b, f.at, f.written);
+        std::unique_ptr<SavedGame> s(new SavedGame());
+        ASSERT_TRUE(SaveGameFromBytes(b.data(), b.size(), s.get()));
+        EXPECT_EQ(f.read(*s), f.expected);
+    }
+}
+
 TEST(GameStatsFormat, OnlyAFileOfTheBlockSizeReads)
 {
     for (size_t size : {0u, 4u, 375u, 377u, 1000u}) {
