@@ -6,7 +6,7 @@
 // screen's named components are checked, the log must hold none of the messages an
 // unattended run forbids, and every picture goes to the shots folder (tour/) to be
 // looked at.
-#include "tests/game/screens/shipped_screens_fixture.h"
+#include "tests/game/screens/screen_tour_fixture.h"
 #include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
@@ -61,21 +61,6 @@ using screentest::LitPixels;
 
 namespace hl = ovdev::headless;
 
-std::vector<std::string> Split(const std::string &list, char sep)
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at <= list.size()) {
-        size_t end = list.find(sep, at);
-        if (end == std::string::npos)
-            end = list.size();
-        if (end > at)
-            out.push_back(list.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
-}
-
 // The forbidden fragments, one a line ('#' lines are comments).
 std::vector<std::string> ForbiddenMessages()
 {
@@ -109,90 +94,8 @@ std::vector<std::string> ForbiddenLines(std::map<std::string, int> *seen = nullp
     return found;
 }
 
-// One stop of the tour: the screen, what lies under it, the messages it gets before it
-// is pushed, the components it must hold and anything to set first.
-struct Stop {
-    const char *screen;
-    const char *under;  // "" for nothing
-    std::vector<std::pair<const char *, const char *>> messages;
-    std::string components;  // '|' separated
-    std::function<void()> prepare;
-};
-
-// The data files the game fixture writes empty, put back from the shipped directory.
-const char *const kShippedData[] = {"entities.xml", "weapons.xml", "powerups.xml", "spawn-groups.xml",
-                                    "spawn-events.xml", "gameplay-global.xml", "missions.xml"};
-
-class ScreenTour : public gametest::GameTest {
+class ScreenTour : public screentest::ScreenTourTest {
 protected:
-    void SetUp() override
-    {
-        GameTest::SetUp();
-        ASSERT_NO_FATAL_FAILURE(screentest::CopyProgramDir(ORVEX_CONTENT_DIR));
-        StartGame(1024, device_height_);
-        if (HasFatalFailure())
-            return;
-        for (const char *file : kShippedData) {
-            std::string cmd =
-                std::string("cp '") + ORVEX_CONTENT_DIR + "/" + file + "' app/native/" + file + " 2>/dev/null";
-            if (system(cmd.c_str()) == 0)
-                dman().ReleaseDatabase(file);
-        }
-        Profile *p = screentest::StartMenuServices("Tourist");
-        ASSERT_NE(p, nullptr);
-        ASSERT_EQ(prof, p);
-        ThreeMissionsWon();
-        achievement_man.Initialize();
-        apptest::draw = screentest::DrawStackOnBlack;
-    }
-    void TearDown() override
-    {
-        apptest::draw = nullptr;
-        if (achievement_man.IsInitialized())
-            achievement_man.Shutdown();
-        leaderboards_man.Reset();
-        if (ov)
-            profile_man().Clear();
-        flagmaster.ReleaseAll();
-        FreeMenuBanner();
-        for (const char *file : kShippedData)
-            dman().ReleaseDatabase(file);
-        GameTest::TearDown();
-    }
-    int device_height_ = 768;  // the device is 1024 wide; the layouts' reference is 1024 x 768
-    // A player three missions into the first chapter, the shop and two classes open.
-    static void ThreeMissionsWon()
-    {
-        prof->AddTag("chapters", "CHAPTER1");
-        for (const char *m : {"MISSION1_1", "MISSION1_2", "MISSION1_3", "MISSION1_4"})
-            prof->AddTag("missions", m);
-        for (const char *m : {"MISSION1_1", "MISSION1_2", "MISSION1_3"}) {
-            prof->SetValue("missions", m, "rating", "4");
-            prof->SetValue("missions", m, "times_played", "1");
-        }
-        for (const char *f : {"POWERUP_MONEY", "MINIGUN_TROOPER", "SHOTGUN_TROOPER"})
-            prof->AddTag("features", f);
-        prof->SetValue("current_game", "active_chapter", "value", "CHAPTER1");
-        prof->SetValue("current_game", "active_mission", "value", "MISSION1_4");
-        prof->AddTag("ACHIEVEMENTS", "xenocide");
-    }
-    Screen *Find(const char *name)
-    {
-        Screen *s = Screen::GetScreen(name);
-        EXPECT_NE(s, nullptr) << name;
-        if (s && !s->ui) {
-            EXPECT_TRUE(sman.PreloadScreen(s)) << name;
-        }
-        return s;
-    }
-    void Settle(int frames = 25)
-    {
-        for (int i = 0; i < frames; i++) {
-            flagmaster.Update(0.05f);
-            sman.Update(0.05f);
-            DrawFrame();
-        }
-    }
     widgettest::Frame Shoot(const std::string &file)
     {
         Settle(6);
@@ -200,34 +103,13 @@ protected:
         EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("tour", file))) << file;
         return f;
     }
-    void Visit(int index, const Stop &stop)
+    void Visit(int index, const screentest::Stop &stop)
     {
         SCOPED_TRACE(stop.screen);
-        sman.PopAllScreens();
-        // The screens leave with a fade: a screen still leaving cannot be pushed again
-        // (the popups over "MainMenu" then showed over nothing).
-        for (int i = 0; i < 100 && sman.stack.Count() > 0; i++)
-            Settle(1);
-        EXPECT_EQ(sman.stack.Count(), 0) << "screens still leaving";
-        if (stop.prepare)
-            stop.prepare();
-        Screen *s = Find(stop.screen);
-        ASSERT_NE(s, nullptr);
-        ASSERT_NE(s->ui, nullptr);
-        for (const auto &m : stop.messages)
-            sman.SendScreenMessage(nullptr, s, m.first, m.second);
-        if (*stop.under) {
-            Screen *under = Find(stop.under);
-            ASSERT_NE(under, nullptr);
-            sman.PushScreen(under, 0);
-            Settle();
-            EXPECT_TRUE(under->in_stack && !under->leaving) << stop.under << " is not under " << stop.screen;
-        }
-        sman.PushScreen(s, 0);
-        Settle();
-        const Screen *top = sman.PeekScreen(0);
-        EXPECT_EQ(top, s) << "on top: " << (top && top->name ? top->name : "nothing");
-        for (const std::string &c : Split(stop.components, '|'))
+        Screen *s = Show(stop);
+        if (!s)
+            return;
+        for (const std::string &c : screentest::Split(stop.components, '|'))
             EXPECT_NE(s->GetComp(c.c_str()), nullptr) << stop.screen << " lacks " << c;
         char file[96];
         snprintf(file, sizeof file, "%02d-%s.png", index, stop.screen);
@@ -235,26 +117,10 @@ protected:
     }
 };
 
-const char kCards[] =
-    "trooper_0_damage|trooper_1_damage|trooper_2_damage|trooper_3_damage|trooper_4_damage|trooper_0_kills|"
-    "trooper_0_shots|trooper_0_image|trooper_0_image_weapon|trooper_4_image_weapon|timespent_value|"
-    "alienskilled_value|Wave";
-
 TEST_F(ScreenTour, EveryScreenOfTheGameShows)
 {
     // The class screens the program registers at start-up.
-    GetShopScreen();
-    GetPickReinforcementScreen();
-    GetArmTroopersScreen();
-    GetChooseUpgradeScreen();
-    GetPickUpgradeScreen();
-    GetGameOverScreen();
-    GetLevelLostScreen();
-    GetLevelWonScreen();
-    GetFeatureUnlockedScreen();
-    GetLeaderboardsScreen();
-    GetNewsScreen();
-    ASSERT_TRUE(sman.PreloadScreen(&screen_transition));
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
     // The loading screen, drawn without its worker (the engine's start-up pushes it and
     // hands over to the main menu); entering it makes the menus' banner.
     ASSERT_TRUE(sman.PreloadScreen(&screen_loading));
@@ -264,65 +130,7 @@ TEST_F(ScreenTour, EveryScreenOfTheGameShows)
     apptest::draw = screentest::DrawLoadingOnBlack;
     EXPECT_GT(LitPixels(Shoot("00-Loading.png")), 20000);
     apptest::draw = screentest::DrawStackOnBlack;
-    const std::string cards(kCards);
-    const std::vector<Stop> tour = {
-        {"MainMenu", "", {}, "Banner|Play|Extras|Instructions|Continue|Quit|Embers", nullptr},
-        {"PopupLoadGame", "MainMenu", {}, "Yes|No", nullptr},
-        {"PlayMenu", "MainMenu", {},
-         "Back|Achievements|Play|Leaderboards|CHAPTER1|CHAPTER2|CHAPTER3|EXTRAS|Missions|Row_0|Row_9|ExtrasIntel|"
-         "MissionName|MissionDesc|MissionStars|MissionBest|StarTotal",
-         nullptr},
-        {"Extras", "MainMenu", {}, "Options|Profiles|Credits|Zedivevor|Back|Developer", nullptr},
-        {"Tutorial", "MainMenu", {}, "Back|Next|Prev", nullptr},
-        {"Options", "MainMenu", {}, "Back|SoundVolume|MusicVolume|Windowed|ResetTutorials", nullptr},
-        {"Zedivevor", "MainMenu", {}, "Back|Next|Prev|Portrait|CreatureName|CreatureDesc", nullptr},
-        {"Credits", "", {{"setNextScreen", "PlayMenu"}}, "fader|Lines", nullptr},
-        {"Profiles", "MainMenu", {}, "Delete|New|Ok|ProfileList", nullptr},
-        {"NewProfile", "MainMenu", {}, "Cancel|Ok|Name", nullptr},
-        {"DeleteProfile", "MainMenu", {}, "No|Yes", nullptr},
-        {"PopupOk", "MainMenu", {{"text", "That name is taken."}}, "Ok|Text", nullptr},
-        {"Chapter_1_Begin", "", {}, "tap_to_continue", nullptr},
-        {"Chapter_1_Completed", "", {}, "tap_to_continue", nullptr},
-        {"Chapter_2_Completed", "", {}, "tap_to_continue", nullptr},
-        {"Chapter_3_Completed", "", {}, "tap_to_continue|Exit", nullptr},
-        {"Achievements", "", {}, "Back|achipatch|Achi_xenocide|AchiName|AchiDesc", nullptr},
-        {"AchievementUnlocked", "", {{"unlock_item", "pyromaniac"}}, "Continue|Icon|Name|Desc", nullptr},
-        {"ExitConfirmation", "MainMenu", {}, "Yes|No", nullptr},
-        {"PauseMenu", "", {}, "Resume|Restart|MainMenu|Options|Help", nullptr},
-        {"LevelLeave", "PauseMenu", {}, "No|Quit", nullptr},
-        {"LevelRestart", "PauseMenu", {}, "Restart|Cancel", nullptr},
-        {"Shop", "", {}, "Buy|Name|Desc|Cost|OK|Cheat|Money|TrooperCount|TF|ItemsStart|ClipUL|ClipBR|Bunker|BunkerHP|"
-                         "BunkerHPEnd|BunkerRepair|Health",
-         [] { game.money = 2400; }},
-        {"PickReinforcement", "", {}, "Minigun|Shotgun|Bazooka|Pyro|Sniper|Level", nullptr},
-        {"ArmTroopers", "", {{"0", "MinigunTrooper"}, {"1", "ShotgunTrooper"}, {"2", "MinigunTrooper"}},
-         "Trooper_0|Trooper_4|Upgrade_0|Upgrade_4|choices_0|choices_4|Select", nullptr},
-        {"ChooseUpgrade", "", {{"trooper_type", "MinigunTrooper"}},
-         "Upgrade_0|Upgrade_5|Upgrade_0_selector|Upgrade_5_selector|Lock_1|Lock_5|Name|Subtitle|Desc|Select", nullptr},
-        {"PickUpgrade", "",
-         {{"a", "REARM_MinigunTrooper_MinigunAmmo"}, {"b", "REARM_ShotgunTrooper_ShotgunPower"},
-          {"c", "REPAIR_BUNKER"}},
-         "A|B|C|SelectorA|SelectorB|SelectorC|Name|Subtitle|Desc|Minigun_Upgrades|Bazooka_Upgrades|Shotgun_Upgrades|"
-         "Pyro_Upgrades|Sniper_Upgrades|Select",
-         nullptr},
-        {"GameOver", "",
-         {{"MissionId", "DUNE_SURVIVAL"}, {"ChapterId", "EXTRAS"}, {"Level", "missions/x-dune-survival.xml"},
-          {"Score", "18450"}},
-         (cards + "|Result|Score|Page1|Page2|InfoBox|ScoreBox|RankBox|troopers|ButtonGroup|ButtonGroup2|HiScoreAward|"
-                  "facebook|custom_gfx_3|custom_gfx_4|Left|Right|TF|Retry|Menu|Leaderboards")
-             ,
-         [] { game.score = 18450; }},
-        {"LevelLost", "", {}, cards + "|Retry|Quit", nullptr},
-        {"LevelWon", "", {{"RATING", "3"}}, cards + "|Continue|Star_1|Star_5",
-         [] { game.star_rating = 3; }},
-        {"FeatureUnlocked", "", {{"UNLOCK_FEAT_0", "SHOTGUN_TROOPER"}, {"UNLOCK_FEAT_1", "POWERUP_MONEY"}},
-         "FeatureIcon_0|FeatureIcon_2|feature_0_selector|feature_2_selector|FeatureCount|FeatureName|FeatureDesc|"
-         "FeatureFor|Pick text|Continue",
-         nullptr},
-        {"Leaderboards", "MainMenu", {},
-         "CategoryTitle|NextCategory|PrevCategory|GameCenter|Download|Submit50|Scores|Scissor|TF|Back",
-         [] { leaderboards_man.SubmitScore("CAMPAIGN", 23800, 600000); }},
-    };
+    const std::vector<screentest::Stop> &tour = screentest::TourStops();
     for (size_t i = 0; i < tour.size(); i++)
         Visit((int)i + 1, tour[i]);
     // The news page has nothing to show without news: only its components are checked.
