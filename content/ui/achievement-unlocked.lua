@@ -31,7 +31,7 @@ CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.3);
-SetProperty ("textbox.text", "Achievement unlocked");
+SetProperty ("textbox.text", "Medal won");
 
 CreateComp ("Image", "Icon");
 SetProperty ("parent", "layout");

@@ -20,7 +20,7 @@ CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
 SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.04);
-SetProperty ("textbox.text", "Achievements");
+SetProperty ("textbox.text", "Medals");
 
 CreateComp ("NinePatch", "patchframe");
 SetProperty ("inherit", "PanelDark");
@@ -127,4 +127,4 @@ SetProperty ("textbox.text", "Pick a medal to read about it.");
 CreateComp ("Button", "Back");
 SetProperty ("inherit", "ButtonBack");
 SetProperty ("parent", "layout");
-SetProperty ("position", 0.06, 0.92);
+SetProperty ("position", 0.05, 0.065);

@@ -79,4 +79,4 @@ SetProperty ("listbox.content_size", 400, 440);
 CreateComp ("Button", "Back");
 SetProperty ("inherit", "ButtonBack");
 SetProperty ("parent", "layout");
-SetProperty ("position", 0.06, 0.92);
+SetProperty ("position", 0.05, 0.065);

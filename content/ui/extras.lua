@@ -30,25 +30,31 @@ SetProperty ("position", 0.05, 0.065);
 CreateComp ("Button", "Options");
 SetProperty ("inherit", "ButtonBig");
 SetProperty ("parent", "layout");
-SetProperty ("position", 0.5, 0.34);
+SetProperty ("position", 0.5, 0.3);
 SetProperty ("button.text", "Options");
 
 CreateComp ("Button", "Profiles");
 SetProperty ("inherit", "ButtonBig");
 SetProperty ("parent", "layout");
-SetProperty ("position", 0.5, 0.44);
+SetProperty ("position", 0.5, 0.39);
 SetProperty ("button.text", "Profiles");
+
+CreateComp ("Button", "Leaderboards");
+SetProperty ("inherit", "ButtonBig");
+SetProperty ("parent", "layout");
+SetProperty ("position", 0.5, 0.48);
+SetProperty ("button.text", "Rankings");
 
 CreateComp ("Button", "Zedivevor");
 SetProperty ("inherit", "ButtonBig");
 SetProperty ("parent", "layout");
-SetProperty ("position", 0.5, 0.54);
+SetProperty ("position", 0.5, 0.57);
 SetProperty ("button.text", "Field Guide");
 
 CreateComp ("Button", "Credits");
 SetProperty ("inherit", "ButtonBig");
 SetProperty ("parent", "layout");
-SetProperty ("position", 0.5, 0.64);
+SetProperty ("position", 0.5, 0.66);
 SetProperty ("button.text", "Credits");
 
 CreateComp ("Button", "Developer");

@@ -60,6 +60,7 @@ SetProperty ("button.text", "Chapter 3");
 
 CreateComp ("Button", "EXTRAS");
 SetProperty ("inherit", "ButtonTab");
+SetProperty ("localize", false);
 SetProperty ("parent", "layout");
 SetProperty ("position", 0.785, 0.15);
 SetProperty ("button.text", "Extras");
@@ -661,7 +662,7 @@ SetProperty ("inherit", "ButtonMedium");
 SetProperty ("visible", false);
 SetProperty ("parent", "layout");
 SetProperty ("position", 0.865, 0.785);
-SetProperty ("button.text", "Scores");
+SetProperty ("button.text", "Rankings");
 
 CreateComp ("Button", "Play");
 SetProperty ("inherit", "ButtonBig");

@@ -74,7 +74,7 @@ SetProperty ("marker.area_height", 450);
 CreateComp ("Button", "Back");
 SetProperty ("inherit", "ButtonBack");
 SetProperty ("parent", "layout");
-SetProperty ("position", 0.07, 0.92);
+SetProperty ("position", 0.05, 0.065);
 
 CreateComp ("Button", "Download");
 SetProperty ("inherit", "ButtonMedium");

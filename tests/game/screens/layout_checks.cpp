@@ -113,8 +113,8 @@ const char *CheckName(Check c)
 {
     static const char *const names[NUM_CHECKS] = {
         "inside the display",  "inside its panel", "text inside its box",   "text size",
-        "text contrast 4.5:1", "interactive apart", "centred",               "dims the screen below",
-        "battle HUD apart"};
+        "text contrast 4.5:1", "interactive apart", "centred",               "in one place",
+        "row highlight",       "dims the screen below", "battle HUD apart"};
     return names[c];
 }
 
@@ -397,6 +397,20 @@ void CheckScreen(const ScreenSpec &spec, const std::vector<Drawn> &drawn, const 
                 report->Fault(NO_OVERLAP, Fmt("%s: '%s' and '%s' overlap by %.0f x %.0f px", screen_name.c_str(),
                                               shown[i]->name.c_str(), shown[j]->name.c_str(), ov[0], ov[1]));
         }
+    }
+}
+
+void CheckSamePlace(const std::string &control, const std::vector<std::pair<std::string, Box>> &places,
+                    Report *report)
+{
+    for (size_t i = 1; i < places.size(); i++) {
+        report->checked[SAME_PLACE]++;
+        const Box &a = places[0].second, &b = places[i].second;
+        const float off = std::max({fabsf(a.x0 - b.x0), fabsf(a.y0 - b.y0), fabsf(a.x1 - b.x1), fabsf(a.y1 - b.y1)});
+        if (off > 1.0f)
+            report->Fault(SAME_PLACE, Fmt("%s/%s: %.0f px from where %s has it (drawn %s, there %s)",
+                                          places[i].first.c_str(), control.c_str(), off, places[0].first.c_str(),
+                                          b.Str().c_str(), a.Str().c_str()));
     }
 }
 

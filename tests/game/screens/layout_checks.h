@@ -41,6 +41,8 @@ enum Check {
     TEXT_CONTRAST,     // text against what is drawn under it, at least 4.5 : 1
     NO_OVERLAP,        // no two interactive components overlap
     CENTRED,           // what a screen centres stands at the display's centre
+    SAME_PLACE,        // a control every screen has (the back button) is in one place
+    HIGHLIGHT,         // a row's highlight shows under all the row holds
     COVERS_BELOW,      // a screen over another dims it
     HUD_APART,         // the battle HUD's pieces keep apart
     NUM_CHECKS
@@ -88,6 +90,11 @@ void CheckHud(const std::string &where, const std::vector<DrawnPiece> &hud, cons
 // Text checks (size, contrast) of pieces drawn outside components (the battle HUD).
 void CheckTexts(const std::string &where, const std::vector<DrawnPiece> &pieces, const widgettest::Frame &frame,
                 const Display &display, Report *report);
+
+// One control of many screens drawn at the same place on each (within a pixel): the
+// screens' names with the control's drawn rectangle.
+void CheckSamePlace(const std::string &control, const std::vector<std::pair<std::string, Box>> &places,
+                    Report *report);
 
 // The WCAG contrast ratio of two colours (0..1 each channel).
 float ContrastRatio(const float a[3], const float b[3]);

@@ -86,7 +86,7 @@ const std::vector<Stop> &TourStops()
          "Back|Achievements|Play|Leaderboards|CHAPTER1|CHAPTER2|CHAPTER3|EXTRAS|Missions|Row_0|Row_9|ExtrasIntel|"
          "MissionName|MissionDesc|MissionStars|MissionBest|StarTotal",
          nullptr},
-        {"Extras", "MainMenu", {}, "Options|Profiles|Credits|Zedivevor|Back|Developer", nullptr},
+        {"Extras", "MainMenu", {}, "Options|Profiles|Leaderboards|Credits|Zedivevor|Back|Developer", nullptr},
         {"Tutorial", "MainMenu", {}, "Back|Next|Prev", nullptr},
         {"Options", "MainMenu", {}, "Back|SoundVolume|MusicVolume|Windowed|ResetTutorials", nullptr},
         {"Zedivevor", "MainMenu", {}, "Back|Next|Prev|Portrait|CreatureName|CreatureDesc", nullptr},

@@ -229,6 +229,8 @@ TEST_F(MenuScreens, PlayMenuShowsProgressAndEntersTheChosenMission)
     EXPECT_NEAR(menu->GetComp("RowSelector")->GetStaticPos().y, menu->GetComp("Row_2")->GetStaticPos().y, 0.5f);
     EXPECT_FALSE(Active(menu, "CHAPTER2"));
     EXPECT_FALSE(Active(menu, "EXTRAS"));
+    // The closed extras tab says what opens it: the first extra wants 10 stars, 8 are won.
+    EXPECT_EQ(Get(menu, "EXTRAS:button.text"), "Win 2 stars\nto open");
     EXPECT_FALSE(Shown(menu, "ExtrasIntel"));
     EXPECT_FALSE(Shown(menu, "Leaderboards"));
     // The rows stand 1.2 selector heights apart inside "Missions".
@@ -295,6 +297,7 @@ TEST_F(MenuScreens, PlayMenuTabsAndExtras)
     EXPECT_FALSE(Active(menu, "Row_1"));
     Shot("play-menu-chapter2.png");
 
+    EXPECT_EQ(Get(menu, "EXTRAS:button.text"), "Extras");
     Tap("EXTRAS");
     EXPECT_TRUE(Shown(menu, "ExtrasIntel"));
     EXPECT_TRUE(Shown(menu, "Leaderboards"));
@@ -351,6 +354,19 @@ TEST_F(MenuScreens, MainMenuReachesTheMenus)
         sman.PopScreen(S(name), true);
         Settle();
     }
+    // The rankings are there before any extra field opens: the campaign's first.
+    EXPECT_FALSE(prof->TagExists("features", "DUNE_SURVIVAL"));
+    ScreenLeaderboards *boards = GetLeaderboardsScreen();
+    ASSERT_TRUE(sman.PreloadScreen(boards));
+    Tap("Leaderboards");
+    Settle();
+    EXPECT_EQ(sman.PeekScreen(0), boards);
+    EXPECT_EQ(boards->GetCategoryIndex(), 0);
+    sman.PopScreen(boards, true);
+    Settle();
+    boards->client = nullptr;
+    boards->categories = nullptr;
+    boards->db = nullptr;
     Tap("Back");
     Settle();
     Tap("Instructions");

@@ -28,6 +28,7 @@
 #include "platform/headless.h"
 
 #include <gtest/gtest.h>
+#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -104,6 +105,54 @@ const std::map<std::string, std::vector<Moment>> &Moments()
     return moments;
 }
 
+// The play menu's highlight of the chosen row reaches under its stars: the strip right
+// of the last star is amber on the chosen row and not on a row below it.
+void CheckRowHighlight(const std::vector<layouttest::Drawn> &drawn, const widgettest::Frame &frame, Report *report)
+{
+    auto box_of = [&drawn](const std::string &name) {
+        for (const layouttest::Drawn &d : drawn)
+            if (d.name == name)
+                return d.box;
+        return layouttest::Box();
+    };
+    const layouttest::Box selector = box_of("RowSelector");
+    report->checked[layouttest::HIGHLIGHT]++;
+    if (selector.empty) {
+        report->Fault(layouttest::HIGHLIGHT, "PlayMenu: no row highlight drawn");
+        return;
+    }
+    int row = -1;
+    for (int i = 0; i < 10 && row < 0; i++) {
+        const layouttest::Box b = box_of("Row_" + std::to_string(i));
+        if (fabsf(b.y0 - selector.y0) < 2.0f)
+            row = i;
+    }
+    const layouttest::Box star = box_of("Row_" + std::to_string(row) + "_Star_5");
+    const layouttest::Box below = box_of("Row_" + std::to_string(row + 1));
+    if (row < 0 || star.empty || below.empty) {
+        report->Fault(layouttest::HIGHLIGHT, "PlayMenu: the highlighted row, its last star or the row below is missing");
+        return;
+    }
+    // Amber: red well above blue, averaged over the strip.
+    auto amber = [&frame](float x0, float x1, float yc) {
+        double sum = 0;
+        int n = 0;
+        for (int x = (int)x0; x <= (int)x1; x++) {
+            const widgettest::Rgba p = frame.At(x, (int)yc);
+            sum += p[0] - p[2];
+            n++;
+        }
+        return n ? sum / n : 0.0;
+    };
+    const float x0 = star.x1 + 2.0f, x1 = selector.x1 - 6.0f;
+    const double chosen = amber(x0, x1, (selector.y0 + selector.y1) / 2.0f);
+    const double plain = amber(x0, x1, (below.y0 + below.y1) / 2.0f);
+    if (chosen - plain < 25.0)
+        report->Fault(layouttest::HIGHLIGHT,
+                      "PlayMenu/RowSelector: fades out before the stars' end: amber " + std::to_string((int)chosen) +
+                          " right of the last star, " + std::to_string((int)plain) + " on the row below");
+}
+
 TEST_P(ScreenLayout, EveryScreenFitsTheDisplay)
 {
     ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
@@ -119,6 +168,7 @@ TEST_P(ScreenLayout, EveryScreenFitsTheDisplay)
         screentest::DrawStackOnBlack(dt);
     };
     Report report;
+    std::vector<std::pair<std::string, layouttest::Box>> backs;  // where each screen draws "Back"
     const std::vector<screentest::Stop> &tour = screentest::TourStops();
     for (size_t i = 0; i < tour.size(); i++) {
         const screentest::Stop &stop = tour[i];
@@ -151,8 +201,15 @@ TEST_P(ScreenLayout, EveryScreenFitsTheDisplay)
             spec.centred = m.centred;
             spec.moving = layouttest::Moved(first, drawn);
             layouttest::CheckScreen(spec, first, frame, display, &report);
+            for (const layouttest::Drawn &d : first)
+                if (d.name == "Back" && m.later == 0)
+                    backs.push_back({stop.screen, d.box});
+            if (spec.name == "PlayMenu")
+                CheckRowHighlight(first, frame, &report);
         }
     }
+    EXPECT_GE(backs.size(), 6u);
+    layouttest::CheckSamePlace("Back", backs, &report);
     PrintTable(SizeName(GetParam()), report);
     for (int c = 0; c < layouttest::NUM_CHECKS; c++)
         for (const std::string &f : report.faults[c])

@@ -15,6 +15,7 @@
 #include "app/ui/ui-comps.h"
 #include "app/ui/transition.h"
 #include "app/ui/widgets/ui-image.h"
+#include "app/ui/widgets/ui-textbox.h"
 #include "core/ov_state.h"
 #include "game/game-script.h"
 #include "game/gamestate.h"
@@ -37,6 +38,7 @@
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
 
+#include <ctype.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
@@ -267,6 +269,44 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
     EXPECT_EQ(shown, (int)missions.size());
     for (const std::string &line : ForbiddenLines(&seen))
         ADD_FAILURE() << "forbidden: " << line;
+}
+
+// The weapon chooser of every trooper class, as shipped: each variant's text is its
+// sentences joined as sentences ("desc" and "desc2" read as one text, a space between).
+TEST_F(ScreenTour, EveryWeaponTextReadsAsSentences)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    DMArray *catalogue = dman().GetDatabase("shop.xml") ? dman().GetDatabase("shop.xml")->GetArray("Upgrades") : nullptr;
+    ASSERT_NE(catalogue, nullptr);
+    for (int i = 0; i < catalogue->GetSize(); i++)
+        if (catalogue->GetNode(i)->id)
+            prof->AddTag("features", catalogue->GetNode(i)->id);
+    int shown = 0;
+    for (const char *type : {"MinigunTrooper", "ShotgunTrooper", "BazookaTrooper", "PyroTrooper", "SniperTrooper"}) {
+        SCOPED_TRACE(type);
+        const screentest::Stop stop = {"ChooseUpgrade", "", {{"trooper_type", type}}, "", nullptr};
+        Screen *s = Show(stop, true);
+        ASSERT_NE(s, nullptr);
+        for (int k = 0; k < 6; k++) {
+            UIComp *button = s->GetComp(("Upgrade_" + std::to_string(k)).c_str());
+            ASSERT_NE(button, nullptr);
+            if (!button->IsInteractive())
+                continue;
+            const vec2_t at = button->GetCenterPos();
+            ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, (int)at.x, (int)at.y));
+            PumpFrame();
+            ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, (int)at.x, (int)at.y));
+            PumpFrame();
+            UICompTextbox *desc = dynamic_cast<UICompTextbox *>(s->GetComp("Desc"));
+            ASSERT_NE(desc, nullptr);
+            const std::string text = desc->GetText();
+            for (size_t c = 1; c < text.size(); c++)
+                EXPECT_FALSE(strchr(".!?", text[c - 1]) && isalpha((unsigned char)text[c]))
+                    << "slot " << k << ": '" << text << "'";
+            shown++;
+        }
+    }
+    EXPECT_GE(shown, 20);
 }
 
 // The shop on the program's own device, 1024 x 600: the layout (1024 x 768) is scaled to
