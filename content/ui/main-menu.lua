@@ -1,13 +1,9 @@
 UIEvents ("ui/main-menu-events.lua");
 
-CreateComp ("Rectangle", "backdrop");
+CreateComp ("Image", "backdrop");
 SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
-SetProperty ("color.r", 0.07);
-SetProperty ("color.g", 0.08);
-SetProperty ("color.b", 0.06);
-SetProperty ("color.a", 1);
-SetProperty ("rectangle.rect_width", "1024");
-SetProperty ("rectangle.rect_height", "768");
+SetProperty ("position", 0, 0);
+SetProperty ("image.bitmap", "ui/gfx/menu-bg.png");
 
 CreateComp ("Marker", "centre");
 SetProperty ("inherit", "LayoutCentre");
@@ -24,6 +20,8 @@ CreateComp ("Emitter", "Embers");
 SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 1);
 SetProperty ("emitter.fx", "fxs/menu-embers.lua");
+SetProperty ("emitter.time_interval", 0.2);
+SetProperty ("emitter.initial_simulation_time", 6);
 
 CreateComp ("Marker", "Banner");
 SetProperty ("custom_draw", 1);

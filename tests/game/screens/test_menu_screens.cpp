@@ -512,6 +512,35 @@ TEST_F(MenuScreens, CreditsGoOnToTheNamedScreen)
     EXPECT_EQ(screen_transition.target, S("PlayMenu"));
 }
 
+// The roll ends as its last line leaves the screen's top: not before, and with no empty
+// screen after it.
+TEST_F(MenuScreens, CreditsEndWhenTheirLastLineHasGone)
+{
+    Open("Extras");
+    Open("Credits");
+    Screen *credits = S("Credits");
+    UIComp *lines = credits->GetComp("Lines");
+    ASSERT_NE(lines, nullptr);
+    float gone_at = -1.0f, left_at = -1.0f;
+    for (float t = 0.0f; t < 120.0f && left_at < 0.0f; t += 0.05f) {
+        sman.Update(0.05f);
+        const float bottom = lines->GetAlignedPos().y + lines->height;
+        if (gone_at < 0.0f && bottom < 0.0f)
+            gone_at = t;
+        if (credits->leaving || !credits->in_stack) {
+            left_at = t;
+        } else if (gone_at < 0.0f && t > 5.0f) {
+            ASSERT_GT(bottom, 0.0f);
+        }
+    }
+    ASSERT_GE(left_at, 0.0f) << "the credits never ended";
+    ASSERT_GE(gone_at, 0.0f) << "the credits left with lines still on the screen";
+    EXPECT_GT(left_at, 20.0f) << "a roll of that many lines takes longer";
+    EXPECT_LE(left_at - gone_at, 0.5f) << "an empty screen after the roll";
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"Extras"}));
+}
+
 TEST_F(MenuScreens, FieldGuideTurnsThroughTheAliens)
 {
     Open("Zedivevor");

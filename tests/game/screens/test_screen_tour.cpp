@@ -7,6 +7,7 @@
 // unattended run forbids, and every picture goes to the shots folder (tour/) to be
 // looked at.
 #include "tests/game/screens/screen_tour_fixture.h"
+#include "tests/support/draw_recorder.h"
 #include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
@@ -14,6 +15,7 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/transition.h"
+#include "app/ui/widgets/ui-emitter.h"
 #include "app/ui/widgets/ui-image.h"
 #include "app/ui/widgets/ui-textbox.h"
 #include "core/ov_state.h"
@@ -39,6 +41,7 @@
 #include "tests/game/game_fixture.h"
 
 #include <ctype.h>
+#include <math.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
@@ -269,6 +272,145 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
     EXPECT_EQ(shown, (int)missions.size());
     for (const std::string &line : ForbiddenLines(&seen))
         ADD_FAILURE() << "forbidden: " << line;
+}
+
+// Brightness of every pixel of a frame (its three channels summed).
+std::vector<float> Brightness(const widgettest::Frame &f)
+{
+    std::vector<float> out;
+    out.reserve((size_t)f.w * f.h);
+    for (int y = 0; y < f.h; y++)
+        for (int x = 0; x < f.w; x++) {
+            const widgettest::Rgba p = f.At(x, y);
+            out.push_back((float)(p[0] + p[1] + p[2]));
+        }
+    return out;
+}
+
+// How alike two pictures are whatever their brightness: the correlation of their pixels
+// (1 for the same picture at any strength; 0 for a flat one).
+double Likeness(const std::vector<float> &a, const std::vector<float> &b)
+{
+    double ma = 0, mb = 0;
+    for (size_t i = 0; i < a.size(); i++) {
+        ma += a[i];
+        mb += b[i];
+    }
+    ma /= (double)a.size();
+    mb /= (double)b.size();
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < a.size(); i++) {
+        ab += (a[i] - ma) * (b[i] - mb);
+        aa += (a[i] - ma) * (a[i] - ma);
+        bb += (b[i] - mb) * (b[i] - mb);
+    }
+    return aa > 0 && bb > 0 ? ab / sqrt(aa * bb) : 0.0;
+}
+
+double Mean(const std::vector<float> &a)
+{
+    double m = 0;
+    for (float v : a)
+        m += v;
+    return a.empty() ? 0 : m / (double)a.size();
+}
+
+// A switch of screens with the shipped cover: half-way into the fade the old screen shows
+// under the half-dark cover, half-way out of it the new one does.
+TEST_F(ScreenTour, TheSwitchFadesOverTheOldScreenAndOffTheNewOne)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    Screen *extras = Find("Extras");
+    ASSERT_NE(extras, nullptr);
+    const screentest::Stop menu = {"MainMenu", "", {}, "", nullptr};
+    ASSERT_NE(Show(menu, true), nullptr);
+    const std::vector<float> old_screen = Brightness(widgettest::ReadFrame());
+    sman.SwitchScreen("Extras");
+    ASSERT_TRUE(screen_transition.in_stack);
+    // Half-way in (the frame's own update moves the phase on by 16 ms).
+    for (int i = 0; i < 40 && screen_transition.trans_phase < 0.4f; i++)
+        sman.Update(0.02f);
+    DrawFrame();
+    const float phase_in = screen_transition.trans_phase;
+    const widgettest::Frame in = widgettest::ReadFrame();
+    EXPECT_TRUE(widgettest::SavePng(in, enginetest::ShotPath("tour", "switch-fading-in.png")));
+    // Through the cut to half-way out.
+    for (int i = 0; i < 200 && !(screen_transition.leaving && screen_transition.trans_phase <= 0.6f); i++) {
+        sman.Update(0.02f);
+        DrawFrame();
+    }
+    ASSERT_TRUE(screen_transition.leaving);
+    const float phase_out = screen_transition.trans_phase;
+    const widgettest::Frame out = widgettest::ReadFrame();
+    EXPECT_TRUE(widgettest::SavePng(out, enginetest::ShotPath("tour", "switch-fading-out.png")));
+    for (int i = 0; i < 60 && screen_transition.in_stack; i++)
+        Settle(1);
+    EXPECT_EQ(sman.PeekScreen(0), extras);
+    const std::vector<float> new_screen = Brightness(widgettest::ReadFrame());
+    printf("switch: in at phase %.2f, out at phase %.2f\n", phase_in, phase_out);
+
+    const std::vector<float> mid_in = Brightness(in), mid_out = Brightness(out);
+    // (Both menus stand on the same backdrop, so they are somewhat alike.)
+    EXPECT_GT(Likeness(mid_in, old_screen), 0.95) << "the old screen under the cover";
+    EXPECT_GT(Likeness(mid_in, old_screen) - Likeness(mid_in, new_screen), 0.2);
+    EXPECT_GT(Likeness(mid_out, new_screen), 0.95) << "the new screen under the cover";
+    EXPECT_GT(Likeness(mid_out, new_screen) - Likeness(mid_out, old_screen), 0.2);
+    // Half-dark: as bright as the cover lets through.
+    EXPECT_NEAR(Mean(mid_in) / Mean(old_screen), 1.0 - phase_in, 0.12);
+    EXPECT_NEAR(Mean(mid_out) / Mean(new_screen), 1.0 - phase_out, 0.12);
+}
+
+// The main menu's embers rise from the start and keep rising: the shipped menu's emitter
+// keeps a crowd of particles alive, each drawn where the menu is.
+TEST_F(ScreenTour, TheMainMenuEmbersRise)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    const screentest::Stop menu = {"MainMenu", "", {}, "", nullptr};
+    Screen *s = Show(menu, true);
+    ASSERT_NE(s, nullptr);
+    UICompEmitter *embers = dynamic_cast<UICompEmitter *>(s->GetComp("Embers"));
+    ASSERT_NE(embers, nullptr);
+    for (float t : {0.0f, 5.0f, 10.0f}) {
+        SCOPED_TRACE(t);
+        for (float passed = 0; passed < t; passed += 0.05f)
+            sman.Update(0.05f);
+        EXPECT_GE(embers->particles.GetLiveCount(), 10);
+        // Drawn: one quad of the ember's bitmap for each, on the display.
+        std::vector<enginetest::DrawnPiece> drawn;
+        {
+            enginetest::DrawRecorder rec;
+            embers->Draw();
+            drawn = rec.Take();
+        }
+        int shown = 0;
+        for (const enginetest::DrawnPiece &p : drawn)
+            shown += p.label == "fxs/ember.png" && p.box.x1 > 0 && p.box.x0 < 1024 && p.box.y1 > 0 && p.box.y0 < 768;
+        EXPECT_GE(shown, 10);
+    }
+    Settle(2);
+    Shoot("main-menu-embers.png");
+}
+
+// The main menu stands on the menus' illustrated backdrop, over the whole display.
+TEST_F(ScreenTour, TheMainMenuStandsOnTheMenuBackdrop)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    const screentest::Stop menu = {"MainMenu", "", {}, "", nullptr};
+    Screen *s = Show(menu, true);
+    ASSERT_NE(s, nullptr);
+    std::vector<enginetest::DrawnPiece> drawn;
+    {
+        enginetest::DrawRecorder rec;
+        s->Draw(0.0f);
+        drawn = rec.Take();
+    }
+    ASSERT_FALSE(drawn.empty());
+    const enginetest::DrawnPiece &first = drawn.front();
+    EXPECT_EQ(first.label, "ui/gfx/menu-bg.png");
+    enginetest::Box display;
+    display.Add(0, 0);
+    display.Add(1024, 768);
+    EXPECT_TRUE(first.box.Contains(display, 0.5f)) << first.box.Str();
 }
 
 // The weapon chooser of every trooper class, as shipped: each variant's text is its
