@@ -241,7 +241,6 @@ void ScreenTourTest::SettleQuickly(int updates)
         sman.Update(0.05f);
     }
     DrawFrame();
-    DrawFrame();
 }
 
 Screen *ScreenTourTest::Show(const Stop &stop, bool quickly)

@@ -52,7 +52,7 @@ protected:
     Screen *Find(const char *name);
     // Frames of 50 ms drawn as the game draws them.
     void Settle(int frames = 25);
-    // Updates only (no drawing) for the fades, then two drawn frames.
+    // Updates only (no drawing) for the fades, then one drawn frame.
     void SettleQuickly(int updates);
     // Empties the stack, prepares the stop, sends its messages and pushes its
     // under-screen and then the screen; the fades are over when it returns. Returns the

@@ -168,6 +168,31 @@ TEST_P(ScreenLayout, EveryScreenFitsTheDisplay)
         screentest::DrawStackOnBlack(dt);
     };
     Report report;
+    // The loading screen first, drawn without its worker as the engine's start-up shows
+    // it; entering it makes the menus' banner.
+    ASSERT_TRUE(sman.PreloadScreen(&screen_loading));
+    screen_loading.Enter();
+    apptest::draw = [&measure, &drawn](float dt) {
+        if (measure)
+            drawn = layouttest::MeasureScreen(&screen_loading);
+        measure = false;
+        screentest::DrawLoadingOnBlack(dt);
+    };
+    measure = true;
+    DrawFrame();
+    {
+        const widgettest::Frame frame = widgettest::ReadFrame();
+        EXPECT_TRUE(widgettest::SavePng(frame, enginetest::ShotPath(shots_.c_str(), "00-Loading.png")));
+        layouttest::ScreenSpec spec;
+        spec.name = "Loading";
+        layouttest::CheckScreen(spec, drawn, frame, display, &report);
+    }
+    apptest::draw = [&measure, &drawn](float dt) {
+        if (measure)
+            drawn = layouttest::MeasureScreen(sman.PeekScreen(0));
+        measure = false;
+        screentest::DrawStackOnBlack(dt);
+    };
     std::vector<std::pair<std::string, layouttest::Box>> backs;  // where each screen draws "Back"
     const std::vector<screentest::Stop> &tour = screentest::TourStops();
     for (size_t i = 0; i < tour.size(); i++) {
