@@ -9,24 +9,11 @@ SetProperty ("color.a", 0.6);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 
-CreateComp ("Marker", "centre");
-SetProperty ("inherit", "LayoutCentre");
-SetProperty ("marker.area_width", 1024);
-SetProperty ("marker.area_height", 768);
-
-CreateComp ("Marker", "layout");
-SetProperty ("inherit", "LayoutFrame");
-SetProperty ("parent", "centre");
-SetProperty ("marker.area_width", 1024);
-SetProperty ("marker.area_height", 768);
-
 CreateComp ("Image", "NewsImage");
 SetProperty ("interactive", 1);
-SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.5);
 SetProperty ("align", "CENTER");
 
 CreateComp ("Button", "Close");
-SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.93);
 SetProperty ("align", "CENTER");
