@@ -628,13 +628,15 @@ CreateComp ("Textbox", "MissionStars");
 SetProperty ("inherit", "TextSmall");
 SetProperty ("localize", false);
 SetProperty ("parent", "InfoPanel");
-SetProperty ("position", -0.44, 0.26);
+SetProperty ("position", -0.44, 0.16);
+SetProperty ("textbox.textbox_width", 390);
 
 CreateComp ("Textbox", "MissionBest");
 SetProperty ("inherit", "TextSmall");
 SetProperty ("localize", false);
 SetProperty ("parent", "InfoPanel");
 SetProperty ("position", -0.44, 0.37);
+SetProperty ("textbox.textbox_width", 390);
 
 CreateComp ("NinePatch", "ExtrasIntel");
 SetProperty ("inherit", "PanelDark");

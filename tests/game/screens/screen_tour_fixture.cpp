@@ -86,6 +86,13 @@ const std::vector<Stop> &TourStops()
          "Back|Achievements|Play|Leaderboards|CHAPTER1|CHAPTER2|CHAPTER3|EXTRAS|Missions|Row_0|Row_9|ExtrasIntel|"
          "MissionName|MissionDesc|MissionStars|MissionBest|StarTotal",
          nullptr},
+        // The extras tab once the first extra field is open.
+        {"PlayMenu", "MainMenu", {}, "EXTRAS|ExtrasIntel|Leaderboards|Row_0_Best|MissionBest",
+         [] {
+             prof->AddTag("features", "DUNE_SURVIVAL");
+             prof->SetValue("current_game", "active_chapter", "value", "EXTRAS");
+             prof->SetValue("current_game", "active_mission", "value", "DUNE_SURVIVAL");
+         }},
         {"Extras", "MainMenu", {}, "Options|Profiles|Leaderboards|Credits|Zedivevor|Back|Developer", nullptr},
         {"Tutorial", "MainMenu", {}, "Back|Next|Prev", nullptr},
         {"Options", "MainMenu", {}, "Back|SoundVolume|MusicVolume|Windowed|ResetTutorials", nullptr},
