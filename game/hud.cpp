@@ -345,7 +345,9 @@ void GameState::Draw()
                                 ? (progress.x / sman.reference_scale_x - panel.w / 2.0f) / 2.0f
                                 : (float)sman.reference_width / 2.0f;
             const float yc = progress.y / sman.reference_scale_y + panel.h / 2.0f;
-            const vec2_t at = PlaceHudSign(vec2_t{x, yc}, vec2_t{tw / 2.0f + kPlatePadX, th / 2.0f + kPlatePadY}, true);
+            // Its plate a little below the screen's top edge rather than against it.
+            const vec2_t half = {tw / 2.0f + kPlatePadX, th / 2.0f + kPlatePadY};
+            const vec2_t at = PlaceHudSign(vec2_t{x, fmaxf(yc, half.y + kPlatePadY)}, half, true);
             DrawOnPlate(score_font, at.x, at.y, text_scale, score_text, 0.9f);
             if (mode == GAME_MODE_DEFEND_THE_FLAG && font != nullptr) {
                 char tents[16];
