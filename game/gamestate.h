@@ -96,6 +96,9 @@ public:
     // One wave title banner: a dark band across the reference width at 0.7 of its
     // height with the title (and a smaller subtitle) fading in and out over phase 0..1.
     void DrawTitle(const char *title, const char *subtitle, float phase, bool large_font);
+    // Whether the last wave of a LEVEL script has started (its script is spent): its
+    // banner shows "FINAL WAVE" and its start plays "sfx/final_wave".
+    bool IsFinalWaveStarted() const;
     // The battle screen's tactical-pause buttons "PauseTime" and "PauseTimeHighlight":
     // visibility and alpha from the profile's features and tutorials (once per update).
     void UpdateTacticalButtons();

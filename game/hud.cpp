@@ -198,6 +198,71 @@ void DrawSurvivalPanel(GameState &g, const Panel &p)
         DrawWaveCaption(HudFont(false), (float)sman.reference_width / 2.0f, p, n);
 }
 
+// One title banner laid out: its font, envelope, centre and band height.
+struct TitleLayout {
+    ov_font_t *font;
+    float a;     // 0 at phase 0, 1 in the middle, 0 at phase 1
+    float x, y;  // the title's centre
+    float band;  // height of the dark band centred on y
+    bool has_subtitle;
+};
+
+// False when the banner shows nothing (no title, phase 0 or less, no font).
+bool LayOutTitle(const char *title, const char *subtitle, float phase, bool large_font, TitleLayout *out)
+{
+    if (title == nullptr || title[0] == '\0' || !(phase > 0.0f))
+        return false;
+    TitleLayout &t = *out;
+    t.font = HudFont(large_font);
+    if (t.font == nullptr)
+        return false;
+    t.a = sinf((1.0f - cosf(sinf(phase * kPi / 2.0f) * kPi / 2.0f)) * kPi);
+    if (t.a < 0.0f)
+        t.a = 0.0f;
+    t.x = 0.0f;
+    t.y = 0.0f;
+    int ref_w = 0, ref_h = 0;
+    if (ReferenceResolution(&ref_w, &ref_h)) {
+        t.x = (float)ref_w / 2.0f;
+        t.y = 0.7f * (float)ref_h;
+    }
+    t.has_subtitle = subtitle != nullptr && subtitle[0] != '\0';
+    t.band = (float)t.font->line_height + 18.0f;
+    if (t.has_subtitle) {
+        t.band = (float)t.font->line_height + 45.0f;
+        t.y -= 20.0f;
+    }
+    return true;
+}
+
+void DrawTitleBand(const TitleLayout &t)
+{
+    ov->OV_SetColor(0.0f, 0.0f, 0.0f);
+    ov->OV_SetAlpha(0.8f * t.a);
+    ov->OV_DrawRect(0.0f, t.y - t.band / 2.0f, (float)sman.reference_width, t.band);
+}
+
+void DrawTitleText(const TitleLayout &t, const char *title, const char *subtitle)
+{
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    ov->OV_SetTextAlign(kAlignCentre);
+    // The text leads the band in and trails it out (it was faint over a fading band),
+    // over a dark shadow that keeps it legible on bright ground.
+    const float text_alpha = fminf(1.0f, 1.6f * t.a);
+    ov->OV_SetColor(0.0f, 0.0f, 0.0f);
+    ov->OV_SetAlpha(0.8f * text_alpha);
+    ov->OV_DrawTextf(t.font, t.x + 2.0f, t.y + 2.0f, "%s", title);
+    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+    ov->OV_SetAlpha(text_alpha);
+    ov->OV_DrawTextf(t.font, t.x, t.y, "%s", title);
+    if (t.has_subtitle) {
+        ov->OV_SetTextTransform(0.5f, 0.5f, 0.0f);
+        ov->OV_DrawTextf(t.font, t.x, t.y + 27.0f, "%s", subtitle);
+    }
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    ov->OV_SetTextAlign(0);
+}
+
 }  // namespace
 
 vec2_t PlaceHudSign(vec2_t p, vec2_t half, bool sideways)
@@ -236,46 +301,16 @@ vec2_t PlaceHudSign(vec2_t p, vec2_t half, bool sideways)
 
 void GameState::DrawTitle(const char *title, const char *subtitle, float phase, bool large_font)
 {
-    if (title == nullptr || title[0] == '\0' || !(phase > 0.0f))
+    TitleLayout t;
+    if (!LayOutTitle(title, subtitle, phase, large_font, &t))
         return;
-    ov_font_t *font = HudFont(large_font);
-    if (font == nullptr)
-        return;
-    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
-    ov->OV_SetTextAlign(kAlignCentre);
-    float a = sinf((1.0f - cosf(sinf(phase * kPi / 2.0f) * kPi / 2.0f)) * kPi);
-    if (a < 0.0f)
-        a = 0.0f;
-    float x = 0.0f, y = 0.0f;
-    int ref_w = 0, ref_h = 0;
-    if (ReferenceResolution(&ref_w, &ref_h)) {
-        x = (float)ref_w / 2.0f;
-        y = 0.7f * (float)ref_h;
-    }
-    const bool has_subtitle = subtitle != nullptr && subtitle[0] != '\0';
-    float band = (float)font->line_height + 18.0f;
-    if (has_subtitle) {
-        band = (float)font->line_height + 45.0f;
-        y -= 20.0f;
-    }
-    ov->OV_SetColor(0.0f, 0.0f, 0.0f);
-    ov->OV_SetAlpha(0.8f * a);
-    ov->OV_DrawRect(0.0f, y - band / 2.0f, (float)sman.reference_width, band);
-    // The text leads the band in and trails it out (it was faint over a fading band),
-    // over a dark shadow that keeps it legible on bright ground.
-    const float text_alpha = fminf(1.0f, 1.6f * a);
-    ov->OV_SetColor(0.0f, 0.0f, 0.0f);
-    ov->OV_SetAlpha(0.8f * text_alpha);
-    ov->OV_DrawTextf(font, x + 2.0f, y + 2.0f, "%s", title);
-    ov->OV_SetColor(1.0f, 1.0f, 1.0f);
-    ov->OV_SetAlpha(text_alpha);
-    ov->OV_DrawTextf(font, x, y, "%s", title);
-    if (has_subtitle) {
-        ov->OV_SetTextTransform(0.5f, 0.5f, 0.0f);
-        ov->OV_DrawTextf(font, x, y + 27.0f, "%s", subtitle);
-    }
-    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
-    ov->OV_SetTextAlign(0);
+    DrawTitleBand(t);
+    DrawTitleText(t, title, subtitle);
+}
+
+bool GameState::IsFinalWaveStarted() const
+{
+    return parms.game_mode == GAME_MODE_LEVEL && num_wave_nodes > 0 && wave_script_pos >= num_wave_nodes;
 }
 
 void GameState::Draw()
@@ -287,23 +322,39 @@ void GameState::Draw()
     const int mode = parms.game_mode;
     ov_font_t *font = HudFont(false);
 
-    // Wave titles. At the last node of a LEVEL script the "FINAL WAVE" banner shares the
-    // band with the regular title; after a loss only the former remains.
+    // Wave titles. When the last wave of a LEVEL script starts, the "FINAL WAVE" banner
+    // comes with the wave's own title: its band sits right above the title's, both bands
+    // are drawn before the texts so that neither darkens a text. After a loss only the
+    // "FINAL WAVE" banner remains.
     const float p = wave_banner_phase;
     if (p > 0.0f) {
-        if (mode == GAME_MODE_LEVEL && wave_script_pos == num_wave_nodes - 1)
-            DrawTitle("FINAL WAVE", nullptr, p, false);
+        char numbered[32];
+        const char *title = nullptr;
+        bool title_large = false;
         if (!lost) {
             if (wave_banner_text != nullptr && wave_banner_text[0] != '\0') {
-                DrawTitle(wave_banner_text, nullptr, p, false);
+                title = wave_banner_text;
             } else if (mode == GAME_MODE_LEVEL && wave_number == num_waves) {
-                DrawTitle("Final Wave", nullptr, p, true);
+                title = "Final Wave";
+                title_large = true;
             } else {
-                char text[32];
-                snprintf(text, sizeof text, "Wave %d", wave_number);
-                DrawTitle(text, nullptr, p, false);
+                snprintf(numbered, sizeof numbered, "Wave %d", wave_number);
+                title = numbered;
             }
         }
+        TitleLayout final_wave, regular;
+        const bool has_final = IsFinalWaveStarted() && LayOutTitle("FINAL WAVE", nullptr, p, false, &final_wave);
+        const bool has_title = LayOutTitle(title, nullptr, p, title_large, &regular);
+        if (has_final && has_title)
+            final_wave.y = regular.y - (regular.band + final_wave.band) / 2.0f;
+        if (has_final)
+            DrawTitleBand(final_wave);
+        if (has_title)
+            DrawTitleBand(regular);
+        if (has_final)
+            DrawTitleText(final_wave, "FINAL WAVE", nullptr);
+        if (has_title)
+            DrawTitleText(regular, title, nullptr);
     }
 
     ov->OV_SetAlpha(1.0f);

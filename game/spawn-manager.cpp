@@ -186,10 +186,9 @@ void SpawnManager::Update(float dt)
         queue_head = item->next;
         if (!queue_head)
             queue_tail = nullptr;
-        // A field so crowded that the squad's reserve of records would go takes no more
-        // enemies: the item is dropped as when the pool is exhausted.
-        bool room = here && (!here->stock || here->stock->EnemiesMaySpawn());
-        Entity *e = room ? here->SpawnEntity(item->type, item->pos) : nullptr;
+        // An item whose spawn fails (a full pool, or an enemy that the squad's reserve
+        // of records turns away) is dropped.
+        Entity *e = here ? here->SpawnEntity(item->type, item->pos) : nullptr;
         if (e) {
             e->angle = item->angle;
             e->hit_points *= item->hit_point_factor;

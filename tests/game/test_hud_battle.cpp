@@ -13,6 +13,7 @@
 #include "ovrecords.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 #include <utility>
@@ -202,6 +203,9 @@ TEST_F(HudDrawTest, OneStarLostBurstPerLostStarFromTheHighestDown)
 // The title banners a frame shows, as DrawTitle calls (title, large font).
 typedef std::vector<std::pair<std::string, bool>> Titles;
 
+// The "FINAL WAVE" banner comes when the last wave of a LEVEL script starts (the script
+// spent: position = node count), with the wave's title; its band sits right above the
+// title's. The other titles are drawn alone.
 TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
 {
     struct Case {
@@ -210,21 +214,23 @@ TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
         const char *text;
         bool lost;
         float phase;
+        bool final_wave;  // the "FINAL WAVE" banner above the titles below
         Titles titles;
     } cases[] = {
-        {"a wave", 3, 2, 4, 2, 3, nullptr, false, 0.5f, {{"Wave 2", false}}},
-        {"last node", 3, 3, 4, 2, 3, nullptr, false, 0.5f, {{"FINAL WAVE", false}, {"Wave 2", false}}},
-        {"last node, last wave", 3, 3, 4, 3, 3, nullptr, false, 0.5f,
-         {{"FINAL WAVE", false}, {"Final Wave", true}}},
-        {"last wave, not the last node", 3, 2, 4, 3, 3, nullptr, false, 0.5f, {{"Final Wave", true}}},
-        {"banner text", 3, 3, 4, 2, 3, "Reinforcements", false, 0.5f,
-         {{"FINAL WAVE", false}, {"Reinforcements", false}}},
-        {"lost at the last node", 3, 3, 4, 2, 3, nullptr, true, 0.5f, {{"FINAL WAVE", false}}},
-        {"lost", 3, 2, 4, 2, 3, "Reinforcements", true, 0.5f, {}},
-        {"survival", 1, 3, 4, 7, 0, nullptr, false, 0.5f, {{"Wave 7", false}}},
-        {"survival, number of waves", 1, 3, 4, 3, 3, nullptr, false, 0.3f, {{"Wave 3", false}}},
-        {"idle", 3, 3, 4, 2, 3, nullptr, false, 0.0f, {}},
+        {"a wave", 3, 2, 4, 2, 3, nullptr, false, 0.5f, false, {{"Wave 2", false}}},
+        {"next to last node", 3, 3, 4, 2, 3, nullptr, false, 0.5f, false, {{"Wave 2", false}}},
+        {"script spent", 3, 4, 4, 2, 3, nullptr, false, 0.5f, true, {{"Wave 2", false}}},
+        {"script spent, last wave", 3, 4, 4, 3, 3, nullptr, false, 0.5f, true, {{"Final Wave", true}}},
+        {"last wave, script not spent", 3, 2, 4, 3, 3, nullptr, false, 0.5f, false, {{"Final Wave", true}}},
+        {"banner text", 3, 4, 4, 3, 3, "The pack", false, 0.5f, true, {{"The pack", false}}},
+        {"fading", 3, 4, 4, 3, 3, "The pack", false, 0.3f, true, {{"The pack", false}}},
+        {"lost when the script was spent", 3, 4, 4, 2, 3, nullptr, true, 0.5f, true, {}},
+        {"lost", 3, 2, 4, 2, 3, "Reinforcements", true, 0.5f, false, {}},
+        {"survival, script spent", 1, 4, 4, 7, 0, nullptr, false, 0.5f, false, {{"Wave 7", false}}},
+        {"survival, number of waves", 1, 3, 4, 3, 3, nullptr, false, 0.3f, false, {{"Wave 3", false}}},
+        {"idle", 3, 4, 4, 2, 3, nullptr, false, 0.0f, false, {}},
     };
+    const float small_band = (float)Font()->line_height + 18.0f;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         gametest::ResetGameState();
@@ -237,11 +243,26 @@ TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
         game.lost = c.lost;
         game.wave_banner_phase = c.phase;
         Frame f = DrawHud();
-        if (std::string(c.name) == "last node")
+        if (std::string(c.name) == "banner text")
             Shot(f, "banner-final-wave.png");
+        // The titles below, drawn as DrawTitle draws them, with the "FINAL WAVE" banner
+        // moved up by half of each band (alone, it stays on the line of the titles).
         const Titles titles = c.titles;
         const float phase = c.phase;
-        Frame expected = Draw([&titles, phase] {
+        const bool final_wave = c.final_wave;
+        float title_band = 0.0f;
+        if (!titles.empty())
+            title_band = titles[0].second ? (float)Font(true)->line_height + 18.0f : small_band;
+        const float lift = titles.empty() ? 0.0f : (title_band + small_band) / 2.0f;
+        Frame expected = Draw([&titles, phase, final_wave, lift] {
+            if (final_wave) {
+                const float up[16] = {1, 0, 0, 0, 0, 1, 0, -lift, 0, 0, 1, 0, 0, 0, 0, 1};
+                nTransform t;
+                memcpy(t.m, up, sizeof t.m);
+                ov->OV_PushTransform(&t);
+                game.DrawTitle("FINAL WAVE", nullptr, phase, false);
+                ov->OV_PopTransform();
+            }
             for (const auto &t : titles)
                 game.DrawTitle(t.first.c_str(), nullptr, phase, t.second);
         });
@@ -251,19 +272,28 @@ TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
             for (int x = 0; x < 1024; x++)
                 differing += f.At(x, y) != expected.At(x, y);
         EXPECT_EQ(differing, 0);
-        // Each band lets 1 - 0.8 a of the grey through, a = 0.985 at phase 0.5 and
-        // 0.696 at 0.3: one band darkens it to about 21 (44), two to 4.5.
-        const int grey = f.At(4, 537)[0];
+        // Each band lets 1 - 0.8 a of the grey through, a = 0.985 at phase 0.5 and 0.696
+        // at 0.3: one band darkens it to about 21 (44); the bands never overlap.
         const double pass = 1.0 - 0.8 * (phase == 0.5f ? 0.985 : 0.696);
-        if (titles.empty()) {
-            EXPECT_EQ(grey, 100);
-        } else if (titles.size() == 1) {
-            EXPECT_NEAR(grey, 100 * pass, 3);
-        } else {
-            EXPECT_NEAR(grey, 100 * pass * pass, 3);
+        const int bands = (int)titles.size() + (final_wave ? 1 : 0);
+        auto dark = LitBox(f, 2, 300, 6, 767, [](const Rgba &p) { return p[0] < 90; });
+        if (bands == 0) {
+            EXPECT_EQ(dark[0], -1);
+            continue;
         }
-        if (!titles.empty() && phase == 0.5f) {
-            EXPECT_NE(LitBox(f, 0, 500, 1023, 580, White)[0], -1);
+        EXPECT_NEAR(f.At(4, 537)[0], 100 * pass, 3);
+        const float height = (titles.empty() ? 0.0f : title_band) + (final_wave ? small_band : 0.0f);
+        EXPECT_NEAR(dark[3] - dark[1] + 1, height, 1.5f);
+        for (int y = dark[1]; y <= dark[3]; y++)
+            EXPECT_NEAR(f.At(4, y)[0], 100 * pass, 3) << y;
+        // A readable white title in each band.
+        if (phase == 0.5f) {
+            const int split = dark[1] + (final_wave && !titles.empty() ? (int)small_band : 0);
+            EXPECT_NE(LitBox(f, 0, dark[1], 1023, dark[3], White)[0], -1);
+            if (final_wave && !titles.empty()) {
+                EXPECT_NE(LitBox(f, 0, dark[1], 1023, split - 1, White)[0], -1);
+                EXPECT_NE(LitBox(f, 0, split, 1023, dark[3], White)[0], -1);
+            }
         }
     }
 }

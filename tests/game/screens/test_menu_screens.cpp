@@ -18,6 +18,7 @@
 #include "game/screens/flags.h"
 #include "game/screens/leaderboards-screen.h"
 #include "game/screens/level-won.h"
+#include "game/screens/load-game-prompt.h"
 #include "game/screens/loader-transition.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
@@ -151,6 +152,13 @@ protected:
     {
         ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, x, y));
         PumpFrame();
+        ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
+        PumpFrame();
+    }
+    // A quick click: press and release reach the engine within one frame.
+    void QuickTapAt(int x, int y)
+    {
+        ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, x, y));
         ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
         PumpFrame();
     }
@@ -387,6 +395,40 @@ TEST_F(MenuScreens, MainMenuReachesTheMenus)
     EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
 }
 
+// "Continue" offers the saved battle; "No" in its prompt deletes the save, and the menu
+// under the fading prompt drops "Continue" at once: a tap where it stood does nothing.
+TEST_F(MenuScreens, NoInTheLoadGamePromptTakesContinueAwayAtOnce)
+{
+    ASSERT_TRUE(sman.PreloadScreen(&screen_popup_load_game));
+    ov->OV_CreateDirectory("user://user");
+    const char *const save = "user://user/save-15.dat";
+    ov_file_t *f = ov->OV_OpenFile(save, "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(14u, ov->OV_WriteFile("a saved battle", 14, f));
+    ov->OV_CloseFile(f);
+    Screen *menu = S("MainMenu");
+    Open("MainMenu");
+    ASSERT_TRUE(Shown(menu, "Continue"));
+    const vec2_t spot = menu->GetComp("Continue")->GetCenterPos();
+    Tap("Continue");
+    Settle();
+    ASSERT_EQ(sman.PeekScreen(0), &screen_popup_load_game);
+    Shot("load-game-prompt.png");
+    Tap("No");
+    EXPECT_TRUE(screen_popup_load_game.leaving);
+    f = ov->OV_OpenFile(save, "rb");
+    EXPECT_EQ(f, nullptr);
+    if (f)
+        ov->OV_CloseFile(f);
+    EXPECT_FALSE(Shown(menu, "Continue"));
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
+    Shot("main-menu-after-no.png");
+    TapAt((int)spot.x, (int)spot.y);
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
+}
+
 TEST_F(MenuScreens, OptionsSlidersSetTheVolumes)
 {
     aman.SetSoundVolume(1.0f);
@@ -491,6 +533,31 @@ TEST_F(MenuScreens, ProfilesAddAndDelete)
     Tap("Ok");
     Settle();
     EXPECT_TRUE(Stack().empty());
+}
+
+// A click quicker than a frame on a line of the profile list makes that profile active.
+TEST_F(MenuScreens, AQuickClickOnAProfileLineMakesItActive)
+{
+    Open("Profiles");
+    Screen *profiles = S("Profiles");
+    auto *list = static_cast<UICompListbox *>(profiles->GetComp("ProfileList"));
+    Tap("New");
+    Settle();
+    ASSERT_EQ(luaL_dostring(S("NewProfile")->ui->L, "SetProperty (\"Name:editbox.text\", \"Rookie\")"), 0);
+    Tap("Ok");
+    Settle();
+    ASSERT_EQ(list->GetNumberOfLines(), 2);
+    ASSERT_STREQ(prof->GetValue("!INFO", "name", "value"), "Rookie");
+    const vec2_t p = list->GetAlignedPos();
+    const float line = (float)list->line_height * list->dynamic_scale;
+    const float top = p.y + (float)list->padding_top * list->dynamic_scale;
+    QuickTapAt((int)(p.x + 40), (int)(top + 0.5f * line));
+    EXPECT_STREQ(prof->GetValue("!INFO", "name", "value"), "Scout");
+    EXPECT_EQ(list->selected, 0);
+    Settle(2);
+    QuickTapAt((int)(p.x + 40), (int)(top + 1.5f * line));
+    EXPECT_STREQ(prof->GetValue("!INFO", "name", "value"), "Rookie");
+    EXPECT_EQ(list->selected, 1);
 }
 
 TEST_F(MenuScreens, CreditsGoOnToTheNamedScreen)
