@@ -261,15 +261,15 @@ void SetShopItemContents(ShopItem *item, DMNode *node)
     item->level = node->GetValue("level");
 }
 
-void PlaceShopItems(ShopList &list, vec2_t items_start)
+void PlaceShopItems(ShopList &list, vec2_t items_start, float scale)
 {
     for (int i = 0; i < list.count; i++) {
-        list.items[i].x = items_start.x + 50.0f + 100.0f * (float)i;
-        list.items[i].y = items_start.y + 60.0f;
+        list.items[i].x = items_start.x + (50.0f + 100.0f * (float)i) * scale;
+        list.items[i].y = items_start.y + 60.0f * scale;
     }
 }
 
-void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, vec2_t items_start)
+void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, vec2_t items_start, float scale)
 {
     if (!catalogue)
         return;
@@ -314,7 +314,7 @@ void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, v
             item.appear = 1.0f;
         }
     }
-    PlaceShopItems(list, items_start);
+    PlaceShopItems(list, items_start, scale);
 }
 
 ShopPurchase BuyShopItem(ShopItem *item, DMArray *catalogue)

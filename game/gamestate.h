@@ -146,6 +146,9 @@ public:
     void SetTutorialCompleted(const char *name);
     void UpdateTutorial(float dt);
     void DrawTutorial();
+    // The current tutorial's text box from its top to its bottom edge, in reference
+    // units; false when no tutorial text is shown.
+    bool GetTutorialBox(float *top, float *bottom);
 
     // Saved game and statistics.
     bool SaveGameState();
@@ -275,5 +278,9 @@ int GetMissionIndex(const char *mission_id);
 bool IsWordInTokenList(const char *list, const char *word);
 // A point 40 units outside the 1024 x 768 field at a clock position (0..12, wrapped).
 vec2_t GetRandomPositionOutsideEdges(float position);
+// Where a HUD sign centred at p (reference units) with the given half size is drawn:
+// whole on the screen and clear of the battle screen's controls (moved past a control
+// it would cover: along the screen's side, or sideways towards the screen's middle).
+vec2_t PlaceHudSign(vec2_t p, vec2_t half, bool sideways = false);
 
 #endif

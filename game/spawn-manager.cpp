@@ -11,7 +11,9 @@
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
+#include "game/gamestate.h"
 #include "game/scape.h"
+#include "ovrecords.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -225,7 +227,10 @@ void SpawnManager::DrawSpawnAlerts()
         float max_x = (float)here->width - 5.0f, max_y = (float)here->height - 5.0f;
         p.x = p.x < 5.0f ? 5.0f : (p.x > max_x ? max_x : p.x);
         p.y = p.y < 5.0f ? 5.0f : (p.y > max_y ? max_y : p.y);
-        p = here->TranslatePointToScape(p);
+        // The sign (at most its own size, turned a little) stays whole on the screen and
+        // off the battle's buttons.
+        p = PlaceHudSign(here->TranslatePointToScape(p),
+                         vec2_t{0.55f * (float)sign->width + 2.0f, 0.55f * (float)sign->height + 2.0f});
         float t = (float)(item->time - clock) / (float)kAlertMs;
         float alpha = 2.0f * sinf(t * kPi);
         ov->OV_SetAlpha(alpha < 0.0f ? 0.0f : (alpha > 1.0f ? 1.0f : alpha));

@@ -38,6 +38,15 @@ ov_font_t *Font(bool large = false)
     return large ? stock->font_large : stock->font_medium;
 }
 
+// Where "Wave N" stands: under the panel (bottom at y 60), on a plate 8 units wider than
+// the text each side, centred on x but kept within the panel's ends (312 .. 712).
+float CaptionX(float x, int wave)
+{
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    const float half = ov->OV_GetTextWidthf(Font(), "Wave %d", wave) / 2.0f + 8.0f;
+    return x < 312.0f + half ? 312.0f + half : (x > 712.0f - half ? 712.0f - half : x);
+}
+
 // Centre x of the marker (red) on the centre line; -1 when it is not drawn.
 float MarkerX(const Frame &f)
 {
@@ -105,10 +114,11 @@ TEST_F(HudDrawTest, LevelPanelNotchesGlidingMarkerAndStars)
         EXPECT_NEAR(MarkerX(f), c.marker_x, 1.5f);
         // The panel itself, beside the bar.
         EXPECT_TRUE(Near(hudtest::kPanel)(f.At(318, 24)));
-        // "Wave %d" under the marker, at y 20 + 32.
-        auto caption = LitBox(f, 0, 44, 1023, 64, White);
+        // "Wave %d" under the panel, below the marker but never past the panel's ends.
+        EXPECT_EQ(LitBox(f, 0, 44, 1023, 59, White)[0], -1) << "a caption on the panel";
+        auto caption = LitBox(f, 0, 61, 1023, 100, White);
         ASSERT_NE(caption[0], -1);
-        EXPECT_NEAR((caption[0] + caption[2]) / 2.0f, c.marker_x, 4.0f);
+        EXPECT_NEAR((caption[0] + caption[2]) / 2.0f, CaptionX(c.marker_x, (int)c.shown < 1 ? 1 : (int)c.shown), 4.0f);
     }
     // Five notches 90 apart (the marker between two of them).
     game.level_number_shown = 2.5f;
@@ -422,14 +432,14 @@ TEST_F(HudDrawTest, SurvivalPanel)
         for (int i = 0; i < c.notches; i++)
             EXPECT_NEAR(notches[i], kBarX + i * kBarLength / c.interval, 1.0f);
         EXPECT_NEAR(MarkerX(f), c.marker_x, 1.5f);
-        // "Wave %d" centred under the panel's top once a random wave ran.
-        auto caption = LitBox(f, 312, 44, 711, 64, White);
+        // "Wave %d" centred under the panel once a random wave ran.
+        auto caption = LitBox(f, 312, 61, 711, 100, White);
         EXPECT_EQ(caption[0] != -1, c.caption);
         if (c.caption) {
             EXPECT_NEAR((caption[0] + caption[2]) / 2.0f, 512.0f, 3.0f);
         }
-        // The score left of the panel: centred on (312 - 200) / 2.
-        auto score = LitBox(f, 0, 20, 300, 60, White);
+        // The score left of the panel, in the large font: centred on (312 - 200) / 2.
+        auto score = LitBox(f, 0, 10, 300, 70, White);
         ASSERT_NE(score[0], -1);
         EXPECT_NEAR((score[0] + score[2]) / 2.0f, 56.0f, 3.0f);
         EXPECT_NEAR((score[1] + score[3]) / 2.0f, 40.0f, 4.0f);
@@ -456,11 +466,11 @@ TEST_F(HudDrawTest, ScoreOfTheOtherModes)
         ASSERT_NE(score[0], -1);
         EXPECT_NEAR((score[0] + score[2]) / 2.0f, 512.0f, 3.0f);
         EXPECT_EQ(CountPixels(f, 0, 0, 1023, 120, Near(hudtest::kPanel)), 0);
-        // "3x" from x 10.24.
+        // "3x" on its plate from x 10.24 (the text 8 units in).
         auto medtents = LitBox(f, 0, 20, 150, 60, White);
         EXPECT_EQ(medtents[0] != -1, c.medtents);
         if (c.medtents) {
-            EXPECT_NEAR(medtents[0], 10.24f, 3.0f);
+            EXPECT_NEAR(medtents[0], 10.24f + 8.0f, 3.0f);
         }
     }
 }
@@ -509,7 +519,7 @@ TEST_F(HudDrawTest, TacticalCaptionInScreenPixels)
             continue;
         }
         ASSERT_NE(hint[0], -1);
-        EXPECT_NEAR(hint[2] - hint[0] + 1, 0.6f * ov->OV_GetTextWidthf(Font(), "%s", c.hint), 5.0f);
+        EXPECT_NEAR(hint[2] - hint[0] + 1, 0.8f * ov->OV_GetTextWidthf(Font(), "%s", c.hint), 5.0f);
     }
     SetFeatures("");
 }

@@ -38,11 +38,12 @@ const char kShotsDir[] = ORVEX_SHOTS_DIR;
 const char kUserDir[] = "data/Talvik/Orvex_Game";
 
 // Places on the 1024 x 600 picture, from the shipped layouts (ui/main-menu.lua,
-// ui/extras.lua, ui/options.lua).
+// ui/extras.lua, ui/options.lua): their 1024 x 768 layout fits the picture at 0.78125,
+// centred (from x 112).
 struct Spot {
     int x, y;
 };
-const Spot kExtras = {512, 396}, kOptions = {512, 204}, kWindowedCheckbox = {383, 347}, kBack = {51, 39};
+const Spot kExtras = {512, 396}, kOptions = {512, 180}, kWindowedCheckbox = {415, 348}, kBack = {152, 39};
 
 std::string ReadAll(const fs::path &path)
 {

@@ -239,6 +239,8 @@ TEST_F(MenuScreens, PlayMenuShowsProgressAndEntersTheChosenMission)
     EXPECT_NEAR(menu->GetComp("RowSelector")->GetStaticPos().y, menu->GetComp("Row_2")->GetStaticPos().y, 0.5f);
     EXPECT_FALSE(Active(menu, "CHAPTER2"));
     EXPECT_FALSE(Active(menu, "EXTRAS"));
+    // The closed extras tab says what opens it: the first extra wants 10 stars, 8 are won.
+    EXPECT_EQ(Get(menu, "EXTRAS:button.text"), "Win 2 stars\nto open");
     EXPECT_FALSE(Shown(menu, "ExtrasIntel"));
     EXPECT_FALSE(Shown(menu, "Leaderboards"));
     // The rows stand 1.2 selector heights apart inside "Missions".
@@ -346,6 +348,7 @@ TEST_F(MenuScreens, PlayMenuTabsAndExtras)
     EXPECT_FALSE(Active(menu, "Row_1"));
     Shot("play-menu-chapter2.png");
 
+    EXPECT_EQ(Get(menu, "EXTRAS:button.text"), "Extras");
     Tap("EXTRAS");
     EXPECT_TRUE(Shown(menu, "ExtrasIntel"));
     EXPECT_TRUE(Shown(menu, "Leaderboards"));
@@ -402,6 +405,19 @@ TEST_F(MenuScreens, MainMenuReachesTheMenus)
         sman.PopScreen(S(name), true);
         Settle();
     }
+    // The rankings are there before any extra field opens: the campaign's first.
+    EXPECT_FALSE(prof->TagExists("features", "DUNE_SURVIVAL"));
+    ScreenLeaderboards *boards = GetLeaderboardsScreen();
+    ASSERT_TRUE(sman.PreloadScreen(boards));
+    Tap("Leaderboards");
+    Settle();
+    EXPECT_EQ(sman.PeekScreen(0), boards);
+    EXPECT_EQ(boards->GetCategoryIndex(), 0);
+    sman.PopScreen(boards, true);
+    Settle();
+    boards->client = nullptr;
+    boards->categories = nullptr;
+    boards->db = nullptr;
     Tap("Back");
     Settle();
     Tap("Instructions");
@@ -605,6 +621,35 @@ TEST_F(MenuScreens, CreditsGoOnToTheNamedScreen)
     Open("Credits");
     Tap("fader");
     EXPECT_EQ(screen_transition.target, S("PlayMenu"));
+}
+
+// The roll ends as its last line leaves the screen's top: not before, and with no empty
+// screen after it.
+TEST_F(MenuScreens, CreditsEndWhenTheirLastLineHasGone)
+{
+    Open("Extras");
+    Open("Credits");
+    Screen *credits = S("Credits");
+    UIComp *lines = credits->GetComp("Lines");
+    ASSERT_NE(lines, nullptr);
+    float gone_at = -1.0f, left_at = -1.0f;
+    for (float t = 0.0f; t < 120.0f && left_at < 0.0f; t += 0.05f) {
+        sman.Update(0.05f);
+        const float bottom = lines->GetAlignedPos().y + lines->height;
+        if (gone_at < 0.0f && bottom < 0.0f)
+            gone_at = t;
+        if (credits->leaving || !credits->in_stack) {
+            left_at = t;
+        } else if (gone_at < 0.0f && t > 5.0f) {
+            ASSERT_GT(bottom, 0.0f);
+        }
+    }
+    ASSERT_GE(left_at, 0.0f) << "the credits never ended";
+    ASSERT_GE(gone_at, 0.0f) << "the credits left with lines still on the screen";
+    EXPECT_GT(left_at, 20.0f) << "a roll of that many lines takes longer";
+    EXPECT_LE(left_at - gone_at, 0.5f) << "an empty screen after the roll";
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"Extras"}));
 }
 
 TEST_F(MenuScreens, FieldGuideTurnsThroughTheAliens)
