@@ -150,7 +150,8 @@ TEST_F(ProgramRun, ReadOnlyPlayerFolderIsToldInTheLogAndOnScreen)
     fs::permissions(player / "profiles", fs::perms::owner_all);
     ASSERT_EQ(status, 0) << Output();
     std::string log = Log(2);
-    ExpectInOrder(log, {"Saving all profiles.", "Unable to save 'user://profiles/index.xml': " + reason,
+    ExpectInOrder(log, {"PushScreen: 'LoaderTransition'", "Saving all profiles.",
+                        "Unable to save 'user://profiles/index.xml': " + reason,
                         "Unable to save 'user://profiles/1.xml': " + reason,
                         "Telling the player: Your progress could not be saved: " + reason + "\n",
                         "PushScreen: 'PopupOk'", "ORVEX Shutdown."});
