@@ -11,7 +11,9 @@ export CTEST_OUTPUT_ON_FAILURE=1
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
-ctest --test-dir build -j "$jobs"
+# Twice as many tests as cores: most of them wait (on threads, sleeps, the rasteriser)
+# more than they compute.
+ctest --test-dir build -j $((2 * jobs))
 # The unattended run of the real program over the shipped missions (two cores).
 taskset -c 0,1 bash scripts/autoplay.sh --ci -j 2
 
