@@ -79,7 +79,14 @@ namespace {
 struct CellTest {
     enum Group { ANY_GROUP, IN_GROUP, NOT_IN_GROUP } group_test;
     int group;
+    bool normal_only;  // only NORMAL entities can answer
 };
+
+// Whether a flag mask lets only NORMAL entities answer.
+bool NormalOnly(int flag_mask)
+{
+    return ((uint32_t)flag_mask & ~Entity::NORMAL) == 0;
+}
 
 // Slack of the distance test, in world units: covers the rounding of the cell edges
 // and of the callers' distance arithmetic.
@@ -122,32 +129,40 @@ const int kRingReadMax = 64;
 // 0..15, so it is read by both). No rings (false) when the cells are cheaper: any group,
 // or more than kRingReadMax entities to read.
 struct RingChoice {
-    int own;       // the ring of the test's group
-    bool in_group; // read only `own`; else every ring but `own` (the last ring always)
+    int own;           // the ring group of the test's group
+    bool in_group;     // read only `own`'s rings; else every group's but `own` (the mixed group's always)
+    bool normal_only;  // only the NORMAL rings
 };
 
 bool ReadsRings(const Scape *world, const CellTest &test, RingChoice *choice)
 {
     if (test.group_test == CellTest::ANY_GROUP)
         return false;
-    const int mixed = SCAPE_GROUP_RINGS - 1;
+    const int mixed = SCAPE_RING_GROUPS - 1;
     int own = test.group >= 0 && test.group < SCAPE_NUM_GROUP_COUNTS ? test.group : mixed;
     bool in_group = test.group_test == CellTest::IN_GROUP;
-    int members = world->group_linked[own];
-    if (!in_group)
-        members = own == mixed ? world->linked_total : world->linked_total - members;
+    int own_members = world->group_linked[2 * own] + (test.normal_only ? 0 : world->group_linked[2 * own + 1]);
+    int members = own_members;
+    if (!in_group) {
+        int all = test.normal_only ? world->linked_normal : world->linked_total;
+        members = own == mixed ? all : all - own_members;
+    }
     if (members > kRingReadMax)
         return false;
     choice->own = own;
     choice->in_group = in_group;
+    choice->normal_only = test.normal_only;
     return true;
 }
 
 bool ReadsRing(const RingChoice &choice, int ring)
 {
+    int group = ring / 2;
+    if (choice.normal_only && ring % 2 != 0)
+        return false;
     if (choice.in_group)
-        return ring == choice.own;
-    return ring != choice.own || ring == SCAPE_GROUP_RINGS - 1;
+        return group == choice.own;
+    return group != choice.own || group == SCAPE_RING_GROUPS - 1;
 }
 
 // Scan order of two entities of the window: cell by cell in index order (rows outer,
@@ -305,7 +320,8 @@ static bool IsFriendOf(const Entity *self, const Entity *e)
 
 Entity *Scape::GetNearestEntityInFriendGroup(vec2_t p, float radius, int flag_mask, int group)
 {
-    return Nearest(this, p, radius, 10000.0f, CellTest{CellTest::IN_GROUP, group}, [&](Entity *e) {
+    CellTest test = {CellTest::IN_GROUP, group, NormalOnly(flag_mask)};
+    return Nearest(this, p, radius, 10000.0f, test, [&](Entity *e) {
         return e->friend_group == group && (e->flags & (uint32_t)flag_mask) && AliveOrJustDying(e);
     });
 }
@@ -315,7 +331,7 @@ Entity *Scape::GetNearestEnemy(Entity *self, vec2_t p, float radius)
     if (!self)
         return nullptr;
     world_counters.nearest_enemy_calls++;
-    return Nearest(this, p, radius, 1000000.0f, CellTest{CellTest::NOT_IN_GROUP, self->friend_group},
+    return Nearest(this, p, radius, 1000000.0f, CellTest{CellTest::NOT_IN_GROUP, self->friend_group, true},
                    [&](Entity *e) {
                        world_counters.nearest_enemy_visits++;
                        return e->friend_group != self->friend_group && (e->flags & Entity::NORMAL) &&
@@ -328,7 +344,8 @@ Entity *Scape::GetNearestFriend(Entity *self, vec2_t p, float radius)
     if (!self)
         return nullptr;
     world_counters.nearest_friend_calls++;
-    return Nearest(this, p, radius, 1000000.0f, CellTest{CellTest::IN_GROUP, self->friend_group}, [&](Entity *e) {
+    CellTest test = {CellTest::IN_GROUP, self->friend_group, true};
+    return Nearest(this, p, radius, 1000000.0f, test, [&](Entity *e) {
         world_counters.nearest_friend_visits++;
         return IsFriendOf(self, e);
     });
@@ -372,21 +389,24 @@ Entity *Scape::GetNearestFriendAmong(Entity *self, vec2_t p, float radius, Entit
 
 int Scape::QueryEntitiesInRadius(vec2_t p, float radius, int flag_mask, Entity **out, int max)
 {
-    return InRadius(this, p, radius, flag_mask, out, max, CellTest{CellTest::ANY_GROUP, 0},
+    CellTest test = {CellTest::ANY_GROUP, 0, NormalOnly(flag_mask)};
+    return InRadius(this, p, radius, flag_mask, out, max, test,
                     [](Entity *) { return true; });
 }
 
 int Scape::QueryEntitiesInRadiusInFriendGroup(vec2_t p, float radius, int flag_mask, int group, Entity **out,
                                               int max)
 {
-    return InRadius(this, p, radius, flag_mask, out, max, CellTest{CellTest::IN_GROUP, group},
+    CellTest test = {CellTest::IN_GROUP, group, NormalOnly(flag_mask)};
+    return InRadius(this, p, radius, flag_mask, out, max, test,
                     [&](Entity *e) { return e->friend_group == group; });
 }
 
 int Scape::QueryEntitiesInRadiusNotInFriendGroup(vec2_t p, float radius, int flag_mask, int group,
                                                  Entity **out, int max)
 {
-    return InRadius(this, p, radius, flag_mask, out, max, CellTest{CellTest::NOT_IN_GROUP, group},
+    CellTest test = {CellTest::NOT_IN_GROUP, group, NormalOnly(flag_mask)};
+    return InRadius(this, p, radius, flag_mask, out, max, test,
                     [&](Entity *e) { return e->friend_group != group; });
 }
 

@@ -104,6 +104,7 @@ void Scape::InitGrid(int columns, int rows, float size)
         group_linked[i] = 0;
     }
     linked_total = 0;
+    linked_normal = 0;
     num_columns = columns;
     num_rows = rows;
     cell_size = size;
@@ -174,6 +175,7 @@ void Scape::Reset()
         group_linked[i] = 0;
     }
     linked_total = 0;
+    linked_normal = 0;
     if (stock)
         stock->ResetEntities();
     // Every record is free now: the base of the last mission is gone with it (a level
@@ -223,21 +225,26 @@ ScapeCell *Scape::GetCellAt(vec2_t p)
     return &cells[GetRowOf(p.y) * num_columns + GetColumnOf(p.x)];
 }
 
-// The group ring an entity of a friend group belongs in.
-static int GroupRingOf(int group)
+// The group ring an entity belongs in: by its friend group (the groups outside 0..15
+// share one) and whether it is NORMAL.
+static int GroupRingOf(const Entity *e)
 {
-    return group >= 0 && group < SCAPE_NUM_GROUP_COUNTS ? group : SCAPE_GROUP_RINGS - 1;
+    int group = e->friend_group >= 0 && e->friend_group < SCAPE_NUM_GROUP_COUNTS ? e->friend_group
+                                                                                   : SCAPE_RING_GROUPS - 1;
+    return group * 2 + ((e->flags & Entity::NORMAL) ? 0 : 1);
 }
 
 // Enters e into its group's ring and its cell's count (e->cell is set).
 static void JoinGroup(Scape *world, Entity *e)
 {
-    int ring = GroupRingOf(e->friend_group);
+    int ring = GroupRingOf(e);
     e->cell_group = (int16_t)ring;
-    if (ring < SCAPE_NUM_GROUP_COUNTS)
-        e->cell->group_entities[ring]++;
+    if (ring / 2 < SCAPE_NUM_GROUP_COUNTS)
+        e->cell->group_entities[ring / 2]++;
     world->group_linked[ring]++;
     world->linked_total++;
+    if (ring % 2 == 0)
+        world->linked_normal++;
     Entity *head = world->group_first[ring];
     if (!head) {
         world->group_first[ring] = e;
@@ -255,10 +262,12 @@ static void LeaveGroup(Scape *world, Entity *e)
     int ring = e->cell_group;
     if (ring < 0 || ring >= SCAPE_GROUP_RINGS || !e->group_next)
         return;
-    if (ring < SCAPE_NUM_GROUP_COUNTS && e->cell->group_entities[ring] > 0)
-        e->cell->group_entities[ring]--;
+    if (ring / 2 < SCAPE_NUM_GROUP_COUNTS && e->cell->group_entities[ring / 2] > 0)
+        e->cell->group_entities[ring / 2]--;
     world->group_linked[ring]--;
     world->linked_total--;
+    if (ring % 2 == 0)
+        world->linked_normal--;
     if (world->group_first[ring] == e)
         world->group_first[ring] = e->group_next != e ? e->group_next : nullptr;
     e->group_prev->group_next = e->group_next;

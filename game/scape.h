@@ -33,7 +33,8 @@ struct part_t;
 
 enum {
     SCAPE_NUM_GROUP_COUNTS = 16,  // live counters indexed by friend group
-    SCAPE_GROUP_RINGS = 17,       // rings of linked entities by group; the last: groups outside 0..15
+    SCAPE_RING_GROUPS = 17,       // groups with rings of their own; the last: the groups outside 0..15
+    SCAPE_GROUP_RINGS = 34,       // two rings a group: ring 2g its NORMAL entities, 2g + 1 the others
     SCAPE_MAX_CELL_OBSTACLES = 8,
     SCAPE_MAX_DECALS = 128,
     SCAPE_ENTITY_RECORDS = 512,
@@ -207,12 +208,15 @@ public:
     // Raised by every change of the grid's links (LinkEntity into another cell,
     // UnlinkEntity): an answer kept from a query is good while it stays the same.
     uint32_t link_stamp = 0;
-    // Every linked entity is also in the ring of its friend group, so that a query about
-    // a small group reads the group's members instead of the cells. `link_seq` numbers
-    // the links: a cell's ring runs in ascending numbers from its head.
+    // Every linked entity is also in a ring of its friend group (one for its NORMAL
+    // entities, one for the others: shots and pick-ups), so that a query about a small
+    // group reads the group's members instead of the cells. `link_seq` numbers the
+    // links: a cell's ring runs in ascending numbers from its head. A linked entity's
+    // group and flags change only through RegroupEntity or a new link.
     Entity *group_first[SCAPE_GROUP_RINGS] = {};
     int32_t group_linked[SCAPE_GROUP_RINGS] = {};
-    int32_t linked_total = 0;  // the sum of group_linked
+    int32_t linked_total = 0;   // the sum of group_linked
+    int32_t linked_normal = 0;  // of the NORMAL rings
     uint64_t link_seq = 0;
     // An entity of negative radius was linked since the grid was last emptied.
     uint8_t negative_radius_linked = 0;
