@@ -478,6 +478,7 @@ void CheckLevel(const Tree &tree, const Level &lv, const Data &data, Report *rep
     CheckWaves(db, lv, data, report);
     CheckDrops(db, lv, data, report);
     CheckRoamers(db, lv, data, report);
+    CheckLevelNumbers(db, lv.rel, report);
 }
 
 }  // namespace

@@ -379,6 +379,15 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
                   "<array id=\"gameplay\">\n<node id=\"num_troopers_at_start\" value=\"2\" />\n");
          },
          "content: missions/x-s.xml: sets \"num_troopers_at_start\" (list the squad in \"starting_troopers\")"},
+        {"a wave of no aliens",
+         [](T *t) { Swap(&t->files_["missions/two.xml"], "num=\"10\"", "num=\"0\""); },
+         "content: missions/two.xml: waves node 3 has \"num\" 0 (1 to 100)"},
+        {"a gameplay number out of range",
+         [](T *t) {
+             Swap(&t->files_["missions/x-s.xml"], "<array id=\"gameplay\">\n",
+                  "<array id=\"gameplay\">\n<node id=\"hitpoint_increase_per_wave\" value=\"4\" />\n");
+         },
+         "content: missions/x-s.xml: gameplay has \"hitpoint_increase_per_wave\" 4 (0 to 1)"},
         {"a score mode without a pause between waves",
          [](T *t) { Swap(&t->files_["missions/x-s.xml"], "value=\"8\"", "value=\"0\""); },
          "content: missions/x-s.xml: has \"delay_between_waves\" 0 or less (a score mode needs a pause between waves)"},
