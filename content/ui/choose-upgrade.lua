@@ -24,7 +24,7 @@ CreateComp ("Textbox", "Hint");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("position", 0.5, 0.18);
 SetProperty ("textbox.font", "fonts/small.mft");
-SetProperty ("textbox.text", "Locked weapons open up in the shop.");
+SetProperty ("textbox.text", "Locked weapons open up as you win missions.");
 
 CreateComp ("Image", "Upgrade_0_selector");
 SetProperty ("position", 0.26, 0.33);

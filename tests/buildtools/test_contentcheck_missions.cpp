@@ -379,6 +379,14 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
                   "<array id=\"gameplay\">\n<node id=\"num_troopers_at_start\" value=\"2\" />\n");
          },
          "content: missions/x-s.xml: sets \"num_troopers_at_start\" (list the squad in \"starting_troopers\")"},
+        {"a class shown as new that the squad already has",
+         [](T *t) {
+             Swap(&t->files_["missions.xml"], "unlocks=\"SMALL_PRIZE,BIG_PRIZE\"", "unlocks=\"MINIGUN_TROOPER,BIG_PRIZE\"");
+             Swap(&t->files_["shop.xml"], "<node id=\"SMALL_PRIZE\" />",
+                  "<node id=\"MINIGUN_TROOPER\" type=\"New trooper class\" />");
+         },
+         "content: missions.xml: mission 'MISSION1_1' unlocks 'MINIGUN_TROOPER' as a new trooper class, but "
+         "'MinigunTrooper' has been in the squad since 'MISSION1_1'"},
         {"a wave of no aliens",
          [](T *t) { Swap(&t->files_["missions/two.xml"], "num=\"10\"", "num=\"0\""); },
          "content: missions/two.xml: waves node 3 has \"num\" 0 (1 to 100)"},

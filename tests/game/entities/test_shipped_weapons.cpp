@@ -414,3 +414,36 @@ TEST_F(ShippedWeapons, SpentRocketPackReturnsTheTrooperToItsOwnGun)
 }
 
 }  // namespace
+
+namespace {
+
+// The shipped medkit does what its text says: tapped, it heals the trooper nearest to it
+// in full and no other; its text names the nearest trooper (it once promised to heal
+// every trooper).
+TEST_F(ShippedWeapons, MedkitHealsTheNearestTrooperAsItsTextSays)
+{
+    Powerup *medkit = Powerup::GetPowerup("POWERUP_HEALTH");
+    ASSERT_NE(medkit, nullptr);
+    const char *desc = dman().GetValue("powerups.xml", "powerups", "POWERUP_HEALTH", "desc");
+    ASSERT_NE(desc, nullptr);
+    EXPECT_NE(strstr(desc, "nearest trooper"), nullptr) << desc;
+    EXPECT_EQ(strstr(desc, "every"), nullptr) << desc;
+
+    EntityType *type = world->stock->GetEntityType("MinigunTrooper");
+    Entity *near = game.SpawnReinforcementTrooper(type, -1);
+    Entity *far = game.SpawnReinforcementTrooper(type, -1);
+    ASSERT_TRUE(near && far);
+    near->pos = vec2_t{300.0f, 300.0f};
+    far->pos = vec2_t{700.0f, 500.0f};
+    near->hit_points = 20.0f;
+    far->hit_points = 30.0f;
+    Entity *pickup = world->SpawnEntity(world->stock->GetEntityType("Powerup"), vec2_t{320.0f, 320.0f});
+    ASSERT_NE(pickup, nullptr);
+    pickup->powerup = medkit;
+    pickup->age = 2.0f;
+    medkit->Activate(pickup, nullptr);  // collected by a tap
+    EXPECT_FLOAT_EQ(near->hit_points, near->max_hit_points);
+    EXPECT_FLOAT_EQ(far->hit_points, 30.0f);
+}
+
+}  // namespace

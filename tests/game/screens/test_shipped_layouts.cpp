@@ -11,6 +11,7 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/widgets/ui-image.h"
+#include "app/ui/widgets/ui-textbox.h"
 #include "game/screens/flags.h"
 #include "game/screens/game-over.h"
 #include "game/screens/leaderboards-screen.h"
@@ -381,6 +382,50 @@ TEST_F(ShippedLayouts, WeaponChoiceHoldsItsComponentsAndDraws)
     choose->FreeUI();
     choose->preloaded.store(false);
     dman().ReleaseDatabase("shop.xml");
+}
+
+// The weapon choice's hint tells how a locked weapon opens, and that holds for the
+// shipped campaign: every upgrade the choice lists is unlocked by a mission's win (the
+// hint once sent the player to the shop, where locked weapons never open). The field
+// shop's unlock notice tells of the shop.
+TEST_F(ShippedLayouts, WeaponChoiceHintAndShopNoticeTellWhatOpensThem)
+{
+    Screen *choose = &GetChooseUpgradeScreen();
+    ASSERT_TRUE(sman.PreloadScreen(choose));
+    UICompTextbox *hint = dynamic_cast<UICompTextbox *>(choose->GetComp("Hint"));
+    ASSERT_NE(hint, nullptr);
+    const std::string text = hint->GetText() ? hint->GetText() : "";
+    EXPECT_NE(text.find("win missions"), std::string::npos) << text;
+    EXPECT_EQ(text.find("shop"), std::string::npos) << text;
+
+    std::string unlocks;
+    DMDatabase *missions = dman().GetDatabase("missions.xml");
+    ASSERT_NE(missions, nullptr);
+    for (int c = 0; c < missions->GetNumberOfArrays(); c++)
+        for (int m = 0; m < missions->GetArray(c)->GetSize(); m++)
+            if (const char *u = missions->GetArray(c)->GetNode(m)->GetValue("unlocks"))
+                unlocks += std::string(",") + u;
+    unlocks += ",";
+    DMArray *catalogue = dman().GetArray("shop.xml", "Upgrades");
+    ASSERT_NE(catalogue, nullptr);
+    int upgrades = 0;
+    for (int i = 0; i < catalogue->GetSize(); i++) {
+        DMNode *n = catalogue->GetNode(i);
+        if (!n->GetValue("upgraded_ent_types"))
+            continue;
+        upgrades++;
+        EXPECT_NE(unlocks.find(std::string(",") + n->id + ","), std::string::npos)
+            << n->id << " is opened by no mission";
+    }
+    EXPECT_GE(upgrades, 25);
+    // The field shop's notice tells of the shop it opens, not of coins, which drop from
+    // the first mission on.
+    const char *shop_notice = catalogue->GetNodeValue("POWERUP_MONEY", "desc");
+    ASSERT_NE(shop_notice, nullptr);
+    EXPECT_NE(strstr(shop_notice, "shop"), nullptr) << shop_notice;
+    EXPECT_EQ(strstr(shop_notice, "now drop"), nullptr) << shop_notice;
+    choose->FreeUI();
+    choose->preloaded.store(false);
 }
 
 // The trooper cards and battle summary every result screen shows.
