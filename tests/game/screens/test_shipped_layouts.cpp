@@ -565,9 +565,18 @@ TEST_F(ShippedLayouts, LeaderboardsHoldTheirComponentsAndDraw)
         // The list is written in the screen manager's default font (the list's own test
         // sets it the same way).
         sman.default_font = ov->OV_GetFont("fonts/medium.mft");
-        for (int points : {41250, 23800, 9100})
-            leaderboards_man.SubmitScore("CAMPAIGN", points, 600000);
+        // Three won missions: the player's campaign total is one row that rises.
+        if (!prof)
+            profile_man().CreateNewProfile();
+        ASSERT_NE(prof, nullptr);
+        prof->SetName("Rook");
+        for (int stars : {3, 8, 15})
+            leaderboards_man.SubmitScore("CAMPAIGN", stars, 600000);
         apptest::draw = screentest::DrawStackOnBlack;
+        sman.SendScreenMessage(nullptr, boards, "SetCategory", "CAMPAIGN");
+        ASSERT_NE(boards->client, nullptr);
+        ASSERT_EQ(boards->client->GetNumberOfScores(), 1);
+        EXPECT_EQ(boards->client->GetScoreByIndex(0)->points, 15);
         sman.PushScreen(boards, 0);
         EXPECT_GT(LitPixels(Shoot("leaderboards.png")), 200000);
         sman.PopScreen(boards, false);
