@@ -168,6 +168,7 @@ void GameState::InitNewGame(NewGameParms *source)
     wave_flags = nullptr;
     wave_banner_text = nullptr;
     delayed_tutorial = nullptr;
+    num_awaited_tutorials = 0;
     if (prog.parms.developer_mode)
         dman().ReleaseDatabase(level_file);
     global_db = dman().GetDatabase("gameplay-global.xml");
@@ -245,6 +246,7 @@ void GameState::InitNewGame(NewGameParms *source)
     artillery_timer = 0.0f;
     delayed_tutorial = nullptr;
     delayed_tutorial_time = 0.0f;
+    num_awaited_tutorials = 0;
     tutorial_shown = 0;
     tutorial_pauses = 0;
     tutorial_pauses_waves = 0;

@@ -84,6 +84,24 @@ bool AnySelectedPathLongerThan(float length)
     return false;
 }
 
+// Whether a living creature of the type stands inside the field (creatures are born
+// outside its edges and walk in).
+bool CreatureOnField(EntityType *type)
+{
+    Scape *world = GetScape();
+    if (world == nullptr || type == nullptr)
+        return false;
+    Entity *found[64];
+    int n = world->QueryEntitiesOfType(type, Entity::NORMAL, found, 64);
+    for (int i = 0; i < n; i++) {
+        const Entity *e = found[i];
+        if (e->IsAlive() && e->pos.x >= 0.0f && e->pos.y >= 0.0f && e->pos.x <= (float)world->width &&
+            e->pos.y <= (float)world->height)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void GameState::SetTutorial(const char *name)
@@ -146,6 +164,18 @@ void GameState::UpdateTutorial(float dt)
         for (int i = 0; i < 7; i++)
             if (ov->OV_GetKeyStatei('1' + i) & 1)
                 SetTutorial(DEVELOPER_TUTORIALS[i]);
+    }
+    // A wave's tip about a creature, once one is on the field and no other tip is up.
+    for (int i = 0; i < num_awaited_tutorials && tutorial_name == nullptr; i++) {
+        if (!CreatureOnField(awaited_tutorial_types[i]))
+            continue;
+        const char *name = awaited_tutorials[i];
+        for (int k = i + 1; k < num_awaited_tutorials; k++) {
+            awaited_tutorials[k - 1] = awaited_tutorials[k];
+            awaited_tutorial_types[k - 1] = awaited_tutorial_types[k];
+        }
+        num_awaited_tutorials--;
+        SetTutorial(name);
     }
     if (game_clock > 6000 && strcmp(parms.mission_id, "MISSION1_3") == 0 && prof != nullptr &&
         !prof->TagExists(FEATURES, "PRIMARY_TARGET"))
@@ -274,6 +304,11 @@ void GameState::DrawTutorial()
                  loc_man().Localize(text));
     } else {
         snprintf(shown, sizeof shown, "%s", loc_man().Localize(text));
+    }
+    // A tip that freezes the battle says how it goes on.
+    if (tutorial_pauses) {
+        size_t used = strlen(shown);
+        snprintf(shown + used, sizeof shown - used, "\n%s", loc_man().Localize("Tap to continue"));
     }
     float a = tutorial_alpha;
     if (tutorial_time < 0.5f)

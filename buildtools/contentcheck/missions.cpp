@@ -369,6 +369,10 @@ void CheckWaves(DMDatabase *db, const Level &lv, const Data &data, Report *repor
             std::string name = Value(w, "tutorial");
             if (data.tutorials && !data.tutorials->GetNode(name.c_str()))
                 report->Add(lv.rel, Format("wave node %d shows unknown tutorial '%s'", i + 1, name.c_str()));
+            std::string awaited = Value(w, "when_on_field");
+            if (w->GetValue("when_on_field") && data.entities && Value(Type(data, awaited), "friend_group") != "ENEMIES")
+                report->Add(lv.rel, Format("wave node %d waits for '%s', which is no enemy type", i + 1,
+                                           awaited.c_str()));
         }
         if (type == "SPAWN") {
             std::string spawn = Value(w, "spawn_type");

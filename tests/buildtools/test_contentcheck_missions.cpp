@@ -387,6 +387,11 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
          },
          "content: missions.xml: mission 'MISSION1_1' unlocks 'MINIGUN_TROOPER' as a new trooper class, but "
          "'MinigunTrooper' has been in the squad since 'MISSION1_1'"},
+        {"a tip waiting for an unknown creature",
+         [](T *t) {
+             Swap(&t->files_["missions/two.xml"], "tutorial=\"MOVING\"", "tutorial=\"MOVING\" when_on_field=\"Hund\"");
+         },
+         "content: missions/two.xml: wave node 2 waits for 'Hund', which is no enemy type"},
         {"a wave of no aliens",
          [](T *t) { Swap(&t->files_["missions/two.xml"], "num=\"10\"", "num=\"0\""); },
          "content: missions/two.xml: waves node 3 has \"num\" 0 (1 to 100)"},
