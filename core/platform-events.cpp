@@ -19,7 +19,7 @@ const KeyMapEntry kNamedKeys[] = {
     {KEYCODE_PG_UP, 33},     {KEYCODE_PG_DOWN, 34},    {KEYCODE_END, 35},         {KEYCODE_HOME, 36},
     {KEYCODE_LEFT, 37},      {KEYCODE_UP, 38},         {KEYCODE_RIGHT, 39},       {KEYCODE_DOWN, 40},
     {KEYCODE_INSERT, 45},    {KEYCODE_DELETE, 46},     {KEYCODE_LEFT_SHIFT, 16},  {KEYCODE_RIGHT_SHIFT, 16},
-    {KEYCODE_LEFT_CTRL, 17}, {KEYCODE_RIGHT_CTRL, 17},
+    {KEYCODE_LEFT_CTRL, 17}, {KEYCODE_RIGHT_CTRL, 17},  {KEYCODE_LEFT_ALT, 18},    {KEYCODE_RIGHT_ALT, 18},
 };
 
 // The named keys other than backspace and return.
@@ -43,6 +43,38 @@ int CharacterOfKey(int sym, int key)
     if ((sym >= 0x21 && sym <= 0x7E) || (sym >= 0xA0 && sym <= 0xFF))
         return sym;
     return key;
+}
+
+// Sends the character a key's press types, unless the key types none: arrows, function
+// keys and the like would read as punctuation and letters in a text field.
+void SendTypedCharacter(int sym)
+{
+    if (!IsNonTypingKey(sym))
+        OVI_SendCharEvent(CharacterOfKey(sym, OVI_MapKeySymbol(sym)));
+}
+
+// A keyboard event (the forms are described with the key flags in platform/screen.h):
+// every key is held from its press to its release, and a press types its character
+// after the key-down. A character typed without a key of its own is a character alone.
+void HandleKeyboardEvent(screen_event_t se)
+{
+    int flags = 0, sym = 0;
+    screen_get_event_property_iv(se, SCREEN_PROPERTY_KEY_FLAGS, &flags);
+    screen_get_event_property_iv(se, SCREEN_PROPERTY_KEY_SYM, &sym);
+    const bool down = (flags & KEY_DOWN) != 0;
+    const bool has_cap = (flags & KEY_CAP_VALID) != 0;
+    const bool has_sym = (flags & KEY_SYM_VALID) != 0;
+    if (!has_cap && has_sym) {
+        if (down)
+            SendTypedCharacter(sym);
+        return;
+    }
+    int cap = sym;
+    if (has_cap && screen_get_event_property_iv(se, SCREEN_PROPERTY_KEY_CAP, &cap) != 0)
+        cap = 0;
+    OVI_SendKeyEvent(down ? OV_EVENT_KEY_DOWN : OV_EVENT_KEY_UP, OVI_MapKeySymbol(cap));
+    if (down && (!has_cap || has_sym))
+        SendTypedCharacter(sym);
 }
 
 }  // namespace
@@ -94,27 +126,9 @@ void HandleScreenEvent(bps_event_t *event)
         }
         break;
     }
-    case SCREEN_EVENT_KEYBOARD: {
-        int flags = 0, sym = 0;
-        screen_get_event_property_iv(se, SCREEN_PROPERTY_KEY_FLAGS, &flags);
-        screen_get_event_property_iv(se, SCREEN_PROPERTY_KEY_SYM, &sym);
-        int key = OVI_MapKeySymbol(sym);
-        // Shift and Ctrl are held from their press to their release report, so that the
-        // keys pressed meanwhile find them down (Ctrl+E, Shift+TAB); every other key is
-        // pressed and released at once and its release report sends nothing.
-        bool modifier = key == 16 || key == 17;
-        if (modifier) {
-            OVI_SendKeyEvent((flags & KEY_DOWN) ? OV_EVENT_KEY_DOWN : OV_EVENT_KEY_UP, key);
-        } else if (flags & KEY_DOWN) {
-            OVI_SendKeyEvent(OV_EVENT_KEY_DOWN, key);
-            // Arrows, function keys and the like type no character: their codes would
-            // read as punctuation and letters in a text field.
-            if (!IsNonTypingKey(sym))
-                OVI_SendCharEvent(CharacterOfKey(sym, key));
-            OVI_SendKeyEvent(OV_EVENT_KEY_UP, key);
-        }
+    case SCREEN_EVENT_KEYBOARD:
+        HandleKeyboardEvent(se);
         break;
-    }
     default:
         break;
     }

@@ -158,8 +158,11 @@ bool OVI_PreInit(void *host)
     ov_device_info.height = ov_qnx_screen_height;
     ov_device_info.fixed_resolution = 1;
     ov_device_info.orientation = 0;
-    ov_device_info.desktop_width = 0;
-    ov_device_info.desktop_height = 0;
+    OV_QNX_GetDesktopSize(&ov_device_info.desktop_width, &ov_device_info.desktop_height);
+    // On a desktop the program starts in a window; the mode the player chose, kept with
+    // the profiles, replaces this at the pre-initialisation event.
+    if (ov_device_info.desktop_width > 0 && ov_device_info.desktop_height > 0)
+        ov_prog->parms.windowed = 1;
     OVI_SelectResolution(ov_prog->parms.windowed);
     OVI_AddPackages();
     OVI_LoadRendImp();

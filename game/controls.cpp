@@ -147,7 +147,7 @@ bool Controls::TryAssignPrimaryTarget(vec2_t world)
     Entity *enemy = w->GetNearestEntityInFriendGroup(world, SelectionRadius(), Entity::NORMAL, Entity::ENEMIES);
     Entity *troopers[MAX_TROOPERS];
     if (!target_toggled && enemy != nullptr && IsMarkedTarget(enemy)) {
-        int n = w->QueryEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, troopers, MAX_TROOPERS);
+        int n = w->QueryLivingEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, troopers, MAX_TROOPERS);
         for (int i = 0; i < n; i++)
             if (troopers[i]->target == enemy)
                 troopers[i]->target = nullptr;
@@ -165,7 +165,7 @@ bool Controls::TryAssignPrimaryTarget(vec2_t world)
     target_toggled = 1;
     if (w->stock != nullptr)
         SpawnTopEffect(w, w->stock->fx_target, enemy->pos);
-    int n = w->QueryEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, troopers, MAX_TROOPERS);
+    int n = w->QueryLivingEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, troopers, MAX_TROOPERS);
     for (int i = 0; i < n; i++) {
         Entity *t = troopers[i];
         if (t->weapon == nullptr)
@@ -201,11 +201,9 @@ void Controls::Update(float dt)
     Scape *w = GetScape();
     if (w != nullptr) {
         Entity *troopers[MAX_TROOPERS];
-        int n = w->QueryEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, troopers, MAX_TROOPERS);
+        int n = w->QueryLivingEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, troopers, MAX_TROOPERS);
         for (int i = 0; i < n; i++) {
             Entity *t = troopers[i];
-            if (!t->IsAlive())
-                continue;
             t->highlight += IsEntitySelected(t) ? 3.0f * dt : -2.0f * dt;
             t->highlight = fminf(fmaxf(t->highlight, 0.0f), 4.0f);
             if (t->path != nullptr)

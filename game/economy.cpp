@@ -58,18 +58,21 @@ std::string InnerName(const std::string &token, const char *prefix)
     return rest;
 }
 
-int CountEntitiesOfType(const std::string &name)
+// Whether a living entity of that type is in play (the dead troopers the roster keeps
+// are not: a class nobody living has is offered no upgrade).
+bool LivingEntityOfType(const std::string &name)
 {
     Scape *world = GetScape();
     if (!world || !world->stock || name.empty())
-        return 0;
+        return false;
     // A name that matches no entity type counts nothing; it is not asked for, so the
     // stock raises no "unknown type" popup for a catalogue typo on every frame.
     DMArray *known = dman().GetArray("entities.xml", "entities");
     if (!known || !known->GetNode(name.c_str()))
-        return 0;
+        return false;
     EntityType *type = world->stock->GetEntityType(name.c_str());
-    return type ? world->GetNumberOfEntitiesOfType(type) : 0;
+    Entity *one = nullptr;
+    return type && world->QueryEntitiesOfType(type, (int)Entity::ALL_FLAGS, &one, 1) > 0;
 }
 
 bool BunkerAlive()
@@ -83,13 +86,9 @@ bool AnyTrooperWounded()
     Scape *world = GetScape();
     if (!world)
         return false;
-    Entity *found[256];
-    int n = world->QueryEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, found, 256);
-    int examined = 0;
-    for (int i = 0; i < n && examined < kWoundedQuery; i++) {
-        if (!found[i]->IsAlive())
-            continue;  // a corpse would be offered a heal that heals nobody
-        examined++;
+    Entity *found[kWoundedQuery];
+    int n = world->QueryLivingEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, found, kWoundedQuery);
+    for (int i = 0; i < n; i++) {
         if (found[i]->hit_points < kWoundedShare * found[i]->max_hit_points)
             return true;
     }
@@ -102,7 +101,7 @@ bool EqualsTokenMet(const std::string &token, bool pick_rules)
     if (StartsWith(token, "=NOT_PURCHASED("))
         return !game.IsFeatureActive(InnerName(token, "=NOT_PURCHASED(").c_str());
     if (StartsWith(token, "=ENTS_OF_TYPE("))
-        return CountEntitiesOfType(InnerName(token, "=ENTS_OF_TYPE(")) > 0;
+        return LivingEntityOfType(InnerName(token, "=ENTS_OF_TYPE("));
     if (!pick_rules && StartsWith(token, "=CHAPTER_IS_"))
         return token.compare(strlen("=CHAPTER_IS_"), std::string::npos, game.parms.chapter_id) == 0;
     if (token == "=NO_STRIKE_IN_PROGRESS")
@@ -322,15 +321,15 @@ void SetShopItemContents(ShopItem *item, DMNode *node)
     item->level = node->GetValue("level");
 }
 
-void PlaceShopItems(ShopList &list, vec2_t items_start)
+void PlaceShopItems(ShopList &list, vec2_t items_start, float scale)
 {
     for (int i = 0; i < list.count; i++) {
-        list.items[i].x = items_start.x + 50.0f + 100.0f * (float)i;
-        list.items[i].y = items_start.y + 60.0f;
+        list.items[i].x = items_start.x + (50.0f + 100.0f * (float)i) * scale;
+        list.items[i].y = items_start.y + 60.0f * scale;
     }
 }
 
-void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, vec2_t items_start)
+void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, vec2_t items_start, float scale)
 {
     if (!catalogue)
         return;
@@ -375,7 +374,7 @@ void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, v
             item.appear = 1.0f;
         }
     }
-    PlaceShopItems(list, items_start);
+    PlaceShopItems(list, items_start, scale);
 }
 
 ShopPurchase BuyShopItem(ShopItem *item, DMArray *catalogue)

@@ -69,10 +69,12 @@ std::string ShopEmptyShelfNote(DMArray *catalogue);
 void SetShopItemContents(ShopItem *item, DMNode *node);
 // Builds (t = 0; `force` ignores requirements and ownership) or refreshes (t not 0)
 // the list from the catalogue array, then places item i at
-// (items_start.x + 50 + 100 i, items_start.y + 60). A null array leaves it untouched.
-void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, vec2_t items_start);
-// Places the listed items from the "ItemsStart" position.
-void PlaceShopItems(ShopList &list, vec2_t items_start);
+// (items_start.x + (50 + 100 i) s, items_start.y + 60 s), s being the layout's scale on
+// the display (1 at the reference size). A null array leaves it untouched.
+void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, vec2_t items_start,
+                      float scale = 1.0f);
+// Places the listed items from the "ItemsStart" position at the layout's scale.
+void PlaceShopItems(ShopList &list, vec2_t items_start, float scale = 1.0f);
 
 // What a purchase did.
 enum ShopPurchase {

@@ -121,7 +121,7 @@ void GameState::SetPause(bool on)
         SetTutorial("TACTICAL");
         if (world) {
             Entity *list[16];
-            int n = world->QueryEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, list, 16);
+            int n = world->QueryLivingEntitiesInFriendGroup(Entity::MOVABLE, Entity::PLAYERS, list, 16);
             for (int i = 0; i < n; i++)
                 list[i]->highlight = 0.0f;
         }

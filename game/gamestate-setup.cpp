@@ -17,6 +17,7 @@
 #include "game/entities/upgrades.h"
 #include "game/obstacles.h"
 #include "game/scape.h"
+#include "game/terrain.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -313,9 +314,8 @@ void GameState::InitNewGame(NewGameParms *source)
     }
 
     // The base structure.
-    DMArray *environment = level ? level->GetArray("environment") : nullptr;
-    DMNode *bunker = environment ? environment->GetNode("bunker") : nullptr;
-    if (bunker && NodeText(bunker, "x")) {
+    DMNode *bunker = LevelBunkerNode(level);
+    if (bunker) {
         const char *type_name = BaseTypeFor(NodeText(bunker, "type"));
         if (type_name)
             snprintf(base_type, sizeof base_type, "%s", type_name);

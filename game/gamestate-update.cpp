@@ -482,7 +482,7 @@ void GameState::Update(float dt)
 
     // 16. The wave-start sound, once per banner.
     if (wave_banner_phase > 0.2f && !wave_sound_played && parms.game_mode != GAME_MODE_INCOMING) {
-        PlayNamed(wave_script_pos == num_wave_nodes ? "sfx/final_wave" : "sfx/wave_starts");
+        PlayNamed(IsFinalWaveStarted() ? "sfx/final_wave" : "sfx/wave_starts");
         wave_sound_played = 1;
     }
 

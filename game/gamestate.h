@@ -96,6 +96,9 @@ public:
     // One wave title banner: a dark band across the reference width at 0.7 of its
     // height with the title (and a smaller subtitle) fading in and out over phase 0..1.
     void DrawTitle(const char *title, const char *subtitle, float phase, bool large_font);
+    // Whether the last wave of a LEVEL script has started (its script is spent): its
+    // banner shows "FINAL WAVE" and its start plays "sfx/final_wave".
+    bool IsFinalWaveStarted() const;
     // The battle screen's tactical-pause buttons "PauseTime" and "PauseTimeHighlight":
     // visibility and alpha from the profile's features and tutorials (once per update).
     void UpdateTacticalButtons();
@@ -143,6 +146,9 @@ public:
     void SetTutorialCompleted(const char *name);
     void UpdateTutorial(float dt);
     void DrawTutorial();
+    // The current tutorial's text box from its top to its bottom edge, in reference
+    // units; false when no tutorial text is shown.
+    bool GetTutorialBox(float *top, float *bottom);
 
     // Saved game and statistics.
     bool SaveGameState();
@@ -278,5 +284,9 @@ int GetMissionIndex(const char *mission_id);
 bool IsWordInTokenList(const char *list, const char *word);
 // A point 40 units outside the 1024 x 768 field at a clock position (0..12, wrapped).
 vec2_t GetRandomPositionOutsideEdges(float position);
+// Where a HUD sign centred at p (reference units) with the given half size is drawn:
+// whole on the screen and clear of the battle screen's controls (moved past a control
+// it would cover: along the screen's side, or sideways towards the screen's middle).
+vec2_t PlaceHudSign(vec2_t p, vec2_t half, bool sideways = false);
 
 #endif

@@ -149,7 +149,7 @@ char *GetUnderscoreToken(const char *text, int n)
     return strndup(start, length);
 }
 
-Entity *Scape::SpawnEntity(EntityType *type, vec2_t pos)
+Entity *Scape::TakeRecord(EntityType *type, vec2_t pos, int group)
 {
     if (!stock || !type)
         return nullptr;
@@ -157,6 +157,25 @@ Entity *Scape::SpawnEntity(EntityType *type, vec2_t pos)
     if (!e)
         return nullptr;
     type->InitEntity(e, pos);
+    e->friend_group = (int16_t)group;
+    return e;
+}
+
+Entity *Scape::SpawnEntity(EntityType *type, vec2_t pos)
+{
+    return type ? SpawnEntityInGroup(type, pos, type->friend_group) : nullptr;
+}
+
+Entity *Scape::SpawnEntityInGroup(EntityType *type, vec2_t pos, int group)
+{
+    // The enemy side (its creatures and its shots) leaves the squad's reserve of records
+    // free, so that a crowded field never silences the troopers; the squad, its
+    // structures and the pick-ups may take any record.
+    if (group == Entity::ENEMIES && stock && !stock->EnemiesMaySpawn())
+        return nullptr;
+    Entity *e = TakeRecord(type, pos, group);
+    if (!e)
+        return nullptr;
     if (e->flags & Entity::NORMAL) {
         fx_t *fx = type->fx_born ? type->fx_born : pbman.GetFX("fxs/sparks.lua");
         SpawnEffect(top_parts, fx, pos, 0.0f);
@@ -172,12 +191,9 @@ Entity *Scape::SpawnEntity(EntityType *type, vec2_t pos)
 
 Entity *Scape::SpawnEntitySilent(EntityType *type, vec2_t pos)
 {
-    if (!stock || !type)
-        return nullptr;
-    Entity *e = stock->GetFreeEntity(type);
+    Entity *e = type ? TakeRecord(type, pos, type->friend_group) : nullptr;
     if (!e)
         return nullptr;
-    type->InitEntity(e, pos);
     e->age = 1.0f;
     if (type->ai)
         type->ai->OnBirth(e);

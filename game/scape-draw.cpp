@@ -213,10 +213,14 @@ void Scape::Draw(float dt)
                         pbman.SpawnFX(top_parts, stock->fx_in_flames, e->pos, 0.0f, 0.0f);
                 }
                 if (outlines) {
+                    // World points, corrected per axis as the entities' are, so that the
+                    // outlines lie on the obstacles on a display of any shape.
+                    PushScale(sman.reference_scale_x / m, sman.reference_scale_y / m);
                     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
                     for (int k = 0; k < cell->num_obstacles; ++k)
                         if (cell->obstacles[k])
                             cell->obstacles[k]->DrawDebug();
+                    ov->OV_PopTransform();
                 }
             }
         }

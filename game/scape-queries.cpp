@@ -198,6 +198,21 @@ int Scape::QueryEntitiesInFriendGroup(int flag_mask, int group, Entity **out, in
     return count;
 }
 
+int Scape::QueryLivingEntitiesInFriendGroup(int flag_mask, int group, Entity **out, int max)
+{
+    if (!stock || !out)
+        return 0;
+    world_counters.pool_scans++;
+    int count = 0;
+    for (int i = 0; i < stock->num_entities && count < max; i++) {
+        Entity *e = &stock->entities[i];
+        if (e->type && e->state == Entity::STATE_ALIVE && e->friend_group == group &&
+            (e->flags & (uint32_t)flag_mask))
+            out[count++] = e;
+    }
+    return count;
+}
+
 int Scape::QueryEntitiesOfType(EntityType *type, int flag_mask, Entity **out, int max)
 {
     if (!stock || !out || !type)

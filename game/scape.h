@@ -109,16 +109,24 @@ public:
                                            int max);
     int QueryEntitiesInRadiusNotInFriendGroup(vec2_t p, float radius, int flag_mask, int group, Entity **out,
                                               int max);
-    // Pool scans, in record order.
+    // Pool scans, in record order. QueryEntitiesInFriendGroup takes every record with a
+    // type, whatever its state: dying entities, and the dead troopers the roster keeps
+    // for the results screens. Scans that mean the units in play take the living ones.
     int QueryEntitiesInFriendGroup(int flag_mask, int group, Entity **out, int max);
+    int QueryLivingEntitiesInFriendGroup(int flag_mask, int group, Entity **out, int max);
     int QueryEntitiesOfType(EntityType *type, int flag_mask, Entity **out, int max);
     int GetNumberOfEntitiesOfType(EntityType *type);
     int GetNumberOfEntitiesInFriendGroup(int group);
 
     void PlaySoundAt(ov_sound_t *sound, vec2_t p, float volume, float pitch);
 
-    // Spawning, killing and damage.
+    // Spawning, killing and damage. A spawn joins the type's friend group, or with
+    // SpawnEntityInGroup the given one (a shot takes its shooter's). Every spawn in play
+    // into the ENEMIES group leaves Stock::PLAYER_RESERVE records free (null when it
+    // would not); the other groups may take any record, and so may SpawnEntitySilent,
+    // which places what a level or a saved game starts with.
     Entity *SpawnEntity(EntityType *type, vec2_t pos);
+    Entity *SpawnEntityInGroup(EntityType *type, vec2_t pos, int group);
     Entity *SpawnEntitySilent(EntityType *type, vec2_t pos);
     void KillEntity(Entity *victim, Entity *killer, bool silent);
     int DealDamage(Entity *victim, Entity *source, float amount);
@@ -190,6 +198,11 @@ public:
     // Set by terrain generation, cleared with the obstacles: a later generation in the
     // same mission only draws the terrain bitmap again.
     uint8_t terrain_generated = 0;
+
+private:
+    // A pool record for a new entity of that group, given its type's birth values and
+    // the group; null for a null type or a full pool.
+    Entity *TakeRecord(EntityType *type, vec2_t pos, int group);
 };
 
 // The one world, published once built; null before.

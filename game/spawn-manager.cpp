@@ -11,7 +11,9 @@
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
+#include "game/gamestate.h"
 #include "game/scape.h"
+#include "ovrecords.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -184,10 +186,9 @@ void SpawnManager::Update(float dt)
         queue_head = item->next;
         if (!queue_head)
             queue_tail = nullptr;
-        // A field so crowded that the squad's reserve of records would go takes no more
-        // enemies: the item is dropped as when the pool is exhausted.
-        bool room = here && (!here->stock || here->stock->EnemiesMaySpawn());
-        Entity *e = room ? here->SpawnEntity(item->type, item->pos) : nullptr;
+        // An item whose spawn fails (a full pool, or an enemy that the squad's reserve
+        // of records turns away) is dropped.
+        Entity *e = here ? here->SpawnEntity(item->type, item->pos) : nullptr;
         if (e) {
             e->angle = item->angle;
             e->hit_points *= item->hit_point_factor;
@@ -226,7 +227,10 @@ void SpawnManager::DrawSpawnAlerts()
         float max_x = (float)here->width - 5.0f, max_y = (float)here->height - 5.0f;
         p.x = p.x < 5.0f ? 5.0f : (p.x > max_x ? max_x : p.x);
         p.y = p.y < 5.0f ? 5.0f : (p.y > max_y ? max_y : p.y);
-        p = here->TranslatePointToScape(p);
+        // The sign (at most its own size, turned a little) stays whole on the screen and
+        // off the battle's buttons.
+        p = PlaceHudSign(here->TranslatePointToScape(p),
+                         vec2_t{0.55f * (float)sign->width + 2.0f, 0.55f * (float)sign->height + 2.0f});
         float t = (float)(item->time - clock) / (float)kAlertMs;
         float alpha = 2.0f * sinf(t * kPi);
         ov->OV_SetAlpha(alpha < 0.0f ? 0.0f : (alpha > 1.0f ? 1.0f : alpha));

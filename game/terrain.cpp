@@ -131,6 +131,13 @@ void DrawBunkerBackground(const char *name, float bx, float by)
 
 }  // namespace
 
+DMNode *LevelBunkerNode(DMDatabase *level)
+{
+    DMArray *environment = LevelArray(level, "environment");
+    DMNode *bunker = environment ? environment->GetNode("bunker") : nullptr;
+    return bunker && bunker->GetValue("x") ? bunker : nullptr;
+}
+
 bool TerrainFlagsHaveToken(const char *flags, const char *token)
 {
     if (!flags || !token || !*token)
@@ -246,7 +253,7 @@ void Scape::GenerateTerrain()
     DMDatabase *level = game.level_db;
     const char *background_name = NodeText(LevelNode(level, "environment", "background"), "value");
     const char *bunker_background = NodeText(LevelNode(level, "environment", "bunker_background"), "value");
-    const DMNode *bunker = LevelNode(level, "environment", "bunker");
+    const DMNode *bunker = LevelBunkerNode(level);
     vec2_t bunker_pos = {(float)NodeInt(bunker, "x"), (float)NodeInt(bunker, "y")};
     const char *bunker_outline = NodeText(bunker, "type");
     if (!bunker_outline)
@@ -301,7 +308,8 @@ void Scape::GenerateTerrain()
         }
         NextObstacleVisitStamp(this);
         // The bunker's outline collides but is not drawn: the bunker pad shows it.
-        PlaceBunkerObstacle(this, bunker_outline, bunker_pos);
+        if (bunker)
+            PlaceBunkerObstacle(this, bunker_outline, bunker_pos);
         if (vector_field)
             vector_field->AddBorderPush();
         terrain_generated = 1;

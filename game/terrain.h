@@ -13,6 +13,13 @@
 #ifndef GAME_TERRAIN_H
 #define GAME_TERRAIN_H
 
+class DMDatabase;
+class DMNode;
+
+// The level's bunker: the "environment" node "bunker" when it places one (it gives an
+// "x"); null for a level without a bunker, which gets neither base nor outline.
+DMNode *LevelBunkerNode(DMDatabase *level);
+
 // Whether the flags text holds the token as a whole word (words separated by blanks,
 // commas or semicolons, compared exactly). False for a null text or token.
 bool TerrainFlagsHaveToken(const char *flags, const char *token);

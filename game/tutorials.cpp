@@ -287,29 +287,99 @@ ov_font_t *HudFont()
     return world != nullptr && world->stock != nullptr ? world->stock->font_medium : nullptr;
 }
 
+// The current tutorial's text as shown (a power-up's with its name above, a tip that
+// freezes the battle with how it goes on below); false when there is none to show.
+bool ShownTutorialText(const char *name, bool pauses, char *shown, size_t size)
+{
+    if (name == nullptr)
+        return false;
+    const char *text = TutorialText(name);
+    if (text == nullptr || text[0] == '\0')
+        return false;
+    if (IsPowerupTutorial(name)) {
+        const char *title = dman().GetValue("powerups.xml", "powerups", name, "name");
+        const char *title_text = loc_man().Localize(title != nullptr ? title : "");
+        snprintf(shown, size, "%s Powerup\n%s", title_text != nullptr ? title_text : "", loc_man().Localize(text));
+    } else {
+        snprintf(shown, size, "%s", loc_man().Localize(text));
+    }
+    if (pauses) {
+        size_t used = strlen(shown);
+        snprintf(shown + used, size - used, "\n%s", loc_man().Localize("Tap to continue"));
+    }
+    return true;
+}
+
+// The top of the tutorial's box in reference units: 0.9 of the reference height, or
+// higher where the box would reach below the screen.
+int TutorialBoxY()
+{
+    int ref_w = 0, ref_h = 0;
+    const char *resolution = feature_man.GetProductValue("reference_resolution");
+    if (resolution != nullptr && strlen(resolution) < 256 && sscanf(resolution, "%dx%d", &ref_w, &ref_h) == 2)
+        return (int)(0.9f * (float)ref_h);
+    return 0;
+}
+
+// The box of one tutorial text: its style on this screen and its size.
+struct TextBox {
+    float margin = 20.0f, reduction = 20.0f, offset = 10.0f, scale = 1.0f;
+    int y_shift = 0, width = 0;
+    float w = 0.0f, h = 0.0f;
+};
+
+TextBox MeasureTextBox(ov_font_t *font, int width, const char *text)
+{
+    TextBox b;
+    if (feature_man.ProductFeatureExists("SMALL_SCREEN")) {
+        b.y_shift = -110;
+        b.margin = 15.0f;
+        b.reduction = 15.0f;
+        b.offset = 7.5f;
+        b.scale = 0.75f;
+        width *= 2;
+    }
+    b.width = width;
+    ov->OV_SetTextTransform(b.scale, b.scale, 0.0f);
+    ov->OV_SetTextboxWidth((int)(((float)width - b.reduction) * b.scale));
+    ov->OV_SetTextAlign(8);
+    ov->OV_GetTextSizef(font, &b.w, &b.h, "%s", text);
+    b.w += b.margin;
+    b.h += b.margin;
+    return b;
+}
+
+// A box whose top is asked at y moves up as far as it must to end above the screen's
+// bottom edge.
+float KeptOnScreen(float y, float h)
+{
+    const float bottom = (float)sman.reference_height - 4.0f;
+    return y + h > bottom ? fmaxf(0.0f, bottom - h) : y;
+}
+
 }  // namespace
+
+bool GameState::GetTutorialBox(float *top, float *bottom)
+{
+    char shown[1024];
+    ov_font_t *font = HudFont();
+    if (font == nullptr || tutorial_alpha <= 0.0f ||
+        !ShownTutorialText(tutorial_name, tutorial_pauses, shown, sizeof shown))
+        return false;
+    const TextBox b = MeasureTextBox(font, kTutorialWidth, shown);
+    ov->OV_SetTextAlign(0);
+    ov->OV_SetTextboxWidth(0);
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    *top = KeptOnScreen((float)(TutorialBoxY() + b.y_shift), b.h);
+    *bottom = *top + b.h;
+    return true;
+}
 
 void GameState::DrawTutorial()
 {
-    if (tutorial_name == nullptr)
-        return;
-    const char *text = TutorialText(tutorial_name);
-    if (text == nullptr || text[0] == '\0')
-        return;
     char shown[1024];
-    if (IsPowerupTutorial(tutorial_name)) {
-        const char *title = dman().GetValue("powerups.xml", "powerups", tutorial_name, "name");
-        const char *title_text = loc_man().Localize(title != nullptr ? title : "");
-        snprintf(shown, sizeof shown, "%s Powerup\n%s", title_text != nullptr ? title_text : "",
-                 loc_man().Localize(text));
-    } else {
-        snprintf(shown, sizeof shown, "%s", loc_man().Localize(text));
-    }
-    // A tip that freezes the battle says how it goes on.
-    if (tutorial_pauses) {
-        size_t used = strlen(shown);
-        snprintf(shown + used, sizeof shown - used, "\n%s", loc_man().Localize("Tap to continue"));
-    }
+    if (!ShownTutorialText(tutorial_name, tutorial_pauses, shown, sizeof shown))
+        return;
     float a = tutorial_alpha;
     if (tutorial_time < 0.5f)
         a *= 2.0f * tutorial_time;
@@ -320,14 +390,10 @@ void GameState::DrawTutorial()
         DrawShoppingHand(this, a);
     ov->OV_SetAlpha(1.0f);
 
-    int ref_w = 0, ref_h = 0;
-    const char *resolution = feature_man.GetProductValue("reference_resolution");
-    int y = 0;
-    if (resolution != nullptr && strlen(resolution) < 256 && sscanf(resolution, "%dx%d", &ref_w, &ref_h) == 2)
-        y = (int)(0.9f * (float)ref_h);
     ov_font_t *font = HudFont();
     const float text_w = font != nullptr ? ov->OV_GetTextWidthf(font, "%s", shown) : 0.0f;
-    DrawTutorialText((int)((float)ref_w / 2.0f - text_w / 2.0f), y, 680, shown, tutorial_alpha);
+    DrawTutorialText((int)((float)sman.reference_width / 2.0f - text_w / 2.0f), TutorialBoxY(), kTutorialWidth, shown,
+                     tutorial_alpha);
 }
 
 void DrawTutorialText(int x, int y, int width, const char *text, float alpha)
@@ -336,30 +402,16 @@ void DrawTutorialText(int x, int y, int width, const char *text, float alpha)
     ov_font_t *font = HudFont();
     if (font == nullptr || text == nullptr)
         return;
-    float margin = 20.0f, reduction = 20.0f, offset = 10.0f, scale = 1.0f;
-    if (feature_man.ProductFeatureExists("SMALL_SCREEN")) {
-        y -= 110;
-        margin = 15.0f;
-        reduction = 15.0f;
-        offset = 7.5f;
-        scale = 0.75f;
-        width *= 2;
-    }
-    ov->OV_SetTextTransform(scale, scale, 0.0f);
-    ov->OV_SetTextboxWidth((int)(((float)width - reduction) * scale));
-    ov->OV_SetTextAlign(8);
-    float w = 0.0f, h = 0.0f;
-    ov->OV_GetTextSizef(font, &w, &h, "%s", text);
-    w += margin;
-    h += margin;
+    const TextBox b = MeasureTextBox(font, width, text);
+    const float top = KeptOnScreen((float)(y + b.y_shift), b.h);
     const float centre = (float)sman.reference_width / 2.0f;
     ov->OV_SetBlend(0);
     ov->OV_SetColor(0.0f, 0.0f, 0.0f);
     ov->OV_SetAlpha(0.8f * alpha);
-    ov->OV_DrawRect(centre - w / 2.0f, (float)y, w, h);
+    ov->OV_DrawRect(centre - b.w / 2.0f, top, b.w, b.h);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     ov->OV_SetAlpha(alpha);
-    ov->OV_DrawTextf(font, centre, (float)y + offset, "%s", text);
+    ov->OV_DrawTextf(font, centre, top + b.offset, "%s", text);
     ov->OV_SetTextAlign(0);
     ov->OV_SetTextboxWidth(0);
     ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);

@@ -46,7 +46,9 @@ static EGLDisplay GetDisplay()
 static EGLSurface CreateSurface()
 {
     if (Headless()) {
-        EGLint attributes[] = {EGL_WIDTH, ov_qnx_screen_width, EGL_HEIGHT, ov_qnx_screen_height, EGL_NONE};
+        int width = ov_qnx_screen_width, height = ov_qnx_screen_height;
+        OV_QNX_GetSurfaceSize(&width, &height);
+        EGLint attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
         return eglCreatePbufferSurface(sEglDisplay, sEglConfig, attributes);
     }
     auto create_window_surface = reinterpret_cast<PFNEGLCREATEPLATFORMWINDOWSURFACEEXTPROC>(
@@ -56,6 +58,16 @@ static EGLSurface CreateSurface()
     if (!create_window_surface || !xid)
         return EGL_NO_SURFACE;
     return create_window_surface(sEglDisplay, sEglConfig, &xid, nullptr);
+}
+
+// The window, made on its first use, in the program's window mode: the surface is
+// made for the size the window is shown at.
+static bool WindowInProgramMode()
+{
+    if (!OV_QNX_InitWindowAndContexts())
+        return false;
+    OV_QNX_SetWindowFullScreen(!ov_parms.windowed);
+    return true;
 }
 
 // The desktop context through GLX. False (after a log line saying why) when it cannot
@@ -69,7 +81,7 @@ static bool InitializeDesktopGlx()
         OV_Printf("Desktop GL context: EGL (ORVEX_GL_CONTEXT=egl)\n");
         return false;
     }
-    if (!OV_QNX_InitWindowAndContexts())
+    if (!WindowInProgramMode())
         return false;
     void *display = ovdev::screen_get_native_display(ov_qnx_screen_context);
     unsigned long window = (unsigned long)(uintptr_t)ovdev::screen_get_native_window(ov_qnx_screen_window);
@@ -140,7 +152,7 @@ bool OVID_OGLES_Initialize()
             have_config = eglChooseConfig(sEglDisplay, attributes, &sEglConfig, 1, &chosen) && chosen > 0;
         }
     }
-    if (!OV_QNX_InitWindowAndContexts())
+    if (!WindowInProgramMode())
         return false;
 
     bool made = false;

@@ -5,7 +5,9 @@
 #include "gfx/rendimp-gles.h"
 #include "gfx/screen-transform.h"
 #include "gfx/window.h"
+#include "platform/picture_fit.h"
 
+#include <math.h>
 #include <string.h>
 
 #ifdef __GLIBC__
@@ -55,12 +57,57 @@ static void PointArraysAtBatch()
     br.arrays_pointed = true;
 }
 
+void RendImpOpenGLES::PlacePicture()
+{
+    int dw = ov_device_info.width, dh = ov_device_info.height;
+    int sw = dw, sh = dh;
+    OV_QNX_GetSurfaceSize(&sw, &sh);
+    ovdev::PictureRect r = ovdev::FitPicture(dw, dh, sw, sh);
+    if (r.width <= 0 || r.height <= 0) {
+        r.x = r.y = 0;
+        r.width = sw = dw;
+        r.height = sh = dh;
+    }
+    picture_x = r.x;
+    picture_y = sh - r.y - r.height;
+    picture_w = r.width;
+    picture_h = r.height;
+    letterboxed = r.width != sw || r.height != sh;
+}
+
+void RendImpOpenGLES::SetScreenViewport(ov_eye_mode_t eye)
+{
+    if (eye == 1)
+        ovgl.Viewport(picture_x, picture_y, picture_w / 2, picture_h);
+    else if (eye == 2)
+        ovgl.Viewport(picture_x + picture_w / 2, picture_y, picture_w / 2, picture_h);
+    else
+        ovgl.Viewport(picture_x, picture_y, picture_w, picture_h);
+}
+
+// Device pixel v of a span of size pixels, on the picture's span pixels.
+static int DeviceToPicture(int v, int span, int size)
+{
+    return size > 0 ? (int)floorf((float)v * (float)span / (float)size) : v;
+}
+
+void RendImpOpenGLES::ScissorOnSurface(int x, int y, int w, int h)
+{
+    int W = ov_device_info.width, H = ov_device_info.height;
+    int x0 = picture_x + DeviceToPicture(x, picture_w, W), x1 = picture_x + DeviceToPicture(x + w, picture_w, W);
+    int y0 = picture_y + DeviceToPicture(y, picture_h, H), y1 = picture_y + DeviceToPicture(y + h, picture_h, H);
+    ovgl.Scissor(x0, y0, x1 - x0, y1 - y0);
+}
+
 void RendImpOpenGLES::ResetContextState()
 {
     int w = ov_device_info.width, h = ov_device_info.height;
-    ovgl.Viewport(0, 0, w, h);
+    PlacePicture();
+    SetScreenViewport(0);
     SetProjection((float)w, (float)h);
     ovgl.LoadIdentity();
+    ovgl.Disable(GL_SCISSOR_TEST);
+    scissor_on = false;
 
     ovgl.Disable(GL_FOG);
     ovgl.Disable(GL_DEPTH_TEST);
@@ -118,8 +165,10 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
 
 // A display change keeps the context (and with it every texture): only the surface is
 // made again. Without a context to keep, false makes the engine rebuild everything.
-bool RendImpOpenGLES::AttemptReinitialize(int, int, bool)
+bool RendImpOpenGLES::AttemptReinitialize(int, int, bool windowed)
 {
+    if (!OV_QNX_SetWindowFullScreen(!windowed))
+        return false;
     if (!OVID_OGLES_RecreateSurface())
         return false;
     ResetContextState();
@@ -224,12 +273,18 @@ void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
 {
     cur_eye_mode = eye;
     int w = ov_device_info.width, h = ov_device_info.height;
-    if (eye == 0)
-        ovgl.Viewport(0, 0, w, h);
-    else if (eye == 1)
-        ovgl.Viewport(0, 0, w / 2, h);
-    else if (eye == 2)
-        ovgl.Viewport(w / 2, 0, w / 2, h);
+    if (eye != 2) {
+        PlacePicture();
+        // The bars around a scaled picture are black; the program clears only its picture.
+        if (letterboxed) {
+            ovgl.Disable(GL_SCISSOR_TEST);
+            ovgl.ClearColor(0, 0, 0, 1);
+            ovgl.Clear(GL_COLOR_BUFFER_BIT);
+            if (scissor_on)
+                ovgl.Enable(GL_SCISSOR_TEST);
+        }
+    }
+    SetScreenViewport(eye);
     SetProjection((float)w, (float)h);
     ovgl.LoadIdentity();
     PointArraysAtBatch();
@@ -256,6 +311,13 @@ void RendImpOpenGLES::ClearScreen(float r, float g, float b)
 {
     Flush();
     ovgl.ClearColor(r, g, b, 1.0f);
+    if (letterboxed && !bm_gl_rt && !scissor_on) {
+        ovgl.Enable(GL_SCISSOR_TEST);
+        ovgl.Scissor(picture_x, picture_y, picture_w, picture_h);
+        ovgl.Clear(GL_COLOR_BUFFER_BIT);
+        ovgl.Disable(GL_SCISSOR_TEST);
+        return;
+    }
     ovgl.Clear(GL_COLOR_BUFFER_BIT);
 }
 
@@ -271,6 +333,7 @@ bool RendImpOpenGLES::SetScissorRect(int x, int y, int w, int h)
     Flush();
     if (x <= 0 && y <= 0 && ov_prog && w >= ov_prog->parms.width && h >= ov_prog->parms.height) {
         ovgl.Disable(GL_SCISSOR_TEST);
+        scissor_on = false;
         return true;
     }
     OV_TranslateRectByOrientation(&x, &y, &w, &h);
@@ -283,7 +346,11 @@ bool RendImpOpenGLES::SetScissorRect(int x, int y, int w, int h)
         x = W / 2 + x / 2;
     }
     ovgl.Enable(GL_SCISSOR_TEST);
-    ovgl.Scissor(x, H - y - h, w, h);
+    scissor_on = true;
+    if (bm_gl_rt)
+        ovgl.Scissor(x, H - y - h, w, h);
+    else
+        ScissorOnSurface(x, H - y - h, w, h);
     return true;
 }
 
@@ -382,7 +449,7 @@ bool RendImpOpenGLES::SetRenderTarget(ov_bitmap_t *b)
     Flush();
     if (!b) {
         ovgl.BindFramebufferOES(GL_FRAMEBUFFER_OES, ov_iphone_gl_framebuffer);
-        ovgl.Viewport(0, 0, ov_device_info.width, ov_device_info.height);
+        SetScreenViewport(0);
         bm_gl_rt = nullptr;
         SetProjection((float)ov_device_info.width, (float)ov_device_info.height);
     } else {

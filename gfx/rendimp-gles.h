@@ -101,8 +101,21 @@ public:
     void LoadExtensions();
     // Sets the texture environment only when it differs from the one GL has.
     void SetTexEnv(int mode);
+    // Reads the window's size as shown and places the device screen's picture on it:
+    // scaled with its aspect kept and centred when the two differ (a full-screen window
+    // on a desktop), the whole surface otherwise.
+    void PlacePicture();
+    // The viewport of the device screen for an eye pass, inside the picture.
+    void SetScreenViewport(ov_eye_mode_t eye);
+    // A scissor rectangle in device pixels (GL origin, bottom left) onto the surface.
+    void ScissorOnSurface(int x, int y, int w, int h);
 
     int tex_env = 0;
+    // The picture on the surface, in GL pixels (origin bottom left), and whether bars
+    // lie around it.
+    int picture_x = 0, picture_y = 0, picture_w = 0, picture_h = 0;
+    bool letterboxed = false;
+    bool scissor_on = false;
     float near_plane = 0.1f, screen_plane = 0.5f, far_plane = 200.0f;
     bool depth_test = false, depth_write = false;
 };

@@ -16,6 +16,9 @@ int ov_qnx_screen_height = 600;
 int ov_qnx_nbuffers = 2;
 
 static bool s_window_created = false;
+// The window was last put on a desktop (its size as shown can then differ from its
+// buffer's); without one the surface is the buffer and nobody needs to be asked.
+static bool s_on_desktop = false;
 
 static int Fail(const char *call)
 {
@@ -89,8 +92,45 @@ void OV_QNX_SetWindowTitle(const char *title)
         OV_PrintDebugf(OV_WARNING, "Unable to set the window title.\n");
 }
 
+bool OV_QNX_SetWindowFullScreen(bool full_screen)
+{
+    if (!ov_qnx_screen_window)
+        return false;
+    int desktop_w = 0, desktop_h = 0;
+    OV_QNX_GetDesktopSize(&desktop_w, &desktop_h);
+    s_on_desktop = desktop_w > 0 && desktop_h > 0;
+    int value = full_screen ? 1 : 0;
+    if (screen_set_window_property_iv(ov_qnx_screen_window, SCREEN_PROPERTY_FULLSCREEN, &value) != 0) {
+        OV_PrintDebugf(OV_WARNING, "Unable to show the window %s.\n", full_screen ? "full screen" : "as a window");
+        return false;
+    }
+    return true;
+}
+
+void OV_QNX_GetSurfaceSize(int *width, int *height)
+{
+    int size[2] = {ov_qnx_screen_width, ov_qnx_screen_height};
+    if (s_on_desktop && ov_qnx_screen_window && screen_get_window_property_iv(ov_qnx_screen_window, SCREEN_PROPERTY_SURFACE_SIZE, size) != 0) {
+        size[0] = ov_qnx_screen_width;
+        size[1] = ov_qnx_screen_height;
+    }
+    *width = size[0];
+    *height = size[1];
+}
+
+void OV_QNX_GetDesktopSize(int *width, int *height)
+{
+    int size[2] = {0, 0};
+    if (!ov_qnx_screen_display ||
+        screen_get_display_property_iv(ov_qnx_screen_display, SCREEN_PROPERTY_DESKTOP_SIZE, size) != 0)
+        size[0] = size[1] = 0;
+    *width = size[0];
+    *height = size[1];
+}
+
 void OV_QNX_WindowDestroyed()
 {
     ov_qnx_screen_window = nullptr;
     s_window_created = false;
+    s_on_desktop = false;
 }

@@ -18,5 +18,15 @@ int OV_QNX_InitWindowAndContexts();
 void OV_QNX_WindowDestroyed();
 // Gives the window the program's title; nothing without a window or a title.
 void OV_QNX_SetWindowTitle(const char *title);
+// Shows the window over the whole desktop (full screen) or as a window of its buffer
+// size; true when the window takes that mode (a device without a desktop takes both and
+// looks the same in each). False without a window.
+bool OV_QNX_SetWindowFullScreen(bool full_screen);
+// The window's size as shown, in pixels: the buffer size in a window, the desktop's in
+// full screen. The buffer size without a window.
+void OV_QNX_GetSurfaceSize(int *width, int *height);
+// The size of the desktop the display's windows are shown on; 0, 0 when the display is
+// the device's own screen.
+void OV_QNX_GetDesktopSize(int *width, int *height);
 
 #endif

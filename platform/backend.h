@@ -26,6 +26,14 @@ public:
     virtual bool create_window(int width, int height) = 0;
     virtual bool resize_window(int width, int height) = 0;
     virtual bool show_window() = 0;
+    // Shows the window over the whole desktop (true) or as a window of its buffer size
+    // (false) again.
+    virtual bool set_fullscreen(bool fullscreen, int buffer_width, int buffer_height) = 0;
+    // The window's size in pixels as it is shown now; false when the backend has no
+    // window of its own (the screen service then works it out).
+    virtual bool surface_size(int *width, int *height) = 0;
+    // The size of the desktop the window is shown on; 0, 0 when there is none.
+    virtual void desktop_size(int *width, int *height) = 0;
     // Gives the window its title (any time after create_window).
     virtual bool set_title(const std::string &title) = 0;
     virtual void destroy_window() = 0;

@@ -12,6 +12,8 @@
 //   Menu key         the navigator's swipe-down gesture
 //   minimise / hide  window state thumbnail (1) / invisible (2); restore or show: 0
 //   close, SIGINT    navigator exit
+// Full screen covers the monitor the window is on; the picture is drawn scaled into it
+// with its aspect kept, and mouse and finger positions are mapped back into the buffer.
 // Sound: the layer's mixer plays through one SDL audio device (desktop_audio.cpp).
 #include <fcntl.h>
 #include <strings.h>
@@ -31,6 +33,7 @@
 
 // Last: it brings in the X11 headers and their macros.
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 
 namespace ovdev {
 namespace {
@@ -152,8 +155,55 @@ public:
 
     bool resize_window(int width, int height) override {
         if (!window_) return false;
-        SDL_SetWindowSize(window_, width, height);
+        // A window placed over the monitor by hand keeps covering it; leaving full
+        // screen gives it the buffer size then.
+        if (!(fullscreen_ && !wm_fullscreen_)) SDL_SetWindowSize(window_, width, height);
         return true;
+    }
+
+    bool set_fullscreen(bool fullscreen, int buffer_width, int buffer_height) override {
+        if (!window_) return false;
+        if (fullscreen == fullscreen_) return true;
+        if (fullscreen) {
+            // A window manager places a full-screen window itself (and keeps panels off
+            // it); without one nobody answers the request, so the window is placed over
+            // the monitor directly.
+            wm_fullscreen_ = WindowManagerRuns();
+            if (wm_fullscreen_) {
+                if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
+            } else {
+                SDL_Rect bounds;
+                if (SDL_GetDisplayBounds(DisplayIndex(), &bounds) != 0) return false;
+                SDL_GetWindowPosition(window_, &windowed_x_, &windowed_y_);
+                SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+                SDL_SetWindowSize(window_, bounds.w, bounds.h);
+                SDL_RaiseWindow(window_);
+            }
+        } else if (wm_fullscreen_) {
+            if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
+            SDL_SetWindowSize(window_, buffer_width, buffer_height);
+        } else {
+            SDL_SetWindowSize(window_, buffer_width, buffer_height);
+            SDL_SetWindowPosition(window_, windowed_x_, windowed_y_);
+        }
+        fullscreen_ = fullscreen;
+        return true;
+    }
+
+    bool surface_size(int *width, int *height) override {
+        if (!window_) return false;
+        SDL_GetWindowSizeInPixels(window_, width, height);
+        return true;
+    }
+
+    void desktop_size(int *width, int *height) override {
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(DisplayIndex(), &mode) == 0) {
+            *width = mode.w;
+            *height = mode.h;
+        } else {
+            *width = *height = 0;
+        }
     }
 
     bool set_title(const std::string &title) override {
@@ -172,6 +222,7 @@ public:
     void destroy_window() override {
         if (window_) SDL_DestroyWindow(window_);
         window_ = nullptr;
+        fullscreen_ = wm_fullscreen_ = false;
     }
 
     void *native_window() override {
@@ -201,7 +252,35 @@ private:
         return info->subsystem == SDL_SYSWM_X11;
     }
 
+    // The monitor the window is on (the first one before there is a window).
+    int DisplayIndex() const {
+        const int index = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+        return index < 0 ? 0 : index;
+    }
+
+    // True when an X window manager that follows the desktop conventions runs (it names
+    // its check window on the root window).
+    bool WindowManagerRuns() const {
+        SDL_SysWMinfo info;
+        if (!WindowInfo(&info)) return false;
+        Display *display = info.info.x11.display;
+        const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+        if (check == None) return false;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char *data = nullptr;
+        const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                                              &type, &format, &count, &after, &data);
+        const bool runs = status == Success && type == XA_WINDOW && count == 1;
+        if (data) XFree(data);
+        return runs;
+    }
+
     SDL_Window *window_ = nullptr;
+    bool fullscreen_ = false;
+    bool wm_fullscreen_ = false;  // full screen through the window manager
+    int windowed_x_ = 0, windowed_y_ = 0;
     desktop::InputTranslator input_;
 };
 

@@ -2,8 +2,6 @@
 // touches in slots 0..9, window state and close requests.
 #include "platform/desktop_input.h"
 
-#include <algorithm>
-
 #include "platform/events.h"
 #include "platform/navigator.h"
 #include "platform/screen.h"
@@ -27,7 +25,8 @@ const KeyEntry kKeys[] = {
     {SDLK_END, KEYCODE_END},             {SDLK_INSERT, KEYCODE_INSERT},
     {SDLK_DELETE, KEYCODE_DELETE},       {SDLK_LSHIFT, KEYCODE_LEFT_SHIFT},
     {SDLK_RSHIFT, KEYCODE_RIGHT_SHIFT},  {SDLK_LCTRL, KEYCODE_LEFT_CTRL},
-    {SDLK_RCTRL, KEYCODE_RIGHT_CTRL},
+    {SDLK_RCTRL, KEYCODE_RIGHT_CTRL},    {SDLK_LALT, KEYCODE_LEFT_ALT},
+    {SDLK_RALT, KEYCODE_RIGHT_ALT},
 };
 
 const SDL_Keycode kFunctionKeys[] = {SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,  SDLK_F5,  SDLK_F6,
@@ -42,11 +41,6 @@ int ButtonBit(Uint8 button) {
     }
 }
 
-int Scale(int v, int to, int from) {
-    const long long scaled = from > 0 ? static_cast<long long>(v) * to / from : v;
-    return static_cast<int>(std::clamp<long long>(scaled, 0, std::max(to - 1, 0)));
-}
-
 }  // namespace
 
 KeyMapping MapKey(SDL_Keycode key) {
@@ -57,6 +51,10 @@ KeyMapping MapKey(SDL_Keycode key) {
     for (int i = 0; i < 12; ++i) {
         if (kFunctionKeys[i] == key) return {KeyAction::Key, KEYCODE_F1 + i};
     }
+    // Printable keys have their character as keycode (the unshifted one of the layout);
+    // the others carry SDL's scancode bit.
+    if (key >= SDLK_a && key <= SDLK_z) return {KeyAction::Cap, static_cast<int>(key - SDLK_a + 'A')};
+    if (key >= SDLK_SPACE && !(key & SDLK_SCANCODE_MASK)) return {KeyAction::Cap, key};
     return {};
 }
 
@@ -108,24 +106,32 @@ void InputTranslator::translate(const SDL_Event &event, std::vector<RawEvent> *o
     case SDL_FINGERMOTION:
     case SDL_FINGERUP: finger(event.tfinger, event.type, out); break;
     case SDL_TEXTINPUT:
-        for (int c : DecodeUtf8(event.text.text)) out->push_back(MakeKeyEvent(c, true));
+        for (int c : DecodeUtf8(event.text.text)) out->push_back(MakeCharEvent(c));
         break;
-    case SDL_KEYDOWN: {
-        const KeyMapping m = MapKey(event.key.keysym.sym);
-        if (m.action == KeyAction::Key) out->push_back(MakeKeyEvent(m.symbol, true));
-        if (m.action == KeyAction::SwipeDown && !event.key.repeat) out->push_back(MakeSwipeDownEvent());
-        break;
-    }
-    case SDL_KEYUP: {
-        const KeyMapping m = MapKey(event.key.keysym.sym);
-        if (m.action == KeyAction::Key) out->push_back(MakeKeyEvent(m.symbol, false));
-        break;
-    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: key(event.key, event.type == SDL_KEYDOWN, out); break;
     case SDL_WINDOWEVENT: window_event(event.window, out); break;
     case SDL_QUIT:
         if (!just_closed) exit_request(out);  // else the close button's own SDL_QUIT
         break;
     default: break;
+    }
+}
+
+// Every key is held from its press to its release. Named keys repeat their press while
+// held (arrows walk a list, backspace deletes on); a printable key is pressed once, its
+// characters repeat through text input.
+void InputTranslator::key(const SDL_KeyboardEvent &e, bool down, std::vector<RawEvent> *out) {
+    const KeyMapping m = MapKey(e.keysym.sym);
+    switch (m.action) {
+    case KeyAction::Key: out->push_back(MakeKeyEvent(m.symbol, down)); break;
+    case KeyAction::Cap:
+        if (!(down && e.repeat)) out->push_back(MakeKeyCapEvent(m.symbol, down));
+        break;
+    case KeyAction::SwipeDown:
+        if (down && !e.repeat) out->push_back(MakeSwipeDownEvent());
+        break;
+    case KeyAction::None: break;
     }
 }
 
@@ -136,7 +142,8 @@ void InputTranslator::mouse_button(const SDL_MouseButtonEvent &e, bool down, std
     const int bit = ButtonBit(e.button);
     if (bit == 0 || down == ((buttons_ & bit) != 0)) return;
     buttons_ = down ? (buttons_ | bit) : (buttons_ & ~bit);
-    const int x = scale_x(e.x), y = scale_y(e.y);
+    int x = 0, y = 0;
+    to_buffer(e.x, e.y, &x, &y);
     if (bit == SCREEN_BUTTON_LEFT)
         out->push_back(MakeTouchEvent(down ? SCREEN_EVENT_MTOUCH_TOUCH : SCREEN_EVENT_MTOUCH_RELEASE, 0, x, y));
     else
@@ -145,7 +152,8 @@ void InputTranslator::mouse_button(const SDL_MouseButtonEvent &e, bool down, std
 
 void InputTranslator::mouse_motion(const SDL_MouseMotionEvent &e, std::vector<RawEvent> *out) {
     if (e.which == SDL_TOUCH_MOUSEID) return;
-    const int x = scale_x(e.x), y = scale_y(e.y);
+    int x = 0, y = 0;
+    to_buffer(e.x, e.y, &x, &y);
     if (buttons_ & SCREEN_BUTTON_LEFT)
         out->push_back(MakeTouchEvent(SCREEN_EVENT_MTOUCH_MOVE, 0, x, y));
     else
@@ -166,8 +174,8 @@ void InputTranslator::finger(const SDL_TouchFingerEvent &e, Uint32 type, std::ve
         event_type = SCREEN_EVENT_MTOUCH_RELEASE;
     }
     if (slot < 0) return;  // more fingers than slots, or a finger we never saw go down
-    const int x = std::clamp(static_cast<int>(e.x * buffer_width_), 0, std::max(buffer_width_ - 1, 0));
-    const int y = std::clamp(static_cast<int>(e.y * buffer_height_), 0, std::max(buffer_height_ - 1, 0));
+    int x = 0, y = 0;
+    to_buffer(static_cast<int>(e.x * window_width_), static_cast<int>(e.y * window_height_), &x, &y);
     out->push_back(MakeTouchEvent(event_type, slot, x, y));
 }
 
@@ -203,9 +211,10 @@ void InputTranslator::exit_request(std::vector<RawEvent> *out) {
     out->push_back(MakeExitEvent());
 }
 
-int InputTranslator::scale_x(int x) const { return Scale(x, buffer_width_, window_width_); }
-
-int InputTranslator::scale_y(int y) const { return Scale(y, buffer_height_, window_height_); }
+void InputTranslator::to_buffer(int window_x, int window_y, int *x, int *y) const {
+    const PictureRect picture = FitPicture(buffer_width_, buffer_height_, window_width_, window_height_);
+    SurfaceToPicture(picture, buffer_width_, buffer_height_, window_x, window_y, x, y);
+}
 
 }  // namespace desktop
 }  // namespace ovdev

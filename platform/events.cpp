@@ -37,6 +37,26 @@ RawEvent MakeKeyEvent(int symbol, bool down) {
     return e;
 }
 
+RawEvent MakeKeyCapEvent(int cap, bool down) {
+    RawEvent e;
+    e.domain = DOMAIN_SCREEN;
+    e.code = SCREEN_EVENT_KEYBOARD;
+    e.properties = {{SCREEN_PROPERTY_TYPE, {SCREEN_EVENT_KEYBOARD}},
+                    {SCREEN_PROPERTY_KEY_FLAGS, {(down ? static_cast<int>(KEY_DOWN) : 0) | KEY_CAP_VALID}},
+                    {SCREEN_PROPERTY_KEY_CAP, {cap}}};
+    return e;
+}
+
+RawEvent MakeCharEvent(int character) {
+    RawEvent e;
+    e.domain = DOMAIN_SCREEN;
+    e.code = SCREEN_EVENT_KEYBOARD;
+    e.properties = {{SCREEN_PROPERTY_TYPE, {SCREEN_EVENT_KEYBOARD}},
+                    {SCREEN_PROPERTY_KEY_FLAGS, {KEY_DOWN | KEY_SYM_VALID}},
+                    {SCREEN_PROPERTY_KEY_SYM, {character}}};
+    return e;
+}
+
 RawEvent MakeWindowStateEvent(int state) {
     RawEvent e;
     e.domain = DOMAIN_NAVIGATOR;

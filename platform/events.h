@@ -12,8 +12,15 @@ namespace ovdev {
 RawEvent MakeTouchEvent(int type, int id, int x, int y);
 // Pointer event: TYPE 6, POSITION, BUTTONS (SCREEN_BUTTON_* bits) and TOUCH_ID 0.
 RawEvent MakePointerEvent(int x, int y, int buttons);
-// Keyboard event: TYPE 7, KEY_FLAGS (KEY_DOWN when down, else 0) and KEY_SYM.
+// Keyboard event: TYPE 7, KEY_FLAGS (KEY_DOWN when down, else 0) and KEY_SYM: the key
+// whose symbol this is goes down or up, and its press types the symbol.
 RawEvent MakeKeyEvent(int symbol, bool down);
+// Keyboard event of a key alone: KEY_FLAGS (KEY_DOWN when down) | KEY_CAP_VALID and
+// KEY_CAP; its press types nothing (the character comes as MakeCharEvent).
+RawEvent MakeKeyCapEvent(int cap, bool down);
+// Keyboard event of a character typed without a key of its own: KEY_FLAGS KEY_DOWN |
+// KEY_SYM_VALID and KEY_SYM.
+RawEvent MakeCharEvent(int character);
 // Navigator NAVIGATOR_WINDOW_STATE event carrying state 0, 1 or 2.
 RawEvent MakeWindowStateEvent(int state);
 // Navigator swipe-down gesture.

@@ -58,6 +58,13 @@ std::vector<std::string> calls() { return detail::RecordedCalls(); }
 
 void clear_calls() { detail::ClearRecordedCalls(); }
 
+bool set_desktop_size(int width, int height) {
+    detail::HeadlessBackend *backend = detail::ActiveHeadless();
+    if (!backend || width < 0 || height < 0 || (width == 0) != (height == 0)) return false;
+    backend->set_desktop_size(width, height);
+    return true;
+}
+
 bool has_window() {
     detail::DeviceState &s = detail::State();
     std::lock_guard<std::mutex> lock(s.mutex);

@@ -9,14 +9,17 @@
 //   touch down|move|up <id> <x> <y>   touch event: id 0..9, positions in buffer pixels
 //                                     -65535..65535
 //   pointer <x> <y> <buttons>         pointer event; buttons 0..7: 1 left, 2 middle, 4 right
-//   key <symbol> down|up|press        key event; press is down then up. The symbol is a
-//                                     number (decimal or 0x hex), one character in
+//   key <symbol> down|up|press        key event: down presses the key and holds it until
+//                                     its up; press is down then up at once. The symbol
+//                                     is a number (decimal or 0x hex), one character in
 //                                     quotes ('a', 'ä': UTF-8, up to U+07FF) giving
 //                                     its code point, or a key name: backspace, tab,
 //                                     return, escape, home, end, left, up, right, down,
 //                                     pgup, pgdown, insert, delete, f1..f12, lshift,
-//                                     rshift, lctrl, rctrl; at most 0x10FFFF
-//   text <characters>                 one key-down event per character after "text "
+//                                     rshift, lctrl, rctrl, lalt, ralt (Alt is the
+//                                     engine's MENU key); at most 0x10FFFF. A letter is
+//                                     the key of its own case: 'X' is key 88, 'x' 120
+//   text <characters>                 one key press (down, then up) per byte after "text "
 //   window fullscreen|thumbnail|invisible|0|1|2   navigator window state
 //   swipe_down                        navigator swipe-down gesture
 //   exit                              navigator exit request (ends the program)
@@ -56,6 +59,7 @@ void reset();
 // Injection: each returns whether the event was queued (see PushEvent for the filter).
 bool inject_touch(TouchPhase phase, int id, int x, int y);
 bool inject_pointer(int x, int y, int buttons);
+// A key goes down (and stays held) or comes up; the symbol as in a script's "key" line.
 bool inject_key(int symbol, bool down);
 bool inject_window_state(int state);
 bool inject_swipe_down();
@@ -75,6 +79,11 @@ const std::vector<std::string> &failable_calls();
 // int arrays as [1024, 600]. Recorded while the headless backend is in use.
 std::vector<std::string> calls();
 void clear_calls();
+
+// Puts the headless display on a desktop of width x height, as a desktop window is
+// (0, 0: no desktop, the start after every reset): a full-screen window then covers
+// it. False for negative or half-zero sizes, or when the headless backend is not in use.
+bool set_desktop_size(int width, int height);
 
 // Read-back of the device state the engine changed.
 bool has_window();

@@ -47,6 +47,18 @@ void HeadlessBackend::pump() {
     for (const RawEvent &e : due) PushEvent(e);
 }
 
+void HeadlessBackend::desktop_size(int *width, int *height) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    *width = desktop_width_;
+    *height = desktop_height_;
+}
+
+void HeadlessBackend::set_desktop_size(int width, int height) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    desktop_width_ = width;
+    desktop_height_ = height;
+}
+
 int HeadlessBackend::poll_interval_ms() const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (steps_.empty()) return -1;

@@ -29,6 +29,11 @@ public:
     bool create_window(int, int) override { return true; }
     bool resize_window(int, int) override { return true; }
     bool show_window() override { return true; }
+    bool set_fullscreen(bool, int, int) override { return true; }
+    bool surface_size(int *, int *) override { return false; }
+    void desktop_size(int *width, int *height) override;
+    // Sets the desktop the window is shown on (0, 0: none, the start).
+    void set_desktop_size(int width, int height);
     bool set_title(const std::string &) override { return true; }
     void destroy_window() override {}
     void *native_window() override { return nullptr; }
@@ -42,6 +47,7 @@ private:
     std::deque<headless::ScriptStep> steps_;
     bool started_ = false;  // the first pump fixes the time the script starts from
     Clock::time_point last_release_;
+    int desktop_width_ = 0, desktop_height_ = 0;
 };
 
 // The headless backend when it is the one in use, else null.

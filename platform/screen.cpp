@@ -25,6 +25,8 @@ int Fail(int error);
 screen_window *FindWindow(DeviceState &s, screen_window_t win);
 // Copies a property's values to the caller's array; returns 0.
 int CopyValues(const std::vector<int> &values, int *param);
+// The window's size as shown into size[0], size[1] (caller holds the state lock).
+void SurfaceSize(DeviceState &s, screen_window &window, int *size);
 
 }  // namespace
 
@@ -102,6 +104,7 @@ int screen_create_window(screen_window_t *win, screen_context_t ctx) {
     s.window->properties[SCREEN_PROPERTY_BUFFER_SIZE] = {s.mode.width, s.mode.height};
     s.window->properties[SCREEN_PROPERTY_ROTATION] = {0};
     s.window->properties[SCREEN_PROPERTY_IDLE_MODE] = {0};
+    s.window->properties[SCREEN_PROPERTY_FULLSCREEN] = {0};
     *win = s.window.get();
     return 0;
 }
@@ -152,6 +155,13 @@ int screen_set_window_property_iv(screen_window_t win, int pname, const int *par
         if (!s.backend->resize_window(param[0], param[1])) return Fail(EIO);
         window->properties[pname] = {param[0], param[1]};
         return 0;
+    case SCREEN_PROPERTY_FULLSCREEN: {
+        if (param[0] != 0 && param[0] != 1) return Fail(EINVAL);
+        const std::vector<int> &buffer = window->properties[SCREEN_PROPERTY_BUFFER_SIZE];
+        if (!s.backend->set_fullscreen(param[0] == 1, buffer[0], buffer[1])) return Fail(EIO);
+        window->properties[pname] = {param[0]};
+        return 0;
+    }
     default:
         return Fail(EINVAL);  // unknown, or not writable on a window
     }
@@ -179,6 +189,10 @@ int screen_get_window_property_iv(screen_window_t win, int pname, int *param) {
     std::lock_guard<std::mutex> lock(s.mutex);
     screen_window *window = FindWindow(s, win);
     if (!window || !param) return Fail(EINVAL);
+    if (pname == SCREEN_PROPERTY_SURFACE_SIZE) {
+        SurfaceSize(s, *window, param);
+        return 0;
+    }
     auto it = window->properties.find(pname);
     if (it == window->properties.end()) return Fail(EINVAL);
     return CopyValues(it->second, param);
@@ -198,6 +212,10 @@ int screen_get_display_property_iv(screen_display_t disp, int pname, int *param)
     DeviceState &s = detail::State();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (disp != &s.display || !param) return Fail(EINVAL);
+    if (pname == SCREEN_PROPERTY_DESKTOP_SIZE) {
+        s.backend->desktop_size(&param[0], &param[1]);
+        return 0;
+    }
     if (pname != SCREEN_PROPERTY_SIZE && pname != SCREEN_PROPERTY_MODE) return Fail(EINVAL);
     param[0] = s.mode.width;
     param[1] = s.mode.height;
@@ -234,6 +252,8 @@ int PropertyCount(int pname) {
     case SCREEN_PROPERTY_SIZE:
     case SCREEN_PROPERTY_MODE:
     case SCREEN_PROPERTY_BUFFER_SIZE:
+    case SCREEN_PROPERTY_SURFACE_SIZE:
+    case SCREEN_PROPERTY_DESKTOP_SIZE:
         return 2;
     default:
         return 1;
@@ -252,6 +272,19 @@ screen_window *FindWindow(DeviceState &s, screen_window_t win) {
 int CopyValues(const std::vector<int> &values, int *param) {
     for (std::size_t i = 0; i < values.size(); ++i) param[i] = values[i];
     return 0;
+}
+
+void SurfaceSize(DeviceState &s, screen_window &window, int *size) {
+    if (s.backend->surface_size(&size[0], &size[1]) && size[0] > 0 && size[1] > 0) return;
+    const std::vector<int> &buffer = window.properties[SCREEN_PROPERTY_BUFFER_SIZE];
+    size[0] = buffer[0];
+    size[1] = buffer[1];
+    int desktop[2] = {0, 0};
+    s.backend->desktop_size(&desktop[0], &desktop[1]);
+    if (window.properties[SCREEN_PROPERTY_FULLSCREEN] == std::vector<int>{1} && desktop[0] > 0 && desktop[1] > 0) {
+        size[0] = desktop[0];
+        size[1] = desktop[1];
+    }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ enum {
     // Properties fixed by the engine's event handling.
     SCREEN_PROPERTY_BUTTONS = 6,
     SCREEN_PROPERTY_KEY_FLAGS = 25,
+    SCREEN_PROPERTY_KEY_CAP = 26,       // the key itself, read only with KEY_CAP_VALID
     SCREEN_PROPERTY_KEY_SYM = 28,
     SCREEN_PROPERTY_POSITION = 41,      // two ints: x, y in buffer pixels
     SCREEN_PROPERTY_TYPE = 47,
@@ -37,6 +38,9 @@ enum {
     SCREEN_PROPERTY_BUFFER_SIZE = 1006, // window buffer size, two ints
     SCREEN_PROPERTY_ROTATION = 1007,    // window rotation in degrees
     SCREEN_PROPERTY_TITLE = 1008,       // window title, text (cv); "" at start
+    SCREEN_PROPERTY_FULLSCREEN = 1009,  // window: 1 covers the desktop, 0 a window of its buffer size (start)
+    SCREEN_PROPERTY_SURFACE_SIZE = 1010,  // window, read only: its size as shown, two ints (below)
+    SCREEN_PROPERTY_DESKTOP_SIZE = 1011,  // display, read only: the desktop's size, two ints; 0, 0 without one
 
     // Event types.
     SCREEN_EVENT_POINTER = 6,
@@ -49,7 +53,19 @@ enum {
     SCREEN_USAGE_OPENGL_ES1 = 16,
     SCREEN_USAGE_ROTATION = 512,
 
-    KEY_DOWN = 1,  // bit of SCREEN_PROPERTY_KEY_FLAGS
+    // Bits of SCREEN_PROPERTY_KEY_FLAGS. A keyboard event names its key in one of three
+    // ways:
+    // - neither VALID bit: KEY_SYM is both the key and the character its press types (the
+    //   tablet's keyboard, injected keys, scripts);
+    // - KEY_CAP_VALID: KEY_CAP is the key (a capital letter, a digit, any other printable
+    //   character, or a KEYCODE_* value), and with KEY_SYM_VALID too, KEY_SYM is the
+    //   character its press types (none without it);
+    // - KEY_SYM_VALID alone: KEY_SYM is a character typed without a key of its own (a
+    //   desktop's text input): it is never held and has no release.
+    // A press (KEY_DOWN) holds its key until the event of its release (KEY_DOWN clear).
+    KEY_DOWN = 1,
+    KEY_SYM_VALID = 0x40,
+    KEY_CAP_VALID = 0x80,
 
     // Bits of SCREEN_PROPERTY_BUTTONS.
     SCREEN_BUTTON_LEFT = 1,
@@ -79,6 +95,8 @@ enum {
     KEYCODE_RIGHT_SHIFT = 0xF0E2,
     KEYCODE_LEFT_CTRL = 0xF0E3,
     KEYCODE_RIGHT_CTRL = 0xF0E4,
+    KEYCODE_LEFT_ALT = 0xF0E9,
+    KEYCODE_RIGHT_ALT = 0xF0EA,
     KEYCODE_DELETE = 0xF0FF,
 };
 
@@ -104,6 +122,10 @@ int screen_get_window_property_iv(screen_window_t win, int pname, int *param);
 int screen_get_window_property_pv(screen_window_t win, int pname, void **param);
 int screen_get_display_property_iv(screen_display_t disp, int pname, int *param);
 int screen_get_event_property_iv(screen_event_t ev, int pname, int *param);
+
+// A window's size as shown (SCREEN_PROPERTY_SURFACE_SIZE): its buffer size as a window;
+// in full screen the desktop's size, where there is a desktop (else the buffer size).
+// The buffer's picture is drawn into it scaled with its aspect kept (picture_fit.h).
 
 // The handle EGL takes as its native window (desktop: the X11 window; headless: null).
 void *screen_get_native_window(screen_window_t win);

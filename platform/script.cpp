@@ -85,6 +85,7 @@ const KeyName kKeyNames[] = {
     {"down", KEYCODE_DOWN},           {"pgup", KEYCODE_PG_UP},    {"pgdown", KEYCODE_PG_DOWN},
     {"insert", KEYCODE_INSERT},       {"delete", KEYCODE_DELETE}, {"lshift", KEYCODE_LEFT_SHIFT},
     {"rshift", KEYCODE_RIGHT_SHIFT},  {"lctrl", KEYCODE_LEFT_CTRL}, {"rctrl", KEYCODE_RIGHT_CTRL},
+    {"lalt", KEYCODE_LEFT_ALT},       {"ralt", KEYCODE_RIGHT_ALT},
 };
 
 // A whole word as an int: decimal, or hex after 0x.
@@ -201,6 +202,7 @@ bool ParseLine(const std::string &line, const std::vector<std::string> &w, std::
         if (n < 2 || start >= end) return *why = "text needs characters", false;
         for (std::size_t i = start; i < end; ++i) {
             events->push_back(MakeKeyEvent(static_cast<unsigned char>(line[i]), true));
+            events->push_back(MakeKeyEvent(static_cast<unsigned char>(line[i]), false));
         }
     } else if (kind == "window") {
         if (n != 2) return *why = "window takes fullscreen, thumbnail or invisible", false;

@@ -2,9 +2,9 @@
 # The campaign's balance table without the test player's boosts: every LEVEL mission of
 # the three chapters played headless on the built program directory by the steered and
 # the passive squad (tests/game/test_campaign_balance.cpp, built as the program
-# campaign_balance_table), for 8 seeds, in parallel processes. Prints one line per run and the table per mission, and fails when the
-# steered squad misses a win or the passive squad earns more than three stars from
-# MISSION1_3 on.
+# campaign_balance_table), for 8 seeds, in parallel processes. Prints one line per run
+# and the table per mission, and fails when the steered squad misses a win or the
+# passive squad earns more than three stars from MISSION1_3 on.
 #   bash scripts/balance.sh [build dir] [-j N] [--seeds N]
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"

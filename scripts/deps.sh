@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config binutils
   libgtest-dev libgmock-dev
-  libsdl2-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libglx-dev libx11-dev
+  libsdl2-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libglx-dev libx11-dev libxtst-dev
   zlib1g-dev libpng-dev libjpeg62-turbo-dev liblua5.1-0-dev
   libmpg123-dev lame
   libfreetype-dev fonts-dejavu-core librsvg2-bin

@@ -298,7 +298,7 @@ vec2_t AIKorvald::GetGamePositionToPress(bool &press)
     Scape *world = scape.load();
     if (game.tutorial_name && NameIs(game.tutorial_name, "TARGETING") && rand01f() < 0.1f) {
         Entity *list[10];
-        int n = world ? world->QueryEntitiesInFriendGroup(2, 1, list, 10) : 0;
+        int n = world ? world->QueryLivingEntitiesInFriendGroup(2, 1, list, 10) : 0;
         if (n > 0) {
             press = true;
             return list[0]->pos;

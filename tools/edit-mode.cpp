@@ -46,9 +46,9 @@ enum {
 
 // File-chooser filters: description and pattern pairs, ended by an empty string.
 const char kImagesFilter[] = "All\0*.*\0Portable Network Graphics\0*.PNG\0JPEG Image\0*.JPG\0";
-const char kModelsFilter[] = "All\0*.*\0Model\0*.MDL\0";
-const char kFontsFilter[] = "All\0*.*\0Font\0*.MFT\0";
-const char kEffectsFilter[] = "All\0*.*\0Effect script\0*.LUA\0";
+const char kModelsFilter[] = "All\0*.*\0XML models \0*.xml\0";
+const char kFontsFilter[] = "All\0*.*\0Tamsk/Orvex Font File\0*.MFT\0";
+const char kEffectsFilter[] = "All\0*.*\0FX scripts\0*.lua\0";
 
 bool Held(int key) { return (ov->OV_GetKeyStatei(key) & 2) != 0; }
 

@@ -90,4 +90,7 @@ void ApplyCommandLineSeed(const char *line)
     AppSetRunSeed(false, 0);
     if (CommandLineHas(line, "--seed"))
         ov->OV_PrintDebugf(1, "WARNING: --seed needs a whole number of 0 to 4294967295; the clock seeds instead.\n");
+    // Seeded once here, before anything draws (the profiles draw their identifiers as
+    // they load): otherwise every install would draw the same ones.
+    AppSeedRandomLogged(AppStartUpSeed());
 }

@@ -19,8 +19,8 @@ bool CommandLineValue(const char *line, const char *name, std::string *value);
 bool CommandLineUnsigned(const char *line, const char *name, unsigned long *value);
 
 // The run's switches the application reads at start: "--seed N" (logged and used as
-// the random seed, see random.h). Called by the service manager before any service
-// starts.
+// the random seed, see random.h); without it the start-up seed (random.h), logged
+// likewise. Called by the service manager before any service starts.
 void ApplyCommandLineSeed(const char *line);
 
 #endif

@@ -196,8 +196,8 @@ int luaf_OV_DrawLine(lua_State *L)
 int luaf_OV_DrawText(lua_State *L)
 {
     ov_font_t *f = ov->OV_GetFont(lua_tostring(L, 1));
-    ov->OV_DrawTextf(f, Number(L, 2), Number(L, 3), "%s", Text(lua_tostring(L, 4)));
-    lua_pushinteger(L, 0);
+    // The widest line drawn, truncated.
+    lua_pushinteger(L, (lua_Integer)ov->OV_DrawTextf(f, Number(L, 2), Number(L, 3), "%s", Text(lua_tostring(L, 4))));
     return 1;
 }
 

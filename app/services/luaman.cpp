@@ -168,16 +168,21 @@ void LuaManager::CloseLuaState(lua_State *L)
 {
     if (!L)
         return;
-    lua_close(L);
-    LuaRegistry &r = Registry();
-    std::lock_guard<std::mutex> hold(r.lock);
-    for (int i = 0; i < r.open_states.Count(); i++) {
-        if (r.open_states[i] == L) {
-            r.open_states.Remove(i);
-            break;
+    // Unlisted and without its owner first: nothing installs into a state being closed
+    // (its finalisers run during the close), and a new state that the allocator places
+    // at the same address at once keeps its own entries.
+    {
+        LuaRegistry &r = Registry();
+        std::lock_guard<std::mutex> hold(r.lock);
+        for (int i = 0; i < r.open_states.Count(); i++) {
+            if (r.open_states[i] == L) {
+                r.open_states.Remove(i);
+                break;
+            }
         }
+        r.user_data.erase(L);
     }
-    r.user_data.erase(L);
+    lua_close(L);
 }
 
 int LuaManager::GetNumberOfOpenStates()

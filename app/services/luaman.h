@@ -31,8 +31,8 @@ public:
     // are not installed, now or later, and the state is not in the open-state list (its
     // owner closes it with lua_close). Null when Lua has no memory.
     lua_State *OpenStandaloneLuaState();
-    // Closes the state and forgets it (and its user pointer); a state the manager did
-    // not open is closed all the same.
+    // Forgets the state (takes it off the open states, drops its user pointer), then
+    // closes it; a state the manager did not open is closed all the same.
     void CloseLuaState(lua_State *L);
     // Number of states opened here and not closed yet.
     int GetNumberOfOpenStates();

@@ -7,6 +7,7 @@
 #include "app/services/filehelpers.h"
 #include "app/services/localization.h"
 #include "app/services/prog.h"
+#include "app/services/random.h"
 #include "orvex.h"
 
 #include <limits.h>
@@ -89,7 +90,7 @@ bool IsSaveFileName(const char *name)
 
 // --- Profile
 
-Profile::Profile() : random_(rand())
+Profile::Profile() : random_(AppRandom())
 {
 }
 

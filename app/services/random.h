@@ -23,5 +23,8 @@ bool AppGetRunSeed(uint32_t *seed);
 // Seeds this helper and the C library's generator (Lua's math.random draws from it)
 // and logs "Random seed %u.". Needs the engine's interface (`ov`).
 void AppSeedRandomLogged(uint32_t seed);
+// A seed that differs from run to run and from install to install: the wall clock to
+// the nanosecond and the process id, mixed.
+uint32_t AppStartUpSeed();
 
 #endif

@@ -396,8 +396,15 @@ void ScreenMan::UpdateCursors(float dt)
             for (int k = 0; k < num_cursors && !taken; k++)
                 taken = k != i && cursors[k].locked == cursor->over;
             if (!taken) {
-                SetCursorLockedTo(cursor, cursor->over);
-                cursor->focus = cursor->over;
+                UIComp *pressed = cursor->over;
+                SetCursorLockedTo(cursor, pressed);
+                cursor->focus = pressed;
+                // A pointer's press acts at once, as a held press does on the next cursor
+                // update: a tap whose release comes within the same frame still selects
+                // the line, moves the slider or places the text cursor before its click.
+                // (The game-pad cursor sits on the component's centre; it never drags.)
+                if (!edit_mode && i < UI_GAMEPAD_CURSOR)
+                    pressed->ProcessCursorMove(cursor, cursor->pos, 0.0f);
             }
         }
     }
@@ -535,17 +542,19 @@ UIComp *ScreenMan::GetInteractiveComp2D(UISet *set, UIComp *current, vec2_t v)
         return current;
     if (!set)
         return nullptr;
+    // Distances are measured from the current component's centre; without one, from
+    // (0, 0), with the first interactive component as the reference that is skipped
+    // and whose size counts.
     UIComp *ref = current;
     vec2_t c = {0, 0};
-    if (!ref) {
-        for (int i = 0; i < set->comps.Count() && !ref; i++)
-            if (set->comps[i]->IsInteractive())
-                ref = set->comps[i];
-    }
     if (ref) {
         vec2_t a = ref->GetAlignedPos();
         c.x = a.x + ref->width / 2;
         c.y = a.y + ref->height / 2;
+    } else {
+        for (int i = 0; i < set->comps.Count() && !ref; i++)
+            if (set->comps[i]->IsInteractive())
+                ref = set->comps[i];
     }
     UIComp *best = nullptr;
     float best_d = 100000.0f;
@@ -631,6 +640,8 @@ void ScreenMan::SendComponentClick(UIComp *comp, UISet *set)
         lua_man.CallLuaFunctionS(set->L, "OnClick", comp->name ? comp->name : "");
     if (comp->OnClick && comp->OnClick[0])
         lua_man.ExecLuaFile(set->L, comp->OnClick);
+    // A component with a click script of its own (a scriptable) runs it after the screen's.
+    comp->ProcessClick();
     owner->ProcessUICompClick(comp, 0);
 }
 

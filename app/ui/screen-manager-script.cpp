@@ -226,7 +226,17 @@ int luaf_SpawnEmitterFX(lua_State *L)
     const vec2_t s = emitter->GetStaticPos();
     const float ds = emitter->GetDynamicScale() != 0.0f ? emitter->GetDynamicScale() : 1.0f;
     const vec2_t at = {((float)lua_tonumber(L, 3) - s.x) / ds, ((float)lua_tonumber(L, 4) - s.y) / ds};
-    pbman.SpawnFX(&emitter->particles, pbman.GetFX(effect), at, (float)lua_tonumber(L, 5), (float)lua_tonumber(L, 6));
+    // The sixth argument scales the effect (its particles' size, spread, speed and mass,
+    // as the system's reference scale does) for this spawn only; a missing, zero,
+    // negative or endless one leaves it at its own size. The particles start at once.
+    float scale = (float)lua_tonumber(L, 6);
+    if (!(scale > 0.0f) || !(scale < 1.0e6f))
+        scale = 1.0f;
+    PartMan &system = emitter->particles;
+    const float own_scale = system.reference_scale;
+    system.reference_scale = own_scale * scale;
+    pbman.SpawnFX(&system, pbman.GetFX(effect), at, (float)lua_tonumber(L, 5), 0.0f);
+    system.reference_scale = own_scale;
     return 0;
 }
 

@@ -110,14 +110,19 @@ public:
     void SetCursorOver(UICursor *cursor, UIComp *comp);
     void SetCursorLockedTo(UICursor *cursor, UIComp *comp);
     // The click procedure of a real tap (only for an active component of the fully
-    // shown top screen).
+    // shown top screen): the screen's Lua OnClick, the component's "OnClick" file, the
+    // component's own click (a scriptable's OnClick), the screen's ProcessUICompClick.
     void SendComponentClick(UIComp *comp, UISet *set);
     void SetCursorFocus(UIComp *comp);
     void UnlockCursors();
     bool IsCursorOver(UIComp *comp);
     bool IsCursorFocusOver(UIComp *comp);
     bool IsCursorLockedTo(UIComp *comp);
+    // The next or previous interactive component (null current: the first); current at
+    // either end; null when current is not interactive.
     UIComp *GetInteractiveComp1D(UISet *set, UIComp *current, int direction);
+    // The nearest interactive component in that direction from current's centre, or
+    // from (0, 0) without current; null when none.
     UIComp *GetInteractiveComp2D(UISet *set, UIComp *current, vec2_t direction);
     bool DoesControlDevicePointTo(int direction);
     bool SetVisible(UIComp *comp, bool visible);

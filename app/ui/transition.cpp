@@ -1,11 +1,14 @@
 // The switch screen "Transition": fades in over whatever is stacked, pops every screen
 // below it after two fully shown frames, pushes the target directly below itself one
-// frame later and fades out over it.
+// frame later and fades out over it. Its components (the cover of
+// "ui/fw/screen-transition.lua") are drawn at the switch's fade phase.
 #include "app/ui/transition.h"
 
 #include "app/services/featureman.h"
 #include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
+#include "app/ui/ui-comps.h"
+#include "app/ui/uiset.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -42,8 +45,13 @@ bool ScreenTransition::ProcessUICompClick(UIComp *, int)
     return true;
 }
 
+// The cover is as opaque as the switch has faded in: the old screens darken under it
+// and the target comes up from under it as it fades out.
 void ScreenTransition::Draw(float)
 {
+    if (ui)
+        for (int i = 0; i < ui->comps.Count(); i++)
+            ui->comps[i]->alpha = trans_phase;
     DrawUI();
     if (trans_phase >= 1.0f && !leaving)
         frame_counter++;

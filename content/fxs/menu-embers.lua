@@ -1,5 +1,6 @@
 -- fxs/menu-embers.lua
--- Embers rising along the bottom of the main menu.
+-- Embers rising along the bottom of the main menu: one ember a burst, the menu's emitter
+-- bursts every 0.2 s (about thirty alive at once, each for 4 to 7 s).
 
 FXParm ("num_parts", 1);
 FXParm ("bitmap", "fxs/ember.png");

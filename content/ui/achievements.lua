@@ -5,18 +5,32 @@ SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
 SetProperty ("position", 0, 0);
 SetProperty ("image.bitmap", "ui/gfx/menu-bg.png");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.04);
-SetProperty ("textbox.text", "Achievements");
+SetProperty ("textbox.text", "Medals");
 
 CreateComp ("NinePatch", "patchframe");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.475);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 400, 400);
 
 CreateComp ("Aligner", "achipatch");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.475);
 SetProperty ("align", "CENTER");
 SetProperty ("aligner.area_width", 360);
@@ -88,6 +102,7 @@ SetProperty ("parent", "achipatch");
 
 CreateComp ("NinePatch", "descframe");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.855);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 640, 60);
@@ -95,12 +110,14 @@ SetProperty ("ninepatch.client_size", 640, 60);
 CreateComp ("Textbox", "AchiName");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.82);
 SetProperty ("textbox.text", "");
 
 CreateComp ("Textbox", "AchiDesc");
 SetProperty ("inherit", "TextBody");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.88);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.textbox_width", 640);
@@ -109,4 +126,5 @@ SetProperty ("textbox.text", "Pick a medal to read about it.");
 
 CreateComp ("Button", "Back");
 SetProperty ("inherit", "ButtonBack");
-SetProperty ("position", 0.06, 0.92);
+SetProperty ("parent", "layout");
+SetProperty ("position", 0.05, 0.065);

@@ -9,18 +9,32 @@ SetProperty ("color.a", 1);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.08);
 SetProperty ("textbox.text", "Arm Your Squad");
 
 CreateComp ("Textbox", "Hint");
 SetProperty ("inherit", "TextHeading");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.19);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Tap a trooper or a weapon to change what that trooper carries.");
 
 CreateComp ("Marker", "squad");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0, 0.28);
 SetProperty ("marker.area_width", 1024);
 SetProperty ("marker.area_height", 330);
@@ -127,5 +141,6 @@ SetProperty ("button.bm_icon", "shop/minigunstandard.png");
 
 CreateComp ("Button", "Select");
 SetProperty ("inherit", "ButtonBig");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.86);
 SetProperty ("button.text", "Ready");

@@ -9,18 +9,32 @@ SetProperty ("color.a", 1);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("Image", "Picture");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.05);
 SetProperty ("align", "HCENTER");
 SetProperty ("image.bitmap", "ui/gfx/chapter-3.png");
 
 CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.54);
 SetProperty ("textbox.text", "The Foundry Falls Silent");
 
 CreateComp ("Textbox", "Story");
 SetProperty ("inherit", "TextBody");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.63);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.textbox_width", 640);
@@ -29,6 +43,7 @@ SetProperty ("textbox.text", "The ironjaw is scrap. The last hive burns behind y
 
 CreateComp ("Textbox", "Hint");
 SetProperty ("inherit", "TextSmall");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.93);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.text", "Click to continue");
@@ -45,5 +60,6 @@ SetProperty ("button.bm_disabled", "!NONE");
 
 CreateComp ("Button", "Exit");
 SetProperty ("inherit", "ButtonMedium");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.88, 0.92);
 SetProperty ("button.text", "Credits");

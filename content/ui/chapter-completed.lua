@@ -9,18 +9,32 @@ SetProperty ("color.a", 1);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("Image", "Picture");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.05);
 SetProperty ("align", "HCENTER");
 SetProperty ("image.bitmap", "ui/gfx/chapter-1.png");
 
 CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.56);
 SetProperty ("textbox.text", "Chapter complete");
 
 CreateComp ("Textbox", "Story");
 SetProperty ("inherit", "TextBody");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.66);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.textbox_width", 640);
@@ -29,6 +43,7 @@ SetProperty ("textbox.text", "The line holds.");
 
 CreateComp ("Textbox", "Hint");
 SetProperty ("inherit", "TextSmall");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.93);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.text", "Click to continue");

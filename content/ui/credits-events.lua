@@ -42,10 +42,12 @@ local LINES = {
 	"Thank you for playing.",
 };
 
--- Seconds the roll takes from below the screen to past its top.
-local ROLL_TIME = 45;
+-- The roll starts just below the screen and rises this many layout heights a second;
+-- it ends when its last line has gone past the top (measured on entering, as a
+-- fraction of the layout's height, the unit of the roll's position).
 local START_Y = 1.02;
-local END_Y = -1.6;
+local SPEED = 0.058;
+local end_y = -1.6;
 
 local next_screen = nil;
 local elapsed = 0;
@@ -77,6 +79,11 @@ function OnEnter ()
 	elapsed = 0;
 	leaving = false;
 	SetProperty ("Lines:position.y", START_Y);
+	local lines = GetProperty ("Lines:height") or 0;
+	local layout = GetProperty ("layout:height") or 0;
+	if lines > 0 and layout > 0 then
+		end_y = -lines / layout - 0.02;
+	end
 end
 
 function OnLeave ()
@@ -85,12 +92,12 @@ end
 
 function OnUpdate (dt)
 	elapsed = elapsed + (dt or 0);
-	local t = elapsed / ROLL_TIME;
-	if t >= 1 then
+	local y = START_Y - SPEED * elapsed;
+	if y <= end_y then
 		Leave ();
-		t = 1;
+		y = end_y;
 	end
-	SetProperty ("Lines:position.y", START_Y + (END_Y - START_Y) * t);
+	SetProperty ("Lines:position.y", y);
 end
 
 function OnClick (name)

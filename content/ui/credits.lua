@@ -14,8 +14,20 @@ SetProperty ("color.a", 0.75);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("Textbox", "Lines");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 1.02);
 SetProperty ("align", "HCENTER");
 SetProperty ("textbox.font", "fonts/medium.mft");

@@ -9,7 +9,19 @@ SetProperty ("color.a", 1);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("TouchGrid", "TF");
+SetProperty ("scale_type", "RELATIVE_TO_SCREEN_WIDTH");
 SetProperty ("position", 0, 0);
 SetProperty ("touchgrid.axis_x_enabled", 1);
 SetProperty ("touchgrid.axis_y_enabled", 0);
@@ -18,9 +30,35 @@ SetProperty ("touchgrid.num_steps_axis_y", 1);
 SetProperty ("touchgrid.step_size_axis_x", 1024);
 SetProperty ("touchgrid.step_size_axis_y", 768);
 
+CreateComp ("Marker", "page1_centre");
+SetProperty ("parent", "TF");
+SetProperty ("position", 0.5, 0);
+SetProperty ("align", "HCENTER");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "page1");
+SetProperty ("parent", "page1_centre");
+SetProperty ("position", -0.5, 0);
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "page2_centre");
+SetProperty ("parent", "TF");
+SetProperty ("position", 1.5, 0);
+SetProperty ("align", "HCENTER");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "page2");
+SetProperty ("parent", "page2_centre");
+SetProperty ("position", -0.5, 0);
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("NinePatch", "Page1");
 SetProperty ("inherit", "Panel");
-SetProperty ("parent", "TF");
+SetProperty ("parent", "page1");
 SetProperty ("position", 0.5, 0.44);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 760, 540);
@@ -33,7 +71,7 @@ SetProperty ("textbox.text", "Last Stand Over");
 
 CreateComp ("NinePatch", "RankBox");
 SetProperty ("inherit", "PanelDark");
-SetProperty ("parent", "TF");
+SetProperty ("parent", "page1");
 SetProperty ("position", 0.5, 0.235);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 600, 40);
@@ -47,7 +85,7 @@ SetProperty ("textbox.font", "fonts/medium.mft");
 
 CreateComp ("NinePatch", "ScoreBox");
 SetProperty ("inherit", "PanelDark");
-SetProperty ("parent", "TF");
+SetProperty ("parent", "page1");
 SetProperty ("position", 0.5, 0.4);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 600, 100);
@@ -56,7 +94,7 @@ CreateComp ("Textbox", "ScoreLabel");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("parent", "ScoreBox");
 SetProperty ("position", 0, -0.4);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Score");
 
 CreateComp ("Textbox", "Score");
@@ -72,7 +110,7 @@ SetProperty ("position", 0, 0.22);
 SetProperty ("color.r", 0.35);
 SetProperty ("color.g", 0.76);
 SetProperty ("color.b", 0.35);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Best score on this field!");
 
 CreateComp ("Button", "facebook");
@@ -84,7 +122,7 @@ SetProperty ("button.text", "Share");
 
 CreateComp ("NinePatch", "InfoBox");
 SetProperty ("inherit", "PanelDark");
-SetProperty ("parent", "TF");
+SetProperty ("parent", "page1");
 SetProperty ("position", 0.5, 0.6);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 600, 90);
@@ -93,7 +131,7 @@ CreateComp ("Textbox", "timespent_value_label");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("parent", "InfoBox");
 SetProperty ("position", -0.3, -0.3);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Time in battle");
 
 CreateComp ("Textbox", "timespent_value");
@@ -109,7 +147,7 @@ CreateComp ("Textbox", "alienskilled_value_label");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("parent", "InfoBox");
 SetProperty ("position", 0, -0.3);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Aliens killed");
 
 CreateComp ("Textbox", "alienskilled_value");
@@ -125,7 +163,7 @@ CreateComp ("Textbox", "Wave_label");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("parent", "InfoBox");
 SetProperty ("position", 0.3, -0.3);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Waves");
 
 CreateComp ("Textbox", "Wave");
@@ -139,8 +177,8 @@ SetProperty ("color.b", 0.25);
 
 CreateComp ("NinePatch", "Page2");
 SetProperty ("inherit", "Panel");
-SetProperty ("parent", "TF");
-SetProperty ("position", 1.5, 0.44);
+SetProperty ("parent", "page2");
+SetProperty ("position", 0.5, 0.44);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 920, 540);
 
@@ -163,8 +201,8 @@ SetProperty ("align", "CENTER");
 SetProperty ("image.bitmap", "game-ui/star.png");
 
 CreateComp ("Marker", "troopers");
-SetProperty ("parent", "TF");
-SetProperty ("position", 1, 0.32);
+SetProperty ("parent", "page2");
+SetProperty ("position", 0, 0.32);
 SetProperty ("marker.area_width", 1024);
 SetProperty ("marker.area_height", 230);
 
@@ -329,6 +367,7 @@ SetProperty ("parent", "trooper_4");
 SetProperty ("position", 0.1, 0.78);
 
 CreateComp ("Marker", "ButtonGroup");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.88);
 SetProperty ("marker.area_width", 600);
 SetProperty ("marker.area_height", 60);
@@ -346,6 +385,7 @@ SetProperty ("position", 0, 0);
 SetProperty ("button.text", "Menu");
 
 CreateComp ("Marker", "ButtonGroup2");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.88);
 SetProperty ("marker.area_width", 600);
 SetProperty ("marker.area_height", 60);
@@ -358,10 +398,12 @@ SetProperty ("button.text", "Rankings");
 
 CreateComp ("Button", "Left");
 SetProperty ("inherit", "ButtonSmall");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.045, 0.88);
 SetProperty ("button.text", "<");
 
 CreateComp ("Button", "Right");
 SetProperty ("inherit", "ButtonSmall");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.955, 0.88);
 SetProperty ("button.text", ">");

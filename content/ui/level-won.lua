@@ -9,12 +9,25 @@ SetProperty ("color.a", 1);
 SetProperty ("rectangle.rect_width", "1024");
 SetProperty ("rectangle.rect_height", "768");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.235);
 SetProperty ("textbox.text", "Mission Accomplished");
 
 CreateComp ("Image", "Star_1");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.4, 0.355);
 SetProperty ("color.r", 0.35);
 SetProperty ("color.g", 0.35);
@@ -25,6 +38,7 @@ SetProperty ("align", "CENTER");
 SetProperty ("image.bitmap", "game-ui/star.png");
 
 CreateComp ("Image", "Star_2");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.45, 0.355);
 SetProperty ("color.r", 0.35);
 SetProperty ("color.g", 0.35);
@@ -35,6 +49,7 @@ SetProperty ("align", "CENTER");
 SetProperty ("image.bitmap", "game-ui/star.png");
 
 CreateComp ("Image", "Star_3");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.355);
 SetProperty ("color.r", 0.35);
 SetProperty ("color.g", 0.35);
@@ -45,6 +60,7 @@ SetProperty ("align", "CENTER");
 SetProperty ("image.bitmap", "game-ui/star.png");
 
 CreateComp ("Image", "Star_4");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.55, 0.355);
 SetProperty ("color.r", 0.35);
 SetProperty ("color.g", 0.35);
@@ -55,6 +71,7 @@ SetProperty ("align", "CENTER");
 SetProperty ("image.bitmap", "game-ui/star.png");
 
 CreateComp ("Image", "Star_5");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.6, 0.355);
 SetProperty ("color.r", 0.35);
 SetProperty ("color.g", 0.35);
@@ -66,6 +83,7 @@ SetProperty ("image.bitmap", "game-ui/star.png");
 
 CreateComp ("NinePatch", "trooper_0");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.028, 0.41);
 SetProperty ("ninepatch.client_size", 140, 170);
 
@@ -97,6 +115,7 @@ SetProperty ("position", 0.1, 0.78);
 
 CreateComp ("NinePatch", "trooper_1");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.218, 0.41);
 SetProperty ("ninepatch.client_size", 140, 170);
 
@@ -128,6 +147,7 @@ SetProperty ("position", 0.1, 0.78);
 
 CreateComp ("NinePatch", "trooper_2");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.408, 0.41);
 SetProperty ("ninepatch.client_size", 140, 170);
 
@@ -159,6 +179,7 @@ SetProperty ("position", 0.1, 0.78);
 
 CreateComp ("NinePatch", "trooper_3");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.598, 0.41);
 SetProperty ("ninepatch.client_size", 140, 170);
 
@@ -190,6 +211,7 @@ SetProperty ("position", 0.1, 0.78);
 
 CreateComp ("NinePatch", "trooper_4");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.788, 0.41);
 SetProperty ("ninepatch.client_size", 140, 170);
 
@@ -221,13 +243,15 @@ SetProperty ("position", 0.1, 0.78);
 
 CreateComp ("Textbox", "timespent_value_label");
 SetProperty ("inherit", "TextHeading");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.25, 0.715);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Time in battle");
 
 CreateComp ("Textbox", "timespent_value");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.25, 0.75);
 SetProperty ("color.r", 1);
 SetProperty ("color.g", 0.78);
@@ -235,13 +259,15 @@ SetProperty ("color.b", 0.25);
 
 CreateComp ("Textbox", "alienskilled_value_label");
 SetProperty ("inherit", "TextHeading");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.715);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Aliens killed");
 
 CreateComp ("Textbox", "alienskilled_value");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.75);
 SetProperty ("color.r", 1);
 SetProperty ("color.g", 0.78);
@@ -249,13 +275,15 @@ SetProperty ("color.b", 0.25);
 
 CreateComp ("Textbox", "Wave_label");
 SetProperty ("inherit", "TextHeading");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.75, 0.715);
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.text", "Wave");
 
 CreateComp ("Textbox", "Wave");
 SetProperty ("inherit", "TextHeading");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.75, 0.75);
 SetProperty ("color.r", 1);
 SetProperty ("color.g", 0.78);
@@ -263,5 +291,6 @@ SetProperty ("color.b", 0.25);
 
 CreateComp ("Button", "Continue");
 SetProperty ("inherit", "ButtonBig");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.9);
 SetProperty ("button.text", "Continue");

@@ -6,9 +6,21 @@
 function OnLoad ()
 end
 
-function OnEnter ()
+-- "Continue" is shown while the saved battle's file is there.
+function ShowContinue ()
 	SetProperty ("Continue:visible", OV_FileExists ("user://user/save-15.dat") == 1);
+end
+
+function OnEnter ()
+	ShowContinue ();
 	SwitchMusic ("music/theme", 1, 1);
+end
+
+-- The load-game prompt's "No" deleted the saved battle: "Continue" goes at once.
+function OnScreenMessage (message, value)
+	if message == "SAVED_BATTLE_DELETED" then
+		ShowContinue ();
+	end
 end
 
 function OnClick (name)

@@ -184,6 +184,29 @@ local function ExtrasIntel (total)
 		". Each keeps its own best scores.";
 end
 
+-- The extras tab's label: its name once an extra is open, else what opens the first one
+-- (the stars still to win; with enough stars the next won mission opens it). The script
+-- writes it, so it is translated here.
+local function ExtrasTabText (total)
+	if TabOpen ("EXTRAS") then
+		return Localize ("Extras");
+	end
+	local need = nil;
+	local n = DM_GetArraySize (MISSIONS, "EXTRAS") or 0;
+	for i = 0, n - 1 do
+		local stars = Number (DM_GetValue (MISSIONS, "EXTRAS", i, "unlock_stars"));
+		if need == nil or stars < need then
+			need = stars;
+		end
+	end
+	local left = (need or 0) - total;
+	if left <= 0 then
+		return Localize ("Win a mission") .. "\n" .. Localize ("to open");
+	end
+	return Localize ("Win") .. " " .. left .. " " .. Localize (left == 1 and "star" or "stars") .. "\n" ..
+		Localize ("to open");
+end
+
 -- Shows a tab's missions; the choice stays on `want` when it is one of them, else it goes
 -- to the furthest open mission of a chapter (the first open extra), else the first row.
 local function ShowTab (name, want)
@@ -222,6 +245,7 @@ local function ShowTab (name, want)
 	SetProperty ("Achievements:position.x", extras and 0.665 or 0.765);
 	local total = StarTotal ();
 	SetProperty ("StarTotal:textbox.text", "" .. total);
+	SetProperty ("EXTRAS:button.text", ExtrasTabText (total));
 	if extras then
 		SetProperty ("ExtrasIntelText:textbox.text", ExtrasIntel (total));
 	end

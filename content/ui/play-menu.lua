@@ -5,47 +5,68 @@ SetProperty ("scale_type", "STRETCH_TO_COVER_SCREEN");
 SetProperty ("position", 0, 0);
 SetProperty ("image.bitmap", "ui/gfx/menu-bg.png");
 
+CreateComp ("Marker", "centre");
+SetProperty ("inherit", "LayoutCentre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
+CreateComp ("Marker", "layout");
+SetProperty ("inherit", "LayoutFrame");
+SetProperty ("parent", "centre");
+SetProperty ("marker.area_width", 1024);
+SetProperty ("marker.area_height", 768);
+
 CreateComp ("Textbox", "Title");
 SetProperty ("inherit", "TextTitle");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.025);
 
 CreateComp ("Button", "Back");
 SetProperty ("inherit", "ButtonBack");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.05, 0.065);
 
 CreateComp ("Textbox", "StarTotal");
 SetProperty ("inherit", "TextValue");
 SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.955, 0.045);
 SetProperty ("textbox.font", "fonts/large.mft");
 
 CreateComp ("Image", "StarTotalIcon");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.975, 0.065);
 SetProperty ("align", "CENTER");
 SetProperty ("image.bitmap", "ui/gfx/star-small.png");
 
 CreateComp ("Button", "CHAPTER1");
 SetProperty ("inherit", "ButtonTab");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.215, 0.15);
 SetProperty ("button.text", "Chapter 1");
 
 CreateComp ("Button", "CHAPTER2");
 SetProperty ("inherit", "ButtonTab");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.405, 0.15);
 SetProperty ("button.text", "Chapter 2");
 
 CreateComp ("Button", "CHAPTER3");
 SetProperty ("inherit", "ButtonTab");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.595, 0.15);
 SetProperty ("button.text", "Chapter 3");
 
 CreateComp ("Button", "EXTRAS");
 SetProperty ("inherit", "ButtonTab");
+SetProperty ("localize", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.785, 0.15);
 SetProperty ("button.text", "Extras");
 
 CreateComp ("Rectangle", "TabMarker");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.215, 0.183);
 SetProperty ("color.r", 1);
 SetProperty ("color.g", 0.78);
@@ -57,11 +78,13 @@ SetProperty ("rectangle.rect_height", 4);
 
 CreateComp ("NinePatch", "MissionsPanel");
 SetProperty ("inherit", "Panel");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.2744, 0.5737);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 488, 524);
 
 CreateComp ("Marker", "Missions");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.04, 0.23);
 SetProperty ("marker.area_width", 480);
 SetProperty ("marker.area_height", 528);
@@ -583,6 +606,7 @@ SetProperty ("position", 0.97, 0.22);
 
 CreateComp ("NinePatch", "InfoPanel");
 SetProperty ("inherit", "PanelDark");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.765, 0.39);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 400, 240);
@@ -604,17 +628,20 @@ CreateComp ("Textbox", "MissionStars");
 SetProperty ("inherit", "TextSmall");
 SetProperty ("localize", false);
 SetProperty ("parent", "InfoPanel");
-SetProperty ("position", -0.44, 0.26);
+SetProperty ("position", -0.44, 0.16);
+SetProperty ("textbox.textbox_width", 390);
 
 CreateComp ("Textbox", "MissionBest");
 SetProperty ("inherit", "TextSmall");
 SetProperty ("localize", false);
 SetProperty ("parent", "InfoPanel");
 SetProperty ("position", -0.44, 0.37);
+SetProperty ("textbox.textbox_width", 390);
 
 CreateComp ("NinePatch", "ExtrasIntel");
 SetProperty ("inherit", "PanelDark");
 SetProperty ("visible", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.765, 0.66);
 SetProperty ("align", "CENTER");
 SetProperty ("ninepatch.client_size", 400, 64);
@@ -624,21 +651,23 @@ SetProperty ("inherit", "TextBody");
 SetProperty ("localize", false);
 SetProperty ("parent", "ExtrasIntel");
 SetProperty ("position", -0.44, -0.36);
-SetProperty ("textbox.font", "fonts/small.mft");
 SetProperty ("textbox.textbox_width", 390);
 
 CreateComp ("Button", "Achievements");
 SetProperty ("inherit", "ButtonMedium");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.665, 0.785);
 SetProperty ("button.text", "Medals");
 
 CreateComp ("Button", "Leaderboards");
 SetProperty ("inherit", "ButtonMedium");
 SetProperty ("visible", false);
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.865, 0.785);
-SetProperty ("button.text", "Scores");
+SetProperty ("button.text", "Rankings");
 
 CreateComp ("Button", "Play");
 SetProperty ("inherit", "ButtonBig");
+SetProperty ("parent", "layout");
 SetProperty ("position", 0.765, 0.895);
 SetProperty ("button.text", "Play");

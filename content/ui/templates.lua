@@ -6,8 +6,9 @@
 -- export (sizes, alpha, sounds, state scales and colours), so layouts stay writer-exact.
 --
 -- Conventions of the shared look:
---  * fonts: "fonts/medium.mft" by default, "fonts/large.mft" on big buttons and headings,
---    "fonts/small.mft" for small print, "fonts/title.mft" for screen titles;
+--  * fonts: "fonts/medium.mft" by default and for small print (scaled to the device's
+--    1024 x 600 it is as high as "fonts/small.mft" at its own size, the least a text may
+--    be), "fonts/large.mft" on big buttons and headings, "fonts/title.mft" for screen titles;
 --  * every button says "sfx/ui_over" on hover and "sfx/ui_click" on release (tabs "sfx/ui_tab",
 --    back buttons "sfx/ui_back");
 --  * widgets drawn from small shared bitmaps use cache mode PRELOAD, set before their bitmaps
@@ -27,7 +28,7 @@ SetProperty ("button.font", "fonts/medium.mft");
 SetProperty ("button.text_color_idle", 1, 1, 1, 1);
 SetProperty ("button.text_color_over", 1, 0.92, 0.7, 1);
 SetProperty ("button.text_color_pressed", 1, 0.84, 0.45, 1);
-SetProperty ("button.text_color_disabled", 0.55, 0.55, 0.5, 1);
+SetProperty ("button.text_color_disabled", 0.86, 0.86, 0.82, 1);
 SetProperty ("button.scale_idle", 1);
 SetProperty ("button.scale_over", 1.03);
 SetProperty ("button.scale_pressed", 0.97);
@@ -149,7 +150,7 @@ SetProperty ("button.bm_idle", "ui/gfx/button-small-idle.png");
 SetProperty ("button.bm_over", "ui/gfx/button-small-over.png");
 SetProperty ("button.bm_pressed", "ui/gfx/button-small-pressed.png");
 SetProperty ("button.bm_disabled", "ui/gfx/button-small-disabled.png");
-SetProperty ("button.font", "fonts/small.mft");
+SetProperty ("button.font", "fonts/medium.mft");
 
 -- The round back arrow; it grows under the cursor instead of cross-fading.
 CreateComp ("Button", "ButtonBack");
@@ -178,7 +179,7 @@ SetProperty ("button.bm_idle", "ui/gfx/button-small-idle.png");
 SetProperty ("button.bm_over", "ui/gfx/button-small-over.png");
 SetProperty ("button.bm_pressed", "ui/gfx/button-small-pressed.png");
 SetProperty ("button.bm_disabled", "ui/gfx/button-small-disabled.png");
-SetProperty ("button.font", "fonts/small.mft");
+SetProperty ("button.font", "fonts/medium.mft");
 SetProperty ("button.text_offset", 0, 24);
 
 -- A mission row of the play menu: a faint plate as big as the selector (480 x 44), the amber
@@ -217,7 +218,7 @@ SetProperty ("textbox.textbox_width", 600);
 SetProperty ("color", 0.92, 0.92, 0.88, 1);
 
 CreateComp ("Textbox", "TextSmall");
-SetProperty ("textbox.font", "fonts/small.mft");
+SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("color", 0.8, 0.8, 0.75, 1);
 
 -- Numbers (scores, money, times): amber, the position names the right edge.
@@ -226,6 +227,22 @@ SetProperty ("align", "RIGHT");
 SetProperty ("textbox.font", "fonts/medium.mft");
 SetProperty ("textbox.textbox_align", "RIGHT");
 SetProperty ("color", 1, 0.78, 0.25, 1);
+
+-- The layout's frame ------------------------------------------------------------------
+
+-- Every screen is laid out on the 1024 x 768 reference layout, scaled to fit the display
+-- and centred on it: the marker "centre" (a LayoutCentre) stands at the display's centre
+-- with the layout's size, and its child "layout" (a LayoutFrame) spans the layout from its
+-- top-left corner. A screen's components are children of "layout" (or of panels inside
+-- it), so their positions are fractions of the layout whatever the display's shape;
+-- only backdrops that cover the whole display stay outside it. (A marker keeps its own
+-- area: each layout gives both markers the layout's size, 1024 x 768.)
+CreateComp ("Marker", "LayoutCentre");
+SetProperty ("position", 0.5, 0.5);
+SetProperty ("align", "CENTER");
+
+CreateComp ("Marker", "LayoutFrame");
+SetProperty ("position", -0.5, -0.5);
 
 -- Panels and dividers -----------------------------------------------------------------
 
@@ -249,13 +266,13 @@ SetProperty ("rectangle.rect_height", 2);
 -- Other widgets -----------------------------------------------------------------------
 
 CreateComp ("Listbox", "ListBoxDefault");
-SetProperty ("listbox.font", "fonts/small.mft");
+SetProperty ("listbox.font", "fonts/medium.mft");
 SetProperty ("listbox.text_color", 0.92, 0.92, 0.88);
 
 -- A long list on a panel of its own: no frame, so its size is the layout's content size.
 CreateComp ("Listbox", "ListBoxPlain");
 SetProperty ("listbox.bm_frame", "!NONE");
-SetProperty ("listbox.font", "fonts/small.mft");
+SetProperty ("listbox.font", "fonts/medium.mft");
 SetProperty ("listbox.text_color", 0.92, 0.92, 0.88);
 
 -- Volume sliders of the options screen: the position names the centre.

@@ -168,14 +168,15 @@ void EntityAIRocketNapalm::OnDeath(Entity *e, Entity *) {
         float a = randf(-kPi, kPi);
         float r = randf(5.0f, 15.0f);
         vec2_t at = {e->pos.x + r * cosf(a), e->pos.y + r * sinf(a)};
-        Entity *flame = flame_type != nullptr ? world->SpawnEntity(flame_type, at) : nullptr;
+        // The flames burn for the rocket's shooter, on its side.
+        Entity *flame = flame_type == nullptr ? nullptr
+                        : world->SpawnEntityInGroup(flame_type, at,
+                                                    e->owner != nullptr ? e->owner->friend_group
+                                                                        : flame_type->friend_group);
         if (flame == nullptr) {
             continue;
         }
-        if (e->owner != nullptr) {
-            flame->owner = e->owner;
-            flame->ChangeGroup(e->owner->friend_group);
-        }
+        flame->owner = e->owner;
         flame->age = 1.0f;
         flame->points_worth = 0;
         flame->angle = (float)i * 2.0f * kPi / (float)kNapalmFlames - kPi;

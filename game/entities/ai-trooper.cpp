@@ -271,12 +271,11 @@ void LoseStar(Scape *world, Entity *e) {
 
 // One gas cloud of the dying PyroTrooper's ring, made directly.
 void SpawnGasCloud(Scape *world, Entity *e, Weapon *weapon, float ring_angle) {
-    Entity *gas = world->SpawnEntity(weapon->projectile_entity, e->pos);
+    Entity *gas = world->SpawnEntityInGroup(weapon->projectile_entity, e->pos, e->friend_group);
     if (gas == nullptr) {
         return;
     }
     gas->owner = e;
-    gas->ChangeGroup(e->friend_group);
     gas->age = 1.0f;
     gas->angle = ring_angle + ((float)AppRandom() / 32767.0f - 0.5f) * weapon->projectile_angle_spread;
     gas->points_worth = 0;

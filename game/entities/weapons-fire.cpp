@@ -138,17 +138,14 @@ void Weapon::Fire(Entity *e, vec2_t pos, float angle)
 
     if (!world || !projectile_entity)
         return;
-    // Enemy shots (and eggs) leave the squad's reserve of records alone.
-    if (e && e->friend_group != Entity::PLAYERS && world->stock && !world->stock->EnemiesMaySpawn())
-        return;
+    // The shots join the shooter's side (so an enemy's leave the squad's reserve alone).
+    const int group = e ? e->friend_group : projectile_entity->friend_group;
     for (int i = 0; i < projectiles_per_shot; i++) {
-        Entity *p = world->SpawnEntity(projectile_entity, pos);
+        Entity *p = world->SpawnEntityInGroup(projectile_entity, pos, group);
         if (!p)
             continue;
-        if (e) {
+        if (e)
             p->owner = e;
-            p->ChangeGroup(e->friend_group);
-        }
         p->age = 1.0f;
         p->angle = angle + (Fraction() - 0.5f) * projectile_angle_spread;
         p->points_worth = 0;

@@ -53,6 +53,9 @@ bool ScreenPopupLoadGame::ProcessUICompClick(UIComp *comp, int)
         // (removing it now would leave nothing shown).
         Screen *menu = Screen::PeekScreen("MainMenu");
         bool menu_ready = menu && menu->preloaded.load(std::memory_order_acquire);
+        // The menu shows "Continue" only while a saved battle exists: it looks again now.
+        if (menu_ready)
+            sman.SendScreenMessage(this, menu, "SAVED_BATTLE_DELETED", "");
         if (menu_ready && !sman.IsScreenInStack(menu))
             sman.PushScreen(menu, 0);
         sman.PopScreen(this, true);

@@ -69,7 +69,35 @@ void ScreenPickReinforcement::Enter()
     if (!any)
         if (UIComp *minigun = GetComp("Minigun"))
             minigun->visible = true;
+    CentreShownClasses();
     sman.SetText(GetComp("Level"), "For Level %d", game.wave_number);
+}
+
+// The layout places the five buttons in a row at even steps, the middle one at the
+// picker's centre; the classes on offer close up into a row of their own about the
+// same centre.
+void ScreenPickReinforcement::CentreShownClasses()
+{
+    UIComp *buttons[5];
+    int n = 0, shown = 0;
+    for (const TrooperClass &c : kClasses) {
+        UIComp *button = GetComp(c.button);
+        if (!button)
+            return;
+        buttons[n++] = button;
+        shown += button->visible ? 1 : 0;
+    }
+    const float step = buttons[1]->position_x - buttons[0]->position_x;
+    const float middle = buttons[2]->position_x;
+    int k = 0;
+    for (UIComp *button : buttons) {
+        button->position_offset_x = 0.0f;
+        if (!button->visible)
+            continue;
+        const float x = middle + step * ((float)k - (float)(shown - 1) / 2.0f);
+        button->position_offset_x = x - button->position_x;
+        k++;
+    }
 }
 
 void ScreenPickReinforcement::Leave()

@@ -22,6 +22,8 @@ public:
 private:
     // Closes the screen and sends a trooper of the chosen class (null: nothing).
     bool Pick(const void *trooper_class);
+    // Closes the row up around its middle so that the buttons shown stand centred.
+    void CentreShownClasses();
 };
 
 // The one reinforcement screen, built and registered on first use.

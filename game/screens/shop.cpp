@@ -28,6 +28,8 @@ const float kLeaveSpeed = 1.3f;       // leave_time per second: the flight lasts
 const float kAppearSpeed = 2.0f;
 const float kItemHalf = 42.0f;        // items take touches in an 84 x 84 square
 const float kUnmetAlpha = 0.4f;
+const float kUnmetTextAlpha = 0.8f;   // the texts of an item out of reach
+const float kPriceBelow = 50.0f;      // the price's centre below the item's point
 const int kAlignCentre = 12;
 const int kKeyMoney = 77;             // 'M'
 const int kKeyRebuild = 82;           // 'R'
@@ -46,6 +48,24 @@ ov_font_t *ShopFont()
 vec2_t StaticPos(UIComp *comp)
 {
     return comp ? comp->GetStaticPos() : vec2_t{0.0f, 0.0f};
+}
+
+// The shelf is laid out for the reference size: its items, their texts and the squares
+// that take taps grow and shrink with the layout ("ItemsStart"'s scale on the display).
+float ShelfScale(UIComp *start)
+{
+    return start && start->dynamic_scale > 0.0f ? start->dynamic_scale : 1.0f;
+}
+
+// Moves a component sideways by a number of display pixels, in the units of its
+// position (a fraction of its parent's width, or of the virtual screen's).
+void ShiftSideways(UIComp *comp, float pixels)
+{
+    float unit = 1.0f;
+    if (comp->position_type != UIPOS_ABSOLUTE)
+        unit = comp->parent && comp->position_type == UIPOS_RELATIVE_TO_PARENT ? comp->parent->width
+                                                                              : (float)sman.virtual_width;
+    comp->position_offset_x = unit > 0.0f ? pixels / unit : 0.0f;
 }
 
 // Clamps a scroll axis into its limits where the limit type stops there.
@@ -89,7 +109,8 @@ void ScreenShop::Draw(float)
 
 void ScreenShop::RefreshItems(float t, bool force)
 {
-    RefreshShopItems(list, catalogue, t, force, StaticPos(GetComp("ItemsStart")));
+    UIComp *start = GetComp("ItemsStart");
+    RefreshShopItems(list, catalogue, t, force, StaticPos(start), ShelfScale(start));
     // The selection points into the array: it must still be a live, unsold entry.
     if (!selected || selected - list.items >= list.count || selected->sold)
         Select(nullptr);
@@ -143,7 +164,8 @@ ScreenShop::Item *ScreenShop::ItemAt(vec2_t p)
         Item &item = list.items[i];
         if (item.sold)
             continue;
-        if (fabsf(p.x - item.x) <= kItemHalf && fabsf(p.y - item.y) <= kItemHalf)
+        const float half = kItemHalf * ShelfScale(GetComp("ItemsStart"));
+        if (fabsf(p.x - item.x) <= half && fabsf(p.y - item.y) <= half)
             return &item;
     }
     return nullptr;
@@ -204,15 +226,17 @@ void ScreenShop::Update(float dt)
     RefreshMoney();
 
     UIComp *start = GetComp("ItemsStart");
+    const float s = ShelfScale(start);
     if (UICompTouchField *tf = dynamic_cast<UICompTouchField *>(GetComp("TF"))) {
+        // The scroll offset is in the field's units; the shelf moves by it on the display.
         if (start)
-            start->position_offset_x = -tf->axis_x.value;
-        float span = list.count > 0 ? list.items[list.count - 1].x - list.items[0].x : 0.0f;
+            ShiftSideways(start, -tf->axis_x.value * tf->dynamic_scale);
+        float span = list.count > 0 ? (list.items[list.count - 1].x - list.items[0].x) / s : 0.0f;
         tf->SetContentWidth(span + 90.0f + 50.0f);
         tf->SetContentHeight(tf->area_height);
         tf->UpdateDimensions();
     }
-    PlaceShopItems(list, StaticPos(start));
+    PlaceShopItems(list, StaticPos(start), s);
 
     if (UICompSlider *health = dynamic_cast<UICompSlider *>(GetComp("Health")))
         health->value = Clamp(BunkerHealthFraction(), 0.0f, 1.0f);
@@ -272,20 +296,25 @@ void ScreenShop::DrawItems(UIComp *start)
     vec2_t bunker = StaticPos(GetComp("Bunker"));
     Item *hovered = ItemAt(mpos);
     ov_font_t *font = ShopFont();
+    const float s = ShelfScale(start);
 
     for (int pass = 0; pass < 2; pass++) {
         for (int i = 0; i < list.count; i++) {
             Item &item = list.items[i];
             if (item.sold != (pass == 1))
                 continue;
-            float alpha = a, scale = &item == hovered ? 0.95f : 1.0f;
-            if (!ShopRequirementsMet(item.requires))
+            float alpha = a, scale = (&item == hovered ? 0.95f : 1.0f) * s;
+            // An item out of reach is dimmed; its texts stay readable.
+            float text_dim = 1.0f;
+            if (!ShopRequirementsMet(item.requires)) {
                 alpha *= kUnmetAlpha;
+                text_dim = kUnmetTextAlpha / kUnmetAlpha;
+            }
             if (item.appear < 1.0f) {
                 alpha *= item.appear;
                 scale *= item.appear;
             }
-            float x = item.x, y = item.y, angle = 0.0f, text_alpha = alpha;
+            float x = item.x, y = item.y, angle = 0.0f, text_alpha = fminf(1.0f, alpha * text_dim);
             if (item.sold) {
                 Flight flight = FlightOf(item, bunker);
                 x = flight.x;
@@ -293,25 +322,27 @@ void ScreenShop::DrawItems(UIComp *start)
                 angle = flight.angle;
                 scale *= flight.scale;
                 alpha *= flight.alpha;
-                text_alpha = alpha * Clamp(1.0f - 3.0f * item.leave_time, 0.0f, 1.0f);
+                text_alpha = fminf(1.0f, alpha * text_dim) * Clamp(1.0f - 3.0f * item.leave_time, 0.0f, 1.0f);
             }
             ov->OV_SetColor(1.0f, 1.0f, 1.0f);
             ov->OV_SetAlpha(alpha);
             if (&item == selected && bm_selector)
-                ov->OV_DrawBitmapRS(bm_selector, x, y + 23.0f, angle, scale);
+                ov->OV_DrawBitmapRS(bm_selector, x, y + 23.0f * s, angle, scale);
             if (item.icon)
-                ov->OV_DrawBitmapRS(item.icon, x, y - (float)((item.icon->height - 77) / 2), angle, scale);
+                ov->OV_DrawBitmapRS(item.icon, x, y - (float)((item.icon->height - 77) / 2) * s, angle, scale);
             if (!font)
                 continue;
             ov->OV_SetAlpha(text_alpha);
             if (item.level) {
-                ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
-                ov->OV_DrawTextf(font, x, y + 8.0f, "%s", item.level);
+                ov->OV_SetTextTransform(s, s, 0.0f);
+                ov->OV_DrawTextf(font, x, y + 8.0f * s, "%s", item.level);
             }
+            // The price under the icon, in the font's own size (scaled with the layout), a
+            // light red when the money does not reach it (pure red is too dark on the shelf).
             if (game.money < item.price)
-                ov->OV_SetColor(1.0f, 0.0f, 0.0f);
-            ov->OV_SetTextTransform(0.63f, 0.63f, 0.0f);
-            ov->OV_DrawTextf(font, x, y + 37.0f, "$%s", loc_man().LocalizeNumber(item.price));
+                ov->OV_SetColor(1.0f, 0.42f, 0.36f);
+            ov->OV_SetTextTransform(s, s, 0.0f);
+            ov->OV_DrawTextf(font, x, y + kPriceBelow * s, "$%s", loc_man().LocalizeNumber(item.price));
         }
     }
     ov->OV_SetTextAlign(0);

@@ -98,6 +98,19 @@ void ControlsTest::RawTouch(int screen_event_type, int id, int x, int y)
 void ControlsTest::Key(int symbol)
 {
     ASSERT_TRUE(hl::inject_key(symbol, true));
+    ASSERT_TRUE(hl::inject_key(symbol, false));
+    PumpFrame();
+}
+
+void ControlsTest::KeyDown(int symbol)
+{
+    ASSERT_TRUE(hl::inject_key(symbol, true));
+    PumpFrame();
+}
+
+void ControlsTest::KeyUp(int symbol)
+{
+    ASSERT_TRUE(hl::inject_key(symbol, false));
     PumpFrame();
 }
 

@@ -40,7 +40,11 @@ protected:
     void Touch(ovdev::headless::TouchPhase phase, int id, int x, int y);
     // The same with any touch id, also ones the device's touch helper refuses.
     void RawTouch(int screen_event_type, int id, int x, int y);
+    // A key pressed and released on the device, delivered by one engine frame.
     void Key(int symbol);
+    // A key goes down (and stays held) or comes up; one engine frame delivers it.
+    void KeyDown(int symbol);
+    void KeyUp(int symbol);
     void AddProfileTag(const char *category, const char *id);
     bool ProfileHas(const char *category, const char *id);
 

@@ -35,9 +35,9 @@ void GameTest::SetUp()
     ResetGameState();
 }
 
-void GameTest::StartGame(int w, int h)
+void GameTest::StartGame(int w, int h, int ref_w, int ref_h)
 {
-    StartUI(w, h, w, h);
+    StartUI(w, h, ref_w > 0 ? ref_w : w, ref_h > 0 ? ref_h : h);
     pbman.Init();
     effects_started_ = true;
     // Empty tables unless a test writes its own.

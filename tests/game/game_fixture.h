@@ -31,8 +31,9 @@ class GameTest : public uitest::UITest {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Engine and screen framework on a w x h display whose reference layout is w x h.
-    void StartGame(int w = 1024, int h = 768);
+    // Engine and screen framework on a w x h display whose reference layout is
+    // ref_w x ref_h (0: the display's own size).
+    void StartGame(int w = 1024, int h = 768, int ref_w = 0, int ref_h = 0);
     // Writes "entities.xml" with these nodes, replacing any earlier one (before MakeWorld).
     void WriteEntities(const std::string &nodes);
     // Writes "weapons.xml" / "powerups.xml" with these nodes.

@@ -82,7 +82,7 @@ protected:
             ov->OV_ClearScreen(0.5f, 0.5f, 0.5f);
             what();
         };
-        DrawFrame();
+        PumpFrame();  // keys pressed on the device reach the frame
         return widgettest::ReadFrame();
     }
 };
@@ -210,8 +210,12 @@ TEST_F(ControlsDrawTest, TheDeveloperSeesThePointerReadoutWhileHoldingY)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.developer) + " " + std::to_string(c.held));
         prog.parms.developer_mode = c.developer;
-        ov->OV_SetKeyStatei(89, c.held ? 2 : 0);
+        if (c.held) {
+            ASSERT_TRUE(ovdev::headless::inject_key('Y', true));
+        }
         Frame f = Draw(DrawControls);
+        if (c.held)
+            KeyUp('Y');
         if (c.shown)
             Shot(f, "developer-readout.png");
         auto text = widgettest::LitBox(f, 0, 0, 400, 100, bright);
@@ -222,7 +226,49 @@ TEST_F(ControlsDrawTest, TheDeveloperSeesThePointerReadoutWhileHoldingY)
         }
     }
     prog.parms.developer_mode = 0;
-    ov->OV_SetKeyStatei(89, 0);
+}
+
+// On a display of another shape than the battle's 1024 x 768 layout (the desktop's
+// 1024 x 600), the outlines a held R shows lie on their obstacles: each axis is scaled
+// as the ground's and the entities' are.
+TEST_F(ControlsDrawTest, HeldROutlinesTheObstaclesWhereTheyLieOnAWideDisplay)
+{
+    StartBattle(CONTROLS_TOUCH_COMMANDS, 1024, 600);
+    apptest::WriteFile("probe-box.xml",
+                       gametest::XmlArray("info", "<node id=\"bitmap\" value=\"\"/>") +
+                           gametest::XmlArray("edges",
+                                              "<node p0x=\"-40\" p0y=\"-40\" p1x=\"40\" p1y=\"-40\"/>\n"
+                                              "<node p0x=\"40\" p0y=\"-40\" p1x=\"40\" p1y=\"40\"/>\n"
+                                              "<node p0x=\"40\" p0y=\"40\" p1x=\"-40\" p1y=\"40\"/>\n"
+                                              "<node p0x=\"-40\" p0y=\"40\" p1x=\"-40\" p1y=\"-40\"/>"));
+    ObstacleType *box = ObstacleType::GetObstacleType("probe-box.xml");
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(world->AddObstacle(box, vec2_t{700.0f, 500.0f}, 0.0f, 1.0f), nullptr);
+    const float sx = sman.reference_scale_x, sy = sman.reference_scale_y;
+    ASSERT_GT(fabsf(sx - sy), 0.1f) << "the display's shape differs from the layout's";
+    prog.parms.developer_mode = 1;
+    apptest::draw = [this](float) {
+        ov->OV_ClearScreen(0.0f, 0.0f, 0.0f);
+        ov->OV_PushTransform(nullptr);
+        world->Draw(0.0f);
+        ov->OV_PopTransform();
+    };
+    auto white = [](const Rgba &p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; };
+    // White found on a one-pixel line through (x, y), either way of it.
+    auto white_near = [&](const Frame &f, float x, float y) {
+        return widgettest::LitBox(f, (int)x - 2, (int)y - 2, (int)x + 2, (int)y + 2, white)[0] != -1;
+    };
+    ASSERT_TRUE(ovdev::headless::inject_key('R', true));
+    PumpFrame();
+    Frame f = widgettest::ReadFrame();
+    Shot(f, "obstacle-outline-wide.png");
+    EXPECT_TRUE(white_near(f, 660.0f * sx, 500.0f * sy)) << "the left edge";
+    EXPECT_TRUE(white_near(f, 740.0f * sx, 500.0f * sy)) << "the right edge";
+    EXPECT_TRUE(white_near(f, 700.0f * sx, 540.0f * sy)) << "the bottom edge";
+    const float m = (sx + sy) / 2.0f;
+    EXPECT_FALSE(white_near(f, 700.0f * m, 540.0f * m)) << "not in the entities' uniform scale alone";
+    KeyUp('R');
+    prog.parms.developer_mode = 0;
 }
 
 void DrawTutorialBox()

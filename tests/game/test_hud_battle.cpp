@@ -13,6 +13,7 @@
 #include "ovrecords.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 #include <utility>
@@ -35,6 +36,15 @@ ov_font_t *Font(bool large = false)
 {
     Stock *stock = GetScape()->stock;
     return large ? stock->font_large : stock->font_medium;
+}
+
+// Where "Wave N" stands: under the panel (bottom at y 60), on a plate 8 units wider than
+// the text each side, centred on x but kept within the panel's ends (312 .. 712).
+float CaptionX(float x, int wave)
+{
+    ov->OV_SetTextTransform(1.0f, 1.0f, 0.0f);
+    const float half = ov->OV_GetTextWidthf(Font(), "Wave %d", wave) / 2.0f + 8.0f;
+    return x < 312.0f + half ? 312.0f + half : (x > 712.0f - half ? 712.0f - half : x);
 }
 
 // Centre x of the marker (red) on the centre line; -1 when it is not drawn.
@@ -104,10 +114,11 @@ TEST_F(HudDrawTest, LevelPanelNotchesGlidingMarkerAndStars)
         EXPECT_NEAR(MarkerX(f), c.marker_x, 1.5f);
         // The panel itself, beside the bar.
         EXPECT_TRUE(Near(hudtest::kPanel)(f.At(318, 24)));
-        // "Wave %d" under the marker, at y 20 + 32.
-        auto caption = LitBox(f, 0, 44, 1023, 64, White);
+        // "Wave %d" under the panel, below the marker but never past the panel's ends.
+        EXPECT_EQ(LitBox(f, 0, 44, 1023, 59, White)[0], -1) << "a caption on the panel";
+        auto caption = LitBox(f, 0, 61, 1023, 100, White);
         ASSERT_NE(caption[0], -1);
-        EXPECT_NEAR((caption[0] + caption[2]) / 2.0f, c.marker_x, 4.0f);
+        EXPECT_NEAR((caption[0] + caption[2]) / 2.0f, CaptionX(c.marker_x, (int)c.shown < 1 ? 1 : (int)c.shown), 4.0f);
     }
     // Five notches 90 apart (the marker between two of them).
     game.level_number_shown = 2.5f;
@@ -192,6 +203,9 @@ TEST_F(HudDrawTest, OneStarLostBurstPerLostStarFromTheHighestDown)
 // The title banners a frame shows, as DrawTitle calls (title, large font).
 typedef std::vector<std::pair<std::string, bool>> Titles;
 
+// The "FINAL WAVE" banner comes when the last wave of a LEVEL script starts (the script
+// spent: position = node count), with the wave's title; its band sits right above the
+// title's. The other titles are drawn alone.
 TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
 {
     struct Case {
@@ -200,21 +214,23 @@ TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
         const char *text;
         bool lost;
         float phase;
+        bool final_wave;  // the "FINAL WAVE" banner above the titles below
         Titles titles;
     } cases[] = {
-        {"a wave", 3, 2, 4, 2, 3, nullptr, false, 0.5f, {{"Wave 2", false}}},
-        {"last node", 3, 3, 4, 2, 3, nullptr, false, 0.5f, {{"FINAL WAVE", false}, {"Wave 2", false}}},
-        {"last node, last wave", 3, 3, 4, 3, 3, nullptr, false, 0.5f,
-         {{"FINAL WAVE", false}, {"Final Wave", true}}},
-        {"last wave, not the last node", 3, 2, 4, 3, 3, nullptr, false, 0.5f, {{"Final Wave", true}}},
-        {"banner text", 3, 3, 4, 2, 3, "Reinforcements", false, 0.5f,
-         {{"FINAL WAVE", false}, {"Reinforcements", false}}},
-        {"lost at the last node", 3, 3, 4, 2, 3, nullptr, true, 0.5f, {{"FINAL WAVE", false}}},
-        {"lost", 3, 2, 4, 2, 3, "Reinforcements", true, 0.5f, {}},
-        {"survival", 1, 3, 4, 7, 0, nullptr, false, 0.5f, {{"Wave 7", false}}},
-        {"survival, number of waves", 1, 3, 4, 3, 3, nullptr, false, 0.3f, {{"Wave 3", false}}},
-        {"idle", 3, 3, 4, 2, 3, nullptr, false, 0.0f, {}},
+        {"a wave", 3, 2, 4, 2, 3, nullptr, false, 0.5f, false, {{"Wave 2", false}}},
+        {"next to last node", 3, 3, 4, 2, 3, nullptr, false, 0.5f, false, {{"Wave 2", false}}},
+        {"script spent", 3, 4, 4, 2, 3, nullptr, false, 0.5f, true, {{"Wave 2", false}}},
+        {"script spent, last wave", 3, 4, 4, 3, 3, nullptr, false, 0.5f, true, {{"Final Wave", true}}},
+        {"last wave, script not spent", 3, 2, 4, 3, 3, nullptr, false, 0.5f, false, {{"Final Wave", true}}},
+        {"banner text", 3, 4, 4, 3, 3, "The pack", false, 0.5f, true, {{"The pack", false}}},
+        {"fading", 3, 4, 4, 3, 3, "The pack", false, 0.3f, true, {{"The pack", false}}},
+        {"lost when the script was spent", 3, 4, 4, 2, 3, nullptr, true, 0.5f, true, {}},
+        {"lost", 3, 2, 4, 2, 3, "Reinforcements", true, 0.5f, false, {}},
+        {"survival, script spent", 1, 4, 4, 7, 0, nullptr, false, 0.5f, false, {{"Wave 7", false}}},
+        {"survival, number of waves", 1, 3, 4, 3, 3, nullptr, false, 0.3f, false, {{"Wave 3", false}}},
+        {"idle", 3, 4, 4, 2, 3, nullptr, false, 0.0f, false, {}},
     };
+    const float small_band = (float)Font()->line_height + 18.0f;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         gametest::ResetGameState();
@@ -227,11 +243,26 @@ TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
         game.lost = c.lost;
         game.wave_banner_phase = c.phase;
         Frame f = DrawHud();
-        if (std::string(c.name) == "last node")
+        if (std::string(c.name) == "banner text")
             Shot(f, "banner-final-wave.png");
+        // The titles below, drawn as DrawTitle draws them, with the "FINAL WAVE" banner
+        // moved up by half of each band (alone, it stays on the line of the titles).
         const Titles titles = c.titles;
         const float phase = c.phase;
-        Frame expected = Draw([&titles, phase] {
+        const bool final_wave = c.final_wave;
+        float title_band = 0.0f;
+        if (!titles.empty())
+            title_band = titles[0].second ? (float)Font(true)->line_height + 18.0f : small_band;
+        const float lift = titles.empty() ? 0.0f : (title_band + small_band) / 2.0f;
+        Frame expected = Draw([&titles, phase, final_wave, lift] {
+            if (final_wave) {
+                const float up[16] = {1, 0, 0, 0, 0, 1, 0, -lift, 0, 0, 1, 0, 0, 0, 0, 1};
+                nTransform t;
+                memcpy(t.m, up, sizeof t.m);
+                ov->OV_PushTransform(&t);
+                game.DrawTitle("FINAL WAVE", nullptr, phase, false);
+                ov->OV_PopTransform();
+            }
             for (const auto &t : titles)
                 game.DrawTitle(t.first.c_str(), nullptr, phase, t.second);
         });
@@ -241,19 +272,28 @@ TEST_F(HudDrawTest, WaveBannersIncludingFinalWave)
             for (int x = 0; x < 1024; x++)
                 differing += f.At(x, y) != expected.At(x, y);
         EXPECT_EQ(differing, 0);
-        // Each band lets 1 - 0.8 a of the grey through, a = 0.985 at phase 0.5 and
-        // 0.696 at 0.3: one band darkens it to about 21 (44), two to 4.5.
-        const int grey = f.At(4, 537)[0];
+        // Each band lets 1 - 0.8 a of the grey through, a = 0.985 at phase 0.5 and 0.696
+        // at 0.3: one band darkens it to about 21 (44); the bands never overlap.
         const double pass = 1.0 - 0.8 * (phase == 0.5f ? 0.985 : 0.696);
-        if (titles.empty()) {
-            EXPECT_EQ(grey, 100);
-        } else if (titles.size() == 1) {
-            EXPECT_NEAR(grey, 100 * pass, 3);
-        } else {
-            EXPECT_NEAR(grey, 100 * pass * pass, 3);
+        const int bands = (int)titles.size() + (final_wave ? 1 : 0);
+        auto dark = LitBox(f, 2, 300, 6, 767, [](const Rgba &p) { return p[0] < 90; });
+        if (bands == 0) {
+            EXPECT_EQ(dark[0], -1);
+            continue;
         }
-        if (!titles.empty() && phase == 0.5f) {
-            EXPECT_NE(LitBox(f, 0, 500, 1023, 580, White)[0], -1);
+        EXPECT_NEAR(f.At(4, 537)[0], 100 * pass, 3);
+        const float height = (titles.empty() ? 0.0f : title_band) + (final_wave ? small_band : 0.0f);
+        EXPECT_NEAR(dark[3] - dark[1] + 1, height, 1.5f);
+        for (int y = dark[1]; y <= dark[3]; y++)
+            EXPECT_NEAR(f.At(4, y)[0], 100 * pass, 3) << y;
+        // A readable white title in each band.
+        if (phase == 0.5f) {
+            const int split = dark[1] + (final_wave && !titles.empty() ? (int)small_band : 0);
+            EXPECT_NE(LitBox(f, 0, dark[1], 1023, dark[3], White)[0], -1);
+            if (final_wave && !titles.empty()) {
+                EXPECT_NE(LitBox(f, 0, dark[1], 1023, split - 1, White)[0], -1);
+                EXPECT_NE(LitBox(f, 0, split, 1023, dark[3], White)[0], -1);
+            }
         }
     }
 }
@@ -392,14 +432,14 @@ TEST_F(HudDrawTest, SurvivalPanel)
         for (int i = 0; i < c.notches; i++)
             EXPECT_NEAR(notches[i], kBarX + i * kBarLength / c.interval, 1.0f);
         EXPECT_NEAR(MarkerX(f), c.marker_x, 1.5f);
-        // "Wave %d" centred under the panel's top once a random wave ran.
-        auto caption = LitBox(f, 312, 44, 711, 64, White);
+        // "Wave %d" centred under the panel once a random wave ran.
+        auto caption = LitBox(f, 312, 61, 711, 100, White);
         EXPECT_EQ(caption[0] != -1, c.caption);
         if (c.caption) {
             EXPECT_NEAR((caption[0] + caption[2]) / 2.0f, 512.0f, 3.0f);
         }
-        // The score left of the panel: centred on (312 - 200) / 2.
-        auto score = LitBox(f, 0, 20, 300, 60, White);
+        // The score left of the panel, in the large font: centred on (312 - 200) / 2.
+        auto score = LitBox(f, 0, 10, 300, 70, White);
         ASSERT_NE(score[0], -1);
         EXPECT_NEAR((score[0] + score[2]) / 2.0f, 56.0f, 3.0f);
         EXPECT_NEAR((score[1] + score[3]) / 2.0f, 40.0f, 4.0f);
@@ -426,11 +466,11 @@ TEST_F(HudDrawTest, ScoreOfTheOtherModes)
         ASSERT_NE(score[0], -1);
         EXPECT_NEAR((score[0] + score[2]) / 2.0f, 512.0f, 3.0f);
         EXPECT_EQ(CountPixels(f, 0, 0, 1023, 120, Near(hudtest::kPanel)), 0);
-        // "3x" from x 10.24.
+        // "3x" on its plate from x 10.24 (the text 8 units in).
         auto medtents = LitBox(f, 0, 20, 150, 60, White);
         EXPECT_EQ(medtents[0] != -1, c.medtents);
         if (c.medtents) {
-            EXPECT_NEAR(medtents[0], 10.24f, 3.0f);
+            EXPECT_NEAR(medtents[0], 10.24f + 8.0f, 3.0f);
         }
     }
 }
@@ -479,7 +519,7 @@ TEST_F(HudDrawTest, TacticalCaptionInScreenPixels)
             continue;
         }
         ASSERT_NE(hint[0], -1);
-        EXPECT_NEAR(hint[2] - hint[0] + 1, 0.6f * ov->OV_GetTextWidthf(Font(), "%s", c.hint), 5.0f);
+        EXPECT_NEAR(hint[2] - hint[0] + 1, 0.8f * ov->OV_GetTextWidthf(Font(), "%s", c.hint), 5.0f);
     }
     SetFeatures("");
 }

@@ -12,6 +12,7 @@
 #include "game/gamestate.h"
 #include "game/obstacles.h"
 #include "game/vector-field.h"
+#include "platform/headless.h"
 #include "tests/app/ui/widget_fixture.h"
 
 #include <stdarg.h>
@@ -20,6 +21,7 @@
 #include <string>
 
 using namespace worldtest;
+namespace hl = ovdev::headless;
 using widgettest::Frame;
 using widgettest::ReadFrame;
 using widgettest::Rgba;
@@ -112,7 +114,6 @@ protected:
         game.tutorial_shown = 0;
         for (GameStrikeMarker &m : game.strike_markers)
             m = GameStrikeMarker();
-        ov->OV_SetKeyStatei(86, 0);
         apptest::draw = nullptr;
         WorldTest::TearDown();
     }
@@ -282,8 +283,8 @@ TEST_F(ScapeDrawTest, DeveloperKey86DrawsTheVectorField)
     DrawFrame();
     EXPECT_FALSE(NearAround(ReadFrame(), 112, 102, 255, 255, 255));  // nothing without the key
 
-    ov->OV_SetKeyStatei(86, 2);
-    DrawFrame();
+    ASSERT_TRUE(hl::inject_key('V', true));  // held from here
+    PumpFrame();
     Frame f = ReadFrame();
     EXPECT_TRUE(NearAround(f, 112, 102, 255, 255, 255));  // along (1, 0) from the centre (102, 102)
     EXPECT_FALSE(NearAround(f, 124, 102, 255, 255, 255));  // 16 units long
@@ -293,10 +294,17 @@ TEST_F(ScapeDrawTest, DeveloperKey86DrawsTheVectorField)
     EXPECT_TRUE(Near(f.At(8, 8), 51, 51, 51));            // the ground between squares
     EXPECT_TRUE(Near(f.At(603, 397), 255, 255, 255));     // the waypoint's 9 x 9 square
     Shot("vector-field.png");
+    DrawFrame();
+    EXPECT_TRUE(NearAround(ReadFrame(), 112, 102, 255, 255, 255)) << "every frame it is held";
 
     prog.parms.developer_mode = 0;
     DrawFrame();
     EXPECT_FALSE(NearAround(ReadFrame(), 112, 102, 255, 255, 255));
+    prog.parms.developer_mode = 1;
+    ASSERT_TRUE(hl::inject_key('V', false));
+    PumpFrame();
+    EXPECT_FALSE(NearAround(ReadFrame(), 112, 102, 255, 255, 255)) << "released";
+    prog.parms.developer_mode = 0;
 }
 
 TEST_F(ScapeDrawTest, DecalsAreBakedIntoTheTerrainAndDroppedWithoutIt)
@@ -390,13 +398,17 @@ TEST_F(ScapeDrawTest, DeveloperKey82OutlinesTheObstaclesOfEachCell)
     DrawFrame();
     EXPECT_FALSE(NearAround(ReadFrame(), 380, 290, 255, 255, 255));
 
-    ov->OV_SetKeyStatei(82, 2);
-    DrawFrame();
+    ASSERT_TRUE(hl::inject_key('R', true));  // held from here
+    PumpFrame();
     Frame f = ReadFrame();
     EXPECT_TRUE(NearAround(f, 380, 290, 255, 255, 255));  // the left edge
     EXPECT_TRUE(NearAround(f, 410, 320, 255, 255, 255));  // the bottom edge
     EXPECT_TRUE(Near(f.At(400, 300), 51, 51, 51));         // inside: only the ground
     Shot("obstacle-outline.png");
-    ov->OV_SetKeyStatei(82, 0);
+    DrawFrame();
+    EXPECT_TRUE(NearAround(ReadFrame(), 380, 290, 255, 255, 255)) << "every frame it is held";
+    ASSERT_TRUE(hl::inject_key('R', false));
+    PumpFrame();
+    EXPECT_FALSE(NearAround(ReadFrame(), 380, 290, 255, 255, 255)) << "released";
     prog.parms.developer_mode = 0;
 }

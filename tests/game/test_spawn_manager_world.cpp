@@ -6,6 +6,7 @@
 #include "app/services/dataman.h"
 #include "game/entities/stock.h"
 #include "game/spawn-manager.h"
+#include "ovrecords.h"
 
 #include <math.h>
 #include <vector>
@@ -103,7 +104,9 @@ TEST_F(SpawnWorldTest, EnemiesLeftCountsTheLivingAndTheQueued)
 
 TEST_F(SpawnWorldTest, WarningSignsPulseInTheirLastTwoSecondsInsideTheField)
 {
-    world->stock->bm_incoming_enemies = Dot()->bitmaps[0];
+    // A sign of the shipped one's size.
+    ov_bitmap_t *sign_bitmap = ov->OV_CreateBitmap("probe-sign", 48, 48, 1);
+    world->stock->bm_incoming_enemies = sign_bitmap;
     spawner->AddSpawnInfo(1000, &grunt, V(300, 200));
     spawner->AddSpawnInfo(1900, &grunt, V(-50, 900));
     spawner->AddSpawnInfo(2000, &grunt, V(600, 200));   // two seconds away: not yet
@@ -127,8 +130,10 @@ TEST_F(SpawnWorldTest, WarningSignsPulseInTheirLastTwoSecondsInsideTheField)
     EXPECT_NEAR(signs[0].scale, 0.8f, 1e-5);  // 0.9 + 0.1 cos(3 pi)
     EXPECT_NEAR(signs[1].alpha, 2.0f * sinf(0.95f * 3.14159265f), 1e-4);
     EXPECT_NEAR(signs[1].alpha, 0.31f, 0.01);
-    EXPECT_FLOAT_EQ(signs[1].x, 5.0f);
-    EXPECT_FLOAT_EQ(signs[1].y, 763.0f);
+    // Out at the bottom-left corner: the whole sign (up to 1.1 of its size, turned a
+    // little) stays on the screen.
+    EXPECT_FLOAT_EQ(signs[1].x, 0.55f * 48.0f + 2.0f);
+    EXPECT_FLOAT_EQ(signs[1].y, (float)sman.reference_height - (0.55f * 48.0f + 2.0f));
 
     // Frozen while the clock stands; gone once due.
     spawner->Update(0.0f);
@@ -146,6 +151,8 @@ TEST_F(SpawnWorldTest, WarningSignsPulseInTheirLastTwoSecondsInsideTheField)
     apptest::draw = nullptr;
     ASSERT_EQ(signs.size(), 1u);
     EXPECT_FLOAT_EQ(signs[0].x, 600.0f);
+    world->stock->bm_incoming_enemies = nullptr;
+    ov->OV_ReleaseBitmap(sign_bitmap);
 }
 
 TEST_F(SpawnWorldTest, GroupTypesComeFromTheWorldsStock)

@@ -312,10 +312,8 @@ TEST_F(TerrainTest, WithoutALevelEverythingTakesItsDefault)
     world->GenerateTerrain();
     EXPECT_TRUE(apptest::Logged("Generating terrain.."));
     EXPECT_EQ(world->num_emitters, 0);
-    // Only the bunker's outline, "bunker" at (0, 0).
-    ASSERT_EQ(world->placed_obstacles.Count(), 1);
-    EXPECT_STREQ(world->placed_obstacles[0]->type->name, "terrain/obstacles/bunker.xml");
-    EXPECT_EQ(world->placed_obstacles[0]->pos.x, 0.0f);
+    // No bunker, so no bunker outline either; only the border push.
+    EXPECT_EQ(world->placed_obstacles.Count(), 0);
     EXPECT_FLOAT_EQ(world->vector_field->GetCell(100, 0).y, 1024.0f);
 }
 

@@ -165,14 +165,24 @@ TEST_F(TutorialTest, DeveloperKeysForceTutorials)
 {
     StartBattle();
     prog.parms.developer_mode = 1;
-    ov->OV_SetKeyStatei('3', 3);
+    KeyDown('3');  // held while the battle's next frame runs
     game.UpdateTutorial(0.016f);
     EXPECT_EQ(Current(), "POWERUPS");
+    KeyUp('3');
     game.SetTutorialCompleted("MOVING");
-    ov->OV_SetKeyStatei('1', 3);
+    KeyDown('1');
     game.UpdateTutorial(0.016f);
     EXPECT_EQ(Current(), "POWERUPS");  // completed ones stay away
+    KeyUp('1');
+    KeyDown('2');
+    game.UpdateTutorial(0.016f);
+    EXPECT_EQ(Current(), "FIRING");
+    KeyUp('2');
     prog.parms.developer_mode = 0;
+    KeyDown('7');
+    game.UpdateTutorial(0.016f);
+    EXPECT_EQ(Current(), "FIRING") << "outside developer mode the keys do nothing";
+    KeyUp('7');
 }
 
 TEST_F(TutorialTest, ALongEnoughPathCompletesMovingAndUnderAttack)

@@ -4,6 +4,7 @@
 // the renderer falls back to EGL and says why. Runs on a private Xvfb (started here on
 // a display number it picks itself); skipped when Xvfb is not installed.
 #include "tests/gfx/gfx_fixture.h"
+#include "tests/support/xvfb.h"
 
 #include "gfx/bitmap.h"
 #include "gfx/gl-table.h"
@@ -30,79 +31,10 @@ namespace {
 
 const int kW = 320, kH = 200;
 
-// A private X server: Xvfb, told to pick a free display number and write it to a pipe.
-class Xvfb {
+// The private X servers of these tests: one 640 x 480 screen.
+class Xvfb : public testsupport::Xvfb {
 public:
-    // Starts Xvfb with the extra arguments; empty display() when it could not.
-    explicit Xvfb(const std::vector<std::string> &extra)
-    {
-        std::string path = Find();
-        if (path.empty())
-            return;
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        std::vector<std::string> args = {path, "-displayfd", std::to_string(fds[1]), "-screen", "0", "640x480x24",
-                                         "-nolisten", "tcp"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            int null_fd = open("/dev/null", O_WRONLY);
-            if (null_fd >= 0) {
-                dup2(null_fd, 1);
-                dup2(null_fd, 2);
-            }
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        if (pid_ < 0) {
-            close(fds[0]);
-            return;
-        }
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (!number.empty())
-            display_ = ":" + number;
-    }
-    ~Xvfb()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string &display() const { return display_; }
-
-    // Xvfb's path in PATH; empty when it is not installed.
-    static std::string Find()
-    {
-        const char *path = getenv("PATH");
-        std::string dirs = path ? path : "/usr/bin:/bin";
-        size_t start = 0;
-        while (start <= dirs.size()) {
-            size_t end = dirs.find(':', start);
-            if (end == std::string::npos)
-                end = dirs.size();
-            std::string candidate = dirs.substr(start, end - start) + "/Xvfb";
-            if (access(candidate.c_str(), X_OK) == 0)
-                return candidate;
-            start = end + 1;
-        }
-        return "";
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
+    explicit Xvfb(const std::vector<std::string> &extra) : testsupport::Xvfb("640x480x24", extra) {}
 };
 
 bool UseDesktop()

@@ -41,11 +41,16 @@ TEST(DesktopKeys, SpecialKeysMapToDeviceSymbols) {
         {SDLK_RCTRL, KeyAction::Key, 0xF0E4},     {SDLK_F1, KeyAction::Key, 0xF0BE},
         {SDLK_F2, KeyAction::Key, 0xF0BF},        {SDLK_F10, KeyAction::Key, 0xF0C7},
         {SDLK_F11, KeyAction::Key, 0xF0C8},       {SDLK_F12, KeyAction::Key, 0xF0C9},
+        {SDLK_LALT, KeyAction::Key, 0xF0E9},      {SDLK_RALT, KeyAction::Key, 0xF0EA},
         {SDLK_APPLICATION, KeyAction::SwipeDown, 0},
-        // Printable keys arrive as text, so the key itself does nothing.
-        {SDLK_a, KeyAction::None, 0},             {SDLK_SPACE, KeyAction::None, 0},
-        {SDLK_1, KeyAction::None, 0},             {SDLK_F13, KeyAction::None, 0},
-        {SDLK_LALT, KeyAction::None, 0},
+        // Printable keys by their label (their characters arrive as text): a letter
+        // as its capital, whatever Shift says.
+        {SDLK_a, KeyAction::Cap, 'A'},            {SDLK_x, KeyAction::Cap, 'X'},
+        {SDLK_z, KeyAction::Cap, 'Z'},            {SDLK_SPACE, KeyAction::Cap, ' '},
+        {SDLK_1, KeyAction::Cap, '1'},            {SDLK_MINUS, KeyAction::Cap, '-'},
+        {0xA7, KeyAction::Cap, 0xA7},             // '§' of some layouts
+        {SDLK_F13, KeyAction::None, 0},           {SDLK_KP_1, KeyAction::None, 0},
+        {SDLK_LGUI, KeyAction::None, 0},
     };
     for (const KeyCase &c : cases) {
         SCOPED_TRACE(SDL_GetKeyName(c.key));
@@ -201,6 +206,18 @@ TEST_F(Translation, MousePositionsAreScaledToBufferPixels) {
               (Texts{Pointer(200, 100, 0), Pointer(1023, 0, 0)}));
 }
 
+// Full screen on a 1920 x 1080 monitor: the 1024 x 600 picture is 1843 x 1080 from x 38
+// (picture_fit.h). Mouse and fingers land on the buffer pixel drawn under them; on the
+// bars they land on the picture's nearest edge.
+TEST_F(Translation, FullScreenPositionsAreMappedBackThroughThePicture) {
+    input_.set_sizes(1024, 600, 1920, 1080);
+    EXPECT_EQ(Feed({MouseMotion(38, 0), MouseMotion(1880, 1079), MouseMotion(10, 500), MouseMotion(1900, 500),
+                    MouseButton(true, SDL_BUTTON_LEFT, 700, 540), MouseButton(false, SDL_BUTTON_LEFT, 701, 541),
+                    Finger(SDL_FINGERDOWN, 9, 0.5f, 0.5f)}),
+              (Texts{Pointer(0, 0, 0), Pointer(1023, 599, 0), Pointer(0, 277, 0), Pointer(1023, 277, 0),
+                     Touch(100, 0, 367, 300), Touch(102, 0, 368, 300), Touch(100, 0, 512, 300)}));
+}
+
 TEST_F(Translation, FingersTakeSlotsAndBufferPixels) {
     EXPECT_EQ(Feed({Finger(SDL_FINGERDOWN, 7001, 0.5f, 0.25f), Finger(SDL_FINGERDOWN, 7002, 0.0f, 1.0f),
                     Finger(SDL_FINGERMOTION, 7001, 0.75f, 0.5f), Finger(SDL_FINGERUP, 7001, 0.75f, 0.5f),
@@ -220,16 +237,29 @@ TEST_F(Translation, EleventhFingerAndUnknownFingersAreDropped) {
                     .empty());
 }
 
-TEST_F(Translation, TextGivesOneKeyDownPerCharacter) {
-    EXPECT_EQ(Feed({Text("hi!"), Text("\xC3\xA9")}),
-              (Texts{KeyEv('h', true), KeyEv('i', true), KeyEv('!', true), KeyEv(0xE9, true)}));
+TEST_F(Translation, TextGivesOneCharacterPerCodePoint) {
+    const auto ch = [](int c) { return Describe(MakeCharEvent(c)); };
+    EXPECT_EQ(Feed({Text("hi!"), Text("\xC3\xA9")}), (Texts{ch('h'), ch('i'), ch('!'), ch(0xE9)}));
 }
 
-TEST_F(Translation, SpecialKeysGiveDownAndUpPrintableKeysNothing) {
+// Every key goes down at its press and up at its real release. A printable key is the
+// key of its label, pressed once however long it is held, and its character follows
+// from text input; named keys repeat their press while held.
+TEST_F(Translation, KeysGoDownAtTheirPressAndUpAtTheirRelease) {
+    const auto cap = [](int c, bool down) { return Describe(MakeKeyCapEvent(c, down)); };
     EXPECT_EQ(Feed({Key(true, SDLK_BACKSPACE), Key(true, SDLK_BACKSPACE, true), Key(false, SDLK_BACKSPACE),
-                    Key(true, SDLK_a), Key(false, SDLK_a), Key(true, SDLK_RETURN), Key(false, SDLK_RETURN)}),
-              (Texts{KeyEv(0xF008, true), KeyEv(0xF008, true), KeyEv(0xF008, false), KeyEv(0xF00D, true),
-                     KeyEv(0xF00D, false)}));
+                    Key(true, SDLK_r), Text("R"), Key(true, SDLK_r, true), Text("R"), Key(false, SDLK_r),
+                    Key(true, SDLK_RETURN), Key(false, SDLK_RETURN)}),
+              (Texts{KeyEv(0xF008, true), KeyEv(0xF008, true), KeyEv(0xF008, false), cap('R', true),
+                     Describe(MakeCharEvent('R')), Describe(MakeCharEvent('R')), cap('R', false),
+                     KeyEv(0xF00D, true), KeyEv(0xF00D, false)}));
+}
+
+TEST_F(Translation, EitherAltKeyIsHeldAroundTheKeysPressedMeanwhile) {
+    EXPECT_EQ(Feed({Key(true, SDLK_LALT), Key(true, SDLK_x), Key(false, SDLK_x), Key(false, SDLK_LALT),
+                    Key(true, SDLK_RALT), Key(false, SDLK_RALT)}),
+              (Texts{KeyEv(0xF0E9, true), Describe(MakeKeyCapEvent('X', true)), Describe(MakeKeyCapEvent('X', false)),
+                     KeyEv(0xF0E9, false), KeyEv(0xF0EA, true), KeyEv(0xF0EA, false)}));
 }
 
 TEST_F(Translation, MenuKeyIsOneSwipeDownPerPress) {

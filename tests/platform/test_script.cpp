@@ -41,8 +41,11 @@ TEST(ScriptParse, EachLineKindGivesItsEvents) {
         {"key return down", {MakeKeyEvent(0xF00D, true)}},
         {"key f12 down", {MakeKeyEvent(KEYCODE_F12, true)}},
         {"key 0xF051 down", {MakeKeyEvent(KEYCODE_LEFT, true)}},
-        {"text Hi 2", {MakeKeyEvent('H', true), MakeKeyEvent('i', true), MakeKeyEvent(' ', true),
-                       MakeKeyEvent('2', true)}},
+        {"key lalt down", {MakeKeyEvent(KEYCODE_LEFT_ALT, true)}},
+        {"key ralt up", {MakeKeyEvent(KEYCODE_RIGHT_ALT, false)}},
+        {"text Hi 2", {MakeKeyEvent('H', true), MakeKeyEvent('H', false), MakeKeyEvent('i', true),
+                       MakeKeyEvent('i', false), MakeKeyEvent(' ', true), MakeKeyEvent(' ', false),
+                       MakeKeyEvent('2', true), MakeKeyEvent('2', false)}},
         {"window thumbnail", {MakeWindowStateEvent(1)}},
         {"window invisible", {MakeWindowStateEvent(2)}},
         {"window fullscreen", {MakeWindowStateEvent(0)}},
@@ -147,9 +150,10 @@ TEST(ScriptParse, TextKeepsItsCharactersButNotTheLineEnding) {
     std::vector<ScriptStep> steps;
     std::string error;
     ASSERT_TRUE(headless::parse_script("\vtext a b\r\n", &steps, &error)) << error;
-    ASSERT_EQ(steps.size(), 3u);
-    EXPECT_EQ(Describe(steps[1].event), Describe(MakeKeyEvent(' ', true)));
-    EXPECT_EQ(Describe(steps[2].event), Describe(MakeKeyEvent('b', true)));
+    ASSERT_EQ(steps.size(), 6u) << "a press of each character";
+    EXPECT_EQ(Describe(steps[2].event), Describe(MakeKeyEvent(' ', true)));
+    EXPECT_EQ(Describe(steps[4].event), Describe(MakeKeyEvent('b', true)));
+    EXPECT_EQ(Describe(steps[5].event), Describe(MakeKeyEvent('b', false)));
     EXPECT_FALSE(headless::parse_script("text\f\r\n", &steps, &error));
     EXPECT_EQ(error, "line 1: text needs characters");
 }

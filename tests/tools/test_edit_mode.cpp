@@ -470,6 +470,54 @@ TEST_F(EditMode, AskingKeysWithAnAnswer)
     sman.center_virtual_screen = centred;
 }
 
+// The chooser's filter of the last "OpenFileDialog": its strings up to the empty one.
+std::vector<std::string> chooser_filter;
+const char *(*extension_before)(const char *, const char *) = nullptr;
+const char *FilterRecordingExtension(const char *command, const char *argument)
+{
+    if (command && strcmp(command, "OpenFileDialog") == 0) {
+        chooser_filter.clear();
+        for (const char *p = argument; p && *p; p += strlen(p) + 1)
+            chooser_filter.push_back(p);
+    }
+    return extension_before ? extension_before(command, argument) : nullptr;
+}
+
+// Each browsing key offers the chooser the filter of what it browses for, as pairs of a
+// description and a pattern after "All" "*.*".
+TEST_F(EditMode, FileChooserFiltersNameWhatIsBrowsedFor)
+{
+    ASSERT_TRUE(Run(screen_, "CreateComp('Image', 'img')\nCreateComp('Model', 'mdl')\n"
+                             "CreateComp('Emitter', 'em')\nCreateComp('Button', 'btn')"));
+    extension_before = ov->OV_CallExtension;
+    ov->OV_CallExtension = FilterRecordingExtension;
+    const bool centred = sman.center_virtual_screen;  // F also flips the centring
+    const std::vector<std::string> images = {"All", "*.*", "Portable Network Graphics", "*.PNG", "JPEG Image", "*.JPG"};
+    struct Case {
+        const char *comp;
+        int key;
+        std::vector<std::string> filter;
+    } cases[] = {
+        {"t", 'F', {"All", "*.*", "Tamsk/Orvex Font File", "*.MFT"}},
+        {"btn", 'F', {"All", "*.*", "Tamsk/Orvex Font File", "*.MFT"}},
+        {"em", 'F', {"All", "*.*", "FX scripts", "*.lua"}},
+        {"mdl", 'B', {"All", "*.*", "XML models ", "*.xml"}},
+        {"img", 'B', images},
+        {"btn", 'B', images},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.comp) + " " + (char)c.key);
+        edit_state.selected = Comp(c.comp);
+        ASSERT_NE(edit_state.selected, nullptr);
+        chooser_filter.clear();
+        SendKey(c.key);
+        EXPECT_EQ(chooser_filter, c.filter);
+    }
+    ov->OV_CallExtension = extension_before;
+    extension_before = nullptr;
+    sman.center_virtual_screen = centred;
+}
+
 TEST_F(EditMode, BrowsingForAnImageTakesThePathAfterTheDataFolder)
 {
     wtest::WritePng("gfx/pick.png", 4, 4, [](int, int) { return apptest::Rgba{0, 255, 0, 255}; });

@@ -55,6 +55,14 @@ float Step(float distance, float dt)
     return distance < 0.0f ? -step : step;
 }
 
+// The height the visible lines are counted in: the frame bitmap's, or for a list without
+// one (the frame "!NONE" has no pixels) its own content height.
+int ViewHeight(const ov_bitmap_t *frame, int content_height)
+{
+    const int fh = BitmapHeight(frame);
+    return fh > 0 ? fh : content_height;
+}
+
 }  // namespace
 
 UICompListbox::UICompListbox()
@@ -218,7 +226,7 @@ void UICompListbox::ScrollListbox(bool forward)
 {
     if (!bm_frame)
         return;
-    const float half = (float)(int)((float)VisibleLines(BitmapHeight(bm_frame)) * 0.5f);
+    const float half = (float)(int)((float)VisibleLines(ViewHeight(bm_frame, content_height)) * 0.5f);
     pending_scroll += forward ? half : -half;
     LimitPendingScroll();
 }
@@ -352,7 +360,7 @@ void UICompListbox::Update(float dt)
     if (dragging)
         return;
     const int count = lines.Count();
-    const int v = VisibleLines(BitmapHeight(bm_frame));
+    const int v = VisibleLines(ViewHeight(bm_frame, content_height));
     const float last_start = count >= v - 1 ? (float)(count + 1 - v) : 0.0f;
     if (scroll_offset < 0.0f) {
         scroll_offset += Step(-scroll_offset, dt);

@@ -1,10 +1,10 @@
 // The marker (type 15, "marker." properties): an invisible named area with a size of
-// its own that scripts read through the properties. Draws nothing. The aligner is a
-// marker that lays out its children; it names its properties and messages its own way.
+// its own that scripts read through the properties. Draws nothing.
 #ifndef APP_UI_WIDGETS_UI_MARKER_H
 #define APP_UI_WIDGETS_UI_MARKER_H
 
 #include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-area.h"
 
 class UICompMarker : public UIComp {
 public:
@@ -24,13 +24,8 @@ public:
     float area_width = 64.0f;
     float area_height = 64.0f;
 
-protected:
-    // The properties' word ("marker") and the class named in messages.
-    virtual const char *PropertyWord() const { return "marker"; }
-    virtual const char *ClassName() const { return "UICompMarker"; }
-    // A new component of the same kind, for Clone.
-    virtual UICompMarker *NewOfKind() const { return new UICompMarker(); }
-    float *AreaProperty(const char *prop);
+private:
+    UIArea Area() { return UIArea{"marker", "UICompMarker", &area_width, &area_height}; }
 };
 
 #endif

@@ -469,7 +469,7 @@ int UICompTouchField::SetProperty(const char *prop, lua_State *L)
         const char *word = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
         int kind = UITOUCH_SPRING;
         for (int i = 0; i < 4; i++)
-            if (word && nStringsMatchIncaseSensitive(word, kLimitWords[i]))
+            if (word && strcmp(word, kLimitWords[i]) == 0)  // as written: "stop" is another word
                 kind = i;
         axis_x.limit_type = axis_y.limit_type = kind;
     } else if (Is(prop, "touchfield.allow_dragging_only_inside_view_area")) {

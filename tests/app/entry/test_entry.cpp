@@ -1,5 +1,6 @@
 // The application's five hooks called directly on the headless engine, with slots of
-// the interface table wrapped to record what the hooks ask of the engine: the record
+// the interface table wrapped to record what the hooks ask of the engine (keys are
+// pressed on the headless device and reach the engine's key states as a player's do): the record
 // handed to the engine, the frame (master fade, developer sleeps, time-step cap,
 // console, shutdown keys), the events (pause on return, render-target rebuild
 // requests, adverts, console lines, pre-initialisation), drawing and start and stop.
@@ -18,8 +19,9 @@
 #include "game/screens/flags.h"
 #include "game/screens/loading.h"
 #include "core/console.h"
+#include "platform/headless.h"
+#include "platform/screen.h"
 
-#include <map>
 #include <string.h>
 
 using namespace uitest;
@@ -29,17 +31,11 @@ using apptest::Rgba;
 namespace {
 
 // What the wrapped slots saw.
-std::map<int, int> keys;           // key code -> state the engine answers
 std::vector<float> master_volumes;
 int slept_ms = 0;
 int shutdowns = 0;
 const char *features_reply = nullptr;
 
-int Keys(int key)
-{
-    auto it = keys.find(key);
-    return it == keys.end() ? 0 : it->second;
-}
 void SetMasterVolume(float v)
 {
     master_volumes.push_back(v);
@@ -86,12 +82,10 @@ protected:
     {
         UITest::SetUp();
         StartUI();
-        keys.clear();
         master_volumes.clear();
         slept_ms = 0;
         shutdowns = 0;
         features_reply = nullptr;
-        ov->OV_GetKeyStatei = Keys;
         ov->OV_SetMasterVolume = SetMasterVolume;
         ov->OVT_Sleep = Sleep;
         ov->OV_SignalShutdown = SignalShutdown;
@@ -106,6 +100,16 @@ protected:
         prog.parms.developer_mode = 1;
         prog.parms.console_visible = 0;
         UITest::TearDown();
+    }
+    // Keys go down (and stay held) or come up on the device; one engine frame delivers
+    // them, and what that frame's screens slept or signalled is forgotten.
+    void Keys(const std::vector<int> &symbols, bool down)
+    {
+        for (int sym : symbols)
+            ASSERT_TRUE(ovdev::headless::inject_key(sym, down));
+        PumpFrame();
+        slept_ms = 0;
+        shutdowns = 0;
     }
     // A probe screen pushed and fully shown.
     ProbeScreen *Shown(const char *name, const char *script = nullptr)
@@ -232,43 +236,57 @@ TEST_F(Entry, DeveloperKeysSleepOnlyInDeveloperMode)
     for (const Case &c : kCases) {
         SCOPED_TRACE(testing::Message() << "developer " << c.developer << ", " << c.held.size() << " keys");
         prog.parms.developer_mode = c.developer;
-        keys.clear();
-        for (int k : c.held)
-            keys[k] = 2;
-        slept_ms = 0;
+        Keys(c.held, true);
         OV_Update(0.016f);
-        EXPECT_EQ(slept_ms, c.slept);
+        EXPECT_EQ(slept_ms, c.slept) << "while held";
+        OV_Update(0.016f);
+        EXPECT_EQ(slept_ms, 2 * c.slept) << "every frame they are held";
+        Keys(c.held, false);
+        OV_Update(0.016f);
+        EXPECT_EQ(slept_ms, 0) << "released";
     }
 }
 
 TEST_F(Entry, MenuAndXSignalShutdownInEveryMode)
 {
+    using ovdev::KEYCODE_LEFT_ALT;
+    using ovdev::KEYCODE_RIGHT_ALT;
     struct Case {
         bool developer, console;
         std::vector<int> held;
         bool signalled;
     };
     const Case kCases[] = {
-        {false, false, {18, 88}, true}, {false, true, {18, 88}, true}, {true, false, {18, 88}, true},
-        {true, true, {18, 88}, true},   {false, false, {18, 120}, true}, {false, false, {18}, false},
-        {false, false, {88}, false},
+        {false, false, {KEYCODE_LEFT_ALT, 'X'}, true}, {false, true, {KEYCODE_LEFT_ALT, 'X'}, true},
+        {true, false, {KEYCODE_RIGHT_ALT, 'X'}, true}, {true, true, {KEYCODE_LEFT_ALT, 'X'}, true},
+        {false, false, {KEYCODE_RIGHT_ALT, 'x'}, true}, {false, false, {KEYCODE_LEFT_ALT}, false},
+        {false, false, {'X'}, false},                   {false, false, {ovdev::KEYCODE_LEFT_CTRL, 'X'}, false},
     };
     for (const Case &c : kCases) {
         SCOPED_TRACE(testing::Message() << "developer " << c.developer << " console " << c.console << " keys "
                                         << c.held.size() << " second " << c.held.back());
         prog.parms.developer_mode = c.developer;
         prog.parms.console_visible = c.console;
-        keys.clear();
-        for (int k : c.held)
-            keys[k] = 2;
-        shutdowns = 0;
+        Keys(c.held, true);
         OV_Update(0.016f);
         // In developer mode the screen manager signals too (when it runs).
         EXPECT_EQ(shutdowns > 0, c.signalled);
         if (!c.developer || c.console) {
             EXPECT_EQ(shutdowns, c.signalled ? 1 : 0) << "the hook alone";
         }
+        Keys(c.held, false);
+        OV_Update(0.016f);
+        EXPECT_EQ(shutdowns, 0) << "released";
     }
+    // MENU released before X goes down is no combination.
+    prog.parms.developer_mode = 0;
+    prog.parms.console_visible = 0;
+    Keys({KEYCODE_LEFT_ALT}, true);
+    Keys({KEYCODE_LEFT_ALT}, false);
+    Keys({'X'}, true);
+    OV_Update(0.016f);
+    EXPECT_EQ(shutdowns, 0);
+    Keys({'X'}, false);
 }
 
 TEST_F(Entry, VisibleConsoleStopsTheScreensButNotTheFade)

@@ -123,6 +123,38 @@ TEST_F(LuaManagerTest, EachStateKeepsItsOwnUserPointer)
     EXPECT_EQ(lua_man.GetLuaStateUserData(b), nullptr);
 }
 
+// What a finaliser running while its state closes finds: the open-state count and the
+// closing state's user pointer.
+int open_at_close = -1;
+void *owner_at_close = nullptr;
+int ProbeClosing(lua_State *L)
+{
+    open_at_close = lua_man.GetNumberOfOpenStates();
+    owner_at_close = lua_man.GetLuaStateUserData(L);
+    return 0;
+}
+
+// A state is taken off the open states and loses its owner before it is closed: code
+// that runs while it closes (its finalisers, or a registration from another thread)
+// never finds it open.
+TEST_F(LuaManagerTest, AClosingStateIsNoLongerOpenNorOwned)
+{
+    const int open = lua_man.GetNumberOfOpenStates();
+    lua_State *L = lua_man.OpenLuaState(0);
+    int owner = 0;
+    lua_man.SetLuaStateUserData(L, &owner);
+    LuaManager::RegisterLuaFunc(L, "ProbeClosing", ProbeClosing);
+    ASSERT_TRUE(lua_man.ExecLuaString(L, "kept = newproxy(true)\n"
+                                         "getmetatable(kept).__gc = function() ProbeClosing() end"));
+    ASSERT_EQ(lua_man.GetNumberOfOpenStates(), open + 1);
+    open_at_close = -1;
+    owner_at_close = &owner;
+    lua_man.CloseLuaState(L);
+    EXPECT_EQ(open_at_close, open) << "the finaliser ran with the state still listed";
+    EXPECT_EQ(owner_at_close, nullptr);
+    EXPECT_EQ(lua_man.GetNumberOfOpenStates(), open);
+}
+
 TEST_F(LuaManagerTest, CallsByNameConvertResultsAndRestoreTheStack)
 {
     lua_State *L = lua_man.OpenLuaState(0);

@@ -120,3 +120,35 @@ TEST_F(DrawBuiltinsTest, ScaledDrawKeepsTheTopLeftCorner)
     EXPECT_EQ(Pixel(18, 10), kBlack);
     EXPECT_EQ(Pixel(10, 14), kBlack);
 }
+
+// "OV_DrawText" answers what the engine's text drawing answers (the widest line's width),
+// truncated: a script can place what follows its text.
+TEST_F(DrawBuiltinsTest, DrawTextAnswersTheWidthTheEngineDrew)
+{
+    WriteFile("fonts/medium.mft", "");  // the folder
+    const std::string copy =
+        std::string("cp '") + ORVEX_APP_NATIVE_DIR + "/fonts/medium.mft' app/native/fonts/medium.mft";
+    ASSERT_EQ(system(copy.c_str()), 0);
+    ov_font_t *font = ov->OV_GetFont("fonts/medium.mft");
+    ASSERT_NE(font, nullptr);
+    for (const char *text : {"Wave 3", "short\na much longer middle line\nend", "i", ""}) {
+        SCOPED_TRACE(text);
+        lua_pushstring(L, text);
+        lua_setglobal(L, "text");
+        float engine = -1.0f;
+        draw = [this, font, text, &engine](float) {
+            ov->OV_ClearScreen(0, 0, 0);
+            EXPECT_TRUE(lua_man.ExecLuaString(L, "drawn = OV_DrawText('fonts/medium.mft', 10.5, 20, text)"));
+            engine = ov->OV_DrawTextf(font, 10.5f, 20.0f, "%s", text);
+        };
+        DrawFrame();
+        lua_getglobal(L, "drawn");
+        ASSERT_TRUE(lua_isnumber(L, -1));
+        EXPECT_EQ(lua_tonumber(L, -1), (double)(int)engine);
+        lua_pop(L, 1);
+        if (text[0] != '\0') {
+            EXPECT_GT(engine, 1.0f);
+        }
+    }
+    ov->OV_ReleaseFont(font);
+}

@@ -9,11 +9,14 @@
 #include "app/services/manager.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/random.h"
+#include "online/analytics.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -46,7 +49,7 @@ const char *CallExtension(const char *command, const char *arg)
 // The log lines that mark a service's start or stop.
 void Note(const char *text)
 {
-    static const char *const kMarks[] = {"AudioManager::Initialize.", "Initializing language translation.",
+    static const char *const kMarks[] = {"Random seed", "AudioManager::Initialize.", "Initializing language translation.",
                                          "Loading all profiles.",     "Manager::Shutdown.",
                                          "LocalizationManager::Shutdown", "LuaManager::Shutdown."};
     for (const char *mark : kMarks)
@@ -155,6 +158,7 @@ TEST_F(ManagerTest, PreInitialisationStartsTheServicesInOrder)
     prog.parms.locale = "en";
     EXPECT_EQ(man.PreInitializeBeforeVideoInit(), 1);
     const std::vector<std::string> kOrder = {
+        "Random seed",  // before anything draws: the profiles draw their identifiers
         "path res://data-src back",
         "path user:// front",
         "features (lua)",
@@ -264,7 +268,8 @@ TEST_F(ManagerTest, WithoutCallsTheServicesStillStartAndStop)
     EXPECT_NE(prof, nullptr);
     man.Shutdown();
     EXPECT_EQ(lua_man.GetMainState(), nullptr);
-    const std::vector<std::string> kOrder = {"path user:// front", "features (lua)", "AudioManager::Initialize. (lua)",
+    const std::vector<std::string> kOrder = {"Random seed", "path user:// front", "features (lua)",
+                                             "AudioManager::Initialize. (lua)",
                                              "Loading all profiles. (lua)", "Manager::Shutdown. (lua)",
                                              "LuaManager::Shutdown. (lua)"};
     EXPECT_EQ(steps, kOrder);
@@ -358,4 +363,50 @@ TEST_F(ManagerTest, TheEditsStayBeforeTheProgramDataWhenTheEngineAddsItsPathsLat
     ov->OV_RemoveSearchPath("res://data-src");
     ov->OV_RemoveSearchPath("user://dev-edits/");
     ov->OV_RemoveSearchPath("user://dev-edits/data-src/");
+}
+
+// Every fresh install draws its own profile identifier (the analytics' "udid"): the
+// start-up seeds the random helper before the profiles load. A run seeded with "--seed"
+// draws the same one every time.
+TEST_F(ManagerTest, EachFreshInstallDrawsItsOwnProfileIdentifierUnlessSeeded)
+{
+    struct Case {
+        const char *command_line;
+        bool same;
+    } cases[] = {
+        {"--headless", false},
+        {"--headless --seed 7", true},
+    };
+    char profiles[512];
+    ov->OV_GetPathEx(profiles, sizeof profiles, 1, "%s", "profiles");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command_line);
+        std::vector<int> ids;
+        for (int install = 0; install < 3; install++) {
+            // A fresh process on a fresh install: the generators as a process starts
+            // them, no player files.
+            AppSeedRandom(1);
+            srand(1);
+            std::error_code ignored;
+            std::filesystem::remove_all(profiles, ignored);
+            prog.parms.command_line = c.command_line;
+            steps.clear();
+            ASSERT_EQ(man.PreInitializeBeforeVideoInit(), 1);
+            ASSERT_NE(prof, nullptr);
+            ids.push_back(prof->GetRandom());
+            // The udid of the analytics' address is that identifier.
+            nString address = Analyst::BuildUploadAddress("");
+            EXPECT_NE(std::string(address.Get()).find("&udid=" + std::to_string(ids.back()) + "&"), std::string::npos)
+                << address.Get();
+            profile_man().Clear();
+            lua_man.Shutdown();
+        }
+        if (c.same) {
+            EXPECT_EQ(ids[0], ids[1]);
+            EXPECT_EQ(ids[0], ids[2]);
+        } else {
+            EXPECT_FALSE(ids[0] == ids[1] && ids[1] == ids[2]) << ids[0];
+        }
+    }
+    prog.parms.command_line = nullptr;
 }

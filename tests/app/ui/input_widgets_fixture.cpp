@@ -111,6 +111,13 @@ void WidgetTest::Touch(hl::TouchPhase phase, int x, int y)
     PumpFrame();
 }
 
+void WidgetTest::Tap(int x, int y)
+{
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, x, y));
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
+    PumpFrame();
+}
+
 void WidgetTest::Key(int symbol)
 {
     ASSERT_TRUE(hl::inject_key(symbol, true));

@@ -39,6 +39,9 @@ protected:
     // One engine frame that clears to black and draws the stack.
     void Frame();
     void Touch(hl::TouchPhase phase, int x, int y);
+    // A quick tap: its press and release reach the engine together and one frame
+    // delivers both (a click often takes less than a frame on a software-rendered desktop).
+    void Tap(int x, int y);
     // A key pressed on the device (down: the engine sends the key, then the character
     // it types, then the key's release); one frame delivers it.
     void Key(int symbol);

@@ -10,6 +10,7 @@
 #include "core/ov_state.h"
 #include "ovrecords.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 
 #include <string.h>
 
@@ -248,6 +249,7 @@ TEST_F(Input, NeighbourInEachDirection)
     UIComp *up = AddComp(s, "up", 100, 60, 20, 20);
     UIComp *down = AddComp(s, "down", 100, 140, 20, 20);
     AddComp(s, "offrow", 140, 130, 20, 20)->interactive = false;
+    UIComp *top_row = AddComp(s, "toprow", 300, 0, 20, 20);
     struct Case {
         UIComp *from;
         vec2_t v;
@@ -255,9 +257,13 @@ TEST_F(Input, NeighbourInEachDirection)
     } cases[] = {
         {centre, {-1, 0}, left}, {centre, {1, 0}, right}, {centre, {0, -1}, up},   {centre, {0, 1}, down},
         {right, {1, 0}, far_right}, {far_right, {1, 0}, nullptr}, {up, {0, -1}, nullptr}, {centre, {0, 0}, centre},
+        // Without a current component the search starts at (0, 0), the first interactive
+        // component ("centre") giving the size and being skipped: only the top row lies
+        // to the right, and nothing lies straight below the origin.
+        {nullptr, {1, 0}, top_row}, {nullptr, {0, 1}, nullptr},
     };
     for (const Case &k : cases) {
-        SCOPED_TRACE(testing::Message() << k.from->name << " (" << k.v.x << ", " << k.v.y << ")");
+        SCOPED_TRACE(testing::Message() << (k.from ? k.from->name : "none") << " (" << k.v.x << ", " << k.v.y << ")");
         EXPECT_EQ(sman.GetInteractiveComp2D(s->ui, k.from, k.v), k.to);
     }
     EXPECT_EQ(sman.GetInteractiveComp1D(s->ui, nullptr, 1), left) << "null stands for the first";
@@ -288,6 +294,7 @@ TEST_F(Input, KeyDownNeedsAShownScreenMouseDownDoesNot)
     sman.PushScreen(s, 0);
     calls.clear();
     ASSERT_TRUE(hl::inject_key('C', true));
+    ASSERT_TRUE(hl::inject_key('C', false));
     Touch(hl::TouchPhase::Down, 30, 40);
     Calls fading = CallsOf("lua:");
     EXPECT_EQ(fading, (Calls{"lua:down MOUSE_BUTTON_0", "lua:mouse 30 40 MOUSE_BUTTON_0 0"}));
@@ -296,7 +303,10 @@ TEST_F(Input, KeyDownNeedsAShownScreenMouseDownDoesNot)
     calls.clear();
     ASSERT_TRUE(hl::inject_key('C', true));
     PumpFrame();
-    EXPECT_EQ(CallsOf("lua:"), (Calls{"lua:down C", "lua:up C"}));
+    EXPECT_EQ(CallsOf("lua:"), (Calls{"lua:down C"}));
+    ASSERT_TRUE(hl::inject_key('C', false));
+    PumpFrame();
+    EXPECT_EQ(CallsOf("lua:"), (Calls{"lua:down C", "lua:up C"})) << "the up waits for the release";
     EXPECT_GT(s->events, 0) << "the fully shown top screen sees the events";
 }
 
@@ -340,15 +350,17 @@ TEST_F(Input, ConsoleLinesRunOnlyInDeveloperMode)
 
 TEST_F(Input, ControlRAndDigitsAnimateTheVirtualSize)
 {
-    ov->OV_SetKeyStatei(17, 2);
+    ASSERT_TRUE(hl::inject_key(ovdev::KEYCODE_LEFT_CTRL, true));
     ASSERT_TRUE(hl::inject_key('R', true));
+    ASSERT_TRUE(hl::inject_key('R', false));
+    ASSERT_TRUE(hl::inject_key(ovdev::KEYCODE_LEFT_CTRL, false));
     PumpFrame();
-    ov->OV_SetKeyStatei(17, 0);
     EXPECT_TRUE(sman.virtual_resize_mode);
     EXPECT_TRUE(sman.draw_all);
     EXPECT_EQ(prog.parms.windowed, 1);
     int w0 = sman.virtual_width, h0 = sman.virtual_height;
     ASSERT_TRUE(hl::inject_key('7', true));
+    ASSERT_TRUE(hl::inject_key('7', false));
     PumpFrame();
     EXPECT_EQ(sman.virtual_target_width, 1024);
     EXPECT_EQ(sman.virtual_target_height, 768);
@@ -361,6 +373,7 @@ TEST_F(Input, ControlRAndDigitsAnimateTheVirtualSize)
     EXPECT_EQ(sman.virtual_height, 768);
     EXPECT_EQ(sman.virtual_anim_timer, 0.0f);
     ASSERT_TRUE(hl::inject_key('6', true));
+    ASSERT_TRUE(hl::inject_key('6', false));
     PumpFrame();
     EXPECT_EQ(sman.virtual_target_width, 800);
     EXPECT_EQ(sman.virtual_target_height, 600);

@@ -1,11 +1,15 @@
 // Input as a player gives it: taps injected through the headless device and game-pad
 // states set in the engine's key table, delivered by engine frames. A fading-in top
 // screen drops taps; a finger and the pad never hold one component at once; a top
-// screen without a UI set is passed over; keys reach a focused component once.
+// screen without a UI set is passed over; keys reach a focused component once; a tap on
+// a scriptable component runs the screen's OnClick, then the component's own.
 #include "tests/app/ui/ui_fixture.h"
 
 #include "app/services/luaman.h"
+#include "app/ui/widgets/ui-scriptable.h"
 #include "platform/headless.h"
+
+#include <lua.hpp>
 
 using namespace uitest;
 namespace hl = ovdev::headless;
@@ -182,6 +186,7 @@ TEST_F(ReviewInput, KeysReachAComponentFocusedTwiceOnlyOnce)
     field->keys = field->events = field->chars = 0;
     const int screen_events = s->events;
     ASSERT_TRUE(hl::inject_key('Q', true));
+    ASSERT_TRUE(hl::inject_key('Q', false));
     PumpFrame();
     EXPECT_EQ(field->keys, 1) << "one key down, one key for the focused component";
     EXPECT_LE(field->chars, 1);
@@ -190,4 +195,53 @@ TEST_F(ReviewInput, KeysReachAComponentFocusedTwiceOnlyOnce)
     EXPECT_GT(s->events, screen_events);
     EXPECT_EQ(field->events, s->events - screen_events);
     ov->OV_SetKeyStatei(800, 0);
+}
+
+namespace {
+
+// The first value of a Lua expression in a state, as text ("nil" when there is none).
+std::string Eval(lua_State *L, const char *expression)
+{
+    const int top = lua_gettop(L);
+    std::string out = "error";
+    std::string code = std::string("return ") + expression;
+    if (luaL_loadstring(L, code.c_str()) == 0 && lua_pcall(L, 0, 1, 0) == 0)
+        out = lua_isnil(L, -1) ? "nil" : lua_tostring(L, -1) ? lua_tostring(L, -1) : "?";
+    lua_settop(L, top);
+    return out;
+}
+
+}  // namespace
+
+// A quick tap on a scriptable component (press and release within one frame) runs the
+// screen's OnClick with its name, then the component's own OnClick (with itself as the
+// set's current component), then the screen's click handling.
+TEST_F(ReviewInput, ATapRunsTheScreensOnClickThenTheScriptablesOwn)
+{
+    apptest::WriteFile("ui/sc_tap.lua", "clicks = 0\nfunction OnClick ()\n clicks = clicks + 1\n"
+                                        " click_comp = GetActiveCompName ()\n alpha_seen = GetProperty ('other:alpha')\nend\n");
+    ProbeScreen *s = MakeScreen("Tap", "CreateComp ('Marker', 'other')\nCreateComp ('Scriptable', 'sc')\n"
+                                       "SetProperty ('position_type', 'ABSOLUTE')\nSetProperty ('position', 40, 30)\n"
+                                       "SetProperty ('width', 40)\nSetProperty ('height', 20)\n"
+                                       "SetProperty ('scriptable.script', 'ui/sc_tap.lua')\n"
+                                       "screen_clicks = ''\nfunction OnClick (name)\n"
+                                       " screen_clicks = screen_clicks .. name .. ';'\n"
+                                       " SetProperty ('other:alpha', 0.25)\nend\n");
+    auto *sc = dynamic_cast<UICompScriptable *>(s->GetComp("sc"));
+    ASSERT_NE(sc, nullptr);
+    sman.PushScreen(s, 0);
+    Steps(40, 0.05f);
+    calls.clear();
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, 50, 40));
+    ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, 50, 40));
+    PumpFrame();
+    EXPECT_EQ(Eval(s->ui->L, "screen_clicks"), "sc;");
+    EXPECT_EQ(Eval(sc->state, "clicks"), "1");
+    EXPECT_EQ(Eval(sc->state, "click_comp"), "sc");
+    EXPECT_EQ(Eval(sc->state, "alpha_seen"), "0.25") << "the screen's OnClick ran first";
+    EXPECT_EQ(CallsOf("Tap:Click"), (std::vector<std::string>{"Tap:Click sc"}));
+    // A press held across frames clicks the same way.
+    Tap(50, 40);
+    EXPECT_EQ(Eval(sc->state, "clicks"), "2");
+    EXPECT_EQ(Eval(s->ui->L, "screen_clicks"), "sc;sc;");
 }

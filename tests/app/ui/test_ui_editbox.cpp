@@ -209,6 +209,20 @@ TEST_F(Editbox, ATouchPlacesTheCursor)
     }
 }
 
+// A tap whose press and release arrive within one frame places the text cursor.
+TEST_F(Editbox, AOneFrameTapPlacesTheCursor)
+{
+    Focused("SetProperty ('editbox.text', 'abcdef')\nSetProperty ('editbox.padding', 4)\n");
+    ASSERT_EQ(box->cursor, 6);
+    const float start = 40 + 4;
+    Tap((int)(start + Width("abc") - 1), 110);
+    EXPECT_EQ(box->cursor, 3);
+    Tap((int)(start - 3), 110);
+    EXPECT_EQ(box->cursor, 0);
+    Key('x');
+    EXPECT_STREQ(box->text, "xabcdef") << "typing goes in at the tapped place";
+}
+
 TEST_F(Editbox, ALongTextShowsItsTailUntilTheCursorGoesToTheHead)
 {
     Focused("SetProperty ('editbox.bm_panel', 'gfx/narrow.png')\nSetProperty ('editbox.max_chars', 40)\n"

@@ -157,6 +157,39 @@ TEST_F(Emitter, ParticlesAreDrawnAtTheComponent)
     sman.PopScreen(s_, false);
 }
 
+// "SpawnEmitterFX"'s sixth argument is the effect's scale: the particles show at once,
+// at that size, centred on the point (a missing, zero or negative scale: its own size).
+TEST_F(Emitter, SpawnedEffectsTakeTheScaleAndShowAtOnce)
+{
+    UICompEmitter *em = Make("Scaled", "SetProperty ('emitter.fx', 'fxs/dot.lua')\nSetProperty ('pixel_filter', 'POINT')\n");
+    ASSERT_NE(em, nullptr);
+    sman.PushScreen(s_, 0);
+    UICompEmitter *e = em;
+    apptest::draw = [e](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        e->Draw();
+    };
+    struct Case {
+        const char *scale;
+        int size;  // of the lit square around (300, 220)
+    } cases[] = {{"1", 8}, {"2", 16}, {"0.5", 4}, {"nil", 8}, {"0", 8}, {"-3", 8}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.scale);
+        ASSERT_TRUE(Run(s_->ui, "ResetEmitter ('em')"));
+        ASSERT_TRUE(Run(s_->ui, std::string("SpawnEmitterFX ('em', 'fxs/dot.lua', 300, 220, 0, ") + c.scale + ")"));
+        ASSERT_EQ(em->particles.GetLiveCount(), 1);
+        em->Update(0.0f);
+        DrawFrame();
+        const std::array<int, 4> box = widgettest::LitBox(widgettest::ReadFrame(), 0, 0, 799, 599,
+                                                          [](const Rgba &p) { return p[0] > 200 && p[1] > 200; });
+        const int half = c.size / 2;
+        EXPECT_EQ(box, (std::array<int, 4>{300 - half, 220 - half, 299 + half, 219 + half}));
+    }
+    // The emitter's own particles keep the emitter's scale.
+    EXPECT_EQ(em->particles.reference_scale, 1.0f);
+    sman.PopScreen(s_, false);
+}
+
 TEST_F(Emitter, EffectReferencesFollowEntryAndLeave)
 {
     UICompEmitter *em = Make("Refs", "SetProperty ('emitter.fx', 'fxs/dot.lua')\n");

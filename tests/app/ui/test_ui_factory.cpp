@@ -2,13 +2,33 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-factory.h"
 #include "app/ui/uiset.h"
+#include "app/ui/widgets/ui-advert.h"
+#include "app/ui/widgets/ui-aligner.h"
+#include "app/ui/widgets/ui-button.h"
+#include "app/ui/widgets/ui-checkbox.h"
+#include "app/ui/widgets/ui-editbox.h"
+#include "app/ui/widgets/ui-emitter.h"
+#include "app/ui/widgets/ui-image.h"
+#include "app/ui/widgets/ui-listbox.h"
+#include "app/ui/widgets/ui-marker.h"
+#include "app/ui/widgets/ui-model.h"
+#include "app/ui/widgets/ui-ninepatch.h"
+#include "app/ui/widgets/ui-path.h"
 #include "app/ui/widgets/ui-rectangle.h"
+#include "app/ui/widgets/ui-ruler.h"
+#include "app/ui/widgets/ui-scriptable.h"
+#include "app/ui/widgets/ui-slider.h"
+#include "app/ui/widgets/ui-textbox.h"
+#include "app/ui/widgets/ui-touchfield.h"
+#include "app/ui/widgets/ui-touchgrid.h"
 #include "tests/app/ui/comp_fixture.h"
 
 #include "nstring.h"
 
 #include <gtest/gtest.h>
+#include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -41,6 +61,49 @@ TEST_F(Factory, TypeWordsBuildTheirKindsWithTheDefaultTemplate)
     }
     EXPECT_NE(dynamic_cast<UICompRectangle *>(s->GetComp("a")), nullptr);
     EXPECT_EQ(s->ui->active_comp, s->GetComp("d"));
+}
+
+// Every kind derives directly from the component base: a component is of its own kind
+// and of no other (the aligner is no marker, for instance), and so is its clone.
+TEST_F(Factory, EachKindIsItsOwnClassAndNoOther)
+{
+    StartUI();
+    const char *const words[] = {"Button",   "Slider",    "Editbox",   "Checkbox", "Listbox",  "Path",   "Emitter",
+                                 "Scriptable", "TouchField", "TouchGrid", "NinePatch", "Textbox", "Rectangle",
+                                 "Image",    "Marker",    "Ruler",     "Ad",       "Model",    "Aligner"};
+    std::string script;
+    for (const char *word : words)
+        script += std::string("CreateComp ('") + word + "', 'c_" + word + "')\n";
+    Screen *s = MakeScreen("AllKinds", script.c_str());
+    // Which kinds a component is, by type number.
+    auto kinds = [](UIComp *c) {
+        const bool is[] = {dynamic_cast<UICompButton *>(c) != nullptr,   dynamic_cast<UICompSlider *>(c) != nullptr,
+                           dynamic_cast<UICompEditbox *>(c) != nullptr,  dynamic_cast<UICompCheckbox *>(c) != nullptr,
+                           dynamic_cast<UICompListbox *>(c) != nullptr,  dynamic_cast<UICompPath *>(c) != nullptr,
+                           dynamic_cast<UICompEmitter *>(c) != nullptr,  dynamic_cast<UICompScriptable *>(c) != nullptr,
+                           dynamic_cast<UICompTouchField *>(c) != nullptr, dynamic_cast<UICompTouchGrid *>(c) != nullptr,
+                           dynamic_cast<UICompNinePatch *>(c) != nullptr, dynamic_cast<UICompTextbox *>(c) != nullptr,
+                           dynamic_cast<UICompRectangle *>(c) != nullptr, dynamic_cast<UICompImage *>(c) != nullptr,
+                           dynamic_cast<UICompMarker *>(c) != nullptr,   dynamic_cast<UICompRuler *>(c) != nullptr,
+                           dynamic_cast<UICompAd *>(c) != nullptr,       dynamic_cast<UICompModel *>(c) != nullptr,
+                           dynamic_cast<UICompAligner *>(c) != nullptr};
+        std::vector<int> out;
+        for (int i = 0; i < (int)(sizeof is / sizeof is[0]); i++)
+            if (is[i])
+                out.push_back(i + 1);
+        return out;
+    };
+    for (int i = 0; i < (int)(sizeof words / sizeof words[0]); i++) {
+        SCOPED_TRACE(words[i]);
+        UIComp *comp = s->GetComp((std::string("c_") + words[i]).c_str());
+        ASSERT_NE(comp, nullptr);
+        EXPECT_EQ(comp->type, i + 1);
+        EXPECT_EQ(kinds(comp), std::vector<int>{i + 1});
+        UIComp *copy = comp->Clone("copy");
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(kinds(copy), std::vector<int>{i + 1});
+        delete copy;
+    }
 }
 
 TEST_F(Factory, UnknownWordsGivePlainComponentsAndOnlyOthersAreReported)

@@ -128,6 +128,53 @@ TEST_F(Listbox, ScrollingPastEitherEndSpringsBack)
     EXPECT_FLOAT_EQ(shortl->scroll_offset, 0.0f);
 }
 
+// A list without a frame bitmap ("!NONE", as the profiles list, the developer menu and
+// the "ListBoxPlain" template have) counts its visible lines in its own height, as a
+// framed list counts them in its frame's: a fling toward the end comes to rest on the
+// last page, and the scroll functions move by half a page.
+TEST_F(Listbox, WithOrWithoutAFrameAFlingComesToRestOnTheLastPage)
+{
+    struct Case {
+        const char *name;
+        const char *frame;
+    } cases[] = {
+        {"framed", "SetProperty ('listbox.bm_frame', 'gfx/frame.png')\n"},
+        {"no frame", "SetProperty ('listbox.bm_frame', '!NONE')\nSetProperty ('listbox.content_size', 120, 200)\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string script = std::string("CreateComp ('Listbox', 'l')\nSetProperty ('position_type', 'ABSOLUTE')\n"
+                                         "SetProperty ('position', 50, 20)\n") +
+                             c.frame + "SetProperty ('listbox.font', 'fonts/medium.mft')\n";
+        for (int i = 0; i < 25; i++)
+            script += "AddListboxLine ('l', 'line " + std::to_string(i) + "')\n";
+        ProbeScreen *s = Show(c.name, script);
+        list = dynamic_cast<UICompListbox *>(s->GetComp("l"));
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->height, 200.0f);
+        const int v = list->VisibleLines(200);
+        ASSERT_GT(v, 2);
+        // Half a page down and back up.
+        ASSERT_TRUE(Run(s, "ScrollListboxDown ('l')"));
+        Settle();
+        EXPECT_FLOAT_EQ(list->scroll_offset, (float)(v / 2));
+        ASSERT_TRUE(Run(s, "ScrollListboxUp ('l')"));
+        Settle();
+        EXPECT_FLOAT_EQ(list->scroll_offset, 0.0f);
+        // Long upward drags released in motion: the flings end on the last page.
+        for (int fling = 0; fling < 4; fling++) {
+            Touch(hl::TouchPhase::Down, 100, 200);
+            for (int y = 190; y >= 30; y -= 20)
+                Touch(hl::TouchPhase::Move, 100, y);
+            Touch(hl::TouchPhase::Up, 100, 30);
+        }
+        Settle();
+        EXPECT_FLOAT_EQ(list->scroll_offset, (float)(25 + 1 - v));
+        sman.PopScreen(s, false);
+        Steps(2, 0.02f);
+    }
+}
+
 TEST_F(Listbox, TheWheelScrollsByLinesOfItsDelta)
 {
     List(25);
@@ -210,6 +257,23 @@ TEST_F(Listbox, APressSelectsTheLineUnderIt)
         EXPECT_EQ(list->selected, c.selected);
         Touch(hl::TouchPhase::Up, 100, y + 1);
     }
+}
+
+// A tap whose press and release arrive within one frame selects the line under it
+// before its click, so the screen's OnClick reads the new line.
+TEST_F(Listbox, AOneFrameTapSelectsTheLineItsClickReads)
+{
+    ProbeScreen *s = List(25, "seen = {}\nfunction OnClick (name)\n"
+                              "  table.insert (seen, name .. '=' .. GetProperty (name .. ':listbox.selected'))\nend\n");
+    ASSERT_EQ(list->selected, 0);
+    const float lh = (float)list->line_height;
+    Tap(100, (int)(20 + 20 + 2.5f * lh));
+    EXPECT_EQ(list->selected, 2);
+    EXPECT_EQ(Eval(s, "table.concat (seen, ' ')"), "l=2");
+    EXPECT_EQ(Clicks("l"), 1);
+    Tap(100, (int)(20 + 20 + 0.5f * lh));
+    EXPECT_EQ(list->selected, 0);
+    EXPECT_EQ(Eval(s, "table.concat (seen, ' ')"), "l=2 l=0");
 }
 
 TEST_F(Listbox, LinesAreClippedToThePaddingBandAndLaterDrawingIsNot)

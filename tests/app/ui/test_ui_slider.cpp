@@ -131,6 +131,40 @@ TEST_F(Slider, ADragReportsEachChange)
     EXPECT_FLOAT_EQ(Get(s, "nofill")->value, 0.5f);
 }
 
+// A tap whose press and release arrive within one frame moves the slider to the tapped
+// value: the change is reported, then the click, both reading the new value.
+TEST_F(Slider, AOneFrameTapTakesTheTappedValue)
+{
+    ProbeScreen *s = Show("Tap", std::string(kRecordClicks) + SliderAt("d", "gfx/hpanel.png", "gfx/hfull.png", 50, 100));
+    Tap(190, 110);
+    EXPECT_NEAR(Get(s, "d")->value, 0.7f, 1e-6);
+    EXPECT_EQ(Seen(s), "d=0.7 d=0.7");
+    Tap(70, 105);
+    EXPECT_NEAR(Get(s, "d")->value, 0.1f, 1e-6);
+    EXPECT_EQ(Seen(s), "d=0.7 d=0.7 d=0.1 d=0.1");
+}
+
+// The game-pad's press locks onto the slider without dragging it to the pad cursor's
+// spot (the slider's centre); the pad moves it with its direction keys. Pads have no
+// device events: their states are set in the engine's key table.
+TEST_F(Slider, AGamePadPressLeavesTheValue)
+{
+    ProbeScreen *s = Show("Pad", SliderAt("d", "gfx/hpanel.png", "gfx/hfull.png", 50, 100));
+    UICompSlider *d = Get(s, "d");
+    d->value = 0.25f;
+    ov->OV_SetKeyStatei(800, 2);
+    Steps(2, 0.016f);
+    ASSERT_EQ(sman.cursors[UI_GAMEPAD_CURSOR].over, d);
+    ov->OV_SetKeyStatef(803, 1.0f);
+    Steps(2, 0.016f);
+    EXPECT_EQ(sman.cursors[UI_GAMEPAD_CURSOR].locked, d);
+    EXPECT_FLOAT_EQ(d->value, 0.25f);
+    ov->OV_SetKeyStatef(803, 0.0f);
+    ov->OV_SetKeyStatei(800, 0);
+    Steps(2, 0.016f);
+    EXPECT_FLOAT_EQ(d->value, 0.25f);
+}
+
 TEST_F(Slider, ARotatedSliderIsDraggedAlongItsOwnAxis)
 {
     ProbeScreen *s = Show("Rotated", std::string(kRecordClicks) +

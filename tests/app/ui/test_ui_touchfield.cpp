@@ -248,6 +248,30 @@ TEST_F(TouchField, TheWheelAndAScaleOfZero)
     EXPECT_FLOAT_EQ(field->axis_y.value, 100.0f);
 }
 
+// "touchfield.limit_type" takes its four words as written; any other word (another
+// case, a shorter or longer one, not a word at all) gives SPRING.
+TEST_F(TouchField, LimitTypeWordsMatchAsWritten)
+{
+    ProbeScreen *s = Field(640, 1000);
+    struct Case {
+        const char *value;
+        int type;
+    } cases[] = {
+        {"'STOP'", UITOUCH_STOP},           {"'SMOOTH_STOP'", UITOUCH_SMOOTH_STOP},
+        {"'SMOOTH_DRAG'", UITOUCH_SMOOTH_DRAG}, {"'SPRING'", UITOUCH_SPRING},
+        {"'stop'", UITOUCH_SPRING},         {"'Smooth_Drag'", UITOUCH_SPRING},
+        {"'STOPS'", UITOUCH_SPRING},        {"'SMOOTH'", UITOUCH_SPRING},
+        {"' STOP'", UITOUCH_SPRING},        {"3", UITOUCH_SPRING},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.value);
+        ASSERT_TRUE(Run(s, "SetProperty ('f:touchfield.limit_type', 'STOP')"));
+        ASSERT_TRUE(Run(s, std::string("SetProperty ('f:touchfield.limit_type', ") + c.value + ")"));
+        EXPECT_EQ(field->axis_x.limit_type, c.type);
+        EXPECT_EQ(field->axis_y.limit_type, c.type);
+    }
+}
+
 TEST_F(TouchField, PropertiesExportAndInheritance)
 {
     ProbeScreen *s = Field(640, 1000, "SetProperty ('touchfield.limit_type', 'STOP')\n"

@@ -125,10 +125,12 @@ TEST_F(HotProjectileTest, NapalmFlamesThatFindNoRecordAreSkipped) {
     StartProjectiles();
     Entity *rocket = Shot("Napalm", {500, 400}, {0, 0}, shooter, "NapalmGun");
     ASSERT_NE(rocket, nullptr);
-    // Fill the pool but four records (the last is never handed out): three flames.
+    // Fill the pool but four records (the last is never handed out): three flames. The
+    // filler is placed as a level places it (an enemy spawned in play would leave the
+    // squad's reserve free).
     EntityType *filler = world->stock->GetEntityType("Target");
     while (world->stock->CountFreeEntities() > 4) {
-        ASSERT_NE(world->SpawnEntity(filler, {900, 100}), nullptr);
+        ASSERT_NE(world->SpawnEntitySilent(filler, {900, 100}), nullptr);
     }
     world->KillEntity(rocket, nullptr, false);
     EXPECT_EQ(LivingOfType("ProjectileFlame").size(), 3u);

@@ -119,13 +119,14 @@ TEST_F(EconomyTest, RequirementTokens)
     EXPECT_FALSE(ShopRequirementsMet(("=NOT_PURCHASED(" + long_name + ")").c_str()));
     EXPECT_TRUE(ShopRequirementsMet(("=NOT_PURCHASED(" + long_name + "X)").c_str()));
 
-    // "=ENTS_OF_TYPE(": any record of the type, whatever its state; unknown names count nothing.
+    // "=ENTS_OF_TYPE(": a living entity of the type (not a dying one); unknown names
+    // count nothing.
     EXPECT_FALSE(ShopRequirementsMet("=ENTS_OF_TYPE(Alien)"));
     Entity *alien = Spawn("Alien", 300, 300);
     ASSERT_NE(nullptr, alien);
     EXPECT_TRUE(ShopRequirementsMet("=ENTS_OF_TYPE(Alien)"));
     world->KillEntity(alien, nullptr, true);
-    EXPECT_TRUE(ShopRequirementsMet("=ENTS_OF_TYPE(Alien)"));
+    EXPECT_FALSE(ShopRequirementsMet("=ENTS_OF_TYPE(Alien)"));
     EXPECT_FALSE(ShopRequirementsMet("=ENTS_OF_TYPE(Nobody)"));
     EXPECT_FALSE(ShopRequirementsMet("=ENTS_OF_TYPE(Alie)"));
     int popups = apptest::CountLogged("Unknown EntityType");

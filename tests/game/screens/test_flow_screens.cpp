@@ -285,6 +285,14 @@ TEST_F(FlowScreens, AchievementsShowNameAndDescription)
     achievement_man.ShowAchievements();
     Settle();
     ASSERT_STREQ(Top(), "Achievements");
+    // One word for one thing: the screen is titled as the play menu's button that opens
+    // it is labelled.
+    Screen *menu = Preloaded("PlayMenu");
+    ASSERT_NE(menu, nullptr);
+    UICompButton *opener = dynamic_cast<UICompButton *>(menu->GetComp("Achievements"));
+    ASSERT_NE(opener, nullptr);
+    ASSERT_NE(opener->text, nullptr);
+    EXPECT_EQ(TextOf(s, "Title"), opener->text);
     UIComp *locked = s->GetComp("Achi_flawless"), *earned = s->GetComp("Achi_xenocide");
     ASSERT_NE(locked, nullptr);
     ASSERT_NE(earned, nullptr);
@@ -335,6 +343,8 @@ TEST_F(FlowScreens, AchievementUnlockedShowsTheMedal)
     DMArray *table = dman().GetDatabase("achievements/achievements.xml")->GetArray("ACHIEVEMENTS");
     EXPECT_EQ(TextOf(s, "Name"), table->GetNode("pyromaniac")->GetValue("name"));
     EXPECT_EQ(TextOf(s, "Desc"), table->GetNode("pyromaniac")->GetValue("desc_post"));
+    // Called what the play menu calls them.
+    EXPECT_NE(TextOf(s, "Title").find("Medal"), std::string::npos) << TextOf(s, "Title");
     Shoot("achievement-unlocked.png");
     Tap("Continue");
     Settle();

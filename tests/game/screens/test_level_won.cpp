@@ -357,7 +357,7 @@ TEST_F(LevelWon, PictureOfTheWonLevel)
     ScreenLevelWon *s = Win("CHAPTER1", "MISSION1_9", 3, true);
     for (int i = 0; i < 100; i++)
         Steps(1, 0.1f);
-    EXPECT_EQ(Text(s, "trooper_2_damage"), "Dmg: |#ff0000|200|#ffffff|");
+    EXPECT_EQ(Text(s, "trooper_2_damage"), "Dmg: |#ff5a50|200|#ffffff|");
     EXPECT_EQ(Text(s, "alienskilled_value"), "58");
     Shot("level-won.png");
 }

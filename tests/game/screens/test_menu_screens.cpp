@@ -18,6 +18,7 @@
 #include "game/screens/flags.h"
 #include "game/screens/leaderboards-screen.h"
 #include "game/screens/level-won.h"
+#include "game/screens/load-game-prompt.h"
 #include "game/screens/loader-transition.h"
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
@@ -154,6 +155,13 @@ protected:
         ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
         PumpFrame();
     }
+    // A quick click: press and release reach the engine within one frame.
+    void QuickTapAt(int x, int y)
+    {
+        ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, x, y));
+        ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, x, y));
+        PumpFrame();
+    }
     // A property of a component as the screen's script reads it ("" for nothing).
     static std::string Get(Screen *screen, const std::string &path)
     {
@@ -229,6 +237,8 @@ TEST_F(MenuScreens, PlayMenuShowsProgressAndEntersTheChosenMission)
     EXPECT_NEAR(menu->GetComp("RowSelector")->GetStaticPos().y, menu->GetComp("Row_2")->GetStaticPos().y, 0.5f);
     EXPECT_FALSE(Active(menu, "CHAPTER2"));
     EXPECT_FALSE(Active(menu, "EXTRAS"));
+    // The closed extras tab says what opens it: the first extra wants 10 stars, 8 are won.
+    EXPECT_EQ(Get(menu, "EXTRAS:button.text"), "Win 2 stars\nto open");
     EXPECT_FALSE(Shown(menu, "ExtrasIntel"));
     EXPECT_FALSE(Shown(menu, "Leaderboards"));
     // The rows stand 1.2 selector heights apart inside "Missions".
@@ -295,6 +305,7 @@ TEST_F(MenuScreens, PlayMenuTabsAndExtras)
     EXPECT_FALSE(Active(menu, "Row_1"));
     Shot("play-menu-chapter2.png");
 
+    EXPECT_EQ(Get(menu, "EXTRAS:button.text"), "Extras");
     Tap("EXTRAS");
     EXPECT_TRUE(Shown(menu, "ExtrasIntel"));
     EXPECT_TRUE(Shown(menu, "Leaderboards"));
@@ -351,6 +362,19 @@ TEST_F(MenuScreens, MainMenuReachesTheMenus)
         sman.PopScreen(S(name), true);
         Settle();
     }
+    // The rankings are there before any extra field opens: the campaign's first.
+    EXPECT_FALSE(prof->TagExists("features", "DUNE_SURVIVAL"));
+    ScreenLeaderboards *boards = GetLeaderboardsScreen();
+    ASSERT_TRUE(sman.PreloadScreen(boards));
+    Tap("Leaderboards");
+    Settle();
+    EXPECT_EQ(sman.PeekScreen(0), boards);
+    EXPECT_EQ(boards->GetCategoryIndex(), 0);
+    sman.PopScreen(boards, true);
+    Settle();
+    boards->client = nullptr;
+    boards->categories = nullptr;
+    boards->db = nullptr;
     Tap("Back");
     Settle();
     Tap("Instructions");
@@ -367,6 +391,40 @@ TEST_F(MenuScreens, MainMenuReachesTheMenus)
     EXPECT_FALSE(Active(tutorial, "Next"));
     Shot("tutorial-5.png");
     Tap("Back");
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
+}
+
+// "Continue" offers the saved battle; "No" in its prompt deletes the save, and the menu
+// under the fading prompt drops "Continue" at once: a tap where it stood does nothing.
+TEST_F(MenuScreens, NoInTheLoadGamePromptTakesContinueAwayAtOnce)
+{
+    ASSERT_TRUE(sman.PreloadScreen(&screen_popup_load_game));
+    ov->OV_CreateDirectory("user://user");
+    const char *const save = "user://user/save-15.dat";
+    ov_file_t *f = ov->OV_OpenFile(save, "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(14u, ov->OV_WriteFile("a saved battle", 14, f));
+    ov->OV_CloseFile(f);
+    Screen *menu = S("MainMenu");
+    Open("MainMenu");
+    ASSERT_TRUE(Shown(menu, "Continue"));
+    const vec2_t spot = menu->GetComp("Continue")->GetCenterPos();
+    Tap("Continue");
+    Settle();
+    ASSERT_EQ(sman.PeekScreen(0), &screen_popup_load_game);
+    Shot("load-game-prompt.png");
+    Tap("No");
+    EXPECT_TRUE(screen_popup_load_game.leaving);
+    f = ov->OV_OpenFile(save, "rb");
+    EXPECT_EQ(f, nullptr);
+    if (f)
+        ov->OV_CloseFile(f);
+    EXPECT_FALSE(Shown(menu, "Continue"));
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
+    Shot("main-menu-after-no.png");
+    TapAt((int)spot.x, (int)spot.y);
     Settle();
     EXPECT_EQ(Stack(), (std::vector<std::string>{"MainMenu"}));
 }
@@ -477,6 +535,31 @@ TEST_F(MenuScreens, ProfilesAddAndDelete)
     EXPECT_TRUE(Stack().empty());
 }
 
+// A click quicker than a frame on a line of the profile list makes that profile active.
+TEST_F(MenuScreens, AQuickClickOnAProfileLineMakesItActive)
+{
+    Open("Profiles");
+    Screen *profiles = S("Profiles");
+    auto *list = static_cast<UICompListbox *>(profiles->GetComp("ProfileList"));
+    Tap("New");
+    Settle();
+    ASSERT_EQ(luaL_dostring(S("NewProfile")->ui->L, "SetProperty (\"Name:editbox.text\", \"Rookie\")"), 0);
+    Tap("Ok");
+    Settle();
+    ASSERT_EQ(list->GetNumberOfLines(), 2);
+    ASSERT_STREQ(prof->GetValue("!INFO", "name", "value"), "Rookie");
+    const vec2_t p = list->GetAlignedPos();
+    const float line = (float)list->line_height * list->dynamic_scale;
+    const float top = p.y + (float)list->padding_top * list->dynamic_scale;
+    QuickTapAt((int)(p.x + 40), (int)(top + 0.5f * line));
+    EXPECT_STREQ(prof->GetValue("!INFO", "name", "value"), "Scout");
+    EXPECT_EQ(list->selected, 0);
+    Settle(2);
+    QuickTapAt((int)(p.x + 40), (int)(top + 1.5f * line));
+    EXPECT_STREQ(prof->GetValue("!INFO", "name", "value"), "Rookie");
+    EXPECT_EQ(list->selected, 1);
+}
+
 TEST_F(MenuScreens, CreditsGoOnToTheNamedScreen)
 {
     Open("Extras");
@@ -494,6 +577,35 @@ TEST_F(MenuScreens, CreditsGoOnToTheNamedScreen)
     Open("Credits");
     Tap("fader");
     EXPECT_EQ(screen_transition.target, S("PlayMenu"));
+}
+
+// The roll ends as its last line leaves the screen's top: not before, and with no empty
+// screen after it.
+TEST_F(MenuScreens, CreditsEndWhenTheirLastLineHasGone)
+{
+    Open("Extras");
+    Open("Credits");
+    Screen *credits = S("Credits");
+    UIComp *lines = credits->GetComp("Lines");
+    ASSERT_NE(lines, nullptr);
+    float gone_at = -1.0f, left_at = -1.0f;
+    for (float t = 0.0f; t < 120.0f && left_at < 0.0f; t += 0.05f) {
+        sman.Update(0.05f);
+        const float bottom = lines->GetAlignedPos().y + lines->height;
+        if (gone_at < 0.0f && bottom < 0.0f)
+            gone_at = t;
+        if (credits->leaving || !credits->in_stack) {
+            left_at = t;
+        } else if (gone_at < 0.0f && t > 5.0f) {
+            ASSERT_GT(bottom, 0.0f);
+        }
+    }
+    ASSERT_GE(left_at, 0.0f) << "the credits never ended";
+    ASSERT_GE(gone_at, 0.0f) << "the credits left with lines still on the screen";
+    EXPECT_GT(left_at, 20.0f) << "a roll of that many lines takes longer";
+    EXPECT_LE(left_at - gone_at, 0.5f) << "an empty screen after the roll";
+    Settle();
+    EXPECT_EQ(Stack(), (std::vector<std::string>{"Extras"}));
 }
 
 TEST_F(MenuScreens, FieldGuideTurnsThroughTheAliens)

@@ -122,7 +122,7 @@ protected:
     }
     static std::string Counter(const char *label, int n)
     {
-        return std::string(label) + ": |#ff0000|" + std::to_string(n) + "|#ffffff|";
+        return std::string(label) + ": |#ff5a50|" + std::to_string(n) + "|#ffffff|";
     }
 };
 

@@ -6,7 +6,8 @@
 // screen's named components are checked, the log must hold none of the messages an
 // unattended run forbids, and every picture goes to the shots folder (tour/) to be
 // looked at.
-#include "tests/game/screens/shipped_screens_fixture.h"
+#include "tests/game/screens/screen_tour_fixture.h"
+#include "tests/support/draw_recorder.h"
 #include "tests/support/headless_engine.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
@@ -14,7 +15,9 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/transition.h"
+#include "app/ui/widgets/ui-emitter.h"
 #include "app/ui/widgets/ui-image.h"
+#include "app/ui/widgets/ui-textbox.h"
 #include "core/ov_state.h"
 #include "game/game-script.h"
 #include "game/gamestate.h"
@@ -37,6 +40,8 @@
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
 
+#include <ctype.h>
+#include <math.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
@@ -60,21 +65,6 @@ namespace {
 using screentest::LitPixels;
 
 namespace hl = ovdev::headless;
-
-std::vector<std::string> Split(const std::string &list, char sep)
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at <= list.size()) {
-        size_t end = list.find(sep, at);
-        if (end == std::string::npos)
-            end = list.size();
-        if (end > at)
-            out.push_back(list.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
-}
 
 // The forbidden fragments, one a line ('#' lines are comments).
 std::vector<std::string> ForbiddenMessages()
@@ -109,90 +99,8 @@ std::vector<std::string> ForbiddenLines(std::map<std::string, int> *seen = nullp
     return found;
 }
 
-// One stop of the tour: the screen, what lies under it, the messages it gets before it
-// is pushed, the components it must hold and anything to set first.
-struct Stop {
-    const char *screen;
-    const char *under;  // "" for nothing
-    std::vector<std::pair<const char *, const char *>> messages;
-    std::string components;  // '|' separated
-    std::function<void()> prepare;
-};
-
-// The data files the game fixture writes empty, put back from the shipped directory.
-const char *const kShippedData[] = {"entities.xml", "weapons.xml", "powerups.xml", "spawn-groups.xml",
-                                    "spawn-events.xml", "gameplay-global.xml", "missions.xml"};
-
-class ScreenTour : public gametest::GameTest {
+class ScreenTour : public screentest::ScreenTourTest {
 protected:
-    void SetUp() override
-    {
-        GameTest::SetUp();
-        ASSERT_NO_FATAL_FAILURE(screentest::CopyProgramDir(ORVEX_CONTENT_DIR));
-        StartGame(1024, device_height_);
-        if (HasFatalFailure())
-            return;
-        for (const char *file : kShippedData) {
-            std::string cmd =
-                std::string("cp '") + ORVEX_CONTENT_DIR + "/" + file + "' app/native/" + file + " 2>/dev/null";
-            if (system(cmd.c_str()) == 0)
-                dman().ReleaseDatabase(file);
-        }
-        Profile *p = screentest::StartMenuServices("Tourist");
-        ASSERT_NE(p, nullptr);
-        ASSERT_EQ(prof, p);
-        ThreeMissionsWon();
-        achievement_man.Initialize();
-        apptest::draw = screentest::DrawStackOnBlack;
-    }
-    void TearDown() override
-    {
-        apptest::draw = nullptr;
-        if (achievement_man.IsInitialized())
-            achievement_man.Shutdown();
-        leaderboards_man.Reset();
-        if (ov)
-            profile_man().Clear();
-        flagmaster.ReleaseAll();
-        FreeMenuBanner();
-        for (const char *file : kShippedData)
-            dman().ReleaseDatabase(file);
-        GameTest::TearDown();
-    }
-    int device_height_ = 768;  // the device is 1024 wide; the layouts' reference is 1024 x 768
-    // A player three missions into the first chapter, the shop and two classes open.
-    static void ThreeMissionsWon()
-    {
-        prof->AddTag("chapters", "CHAPTER1");
-        for (const char *m : {"MISSION1_1", "MISSION1_2", "MISSION1_3", "MISSION1_4"})
-            prof->AddTag("missions", m);
-        for (const char *m : {"MISSION1_1", "MISSION1_2", "MISSION1_3"}) {
-            prof->SetValue("missions", m, "rating", "4");
-            prof->SetValue("missions", m, "times_played", "1");
-        }
-        for (const char *f : {"POWERUP_MONEY", "MINIGUN_TROOPER", "SHOTGUN_TROOPER"})
-            prof->AddTag("features", f);
-        prof->SetValue("current_game", "active_chapter", "value", "CHAPTER1");
-        prof->SetValue("current_game", "active_mission", "value", "MISSION1_4");
-        prof->AddTag("ACHIEVEMENTS", "xenocide");
-    }
-    Screen *Find(const char *name)
-    {
-        Screen *s = Screen::GetScreen(name);
-        EXPECT_NE(s, nullptr) << name;
-        if (s && !s->ui) {
-            EXPECT_TRUE(sman.PreloadScreen(s)) << name;
-        }
-        return s;
-    }
-    void Settle(int frames = 25)
-    {
-        for (int i = 0; i < frames; i++) {
-            flagmaster.Update(0.05f);
-            sman.Update(0.05f);
-            DrawFrame();
-        }
-    }
     widgettest::Frame Shoot(const std::string &file)
     {
         Settle(6);
@@ -200,34 +108,13 @@ protected:
         EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("tour", file))) << file;
         return f;
     }
-    void Visit(int index, const Stop &stop)
+    void Visit(int index, const screentest::Stop &stop)
     {
         SCOPED_TRACE(stop.screen);
-        sman.PopAllScreens();
-        // The screens leave with a fade: a screen still leaving cannot be pushed again
-        // (the popups over "MainMenu" then showed over nothing).
-        for (int i = 0; i < 100 && sman.stack.Count() > 0; i++)
-            Settle(1);
-        EXPECT_EQ(sman.stack.Count(), 0) << "screens still leaving";
-        if (stop.prepare)
-            stop.prepare();
-        Screen *s = Find(stop.screen);
-        ASSERT_NE(s, nullptr);
-        ASSERT_NE(s->ui, nullptr);
-        for (const auto &m : stop.messages)
-            sman.SendScreenMessage(nullptr, s, m.first, m.second);
-        if (*stop.under) {
-            Screen *under = Find(stop.under);
-            ASSERT_NE(under, nullptr);
-            sman.PushScreen(under, 0);
-            Settle();
-            EXPECT_TRUE(under->in_stack && !under->leaving) << stop.under << " is not under " << stop.screen;
-        }
-        sman.PushScreen(s, 0);
-        Settle();
-        const Screen *top = sman.PeekScreen(0);
-        EXPECT_EQ(top, s) << "on top: " << (top && top->name ? top->name : "nothing");
-        for (const std::string &c : Split(stop.components, '|'))
+        Screen *s = Show(stop);
+        if (!s)
+            return;
+        for (const std::string &c : screentest::Split(stop.components, '|'))
             EXPECT_NE(s->GetComp(c.c_str()), nullptr) << stop.screen << " lacks " << c;
         char file[96];
         snprintf(file, sizeof file, "%02d-%s.png", index, stop.screen);
@@ -235,26 +122,10 @@ protected:
     }
 };
 
-const char kCards[] =
-    "trooper_0_damage|trooper_1_damage|trooper_2_damage|trooper_3_damage|trooper_4_damage|trooper_0_kills|"
-    "trooper_0_shots|trooper_0_image|trooper_0_image_weapon|trooper_4_image_weapon|timespent_value|"
-    "alienskilled_value|Wave";
-
 TEST_F(ScreenTour, EveryScreenOfTheGameShows)
 {
     // The class screens the program registers at start-up.
-    GetShopScreen();
-    GetPickReinforcementScreen();
-    GetArmTroopersScreen();
-    GetChooseUpgradeScreen();
-    GetPickUpgradeScreen();
-    GetGameOverScreen();
-    GetLevelLostScreen();
-    GetLevelWonScreen();
-    GetFeatureUnlockedScreen();
-    GetLeaderboardsScreen();
-    GetNewsScreen();
-    ASSERT_TRUE(sman.PreloadScreen(&screen_transition));
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
     // The loading screen, drawn without its worker (the engine's start-up pushes it and
     // hands over to the main menu); entering it makes the menus' banner.
     ASSERT_TRUE(sman.PreloadScreen(&screen_loading));
@@ -264,65 +135,7 @@ TEST_F(ScreenTour, EveryScreenOfTheGameShows)
     apptest::draw = screentest::DrawLoadingOnBlack;
     EXPECT_GT(LitPixels(Shoot("00-Loading.png")), 20000);
     apptest::draw = screentest::DrawStackOnBlack;
-    const std::string cards(kCards);
-    const std::vector<Stop> tour = {
-        {"MainMenu", "", {}, "Banner|Play|Extras|Instructions|Continue|Quit|Embers", nullptr},
-        {"PopupLoadGame", "MainMenu", {}, "Yes|No", nullptr},
-        {"PlayMenu", "MainMenu", {},
-         "Back|Achievements|Play|Leaderboards|CHAPTER1|CHAPTER2|CHAPTER3|EXTRAS|Missions|Row_0|Row_9|ExtrasIntel|"
-         "MissionName|MissionDesc|MissionStars|MissionBest|StarTotal",
-         nullptr},
-        {"Extras", "MainMenu", {}, "Options|Profiles|Credits|Zedivevor|Back|Developer", nullptr},
-        {"Tutorial", "MainMenu", {}, "Back|Next|Prev", nullptr},
-        {"Options", "MainMenu", {}, "Back|SoundVolume|MusicVolume|Windowed|ResetTutorials", nullptr},
-        {"Zedivevor", "MainMenu", {}, "Back|Next|Prev|Portrait|CreatureName|CreatureDesc", nullptr},
-        {"Credits", "", {{"setNextScreen", "PlayMenu"}}, "fader|Lines", nullptr},
-        {"Profiles", "MainMenu", {}, "Delete|New|Ok|ProfileList", nullptr},
-        {"NewProfile", "MainMenu", {}, "Cancel|Ok|Name", nullptr},
-        {"DeleteProfile", "MainMenu", {}, "No|Yes", nullptr},
-        {"PopupOk", "MainMenu", {{"text", "That name is taken."}}, "Ok|Text", nullptr},
-        {"Chapter_1_Begin", "", {}, "tap_to_continue", nullptr},
-        {"Chapter_1_Completed", "", {}, "tap_to_continue", nullptr},
-        {"Chapter_2_Completed", "", {}, "tap_to_continue", nullptr},
-        {"Chapter_3_Completed", "", {}, "tap_to_continue|Exit", nullptr},
-        {"Achievements", "", {}, "Back|achipatch|Achi_xenocide|AchiName|AchiDesc", nullptr},
-        {"AchievementUnlocked", "", {{"unlock_item", "pyromaniac"}}, "Continue|Icon|Name|Desc", nullptr},
-        {"ExitConfirmation", "MainMenu", {}, "Yes|No", nullptr},
-        {"PauseMenu", "", {}, "Resume|Restart|MainMenu|Options|Help", nullptr},
-        {"LevelLeave", "PauseMenu", {}, "No|Quit", nullptr},
-        {"LevelRestart", "PauseMenu", {}, "Restart|Cancel", nullptr},
-        {"Shop", "", {}, "Buy|Name|Desc|Cost|OK|Cheat|Money|TrooperCount|TF|ItemsStart|ClipUL|ClipBR|Bunker|BunkerHP|"
-                         "BunkerHPEnd|BunkerRepair|Health",
-         [] { game.money = 2400; }},
-        {"PickReinforcement", "", {}, "Minigun|Shotgun|Bazooka|Pyro|Sniper|Level", nullptr},
-        {"ArmTroopers", "", {{"0", "MinigunTrooper"}, {"1", "ShotgunTrooper"}, {"2", "MinigunTrooper"}},
-         "Trooper_0|Trooper_4|Upgrade_0|Upgrade_4|choices_0|choices_4|Select", nullptr},
-        {"ChooseUpgrade", "", {{"trooper_type", "MinigunTrooper"}},
-         "Upgrade_0|Upgrade_5|Upgrade_0_selector|Upgrade_5_selector|Lock_1|Lock_5|Name|Subtitle|Desc|Select", nullptr},
-        {"PickUpgrade", "",
-         {{"a", "REARM_MinigunTrooper_MinigunAmmo"}, {"b", "REARM_ShotgunTrooper_ShotgunPower"},
-          {"c", "REPAIR_BUNKER"}},
-         "A|B|C|SelectorA|SelectorB|SelectorC|Name|Subtitle|Desc|Minigun_Upgrades|Bazooka_Upgrades|Shotgun_Upgrades|"
-         "Pyro_Upgrades|Sniper_Upgrades|Select",
-         nullptr},
-        {"GameOver", "",
-         {{"MissionId", "DUNE_SURVIVAL"}, {"ChapterId", "EXTRAS"}, {"Level", "missions/x-dune-survival.xml"},
-          {"Score", "18450"}},
-         (cards + "|Result|Score|Page1|Page2|InfoBox|ScoreBox|RankBox|troopers|ButtonGroup|ButtonGroup2|HiScoreAward|"
-                  "facebook|custom_gfx_3|custom_gfx_4|Left|Right|TF|Retry|Menu|Leaderboards")
-             ,
-         [] { game.score = 18450; }},
-        {"LevelLost", "", {}, cards + "|Retry|Quit", nullptr},
-        {"LevelWon", "", {{"RATING", "3"}}, cards + "|Continue|Star_1|Star_5",
-         [] { game.star_rating = 3; }},
-        {"FeatureUnlocked", "", {{"UNLOCK_FEAT_0", "SHOTGUN_TROOPER"}, {"UNLOCK_FEAT_1", "POWERUP_MONEY"}},
-         "FeatureIcon_0|FeatureIcon_2|feature_0_selector|feature_2_selector|FeatureCount|FeatureName|FeatureDesc|"
-         "FeatureFor|Pick text|Continue",
-         nullptr},
-        {"Leaderboards", "MainMenu", {},
-         "CategoryTitle|NextCategory|PrevCategory|GameCenter|Download|Submit50|Scores|Scissor|TF|Back",
-         [] { leaderboards_man.SubmitScore("CAMPAIGN", 23800, 600000); }},
-    };
+    const std::vector<screentest::Stop> &tour = screentest::TourStops();
     for (size_t i = 0; i < tour.size(); i++)
         Visit((int)i + 1, tour[i]);
     // The news page has nothing to show without news: only its components are checked.
@@ -459,6 +272,183 @@ TEST_F(ScreenTour, EveryMissionReachesItsSecondWave)
     EXPECT_EQ(shown, (int)missions.size());
     for (const std::string &line : ForbiddenLines(&seen))
         ADD_FAILURE() << "forbidden: " << line;
+}
+
+// Brightness of every pixel of a frame (its three channels summed).
+std::vector<float> Brightness(const widgettest::Frame &f)
+{
+    std::vector<float> out;
+    out.reserve((size_t)f.w * f.h);
+    for (int y = 0; y < f.h; y++)
+        for (int x = 0; x < f.w; x++) {
+            const widgettest::Rgba p = f.At(x, y);
+            out.push_back((float)(p[0] + p[1] + p[2]));
+        }
+    return out;
+}
+
+// How alike two pictures are whatever their brightness: the correlation of their pixels
+// (1 for the same picture at any strength; 0 for a flat one).
+double Likeness(const std::vector<float> &a, const std::vector<float> &b)
+{
+    double ma = 0, mb = 0;
+    for (size_t i = 0; i < a.size(); i++) {
+        ma += a[i];
+        mb += b[i];
+    }
+    ma /= (double)a.size();
+    mb /= (double)b.size();
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < a.size(); i++) {
+        ab += (a[i] - ma) * (b[i] - mb);
+        aa += (a[i] - ma) * (a[i] - ma);
+        bb += (b[i] - mb) * (b[i] - mb);
+    }
+    return aa > 0 && bb > 0 ? ab / sqrt(aa * bb) : 0.0;
+}
+
+double Mean(const std::vector<float> &a)
+{
+    double m = 0;
+    for (float v : a)
+        m += v;
+    return a.empty() ? 0 : m / (double)a.size();
+}
+
+// A switch of screens with the shipped cover: half-way into the fade the old screen shows
+// under the half-dark cover, half-way out of it the new one does.
+TEST_F(ScreenTour, TheSwitchFadesOverTheOldScreenAndOffTheNewOne)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    Screen *extras = Find("Extras");
+    ASSERT_NE(extras, nullptr);
+    const screentest::Stop menu = {"MainMenu", "", {}, "", nullptr};
+    ASSERT_NE(Show(menu, true), nullptr);
+    const std::vector<float> old_screen = Brightness(widgettest::ReadFrame());
+    sman.SwitchScreen("Extras");
+    ASSERT_TRUE(screen_transition.in_stack);
+    // Half-way in (the frame's own update moves the phase on by 16 ms).
+    for (int i = 0; i < 40 && screen_transition.trans_phase < 0.4f; i++)
+        sman.Update(0.02f);
+    DrawFrame();
+    const float phase_in = screen_transition.trans_phase;
+    const widgettest::Frame in = widgettest::ReadFrame();
+    EXPECT_TRUE(widgettest::SavePng(in, enginetest::ShotPath("tour", "switch-fading-in.png")));
+    // Through the cut to half-way out.
+    for (int i = 0; i < 200 && !(screen_transition.leaving && screen_transition.trans_phase <= 0.6f); i++) {
+        sman.Update(0.02f);
+        DrawFrame();
+    }
+    ASSERT_TRUE(screen_transition.leaving);
+    const float phase_out = screen_transition.trans_phase;
+    const widgettest::Frame out = widgettest::ReadFrame();
+    EXPECT_TRUE(widgettest::SavePng(out, enginetest::ShotPath("tour", "switch-fading-out.png")));
+    for (int i = 0; i < 60 && screen_transition.in_stack; i++)
+        Settle(1);
+    EXPECT_EQ(sman.PeekScreen(0), extras);
+    const std::vector<float> new_screen = Brightness(widgettest::ReadFrame());
+    printf("switch: in at phase %.2f, out at phase %.2f\n", phase_in, phase_out);
+
+    const std::vector<float> mid_in = Brightness(in), mid_out = Brightness(out);
+    // (Both menus stand on the same backdrop, so they are somewhat alike.)
+    EXPECT_GT(Likeness(mid_in, old_screen), 0.95) << "the old screen under the cover";
+    EXPECT_GT(Likeness(mid_in, old_screen) - Likeness(mid_in, new_screen), 0.2);
+    EXPECT_GT(Likeness(mid_out, new_screen), 0.95) << "the new screen under the cover";
+    EXPECT_GT(Likeness(mid_out, new_screen) - Likeness(mid_out, old_screen), 0.2);
+    // Half-dark: as bright as the cover lets through.
+    EXPECT_NEAR(Mean(mid_in) / Mean(old_screen), 1.0 - phase_in, 0.12);
+    EXPECT_NEAR(Mean(mid_out) / Mean(new_screen), 1.0 - phase_out, 0.12);
+}
+
+// The main menu's embers rise from the start and keep rising: the shipped menu's emitter
+// keeps a crowd of particles alive, each drawn where the menu is.
+TEST_F(ScreenTour, TheMainMenuEmbersRise)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    const screentest::Stop menu = {"MainMenu", "", {}, "", nullptr};
+    Screen *s = Show(menu, true);
+    ASSERT_NE(s, nullptr);
+    UICompEmitter *embers = dynamic_cast<UICompEmitter *>(s->GetComp("Embers"));
+    ASSERT_NE(embers, nullptr);
+    for (float t : {0.0f, 5.0f, 10.0f}) {
+        SCOPED_TRACE(t);
+        for (float passed = 0; passed < t; passed += 0.05f)
+            sman.Update(0.05f);
+        EXPECT_GE(embers->particles.GetLiveCount(), 10);
+        // Drawn: one quad of the ember's bitmap for each, on the display.
+        std::vector<enginetest::DrawnPiece> drawn;
+        {
+            enginetest::DrawRecorder rec;
+            embers->Draw();
+            drawn = rec.Take();
+        }
+        int shown = 0;
+        for (const enginetest::DrawnPiece &p : drawn)
+            shown += p.label == "fxs/ember.png" && p.box.x1 > 0 && p.box.x0 < 1024 && p.box.y1 > 0 && p.box.y0 < 768;
+        EXPECT_GE(shown, 10);
+    }
+    Settle(2);
+    Shoot("main-menu-embers.png");
+}
+
+// The main menu stands on the menus' illustrated backdrop, over the whole display.
+TEST_F(ScreenTour, TheMainMenuStandsOnTheMenuBackdrop)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    const screentest::Stop menu = {"MainMenu", "", {}, "", nullptr};
+    Screen *s = Show(menu, true);
+    ASSERT_NE(s, nullptr);
+    std::vector<enginetest::DrawnPiece> drawn;
+    {
+        enginetest::DrawRecorder rec;
+        s->Draw(0.0f);
+        drawn = rec.Take();
+    }
+    ASSERT_FALSE(drawn.empty());
+    const enginetest::DrawnPiece &first = drawn.front();
+    EXPECT_EQ(first.label, "ui/gfx/menu-bg.png");
+    enginetest::Box display;
+    display.Add(0, 0);
+    display.Add(1024, 768);
+    EXPECT_TRUE(first.box.Contains(display, 0.5f)) << first.box.Str();
+}
+
+// The weapon chooser of every trooper class, as shipped: each variant's text is its
+// sentences joined as sentences ("desc" and "desc2" read as one text, a space between).
+TEST_F(ScreenTour, EveryWeaponTextReadsAsSentences)
+{
+    ASSERT_NO_FATAL_FAILURE(screentest::RegisterTourScreens());
+    DMArray *catalogue = dman().GetDatabase("shop.xml") ? dman().GetDatabase("shop.xml")->GetArray("Upgrades") : nullptr;
+    ASSERT_NE(catalogue, nullptr);
+    for (int i = 0; i < catalogue->GetSize(); i++)
+        if (catalogue->GetNode(i)->id)
+            prof->AddTag("features", catalogue->GetNode(i)->id);
+    int shown = 0;
+    for (const char *type : {"MinigunTrooper", "ShotgunTrooper", "BazookaTrooper", "PyroTrooper", "SniperTrooper"}) {
+        SCOPED_TRACE(type);
+        const screentest::Stop stop = {"ChooseUpgrade", "", {{"trooper_type", type}}, "", nullptr};
+        Screen *s = Show(stop, true);
+        ASSERT_NE(s, nullptr);
+        for (int k = 0; k < 6; k++) {
+            UIComp *button = s->GetComp(("Upgrade_" + std::to_string(k)).c_str());
+            ASSERT_NE(button, nullptr);
+            if (!button->IsInteractive())
+                continue;
+            const vec2_t at = button->GetCenterPos();
+            ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Down, 0, (int)at.x, (int)at.y));
+            PumpFrame();
+            ASSERT_TRUE(hl::inject_touch(hl::TouchPhase::Up, 0, (int)at.x, (int)at.y));
+            PumpFrame();
+            UICompTextbox *desc = dynamic_cast<UICompTextbox *>(s->GetComp("Desc"));
+            ASSERT_NE(desc, nullptr);
+            const std::string text = desc->GetText();
+            for (size_t c = 1; c < text.size(); c++)
+                EXPECT_FALSE(strchr(".!?", text[c - 1]) && isalpha((unsigned char)text[c]))
+                    << "slot " << k << ": '" << text << "'";
+            shown++;
+        }
+    }
+    EXPECT_GE(shown, 20);
 }
 
 // The shop on the program's own device, 1024 x 600: the layout (1024 x 768) is scaled to

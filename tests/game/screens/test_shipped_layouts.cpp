@@ -449,9 +449,9 @@ void FillCards(Screen *screen)
             ->SetBitmap((std::string("shop/") + classes[k] + ".png").c_str());
         static_cast<UICompImage *>(screen->GetComp((card + "_image_weapon").c_str()))
             ->SetBitmap((std::string("shop/") + classes[k] + "standard.png").c_str());
-        sman.SetText(screen->GetComp((card + "_damage").c_str()), "Dmg: |#ff0000|%d|#ffffff|", 1200 + 310 * k);
-        sman.SetText(screen->GetComp((card + "_kills").c_str()), "Kills: |#ff0000|%d|#ffffff|", 14 + 3 * k);
-        sman.SetText(screen->GetComp((card + "_shots").c_str()), "Shots: |#ff0000|%d|#ffffff|", 420 + 37 * k);
+        sman.SetText(screen->GetComp((card + "_damage").c_str()), "Dmg: |#ff5a50|%d|#ffffff|", 1200 + 310 * k);
+        sman.SetText(screen->GetComp((card + "_kills").c_str()), "Kills: |#ff5a50|%d|#ffffff|", 14 + 3 * k);
+        sman.SetText(screen->GetComp((card + "_shots").c_str()), "Shots: |#ff5a50|%d|#ffffff|", 420 + 37 * k);
     }
     sman.SetText(screen->GetComp("timespent_value"), "%s", "4:32");
     sman.SetText(screen->GetComp("alienskilled_value"), "%d", 87);
