@@ -4,7 +4,7 @@
 # coming from the right (the boss larger). The image budget of the program directory
 # allows a dozen of them, so missions that bring the same creatures share one
 # ("missions.xml" names each mission's "pic"); a picture shows only creatures and
-# troopers that every mission using it holds (tests/game/test_mission_pictures.cpp
+# troopers that every mission using it holds (tests/buildtools/test_mission_pictures.cpp
 # checks it). The first picture of a chapter is the chapter's ("chapter-<c>.svg").
 # Run it again after a level's squad or creatures change:
 #
