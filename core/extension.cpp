@@ -46,6 +46,7 @@ bool ProgramBasePath(const char *arg, const char **reply);
 bool UserDataPath(const char *arg, const char **reply);
 bool SharedUserDataPath(const char *arg, const char **reply);
 bool ReplaceFile(const char *arg, const char **reply);
+bool LastFileError(const char *arg, const char **reply);
 
 // Tested in this order once the device part declined.
 const EngineCommand kEngineCommands[] = {
@@ -63,6 +64,7 @@ const EngineCommand kEngineCommands[] = {
     {"SwitchUserDataPath", true, UserDataPath},
     {"SwitchSharedUserDataPath", true, SharedUserDataPath},
     {"ReplaceFile", false, ReplaceFile},
+    {"LastFileError", false, LastFileError},
 };
 
 // True when the argument is given and equals the text.
@@ -265,6 +267,20 @@ bool SharedUserDataPath(const char *arg, const char **reply)
 bool ReplaceFile(const char *arg, const char **reply)
 {
     *reply = OV_ReplaceFile(arg) ? "OK" : nullptr;
+    return true;
+}
+
+// Why the calling thread's last file operation failed, as the system words it; null
+// when none failed since its last open.
+bool LastFileError(const char *, const char **reply)
+{
+    thread_local char text[128];
+    int error = OVFS_GetFileError();
+    *reply = nullptr;
+    if (error) {
+        nStringFormat(text, sizeof text, "%s", strerror(error));
+        *reply = text;
+    }
     return true;
 }
 

@@ -1,7 +1,8 @@
 // Fuzzes the saved-game reader: any bytes either fail its checks or decode into a
-// record whose counts, texts and floats are in range, and which the writer turns into
+// record whose counts, texts and floats are in range (every number in its kind's range), and which the writer turns into
 // a file of the same size that reads back to the same record. Links the byte layout
 // alone (no engine: the reader touches nothing else).
+#include "app/services/player-values.h"
 #include "game/savegame-format.h"
 
 #include <math.h>
@@ -40,7 +41,34 @@ bool InRange(const SavedGame &s)
         if (!Terminated(t.type_name, sizeof t.type_name) || !isfinite(t.x) || !isfinite(t.y) ||
             !isfinite(t.angle) || !isfinite(t.hit_points))
             return false;
+        if (t.x != PlayerPosition(t.x) || t.y != PlayerPosition(t.y) || t.hit_points != PlayerHitPoints(t.hit_points))
+            return false;
     }
+    // Every number in the range of its kind (app/services/player-values.h).
+    const long long ints[][2] = {{s.score, PlayerScore(s.score)},
+                                 {s.squad_size, PlayerTroopers(s.squad_size)},
+                                 {s.troopers_to_pick, PlayerTroopers(s.troopers_to_pick)},
+                                 {s.living_troopers, PlayerTroopers(s.living_troopers)},
+                                 {s.most_troopers_held, PlayerTroopers(s.most_troopers_held)},
+                                 {s.troopers_spawned, PlayerCount(s.troopers_spawned)},
+                                 {s.boss_kills, PlayerCount(s.boss_kills)},
+                                 {s.regular_kills, PlayerCount(s.regular_kills)},
+                                 {s.shots_fired, PlayerCount(s.shots_fired)},
+                                 {s.boss_spawns, PlayerCount(s.boss_spawns)},
+                                 {s.wave_script_pos, PlayerWave(s.wave_script_pos)},
+                                 {s.wave_number, PlayerWave(s.wave_number)},
+                                 {s.num_waves, PlayerWave(s.num_waves)},
+                                 {s.money, PlayerMoney(s.money)},
+                                 {s.money_earned, PlayerMoney(s.money_earned)},
+                                 {s.money_spent, PlayerMoney(s.money_spent)},
+                                 {(long long)s.game_clock, PlayerTimeMs(s.game_clock)}};
+    for (const auto &v : ints)
+        if (v[0] != v[1])
+            return false;
+    if (s.wave_banner_phase != PlayerPhase(s.wave_banner_phase) || s.script_wait != PlayerSeconds(s.script_wait) ||
+        s.level_number_shown != PlayerWaveShown(s.level_number_shown) ||
+        s.bunker_hit_points != PlayerHitPoints(s.bunker_hit_points))
+        return false;
     return true;
 }
 

@@ -3,8 +3,9 @@
 # number of runs.
 # Usage: fuzz/run.sh BUILD_DIR SCALE  (SCALE multiplies the run counts and time limits; 1
 # in the test command, larger in scripts/fuzz-long.sh). Each program starts from the
-# seeds the build wrote (BUILD_DIR/seeds/<target>/) and the corpus kept from the last
-# campaign (fuzz/corpus/<target>/, read only here); new inputs go to
+# seeds the build wrote (BUILD_DIR/seeds/<target>/, when it wrote any) and its kept corpus
+# (fuzz/corpus/<target>/: the hand-written seeds and what the last campaign kept; read
+# only here); new inputs go to
 # BUILD_DIR/fuzz-work/<target>/, crashes to BUILD_DIR/fuzz-crashes/<target>/. A fuzz
 # program the list below does not know fails the run, so that none is left out.
 set -euo pipefail
@@ -21,15 +22,22 @@ corpus=$(cd "$(dirname "$0")" && pwd)/corpus
 # runs in 39 seconds). The leaderboards database writes its file (with a sync) at least once per input, so
 # it gets a few thousand runs (measured: 3000 in 6 seconds).
 # The saved-game and statistics readers work in memory (measured: 200000 runs in 2 seconds and under 1).
+# The program-wide readers are the slowest per input and get a few seconds each: the player's files
+# write and sync the profiles at least once per input (measured: 1600 runs in 20 seconds), the content
+# target builds a battlefield, sets up a mission and plays 40 frames of it (1300 runs in 20 seconds),
+# the UI script runner builds a set (11000 in 20 seconds), the developer tools' loaders read and write
+# back a terrain or outline file (6000 in 20 seconds).
 declare -A runs=([fuzz_xml_reader]=120000 [fuzz_database]=75000 [fuzz_settings]=45000 [fuzz_pak]=75000 [fuzz_wav]=75000
                  [fuzz_png]=5000 [fuzz_jpg]=3000 [fuzz_tga]=3000 [fuzz_rle]=3000 [fuzz_bms]=5000 [fuzz_mft]=2000
                  [fuzz_font_source]=1200 [fuzz_script]=100000 [fuzz_mp3]=10000 [fuzz_http_cache]=15000
                  [fuzz_bms_frames]=300 [fuzz_app_database]=12000 [fuzz_app_csv]=10000
                  [fuzz_language]=4000 [fuzz_effect]=12000 [fuzz_model]=12000 [fuzz_news]=3000
-                 [fuzz_leaderboards_db]=3000 [fuzz_savegame]=200000 [fuzz_stats]=100000)
+                 [fuzz_leaderboards_db]=3000 [fuzz_savegame]=200000 [fuzz_stats]=100000
+                 [fuzz_player_files]=600 [fuzz_content]=400 [fuzz_ui_script]=3000 [fuzz_dev_tools]=1500)
 targets=(fuzz_xml_reader fuzz_database fuzz_settings fuzz_pak fuzz_wav fuzz_png fuzz_jpg fuzz_tga fuzz_rle fuzz_bms
          fuzz_mft fuzz_font_source fuzz_script fuzz_mp3 fuzz_http_cache fuzz_bms_frames fuzz_app_database fuzz_app_csv
-         fuzz_language fuzz_effect fuzz_model fuzz_news fuzz_leaderboards_db fuzz_savegame fuzz_stats)
+         fuzz_language fuzz_effect fuzz_model fuzz_news fuzz_leaderboards_db fuzz_savegame fuzz_stats
+         fuzz_player_files fuzz_content fuzz_ui_script fuzz_dev_tools)
 status=0
 for program in "$build"/fuzz/fuzz_*; do
   name=$(basename "$program")
@@ -43,7 +51,8 @@ for t in "${targets[@]}"; do
   work="$build/fuzz-work/$t"
   crashes="$build/fuzz-crashes/$t"
   mkdir -p "$work" "$crashes"
-  dirs=("$work" "$build/seeds/$t")
+  dirs=("$work")
+  [ -d "$build/seeds/$t" ] && dirs+=("$build/seeds/$t")
   [ -d "$corpus/$t" ] && dirs+=("$corpus/$t")
   # The programs change into a scratch directory, so every path given is absolute.
   if "$build/fuzz/$t" -runs="$n" -max_total_time=$((60 * scale)) -max_len=20000 -rss_limit_mb=2048 \

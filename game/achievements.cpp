@@ -3,6 +3,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
+#include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
@@ -40,10 +41,10 @@ bool Amount(const char *id, int *out)
     return true;
 }
 
+// A count kept in the profile (its statistics), in its range.
 int ProfileInt(const char *category, const char *id, const char *key)
 {
-    const char *value = prof != nullptr ? prof->GetValue(category, id, key) : nullptr;
-    return value != nullptr ? atoi(value) : 0;
+    return PlayerCount(PlayerNumber(prof != nullptr ? prof->GetValue(category, id, key) : nullptr));
 }
 
 int StatValue(const char *name)
@@ -135,17 +136,17 @@ bool RecordRatingAndCheckAllFiveStars(bool *has_missions)
     *has_missions = true;
     const char *mission = game.parms.mission_id;
     const char *rating = missions->GetNodeValue(mission, "rating");
-    if (rating == nullptr || atoi(rating) < (int)game.star_rating) {
+    if (rating == nullptr || PlayerRating(PlayerNumber(rating)) < (int)game.star_rating) {
         char text[16];
         snprintf(text, sizeof text, "%d", (int)game.star_rating);
         missions->SetValue(mission, "rating", text);
         prof->MarkDirty();
     }
     const char *last = missions->GetNodeValue("MISSION3_10", "rating");
-    bool all_five = last != nullptr && atoi(last) > 4;
+    bool all_five = last != nullptr && PlayerRating(PlayerNumber(last)) > 4;
     for (int i = 0; all_five && i < missions->GetSize(); i++) {
         const char *r = missions->GetNodeValue(i, "rating");
-        if (r != nullptr && atoi(r) < 5)
+        if (r != nullptr && PlayerRating(PlayerNumber(r)) < 5)
             all_five = false;
     }
     prof->UnlockDatabase();

@@ -1,7 +1,8 @@
 // The saved game "user/save-15.dat": written between waves, read back in two steps by
 // the loader (the header to learn the mission, then the whole state once the level is
 // set up), tested for and deleted. The bytes are the layout of savegame-format.h; a
-// file is read whole and checked before anything of it reaches the game state.
+// file is read whole and checked before anything of it reaches the game state, and a
+// file that fails the checks is kept aside as ".bad" and taken out of its place.
 #include "game/gamestate.h"
 
 #include "app/services/dataman.h"
@@ -13,6 +14,7 @@
 #include "game/entities/stock.h"
 #include "game/savegame-format.h"
 #include "game/scape.h"
+#include "nstring.h"
 #include "orvex.h"
 #include "ovrecords.h"
 
@@ -22,6 +24,7 @@
 #include <strings.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -53,8 +56,24 @@ int CountWaveNodes(const char *level_file)
     return aside.GetArraySize("waves");
 }
 
+// A saved game that fails its checks can never be resumed: it is kept aside as ".bad"
+// (the copy a maintainer can look at) and taken out of its place, so that the menus no
+// longer offer it; an error either way.
+void SetDamagedSaveGameAside(const char *name, long length)
+{
+    nString kept;
+    if (KeepDamagedCopy(name, &kept) && ov->OV_DeleteFile(name)) {
+        ov->OV_PrintDebugf(2, "The saved game '%s' is damaged (%ld bytes): kept aside as '%s'.\n", name, length,
+                           kept.Get());
+        return;
+    }
+    ov->OV_PrintDebugf(2, "The saved game '%s' is damaged (%ld bytes) and could not be set aside: %s.\n", name,
+                       length, LastFileErrorText().c_str());
+}
+
 // The file read whole and checked: true with *saved filled, else the incompatibility
-// message (an unreadable file is silent: no saved game is no error).
+// message and the damaged file set aside (a missing file is silent: no saved game is no
+// error).
 bool ReadCheckedSaveGame(SavedGame *saved, bool log_reading)
 {
     char name[512];
@@ -75,10 +94,17 @@ bool ReadCheckedSaveGame(SavedGame *saved, bool log_reading)
         ok = data && SaveGameFromBytes((const uint8_t *)data, (size_t)size, saved);
         free(data);
     }
-    if (ok && saved->wave_script_pos > CountWaveNodes(saved->parms.level_file))
-        ok = false;
-    if (!ok)
+    if (ok) {
+        // The level's wave script bounds the position in it and the waves it holds.
+        int nodes = CountWaveNodes(saved->parms.level_file);
+        ok = saved->wave_script_pos <= nodes;
+        if (saved->num_waves > nodes)
+            saved->num_waves = nodes;
+    }
+    if (!ok) {
         ov->OV_PrintDebugf(1, kIncompatible);
+        SetDamagedSaveGameAside(name, length);
+    }
     return ok;
 }
 
@@ -347,11 +373,12 @@ int GameState::DeleteSaveGameState()
     char name[512];
     if (!SaveFileName(name, sizeof name, false))
         return 0;
-    ov->OV_DeleteFile(name);
-    ov_file_t *f = ov->OV_OpenFile(name, "rb");
-    if (!f)
+    bool deleted = ov->OV_DeleteFile(name) != 0;
+    std::string reason = deleted ? "" : LastFileErrorText();
+    if (!FileOpens(name))
         return 1;
-    ov->OV_CloseFile(f);
+    // Still there: the menu would offer a battle that has ended.
     ov->OV_Printf("The saved game '%s' could not be deleted.\n", name);
+    ReportFailedSave(name, reason.empty() ? "the file is still there" : reason.c_str());
     return 0;
 }

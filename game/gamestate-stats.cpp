@@ -53,8 +53,9 @@ bool GameState::WriteStats()
 }
 
 // The block as read; a missing file gives the block of a new player, and so does a
-// file of another size, which is first kept aside and then replaced by that block (so
-// that it is copied once, not at every read). Counters raised since the block was last
+// damaged one (another size, another header, a negative score or count: see
+// GameStatsFromBytes), which is first kept aside as ".bad" and then replaced by that
+// block (so that it is copied once, not at every read). Counters raised since the block was last
 // read or written are written first: reading must not lose them.
 bool GameState::ReadStats()
 {
@@ -72,7 +73,8 @@ bool GameState::ReadStats()
     if (!ok) {
         GameStatsDefaults(&stats);
         if (data) {
-            ov->OV_Printf("The statistics file '%s' is damaged (%ld bytes).\n", name, size);
+            ov->OV_PrintDebugf(2, "The statistics file '%s' is damaged (%ld bytes): a new block is started.\n", name,
+                               size);
             if (KeepDamagedCopy(name))
                 WriteBlock(name, stats);
         }

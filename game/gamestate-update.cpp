@@ -6,6 +6,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
+#include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
 #include "app/ui/partfx.h"
@@ -59,10 +60,10 @@ float Clamp01(float v)
     return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
 
-int ProfileInt(const char *category, const char *id)
+// A count kept in the profile, in its range.
+int ProfileCount(const char *category, const char *id)
 {
-    const char *v = prof ? prof->GetValue(category, id, "value") : nullptr;
-    return v ? atoi(v) : 0;
+    return PlayerCount(PlayerNumber(prof ? prof->GetValue(category, id, "value") : nullptr));
 }
 
 // Strike size from the shop's first artillery upgrade.
@@ -122,7 +123,8 @@ void FinishLostBattle(GameState &g)
     if (g.parms.game_mode == GAME_MODE_LEVEL) {
         sman.PushScreen("LevelLost", 0);
         if (prof)
-            prof->SetValuef("current_game", "times_lost", "value", "%i", ProfileInt("current_game", "times_lost") + 1);
+            prof->SetValuef("current_game", "times_lost", "value", "%i",
+                            PlayerCount(ProfileCount("current_game", "times_lost") + 1LL));
         return;
     }
     if (Screen *over = Screen::PeekScreen("GameOver"))
@@ -131,6 +133,9 @@ void FinishLostBattle(GameState &g)
     sman.PushScreen("GameOver", 0);
 }
 
+// The mission's end after a win: statistics, then the end screen, which records the win
+// in the profile, saves it and only then deletes the saved battle: until the win is on
+// the disk, the saved battle is what a kill or a crash leaves to come back to.
 void FinishWonBattle(GameState &g)
 {
     if (prof)
@@ -138,7 +143,6 @@ void FinishWonBattle(GameState &g)
     g.saving_allowed = 0;
     g.stats.missions_finished++;
     g.WriteStats();
-    g.DeleteSaveGameState();
     sman.PushScreen("LevelWon", 0);
 }
 

@@ -8,6 +8,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
+#include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
 #include "app/ui/partfx.h"
@@ -77,10 +78,8 @@ uint32_t Milliseconds(float seconds)
 float HitPointFactor(int k)
 {
     int lost = 0;
-    if (prof) {
-        const char *v = prof->GetValue("current_game", "times_lost", "value");
-        lost = v ? atoi(v) : 0;
-    }
+    if (prof)
+        lost = PlayerCount(PlayerNumber(prof->GetValue("current_game", "times_lost", "value")));
     double factor = pow(0.9, (double)lost) + (double)(k - 1) * (double)upgrades.hitpoint_increase_per_wave;
     if (!isfinite(factor) || !(factor > 0.0))
         return 1.0f;

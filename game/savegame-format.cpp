@@ -2,10 +2,13 @@
 // fields in file order with a cursor, little-endian whatever the host.
 #include "game/savegame-format.h"
 
+#include "app/services/player-values.h"
+
 #include <math.h>
 #include <string.h>
 
 const char kSaveGameMagic[SAVEGAME_MAGIC_SIZE + 1] = "SAVE-STATE-15";
+const char kGameStatsHeader[4] = {'Y', 'O', 'U', 0};
 
 namespace {
 
@@ -124,6 +127,44 @@ private:
     size_t at_ = 0;
     bool ok_ = true;
 };
+
+// Every number of a saved game into the range of its kind: the game counts, adds and
+// multiplies with them (a wave number of 2147483647 would overflow at the next wave).
+void ClampSavedNumbers(SavedGame *s)
+{
+    s->score = PlayerScore(s->score);
+    s->game_clock = (uint32_t)PlayerTimeMs(s->game_clock);
+    s->squad_size = PlayerTroopers(s->squad_size);
+    s->troopers_to_pick = PlayerTroopers(s->troopers_to_pick);
+    s->living_troopers = PlayerTroopers(s->living_troopers);
+    s->most_troopers_held = PlayerTroopers(s->most_troopers_held);
+    s->troopers_spawned = PlayerCount(s->troopers_spawned);
+    s->boss_kills = PlayerCount(s->boss_kills);
+    s->regular_kills = PlayerCount(s->regular_kills);
+    s->further_counter = PlayerCount(s->further_counter);
+    s->shots_fired = PlayerCount(s->shots_fired);
+    s->boss_spawns = PlayerCount(s->boss_spawns);
+    s->wave_script_pos = PlayerWave(s->wave_script_pos);
+    s->wave_number = PlayerWave(s->wave_number);
+    s->num_waves = PlayerWave(s->num_waves);
+    s->money = PlayerMoney(s->money);
+    s->money_earned = PlayerMoney(s->money_earned);
+    s->money_spent = PlayerMoney(s->money_spent);
+    s->wave_advance_state = s->wave_advance_state != 0;  // waiting for the next wave, or not
+    s->lowest_bunker_hp = PlayerHitPoints(s->lowest_bunker_hp);
+    s->wave_banner_phase = PlayerPhase(s->wave_banner_phase);
+    s->between_waves_phase = PlayerPhase(s->between_waves_phase);
+    s->script_wait = PlayerSeconds(s->script_wait);
+    s->force_field_time = PlayerSeconds(s->force_field_time);
+    s->level_number_shown = PlayerWaveShown(s->level_number_shown);
+    s->pending_bunker_repair = PlayerHitPoints(s->pending_bunker_repair);
+    s->bunker_hit_points = PlayerHitPoints(s->bunker_hit_points);
+    for (int i = 0; i < s->num_troopers && i < SAVEGAME_MAX_TROOPERS; i++) {
+        s->troopers[i].x = PlayerPosition(s->troopers[i].x);
+        s->troopers[i].y = PlayerPosition(s->troopers[i].y);
+        s->troopers[i].hit_points = PlayerHitPoints(s->troopers[i].hit_points);
+    }
+}
 
 }  // namespace
 
@@ -256,13 +297,16 @@ bool SaveGameFromBytes(const uint8_t *data, size_t size, SavedGame *s)
     }
     for (int i = s->num_troopers; i < SAVEGAME_MAX_TROOPERS; i++)
         memset(&s->troopers[i], 0, sizeof s->troopers[i]);
-    return r.Magic() && r.At() == size;
+    if (!r.Magic() || r.At() != size)
+        return false;
+    ClampSavedNumbers(s);
+    return true;
 }
 
 void GameStatsDefaults(GameStats *stats)
 {
     memset(stats, 0, sizeof *stats);
-    memcpy(stats->header, "YOU", 4);
+    memcpy(stats->header, kGameStatsHeader, sizeof kGameStatsHeader);
 }
 
 void GameStatsToBytes(const GameStats &stats, uint8_t out[GAMESTATS_FILE_SIZE])
@@ -285,12 +329,22 @@ bool GameStatsFromBytes(const uint8_t *data, size_t size, GameStats *stats)
     Reader r(data, size);
     GameStats s;
     memcpy(s.header, r.Take(sizeof s.header), sizeof s.header);
-    for (int32_t &v : s.best_scores)
+    if (memcmp(s.header, kGameStatsHeader, sizeof kGameStatsHeader) != 0)
+        return false;
+    bool negative = false;
+    for (int32_t &v : s.best_scores) {
         v = r.I32();
+        negative = negative || v < 0;
+        v = PlayerScore(v);
+    }
     for (int32_t &v : s.reserved_104)
         v = r.I32();
     s.missions_finished = r.I32();
     s.enemies_killed = r.I32();
+    if (negative || s.missions_finished < 0 || s.enemies_killed < 0)
+        return false;  // no count or score of a player goes below zero: damaged
+    s.missions_finished = PlayerCount(s.missions_finished);
+    s.enemies_killed = PlayerCount(s.enemies_killed);
     memcpy(s.reserved_120, r.Take(sizeof s.reserved_120), sizeof s.reserved_120);
     *stats = s;
     return true;

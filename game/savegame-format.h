@@ -25,6 +25,7 @@ enum {
 };
 
 extern const char kSaveGameMagic[SAVEGAME_MAGIC_SIZE + 1];  // "SAVE-STATE-15"
+extern const char kGameStatsHeader[4];                      // "YOU" and its terminator
 
 struct SavedTrooper {
     char type_name[SAVEGAME_TROOPER_NAME_SIZE];
@@ -82,14 +83,17 @@ size_t SaveGameToBytes(const SavedGame &saved, uint8_t *out);
 // Decodes a whole file into *saved after checking it: the size matches the trooper
 // count (SAVEGAME_MIN_SIZE..SAVEGAME_MAX_SIZE), both magics, a feature count of
 // 0..128, a trooper count of 0..15, a NUL inside every fixed text, feature name and
-// trooper name, every float finite, a wave-script position of 0 or more. False leaves
+// trooper name, every float finite, a wave-script position of 0 or more. Every number
+// is then clamped into its kind's range (app/services/player-values.h). False leaves
 // *saved unspecified. The caller checks the position against the level's node count.
 bool SaveGameFromBytes(const uint8_t *data, size_t size, SavedGame *saved);
 
 // The statistics block of a new player: zeros, starting with "YOU" and its terminator.
 void GameStatsDefaults(GameStats *stats);
 void GameStatsToBytes(const GameStats &stats, uint8_t out[GAMESTATS_FILE_SIZE]);
-// False (and *stats untouched) unless the file is exactly GAMESTATS_FILE_SIZE bytes.
+// Checks the file as the saved game is checked: false (and *stats untouched) unless it
+// is exactly GAMESTATS_FILE_SIZE bytes, begins with "YOU" and its terminator and holds
+// no negative best score or count; the scores and counts are clamped into their ranges.
 bool GameStatsFromBytes(const uint8_t *data, size_t size, GameStats *stats);
 
 #endif

@@ -324,6 +324,10 @@ typedef float (*ov_get_sound_length_fn)(struct ov_sound_t *s);
 //   naming the file and the reason, the file untouched and the sibling removed (a
 //   missing sibling, a relative or "http://" name, a failed flush or rename). One
 //   writer per file at a time; any thread.
+// "LastFileError", no arg: why the calling thread's last failed file operation failed
+//   (an open, write, flush, close, "ReplaceFile" or delete), as the system words it
+//   ("No space left on device", "Read-only file system"); null when none failed since
+//   the thread's last OV_OpenFile. Any thread; each thread has its own.
 
 // The global interface pointer, set at the first step of pre-initialisation.
 extern orvex_t *ov;

@@ -3,6 +3,7 @@
 #include "online/analytics.h"
 
 #include "app/services/featureman.h"
+#include "app/services/filehelpers.h"
 #include "app/services/profiles.h"
 #include "orvex.h"
 
@@ -191,28 +192,99 @@ nString Analyst::GetPlayLogFileName()
     return out;
 }
 
+namespace {
+
+// The length of the whole lines at the start of the text: up to and with the last line
+// feed that stands outside a quoted field.
+size_t WholeLinesLength(const char *text, size_t size)
+{
+    size_t whole = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < size; i++) {
+        if (text[i] == '"')
+            quoted = !quoted;  // a doubled quote inside a field toggles twice
+        else if (text[i] == '\n' && !quoted)
+            whole = i + 1;
+    }
+    return whole;
+}
+
+// Rewrites the play log without a last line that a kill or a full disk cut short, so
+// that the next line does not run on from it; true when the log ends with a whole line
+// (or is missing or empty). The log is read whole: a cut can fall inside a quoted field,
+// after one of its line breaks.
+bool DropCutLine(const char *file)
+{
+    long size = 0;
+    char *text = ReadWholeFile(file, &size);
+    if (!text)
+        return true;
+    size_t whole = WholeLinesLength(text, (size_t)size);
+    bool ok = true;
+    if (whole < (size_t)size) {
+        ov->OV_Printf("The play log '%s' ends in a cut line (%ld bytes): dropped.\n", file, size - (long)whole);
+        ok = SaveFileReplacing(file, text, whole);
+    }
+    free(text);
+    return ok;
+}
+
+}  // namespace
+
+std::vector<std::string> Analyst::ReadPlayLog(const char *file)
+{
+    std::vector<std::string> lines;
+    long size = 0;
+    char *text = ReadWholeFile(file, &size);
+    if (!text)
+        return lines;
+    size_t whole = WholeLinesLength(text, (size_t)size);
+    size_t start = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < whole; i++) {
+        if (text[i] == '"') {
+            quoted = !quoted;
+        } else if (text[i] == '\n' && !quoted) {
+            lines.emplace_back(text + start, i - start);
+            start = i + 1;
+        }
+    }
+    free(text);
+    return lines;
+}
+
 void Analyst::AddLocalStoreLine(const char *line)
 {
     if (!feature_man.ProductFeatureExists("ANALYST_LOCAL_STORE"))
         return;
     nString file = GetPlayLogFileName();
+    if (!DropCutLine(file.Get()))
+        return;  // reported by the rewrite
+    // The line and its end in one write: a kill leaves all of it or a cut line, which
+    // the reader and the next append leave out.
+    std::string record = line ? line : "";
+    record += '\n';
     ov_file_t *f = ov->OV_OpenFile(file.Get(), "a");
     if (!f) {
         // The folder may simply not exist yet.
         ov->OV_CreateDirectory("user://logs");
         f = ov->OV_OpenFile(file.Get(), "a");
     }
-    if (!f) {
-        ov->OV_PrintDebugf(1, "Unable to append playlog to '%s'.\n", file.Get());
-        return;
+    bool ok = f != nullptr;
+    std::string reason;
+    if (f) {
+        ok = ov->OV_WriteFile(record.data(), (unsigned)record.size(), f) == record.size();
+        ok = ov->OV_FlushFile(f) == 1 && ok;
+        if (!ok)
+            reason = LastFileErrorText();
+        ok = ov->OV_CloseFile(f) == 0 && ok;
     }
-    const char *text = line ? line : "";
-    size_t length = strlen(text);
-    bool ok = ov->OV_WriteFile(text, (unsigned)length, f) == length;
-    ok = ov->OV_WriteFile("\n", 1, f) == 1 && ok;
-    ok = ov->OV_CloseFile(f) == 0 && ok;
-    if (!ok)
+    if (!ok) {
+        if (reason.empty())
+            reason = LastFileErrorText();
         ov->OV_PrintDebugf(1, "Unable to append playlog to '%s'.\n", file.Get());
+        ReportFailedSave(file.Get(), reason.c_str());
+    }
 }
 
 void Analyst::LogEventWithKeyValues(const char *event, KeyValues pairs)

@@ -20,6 +20,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <string>
+#include <vector>
+
 // The analytics endpoint; its query follows the "?".
 #define ANALYTICS_ENDPOINT "http://analytics.invalid/?"
 // The largest upload body (characters, without the terminator); a longer one is not sent.
@@ -73,10 +76,17 @@ public:
     // active profile.
     static nString BuildUploadAddress(const char *body);
 
-    // With ANALYST_LOCAL_STORE appends the line and "\n" to the play log (creating
-    // "user://logs/" when missing); a log that does not open is reported at level 1
-    // as "Unable to append playlog to '%s'.\n".
+    // With ANALYST_LOCAL_STORE appends the line and "\n" to the play log in one write
+    // (creating "user://logs/" when missing), so that a kill leaves the line whole or
+    // cut, never split around another. A log whose last line was cut short (a kill, a
+    // full disk) is first rewritten without it. A log that cannot be written is reported
+    // at level 1 as "Unable to append playlog to '%s'.\n" and as a failed save
+    // (ReportFailedSave).
     void AddLocalStoreLine(const char *line);
+    // The play log's whole lines, each without its "\n" (a quoted field may hold line
+    // breaks); a last line without its end, cut short, is left out. Empty when the file
+    // does not read.
+    static std::vector<std::string> ReadPlayLog(const char *file);
 
     // Registers "Analyst_LogEvent" and "Analyst_LogEventLevelTime" (analytics-script.cpp).
     static void RegisterLuaFunctions();

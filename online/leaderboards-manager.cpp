@@ -184,7 +184,7 @@ void LeaderboardsManager::SubmitScore(const char *category, long points, unsigne
     if (const char *uid = prof->GetValue(kGameCenter, "profile", "uid")) {
         char id[512];
         snprintf(id, sizeof id, "%s_%s", uid, name);
-        int queued = atoi(prof->GetValue(kQueue, id, "points") ? prof->GetValue(kQueue, id, "points") : "0");
+        int queued = ReadLeaderboardNumber(prof->GetValue(kQueue, id, "points"));
         prof->SetValuef(kQueue, id, "points", "%d", queued > score ? queued : score);
         prof->SetValue(kQueue, id, "category", name);
         changed = true;
@@ -298,7 +298,7 @@ bool LeaderboardsManager::ProcessEvent(ov_event_t &event)
             else
                 snprintf(expected, sizeof expected, "%s", category ? category : "");
             const char *points = node->GetValue("points");
-            if (strcmp(expected, id) == 0 && atoi(points ? points : "0") == event.x) {
+            if (strcmp(expected, id) == 0 && ReadLeaderboardNumber(points) == event.x) {
                 queue->RemoveNode(n);
                 prof->MarkDirty();
                 prof->UnlockDatabase();

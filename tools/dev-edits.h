@@ -4,7 +4,9 @@
 // file a tool saves goes to "user://dev-edits/" plus its content-relative name
 // ("ui/main-menu.lua", "terrain-export.xml"). In developer mode the service manager
 // searches that folder before the program directory, so the next developer run loads
-// the edits; `scripts/dev-edits.sh` diffs them against content/ and copies them back.
+// the edits (an edit that no longer reads is set aside as ".bad" and the shipped file
+// used: app/services/dev-edit-fallback.h); `scripts/dev-edits.sh` diffs them against
+// content/ and copies them back.
 //
 // A write never leaves a half-written file: the bytes go to "<path>.tmp" (every write,
 // the flush and the close checked), the old file is copied to "<path>.bak", and the

@@ -5,6 +5,7 @@
 #include "game/obstacles.h"
 #include "ovrecords.h"
 
+#include <math.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -41,10 +42,27 @@ const char *BitmapName(const ov_bitmap_t *b)
     return b && b->name ? b->name : "";
 }
 
+// A number of the file; the fallback when it is missing or not finite.
 float ValueFloat(const DMNode *node, const char *key, float fallback)
 {
     const char *v = node->GetValue(key);
-    return v ? (float)atof(v) : fallback;
+    float f = v ? (float)atof(v) : fallback;
+    return isfinite(f) ? f : fallback;
+}
+
+// A position of the file, within the range a placed thing can have.
+float ValueCoordinate(const DMNode *node, const char *key, float fallback)
+{
+    float f = ValueFloat(node, key, fallback);
+    return f < -kTerrainMaxCoordinate ? -kTerrainMaxCoordinate : f > kTerrainMaxCoordinate ? kTerrainMaxCoordinate : f;
+}
+
+// A position as the file writes it: truncated to an integer, within the range.
+int TruncatedCoordinate(float v)
+{
+    if (!isfinite(v))
+        return 0;
+    return (int)(v < -kTerrainMaxCoordinate ? -kTerrainMaxCoordinate : v > kTerrainMaxCoordinate ? kTerrainMaxCoordinate : v);
 }
 
 }  // namespace
@@ -84,7 +102,8 @@ std::string FormatTerrain(const char *background, vec2_t bunker, const TerrainDe
     out += "\t\t<node id=\"background\" ";
     AppendAttribute(out, "value", background);
     out += " />\n";
-    Appendf(out, "\t\t<node id=\"bunker\" x=\"%d\" y=\"%d\" />\n", (int)bunker.x, (int)bunker.y);
+    Appendf(out, "\t\t<node id=\"bunker\" x=\"%d\" y=\"%d\" />\n", TruncatedCoordinate(bunker.x),
+            TruncatedCoordinate(bunker.y));
     out += "\t</array>\n\n";
 
     out += "\t<array id=\"environment_decals\">\n";
@@ -93,7 +112,7 @@ std::string FormatTerrain(const char *background, vec2_t bunker, const TerrainDe
         out += "\t\t<node ";
         AppendAttribute(out, "bitmap", BitmapName(d.bitmap));
         Appendf(out, " x=\"%d\" y=\"%d\" angle=\"%.2f\" scale=\"%g\" r=\"%g\" g=\"%g\" b=\"%g\" a=\"%g\" %s />\n",
-                (int)d.x, (int)d.y, TerrainRadiansToDegrees(d.angle), (double)d.scale, (double)d.r,
+                TruncatedCoordinate(d.x), TruncatedCoordinate(d.y), TerrainRadiansToDegrees(d.angle), (double)d.scale, (double)d.r,
                 (double)d.g, (double)d.b, (double)d.a, d.blend == 1 ? "blend_mode=\"ADDITIVE\"" : "");
     }
     out += "\t</array>\n\n";
@@ -105,7 +124,8 @@ std::string FormatTerrain(const char *background, vec2_t bunker, const TerrainDe
             continue;
         out += "\t\t<node ";
         AppendAttribute(out, "obstacle", o.type->name);
-        Appendf(out, " x=\"%d\" y=\"%d\" angle=\"%g\" scale=\"%g\" />\n", (int)o.pos.x, (int)o.pos.y,
+        Appendf(out, " x=\"%d\" y=\"%d\" angle=\"%g\" scale=\"%g\" />\n", TruncatedCoordinate(o.pos.x),
+                TruncatedCoordinate(o.pos.y),
                 TerrainRadiansToDegrees(o.angle), (double)o.scale);
     }
     out += "\t</array>\n\n";
@@ -130,8 +150,8 @@ bool ReadTerrain(const DMDatabase &db, TerrainImport *out)
             }
         }
         if (DMNode *bunker = env->GetNode("bunker")) {
-            t.bunker.x = ValueFloat(bunker, "x", 200.0f);
-            t.bunker.y = ValueFloat(bunker, "y", 200.0f);
+            t.bunker.x = ValueCoordinate(bunker, "x", 200.0f);
+            t.bunker.y = ValueCoordinate(bunker, "y", 200.0f);
         }
     }
     if (decals) {
@@ -140,8 +160,8 @@ bool ReadTerrain(const DMDatabase &db, TerrainImport *out)
             TerrainImport::Decal d;
             const char *bitmap = n->GetValue("bitmap");
             d.bitmap = bitmap ? bitmap : "";
-            d.x = ValueFloat(n, "x", 100.0f);
-            d.y = ValueFloat(n, "y", 100.0f);
+            d.x = ValueCoordinate(n, "x", 100.0f);
+            d.y = ValueCoordinate(n, "y", 100.0f);
             d.angle = TerrainDegreesToRadians(ValueFloat(n, "angle", 0.0f));
             d.scale = ValueFloat(n, "scale", 1.0f);
             d.r = ValueFloat(n, "r", 1.0f);
@@ -159,8 +179,8 @@ bool ReadTerrain(const DMDatabase &db, TerrainImport *out)
             TerrainImport::Placed p;
             const char *name = n->GetValue("obstacle");
             p.obstacle = name ? name : "";
-            p.x = ValueFloat(n, "x", 100.0f);
-            p.y = ValueFloat(n, "y", 100.0f);
+            p.x = ValueCoordinate(n, "x", 100.0f);
+            p.y = ValueCoordinate(n, "y", 100.0f);
             p.angle = TerrainDegreesToRadians(ValueFloat(n, "angle", 0.0f));
             p.scale = ValueFloat(n, "scale", 1.0f);
             t.obstacles.push_back(p);

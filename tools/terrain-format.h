@@ -11,7 +11,8 @@
 // Read back, missing attributes take defaults: bunker (200, 200); decal (100, 100),
 // angle 0, scale 1, colour and alpha 1, blend normal unless "blend_mode" is exactly
 // "ADDITIVE"; obstacle (100, 100), angle 0, scale 1. The background is taken only
-// when the node "background" has a "value".
+// when the node "background" has a "value". A number that is not finite takes its
+// default too, and positions are held within +-kTerrainMaxCoordinate (read and written).
 #ifndef TOOLS_TERRAIN_FORMAT_H
 #define TOOLS_TERRAIN_FORMAT_H
 
@@ -22,6 +23,9 @@
 
 class DMDatabase;
 class Obstacle;
+
+// The farthest a position of the file may lie from the origin, in reference units.
+const float kTerrainMaxCoordinate = 1000000.0f;
 
 // One placed ground decal (reference units, radians; blend 1 additive, 0 normal).
 struct TerrainDecal {

@@ -9,6 +9,7 @@
 #include "app/services/dataman.h"
 
 #include "app/services/csvreader.h"
+#include "app/services/dev-edit-fallback.h"
 #include "app/services/filehelpers.h"
 #include "app/services/xmlreader.h"
 #include "nstring.h"
@@ -89,8 +90,19 @@ bool DMDatabase::Load(const char *file)
     parse_error = false;
     if (!file || strlen(file) < 4)
         return false;
-    if (EndsWith(file, ".xml") || EndsWith(file, ".dat"))
+    if (EndsWith(file, ".xml") || EndsWith(file, ".dat")) {
+        bool loaded = LoadXML(file);
+        if (!parse_error)
+            return loaded;
+        // A developer edit that does not read gives way to the shipped file.
+        std::string opened = OpenedFileName(file);
+        if (!IsDevEditFile(opened.c_str()) || !SetDamagedDevEditAside(opened.c_str(), "its XML does not read whole"))
+            return loaded;
+        for (int i = 0; i < arrays.Count(); i++)
+            delete arrays[i];
+        arrays.Clear();
         return LoadXML(file);
+    }
     if (EndsWith(file, ".csv"))
         return LoadCSV(file);
     ov->OV_Popupf(1, kUnknownType, file);

@@ -10,9 +10,17 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <mutex>
 #include <string>
 
 namespace {
+
+const char kNoticePrefix[] = "Your progress could not be saved: ";
+
+// The player's notice of a failed save: written by any thread, taken by the screens.
+std::mutex s_notice_lock;
+std::string s_notice;
+bool s_notice_raised = false;  // once per run
 
 // Writes in pieces that fit the engine's unsigned count; false on any short write.
 bool WriteAll(ov_file_t *file, const void *data, size_t size)
@@ -75,15 +83,61 @@ char *ReadWholeFile(const char *name, long *size, bool *too_large)
     return data;
 }
 
-// Sibling, checked writes, flush and close, then "ReplaceFile".
-bool SaveFileReplacing(const char *name, const void *data, size_t size)
+std::string LastFileErrorText()
+{
+    const char *reason = ov->OV_CallExtension("LastFileError", nullptr);
+    return reason && reason[0] ? reason : "unknown error";
+}
+
+void ReportFailedWrite(const char *name, const char *reason)
+{
+    ov->OV_PrintDebugf(2, "Unable to save '%s': %s\n", name ? name : "", reason && reason[0] ? reason : "unknown error");
+}
+
+void ReportFailedSave(const char *name, const char *reason)
+{
+    name = name ? name : "";
+    reason = reason && reason[0] ? reason : "unknown error";
+    ReportFailedWrite(name, reason);
+    if (strncmp(name, "user://", 7) != 0)
+        return;
+    std::lock_guard<std::mutex> lock(s_notice_lock);
+    if (s_notice_raised)
+        return;
+    s_notice_raised = true;
+    s_notice = std::string(kNoticePrefix) + reason;
+}
+
+bool TakeFailedSaveNotice(std::string *text)
+{
+    std::lock_guard<std::mutex> lock(s_notice_lock);
+    if (s_notice.empty())
+        return false;
+    if (text)
+        *text = s_notice;
+    s_notice.clear();
+    return true;
+}
+
+void ResetFailedSaveNotice()
+{
+    std::lock_guard<std::mutex> lock(s_notice_lock);
+    s_notice.clear();
+    s_notice_raised = false;
+}
+
+// Sibling, checked writes, flush and close, then "ReplaceFile". The reason of the
+// first failure is taken before the clean-up (deleting the sibling) can replace it.
+bool SaveFileReplacing(const char *name, const void *data, size_t size, bool players_data)
 {
     if (!name || !name[0])
         return false;
     std::string sibling = std::string(name) + ".tmp";
     ov_file_t *f = ov->OV_OpenFile(sibling.c_str(), "wb");
     if (!f) {
+        std::string reason = LastFileErrorText();
         ov->OV_Popupf(1, "Unable to open file '%s' for writing.\n", name);
+        (players_data ? ReportFailedSave : ReportFailedWrite)(name, reason.c_str());
         return false;
     }
     bool ok = WriteAll(f, data, size);
@@ -94,8 +148,10 @@ bool SaveFileReplacing(const char *name, const void *data, size_t size)
         ok = reply != nullptr && strcmp(reply, "OK") == 0;
     }
     if (!ok) {
+        std::string reason = LastFileErrorText();
         ov->OV_DeleteFile(sibling.c_str());
         ov->OV_Popupf(1, "Unable to write file '%s'.\n", name);
+        (players_data ? ReportFailedSave : ReportFailedWrite)(name, reason.c_str());
     }
     return ok;
 }

@@ -9,6 +9,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 class nString;
 
 // The whole file as a malloc'd, zero-terminated block (release with free) and its
@@ -24,8 +26,30 @@ bool FileOpens(const char *name);
 // the close are checked, then the engine's "ReplaceFile" command puts the sibling in
 // place. False with the old file untouched and the sibling deleted on any failure,
 // after the popup "Unable to open file '%s' for writing.\n" (the sibling did not open)
-// or "Unable to write file '%s'.\n" (anything later).
-bool SaveFileReplacing(const char *name, const void *data, size_t size);
+// or "Unable to write file '%s'.\n" (anything later), and the report of
+// ReportFailedSave with the reason (with players_data false, for files that are not
+// the player's progress, only its error line).
+bool SaveFileReplacing(const char *name, const void *data, size_t size, bool players_data = true);
+
+// Why the calling thread's last file operation failed, as the engine's "LastFileError"
+// words it ("No space left on device"); "unknown error" when the engine does not say.
+std::string LastFileErrorText();
+
+// Reports a failed write (or delete) of a file: the error line "Unable to save '%s':
+// %s\n" (name, reason) in every mode, counted in the log's summary; and when the file is
+// the player's (a "user://" name) the notice for the player "Your progress could not be
+// saved: <reason>", kept until the screens show it, once per run. Any thread.
+void ReportFailedSave(const char *name, const char *reason);
+// The error line alone, for a file that is not the player's progress.
+void ReportFailedWrite(const char *name, const char *reason);
+
+// Hands over the player's notice of a failed save, once per run: true with the text
+// when one waits (the screens show it), false otherwise.
+bool TakeFailedSaveNotice(std::string *text);
+
+// A new run (the service manager's start): no notice waits and the next failed save of
+// a player file raises one again.
+void ResetFailedSaveNotice();
 
 // Creates the folder that holds the file (e.g. "user://user" for "user://user/x.dat"),
 // which need not exist on a fresh device; nothing for a name without a folder.

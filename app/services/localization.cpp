@@ -2,6 +2,7 @@
 // their file, and the number and time formatting.
 #include "app/services/localization.h"
 
+#include "app/services/filehelpers.h"
 #include "app/services/prog.h"
 #include "app/services/xmlreader.h"
 #include "orvex.h"
@@ -280,8 +281,9 @@ void LocalizationManager::LocalizeComment(const char *text)
     AppendLocked(nullptr, nullptr, text ? text : "", false, 0);
 }
 
-// Caller holds the mutex. Rewrites the whole file; a file that does not open is
-// silently not written.
+// Caller holds the mutex. Rewrites the whole file, crash-safely like every other file
+// the program writes; a failure is reported (by the writer) and the table stays in
+// memory for the next try.
 void LocalizationManager::WriteLanguageStringTable()
 {
     std::string out = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<root>\n<array id=\"STRINGS\">\n";
@@ -316,11 +318,7 @@ void LocalizationManager::WriteLanguageStringTable()
              strings);
     out += tail;
     out += "</array>\n</root>\n";
-    ov_file_t *f = ov->OV_OpenFile(new_strings_file_, "wb");
-    if (!f)
-        return;
-    ov->OV_WriteFile(out.data(), (unsigned)out.size(), f);
-    ov->OV_CloseFile(f);
+    SaveFileReplacing(new_strings_file_, out.data(), out.size(), false);  // the translators', not the player's
 }
 
 const char *LocalizationManager::LocalizeNumber(int number)

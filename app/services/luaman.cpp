@@ -1,9 +1,11 @@
 // The Lua scripting manager (see luaman.h).
 #include "app/services/luaman.h"
 
+#include "app/services/dev-edit-fallback.h"
 #include "app/services/luaman-builtins.h"
 #include "app/services/prog.h"
 #include "narray.h"
+#include "nstring.h"
 #include "orvex.h"
 #include "ovrecords.h"
 
@@ -256,33 +258,62 @@ bool LuaManager::DoesLuaFunctionExist(lua_State *L, const char *name)
     return found;
 }
 
+namespace {
+
+// The whole file as a malloc'd, zero-terminated buffer, its length and the name it
+// opened as (a developer edit or the shipped file); null with the popup when it does not
+// open or the buffer cannot be had.
+char *ReadLuaFile(const char *fileName, size_t *got, char *opened, size_t opened_size)
+{
+    ov_file_t *f = fileName ? ov->OV_OpenFile(fileName, "rb") : nullptr;
+    if (!f) {
+        ov->OV_Popupf(1, "WARNING: ExecLuaFile: File '%s' not found.\n", Text(fileName));
+        return nullptr;
+    }
+    nStringFormat(opened, (int)opened_size, "%s", f->name ? f->name : fileName);
+    size_t size = f->size > 0 ? (size_t)f->size : 0;
+    char *buffer = (char *)malloc(size + 1);
+    if (!buffer) {
+        ov->OV_CloseFile(f);
+        ov->OV_Popupf(1, "WARNING: ExecLuaFile: error compiling '%s':\n\n%s\n", fileName, "not enough memory");
+        return nullptr;
+    }
+    *got = size ? ov->OV_ReadFile(buffer, (unsigned)size, f) : 0;
+    buffer[*got] = 0;
+    ov->OV_CloseFile(f);
+    return buffer;
+}
+
+}  // namespace
+
+// A developer edit that does not compile is set aside and the shipped file compiled in
+// its place (nothing of the edit has run then).
 bool LuaManager::ExecLuaFile(lua_State *L, const char *fileName)
 {
     if (!L)
         L = GetMainState();
     if (!L || !ov)
         return false;
-    ov_file_t *f = fileName ? ov->OV_OpenFile(fileName, "rb") : nullptr;
-    if (!f) {
-        ov->OV_Popupf(1, "WARNING: ExecLuaFile: File '%s' not found.\n", Text(fileName));
+    char opened[600];
+    size_t got = 0;
+    char *buffer = ReadLuaFile(fileName, &got, opened, sizeof opened);
+    if (!buffer)
         return false;
-    }
-    size_t size = f->size > 0 ? (size_t)f->size : 0;
-    char *buffer = (char *)malloc(size + 1);
-    if (!buffer) {
-        ov->OV_CloseFile(f);
-        ov->OV_Popupf(1, "WARNING: ExecLuaFile: error compiling '%s':\n\n%s\n", fileName, "not enough memory");
-        return false;
-    }
-    size_t got = size ? ov->OV_ReadFile(buffer, (unsigned)size, f) : 0;
-    buffer[got] = 0;
-    ov->OV_CloseFile(f);
 
     // Whatever the chunk returns is dropped: nobody reads it, and the state's stack
     // must not grow with every run.
     int top = lua_gettop(L);
+    int compiled = luaL_loadbuffer(L, buffer, got, fileName);
+    if (compiled != 0 && IsDevEditFile(opened) && SetDamagedDevEditAside(opened, LuaErrorText(L))) {
+        lua_settop(L, top);
+        free(buffer);
+        buffer = ReadLuaFile(fileName, &got, opened, sizeof opened);
+        if (!buffer)
+            return false;
+        compiled = luaL_loadbuffer(L, buffer, got, fileName);
+    }
     bool ran = false;
-    if (luaL_loadbuffer(L, buffer, got, fileName) != 0)
+    if (compiled != 0)
         ov->OV_Popupf(1, "WARNING: ExecLuaFile: error compiling '%s':\n\n%s\n", fileName, LuaErrorText(L));
     else if (lua_pcall(L, 0, LUA_MULTRET, 0) != 0)
         ov->OV_Popupf(1, "WARNING: ExecLuaFile: error running '%s':\n\n%s\n", fileName, LuaErrorText(L));

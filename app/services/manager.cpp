@@ -3,6 +3,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/featureman.h"
+#include "app/services/filehelpers.h"
 #include "app/services/gameman.h"
 #include "app/services/localization.h"
 #include "app/services/luaman.h"
@@ -72,6 +73,8 @@ int Manager::PreInitializeBeforeVideoInit()
 {
     // "--seed N": every draw of the run starts from it (logged).
     ApplyCommandLineSeed(prog.parms.command_line);
+    // The player hears of a failed save once in each run.
+    ResetFailedSaveNotice();
     // The developer's unpacked data is searched after everything else; the player's
     // own files before everything else.
     if (prog.parms.developer_mode)

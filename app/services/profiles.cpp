@@ -4,6 +4,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
+#include "app/services/player-values.h"
 #include "app/services/filehelpers.h"
 #include "app/services/localization.h"
 #include "app/services/prog.h"
@@ -124,7 +125,7 @@ void Profile::Load(const char *file_name)
     time_active_ = 0;
     for (int i = 0; node && i < node->count; i++) {
         if (nStringsMatch(node->pairs[i].key, "value")) {
-            time_active_ = node->pairs[i].GetValueInt();
+            time_active_ = PlayerTimeMs(PlayerNumber(node->pairs[i].value));
             break;
         }
     }

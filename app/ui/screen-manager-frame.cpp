@@ -8,8 +8,9 @@
 #include "app/services/prog.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
-#include "app/ui/parts.h"
 #include "app/ui/frame-services.h"
+#include "app/ui/parts.h"
+#include "app/ui/save-notice.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
@@ -111,6 +112,7 @@ void ScreenMan::Update(float dt)
 
     cursor_shape = "ARROW";
     UpdateScreens(dt);
+    ShowFailedSaveNotice();
     if ((edit_mode || virtual_resize_mode) && frame_services.edit_frame)
         frame_services.edit_frame(dt);
 

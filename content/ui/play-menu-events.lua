@@ -38,8 +38,13 @@ local function Number (text)
 	return tonumber (text or "") or 0;
 end
 
+-- A mission's best rating, 0 to 5 stars whatever the profile file holds.
 local function Rating (id)
-	return Number (GetProfileValue ("missions", id, "rating"));
+	local stars = math.floor (Number (GetProfileValue ("missions", id, "rating")));
+	if stars ~= stars or stars < 0 then
+		return 0;
+	end
+	return math.min (stars, 5);
 end
 
 -- The best ratings of every mission the profile holds: the campaign's stars.

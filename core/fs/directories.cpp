@@ -1,4 +1,5 @@
 // Creating directories (with their missing parents) and deleting files by static name.
+#include "core/fs/fs.h"
 #include "core/ov_state.h"
 #include "nstring.h"
 
@@ -86,9 +87,12 @@ int OV_CreateDirectory(const char *path)
 int OV_DeleteFile(const char *path)
 {
     char *native = OV_ConvertStaticPathToNativeOSPath(path);
-    if (!native)
+    if (!native) {
+        OVFS_SetFileError(EINVAL);
         return 0;
+    }
     int ok = unlink(native) == 0;
+    OVFS_SetFileError(ok ? 0 : errno);
     nStringFree(native);
     return ok;
 }

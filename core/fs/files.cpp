@@ -7,7 +7,9 @@
 #include "core/services.h"
 #include "narray.h"
 
+#include <errno.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -24,11 +26,18 @@ ovFile *Inner(ov_file_t *file);
 // Raised by each counted open, lowered by each close; worker threads open files too.
 std::atomic<int> s_open_files{0};
 
+// Each thread's own: a worker's failure must not be taken for the main thread's.
+thread_local int t_file_error = 0;
+
 }  // namespace
 
 // Creates the openers in the order pak, native, HTTP; a new run starts without search paths.
+// A write past the process's file-size limit raises SIGXFSZ, which would end the program
+// at once: it is ignored, so that such a write fails with EFBIG and is reported like
+// any other failed write.
 void OVI_InitFileOpeners(void)
 {
+    signal(SIGXFSZ, SIG_IGN);
     FreeOpeners();
     OVI_ClearSearchPaths();
     s_open_files = 0;
@@ -54,13 +63,25 @@ int OVI_OpenFileCount(void)
     return s_open_files;
 }
 
+void OVFS_SetFileError(int error)
+{
+    t_file_error = error;
+}
+
+int OVFS_GetFileError(void)
+{
+    return t_file_error;
+}
+
 // Opens a file by static or relative name after checking the name and the mode.
 struct ov_file_t *OV_OpenFile(const char *name, const char *mode)
 {
+    t_file_error = 0;
     if (!OV_IsValidFileName(name)) {
         OV_Popupf(OV_WARNING,
                   "ov->OpenFile: Illegal file name '%s'.\nValid name can start with either res://, user://, or relative path like ('ui/').",
                   name ? name : "(null)");
+        t_file_error = EINVAL;
         return nullptr;
     }
     const char *binary = MapMode(mode);
@@ -68,6 +89,7 @@ struct ov_file_t *OV_OpenFile(const char *name, const char *mode)
         OV_Popupf(OV_WARNING,
                   "ov->OpenFile: Illegal mode '%s' while opening file '%s'\nValid modes are read (\"r\"), write (\"w\"), and append (\"a\").\n",
                   mode ? mode : "(null)", name);
+        t_file_error = EINVAL;
         return nullptr;
     }
     ov_file_t *file = OVFS_OpenFile(name, binary);

@@ -43,6 +43,11 @@ int OVFS_fgetc(struct ov_file_t *file);
 int OVFS_fseek(struct ov_file_t *file, long offset, int whence);
 long OVFS_ftell(struct ov_file_t *file);
 int OVFS_FlushFile(struct ov_file_t *file);
+// The reason (an errno value) of the calling thread's last failed file operation: an
+// open, a write, a flush, a close, a replacement or a deletion. OV_OpenFile clears it,
+// so after a failed save it tells why that save failed. 0 when nothing failed.
+void OVFS_SetFileError(int error);
+int OVFS_GetFileError(void);
 
 // --- replace.cpp: crash-safe replacement. A writer writes the whole new content to
 // the file's ".tmp" sibling and closes it; the replacement flushes the sibling to the

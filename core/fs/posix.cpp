@@ -1,6 +1,7 @@
 // The native opener: static names ("res://", "user://") opened as stdio files under
 // the directory behind their prefix. Files are created with the process's usual
 // permissions (the file-creation mask is left alone).
+#include "core/fs/fs.h"
 #include "core/fs/ovfile.h"
 #include "core/ov_state.h"
 #include "nstring.h"
@@ -32,7 +33,8 @@ private:
     char *native_;
     long size_;
     FILE *stream_;
-    int write_error_ = 0;  // errno of the first failed write, reported by Close
+    int write_error_ = 0;  // errno of the first failed write or flush, reported by Close
+    void NoteWriteError(int error);
 };
 
 class ovFileOpenerPosix : public ovFileOpener {
@@ -60,9 +62,11 @@ ovFile *OVFS_OpenPosixFile(const char *name, const char *mode)
     FILE *stream = fopen(native, mode);
     struct stat st;
     if (!stream || fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) {
+        int error = !stream ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         if (stream)
             fclose(stream);
         nStringFree(native);
+        OVFS_SetFileError(error ? error : EIO);
         return nullptr;
     }
     long size = 0;
@@ -111,9 +115,23 @@ const char *ovFilePosix::GetName()
     return name_;
 }
 
+// A failed flush is where a full disk usually shows (the writes before it only filled
+// the stream's buffer): its reason is kept, since stdio drops the buffer and the close
+// that follows succeeds with nothing left to write.
 bool ovFilePosix::Flush()
 {
-    return fflush(stream_) == 0;
+    errno = 0;
+    if (fflush(stream_) == 0)
+        return true;
+    NoteWriteError(errno);
+    return false;
+}
+
+void ovFilePosix::NoteWriteError(int error)
+{
+    if (!write_error_)
+        write_error_ = error ? error : EIO;
+    OVFS_SetFileError(write_error_);
 }
 
 unsigned ovFilePosix::Read(void *buffer, unsigned bytes)
@@ -125,8 +143,8 @@ unsigned ovFilePosix::Write(const void *buffer, unsigned bytes)
 {
     errno = 0;
     unsigned written = (unsigned)fwrite(buffer, 1, bytes, stream_);
-    if (written < bytes && !write_error_)
-        write_error_ = errno ? errno : EIO;
+    if (written < bytes)
+        NoteWriteError(errno);
     return written;
 }
 
@@ -142,8 +160,10 @@ bool ovFilePosix::Close()
         if (!err)
             err = errno;
     }
-    if (!ok)
+    if (!ok) {
         OV_PrintDebugf(OV_ERROR, "Unable to finish writing '%s': %s\n", name_, strerror(err ? err : EIO));
+        OVFS_SetFileError(err ? err : EIO);
+    }
     nStringFree(name_);
     nStringFree(native_);
     delete this;

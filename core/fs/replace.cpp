@@ -107,6 +107,7 @@ bool Refuse(const char *native_path, const char *temp, const char *what, int err
     OV_PrintDebugf(OV_ERROR, "ReplaceFile: %s '%s' for '%s': %s. The file is unchanged.\n", what, temp, native_path,
                    strerror(err));
     unlink(temp);
+    OVFS_SetFileError(err);
     return false;
 }
 
@@ -131,8 +132,10 @@ bool OVFS_ReplaceFile(const char *native_path)
     nString temp = OVFS_TempSibling(native_path);
     int fd = open(temp.Get(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
+        int error = errno;
         OV_PrintDebugf(OV_ERROR, "ReplaceFile: no written file '%s' for '%s': %s. The file is unchanged.\n", temp.Get(),
-                       native_path, strerror(errno));
+                       native_path, strerror(error));
+        OVFS_SetFileError(error);
         return false;
     }
     struct stat st;
@@ -140,6 +143,7 @@ bool OVFS_ReplaceFile(const char *native_path)
         close(fd);
         OV_PrintDebugf(OV_ERROR, "ReplaceFile: '%s' is not a regular file. The file '%s' is unchanged.\n", temp.Get(),
                        native_path);
+        OVFS_SetFileError(EINVAL);
         return false;  // not ours to remove
     }
     bool synced = SyncDescriptor(fd);
@@ -161,11 +165,13 @@ bool OV_ReplaceFile(const char *name)
 {
     if (!OV_IsValidFileName(name) || !OV_FileNameContainsStaticPath(name) || strncmp(name, "http://", 7) == 0) {
         OV_PrintDebugf(OV_ERROR, "ReplaceFile: '%s' does not name a writable engine file.\n", name ? name : "(null)");
+        OVFS_SetFileError(EINVAL);
         return false;
     }
     char *native = OV_ConvertStaticPathToNativeOSPath(name);
     if (!native) {
         OV_PrintDebugf(OV_ERROR, "ReplaceFile: '%s' does not name a writable engine file.\n", name);
+        OVFS_SetFileError(EINVAL);
         return false;
     }
     bool ok = OVFS_ReplaceFile(native);

@@ -5,6 +5,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
+#include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
@@ -68,11 +69,8 @@ void CountPickInStatistics()
 {
     if (!prof)
         return;
-    const char *value = prof->GetValue("stats", "power_ups_picked", "value");
-    int picked = DataLeadingInt(value);
-    if (picked < INT_MAX)
-        picked++;
-    prof->SetValuef("stats", "power_ups_picked", "value", "%d", picked);
+    long long picked = PlayerCount(PlayerNumber(prof->GetValue("stats", "power_ups_picked", "value")));
+    prof->SetValuef("stats", "power_ups_picked", "value", "%d", PlayerCount(picked + 1));
 }
 
 void SuperWeapon(Entity *picker)

@@ -1,8 +1,10 @@
-// "LevelWon": the campaign's progress written at entry, then the troopers' statistics,
-// and "Continue" leading on (see level-won.h).
+// "LevelWon": the campaign's progress written at entry and saved before the saved
+// battle is deleted, then the troopers' statistics, and "Continue" leading on (see
+// level-won.h).
 #include "game/screens/level-won.h"
 
 #include "app/services/dataman.h"
+#include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
@@ -22,10 +24,10 @@ namespace {
 
 const char *const kTeamSetupKeys[] = {"0", "1", "2", "3", "4", "active_upgrade"};
 
-int ProfileNumber(const char *category, const char *id, const char *key)
+// A count kept in the profile (plays, kills, deaths), in its range.
+int ProfileCount(const char *category, const char *id, const char *key)
 {
-    const char *value = prof ? prof->GetValue(category, id, key) : nullptr;
-    return value ? atoi(value) : 0;
+    return PlayerCount(PlayerNumber(prof ? prof->GetValue(category, id, key) : nullptr));
 }
 
 void SetProfileNumber(const char *category, const char *id, const char *key, int value)
@@ -68,19 +70,18 @@ std::vector<std::string> SplitList(const char *list)
     return tokens;
 }
 
-// The sum of the stored best ratings over every mission of the profile.
+// The sum of the stored best ratings (0 to 5 stars each) over every mission of the
+// profile.
 int CampaignSum()
 {
     DMDatabase *db = prof ? prof->LockDatabase() : nullptr;
     DMArray *missions = db ? db->GetArray("missions") : nullptr;
-    int sum = 0;
-    for (int i = 0; missions && i < missions->GetSize(); i++) {
-        const char *rating = missions->GetNodeValue(i, "rating");
-        sum += rating ? atoi(rating) : 0;
-    }
+    long long sum = 0;
+    for (int i = 0; missions && i < missions->GetSize(); i++)
+        sum += PlayerRating(PlayerNumber(missions->GetNodeValue(i, "rating")));
     if (prof)
         prof->UnlockDatabase();
-    return sum;
+    return PlayerCount(sum);
 }
 
 DMNode *MissionNode(const char *mission_id)
@@ -176,11 +177,11 @@ void ScreenLevelWon::WriteProgress()
     }
     // The best rating stays.
     const char *rating = prof->GetValue("missions", mission_id, "rating");
-    if (!rating || atoi(rating) < (int)game.star_rating)
+    if (!rating || PlayerRating(PlayerNumber(rating)) < (int)game.star_rating)
         SetProfileNumber("missions", mission_id, "rating", (int)game.star_rating);
     if (prof->GetValue("missions", mission_id, "times_played")) {
         SetProfileNumber("missions", mission_id, "times_played",
-                         ProfileNumber("missions", mission_id, "times_played") + 1);
+                         PlayerCount(ProfileCount("missions", mission_id, "times_played") + 1LL));
     } else {
         game_completed = strcmp(mission_id, "MISSION3_10") == 0;
         chapter2_completed = strcmp(mission_id, "MISSION2_10") == 0;
@@ -225,11 +226,12 @@ void ScreenLevelWon::UnlockStarFeatures(int campaign_sum)
 void ScreenLevelWon::AddStatistics()
 {
     SetProfileNumber("stats", "aliens_killed", "value",
-                     ProfileNumber("stats", "aliens_killed", "value") + game.boss_kills + game.regular_kills);
+                     PlayerCount((long long)ProfileCount("stats", "aliens_killed", "value") + game.boss_kills +
+                                 game.regular_kills));
     SetProfileNumber("stats", "soldier_deaths", "value",
-                     ProfileNumber("stats", "soldier_deaths", "value") + game.troopers_lost);
+                     PlayerCount((long long)ProfileCount("stats", "soldier_deaths", "value") + game.troopers_lost));
     SetProfileNumber("stats", "aliens_burned", "value",
-                     ProfileNumber("stats", "aliens_burned", "value") + game.burn_kills);
+                     PlayerCount((long long)ProfileCount("stats", "aliens_burned", "value") + game.burn_kills));
 }
 
 void ScreenLevelWon::Enter()
@@ -253,7 +255,12 @@ void ScreenLevelWon::Enter()
         UnlockStarFeatures(sum);
         AddStatistics();
     }
-    profile_man().SaveProfiles();
+    // The saved battle goes only once the win is saved: a kill before this point leaves
+    // the battle to resume, and a profile that cannot be written keeps it too.
+    if (profile_man().SaveProfiles())
+        game.DeleteSaveGameState();
+    else
+        ov->OV_Printf("The win could not be saved: the saved battle is kept.\n");
     LogLevelStats("LEVEL_WON");
 }
 
@@ -285,7 +292,7 @@ bool ScreenLevelWon::ProcessUICompClick(UIComp *comp, int)
         NextMission next;
         const bool has_next = FindNextMission(game.parms.mission_id, &next);
         const char *next_id = has_next && next.node ? next.node->GetValue("id") : nullptr;
-        const bool first_win = ProfileNumber("missions", game.parms.mission_id, "times_played") == 1;
+        const bool first_win = ProfileCount("missions", game.parms.mission_id, "times_played") == 1;
         if (next_id && !next.new_chapter && first_win && strcmp(game.parms.chapter_id, "EXTRAS") != 0) {
             char value[256];
             snprintf(value, sizeof value, "%s:%s", next.array->id ? next.array->id : "", next_id);

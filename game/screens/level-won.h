@@ -26,6 +26,8 @@ public:
     bool PreLoad() override;
     void Draw(float dt) override;
     void Update(float dt) override;
+    // Records the win in the profile, saves the profiles and then deletes the saved
+    // battle (kept when the profiles could not be saved).
     void Enter() override;
     bool ProcessUICompClick(UIComp *comp, int flags) override;
     int ProcessEvent(ov_event_t *event) override;

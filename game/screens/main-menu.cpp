@@ -1,6 +1,7 @@
 // The title screen (see main-menu.h).
 #include "game/screens/main-menu.h"
 
+#include "game/gamestate.h"
 #include "game/screens/loading.h"
 
 ScreenMainMenu screen_main_menu;
@@ -29,7 +30,13 @@ void ScreenMainMenu::Update(float dt)
     UpdateMenuBanner(dt);
 }
 
-void ScreenMainMenu::Enter() {}
+// Before the script's OnEnter shows "Continue" for a saved battle: the saved game is read
+// and checked here, and a damaged one is set aside, so that only a battle that can be
+// resumed is offered.
+void ScreenMainMenu::Enter()
+{
+    game.GameStateExists();
+}
 
 int ScreenMainMenu::ProcessEvent(ov_event_t *)
 {

@@ -13,7 +13,7 @@ public:
     void Draw(float dt) override;               // the UI
     void DrawUIComp(UIComp *comp) override;     // "Banner": the waving banner
     void Update(float dt) override;             // the banner's wave
-    void Enter() override;                      // nothing
+    void Enter() override;                      // a damaged saved game set aside
     int ProcessEvent(ov_event_t *event) override;  // consumes nothing; 1
 };
 

@@ -108,8 +108,9 @@ protected:
 
     // Starts argv in the scratch directory with standard error and output going to
     // pipes that the test reads; file_size_limit >= 0 caps the size of every file the
-    // child writes (and makes a write past it fail instead of raising SIGXFSZ).
-    void Start(const std::vector<std::string> &argv, long file_size_limit = -1) {
+    // child writes (and, unless raise_size_signal, makes a write past it fail instead of
+    // raising SIGXFSZ, which ends a process by default).
+    void Start(const std::vector<std::string> &argv, long file_size_limit = -1, bool raise_size_signal = false) {
         std::vector<char *> args;
         for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
         args.push_back(nullptr);
@@ -129,7 +130,7 @@ protected:
             if (file_size_limit >= 0) {
                 struct rlimit limit = {(rlim_t)file_size_limit, (rlim_t)file_size_limit};
                 setrlimit(RLIMIT_FSIZE, &limit);
-                signal(SIGXFSZ, SIG_IGN);
+                signal(SIGXFSZ, raise_size_signal ? SIG_DFL : SIG_IGN);
             }
             execvp(args[0], args.data());
             _exit(127);
@@ -288,6 +289,21 @@ TEST_F(ProgramTest, LogCutShortByAFullDiskIsReportedOnce) {
     EXPECT_EQ(log.rfind("ORVEX (core version 2958)\n", 0), 0u) << log;
     EXPECT_LE((long)log.size(), room);
     EXPECT_EQ(log.find("ORVEX log:"), std::string::npos) << "writing stopped at the failure";
+}
+
+// A file-size limit (ulimit -f) with the signal at its default, as a shell leaves it:
+// the program ignores SIGXFSZ, so the write past the limit fails and is reported like
+// a full disk instead of ending the run.
+TEST_F(ProgramTest, FileSizeLimitFailsTheWriteInsteadOfEndingTheRun) {
+    Start({kProgram, "--headless", "--script", "exit.txt"}, 1200, true);
+    Ending end = Wait();
+    std::string err = Stderr();
+    EXPECT_TRUE(end.exited) << "signal " << end.signal << "\n" << err;
+    EXPECT_EQ(end.status, 0) << err;
+    EXPECT_EQ(CountOccurrences(err, std::string("Log file '") + kLogFile +
+                                        "' cannot be written (File too large); carrying on without a log.\n"),
+              1)
+        << err;
 }
 
 // ---- damaged program settings ---------------------------------------------------

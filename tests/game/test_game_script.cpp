@@ -189,7 +189,8 @@ TEST_F(GameScriptTest, BestScoreSlotsAreClampedAndTheTotalLeavesSlotZeroOut)
     GameStatsDefaults(&game.stats);
     for (int i = 0; i < 8; i++)
         game.stats.best_scores[i] = 100 * (i + 1);
-    game.stats.best_scores[7] = 2147483647;
+    for (int i = 5; i < 8; i++)
+        game.stats.best_scores[i] = 2147483647;  // read back as the largest score
     ASSERT_TRUE(game.WriteStats());
     // A fresh start: nothing read yet, so the scores below come from the file.
     memset(game.stats.best_scores, 0, sizeof game.stats.best_scores);
@@ -200,8 +201,8 @@ TEST_F(GameScriptTest, BestScoreSlotsAreClampedAndTheTotalLeavesSlotZeroOut)
     };
     const Case cases[] = {
         {"GetHighestScore(-3)", "100"}, {"GetHighestScore(0)", "100"}, {"GetHighestScore(3)", "400"},
-        {"GetHighestScore(12)", "2147483647"}, {"GetHighestScore()", "100"}, {"GetHighestScore('x')", "100"},
-        {"GetTotalHighScore()", "2147486347"},  // 200 + .. + 700 + int max, past the int range
+        {"GetHighestScore(12)", "1000000000"}, {"GetHighestScore()", "100"}, {"GetHighestScore('x')", "100"},
+        {"GetTotalHighScore()", "3000001400"},  // 200 + .. + 500 + 3 x the largest score, past the int range
     };
     for (const Case &c : cases)
         EXPECT_EQ(Eval(c.call), c.result) << c.call;

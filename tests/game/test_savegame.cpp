@@ -6,6 +6,7 @@
 
 #include "app/services/dataman.h"
 #include "app/services/filehelpers.h"
+#include "app/services/player-values.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
 #include "game/entities/entity-types.h"
@@ -201,7 +202,7 @@ protected:
         game.wave_sound_played = 1;
         game.money = 900;
         game.money_earned = 1200;
-        game.money_spent = -300;
+        game.money_spent = 300;
         game.saving_allowed = 1;
         game.pending_bunker_repair = 45.5f;
         game.base = world->SpawnEntity(Type("BaseBunker"), {900.0f, 400.0f});
@@ -280,7 +281,7 @@ TEST_F(SaveGameTest, GoldenFileHoldsEveryFieldAtItsOffset)
     g.U8(8947, 1);
     g.I32(8948, 900);
     g.I32(8952, 1200);
-    g.I32(8956, -300);
+    g.I32(8956, 300);
     g.U8(8960, 1);
     g.F32(8961, 45.5f);
     g.F32(8965, 850.0f);
@@ -376,7 +377,7 @@ TEST_F(SaveGameTest, RoundTripRestoresTheStateTroopersAndWaveNode)
     EXPECT_EQ(game.wave_sound_played, 0);  // cleared on load
     EXPECT_EQ(game.money, 900);
     EXPECT_EQ(game.money_earned, 1200);
-    EXPECT_EQ(game.money_spent, -300);
+    EXPECT_EQ(game.money_spent, 300);
     EXPECT_EQ(game.saving_allowed, 1);
     EXPECT_EQ(game.pending_bunker_repair, 45.5f);
     EXPECT_EQ(game.base->hit_points, 850.0f);
@@ -407,6 +408,49 @@ TEST_F(SaveGameTest, RoundTripRestoresTheStateTroopersAndWaveNode)
     game.wave_sound_played = 1;
     ASSERT_TRUE(game.SaveGameState());
     EXPECT_EQ(ReadSave(), first);
+}
+
+// A saved game holding the largest numbers a file can hold loads with each number in
+// its range and plays on: the next wave, money and kills count up without overflowing
+// (the sanitizer build stops on any signed overflow).
+TEST_F(SaveGameTest, ExtremeNumbersLoadInRangeAndPlayOn)
+{
+    SetUpBattle();
+    ASSERT_TRUE(game.SaveGameState());
+    Bytes extreme = ReadSave();
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; i++)
+            extreme[at + i] = (uint8_t)(v >> (8 * i));
+    };
+    for (size_t at : {401u, 8873u, 8878u, 8882u, 8894u, 8903u, 8939u, 8943u, 8948u, 8952u, 8956u})
+        put32(at, 0x7fffffffu);
+    put32(8857, 0xffffffffu);  // the game clock
+    for (size_t at : {8898u, 8931u, 8935u, 8961u, 8965u})  // hit points, force field, level shown, repair
+        put32(at, 0x4f000000u);  // 2147483648.0f
+    put32(8915, 1);            // waiting for the next wave
+    put32(8919, 0);            // no wave banner
+    put32(8923, 0);            // no between-waves pause
+    put32(8927, 0);            // no script wait
+    ASSERT_TRUE(WriteSave(extreme));
+    FreshBattle();
+    ASSERT_TRUE(game.LoadGameState(false));
+    EXPECT_EQ(game.wave_number, kPlayerMaxWave);
+    EXPECT_EQ(game.num_waves, 8) << "no more waves than the level's script holds";
+    EXPECT_EQ(game.level_number_shown, (float)kPlayerMaxWave);
+    EXPECT_EQ(game.base->hit_points, kPlayerMaxHitPoints);
+    EXPECT_EQ(game.money, kPlayerMaxMoney);
+    EXPECT_EQ(game.score, kPlayerMaxScore);
+    EXPECT_EQ(game.regular_kills, kPlayerMaxCount);
+    EXPECT_EQ(game.game_clock, (uint32_t)kPlayerMaxTimeMs);
+    DrawBattleFrame();  // the HUD shows the wave marker and the level number
+    // Play on: the countdown runs out and the next wave starts.
+    game.wave_countdown = 0.0f;
+    for (int i = 0; i < 100 && game.wave_number == kPlayerMaxWave; i++)
+        game.Update(0.05f);
+    EXPECT_EQ(game.wave_number, kPlayerMaxWave + 1);
+    game.money_enabled = 1;
+    game.AddMoney(500, {100.0f, 100.0f});
+    EXPECT_EQ(game.money, kPlayerMaxMoney + 500);
 }
 
 TEST_F(SaveGameTest, MalformedFilesChangeNothing)
@@ -454,21 +498,34 @@ TEST_F(SaveGameTest, MalformedFilesChangeNothing)
          }},
     };
     FreshBattle();
+    const std::string kept = std::string(kSave) + ".bad";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Bytes bad = valid;
         c.spoil(bad);
         ASSERT_TRUE(WriteSave(bad));
+        ov->OV_DeleteFile(kept.c_str());
         int before_messages = apptest::CountLogged("Incompatible save game header. Ignoring save game.\n");
+        int before_errors = apptest::CountLogged("' is damaged (" + std::to_string(bad.size()) +
+                                                 " bytes): kept aside as '" + kept + "'.\n");
         Bytes before = StateBytes();
         int decals = world->num_decals;
+        // The first read refuses it and sets it aside: nothing offers it any more.
         EXPECT_FALSE(game.GameStateExists());
+        EXPECT_FALSE(FileOpens(kSave));
+        long size = 0;
+        char *copy = ReadWholeFile(kept.c_str(), &size);
+        EXPECT_TRUE(copy && Bytes(copy, copy + size) == bad);
+        free(copy);
         EXPECT_FALSE(game.LoadGameState(true));
         EXPECT_FALSE(game.LoadGameState(false));
         EXPECT_TRUE(StateBytes() == before);
         EXPECT_EQ(CountOfType("Trooper"), 0);
         EXPECT_EQ(world->num_decals, decals);
-        EXPECT_EQ(apptest::CountLogged("Incompatible save game header. Ignoring save game.\n"), before_messages + 3);
+        EXPECT_EQ(apptest::CountLogged("Incompatible save game header. Ignoring save game.\n"), before_messages + 1);
+        EXPECT_EQ(apptest::CountLogged("' is damaged (" + std::to_string(bad.size()) + " bytes): kept aside as '" +
+                                       kept + "'.\n"),
+                  before_errors + 1);
     }
     // The valid file still loads, and its last allowed position is the node count.
     Bytes last = valid;

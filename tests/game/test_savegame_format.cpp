@@ -2,6 +2,8 @@
 // malformed file, the writer's clamps, and the statistics block by field.
 #include "game/savegame-format.h"
 
+#include "app/services/player-values.h"
+
 #include <gtest/gtest.h>
 #include <math.h>
 #include <string.h>
@@ -150,6 +152,7 @@ TEST(GameStatsFormat, FieldsAtTheirOffsetsAndOtherBytesCarried)
     Bytes file(GAMESTATS_FILE_SIZE);
     for (size_t i = 0; i < file.size(); i++)
         file[i] = (uint8_t)(i * 7 + 1);
+    memcpy(&file[0], "YOU", 4);
     for (int slot = 0; slot < 8; slot++)
         Put32(file, 72 + 4 * slot, (uint32_t)(1000 * slot + 5));
     Put32(file, 112, 42);
@@ -162,6 +165,106 @@ TEST(GameStatsFormat, FieldsAtTheirOffsetsAndOtherBytesCarried)
     Bytes back(GAMESTATS_FILE_SIZE);
     GameStatsToBytes(stats, back.data());
     EXPECT_EQ(back, file);
+}
+
+// Checked as the saved game is: the header and no score or count below zero.
+TEST(GameStatsFormat, WrongHeaderOrNegativeValuesAreRefused)
+{
+    Bytes good(GAMESTATS_FILE_SIZE, 0);
+    memcpy(&good[0], "YOU", 4);
+    const std::vector<std::pair<const char *, std::function<void(Bytes &)>>> spoils = {
+        {"header", [](Bytes &b) { b[1] = 'o'; }},
+        {"header terminator", [](Bytes &b) { b[3] = '!'; }},
+        {"best score", [](Bytes &b) { Put32(b, 72 + 4 * 7, 0x80000000u); }},
+        {"missions finished", [](Bytes &b) { Put32(b, 112, 0xffffffffu); }},
+        {"enemies killed", [](Bytes &b) { Put32(b, 116, 0xfffffff0u); }},
+    };
+    GameStats stats;
+    ASSERT_TRUE(GameStatsFromBytes(good.data(), good.size(), &stats));
+    for (const auto &spoil : spoils) {
+        Bytes bad = good;
+        spoil.second(bad);
+        GameStatsDefaults(&stats);
+        stats.enemies_killed = 9;
+        EXPECT_FALSE(GameStatsFromBytes(bad.data(), bad.size(), &stats)) << spoil.first;
+        EXPECT_EQ(stats.enemies_killed, 9) << spoil.first;
+    }
+}
+
+// Every number of a saved game comes out in its kind's range, the extremes included.
+TEST(SaveGameFormat, NumbersAreClampedIntoTheirRanges)
+{
+    struct Field {
+        size_t at;
+        uint32_t written;
+        std::function<int64_t(const SavedGame &)> read;
+        int64_t expected;
+    };
+    const uint32_t kMax = 0x7fffffffu, kMin = 0x80000000u;
+    const Field fields[] = {
+        {401, kMax, [](const SavedGame &s) { return s.score; }, kPlayerMaxScore},
+        {401, kMin, [](const SavedGame &s) { return s.score; }, 0},
+        {8857, 0xffffffffu, [](const SavedGame &s) { return (int64_t)s.game_clock; }, kPlayerMaxTimeMs},
+        {8861, kMax, [](const SavedGame &s) { return s.squad_size; }, kPlayerMaxTroopers},
+        {8865, kMax, [](const SavedGame &s) { return s.troopers_to_pick; }, kPlayerMaxTroopers},
+        {8869, kMin, [](const SavedGame &s) { return s.living_troopers; }, 0},
+        {8873, kMax, [](const SavedGame &s) { return s.troopers_spawned; }, kPlayerMaxCount},
+        {8878, kMax, [](const SavedGame &s) { return s.boss_kills; }, kPlayerMaxCount},
+        {8882, kMax, [](const SavedGame &s) { return s.regular_kills; }, kPlayerMaxCount},
+        {8890, kMax, [](const SavedGame &s) { return s.most_troopers_held; }, kPlayerMaxTroopers},
+        {8894, kMax, [](const SavedGame &s) { return s.shots_fired; }, kPlayerMaxCount},
+        {8903, kMax, [](const SavedGame &s) { return s.boss_spawns; }, kPlayerMaxCount},
+        {8907, kMax, [](const SavedGame &s) { return s.wave_script_pos; }, kPlayerMaxWave},
+        {8915, 7, [](const SavedGame &s) { return s.wave_advance_state; }, 1},
+        {8939, kMax, [](const SavedGame &s) { return s.wave_number; }, kPlayerMaxWave},
+        {8943, kMax, [](const SavedGame &s) { return s.num_waves; }, kPlayerMaxWave},
+        {8948, kMax, [](const SavedGame &s) { return s.money; }, kPlayerMaxMoney},
+        {8948, kMin, [](const SavedGame &s) { return s.money; }, 0},
+        {8952, kMax, [](const SavedGame &s) { return s.money_earned; }, kPlayerMaxMoney},
+        {8956, kMax, [](const SavedGame &s) { return s.money_spent; }, kPlayerMaxMoney},
+        {8939, 12, [](const SavedGame &s) { return s.wave_number; }, 12},  // in range: as written
+    };
+    for (const Field &f : fields) {
+        SCOPED_TRACE(f.at);
+        Bytes b = ValidFile(1);
+        Put32(b, f.at, f.written);
+        std::unique_ptr<SavedGame> s(new SavedGame());
+        ASSERT_TRUE(SaveGameFromBytes(b.data(), b.size(), s.get()));
+        EXPECT_EQ(f.read(*s), f.expected);
+    }
+}
+
+// The floats too: phases within 0..1, times and hit points not below zero nor past
+// their ranges, positions within the world's range.
+TEST(SaveGameFormat, FloatsAreClampedIntoTheirRanges)
+{
+    struct Field {
+        size_t at;
+        float written;
+        std::function<float(const SavedGame &)> read;
+        float expected;
+    };
+    const Field fields[] = {
+        {8898, 3e9f, [](const SavedGame &s) { return s.lowest_bunker_hp; }, kPlayerMaxHitPoints},
+        {8919, 7.5f, [](const SavedGame &s) { return s.wave_banner_phase; }, 1.0f},
+        {8923, -2.0f, [](const SavedGame &s) { return s.between_waves_phase; }, 0.0f},
+        {8927, 1e30f, [](const SavedGame &s) { return s.script_wait; }, kPlayerMaxTimeMs / 1000.0f},
+        {8931, -5.0f, [](const SavedGame &s) { return s.force_field_time; }, 0.0f},
+        {8935, 2147483648.0f, [](const SavedGame &s) { return s.level_number_shown; }, (float)kPlayerMaxWave},
+        {8961, -1.0f, [](const SavedGame &s) { return s.pending_bunker_repair; }, 0.0f},
+        {8965, 1e20f, [](const SavedGame &s) { return s.bunker_hit_points; }, kPlayerMaxHitPoints},
+        {8973 + 64, -3e9f, [](const SavedGame &s) { return s.troopers[0].x; }, -kPlayerMaxPosition},
+        {8973 + 76, 1e38f, [](const SavedGame &s) { return s.troopers[0].hit_points; }, kPlayerMaxHitPoints},
+        {8965, 850.5f, [](const SavedGame &s) { return s.bunker_hit_points; }, 850.5f},  // in range: as written
+    };
+    for (const Field &f : fields) {
+        SCOPED_TRACE(f.at);
+        Bytes b = ValidFile(1);
+        PutF(b, f.at, f.written);
+        std::unique_ptr<SavedGame> s(new SavedGame());
+        ASSERT_TRUE(SaveGameFromBytes(b.data(), b.size(), s.get()));
+        EXPECT_EQ(f.read(*s), f.expected);
+    }
 }
 
 TEST(GameStatsFormat, OnlyAFileOfTheBlockSizeReads)

@@ -4,6 +4,7 @@
 #include "game/gamestate.h"
 
 #include "app/services/filehelpers.h"
+#include "app/services/player-values.h"
 #include "game/game-script.h"
 #include "game/savegame-format.h"
 #include "tests/game/game_fixture.h"
@@ -130,11 +131,33 @@ TEST_F(StatsTest, AWriteBeforeAnyReadKeepsThePlayersFile)
     EXPECT_EQ(game.stats.missions_finished, 7);
 }
 
+// Damaged files: the wrong size, the wrong header, a score or a count below zero.
+std::vector<std::pair<const char *, Bytes>> DamagedFiles()
+{
+    std::vector<std::pair<const char *, Bytes>> files = {
+        {"empty", Bytes()}, {"375 bytes", Bytes(375, 0x41)}, {"377 bytes", Bytes(377, 0x41)}};
+    Bytes header = PlayerFile();
+    header[2] = 'X';
+    files.push_back({"another header", header});
+    Bytes all = Bytes(376, 0x41);
+    files.push_back({"no header at all", all});
+    Bytes score = PlayerFile();
+    PutInt32(score, 72 + 4 * 3, -5);
+    files.push_back({"negative best score", score});
+    Bytes missions = PlayerFile();
+    PutInt32(missions, 112, INT32_MIN);
+    files.push_back({"negative missions", missions});
+    Bytes kills = PlayerFile();
+    PutInt32(kills, 116, -1);
+    files.push_back({"negative kills", kills});
+    return files;
+}
+
 TEST_F(StatsTest, DamagedFileIsKeptAsideOnce)
 {
-    for (size_t size : {0u, 375u, 377u}) {
-        SCOPED_TRACE(size);
-        Bytes damaged(size, 0x41);
+    for (const auto &file : DamagedFiles()) {
+        SCOPED_TRACE(file.first);
+        const Bytes &damaged = file.second;
         WriteFileBytes(kStats, damaged);
         ov->OV_DeleteFile("user://user/stats-v111.dat.bad");
         EXPECT_FALSE(game.ReadStats());
@@ -147,7 +170,26 @@ TEST_F(StatsTest, DamagedFileIsKeptAsideOnce)
         EXPECT_EQ(memcmp(fresh.data(), "YOU", 4), 0);
         EXPECT_TRUE(game.ReadStats());
         EXPECT_TRUE(ReadFileBytes("user://user/stats-v111.dat.bad2").empty());
+        EXPECT_TRUE(apptest::Logged("The statistics file '" + std::string("user://user/stats-v111.dat") + "' is damaged ("));
     }
+}
+
+// Scores and counts past their ranges are kept, clamped: the totals are summed and
+// counted on without overflowing.
+TEST_F(StatsTest, ScoresAndCountsPastTheirRangesAreClamped)
+{
+    Bytes big = PlayerFile();
+    for (int slot = 0; slot < 8; slot++)
+        PutInt32(big, 72 + 4 * slot, INT32_MAX);
+    PutInt32(big, 112, INT32_MAX);
+    PutInt32(big, 116, INT32_MAX);
+    WriteFileBytes(kStats, big);
+    ASSERT_TRUE(game.ReadStats());
+    EXPECT_EQ(game.stats.best_scores[5], kPlayerMaxScore);
+    EXPECT_EQ(game.stats.missions_finished, kPlayerMaxCount);
+    EXPECT_EQ(game.stats.enemies_killed, kPlayerMaxCount);
+    game.stats.enemies_killed++;  // a kill after the read
+    EXPECT_TRUE(ReadFileBytes("user://user/stats-v111.dat.bad").empty());
 }
 
 TEST_F(StatsTest, CountersRaisedSinceTheLastReadSurviveTheNext)

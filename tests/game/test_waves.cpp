@@ -204,7 +204,8 @@ TEST_F(WaveTest, HitPointFactors)
     } cases[] = {
         {nullptr, 0.0f, 0, 1.0f},
         {"2", 0.0f, 0, 0.81f},
-        {"-1", 0.0f, 0, 1.0f / 0.9f},
+        {"-1", 0.0f, 0, 1.0f},           // no count goes below zero: read as 0
+        {"2147483647", 0.0f, 0, 1.0f},   // read as the largest count: 0.9^n is 0, not positive: 1
         {"0", 0.25f, 2, 1.5f},   // third wave: 1 + 2 x 0.25
         {"0", NAN, 2, 1.0f},     // not finite: 1
         {"0", -1.0f, 2, 1.0f},   // not positive: 1

@@ -34,7 +34,7 @@ const char *FakeExtension(const char *cmd, const char *arg)
         std::lock_guard<std::mutex> lock(s_mutex);
         s_commands.push_back(c + "|" + a);
     }
-    if (c == "ReplaceFile")
+    if (c == "ReplaceFile" || c == "LastFileError")
         return s_engine_extension(cmd, arg);
     if (c == "ProgramInfo" && a == "Features")
         return platform.features.empty() ? nullptr : platform.features.c_str();

@@ -123,7 +123,53 @@ TEST_F(AnalyticsTest, PlayLogThatCannotOpenIsReportedAndTheOtherSinksGoOn)
     analyst.LogEvent("START");
     EXPECT_EQ(CountMessages("Unable to append playlog to 'user://logs/playlog-Player.csv'.\n"), 1)
         << datatest::Dump();
+    EXPECT_EQ(CountMessages("Unable to save 'user://logs/playlog-Player.csv': Not a directory\n"), 1)
+        << datatest::Dump();
     EXPECT_EQ(CommandArgs("LogEvent"), (std::vector<std::string>{"START"}));
+}
+
+// The bytes handed to the engine's writes, one entry per call.
+std::vector<std::string> writes;
+unsigned (*engine_write)(const void *, unsigned, ov_file_t *) = nullptr;
+unsigned RecordWrite(const void *buffer, unsigned bytes, ov_file_t *file)
+{
+    writes.emplace_back((const char *)buffer, bytes);
+    return engine_write(buffer, bytes, file);
+}
+
+// Each line goes out with its end in one write: a kill leaves it whole or cut, never a
+// line without its end followed by the next event's bytes.
+TEST_F(AnalyticsTest, EachLineIsOneWriteWithItsEnd)
+{
+    SetFeatures("ANALYST_LOCAL_STORE");
+    LoadProfiles();
+    writes.clear();
+    engine_write = ov->OV_WriteFile;
+    ov->OV_WriteFile = RecordWrite;
+    analyst.LogEventWithKeyValue("achievement_unlocked", "id", "first_blood");
+    analyst.LogEventLevelTime("jungle-3", 42);
+    ov->OV_WriteFile = engine_write;
+    EXPECT_EQ(writes, (std::vector<std::string>{"achievement_unlocked,id,first_blood\n",
+                                                "LEVELTIME,level,jungle-3,time,42\n"}));
+}
+
+// A line cut short (a kill or a full disk in the middle of its write) is not read, and
+// the next event does not run on from it: it is dropped first.
+TEST_F(AnalyticsTest, CutLastLineIsNeitherReadNorContinued)
+{
+    SetFeatures("ANALYST_LOCAL_STORE");
+    LoadProfiles();
+    const std::string whole = "START\nE,note,\"one\ntwo\"\nLEVELTIME,level,a,time,4\n";
+    WriteUser("logs/playlog-Player.csv", whole + "achievement_unlocked,id,fir");
+    EXPECT_EQ(Analyst::ReadPlayLog("user://logs/playlog-Player.csv"),
+              (std::vector<std::string>{"START", "E,note,\"one\ntwo\"", "LEVELTIME,level,a,time,4"}));
+    // A cut inside a quoted field: its line break is not the line's end.
+    WriteUser("logs/playlog-Player.csv", whole + "E,note,\"one\n");
+    EXPECT_EQ(Analyst::ReadPlayLog("user://logs/playlog-Player.csv").size(), 3u);
+    analyst.LogEvent("NEXT");
+    EXPECT_EQ(PlayLog(), whole + "NEXT\n");
+    EXPECT_EQ(Analyst::ReadPlayLog("user://logs/playlog-Player.csv").back(), "NEXT");
+    EXPECT_TRUE(Analyst::ReadPlayLog("user://logs/no-such-log.csv").empty());
 }
 
 TEST_F(AnalyticsTest, PlayLogNameFollowsTheProfileName)

@@ -181,4 +181,29 @@ TEST_F(DevEditsRestart, ADeveloperRunLoadsTheSavedEditAndAPlainRunDoesNot)
     EXPECT_EQ(third.find("dev-edits"), std::string::npos) << third;
 }
 
+// A developer start over a damaged edit (the shipped main menu's layout cut short in the
+// middle of a call, as a kill in the middle of a hand copy leaves it) says which file
+// and why, keeps it aside as ".bad" and shows the shipped main menu.
+TEST_F(DevEditsRestart, ADamagedEditIsNamedAndTheShippedFileIsUsed)
+{
+    Developer(true);
+    std::string shipped = ReadAll(std::string(kContentDir) + "/ui/main-menu.lua");
+    size_t cut = shipped.find("CreateComp (");
+    ASSERT_NE(cut, std::string::npos);
+    std::string damaged = shipped.substr(0, cut + 14);
+    fs::create_directories(Edit("ui"));
+    std::ofstream(Edit("ui/main-menu.lua"), std::ios::binary) << damaged;
+    ASSERT_EQ(Run(kPlainScript), 0) << ReadAll(dir_ / "run.out");
+    std::string log = Log(1);
+    size_t said = log.find("Developer edit 'user://dev-edits/ui/main-menu.lua' does not read ([string \"ui/main-menu.lua\"]:");
+    ASSERT_NE(said, std::string::npos) << log;
+    EXPECT_NE(log.find("): the shipped file is used instead.", said), std::string::npos);
+    size_t menu = log.find("PushScreen: 'MainMenu'");
+    ASSERT_NE(menu, std::string::npos) << log;
+    EXPECT_LT(said, menu);
+    EXPECT_EQ(log.find("error compiling 'ui/main-menu.lua'"), std::string::npos) << log;
+    EXPECT_EQ(ReadAll(Edit("ui/main-menu.lua.bad")), damaged);
+    EXPECT_FALSE(fs::exists(Edit("ui/main-menu.lua")));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <math.h>
 #include <string.h>
 
 namespace {
@@ -152,6 +153,37 @@ TEST_F(TerrainRead, WrittenTextReadsBack)
     EXPECT_EQ(1, t.decals[0].blend);
     EXPECT_FLOAT_EQ(0.5f, t.decals[0].a);
     EXPECT_TRUE(t.obstacles.empty());
+}
+
+// Numbers that are not finite take their defaults and positions stay within the range,
+// so the terrain written back from them is whole numbers (found by fuzzing: an infinite
+// x was truncated to an int).
+TEST_F(TerrainRead, NumbersOutOfRangeAreHeldAndWriteBack)
+{
+    TerrainImport t;
+    ASSERT_TRUE(Read("far.xml",
+                     "<root><array id=\"environment\"><node id=\"bunker\" x=\"1e999\" y=\"nan\" /></array>"
+                     "<array id=\"environment_decals\"><node bitmap=\"d.png\" x=\"-1e30\" y=\"-inf\" angle=\"inf\" "
+                     "scale=\"nan\" /></array><array id=\"obstacles\"><node obstacle=\"o.xml\" x=\"3e9\" "
+                     "y=\"-2e6\" /></array></root>",
+                     &t));
+    EXPECT_FLOAT_EQ(200.0f, t.bunker.x);
+    EXPECT_FLOAT_EQ(200.0f, t.bunker.y);
+    ASSERT_EQ(1u, t.decals.size());
+    EXPECT_FLOAT_EQ(-kTerrainMaxCoordinate, t.decals[0].x);
+    EXPECT_FLOAT_EQ(100.0f, t.decals[0].y);
+    EXPECT_FLOAT_EQ(0.0f, t.decals[0].angle);
+    EXPECT_FLOAT_EQ(1.0f, t.decals[0].scale);
+    ASSERT_EQ(1u, t.obstacles.size());
+    EXPECT_FLOAT_EQ(kTerrainMaxCoordinate, t.obstacles[0].x);
+    EXPECT_FLOAT_EQ(-kTerrainMaxCoordinate, t.obstacles[0].y);
+
+    ov_bitmap_t bitmap{};
+    bitmap.name = const_cast<char *>("d.png");
+    TerrainDecal far = Decal(&bitmap, INFINITY, -3e9f, 0.0f, 1.0f, 0);
+    std::string text = FormatTerrain("", {NAN, 5e9f}, &far, 1, nullptr, 0);
+    EXPECT_NE(text.find("<node id=\"bunker\" x=\"0\" y=\"1000000\" />"), std::string::npos) << text;
+    EXPECT_NE(text.find("x=\"0\" y=\"-1000000\""), std::string::npos) << text;
 }
 
 TEST_F(TerrainRead, AFileWithoutTheArraysIsRefusedAndLeavesTheResultAlone)

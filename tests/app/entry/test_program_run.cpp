@@ -112,6 +112,61 @@ TEST_F(ProgramRun, ServicesStartAndStopInOrderAndTheFirstProfileIsKept)
     EXPECT_EQ(index_again.find("2.xml"), std::string::npos) << index_again;
 }
 
+// A normal (not developer) run whose player folder cannot be written: every failed save
+// is an error line naming the file and the reason, counted in the log's summary, and the
+// player is told once, on screen, through the game's message popup. The player folder
+// is made read-only by a read-only mount of its own (root writes through permissions) or
+// by its permissions; its logs folder stays writable.
+TEST_F(ProgramRun, ReadOnlyPlayerFolderIsToldInTheLogAndOnScreen)
+{
+    ASSERT_EQ(Run(), 0) << Output();  // the first run makes the profile
+    const fs::path player = dir_ / kUserDir;
+    std::string reason;
+    std::string prefix;
+    if (geteuid() == 0) {
+        const std::string p = player.string(), hold = (dir_ / "hold").string();
+        fs::create_directories(hold);
+        prefix = "unshare -m sh -c 'mount --bind \"" + p + "/logs\" \"" + hold + "\" && mount --bind \"" + p + "\" \"" +
+                 p + "\" && mount -o remount,ro,bind \"" + p + "\" && mount --bind \"" + hold + "\" \"" + p +
+                 "/logs\" && exec \"$0\" \"$@\"' ";
+        if (system(("unshare -m true 2>/dev/null")) != 0)
+            GTEST_SKIP() << "running as root without the right to make a mount namespace";
+        reason = "Read-only file system";
+    } else {
+        fs::permissions(player, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(player / "profiles", fs::perms::owner_read | fs::perms::owner_exec);
+        reason = "Permission denied";
+    }
+    // Play, the first mission's Play, past the chapter page: the battle's loader saves
+    // the profiles, then the notice comes over it.
+    std::ofstream(dir_ / "exit.txt") << "wait 4000\ntouch down 0 510 340\nwait 50\ntouch up 0 510 340\n"
+                                        "wait 1500\ntouch down 0 782 535\nwait 50\ntouch up 0 782 535\n"
+                                        "wait 2500\ntouch down 0 510 500\nwait 50\ntouch up 0 510 500\n"
+                                        "wait 2000\nexit\n";
+    std::string cmd = "cd '" + dir_.string() + "' && timeout -s KILL 120 " + prefix + "'" + kProgram +
+                      "' --headless --script exit.txt > run.out 2>&1";
+    int status = system(cmd.c_str());
+    fs::permissions(player, fs::perms::owner_all);
+    fs::permissions(player / "profiles", fs::perms::owner_all);
+    ASSERT_EQ(status, 0) << Output();
+    std::string log = Log(2);
+    ExpectInOrder(log, {"PushScreen: 'LoaderTransition'", "Saving all profiles.",
+                        "Unable to save 'user://profiles/index.xml': " + reason,
+                        "Unable to save 'user://profiles/1.xml': " + reason,
+                        "Telling the player: Your progress could not be saved: " + reason + "\n",
+                        "PushScreen: 'PopupOk'", "ORVEX Shutdown."});
+    size_t told = 0, failed = 0;
+    for (size_t at = log.find("Telling the player"); at != std::string::npos; at = log.find("Telling the player", at + 1))
+        told++;
+    for (size_t at = log.find("Unable to save '"); at != std::string::npos; at = log.find("Unable to save '", at + 1))
+        failed++;
+    EXPECT_EQ(told, 1u) << "once per run";
+    EXPECT_GE(failed, 4u) << "at the battle's loading and at the exit";
+    size_t summary = log.find("ORVEX log: ");
+    ASSERT_NE(summary, std::string::npos) << log;
+    EXPECT_GE((size_t)atoi(log.c_str() + summary + 11), failed) << log.substr(summary, 60);
+}
+
 // The window's close button over the main menu asks first: the question comes up and the
 // program keeps running until the script's exit.
 TEST_F(ProgramRun, CloseRequestOverTheMenuAsksFirst)

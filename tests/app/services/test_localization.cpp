@@ -110,6 +110,24 @@ TEST_F(LocalizationTest, ActiveTranslatesCountsAndAppliesTheFormattingKeys)
     EXPECT_FALSE(ExistsNative(UserPath("language-new-strings.xml")));  // nothing missing so far
 }
 
+// The new-strings file is replaced whole like every other file; a write that fails is
+// an error line, leaves no sibling behind, and the key is still translated.
+TEST_F(LocalizationTest, NewStringsFileThatCannotBeWrittenIsReported)
+{
+    Activate(kLanguage);
+    ASSERT_TRUE(loc_man().Initialize());
+    ASSERT_EQ(mkdir(UserPath("language-new-strings.xml").c_str(), 0755), 0);
+    EXPECT_STREQ(loc_man().Localize("Missing"), "Missing");
+    EXPECT_EQ(CountMessages("Unable to save 'user://language-new-strings.xml': Is a directory\n"), 1)
+        << datatest::Dump();
+    EXPECT_FALSE(ExistsNative(UserPath("language-new-strings.xml.tmp")));
+    rmdir(UserPath("language-new-strings.xml").c_str());
+    EXPECT_STREQ(loc_man().Localize("Another"), "Another");
+    std::string text = NewStrings();
+    EXPECT_NE(text.find("id = \"Missing\""), std::string::npos) << text;
+    EXPECT_NE(text.find("id = \"Another\""), std::string::npos) << text;
+}
+
 TEST_F(LocalizationTest, MissingKeyIsReturnedAndWrittenAtOnce)
 {
     Activate(kLanguage);

@@ -2,6 +2,7 @@
 // messages, names that need escaping, deleting every profile, a write cut short by a
 // file-size limit, and a writer killed at random moments.
 #include "app/services/dataman.h"
+#include "app/services/filehelpers.h"
 #include "app/services/profiles.h"
 #include "tests/app/services/data_fixture.h"
 
@@ -79,6 +80,38 @@ TEST_F(ProfileSavesTest, SaveThatCannotOpenItsSiblingKeepsTheOldFile)
     EXPECT_EQ(CountMessages("Unable to write file 'user://taken.xml'.\n"), 1);
     EXPECT_FALSE(ExistsNative(UserPath("taken.xml.tmp")));
     EXPECT_EQ(ReadNative(UserPath("taken.xml/keep")), "x");
+}
+
+// In a normal run (not developer mode) a failed save is an error line that names the
+// file and the reason, whatever step failed, and the player's notice is raised once.
+TEST_F(ProfileSavesTest, FailedSaveIsAnErrorLineWithItsReasonAndOneNotice)
+{
+    datatest::Record().parms.developer_mode = 0;
+    ResetFailedSaveNotice();
+    ASSERT_EQ(mkdir(UserPath("taken.xml").c_str(), 0755), 0);
+    struct Case {
+        const char *file;
+        const char *line;
+    };
+    const Case kCases[] = {
+        {"user://no-such-dir/db.xml", "Unable to save 'user://no-such-dir/db.xml': No such file or directory\n"},
+        {"user://taken.xml", "Unable to save 'user://taken.xml': Is a directory\n"},
+    };
+    DMDatabase db;
+    db.SetValue("A", "n", "v", "1");
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_FALSE(db.Save(c.file));
+        int errors = 0;
+        for (const datatest::Message &m : datatest::Messages())
+            errors += m.kind == "debug" && m.level == 2 && m.text == c.line;
+        EXPECT_EQ(errors, 1) << datatest::Dump();
+    }
+    std::string notice;
+    ASSERT_TRUE(TakeFailedSaveNotice(&notice));
+    EXPECT_EQ(notice, "Your progress could not be saved: No such file or directory");
+    EXPECT_FALSE(TakeFailedSaveNotice(&notice)) << "once per run";
+    datatest::Record().parms.developer_mode = 1;
 }
 
 TEST_F(ProfileSavesTest, NameWithQuotesBackslashesAndEntitiesReadsBack)

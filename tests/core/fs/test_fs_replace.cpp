@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "core/console.h"
 #include "core/fs/fs.h"
@@ -174,6 +175,77 @@ TEST_F(ReplaceFileTest, CloseReportsBytesThatDidNotReachAFullDisk)
     EXPECT_NE(run.output.find("sibling=0\n"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("Unable to finish writing 'user://save.dat.tmp'"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("Unable to write file 'user://save.dat'"), std::string::npos) << run.output;
+}
+
+// A small write sits in the stream's buffer until the flush, where the full disk shows:
+// the flush's own reason is what the close and "LastFileError" report, not a generic
+// input/output error.
+TEST_F(ReplaceFileTest, FullDiskIsReportedWithItsOwnReason)
+{
+    std::string user = UserDir();
+    std::filesystem::create_directories(user);
+    fstest::SmallDiskRun run = fstest::RunOnSmallDisk(user, 16384, 512, [&](int out) {
+        ov_file_t *filler = ov->OV_OpenFile("user://filler", "w");
+        std::string block(4096, 'f');
+        for (int i = 0; i < 64 && ov->OV_WriteFile(block.data(), (unsigned)block.size(), filler) == block.size(); i++) {
+        }
+        ov->OV_CloseFile(filler);
+
+        size_t mark = LogMark();
+        ov_file_t *f = ov->OV_OpenFile("user://small.dat", "w");
+        if (!f)
+            return 10;
+        std::string bytes(600, 'n');
+        unsigned written = ov->OV_WriteFile(bytes.data(), (unsigned)bytes.size(), f);
+        int flushed = ov->OV_FlushFile(f);
+        int closed = ov->OV_CloseFile(f);
+        const char *reason = ov->OV_CallExtension("LastFileError", nullptr);
+        fstest::WriteAll(out, "written=" + std::to_string(written) + " flushed=" + std::to_string(flushed) +
+                                  " closed=" + std::to_string(closed) + "\n");
+        fstest::WriteAll(out, std::string("reason=") + (reason ? reason : "(none)") + "\n");
+        fstest::WriteAll(out, fstest::LogSince(mark));
+        return 0;
+    });
+    SCOPED_TRACE(fstest::SmallDiskKindName(run.kind));
+    ASSERT_TRUE(run.exited);
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string reason =
+        run.kind == fstest::SmallDiskKind::kTmpfs ? "No space left on device" : "File too large";
+    EXPECT_NE(run.output.find("written=600 flushed=0 closed=-1\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("reason=" + reason + "\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Unable to finish writing 'user://small.dat': " + reason), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("Input/output error"), std::string::npos) << run.output;
+}
+
+// "LastFileError" names why the thread's last file operation failed, and a new open
+// clears it; another thread's failure is not this thread's.
+TEST_F(ReplaceFileTest, LastFileErrorNamesTheReasonOfTheLastFailure)
+{
+    auto last = [] {
+        const char *r = ov->OV_CallExtension("LastFileError", nullptr);
+        return std::string(r ? r : "(none)");
+    };
+    EXPECT_EQ(ov->OV_OpenFile("user://no-such-folder/x.dat", "w"), nullptr);
+    EXPECT_EQ(last(), "No such file or directory");
+    std::filesystem::create_directories(UserDir() + "/folder.dat");
+    EXPECT_EQ(ov->OV_OpenFile("user://folder.dat", "r"), nullptr);
+    EXPECT_EQ(last(), "Is a directory");
+    EXPECT_EQ(Replace("user://never-written.dat"), nullptr);
+    EXPECT_EQ(last(), "No such file or directory");
+    EXPECT_EQ(ov->OV_DeleteFile("user://no-such-file"), 0);
+    EXPECT_EQ(last(), "No such file or directory");
+
+    WriteEngineFile("user://fine.dat", "abc");
+    EXPECT_EQ(last(), "(none)");
+    std::string other;
+    std::thread([&] {
+        ov->OV_OpenFile("user://no-such-folder/y.dat", "w");
+        const char *r = ov->OV_CallExtension("LastFileError", nullptr);
+        other = r ? r : "(none)";
+    }).join();
+    EXPECT_EQ(other, "No such file or directory");
+    EXPECT_EQ(last(), "(none)");
 }
 
 TEST_F(ReplaceFileTest, CloseOfAWellWrittenFileSucceeds)

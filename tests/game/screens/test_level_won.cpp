@@ -6,6 +6,9 @@
 
 #include "tests/app/services/app_engine_fixture.h"
 
+#include "app/services/dataman.h"
+#include "app/services/filehelpers.h"
+#include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/transition.h"
@@ -13,7 +16,12 @@
 #include "app/ui/widgets/ui-button.h"
 #include "game/gamestate.h"
 #include "game/screens/level-won.h"
+#include "game/savegame-format.h"
 #include "online/leaderboards-manager.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -159,6 +167,200 @@ TEST_F(LevelWon, FirstWinWritesProgressUnlocksAndStatistics)
     EXPECT_EQ(log.back(), "LEVEL_WON,chapter_id,CHAPTER1,mission_id,MISSION1_9,score,4321,time,185,stars,3");
 }
 
+// The kill harness of the win: the engine's file calls that change the disk (an open
+// for writing or appending, the close of such a file, a replacement, a deletion) are
+// counted, and the process kills itself just before the one numbered kill_at.
+namespace killwin {
+
+int kill_at = -1;
+int steps = 0;
+std::vector<ov_file_t *> writing;
+ov_file_t *(*engine_open)(const char *, const char *);
+int (*engine_close)(ov_file_t *);
+int (*engine_delete)(const char *);
+const char *(*engine_extension)(const char *, const char *);
+
+void Step()
+{
+    if (steps++ == kill_at)
+        kill(getpid(), SIGKILL);
+}
+
+ov_file_t *Open(const char *name, const char *mode)
+{
+    bool writes = mode && (mode[0] == 'w' || mode[0] == 'a');
+    if (writes)
+        Step();
+    ov_file_t *f = engine_open(name, mode);
+    if (writes && f)
+        writing.push_back(f);
+    return f;
+}
+
+int Close(ov_file_t *f)
+{
+    auto it = std::find(writing.begin(), writing.end(), f);
+    if (it != writing.end()) {
+        writing.erase(it);
+        Step();
+    }
+    return engine_close(f);
+}
+
+int Delete(const char *name)
+{
+    Step();
+    return engine_delete(name);
+}
+
+const char *Extension(const char *command, const char *arg)
+{
+    if (command && strcmp(command, "ReplaceFile") == 0)
+        Step();
+    return engine_extension(command, arg);
+}
+
+void Install(int at)
+{
+    kill_at = at;
+    steps = 0;
+    engine_open = ov->OV_OpenFile;
+    engine_close = ov->OV_CloseFile;
+    engine_delete = ov->OV_DeleteFile;
+    engine_extension = ov->OV_CallExtension;
+    ov->OV_OpenFile = Open;
+    ov->OV_CloseFile = Close;
+    ov->OV_DeleteFile = Delete;
+    ov->OV_CallExtension = Extension;
+}
+
+}  // namespace killwin
+
+// A win killed at each file operation of its sequence (the statistics, the end screen's
+// records, the profiles, the saved battle's deletion) always leaves the saved battle or
+// the recorded win on the disk, and the whole sequence leaves the win and no battle.
+TEST_F(LevelWon, KilledAtEachFileStepOfTheWinLeavesTheBattleOrTheWin)
+{
+    snprintf(game.parms.chapter_id, sizeof game.parms.chapter_id, "%s", "CHAPTER1");
+    snprintf(game.parms.mission_id, sizeof game.parms.mission_id, "%s", "MISSION1_9");
+    game.parms.game_mode = GAME_MODE_LEVEL;
+    game.star_rating = 3;
+    ASSERT_TRUE(profile_man().SaveProfiles());
+    const std::string profile_file = std::string("user://profiles/") + prof->GetFileName();
+    // The battle saved between its waves.
+    std::unique_ptr<SavedGame> saved(new SavedGame());
+    saved->parms = game.parms;
+    saved->score = game.score;
+    std::vector<uint8_t> bytes(SAVEGAME_MAX_SIZE);
+    bytes.resize(SaveGameToBytes(*saved, bytes.data()));
+    char save_name[512];
+    ov->OV_GetPathEx(save_name, 511, 1, "%s", "user/save-15.dat");
+    ov->OV_CreateDirectory("user://user");
+    ov_file_t *f = ov->OV_OpenFile(save_name, "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(ov->OV_WriteFile(bytes.data(), (unsigned)bytes.size(), f), bytes.size());
+    ASSERT_EQ(ov->OV_CloseFile(f), 0);
+    ASSERT_TRUE(game.GameStateExists());
+    Screen *battle = MakeScreen("Game");
+    PushAndSettle(battle);
+
+    auto win_on_disk = [&] {
+        DMDatabase db;
+        return db.Load(profile_file.c_str()) && db.GetValue("missions", "MISSION1_9", "times_played") != nullptr;
+    };
+    ASSERT_FALSE(win_on_disk());
+    const std::vector<uint8_t> profile_before = [&] {
+        long size = 0;
+        char *data = ReadWholeFile(profile_file.c_str(), &size);
+        std::vector<uint8_t> v(data, data + size);
+        free(data);
+        return v;
+    }();
+    int kills = 0;
+    for (int at = 0;; at++) {
+        ASSERT_LT(at, 200) << "the sequence never ended";
+        fflush(nullptr);
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            killwin::Install(at);
+            game.won = 1;
+            game.win_timer = 3.0f;
+            game.Update(0.02f);
+            Steps(2, 0.02f);  // "LevelWon" is entered at the frame's end
+            _exit(sman.IsScreenInStack("LevelWon") ? 0 : 3);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (WIFEXITED(status)) {
+            ASSERT_EQ(WEXITSTATUS(status), 0) << "the win did not reach its end screen";
+            EXPECT_TRUE(win_on_disk());
+            EXPECT_FALSE(game.GameStateExists()) << "the finished battle is still offered";
+            break;
+        }
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        kills++;
+        EXPECT_TRUE(game.GameStateExists() || win_on_disk()) << "killed before file step " << at
+                                                             << ": neither the saved battle nor the win is left";
+        // The next round starts again from the battle and the profile as they were.
+        f = ov->OV_OpenFile(save_name, "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(ov->OV_WriteFile(bytes.data(), (unsigned)bytes.size(), f), bytes.size());
+        ASSERT_EQ(ov->OV_CloseFile(f), 0);
+        ASSERT_TRUE(SaveFileReplacing(profile_file.c_str(), profile_before.data(), profile_before.size()));
+    }
+    EXPECT_GE(kills, 6) << "the statistics, the profiles and the deletion each take file steps";
+    RecordProperty("file_steps", kills);
+}
+
+// Writes refused as on a read-only disk.
+ov_file_t *RefuseWrites(const char *name, const char *mode)
+{
+    if (mode && (mode[0] == 'w' || mode[0] == 'a'))
+        return nullptr;
+    return killwin::engine_open(name, mode);
+}
+
+// A win whose profile cannot be saved keeps the saved battle: it is the only record left.
+TEST_F(LevelWon, WinThatCannotBeSavedKeepsTheSavedBattle)
+{
+    std::unique_ptr<SavedGame> saved(new SavedGame());
+    snprintf(saved->parms.mission_id, sizeof saved->parms.mission_id, "%s", "MISSION1_9");
+    std::vector<uint8_t> bytes(SAVEGAME_MAX_SIZE);
+    bytes.resize(SaveGameToBytes(*saved, bytes.data()));
+    char save_name[512];
+    ov->OV_GetPathEx(save_name, 511, 1, "%s", "user/save-15.dat");
+    ov->OV_CreateDirectory("user://user");
+    ASSERT_TRUE(SaveFileReplacing(save_name, bytes.data(), bytes.size()));
+    killwin::engine_open = ov->OV_OpenFile;
+    ov->OV_OpenFile = RefuseWrites;
+    Win("CHAPTER1", "MISSION1_9", 3);
+    ov->OV_OpenFile = killwin::engine_open;
+    EXPECT_TRUE(game.GameStateExists());
+    EXPECT_TRUE(apptest::Logged("The win could not be saved: the saved battle is kept.\n"));
+    Win("CHAPTER1", "MISSION1_9", 3);  // saved this time
+    EXPECT_FALSE(game.GameStateExists());
+}
+
+// A profile holding the largest numbers a text can hold: every rating counts 5 stars,
+// counts stay at their largest, and the sums overflow nothing.
+TEST_F(LevelWon, ExtremeProfileNumbersCountInTheirRanges)
+{
+    for (int m = 1; m <= 8; m++)
+        prof->SetValue("missions", ("MISSION2_" + std::to_string(m)).c_str(), "rating", "2147483647");
+    prof->SetValue("missions", "MISSION1_9", "rating", "99999999999999999999");
+    prof->SetValue("missions", "MISSION1_9", "times_played", "2147483647");
+    prof->SetValue("stats", "aliens_killed", "value", "2147483647");
+    prof->SetValue("stats", "aliens_burned", "value", "-2147483648");
+    ScreenLevelWon *s = Win("CHAPTER1", "MISSION1_9", 3);
+    EXPECT_EQ(leaderboards_man.GetPersonalBestScore("CAMPAIGN").points, 8 * 5 + 5);
+    EXPECT_TRUE(prof->TagExists("features", "EXTRA_HARD"));  // 40 stars
+    EXPECT_GE(s->unlocked_count, 1);
+    EXPECT_EQ(Value("missions", "MISSION1_9", "times_played"), std::to_string(kPlayerMaxCount));
+    EXPECT_EQ(Value("stats", "aliens_killed"), std::to_string(kPlayerMaxCount));
+    EXPECT_EQ(Value("stats", "aliens_burned"), "11");
+}
+
 TEST_F(LevelWon, ReplayKeepsTheBestRatingAndLeavesTheBattle)
 {
     Win("CHAPTER1", "MISSION1_9", 3);
@@ -238,7 +440,8 @@ TEST_F(LevelWon, UnlocksLeadThroughFeatureUnlockedWithTheirExitMode)
 
 TEST_F(LevelWon, FourthUnlockIsGrantedButNotShown)
 {
-    prof->SetValue("missions", "MISSION1_8", "rating", "40");
+    for (int m = 1; m <= 8; m++)  // 8 x 5 + 3 stars
+        prof->SetValue("missions", ("MISSION2_" + std::to_string(m)).c_str(), "rating", "5");
     ScreenLevelWon *s = Win("CHAPTER1", "MISSION1_9", 3, true);
     EXPECT_EQ(s->unlocked_count, 4);
     EXPECT_TRUE(prof->TagExists("features", "EXTRA_HARD"));

@@ -7,6 +7,7 @@
 #include "tests/support/headless_engine.h"
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
+#include "app/services/filehelpers.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/ui/screen-manager.h"
@@ -15,6 +16,7 @@
 #include "app/ui/widgets/ui-listbox.h"
 #include "app/ui/widgets/ui-textbox.h"
 #include "game/gamestate.h"
+#include "game/savegame-format.h"
 #include "game/screens/flags.h"
 #include "game/screens/leaderboards-screen.h"
 #include "game/screens/level-won.h"
@@ -265,6 +267,47 @@ TEST_F(MenuScreens, PlayMenuShowsProgressAndEntersTheChosenMission)
     EXPECT_EQ(screen_transition.target, &screen_loader_transition);
 }
 
+// Ratings out of range in the profile count 0 to 5 stars each.
+TEST_F(MenuScreens, PlayMenuCountsEachRatingAsAtMostFiveStars)
+{
+    TwoMissionsWon();
+    prof->SetValue("missions", "MISSION1_1", "rating", "2147483647");
+    prof->SetValue("missions", "MISSION1_2", "rating", "-40");
+    prof->SetValue("missions", "MISSION1_3", "rating", "nan");
+    Screen *menu = S("PlayMenu");
+    Open("PlayMenu");
+    EXPECT_EQ(Text(menu, "StarTotal"), "5");
+    Tap("Row_0");
+    EXPECT_EQ(Text(menu, "MissionStars"), "Best: 5 of 5 stars");
+}
+
+// "Continue" offers only a saved battle that can be resumed: a damaged one is set aside
+// as ".bad" when the main menu comes, with an error line, and is no longer offered.
+TEST_F(MenuScreens, MainMenuOffersContinueOnlyForASavedBattleThatLoads)
+{
+    char name[512];
+    ov->OV_GetPathEx(name, sizeof name, 1, "%s", "user/save-15.dat");
+    ov->OV_CreateDirectory("user://user");
+    std::unique_ptr<SavedGame> saved(new SavedGame());
+    std::vector<uint8_t> bytes(SAVEGAME_MAX_SIZE);
+    bytes.resize(SaveGameToBytes(*saved, bytes.data()));
+    ASSERT_TRUE(SaveFileReplacing(name, bytes.data(), bytes.size()));
+    Screen *menu = S("MainMenu");
+    Open("MainMenu");
+    EXPECT_TRUE(Shown(menu, "Continue"));
+    sman.PopScreen(menu, false);
+    Settle();
+
+    bytes[bytes.size() - 1] = '!';  // the trailing magic spoilt
+    ASSERT_TRUE(SaveFileReplacing(name, bytes.data(), bytes.size()));
+    Open("MainMenu");
+    EXPECT_FALSE(Shown(menu, "Continue"));
+    EXPECT_FALSE(FileOpens(name));
+    EXPECT_TRUE(FileOpens((std::string(name) + ".bad").c_str()));
+    EXPECT_TRUE(apptest::Logged(std::string("The saved game '") + name + "' is damaged (" +
+                                std::to_string(bytes.size()) + " bytes): kept aside as '" + name + ".bad'.\n"));
+}
+
 TEST_F(MenuScreens, PlayMenuOpensTheChapterBeforeTheVeryFirstMission)
 {
     // Over the main menu, as the main menu's "Play" pushes it.
@@ -402,10 +445,11 @@ TEST_F(MenuScreens, NoInTheLoadGamePromptTakesContinueAwayAtOnce)
     ASSERT_TRUE(sman.PreloadScreen(&screen_popup_load_game));
     ov->OV_CreateDirectory("user://user");
     const char *const save = "user://user/save-15.dat";
-    ov_file_t *f = ov->OV_OpenFile(save, "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(14u, ov->OV_WriteFile("a saved battle", 14, f));
-    ov->OV_CloseFile(f);
+    std::unique_ptr<SavedGame> saved(new SavedGame());  // a battle that can be resumed
+    std::vector<uint8_t> bytes(SAVEGAME_MAX_SIZE);
+    bytes.resize(SaveGameToBytes(*saved, bytes.data()));
+    ASSERT_TRUE(SaveFileReplacing(save, bytes.data(), bytes.size()));
+    ov_file_t *f = nullptr;
     Screen *menu = S("MainMenu");
     Open("MainMenu");
     ASSERT_TRUE(Shown(menu, "Continue"));
