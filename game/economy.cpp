@@ -16,7 +16,9 @@
 #include <string.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -120,10 +122,11 @@ bool EqualsTokenMet(const std::string &token, bool pick_rules)
 
 // Every comma-separated token (blanks belong to the tokens), stopping at the first
 // that is not met. Lists of any length are examined in full.
-bool RequirementsMet(const char *requires, bool pick_rules)
+// The first token of the list that is not met ("" when every one is).
+std::string FirstUnmetToken(const char *requires, bool pick_rules)
 {
     if (!requires || !*requires)
-        return true;
+        return "";
     const char *p = requires;
     for (;;) {
         const char *comma = strchr(p, ',');
@@ -135,12 +138,17 @@ bool RequirementsMet(const char *requires, bool pick_rules)
             else
                 met = pick_rules || game.IsFeatureActive(token.c_str());
             if (!met)
-                return false;
+                return token;
         }
         if (!comma)
-            return true;
+            return "";
         p = comma + 1;
     }
+}
+
+bool RequirementsMet(const char *requires, bool pick_rules)
+{
+    return FirstUnmetToken(requires, pick_rules).empty();
 }
 
 bool Unlocked(const char *id)
@@ -238,6 +246,58 @@ bool ShopRequirementsMet(const char *requires)
 bool PickRequirementsMet(const char *requires)
 {
     return RequirementsMet(requires, true);
+}
+
+namespace {
+
+// Why an item the player has unlocked is not for sale now, as a phrase of the empty
+// shelf's note; "" for an item that is never sold in the shop or sold out for good.
+std::string WhyNotForSale(const std::string &token)
+{
+    static const struct {
+        const char *token;
+        const char *why;
+    } kWhy[] = {
+        {"=CAN_SPAWN_MORE_TROOPERS", "the squad is full"},
+        {"=BUNKER_DAMAGED", "the bunker needs no repair"},
+        {"=TROOPERS_WOUNDED", "no trooper is wounded"},
+        {"=TROOPERS_LOST", "no trooper has fallen"},
+        {"=NO_FORCE_FIELD", "the force field is up"},
+        {"=NO_STRIKE_IN_PROGRESS", "a strike is on its way"},
+    };
+    for (const auto &w : kWhy)
+        if (token == w.token)
+            return w.why;
+    if (StartsWith(token, "=ENTS_OF_TYPE("))
+        return "no trooper of the class it arms is in the field";
+    return "";
+}
+
+}  // namespace
+
+std::string ShopEmptyShelfNote(DMArray *catalogue)
+{
+    std::vector<std::string> reasons;
+    bool unlocked = false;
+    for (int i = 0; catalogue && i < catalogue->GetSize(); i++) {
+        DMNode *node = catalogue->GetNode(i);
+        if (!node || !Unlocked(node->id))
+            continue;
+        unlocked = true;
+        std::string why = Owned(node) ? std::string("you have bought the rest")
+                                      : WhyNotForSale(FirstUnmetToken(node->GetValue("requires"), false));
+        if (!why.empty() && std::find(reasons.begin(), reasons.end(), why) == reasons.end())
+            reasons.push_back(why);
+    }
+    if (!unlocked || reasons.empty())
+        return "Nothing for sale yet: winning missions stocks the field shop.";
+    std::string note = "Nothing for sale now: ";
+    for (size_t i = 0; i < reasons.size(); i++) {
+        if (i > 0)
+            note += i + 1 == reasons.size() ? " and " : ", ";
+        note += reasons[i];
+    }
+    return note + ".";
 }
 
 void SetShopItemContents(ShopItem *item, DMNode *node)

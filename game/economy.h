@@ -11,6 +11,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 class DMArray;
 class DMNode;
 struct ov_bitmap_t;
@@ -57,6 +59,11 @@ struct ShopList {
     ShopItem items[SHOP_MAX_ITEMS];
     int count = 0;
 };
+
+// What an empty shelf says: why none of the items the player has unlocked is for sale
+// now ("Nothing for sale now: the squad is full and the bunker needs no repair."), or
+// that nothing is unlocked yet. English, a localisation key of its own.
+std::string ShopEmptyShelfNote(DMArray *catalogue);
 
 // Fills an item from a catalogue node and prices it (null node: nothing).
 void SetShopItemContents(ShopItem *item, DMNode *node);

@@ -125,7 +125,9 @@ const char *DeathBitmapOfChapter(const char *chapter)
 }
 
 // The battlefield dressed with the remains of the waves already fought: up to 60
-// corpses of the chapter's kind, each with its blood splats, baked into the terrain.
+// corpses of the chapter's kind, each lying in a little blood (one to three small
+// splats under it), baked into the terrain. Eight to twenty-four splats at full size
+// per corpse, drawn over it, covered a resumed field in blood.
 void DressBattlefield(Scape *world, const char *chapter, int wave_script_pos)
 {
     int remains = wave_script_pos <= 0 ? 0 : wave_script_pos >= 6 ? 60 : 10 * wave_script_pos;
@@ -143,21 +145,23 @@ void DressBattlefield(Scape *world, const char *chapter, int wave_script_pos)
         float y = (float)world->height * Random01();
         y += (half_h - y) * 0.3f;
         float f = 1.0f + 2.0f * Random01();
+        for (int i = 0; (float)i < f; i++) {
+            float a = 2.0f * kPi * Random01();
+            float d = 8.0f * f * Random01();
+            if (!stock || stock->num_blood_decals <= 0)
+                continue;
+            ov_bitmap_t *splat = stock->blood_decals[AppRandom() % stock->num_blood_decals];
+            float angle = 2.0f * kPi * Random01();
+            float scale = 0.3f + 0.3f * Random01();
+            world->AddDecal(splat, {x + d * cosf(a), y + d * sinf(a)}, angle, scale, white, 0);
+            if (world->num_decals >= SCAPE_MAX_DECALS)
+                world->DrawDecals();
+        }
         if (corpse && corpse->num_frames > 0) {
             ov->OV_SetBitmapFrame(corpse, corpse->num_frames - 1);
             float angle = 2.0f * kPi * Random01();
             float scale = 0.4f + 0.4f * Random01();
             world->AddDecal(corpse, {x, y}, angle, scale, white, 0);
-        }
-        for (int i = 0; (float)i < 8.0f * f; i++) {
-            float a = 2.0f * kPi * Random01();
-            float d = 15.0f * f * Random01();
-            if (!stock || stock->num_blood_decals <= 0)
-                continue;
-            ov_bitmap_t *splat = stock->blood_decals[AppRandom() % stock->num_blood_decals];
-            float angle = 2.0f * kPi * Random01();
-            float scale = 0.6f + 0.7f * Random01();
-            world->AddDecal(splat, {x + d * cosf(a), y + d * sinf(a)}, angle, scale, white, 0);
             if (world->num_decals >= SCAPE_MAX_DECALS)
                 world->DrawDecals();
         }

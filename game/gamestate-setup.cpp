@@ -169,6 +169,7 @@ void GameState::InitNewGame(NewGameParms *source)
     wave_flags = nullptr;
     wave_banner_text = nullptr;
     delayed_tutorial = nullptr;
+    num_awaited_tutorials = 0;
     if (prog.parms.developer_mode)
         dman().ReleaseDatabase(level_file);
     global_db = dman().GetDatabase("gameplay-global.xml");
@@ -246,6 +247,7 @@ void GameState::InitNewGame(NewGameParms *source)
     artillery_timer = 0.0f;
     delayed_tutorial = nullptr;
     delayed_tutorial_time = 0.0f;
+    num_awaited_tutorials = 0;
     tutorial_shown = 0;
     tutorial_pauses = 0;
     tutorial_pauses_waves = 0;

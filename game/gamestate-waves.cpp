@@ -143,14 +143,23 @@ void SpawnNode(GameState &g, DMNode *node, int n, bool level_mode, int k, uint32
         t = (uint32_t)(((uint64_t)t + (uint64_t)n * interval) & 0xffffffffu);
 }
 
-// A TUTORIAL node: shown now or after its delay, unless completed.
+// A TUTORIAL node: shown now or after its delay, unless completed; a node naming a type
+// in "when_on_field" waits until a creature of that type is on the field.
 void TutorialNode(GameState &g, DMNode *node)
 {
     const char *name = Text(node, "tutorial");
     if (!name || (prof && prof->TagExists("tutorials_completed", name)))
         return;
     float delay = Float(node, "delay", 0.0f);
-    if (delay > 0.0f) {
+    const char *awaited = Text(node, "when_on_field");
+    Scape *world = GetScape();
+    EntityType *type = awaited && world && world->stock ? world->stock->GetEntityType(awaited) : nullptr;
+    if (type) {
+        if (g.num_awaited_tutorials < GameState::MAX_AWAITED_TUTORIALS) {
+            g.awaited_tutorials[g.num_awaited_tutorials] = name;
+            g.awaited_tutorial_types[g.num_awaited_tutorials++] = type;
+        }
+    } else if (delay > 0.0f) {
         g.delayed_tutorial_time = delay;
         g.delayed_tutorial = name;
     } else {

@@ -203,6 +203,12 @@ public:
     uint8_t wave_sound_played = 0;
     float delayed_tutorial_time = 0.0f;
     const char *delayed_tutorial = nullptr;
+    // Wave tips about creatures, each waiting until one of its type is on the field
+    // (in the order the script gave them).
+    enum { MAX_AWAITED_TUTORIALS = 4 };
+    const char *awaited_tutorials[MAX_AWAITED_TUTORIALS] = {};
+    EntityType *awaited_tutorial_types[MAX_AWAITED_TUTORIALS] = {};
+    int32_t num_awaited_tutorials = 0;
     // Tutorial state.
     char *tutorial_name = nullptr;     // 64-byte copy kept by SetTutorial; null when none
     uint8_t tutorial_shown = 0;

@@ -84,6 +84,24 @@ bool AnySelectedPathLongerThan(float length)
     return false;
 }
 
+// Whether a living creature of the type stands inside the field (creatures are born
+// outside its edges and walk in).
+bool CreatureOnField(EntityType *type)
+{
+    Scape *world = GetScape();
+    if (world == nullptr || type == nullptr)
+        return false;
+    Entity *found[64];
+    int n = world->QueryEntitiesOfType(type, Entity::NORMAL, found, 64);
+    for (int i = 0; i < n; i++) {
+        const Entity *e = found[i];
+        if (e->IsAlive() && e->pos.x >= 0.0f && e->pos.y >= 0.0f && e->pos.x <= (float)world->width &&
+            e->pos.y <= (float)world->height)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void GameState::SetTutorial(const char *name)
@@ -146,6 +164,18 @@ void GameState::UpdateTutorial(float dt)
         for (int i = 0; i < 7; i++)
             if (ov->OV_GetKeyStatei('1' + i) & 1)
                 SetTutorial(DEVELOPER_TUTORIALS[i]);
+    }
+    // A wave's tip about a creature, once one is on the field and no other tip is up.
+    for (int i = 0; i < num_awaited_tutorials && tutorial_name == nullptr; i++) {
+        if (!CreatureOnField(awaited_tutorial_types[i]))
+            continue;
+        const char *name = awaited_tutorials[i];
+        for (int k = i + 1; k < num_awaited_tutorials; k++) {
+            awaited_tutorials[k - 1] = awaited_tutorials[k];
+            awaited_tutorial_types[k - 1] = awaited_tutorial_types[k];
+        }
+        num_awaited_tutorials--;
+        SetTutorial(name);
     }
     if (game_clock > 6000 && strcmp(parms.mission_id, "MISSION1_3") == 0 && prof != nullptr &&
         !prof->TagExists(FEATURES, "PRIMARY_TARGET"))
@@ -257,9 +287,9 @@ ov_font_t *HudFont()
     return world != nullptr && world->stock != nullptr ? world->stock->font_medium : nullptr;
 }
 
-// The current tutorial's text as shown (a power-up's with its name above); false when
-// there is none to show.
-bool ShownTutorialText(const char *name, char *shown, size_t size)
+// The current tutorial's text as shown (a power-up's with its name above, a tip that
+// freezes the battle with how it goes on below); false when there is none to show.
+bool ShownTutorialText(const char *name, bool pauses, char *shown, size_t size)
 {
     if (name == nullptr)
         return false;
@@ -272,6 +302,10 @@ bool ShownTutorialText(const char *name, char *shown, size_t size)
         snprintf(shown, size, "%s Powerup\n%s", title_text != nullptr ? title_text : "", loc_man().Localize(text));
     } else {
         snprintf(shown, size, "%s", loc_man().Localize(text));
+    }
+    if (pauses) {
+        size_t used = strlen(shown);
+        snprintf(shown + used, size - used, "\n%s", loc_man().Localize("Tap to continue"));
     }
     return true;
 }
@@ -329,7 +363,8 @@ bool GameState::GetTutorialBox(float *top, float *bottom)
 {
     char shown[1024];
     ov_font_t *font = HudFont();
-    if (font == nullptr || !ShownTutorialText(tutorial_name, shown, sizeof shown) || tutorial_alpha <= 0.0f)
+    if (font == nullptr || tutorial_alpha <= 0.0f ||
+        !ShownTutorialText(tutorial_name, tutorial_pauses, shown, sizeof shown))
         return false;
     const TextBox b = MeasureTextBox(font, kTutorialWidth, shown);
     ov->OV_SetTextAlign(0);
@@ -343,7 +378,7 @@ bool GameState::GetTutorialBox(float *top, float *bottom)
 void GameState::DrawTutorial()
 {
     char shown[1024];
-    if (!ShownTutorialText(tutorial_name, shown, sizeof shown))
+    if (!ShownTutorialText(tutorial_name, tutorial_pauses, shown, sizeof shown))
         return;
     float a = tutorial_alpha;
     if (tutorial_time < 0.5f)

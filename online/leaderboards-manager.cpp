@@ -257,6 +257,21 @@ LeaderboardScore LeaderboardsManager::GetBestLocalScore(const char *category)
     return best;
 }
 
+void LeaderboardsManager::ListPersonalBests(LeaderboardsClient *client)
+{
+    if (!client)
+        return;
+    client->Lock();
+    client->ReleaseScores();
+    for (int i = 0; i < profile_man().GetNumberOfProfiles(); i++) {
+        LeaderboardScore best = GetBestScoreForProfile(profile_man().GetProfileByIndex(i), client->GetCategory());
+        if (best.points > 0)
+            client->InsertScore(new LeaderboardScore(best));
+    }
+    client->SetDownloadState(0);
+    client->Unlock();
+}
+
 bool LeaderboardsManager::ProcessEvent(ov_event_t &event)
 {
     if (!active_)

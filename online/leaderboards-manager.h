@@ -63,6 +63,10 @@ public:
     // The best personal best of all profiles (ties to the first); the empty record
     // when no profile has a positive score.
     LeaderboardScore GetBestLocalScore(const char *category);
+    // Replaces the client's list by the personal bests of every profile, one row per
+    // player with a positive score: the list of a category that keeps one score per
+    // player (its scores stay out of the local database).
+    void ListPersonalBests(LeaderboardsClient *client);
     // The id of the first node of the categories file, or null.
     const char *GetDefaultCategory();
     // Whether the category's tags hold ONE_SCORE_PER_PLAYER as a whole token.

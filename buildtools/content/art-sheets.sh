@@ -27,9 +27,11 @@ sheet menu-titles 1 $g/logo.png $g/banner-cloth.png $g/flag-victory.png
 spacing=60 sheet menu-small 4 $g/star-small.png $g/star-small-empty.png $g/lock.png game-ui/star.png
 sheet chapters 2 $g/chapter-1.png $g/chapter-2.png $g/chapter-3.png
 sheet tutorial-pages 2 $g/howto-move.png $g/howto-fire.png $g/howto-shop.png $g/howto-tactical.png $g/howto-powerups.png
-sheet mission-pictures 2 missions/pics/chapter-1.png missions/pics/chapter-2.png missions/pics/chapter-3.png \
-    missions/pics/extras-survival.png missions/pics/extras-collector.png missions/pics/extras-incoming.png \
-    missions/pics/extras-hospital.png missions/pics/extras-open.png
+pictures=()
+for f in "$native"/missions/pics/*.png; do
+    [ -e "$f" ] && pictures+=("missions/pics/$(basename "$f")")
+done
+sheet mission-pictures 3 "${pictures[@]}"
 spacing=24 sheet shop-icons 6 shop/repair.png shop/forcefield.png shop/artillery.png shop/heal.png shop/reinforcement.png \
     shop/squad.png shop/speed.png shop/honor.png shop/treasure.png shop/field-shop.png shop/extra-mission.png \
     shop/minigun.png shop/minigunpower.png shop/pyroboom.png

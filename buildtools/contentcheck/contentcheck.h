@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class DMDatabase;
+
 namespace contentcheck {
 
 // The sound and music packages the engine adds as search paths.
@@ -120,6 +122,11 @@ void CheckCrossReferences(const Tree &tree, const Facts &facts, Report *report);
 void CheckArtSizes(const Tree &tree, const Facts &facts, Report *report);
 // Rule 5 for the battle's data: entities, weapons, power-ups and the shop's REARM ids.
 void CheckBattleData(const Tree &tree, Report *report);
+// The numbers of the battle data and the gameplay tuning within the sane range of their
+// keys, and the weapons as "inherit" builds them (numbers.cpp).
+void CheckDataNumbers(const Tree &tree, Report *report);
+// The same for one level file's arrays.
+void CheckLevelNumbers(DMDatabase *level, const std::string &rel, Report *report);
 // Rule 5 for "missions.xml" and the level files (missions.cpp); categories are the
 // leaderboard categories in file order (empty when there is no leaderboards file).
 void CheckMissions(const Tree &tree, const std::vector<std::string> &categories, Report *report);

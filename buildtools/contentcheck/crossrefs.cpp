@@ -231,6 +231,7 @@ void CheckCrossReferences(const Tree &tree, const Facts &facts, Report *report)
     CheckRanks(tree, categories, report);
     CheckSpawns(tree, report);
     CheckBattleData(tree, report);
+    CheckDataNumbers(tree, report);
     CheckMissions(tree, categories, report);
     for (const std::string &rel : tree.Files())
         if (StartsWith(rel, "terrain/obstacles/") && EndsWith(rel, ".xml"))

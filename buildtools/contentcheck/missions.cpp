@@ -14,6 +14,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <map>
 
 namespace contentcheck {
 
@@ -368,6 +369,10 @@ void CheckWaves(DMDatabase *db, const Level &lv, const Data &data, Report *repor
             std::string name = Value(w, "tutorial");
             if (data.tutorials && !data.tutorials->GetNode(name.c_str()))
                 report->Add(lv.rel, Format("wave node %d shows unknown tutorial '%s'", i + 1, name.c_str()));
+            std::string awaited = Value(w, "when_on_field");
+            if (w->GetValue("when_on_field") && data.entities && Value(Type(data, awaited), "friend_group") != "ENEMIES")
+                report->Add(lv.rel, Format("wave node %d waits for '%s', which is no enemy type", i + 1,
+                                           awaited.c_str()));
         }
         if (type == "SPAWN") {
             std::string spawn = Value(w, "spawn_type");
@@ -478,6 +483,50 @@ void CheckLevel(const Tree &tree, const Level &lv, const Data &data, Report *rep
     CheckWaves(db, lv, data, report);
     CheckDrops(db, lv, data, report);
     CheckRoamers(db, lv, data, report);
+    CheckLevelNumbers(db, lv.rel, report);
+}
+
+// The trooper type a class unlock names ("MINIGUN_TROOPER" gives "MinigunTrooper");
+// "" for any other id.
+std::string ClassOfUnlock(const std::string &id)
+{
+    static const char *const kClasses[][2] = {{"MINIGUN_TROOPER", "MinigunTrooper"},
+                                              {"SHOTGUN_TROOPER", "ShotgunTrooper"},
+                                              {"BAZOOKA_TROOPER", "BazookaTrooper"},
+                                              {"PYRO_TROOPER", "PyroTrooper"},
+                                              {"SNIPER_TROOPER", "SniperTrooper"}};
+    for (const auto &c : kClasses)
+        if (id == c[0])
+            return c[1];
+    return "";
+}
+
+// A notice of a new trooper class after a mission whose squad (or an earlier one's)
+// already had that class tells the player what they have known since: each class
+// shown as new is one no squad has fought with yet.
+void CheckClassUnlocks(const Tree &tree, DMDatabase *missions, DMArray *shop, Report *report)
+{
+    std::map<std::string, std::string> fought;  // class -> the first mission that had it
+    for (int c = 0; c < 3; c++) {
+        DMArray *a = missions->GetArray(c);
+        for (int m = 0; a && m < a->GetSize(); m++) {
+            DMNode *n = a->GetNode(m);
+            std::string id = Id(n);
+            DMDatabase *level = Db(tree, tree.Resolve(Value(n, "level")));
+            DMArray *squad = level ? level->GetArray("starting_troopers") : nullptr;
+            for (int i = 0; squad && i < squad->GetSize(); i++)
+                fought.emplace(Value(squad->GetNode(i), "type"), id);
+            for (const std::string &u : Tokens(Value(n, "unlocks"))) {
+                std::string cls = ClassOfUnlock(u);
+                DMNode *item = shop ? shop->GetNode(u.c_str()) : nullptr;
+                if (cls.empty() || !item || Value(item, "type") != "New trooper class" || !fought.count(cls))
+                    continue;
+                report->Add("missions.xml", Format("mission '%s' unlocks '%s' as a new trooper class, but '%s' has "
+                                                   "been in the squad since '%s'",
+                                                   id.c_str(), u.c_str(), cls.c_str(), fought[cls].c_str()));
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -563,6 +612,8 @@ void CheckMissions(const Tree &tree, const std::vector<std::string> &categories,
                 report->Add(rel, Format("extra '%s' has no array '%s' in ranks.xml", id.c_str(), ranks_id.c_str()));
         }
     }
+    if (db)
+        CheckClassUnlocks(tree, db, shop, report);
     std::set<std::string> checked;
     for (const Level &lv : levels)
         if (checked.insert(lv.rel + "\n" + lv.mission).second)

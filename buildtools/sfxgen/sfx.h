@@ -13,8 +13,9 @@
 // (seconds) ends at the end of the sound; no env means level 1 throughout. vibrato
 // multiplies the frequency by 1 + depth sin(2 pi hz t).
 // The layers are summed, 5 ms linear fades applied at both ends with the DC offset
-// removed, and the result normalised to a peak of -1 dBFS. Noise comes from our own generator
-// seeded from "seed" and the layer's index: the same recipe gives the same bytes.
+// removed, and the result normalised to a peak of -11.5 dBFS (headroom for a busy mix).
+// Noise comes from our own generator seeded from "seed" and the layer's index: the same
+// recipe gives the same bytes.
 #ifndef BUILDTOOLS_SFXGEN_SFX_H
 #define BUILDTOOLS_SFXGEN_SFX_H
 

@@ -13,8 +13,9 @@ namespace {
 const double kPi = 3.14159265358979323846;
 // 5 ms fades at both ends.
 const int kFadeSamples = (int)(0.005 * kRate);
-// -1 dBFS of full scale.
-const double kPeak = 0.89125093813374556;
+// -11.5 dBFS of full scale: the headroom for the several effects a busy battle plays at
+// once (its mix stays below full scale; at -1 dBFS it clipped).
+const double kPeak = 0.26607250597988095;
 
 // Exponential sweep from a to b at u in 0..1.
 double SweepAt(double a, double b, double u)

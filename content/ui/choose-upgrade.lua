@@ -38,7 +38,7 @@ SetProperty ("inherit", "TextHeading");
 SetProperty ("parent", "layout");
 SetProperty ("position", 0.5, 0.18);
 SetProperty ("textbox.font", "fonts/medium.mft");
-SetProperty ("textbox.text", "Locked weapons open up in the shop.");
+SetProperty ("textbox.text", "Locked weapons open up as you win missions.");
 
 CreateComp ("Image", "Upgrade_0_selector");
 SetProperty ("parent", "layout");

@@ -97,6 +97,17 @@ void Splash(Scape *world, Entity *e, int group) {
     }
 }
 
+// A burning projectile sets its victim alight: the burn is credited to the projectile's
+// shooter, a second of burning is added while less than one is left, at 10 hit points a
+// second times the weapon's multiplier (1 without a weapon).
+void SetAlight(Entity *victim, const Entity *fire) {
+    victim->burner = fire->owner;
+    if (victim->burn_time < 1.0f) {
+        victim->burn_time += 1.0f;
+    }
+    victim->burn_damage = fire->weapon != nullptr ? 10.0f * fire->weapon->projectile_damage_multiplier : 1.0f;
+}
+
 int OpposingGroup(const Entity *e) {
     return e->friend_group == Entity::PLAYERS ? Entity::ENEMIES : Entity::PLAYERS;
 }
@@ -117,6 +128,9 @@ void EntityAIBullet::UpdateEntity(Entity *e, float dt) {
         Entity *it = touched[i];
         if (it == e || it->friend_group == e->friend_group || it == e->last_hit) {
             continue;
+        }
+        if (e->flags & Entity::INCENDIARY) {
+            SetAlight(it, e);  // incendiary rounds burn as the flames do
         }
         world->DealDamage(it, e, e->damage);
         bool pierces = false;
@@ -213,11 +227,7 @@ void EntityAIFlame::UpdateEntity(Entity *e, float dt) {
         }
     }
     if (victim != nullptr) {
-        victim->burner = e->owner;
-        if (victim->burn_time < 1.0f) {
-            victim->burn_time += 1.0f;
-        }
-        victim->burn_damage = e->weapon != nullptr ? 10.0f * e->weapon->projectile_damage_multiplier : 1.0f;
+        SetAlight(victim, e);
         float h = victim->hit_points;
         if (h > 0.0f) {
             e->hit_points -= h;  // the flame spends itself on the victim's hit points

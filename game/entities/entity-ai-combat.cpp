@@ -3,6 +3,7 @@
 // gate, and the pick-up an enemy may leave when it dies.
 #include "game/entities/entity-ai.h"
 
+#include "app/services/profiles.h"
 #include "app/services/random.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/powerups.h"
@@ -189,4 +190,10 @@ void EntityAI::PowerupDrop(vec2_t pos) {
     pickup->powerup = powerup;
     pickup->powerup_active = true;  // a drop: it must be tapped to be picked up
     Powerup::last_powerup_timestamp = game.game_clock;
+    // The supply-drop tip comes with the first drop the player sees.
+    bool seen = prof != nullptr && prof->TagExists("tutorials_completed", "POWERUPS");
+    if (!seen && !(game.delayed_tutorial_time > 0.0f)) {
+        game.delayed_tutorial = "POWERUPS";
+        game.delayed_tutorial_time = 0.5f;
+    }
 }

@@ -285,7 +285,7 @@ int Entity::GetFlagsFromString(const char *text)
         const char *word;
         uint32_t bit;
     } kWords[] = {{"NORMAL", NORMAL},   {"PROJECTILE", PROJECTILE},         {"POWERUP", POWERUP},
-                  {"MOVABLE", MOVABLE}, {"BLOCKS_MOVEMENT", BLOCKS_MOVEMENT}};
+                  {"MOVABLE", MOVABLE}, {"BLOCKS_MOVEMENT", BLOCKS_MOVEMENT}, {"INCENDIARY", INCENDIARY}};
     uint32_t flags = 0;
     for (const auto &w : kWords)
         if (strstr(text, w.word))

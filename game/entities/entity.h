@@ -33,6 +33,7 @@ struct Entity {
     static constexpr uint32_t MOVABLE = 4;
     static constexpr uint32_t POWERUP = 8;
     static constexpr uint32_t BLOCKS_MOVEMENT = 16;
+    static constexpr uint32_t INCENDIARY = 32;  // a projectile that sets what it hits alight
     static constexpr uint32_t ALL_FLAGS = 0xffffffffu;  // the flag word "ALL"
     // Materials (`material`).
     static constexpr uint16_t FLESH = 0;

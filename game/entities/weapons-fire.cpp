@@ -57,6 +57,24 @@ Weapon *UpgradeWeapon(const Entity *e)
     return nullptr;
 }
 
+// Arms e with its own weapon again; an entity still enlarged by the super trooper
+// stays one, with its speed.
+void Rearm(Entity *e, Weapon *back)
+{
+    if (!e->type || e->scale == e->type->scale) {
+        if (IdIs(e->powerup_id, "POWERUP_SUPER_WEAPON")) {
+            e->powerup_active = false;
+            e->powerup_id = "";
+        }
+        back->SetActive(e);
+        return;
+    }
+    e->powerup_active = true;
+    e->powerup_id = "POWERUP_SUPER_TROOPER";
+    back->SetActive(e);
+    e->speed = e->type->top_speed * kSuperSpeed;
+}
+
 // A spent super-weapon clip ends the effect: e returns to its own weapon (or is left
 // unarmed when it has none), staying a super trooper while still enlarged.
 void EndSuperWeapon(Entity *e)
@@ -68,16 +86,22 @@ void EndSuperWeapon(Entity *e)
         e->powerup_id = "";
         return;
     }
-    if (!e->type || e->scale == e->type->scale) {
-        e->powerup_active = false;
-        e->powerup_id = "";
-        back->SetActive(e);
-        return;
-    }
-    e->powerup_active = true;
-    e->powerup_id = "POWERUP_SUPER_TROOPER";
-    back->SetActive(e);
-    e->speed = e->type->top_speed * kSuperSpeed;
+    Rearm(e, back);
+}
+
+// A weapon whose reload gives nothing back (the rocket pack of a pick-up) is a loan:
+// when its clip is spent the wielder takes up its own weapon again: its base weapon,
+// else its class's upgrade in the profile, else its type's weapon. False when it has
+// none other than the loan (it then keeps the empty loan).
+bool ReturnLoan(Entity *e, Weapon *loan)
+{
+    Weapon *back = e->base_weapon ? e->base_weapon : UpgradeWeapon(e);
+    if (!back && e->type)
+        back = e->type->weapon;
+    if (!back || back == loan)
+        return false;
+    Rearm(e, back);
+    return true;
 }
 
 }  // namespace
@@ -150,6 +174,8 @@ void Weapon::Reload(Entity *e)
         return;
     if (e->powerup_active && IdIs(e->powerup_id, "POWERUP_SUPER_WEAPON"))
         EndSuperWeapon(e);
+    else if (e->weapon && e->weapon->reload_size <= 0.0f && ReturnLoan(e, e->weapon))
+        return;  // its own weapon comes loaded
     Weapon *w = e->weapon;
     if (!w)
         return;

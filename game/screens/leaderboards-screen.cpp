@@ -82,7 +82,16 @@ void ScreenLeaderboards::SetCategory(const char *category)
         const char *key = categories ? categories->GetNodeValue(client->GetCategory(), "display_name") : nullptr;
         sman.SetText(title, "%s", key ? loc_man().Localize(key) : "");
     }
-    client->Download(1, 100, 0xffffff);
+    LoadScores(100);
+}
+
+void ScreenLeaderboards::LoadScores(int count)
+{
+    // A category that keeps one score per player lists each profile's best, once.
+    if (leaderboards_man.IsOneScorePerPlayer(client->GetCategory()))
+        leaderboards_man.ListPersonalBests(client);
+    else
+        client->Download(1, count, 0xffffff);
 }
 
 int ScreenLeaderboards::GetCategoryIndex()
@@ -179,9 +188,8 @@ void ScreenLeaderboards::Update(float)
     const int count = categories ? categories->GetSize() : 0;
     UIComp *prev = GetComp("PrevCategory");
     UIComp *next = GetComp("NextCategory");
-    DMNode *before = categories ? categories->GetNode(i - 1) : nullptr;
     if (prev)
-        prev->fading = i < 1 || (before && leaderboards_man.IsOneScorePerPlayer(before->id));
+        prev->fading = i < 1;
     if (next)
         next->fading = i >= count - 1;
 }
@@ -199,15 +207,12 @@ bool ScreenLeaderboards::ProcessUICompClick(UIComp *comp, int)
     const int count = categories ? categories->GetSize() : 0;
     if (strcmp(name, "NextCategory") == 0 && i >= 0 && i < count - 1)
         SetCategory(categories->GetNode(i + 1)->id);
-    if (strcmp(name, "PrevCategory") == 0 && i > 0) {
-        DMNode *before = categories->GetNode(i - 1);
-        if (before && !leaderboards_man.IsOneScorePerPlayer(before->id))
-            SetCategory(before->id);
-    }
+    if (strcmp(name, "PrevCategory") == 0 && i > 0)
+        SetCategory(categories->GetNode(i - 1)->id);
     if (strcmp(name, "GameCenter") == 0 && feature_man.IsGameCenterEnabled())
         leaderboards_man.ShowLeaderboards(client ? client->GetCategory() : nullptr, "ALL_TIME", "GLOBAL");
     if (strcmp(name, "Download") == 0 && client)
-        client->Download(1, 10, 0xffffff);
+        LoadScores(10);
     // Fake scores for trying the list out: a developer's button only.
     if (strcmp(name, "Submit50") == 0 && prog.parms.developer_mode) {
         client = leaderboards_man.GetLeaderboardsForCategory(kDeveloperCategory);

@@ -112,16 +112,16 @@ void ScreenLoading::Update(float dt)
 
     if (!thread_started) {
         thread_started = true;
-        // Entered again while the worker of an earlier visit still preloads: that one
-        // goes on, and no second worker preloads the same screens beside it.
-        if (loading_thread_running.load(std::memory_order_acquire))
-            return;
-        loading_thread_running.store(true, std::memory_order_release);
-        int64_t id = ov->OV_CreateThread("App Loading", ScreenLoading_LoadingThread, nullptr, 0);
-        if (id <= 0) {
-            loading_thread_running.store(false, std::memory_order_release);
-            ov->OV_PrintDebugf(1, "The loading thread could not be started; preloading on the main thread.\n");
-            preload_on_main_thread = true;
+        // A worker started by an earlier entry that still preloads carries on for this
+        // one: a second worker would preload the same screen at the same time.
+        bool idle = false;
+        if (loading_thread_running.compare_exchange_strong(idle, true, std::memory_order_acq_rel)) {
+            int64_t id = ov->OV_CreateThread("App Loading", ScreenLoading_LoadingThread, nullptr, 0);
+            if (id <= 0) {
+                loading_thread_running.store(false, std::memory_order_release);
+                ov->OV_PrintDebugf(1, "The loading thread could not be started; preloading on the main thread.\n");
+                preload_on_main_thread = true;
+            }
         }
     }
 }

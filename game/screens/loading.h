@@ -1,6 +1,7 @@
 // The loading screen "Loading" (UI "ui/loading.lua"), the first screen of a run: the
 // application preloads and pushes it; on its first update it starts the worker
-// "App Loading", which preloads every other registered screen one by one while this
+// "App Loading" (unless the worker of an earlier entry still runs: there is never more
+// than one), which preloads every other registered screen one by one while this
 // screen shows the waving banner and a spinning loader, and half a second after the
 // screen manager reports every screen preloaded it pushes "MainMenu" and leaves.
 //

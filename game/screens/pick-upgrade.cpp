@@ -457,10 +457,19 @@ void ScreenPickUpgrade::Leave() {}
 
 void ScreenPickUpgrade::ShowDescription(const char *id)
 {
-    selection.Set(id);
     DMNode *node = id && catalogue ? catalogue->GetNode(id) : nullptr;
     nString desc = ExpandBunkerHealth(node ? node->GetValue("desc") : nullptr);
     ShowNodeTexts(this, node, Text(desc));
+}
+
+// Offer k (0 to 2) becomes the pick: its texts, its selector alone.
+void ScreenPickUpgrade::SelectOffer(int k)
+{
+    selection.Set(choices[k].Get());
+    ShowDescription(Text(selection));
+    SetVisible(GetComp("SelectorA"), k == 0);
+    SetVisible(GetComp("SelectorB"), k == 1);
+    SetVisible(GetComp("SelectorC"), k == 2);
 }
 
 void ScreenPickUpgrade::Enter()
@@ -469,37 +478,33 @@ void ScreenPickUpgrade::Enter()
     for (int i = 0; i < 3; i++)
         SetButtonIcon(GetComp(kButtons[i]),
                       catalogue && !choices[i].IsEmpty() ? catalogue->GetNodeValue(Text(choices[i]), "icon") : nullptr);
-    ShowDescription(choices[0].Get());
-    SetVisible(GetComp("SelectorA"), true);
-    SetVisible(GetComp("SelectorB"), false);
-    SetVisible(GetComp("SelectorC"), false);
+    SelectOffer(0);
 }
 
 bool ScreenPickUpgrade::ProcessUICompClick(UIComp *comp, int)
 {
-    // The class panels name their class; the three choice buttons their offer.
+    // The three offers choose; the class buttons below only tell about their class
+    // (the pick and its selector stay where they were).
     static const struct {
         const char *comp;
         const char *id;
-        int selector;
-    } kPanels[] = {
-        {"Minigun_Upgrades", "MINIGUN_TROOPER", 0}, {"Bazooka_Upgrades", "BAZOOKA_TROOPER", 1},
-        {"Shotgun_Upgrades", "SHOTGUN_TROOPER", 2}, {"Pyro_Upgrades", "PYRO_TROOPER", 2},
-        {"Sniper_Upgrades", "SNIPER_TROOPER", 2}, {"A", nullptr, 0}, {"B", nullptr, 1}, {"C", nullptr, 2},
+    } kClasses[] = {
+        {"Minigun_Upgrades", "MINIGUN_TROOPER"}, {"Shotgun_Upgrades", "SHOTGUN_TROOPER"},
+        {"Bazooka_Upgrades", "BAZOOKA_TROOPER"}, {"Pyro_Upgrades", "PYRO_TROOPER"},
+        {"Sniper_Upgrades", "SNIPER_TROOPER"},
     };
+    static const char *const kOffers[3] = {"A", "B", "C"};
     if (Named(comp, "Select")) {
         ApplyFreePick(Text(selection), catalogue);
         sman.PopScreen(this, true);
         return true;
     }
-    for (auto &panel : kPanels) {
-        if (!Named(comp, panel.comp))
-            continue;
-        ShowDescription(panel.id ? panel.id : Text(choices[panel.selector]));
-        SetVisible(GetComp("SelectorA"), panel.selector == 0);
-        SetVisible(GetComp("SelectorB"), panel.selector == 1);
-        SetVisible(GetComp("SelectorC"), panel.selector == 2);
-    }
+    for (int k = 0; k < 3; k++)
+        if (Named(comp, kOffers[k]))
+            SelectOffer(k);
+    for (const auto &c : kClasses)
+        if (Named(comp, c.comp))
+            ShowDescription(c.id);
     return true;
 }
 

@@ -83,7 +83,9 @@ public:
     int ProcessEvent(ov_event_t *event) override;
     int ProcessScreenMessage(Screen *from, const char *message, const char *value) override;
 
+    // Shows a catalogue node's texts (the pick stays).
     void ShowDescription(const char *id);
+    void SelectOffer(int k);
 
     nString choices[3];
     nString selection;

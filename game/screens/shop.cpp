@@ -112,7 +112,7 @@ void ScreenShop::RefreshItems(float t, bool force)
     UIComp *start = GetComp("ItemsStart");
     RefreshShopItems(list, catalogue, t, force, StaticPos(start), ShelfScale(start));
     // The selection points into the array: it must still be a live, unsold entry.
-    if (selected && (selected - list.items >= list.count || selected->sold))
+    if (!selected || selected - list.items >= list.count || selected->sold)
         Select(nullptr);
 }
 
@@ -145,6 +145,12 @@ void ScreenShop::Select(Item *item)
         sman.SetText(GetComp("Name"), "%s", "");
         sman.SetText(GetComp("Desc"), "%s", "");
         sman.SetText(GetComp("Cost"), "%s", "");
+        // An empty shelf says why nothing is for sale.
+        bool empty = true;
+        for (int i = 0; i < list.count && empty; i++)
+            empty = list.items[i].sold;
+        if (empty)
+            sman.SetText(GetComp("Desc"), "%s", loc_man().Localize(ShopEmptyShelfNote(catalogue).c_str()));
         return;
     }
     sman.SetText(GetComp("Name"), "%s", item->name ? item->name : "");

@@ -64,21 +64,25 @@ const Row kTypes[] = {
     {"PowerupSuperWeapon", "Powerup", "type=\"Powerup\" flags=\"POWERUP\" friend_group=\"PLAYERS\""},
 };
 
+// Every bullet-class weapon flies (a speed and a range, fractions as random terms);
+// the pick-up loans ("RocketLauncher", "AlienPlasmGun", "BazookaBoom") reload nothing.
 const Row kWeapons[] = {
-    {"Minigun", "", "projectile_entity=\"ProjectileLead\""},
+    {"Minigun", "", "projectile_entity=\"ProjectileLead\" projectile_speed=\"700\" projectile_range=\"220\""},
     {"MinigunFireBullets", "", "inherit=\"Minigun\""},
-    {"ShotgunFirePellets", "", "projectile_entity=\"ProjectileLead\""},
-    {"BazookaNapalm", "", "projectile_entity=\"ProjectileNapalm\""},
-    {"RocketLauncher", "", "projectile_entity=\"ProjectileRocket\""},
-    {"BazookaBoom", "", "projectile_entity=\"ProjectileRocket\""},
-    {"Pyro", "", "projectile_entity=\"ProjectileFlame\""},
+    {"ShotgunFirePellets", "",
+     "projectile_entity=\"ProjectileLead\" projectile_speed=\"600\" projectile_speed_random=\"0.2\" "
+     "projectile_range_random=\"0.2\""},
+    {"BazookaNapalm", "", "projectile_entity=\"ProjectileNapalm\" projectile_speed=\"320\" clip_size=\"1\""},
+    {"RocketLauncher", "", "inherit=\"BazookaNapalm\" projectile_entity=\"ProjectileRocket\" reload_size=\"0\""},
+    {"BazookaBoom", "", "projectile_entity=\"ProjectileRocket\" projectile_speed=\"200\" reload_size=\"0\""},
+    {"Pyro", "", "projectile_entity=\"ProjectileFlame\" projectile_speed=\"180\" projectile_speed_random=\"0.3\""},
     {"PyroPower", "", "inherit=\"Pyro\""},
     {"PyroFreeze", "", "inherit=\"Pyro\""},
     {"FireTrail", "", "inherit=\"Pyro\""},
-    {"PyroGas", "", "projectile_entity=\"ProjectileGas\""},
+    {"PyroGas", "", "projectile_entity=\"ProjectileGas\" projectile_speed=\"120\""},
     {"PyroDeathwish", "", "inherit=\"Pyro\""},
-    {"AlienPlasmGun", "", "projectile_entity=\"ProjectileIce\""},
-    {"EggLayer", "", "projectile_class=\"ENTITY\" projectile_entity=\"Egg\""},
+    {"AlienPlasmGun", "", "projectile_entity=\"ProjectileIce\" projectile_speed=\"650\" reload_size=\"0\""},
+    {"EggLayer", "", "projectile_class=\"ENTITY\" projectile_entity=\"Egg\" shot_interval=\"5\""},
 };
 
 std::string Array(const char *array, const Row *rows, size_t n)
@@ -209,6 +213,41 @@ TEST_F(ContentCheckBattle, EachFaultIsReportedWithItsMessage)
          [](T *t) { Swap(&t->shop_, "upgraded_ent_types=\"PyroTrooper\"", "upgraded_ent_types=\"SniperTrooper\""); },
          "content: shop.xml: 'REARM_PyroTrooper_PyroPower' has \"upgraded_ent_types\" 'SniperTrooper' (the type it "
          "rearms is 'PyroTrooper')"},
+        {"speed random term as a percentage",
+         [](T *t) { Swap(&t->weapons_, "projectile_speed_random=\"0.2\"", "projectile_speed_random=\"80\""); },
+         "content: weapons.xml: weapon 'ShotgunFirePellets' has \"projectile_speed_random\" 80 (0 to 1)"},
+        {"range random term below 0",
+         [](T *t) { Swap(&t->weapons_, "projectile_range_random=\"0.2\"", "projectile_range_random=\"-0.5\""); },
+         "content: weapons.xml: weapon 'ShotgunFirePellets' has \"projectile_range_random\" -0.5 (0 to 1)"},
+        {"random term inherited",
+         [](T *t) { Swap(&t->weapons_, "projectile_speed_random=\"0.3\"", "projectile_speed_random=\"30\""); },
+         "content: weapons.xml: weapon 'PyroPower' has a speed random term of 30 (a fraction, 0 to 1)"},
+        {"a weapon that never sets its speed",
+         [](T *t) { Swap(&t->weapons_, " projectile_speed=\"120\"", ""); },
+         "content: weapons.xml: weapon 'PyroGas' fires at speed 0 (its shots would not fly forward)"},
+        {"speed 0 written",
+         [](T *t) { Swap(&t->weapons_, "projectile_speed=\"120\"", "projectile_speed=\"0\""); },
+         "content: weapons.xml: weapon 'PyroGas' has \"projectile_speed\" 0 (above 0 to 5000)"},
+        {"range 0 written",
+         [](T *t) { Swap(&t->weapons_, "projectile_range=\"220\"", "projectile_range=\"0\""); },
+         "content: weapons.xml: weapon 'MinigunFireBullets' has range 0 (its shots would die at the muzzle)"},
+        {"own weapon without reload",
+         [](T *t) { Swap(&t->weapons_, "shot_interval=\"5\"", "shot_interval=\"5\" reload_size=\"0\""); },
+         "content: weapons.xml: weapon 'EggLayer' of type 'Mother' reloads no rounds: once its clip is empty it "
+         "never fires again, and it has no weapon to return to"},
+        {"upgrade weapon without reload",
+         [](T *t) { Swap(&t->weapons_, "id=\"PyroPower\" inherit=\"Pyro\"", "id=\"PyroPower\" inherit=\"AlienPlasmGun\""); },
+         "content: weapons.xml: weapon 'PyroPower' of upgrade 'REARM_PyroTrooper_PyroPower' reloads no rounds: once "
+         "its clip is empty it never fires again, and it has no weapon to return to"},
+        {"weapon number that is no number",
+         [](T *t) { Swap(&t->weapons_, "shot_interval=\"5\"", "shot_interval=\"slow\""); },
+         "content: weapons.xml: weapon 'EggLayer' has \"shot_interval\" 'slow', which is no number"},
+        {"entity number out of range",
+         [](T *t) { Swap(&t->entities_, "id=\"Hound\" ai=\"Seeker\" ", "id=\"Hound\" ai=\"Seeker\" scale=\"0\" "); },
+         "content: entities.xml: type 'Hound' has \"scale\" 0 (above 0 to 4)"},
+        {"power-up number out of range",
+         [](T *t) { Swap(&t->powerups_, "min_level=\"5\"", "min_level=\"50\""); },
+         "content: powerups.xml: power-up 'POWERUP_BOOM' has \"min_level\" 50 (0 to 30)"},
     };
     cctest::ExpectEachFault(this, cases, true);
 }

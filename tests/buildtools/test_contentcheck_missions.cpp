@@ -379,6 +379,28 @@ TEST_F(ContentCheckMissions, EachFaultIsReportedWithItsMessage)
                   "<array id=\"gameplay\">\n<node id=\"num_troopers_at_start\" value=\"2\" />\n");
          },
          "content: missions/x-s.xml: sets \"num_troopers_at_start\" (list the squad in \"starting_troopers\")"},
+        {"a class shown as new that the squad already has",
+         [](T *t) {
+             Swap(&t->files_["missions.xml"], "unlocks=\"SMALL_PRIZE,BIG_PRIZE\"", "unlocks=\"MINIGUN_TROOPER,BIG_PRIZE\"");
+             Swap(&t->files_["shop.xml"], "<node id=\"SMALL_PRIZE\" />",
+                  "<node id=\"MINIGUN_TROOPER\" type=\"New trooper class\" />");
+         },
+         "content: missions.xml: mission 'MISSION1_1' unlocks 'MINIGUN_TROOPER' as a new trooper class, but "
+         "'MinigunTrooper' has been in the squad since 'MISSION1_1'"},
+        {"a tip waiting for an unknown creature",
+         [](T *t) {
+             Swap(&t->files_["missions/two.xml"], "tutorial=\"MOVING\"", "tutorial=\"MOVING\" when_on_field=\"Hund\"");
+         },
+         "content: missions/two.xml: wave node 2 waits for 'Hund', which is no enemy type"},
+        {"a wave of no aliens",
+         [](T *t) { Swap(&t->files_["missions/two.xml"], "num=\"10\"", "num=\"0\""); },
+         "content: missions/two.xml: waves node 3 has \"num\" 0 (1 to 100)"},
+        {"a gameplay number out of range",
+         [](T *t) {
+             Swap(&t->files_["missions/x-s.xml"], "<array id=\"gameplay\">\n",
+                  "<array id=\"gameplay\">\n<node id=\"hitpoint_increase_per_wave\" value=\"4\" />\n");
+         },
+         "content: missions/x-s.xml: gameplay has \"hitpoint_increase_per_wave\" 4 (0 to 1)"},
         {"a score mode without a pause between waves",
          [](T *t) { Swap(&t->files_["missions/x-s.xml"], "value=\"8\"", "value=\"0\""); },
          "content: missions/x-s.xml: has \"delay_between_waves\" 0 or less (a score mode needs a pause between waves)"},

@@ -1,5 +1,5 @@
 // orvex-sfxgen's synthesis: the WAV header bytes, a 440 Hz sine's zero crossings, the
-// same recipe giving the same bytes, the -1 dBFS peak, silent first and last samples
+// same recipe giving the same bytes, the -11.5 dBFS peak, silent first and last samples
 // with the 5 ms fades, recipe errors, and every shipped recipe meeting the sound rules
 // (0.02 to 8 s, peak between -12 and -0.5 dBFS, no DC offset, no click at either end).
 #include "sfx.h"
@@ -20,8 +20,8 @@ using namespace sfx;
 
 namespace {
 
-// round(32767 * 10^(-1/20)): the peak sample of every sound.
-const int kPeakSample = 29204;
+// round(32767 * 10^(-11.5/20)): the peak sample of every sound.
+const int kPeakSample = 8718;
 
 std::vector<int16_t> Make(const std::string &recipe)
 {
@@ -136,8 +136,8 @@ TEST(Sfxgen, EnvelopeAndDelayShapeTheLayer)
         early = std::max(early, abs((int)p[i]));
     for (size_t i = 8000; i < 22000; i++)
         late = std::max(late, abs((int)p[i]));
-    EXPECT_GT(early, 20000);
-    EXPECT_LT(late, 200);
+    EXPECT_GT(early, kPeakSample * 2 / 3);
+    EXPECT_LT(late, kPeakSample / 145);
 }
 
 TEST(Sfxgen, RecipeErrors)

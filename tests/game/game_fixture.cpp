@@ -126,6 +126,14 @@ void GameTest::FreeWorld()
 void GameTest::TearDown()
 {
     FreeWorld();
+    // A world the game made itself (the battle screen's preload builds one when a test
+    // plays a battle through the screens) goes too: its stock's types name weapons of
+    // the table emptied below and hold this engine's bitmaps, fonts and effects, so the
+    // next test's battle must not find it.
+    if (Scape *left = GetScape()) {
+        SetScape(nullptr);
+        delete left;
+    }
     ResetGameState();
     Weapon::ClearWeapons();
     Powerup::ClearPowerups();

@@ -2,8 +2,9 @@
 // the effect library), the data files a world needs written into the scratch program
 // directory, and the world
 // (`scape`) built with its stock and published. Every test starts with a fresh game
-// state and ends with the world withdrawn and freed and the static tables of weapons,
-// power-ups and obstacle types emptied.
+// state and ends with the world withdrawn and freed (the fixture's, or one the game's
+// battle screen built) and the static tables of weapons, power-ups and obstacle types
+// emptied.
 //
 // Typical use:
 //   StartGame();

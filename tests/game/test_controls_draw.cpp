@@ -303,6 +303,27 @@ TEST_F(ControlsDrawTest, TheTutorialTextSitsInADarkBoxCentredOnTheScreen)
     EXPECT_GT(faded.At(512, 3)[0], f.At(512, 3)[0] + 20);
 }
 
+// A tip that freezes the battle says so: a second line "Tap to continue" under its
+// text; a tip that lets the battle run has none.
+TEST_F(ControlsDrawTest, APausingTipSaysTapToContinue)
+{
+    StartBattle();
+    auto dark = [](const Rgba &p) { return p[0] < 60 && p[1] < 60 && p[2] < 60; };
+    game.SetTutorial("MOVING");
+    game.UpdateTutorial(1.0f);
+    auto running = widgettest::LitBox(Draw(DrawTutorialBox), 0, 0, 1023, 200, dark);
+    game.SetTutorial("FIRING");
+    ASSERT_TRUE(game.tutorial_pauses);
+    game.UpdateTutorial(1.0f);
+    Frame f = Draw(DrawTutorialBox);
+    Shot(f, "tutorial-pausing.png");
+    auto pausing = widgettest::LitBox(f, 0, 0, 1023, 200, dark);
+    ASSERT_NE(running[0], -1);
+    ASSERT_NE(pausing[0], -1);
+    const int line = running[3] - running[1] - 20;  // the box is one line and its margin
+    EXPECT_GE(pausing[3] - pausing[1], running[3] - running[1] + line * 3 / 4);
+}
+
 TEST_F(ControlsDrawTest, TutorialTextsAreShownInThePlayersLanguage)
 {
     StartBattle();
@@ -315,6 +336,7 @@ TEST_F(ControlsDrawTest, TutorialTextsAreShownInThePlayersLanguage)
     apptest::WriteFile("data-xx/language.xml",
                        "<?xml version=\"1.0\"?>\n<root>\n<array id=\"STRINGS\">\n"
                        " <node id=\"Troopers fire on their own\" to=\"Feuer\" />\n"
+                       " <node id=\"Tap to continue\" to=\"Weiter\" />\n"
                        "</array>\n</root>\n");
     prog.parms.locale = "xx";
     ASSERT_TRUE(loc_man().Initialize());
@@ -323,13 +345,18 @@ TEST_F(ControlsDrawTest, TutorialTextsAreShownInThePlayersLanguage)
     EXPECT_LT(translated[2] - translated[0], (english[2] - english[0]) / 2);
     EXPECT_NEAR((translated[0] + translated[2]) / 2, 512, 2);
 
-    // A power-up tutorial shows the power-up's name over its description.
+    // A power-up tutorial shows the power-up's name over its description (and, as it
+    // pauses, the cue to tap under them): two lines more than a running tip's one.
+    game.SetTutorial("MOVING");
+    game.UpdateTutorial(1.0f);
+    auto one_line = widgettest::LitBox(Draw(DrawTutorialBox), 0, 0, 1023, 200, dark);
+    const int line = one_line[3] - one_line[1] - 20;  // less the box's margin
     game.SetTutorial("POWERUP_HEALTH");
     game.UpdateTutorial(1.0f);
     Frame powerup = Draw(DrawTutorialBox);
     Shot(powerup, "tutorial-powerup.png");
-    auto two_lines = widgettest::LitBox(powerup, 0, 0, 1023, 200, dark);
-    EXPECT_GT(two_lines[3] - two_lines[1], (english[3] - english[1]) * 3 / 2);
+    auto three_lines = widgettest::LitBox(powerup, 0, 0, 1023, 200, dark);
+    EXPECT_GE(three_lines[3] - three_lines[1], one_line[3] - one_line[1] + line * 3 / 2);
     loc_man().Shutdown();
     prog.parms.locale = nullptr;
 }

@@ -15,6 +15,7 @@
 #include "game/savegame-format.h"
 #include "tests/app/ui/widget_fixture.h"
 #include "tests/game/game_fixture.h"
+#include "tests/support/headless_engine.h"
 #include "ovrecords.h"
 
 #include <gtest/gtest.h>
@@ -147,9 +148,12 @@ protected:
             waves += "<node id=\"w" + std::to_string(i) + "\" type=\"WAVE_START\" flags=\"F" + std::to_string(i) +
                      "\" text=\"Wave " + std::to_string(i) + "\"/>\n";
         apptest::WriteFile(kLevel, gametest::XmlArray("waves", waves));
+        BeforeWorld();
         MakeWorld();
         prog.parms.developer_mode = 0;
     }
+    // Files a test's world needs before it loads its assets.
+    virtual void BeforeWorld() {}
     void TearDown() override
     {
         AppSetRandomSource(nullptr);
@@ -638,10 +642,10 @@ TEST_F(SaveGameTest, PyroDeathwishIsActivatedAgainOtherFeaturesNot)
 
 TEST_F(SaveGameTest, RemainsFollowTheWavePosition)
 {
-    // With every draw 0 a remain takes x, y and size (f = 1), then 8 splats; each splat
+    // With every draw 0 a remain takes x, y and size (f = 1), then one splat; a splat
     // takes angle and distance, and with blood decals a choice, angle and scale.
     const int decal_draws = world->stock->num_blood_decals > 0 ? 3 : 0;
-    const int per_remain = 3 + 8 * (2 + decal_draws);
+    const int per_remain = 3 + 1 * (2 + decal_draws);
     struct Case {
         int position;
         int remains;
@@ -669,13 +673,53 @@ TEST_F(SaveGameTest, RemainsFollowTheWavePosition)
     }
 }
 
+// The shipped blood and corpses of the first chapter.
+class ShippedRemainsTest : public SaveGameTest {
+protected:
+    void BeforeWorld() override
+    {
+        const char *const parts[] = {"blood", "chapter-1"};
+        gametest::CopyShippedParts(ORVEX_PROGRAM_DIR, parts, 2);
+    }
+};
+
+// A battle resumed after its sixth wave lies under the shipped remains of the first
+// chapter (sixty corpses with their blood): the field shows the aftermath of a fight,
+// not a carpet of blood. The picture is kept to be looked at.
+TEST_F(ShippedRemainsTest, ResumedBattleReadsAsItsAftermath)
+{
+    ASSERT_GT(world->stock->num_blood_decals, 0);
+    SetUpBattle();
+    strcpy(game.parms.chapter_id, "CHAPTER1");
+    game.wave_script_pos = 6;
+    ASSERT_TRUE(game.SaveGameState());
+    FreshBattle();
+    AppSeedRandom(20261210u);
+    ASSERT_TRUE(game.LoadGameState(false));
+    DrawBattleFrame();
+    widgettest::Frame f = widgettest::ReadFrame();
+    for (size_t i = 3; i < f.px.size(); i += 4)
+        f.px[i] = 255;
+    EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("savegame", "resumed-aftermath.png")));
+    // Blood and corpses: red well above green and blue.
+    size_t red = 0, field = 0;
+    for (size_t i = 0; i + 3 < f.px.size(); i += 4) {
+        field++;
+        if (f.px[i] > f.px[i + 1] + 30 && f.px[i] > f.px[i + 2] + 30)
+            red++;
+    }
+    printf("blood and corpses cover %.1f %% of the field\n", 100.0 * (double)red / (double)field);
+    EXPECT_LT((double)red / (double)field, 0.06);
+    EXPECT_GT(red, 0u);
+}
+
 TEST_F(SaveGameTest, RemainsOfTheChapterShowTheCorpseLastFrame)
 {
     // A three-frame death sequence of the second chapter; the chapter id in any case.
     widgettest::WriteBms("chapter-2/crabfly/crabfly-die.bms", 4, 4, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}},
                          {0, 1, 2}, 10.0f);
     const int decal_draws = world->stock->num_blood_decals > 0 ? 3 : 0;
-    const int per_remain = 3 + 2 + 8 * (2 + decal_draws);  // with the corpse's angle and scale
+    const int per_remain = 3 + 2 + 1 * (2 + decal_draws);  // with the corpse's angle and scale
     auto draws_of_load = [&](const char *chapter, int position) {
         MakeWorld();
         gametest::ResetGameState();

@@ -3,6 +3,7 @@
 // tutorials, and the guards against empty choices, zero intervals and huge waves.
 #include "tests/game/battle_driver.h"
 
+#include "app/services/dataman.h"
 #include "app/services/random.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
@@ -52,6 +53,47 @@ protected:
     }
     void ClearQueue() { world->spawn_manager->ClearSpawnList(); }
 };
+
+// A wave's tip about a creature waits until one is on the field: the alien born
+// outside the edge shows nothing, the one that walks in shows the first waiting tip;
+// the second waits for the first to go, then shows. A tip seen before never waits.
+TEST_F(WaveTest, ATipAboutACreatureWaitsUntilOneIsOnTheField)
+{
+    apptest::WriteFile("texts.xml", gametest::XmlArray("tutorial",
+                                                       "<node id=\"ENEMY_ALIEN\" text=\"Aliens\" flags=\"TUTORIAL_PAUSES\"/>\n"
+                                                       "<node id=\"ALIEN_MORE\" text=\"More\" flags=\"\"/>\n"
+                                                       "<node id=\"SEEN\" text=\"Old\" flags=\"\"/>"));
+    dman().ReleaseDatabase("texts.xml");
+    profile.AddTag("tutorials_completed", "SEEN");
+    Start(GAME_MODE_LEVEL, "<node type=\"WAVE_START\"/>\n"
+                           "<node type=\"TUTORIAL\" tutorial=\"ENEMY_ALIEN\" when_on_field=\"Alien\"/>\n"
+                           "<node type=\"TUTORIAL\" tutorial=\"SEEN\" when_on_field=\"Alien\"/>\n"
+                           "<node type=\"TUTORIAL\" tutorial=\"ALIEN_MORE\" when_on_field=\"Alien\"/>\n"
+                           "<node type=\"SPAWN\" spawn_type=\"Alien\"/>\n"
+                           "<node type=\"WAVE_START\"/>");
+    game.SetupNextWave();
+    EXPECT_EQ(2, game.num_awaited_tutorials);
+    game.UpdateTutorial(0.1f);
+    EXPECT_EQ(nullptr, game.tutorial_name);
+    Entity *alien = world->SpawnEntity(world->stock->GetEntityType("Alien"), vec2_t{-30.0f, 300.0f});
+    ASSERT_NE(nullptr, alien);
+    game.UpdateTutorial(0.1f);
+    EXPECT_EQ(nullptr, game.tutorial_name);  // still outside the field
+    alien->pos = vec2_t{30.0f, 300.0f};
+    game.UpdateTutorial(0.1f);
+    ASSERT_NE(nullptr, game.tutorial_name);
+    EXPECT_STREQ("ENEMY_ALIEN", game.tutorial_name);
+    EXPECT_TRUE(game.tutorial_pauses);
+    game.UpdateTutorial(0.1f);
+    EXPECT_STREQ("ENEMY_ALIEN", game.tutorial_name);  // one at a time
+    game.SetTutorialCompleted("ENEMY_ALIEN");
+    for (int i = 0; i < 10 && game.tutorial_name && strcmp(game.tutorial_name, "ENEMY_ALIEN") == 0; i++)
+        game.UpdateTutorial(0.2f);
+    game.UpdateTutorial(0.1f);
+    ASSERT_NE(nullptr, game.tutorial_name);
+    EXPECT_STREQ("ALIEN_MORE", game.tutorial_name);
+    EXPECT_EQ(0, game.num_awaited_tutorials);
+}
 
 TEST_F(WaveTest, ClockPositions)
 {

@@ -40,6 +40,8 @@ const char *const kEnemyTypes =
     "hit_points=\"1\" radius=\"20\" scale=\"1\"/>\n"
     "<node id=\"Slug\" ai=\"Bullet\" flags=\"PROJECTILE\" friend_group=\"INHERIT\" hit_points=\"1\" radius=\"4\" "
     "damage=\"10\" scale=\"1\"/>\n"
+    "<node id=\"FireSlug\" ai=\"Bullet\" flags=\"PROJECTILE INCENDIARY\" friend_group=\"INHERIT\" hit_points=\"1\" "
+    "radius=\"4\" damage=\"10\" scale=\"1\"/>\n"
     "<node id=\"Rocket\" ai=\"Rocket\" flags=\"PROJECTILE\" friend_group=\"INHERIT\" hit_points=\"1\" radius=\"5\" "
     "damage=\"10\" scale=\"1\"/>\n"
     "<node id=\"Napalm\" ai=\"RocketNapalm\" flags=\"PROJECTILE\" friend_group=\"INHERIT\" hit_points=\"1\" "
@@ -66,7 +68,9 @@ const char *const kEnemyWeapons =
     "projectile_splash_range=\"50\" projectile_splash_damage=\"40\"/>\n"
     "<node id=\"Flamer\" projectile_entity=\"ProjectileFlame\" projectile_range=\"100\" "
     "projectile_damage_multiplier=\"3\"/>\n"
-    "<node id=\"Freezer\" projectile_entity=\"Shard\" projectile_range=\"100\"/>\n";
+    "<node id=\"Freezer\" projectile_entity=\"Shard\" projectile_range=\"100\"/>\n"
+    "<node id=\"FireGun\" projectile_entity=\"FireSlug\" projectile_range=\"300\" projectile_speed=\"400\" "
+    "projectile_damage_multiplier=\"1.5\"/>\n";
 
 Scape *EnemyAITest::StartEnemies(const std::string &powerups) {
     Scape *built = StartWorld(kEnemyWeapons, powerups, kEnemyTypes);

@@ -20,13 +20,14 @@ namespace aitest {
 // "Drone" (a Seeker the hive mind steers), "Hound", "Raider" (a WaypointAttacker
 // laying "Egg" mines), "Target" (an ENEMIES dummy of metal that does not move),
 // "Trooper", "Ally" (a PLAYERS dummy of metal), "BaseBunker", "Powerup", and the
-// projectiles "Slug" (Bullet), "Rocket", "Napalm", "ProjectileFlame" (Flame),
+// projectiles "Slug" (Bullet), "FireSlug" (an incendiary Bullet), "Rocket", "Napalm", "ProjectileFlame" (Flame),
 // "Shard" (Ice) and "Cloud" (Gas).
 extern const char *const kEnemyTypes;
 // Weapons: "Gun" (the slug, piercing 0), "EggLayer" (ENTITY class, "Egg"),
 // "Bazooka" (rocket, splash 100 / 100), "NapalmGun" (napalm rocket, bullet class,
 // range 200, damage multiplier 2), "NapalmPods" (napalm, ENTITY class),
-// "Flamer" (flame, range 100, multiplier 3), "Freezer" (ice, range 100).
+// "Flamer" (flame, range 100, multiplier 3), "Freezer" (ice, range 100), "FireGun"
+// (the incendiary slug, multiplier 1.5).
 extern const char *const kEnemyWeapons;
 
 class EnemyAITest : public EntityAITest {

@@ -205,6 +205,41 @@ TEST_F(HotProjectileTest, FlameLifetimeRangeAndBurnWithoutAWeapon) {
     }
 }
 
+// An incendiary bullet sets what it hits alight as a flame does (a second of burning at
+// 10 a second times its weapon's multiplier, credited to the shooter) and still hits;
+// a plain bullet burns nothing; a victim already burning for a second or more is not
+// given more time.
+TEST_F(HotProjectileTest, IncendiaryBulletSetsItsVictimAlightAndAPlainOneDoesNot) {
+    StartProjectiles();
+    struct Case {
+        const char *kind;
+        const char *weapon;
+        float burning_before;
+        float burn_time, burn_damage;
+    };
+    static const Case kCases[] = {
+        {"FireSlug", "FireGun", 0.0f, 1.0f, 15.0f},
+        {"FireSlug", nullptr, 0.5f, 1.5f, 1.0f},
+        {"FireSlug", "FireGun", 1.2f, 1.2f, 15.0f},
+        {"Slug", "Gun", 0.0f, 0.0f, 0.0f},
+    };
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.kind << " of " << (c.weapon ? c.weapon : "no weapon") << ", burning "
+                                        << c.burning_before);
+        Entity *target = Dummy("Target", {500, 400});
+        Entity *p = Shot(c.kind, {500, 400}, {100, 0}, shooter, c.weapon);
+        ASSERT_TRUE(target && p);
+        target->burn_time = c.burning_before;
+        Update(p, 0.01f);
+        EXPECT_FLOAT_EQ(target->hit_points, 90.0f);  // the hit itself
+        EXPECT_FLOAT_EQ(target->burn_time, c.burn_time);
+        EXPECT_FLOAT_EQ(target->burn_damage, c.burn_damage);
+        EXPECT_EQ(target->burner, c.burn_damage > 0.0f ? shooter : nullptr);
+        world->stock->FreeEntity(target);
+        world->stock->FreeEntity(p);
+    }
+}
+
 TEST_F(HotProjectileTest, IceChillsOneVictimAFrameUpToTwoSeconds) {
     StartProjectiles();
     Entity *a = Dummy("Target", {300, 300});

@@ -7,7 +7,8 @@
 // `SetsUpAndStartsItsFirstWave`: every level sets up its base type, squad and waves and
 // sends its first enemies within a few seconds, with no developer popup.
 // `CampaignLevelWin` (one case per mission): the squad strengthened as the test player
-// strengthens it wins within six game minutes; the level drawn at its second wave.
+// strengthens it, holding its posts, wins within six game minutes; the level drawn at
+// its second wave.
 // `DISABLED_PassiveSquadBalanceTable` (--gtest_also_run_disabled_tests): the plain squad
 // plays every level; one line per mission with game seconds, outcome, stars, kills and
 // the base's hit points left. CAMPAIGN_SEED, CAMPAIGN_HOLD, CAMPAIGN_TRACE=<mission id>
@@ -307,14 +308,15 @@ TEST_F(CampaignLevels, SetsUpAndStartsItsFirstWave)
 }
 
 // The test player's run: every level won within six game minutes by the squad standing
-// at its posts, strengthened as the test player strengthens it. One case per mission,
+// at its posts (and walking back to them when knocked away: waves come from every side),
+// strengthened as the test player strengthens it. One case per mission,
 // so that each runs in a fresh process.
 class CampaignLevelWin : public CampaignLevels, public ::testing::WithParamInterface<Mission> {};
 
 TEST_P(CampaignLevelWin, BoostedSquadAtItsPostsWinsWithinSixMinutes)
 {
     const Mission &m = GetParam();
-    Outcome o = Play(m, true, false);
+    Outcome o = Play(m, true, true);
     printf("boosted %-12s %s after %6.1f s, %d stars, %3d kills\n", m.id, o.won ? "won " : (o.lost ? "LOST" : "OPEN"),
            o.seconds, o.stars, o.kills);
     EXPECT_TRUE(o.won) << m.id << ", enemies left:" << o.left;

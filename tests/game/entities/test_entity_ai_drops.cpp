@@ -5,6 +5,7 @@
 // trooper, a bunker repair or the weighted random kind.
 #include "tests/game/entities/test_entity_ai_fixture.h"
 
+#include "app/services/profiles.h"
 #include "game/entities/powerups.h"
 #include "game/entities/upgrades.h"
 #include "game/gamestate.h"
@@ -81,6 +82,47 @@ TEST_F(PowerupDropTest, DropCarriesTheChoiceMarkedForTappingAndStampsTheClock) {
     EXPECT_STREQ(pickups[0]->powerup->id, "POWERUP_SPEED");
     EXPECT_TRUE(pickups[0]->powerup_active);
     EXPECT_EQ(Powerup::last_powerup_timestamp, 100000u);
+}
+
+// The supply-drop tip comes half a second after the first drop, when the drop is there
+// to see (it was shown on a timer of the level, drop or no drop); a player who has seen
+// it gets no tip, and a tip already waiting its turn is not pushed aside.
+TEST_F(PowerupDropTest, TheFirstDropBringsTheSupplyDropTip) {
+    Profile player;
+    player.Reset("1.xml");
+    prof = &player;
+    struct Case {
+        const char *what;
+        bool seen;
+        const char *waiting;
+        const char *expected;
+        float time;
+    } cases[] = {
+        {"first drop", false, nullptr, "POWERUPS", 0.5f},
+        {"tip seen", true, nullptr, nullptr, 0.0f},
+        {"another tip waiting", false, "FIRING", "FIRING", 2.0f},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearPickups();
+        Powerup::last_powerup_timestamp = 0;
+        player.Reset("1.xml");
+        if (c.seen) {
+            player.AddTag("tutorials_completed", "POWERUPS");
+        }
+        game.delayed_tutorial = c.waiting;
+        game.delayed_tutorial_time = c.waiting ? 2.0f : 0.0f;
+        ScriptRandom({kRollZero, kLastGatePass});
+        ai->PowerupDrop({300, 300});
+        ASSERT_EQ(Pickups().size(), 1u);
+        if (c.expected) {
+            EXPECT_STREQ(game.delayed_tutorial, c.expected);
+        } else {
+            EXPECT_EQ(game.delayed_tutorial, nullptr);
+        }
+        EXPECT_FLOAT_EQ(game.delayed_tutorial_time, c.time);
+    }
+    prof = nullptr;
 }
 
 TEST_F(PowerupDropTest, OddsIntervalAndLastGateTable) {

@@ -1,7 +1,8 @@
 // Arming and reloading: SetActive's values, and every branch of Reload (a spent super
 // weapon returning to the base weapon, to the profile's REARM_ or PYRO_DEATHWISH
-// upgrade, to nothing, or to a super trooper still enlarged; a plain reload; a reload
-// that takes no time).
+// upgrade, to nothing, or to a super trooper still enlarged; a spent loan of a pick-up
+// (no rounds back on reload) returning to the trooper's own weapon; a plain reload; a
+// reload that takes no time).
 #include "tests/game/entities/test_weapons_fixture.h"
 
 #include "app/services/profiles.h"
@@ -29,6 +30,7 @@ void WriteWeapons()
                        "<node id=\"PyroDeathwish\" clip_size=\"80\" reload_time=\"4\" reload_size=\"80\" />\n"
                        "<node id=\"Instant\" clip_size=\"5\" reload_time=\"0\" reload_size=\"7\" />\n"
                        "<node id=\"Negative\" clip_size=\"5\" reload_time=\"-1\" reload_size=\"2\" />\n"
+                       "<node id=\"Pack\" clip_size=\"6\" reload_time=\"1.8\" reload_size=\"0\" />\n"
                        "</array>\n</root>\n");
 }
 
@@ -147,6 +149,53 @@ TEST_F(ReloadTest, SpentSuperWeaponReturnsToItsWeapon)
             EXPECT_FLOAT_EQ(e.shot_timer, 0.5f);
         }
     }
+}
+
+// A spent pick-up weapon that gives no rounds back (the rocket pack) hands the trooper
+// its own weapon again, loaded, with no reload: its base weapon, else its class's
+// upgrade in the profile, else its type's weapon; a super trooper stays one. With no
+// weapon of its own it keeps the empty pack.
+TEST_F(ReloadTest, SpentLoanReturnsToTheTroopersOwnWeapon)
+{
+    struct Case {
+        const char *what;
+        const char *base_weapon;
+        const char *active_upgrade;
+        const char *type_weapon;
+        float scale;
+        const char *weapon;  // expected
+        float ammo, reload_timer, speed;
+        const char *powerup_id;
+    };
+    const Case kCases[] = {
+        {"base weapon", "Minigun", "REARM_MinigunTrooper_Rifle", "Rifle", 1.0f, "Minigun", 30, 0, 80, ""},
+        {"profile upgrade", nullptr, "REARM_MinigunTrooper_Rifle", "Minigun", 1.0f, "Rifle", 6, 0, 100, ""},
+        {"type's weapon", nullptr, nullptr, "Minigun", 1.0f, "Minigun", 30, 0, 80, ""},
+        {"still enlarged", "Minigun", nullptr, nullptr, 1.5f, "Minigun", 30, 0, 160, "POWERUP_SUPER_TROOPER"},
+        {"nothing of its own", nullptr, nullptr, nullptr, 1.0f, "Pack", 0, 1.8f, 100, ""},
+        {"the pack is its own", "Pack", nullptr, nullptr, 1.0f, "Pack", 0, 1.8f, 100, ""},
+    };
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.what);
+        profile_.RemoveValue("team_setup", "MinigunTrooper", "active_upgrade");
+        if (c.active_upgrade)
+            profile_.SetValue("team_setup", "MinigunTrooper", "active_upgrade", c.active_upgrade);
+        type_.weapon = c.type_weapon ? Weapon::GetWeapon(c.type_weapon) : nullptr;
+        Entity e = Trooper("Pack", false);
+        e.scale = c.scale;
+        if (c.scale != 1.0f) {
+            e.powerup_active = true;
+            e.powerup_id = "POWERUP_SUPER_TROOPER";
+        }
+        e.base_weapon = c.base_weapon ? Weapon::GetWeapon(c.base_weapon) : nullptr;
+        e.weapon->Reload(&e);
+        EXPECT_EQ(e.weapon, Weapon::GetWeapon(c.weapon));
+        EXPECT_FLOAT_EQ(e.ammo, c.ammo);
+        EXPECT_FLOAT_EQ(e.reload_timer, c.reload_timer);
+        EXPECT_FLOAT_EQ(e.speed, c.speed);
+        EXPECT_STREQ(e.powerup_id, c.powerup_id);
+    }
+    type_.weapon = nullptr;
 }
 
 TEST_F(ReloadTest, PlainReloadStartsTheTimer)

@@ -212,7 +212,7 @@ TEST_F(LeaderboardsList, ScoresBelowEveryRankAreAllDrawn)
     EXPECT_NE(rows[5].find("|-70@"), std::string::npos);
 }
 
-TEST_F(LeaderboardsList, ArrowsFadeAtTheEndsAndOneScorePerPlayerBlocksPrev)
+TEST_F(LeaderboardsList, ArrowsFadeAtTheEnds)
 {
     ScreenLeaderboards *s = Open();
     s->Update(0.016f);
@@ -226,10 +226,12 @@ TEST_F(LeaderboardsList, ArrowsFadeAtTheEndsAndOneScorePerPlayerBlocksPrev)
     Click(s, "NextCategory");
     EXPECT_STREQ(Category(s), "JUNGLE_SURVIVAL");
     EXPECT_EQ(std::string(Text(s, "CategoryTitle")), "Jungle");
-    EXPECT_TRUE(prev->fading);  // CAMPAIGN is ONE_SCORE_PER_PLAYER
+    // CAMPAIGN keeps one score per player: it lists the players' bests and stays in reach.
+    EXPECT_FALSE(prev->fading);
     EXPECT_FALSE(next->fading);
     Click(s, "PrevCategory");
-    EXPECT_STREQ(Category(s), "JUNGLE_SURVIVAL");
+    EXPECT_STREQ(Category(s), "CAMPAIGN");
+    Click(s, "NextCategory");
     Click(s, "NextCategory");
     EXPECT_STREQ(Category(s), "DESERT");
     EXPECT_FALSE(prev->fading);
@@ -258,6 +260,39 @@ TEST_F(LeaderboardsList, ArrowsFadeAtTheEndsAndOneScorePerPlayerBlocksPrev)
               popups.end());
     EXPECT_TRUE(apptest::Logged("Setting Leaderboards Category 'NOWHERE'\n"));
     EXPECT_EQ(s->ProcessEvent(nullptr), 1);  // every event stops here
+}
+
+// A category that keeps one score per player (CAMPAIGN) lists each profile's best once:
+// a player's rising campaign total is one row that rises, another profile is a row of
+// its own, a profile without a score is no row.
+TEST_F(LeaderboardsList, OneScorePerPlayerListsEachProfilesBestOnce)
+{
+    prof->SetName("Rook");
+    for (int total : {3, 8, 15})
+        leaderboards_man.SubmitScore("CAMPAIGN", total, 1000);
+    Profile *rook = prof;
+    Profile *ada = profile_man().CreateNewProfile();
+    ASSERT_NE(ada, nullptr);
+    ada->SetName("Ada");
+    leaderboards_man.SubmitScore("CAMPAIGN", 21, 900);
+    Profile *none = profile_man().CreateNewProfile();
+    ASSERT_NE(none, nullptr);
+    none->SetName("Idle");
+    profile_man().SetActiveProfile(rook);
+    ScreenLeaderboards *s = Open();
+    s->ProcessScreenMessage(nullptr, "SetCategory", "CAMPAIGN");
+    ASSERT_NE(s->client, nullptr);
+    ASSERT_EQ(s->client->GetNumberOfScores(), 2);
+    EXPECT_STREQ(s->client->GetScoreByIndex(0)->player, "Ada");
+    EXPECT_EQ(s->client->GetScoreByIndex(0)->points, 21);
+    EXPECT_STREQ(s->client->GetScoreByIndex(1)->player, "Rook");
+    EXPECT_EQ(s->client->GetScoreByIndex(1)->points, 15);
+    EXPECT_EQ(s->client->GetDownloadState(), 0);
+    // Another win raises the row; the list is read again when the category is shown.
+    leaderboards_man.SubmitScore("CAMPAIGN", 19, 1000);
+    s->ProcessScreenMessage(nullptr, "SetCategory", "CAMPAIGN");
+    ASSERT_EQ(s->client->GetNumberOfScores(), 2);
+    EXPECT_EQ(s->client->GetScoreByIndex(1)->points, 19);
 }
 
 // The platform score service's button asks it for the current category, only when the

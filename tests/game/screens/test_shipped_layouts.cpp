@@ -11,6 +11,7 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/widgets/ui-image.h"
+#include "app/ui/widgets/ui-textbox.h"
 #include "game/screens/flags.h"
 #include "game/screens/game-over.h"
 #include "game/screens/leaderboards-screen.h"
@@ -383,6 +384,50 @@ TEST_F(ShippedLayouts, WeaponChoiceHoldsItsComponentsAndDraws)
     dman().ReleaseDatabase("shop.xml");
 }
 
+// The weapon choice's hint tells how a locked weapon opens, and that holds for the
+// shipped campaign: every upgrade the choice lists is unlocked by a mission's win (the
+// hint once sent the player to the shop, where locked weapons never open). The field
+// shop's unlock notice tells of the shop.
+TEST_F(ShippedLayouts, WeaponChoiceHintAndShopNoticeTellWhatOpensThem)
+{
+    Screen *choose = &GetChooseUpgradeScreen();
+    ASSERT_TRUE(sman.PreloadScreen(choose));
+    UICompTextbox *hint = dynamic_cast<UICompTextbox *>(choose->GetComp("Hint"));
+    ASSERT_NE(hint, nullptr);
+    const std::string text = hint->GetText() ? hint->GetText() : "";
+    EXPECT_NE(text.find("win missions"), std::string::npos) << text;
+    EXPECT_EQ(text.find("shop"), std::string::npos) << text;
+
+    std::string unlocks;
+    DMDatabase *missions = dman().GetDatabase("missions.xml");
+    ASSERT_NE(missions, nullptr);
+    for (int c = 0; c < missions->GetNumberOfArrays(); c++)
+        for (int m = 0; m < missions->GetArray(c)->GetSize(); m++)
+            if (const char *u = missions->GetArray(c)->GetNode(m)->GetValue("unlocks"))
+                unlocks += std::string(",") + u;
+    unlocks += ",";
+    DMArray *catalogue = dman().GetArray("shop.xml", "Upgrades");
+    ASSERT_NE(catalogue, nullptr);
+    int upgrades = 0;
+    for (int i = 0; i < catalogue->GetSize(); i++) {
+        DMNode *n = catalogue->GetNode(i);
+        if (!n->GetValue("upgraded_ent_types"))
+            continue;
+        upgrades++;
+        EXPECT_NE(unlocks.find(std::string(",") + n->id + ","), std::string::npos)
+            << n->id << " is opened by no mission";
+    }
+    EXPECT_GE(upgrades, 25);
+    // The field shop's notice tells of the shop it opens, not of coins, which drop from
+    // the first mission on.
+    const char *shop_notice = catalogue->GetNodeValue("POWERUP_MONEY", "desc");
+    ASSERT_NE(shop_notice, nullptr);
+    EXPECT_NE(strstr(shop_notice, "shop"), nullptr) << shop_notice;
+    EXPECT_EQ(strstr(shop_notice, "now drop"), nullptr) << shop_notice;
+    choose->FreeUI();
+    choose->preloaded.store(false);
+}
+
 // The trooper cards and battle summary every result screen shows.
 const char kCards[] =
     "trooper_0_damage:Textbox|trooper_1_damage:Textbox|trooper_2_damage:Textbox|trooper_3_damage:Textbox|"
@@ -520,9 +565,18 @@ TEST_F(ShippedLayouts, LeaderboardsHoldTheirComponentsAndDraw)
         // The list is written in the screen manager's default font (the list's own test
         // sets it the same way).
         sman.default_font = ov->OV_GetFont("fonts/medium.mft");
-        for (int points : {41250, 23800, 9100})
-            leaderboards_man.SubmitScore("CAMPAIGN", points, 600000);
+        // Three won missions: the player's campaign total is one row that rises.
+        if (!prof)
+            profile_man().CreateNewProfile();
+        ASSERT_NE(prof, nullptr);
+        prof->SetName("Rook");
+        for (int stars : {3, 8, 15})
+            leaderboards_man.SubmitScore("CAMPAIGN", stars, 600000);
         apptest::draw = screentest::DrawStackOnBlack;
+        sman.SendScreenMessage(nullptr, boards, "SetCategory", "CAMPAIGN");
+        ASSERT_NE(boards->client, nullptr);
+        ASSERT_EQ(boards->client->GetNumberOfScores(), 1);
+        EXPECT_EQ(boards->client->GetScoreByIndex(0)->points, 15);
         sman.PushScreen(boards, 0);
         EXPECT_GT(LitPixels(Shoot("leaderboards.png")), 200000);
         sman.PopScreen(boards, false);

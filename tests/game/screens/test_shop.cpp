@@ -86,9 +86,31 @@ TEST_F(ShopTest, WithoutItemsTheFieldIs140Wide)
     profile.Reset("1.xml");  // nothing unlocked
     Open(&Shop());
     EXPECT_EQ(0, Shop().list.count);
+    EXPECT_EQ("Nothing for sale yet: winning missions stocks the field shop.", TextOf(&Shop(), "Desc"));
     EXPECT_FLOAT_EQ(140.0f, dynamic_cast<UICompTouchField *>(Shop().GetComp("TF"))->content_width);
     TapComp("Buy");  // hidden, and nothing to buy
     EXPECT_EQ(0, game.money_spent);
+}
+
+// A shelf left empty by the battle says why: each unlocked item's first unmet
+// requirement, once; what opens up fills the shelf and the note goes.
+TEST_F(ShopTest, EmptyShelfSaysWhyNothingIsForSale)
+{
+    profile.Reset("1.xml");
+    Unlock("REPAIR_BUNKER MINIGUN_TROOPER MEDKIT");
+    game.squad_size = 2;
+    game.living_troopers = 2;
+    Open(&Shop());
+    EXPECT_EQ(0, Shop().list.count);
+    EXPECT_EQ("", TextOf(&Shop(), "Name"));
+    EXPECT_EQ("Nothing for sale now: the bunker needs no repair, the squad is full and no trooper is wounded.",
+              TextOf(&Shop(), "Desc"));
+    TapComp("OK");
+    Run(40, 0.02f);  // closed
+    bunker->hit_points = 500.0f;
+    Open(&Shop());
+    EXPECT_EQ((std::vector<std::string>{"REPAIR_BUNKER"}), Ids());
+    EXPECT_EQ("", TextOf(&Shop(), "Desc"));
 }
 
 TEST_F(ShopTest, SelectionRules)

@@ -200,24 +200,30 @@ TEST_F(UpgradeScreensTest, PickUpgrade)
     Shot("pick-upgrade.png");
     EXPECT_TRUE(Visible(&PickUp(), "SelectorB"));
 
+    // The class buttons tell about their class; the pick (B) and its selector stay.
     struct Panel {
         const char *comp;
-        const char *selection;
-        const char *selector;
+        const char *name;
     } panels[] = {
-        {"Minigun_Upgrades", "MINIGUN_TROOPER", "SelectorA"}, {"Bazooka_Upgrades", "BAZOOKA_TROOPER", "SelectorB"},
-        {"Shotgun_Upgrades", "SHOTGUN_TROOPER", "SelectorC"}, {"Pyro_Upgrades", "PYRO_TROOPER", "SelectorC"},
-        {"Sniper_Upgrades", "SNIPER_TROOPER", "SelectorC"},
+        {"Bazooka_Upgrades", ""}, {"Shotgun_Upgrades", ""}, {"Pyro_Upgrades", ""},  // not in the catalogue
+        {"Sniper_Upgrades", ""},  {"Minigun_Upgrades", "Minigunner"},
     };
     for (const Panel &p : panels) {
-        Click(&PickUp(), p.comp);
-        EXPECT_STREQ(p.selection, PickUp().selection.Get()) << p.comp;
+        TapComp(&PickUp(), p.comp);
+        EXPECT_EQ(p.name, TextOf(&PickUp(), "Name")) << p.comp;
+        EXPECT_STREQ("NOTE", PickUp().selection.Get()) << p.comp;
         for (const char *s : {"SelectorA", "SelectorB", "SelectorC"})
-            EXPECT_EQ(strcmp(s, p.selector) == 0, Visible(&PickUp(), s)) << p.comp << " " << s;
+            EXPECT_EQ(strcmp(s, "SelectorB") == 0, Visible(&PickUp(), s)) << p.comp << " " << s;
     }
-    Click(&PickUp(), "Minigun_Upgrades");
-    EXPECT_EQ("Minigunner", TextOf(&PickUp(), "Name"));
+    // "Take it" applies the offer that is picked, never a class.
+    TapComp(&PickUp(), "Select");
+    EXPECT_TRUE(game.IsFeatureActive("NOTE"));
+    for (const char *cls : {"MINIGUN_TROOPER", "SHOTGUN_TROOPER", "BAZOOKA_TROOPER", "PYRO_TROOPER", "SNIPER_TROOPER"})
+        EXPECT_FALSE(game.IsFeatureActive(cls)) << cls;
+    EXPECT_TRUE(PickUp().leaving);
+    Steps(60, 0.02f);  // gone
 
+    Open(&PickUp());
     TapComp(&PickUp(), "C");
     TapComp(&PickUp(), "Select");
     EXPECT_FLOAT_EQ(12.0f, game.force_field_time);
