@@ -3,11 +3,14 @@
 
 #include "app/ui/model.h"
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
 
 #include <lua.hpp>
 #include <math.h>
 #include <string.h>
+
+using namespace uiwidget;
 
 namespace {
 
@@ -26,28 +29,15 @@ const char *PropertyRest(const char *prop)
 
 }  // namespace
 
-UICompModel::UICompModel()
-{
-    type = UICOMP_MODEL;
-    interactive = false;
-}
-
 UICompModel::~UICompModel()
 {
     if (model)
         model_man.ReleaseModel(model);
 }
 
-UIComp *UICompModel::Clone(const char *clone_name)
+void UICompModel::CopyToClone(UICompModel *clone) const
 {
-    UICompModel *c = new UICompModel();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->ShareModel(model);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
+    clone->ShareModel(model);
 }
 
 void UICompModel::Update(float) {}
@@ -80,10 +70,7 @@ void UICompModel::Draw()
     const float a = GetStaticAlpha();
     if (a <= 0.0f)
         return;
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(a * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
+    SetDrawState(this, a * color.a);
     const float angle_now = GetStaticAngle();
     align = UIALIGN_CENTER;
     if (!model)
@@ -109,19 +96,15 @@ void UICompModel::ApplyCacheMode(int mode)
 
 void UICompModel::EditUpdate(float) {}
 
-void UICompModel::ExportLua(FILE *f)
+// Without a model template the reference has none.
+void UICompModel::ExportOwn(FILE *f, const UICompModel &t)
 {
-    UIComp::ExportLua(f);
-    const UICompModel *t = dynamic_cast<UICompModel *>(template_comp);
-    if (model && (!t || model != t->model))
+    if (model && model != t.model)
         WriteLuaPropertyText(f, "model.model", model->name ? model->name : "");
 }
 
-int UICompModel::GetProperty(const char *prop, lua_State *L)
+int UICompModel::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     const char *rest = PropertyRest(prop);
     if (strcmp(rest, "model") == 0) {
         lua_pushstring(L, model && model->name ? model->name : "");
@@ -131,11 +114,8 @@ int UICompModel::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompModel::SetProperty(const char *prop, lua_State *L)
+int UICompModel::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *rest = PropertyRest(prop);
     if (strcmp(rest, "model") == 0)
         SetModel(lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr);

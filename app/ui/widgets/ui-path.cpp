@@ -2,12 +2,15 @@
 #include "app/ui/widgets/ui-path.h"
 
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 
 #include <lua.hpp>
 #include <math.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+
+using namespace uiwidget;
 
 namespace {
 
@@ -51,20 +54,7 @@ void DrawHollowSquare(float cx, float cy, float size)
 
 UICompPath::UICompPath()
 {
-    type = UICOMP_PATH;
-    interactive = false;
     points.SetShrink(true);
-}
-
-UIComp *UICompPath::Clone(const char *clone_name)
-{
-    UICompPath *c = new UICompPath();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
 }
 
 void UICompPath::AddPoint(vec2_t p)
@@ -272,10 +262,7 @@ void UICompPath::Draw()
         return;
     const vec2_t pos = GetAlignedPos();
     const float s = dynamic_scale;
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(GetStaticAlpha() * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
+    SetDrawState(this, GetStaticAlpha() * color.a);
     const int n = points.Count();
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     for (int i = 0; i + 1 < n; i++)
@@ -305,18 +292,15 @@ void UICompPath::Draw()
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
 }
 
-void UICompPath::ExportLua(FILE *f)
+// Every point whatever the template has.
+void UICompPath::ExportOwn(FILE *f, const UICompPath &)
 {
-    UIComp::ExportLua(f);
     for (int i = 0; i < points.Count(); i++)
         fprintf(f, "SetProperty (\"path.point\", %g, %g);\n", points[i].x, points[i].y);
 }
 
-int UICompPath::GetProperty(const char *prop, lua_State *L)
+int UICompPath::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (strcmp(prop, "path.num_points") == 0) {
         lua_pushinteger(L, points.Count());
         return 1;
@@ -334,11 +318,8 @@ int UICompPath::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompPath::SetProperty(const char *prop, lua_State *L)
+int UICompPath::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     if (strcmp(prop, "path.point") == 0)
         AddPoint({(float)lua_tonumber(L, 2), (float)lua_tonumber(L, 3)});
     else if (strcmp(prop, "path.num_points") == 0)
