@@ -69,11 +69,7 @@ void ExportArea(const UIArea &area, FILE *f, float tmpl_width, float tmpl_height
 
 void ApplyAreaDimensions(const UIArea &area, UIComp *comp)
 {
-    comp->width = *area.width;
-    comp->height = *area.height;
-    comp->CalculateDynamicScale();
-    comp->width *= comp->dynamic_scale;
-    comp->height *= comp->dynamic_scale;
+    comp->SetScaledSize(*area.width, *area.height);
     if (comp->scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
         comp->width = (float)sman.virtual_width;
         comp->height = (float)sman.virtual_height;

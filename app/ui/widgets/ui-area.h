@@ -58,13 +58,6 @@ public:
     int GetOwnProperty(const char *prop, lua_State *L) { return GetAreaProperty(Area(), prop, L); }
     // The area changes the size only at the next UpdateDimensions.
     int SetOwnProperty(const char *prop, lua_State *L) { return SetAreaProperty(Area(), this, prop, L); }
-    bool InheritFrom(UIComp *tmpl) override
-    {
-        if (!UIComp::InheritFrom(tmpl))
-            return false;
-        UpdateDimensions();
-        return true;
-    }
     // Area size x dynamic scale; the virtual screen's size for STRETCH_TO_COVER_SCREEN.
     void UpdateDimensions() override { ApplyAreaDimensions(Area(), this); }
 

@@ -65,31 +65,18 @@ public:
         return 0;
     }
 
-    bool InheritFrom(UIComp *tmpl) override
+    void InheritOwn(const Kind &t)
     {
-        if (!UIComp::InheritFrom(tmpl))
-            return false;
-        if (Kind *t = dynamic_cast<Kind *>(tmpl)) {
-            rect_width = t->rect_width;
-            rect_height = t->rect_height;
-        }
-        UpdateDimensions();
-        return true;
+        rect_width = t.rect_width;
+        rect_height = t.rect_height;
     }
 
     // Box size x scale (a side of 0 counts the kind's empty size) x dynamic scale; the
     // virtual screen's size for STRETCH_TO_COVER_SCREEN.
     void UpdateDimensions() override
     {
-        this->width = this->scale * rect_width;
-        this->height = this->scale * rect_height;
-        if (this->width == 0.0f)
-            this->width = Kind::kEmptyWidth;
-        if (this->height == 0.0f)
-            this->height = Kind::kEmptyHeight;
-        this->CalculateDynamicScale();
-        this->width *= this->dynamic_scale;
-        this->height *= this->dynamic_scale;
+        const float w = this->scale * rect_width, h = this->scale * rect_height;
+        this->SetScaledSize(w != 0.0f ? w : Kind::kEmptyWidth, h != 0.0f ? h : Kind::kEmptyHeight);
         if (this->scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
             this->width = (float)sman.virtual_width;
             this->height = (float)sman.virtual_height;

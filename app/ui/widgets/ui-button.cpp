@@ -104,11 +104,7 @@ void UICompButton::UpdateDimensions()
             dynamic_text_scale = s;
         }
     }
-    width = w;
-    height = h;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(w, h);
 }
 
 void UICompButton::Draw()
@@ -190,44 +186,38 @@ void UICompButton::Draw()
     PopRotation(rotated);
 }
 
-bool UICompButton::InheritFrom(UIComp *tmpl)
+void UICompButton::InheritOwn(const UICompButton &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompButton *t = dynamic_cast<UICompButton *>(tmpl)) {
-        bm_idle = t->bm_idle;
-        bm_over = t->bm_over;
-        bm_pressed = t->bm_pressed;
-        bm_disabled = t->bm_disabled;
-        bm_icon = t->bm_icon;
-        text_color_idle = t->text_color_idle;
-        text_color_over = t->text_color_over;
-        text_color_pressed = t->text_color_pressed;
-        text_color_disabled = t->text_color_disabled;
-        scale_idle = t->scale_idle;
-        scale_over = t->scale_over;
-        scale_pressed = t->scale_pressed;
-        scale_disabled = t->scale_disabled;
-        dynamic_text_scale_min = t->dynamic_text_scale_min;
-        dynamic_text_scale_max = t->dynamic_text_scale_max;
-        font = t->font;
-        text_scale_idle = t->text_scale_idle;
-        text_scale_over = t->text_scale_over;
-        text_scale_pressed = t->text_scale_pressed;
-        text_scale_disabled = t->text_scale_disabled;
-        if (t->text && t != this)
-            StoreText(t->text);
-        textbox_width = t->textbox_width;
-        textbox_height = t->textbox_height;
-        max_text_width_percentage = t->max_text_width_percentage;
-        text_align = t->text_align;
-        text_offset_x = t->text_offset_x;
-        text_offset_y = t->text_offset_y;
-        icon_offset_x = t->icon_offset_x;
-        icon_offset_y = t->icon_offset_y;
-    }
-    UpdateDimensions();
-    return true;
+    bm_idle = t.bm_idle;
+    bm_over = t.bm_over;
+    bm_pressed = t.bm_pressed;
+    bm_disabled = t.bm_disabled;
+    bm_icon = t.bm_icon;
+    text_color_idle = t.text_color_idle;
+    text_color_over = t.text_color_over;
+    text_color_pressed = t.text_color_pressed;
+    text_color_disabled = t.text_color_disabled;
+    scale_idle = t.scale_idle;
+    scale_over = t.scale_over;
+    scale_pressed = t.scale_pressed;
+    scale_disabled = t.scale_disabled;
+    dynamic_text_scale_min = t.dynamic_text_scale_min;
+    dynamic_text_scale_max = t.dynamic_text_scale_max;
+    font = t.font;
+    text_scale_idle = t.text_scale_idle;
+    text_scale_over = t.text_scale_over;
+    text_scale_pressed = t.text_scale_pressed;
+    text_scale_disabled = t.text_scale_disabled;
+    if (t.text && &t != this)
+        StoreText(t.text);
+    textbox_width = t.textbox_width;
+    textbox_height = t.textbox_height;
+    max_text_width_percentage = t.max_text_width_percentage;
+    text_align = t.text_align;
+    text_offset_x = t.text_offset_x;
+    text_offset_y = t.text_offset_y;
+    icon_offset_x = t.icon_offset_x;
+    icon_offset_y = t.icon_offset_y;
 }
 
 int UICompButton::GetOwnProperty(const char *prop, lua_State *L)

@@ -20,7 +20,7 @@ public:
     // 2 takes a reference on each set bitmap (idle, over, pressed, disabled, icon) and
     // updates the size; 3 gives them back.
     void ApplyCacheMode(int mode) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompButton &t);
     // The idle bitmap's size (or 0 x 0), widened to the icon and, without an idle
     // bitmap, to the text measured at the idle text scale; the dynamic text scale from
     // the textbox width; then times the dynamic scale.

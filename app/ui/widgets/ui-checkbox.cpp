@@ -39,11 +39,7 @@ void UICompCheckbox::ApplyCacheMode(int mode)
 
 void UICompCheckbox::UpdateDimensions()
 {
-    width = bm_idle ? (float)BitmapWidth(bm_idle) : 1.0f;
-    height = bm_idle ? (float)BitmapHeight(bm_idle) : 1.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(bm_idle ? (float)BitmapWidth(bm_idle) : 1.0f, bm_idle ? (float)BitmapHeight(bm_idle) : 1.0f);
 }
 
 void UICompCheckbox::Draw()
@@ -80,23 +76,17 @@ void UICompCheckbox::Draw()
     PopRotation(rotated);
 }
 
-bool UICompCheckbox::InheritFrom(UIComp *tmpl)
+void UICompCheckbox::InheritOwn(const UICompCheckbox &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompCheckbox *t = dynamic_cast<UICompCheckbox *>(tmpl)) {
-        bm_idle = t->bm_idle;
-        bm_over = t->bm_over;
-        bm_pressed = t->bm_pressed;
-        bm_disabled = t->bm_disabled;
-        bm_marker = t->bm_marker;
-        font = t->font;
-        if (t->text && t != this)
-            StoreLabel(t->text);
-        value = t->value;
-    }
-    UpdateDimensions();
-    return true;
+    bm_idle = t.bm_idle;
+    bm_over = t.bm_over;
+    bm_pressed = t.bm_pressed;
+    bm_disabled = t.bm_disabled;
+    bm_marker = t.bm_marker;
+    font = t.font;
+    if (t.text && &t != this)
+        StoreLabel(t.text);
+    value = t.value;
 }
 
 int UICompCheckbox::GetOwnProperty(const char *prop, lua_State *L)

@@ -21,7 +21,7 @@ public:
     void ExportOwn(FILE *f, const UICompCheckbox &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompCheckbox &t);
     // The idle bitmap's size, or 1 x 1, times the dynamic scale; the label does not count.
     void UpdateDimensions() override;
 

@@ -2,12 +2,15 @@
 // default interactive flag, the clone (a new component of the same kind styled as the
 // source), the property calls that try the base properties first, and the export that
 // writes the base lines and then the kind's own lines against its template (or against
-// a freshly made component of the kind when it has none of the same kind).
+// a freshly made component of the kind when it has none of the same kind), and the
+// inheritance that copies the base style, the kind's own, then updates the size.
 //
 // A kind derives from UICompKind<Kind, type> and writes only what differs:
 //   int GetOwnProperty(const char *prop, lua_State *L);   // the count pushed, 0 unknown
 //   int SetOwnProperty(const char *prop, lua_State *L);   // 0
 //   void ExportOwn(FILE *f, const Kind &reference);       // lines that differ from it
+//   void InheritOwn(const Kind &tmpl);                    // the kind's style copied
+//                                                         // from a template of its kind
 //   void CopyToClone(Kind *clone) const;                  // optional: what InheritFrom
 //                                                         // does not copy, given first
 // Unknown names are the kind's to report: the messages differ between kinds.
@@ -66,8 +69,22 @@ public:
         Self().ExportOwn(f, t ? *t : defaults);
     }
 
+    // The base style, then the kind's own from a template of the same kind, then the
+    // size; false (nothing copied) for a template of another type.
+    bool InheritFrom(UIComp *tmpl) override
+    {
+        if (!UIComp::InheritFrom(tmpl))
+            return false;
+        if (const Kind *t = dynamic_cast<const Kind *>(tmpl))
+            Self().InheritOwn(*t);
+        UpdateDimensions();
+        return true;
+    }
+
     // Nothing beyond what InheritFrom copies; a kind with more hides this.
     void CopyToClone(Kind *) const {}
+    // No style of the kind's own; a kind with some hides this.
+    void InheritOwn(const Kind &) {}
 
 private:
     Kind &Self() { return static_cast<Kind &>(*this); }

@@ -190,11 +190,7 @@ void UICompEditbox::ApplyCacheMode(int mode)
 
 void UICompEditbox::UpdateDimensions()
 {
-    width = bm_panel ? (float)BitmapWidth(bm_panel) : 16.0f;
-    height = bm_panel ? (float)BitmapHeight(bm_panel) : 16.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(bm_panel ? (float)BitmapWidth(bm_panel) : 16.0f, bm_panel ? (float)BitmapHeight(bm_panel) : 16.0f);
 }
 
 void UICompEditbox::Draw()
@@ -253,28 +249,22 @@ void UICompEditbox::Draw()
     PopRotation(rotated);
 }
 
-bool UICompEditbox::InheritFrom(UIComp *tmpl)
+void UICompEditbox::InheritOwn(const UICompEditbox &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompEditbox *t = dynamic_cast<UICompEditbox *>(tmpl)) {
-        bm_panel = t->bm_panel;
-        bm_panel_over = t->bm_panel_over;
-        bm_cursor = t->bm_cursor;
-        font = t->font;
-        max_chars = t->max_chars;
-        padding = t->padding;
-        memcpy(text, t->text, sizeof text);
-        text[sizeof text - 1] = 0;
-        text_offset_x = t->text_offset_x;
-        text_offset_y = t->text_offset_y;
-        cursor = t->cursor;
-        caps_only = t->caps_only;
-        text_scale = t->text_scale;
-        text_color = t->text_color;
-    }
-    UpdateDimensions();
-    return true;
+    bm_panel = t.bm_panel;
+    bm_panel_over = t.bm_panel_over;
+    bm_cursor = t.bm_cursor;
+    font = t.font;
+    max_chars = t.max_chars;
+    padding = t.padding;
+    memcpy(text, t.text, sizeof text);
+    text[sizeof text - 1] = 0;
+    text_offset_x = t.text_offset_x;
+    text_offset_y = t.text_offset_y;
+    cursor = t.cursor;
+    caps_only = t.caps_only;
+    text_scale = t.text_scale;
+    text_color = t.text_color;
 }
 
 int UICompEditbox::GetOwnProperty(const char *prop, lua_State *L)

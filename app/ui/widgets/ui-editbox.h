@@ -23,7 +23,7 @@ public:
     void ExportOwn(FILE *f, const UICompEditbox &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompEditbox &t);
     // 1 for every direction key: the game-pad cursor does not leave an edit box.
     int ProcessCursorMove(UICursor *cursor, int key, float dt) override;
     // While the cursor's button is down: the text cursor goes to the character nearest

@@ -173,15 +173,9 @@ int UICompEmitter::SetOwnProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompEmitter::InheritFrom(UIComp *tmpl)
+void UICompEmitter::InheritOwn(const UICompEmitter &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompEmitter *t = dynamic_cast<UICompEmitter *>(tmpl)) {
-        fx = t->fx;
-        time_interval = t->time_interval;
-        initial_simulation_time = t->initial_simulation_time;
-    }
-    UpdateDimensions();
-    return true;
+    fx = t.fx;
+    time_interval = t.time_interval;
+    initial_simulation_time = t.initial_simulation_time;
 }

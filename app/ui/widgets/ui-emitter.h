@@ -30,7 +30,7 @@ public:
     void ExportOwn(FILE *f, const UICompEmitter &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompEmitter &t);
 
     // Stores the effect (moving its references while the screen's bitmaps are applied)
     // and sizes the pool for it.

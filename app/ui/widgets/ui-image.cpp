@@ -293,23 +293,14 @@ int UICompImage::SetOwnProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompImage::InheritFrom(UIComp *tmpl)
+void UICompImage::InheritOwn(const UICompImage &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompImage *t = dynamic_cast<UICompImage *>(tmpl))
-        bitmap = t->bitmap;
-    UpdateDimensions();
-    return true;
+    bitmap = t.bitmap;
 }
 
 void UICompImage::UpdateDimensions()
 {
-    width = bitmap && bitmap->width != 0 ? (float)bitmap->width : 16.0f;
-    height = bitmap && bitmap->height != 0 ? (float)bitmap->height : 16.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(bitmap && bitmap->width != 0 ? (float)bitmap->width : 16.0f, bitmap && bitmap->height != 0 ? (float)bitmap->height : 16.0f);
     if (scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
         width = (float)sman.virtual_width;
         height = (float)sman.virtual_height;

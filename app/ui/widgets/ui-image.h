@@ -30,7 +30,7 @@ public:
     void CopyToClone(UICompImage *clone) const;
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompImage &t);
     // The bitmap's size (16 for a missing side) times the dynamic scale; the virtual
     // screen's size for STRETCH_TO_COVER_SCREEN.
     void UpdateDimensions() override;

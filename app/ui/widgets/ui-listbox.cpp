@@ -456,26 +456,20 @@ void UICompListbox::Draw()
 
 // ---- style and properties
 
-bool UICompListbox::InheritFrom(UIComp *tmpl)
+void UICompListbox::InheritOwn(const UICompListbox &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompListbox *t = dynamic_cast<UICompListbox *>(tmpl)) {
-        bm_frame = t->bm_frame;
-        bm_frame_top = t->bm_frame_top;
-        bm_selection = t->bm_selection;
-        padding_left = t->padding_left;
-        padding_right = t->padding_right;
-        padding_top = t->padding_top;
-        padding_bottom = t->padding_bottom;
-        content_width = t->content_width;
-        content_height = t->content_height;
-        text_color = t->text_color;
-        font = t->font;
-        line_height = t->line_height;
-    }
-    UpdateDimensions();
-    return true;
+    bm_frame = t.bm_frame;
+    bm_frame_top = t.bm_frame_top;
+    bm_selection = t.bm_selection;
+    padding_left = t.padding_left;
+    padding_right = t.padding_right;
+    padding_top = t.padding_top;
+    padding_bottom = t.padding_bottom;
+    content_width = t.content_width;
+    content_height = t.content_height;
+    text_color = t.text_color;
+    font = t.font;
+    line_height = t.line_height;
 }
 
 int UICompListbox::GetOwnProperty(const char *prop, lua_State *L)

@@ -40,7 +40,7 @@ public:
     // Also "listbox.line[<index>]..." for a line's text, ".id" or ".text_right".
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompListbox &t);
     // A direction key goes to ProcessKey.
     int ProcessCursorMove(UICursor *cursor, int key, float dt) override;
     // A press (no drag under way) selects the line under the position. 1.

@@ -129,25 +129,14 @@ bool UICompModel::IsInView()
     return true;
 }
 
-bool UICompModel::InheritFrom(UIComp *tmpl)
+void UICompModel::InheritOwn(const UICompModel &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompModel *t = dynamic_cast<UICompModel *>(tmpl))
-        ShareModel(t->model);
-    UpdateDimensions();
-    return true;
+    ShareModel(t.model);
 }
 
 void UICompModel::UpdateDimensions()
 {
-    width = model ? model->bounds_max.x - model->bounds_min.x : 0.0f;
-    height = model ? model->bounds_max.y - model->bounds_min.y : 0.0f;
-    if (width == 0.0f)
-        width = 16.0f;
-    if (height == 0.0f)
-        height = 16.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    const float w = model ? model->bounds_max.x - model->bounds_min.x : 0.0f;
+    const float h = model ? model->bounds_max.y - model->bounds_min.y : 0.0f;
+    SetScaledSize(w != 0.0f ? w : 16.0f, h != 0.0f ? h : 16.0f);
 }

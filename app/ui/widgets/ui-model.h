@@ -28,7 +28,7 @@ public:
     int SetOwnProperty(const char *name, lua_State *L);
     // Always: the screen never skips a model as out of view.
     bool IsInView() override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompModel &t);
     // The model's x and y extents (16 for a flat side) times the dynamic scale.
     void UpdateDimensions() override;
 

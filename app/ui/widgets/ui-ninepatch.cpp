@@ -176,21 +176,15 @@ int UICompNinePatch::SetOwnProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompNinePatch::InheritFrom(UIComp *tmpl)
+void UICompNinePatch::InheritOwn(const UICompNinePatch &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompNinePatch *t = dynamic_cast<UICompNinePatch *>(tmpl)) {
-        bitmap = t->bitmap;
-        client_x1 = t->client_x1;
-        client_y1 = t->client_y1;
-        client_x2 = t->client_x2;
-        client_y2 = t->client_y2;
-        client_width = t->client_width;
-        client_height = t->client_height;
-    }
-    UpdateDimensions();
-    return true;
+    bitmap = t.bitmap;
+    client_x1 = t.client_x1;
+    client_y1 = t.client_y1;
+    client_x2 = t.client_x2;
+    client_y2 = t.client_y2;
+    client_width = t.client_width;
+    client_height = t.client_height;
 }
 
 void UICompNinePatch::UpdateDimensions()

@@ -19,7 +19,7 @@ public:
     void ExportOwn(FILE *f, const UICompNinePatch &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompNinePatch &t);
     // Its own dynamic scale from the natural size (borders plus client size), then
     // whole pixels.
     void UpdateDimensions() override;

@@ -329,16 +329,11 @@ int UICompPath::SetOwnProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompPath::InheritFrom(UIComp *tmpl)
+void UICompPath::InheritOwn(const UICompPath &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    UICompPath *t = dynamic_cast<UICompPath *>(tmpl);
-    if (t && t != this) {
-        points.Clear();
-        for (int i = 0; i < t->points.Count(); i++)
-            AddPoint({t->points[i].x, t->points[i].y});
-    }
-    UpdateDimensions();
-    return true;
+    if (&t == this)
+        return;
+    points.Clear();
+    for (int i = 0; i < t.points.Count(); i++)
+        AddPoint({t.points[i].x, t.points[i].y});
 }

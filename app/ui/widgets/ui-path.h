@@ -33,7 +33,7 @@ public:
     void ExportOwn(FILE *f, const UICompPath &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompPath &t);
 
     void AddPoint(vec2_t p);
     void AddPointAtIndex(vec2_t p, int index);

@@ -193,19 +193,13 @@ int UICompRuler::SetOwnProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompRuler::InheritFrom(UIComp *tmpl)
+void UICompRuler::InheritOwn(const UICompRuler &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompRuler *t = dynamic_cast<UICompRuler *>(tmpl)) {
-        endpoint_bitmap = t->endpoint_bitmap;
-        repeat_bitmap = t->repeat_bitmap;
-        client_width = t->client_width;
-        client_height = t->client_height;
-        endpoint_offset = t->endpoint_offset;
-    }
-    UpdateDimensions();
-    return true;
+    endpoint_bitmap = t.endpoint_bitmap;
+    repeat_bitmap = t.repeat_bitmap;
+    client_width = t.client_width;
+    client_height = t.client_height;
+    endpoint_offset = t.endpoint_offset;
 }
 
 // Scale type 3 and 0 keep 1; the result times the static scale is the ruler's own

@@ -18,7 +18,7 @@ public:
     void ExportOwn(FILE *f, const UICompRuler &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompRuler &t);
     // Size from the client size and the ruler's own scale; the thickness follows the
     // taller bitmap when both are present.
     void UpdateDimensions() override;

@@ -186,17 +186,11 @@ int UICompScriptable::SetOwnProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompScriptable::InheritFrom(UIComp *tmpl)
+void UICompScriptable::InheritOwn(const UICompScriptable &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompScriptable *t = dynamic_cast<UICompScriptable *>(tmpl)) {
-        if (t != this) {
-            char *copy = t->script ? strdup(t->script) : nullptr;
-            SetScript(copy);
-            free(copy);
-        }
+    if (&t != this) {
+        char *copy = t.script ? strdup(t.script) : nullptr;
+        SetScript(copy);
+        free(copy);
     }
-    UpdateDimensions();
-    return true;
 }

@@ -39,7 +39,7 @@ public:
     void CopyToClone(UICompScriptable *clone) const;
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompScriptable &t);
     // OnClick with this component as the set's current one; always taken (1).
     int ProcessClick() override;
     // OnKeyPress(key name) with this component as the set's current one: 1; without a

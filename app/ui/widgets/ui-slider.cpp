@@ -140,11 +140,7 @@ void UICompSlider::UpdateDimensions()
         if ((int)h < BitmapHeight(bm_marker))
             h = (float)BitmapHeight(bm_marker);
     }
-    width = w;
-    height = h;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(w, h);
 }
 
 void UICompSlider::Draw()
@@ -188,20 +184,14 @@ void UICompSlider::Draw()
     PopRotation(rotated);
 }
 
-bool UICompSlider::InheritFrom(UIComp *tmpl)
+void UICompSlider::InheritOwn(const UICompSlider &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompSlider *t = dynamic_cast<UICompSlider *>(tmpl)) {
-        bm_panel = t->bm_panel;
-        bm_panel_over = t->bm_panel_over;
-        bm_full = t->bm_full;
-        bm_marker = t->bm_marker;
-        padding_start = t->padding_start;
-        padding_end = t->padding_end;
-    }
-    UpdateDimensions();
-    return true;
+    bm_panel = t.bm_panel;
+    bm_panel_over = t.bm_panel_over;
+    bm_full = t.bm_full;
+    bm_marker = t.bm_marker;
+    padding_start = t.padding_start;
+    padding_end = t.padding_end;
 }
 
 int UICompSlider::GetOwnProperty(const char *prop, lua_State *L)

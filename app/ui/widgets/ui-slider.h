@@ -17,7 +17,7 @@ public:
     void ExportOwn(FILE *f, const UICompSlider &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompSlider &t);
     // A direction key of the game-pad cursor: 1 when taken (value +-0.1), 0 otherwise.
     int ProcessCursorMove(UICursor *cursor, int key, float dt) override;
     // A drag of the locked cursor: sets the value from the position; 0 without a panel.

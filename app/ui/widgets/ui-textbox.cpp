@@ -166,19 +166,13 @@ int UICompTextbox::SetOwnProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompTextbox::InheritFrom(UIComp *tmpl)
+void UICompTextbox::InheritOwn(const UICompTextbox &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompTextbox *t = dynamic_cast<UICompTextbox *>(tmpl)) {
-        SetFont(t->font);
-        if (t->raw_text && t != this)
-            ApplyText(t->raw_text, false, false);
-        textbox_align = t->textbox_align;
-        textbox_width = t->textbox_width;
-    }
-    UpdateDimensions();
-    return true;
+    SetFont(t.font);
+    if (t.raw_text && &t != this)
+        ApplyText(t.raw_text, false, false);
+    textbox_align = t.textbox_align;
+    textbox_width = t.textbox_width;
 }
 
 void UICompTextbox::UpdateDimensions()
@@ -195,11 +189,5 @@ void UICompTextbox::UpdateDimensions()
         width = textbox_width > 0 ? (float)textbox_width : w;
         height = h;
     }
-    if (width == 0.0f)
-        width = 16.0f;
-    if (height == 0.0f)
-        height = 16.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(width != 0.0f ? width : 16.0f, height != 0.0f ? height : 16.0f);
 }

@@ -29,7 +29,7 @@ public:
     void ExportOwn(FILE *f, const UICompTextbox &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompTextbox &t);
     // The measured text (the wrap width when set) times the dynamic scale; 16 for a
     // side of 0 (no font or no text).
     void UpdateDimensions() override;

@@ -319,15 +319,11 @@ void UICompTouchField::Update(float dt)
 
 void UICompTouchField::UpdateDimensions()
 {
-    width = area_width;
-    height = area_height;
     axis_x.limit_min = 0.0f;
     axis_x.limit_max = fmaxf(content_width - area_width, 0.0f);
     axis_y.limit_min = 0.0f;
     axis_y.limit_max = fmaxf(content_height - area_height, 0.0f);
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(area_width, area_height);
 }
 
 void UICompTouchField::EditUpdate(float)
@@ -366,23 +362,17 @@ void UICompTouchField::Draw()
         ov->OV_DrawTextf(overlay_font_, pos.x, pos.y, "vel %.2f", axis_y.velocity);
 }
 
-bool UICompTouchField::InheritFrom(UIComp *tmpl)
+void UICompTouchField::InheritOwn(const UICompTouchField &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompTouchField *t = dynamic_cast<UICompTouchField *>(tmpl)) {
-        area_width = t->area_width;
-        area_height = t->area_height;
-        content_width = t->content_width;
-        content_height = t->content_height;
-        only_inside_view = t->only_inside_view;
-        if (t != this) {
-            axis_x = t->axis_x;
-            axis_y = t->axis_y;
-        }
+    area_width = t.area_width;
+    area_height = t.area_height;
+    content_width = t.content_width;
+    content_height = t.content_height;
+    only_inside_view = t.only_inside_view;
+    if (&t != this) {
+        axis_x = t.axis_x;
+        axis_y = t.axis_y;
     }
-    UpdateDimensions();
-    return true;
 }
 
 int UICompTouchField::GetOwnProperty(const char *prop, lua_State *L)

@@ -52,7 +52,7 @@ public:
     void ExportOwn(FILE *f, const UICompTouchField &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompTouchField &t);
     // Presses, moves and releases of the first pointer and the wheel (1 when taken).
     int ProcessEvent(ov_event_t *event) override;
     void OnScreenEnter(Screen *screen) override;

@@ -185,13 +185,9 @@ void UICompTouchGrid::Update(float dt)
 
 void UICompTouchGrid::UpdateDimensions()
 {
-    width = axis_x.step_size;
-    height = axis_y.step_size;
     content_width = (float)axis_x.num_steps * axis_x.step_size;
     content_height = (float)axis_y.num_steps * axis_y.step_size;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(axis_x.step_size, axis_y.step_size);
 }
 
 void UICompTouchGrid::EditUpdate(float)
@@ -233,18 +229,12 @@ void UICompTouchGrid::Draw()
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
 }
 
-bool UICompTouchGrid::InheritFrom(UIComp *tmpl)
+void UICompTouchGrid::InheritOwn(const UICompTouchGrid &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompTouchGrid *t = dynamic_cast<UICompTouchGrid *>(tmpl)) {
-        axis_x = t->axis_x;
-        axis_y = t->axis_y;
-        content_width = t->content_width;
-        content_height = t->content_height;
-    }
-    UpdateDimensions();
-    return true;
+    axis_x = t.axis_x;
+    axis_y = t.axis_y;
+    content_width = t.content_width;
+    content_height = t.content_height;
 }
 
 int UICompTouchGrid::GetOwnProperty(const char *prop, lua_State *L)

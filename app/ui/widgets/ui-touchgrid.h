@@ -40,7 +40,7 @@ public:
     void ExportOwn(FILE *f, const UICompTouchGrid &t);
     int GetOwnProperty(const char *name, lua_State *L);
     int SetOwnProperty(const char *name, lua_State *L);
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompTouchGrid &t);
     // Drags of the first pointer and the wheel; an inactive grid swallows every event.
     int ProcessEvent(ov_event_t *event) override;
     void OnScreenEnter(Screen *screen) override;
