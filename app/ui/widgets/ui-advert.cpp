@@ -131,11 +131,6 @@ void UICompAd::DrawPlaceholder()
 
 void UICompAd::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
-    if (a <= 0.0f)
-        return;
-    SetDrawState(this, a * color.a);
+    BeginDraw(this);
 }
 

@@ -141,13 +141,10 @@ void UICompImage::Update(float dt)
 
 void UICompImage::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
     const vec2_t pos = GetAlignedPos();
-    SetDrawState(this, a * color.a);
     float angle_now = GetStaticAngle();
     const bool pushed = inherit_angle && fabsf(angle_now) >= 1e-6f;
     if (pushed) {
@@ -198,14 +195,8 @@ void UICompImage::Draw()
 
 void UICompImage::ApplyCacheMode(int mode)
 {
-    if (!bitmap)
-        return;
-    if (mode == 2) {
-        ov->OV_LoadBitmap(bitmap->name, sman.cache_flags);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        ov->OV_ReleaseBitmap(bitmap);
-    }
+    if (bitmap)
+        ApplyBitmapsCacheMode(this, mode, {bitmap});
 }
 
 void UICompImage::EditUpdate(float)

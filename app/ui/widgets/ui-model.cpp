@@ -65,12 +65,9 @@ void UICompModel::SetModel(const char *file)
 
 void UICompModel::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
-    SetDrawState(this, a * color.a);
     const float angle_now = GetStaticAngle();
     align = UIALIGN_CENTER;
     if (!model)
@@ -86,12 +83,8 @@ void UICompModel::Draw()
 
 void UICompModel::ApplyCacheMode(int mode)
 {
-    if (!model || !model->texture)
-        return;
-    if (mode == 2)
-        ov->OV_LoadBitmap(model->texture->name, sman.cache_flags);
-    else if (mode == 3)
-        ov->OV_ReleaseBitmap(model->texture);
+    if (model)
+        ApplyBitmapsCacheMode(this, mode, {model->texture}, false);
 }
 
 void UICompModel::EditUpdate(float) {}

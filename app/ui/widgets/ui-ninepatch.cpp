@@ -60,14 +60,11 @@ vec2_t UICompNinePatch::GetNaturalSize() const
 
 void UICompNinePatch::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const vec2_t pos = GetAlignedPos();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
+    const vec2_t pos = GetAlignedPos();
     const bool rotated = PushRotation(this);
-    SetDrawState(this, a * color.a);
     const float z = ov->OV_GetDepthDefault();
     // A bitmap side of 0 has no pieces to cut (u and v would divide by zero).
     if (bitmap && bitmap->width > 0 && bitmap->height > 0) {
@@ -107,14 +104,8 @@ void UICompNinePatch::Draw()
 
 void UICompNinePatch::ApplyCacheMode(int mode)
 {
-    if (!bitmap)
-        return;
-    if (mode == 2) {
-        ov->OV_LoadBitmap(bitmap->name, sman.cache_flags);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        ov->OV_ReleaseBitmap(bitmap);
-    }
+    if (bitmap)
+        ApplyBitmapsCacheMode(this, mode, {bitmap});
 }
 
 void UICompNinePatch::EditUpdate(float)

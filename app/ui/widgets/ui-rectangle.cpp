@@ -10,14 +10,11 @@ void UICompRectangle::Update(float) {}
 
 void UICompRectangle::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const vec2_t pos = GetAlignedPos();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
+    const vec2_t pos = GetAlignedPos();
     const bool rotated = PushRotation(this);
-    SetDrawState(this, a * color.a);
     if (rect_width > 0.0f && rect_height > 0.0f)
         ov->OV_DrawRect(pos.x, pos.y, width, height);
     PopRotation(rotated);

@@ -56,22 +56,12 @@ void UICompRuler::SetRepeatBitmap(const char *bitmap_name)
 
 void UICompRuler::ApplyCacheMode(int mode)
 {
-    ov_bitmap_t *const bitmaps[2] = {endpoint_bitmap, repeat_bitmap};
-    for (ov_bitmap_t *b : bitmaps) {
-        if (!b)
-            continue;
-        if (mode == 2)
-            ov->OV_LoadBitmap(b->name, sman.cache_flags);
-        else if (mode == 3)
-            ov->OV_ReleaseBitmap(b);
-    }
+    ApplyBitmapsCacheMode(this, mode, {endpoint_bitmap, repeat_bitmap}, false);
 }
 
 void UICompRuler::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
     const vec2_t s = GetStaticPos();
@@ -79,7 +69,6 @@ void UICompRuler::Draw()
     const bool rotated = fabsf(angle_now) >= 1e-6f;
     if (rotated)
         PushRotationAbout(s, angle_now);
-    SetDrawState(this, a * color.a);
 
     float x0 = s.x, y0 = s.y, x1 = s.x + width, y1 = s.y + height;
     if (align & UIALIGN_HCENTER) {

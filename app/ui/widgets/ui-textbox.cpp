@@ -76,13 +76,10 @@ void UICompTextbox::Update(float)
 
 void UICompTextbox::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    vec2_t pos = GetAlignedPos();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
-    SetDrawState(this, a * color.a);
+    vec2_t pos = GetAlignedPos();
     const bool rotated = PushRotation(this);
     if (font && display_text) {
         ov->OV_SetTextAlign(textbox_align);

@@ -42,6 +42,16 @@ void SetDrawState(UIComp *comp, float alpha)
     ov->OV_SetPixelFilter(comp->pixel_filter);
 }
 
+float BeginDraw(UIComp *comp)
+{
+    if (sman.virtual_resize_mode)
+        comp->UpdateDimensions();
+    const float a = comp->GetStaticAlpha();
+    if (a > 0.0f)
+        SetDrawState(comp, a * comp->color.a);
+    return a;
+}
+
 void PushRotationAbout(vec2_t s, float angle)
 {
     const float c = cosf(angle), sn = sinf(angle);

@@ -26,6 +26,10 @@ int BitmapHeight(const ov_bitmap_t *b);
 
 // Colour r, g, b of the component, the alpha given, its blend mode and pixel filter.
 void SetDrawState(UIComp *comp, float alpha);
+// The start of a kind's Draw: the size refreshed in the virtual resize mode, then the
+// static alpha; above 0, the drawing state is set at it times the colour's alpha. The
+// kind draws nothing for a result of 0 or less.
+float BeginDraw(UIComp *comp);
 // Pushes a transform that rotates by angle (radians) about the point: translate there,
 // rotate, translate back. Pop it with ov->OV_PopTransform.
 void PushRotationAbout(vec2_t centre, float angle);
