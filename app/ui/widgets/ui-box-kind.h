@@ -11,10 +11,27 @@
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-comp-kind.h"
 
-#include <lua.hpp>
 #include <math.h>
 #include <stdio.h>
-#include <string.h>
+
+struct lua_State;
+
+// A box kind's sides and the words it names itself by: its property word ("ad") and
+// the class its messages name ("UICompAd").
+struct UIBox {
+    const char *word;
+    const char *class_name;
+    float *width;
+    float *height;
+};
+
+// Pushes a side's value (1); for any other name the popup
+// "<class>::GetProperty: Unknown Property '%s'\n" and nothing (0).
+int GetBoxProperty(const UIBox &box, const char *prop, lua_State *L);
+// Sets a side from the script's value at stack position 2 and updates the size; for
+// any other name the popup "<class>::SetProperty: Unknown Property '%s' for UIComp
+// '%s'\n". Returns 0.
+int SetBoxProperty(const UIBox &box, UIComp *comp, const char *prop, lua_State *L);
 
 template <class Kind, int KindType>
 class UICompBoxKind : public UICompKind<Kind, KindType, false> {
@@ -43,27 +60,8 @@ public:
             fprintf(f, "SetProperty (\"%s.rect_height\", \"%g\");\n", Kind::kBoxWord, rect_height);
     }
 
-    int GetOwnProperty(const char *prop, lua_State *L)
-    {
-        if (float *side = Side(prop)) {
-            lua_pushnumber(L, *side);
-            return 1;
-        }
-        ov->OV_Popupf(1, "%s::GetProperty: Unknown Property '%s'\n", Kind::kClassName, prop);
-        return 0;
-    }
-
-    int SetOwnProperty(const char *prop, lua_State *L)
-    {
-        if (float *side = Side(prop)) {
-            *side = (float)lua_tonumber(L, 2);
-            UpdateDimensions();
-        } else {
-            ov->OV_Popupf(1, "%s::SetProperty: Unknown Property '%s' for UIComp '%s'\n", Kind::kClassName, prop,
-                          this->name ? this->name : "");
-        }
-        return 0;
-    }
+    int GetOwnProperty(const char *prop, lua_State *L) { return GetBoxProperty(Box(), prop, L); }
+    int SetOwnProperty(const char *prop, lua_State *L) { return SetBoxProperty(Box(), this, prop, L); }
 
     void InheritOwn(const Kind &t)
     {
@@ -87,18 +85,7 @@ public:
     float rect_height = 0.0f;
 
 private:
-    // The side a property names ("<word>.rect_width", "<word>.rect_height"), or null.
-    float *Side(const char *prop)
-    {
-        const size_t n = strlen(Kind::kBoxWord);
-        if (strncmp(prop, Kind::kBoxWord, n) != 0 || prop[n] != '.')
-            return nullptr;
-        if (strcmp(prop + n + 1, "rect_width") == 0)
-            return &rect_width;
-        if (strcmp(prop + n + 1, "rect_height") == 0)
-            return &rect_height;
-        return nullptr;
-    }
+    UIBox Box() { return UIBox{Kind::kBoxWord, Kind::kClassName, &rect_width, &rect_height}; }
 };
 
 #endif
