@@ -8,26 +8,21 @@
 #include <math.h>
 #include <string.h>
 
-namespace {
-
-// The area field a property names ("<word>.area_width", "<word>.area_height"), or null.
-float *AreaField(const UIArea &area, const char *prop)
+float *NamedSide(const UIArea &area, const char *prop, const char *width_name, const char *height_name)
 {
     const size_t n = strlen(area.word);
     if (!prop || strncmp(prop, area.word, n) != 0 || prop[n] != '.')
         return nullptr;
-    if (strcmp(prop + n + 1, "area_width") == 0)
+    if (strcmp(prop + n + 1, width_name) == 0)
         return area.width;
-    if (strcmp(prop + n + 1, "area_height") == 0)
+    if (strcmp(prop + n + 1, height_name) == 0)
         return area.height;
     return nullptr;
 }
 
-}  // namespace
-
 int SetAreaProperty(const UIArea &area, UIComp *comp, const char *prop, lua_State *L)
 {
-    float *field = AreaField(area, prop);
+    float *field = NamedSide(area, prop, "area_width", "area_height");
     if (field)
         *field = (float)lua_tonumber(L, 2);
     else
@@ -38,7 +33,7 @@ int SetAreaProperty(const UIArea &area, UIComp *comp, const char *prop, lua_Stat
 
 int GetAreaProperty(const UIArea &area, const char *prop, lua_State *L)
 {
-    float *field = AreaField(area, prop);
+    float *field = NamedSide(area, prop, "area_width", "area_height");
     if (field) {
         lua_pushnumber(L, *field);
         return 1;

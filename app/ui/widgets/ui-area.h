@@ -12,14 +12,17 @@
 
 struct lua_State;
 
-// A kind's area and the words it names itself by: its property word ("marker") and the
-// class its messages name ("UICompMarker").
+// A kind's area (or the box kinds' box, ui-box-kind.h) and the words it names itself
+// by: its property word ("marker") and the class its messages name ("UICompMarker").
 struct UIArea {
     const char *word;
     const char *class_name;
     float *width;
     float *height;
 };
+
+// The side a property names ("<word>.<width_name>" or "<word>.<height_name>"), or null.
+float *NamedSide(const UIArea &area, const char *prop, const char *width_name, const char *height_name);
 
 // Sets an area property from the script's value at stack position 2 (the size changes
 // at the next UpdateDimensions); for any other name the developer popup

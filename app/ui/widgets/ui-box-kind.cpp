@@ -4,26 +4,9 @@
 #include <lua.hpp>
 #include <string.h>
 
-namespace {
-
-// The side a property names ("<word>.rect_width", "<word>.rect_height"), or null.
-float *BoxSide(const UIBox &box, const char *prop)
-{
-    const size_t n = strlen(box.word);
-    if (strncmp(prop, box.word, n) != 0 || prop[n] != '.')
-        return nullptr;
-    if (strcmp(prop + n + 1, "rect_width") == 0)
-        return box.width;
-    if (strcmp(prop + n + 1, "rect_height") == 0)
-        return box.height;
-    return nullptr;
-}
-
-}  // namespace
-
 int GetBoxProperty(const UIBox &box, const char *prop, lua_State *L)
 {
-    if (float *side = BoxSide(box, prop)) {
+    if (float *side = NamedSide(box, prop, "rect_width", "rect_height")) {
         lua_pushnumber(L, *side);
         return 1;
     }
@@ -33,7 +16,7 @@ int GetBoxProperty(const UIBox &box, const char *prop, lua_State *L)
 
 int SetBoxProperty(const UIBox &box, UIComp *comp, const char *prop, lua_State *L)
 {
-    if (float *side = BoxSide(box, prop)) {
+    if (float *side = NamedSide(box, prop, "rect_width", "rect_height")) {
         *side = (float)lua_tonumber(L, 2);
         comp->UpdateDimensions();
     } else {

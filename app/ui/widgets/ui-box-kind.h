@@ -9,6 +9,7 @@
 #define APP_UI_WIDGETS_UI_BOX_KIND_H
 
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-area.h"
 #include "app/ui/widgets/ui-comp-kind.h"
 
 #include <math.h>
@@ -18,12 +19,7 @@ struct lua_State;
 
 // A box kind's sides and the words it names itself by: its property word ("ad") and
 // the class its messages name ("UICompAd").
-struct UIBox {
-    const char *word;
-    const char *class_name;
-    float *width;
-    float *height;
-};
+using UIBox = UIArea;
 
 // Pushes a side's value (1); for any other name the popup
 // "<class>::GetProperty: Unknown Property '%s'\n" and nothing (0).
