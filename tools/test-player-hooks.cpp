@@ -53,6 +53,11 @@ void InstallTestPlayer()
     frame_services.test_player_draw = DrawOverlay;
 }
 
+float TestPlayerFrameSeconds(float engine_seconds)
+{
+    return autoplay.FrameSeconds(engine_seconds);
+}
+
 void TestPlayerShutdown()
 {
     if (ai_man.enabled || ai_man.clicks || ai_man.presses || ai_man.drags)

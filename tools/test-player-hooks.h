@@ -10,6 +10,9 @@ void TestPlayerInitialize();
 void TestPlayerSelectProfile();
 // Initialisation: the screen manager's calls into the player.
 void InstallTestPlayer();
+// Every frame: the seconds the application counts for it (the engine's, or the fixed
+// frame clock's step in a seeded unattended run).
+float TestPlayerFrameSeconds(float engine_seconds);
 // Shutdown: logs the run's counts and restores the boosted weapons.
 void TestPlayerShutdown();
 
