@@ -91,6 +91,7 @@ taps() {
 }
 row() { grep -h "^PASS\|^FAIL" "$work/$1.out" | sed 's/ [0-9.]*s wall//'; }
 for k in b c; do
+  : > "$work/same.diff"
   if [ -z "$(row same-a)" ] || [ "$(row same-a)" != "$(row same-$k)" ] || ! diff <(taps same-a) <(taps same-$k) > "$work/same.diff"; then
     echo "harness test: same seed, run $k: differs:"; row same-a; row same-$k; head -20 "$work/same.diff"; status=1
   else
