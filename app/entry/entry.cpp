@@ -190,6 +190,8 @@ void OV_Shutdown()
 
 void OV_Update(float dt)
 {
+    if (TestPlayerHoldsFrame())
+        return;
     dt = TestPlayerFrameSeconds(dt);
     // The sound fades in over a second after activation and out over a second after
     // deactivation, whether or not anything else runs.
@@ -235,7 +237,7 @@ void OV_Update(float dt)
 
 void OV_Draw(float dt)
 {
-    if (!g_app_active)
+    if (!g_app_active || TestPlayerHoldsFrame())
         return;
     dt = TestPlayerFrameSeconds(dt);
     sman.DrawScreens(dt);
