@@ -99,4 +99,21 @@ for k in b c; do
   fi
 done
 
+# 6. The campaign process too, through the real menus: twice side by side, the same
+# clicks, taps and battles (the frames wait while a worker loads screens).
+for k in a b; do
+  campaign_stop=3 bash "$src/scripts/autoplay.sh" --build "$build" --seed 3 -j 1 --timeout 120 --no-missions \
+    --keep "$work/camp-$k" > "$work/camp-$k.out" 2>&1 &
+done
+wait
+steps() {
+  grep -h "AI clicked \|Touch at \|AI player: battle '" "$work/$1"/campaign/data/*/*/logs/*.log |
+    grep -v "VmHWM" | sed 's/^[0-9]*: \[[0-9:.]*\] //'
+}
+if [ -z "$(row camp-a)" ] || [ "$(row camp-a)" != "$(row camp-b)" ] || ! diff <(steps camp-a) <(steps camp-b) > "$work/camp.diff"; then
+  echo "harness test: same seed, campaign: differs:"; row camp-a; row camp-b; head -20 "$work/camp.diff"; status=1
+else
+  echo "harness test: same seed, campaign: the same $(steps camp-a | wc -l) steps and row: $(row camp-a)"
+fi
+
 exit $status
