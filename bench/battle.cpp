@@ -87,7 +87,7 @@ const int kTopUpKinds = (int)(sizeof kTopUp / sizeof kTopUp[0]);
 const char *const kTroopers[] = {"Minigunner", "Shotgunner", "Napalmer", "Pyro", "Sniper", "Froster", "Gasser"};
 const int kDragged = 5;
 
-// A level: waves of every enemy kind; crates (the base behaviour) with obstacle outlines;
+// A level: waves of every enemy kind; 20 crates (the base behaviour) with obstacle outlines;
 // the bunker, or three MedTents.
 std::string Level(bool flag)
 {
@@ -103,7 +103,10 @@ std::string Level(bool flag)
         waves += line;
     }
     std::string fixed;
-    const int crates[][2] = {{200, 150}, {820, 150}, {200, 620}, {820, 620}, {512, 120}, {512, 660}};
+    // Twenty crates, spread over the field around the bunker (and clear of the tents).
+    const int crates[][2] = {{200, 150}, {820, 150}, {200, 620}, {820, 620}, {512, 120}, {512, 660}, {100, 300},
+                             {100, 470}, {924, 300}, {924, 470}, {300, 90},  {724, 90},  {300, 690}, {724, 690},
+                             {380, 200}, {644, 200}, {380, 580}, {644, 580}, {420, 384}, {604, 384}};
     for (const auto &c : crates) {
         char line[200];
         snprintf(line, sizeof line, "<node type=\"Crate\" x=\"%d\" y=\"%d\" scale=\"0.5\" obstacle=\"%s\"/>\n",

@@ -4,12 +4,18 @@
 # of medians. Every program runs pinned to the same cores with the same number of
 # llvmpipe threads; each cell is repeated, the repetitions interleaved (all cells and
 # programs once, then again), so that a change of machine load hits every program alike.
+# Then the battle benchmark (bench/battle.cpp, on the first of the cores) and the real
+# program's scenes (bench/game_scenes.sh: first frame, idle main menu, a battle of the
+# busiest mission at real speed, frame pacing).
 # Usage: bench/run.sh [N ...]          (default N: 1000 10000 100000)
 #   BENCH_BUILD  build directory (default build-bench), built here in Release
 #   BENCH_OUT    raw results file (default $BENCH_BUILD/bench-results.txt)
 #   BENCH_CPUS   cores to pin to, taskset list (default 2,3)
 #   BENCH_REPS   repetitions of each cell (default 3)
-#   BENCH_SCENES "sprites text" (default both)
+#   BENCH_SCENES "sprites text battle game" (default all four)
+#   BENCH_BATTLE_RUNS  runs of each battle scene (default 6)
+#   BENCH_BASE_GAME    another build's orvex-game whose frame pacing is measured beside
+#                      this one's (optional); GAME_* settings: see bench/game_scenes.sh
 set -u
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -17,7 +23,7 @@ BUILD=${BENCH_BUILD:-$ROOT/build-bench}
 OUT=${BENCH_OUT:-$BUILD/bench-results.txt}
 CPUS=${BENCH_CPUS:-2,3}
 REPS=${BENCH_REPS:-3}
-SCENES=${BENCH_SCENES:-sprites text}
+SCENES=${BENCH_SCENES:-sprites text battle game}
 COUNTS=("$@")
 [ ${#COUNTS[@]} -eq 0 ] && COUNTS=(1000 10000 100000)
 
@@ -25,10 +31,12 @@ COUNTS=("$@")
 ncpus=$(taskset -c "$CPUS" nproc) || { echo "bad BENCH_CPUS: $CPUS" >&2; exit 1; }
 export LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=$ncpus
 
+# The tests are configured for the battle benchmark's fixture; only the targets below are built.
 if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_TESTS=OFF >/dev/null || exit 1
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_TESTS=ON >/dev/null || exit 1
 fi
-cmake --build "$BUILD" -j4 --target orvex_scenes sdl_scenes blend_ceiling >/dev/null || exit 1
+cmake --build "$BUILD" -j4 --target orvex_scenes sdl_scenes blend_ceiling battle_bench swap_times orvex-game \
+  program_dir content_art content_sfx music_tracks shipped_fonts >/dev/null || exit 1
 B=$BUILD/bench
 
 # One virtual X server for every windowed run, on a display number it picks itself.
@@ -90,11 +98,21 @@ for rep in $(seq "$REPS"); do
           run "$rep" ceiling "$B/blend_ceiling" --size $size --count "$n" --frames "$f" --threads "$ncpus"
         done
       done
-    else
+    elif [ "$scene" = text ]; then
       scene_all "$rep" --scene text --frames 200 --warmup 2
     fi
   done
 done
+
+# The battle benchmark: single-threaded, on the first core.
+if [[ " $SCENES " == *" battle "* ]]; then
+  echo "# battle benchmark, load $(load)" | tee -a "$OUT"
+  taskset -c "${CPUS%%[,-]*}" "$B/battle_bench" --runs "${BENCH_BATTLE_RUNS:-6}" 2>/dev/null | grep '^RESULT' | tee -a "$OUT"
+fi
+# The real program.
+if [[ " $SCENES " == *" game "* ]]; then
+  BASE_GAME=${BENCH_BASE_GAME:-} bash "$ROOT/bench/game_scenes.sh" "$BUILD" "$OUT" "$CPUS" "$DISPLAY"
+fi
 echo "# end load $(load)" | tee -a "$OUT"
 
 python3 "$ROOT/bench/table.py" "$OUT"

@@ -29,16 +29,14 @@ void FreeLine(ovConsole::line_t &l)
     nStringFree(l.thread);
 }
 
-// Flushes and closes a file written with stdio: 0 when every byte reached the file,
-// else the errno of the first failure (a full disk shows at the flush or the close).
-int CloseWritten(FILE *f)
+// Flushes a file written with stdio: 0 when every byte so far reached the file, else
+// the errno of the first failure (a full disk shows at the flush).
+int FlushWritten(FILE *f)
 {
     int error = 0;
     if (ferror(f))
         error = errno ? errno : EIO;
     if (fflush(f) != 0 && !error)
-        error = errno ? errno : EIO;
-    if (fclose(f) != 0 && !error)
         error = errno ? errno : EIO;
     return error;
 }
@@ -63,6 +61,7 @@ ovConsole::ovConsole()
 
 ovConsole::~ovConsole()
 {
+    CloseLogFile();
     for (char *h : history)
         nStringFree(h);
     for (line_t &l : lines)
@@ -83,6 +82,7 @@ void ovConsole::Init()
     blink = 0;
     min_level = (int16_t)ov_state.verbose_level;
     log_to_file = 0;
+    CloseLogFile();  // a new start writes a new log
     // Until the log file is open (or known to be impossible), messages go to standard
     // error: a failure to open it must not be lost.
     initialised = false;
@@ -117,7 +117,8 @@ bool ovConsole::OpenLogFile(bool *made_folder)
     }
     nStringFormat(log_path, sizeof log_path, "%s", native ? native : "");
     nStringFree(native);
-    FILE *f = log_path[0] ? fopen(log_path, "wb") : nullptr;
+    // Kept open for the run ('e': not inherited by programs the run starts).
+    FILE *f = log_path[0] ? fopen(log_path, "wbe") : nullptr;
     if (!f) {
         ReportLogFailure(kFileNotOpened, log_path, errno);
         return false;
@@ -126,14 +127,23 @@ bool ovConsole::OpenLogFile(bool *made_folder)
     fprintf(f, "ORVEX (core version %.4d)\n", OV_CORE_VERSION);
     fprintf(f, "-------------------------\n");
     fprintf(f, "Logging started on %.2d-%.2d-%.2d.", d.year, d.month, d.day);
-    error = CloseWritten(f);
+    error = FlushWritten(f);
     if (error) {
+        fclose(f);
         ReportLogFailure(kFileNotWritten, log_path, error);
         remove(log_path);  // a header cut short is no log
         return false;
     }
+    log_file = f;
     log_to_file = 1;
     return true;
+}
+
+void ovConsole::CloseLogFile()
+{
+    if (log_file)
+        fclose(log_file);
+    log_file = nullptr;
 }
 
 void ovConsole::ReportLogFailure(LogFailure what, const char *path, int error)
@@ -209,23 +219,24 @@ void ovConsole::AddString(int16_t level, const char *text)
 
 void ovConsole::AppendToLogFile(int32_t number, const ov_date_t &d, const char *thread, const char *text)
 {
-    FILE *f = fopen(log_path, "a");
-    int error = f ? 0 : errno;
-    if (f) {
-        if (!thread)
-            fprintf(f, "%.4d: [%.2d:%.2d.%.2d] %s", number, d.hour, d.minute, d.second, text);
-        else
-            fprintf(f, "%.4d: [%.2d:%.2d.%.2d] [%s]> %s", number, d.hour, d.minute, d.second, thread, text);
-        size_t n = strlen(text);
-        if (text[n - 1] != '\n')
-            fputc('\n', f);
-        error = CloseWritten(f);
-    }
+    FILE *f = log_file;
+    if (!f)
+        return;
+    if (!thread)
+        fprintf(f, "%.4d: [%.2d:%.2d.%.2d] %s", number, d.hour, d.minute, d.second, text);
+    else
+        fprintf(f, "%.4d: [%.2d:%.2d.%.2d] [%s]> %s", number, d.hour, d.minute, d.second, thread, text);
+    size_t n = strlen(text);
+    if (text[n - 1] != '\n')
+        fputc('\n', f);
+    // Each line reaches the file at once: a crash loses nothing already logged.
+    int error = FlushWritten(f);
     if (error) {
-        // A full disk or a lost folder: say so once and stop writing, rather than
-        // leave a log with holes or lines cut in the middle.
+        // A full disk: say so once and stop writing, rather than leave a log with
+        // holes or lines cut in the middle.
         log_to_file = 0;
-        ReportLogFailure(f ? kFileNotWritten : kFileNotOpened, log_path, error);
+        CloseLogFile();
+        ReportLogFailure(kFileNotWritten, log_path, error);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "orvex.h"
 
 #include <stdint.h>
+#include <stdio.h>
 #include <vector>
 
 struct ov_font_t;
@@ -51,6 +52,9 @@ public:
     int32_t line_counter;
     uint8_t log_to_file;
     char log_path[260];
+    // The log file, opened once by Init and kept (every line is flushed); null when
+    // nothing is written.
+    FILE *log_file = nullptr;
     uint8_t toggle_key;
     int32_t level_count[8];
     int16_t min_level;
@@ -72,8 +76,11 @@ private:
     // and writes the start lines; false, after one line on standard error, when any of
     // it fails.
     bool OpenLogFile(bool *made_folder);
-    // Appends one numbered line; on failure stops writing the file and says so once.
+    // Appends one numbered line and flushes it; on failure stops writing the file and
+    // says so once.
     void AppendToLogFile(int32_t number, const ov_date_t &d, const char *thread, const char *text);
+    // Closes the kept log file, if any.
+    void CloseLogFile();
     // One line on standard error: what failed, where (the native path) and why.
     static void ReportLogFailure(LogFailure what, const char *path, int error);
 };

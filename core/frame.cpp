@@ -75,6 +75,10 @@ void OVI_Frame(int ms)
         ov_rendimp->FrameReady();
         for (int i = 0; i < ov_state.num_input_imps; i++)
             ov_state.input_imps[i]->FrameReady();
+        if (!ov_state.first_frame_presented) {
+            ov_state.first_frame_presented = 1;
+            OVI_LogFirstFrame();
+        }
     }
 
     // Workers waiting to synchronise with the main thread get their turn here.

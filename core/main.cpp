@@ -27,6 +27,7 @@ static void Usage(FILE *to, const char *prog)
 
 int main(int argc, char **argv)
 {
+    OVI_NoteProcessStart();
     bool headless = getenv("ORVEX_HEADLESS") && strcmp(getenv("ORVEX_HEADLESS"), "1") == 0;
     const char *script = nullptr;
     bool developer = false;

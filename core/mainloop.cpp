@@ -10,6 +10,9 @@
 
 using namespace ovdev;
 
+// The longest single sleep of the frame wait.
+static const int kWaitStepMs = 20;
+
 static void DrainPlatformEvents()
 {
     for (;;) {
@@ -36,22 +39,27 @@ static void DrainPlatformEvents()
 void OVI_RunMainLoop(void)
 {
     ov_state.app_active = 1;
-    uint32_t previous = OVT_GetTime();
+    // The first frame is due at once (with a frame's time as its step): start-up has
+    // already taken longer than a frame.
+    int first_step = ov_prog && ov_prog->parms.min_frame_ms > 0 ? ov_prog->parms.min_frame_ms : 0;
+    uint32_t previous = OVT_GetTime() - (uint32_t)first_step;
     do {
         DrainPlatformEvents();
         uint32_t now = OVT_GetTime();
         int elapsed = (int)(now - previous);
-        if (ov_prog) {
-            int min_ms = ov_prog->parms.min_frame_ms;
-            while (elapsed < min_ms - 2) {
-                ov->OVT_Sleep(1);
-                now = OVT_GetTime();
-                elapsed = (int)(now - previous);
-            }
-            while (elapsed < min_ms) {
-                now = OVT_GetTime();
-                elapsed = (int)(now - previous);
-            }
+        // Sleep to the frame's deadline on the clock, measured from the previous frame's
+        // time: nothing spins, and the wake-up does not drift. A wait longer than a step
+        // (an application slowing its frames while nothing happens) drains the events
+        // after each step, so that input can shorten it at once: the frame time is read
+        // from the record again after each step.
+        while (ov_prog && elapsed < ov_prog->parms.min_frame_ms) {
+            uint32_t deadline = previous + (uint32_t)ov_prog->parms.min_frame_ms;
+            bool step = ov_prog->parms.min_frame_ms - elapsed > kWaitStepMs;
+            OVT_SleepUntil(step ? now + kWaitStepMs : deadline);
+            if (step)
+                DrainPlatformEvents();
+            now = OVT_GetTime();
+            elapsed = (int)(now - previous);
         }
         if (ov_state.app_active)
             OVI_Frame(elapsed);

@@ -125,6 +125,7 @@ struct ov_state_t {
     std::vector<ov_mutex_t *> *named_mutexes;
     int64_t main_thread;
     uint32_t start_time;
+    uint8_t first_frame_presented;  // the first presented frame was logged
 
     // Events and input.
     std::vector<ov_event_t> *event_queue;
@@ -273,6 +274,9 @@ struct ov_time_source_t {
     uint32_t (*now_ms)(void);          // milliseconds, any origin, wrapping at 32 bits
     void (*sleep_s)(unsigned seconds);
     void (*sleep_us)(unsigned microseconds);
+    // Sleeps until now_ms reaches the deadline (at once when it has); null: the wait
+    // sleeps 1 ms at a time instead.
+    void (*sleep_until_ms)(uint32_t deadline_ms);
 };
 // Replaces the clock and sleeps (tests); null restores the real monotonic clock.
 void OVT_SetTimeSource(const ov_time_source_t *source);
@@ -312,6 +316,13 @@ void OV_SynchronizeWithMainThreadEnd(void);
 uint32_t OVT_GetTime(void);
 uint32_t OV_GetTime(void);
 void OVT_Sleep(int ms);
+// Notes the moment the program started (main calls it first thing); the first presented
+// frame is logged with the milliseconds since then.
+void OVI_NoteProcessStart(void);
+void OVI_LogFirstFrame(void);
+// Sleeps until OVT_GetTime reaches the deadline (an absolute time, so that the wake-up
+// does not drift with the time spent before the call); returns at once when it has.
+void OVT_SleepUntil(uint32_t deadline_ms);
 ov_date_t OVT_GetDate(void);
 
 // --- printing, popups and the log (print.cpp, console-log.cpp)

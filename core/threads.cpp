@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <errno.h>
 #include <pthread.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -36,7 +37,23 @@ uint32_t RealNowMs()
 void RealSleepSeconds(unsigned s) { sleep(s); }
 void RealSleepMicroseconds(unsigned us) { usleep(us); }
 
-const ov_time_source_t kRealTime = {RealNowMs, RealSleepSeconds, RealSleepMicroseconds};
+// Sleeps on the monotonic clock to the start of the deadline's millisecond, the moment
+// RealNowMs first reads it; a signal that ends the sleep early starts it again.
+void RealSleepUntilMs(uint32_t deadline_ms)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    uint64_t now_ms = (uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u;
+    int32_t ahead = (int32_t)(deadline_ms - (uint32_t)now_ms);
+    if (ahead <= 0)
+        return;
+    uint64_t wake_ms = now_ms + (uint64_t)ahead;
+    struct timespec wake = {(time_t)(wake_ms / 1000u), (long)(wake_ms % 1000u) * 1000000L};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr) == EINTR) {
+    }
+}
+
+const ov_time_source_t kRealTime = {RealNowMs, RealSleepSeconds, RealSleepMicroseconds, RealSleepUntilMs};
 const ov_time_source_t *s_time = &kRealTime;
 
 const char *const kCoreMutexNames[OV_CORE_MUTEXES] = {
@@ -86,6 +103,41 @@ void OVT_Sleep(int ms)
         s_time->sleep_s((unsigned)(ms / 1000));
     if (ms % 1000)
         s_time->sleep_us((unsigned)(ms % 1000) * 1000u);
+}
+
+namespace {
+struct timespec s_process_start;  // zero until main notes it
+}
+
+void OVI_NoteProcessStart(void)
+{
+    clock_gettime(CLOCK_MONOTONIC, &s_process_start);
+}
+
+void OVI_LogFirstFrame(void)
+{
+    // The wall clock too: whoever launched the program can count from the launch.
+    struct timespec now, wall;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    clock_gettime(CLOCK_REALTIME, &wall);
+    if (s_process_start.tv_sec || s_process_start.tv_nsec) {
+        double ms = (double)(now.tv_sec - s_process_start.tv_sec) * 1e3 +
+                    (double)(now.tv_nsec - s_process_start.tv_nsec) / 1e6;
+        OV_Printf("First frame presented %.1f ms after start (wall clock %lld.%06ld s).\n", ms, (long long)wall.tv_sec,
+                  wall.tv_nsec / 1000);
+    } else {
+        OV_Printf("First frame presented (wall clock %lld.%06ld s).\n", (long long)wall.tv_sec, wall.tv_nsec / 1000);
+    }
+}
+
+void OVT_SleepUntil(uint32_t deadline_ms)
+{
+    if (s_time->sleep_until_ms) {
+        s_time->sleep_until_ms(deadline_ms);
+        return;
+    }
+    while ((int32_t)(deadline_ms - s_time->now_ms()) > 0)
+        s_time->sleep_us(1000u);
 }
 
 ov_date_t OVT_GetDate(void)

@@ -97,6 +97,14 @@ void Scape::InitGrid(int columns, int rows, float size)
     if (!(size > 0.0f) || !isfinite(size))
         size = 1.0f;
     cells = (ScapeCell *)calloc((size_t)columns * (size_t)rows, sizeof(ScapeCell));
+    negative_radius_linked = 0;
+    link_stamp++;
+    for (int i = 0; i < SCAPE_GROUP_RINGS; i++) {
+        group_first[i] = nullptr;
+        group_linked[i] = 0;
+    }
+    linked_total = 0;
+    linked_normal = 0;
     num_columns = columns;
     num_rows = rows;
     cell_size = size;
@@ -156,8 +164,18 @@ void Scape::Reset()
         for (int i = 0; i < num_columns * num_rows; i++) {
             cells[i].num_entities = 0;
             cells[i].first = nullptr;
+            memset(cells[i].group_entities, 0, sizeof cells[i].group_entities);
+            cells[i].max_reach = 0.0f;
         }
     }
+    negative_radius_linked = 0;
+    link_stamp++;
+    for (int i = 0; i < SCAPE_GROUP_RINGS; i++) {
+        group_first[i] = nullptr;
+        group_linked[i] = 0;
+    }
+    linked_total = 0;
+    linked_normal = 0;
     if (stock)
         stock->ResetEntities();
     // Every record is free now: the base of the last mission is gone with it (a level
@@ -207,15 +225,85 @@ ScapeCell *Scape::GetCellAt(vec2_t p)
     return &cells[GetRowOf(p.y) * num_columns + GetColumnOf(p.x)];
 }
 
+// The group ring an entity belongs in: by its friend group (the groups outside 0..15
+// share one) and whether it is NORMAL.
+static int GroupRingOf(const Entity *e)
+{
+    int group = e->friend_group >= 0 && e->friend_group < SCAPE_NUM_GROUP_COUNTS ? e->friend_group
+                                                                                   : SCAPE_RING_GROUPS - 1;
+    return group * 2 + ((e->flags & Entity::NORMAL) ? 0 : 1);
+}
+
+// Enters e into its group's ring and its cell's count (e->cell is set).
+static void JoinGroup(Scape *world, Entity *e)
+{
+    int ring = GroupRingOf(e);
+    e->cell_group = (int16_t)ring;
+    if (ring / 2 < SCAPE_NUM_GROUP_COUNTS)
+        e->cell->group_entities[ring / 2]++;
+    world->group_linked[ring]++;
+    world->linked_total++;
+    if (ring % 2 == 0)
+        world->linked_normal++;
+    Entity *head = world->group_first[ring];
+    if (!head) {
+        world->group_first[ring] = e;
+        e->group_next = e->group_prev = e;
+        return;
+    }
+    e->group_next = head;
+    e->group_prev = head->group_prev;
+    head->group_prev->group_next = e;
+    head->group_prev = e;
+}
+
+static void LeaveGroup(Scape *world, Entity *e)
+{
+    int ring = e->cell_group;
+    if (ring < 0 || ring >= SCAPE_GROUP_RINGS || !e->group_next)
+        return;
+    if (ring / 2 < SCAPE_NUM_GROUP_COUNTS && e->cell->group_entities[ring / 2] > 0)
+        e->cell->group_entities[ring / 2]--;
+    world->group_linked[ring]--;
+    world->linked_total--;
+    if (ring % 2 == 0)
+        world->linked_normal--;
+    if (world->group_first[ring] == e)
+        world->group_first[ring] = e->group_next != e ? e->group_next : nullptr;
+    e->group_prev->group_next = e->group_next;
+    e->group_next->group_prev = e->group_prev;
+    e->group_next = e->group_prev = nullptr;
+    e->cell_group = -1;
+}
+
+void Scape::RegroupEntity(Entity *e)
+{
+    if (!e->cell || !cells || e->cell < cells || e->cell >= cells + num_columns * num_rows)
+        return;
+    LeaveGroup(this, e);
+    JoinGroup(this, e);
+}
+
 void Scape::LinkEntity(Entity *e)
 {
     ScapeCell *cell = GetCellAt(e->pos);
-    if (!cell || e->cell == cell)
+    if (!cell)
         return;
+    // A radius that grew since the entity was linked is seen here too.
+    float reach = fabsf(e->radius);
+    if (reach > cell->max_reach)
+        cell->max_reach = reach;
+    if (e->radius < 0.0f)
+        negative_radius_linked = 1;
+    if (e->cell == cell)
+        return;
+    link_stamp++;
     if (e->cell)
         UnlinkEntity(e);
     cell->num_entities++;
     e->cell = cell;
+    e->link_seq = ++link_seq;
+    JoinGroup(this, e);
     if (!cell->first) {
         cell->first = e;
         e->next = e;
@@ -236,7 +324,11 @@ void Scape::UnlinkEntity(Entity *e)
     ScapeCell *cell = e->cell;
     if (!cell)
         return;
+    link_stamp++;
+    LeaveGroup(this, e);
     cell->num_entities--;
+    if (cell->num_entities == 0)
+        cell->max_reach = 0.0f;
     e->cell = nullptr;
     if (cell->first == e)
         cell->first = e->next != e ? e->next : nullptr;

@@ -33,6 +33,8 @@ struct part_t;
 
 enum {
     SCAPE_NUM_GROUP_COUNTS = 16,  // live counters indexed by friend group
+    SCAPE_RING_GROUPS = 17,       // groups with rings of their own; the last: the groups outside 0..15
+    SCAPE_GROUP_RINGS = 34,       // two rings a group: ring 2g its NORMAL entities, 2g + 1 the others
     SCAPE_MAX_CELL_OBSTACLES = 8,
     SCAPE_MAX_DECALS = 128,
     SCAPE_ENTITY_RECORDS = 512,
@@ -50,6 +52,11 @@ struct ScapeCell {
     int32_t path_stamp;   // visit mark of the search towards the bunker
     vec2_t center;        // ((column + 0.5) x cell_size, (row + 0.5) x cell_size)
     ScapeCell *path_next; // next cell towards the bunker, null when blocked
+    // Kept by LinkEntity and UnlinkEntity so that a query passes over cells that cannot
+    // answer it: the linked entities by the friend group they were linked with, and the
+    // largest |radius| linked here since the cell was last empty.
+    uint16_t group_entities[SCAPE_NUM_GROUP_COUNTS];
+    float max_reach;
 };
 
 // A mark queued to be baked into the terrain bitmap by the next update.
@@ -92,6 +99,8 @@ public:
     // Grid links.
     void LinkEntity(Entity *e);
     void UnlinkEntity(Entity *e);
+    // A linked entity's friend group changed: its cell counts and group ring follow.
+    void RegroupEntity(Entity *e);
     // The cell of a point, clamped into the grid; null only without cells.
     ScapeCell *GetCellAt(vec2_t p);
     int GetColumnOf(float x) const;
@@ -104,6 +113,12 @@ public:
     Entity *GetNearestEntityInFriendGroup(vec2_t p, float radius, int flag_mask, int group);
     Entity *GetNearestEnemy(Entity *self, vec2_t p, float radius);
     Entity *GetNearestFriend(Entity *self, vec2_t p, float radius);
+    // GetNearestFriend's answer taken from `found`: every NORMAL entity of self's group
+    // whose circle touches the circle of found_radius around p, in scan order (a
+    // QueryEntitiesInRadiusInFriendGroup answer that its max did not cut, with the grid
+    // unchanged since). Falls back to the grid query where the list cannot answer.
+    Entity *GetNearestFriendAmong(Entity *self, vec2_t p, float radius, Entity *const *found, int n,
+                                  float found_radius);
     int QueryEntitiesInRadius(vec2_t p, float radius, int flag_mask, Entity **out, int max);
     int QueryEntitiesInRadiusInFriendGroup(vec2_t p, float radius, int flag_mask, int group, Entity **out,
                                            int max);
@@ -189,6 +204,22 @@ public:
     ScapeConfig config;
 
     uint16_t group_counts[SCAPE_NUM_GROUP_COUNTS] = {};  // live entities per friend group
+
+    // Raised by every change of the grid's links (LinkEntity into another cell,
+    // UnlinkEntity): an answer kept from a query is good while it stays the same.
+    uint32_t link_stamp = 0;
+    // Every linked entity is also in a ring of its friend group (one for its NORMAL
+    // entities, one for the others: shots and pick-ups), so that a query about a small
+    // group reads the group's members instead of the cells. `link_seq` numbers the
+    // links: a cell's ring runs in ascending numbers from its head. A linked entity's
+    // group and flags change only through RegroupEntity or a new link.
+    Entity *group_first[SCAPE_GROUP_RINGS] = {};
+    int32_t group_linked[SCAPE_GROUP_RINGS] = {};
+    int32_t linked_total = 0;   // the sum of group_linked
+    int32_t linked_normal = 0;  // of the NORMAL rings
+    uint64_t link_seq = 0;
+    // An entity of negative radius was linked since the grid was last emptied.
+    uint8_t negative_radius_linked = 0;
 
     PartMan *ground_parts = nullptr;  // drawn under the entities
     PartMan *top_parts = nullptr;     // drawn over them

@@ -99,15 +99,70 @@ static bool InitializeDesktopGlx()
     OVID_GLX_DrawableSize(&width, &height);
     OV_Printf("OpenGL ES context through GLX: %s\n", (const char *)ovgl.GetString(GL_VERSION));
     OV_Printf("OpenGL window size %dx%d\n", width, height);
+    // Presents wait for the vertical blank where the driver lets them; without swap
+    // control the main loop's frame limit alone paces the frames.
+    if (OVID_GLX_SetSwapInterval(s_swap_interval))
+        OV_Printf("Swap interval %d.\n", s_swap_interval);
+    else
+        OV_Printf("No swap control on this display: the frame limit (%d ms) paces the frames.\n",
+                  ov_prog ? ov_prog->parms.min_frame_ms : 0);
     ovgl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     return true;
 }
 
 // Drops the surface and context (an in-place re-initialisation makes new ones).
+// Frames in flight. A pbuffer's swap shows nothing and waits for nothing, so a software
+// rasteriser would queue frame after frame behind the program, each holding copies of
+// its drawing state (hundreds of megabytes in a long battle). Every swap therefore
+// waits for the previous frame's fence: at most two frames are queued, and the one
+// before the last overlaps the program's next frame. Without fences, every swap
+// waits for its own frame.
+static PFNEGLCREATESYNCKHRPROC s_create_sync = nullptr;
+static PFNEGLCLIENTWAITSYNCKHRPROC s_client_wait_sync = nullptr;
+static PFNEGLDESTROYSYNCKHRPROC s_destroy_sync = nullptr;
+static EGLSyncKHR s_frame_fence = EGL_NO_SYNC_KHR;
+
+static void LoadFenceFunctions()
+{
+    s_create_sync = nullptr;
+    s_client_wait_sync = nullptr;
+    s_destroy_sync = nullptr;
+    const char *extensions = eglQueryString(sEglDisplay, EGL_EXTENSIONS);
+    if (!extensions || !strstr(extensions, "EGL_KHR_fence_sync"))
+        return;
+    s_create_sync = reinterpret_cast<PFNEGLCREATESYNCKHRPROC>(eglGetProcAddress("eglCreateSyncKHR"));
+    s_client_wait_sync = reinterpret_cast<PFNEGLCLIENTWAITSYNCKHRPROC>(eglGetProcAddress("eglClientWaitSyncKHR"));
+    s_destroy_sync = reinterpret_cast<PFNEGLDESTROYSYNCKHRPROC>(eglGetProcAddress("eglDestroySyncKHR"));
+    if (!s_create_sync || !s_client_wait_sync || !s_destroy_sync)
+        s_create_sync = nullptr;
+}
+
+static void DropFrameFence()
+{
+    if (s_frame_fence != EGL_NO_SYNC_KHR && s_destroy_sync)
+        s_destroy_sync(sEglDisplay, s_frame_fence);
+    s_frame_fence = EGL_NO_SYNC_KHR;
+}
+
+static void WaitForPreviousFrame()
+{
+    EGLSyncKHR fence = s_create_sync ? s_create_sync(sEglDisplay, EGL_SYNC_FENCE_KHR, nullptr) : EGL_NO_SYNC_KHR;
+    if (fence == EGL_NO_SYNC_KHR) {
+        DropFrameFence();
+        ovgl.Finish();
+        return;
+    }
+    if (s_frame_fence != EGL_NO_SYNC_KHR)
+        s_client_wait_sync(sEglDisplay, s_frame_fence, EGL_SYNC_FLUSH_COMMANDS_BIT_KHR, EGL_FOREVER_KHR);
+    DropFrameFence();
+    s_frame_fence = fence;
+}
+
 static void ReleaseEglObjects()
 {
     if (sEglDisplay == EGL_NO_DISPLAY)
         return;
+    DropFrameFence();
     eglMakeCurrent(sEglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (sEglContext != EGL_NO_CONTEXT)
         eglDestroyContext(sEglDisplay, sEglContext);
@@ -189,6 +244,7 @@ bool OVID_OGLES_Initialize()
     }
     if (made) {
         ovgl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+        LoadFenceFunctions();
     }
     return swap_ok;
 }
@@ -210,6 +266,7 @@ bool OVID_OGLES_RecreateSurface()
         return false;
     if (!OV_QNX_InitWindowAndContexts())
         return false;
+    DropFrameFence();
     eglMakeCurrent(sEglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (sEglSurface != EGL_NO_SURFACE)
         eglDestroySurface(sEglDisplay, sEglSurface);
@@ -266,10 +323,12 @@ bool OVID_OGLES_HasDisplay()
 
 void OVID_OGLES_SwapBuffers()
 {
-    if (OVID_GLX_Active())
+    if (OVID_GLX_Active()) {
         OVID_GLX_SwapBuffers();
-    else
-        eglSwapBuffers(sEglDisplay, sEglSurface);
+        return;
+    }
+    eglSwapBuffers(sEglDisplay, sEglSurface);
+    WaitForPreviousFrame();
 }
 
 bool OVID_OGLES_SetSwapInterval(int interval)

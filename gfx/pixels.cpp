@@ -5,6 +5,7 @@
 #include "core/data/dataman.h"
 #include "core/ov_state.h"
 
+#include <stddef.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -123,27 +124,30 @@ void OVI_FixAlphaBleeding(ov_bitmap_t *b)
 {
     if (!b || !b->pixels || b->height < 1 || b->width < 1)
         return;
-    static const int dx[4] = {0, 1, 0, -1};  // up, right, down, left: the last opaque one wins
-    static const int dy[4] = {-1, 0, 1, 0};
-    for (int y = 0; y < b->height; y++) {
-        for (int x = 0; x < b->width; x++) {
-            uint8_t *p = At(b, x, y);
+    // Each transparent pixel takes the colour (not the alpha) of an opaque neighbour:
+    // left before down before right before up. A filled pixel stays transparent, so
+    // only pixels opaque from the start give colour, and one pass fills one pixel deep.
+    // Neighbours beyond the edge are the pixel itself: transparent, never chosen.
+    const int w = b->width, h = b->height;
+    const size_t row = (size_t)w * 4;
+    for (int y = 0; y < h; y++) {
+        uint8_t *p = b->pixels + (size_t)y * row;
+        for (int x = 0; x < w; x++, p += 4) {
             if (p[3])
                 continue;
-            uint32_t chosen = 0;
-            bool found = false;
-            for (int k = 0; k < 4; k++) {
-                uint32_t n = OVI_GetClampedPixel(b, x + dx[k], y + dy[k]);
-                uint8_t nb[4];
-                memcpy(nb, &n, 4);
-                if (nb[3]) {
-                    chosen = n;
-                    found = true;
-                }
-            }
-            if (found) {
-                memcpy(p, &chosen, 4);
-                p[3] = 0;
+            const uint8_t *from = nullptr;
+            if (x > 0 && p[-4 + 3])
+                from = p - 4;
+            else if (y + 1 < h && p[row + 3])
+                from = p + row;
+            else if (x + 1 < w && p[4 + 3])
+                from = p + 4;
+            else if (y > 0 && p[-(ptrdiff_t)row + 3])
+                from = p - row;
+            if (from) {
+                p[0] = from[0];
+                p[1] = from[1];
+                p[2] = from[2];
             }
         }
     }

@@ -73,6 +73,7 @@ void ScreenMan::Update(float dt)
         edit_comp->EditUpdate(dt);
     aman.Update(dt, app_active);
     UpdateLoadingIndicator(dt);
+    UpdateIdlePace(dt);
     if (all_screens_preloaded.load(std::memory_order_acquire) && frame_services.news_update)
         frame_services.news_update(dt);
 

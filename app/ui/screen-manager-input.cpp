@@ -146,6 +146,7 @@ void ScreenMan::AddServiceEventHandler(ServiceEventHandler handler)
 
 int ScreenMan::ProcessEvent(ov_event_t &event)
 {
+    NoteInput(event);
     const int type = event.type;
     bool developer = prog.parms.developer_mode != 0;
     UISet *given = nullptr;  // the set whose components had the event in step 1

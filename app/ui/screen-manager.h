@@ -101,6 +101,19 @@ public:
     bool IsIntervalElapsed(float seconds);
     bool IsIntervalElapsedOffset(float seconds, int offset_ms);
 
+    // ---- the idle pace (screen-manager-idle.cpp)
+    // Every frame: a top screen with an idle frame time, fully shown on top for
+    // kIdleSeconds without input, has the program's frame time raised to it; anything
+    // else restores it.
+    void UpdateIdlePace(float dt);
+    // Input ends the idle pace at once (from the event handler, before the next frame).
+    void NoteInput(const ov_event_t &event);
+    static constexpr float kIdleSeconds = 3.0f;
+    float idle_seconds = 0.0f;   // frame time since the last input or the top screen came
+    Screen *idle_top = nullptr;  // the fully shown top screen the seconds count for
+    bool idle_pace = false;      // the frame time is raised
+    int paced_frame_ms = 0;      // the program's own frame time while it is
+
     // ---- events and cursors (screen-manager-input.cpp)
     // 1 handled, 0 not, 2 for a close request answered with the exit confirmation.
     int ProcessEvent(ov_event_t &event);

@@ -119,6 +119,9 @@ public:
     std::atomic<bool> preloaded;      // release on preload, acquire by readers
     std::atomic<bool> preload_failed{false};  // the last preload failed
     bool covers_screen;
+    // The frame time (ms) the screen is drawn at once it has stood on top, fully shown
+    // and without input, for a few seconds; 0: always at the program's frame limit.
+    int idle_frame_ms = 0;
     Screen *follow_up;
     bool shown;
 

@@ -9,14 +9,25 @@ static const double kTwoPi = 6.283185307179586476925286766559;
 static const double kPi = 3.141592653589793238462643383279;
 static const double kSteps = 65536.0;
 
-// Quantised and wrapped, in double: the step count is taken modulo 65536 in floating
-// point (non-negative), so no finite angle overflows an integer.
+// Below this magnitude a step count is exact in an int64_t.
+static const double kExactSteps = 9.0e15;
+
+// Quantised and wrapped, in double: the whole step count is taken modulo 65536 (made
+// non-negative), so no finite angle overflows an integer. A count that fits an integer
+// is truncated and reduced by integer arithmetic, which gives the very numbers of trunc
+// and fmod (a zero remainder keeping the count's sign) without the library calls.
 static double WrapExact(double a)
 {
     if (!isfinite(a))
         return 0.0;
-    double steps = trunc(a * kSteps / kTwoPi);
-    double m = fmod(steps, kSteps);
+    double x = a * kSteps / kTwoPi;
+    double m;
+    if (fabs(x) < kExactSteps) {
+        int64_t r = (int64_t)x % 65536;
+        m = r != 0 ? (double)r : (signbit(x) ? -0.0 : 0.0);
+    } else {
+        m = fmod(trunc(x), kSteps);
+    }
     if (m < 0.0)
         m += kSteps;
     double r = m * kTwoPi / kSteps;
@@ -54,8 +65,9 @@ float TurnTowardCapped(float a, float b, float rate, float dt)
 
 float TurnTowardGain(float a, float b, float gain, float dt)
 {
-    double gap = WrapExact(WrapExact(b) - WrapExact(a));
-    double back = WrapExact(WrapExact(a) - WrapExact(b));
+    double wa = WrapExact(a), wb = WrapExact(b);
+    double gap = WrapExact(wb - wa);
+    double back = WrapExact(wa - wb);
     return TurnBy(a, gap, fabs(back) * gain * dt);
 }
 

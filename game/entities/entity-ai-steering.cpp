@@ -67,10 +67,45 @@ vec2_t PushAway(const Entity *e, Entity **others, int n, float base, float facto
     return v;
 }
 
+// The avoidance query's answer for the entity being steered: the nearest-friend
+// searches of the same step take their answer from it when it is complete (not cut at
+// MAX_AVOIDED) and nothing in the grid or of the entity changed since. Main thread only.
+struct AvoidQuery {
+    const Entity *entity = nullptr;
+    const Scape *world = nullptr;
+    uint32_t link_stamp = 0;
+    vec2_t pos = {0.0f, 0.0f};
+    int16_t group = 0;
+    float radius = 0.0f;
+    int count = 0;
+    Entity *found[MAX_AVOIDED] = {};
+} last_avoid;
+
+void KeepAvoidQuery(const Entity *e, const Scape *world, float radius, Entity *const *found, int count) {
+    last_avoid.entity = e;
+    last_avoid.world = world;
+    last_avoid.link_stamp = world->link_stamp;
+    last_avoid.pos = e->pos;
+    last_avoid.group = e->friend_group;
+    last_avoid.radius = radius;
+    last_avoid.count = count;
+    for (int i = 0; i < count; i++) {
+        last_avoid.found[i] = found[i];
+    }
+}
+
 // The nearest friend within e's radius, or null.
 Entity *NearestFriend(Entity *e) {
     Scape *world = GetScape();
-    return world != nullptr ? world->GetNearestFriend(e, e->pos, e->radius) : nullptr;
+    if (world == nullptr) {
+        return nullptr;
+    }
+    const AvoidQuery &q = last_avoid;
+    if (q.entity == e && q.world == world && q.link_stamp == world->link_stamp && q.pos.x == e->pos.x &&
+        q.pos.y == e->pos.y && q.group == e->friend_group && q.count < MAX_AVOIDED) {
+        return world->GetNearestFriendAmong(e, e->pos, e->radius, q.found, q.count, q.radius);
+    }
+    return world->GetNearestFriend(e, e->pos, e->radius);
 }
 
 // With odds 3 in 10 the nearest friend takes e's side of avoidance, so neighbours go
@@ -93,8 +128,10 @@ vec2_t EntityAI::GetAvoidVector(Entity *e) {
         return v;
     }
     Entity *others[MAX_AVOIDED];
-    int n = world->QueryEntitiesInRadiusInFriendGroup(e->pos, e->radius + 20.0f, (int)Entity::NORMAL,
-                                                      e->friend_group, others, MAX_AVOIDED);
+    float radius = e->radius + 20.0f;
+    int n = world->QueryEntitiesInRadiusInFriendGroup(e->pos, radius, (int)Entity::NORMAL, e->friend_group, others,
+                                                      MAX_AVOIDED);
+    KeepAvoidQuery(e, world, radius, others, n);
     v = PushAway(e, others, n, 0.0f, 1.25f, v);
     if (e->friend_group == Entity::PLAYERS) {
         n = world->QueryEntitiesInRadius(e->pos, 150.0f + e->radius, (int)Entity::BLOCKS_MOVEMENT, others,

@@ -25,6 +25,8 @@ void Entity::ChangeGroup(int group)
             world->group_counts[group]++;
     }
     friend_group = (int16_t)group;
+    if (cell && world)
+        world->RegroupEntity(this);
 }
 
 void SoundSet::AddSound(const char *name)

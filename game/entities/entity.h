@@ -50,7 +50,17 @@ struct Entity {
     static constexpr uint16_t STATE_DYING = 2;
 
     EntityType *type;      // null: the record is free
+    // What the spatial queries read of every entity they pass, together at the start of
+    // the record: the ring links, the position and what the filters test.
+    Entity *next;          // world cell ring while in play, the pool's free list while free
+    Entity *prev;
+    ScapeCell *cell;       // cell linked into; null when unlinked
+    vec2_t pos;
+    float radius;          // collision radius
     uint32_t flags;        // copied from the type
+    int16_t friend_group;  // ENEMIES, PLAYERS
+    uint16_t state;        // STATE_FREE, STATE_ALIVE, STATE_DYING
+    float phase;           // alive: walk cycle [0, 1); dying: seconds since death, capped at 1
     int32_t slot;          // squad slot in the game state's roster; -1 for other entities
     Entity *owner;         // creator (a projectile's shooter); kill credit goes to the chain's root
     Entity *target;        // chosen by the behaviour
@@ -72,10 +82,6 @@ struct Entity {
     float attack_phase;    // 0 idle, else the attack animation running to 1
     uint16_t material;     // FLESH, METAL, CONCRETE
     color_t color;         // tint
-    int16_t friend_group;  // ENEMIES, PLAYERS
-    float radius;          // collision radius
-    uint16_t state;        // STATE_FREE, STATE_ALIVE, STATE_DYING
-    float phase;           // alive: walk cycle [0, 1); dying: seconds since death, capped at 1
     float age;             // seconds since birth
     float hit_points;
     float max_hit_points;
@@ -93,11 +99,11 @@ struct Entity {
     float burn_damage;     // per second
     float chill_time;      // seconds of chill left
     int32_t points_worth;  // money and score for killing it
-    Entity *next;          // world cell ring while in play, the pool's free list while free
-    Entity *prev;
-    ScapeCell *cell;       // cell linked into; null when unlinked
+    int16_t cell_group;    // linked: the group ring it is in (see Scape::group_first); -1: none
+    Entity *group_next;    // the world's ring of its group while linked
+    Entity *group_prev;
+    uint64_t link_seq;     // number of its link into the cell (a cell's ring runs in ascending order)
     float anim_time;       // animation clock
-    vec2_t pos;
     vec2_t origin;         // position at birth
     vec2_t velocity;       // units per second
     float angle;           // heading; the sprite is drawn rotated by it

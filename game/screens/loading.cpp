@@ -72,6 +72,7 @@ void ScreenLoading::Enter()
 {
     handover_timer = 0.0f;
     thread_started = false;
+    drawn = false;
     preload_on_main_thread = false;
     // The old banner's bitmap and mesh go before the new ones are made. The banner holds
     // a reference of its own (the get-bitmap call's one reference is shared by all its
@@ -90,8 +91,10 @@ void ScreenLoading::Update(float dt)
 {
     Screen::Update(dt);
     UpdateMenuBanner(dt);
-    // The worker gets processor time while the frames run.
-    ov->OVT_Sleep(10);
+    // The worker gets processor time while the frames run (once the screen is on the
+    // display: its first frame is not held up).
+    if (drawn)
+        ov->OVT_Sleep(10);
 
     if (sman.PeekScreen(0) != this)
         return;
@@ -125,6 +128,7 @@ void ScreenLoading::Update(float dt)
 
 void ScreenLoading::Draw(float)
 {
+    drawn = true;
     DrawUI();
     ov->OV_SetAlpha(1.0f);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);

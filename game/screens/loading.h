@@ -30,6 +30,7 @@ public:
     bool ProcessUICompClick(UIComp *comp, int flags) override;  // nothing; true
 
     bool thread_started = false;
+    bool drawn = false;  // a frame of the screen was drawn since it entered
     float handover_timer = 0.0f;                // seconds since every screen was preloaded
     // The worker could not be started: one screen is preloaded per update instead.
     bool preload_on_main_thread = false;

@@ -48,7 +48,7 @@ void ClockSleepUs(unsigned us)
     s_clock_now += us / 1000;
     std::this_thread::sleep_for(std::chrono::microseconds(us));
 }
-const ov_time_source_t kTestClock = {ClockNow, ClockSleepS, ClockSleepUs};
+const ov_time_source_t kTestClock = {ClockNow, ClockSleepS, ClockSleepUs, nullptr};
 
 }  // namespace
 

@@ -2,8 +2,15 @@
 #include "tests/support/engine_harness.h"
 
 #include "core/console.h"
+#include "gfx/rendimp.h"
+#include "gfx/window.h"
 #include "platform/headless.h"
 #include "platform/navigator.h"
+#include "platform/screen.h"
+
+#include <time.h>
+
+#include <algorithm>
 
 using namespace harness;
 
@@ -89,19 +96,122 @@ TEST_F(Frame, UnbalancedTransformStackIsReported)
     ov_state.transform_top = -1;
 }
 
+namespace {
+// Records the update like the harness's hook and asks to exit after the first frame.
+void UpdateThenExit(float seconds)
+{
+    app.updates.push_back(seconds);
+    if (app.updates.size() == 1)
+        ovdev::headless::inject_exit();
+}
+}  // namespace
+
 TEST_F(Frame, MainLoopPacesToTheMinimumFrameTime)
 {
     StartEngine();
     record.parms.min_frame_ms = 8;
+    record.Update = UpdateThenExit;
     // The exit event is queued only once the navigator asked for events.
     ovdev::bps_initialize();
     ovdev::navigator_request_events(0);
-    ovdev::headless::inject_exit();
     FakeClock::Install(1);  // every read of the clock advances it by 1 ms
+    uint32_t start = FakeClock::now;
     OVI_RunMainLoop();
-    ASSERT_EQ(app.updates.size(), 1u) << "the turn that saw the exit completes its frame";
+    ASSERT_EQ(app.updates.size(), 2u) << "the turn that saw the exit completes its frame";
+    // The first frame comes at once, with the minimum frame time as its step; the next
+    // sleeps to the absolute deadline 8 ms after the time the first one was counted to.
     EXPECT_GE(app.updates[0], 0.008f);
-    EXPECT_LE(app.updates[0], 0.009f);
+    EXPECT_LT(app.updates[0], 0.0095f);  // the clock advanced by the reading that counted it
+    EXPECT_FLOAT_EQ(app.updates[1], 0.008f);
+    ASSERT_EQ(FakeClock::sleeps_until.size(), 1u);
+    EXPECT_EQ(FakeClock::sleeps_until[0], start + 1 + 8);
+    EXPECT_TRUE(FakeClock::sleeps_us.empty());
+}
+
+namespace {
+// An application that slows its frames to 200 ms after the first and takes the pace
+// back to 8 ms when a key arrives; the key is pressed during the first sleep step.
+void UpdateThenSlow(float seconds)
+{
+    app.updates.push_back(seconds);
+    if (app.updates.size() == 1) {
+        record.parms.min_frame_ms = 200;
+        FakeClock::on_sleep_until = [](uint32_t) {
+            FakeClock::on_sleep_until = nullptr;
+            ovdev::headless::inject_key('k', true);
+        };
+    } else {
+        ovdev::headless::inject_exit();
+    }
+}
+int EventThenFast(ov_event_t ev)
+{
+    app.events.push_back(ev);
+    if (ev.type == OV_EVENT_KEY_DOWN)
+        record.parms.min_frame_ms = 8;
+    return 0;
+}
+}  // namespace
+
+// A wait longer than a step drains the platform's events after each step: input that
+// makes the application take its pace back ends the wait at once.
+TEST_F(Frame, InputDuringALongFrameWaitShortensIt)
+{
+    StartEngine();
+    record.parms.min_frame_ms = 8;
+    record.Update = UpdateThenSlow;
+    record.EventProc = EventThenFast;
+    ovdev::bps_initialize();
+    ovdev::navigator_request_events(0);
+    ASSERT_EQ(ovdev::screen_request_events(ov_qnx_screen_context), 0);
+    FakeClock::Install(0);  // time moves by sleeps only
+    uint32_t start = FakeClock::now;
+    OVI_RunMainLoop();
+    ASSERT_EQ(app.updates.size(), 3u) << "the turn that saw the exit completes its frame";
+    EXPECT_TRUE(std::any_of(app.events.begin(), app.events.end(),
+                            [](const ov_event_t &e) { return e.type == OV_EVENT_KEY_DOWN; }));
+    // One step of the 200 ms wait, then the key: the second frame comes 20 ms after the first.
+    EXPECT_FLOAT_EQ(app.updates[1], 0.020f);
+    ASSERT_GE(FakeClock::sleeps_until.size(), 1u);
+    EXPECT_EQ(FakeClock::sleeps_until[0], start + 20);
+}
+
+namespace {
+int s_frames_left = 0;
+void UpdateUntilCountedOut(float)
+{
+    if (--s_frames_left <= 0)
+        ov_state.shutdown_requested = 1;
+}
+double ThreadCpuMs()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return (double)ts.tv_sec * 1e3 + (double)ts.tv_nsec / 1e6;
+}
+}  // namespace
+
+// On the real clock the wait between frames sleeps: the main thread's own CPU time over
+// frames that do nearly nothing stays far below what spinning through the last two
+// milliseconds of every frame costs.
+TEST_F(Frame, FrameWaitSleepsInsteadOfSpinning)
+{
+    OVID_SetRendImpOverride(GetRendImpNull());
+    StartEngine();
+    record.parms.min_frame_ms = 10;
+    record.Update = UpdateUntilCountedOut;
+    ovdev::bps_initialize();
+    const int frames = 30;
+    s_frames_left = frames;
+    double cpu0 = ThreadCpuMs();
+    uint32_t wall0 = OVT_GetTime();
+    OVI_RunMainLoop();
+    double cpu_per_frame = (ThreadCpuMs() - cpu0) / frames;
+    uint32_t wall = OVT_GetTime() - wall0;
+    OVID_SetRendImpOverride(nullptr);
+    EXPECT_EQ(s_frames_left, 0);
+    EXPECT_GE(wall, (uint32_t)(frames - 1) * 10u) << "the frames were paced";
+    EXPECT_LT(cpu_per_frame, 0.25) << "main-thread CPU per idle frame, ms";
 }
 
 TEST_F(Frame, InactiveApplicationSleeps15msAndCallsNoHook)

@@ -73,6 +73,21 @@ TEST_F(Log, LinesCarryNumberTimeAndThreadName)
     EXPECT_EQ(std::string(ov_con.lines.back().thread), "Loader");
 }
 
+// The file is opened once and kept: lines logged after it was moved away still reach
+// it (no new file appears under the old name), and each line is in the file as soon
+// as it is logged (a crash loses nothing).
+TEST_F(Log, FileIsOpenedOnceAndEveryLineReachesItAtOnce)
+{
+    StartEngine();
+    ASSERT_EQ(rename(LogPath(1).c_str(), "moved.log"), 0);
+    ov->OV_Printf("after the move\n");
+    EXPECT_FALSE(FileExists(LogPath(1))) << "the log was opened again by its name";
+    std::string moved = ReadFile("moved.log");
+    EXPECT_NE(moved.find("] after the move\n"), std::string::npos) << moved;
+    ov->OV_Printf("one more\n");
+    EXPECT_NE(ReadFile("moved.log").find("] one more\n"), std::string::npos) << "flushed with its line";
+}
+
 TEST_F(Log, VerboseLevelFilters)
 {
     switches.verbose_level = 1;

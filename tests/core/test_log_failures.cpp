@@ -76,8 +76,10 @@ TEST_F(LogFailure, WriteThatFailsIsReportedOnceAndTheLinesStayInTheStore)
 {
     StartEngine();
     ASSERT_TRUE(ov_con.log_to_file);
-    // Every write to this device fails as on a full disk.
+    // Every write to this device fails as on a full disk: the kept log file becomes it.
     snprintf(ov_con.log_path, sizeof ov_con.log_path, "%s", "/dev/full");
+    ASSERT_NE(ov_con.log_file, nullptr);
+    ASSERT_NE(freopen("/dev/full", "a", ov_con.log_file), nullptr);
     ::testing::internal::CaptureStderr();
     ov->OV_Printf("first line that cannot be written\n");
     ov->OV_Printf("second line\n");
@@ -88,6 +90,7 @@ TEST_F(LogFailure, WriteThatFailsIsReportedOnceAndTheLinesStayInTheStore)
         << err;
     EXPECT_EQ(CountOccurrences(err, "Log file"), 1) << err;
     EXPECT_FALSE(ov_con.log_to_file);
+    EXPECT_EQ(ov_con.log_file, nullptr) << "closed once it failed";
     EXPECT_TRUE(ov_con.enabled) << "the console itself goes on";
     EXPECT_TRUE(Logged("first line that cannot be written"));
     EXPECT_TRUE(Logged("second line"));

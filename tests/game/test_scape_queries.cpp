@@ -74,6 +74,16 @@ protected:
         });
         return out;
     }
+    // Whether an entity's cell lies in the cell window of a query circle: reach =
+    // trunc(r / cell size + 0.5) + 1 cells around the point's unclamped cell.
+    bool InWindow(const Entity *e, vec2_t p, float r)
+    {
+        double reach = floor((double)r / world.cell_size + 0.5) + 1.0;
+        double cx = trunc((double)p.x / world.cell_size), cy = trunc((double)p.y / world.cell_size);
+        int index = (int)(e->cell - world.cells);
+        double row = index / world.num_columns, column = index % world.num_columns;
+        return fabs(column - cx) <= reach && fabs(row - cy) <= reach;
+    }
     template <typename Accept>
     Entity *RefNearest(vec2_t p, float r, float start, Accept accept)
     {
@@ -82,7 +92,7 @@ protected:
         Entity *best = nullptr;
         float best_score = start;
         for (Entity *e : ScanOrder()) {
-            if (!accept(e))
+            if (!accept(e) || !InWindow(e, p, r))
                 continue;
             float dx = p.x - e->pos.x, dy = p.y - e->pos.y;
             float score = dx * dx + dy * dy - e->radius * e->radius;
@@ -102,7 +112,7 @@ protected:
         for (Entity *e : ScanOrder()) {
             if ((int)out.size() >= max)
                 break;
-            if (!(e->flags & (uint32_t)mask) || !AliveOrJustDying(e) || !accept(e))
+            if (!(e->flags & (uint32_t)mask) || !AliveOrJustDying(e) || !accept(e) || !InWindow(e, p, r))
                 continue;
             float dx = p.x - e->pos.x, dy = p.y - e->pos.y, reach = r + e->radius;
             if (dx * dx + dy * dy <= reach * reach)
@@ -245,6 +255,122 @@ TEST_F(QueryWorld, EveryQueryEqualsBruteForceOverSeededWorlds)
     // The worlds were not empty of answers.
     EXPECT_GT(compared, 10000);
     EXPECT_GT(found, 1000);
+}
+
+// The shortcuts of the queries (cells passed over by distance and by their group counts,
+// small groups read from their rings, the nearest friend taken from an avoidance
+// answer) against the same reference: radii larger than a cell (so the window decides),
+// negative ones, small and large groups and groups outside 0..15, entities beyond the
+// field's edge, group changes of linked entities, two grid sizes.
+TEST_F(QueryWorld, ShortcutsEqualBruteForceWithLargeRadiiSmallGroupsAndRegrouping)
+{
+    const float radii[] = {0.0f, 2.0f, 10.0f, 30.0f, 60.0f, 90.0f, 130.0f, 200.0f, 300.0f, 700.0f, 1e9f, -5.0f};
+    const int groups[] = {1, 1, 1, 1, 1, 1, 2, 2, 0, 7, 15, 16, -3, 40};
+    const uint32_t flag_choices[] = {Entity::NORMAL, Entity::NORMAL | Entity::MOVABLE, Entity::POWERUP,
+                                     Entity::NORMAL | Entity::BLOCKS_MOVEMENT};
+    int compared = 0, found = 0, rings_read = 0;
+    for (unsigned seed = 1; seed <= 8; seed++) {
+        world.Free();
+        world.InitGrid(seed % 2 ? 8 : 7, seed % 2 ? 6 : 5, seed % 2 ? kCell : 100.0f);
+        world.stock = new Stock;
+        world.stock->InitPool(512);
+        SetScape(&world);
+        sequence.assign(512, 0);
+        std::mt19937 rng(1000 + seed);
+        int n = 20 + (int)(rng() % 480);
+        bool negatives = seed % 4 == 0;
+        std::vector<Entity *> all;
+        for (int i = 0; i < n; i++) {
+            vec2_t pos = {-150.0f + (float)(rng() % 84) * 16.0f, -150.0f + (float)(rng() % 66) * 16.0f};
+            float radius = (float)(rng() % 6) * 8.0f;
+            if (rng() % 10 == 0)
+                radius = 60.0f + (float)(rng() % 200);
+            if (negatives && rng() % 8 == 0)
+                radius = -radius - 4.0f;
+            int group = groups[rng() % (sizeof groups / sizeof groups[0])];
+            Entity *e = Make(pos, radius, group, flag_choices[rng() % 4], (int)(rng() % 3));
+            if (rng() % 5 == 0) {
+                e->state = Entity::STATE_DYING;
+                e->phase = rng() % 2 ? 0.4f : 0.5f;
+            }
+            all.push_back(e);
+        }
+        // Group changes of linked entities, moves and unlinks.
+        for (int i = 0; i < n / 6; i++)
+            all[rng() % all.size()]->ChangeGroup(groups[rng() % (sizeof groups / sizeof groups[0])]);
+        for (int i = 0; i < n / 4; i++) {
+            Entity *e = all[rng() % all.size()];
+            e->pos = {-150.0f + (float)(rng() % 84) * 16.0f, -150.0f + (float)(rng() % 66) * 16.0f};
+            Link(e);
+        }
+        for (int i = 0; i < n / 10; i++)
+            world.UnlinkEntity(all[rng() % all.size()]);
+        int big = 0;
+        for (int i = 0; i < SCAPE_GROUP_RINGS; i += 2)
+            big = std::max(big, (int)world.group_linked[i] + world.group_linked[i + 1]);
+
+        for (int q = 0; q < 50; q++) {
+            vec2_t p = {-200.0f + (float)(rng() % 1400), -200.0f + (float)(rng() % 1100)};
+            if (q % 5 == 0)
+                p = all[rng() % all.size()]->pos;
+            for (float r : radii) {
+                int group = groups[rng() % (sizeof groups / sizeof groups[0])];
+                int mask = (int)flag_choices[rng() % 4];
+                Entity *self = all[rng() % all.size()];
+                int max = 1 + (int)(rng() % 12);
+                Entity *list[64];
+
+                Entity *near = world.GetNearestEntityInFriendGroup(p, r, mask, group);
+                ASSERT_EQ(RefNearest(p, r, 10000.0f,
+                                     [&](Entity *e) {
+                                         return e->friend_group == group && (e->flags & (uint32_t)mask) &&
+                                                AliveOrJustDying(e);
+                                     }),
+                          near)
+                    << "seed " << seed << " r " << r << " group " << group;
+                found += near != nullptr;
+                ASSERT_EQ(RefNearest(p, r, 1000000.0f,
+                                     [&](Entity *e) {
+                                         return e->friend_group != self->friend_group &&
+                                                (e->flags & Entity::NORMAL) && AliveOrJustDying(e);
+                                     }),
+                          world.GetNearestEnemy(self, p, r))
+                    << "seed " << seed << " r " << r;
+                Entity *friend_ref = RefNearest(p, r, 1000000.0f, [&](Entity *e) {
+                    return e != self && e->friend_group == self->friend_group && (e->flags & Entity::NORMAL) &&
+                           e->state == Entity::STATE_ALIVE;
+                });
+                ASSERT_EQ(friend_ref, world.GetNearestFriend(self, p, r)) << "seed " << seed << " r " << r;
+
+                // The nearest friend from a complete avoidance-style answer of a larger circle.
+                float wider = r + 20.0f;
+                int got = world.QueryEntitiesInRadiusInFriendGroup(p, wider, (int)Entity::NORMAL, self->friend_group,
+                                                                   list, 64);
+                if (got < 64) {
+                    ASSERT_EQ(friend_ref, world.GetNearestFriendAmong(self, p, r, list, got, wider))
+                        << "seed " << seed << " r " << r;
+                }
+
+                got = world.QueryEntitiesInRadius(p, r, mask, list, max);
+                ASSERT_EQ(RefInRadius(p, r, mask, max, [](Entity *) { return true; }), Got(list, got));
+                found += got;
+                got = world.QueryEntitiesInRadiusInFriendGroup(p, r, mask, group, list, max);
+                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group == group; }),
+                          Got(list, got))
+                    << "seed " << seed << " r " << r << " group " << group;
+                got = world.QueryEntitiesInRadiusNotInFriendGroup(p, r, mask, group, list, max);
+                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group != group; }),
+                          Got(list, got))
+                    << "seed " << seed << " r " << r << " group " << group;
+                compared += 7;
+            }
+        }
+        rings_read += big < 64 ? 1 : 0;
+        SetScape(nullptr);
+    }
+    EXPECT_GT(compared, 10000);
+    EXPECT_GT(found, 1000);
+    EXPECT_GT(rings_read, 0) << "some worlds are small enough for every group to be read from its ring";
 }
 
 TEST_F(QueryWorld, NearestInFriendGroupStartsAtTenThousand)

@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -433,6 +434,34 @@ TEST_F(GlCounts, AfterAWaitForTheRasteriserFreedHeapStaysWithTheProcess)
     for (size_t i = blocks; i-- > 0;)
         free(held[i]);
     EXPECT_GE(mallinfo2().arena, allocated);
+}
+#endif
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A headless swap shows nothing and waits for nothing, so without a bound a software
+// rasteriser queues frame after frame behind the program, each holding copies of its
+// drawing state (tens of megabytes within ten frames of this one). Each swap waits for
+// the frame before it: over forty frames the heap in use stays where it was.
+TEST_F(GlCounts, FramesQueuedBehindAHeadlessSwapStayBounded)
+{
+    ov_vertex_t four[4] = {};
+    four[1].x = four[3].x = four[2].y = four[3].y = 200;
+    app.draw = [&](float) {
+        for (int i = 0; i < 120; i++) {
+            ov->OV_BeginBatch(i % 2 ? b_ : a_);
+            ov->OV_BatchDrawQuad(nullptr, four);
+        }
+    };
+    OVI_Frame(16);
+    ovgl.Finish();
+    const size_t idle = mallinfo2().uordblks;
+    size_t most = idle;
+    for (int f = 0; f < 40; f++) {
+        OVI_Frame(16);
+        most = std::max(most, (size_t)mallinfo2().uordblks);
+    }
+    ovgl.Finish();
+    EXPECT_LT(most - idle, (size_t)16 << 20) << "bytes queued at most";
 }
 #endif
 

@@ -12,6 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <random>
 #include <vector>
 
 using namespace imgtest;
@@ -221,6 +222,49 @@ TEST_F(Resize, AlphaBleedingPrefersLeftThenDownThenRightThenUp)
                 memcpy(b->pixels + (at[k][1] * 3 + at[k][0]) * 4, colours[k], 4);
         OVI_FixAlphaBleeding(b);
         EXPECT_EQ(PixelOf(b, 1, 1), (std::vector<int>{c.want, 0, 0, 0}));
+        FreeBitmap(b);
+    }
+}
+
+// The fill against its definition, pixel by pixel through the clamped reads, over
+// random bitmaps with scattered, clustered and edge-hugging opaque pixels.
+TEST_F(Resize, AlphaBleedingEqualsItsDefinitionOnRandomBitmaps)
+{
+    std::mt19937 rng(5);
+    for (int round = 0; round < 60; round++) {
+        int w = 1 + (int)(rng() % 40), h = 1 + (int)(rng() % 40);
+        ov_bitmap_t *b = SolidBitmap(w, h, Rgba32(0, 0, 0, 0));
+        if (round % 2)
+            b->flags |= OV_BITMAP_ALPHA;
+        int density = 1 + (int)(rng() % 6);
+        for (int i = 0; i < w * h; i++) {
+            uint8_t *p = b->pixels + i * 4;
+            for (int k = 0; k < 3; k++)
+                p[k] = (uint8_t)rng();
+            p[3] = rng() % 8 < (unsigned)density ? (uint8_t)(1 + rng() % 255) : 0;
+        }
+        // The definition: every transparent pixel looks at up, right, down and left in
+        // the bitmap as it was, through the clamped read, and the last opaque one wins.
+        std::vector<uint8_t> want(b->pixels, b->pixels + (size_t)w * h * 4);
+        ov_bitmap_t before = *b;
+        std::vector<uint8_t> original = want;
+        before.pixels = original.data();
+        const int dx[4] = {0, 1, 0, -1}, dy[4] = {-1, 0, 1, 0};
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                uint8_t *p = &want[((size_t)y * w + x) * 4];
+                if (p[3])
+                    continue;
+                for (int k = 0; k < 4; k++) {
+                    uint32_t n = OVI_GetClampedPixel(&before, x + dx[k], y + dy[k]);
+                    uint8_t nb[4];
+                    memcpy(nb, &n, 4);
+                    if (nb[3])
+                        memcpy(p, nb, 3);
+                }
+            }
+        OVI_FixAlphaBleeding(b);
+        ASSERT_EQ(0, memcmp(b->pixels, want.data(), want.size())) << "round " << round << ", " << w << "x" << h;
         FreeBitmap(b);
     }
 }

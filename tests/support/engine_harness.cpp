@@ -25,6 +25,8 @@ uint32_t FakeClock::now = 0;
 uint32_t FakeClock::step_per_read = 0;
 std::vector<unsigned> FakeClock::sleeps_s;
 std::vector<unsigned> FakeClock::sleeps_us;
+std::vector<uint32_t> FakeClock::sleeps_until;
+void (*FakeClock::on_sleep_until)(uint32_t) = nullptr;
 
 namespace {
 
@@ -44,7 +46,15 @@ void FakeSleepUs(unsigned us)
     FakeClock::sleeps_us.push_back(us);
     FakeClock::now += us / 1000;
 }
-const ov_time_source_t kFake = {FakeNow, FakeSleepS, FakeSleepUs};
+void FakeSleepUntil(uint32_t deadline)
+{
+    FakeClock::sleeps_until.push_back(deadline);
+    if ((int32_t)(deadline - FakeClock::now) > 0)
+        FakeClock::now = deadline;
+    if (FakeClock::on_sleep_until)
+        FakeClock::on_sleep_until(deadline);
+}
+const ov_time_source_t kFake = {FakeNow, FakeSleepS, FakeSleepUs, FakeSleepUntil};
 
 int AppInit()
 {
@@ -88,6 +98,8 @@ void FakeClock::Install(uint32_t step)
     step_per_read = step;
     sleeps_s.clear();
     sleeps_us.clear();
+    sleeps_until.clear();
+    on_sleep_until = nullptr;
     OVT_SetTimeSource(&kFake);
 }
 

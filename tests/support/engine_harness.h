@@ -39,12 +39,15 @@ extern int close_answer;          // what the application answers a close reques
 extern bool offer_no_record;      // OV_GetInterface returns null
 extern ov_prog_t record;          // the record OV_GetInterface hands out
 
-// A fake clock: reads advance by `step_per_read` ms; sleeps advance by their length.
+// A fake clock: reads advance by `step_per_read` ms; sleeps advance by their length, and
+// an absolute sleep to its deadline.
 struct FakeClock {
     static uint32_t now;
     static uint32_t step_per_read;
     static std::vector<unsigned> sleeps_s;
     static std::vector<unsigned> sleeps_us;
+    static std::vector<uint32_t> sleeps_until;  // deadlines of absolute sleeps
+    static void (*on_sleep_until)(uint32_t deadline);  // called by each absolute sleep, when set
     static void Install(uint32_t step = 0);
     static void Uninstall();
 };

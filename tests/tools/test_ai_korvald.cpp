@@ -11,6 +11,7 @@
 #include "app/services/dataman.h"
 #include "app/services/random.h"
 #include "app/ui/frame-services.h"
+#include "core/console.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
 #include "game/entities/move-path.h"
@@ -30,8 +31,10 @@
 #include "tools/test-player-hooks.h"
 
 #include <deque>
+#include <regex>
 #include <set>
 #include <string.h>
+#include <unistd.h>
 
 using apptest::CountLogged;
 using apptest::Logged;
@@ -61,6 +64,16 @@ std::string Rect(const char *name, int x, int y, int w, int h)
            "')\nSetProperty ('position_type', 'ABSOLUTE')\nSetProperty ('position', " + std::to_string(x) + ", " +
            std::to_string(y) + ")\nSetProperty ('rectangle.rect_width', " + std::to_string(w) +
            ")\nSetProperty ('rectangle.rect_height', " + std::to_string(h) + ")\n";
+}
+
+// The text of the last log line that contains the fragment ("" when none does).
+std::string LastLogLineWith(const std::string &fragment)
+{
+    std::string found;
+    for (const ovConsole::line_t &l : ov_con.lines)
+        if (l.text && strstr(l.text, fragment.c_str()))
+            found = l.text;
+    return found;
 }
 
 class GameTestPlayer : public screentest::BattleScreensTest {
@@ -511,6 +524,59 @@ TEST_F(GameTestPlayer, PauseTargetingAndNothingInIncoming)
     EXPECT_EQ(ai_man.drags, 0);
 }
 
+// A drag that starts on the tactical pause button switches the pause on; the battle
+// then stands still until the button is pressed again. The player presses it at one
+// action in four once the pause's tip is down, and only in the pause.
+TEST_F(GameTestPlayer, TheTacticalPauseIsEndedByItsButton)
+{
+    EnterBattle("CHAPTER2:MISSION2_4");
+    ai_Korvald.battle_setup_done = true;
+    prof->AddTag("features", "TACTICAL_MODE");
+    Frames(2);
+    UIComp *button = battle->GetComp("PauseTime");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->IsVisible());
+    fallback = 20000;  // no pause menu, no resume, no targeting
+    bool press = true;
+
+    // Running: no extra draw, no click on the button.
+    draws = {328, 8191};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_FALSE(game.paused);
+    EXPECT_FALSE(Logged("AI clicked PauseTime"));
+
+    game.SetPause(true);
+    ASSERT_TRUE(game.paused);
+    // While the pause's tip is shown the button is left alone (it would not answer).
+    static char tactical[] = "TACTICAL";
+    game.tutorial_name = tactical;
+    game.tutorial_shown = 1;
+    draws = {328, 8191};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_TRUE(game.paused);
+    EXPECT_FALSE(Logged("AI clicked PauseTime"));
+    game.SetTutorial(nullptr);
+
+    // 0.25002 >= 0.25: the player keeps drawing.
+    ai_Korvald.dragging = false;
+    int drags = ai_man.drags;
+    draws = {328, 8193};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_TRUE(game.paused);
+    EXPECT_FALSE(Logged("AI clicked PauseTime"));
+    EXPECT_EQ(ai_man.drags, drags + 1);
+
+    // 0.24998 < 0.25: the button, and nothing else in that step.
+    ai_Korvald.dragging = false;
+    draws = {328, 8191};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_FALSE(press);
+    EXPECT_TRUE(Logged("AI clicked PauseTime"));
+    EXPECT_FALSE(game.paused);
+    EXPECT_EQ(ai_man.drags, drags + 1);
+    EXPECT_FALSE(ai_Korvald.dragging);
+}
+
 TEST_F(GameTestPlayer, ADragGivesTheTrooperAPathThroughTheControls)
 {
     EnterBattle("CHAPTER2:MISSION2_4");
@@ -622,6 +688,58 @@ TEST_F(GameTestPlayer, TheTimeLimitEndsWithTheRealGameOverAndASubmittedScore)
     over->FreeUI();
     over->preloaded.store(false);
     probe->SetName("GameOver");
+}
+
+// With the real-speed switch the screen manager's fast forward stays off; the measure
+// switch times the frames of the first battle for its seconds and logs the main
+// thread's CPU time per frame and the time between frames; each battle's end names the
+// most entities it had in play and the peak memory.
+TEST_F(GameTestPlayer, RealSpeedAndTheMeasuredFramesOfTheFirstBattle)
+{
+    autoplay.real_speed = true;
+    autoplay.measure_seconds = 1;
+    autoplay.limit_seconds = 2;
+    sman.fast_forward = true;
+    fallback = 20000;
+    ai_man.enabled = true;
+    EnterBattle("CHAPTER2:MISSION2_3");
+    EXPECT_FALSE(sman.fast_forward);
+    EXPECT_TRUE(Logged("AI player: measuring 1 seconds of frames."));
+    // Frames 10 ms apart until the second has passed.
+    int frames = 0;
+    while (!Logged("AI player: measured ") && frames < 1000) {
+        usleep(10000);
+        Frames(1);
+        frames++;
+    }
+    std::string line = LastLogLineWith("AI player: measured ");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(line, m,
+                                  std::regex("measured ([0-9]+) frames in ([0-9.]+) s: main-thread CPU per frame mean "
+                                             "([0-9.]+) ms, p99 ([0-9.]+) ms; frame time mean ([0-9.]+) ms, p99 "
+                                             "([0-9.]+) ms, sd ([0-9.]+) ms; VmHWM ([0-9]+) kB")))
+        << line;
+    EXPECT_GE(std::stoi(m[1]), 50) << "frames about 10 ms apart over a second";
+    EXPECT_GE(std::stod(m[2]), 1.0);
+    EXPECT_GT(std::stod(m[3]), 0.0);
+    EXPECT_GE(std::stod(m[4]), std::stod(m[3]));
+    // The frame times add up to the measured seconds.
+    EXPECT_NEAR(std::stod(m[5]) * std::stoi(m[1]), std::stod(m[2]) * 1000.0, std::stod(m[2]) * 50.0);
+    EXPECT_GT(std::stol(m[8]), 0L);
+    // The battle's end names its most entities in play and the peak memory.
+    bool over = FramesUntil(
+        [this] {
+            if (OnTop("AchievementUnlocked"))
+                sman.PopScreen(sman.PeekScreen(0), false);
+            return OnTop("GameOver");
+        },
+        2000);
+    ai_man.enabled = false;
+    ASSERT_TRUE(over);
+    Frames(2);
+    std::string end = LastLogLineWith("AI player: battle 'MISSION2_3': at most ");
+    EXPECT_TRUE(std::regex_search(end, std::regex("at most [1-9][0-9]* entities in play, VmHWM [1-9][0-9]* kB\\.")))
+        << end;
 }
 
 TEST_F(GameTestPlayer, TheRunsSwitchesAreReadOnlyWithAutoTesting)

@@ -5,6 +5,7 @@
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "platform/headless.h"
 
 #include <math.h>
 
@@ -200,4 +201,48 @@ TEST_F(Frame, FastForwardStepsLieBetweenHalfAndOnePointOneTimesTheStep)
     update_steps.clear();
     sman.Update(0.016f);
     EXPECT_NEAR(update_steps[0], 1.1f * step, 1e-6) << "values are clamped to 32767";
+}
+
+// A screen that asks for the idle pace, on top and fully shown, raises the program's
+// frame time to its own after a few seconds without input; input from the device puts
+// the program's own back at once, and a screen without the pace never touches it.
+TEST_F(Frame, AScreenLeftAloneSlowsTheFramesUntilInput)
+{
+    const int own = prog.parms.min_frame_ms;
+    ProbeScreen *plain = MakeScreen("Plain");
+    ProbeScreen *menu = MakeScreen("Menu");
+    menu->idle_frame_ms = 66;
+    sman.PushScreen(plain, 0);
+    Steps(100, 0.05f);
+    EXPECT_EQ(prog.parms.min_frame_ms, own) << "a screen without the pace";
+
+    sman.PushScreen(menu, 0);
+    // Fading in does not count as fully shown; then the seconds without input count.
+    Steps(1, 0.05f);
+    EXPECT_LT(menu->trans_phase, 1.0f);
+    EXPECT_EQ(prog.parms.min_frame_ms, own);
+    int frames = 0;
+    while (prog.parms.min_frame_ms == own && frames < 200) {
+        Steps(1, 0.05f);
+        frames++;
+    }
+    EXPECT_EQ(prog.parms.min_frame_ms, 66);
+    EXPECT_GE((float)frames * 0.05f, ScreenMan::kIdleSeconds - 0.05f);
+    EXPECT_LE((float)frames * 0.05f, ScreenMan::kIdleSeconds + 1.0f) << "fade-in and the idle seconds";
+
+    // A touch through the device layer ends it before the next frame.
+    ASSERT_TRUE(ovdev::headless::inject_touch(ovdev::headless::TouchPhase::Down, 0, 5, 5));
+    PumpFrame();
+    EXPECT_EQ(prog.parms.min_frame_ms, own);
+    ASSERT_TRUE(ovdev::headless::inject_touch(ovdev::headless::TouchPhase::Up, 0, 5, 5));
+    PumpFrame();
+    Steps(10, 0.05f);
+    EXPECT_EQ(prog.parms.min_frame_ms, own) << "the idle seconds count from the last input";
+
+    // Back to slow, then the screen goes: the next frame restores the program's own.
+    Steps(80, 0.05f);
+    EXPECT_EQ(prog.parms.min_frame_ms, 66);
+    sman.PopScreen(menu, false);
+    Steps(1, 0.05f);
+    EXPECT_EQ(prog.parms.min_frame_ms, own);
 }

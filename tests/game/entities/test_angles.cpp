@@ -6,6 +6,8 @@
 
 #include <math.h>
 #include <random>
+#include <string.h>
+#include <vector>
 
 static const double kPi = 3.14159265358979323846;
 static const double kStep = 2.0 * kPi / 65536.0;
@@ -61,6 +63,51 @@ TEST(AngleWrap, QuantisesBelowOneStep)
         EXPECT_LT(fabs(gap), kStep + 1e-5) << a;
         ASSERT_GT(w, -kPi - 1e-6);
         ASSERT_LE(w, kPi + 1e-6);
+    }
+}
+
+// The wrap as a formula over doubles with the library's trunc and fmod: the result
+// must be the same number, bit for bit (signed zeros included), for every input.
+static double WrapByFormula(double a)
+{
+    if (!isfinite(a))
+        return 0.0;
+    double m = fmod(trunc(a * 65536.0 / (2.0 * kPi)), 65536.0);
+    if (m < 0.0)
+        m += 65536.0;
+    double r = m * (2.0 * kPi) / 65536.0;
+    return r > kPi ? r - 2.0 * kPi : r;
+}
+
+TEST(AngleWrap, SameBitsAsTheFormulaOverManyAngles)
+{
+    std::vector<float> inputs = {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-45f, -1e-45f, (float)kPi, (float)-kPi,
+                                 (float)(2.0 * kPi), (float)(-2.0 * kPi), 3e38f, -3e38f, 1e15f, -1e15f,
+                                 9.1e15f, 8.9e15f, (float)kStep, (float)-kStep};
+    for (int k = -40; k <= 40; k++) {
+        double a = k * kPi / 4.0;
+        inputs.push_back((float)a);
+        inputs.push_back(nextafterf((float)a, INFINITY));
+        inputs.push_back(nextafterf((float)a, -INFINITY));
+    }
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> wide(-1e6f, 1e6f), near(-20.0f, 20.0f);
+    for (int i = 0; i < 200000; i++)
+        inputs.push_back(i % 2 ? wide(rng) : near(rng));
+    for (float a : inputs) {
+        float got = AngleWrap(a);
+        float want = (float)WrapByFormula(a);
+        ASSERT_EQ(0, memcmp(&got, &want, sizeof got)) << "angle " << a << ": " << got << " against " << want;
+    }
+    // Through the turns as well: both sides of a step, gaps across the seam.
+    for (int i = 0; i < 20000; i++) {
+        float a = near(rng), b = near(rng), dt = 1.0f / 60.0f;
+        double gap = WrapByFormula(WrapByFormula(b) - WrapByFormula(a));
+        double step = fabs(WrapByFormula(WrapByFormula(a) - WrapByFormula(b))) * 2.0 * dt;
+        step = step > fabs(gap) ? fabs(gap) : step;
+        float want = step > 0.0 ? (float)(a + (gap < 0.0 ? -step : step)) : a;
+        float got = TurnTowardGain(a, b, 2.0f, dt);
+        ASSERT_EQ(0, memcmp(&got, &want, sizeof got)) << a << " toward " << b;
     }
 }
 

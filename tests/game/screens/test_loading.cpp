@@ -14,6 +14,7 @@
 #include "app/services/prog.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
+#include "core/ov_state.h"
 #include "game/screens/flags.h"
 #include "game/screens/load-game-prompt.h"
 #include "game/screens/loading.h"
@@ -25,6 +26,8 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <mutex>
@@ -285,6 +288,44 @@ function OnLoad() loaded = 1 end
 };
 
 }  // namespace
+
+namespace {
+// The real clock, with the main thread's waits of a loading screen's length counted.
+std::atomic<int> s_main_waits{0};
+uint32_t ClockMs()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (uint32_t)((uint64_t)ts.tv_sec * 1000u + (uint64_t)ts.tv_nsec / 1000000u);
+}
+void SleepSeconds(unsigned s)
+{
+    sleep(s);
+}
+void SleepMicroseconds(unsigned us)
+{
+    if (us >= 10000 && ov->OV_IsMainThread())
+        s_main_waits++;
+    usleep(us);
+}
+const ov_time_source_t kCountingClock = {ClockMs, SleepSeconds, SleepMicroseconds, nullptr};
+}  // namespace
+
+// The loading screen gives the worker processor time by waiting in its updates, but not
+// before its first frame is on the display: that frame is what the player waits for.
+TEST_F(Loading, TheFirstFrameIsNotHeldUpForTheWorker)
+{
+    StartMenus();
+    OVT_SetTimeSource(&kCountingClock);
+    s_main_waits = 0;
+    PushLoading();
+    sman.Update(0.0f);  // the start-up's own update, before any frame
+    Frame(1.0f / 60.0f);
+    EXPECT_EQ(s_main_waits.load(), 0) << "no wait before the first frame is drawn";
+    Frame(1.0f / 60.0f);
+    EXPECT_EQ(s_main_waits.load(), 1) << "from then on the worker gets its time";
+    OVT_SetTimeSource(nullptr);
+}
 
 TEST_F(Loading, TheMainMenuFollowsHalfASecondAfterTheLastPreload)
 {
