@@ -51,16 +51,25 @@ allowed() {
 # Checks the tree at $1; prints the faults and returns 1 when there is any.
 check_tree() {
   local root=$1 faults=0 file line text target from to dir
-  local pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)"'
+  local quoted='^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)"'
+  local angled='^[[:space:]]*#[[:space:]]*include[[:space:]]*<([^>]+)>'
   while IFS= read -r file; do
     folder_of "$file"
     from=$FOLDER
     dir=${file%/*}
     while IFS=: read -r line text; do
-      [[ $text =~ $pattern ]] || continue
-      target=${BASH_REMATCH[1]}
+      if [[ $text =~ $quoted ]]; then
+        target=${BASH_REMATCH[1]}
+      elif [[ $text =~ $angled ]]; then
+        target=${BASH_REMATCH[1]}
+        # A system header (<vector>, <GLES/gl.h>) names no folder of the tree.
+        folder_of "$target"
+        [[ -n $FOLDER ]] || continue
+      else
+        continue
+      fi
       # A name beside the including file, or in include/, is resolved there first.
-      if [[ -e $root/$dir/$target ]]; then
+      if [[ $text =~ $quoted && -e $root/$dir/$target ]]; then
         folder_of "$dir/$target"
       elif [[ -e $root/include/$target ]]; then
         FOLDER=include
@@ -73,7 +82,7 @@ check_tree() {
         echo "$file:$line: includes \"$target\": $from/ may not include $to/"
         faults=$((faults + 1))
       fi
-    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$root/$file" || true)
+    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$root/$file" || true)
   done < <(cd "$root" && for f in "${FOLDERS[@]}"; do
              [[ -d $f ]] && find "$f" -type f \( -name '*.cpp' -o -name '*.c' -o -name '*.h' \)
            done | sort -u)
@@ -107,7 +116,7 @@ self_test() {
   printf '#include "audio/sound.h"\n' >"$tree/gfx/hud.cpp"
   printf '#include "app/services/prog.h"\n#include "core/ov_state.h"\n' >"$tree/app/ui/screen.cpp"
   printf '#include "entry/entry.h"\n' >"$tree/game/scape.cpp"
-  printf '#include "game/scape.h"\n' >"$tree/app/ui/widgets/button.cpp"
+  printf '#include "game/scape.h"\n#include <string.h>\n#include <tools/editor.h>\n' >"$tree/app/ui/widgets/button.cpp"
 
   local out status=0
   out=$(check_tree "$tree") || status=$?
@@ -115,10 +124,11 @@ self_test() {
   expected=$(printf '%s\n' \
     'app/ui/screen.cpp:2: includes "core/ov_state.h": app/ui/ may not include core/' \
     'app/ui/widgets/button.cpp:1: includes "game/scape.h": app/ui/ may not include game/' \
+    'app/ui/widgets/button.cpp:3: includes "tools/editor.h": app/ui/ may not include tools/' \
     'core/startup.cpp:2: includes "gfx/window.h": core/ may not include gfx/' \
     'game/scape.cpp:1: includes "entry/entry.h": game/ may not include entry/' \
     'gfx/hud.cpp:1: includes "audio/sound.h": gfx/ may not include audio/' \
-    '5 include(s) point up or across the layers.')
+    '6 include(s) point up or across the layers.')
   if [[ $status -ne 1 || $out != "$expected" ]]; then
     echo "self-test failed (status $status); the check said:"
     echo "$out"
@@ -126,7 +136,7 @@ self_test() {
     echo "$expected"
     return 1
   fi
-  echo "self-test passed: the five faults of the made-up tree were reported."
+  echo "self-test passed: the six faults of the made-up tree were reported."
 }
 
 if [[ ${1:-} == --self-test ]]; then
