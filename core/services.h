@@ -98,6 +98,7 @@ void OV_ClearDepth(float z);
 void OV_SetRenderStateb(ov_render_state_e s, bool v);
 void OV_SetRenderStatef(ov_render_state_e s, float v);
 void OV_SetRenderStatei(ov_render_state_e s, int v);
+// Slots 75-81: the transform and vertex-processor stacks (gfx/transform.cpp).
 void OV_PushTransform(nTransform *m);
 void OV_PopTransform(void);
 nTransform OV_PeekTransform(void);
