@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-game="$build/core/orvex-game"
+game="$build/entry/orvex-game"
 [ -x "$game" ] || { echo "developer-tour: no program at $game (build first)" >&2; exit 2; }
 
 run="${keep:-$(mktemp -d /tmp/orvex-tour-XXXXXX)}"

@@ -1,5 +1,5 @@
 // The application's entry (see entry.h).
-#include "app/entry/entry.h"
+#include "entry/entry.h"
 
 #include "app/services/featureman.h"
 #include "app/services/manager.h"
