@@ -43,13 +43,6 @@ float Distance(vec2_t a, vec2_t b)
     return hypotf(a.x - b.x, a.y - b.y);
 }
 
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t world_pos)
-{
-    if (world == nullptr || fx == nullptr)
-        return;
-    pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(world_pos), 0.0f, 0.0f);
-}
-
 }  // namespace
 
 Controls::Controls()

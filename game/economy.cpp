@@ -10,6 +10,7 @@
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
+#include "game/trooper-classes.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -184,21 +185,6 @@ float ForceFieldDuration(DMArray *catalogue, const char *id)
 {
     const char *v = catalogue ? catalogue->GetNodeValue(id, "forcefield_duration") : nullptr;
     return v ? (float)atof(v) : kDefaultForceField;
-}
-
-// The trooper type a "_TROOPER" id names, chosen without regard to case; null for
-// other ids.
-const char *TrooperTypeFor(const char *id)
-{
-    static const char *const kTypes[][2] = {
-        {"BAZOOKA_TROOPER", "BazookaTrooper"}, {"MINIGUN_TROOPER", "MinigunTrooper"},
-        {"SHOTGUN_TROOPER", "ShotgunTrooper"}, {"PYRO_TROOPER", "PyroTrooper"},
-        {"SNIPER_TROOPER", "SniperTrooper"},
-    };
-    for (auto &pair : kTypes)
-        if (strcasecmp(id, pair[0]) == 0)
-            return pair[1];
-    return nullptr;
 }
 
 bool EndsWith(const char *text, const char *suffix)
@@ -382,7 +368,8 @@ ShopPurchase BuyShopItem(ShopItem *item, DMArray *catalogue)
     if (!item || !item->id)
         return PURCHASE_REFUSED;
     const char *id = item->id;
-    const char *trooper_type = EndsWith(id, "_TROOPER") ? TrooperTypeFor(id) : nullptr;
+    const TrooperClass *trooper = EndsWith(id, "_TROOPER") ? TrooperClassOfFeature(id) : nullptr;
+    const char *trooper_type = trooper ? trooper->type : nullptr;
     bool full_squad = trooper_type && game.living_troopers >= game.squad_size;
     if (game.money < item->price || full_squad) {
         PlaySound("sfx/not_enough_money");

@@ -42,12 +42,6 @@ const TrooperWord kTrooperWords[] = {
     {"PYRO_TROOPER", "PyroTrooper"},       {"SNIPER_TROOPER", "SniperTrooper"},
 };
 
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world ? world->stock : nullptr;
-}
-
 // Whether the comma-separated list names exactly `type` as one of its items (blanks
 // around an item ignored).
 bool ListNamesType(const char *list, const char *type)

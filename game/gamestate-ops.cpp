@@ -135,23 +135,6 @@ void GameState::SetPause(bool on)
     }
 }
 
-// Whether a queued item that carries a pick-up lies within `reach` of p.
-static bool QueuedPickupNear(SpawnManager *spawns, vec2_t p, float reach)
-{
-    if (!spawns)
-        return false;
-    int guard = spawns->num_items;
-    for (SpawnInfo *item = spawns->queue_head; item && guard-- >= 0; item = item->next) {
-        if (!item->type || !(item->type->flags & Entity::POWERUP))
-            continue;
-        float dx = item->pos.x - p.x;
-        float dy = item->pos.y - p.y;
-        if (dx * dx + dy * dy < reach * reach)
-            return true;
-    }
-    return false;
-}
-
 void GameState::GetFreePosition(float radius, const vec2_t &centre, float spread, vec2_t &out)
 {
     Scape *world = GetScape();
@@ -173,7 +156,7 @@ void GameState::GetFreePosition(float radius, const vec2_t &centre, float spread
                 continue;
             if (world->GetNearestEntityInFriendGroup(p, reach, Entity::NORMAL, Entity::PLAYERS))
                 continue;
-            if (QueuedPickupNear(world->spawn_manager, p, reach))
+            if ((world->spawn_manager && world->spawn_manager->PickupQueuedNear(p, reach)))
                 continue;
             out = p;
             return;

@@ -39,20 +39,6 @@ float NodeFloat(DMNode *node, const char *key, float fallback)
     return v ? (float)atof(v) : fallback;
 }
 
-// Whether a queued pick-up lies within `reach` of p.
-bool PickupQueuedNear(SpawnManager *spawns, vec2_t p, float reach)
-{
-    int guard = spawns->num_items;
-    for (SpawnInfo *item = spawns->queue_head; item && guard-- >= 0; item = item->next) {
-        if (!item->type || !(item->type->flags & Entity::POWERUP))
-            continue;
-        float dx = item->pos.x - p.x, dy = item->pos.y - p.y;
-        if (dx * dx + dy * dy < reach * reach)
-            return true;
-    }
-    return false;
-}
-
 // A free, on-field, clear point for one pick-up copy; false after 100 failed draws.
 // `spread` grows by 10 after each failure while below the reference height.
 bool FindDropPoint(Scape *world, vec2_t centre, float inner, float &spread, float size, vec2_t &out)
@@ -74,7 +60,7 @@ bool FindDropPoint(Scape *world, vec2_t centre, float inner, float &spread, floa
             if (p.y > h - 20.0f)
                 p.y -= 20.0f;
             bool clear = !world->GetNearestEntityInFriendGroup(p, 1.5f * size, Entity::POWERUP, Entity::PLAYERS) &&
-                         !PickupQueuedNear(world->spawn_manager, p, 1.5f * size);
+                         !(world->spawn_manager && world->spawn_manager->PickupQueuedNear(p, 1.5f * size));
             if (clear) {
                 out = p;
                 return true;
@@ -93,15 +79,6 @@ int RosterIndexOfSlot(GameState &g, int slot)
         if (g.troopers[i] && g.troopers[i]->slot == slot)
             return i;
     return -1;
-}
-
-int CountLiving(GameState &g)
-{
-    int n = 0;
-    for (int i = 0; i < g.troopers.Count(); i++)
-        if (g.troopers[i] && g.troopers[i]->type && g.troopers[i]->IsAlive())
-            n++;
-    return n;
 }
 
 // Brings a roster trooper back at `at`: a fresh entity of the type in the same record,
@@ -230,7 +207,7 @@ Entity *GameState::SpawnReinforcementTrooper(EntityType *type, int slot)
 
     if (!revived)
         troopers_spawned++;
-    living_troopers = CountLiving(*this);
+    living_troopers = CountLivingTroopers(*this);
     int peak = living_troopers > most_troopers_held ? living_troopers : most_troopers_held;
     most_troopers_held = peak < squad_size ? peak : squad_size;
 

@@ -103,16 +103,6 @@ void FireArtillery(GameState &g, vec2_t target)
     }
 }
 
-// Every trooper of the roster that is alive now.
-int CountLivingTroopers(GameState &g)
-{
-    int n = 0;
-    for (int i = 0; i < g.troopers.Count(); i++)
-        if (g.troopers[i] && g.troopers[i]->type && g.troopers[i]->IsAlive())
-            n++;
-    return n;
-}
-
 // The mission's end after a loss: statistics, the saved game, the end screen.
 void FinishLostBattle(GameState &g)
 {
@@ -380,6 +370,15 @@ void WaveFlow(GameState &g, float dt, bool enemies_left)
 }
 
 }  // namespace
+
+int CountLivingTroopers(GameState &g)
+{
+    int n = 0;
+    for (int i = 0; i < g.troopers.Count(); i++)
+        if (g.troopers[i] && g.troopers[i]->type && g.troopers[i]->IsAlive())
+            n++;
+    return n;
+}
 
 void GameState::Update(float dt)
 {

@@ -277,6 +277,8 @@ extern GameState game;
 // The parameters of the battle being started or resumed.
 extern NewGameParms new_game_parms;
 
+// The troopers of the mission's roster alive now.
+int CountLivingTroopers(GameState &g);
 // (chapter - 1) x 10 + mission of an id "MISSION<c>_<m>" (-10 for a missing id; a
 // missing part counts 0).
 int GetMissionIndex(const char *mission_id);

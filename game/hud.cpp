@@ -35,12 +35,6 @@ const float kPlatePadY = 4.0f;
 // The tactical pause's hint, a little smaller than its caption.
 const float kHintScale = 0.8f;
 
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world != nullptr ? world->stock : nullptr;
-}
-
 ov_font_t *HudFont(bool large)
 {
     Stock *stock = WorldStock();

@@ -9,6 +9,7 @@
 #include "app/services/prog.h"
 #include "app/services/random.h"
 #include "app/ui/screen-manager.h"
+#include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
@@ -133,6 +134,19 @@ void SpawnManager::SetSpawnParms(vec2_t player, int levelNumber, int subLevel)
     player_pos = player;
     level = levelNumber;
     sub_level = subLevel;
+}
+
+bool SpawnManager::PickupQueuedNear(vec2_t p, float reach) const
+{
+    int guard = num_items;
+    for (SpawnInfo *item = queue_head; item && guard-- >= 0; item = item->next) {
+        if (!item->type || !(item->type->flags & Entity::POWERUP))
+            continue;
+        float dx = item->pos.x - p.x, dy = item->pos.y - p.y;
+        if (dx * dx + dy * dy < reach * reach)
+            return true;
+    }
+    return false;
 }
 
 SpawnInfo *SpawnManager::AddSpawnInfo(unsigned long time, EntityType *type, vec2_t pos)

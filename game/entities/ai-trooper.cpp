@@ -31,12 +31,6 @@ const float kDyingTargetSeconds = 0.5f;
 // The aim is on target (and the trigger pulled) within this angle.
 const float kTriggerAngle = 0.1f;
 
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t at, float angle) {
-    if (world->top_parts != nullptr && fx != nullptr) {
-        pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(at), angle, 0.0f);
-    }
-}
-
 bool WeaponIs(const Weapon *weapon, const char *id) {
     return weapon != nullptr && weapon->id != nullptr && strcmp(weapon->id, id) == 0;
 }

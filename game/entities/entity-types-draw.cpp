@@ -25,12 +25,6 @@ const float kPi = 3.14159265f;
 
 NamedBitmap bluestar = {"fxs/bluestar.png", nullptr, false};
 
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world ? world->stock : nullptr;
-}
-
 bool Exists(const ov_bitmap_t *b)
 {
     return b && (b->width > 0 || b->num_frames > 0);

@@ -109,11 +109,6 @@ void ReadFloat(const DMNode *node, const char *key, float *out)
         *out = LeadingNumber(v);
 }
 
-Stock *WorldStock()
-{
-    return Stock::GetLoadingStock();
-}
-
 EntityType *ConstructClass(const char *class_name, const char *name)
 {
     if (class_name) {
@@ -207,7 +202,7 @@ void ReadKeys(EntityType *t, const DMNode *node)
     t->barrel_angle = 1.0f;
     ReadFloat(node, "barrel_angle", &t->barrel_angle);
 
-    Stock *stock = WorldStock();
+    Stock *stock = Stock::GetLoadingStock();
     const char *commanded = node->GetValue("controls_entities");
     if (commanded && stock)
         t->controls_entities = stock->GetEntityType(commanded);

@@ -24,12 +24,6 @@ const float kPi = 3.14159265f;
 NamedBitmap force_field = {"game-ui/bunker-force-field.png", nullptr, false};
 NamedBitmap parachute = {"game-ui/parachute.png", nullptr, false};
 
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world ? world->stock : nullptr;
-}
-
 struct Shift {
     const char *kind;
     float x, y;

@@ -32,12 +32,6 @@ bool IdIs(const char *id, const char *name)
     return id && strcmp(id, name) == 0;
 }
 
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t world_pos, float angle)
-{
-    if (fx && world && world->top_parts)
-        pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(world_pos), angle, 0.0f);
-}
-
 // The weapon a trooper returns to when its super weapon's clip is spent and it has no
 // base weapon: the profile's active upgrade of its class.
 Weapon *UpgradeWeapon(const Entity *e)

@@ -19,6 +19,7 @@
 #include "game/gamestate.h"
 #include "game/scape.h"
 #include "online/leaderboards-manager.h"
+#include "game/missions.h"
 
 #include <ctype.h>
 #include <math.h>
@@ -40,19 +41,6 @@ void SetOffset(Screen *screen, const char *name, float x, float y)
         comp->position_offset_x = x;
         comp->position_offset_y = y;
     }
-}
-
-// The score limit of the highest rank of "ranks_<mission id in lower case>" (0 when missing).
-int TopRankLimit(const char *mission_id)
-{
-    char array[128];
-    snprintf(array, sizeof array, "ranks_%s", mission_id);
-    for (char *c = array; *c; c++)
-        *c = (char)tolower((unsigned char)*c);
-    DMArray *ranks = dman().GetArray("ranks.xml", array);
-    DMNode *top = ranks ? ranks->GetNode(ranks->GetSize() - 1) : nullptr;
-    const char *limit = top ? top->GetValue("score_limit") : nullptr;
-    return limit ? atoi(limit) : 0;
 }
 
 const char *RandomGameOverText()
@@ -125,7 +113,7 @@ void ScreenGameOver::Reset()
     // The game state has just submitted the score under the mission id.
     const char *mission_id = game.parms.mission_id;
     LeaderboardScore best = leaderboards_man.GetPersonalBestScore(mission_id);
-    const int limit = TopRankLimit(mission_id);
+    const int limit = RankLimit(mission_id, -1);
     if (UIComp *result = GetComp("Result")) {
         if (game.score < best.points || game.score <= limit) {
             sman.SetText(result, "%s", RandomGameOverText());
