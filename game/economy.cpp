@@ -5,6 +5,7 @@
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
+#include "app/services/token-lists.h"
 #include "game/achievements.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
@@ -158,7 +159,7 @@ bool Unlocked(const char *id)
 
 bool Multipickable(DMNode *node)
 {
-    return nStringContainsToken(node->GetValue("flags"), "MULTIPICKABLE");
+    return HasWholeToken(node->GetValue("flags"), "MULTIPICKABLE");
 }
 
 bool Owned(DMNode *node)
@@ -217,11 +218,6 @@ void ActivateAgain(const char *id, bool spawn_troopers)
 }
 
 }  // namespace
-
-bool nStringContainsToken(const char *text, const char *token)
-{
-    return text && token && IsWordInTokenList(text, token);
-}
 
 int32_t ShopPriceFor(int32_t price, float multiplier, int count)
 {
@@ -354,7 +350,7 @@ void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, v
             for (int i = 0; i < catalogue->GetSize(); i++) {
                 DMNode *node = catalogue->GetNode(i);
                 if (!node || !Unlocked(node->id) || !ShopRequirementsMet(node->GetValue("requires")) ||
-                    !nStringContainsToken(node->GetValue("requires"), sold.id) || Owned(node))
+                    !HasWholeToken(node->GetValue("requires"), sold.id) || Owned(node))
                     continue;
                 sold = ShopItem{};
                 SetShopItemContents(&sold, node);

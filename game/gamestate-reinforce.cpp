@@ -4,9 +4,11 @@
 // it walking to its post.
 #include "game/gamestate.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
@@ -22,7 +24,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kPlacementAttempts = 100;
 // Posts around the base and around the arrival point without one.
 const float kPostDistanceFromBase = 140.0f;
@@ -31,12 +32,6 @@ const float kPostDistanceWithoutBase = 40.0f;
 float Random01()
 {
     return (float)AppRandom() / 32767.0f;
-}
-
-float NodeFloat(DMNode *node, const char *key, float fallback)
-{
-    const char *v = node ? node->GetValue(key) : nullptr;
-    return v ? (float)atof(v) : fallback;
 }
 
 // Whether a queued pick-up lies within `reach` of p.

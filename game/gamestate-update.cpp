@@ -9,6 +9,7 @@
 #include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -53,11 +54,6 @@ void PlayNamed(const char *name)
     ov_sound_t *sound = ov->OV_GetSound(name);
     if (sound)
         aman.PlaySound(sound, 1.0f, 0.0f, 1.0f);
-}
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
 
 // A count kept in the profile, in its range.

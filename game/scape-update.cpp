@@ -3,6 +3,7 @@
 // decal queue baked into the terrain bitmap.
 #include "game/scape.h"
 
+#include "app/services/key-state.h"
 #include "app/services/prog.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
@@ -26,11 +27,6 @@ const float kBorder = 5.0f;
 const float kMinInterval = 0.001f;  // 1 ms: the interval test divides by it
 const int kMaxOwnerSteps = 512;
 const int kDeveloperScoreKey = 72;
-
-bool KeyHeld(int code)
-{
-    return (ov->OV_GetKeyStatei(code) & 2) != 0;
-}
 
 // The last entity of the owner chain (stops after 512 steps: a stale cycle).
 Entity *RootOwner(Entity *e)

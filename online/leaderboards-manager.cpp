@@ -7,6 +7,7 @@
 #include "app/services/luaman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/token-lists.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 
@@ -26,27 +27,6 @@ const char kBestScores[] = "BEST_SCORES";
 const char kGameCenter[] = "GAME_CENTER";
 const char kQueue[] = "GAME_CENTER_LEADERBOARDS_QUEUE";
 const char kHistory[] = "SCORE_HISTORY";
-
-bool IsTokenSeparator(char c)
-{
-    return c == ' ' || c == ',' || c == ';';
-}
-
-// Whether the token occurs in the list whole: at the start or after a separator, and
-// at the end or before one. Every occurrence is tried.
-bool HasWholeToken(const char *list, const char *token)
-{
-    if (!list || !token || !token[0])
-        return false;
-    size_t n = strlen(token);
-    for (const char *p = strstr(list, token); p; p = strstr(p + 1, token)) {
-        bool starts = p == list || IsTokenSeparator(p[-1]);
-        bool ends = p[n] == '\0' || IsTokenSeparator(p[n]);
-        if (starts && ends)
-            return true;
-    }
-    return false;
-}
 
 int32_t Saturate(long long value)
 {

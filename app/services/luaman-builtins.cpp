@@ -112,11 +112,6 @@ const luaL_Reg kBuiltins[] = {
     {nullptr, nullptr},
 };
 
-const char *Text(const char *s)
-{
-    return s ? s : "";
-}
-
 }  // namespace
 
 void LuaInstallBuiltins(lua_State *L)
@@ -165,14 +160,14 @@ int luaf_OV_SetKeyState(lua_State *L)
 
 int luaf_OV_SetKeyStateFloat(lua_State *L)
 {
-    ov->OV_SetKeyStatef(OV_GetKeyByName(lua_tostring(L, 1)), (float)lua_tonumber(L, 2));
+    ov->OV_SetKeyStatef(OV_GetKeyByName(lua_tostring(L, 1)), LuaToFloat(L, 2));
     return 0;
 }
 
 int luaf_OV_CallExtension(lua_State *L)
 {
     const char *command = lua_tostring(L, 1);
-    const char *argument = Text(lua_tostring(L, 2));
+    const char *argument = TextOrEmpty(lua_tostring(L, 2));
     size_t len = strlen(argument);
     if (len >= 1023)
         return 0;
@@ -193,7 +188,7 @@ int luaf_OV_GetTime(lua_State *L)
 
 int luaf_OV_Popup(lua_State *L)
 {
-    ov->OV_Popupf(0, "%s", Text(lua_tostring(L, 1)));
+    ov->OV_Popupf(0, "%s", TextOrEmpty(lua_tostring(L, 1)));
     return 0;
 }
 
@@ -252,7 +247,7 @@ int luaf_IsDeveloperModeActive(lua_State *L)
 
 int luaf_Print(lua_State *L)
 {
-    ov->OV_Printf("%s", Text(lua_tostring(L, 1)));
+    ov->OV_Printf("%s", TextOrEmpty(lua_tostring(L, 1)));
     return 0;
 }
 
@@ -273,8 +268,8 @@ int luaf_SpawnFX(lua_State *L)
 {
     const LuaEffectCalls *calls = effect_calls.load(std::memory_order_acquire);
     if (calls && calls->spawn)
-        calls->spawn(lua_tostring(L, 1), (float)lua_tonumber(L, 2), (float)lua_tonumber(L, 3),
-                     (float)lua_tonumber(L, 4), (float)lua_tonumber(L, 5));
+        calls->spawn(lua_tostring(L, 1), LuaToFloat(L, 2), LuaToFloat(L, 3),
+                     LuaToFloat(L, 4), LuaToFloat(L, 5));
     return 0;
 }
 

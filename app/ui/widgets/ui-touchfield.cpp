@@ -439,7 +439,7 @@ int UICompTouchField::SetProperty(const char *prop, lua_State *L)
     const int n = UIComp::SetProperty(prop, L);
     if (n >= 0 || !prop)
         return n;
-    const float v = ScriptNumber(L, 2);
+    const float v = LuaToFloat(L, 2);
     if (Is(prop, "touchfield.value_x")) {
         SetValueX(v);
     } else if (Is(prop, "touchfield.value_y")) {
@@ -462,7 +462,7 @@ int UICompTouchField::SetProperty(const char *prop, lua_State *L)
         axis_y.enabled = IntegerFlag(L);
     } else if (Is(prop, "touchfield.limits_x") || Is(prop, "touchfield.limits_y")) {
         SlidingValue &a = Is(prop, "touchfield.limits_x") ? axis_x : axis_y;
-        const float hi = ScriptNumber(L, 3);
+        const float hi = LuaToFloat(L, 3);
         a.limit_min = v;
         a.limit_max = hi > v ? hi : v;
     } else if (Is(prop, "touchfield.limit_type")) {
