@@ -26,18 +26,6 @@
 static const float kDegreesToRadians = 0.017453292519943295f;
 static const uint32_t kAlertMs = 2000;
 
-// A float turned into an int without overflow (NaN counts 0).
-static int ClampToInt(float value)
-{
-    if (!(value == value))
-        return 0;
-    if (value >= 2147483520.0f)
-        return 2147483647;
-    if (value <= -2147483648.0f)
-        return -2147483647 - 1;
-    return (int)value;
-}
-
 // Milliseconds between two members of a formation; negative delays count 0.
 static uint32_t DelayMs(float delay)
 {
@@ -153,7 +141,7 @@ SpawnInfo *SpawnManager::AddSpawnInfo(unsigned long time, EntityType *type, vec2
 void SpawnManager::Update(float dt)
 {
     if (dt > 0.0f)
-        clock += (uint32_t)ClampToInt(dt * 1000.0f);
+        clock += (uint32_t)SaturatedInt(dt * 1000.0f);
     Scape *here = World();
     while (queue_head && queue_head->time <= clock) {
         SpawnInfo *item = queue_head;
@@ -234,7 +222,7 @@ void SpawnManager::SpawnSpawnGroup(SpawnGroup *group, unsigned long time, int ex
         return;
     float number = group->num_ents_base + (float)level * group->num_ents_per_level +
                    (float)sub_level * group->num_ents_per_sub_level;
-    long long sum = (long long)extra + ClampToInt(number);
+    long long sum = (long long)extra + SaturatedInt(number);
     int n = sum > 2147483647LL ? 2147483647 : (sum < 0 ? 0 : (int)sum);
     vec2_t centre = group->pos;
     if (group->around_player) {
