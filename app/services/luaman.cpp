@@ -109,6 +109,13 @@ float LuaToFloat(lua_State *L, int index)
     return (float)v;
 }
 
+bool LuaToFlag(lua_State *L, int index)
+{
+    if (lua_type(L, index) == LUA_TNUMBER)
+        return LuaToFloat(L, index) != 0.0f;
+    return lua_toboolean(L, index) != 0;
+}
+
 const char *TextOrEmpty(const char *text)
 {
     return text ? text : "";

@@ -47,14 +47,6 @@ const char *Text(lua_State *L, int index, char *buf, int size)
     return lua_type(L, index) == LUA_TSTRING ? lua_tostring(L, index) : nullptr;
 }
 
-// A flag given as a boolean, or as a number where non-zero is true.
-bool Flag(lua_State *L, int index)
-{
-    if (lua_type(L, index) == LUA_TNUMBER)
-        return lua_tonumber(L, index) != 0.0;
-    return lua_toboolean(L, index) != 0;
-}
-
 UISet *CallingSet(lua_State *L)
 {
     return static_cast<UISet *>(lua_man.GetLuaStateUserData(L));
@@ -153,13 +145,13 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "height")) {
         height = (float)LuaToInt(L, 2);
     } else if (Is(prop, "active")) {
-        active = Flag(L, 2);
+        active = LuaToFlag(L, 2);
     } else if (Is(prop, "interactive")) {
-        interactive = Flag(L, 2);
+        interactive = LuaToFlag(L, 2);
     } else if (Is(prop, "visible")) {
-        visible = Flag(L, 2);
+        visible = LuaToFlag(L, 2);
     } else if (Is(prop, "fading")) {
-        fading = Flag(L, 2);
+        fading = LuaToFlag(L, 2);
     } else if (Is(prop, "draw_mode")) {
         if (WordIs(text, "NORMAL")) {
             draw_mode = UIDRAW_NORMAL;
@@ -183,7 +175,7 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "snap_position_to_pixels")) {
         snap_position_to_pixels = lua_toboolean(L, 2) != 0;
     } else if (Is(prop, "custom_draw")) {
-        custom_draw = Flag(L, 2);
+        custom_draw = LuaToFlag(L, 2);
     } else if (Is(prop, "blend_mode")) {
         blend_mode = WordIs(text, "ADDITIVE") ? 1 : WordIs(text, "REPLACE") ? 2 : 0;
     } else if (Is(prop, "pixel_filter")) {

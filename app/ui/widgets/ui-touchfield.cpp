@@ -473,7 +473,7 @@ int UICompTouchField::SetProperty(const char *prop, lua_State *L)
                 kind = i;
         axis_x.limit_type = axis_y.limit_type = kind;
     } else if (Is(prop, "touchfield.allow_dragging_only_inside_view_area")) {
-        only_inside_view = lua_type(L, 2) == LUA_TNUMBER ? lua_tonumber(L, 2) != 0.0 : lua_toboolean(L, 2) != 0;
+        only_inside_view = LuaToFlag(L, 2);
     } else {
         ov->OV_Popupf(1, "UICompTouchField::SetProperty: Unknown Property '%s'\n", prop);
     }

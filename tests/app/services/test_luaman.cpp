@@ -304,6 +304,25 @@ TEST_F(LuaArguments, NumbersAreReadWithoutRaisingAndStayDefined)
     EXPECT_EQ(lua_gettop(L), 8);  // nothing pushed or popped
 }
 
+TEST_F(LuaArguments, FlagsAreNumbersNotZeroOrLuasTruth)
+{
+    // Stack: 1 0.5, 2 0, 3 NaN, 4 "0", 5 false, 6 true, 7 nil, 8 a table.
+    lua_pushnumber(L, 0.5);
+    lua_pushnumber(L, 0);
+    lua_pushnumber(L, NAN);
+    lua_pushstring(L, "0");
+    lua_pushboolean(L, 0);
+    lua_pushboolean(L, 1);
+    lua_pushnil(L);
+    lua_newtable(L);
+    const bool kExpected[] = {true, false, false, true, false, true, false, true};
+    for (int i = 0; i < 8; i++) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_EQ(LuaToFlag(L, i + 1), kExpected[i]);
+    }
+    EXPECT_FALSE(LuaToFlag(L, 20));  // past the top
+}
+
 TEST(TextOrEmpty, NullGivesTheEmptyText)
 {
     EXPECT_STREQ(TextOrEmpty(nullptr), "");
