@@ -3,6 +3,7 @@
 // time, popups, files, window mode, script inclusion and the log.
 #include "app/services/luaman-builtins.h"
 
+#include "app/services/filehelpers.h"
 #include "app/services/keynames.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
@@ -195,10 +196,7 @@ int luaf_OV_Popup(lua_State *L)
 int luaf_OV_FileExists(lua_State *L)
 {
     const char *name = lua_tostring(L, 1);
-    ov_file_t *f = name ? ov->OV_OpenFile(name, "rb") : nullptr;
-    if (f)
-        ov->OV_CloseFile(f);
-    lua_pushinteger(L, f ? 1 : 0);
+    lua_pushinteger(L, name && FileOpens(name) ? 1 : 0);
     return 1;
 }
 
