@@ -3,6 +3,7 @@
 #include "game/economy.h"
 
 #include "app/services/audioman.h"
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/services/token-lists.h"
@@ -184,7 +185,7 @@ void PlaySound(const char *name)
 float ForceFieldDuration(DMArray *catalogue, const char *id)
 {
     const char *v = catalogue ? catalogue->GetNodeValue(id, "forcefield_duration") : nullptr;
-    return v ? (float)atof(v) : kDefaultForceField;
+    return v ? DataLeadingFloat(v) : kDefaultForceField;
 }
 
 // The trooper type a "_TROOPER" id names, chosen without regard to case; null for
@@ -308,9 +309,9 @@ void SetShopItemContents(ShopItem *item, DMNode *node)
     item->desc = node->GetValue("desc");
     const char *price = node->GetValue("price");
     const char *multiplier = node->GetValue("price_increase_multiplier");
-    item->price_multiplier = multiplier ? (float)atof(multiplier) : 1.0f;
+    item->price_multiplier = multiplier ? DataLeadingFloat(multiplier) : 1.0f;
     GameFeature *feature = node->id ? game.GetFeature(node->id) : nullptr;
-    item->price = ShopPriceFor(price ? atoi(price) : 0, item->price_multiplier, feature ? feature->count : 0);
+    item->price = ShopPriceFor(DataLeadingInt(price), item->price_multiplier, feature ? feature->count : 0);
     const char *icon = node->GetValue("icon");
     item->icon = icon ? ov->OV_GetBitmap(icon) : nullptr;
     item->sold = node->id && game.IsFeatureActive(node->id) && !item->multipickable;

@@ -142,16 +142,16 @@ void GameState::SpawnPowerUp(const char *id)
     if (!node || !node->id)
         return;
 
-    int num = node->GetValue("num") ? atoi(node->GetValue("num")) : 1;
+    int num = NodeInt(node, "num", 1);
     if (num < 1)
         num = 1;
     const char *edge = node->GetValue("pos_edge");
-    float edge_pos = edge ? (float)atof(edge) : 0.0f;
+    float edge_pos = DataLeadingFloat(edge);
     vec2_t centre = {NodeFloat(node, "pos_x", 0.0f) * 1024.0f, NodeFloat(node, "pos_y", 0.0f) * 768.0f};
     float spread = NodeFloat(node, "spread", 0.0f);
     float inner = NodeFloat(node, "spread_min", 0.0f);
     const char *radius = dman().GetValue("entities.xml", "entities", node->id, "radius");
-    float size = radius ? (float)atof(radius) : 0.0f;
+    float size = DataLeadingFloat(radius);
     EntityType *type = world->stock->GetEntityType(node->id);
     if (!type)
         return;

@@ -41,13 +41,13 @@ const char *Setting(DMDatabase *level, const char *name)
 int SettingInt(DMDatabase *level, const char *name, int fallback)
 {
     const char *v = Setting(level, name);
-    return v ? atoi(v) : fallback;
+    return v ? DataLeadingInt(v) : fallback;
 }
 
 float SettingFloat(DMDatabase *level, const char *name, float fallback)
 {
     const char *v = Setting(level, name);
-    return v ? (float)atof(v) : fallback;
+    return v ? DataLeadingFloat(v) : fallback;
 }
 
 bool ProfileHasTag(const char *category, const char *id)

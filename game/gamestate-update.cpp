@@ -5,6 +5,7 @@
 #include "game/gamestate.h"
 
 #include "app/services/audioman.h"
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/player-values.h"
 #include "app/services/profiles.h"
@@ -67,8 +68,8 @@ void ArtilleryStrikeSize(float &radius, float &damage)
 {
     const char *r = dman().GetValue("shop.xml", "Upgrades", "ARTILLERY_1", "strike_radius");
     const char *d = dman().GetValue("shop.xml", "Upgrades", "ARTILLERY_1", "strike_damage");
-    radius = r ? (float)atof(r) : 50.0f;
-    damage = d ? (float)atof(d) : 100.0f;
+    radius = r ? DataLeadingFloat(r) : 50.0f;
+    damage = d ? DataLeadingFloat(d) : 100.0f;
 }
 
 void QueueStrike(GameState &g, vec2_t at, float timer, float radius, float damage)

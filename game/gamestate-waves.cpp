@@ -94,7 +94,7 @@ void SpawnNode(GameState &g, DMNode *node, int n, bool level_mode, int k, uint32
     const char *formation = NodeText(node, "formation");
     bool shared = !formation || formation[0] == 'S';
     const char *edge = NodeText(node, "pos_edge");
-    float edge_pos = edge ? (float)atof(edge) : 0.0f;
+    float edge_pos = DataLeadingFloat(edge);
     float spread = NodeFloat(node, "spread", 0.0f);
     float inner = NodeFloat(node, "spread_min", 0.0f);
     vec2_t centre = {NodeFloat(node, "pos_x", 0.0f) * 1024.0f, NodeFloat(node, "pos_y", 0.0f) * 768.0f};

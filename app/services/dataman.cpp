@@ -2,6 +2,7 @@
 // are in dbfiles.cpp).
 #include "app/services/dataman.h"
 
+#include "app/services/data-numbers.h"
 #include "nstring.h"
 
 #include <limits.h>
@@ -37,19 +38,12 @@ DMValue::~DMValue()
 
 int DMValue::GetValueInt() const
 {
-    if (!value)
-        return 0;
-    long v = strtol(value, nullptr, 10);
-    if (v > INT_MAX)
-        return INT_MAX;
-    if (v < INT_MIN)
-        return INT_MIN;
-    return (int)v;
+    return DataLeadingInt(value);
 }
 
 float DMValue::GetValueFloat() const
 {
-    return value ? (float)atof(value) : 0.0f;
+    return DataLeadingFloat(value);
 }
 
 void DMValue::SetValue(const char *text)
