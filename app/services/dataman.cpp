@@ -41,9 +41,11 @@ int DMValue::GetValueInt() const
     return DataLeadingInt(value);
 }
 
+// Kept on atof, not the data-number rule: the player's settings are read through it,
+// and a stored "inf" volume is clamped to full by the settings loader, not read as 0.
 float DMValue::GetValueFloat() const
 {
-    return DataLeadingFloat(value);
+    return value ? (float)atof(value) : 0.0f;
 }
 
 void DMValue::SetValue(const char *text)
