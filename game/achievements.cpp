@@ -6,6 +6,7 @@
 #include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "game/entities/entity.h"
@@ -28,7 +29,6 @@ Achievements achievements;
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const char *const kQueue = "achievement_queue";
 const char *const kFile = "achievements/achievements.xml";
 

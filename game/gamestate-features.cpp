@@ -6,6 +6,7 @@
 
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
+#include "app/services/token-lists.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
@@ -282,7 +283,7 @@ bool GameState::DoesFeatureHaveFlag(const char *name, const char *flag)
 {
     if (!name || !flag)
         return false;
-    return IsWordInTokenList(dman().GetValue(kShopFile, kUpgrades, name, "flags"), flag);
+    return HasWholeToken(dman().GetValue(kShopFile, kUpgrades, name, "flags"), flag);
 }
 
 bool GameState::HasUpgrades()

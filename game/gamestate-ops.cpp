@@ -5,6 +5,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -144,7 +145,7 @@ void GameState::GetFreePosition(float radius, const vec2_t &centre, float spread
         for (int attempt = 0; attempt < 100; attempt++) {
             float u1 = (float)AppRandom() / 32767.0f;
             float u2 = (float)AppRandom() / 32767.0f;
-            float a = 2.0f * 3.14159265f * u1;
+            float a = 2.0f * kPi * u1;
             float d = spread * sqrtf(u2);
             vec2_t p = {start.x + d * cosf(a), start.y + d * sinf(a)};
             if (world->IsPointInsideObstacle(p, radius, nullptr))

@@ -4,9 +4,11 @@
 // it walking to its post.
 #include "game/gamestate.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
@@ -22,7 +24,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kPlacementAttempts = 100;
 // Posts around the base and around the arrival point without one.
 const float kPostDistanceFromBase = 140.0f;
@@ -31,12 +32,6 @@ const float kPostDistanceWithoutBase = 40.0f;
 float Random01()
 {
     return (float)AppRandom() / 32767.0f;
-}
-
-float NodeFloat(DMNode *node, const char *key, float fallback)
-{
-    const char *v = node ? node->GetValue(key) : nullptr;
-    return v ? (float)atof(v) : fallback;
 }
 
 // A free, on-field, clear point for one pick-up copy; false after 100 failed draws.
@@ -124,16 +119,16 @@ void GameState::SpawnPowerUp(const char *id)
     if (!node || !node->id)
         return;
 
-    int num = node->GetValue("num") ? atoi(node->GetValue("num")) : 1;
+    int num = NodeInt(node, "num", 1);
     if (num < 1)
         num = 1;
     const char *edge = node->GetValue("pos_edge");
-    float edge_pos = edge ? (float)atof(edge) : 0.0f;
+    float edge_pos = DataLeadingFloat(edge);
     vec2_t centre = {NodeFloat(node, "pos_x", 0.0f) * 1024.0f, NodeFloat(node, "pos_y", 0.0f) * 768.0f};
     float spread = NodeFloat(node, "spread", 0.0f);
     float inner = NodeFloat(node, "spread_min", 0.0f);
     const char *radius = dman().GetValue("entities.xml", "entities", node->id, "radius");
-    float size = radius ? (float)atof(radius) : 0.0f;
+    float size = DataLeadingFloat(radius);
     EntityType *type = world->stock->GetEntityType(node->id);
     if (!type)
         return;

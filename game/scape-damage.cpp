@@ -9,6 +9,7 @@
 #include "app/services/featureman.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
@@ -29,7 +30,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 // Hit points from which a killed victim counts as a boss.
 const float kBossHitPoints = 180.0f;
 // Health fractions whose crossing sends the vibration command.

@@ -13,7 +13,7 @@
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
 #include "game/entities/upgrades.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
 #include "game/entities/weapons.h"
 #include "game/game-util.h"
 #include "game/gamestate.h"

@@ -7,7 +7,7 @@
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
 #include "game/game-util.h"
 #include "game/gamestate.h"
 #include "game/scape.h"

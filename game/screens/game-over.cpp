@@ -6,10 +6,12 @@
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
 #include "app/services/featureman.h"
+#include "app/services/key-state.h"
 #include "app/services/localization.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
@@ -29,11 +31,6 @@
 namespace {
 
 const int kResetKey = 82;  // 'R': developer replay of the animation while held
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
 
 void SetOffset(Screen *screen, const char *name, float x, float y)
 {
@@ -177,7 +174,7 @@ void ScreenGameOver::Update(float dt)
 {
     if (sman.PeekScreen(0) != this)
         return;
-    if (prog.parms.developer_mode && (ov->OV_GetKeyStatei(kResetKey) & 2))
+    if (prog.parms.developer_mode && KeyHeld(kResetKey))
         Reset();
     const float target = leaving ? 0.0f : 1.0f;
     if (fabsf(trans_phase - target) <= 0.000001f)

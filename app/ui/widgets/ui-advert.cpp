@@ -1,6 +1,8 @@
 // The advert slot (see ui-advert.h).
 #include "app/ui/widgets/ui-advert.h"
 
+#include "app/services/luaman.h"
+
 #include "app/ui/screen-manager.h"
 #include "nstring.h"
 
@@ -200,10 +202,10 @@ int UICompAd::SetProperty(const char *prop, lua_State *L)
     if (n >= 0 || !prop)
         return n;
     if (strcmp(prop, "ad.rect_width") == 0) {
-        rect_width = (float)lua_tonumber(L, 2);
+        rect_width = LuaToFloat(L, 2);
         UpdateDimensions();
     } else if (strcmp(prop, "ad.rect_height") == 0) {
-        rect_height = (float)lua_tonumber(L, 2);
+        rect_height = LuaToFloat(L, 2);
         UpdateDimensions();
     } else {
         ov->OV_Popupf(1, "UICompAd::SetProperty: Unknown Property '%s' for UIComp '%s'\n", prop, name ? name : "");

@@ -1,6 +1,8 @@
 // The rectangle (see ui-rectangle.h).
 #include "app/ui/widgets/ui-rectangle.h"
 
+#include "app/services/luaman.h"
+
 #include "app/ui/screen-manager.h"
 
 #include <lua.hpp>
@@ -106,10 +108,10 @@ int UICompRectangle::SetProperty(const char *prop, lua_State *L)
     if (n >= 0 || !prop)
         return n;
     if (strcmp(prop, "rectangle.rect_width") == 0) {
-        rect_width = (float)lua_tonumber(L, 2);
+        rect_width = LuaToFloat(L, 2);
         UpdateDimensions();
     } else if (strcmp(prop, "rectangle.rect_height") == 0) {
-        rect_height = (float)lua_tonumber(L, 2);
+        rect_height = LuaToFloat(L, 2);
         UpdateDimensions();
     } else {
         ov->OV_Popupf(1, "UICompRectangle::SetProperty: Unknown Property '%s' for UIComp '%s'\n", prop,

@@ -7,7 +7,6 @@
 #include "app/ui/screen.h"
 #include "ovrecords.h"
 
-#include <lua.hpp>
 #include <math.h>
 
 namespace uiwidget {
@@ -98,29 +97,6 @@ void ReportDynamicText(UIComp *comp, const char *formatted)
         return;
     ov->OV_Popupf(1, "Setting dynamic text '%s' for localizable component '%s/%s'\n", formatted ? formatted : "",
                   comp->owner && comp->owner->GetName() ? comp->owner->GetName() : "", comp->name ? comp->name : "");
-}
-
-int WholeInt(double v)
-{
-    if (!(v == v))
-        return 0;
-    if (v >= 2147483647.0)
-        return 2147483647;
-    if (v <= -2147483648.0)
-        return -2147483647 - 1;
-    return (int)v;
-}
-
-float ScriptNumber(lua_State *L, int index)
-{
-    const double v = lua_tonumber(L, index);
-    if (!(v == v))
-        return 0.0f;
-    if (v > 1e9)
-        return 1e9f;
-    if (v < -1e9)
-        return -1e9f;
-    return (float)v;
 }
 
 }  // namespace uiwidget

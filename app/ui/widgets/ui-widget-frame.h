@@ -8,7 +8,6 @@
 
 #include "app/ui/ui-comps.h"
 
-struct lua_State;
 struct ov_bitmap_t;
 struct ov_font_t;
 
@@ -43,13 +42,6 @@ const char *DisplayText(UIComp *comp, const char *text);
 // The developer popup about a text set by code on a localisable component after its
 // script ran (only in developer mode and outside the UI edit mode).
 void ReportDynamicText(UIComp *comp, const char *formatted);
-
-// The whole part of a number as an int, saturated; NaN gives 0.
-int WholeInt(double v);
-// A number value of a property at that stack position (Lua's conversion, so numeric
-// strings count and a missing value is 0), with NaN as 0 and limited to +-1e9, so that
-// a wild script value leaves sizes and positions defined.
-float ScriptNumber(lua_State *L, int index);
 
 }  // namespace uiwidget
 
