@@ -2,6 +2,7 @@
 #include "tests/gfx/gfx_fixture.h"
 
 #include "gfx/bitmap.h"
+#include "gfx/rendimp-gles.h"
 #include "gfx/transform.h"
 
 #include <stdlib.h>
@@ -198,6 +199,8 @@ TEST_F(GlesPixels, ScissorClipsAndFullProgramRectangleDisablesIt)
     EXPECT_EQ(Pixel(390, 390), kGreen);
 }
 
+// A render target of a power-of-two size and one of another size (kept at its own size
+// where the driver takes such textures: no memory spent on rounding up).
 TEST_F(GlesPixels, RenderTargetIsDrawnBackUpright)
 {
     ov_bitmap_t *target = nullptr;
@@ -213,16 +216,28 @@ TEST_F(GlesPixels, RenderTargetIsDrawnBackUpright)
         ov->OV_DrawBitmap(target, 200, 100);
     };
     Start();
-    target = ov->OV_CreateBitmap("target", 32, 32, 1);
-    ASSERT_NE(target, nullptr);
-    ASSERT_TRUE(target->hw.uploaded);
-    EXPECT_EQ(target->hw.tex_width, 32);
-    OVI_Frame(16);
-    EXPECT_EQ(Pixel(202, 102), kRed);
-    EXPECT_EQ(Pixel(215, 107), kRed);
-    EXPECT_EQ(Pixel(202, 125), kBlue);   // bottom-left of the target stays blue
-    EXPECT_EQ(Pixel(228, 102), kBlue);
-    EXPECT_EQ(ov_state.transform_top, -1);
+    ASSERT_TRUE(gl_caps.npot);
+    const struct {
+        const char *name;
+        int w, h;
+    } sizes[] = {{"target", 32, 32}, {"target-npot", 40, 24}};
+    for (const auto &size : sizes) {
+        SCOPED_TRACE(size.name);
+        target = ov->OV_CreateBitmap(size.name, size.w, size.h, 1);
+        ASSERT_NE(target, nullptr);
+        ASSERT_TRUE(target->hw.uploaded);
+        EXPECT_EQ(target->hw.tex_width, size.w);
+        EXPECT_EQ(target->hw.tex_height, size.h);
+        OVI_Frame(16);
+        EXPECT_EQ(Pixel(202, 102), kRed);
+        EXPECT_EQ(Pixel(215, 107), kRed);
+        EXPECT_EQ(Pixel(202, 100 + size.h - 2), kBlue);  // bottom-left of the target stays blue
+        EXPECT_EQ(Pixel(200 + size.w - 2, 102), kBlue);
+        EXPECT_EQ(Pixel(200 + size.w, 102), (Rgba{0, 0, 0, 255})) << "the target ends at its width";
+        EXPECT_EQ(Pixel(202, 100 + size.h), (Rgba{0, 0, 0, 255})) << "and at its height";
+        EXPECT_EQ(ov_state.transform_top, -1);
+        ov->OV_ReleaseBitmap(target);
+    }
 }
 
 TEST_F(GlesPixels, TranslatedRectangleLandsWhereExpected)
