@@ -206,7 +206,11 @@ judge() {
     fi
     [ -n "$line" ] && { fail "$at: forbidden message: $line"; bad=1; }
   done < "$forbidden"
-  # LEVEL missions must be won and stay within the limit.
+  # LEVEL missions must end within the limit, won or lost: the test player drags its
+  # troopers at random, and a squad without sound orders may lose from the third
+  # mission on by design (the balance itself is proved by tests/game/test_campaign_balance.cpp
+  # with a steered and a passive squad). A lost battle still needs its result screen
+  # and a click on it (above). The campaign process must get on: it wins at least one.
   local ended
   ended=$(grep "AI player: battle '[^']*' ended with '\(LevelWon\|LevelLost\|GameOver\)'" "$log" | tail -1)
   # Only LEVEL missions' battles count: the campaign process also plays the extras,
@@ -216,8 +220,9 @@ judge() {
     level_ids=$(awk '$2 == "LEVEL" { sub(/^[^:]*:/, "", $1); printf "%s%s", sep, $1; sep = "\\|" }' "$work/missions.txt")
     line=$(grep "AI player: battle '\($level_ids\)' reached the limit of" "$log" | head -1)
     [ -n "$line" ] && { fail "$at: LEVEL mission at the limit: $line"; bad=1; }
-    line=$(grep "AI player: battle '\($level_ids\)' ended with '\(LevelLost\|GameOver\)'" "$log" | head -1)
-    [ -n "$line" ] && { fail "$at: LEVEL mission lost: $line"; bad=1; }
+    if [ -z "$mission" ] && ! grep -q "AI player: battle '\($level_ids\)' ended with 'LevelWon'" "$log"; then
+      fail "$at: the campaign won no LEVEL battle"; bad=1
+    fi
   fi
   # The player's files load; a won mission is in the profile and (with LEADERBOARDS)
   # in the local leaderboards.

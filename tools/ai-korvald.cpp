@@ -29,6 +29,8 @@ namespace {
 
 // The screens the game test player treats as battle, and as complex screens.
 const char kGame[] = "Game";
+// The chance, at each action in the tactical pause, that the player ends it.
+const float kResumeTacticalPause = 0.25f;
 
 bool NameIs(const char *a, const char *b)
 {
@@ -293,6 +295,17 @@ vec2_t AIKorvald::GetGamePositionToPress(bool &press)
     if ((double)AppRandom() / 32767.0 < 0.01) {
         if (top && NameIs(top->name, kGame) && ClickNamed(this, top, "Pause"))
             return none;
+    }
+
+    // The tactical pause (a drag that started on its button switched it on) holds the
+    // battle until the button is pressed again: a player draws a path or two and goes
+    // on. Its tip takes the button's presses while shown; the drags' taps dismiss it.
+    if (game.paused && !game.tutorial_shown && rand01f() < kResumeTacticalPause) {
+        UIComp *button = top && NameIs(top->name, kGame) ? top->GetComp("PauseTime") : nullptr;
+        if (button && button->IsVisible()) {
+            ClickComponent(top, button);
+            return none;
+        }
     }
 
     Scape *world = scape.load();

@@ -3,6 +3,7 @@
 
 #include "app/services/command-line.h"
 #include "app/services/featureman.h"
+#include "app/services/random.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "game/controls.h"
@@ -177,12 +178,21 @@ void AutoplayRun::Read(const char *command_line)
     limit_seconds = ReadCount(command_line, "--autoplay-limit");
     real_speed = CommandLineHas(command_line, "--autoplay-real-speed");
     measure_seconds = ReadCount(command_line, "--autoplay-measure");
+    uint32_t seed = 0;
+    fixed_frame = AppGetRunSeed(&seed) && !real_speed && measure_seconds == 0;
     if (!mission.empty() || stop_after || limit_seconds)
         ov->OV_Printf("AI player: mission '%s', stop after %d result screens, limit %d game seconds.\n",
                       mission.c_str(), stop_after, limit_seconds);
     if (real_speed || measure_seconds)
         ov->OV_Printf("AI player: %s speed, %d seconds of frames measured.\n", real_speed ? "real" : "fast-forward",
                       measure_seconds);
+    if (fixed_frame)
+        ov->OV_Printf("AI player: fixed frame clock of %.1f ms.\n", (double)(kFixedFrameSeconds * 1000.0f));
+}
+
+float AutoplayRun::FrameSeconds(float engine_seconds) const
+{
+    return fixed_frame ? kFixedFrameSeconds : engine_seconds;
 }
 
 bool AutoplayRun::EnterMissionFromMainMenu()

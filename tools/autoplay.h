@@ -15,6 +15,9 @@
 //   one frame to the next: update, drawing, presenting and the wait) and the time
 //   between frames; one line gives their mean, 99th percentile and spread, with the
 //   process's peak memory (VmHWM) at that point.
+// A seeded run ("--seed N") that is not at real speed nor measuring runs on a fixed
+// frame clock: every frame counts kFixedFrameSeconds whatever the wall clock says, so
+// that the same seed plays the same game however loaded the machine is.
 // Each battle's end is logged with its result screen and game seconds, the most
 // entities it had in play at once and the process's peak memory. Main thread.
 #ifndef TOOLS_AUTOPLAY_H
@@ -31,6 +34,9 @@ public:
     void Read(const char *command_line);
     // On "MainMenu": the run's mission is entered once; true when it was.
     bool EnterMissionFromMainMenu();
+    // The seconds a frame counts: the engine's (wall-clock) ones, or the fixed frame
+    // clock's step in a seeded run.
+    float FrameSeconds(float engine_seconds) const;
     // Every frame of the test player: battle start, end and limit, and the stop.
     void Update(float dt);
     void Reset();
@@ -40,6 +46,8 @@ public:
     int limit_seconds = 0;    // game seconds a battle may last; 0: no limit
     bool real_speed = false;  // no fast forward
     int measure_seconds = 0;  // seconds of frames measured from the first battle; 0: none
+    bool fixed_frame = false; // frames count kFixedFrameSeconds
+    static constexpr float kFixedFrameSeconds = 1.0f / 60.0f;
     bool mission_sent = false;
     int results_clicked = 0;
     bool shutdown_signalled = false;

@@ -3,6 +3,9 @@
 
 #include "app/services/prog.h"
 #include "app/ui/frame-services.h"
+#include "app/ui/screen-manager.h"
+#include "app/ui/timeline-transition.h"
+#include "game/screens/loading.h"
 #include "tools/ai-korvald.h"
 #include "tools/ai-player.h"
 #include "tools/autoplay.h"
@@ -51,6 +54,20 @@ void InstallTestPlayer()
     frame_services.test_player_frame = Frame;
     frame_services.test_player_event = Event;
     frame_services.test_player_draw = DrawOverlay;
+}
+
+float TestPlayerFrameSeconds(float engine_seconds)
+{
+    return autoplay.FrameSeconds(engine_seconds);
+}
+
+bool TestPlayerHoldsFrame()
+{
+    if (!autoplay.fixed_frame)
+        return false;
+    return loading_thread_running.load(std::memory_order_acquire) ||
+           timeline_transition.loader_state.load(std::memory_order_acquire) == LOADER_LOADING ||
+           sman.loader_count.load(std::memory_order_acquire) > 0;
 }
 
 void TestPlayerShutdown()

@@ -10,6 +10,13 @@ void TestPlayerInitialize();
 void TestPlayerSelectProfile();
 // Initialisation: the screen manager's calls into the player.
 void InstallTestPlayer();
+// Every frame: the seconds the application counts for it (the engine's, or the fixed
+// frame clock's step in a seeded unattended run).
+float TestPlayerFrameSeconds(float engine_seconds);
+// Every frame, in a seeded unattended run: true while a loading worker runs, and the
+// application's frame waits (how many frames a load takes depends on the machine, and
+// every frame counts time and draws random numbers).
+bool TestPlayerHoldsFrame();
 // Shutdown: logs the run's counts and restores the boosted weapons.
 void TestPlayerShutdown();
 

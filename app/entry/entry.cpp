@@ -190,6 +190,9 @@ void OV_Shutdown()
 
 void OV_Update(float dt)
 {
+    if (TestPlayerHoldsFrame())
+        return;
+    dt = TestPlayerFrameSeconds(dt);
     // The sound fades in over a second after activation and out over a second after
     // deactivation, whether or not anything else runs.
     g_master_volume += g_app_active ? dt : -dt;
@@ -234,8 +237,9 @@ void OV_Update(float dt)
 
 void OV_Draw(float dt)
 {
-    if (!g_app_active)
+    if (!g_app_active || TestPlayerHoldsFrame())
         return;
+    dt = TestPlayerFrameSeconds(dt);
     sman.DrawScreens(dt);
     ov->OV_SetAlpha(1.0f);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);

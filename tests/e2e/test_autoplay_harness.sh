@@ -56,8 +56,64 @@ sed -e "s/'Play'/'Playing'/g; s/'Extras'/'Extraz'/g; s/'Instructions'/'Instructi
 run --native "$fx" --no-missions --timeout 60 > "$work/2.out" 2>&1
 expect "stall" "$work/2.out" $? "FAIL campaign (seed 7): forbidden message: .*AI player: nothing to press on 'MainMenu'"
 
-# 3. A lost LEVEL mission: a limit of 5 game seconds ends it through the loss path.
+# 3. A LEVEL mission at the limit: 5 game seconds end it through the loss path.
 run --mission CHAPTER1:MISSION1_1 --no-campaign --limit 5 > "$work/3.out" 2>&1
-expect "lost LEVEL mission" "$work/3.out" $? "FAIL CHAPTER1_MISSION1_1 (seed 7): LEVEL mission lost: .*ended with 'LevelLost'"
+expect "LEVEL mission at the limit" "$work/3.out" $? \
+  "FAIL CHAPTER1_MISSION1_1 (seed 7): LEVEL mission at the limit: .*reached the limit of 5 game seconds"
+
+# 4. A LEVEL battle lost in its own process passes (its result screen clicked); a
+# campaign that wins no LEVEL battle fails. The bunker holds 10 hit points here.
+fx="$(fixture weak-base)"
+sed 's/\(<node id="BaseBunker" [^>]*\)hit_points="[0-9]*"/\1hit_points="1"/' "$native/entities.xml" |
+  replace "$fx/entities.xml"
+run --native "$fx" --mission CHAPTER1:MISSION1_1 --no-campaign > "$work/4.out" 2>&1
+if [ $? != 0 ] || ! grep -q "^PASS CHAPTER1_MISSION1_1 .* LevelLost" "$work/4.out"; then
+  echo "harness test: lost LEVEL battle: not a passing lost battle:"; cat "$work/4.out"; status=1
+else
+  echo "harness test: lost LEVEL battle: $(grep -m1 "^PASS CHAPTER1_MISSION1_1" "$work/4.out")"
+fi
+run --native "$fx" --no-missions > "$work/5.out" 2>&1
+expect "campaign without a win" "$work/5.out" $? "FAIL campaign (seed 7): the campaign won no LEVEL battle"
+
+# 5. The same seed plays the same game: one mission twice, side by side and alone, gives
+# the same figures and the same taps (each battle starts from the run's seed; the frames
+# count a fixed time, not the wall clock's). The peak memory is no part of the game.
+for k in a b; do
+  bash "$src/scripts/autoplay.sh" --build "$build" --seed 3 -j 1 --timeout 120 --mission CHAPTER1:MISSION1_4 \
+    --no-campaign --keep "$work/same-$k" > "$work/same-$k.out" 2>&1 &
+done
+wait
+bash "$src/scripts/autoplay.sh" --build "$build" --seed 3 -j 1 --timeout 120 --mission CHAPTER1:MISSION1_4 \
+  --no-campaign --keep "$work/same-c" > "$work/same-c.out" 2>&1
+taps() {
+  grep -h "Touch at \|AI player: battle '" "$work/$1"/CHAPTER1_MISSION1_4/data/*/*/logs/*.log |
+    grep -v "VmHWM" | sed 's/^[0-9]*: \[[0-9:.]*\] //'
+}
+row() { grep -h "^PASS\|^FAIL" "$work/$1.out" | sed 's/ [0-9.]*s wall//'; }
+for k in b c; do
+  : > "$work/same.diff"
+  if [ -z "$(row same-a)" ] || [ "$(row same-a)" != "$(row same-$k)" ] || ! diff <(taps same-a) <(taps same-$k) > "$work/same.diff"; then
+    echo "harness test: same seed, run $k: differs:"; row same-a; row same-$k; head -20 "$work/same.diff"; status=1
+  else
+    echo "harness test: same seed, run $k: the same $(taps same-a | grep -c "Touch at") taps and row: $(row same-a)"
+  fi
+done
+
+# 6. The campaign process too, through the real menus: twice side by side, the same
+# clicks, taps and battles (the frames wait while a worker loads screens).
+for k in a b; do
+  campaign_stop=3 bash "$src/scripts/autoplay.sh" --build "$build" --seed 3 -j 1 --timeout 120 --no-missions \
+    --keep "$work/camp-$k" > "$work/camp-$k.out" 2>&1 &
+done
+wait
+steps() {
+  grep -h "AI clicked \|Touch at \|AI player: battle '" "$work/$1"/campaign/data/*/*/logs/*.log |
+    grep -v "VmHWM" | sed 's/^[0-9]*: \[[0-9:.]*\] //'
+}
+if [ -z "$(row camp-a)" ] || [ "$(row camp-a)" != "$(row camp-b)" ] || ! diff <(steps camp-a) <(steps camp-b) > "$work/camp.diff"; then
+  echo "harness test: same seed, campaign: differs:"; row camp-a; row camp-b; head -20 "$work/camp.diff"; status=1
+else
+  echo "harness test: same seed, campaign: the same $(steps camp-a | wc -l) steps and row: $(row camp-a)"
+fi
 
 exit $status

@@ -524,6 +524,59 @@ TEST_F(GameTestPlayer, PauseTargetingAndNothingInIncoming)
     EXPECT_EQ(ai_man.drags, 0);
 }
 
+// A drag that starts on the tactical pause button switches the pause on; the battle
+// then stands still until the button is pressed again. The player presses it at one
+// action in four once the pause's tip is down, and only in the pause.
+TEST_F(GameTestPlayer, TheTacticalPauseIsEndedByItsButton)
+{
+    EnterBattle("CHAPTER2:MISSION2_4");
+    ai_Korvald.battle_setup_done = true;
+    prof->AddTag("features", "TACTICAL_MODE");
+    Frames(2);
+    UIComp *button = battle->GetComp("PauseTime");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->IsVisible());
+    fallback = 20000;  // no pause menu, no resume, no targeting
+    bool press = true;
+
+    // Running: no extra draw, no click on the button.
+    draws = {328, 8191};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_FALSE(game.paused);
+    EXPECT_FALSE(Logged("AI clicked PauseTime"));
+
+    game.SetPause(true);
+    ASSERT_TRUE(game.paused);
+    // While the pause's tip is shown the button is left alone (it would not answer).
+    static char tactical[] = "TACTICAL";
+    game.tutorial_name = tactical;
+    game.tutorial_shown = 1;
+    draws = {328, 8191};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_TRUE(game.paused);
+    EXPECT_FALSE(Logged("AI clicked PauseTime"));
+    game.SetTutorial(nullptr);
+
+    // 0.25002 >= 0.25: the player keeps drawing.
+    ai_Korvald.dragging = false;
+    int drags = ai_man.drags;
+    draws = {328, 8193};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_TRUE(game.paused);
+    EXPECT_FALSE(Logged("AI clicked PauseTime"));
+    EXPECT_EQ(ai_man.drags, drags + 1);
+
+    // 0.24998 < 0.25: the button, and nothing else in that step.
+    ai_Korvald.dragging = false;
+    draws = {328, 8191};
+    ai_Korvald.GetGamePositionToPress(press);
+    EXPECT_FALSE(press);
+    EXPECT_TRUE(Logged("AI clicked PauseTime"));
+    EXPECT_FALSE(game.paused);
+    EXPECT_EQ(ai_man.drags, drags + 1);
+    EXPECT_FALSE(ai_Korvald.dragging);
+}
+
 TEST_F(GameTestPlayer, ADragGivesTheTrooperAPathThroughTheControls)
 {
     EnterBattle("CHAPTER2:MISSION2_4");
