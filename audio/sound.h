@@ -28,5 +28,7 @@ bool OVI_LoadSound(ov_sound_t *sound);
 ov_sound_t *OVI_GetSoundRecord(int index);
 // Records in use or free below the high-water mark.
 int OVI_GetSoundCount(void);
+// Releases the sounds still held at exit.
+void OVI_ReleaseSoundsAtExit(void);
 
 #endif

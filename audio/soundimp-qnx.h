@@ -148,5 +148,9 @@ private:
 SoundImpQNX *ORVEX_SoundImp_GetInterface();
 // Restarts the music when the implementation exists and music is set.
 void OV_QNX_MusicTrackEnded();
+// Music events of the media renderer: their event domain, and what one of them does.
+int OVI_MediaRendererDomain(void);
+namespace ovdev { struct bps_event_t; }
+void HandleMMREvent(ovdev::bps_event_t *event);
 
 #endif

@@ -68,5 +68,8 @@ SoundImp *OVID_LoadSoundImp(const char *name);
 // Makes the null implementation current and lets it fill the interface table; the
 // implementation given must already be shut down.
 void OVID_UnloadSoundImp(SoundImp *imp);
+// Shuts the current implementation down, loads one again (the null one when none can
+// start) and reloads every cached sound into it.
+void OVI_ReInitSounds(void);
 
 #endif

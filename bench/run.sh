@@ -14,6 +14,7 @@
 #   BENCH_REPS   repetitions of each cell (default 3)
 #   BENCH_SCENES "sprites text battle game" (default all four)
 #   BENCH_BATTLE_RUNS  runs of each battle scene (default 6)
+#   BENCH_GAME_SCENES  the real program's scenes (default: all of bench/game_scenes.sh's)
 #   BENCH_BASE_GAME    another build's orvex-game whose frame pacing is measured beside
 #                      this one's (optional); GAME_* settings: see bench/game_scenes.sh
 set -u
@@ -111,7 +112,8 @@ if [[ " $SCENES " == *" battle "* ]]; then
 fi
 # The real program.
 if [[ " $SCENES " == *" game "* ]]; then
-  BASE_GAME=${BENCH_BASE_GAME:-} bash "$ROOT/bench/game_scenes.sh" "$BUILD" "$OUT" "$CPUS" "$DISPLAY"
+  BASE_GAME=${BENCH_BASE_GAME:-} bash "$ROOT/bench/game_scenes.sh" "$BUILD" "$OUT" "$CPUS" "$DISPLAY" \
+    "${BENCH_GAME_SCENES:-first_frame idle_menu battle jitter}"
 fi
 echo "# end load $(load)" | tee -a "$OUT"
 

@@ -5,9 +5,9 @@
 // Main thread only; the line store is read under the PRINT core mutex.
 #include "core/console.h"
 #include "core/ov_state.h"
-#include "gfx/font.h"
-#include "gfx/hud.h"
+#include "core/service-calls.h"
 #include "nstring.h"
+#include "ovrecords.h"
 
 #include <math.h>
 #include <string.h>
@@ -80,7 +80,7 @@ void ovConsole::Draw()
     if (!enabled || shown <= 0)
         return;
     if (!(ov_state.overlay_fonts_fetched & OV_FONT_FETCHED_CONSOLE) || !font) {
-        font = OVI_ConsoleFontOrFirst();
+        font = ov_gfx_calls.ConsoleFont();
         ov_state.overlay_fonts_fetched |= OV_FONT_FETCHED_CONSOLE;
     }
     const float W = (float)Parms().width, H = (float)Parms().height;

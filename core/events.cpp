@@ -4,8 +4,7 @@
 // the log console and the application's event hook.
 #include "core/console.h"
 #include "core/ov_state.h"
-#include "gfx/rendimp.h"
-#include "audio/soundimp.h"
+#include "core/service-calls.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -91,7 +90,7 @@ int OVI_SendEvent(ov_event_t *ev)
             return answer;
     }
     if (ev->type == OV_EVENT_REDRAW_TARGETS)
-        OVI_SendRenderTargetRedraws();
+        ov_gfx_calls.SendRenderTargetRedraws();
     if (ov_state.prog && ov_state.prog->EventProc && ov_state.core_ready)
         return ov_state.prog->EventProc(*ev);
     return 0;
@@ -242,12 +241,12 @@ void OVI_ActivateApp(bool active)
         return;
     ov_state.app_active = active ? 1 : 0;
     OVI_SendWindowActivationEvent(active);
-    if (ov_rendimp && ov_state.renderer_ready)
-        ov_rendimp->ActivateWindow(active);
+    if (ov_gfx_calls.RendererLoaded() && ov_state.renderer_ready)
+        ov_gfx_calls.RendererActivateWindow(active);
     for (int i = 0; i < ov_state.num_input_imps; i++)
         ov_state.input_imps[i]->ActivateWindow(active);
     if (ov_state.sound_imp)
-        ov_state.sound_imp->ActivateWindow(active);
+        ov_sound_calls.ActivateWindow(active);
     OVI_ClearKeyStates();
 }
 

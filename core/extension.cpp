@@ -14,8 +14,8 @@
 
 #include "core/ov_state.h"
 #include "core/platform-info.h"
+#include "core/service-calls.h"
 #include "core/services.h"
-#include "gfx/rendimp.h"
 #include "nstring.h"
 
 #include <strings.h>
@@ -106,8 +106,8 @@ bool NameMatches(const EngineCommand &row, const char *name)
 
 const char *RendererExtension(const char *name, const char *arg)
 {
-    if (ov_rendimp && ov_state.renderer_ready)
-        return ov_rendimp->CallExtension(name, arg);
+    if (ov_gfx_calls.RendererLoaded() && ov_state.renderer_ready)
+        return ov_gfx_calls.RendererCallExtension(name, arg);
     return nullptr;
 }
 

@@ -1,13 +1,7 @@
 // The calls between the files of the extension call (OV_CallExtension, slot 22): the
-// device part that is asked first, the resource reports, the path switches, and the
-// font pool's share of the resource reports.
+// device part that is asked first, the resource reports and the path switches.
 #ifndef OV_EXTENSION_H
 #define OV_EXTENSION_H
-
-#include <stdint.h>
-
-#include <string>
-#include <vector>
 
 // The device part of the extension call: links, the on-screen keyboard and mail; a
 // reply, or null when the device does not answer the command.
@@ -24,17 +18,5 @@ void OVI_SwitchProgramBasePath(const char *title);
 // Makes path the native base directory of a user path kind (0 or 1); command names the
 // refusal of a path that is null, empty, absolute, holds ".." or does not fit.
 void OVI_SwitchUserDataPath(const char *command, int kind, const char *path);
-
-// One used font as the resource reports count it.
-struct ov_font_usage_t {
-    int index;                     // slot in the font pool
-    std::string name;
-    int64_t atlas_pixel_bytes;     // atlas width x height x 4 when the atlas holds pixels, else 0
-    bool has_gpu_data;             // the atlas texture is on the GPU
-    int64_t texture_bytes;         // texture width x height x 4
-    int64_t atlas_bytes;           // atlas width x height x 4
-};
-// The used fonts of the font pool, in pool order.
-std::vector<ov_font_usage_t> OVI_GetFontResourceUsage(void);
 
 #endif

@@ -2,9 +2,8 @@
 // calls around the application's Update and Draw (once per eye pass), then the tail:
 // a pending renderer re-initialisation or the GPU resource queue, the popup lines of
 // other threads and the transform-stack balance check.
-#include "audio/soundimp.h"
 #include "core/ov_state.h"
-#include "gfx/rendimp.h"
+#include "core/service-calls.h"
 
 static void ApplyPendingReInit()
 {
@@ -12,14 +11,14 @@ static void ApplyPendingReInit()
     OVI_ValidateParms(&ov_prog->parms);
     OVI_ValidateParms(&ov_parms);
     if (ov_parms.no_sound && !ov_prog->parms.no_sound)
-        OVI_ReInitSounds();
+        ov_sound_calls.ReInit();
     if (ov_state.hosted)
         return;
     ov_parms_t &p = ov_prog->parms;
     if (p.width != ov_parms.width || p.height != ov_parms.height || p.windowed != ov_parms.windowed) {
         OV_PrintDebugf(OV_SYSTEM, "Applying ReInit: %dx%d (%s) -> %dx%d (%s)\n", ov_parms.width, ov_parms.height,
                        ov_parms.windowed ? "w" : "fs", p.width, p.height, p.windowed ? "w" : "fs");
-        OVI_ReInitRenderer();
+        ov_gfx_calls.ReInitRenderer();
     }
 }
 
@@ -39,11 +38,11 @@ void OVI_Frame(int ms)
     }
     float seconds = (float)ms * 0.001f;
 
-    if (ov_rendimp && ov_state.renderer_ready && ov_prog) {
+    if (ov_gfx_calls.RendererLoaded() && ov_state.renderer_ready && ov_prog) {
         for (int i = 0; i < ov_state.num_input_imps; i++)
             ov_state.input_imps[i]->FrameStart();
         if (ov_state.sound_imp)
-            ov_state.sound_imp->FrameStart();
+            ov_sound_calls.FrameStart();
 
         if (ov_state.target_orientation != ov_state.orientation) {
             ov_state.orientation_timer += seconds;
@@ -59,20 +58,20 @@ void OVI_Frame(int ms)
         int passes = ov_state.render_stereo ? 2 : 1;
         for (int pass = 0; pass < passes; pass++) {
             ov_state.eye_mode = ov_state.render_stereo ? pass + 1 : 0;
-            ov_rendimp->FrameStart(ov_state.eye_mode);
-            OVI_SetDefaultRenderStates();
-            OVI_PushScreenTransforms(seconds);
+            ov_gfx_calls.RendererFrameStart(ov_state.eye_mode);
+            ov_gfx_calls.SetDefaultRenderStates();
+            ov_gfx_calls.PushScreenTransforms(seconds);
             if (ov_prog->Draw)
                 ov_prog->Draw(seconds);
-            OVI_SetDefaultRenderStates();
-            OVI_DrawScreenBorders();
-            OVI_PopScreenTransforms();
-            OVI_UpdateAndDrawHUDs(seconds);  // the log console comes last in it
+            ov_gfx_calls.SetDefaultRenderStates();
+            ov_gfx_calls.DrawScreenBorders();
+            ov_gfx_calls.PopScreenTransforms();
+            ov_gfx_calls.UpdateAndDrawHUDs(seconds);  // the log console comes last in it
         }
 
         if (ov_state.sound_imp)
-            ov_state.sound_imp->FrameReady();
-        ov_rendimp->FrameReady();
+            ov_sound_calls.FrameReady();
+        ov_gfx_calls.RendererFrameReady();
         for (int i = 0; i < ov_state.num_input_imps; i++)
             ov_state.input_imps[i]->FrameReady();
         if (!ov_state.first_frame_presented) {
@@ -88,7 +87,7 @@ void OVI_Frame(int ms)
     if (ov_state.reinit_pending)
         ApplyPendingReInit();
     else if (ov_state.core_ready && ov_state.renderer_ready)
-        OVI_FrameResourceStep();
+        ov_gfx_calls.FrameResourceStep();
 
     OVI_FlushPopupQueue();
 

@@ -1,7 +1,7 @@
 // The body of the program's main: platform contexts, the engine's lifecycle around
 // the paced main loop that drains platform events and runs one frame per turn.
 #include "core/ov_state.h"
-#include "gfx/window.h"
+#include "core/service-calls.h"
 #include "platform/bps.h"
 #include "platform/navigator.h"
 #include "platform/screen.h"
@@ -29,8 +29,8 @@ static void DrainPlatformEvents()
         int domain = bps_event_get_domain(event);
         if (domain == screen_get_domain())
             HandleScreenEvent(event);
-        else if (domain == OVI_MediaRendererDomain())
-            HandleMMREvent(event);
+        else if (domain == ov_sound_calls.MediaRendererDomain())
+            ov_sound_calls.HandleMediaRendererEvent(event);
         else if (domain == navigator_get_domain())
             HandleNavigatorEvent(event);
     }
@@ -71,14 +71,14 @@ void OVI_RunMainLoop(void)
 
 int OVI_Main(void)
 {
-    if (screen_create_context(&ov_qnx_screen_context, SCREEN_APPLICATION_CONTEXT) != 0) {
+    if (screen_create_context(ov_gfx_calls.screen_context, SCREEN_APPLICATION_CONTEXT) != 0) {
         fprintf(stderr, "Unable to create the screen context.\n");
         return 1;
     }
-    OV_QNX_InitWindowAndContexts();
+    ov_gfx_calls.InitWindow();
     if (!OVI_PreInit(nullptr)) {
         fprintf(stderr, "ORVEX pre-initialisation failed.\n");
-        screen_destroy_context(ov_qnx_screen_context);
+        screen_destroy_context(*ov_gfx_calls.screen_context);
         return 1;
     }
     bps_initialize();
@@ -89,7 +89,7 @@ int OVI_Main(void)
     }
 
     const char *failed = nullptr;
-    if (screen_request_events(ov_qnx_screen_context) != BPS_SUCCESS)
+    if (screen_request_events(*ov_gfx_calls.screen_context) != BPS_SUCCESS)
         failed = "screen_request_events failed\n";
     else if (navigator_request_events(0) != BPS_SUCCESS)
         failed = "navigator_request_events failed\n";
@@ -98,22 +98,22 @@ int OVI_Main(void)
     if (failed) {
         OV_PrintDebugf(OV_ERROR, "%s", failed);
         fputs(failed, stderr);
-        screen_destroy_context(ov_qnx_screen_context);
+        screen_destroy_context(*ov_gfx_calls.screen_context);
         return 1;
     }
     virtualkeyboard_request_events(0);
 
-    if (ov_state.developer_mode && ov_qnx_screen_window) {
+    if (ov_state.developer_mode && *ov_gfx_calls.screen_window) {
         int idle = 1;
-        screen_set_window_property_iv(ov_qnx_screen_window, SCREEN_PROPERTY_IDLE_MODE, &idle);
+        screen_set_window_property_iv(*ov_gfx_calls.screen_window, SCREEN_PROPERTY_IDLE_MODE, &idle);
     }
 
     OVI_RunMainLoop();
 
-    screen_stop_events(ov_qnx_screen_context);
+    screen_stop_events(*ov_gfx_calls.screen_context);
     ORVEX_Shutdown();
     bps_shutdown();
-    screen_destroy_context(ov_qnx_screen_context);
-    ov_qnx_screen_context = nullptr;
+    screen_destroy_context(*ov_gfx_calls.screen_context);
+    *ov_gfx_calls.screen_context = nullptr;
     return 0;
 }

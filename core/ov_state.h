@@ -62,7 +62,6 @@ struct InputImp {
     virtual void FrameReady() = 0;
 };
 
-class RendImp;
 class SoundImp;
 
 struct ov_state_t {
@@ -169,6 +168,9 @@ struct ov_state_t {
                                            // overlay keeps a font record of an earlier run
 };
 
+// Bits of ov_state.overlay_fonts_fetched.
+enum { OV_FONT_FETCHED_CONSOLE = 1, OV_FONT_FETCHED_INFO = 2, OV_FONT_FETCHED_MEMDOG = 4 };
+
 extern ov_state_t ov_state;
 
 // The text state (gfx/): alignment, wrap width, transform and the last measured size.
@@ -190,9 +192,6 @@ extern ov_parms_t ov_parms;
 extern ov_device_info_t ov_device_info;
 extern void *ov_ext[OV_EXT_SLOTS];
 extern bool ov_print_reference_count_changes;
-
-// The current renderer implementation; null when none is loaded.
-extern RendImp *ov_rendimp;
 
 // --- interface table and application record (interface.cpp)
 void OVI_SetBasicInterface(orvex_t *table);
@@ -257,13 +256,8 @@ int OVI_MapKeySymbol(int sym);
 namespace ovdev { struct bps_event_t; }
 void HandleScreenEvent(ovdev::bps_event_t *event);
 void HandleNavigatorEvent(ovdev::bps_event_t *event);
-// Music events of the media renderer (played by the audio service).
-int OVI_MediaRendererDomain(void);
-void HandleMMREvent(ovdev::bps_event_t *event);
 // The console overlay offers to consume an event while it is shown (true = consumed).
 bool OVI_ConsoleProcessEvent(ov_event_t *ev, int *answer);
-// Sends event 17 to the application for every named render-target bitmap.
-void OVI_SendRenderTargetRedraws(void);
 
 // --- threads, mutexes and time (threads.cpp)
 struct OVT_ThreadInfo_t {
@@ -367,29 +361,8 @@ int OVFS_CreateDirectory(const char *native_path);
 int OVFS_MakeDirectories(const char *native_path, bool *created, int *error);
 int OV_DeleteFile(const char *path);
 
-// --- services of later subsystems that the core calls (renderer, sound, resources)
-// Release what is still held at exit (reference counts reported and forced to one).
-void OVI_ReleaseBitmapsAtExit(void);
-void OVI_ReleaseSoundsAtExit(void);
-void OVI_ReleaseFontsAtExit(void);
-void OVI_FrameResourceStep(void);
-int OVI_InitRenderer(void);
-void OVI_ShutdownRenderer(void);
-int OVI_InitSound(void);
-void OVI_ShutdownSound(void);
-bool OVI_InitImageLoader(void);
-void OVI_SetupAutoscale(void);
-void OVI_SelectResolution(int windowed);
-bool OVI_ResolutionSupported(int w, int h, int windowed);
-void OVI_SetDefaultRenderStates(void);
-void OVI_PushScreenTransforms(float seconds);
-void OVI_PopScreenTransforms(void);
-void OVI_DrawScreenBorders(void);
-void OVI_ReInitSounds(void);
-// Start values of the graphics group of the state (called by OVI_StateSetup).
-void OVI_GfxStateSetup(void);
-// Frame rate, the developer overlays and last the log console; once per eye pass.
-void OVI_UpdateAndDrawHUDs(float seconds);
+// --- settings, platform, file openers and packages
+// (the graphics and sound services are reached through core/service-calls.h)
 void OVI_ReadProgramSettings(void);
 // Called at the end of reading the settings, so tests can set the switches they need.
 void OVI_SetProgramSettingsHook(void (*hook)(void));

@@ -4,7 +4,6 @@
 #define OV_PENDING_H
 
 #include "orvex.h"
-#include "gfx/transform.h"  // slots 75-81
 
 struct ov_font_t * OV_GetFont(const char *name);
 struct ov_font_t * OV_LoadFont(const char *name);
@@ -99,6 +98,14 @@ void OV_ClearDepth(float z);
 void OV_SetRenderStateb(ov_render_state_e s, bool v);
 void OV_SetRenderStatef(ov_render_state_e s, float v);
 void OV_SetRenderStatei(ov_render_state_e s, int v);
+// Slots 75-81: the transform and vertex-processor stacks (gfx/transform.cpp).
+void OV_PushTransform(nTransform *m);
+void OV_PopTransform(void);
+nTransform OV_PeekTransform(void);
+void OV_PushVertexProcessor(ov_vertex_proc_fn fn, void *user);
+void OV_PopVertexProcessor(void);
+int OV_RemoveVertexProcessor(ov_vertex_proc_fn fn, void *user);
+void OV_ProcessVertex(ov_vertex_t *v);
 
 // Extension table entries.
 struct ov_shader_t *OV_GetShader(const char *name);

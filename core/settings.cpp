@@ -9,7 +9,7 @@
 #include "core/data/xml-reader.h"
 #include "core/ov_state.h"
 #include "core/platform-info.h"
-#include "gfx/rendimp.h"
+#include "core/service-calls.h"
 #include "nstring.h"
 
 #include <ctype.h>
@@ -470,7 +470,7 @@ void ApplyVariant(OV_DMNode *node)
         ReplaceWithDll(ov_state.renderer_implementation, v);
     else
         Replace(ov_state.renderer_implementation, "ri_d3d8.dll");
-    OVI_LoadRendImp();
+    ov_gfx_calls.LoadRenderer();
     if ((v = node->GetValue("input_implementations")))
         ReplaceWithDll(ov_state.input_implementations, v);
     if ((v = node->GetValue("reference_resolution")))

@@ -1,10 +1,9 @@
 // Engine shutdown: wait for worker threads, let the application shut down, release
 // what is still held, shut the implementations and files down, close the log and
 // destroy the locks.
-#include "audio/soundimp.h"
 #include "core/console.h"
 #include "core/ov_state.h"
-#include "gfx/rendimp.h"
+#include "core/service-calls.h"
 
 namespace {
 
@@ -32,23 +31,19 @@ void ORVEX_Shutdown(void)
         ov_prog->Shutdown();
     ov_state.app_initialized = 0;
 
-    OVI_ReleaseBitmapsAtExit();
+    ov_gfx_calls.ReleaseBitmapsAtExit();
     OV_PrintDebugf(OV_INFO, "Releasing Input Implementations.\n");
     for (int i = 0; i < ov_state.num_input_imps; i++)
         ov_state.input_imps[i]->Shutdown();
     OV_PrintDebugf(OV_INFO, "Releasing sounds.\n");
-    OVI_ReleaseSoundsAtExit();
+    ov_sound_calls.ReleaseSoundsAtExit();
     OV_PrintDebugf(OV_INFO, "Releasing fonts.\n");
-    OVI_ReleaseFontsAtExit();
+    ov_gfx_calls.ReleaseFontsAtExit();
 
     OV_PrintDebugf(OV_INFO, "Releasing Sound Implementation.\n");
-    if (ov_state.sound_imp) {
-        ov_state.sound_imp->Shutdown();
-        OVID_UnloadSoundImp(ov_state.sound_imp);
-        ov_state.sound_imp = nullptr;
-    }
-    OVI_ShutdownRendImp();
-    OVI_FinalShutdownRendImp();
+    ov_sound_calls.Stop();
+    ov_gfx_calls.ShutdownRenderer();
+    ov_gfx_calls.FinalShutdownRenderer();
     ov_state.num_input_imps = 0;
     if (!ov_state.version_mismatch)
         ov_prog = nullptr;

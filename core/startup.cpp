@@ -1,13 +1,11 @@
 // The engine's lifecycle: state set-up, pre-initialisation (everything that does not
 // need the renderer, ending with the first event to the application), initialisation
 // (renderer, input, sound, the application's Init) and shutdown requests.
-#include "audio/soundimp.h"
 #include "core/console.h"
 #include "core/ov_state.h"
+#include "core/service-calls.h"
 #include "core/services.h"
 #include "core/settings.h"
-#include "gfx/rendimp.h"
-#include "gfx/window.h"
 #include "nstring.h"
 
 #include <ctype.h>
@@ -127,7 +125,7 @@ void OVI_StateSetup(void *host)
     ov_state.console_toggle_key = -89;
     ov_state.transform_top = -1;
     ov_state.vertex_processor_top = -1;
-    OVI_GfxStateSetup();
+    ov_gfx_calls.StateSetup();
     ov_state.orientation = 8;
     ov_state.target_orientation = 8;
     ov_state.allowed_orientations = 12;
@@ -154,18 +152,17 @@ bool OVI_PreInit(void *host)
     if (OVI_ProgramSettingsFailed())
         return false;
 
-    ov_device_info.width = ov_qnx_screen_width;
-    ov_device_info.height = ov_qnx_screen_height;
+    ov_gfx_calls.GetWindowSize(&ov_device_info.width, &ov_device_info.height);
     ov_device_info.fixed_resolution = 1;
     ov_device_info.orientation = 0;
-    OV_QNX_GetDesktopSize(&ov_device_info.desktop_width, &ov_device_info.desktop_height);
+    ov_gfx_calls.GetDesktopSize(&ov_device_info.desktop_width, &ov_device_info.desktop_height);
     // On a desktop the program starts in a window; the mode the player chose, kept with
     // the profiles, replaces this at the pre-initialisation event.
     if (ov_device_info.desktop_width > 0 && ov_device_info.desktop_height > 0)
         ov_prog->parms.windowed = 1;
-    OVI_SelectResolution(ov_prog->parms.windowed);
+    ov_gfx_calls.SelectResolution(ov_prog->parms.windowed);
     OVI_AddPackages();
-    OVI_LoadRendImp();
+    ov_gfx_calls.LoadRenderer();
 
     if (ov_prog->parms.width > ov_prog->parms.height) {
         ov_state.orientation = ov_state.target_orientation = 8;
@@ -238,7 +235,7 @@ bool OVI_PreInit(void *host)
         OV_Popupf(OV_WARNING, "Program doesn't have parm version: set value prog->version to e.g. \"1.0.0\"\n");
     if (!ov_prog->developer_name[0])
         OV_Popupf(OV_WARNING, "Program doesn't have parm developer: set value prog->developer_name\n");
-    OV_QNX_SetWindowTitle(ov_prog->title);
+    ov_gfx_calls.SetWindowTitle(ov_prog->title);
 
     OV_AddSearchPath(OV_GetPath(OV_PATH_RES, ""), true);
     OV_AddSearchPath(OV_GetPath(OV_PATH_USER, ""), true);
@@ -247,7 +244,7 @@ bool OVI_PreInit(void *host)
     ov_state.hide_cursor = OVI_ProductFeatureExists("HIDE_CURSOR");
 
     OV_PrintDebugf(OV_SYSTEM, "ORVEX Core PreInitialized.\n");
-    if (!OVI_InitImageLoader()) {
+    if (!ov_gfx_calls.InitImageLoader()) {
         OV_PrintDebugf(OV_ERROR, "ORVEX Image Loader unable to initialize.\n");
         return false;
     }
@@ -265,8 +262,8 @@ void OVID_UnloadInputImps(void) {}
 bool OVI_Init(void)
 {
     OV_PrintDebugf(OV_SYSTEM, "Endianness: %d.\n", ov_state.byte_order);
-    OVI_SetupAutoscale();
-    if (!OVI_InitRendImp()) {
+    ov_gfx_calls.SetupAutoscale();
+    if (!ov_gfx_calls.InitRenderer()) {
         const char *names = ov_state.renderer_implementation ? ov_state.renderer_implementation : "";
         OV_PrintDebugf(OV_ERROR,
                        "Unable to initialize the renderer ('%s'). Tried all listed renderers but was unable to initialize any.\n",
@@ -284,21 +281,7 @@ bool OVI_Init(void)
     for (int i = 0; i < ov_state.num_input_imps; i++)
         ov_state.input_imps[i]->Initialize(&ov_state);
 
-    SoundImp *sound = nullptr;
-    if (!ov_prog->parms.no_sound) {
-        sound = OVID_LoadSoundImp(ov_state.sound_implementation);
-        if (sound && sound->Initialize(&ov_state, &ov_parms)) {
-            OV_PrintDebugf(OV_SYSTEM, "SoundImp initialized.\n");
-        } else {
-            OV_PrintDebugf(OV_WARNING, "No Sound Implementation available.\n");
-            sound = GetSoundImpNull();
-        }
-    } else {
-        OV_PrintDebugf(OV_SYSTEM, "Sounds disabled. Null Sound Implementation in use.\n");
-        sound = GetSoundImpNull();
-    }
-    ov_state.sound_imp = sound;
-    sound->FillOrvexInterface(&orvex);
+    ov_sound_calls.Start();
 
     ov_state.reference_counting = ov_prog->parms.reference_counting;
     ov_prog->parms.developer_mode = ov_state.developer_mode;
@@ -330,7 +313,7 @@ int OV_SignalShutdown(void)
 
 int OV_ReInit(void)
 {
-    if (!ov_prog || !ov_rendimp)
+    if (!ov_prog || !ov_gfx_calls.RendererLoaded())
         return 0;
     ov_parms_t &p = ov_prog->parms;
     OV_PrintDebugf(OV_SYSTEM, "Attempting ReInit to %dx%d (windowed=%d)\n", p.width, p.height, p.windowed);
@@ -339,15 +322,15 @@ int OV_ReInit(void)
         ov_state.reinit_pending = 1;
         return 1;
     }
-    OVI_SelectResolution(p.windowed);
+    ov_gfx_calls.SelectResolution(p.windowed);
     OV_Printf("Selected resolution %dx%d\n", p.width, p.height);
-    if (OVI_ResolutionSupported(p.width, p.height, p.windowed)) {
+    if (ov_gfx_calls.ResolutionSupported(p.width, p.height, p.windowed)) {
         ov_state.reinit_pending = 1;
         return 1;
     }
     p.windowed = 1;
-    OVI_SelectResolution(p.windowed);
-    if (OVI_ResolutionSupported(p.width, p.height, p.windowed)) {
+    ov_gfx_calls.SelectResolution(p.windowed);
+    if (ov_gfx_calls.ResolutionSupported(p.width, p.height, p.windowed)) {
         ov_state.reinit_pending = 1;
         return 1;
     }
@@ -362,11 +345,11 @@ int OV_ReInit(void)
 void OVI_BeginHibernate(void)
 {
     OV_PrintDebugf(OV_SYSTEM, "Begin Hibernate.\n");
-    OVI_ShutdownRendImp();
+    ov_gfx_calls.ShutdownRenderer();
 }
 
 bool OVI_EndHibernate(void)
 {
     OV_PrintDebugf(OV_SYSTEM, "End Hibernate.\n");
-    return OVI_InitRendImp();
+    return ov_gfx_calls.InitRenderer();
 }

@@ -3,6 +3,7 @@
 // manager's loader with its copy of a damaged file). Whatever comes in, an accepted
 // reply has a storable id of at least 2 characters and an image, every value fits
 // its limit, and the state gives at most 102 non-empty ids without a comma.
+#include "app/services/token-lists.h"
 #include "fuzz/fuzz_env.h"
 #include "online/news-manager.h"
 
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (size < 2 || size > NEWS_MAX_REPLY)
             __builtin_trap();
     }
-    (void)IsWholeNewsToken((const char *)news.allowed_events, "Before_Game");
+    (void)HasWholeToken((const char *)news.allowed_events, "Before_Game");
 
     // The state file, split directly and read by the manager from user://.
     nArray<nString> ids;

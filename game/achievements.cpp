@@ -6,6 +6,7 @@
 #include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "game/entities/entity.h"
@@ -15,6 +16,7 @@
 #include "online/achievementman.h"
 #include "online/analytics.h"
 #include "ovrecords.h"
+#include "game/missions.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -27,7 +29,6 @@ Achievements achievements;
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const char *const kQueue = "achievement_queue";
 const char *const kFile = "achievements/achievements.xml";
 
@@ -76,23 +77,6 @@ bool NoTrooperHurt()
             return false;
     }
     return true;
-}
-
-// The "score_limit" of rank `index` (-1: the last) of the category's ranks; 0 when the
-// array or the node is missing.
-int RankLimit(const char *category, int index)
-{
-    std::string name = std::string("ranks_") + category;
-    for (char &c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = (char)(c - 'A' + 'a');
-    DMArray *ranks = dman().GetArray("ranks.xml", name.c_str());
-    if (ranks == nullptr || ranks->GetSize() == 0)
-        return 0;
-    if (index < 0)
-        index = ranks->GetSize() - 1;
-    const char *limit = index < ranks->GetSize() ? ranks->GetNodeValue(index, "score_limit") : nullptr;
-    return limit != nullptr ? atoi(limit) : 0;
 }
 
 // Leaderboard categories (other than "CAMPAIGN") whose best score, or this mission's

@@ -2,7 +2,9 @@
 // tactical indicators during the pause), the virtual joysticks and the accelerometer.
 #include "game/controls.h"
 
+#include "app/services/key-state.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/angles.h"
 #include "game/entities/entity-ai.h"
@@ -24,11 +26,6 @@ const float TWO_PI = 6.2831853f;
 vec2_t ScreenPointOf(Scape *world, vec2_t p)
 {
     return AdjustPosByAverageScale(world->TranslatePointToScreenSpace(p));
-}
-
-float Clamp01(float v)
-{
-    return fminf(fmaxf(v, 0.0f), 1.0f);
 }
 
 bool IsBunker(const Entity &e)
@@ -88,7 +85,7 @@ void Controls::Draw()
     ov->OV_SetAlpha(1.0f);
     if (stock == nullptr)
         return;
-    if (prog.parms.developer_mode && (ov->OV_GetKeyStatei(KEY_HOVER_READOUT) & 2))
+    if (prog.parms.developer_mode && KeyHeld(KEY_HOVER_READOUT))
         ov->OV_DrawTextf(stock->font_medium, 0.0f, 10.0f, "x %.2f  x %.0f\r\ny %.2f  y %.0f", p_hover.x / 1024.0f,
                          p_hover.x, p_hover.y / 768.0f, p_hover.y);
     if (input_flags & CONTROLS_TOUCH_COMMANDS) {

@@ -7,6 +7,7 @@
 #include "app/services/featureman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "game/entities/entity.h"
 #include "game/entities/move-path.h"
@@ -36,18 +37,6 @@ float SelectionRadius()
 bool ProfileHasFeature(const char *name)
 {
     return prof != nullptr && prof->TagExists("features", name);
-}
-
-float Distance(vec2_t a, vec2_t b)
-{
-    return hypotf(a.x - b.x, a.y - b.y);
-}
-
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t world_pos)
-{
-    if (world == nullptr || fx == nullptr)
-        return;
-    pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(world_pos), 0.0f, 0.0f);
 }
 
 }  // namespace

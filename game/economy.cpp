@@ -3,13 +3,16 @@
 #include "game/economy.h"
 
 #include "app/services/audioman.h"
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
+#include "app/services/token-lists.h"
 #include "game/achievements.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
+#include "game/trooper-classes.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -158,7 +161,7 @@ bool Unlocked(const char *id)
 
 bool Multipickable(DMNode *node)
 {
-    return nStringContainsToken(node->GetValue("flags"), "MULTIPICKABLE");
+    return HasWholeToken(node->GetValue("flags"), "MULTIPICKABLE");
 }
 
 bool Owned(DMNode *node)
@@ -183,22 +186,7 @@ void PlaySound(const char *name)
 float ForceFieldDuration(DMArray *catalogue, const char *id)
 {
     const char *v = catalogue ? catalogue->GetNodeValue(id, "forcefield_duration") : nullptr;
-    return v ? (float)atof(v) : kDefaultForceField;
-}
-
-// The trooper type a "_TROOPER" id names, chosen without regard to case; null for
-// other ids.
-const char *TrooperTypeFor(const char *id)
-{
-    static const char *const kTypes[][2] = {
-        {"BAZOOKA_TROOPER", "BazookaTrooper"}, {"MINIGUN_TROOPER", "MinigunTrooper"},
-        {"SHOTGUN_TROOPER", "ShotgunTrooper"}, {"PYRO_TROOPER", "PyroTrooper"},
-        {"SNIPER_TROOPER", "SniperTrooper"},
-    };
-    for (auto &pair : kTypes)
-        if (strcasecmp(id, pair[0]) == 0)
-            return pair[1];
-    return nullptr;
+    return v ? DataLeadingFloat(v) : kDefaultForceField;
 }
 
 bool EndsWith(const char *text, const char *suffix)
@@ -217,11 +205,6 @@ void ActivateAgain(const char *id, bool spawn_troopers)
 }
 
 }  // namespace
-
-bool nStringContainsToken(const char *text, const char *token)
-{
-    return text && token && IsWordInTokenList(text, token);
-}
 
 int32_t ShopPriceFor(int32_t price, float multiplier, int count)
 {
@@ -312,9 +295,9 @@ void SetShopItemContents(ShopItem *item, DMNode *node)
     item->desc = node->GetValue("desc");
     const char *price = node->GetValue("price");
     const char *multiplier = node->GetValue("price_increase_multiplier");
-    item->price_multiplier = multiplier ? (float)atof(multiplier) : 1.0f;
+    item->price_multiplier = multiplier ? DataLeadingFloat(multiplier) : 1.0f;
     GameFeature *feature = node->id ? game.GetFeature(node->id) : nullptr;
-    item->price = ShopPriceFor(price ? atoi(price) : 0, item->price_multiplier, feature ? feature->count : 0);
+    item->price = ShopPriceFor(DataLeadingInt(price), item->price_multiplier, feature ? feature->count : 0);
     const char *icon = node->GetValue("icon");
     item->icon = icon ? ov->OV_GetBitmap(icon) : nullptr;
     item->sold = node->id && game.IsFeatureActive(node->id) && !item->multipickable;
@@ -354,7 +337,7 @@ void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, v
             for (int i = 0; i < catalogue->GetSize(); i++) {
                 DMNode *node = catalogue->GetNode(i);
                 if (!node || !Unlocked(node->id) || !ShopRequirementsMet(node->GetValue("requires")) ||
-                    !nStringContainsToken(node->GetValue("requires"), sold.id) || Owned(node))
+                    !HasWholeToken(node->GetValue("requires"), sold.id) || Owned(node))
                     continue;
                 sold = ShopItem{};
                 SetShopItemContents(&sold, node);
@@ -382,7 +365,8 @@ ShopPurchase BuyShopItem(ShopItem *item, DMArray *catalogue)
     if (!item || !item->id)
         return PURCHASE_REFUSED;
     const char *id = item->id;
-    const char *trooper_type = EndsWith(id, "_TROOPER") ? TrooperTypeFor(id) : nullptr;
+    const TrooperClass *trooper = EndsWith(id, "_TROOPER") ? TrooperClassOfFeature(id) : nullptr;
+    const char *trooper_type = trooper ? trooper->type : nullptr;
     bool full_squad = trooper_type && game.living_troopers >= game.squad_size;
     if (game.money < item->price || full_squad) {
         PlaySound("sfx/not_enough_money");

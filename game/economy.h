@@ -22,10 +22,6 @@ struct ov_bitmap_t;
 
 enum { SHOP_MAX_ITEMS = 64 };
 
-// Whether `token` occurs in `text` as a whole token: at the start or after ' ', ','
-// or ';', and followed by the end, ' ', ',' or ';'. False for a null text.
-bool nStringContainsToken(const char *text, const char *token);
-
 // The price of an item of base price `price` with `count` copies owned:
 // (int)(price x multiplier^count), saturated at the int32 range, rounded down to a
 // multiple of 50.

@@ -3,6 +3,7 @@
 #include "game/game-util.h"
 
 #include "app/services/random.h"
+#include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "game/scape.h"
@@ -32,6 +33,17 @@ vec2_t UnadjustPosByAverageScale(vec2_t const &p)
     float m = (sx + sy) * 0.5f;
     vec2_t out = {p.x / sx * m, p.y / sy * m};
     return out;
+}
+
+void SpawnEffect(PartMan *layer, fx_t *fx, vec2_t world_pos, float angle)
+{
+    if (layer && fx)
+        pbman.SpawnFX(layer, fx, AdjustPosByAverageScale(world_pos), angle, 0.0f);
+}
+
+void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t world_pos, float angle)
+{
+    SpawnEffect(world ? world->top_parts : nullptr, fx, world_pos, angle);
 }
 
 // A curve's value at the end of life; a missing curve or one without points counts 1.

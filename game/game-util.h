@@ -6,6 +6,9 @@
 #include "orvex.h"
 
 struct part_t;
+struct fx_t;
+class PartMan;
+class Scape;
 
 // a + (b - a) x AppRandom() / 32767, computed in double precision.
 float randf(float a, float b);
@@ -15,6 +18,12 @@ float randf(float a, float b);
 vec2_t AdjustPosByAverageScale(vec2_t const &p);
 // The inverse mapping (particle-layer point back to world units).
 vec2_t UnadjustPosByAverageScale(vec2_t const &p);
+
+// Starts the effect at a world point (mapped as above) on a particle layer, turned by
+// `angle`; nothing for a null layer or effect.
+void SpawnEffect(PartMan *layer, fx_t *fx, vec2_t world_pos, float angle = 0.0f);
+// The same on the world's top layer (above the entities); nothing without a world.
+void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t world_pos, float angle = 0.0f);
 
 // Death function "GroundDecal": a dying particle becomes a decal of the world.
 void PMAN_func_death_Decal(part_t *part);

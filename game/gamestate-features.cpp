@@ -6,6 +6,7 @@
 
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
+#include "app/services/token-lists.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
@@ -41,12 +42,6 @@ const TrooperWord kTrooperWords[] = {
     {"MINIGUN_TROOPER", "MinigunTrooper"}, {"SHOTGUN_TROOPER", "ShotgunTrooper"},
     {"PYRO_TROOPER", "PyroTrooper"},       {"SNIPER_TROOPER", "SniperTrooper"},
 };
-
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world ? world->stock : nullptr;
-}
 
 // Whether the comma-separated list names exactly `type` as one of its items (blanks
 // around an item ignored).
@@ -288,7 +283,7 @@ bool GameState::DoesFeatureHaveFlag(const char *name, const char *flag)
 {
     if (!name || !flag)
         return false;
-    return IsWordInTokenList(dman().GetValue(kShopFile, kUpgrades, name, "flags"), flag);
+    return HasWholeToken(dman().GetValue(kShopFile, kUpgrades, name, "flags"), flag);
 }
 
 bool GameState::HasUpgrades()

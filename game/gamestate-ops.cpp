@@ -5,6 +5,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -135,23 +136,6 @@ void GameState::SetPause(bool on)
     }
 }
 
-// Whether a queued item that carries a pick-up lies within `reach` of p.
-static bool QueuedPickupNear(SpawnManager *spawns, vec2_t p, float reach)
-{
-    if (!spawns)
-        return false;
-    int guard = spawns->num_items;
-    for (SpawnInfo *item = spawns->queue_head; item && guard-- >= 0; item = item->next) {
-        if (!item->type || !(item->type->flags & Entity::POWERUP))
-            continue;
-        float dx = item->pos.x - p.x;
-        float dy = item->pos.y - p.y;
-        if (dx * dx + dy * dy < reach * reach)
-            return true;
-    }
-    return false;
-}
-
 void GameState::GetFreePosition(float radius, const vec2_t &centre, float spread, vec2_t &out)
 {
     Scape *world = GetScape();
@@ -161,7 +145,7 @@ void GameState::GetFreePosition(float radius, const vec2_t &centre, float spread
         for (int attempt = 0; attempt < 100; attempt++) {
             float u1 = (float)AppRandom() / 32767.0f;
             float u2 = (float)AppRandom() / 32767.0f;
-            float a = 2.0f * 3.14159265f * u1;
+            float a = 2.0f * kPi * u1;
             float d = spread * sqrtf(u2);
             vec2_t p = {start.x + d * cosf(a), start.y + d * sinf(a)};
             if (world->IsPointInsideObstacle(p, radius, nullptr))
@@ -173,7 +157,7 @@ void GameState::GetFreePosition(float radius, const vec2_t &centre, float spread
                 continue;
             if (world->GetNearestEntityInFriendGroup(p, reach, Entity::NORMAL, Entity::PLAYERS))
                 continue;
-            if (QueuedPickupNear(world->spawn_manager, p, reach))
+            if ((world->spawn_manager && world->spawn_manager->PickupQueuedNear(p, reach)))
                 continue;
             out = p;
             return;

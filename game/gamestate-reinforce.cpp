@@ -4,9 +4,11 @@
 // it walking to its post.
 #include "game/gamestate.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
@@ -22,7 +24,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kPlacementAttempts = 100;
 // Posts around the base and around the arrival point without one.
 const float kPostDistanceFromBase = 140.0f;
@@ -31,26 +32,6 @@ const float kPostDistanceWithoutBase = 40.0f;
 float Random01()
 {
     return (float)AppRandom() / 32767.0f;
-}
-
-float NodeFloat(DMNode *node, const char *key, float fallback)
-{
-    const char *v = node ? node->GetValue(key) : nullptr;
-    return v ? (float)atof(v) : fallback;
-}
-
-// Whether a queued pick-up lies within `reach` of p.
-bool PickupQueuedNear(SpawnManager *spawns, vec2_t p, float reach)
-{
-    int guard = spawns->num_items;
-    for (SpawnInfo *item = spawns->queue_head; item && guard-- >= 0; item = item->next) {
-        if (!item->type || !(item->type->flags & Entity::POWERUP))
-            continue;
-        float dx = item->pos.x - p.x, dy = item->pos.y - p.y;
-        if (dx * dx + dy * dy < reach * reach)
-            return true;
-    }
-    return false;
 }
 
 // A free, on-field, clear point for one pick-up copy; false after 100 failed draws.
@@ -74,7 +55,7 @@ bool FindDropPoint(Scape *world, vec2_t centre, float inner, float &spread, floa
             if (p.y > h - 20.0f)
                 p.y -= 20.0f;
             bool clear = !world->GetNearestEntityInFriendGroup(p, 1.5f * size, Entity::POWERUP, Entity::PLAYERS) &&
-                         !PickupQueuedNear(world->spawn_manager, p, 1.5f * size);
+                         !(world->spawn_manager && world->spawn_manager->PickupQueuedNear(p, 1.5f * size));
             if (clear) {
                 out = p;
                 return true;
@@ -93,15 +74,6 @@ int RosterIndexOfSlot(GameState &g, int slot)
         if (g.troopers[i] && g.troopers[i]->slot == slot)
             return i;
     return -1;
-}
-
-int CountLiving(GameState &g)
-{
-    int n = 0;
-    for (int i = 0; i < g.troopers.Count(); i++)
-        if (g.troopers[i] && g.troopers[i]->type && g.troopers[i]->IsAlive())
-            n++;
-    return n;
 }
 
 // Brings a roster trooper back at `at`: a fresh entity of the type in the same record,
@@ -147,16 +119,16 @@ void GameState::SpawnPowerUp(const char *id)
     if (!node || !node->id)
         return;
 
-    int num = node->GetValue("num") ? atoi(node->GetValue("num")) : 1;
+    int num = NodeInt(node, "num", 1);
     if (num < 1)
         num = 1;
     const char *edge = node->GetValue("pos_edge");
-    float edge_pos = edge ? (float)atof(edge) : 0.0f;
+    float edge_pos = DataLeadingFloat(edge);
     vec2_t centre = {NodeFloat(node, "pos_x", 0.0f) * 1024.0f, NodeFloat(node, "pos_y", 0.0f) * 768.0f};
     float spread = NodeFloat(node, "spread", 0.0f);
     float inner = NodeFloat(node, "spread_min", 0.0f);
     const char *radius = dman().GetValue("entities.xml", "entities", node->id, "radius");
-    float size = radius ? (float)atof(radius) : 0.0f;
+    float size = DataLeadingFloat(radius);
     EntityType *type = world->stock->GetEntityType(node->id);
     if (!type)
         return;
@@ -230,7 +202,7 @@ Entity *GameState::SpawnReinforcementTrooper(EntityType *type, int slot)
 
     if (!revived)
         troopers_spawned++;
-    living_troopers = CountLiving(*this);
+    living_troopers = CountLivingTroopers(*this);
     int peak = living_troopers > most_troopers_held ? living_troopers : most_troopers_held;
     most_troopers_held = peak < squad_size ? peak : squad_size;
 

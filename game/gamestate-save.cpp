@@ -9,6 +9,7 @@
 #include "app/services/filehelpers.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
@@ -30,7 +31,6 @@ namespace {
 
 const char kSaveFile[] = "user/save-15.dat";
 const char kIncompatible[] = "Incompatible save game header. Ignoring save game.\n";
-const float kPi = 3.14159265358979f;
 
 // "user://user/save-15.dat", with its folder created for a write.
 const char *SaveFileName(char *buf, int size, bool for_writing)

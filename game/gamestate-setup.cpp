@@ -5,9 +5,11 @@
 // targeting by mission progress.
 #include "game/gamestate.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/token-lists.h"
 #include "app/ui/screen.h"
 #include "app/ui/ui-comps.h"
 #include "game/entities/entity-types.h"
@@ -30,23 +32,6 @@ namespace {
 
 const float kDegreesToRadians = 0.017453292f;
 
-const char *NodeText(DMNode *node, const char *key)
-{
-    return node ? node->GetValue(key) : nullptr;
-}
-
-int NodeInt(DMNode *node, const char *key, int fallback)
-{
-    const char *v = NodeText(node, key);
-    return v ? atoi(v) : fallback;
-}
-
-float NodeFloat(DMNode *node, const char *key, float fallback)
-{
-    const char *v = NodeText(node, key);
-    return v ? (float)atof(v) : fallback;
-}
-
 // The "value" of a gameplay setting of the level, or null.
 const char *Setting(DMDatabase *level, const char *name)
 {
@@ -56,13 +41,13 @@ const char *Setting(DMDatabase *level, const char *name)
 int SettingInt(DMDatabase *level, const char *name, int fallback)
 {
     const char *v = Setting(level, name);
-    return v ? atoi(v) : fallback;
+    return v ? DataLeadingInt(v) : fallback;
 }
 
 float SettingFloat(DMDatabase *level, const char *name, float fallback)
 {
     const char *v = Setting(level, name);
-    return v ? (float)atof(v) : fallback;
+    return v ? DataLeadingFloat(v) : fallback;
 }
 
 bool ProfileHasTag(const char *category, const char *id)
@@ -101,21 +86,6 @@ void ShowPauseButton()
 }
 
 }  // namespace
-
-bool IsWordInTokenList(const char *list, const char *word)
-{
-    if (!list || !word || !*word)
-        return false;
-    size_t n = strlen(word);
-    for (const char *p = strstr(list, word); p; p = strstr(p + 1, word)) {
-        bool starts = p == list || p[-1] == ' ' || p[-1] == ',' || p[-1] == ';';
-        char after = p[n];
-        bool ends = after == 0 || after == ' ' || after == ',' || after == ';';
-        if (starts && ends)
-            return true;
-    }
-    return false;
-}
 
 int GetMissionIndex(const char *mission_id)
 {
@@ -224,7 +194,7 @@ void GameState::InitNewGame(NewGameParms *source)
     num_wave_nodes = waves ? waves->GetSize() : 0;
     num_waves = 0;
     for (int i = 0; i < num_wave_nodes; i++)
-        if (IsWordInTokenList(NodeText(waves->GetNode(i), "type"), "WAVE_START"))
+        if (HasWholeToken(NodeText(waves->GetNode(i), "type"), "WAVE_START"))
             num_waves++;
 
     // Waypoints; the table holds 16, the rest of a longer array is ignored.

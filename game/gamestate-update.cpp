@@ -5,10 +5,12 @@
 #include "game/gamestate.h"
 
 #include "app/services/audioman.h"
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -55,11 +57,6 @@ void PlayNamed(const char *name)
         aman.PlaySound(sound, 1.0f, 0.0f, 1.0f);
 }
 
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
-
 // A count kept in the profile, in its range.
 int ProfileCount(const char *category, const char *id)
 {
@@ -71,8 +68,8 @@ void ArtilleryStrikeSize(float &radius, float &damage)
 {
     const char *r = dman().GetValue("shop.xml", "Upgrades", "ARTILLERY_1", "strike_radius");
     const char *d = dman().GetValue("shop.xml", "Upgrades", "ARTILLERY_1", "strike_damage");
-    radius = r ? (float)atof(r) : 50.0f;
-    damage = d ? (float)atof(d) : 100.0f;
+    radius = r ? DataLeadingFloat(r) : 50.0f;
+    damage = d ? DataLeadingFloat(d) : 100.0f;
 }
 
 void QueueStrike(GameState &g, vec2_t at, float timer, float radius, float damage)
@@ -101,16 +98,6 @@ void FireArtillery(GameState &g, vec2_t target)
         vec2_t at = {target.x + (r1 - 0.5f) * big_r, target.y + (r2 - 0.5f) * big_r};
         QueueStrike(g, at, r3 + 0.1f, radius, damage);
     }
-}
-
-// Every trooper of the roster that is alive now.
-int CountLivingTroopers(GameState &g)
-{
-    int n = 0;
-    for (int i = 0; i < g.troopers.Count(); i++)
-        if (g.troopers[i] && g.troopers[i]->type && g.troopers[i]->IsAlive())
-            n++;
-    return n;
 }
 
 // The mission's end after a loss: statistics, the saved game, the end screen.
@@ -380,6 +367,15 @@ void WaveFlow(GameState &g, float dt, bool enemies_left)
 }
 
 }  // namespace
+
+int CountLivingTroopers(GameState &g)
+{
+    int n = 0;
+    for (int i = 0; i < g.troopers.Count(); i++)
+        if (g.troopers[i] && g.troopers[i]->type && g.troopers[i]->IsAlive())
+            n++;
+    return n;
+}
 
 void GameState::Update(float dt)
 {

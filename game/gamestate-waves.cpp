@@ -7,10 +7,13 @@
 #include "game/gamestate.h"
 
 #include "app/services/audioman.h"
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/player-values.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
+#include "app/services/token-lists.h"
 #include "app/ui/partfx.h"
 #include "game/entities/stock.h"
 #include "game/entities/upgrades.h"
@@ -26,30 +29,12 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 // Entities one SPAWN node may queue in random mode (the queue holds 512 items).
 const double kMaxSpawnsPerNode = 512.0;
 
-const char *Text(DMNode *node, const char *key)
-{
-    return node ? node->GetValue(key) : nullptr;
-}
-
-float Float(DMNode *node, const char *key, float fallback)
-{
-    const char *v = Text(node, key);
-    return v ? (float)atof(v) : fallback;
-}
-
-int Int(DMNode *node, const char *key, int fallback)
-{
-    const char *v = Text(node, key);
-    return v ? atoi(v) : fallback;
-}
-
 bool TypeIs(DMNode *node, const char *word)
 {
-    return IsWordInTokenList(Text(node, "type"), word);
+    return HasWholeToken(NodeText(node, "type"), word);
 }
 
 float Random01()
@@ -88,7 +73,7 @@ float HitPointFactor(int k)
 
 vec2_t Scatter(vec2_t centre, float inner, float spread)
 {
-    float a = Random01() * 2.0f * (float)kPi;
+    float a = Random01() * 2.0f * (float)kPiDouble;
     float d = inner + spread * Random01();
     return vec2_t{centre.x + d * cosf(a), centre.y + d * sinf(a)};
 }
@@ -101,25 +86,25 @@ void SpawnNode(GameState &g, DMNode *node, int n, bool level_mode, int k, uint32
     SpawnManager *spawns = world ? world->spawn_manager : nullptr;
     if (!world || !world->stock || !spawns)
         return;
-    EntityType *type = world->stock->GetEntityType(Text(node, "spawn_type"));
-    if (Text(node, "boss_spawns"))
-        g.boss_spawns = Int(node, "boss_spawns", g.boss_spawns);
-    uint32_t interval = Milliseconds(Float(node, "interval", 0.5f));
-    uint32_t delay = level_mode ? Milliseconds(Float(node, "spawn_delay", 0.0f)) : 0;
-    const char *formation = Text(node, "formation");
+    EntityType *type = world->stock->GetEntityType(NodeText(node, "spawn_type"));
+    if (NodeText(node, "boss_spawns"))
+        g.boss_spawns = NodeInt(node, "boss_spawns", g.boss_spawns);
+    uint32_t interval = Milliseconds(NodeFloat(node, "interval", 0.5f));
+    uint32_t delay = level_mode ? Milliseconds(NodeFloat(node, "spawn_delay", 0.0f)) : 0;
+    const char *formation = NodeText(node, "formation");
     bool shared = !formation || formation[0] == 'S';
-    const char *edge = Text(node, "pos_edge");
-    float edge_pos = edge ? (float)atof(edge) : 0.0f;
-    float spread = Float(node, "spread", 0.0f);
-    float inner = Float(node, "spread_min", 0.0f);
-    vec2_t centre = {Float(node, "pos_x", 0.0f) * 1024.0f, Float(node, "pos_y", 0.0f) * 768.0f};
+    const char *edge = NodeText(node, "pos_edge");
+    float edge_pos = DataLeadingFloat(edge);
+    float spread = NodeFloat(node, "spread", 0.0f);
+    float inner = NodeFloat(node, "spread_min", 0.0f);
+    vec2_t centre = {NodeFloat(node, "pos_x", 0.0f) * 1024.0f, NodeFloat(node, "pos_y", 0.0f) * 768.0f};
 
     vec2_t point;
     if (edge) {
         point = GetRandomPositionOutsideEdges(edge_pos + spread * (Random01() - 0.5f));
     } else if (level_mode) {
         float d = randf(0.0f, spread) + inner;
-        float a = randf(0.0f, 2.0f * (float)kPi);
+        float a = randf(0.0f, 2.0f * (float)kPiDouble);
         point = vec2_t{centre.x + d * cosf(a), centre.y + d * sinf(a)};
     } else {
         point = Scatter(centre, inner, spread);
@@ -147,11 +132,11 @@ void SpawnNode(GameState &g, DMNode *node, int n, bool level_mode, int k, uint32
 // in "when_on_field" waits until a creature of that type is on the field.
 void TutorialNode(GameState &g, DMNode *node)
 {
-    const char *name = Text(node, "tutorial");
+    const char *name = NodeText(node, "tutorial");
     if (!name || (prof && prof->TagExists("tutorials_completed", name)))
         return;
-    float delay = Float(node, "delay", 0.0f);
-    const char *awaited = Text(node, "when_on_field");
+    float delay = NodeFloat(node, "delay", 0.0f);
+    const char *awaited = NodeText(node, "when_on_field");
     Scape *world = GetScape();
     EntityType *type = awaited && world && world->stock ? world->stock->GetEntityType(awaited) : nullptr;
     if (type) {
@@ -199,21 +184,21 @@ bool GameState::ProcessWaveEffects(DMNode *node)
     if (!node)
         return true;
     Scape *world = GetScape();
-    if (const char *sound = Text(node, "sound"))
-        PlayNamed(sound, Float(node, "volume", 1.0f), Float(node, "pan", 1.0f), Float(node, "freq", 1.0f));
+    if (const char *sound = NodeText(node, "sound"))
+        PlayNamed(sound, NodeFloat(node, "volume", 1.0f), NodeFloat(node, "pan", 1.0f), NodeFloat(node, "freq", 1.0f));
     if (IsWaveFlagActive("BOSS_WAVE"))
         PlayNamed("sfx/boss_incoming", 1.0f, 0.0f, 1.0f);
-    if (const char *fx_name = Text(node, "fx")) {
+    if (const char *fx_name = NodeText(node, "fx")) {
         PartMan *layer = world ? (IsWaveFlagActive("BACK") ? world->ground_parts : world->top_parts) : nullptr;
         fx_t *fx = pbman.GetFX(fx_name);
         if (layer && fx) {
-            vec2_t at = {Float(node, "pos_x", 1.0f) * 1024.0f, Float(node, "pos_y", 1.0f) * 768.0f};
-            pbman.SpawnFX(layer, fx, AdjustPosByAverageScale(at), Float(node, "angle", 0.0f),
-                          Float(node, "delay", 0.0f));
+            vec2_t at = {NodeFloat(node, "pos_x", 1.0f) * 1024.0f, NodeFloat(node, "pos_y", 1.0f) * 768.0f};
+            pbman.SpawnFX(layer, fx, AdjustPosByAverageScale(at), NodeFloat(node, "angle", 0.0f),
+                          NodeFloat(node, "delay", 0.0f));
         }
     }
-    const char *enable = Text(node, "enable_emitter");
-    const char *disable = Text(node, "disable_emitter");
+    const char *enable = NodeText(node, "enable_emitter");
+    const char *disable = NodeText(node, "disable_emitter");
     const char *emitter = enable ? enable : disable;
     if (emitter && world) {
         uint8_t wanted = enable ? 1 : 0;
@@ -228,8 +213,8 @@ bool GameState::ProcessWaveEffects(DMNode *node)
                 em.active = wanted;
         }
     }
-    if (Text(node, "delay")) {
-        script_wait = Float(node, "delay", 0.0f);
+    if (NodeText(node, "delay")) {
+        script_wait = NodeFloat(node, "delay", 0.0f);
         return false;
     }
     return true;
@@ -259,7 +244,7 @@ void GameState::SetupNextWave()
             return;
         }
         if (TypeIs(node, "DELAY")) {
-            int seconds = (int)Float(node, "delay", 0.0f);
+            int seconds = (int)NodeFloat(node, "delay", 0.0f);
             if (seconds > 0)
                 wave_countdown = (float)seconds;
             return;
@@ -268,15 +253,15 @@ void GameState::SetupNextWave()
             wave_number++;
             wave_banner_phase = 0.001f;
             between_waves_phase = 0.0f;
-            wave_banner_text = Text(node, "text");
+            wave_banner_text = NodeText(node, "text");
             if (troopers_spawned != living_troopers)
                 pending_reinforcements++;
         }
-        wave_flags = Text(node, "flags");
+        wave_flags = NodeText(node, "flags");
         if (TypeIs(node, "TUTORIAL"))
             TutorialNode(*this, node);
         if (TypeIs(node, "SPAWN")) {
-            int num = Int(node, "num", 1);
+            int num = NodeInt(node, "num", 1);
             int n = (int)((float)num + (float)num * (float)(5 - stars) * -0.1f + 0.5f);
             SpawnNode(*this, node, n < 1 ? 1 : n, true, wave_script_pos, t);
         }
@@ -310,8 +295,8 @@ void GameState::SetupNextWaveAtRandom()
         DMNode *node = waves->GetNode(i);
         if (!TypeIs(node, "WAVE_START"))
             continue;
-        int min_wave = Int(node, "min_wave", 1);
-        int max_wave = Int(node, "max_wave", 0);
+        int min_wave = NodeInt(node, "min_wave", 1);
+        int max_wave = NodeInt(node, "max_wave", 0);
         if (min_wave <= w && (max_wave == 0 || w <= max_wave))
             candidates.push_back(i + 1);
     }
@@ -350,14 +335,14 @@ void GameState::SetupNextWaveAtRandom()
                 }
                 wave_banner_phase = 0.001f;
                 between_waves_phase = 0.0f;
-                wave_banner_text = Text(node, "text");
+                wave_banner_text = NodeText(node, "text");
             }
             wave_script_pos++;
-            wave_flags = Text(node, "flags");
+            wave_flags = NodeText(node, "flags");
             if (TypeIs(node, "TUTORIAL"))
                 TutorialNode(*this, node);
             if (TypeIs(node, "SPAWN")) {
-                double n = (double)Int(node, "num", 1) * growth * 1.25 * size_factor;
+                double n = (double)NodeInt(node, "num", 1) * growth * 1.25 * size_factor;
                 if (!(n < kMaxSpawnsPerNode))
                     n = kMaxSpawnsPerNode;  // also NaN
                 int whole = (int)n;

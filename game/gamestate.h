@@ -277,11 +277,11 @@ extern GameState game;
 // The parameters of the battle being started or resumed.
 extern NewGameParms new_game_parms;
 
+// The troopers of the mission's roster alive now.
+int CountLivingTroopers(GameState &g);
 // (chapter - 1) x 10 + mission of an id "MISSION<c>_<m>" (-10 for a missing id; a
 // missing part counts 0).
 int GetMissionIndex(const char *mission_id);
-// Whether the list holds the word as a whole token (bounded by the ends, ' ', ',' or ';').
-bool IsWordInTokenList(const char *list, const char *word);
 // A point 40 units outside the 1024 x 768 field at a clock position (0..12, wrapped).
 vec2_t GetRandomPositionOutsideEdges(float position);
 // Where a HUD sign centred at p (reference units) with the given half size is drawn:

@@ -9,6 +9,7 @@
 #include "app/services/featureman.h"
 #include "app/services/localization.h"
 #include "app/services/profiles.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kAlignCentre = 12;
 // The dark plate under HUD texts that stand on the battlefield.
 const float kPlateAlpha = 0.6f;
@@ -34,12 +34,6 @@ const float kPlatePadX = 8.0f;
 const float kPlatePadY = 4.0f;
 // The tactical pause's hint, a little smaller than its caption.
 const float kHintScale = 0.8f;
-
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world != nullptr ? world->stock : nullptr;
-}
 
 ov_font_t *HudFont(bool large)
 {
@@ -216,7 +210,7 @@ bool LayOutTitle(const char *title, const char *subtitle, float phase, bool larg
     t.font = HudFont(large_font);
     if (t.font == nullptr)
         return false;
-    t.a = sinf((1.0f - cosf(sinf(phase * kPi / 2.0f) * kPi / 2.0f)) * kPi);
+    t.a = sinf(EaseInOut(phase) * kPi);
     if (t.a < 0.0f)
         t.a = 0.0f;
     t.x = 0.0f;

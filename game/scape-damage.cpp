@@ -9,6 +9,7 @@
 #include "app/services/featureman.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
@@ -29,23 +30,10 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
-// Longest owner chain followed to its root (a stale owner cycle stops here).
-const int kMaxOwnerSteps = 512;
 // Hit points from which a killed victim counts as a boss.
 const float kBossHitPoints = 180.0f;
 // Health fractions whose crossing sends the vibration command.
 const float kVibrationFractions[3] = {0.25f, 0.15f, 0.1f};
-
-// The last entity of the chain owner, owner's owner, ...; null for null.
-Entity *RootOwner(Entity *e)
-{
-    if (!e)
-        return nullptr;
-    for (int step = 0; step < kMaxOwnerSteps && e->owner; step++)
-        e = e->owner;
-    return e;
-}
 
 bool NameIs(const char *name, const char *wanted)
 {
@@ -57,12 +45,6 @@ bool IsBaseStructure(const EntityType *type)
     const char *name = type ? type->name : nullptr;
     return NameIs(name, "BaseBunker") || NameIs(name, "BasePowerPlant") || NameIs(name, "BaseLauncher") ||
            NameIs(name, "MedTent");
-}
-
-void SpawnEffect(PartMan *layer, fx_t *fx, vec2_t pos, float angle)
-{
-    if (layer && fx)
-        pbman.SpawnFX(layer, fx, AdjustPosByAverageScale(pos), angle, 0.0f);
 }
 
 void CountIntoGroup(Scape *world, int group, int delta)
@@ -105,28 +87,6 @@ float ClampFraction(float f)
 int StarBand(float f)
 {
     return (int)(1.0f + f / 0.75f * 4.0f);
-}
-
-// Level number of a mission id: "MISSION" removed, chapter c before the first '_',
-// mission m after it: (c - 1) x 10 + m (missing parts count 0).
-int MissionNumber(const char *mission_id)
-{
-    char buf[64];
-    size_t out = 0;
-    for (const char *s = mission_id; s && *s && out + 1 < sizeof buf;) {
-        if (strncmp(s, "MISSION", 7) == 0) {
-            s += 7;
-            continue;
-        }
-        buf[out++] = *s++;
-    }
-    buf[out] = '\0';
-    char *chapter = GetUnderscoreToken(buf, 0);
-    char *mission = GetUnderscoreToken(buf, 1);
-    int number = (atoi(chapter ? chapter : "") - 1) * 10 + atoi(mission ? mission : "");
-    free(chapter);
-    free(mission);
-    return number;
 }
 
 }  // namespace
@@ -260,7 +220,7 @@ static void BunkerDamageStages(Scape *world, Entity *bunker, float amount)
         Stock *stock = world->stock;
         vec2_t at = {bunker->pos.x + randf(-20.0f, 20.0f), bunker->pos.y + randf(-20.0f, 0.0f)};
         SpawnEffect(world->top_parts, stock ? stock->fx_star_lost[1] : nullptr, at, 0.0f);
-        int number = MissionNumber(game.parms.mission_id);
+        int number = GetMissionIndex(game.parms.mission_id);
         Powerup *boom = Powerup::GetPowerup("POWERUP_BOOM");
         if (boom && number >= boom->min_level && !game.won && !game.lost && stock) {
             EntityType *pickup_type = stock->GetEntityType("Powerup");

@@ -6,7 +6,9 @@
 #include "game/scape.h"
 
 #include "app/services/featureman.h"
+#include "app/services/key-state.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
@@ -29,16 +31,6 @@ const int kIncomingMarkers = 8;
 const float kStrikeCountdown = 3.0f;
 const int kTextCenter = 12;  // VCENTER | HCENTER
 const int kTextHCenter = 8;
-
-bool KeyHeld(int code)
-{
-    return (ov->OV_GetKeyStatei(code) & 2) != 0;
-}
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
 
 nTransform Scale(float sx, float sy)
 {

@@ -3,6 +3,7 @@
 // decal queue baked into the terrain bitmap.
 #include "game/scape.h"
 
+#include "app/services/key-state.h"
 #include "app/services/prog.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
@@ -24,21 +25,7 @@ const float kMaxBurnTime = 2.0f;
 const float kMaxChillTime = 2.0f;
 const float kBorder = 5.0f;
 const float kMinInterval = 0.001f;  // 1 ms: the interval test divides by it
-const int kMaxOwnerSteps = 512;
 const int kDeveloperScoreKey = 72;
-
-bool KeyHeld(int code)
-{
-    return (ov->OV_GetKeyStatei(code) & 2) != 0;
-}
-
-// The last entity of the owner chain (stops after 512 steps: a stale cycle).
-Entity *RootOwner(Entity *e)
-{
-    for (int i = 0; i < kMaxOwnerSteps && e->owner; ++i)
-        e = e->owner;
-    return e;
-}
 
 float Clampf(float v, float lo, float hi)
 {

@@ -5,6 +5,7 @@
 
 #include "app/services/audioman.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity.h"
@@ -22,7 +23,6 @@ std::atomic<Scape *> scape{nullptr};
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 
 // pi .. 2 pi, the angle the smoke of a mission drifts at.
 float DrawGroundAngle()

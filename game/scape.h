@@ -243,6 +243,12 @@ inline Scape *GetScape()
 {
     return scape.load(std::memory_order_acquire);
 }
+// The stock of the published world, or null before one exists.
+inline Stock *WorldStock()
+{
+    Scape *world = GetScape();
+    return world ? world->stock : nullptr;
+}
 // Publishes a world built on another thread (release); null withdraws it.
 inline void SetScape(Scape *world)
 {

@@ -4,11 +4,15 @@
 #include "game/spawn-manager.h"
 #include "game/world-counters.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/featureman.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
+#include "app/services/token-lists.h"
 #include "app/ui/screen-manager.h"
+#include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
@@ -21,48 +25,7 @@
 #include <strings.h>
 
 static const float kDegreesToRadians = 0.017453292519943295f;
-static const float kPi = 3.14159265358979323846f;
 static const uint32_t kAlertMs = 2000;
-
-// Whether `tag` stands in the list as a whole token (separated by ' ', ',' or ';').
-static bool HasTag(const char *list, const char *tag)
-{
-    if (!list || !tag || !*tag)
-        return false;
-    size_t n = strlen(tag);
-    for (const char *p = strstr(list, tag); p; p = strstr(p + 1, tag)) {
-        bool starts = p == list || p[-1] == ' ' || p[-1] == ',' || p[-1] == ';';
-        char after = p[n];
-        bool ends = after == '\0' || after == ' ' || after == ',' || after == ';';
-        if (starts && ends)
-            return true;
-    }
-    return false;
-}
-
-static float NodeFloat(const DMNode *node, const char *key)
-{
-    const char *value = node->GetValue(key);
-    return value ? (float)atof(value) : 0.0f;
-}
-
-static int NodeInt(const DMNode *node, const char *key)
-{
-    const char *value = node->GetValue(key);
-    return value ? atoi(value) : 0;
-}
-
-// A float turned into an int without overflow (NaN counts 0).
-static int ClampToInt(float value)
-{
-    if (!(value == value))
-        return 0;
-    if (value >= 2147483520.0f)
-        return 2147483647;
-    if (value <= -2147483648.0f)
-        return -2147483647 - 1;
-    return (int)value;
-}
 
 // Milliseconds between two members of a formation; negative delays count 0.
 static uint32_t DelayMs(float delay)
@@ -135,6 +98,19 @@ void SpawnManager::SetSpawnParms(vec2_t player, int levelNumber, int subLevel)
     sub_level = subLevel;
 }
 
+bool SpawnManager::PickupQueuedNear(vec2_t p, float reach) const
+{
+    int guard = num_items;
+    for (SpawnInfo *item = queue_head; item && guard-- >= 0; item = item->next) {
+        if (!item->type || !(item->type->flags & Entity::POWERUP))
+            continue;
+        float dx = item->pos.x - p.x, dy = item->pos.y - p.y;
+        if (dx * dx + dy * dy < reach * reach)
+            return true;
+    }
+    return false;
+}
+
 SpawnInfo *SpawnManager::AddSpawnInfo(unsigned long time, EntityType *type, vec2_t pos)
 {
     if (!type)
@@ -179,7 +155,7 @@ SpawnInfo *SpawnManager::AddSpawnInfo(unsigned long time, EntityType *type, vec2
 void SpawnManager::Update(float dt)
 {
     if (dt > 0.0f)
-        clock += (uint32_t)ClampToInt(dt * 1000.0f);
+        clock += (uint32_t)SaturatedInt(dt * 1000.0f);
     Scape *here = World();
     while (queue_head && queue_head->time <= clock) {
         SpawnInfo *item = queue_head;
@@ -260,7 +236,7 @@ void SpawnManager::SpawnSpawnGroup(SpawnGroup *group, unsigned long time, int ex
         return;
     float number = group->num_ents_base + (float)level * group->num_ents_per_level +
                    (float)sub_level * group->num_ents_per_sub_level;
-    long long sum = (long long)extra + ClampToInt(number);
+    long long sum = (long long)extra + SaturatedInt(number);
     int n = sum > 2147483647LL ? 2147483647 : (sum < 0 ? 0 : (int)sum);
     vec2_t centre = group->pos;
     if (group->around_player) {
@@ -344,24 +320,24 @@ void SpawnManager::LoadSpawnGroups()
         SpawnGroup *g = &groups[num_groups++];
         const char *id = node->GetValue("id");
         g->id = strdup(id ? id : "");
-        g->pos.x = NodeFloat(node, "pos_x");
-        g->pos.y = NodeFloat(node, "pos_y");
-        g->around_player = HasTag(node->GetValue("tags"), "SPAWN_AROUND_PLAYER") ? 1 : 0;
+        g->pos.x = NodeFloat(node, "pos_x", 0.0f);
+        g->pos.y = NodeFloat(node, "pos_y", 0.0f);
+        g->around_player = HasWholeToken(node->GetValue("tags"), "SPAWN_AROUND_PLAYER") ? 1 : 0;
         const char *formation = node->GetValue("formation");
         if (formation && strcmp(formation, "POINT") == 0) {
             g->formation = SPAWN_FORMATION_POINT;
         } else if (formation && strcmp(formation, "CIRCLE") == 0) {
             g->formation = SPAWN_FORMATION_CIRCLE;
-            g->radius = NodeFloat(node, "radius");
+            g->radius = NodeFloat(node, "radius", 0.0f);
         } else if (formation && strcmp(formation, "LINE") == 0) {
             g->formation = SPAWN_FORMATION_LINE;
-            g->pos_to.x = NodeFloat(node, "pos_to_x");
-            g->pos_to.y = NodeFloat(node, "pos_to_y");
-            g->angle = NodeFloat(node, "angle") * kDegreesToRadians;
+            g->pos_to.x = NodeFloat(node, "pos_to_x", 0.0f);
+            g->pos_to.y = NodeFloat(node, "pos_to_y", 0.0f);
+            g->angle = NodeFloat(node, "angle", 0.0f) * kDegreesToRadians;
         } else if (formation && strcmp(formation, "RECTANGLE") == 0) {
             g->formation = SPAWN_FORMATION_RECTANGLE;
-            g->width = NodeFloat(node, "width");
-            g->height = NodeFloat(node, "height");
+            g->width = NodeFloat(node, "width", 0.0f);
+            g->height = NodeFloat(node, "height", 0.0f);
         } else {
             // RANDOM: anywhere on the screen, 15 units in from its edges.
             g->formation = SPAWN_FORMATION_RECTANGLE;
@@ -372,10 +348,10 @@ void SpawnManager::LoadSpawnGroups()
         }
         const char *type = node->GetValue("entity_type");
         g->entity_type = here && here->stock ? here->stock->GetEntityType(type) : nullptr;
-        g->num_ents_base = NodeFloat(node, "num_ents_base");
-        g->num_ents_per_level = NodeFloat(node, "num_ents_per_level");
-        g->num_ents_per_sub_level = NodeFloat(node, "num_ents_per_sub_level");
-        g->spawn_delay = NodeFloat(node, "spawn_delay");
+        g->num_ents_base = NodeFloat(node, "num_ents_base", 0.0f);
+        g->num_ents_per_level = NodeFloat(node, "num_ents_per_level", 0.0f);
+        g->num_ents_per_sub_level = NodeFloat(node, "num_ents_per_sub_level", 0.0f);
+        g->spawn_delay = NodeFloat(node, "spawn_delay", 0.0f);
     }
 }
 
@@ -390,12 +366,12 @@ void SpawnManager::LoadSpawnEvents()
         const DMNode *node = array->GetNode(i);
         SpawnEvent *e = &events[num_events++];
         const char *tags = node->GetValue("tags");
-        e->flags = (uint8_t)((HasTag(tags, "UNIQUE") ? SPAWN_EVENT_UNIQUE : 0) |
-                             (HasTag(tags, "FORCE_SPAWN") ? SPAWN_EVENT_FORCE_SPAWN : 0));
-        e->min_level = NodeInt(node, "min_level");
-        e->max_level = NodeInt(node, "max_level");
-        e->rarity = NodeInt(node, "rarity");
-        e->num_extra_ents = NodeInt(node, "num_extra_ents");
+        e->flags = (uint8_t)((HasWholeToken(tags, "UNIQUE") ? SPAWN_EVENT_UNIQUE : 0) |
+                             (HasWholeToken(tags, "FORCE_SPAWN") ? SPAWN_EVENT_FORCE_SPAWN : 0));
+        e->min_level = NodeInt(node, "min_level", 0);
+        e->max_level = NodeInt(node, "max_level", 0);
+        e->rarity = NodeInt(node, "rarity", 0);
+        e->num_extra_ents = NodeInt(node, "num_extra_ents", 0);
         e->group = GetSpawnGroup(node->GetValue("group"));
     }
 }

@@ -102,6 +102,9 @@ public:
     bool AreEnemiesLeftToSpawn() const;
     // Whether the world's ENEMIES group has a living entity or items are queued.
     bool AreEnemiesLeft() const;
+    // Whether a queued item that spawns a pick-up (a POWERUP type) lies nearer than
+    // `reach` to p: a new pick-up keeps clear of those on their way.
+    bool PickupQueuedNear(vec2_t p, float reach) const;
     // Draws the warning sign (the stock's "game-ui/incoming-enemies.png") of every
     // item due within 2 s that is not marked no-alert.
     void DrawSpawnAlerts();

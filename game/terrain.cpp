@@ -2,7 +2,9 @@
 // obstacles placed and the environment emitters created and run ahead (see terrain.h).
 #include "game/terrain.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
+#include "app/services/token-lists.h"
 #include "app/ui/parts.h"
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
@@ -22,35 +24,6 @@ namespace {
 
 const float kDegrees = (float)M_PI / 180.0f;
 const float kMaxPresimulate = 60.0f;
-
-// A number of a level node; missing, unreadable or not finite gives the default.
-float NodeNumber(const DMNode *node, const char *key, float fallback)
-{
-    const char *text = node ? node->GetValue(key) : nullptr;
-    if (!text || !*text)
-        return fallback;
-    char *end = nullptr;
-    double value = strtod(text, &end);
-    if (end == text || !isfinite(value) || fabs(value) > 1e30)
-        return fallback;
-    return (float)value;
-}
-
-// An integer of a level node (truncated toward zero, clamped to the int range).
-int NodeInt(const DMNode *node, const char *key)
-{
-    float value = NodeNumber(node, key, 0.0f);
-    if (value >= 2147483520.0f)
-        return 2147483520;
-    if (value <= -2147483520.0f)
-        return -2147483520;
-    return (int)value;
-}
-
-const char *NodeText(const DMNode *node, const char *key)
-{
-    return node ? node->GetValue(key) : nullptr;
-}
 
 DMArray *LevelArray(DMDatabase *level, const char *id)
 {
@@ -90,15 +63,15 @@ void DrawLevelDecals(DMDatabase *level)
         const char *name = NodeText(node, "bitmap");
         const char *blend_mode = NodeText(node, "blend_mode");
         bool additive = (blend_mode && strcmp(blend_mode, "ADDITIVE") == 0) ||
-                        TerrainFlagsHaveToken(NodeText(node, "flags"), "ADDITIVE");
+                        HasWholeToken(NodeText(node, "flags"), "ADDITIVE");
         ov->OV_SetBlend(additive ? 1 : 0);
-        ov->OV_SetAlpha(NodeNumber(node, "a", 1.0f));
-        ov->OV_SetColor(NodeNumber(node, "r", 1.0f), NodeNumber(node, "g", 1.0f), NodeNumber(node, "b", 1.0f));
-        PushScaledTranslation(NodeNumber(node, "x", 0.0f), NodeNumber(node, "y", 0.0f));
+        ov->OV_SetAlpha(NodeFloat(node, "a", 1.0f));
+        ov->OV_SetColor(NodeFloat(node, "r", 1.0f), NodeFloat(node, "g", 1.0f), NodeFloat(node, "b", 1.0f));
+        PushScaledTranslation(NodeFloat(node, "x", 0.0f), NodeFloat(node, "y", 0.0f));
         ov_bitmap_t *bitmap = name ? ov->OV_LoadBitmap(name, 4) : nullptr;
         if (bitmap)
-            ov->OV_DrawBitmapRS(bitmap, 0.0f, 0.0f, NodeNumber(node, "angle", 0.0f) * kDegrees,
-                                NodeNumber(node, "scale", 1.0f));
+            ov->OV_DrawBitmapRS(bitmap, 0.0f, 0.0f, NodeFloat(node, "angle", 0.0f) * kDegrees,
+                                NodeFloat(node, "scale", 1.0f));
         ov->OV_PopTransform();
     }
     // Decal pictures are not kept loaded: each drops this pass's reference and the one
@@ -136,22 +109,6 @@ DMNode *LevelBunkerNode(DMDatabase *level)
     DMArray *environment = LevelArray(level, "environment");
     DMNode *bunker = environment ? environment->GetNode("bunker") : nullptr;
     return bunker && bunker->GetValue("x") ? bunker : nullptr;
-}
-
-bool TerrainFlagsHaveToken(const char *flags, const char *token)
-{
-    if (!flags || !token || !*token)
-        return false;
-    size_t length = strlen(token);
-    const char *p = flags;
-    while (*p) {
-        p += strspn(p, " \t\r\n,;");
-        size_t word = strcspn(p, " \t\r\n,;");
-        if (word == length && strncmp(p, token, length) == 0)
-            return true;
-        p += word;
-    }
-    return false;
 }
 
 int TerrainPresimulationSteps(float presimulate, float *step)
@@ -192,20 +149,20 @@ float CreateEmitters(Scape *world, DMDatabase *level)
         const DMNode *node = nodes->GetNode(i);
         ScapeEmitter emitter;
         memset(&emitter, 0, sizeof emitter);
-        emitter.active = TerrainFlagsHaveToken(NodeText(node, "flags"), "DISABLED") ? 0 : 1;
+        emitter.active = HasWholeToken(NodeText(node, "flags"), "DISABLED") ? 0 : 1;
         emitter.mode = 0;
         snprintf(emitter.id, sizeof emitter.id, "%s", NodeText(node, "id") ? NodeText(node, "id") : "");
-        emitter.pos = vec2_t{NodeNumber(node, "x", 0.0f), NodeNumber(node, "y", 0.0f)};
+        emitter.pos = vec2_t{NodeFloat(node, "x", 0.0f), NodeFloat(node, "y", 0.0f)};
         const char *layer = NodeText(node, "layer");
         emitter.layer = layer && strcmp(layer, "FORE") == 0 ? world->top_parts : world->ground_parts;
         const char *fx = NodeText(node, "fx");
         emitter.fx = fx && *fx ? pbman.GetFX(fx) : nullptr;
-        emitter.interval = NodeNumber(node, "interval", 0.5f);
-        emitter.angle = NodeNumber(node, "angle", 0.0f) * kDegrees;
+        emitter.interval = NodeFloat(node, "interval", 0.5f);
+        emitter.angle = NodeFloat(node, "angle", 0.0f) * kDegrees;
         world->ground_angle = emitter.angle;
         world->emitters.InsertLast(emitter);
         world->num_emitters = world->emitters.Count();
-        presimulate = fmaxf(presimulate, NodeNumber(node, "presimulate", 0.0f));
+        presimulate = fmaxf(presimulate, NodeFloat(node, "presimulate", 0.0f));
     }
     return presimulate;
 }
@@ -254,7 +211,7 @@ void Scape::GenerateTerrain()
     const char *background_name = NodeText(LevelNode(level, "environment", "background"), "value");
     const char *bunker_background = NodeText(LevelNode(level, "environment", "bunker_background"), "value");
     const DMNode *bunker = LevelBunkerNode(level);
-    vec2_t bunker_pos = {(float)NodeInt(bunker, "x"), (float)NodeInt(bunker, "y")};
+    vec2_t bunker_pos = {(float)NodeInt(bunker, "x", 0), (float)NodeInt(bunker, "y", 0)};
     const char *bunker_outline = NodeText(bunker, "type");
     if (!bunker_outline)
         bunker_outline = "bunker";
@@ -299,9 +256,9 @@ void Scape::GenerateTerrain()
             ObstacleType *type = ObstacleType::GetObstacleType(NodeText(node, "obstacle"));
             if (!type)
                 continue;
-            vec2_t pos = {NodeNumber(node, "x", 0.0f), NodeNumber(node, "y", 0.0f)};
-            Obstacle *placed = AddObstacle(type, pos, NodeNumber(node, "angle", 0.0f) * kDegrees,
-                                           NodeNumber(node, "scale", 1.0f));
+            vec2_t pos = {NodeFloat(node, "x", 0.0f), NodeFloat(node, "y", 0.0f)};
+            Obstacle *placed = AddObstacle(type, pos, NodeFloat(node, "angle", 0.0f) * kDegrees,
+                                           NodeFloat(node, "scale", 1.0f));
             placed->drawn_in_terrain = 1;
             if (compose)
                 placed->Draw();

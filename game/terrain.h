@@ -20,10 +20,6 @@ class DMNode;
 // "x"); null for a level without a bunker, which gets neither base nor outline.
 DMNode *LevelBunkerNode(DMDatabase *level);
 
-// Whether the flags text holds the token as a whole word (words separated by blanks,
-// commas or semicolons, compared exactly). False for a null text or token.
-bool TerrainFlagsHaveToken(const char *flags, const char *token);
-
 // The pre-run of the emitters: the longest "presimulate" P in, the number of steps
 // out with the step length in *step. P of 0.1 s or less (or not a number) is no
 // pre-run (0 steps); above 60 s counts 60 s. The step is P - 0.1, at most 0.5 s.

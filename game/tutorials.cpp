@@ -8,6 +8,8 @@
 #include "app/services/localization.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
+#include "app/services/token-lists.h"
 #include "app/ui/screen-manager.h"
 #include "game/controls.h"
 #include "game/entities/entity.h"
@@ -45,25 +47,6 @@ bool IsCompleted(const char *name)
 bool IsPowerupTutorial(const char *name)
 {
     return strstr(name, "POWERUP_") != nullptr;
-}
-
-bool IsSeparator(char c)
-{
-    return c == ' ' || c == ',' || c == ';';
-}
-
-// Whether the list holds the token whole: bounded by the start or end of the text or
-// by ' ', ',' or ';'.
-bool HasWholeToken(const char *list, const char *token)
-{
-    const size_t n = strlen(token);
-    for (const char *p = strstr(list, token); p != nullptr; p = strstr(p + 1, token)) {
-        const bool starts = p == list || IsSeparator(p[-1]);
-        const bool ends = p[n] == '\0' || IsSeparator(p[n]);
-        if (starts && ends)
-            return true;
-    }
-    return false;
 }
 
 // The tutorial's text as the data holds it (not localised); null when absent.
@@ -135,7 +118,7 @@ void GameState::SetTutorial(const char *name)
     }
     // Without "flags" a tutorial does not pause.
     const char *flags = dman().GetValue("texts.xml", "tutorial", current_name, "flags");
-    tutorial_pauses = flags != nullptr && HasWholeToken(flags, "TUTORIAL_PAUSES");
+    tutorial_pauses = HasWholeToken(flags, "TUTORIAL_PAUSES");
 }
 
 void GameState::SetTutorialCompleted(const char *name)
@@ -211,12 +194,6 @@ ov_bitmap_t *MovingHandBitmap()
     return nullptr;
 }
 
-float Clamp01(float v)
-{
-    return fminf(fmaxf(v, 0.0f), 1.0f);
-}
-
-const float PI = 3.14159265f;
 
 // The trooper the moving hand starts from: the remembered one while it lives, else the
 // first trooper within 5000 units of (100, 100).
@@ -245,8 +222,8 @@ void DrawMovingHand(GameState *g, float a)
         progress = Clamp01((g->tutorial_time - 0.5f) / 3.0f);
     else
         g->tutorial_time = 0.5f;  // the gesture repeats
-    const float e = 1.0f - cosf(sinf(progress * PI / 2.0f) * PI / 2.0f);
-    const float bob = sinf(e * PI);
+    const float e = EaseInOut(progress);
+    const float bob = sinf(e * kPi);
     if (e > 0.95f)
         a -= (e - 0.95f) * 20.0f;
     if (e < 0.05f)
@@ -270,8 +247,8 @@ void DrawShoppingHand(GameState *g, float a)
         progress = Clamp01(g->tutorial_time - 0.5f);
     else
         g->tutorial_time = 1.5f;
-    const float e = sinf((1.0f - cosf(sinf(progress * PI / 2.0f) * PI / 2.0f)) * PI);
-    const float bob = sinf(e * PI);
+    const float e = sinf(EaseInOut(progress) * kPi);
+    const float bob = sinf(e * kPi);
     ov_bitmap_t *hand = ov->OV_GetBitmap("game-ui/cursor-finger.png");
     if (hand == nullptr)
         return;

@@ -1,6 +1,8 @@
 // The vector field over the battlefield and the path walk through it (see
 // vector-field.h).
 #include "game/vector-field.h"
+
+#include "app/services/small-maths.h"
 #include "game/world-counters.h"
 
 #include "game/obstacles.h"
@@ -18,12 +20,6 @@ const float SHORTCUT_SPACING = 8.0f;
 // Spacing of the samples written along an obstacle edge, and the repetitions per sample.
 const float EDGE_SAMPLE_SPACING = 2.0f;
 const int EDGE_SAMPLE_REPEATS = 16;
-
-float Distance(vec2_t a, vec2_t b)
-{
-    float dx = b.x - a.x, dy = b.y - a.y;
-    return sqrtf(dx * dx + dy * dy);
-}
 
 vec2_t Lerp(vec2_t a, vec2_t b, float t)
 {

@@ -122,6 +122,12 @@ void OVI_SetResourceStepClock(uint32_t (*clock)(void));
 
 // Sends event 17 for each render target, outside every lock (the application redraws it).
 void OVI_SendRedrawEvents(const std::vector<ov_bitmap_t *> &targets);
+// Sends event 17 to the application for every named render-target bitmap.
+void OVI_SendRenderTargetRedraws(void);
+// The GPU resource queue's share of a frame (uploads and frees on the main thread).
+void OVI_FrameResourceStep(void);
+// Releases what is still held at exit (reference counts reported and forced to one).
+void OVI_ReleaseBitmapsAtExit(void);
 // Points a frame or glyph at its atlas's texture (its own rectangle stays).
 void OVI_ShareAtlasTexture(ov_bitmap_t::hw_data_t *dst, const ov_bitmap_t::hw_data_t &atlas);
 

@@ -4,6 +4,7 @@
 // processors and handed to the renderer, which applies the top transform.
 #include "core/ov_state.h"
 #include "core/services.h"
+#include "gfx/bitmap.h"
 #include "gfx/rendimp.h"
 #include "gfx/transform.h"
 
@@ -202,6 +203,21 @@ void OV_DrawLine(float x0, float y0, float x1, float y1)
         ov_rendimp->DrawLine(x0, y0, x1, y1);
 }
 
+// Whether a quad drawn with the normal blend would only copy its texels: the screen is
+// the target, the bitmap is its own opaque texture (no atlas whose neighbouring texels a
+// filtered edge could mix in, no transparent padding) and every corner is fully white.
+static bool CopiesOpaque(const ov_bitmap_t *b, const ov_vertex_t *v)
+{
+    if (ov_state.blend_mode != 0 || ov_state.render_target || ov_state.cur_shader || b->atlas || b->frames ||
+        (b->flags & (OV_BITMAP_ALPHA | OV_BITMAP_RENDER_TARGET)))
+        return false;
+    for (int i = 0; i < 4; i++) {
+        if ((v[i].color[0] & v[i].color[1] & v[i].color[2] & v[i].color[3]) != 255)
+            return false;
+    }
+    return true;
+}
+
 // Four caller vertices; their u, v (0..1) are mapped into the bitmap's texture rectangle.
 void OV_DrawBitmap4V(ov_bitmap_t *b, ov_vertex_t *four)
 {
@@ -218,10 +234,18 @@ void OV_DrawBitmap4V(ov_bitmap_t *b, ov_vertex_t *four)
     Process(v);
     if (!OVI_RendererReady())
         return;
-    if (b)
-        ov_rendimp->DrawQuad(b, v);
-    else
+    if (!b) {
         ov_rendimp->DrawNonTexturedQuad(v);
+    } else if (CopiesOpaque(b, v)) {
+        // Blending an opaque quad over the screen gives its texels unchanged: a plain
+        // copy costs a software rasteriser far less than the blend (the menus' backdrops
+        // cover the whole screen every frame).
+        ov_rendimp->SetBlend(2);
+        ov_rendimp->DrawQuad(b, v);
+        ov_rendimp->SetBlend(0);
+    } else {
+        ov_rendimp->DrawQuad(b, v);
+    }
 }
 
 // Default batch: nothing to begin or end; each quad is drawn at once.

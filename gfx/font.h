@@ -96,5 +96,7 @@ void OVI_GetTextSize_UTF8(ov_font_t *f, const char *text);
 // The last measured size.
 float OVI_GetMeasuredTextWidth(void);
 float OVI_GetMeasuredTextHeight(void);
+// Releases the fonts still held at exit.
+void OVI_ReleaseFontsAtExit(void);
 
 #endif

@@ -28,9 +28,6 @@ enum {
     OV_KEY_MEM_TOTAL = 2005,
 };
 
-// Bits of ov_state.overlay_fonts_fetched.
-enum { OV_FONT_FETCHED_CONSOLE = 1, OV_FONT_FETCHED_INFO = 2, OV_FONT_FETCHED_MEMDOG = 4 };
-
 // Samples of the memory estimates over time and their graph.
 class MemoryWatchdog {
 public:
@@ -60,5 +57,7 @@ void OVI_DrawInfoPanel(void);
 void OVI_DrawFrameTimeGraph(float seconds);
 // Forgets the frame-time ring (tests start from an empty graph).
 void OVI_ResetFrameTimeGraph(void);
+// Frame rate, the developer overlays and last the log console; once per eye pass.
+void OVI_UpdateAndDrawHUDs(float seconds);
 
 #endif

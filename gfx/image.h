@@ -62,5 +62,7 @@ bool OVI_WriteJPG(ov_bitmap_t *b, const char *native_path, int quality);
 bool OVI_WriteTGA(ov_bitmap_t *b, const char *native_path);
 // Writes width x height packed R, G, B bytes as a baseline JPEG of the given quality.
 int write_JPEG_file(const char *native_path, const uint8_t *rgb, int width, int height, int quality);
+// Readies the image readers; false when they cannot be used.
+bool OVI_InitImageLoader(void);
 
 #endif

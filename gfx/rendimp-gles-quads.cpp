@@ -361,7 +361,10 @@ static void DeleteTarget(GLuint texture, GLuint framebuffer)
 bool RendImpOpenGLES::CreateBitmap(ov_bitmap_t *b)
 {
     b->flags |= OV_BITMAP_RENDER_TARGET;
-    int tw = NextPowerOfTwo(b->width), th = NextPowerOfTwo(b->height);
+    // Rounded up to powers of two only where the driver needs it (a 1024 x 600 target
+    // would take 4 MB instead of 2.4).
+    int tw = gl_caps.npot ? b->width : NextPowerOfTwo(b->width);
+    int th = gl_caps.npot ? b->height : NextPowerOfTwo(b->height);
     FlushBatch();
     if (!ov_gles_render_targets_enabled || !OVGL_HasFramebufferObjects())
         return false;

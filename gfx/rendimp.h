@@ -56,6 +56,9 @@ public:
     virtual void SetRenderStatei(ov_render_state_e s, int v) {}
 };
 
+// The current renderer implementation; null when none is loaded.
+extern RendImp *ov_rendimp;
+
 // The renderer that draws nothing: every operation succeeds.
 RendImp *GetRendImpNull();
 // The OpenGL ES 1.x renderer (one object, created on the first call).

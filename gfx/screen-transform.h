@@ -13,4 +13,13 @@ void OVI_UpdateScreenTransforms(float seconds);
 // Turns a rectangle with the picture when a wide program runs on a portrait device.
 void OV_TranslateRectByOrientation(int *x, int *y, int *w, int *h);
 
+// The engine's lifecycle and frame (through the graphics table of core/service-calls.h).
+void OVI_SetupAutoscale(void);
+void OVI_SelectResolution(int windowed);
+bool OVI_ResolutionSupported(int w, int h, int windowed);
+void OVI_SetDefaultRenderStates(void);
+void OVI_PushScreenTransforms(float seconds);
+void OVI_PopScreenTransforms(void);
+void OVI_DrawScreenBorders(void);
+
 #endif

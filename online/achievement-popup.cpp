@@ -7,6 +7,7 @@
 #include "app/services/dataman.h"
 #include "app/services/localization.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/widgets/ui-textbox.h"
@@ -16,17 +17,6 @@
 #include <math.h>
 
 namespace {
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
-
-// The easing of the fades: 1 at 0, 0 at 1.
-float Ease(float x)
-{
-    return cosf(sinf(x * (float)M_PI_2) * (float)M_PI_2);
-}
 
 ov_bitmap_t *LoadIcon(const char *icon)
 {
@@ -49,11 +39,11 @@ void AchievementPopupMotion(float t, float *alpha, float *slide)
     if (t < 0.35f) {
         float a = Clamp01(t / 0.35f);
         *alpha = a;
-        *slide = -Ease(a);
+        *slide = EaseInOut(a) - 1.0f;
     } else if (t > 2.15f) {
         float b = Clamp01((t - 2.15f) / -0.7f + 1.0f);
         *alpha = b;
-        *slide = Ease(b);
+        *slide = 1.0f - EaseInOut(b);
     } else {
         *alpha = 1.0f;
         *slide = 0.0f;

@@ -5,6 +5,7 @@
 #include "app/services/featureman.h"
 #include "app/services/filehelpers.h"
 #include "app/services/profiles.h"
+#include "online/percent-encoding.h"
 #include "orvex.h"
 
 #include <stdio.h>
@@ -82,26 +83,6 @@ void AppendCsvField(std::string &out, const char *text)
     out += '"';
 }
 
-// Form encoding: unreserved characters stay, a blank becomes '+', every other byte
-// "%XX" (upper-case hexadecimal).
-void AppendFormEncoded(std::string &out, const char *text)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    for (const unsigned char *p = (const unsigned char *)(text ? text : ""); *p; p++) {
-        unsigned char c = *p;
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-            c == '_' || c == '.' || c == '~') {
-            out += (char)c;
-        } else if (c == ' ') {
-            out += '+';
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-}
-
 }  // namespace
 
 bool Analyst::Initialize()
@@ -161,12 +142,12 @@ nString Analyst::GetEventKeyValuePairsInCommaSeparatedFormat(const char *event, 
 nString Analyst::GetEventKeyValuePairsInTalvikAnalyticsFormat(const char *event, const KeyValues &pairs)
 {
     std::string body = "event_id=";
-    AppendFormEncoded(body, event);
+    AppendPercentEncoded(body, event);
     for (int i = 0; i < pairs.Count(); i++) {
         body += "&k[";
-        AppendFormEncoded(body, pairs[i].key);
+        AppendPercentEncoded(body, pairs[i].key);
         body += "]=";
-        AppendFormEncoded(body, pairs[i].value);
+        AppendPercentEncoded(body, pairs[i].value);
     }
     nString out;
     out.Set(body.c_str());

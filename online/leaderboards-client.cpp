@@ -3,6 +3,7 @@
 #include "online/leaderboards.h"
 
 #include "app/services/profiles.h"
+#include "app/services/small-maths.h"
 #include "nstring.h"
 #include "orvex.h"
 
@@ -84,15 +85,6 @@ void Store(char **field, const char *text)
     *field = copy;
 }
 
-int32_t Saturate(long value)
-{
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return (int32_t)value;
-}
-
 }  // namespace
 
 LeaderboardsClient::~LeaderboardsClient()
@@ -154,7 +146,7 @@ bool LeaderboardsClient::SubmitScore(long points, long duration)
 {
     if (!initialized_)
         return false;
-    LeaderboardScore score = MakeLeaderboardScore(display_name_, Saturate(points), Saturate(duration));
+    LeaderboardScore score = MakeLeaderboardScore(display_name_, SaturatedInt(points), SaturatedInt(duration));
     server_->SubmitScore(this, score);
     LeaderboardScore *record = new LeaderboardScore(score);
     Lock();

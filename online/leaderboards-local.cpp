@@ -14,15 +14,6 @@
 
 namespace {
 
-bool FileExists(const char *name)
-{
-    ov_file_t *f = ov->OV_OpenFile(name, "rb");
-    if (!f)
-        return false;
-    ov->OV_CloseFile(f);
-    return true;
-}
-
 // Removes the nodes whose points are not an integer; true when any went.
 bool DropUnreadableScores(DMDatabase *db)
 {
@@ -67,7 +58,7 @@ bool LeaderboardsServerLocalDatabase::Initialize()
     if (db_)
         return true;
     db_ = new DMDatabase;
-    if (!FileExists(LEADERBOARDS_DB_FILE)) {
+    if (!FileOpens(LEADERBOARDS_DB_FILE)) {
         db_->name = nStringDuplicate(LEADERBOARDS_DB_FILE);
         return true;
     }

@@ -7,6 +7,8 @@
 #include "app/services/luaman.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
+#include "app/services/token-lists.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 
@@ -26,36 +28,6 @@ const char kBestScores[] = "BEST_SCORES";
 const char kGameCenter[] = "GAME_CENTER";
 const char kQueue[] = "GAME_CENTER_LEADERBOARDS_QUEUE";
 const char kHistory[] = "SCORE_HISTORY";
-
-bool IsTokenSeparator(char c)
-{
-    return c == ' ' || c == ',' || c == ';';
-}
-
-// Whether the token occurs in the list whole: at the start or after a separator, and
-// at the end or before one. Every occurrence is tried.
-bool HasWholeToken(const char *list, const char *token)
-{
-    if (!list || !token || !token[0])
-        return false;
-    size_t n = strlen(token);
-    for (const char *p = strstr(list, token); p; p = strstr(p + 1, token)) {
-        bool starts = p == list || IsTokenSeparator(p[-1]);
-        bool ends = p[n] == '\0' || IsTokenSeparator(p[n]);
-        if (starts && ends)
-            return true;
-    }
-    return false;
-}
-
-int32_t Saturate(long long value)
-{
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return (int32_t)value;
-}
 
 // The profile's name as a display name: cut to the names the leaderboards keep.
 void CutName(char *out, size_t size, Profile *profile)
@@ -147,8 +119,8 @@ void LeaderboardsManager::SubmitScore(const char *category, long points, unsigne
 {
     char command[512];
     const char *name = category ? category : "";
-    int32_t score = Saturate(points);
-    int32_t time_taken = Saturate((long long)(duration > (unsigned long)INT32_MAX ? INT32_MAX : duration));
+    int32_t score = SaturatedInt(points);
+    int32_t time_taken = SaturatedInt((double)duration);
     if (feature_man.IsGameCenterEnabled()) {
         snprintf(command, sizeof command, "SubmitScore,%s,%d", name, score);
         ov->OV_CallExtension("GameCenter", command);

@@ -6,6 +6,7 @@
 
 #include "app/services/featureman.h"
 #include "app/services/prog.h"
+#include "online/percent-encoding.h"
 
 #include "ovrecords.h"
 
@@ -16,29 +17,6 @@
 #include <string>
 
 namespace {
-
-// Query values keep the unreserved characters; anything else is percent-encoded, so a
-// platform or locale text cannot break the query apart.
-std::string QueryValue(const char *text)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char *p = (const unsigned char *)(text ? text : ""); *p; p++) {
-        if ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z') || (*p >= '0' && *p <= '9') || strchr("-._~", *p)) {
-            out += (char)*p;
-        } else {
-            out += '%';
-            out += kHex[*p >> 4];
-            out += kHex[*p & 15];
-        }
-    }
-    return out;
-}
-
-bool IsTokenSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == ',' || c == ';';
-}
 
 // An id goes into a comma-separated file: a comma or a control character cannot.
 bool IsStorableId(const char *id)
@@ -82,16 +60,16 @@ bool LoadNewsImage(NewsManager::News *news, int area_width, int area_height)
 std::string NewsManager::BuildRequestAddress() const
 {
     std::string address = NEWS_ENDPOINT;
-    address += "version=" + QueryValue(prog.version);
-    address += "&app=" + QueryValue(prog.id);
+    address += "version=" + PercentEncoded(prog.version);
+    address += "&app=" + PercentEncoded(prog.id);
     const char *platform = feature_man.GetCurrentPlatformId();
     const char *slash = strchr(platform, '/');
     std::string name = slash ? std::string(platform, (size_t)(slash - platform)) : std::string(platform);
-    address += "&platform=" + QueryValue(name.c_str());
+    address += "&platform=" + PercentEncoded(name.c_str());
     if (slash && slash[1])
-        address += "&form_factor=" + QueryValue(slash + 1);
+        address += "&form_factor=" + PercentEncoded(slash + 1);
     if (prog.parms.locale && prog.parms.locale[0])
-        address += "&locale=" + QueryValue(prog.parms.locale);
+        address += "&locale=" + PercentEncoded(prog.parms.locale);
     if (area_width_ > 0 && area_height_ > 0)
         address += "&area_size=" + std::to_string(area_width_) + "x" + std::to_string(area_height_);
     if (prog.parms.developer_mode)
@@ -113,20 +91,6 @@ char *GetNewsAttribute(const char *text, const char *name)
     if (length > NEWS_MAX_VALUE)
         length = NEWS_MAX_VALUE;
     return nStringDuplicate(std::string(start, length).c_str());
-}
-
-bool IsWholeNewsToken(const char *list, const char *event)
-{
-    if (!list || !event || !event[0])
-        return false;
-    size_t length = strlen(event);
-    for (const char *p = strstr(list, event); p; p = strstr(p + 1, event)) {
-        bool starts = p == list || IsTokenSeparator(p[-1]);
-        bool ends = p[length] == '\0' || IsTokenSeparator(p[length]);
-        if (starts && ends)
-            return true;
-    }
-    return false;
 }
 
 bool ParseNewsReply(const uint8_t *data, int size, NewsManager::News *out)

@@ -5,6 +5,7 @@
 
 #include "app/services/filehelpers.h"
 #include "app/services/prog.h"
+#include "app/services/token-lists.h"
 #include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -223,7 +224,7 @@ void NewsManager::ShowNews(const char *event)
     ov_mutex_t *mutex = ov->OV_GetMutex(NEWS_MUTEX_NAME);
     ov->OV_LockMutex(mutex);
     const char *allowed = news_.allowed_events;
-    bool admitted = !allowed || strlen(allowed) <= 3 || IsWholeNewsToken(allowed, event);
+    bool admitted = !allowed || strlen(allowed) <= 3 || HasWholeToken(allowed, event);
     if (admitted) {
         nStringFree(news_.shown_event);
         news_.shown_event = nStringDuplicate(event ? event : "");

@@ -137,9 +137,6 @@ bool ParseNewsReply(const uint8_t *data, int size, NewsManager::News *out);
 // The value of `name="..."` (the first occurrence, up to the next quote or the end, at
 // most NEWS_MAX_VALUE characters) as a new heap string; null when absent.
 char *GetNewsAttribute(const char *text, const char *name);
-// Whether `event` occurs in `list` as a whole token (bounded by the ends, blanks,
-// commas or semicolons).
-bool IsWholeNewsToken(const char *list, const char *event);
 // Reads a state file's bytes: the seen ids into `ids`; false for a damaged file (no
 // header, a NUL, more than NEWS_MAX_STATE_FILE bytes), after "bad header" when the
 // header is missing.

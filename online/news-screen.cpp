@@ -4,6 +4,7 @@
 // at 0.9 times the base scale by 1.9 s.
 #include "online/news-screen.h"
 
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/widgets/ui-image.h"
@@ -16,16 +17,6 @@
 ScreenTalvikNews screen_talvik_news;
 
 namespace {
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
-
-float Ease(float x)
-{
-    return cosf(sinf(x * (float)M_PI_2) * (float)M_PI_2);
-}
 
 }  // namespace
 
@@ -96,16 +87,16 @@ void ScreenTalvikNews::Animate()
     if (UIComp *image = GetComp("NewsImage")) {
         float a = Clamp01(t);
         if (t < 1.25f) {
-            image->position_offset_x = Ease(a);
-            image->position_offset_y = 0.1f - 0.8f * Ease(a);
-            image->angle = (1.0f - Ease(1.0f - a)) * (float)M_PI * 0.37f;
-            image->scale = base_scale * (2.0f - Ease(Clamp01(1.0f - t)));
+            image->position_offset_x = 1.0f - EaseInOut(a);
+            image->position_offset_y = 0.1f - 0.8f * (1.0f - EaseInOut(a));
+            image->angle = EaseInOut(1.0f - a) * kPi * 0.37f;
+            image->scale = base_scale * (1.0f + EaseInOut(1.0f - t));
         } else {
             float b = Clamp01(2.0f * (t - 1.4f));
             image->position_offset_x = 0.0f;
             image->angle = 0.0f;
-            image->position_offset_y = 0.1f * (1.0f - Ease(1.0f - b));
-            image->scale = base_scale * (1.0f - 0.1f * (1.0f - Ease(b)));
+            image->position_offset_y = 0.1f * EaseInOut(1.0f - b);
+            image->scale = base_scale * (1.0f - 0.1f * EaseInOut(b));
         }
         image->alpha = trans_phase;
     }

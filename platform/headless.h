@@ -28,6 +28,14 @@
 //                                     (domain and code not negative)
 //   wait <ms>                         the following events wait this long; the waits
 //                                     before one event add up to at most 86400000 (a day)
+//   await <ms> <file> <text>          the following events wait until the file (a path
+//                                     without whitespace) holds the text (the rest of
+//                                     the line, trimmed) after where the script's
+//                                     previous await in that file matched, or until
+//                                     <ms> (1..86400000) have passed since the events
+//                                     before it went out; a limit reached is reported
+//                                     on stderr ("script: await gave up: ...") and the
+//                                     script goes on
 // The first events go out at the first bps_get_event after the script is loaded; each
 // "wait" delays the rest until that many milliseconds after the previous events went
 // out. Events go through the same filter as all others (screen and navigator events
@@ -38,6 +46,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/device.h"
@@ -47,10 +56,18 @@ namespace headless {
 
 enum class TouchPhase { Down, Move, Up };
 
-// One event of a script and the wait before it.
+// One event of a script and the wait before it; or, with await_text set, no event but
+// a gate that holds the steps after it until the text shows in await_file (or its
+// limit passes).
 struct ScriptStep {
+    ScriptStep() = default;
+    ScriptStep(int delay, RawEvent e) : delay_ms(delay), event(std::move(e)) {}
+
     int delay_ms = 0;
     RawEvent event;
+    std::string await_file;
+    std::string await_text;
+    int await_limit_ms = 0;
 };
 
 // Selects the headless backend and resets the device layer (as UseHeadlessBackend).

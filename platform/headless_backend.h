@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,10 +44,15 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    // Whether the gate at the front is open: its text found in its file after the last
+    // match there (the match then recorded), or its limit passed (reported).
+    bool GateOpens(const headless::ScriptStep &gate, Clock::time_point now);
+
     mutable std::mutex mutex_;
     std::deque<headless::ScriptStep> steps_;
     bool started_ = false;  // the first pump fixes the time the script starts from
     Clock::time_point last_release_;
+    std::map<std::string, std::size_t> await_offsets_;  // file -> end of its last match
     int desktop_width_ = 0, desktop_height_ = 0;
 };
 

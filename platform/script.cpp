@@ -44,6 +44,10 @@ std::vector<std::string> Words(const std::string &line) {
 bool ParseLine(const std::string &line, const std::vector<std::string> &words, std::vector<RawEvent> *events,
                int *wait_ms, std::string *why);
 
+// Parses "await <ms> <file> <text>" into a gate step; false with a message on error.
+bool ParseAwait(const std::string &line, const std::vector<std::string> &words, ScriptStep *gate,
+                std::string *why);
+
 }  // namespace
 
 bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::string *error) {
@@ -56,8 +60,19 @@ bool parse_script(const std::string &text, std::vector<ScriptStep> *steps, std::
         if (hash != std::string::npos) line.erase(hash);
         const std::vector<std::string> words = Words(line);
         if (words.empty()) continue;  // blank: nothing but whitespace
-        std::vector<RawEvent> events;
         std::string why;
+        if (words[0] == "await") {
+            ScriptStep gate;
+            if (!ParseAwait(line, words, &gate, &why)) {
+                if (error) *error = "line " + std::to_string(number) + ": " + why;
+                return false;
+            }
+            gate.delay_ms = wait_ms;
+            wait_ms = 0;
+            parsed.push_back(std::move(gate));
+            continue;
+        }
+        std::vector<RawEvent> events;
         if (!ParseLine(line, words, &events, &wait_ms, &why)) {
             if (error) *error = "line " + std::to_string(number) + ": " + why;
             return false;
@@ -241,6 +256,25 @@ bool ParseLine(const std::string &line, const std::vector<std::string> &w, std::
     } else {
         return *why = "unknown event '" + kind + "'", false;
     }
+    return true;
+}
+
+bool ParseAwait(const std::string &line, const std::vector<std::string> &words, ScriptStep *gate,
+                std::string *why) {
+    if (words.size() < 4) return *why = "await takes a limit in milliseconds, a file and a text", false;
+    int limit = 0;
+    if (!ParseInRange(words[1], 1, kMaxWaitMs, "await", &limit, why)) return false;
+    // The text is the rest of the line after the file, its outer blanks trimmed.
+    std::size_t at = 0;
+    for (int k = 0; k < 3; k++) {
+        at = line.find(words[k], at) + words[k].size();
+    }
+    const char *kBlank = " \t\f\v\r";
+    const std::size_t first = line.find_first_not_of(kBlank, at);
+    const std::size_t last = line.find_last_not_of(kBlank);
+    gate->await_limit_ms = limit;
+    gate->await_file = words[2];
+    gate->await_text = line.substr(first, last + 1 - first);
     return true;
 }
 

@@ -65,7 +65,7 @@ fi
 build="$(cd "$build" && pwd)" || exit 2
 [ -n "$native" ] || native="$build/app/native"
 native="$(cd "$native" && pwd)" || exit 2
-game="$build/core/orvex-game"
+game="$build/entry/orvex-game"
 check="$build/tests/e2e/autoplay-check"
 # The checker reads files only: the normal build's serves the sanitizer run too.
 [ -x "$check" ] || check="$src/build/tests/e2e/autoplay-check"

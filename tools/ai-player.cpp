@@ -3,6 +3,7 @@
 
 #include "app/services/dataman.h"
 #include "app/services/featureman.h"
+#include "app/services/key-state.h"
 #include "app/services/prog.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
@@ -345,7 +346,7 @@ void AIPlayerMan::ProcessEvent(ov_event_t &event)
 {
     if (!prog.parms.developer_mode || event.type != OV_EVENT_KEY_DOWN)
         return;
-    if (event.key != 'A' || !(ov->OV_GetKeyStatei(KEY_CONTROL) & 2))
+    if (event.key != 'A' || !KeyHeld(KEY_CONTROL))
         return;
     enabled = !enabled;
     ov->OV_Printf("AI Player is now %s\n", enabled ? "ENABLED" : "DISABLED");

@@ -5,6 +5,8 @@
 // menu and, while key 112 is held, the command help. Also the hooks into the frame.
 #include "tools/edit-mode.h"
 
+#include "app/services/key-state.h"
+
 #include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -154,7 +156,7 @@ void DrawEditModeOverlays()
     }
     if (edit && EditMenu().fade > 0.0f)
         EditMenu().Draw();
-    if (edit && (ov->OV_GetKeyStatei(kHelpKey) & 2))
+    if (edit && KeyHeld(kHelpKey))
         DrawCommandHelp();
     ov->OV_SetAlpha(1.0f);
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);

@@ -1,6 +1,7 @@
 // The UI edit mode's event handler (see edit-mode.h).
 #include "tools/edit-mode.h"
 
+#include "app/services/key-state.h"
 #include "app/services/luaman.h"
 #include "app/services/random.h"
 #include "app/ui/frame-services.h"
@@ -50,7 +51,6 @@ const char kModelsFilter[] = "All\0*.*\0XML models \0*.xml\0";
 const char kFontsFilter[] = "All\0*.*\0Tamsk/Orvex Font File\0*.MFT\0";
 const char kEffectsFilter[] = "All\0*.*\0FX scripts\0*.lua\0";
 
-bool Held(int key) { return (ov->OV_GetKeyStatei(key) & 2) != 0; }
 
 PopMenuEdit g_menu;
 
@@ -479,7 +479,7 @@ void KeyClone(UIComp *comp)
 // Step 4: the keys acting on the selected component.
 int SelectedKey(UIComp *comp, int key)
 {
-    bool shift = Held(KEY_SHIFT), ctrl = Held(KEY_CTRL);
+    bool shift = KeyHeld(KEY_SHIFT), ctrl = KeyHeld(KEY_CTRL);
     if (key == 'W') {
         sman.edit_comp = sman.edit_comp ? nullptr : sman.last_locked_comp;
         return 0;
@@ -656,7 +656,7 @@ void HandleVirtualScreenResizingByDragging()
         flags |= 8;
     if (!flags && !s.resize_locked)
         return;
-    if (!Held(MOUSE_LEFT)) {
+    if (!KeyHeld(MOUSE_LEFT)) {
         s.resize_locked = false;
     } else if (!s.resize_locked) {
         s.resize_locked = true;

@@ -1,8 +1,10 @@
 // The level editor screen (see level-editor.h): asset choice, placing, drawing.
 #include "tools/level-editor.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "game/entities/stock.h"
@@ -35,12 +37,6 @@ int ClampIndex(const DMArray *array, int i)
     if (count <= 0)
         return -1;
     return i < 0 ? 0 : (i >= count ? count - 1 : i);
-}
-
-float NodeFloat(const DMNode *node, const char *key, float fallback)
-{
-    const char *v = node->GetValue(key);
-    return v ? (float)atof(v) : fallback;
 }
 
 ov_font_t *EditorFont()
@@ -345,7 +341,7 @@ int ScreenLevelEditor::ProcessEvent(ov_event_t *event)
         else if (key == 'M')
             mode = mode == MODE_DECALS ? MODE_OBSTACLES : MODE_DECALS;
     } else if (event->type == 4) {  // mouse wheel
-        float turn = (float)event->wheel / 120.0f * 3.1415927f * 0.0625f;
+        float turn = (float)event->wheel / 120.0f * kPi * 0.0625f;
         if (mode == MODE_DECALS)
             brush.angle -= turn;
         else if (preview.type)

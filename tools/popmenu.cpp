@@ -1,6 +1,7 @@
 // Pop-up menu and tool tip drawing (see popmenu.h).
 #include "tools/popmenu.h"
 
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "tools/edit-mode.h"
 
@@ -16,7 +17,6 @@ namespace {
 // name, so it is not released here).
 const char kConsoleFont[] = "core/console.mft";
 
-float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 char *CopyText(const char *text)
 {

@@ -2,6 +2,7 @@
 #include "tools/terrain-format.h"
 
 #include "app/services/dataman.h"
+#include "app/services/small-maths.h"
 #include "game/obstacles.h"
 #include "ovrecords.h"
 
@@ -13,7 +14,6 @@
 
 namespace {
 
-const double kPi = 3.141592653589793;
 
 void Appendf(std::string &out, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -84,12 +84,12 @@ void AppendTerrainEscaped(std::string &out, const char *text)
 
 float TerrainDegreesToRadians(float degrees)
 {
-    return (float)(degrees / 180.0 * kPi);
+    return (float)(degrees / 180.0 * kPiDouble);
 }
 
 double TerrainRadiansToDegrees(float radians)
 {
-    return radians / kPi * 180.0;
+    return radians / kPiDouble * 180.0;
 }
 
 std::string FormatTerrain(const char *background, vec2_t bunker, const TerrainDecal *decals, int num_decals,

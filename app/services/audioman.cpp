@@ -2,16 +2,11 @@
 #include "app/services/audioman.h"
 
 #include "app/services/featureman.h"
+#include "app/services/small-maths.h"
 
 AudioManager aman;
 
 namespace {
-
-// Clamps to [0, 1]; not-a-number (a script's 0/0) gives 0.
-float Clamp01(float v)
-{
-    return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
-}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // The ';'-separated reader: counts and names the columns, then hands out one field
 // per call, read byte by byte through the engine's file calls.
 #include "app/services/csvreader.h"
+#include "app/services/data-numbers.h"
 
 #include "nstring.h"
 #include "orvex.h"
@@ -112,15 +113,12 @@ int CSVReader::ReadNextAsInt()
 {
     char field[256];
     const char *text = ReadNextAsString(field, sizeof field);
-    if (!text)
-        return 0;
-    long v = strtol(text, nullptr, 10);
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : (int)v;
+    return DataLeadingInt(text);
 }
 
 float CSVReader::ReadNextAsFloat()
 {
     char field[256];
     const char *text = ReadNextAsString(field, sizeof field);
-    return text ? (float)atof(text) : 0.0f;
+    return DataLeadingFloat(text);
 }

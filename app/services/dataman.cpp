@@ -2,6 +2,7 @@
 // are in dbfiles.cpp).
 #include "app/services/dataman.h"
 
+#include "app/services/data-numbers.h"
 #include "nstring.h"
 
 #include <limits.h>
@@ -37,16 +38,11 @@ DMValue::~DMValue()
 
 int DMValue::GetValueInt() const
 {
-    if (!value)
-        return 0;
-    long v = strtol(value, nullptr, 10);
-    if (v > INT_MAX)
-        return INT_MAX;
-    if (v < INT_MIN)
-        return INT_MIN;
-    return (int)v;
+    return DataLeadingInt(value);
 }
 
+// Kept on atof, not the data-number rule: the player's settings are read through it,
+// and a stored "inf" volume is clamped to full by the settings loader, not read as 0.
 float DMValue::GetValueFloat() const
 {
     return value ? (float)atof(value) : 0.0f;

@@ -2,6 +2,7 @@
 #include "app/services/featureman.h"
 
 #include "app/services/profiles.h"
+#include "app/services/token-lists.h"
 #include "orvex.h"
 
 #include <stdio.h>
@@ -11,11 +12,6 @@
 FeatureManager feature_man;
 
 namespace {
-
-bool IsSeparator(char c)
-{
-    return c == ' ' || c == ',' || c == ';';
-}
 
 const char *Ask(const char *command, const char *argument)
 {
@@ -49,16 +45,7 @@ void FeatureManager::Initialize()
 
 bool FeatureManager::ProductFeatureExists(const char *name) const
 {
-    if (!name || !name[0] || !features_)
-        return false;
-    size_t len = strlen(name);
-    for (const char *at = strstr(features_, name); at; at = strstr(at + 1, name)) {
-        bool starts = at == features_ || IsSeparator(at[-1]);
-        bool ends = at[len] == 0 || IsSeparator(at[len]);
-        if (starts && ends)
-            return true;
-    }
-    return false;
+    return HasWholeToken(features_, name);
 }
 
 bool FeatureManager::EvaluateProductFeatureRequirementList(const char *list) const

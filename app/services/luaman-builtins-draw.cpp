@@ -12,21 +12,6 @@
 
 namespace {
 
-float Number(lua_State *L, int index)
-{
-    return (float)lua_tonumber(L, index);
-}
-
-int Integer(lua_State *L, int index)
-{
-    return LuaToInt(L, index);
-}
-
-const char *Text(const char *s)
-{
-    return s ? s : "";
-}
-
 void PushTransform(const float (&m)[16])
 {
     nTransform t;
@@ -69,7 +54,7 @@ int luaf_OV_LoadBitmap(lua_State *L)
         if (text && strcmp(text, "NOTHING") == 0)
             mode = 0;
         else if (!text || strcmp(text, "DEFAULT") != 0)
-            ov->OV_Popupf(1, "Unsupported cache mode in lua OV_LoadBitmap (%s, %s)", Text(name), Text(text));
+            ov->OV_Popupf(1, "Unsupported cache mode in lua OV_LoadBitmap (%s, %s)", TextOrEmpty(name), TextOrEmpty(text));
     }
     ov->OV_LoadBitmap(name, mode);
     return 0;
@@ -112,7 +97,7 @@ int luaf_OV_DrawBitmapRS(lua_State *L)
 {
     ov_bitmap_t *b = LuaNamedBitmap(lua_tostring(L, 1));
     if (b)
-        ov->OV_DrawBitmapRS(b, Number(L, 2), Number(L, 3), Number(L, 4), Number(L, 5));
+        ov->OV_DrawBitmapRS(b, LuaToFloat(L, 2), LuaToFloat(L, 3), LuaToFloat(L, 4), LuaToFloat(L, 5));
     return 0;
 }
 
@@ -121,7 +106,7 @@ int luaf_OV_DrawBitmapMirroredRS(lua_State *L)
     ov_bitmap_t *b = LuaNamedBitmap(lua_tostring(L, 1));
     if (!b)
         return 0;
-    float x = Number(L, 2), y = Number(L, 3), angle = Number(L, 4), scale = Number(L, 5);
+    float x = LuaToFloat(L, 2), y = LuaToFloat(L, 3), angle = LuaToFloat(L, 4), scale = LuaToFloat(L, 5);
     float u0 = b->hw.u0;
     b->hw.u0 = b->hw.u1;
     b->hw.u1 = u0;
@@ -136,7 +121,7 @@ int luaf_OV_DrawBitmapS(lua_State *L)
     ov_bitmap_t *b = LuaNamedBitmap(lua_tostring(L, 1));
     if (!b)
         return 0;
-    float x = Number(L, 2), y = Number(L, 3), s = Number(L, 4);
+    float x = LuaToFloat(L, 2), y = LuaToFloat(L, 3), s = LuaToFloat(L, 4);
     if (b->width % 2)
         x += 0.5f;
     if (b->height % 2)
@@ -149,7 +134,7 @@ int luaf_OV_DrawBitmap(lua_State *L)
 {
     ov_bitmap_t *b = LuaNamedBitmap(lua_tostring(L, 1));
     if (b)
-        ov->OV_DrawBitmap(b, Number(L, 2), Number(L, 3));
+        ov->OV_DrawBitmap(b, LuaToFloat(L, 2), LuaToFloat(L, 3));
     return 0;
 }
 
@@ -157,7 +142,7 @@ int luaf_OV_DrawSubBitmap(lua_State *L)
 {
     ov_bitmap_t *b = LuaNamedBitmap(lua_tostring(L, 1));
     if (b)
-        ov->OV_DrawSubBitmap(b, Number(L, 2), Number(L, 3), Number(L, 4), Number(L, 5), Number(L, 6), Number(L, 7));
+        ov->OV_DrawSubBitmap(b, LuaToFloat(L, 2), LuaToFloat(L, 3), LuaToFloat(L, 4), LuaToFloat(L, 5), LuaToFloat(L, 6), LuaToFloat(L, 7));
     return 0;
 }
 
@@ -166,7 +151,7 @@ int luaf_OV_DrawBitmapAligned(lua_State *L)
     ov_bitmap_t *b = LuaNamedBitmap(lua_tostring(L, 1));
     if (!b)
         return 0;
-    float x = Number(L, 2), y = Number(L, 3);
+    float x = LuaToFloat(L, 2), y = LuaToFloat(L, 3);
     int flags = LuaAlignFlags(lua_tostring(L, 4));
     if (flags & 2)
         y -= b->height;
@@ -182,13 +167,13 @@ int luaf_OV_DrawBitmapAligned(lua_State *L)
 
 int luaf_OV_DrawRect(lua_State *L)
 {
-    ov->OV_DrawRect(Number(L, 1), Number(L, 2), Number(L, 3), Number(L, 4));
+    ov->OV_DrawRect(LuaToFloat(L, 1), LuaToFloat(L, 2), LuaToFloat(L, 3), LuaToFloat(L, 4));
     return 0;
 }
 
 int luaf_OV_DrawLine(lua_State *L)
 {
-    ov->OV_DrawLine(Number(L, 1), Number(L, 2), Number(L, 3), Number(L, 4));
+    ov->OV_DrawLine(LuaToFloat(L, 1), LuaToFloat(L, 2), LuaToFloat(L, 3), LuaToFloat(L, 4));
     return 0;
 }
 
@@ -197,7 +182,7 @@ int luaf_OV_DrawText(lua_State *L)
 {
     ov_font_t *f = ov->OV_GetFont(lua_tostring(L, 1));
     // The widest line drawn, truncated.
-    lua_pushinteger(L, (lua_Integer)ov->OV_DrawTextf(f, Number(L, 2), Number(L, 3), "%s", Text(lua_tostring(L, 4))));
+    lua_pushinteger(L, (lua_Integer)ov->OV_DrawTextf(f, LuaToFloat(L, 2), LuaToFloat(L, 3), "%s", TextOrEmpty(lua_tostring(L, 4))));
     return 1;
 }
 
@@ -210,13 +195,13 @@ int luaf_SetPixelFilter(lua_State *L)
 
 int luaf_OV_SetColor(lua_State *L)
 {
-    ov->OV_SetColor(Number(L, 1), Number(L, 2), Number(L, 3));
+    ov->OV_SetColor(LuaToFloat(L, 1), LuaToFloat(L, 2), LuaToFloat(L, 3));
     return 0;
 }
 
 int luaf_OV_SetAlpha(lua_State *L)
 {
-    ov->OV_SetAlpha(Number(L, 1));
+    ov->OV_SetAlpha(LuaToFloat(L, 1));
     return 0;
 }
 
@@ -235,19 +220,19 @@ int luaf_OV_SetTextAlign(lua_State *L)
 
 int luaf_OV_SetTextboxWidth(lua_State *L)
 {
-    ov->OV_SetTextboxWidth(Integer(L, 1));
+    ov->OV_SetTextboxWidth(LuaToInt(L, 1));
     return 0;
 }
 
 int luaf_OV_SetTextTransform(lua_State *L)
 {
-    ov->OV_SetTextTransform(Number(L, 1), Number(L, 2), Number(L, 3));
+    ov->OV_SetTextTransform(LuaToFloat(L, 1), LuaToFloat(L, 2), LuaToFloat(L, 3));
     return 0;
 }
 
 int luaf_OV_SetScissorRect(lua_State *L)
 {
-    ov->OV_SetScissorRect(Integer(L, 1), Integer(L, 2), Integer(L, 3), Integer(L, 4));
+    ov->OV_SetScissorRect(LuaToInt(L, 1), LuaToInt(L, 2), LuaToInt(L, 3), LuaToInt(L, 4));
     return 0;
 }
 
@@ -261,7 +246,7 @@ int luaf_OV_SetBitmapFrame(lua_State *L)
 {
     ov_bitmap_t *b = LuaNamedBitmap(lua_tostring(L, 1));
     if (b)
-        ov->OV_SetBitmapFrame(b, Integer(L, 2));
+        ov->OV_SetBitmapFrame(b, LuaToInt(L, 2));
     return 0;
 }
 
@@ -275,14 +260,14 @@ int luaf_OV_GetNumBitmapFrames(lua_State *L)
 int luaf_OV_GetTextWidth(lua_State *L)
 {
     ov_font_t *f = ov->OV_GetFont(lua_tostring(L, 1));
-    lua_pushinteger(L, (lua_Integer)ov->OV_GetTextWidthf(f, "%s", Text(lua_tostring(L, 2))));
+    lua_pushinteger(L, (lua_Integer)ov->OV_GetTextWidthf(f, "%s", TextOrEmpty(lua_tostring(L, 2))));
     return 1;
 }
 
 int luaf_OV_GetTextHeight(lua_State *L)
 {
     ov_font_t *f = ov->OV_GetFont(lua_tostring(L, 1));
-    lua_pushinteger(L, (lua_Integer)ov->OV_GetTextHeightf(f, "%s", Text(lua_tostring(L, 2))));
+    lua_pushinteger(L, (lua_Integer)ov->OV_GetTextHeightf(f, "%s", TextOrEmpty(lua_tostring(L, 2))));
     return 1;
 }
 
@@ -290,7 +275,7 @@ int luaf_OV_CreateBitmap(lua_State *L)
 {
     const char *kind = lua_tostring(L, 4);
     int target = kind && strcasecmp(kind, "RENDER_TARGET") == 0 ? 1 : 0;
-    ov_bitmap_t *b = ov->OV_CreateBitmap(lua_tostring(L, 1), Integer(L, 2), Integer(L, 3), target);
+    ov_bitmap_t *b = ov->OV_CreateBitmap(lua_tostring(L, 1), LuaToInt(L, 2), LuaToInt(L, 3), target);
     lua_pushboolean(L, b != nullptr);
     return 1;
 }
@@ -309,20 +294,20 @@ int luaf_OV_ReleaseBitmap(lua_State *L)
     if (b)
         ov->OV_ReleaseBitmap(b);
     else
-        ov->OV_Popupf(1, "Lua OV_ReleaseBitmap ('%s') - bitmap isn't loaded at all.", Text(name));
+        ov->OV_Popupf(1, "Lua OV_ReleaseBitmap ('%s') - bitmap isn't loaded at all.", TextOrEmpty(name));
     return 0;
 }
 
 int luaf_OV_PushTransformTranslation(lua_State *L)
 {
-    const float m[16] = {1, 0, 0, Number(L, 1), 0, 1, 0, Number(L, 2), 0, 0, 1, Number(L, 3), 0, 0, 0, 1};
+    const float m[16] = {1, 0, 0, LuaToFloat(L, 1), 0, 1, 0, LuaToFloat(L, 2), 0, 0, 1, LuaToFloat(L, 3), 0, 0, 0, 1};
     PushTransform(m);
     return 0;
 }
 
 int luaf_OV_PushTransformRotation(lua_State *L)
 {
-    float a = Number(L, 1);
+    float a = LuaToFloat(L, 1);
     float c = cosf(a), s = sinf(a);
     const float m[16] = {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     PushTransform(m);
@@ -331,7 +316,7 @@ int luaf_OV_PushTransformRotation(lua_State *L)
 
 int luaf_OV_PushTransformScale(lua_State *L)
 {
-    const float m[16] = {Number(L, 1), 0, 0, 0, 0, Number(L, 2), 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const float m[16] = {LuaToFloat(L, 1), 0, 0, 0, 0, LuaToFloat(L, 2), 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     PushTransform(m);
     return 0;
 }

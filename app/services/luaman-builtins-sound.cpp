@@ -4,17 +4,13 @@
 #include "app/services/luaman.h"
 
 #include "app/services/audioman.h"
+#include "app/services/small-maths.h"
 #include "ovrecords.h"
 
 #include <math.h>
 #include <strings.h>
 
 namespace {
-
-float Number(lua_State *L, int index)
-{
-    return (float)lua_tonumber(L, index);
-}
 
 long Channel(lua_State *L, int index)
 {
@@ -24,12 +20,7 @@ long Channel(lua_State *L, int index)
 // A number argument, or the default when it is absent (a given nil reads as 0).
 float NumberOr(lua_State *L, int index, float fallback)
 {
-    return lua_type(L, index) == LUA_TNONE ? fallback : Number(L, index);
-}
-
-float Clamp01(float v)
-{
-    return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
+    return lua_type(L, index) == LUA_TNONE ? fallback : LuaToFloat(L, index);
 }
 
 int PlayNamedSound(lua_State *L)
@@ -44,7 +35,7 @@ int PlayNamedSound(lua_State *L)
 
 int luaf_OV_SlideMusicVolume(lua_State *L)
 {
-    ov->OV_SlideMusicVolume(Number(L, 1) * aman.GetMusicVolume(), Number(L, 2));
+    ov->OV_SlideMusicVolume(LuaToFloat(L, 1) * aman.GetMusicVolume(), LuaToFloat(L, 2));
     return 0;
 }
 
@@ -75,7 +66,7 @@ int luaf_OV_ReleaseSound(lua_State *L)
 
 int luaf_OV_SetChannelFrequency(lua_State *L)
 {
-    ov->OV_SetChannelFrequency(Channel(L, 1), Number(L, 2));
+    ov->OV_SetChannelFrequency(Channel(L, 1), LuaToFloat(L, 2));
     return 0;
 }
 
@@ -99,7 +90,7 @@ int luaf_OV_StopChannel(lua_State *L)
 
 int luaf_OV_SlideChannelVolume(lua_State *L)
 {
-    ov->OV_SlideChannelVolume(Channel(L, 1), Number(L, 2), Number(L, 3));
+    ov->OV_SlideChannelVolume(Channel(L, 1), LuaToFloat(L, 2), LuaToFloat(L, 3));
     return 0;
 }
 
@@ -114,7 +105,7 @@ int luaf_OV_SetSoundParm(lua_State *L)
 
 int luaf_SetMusicVolume(lua_State *L)
 {
-    float volume = Clamp01(Number(L, 1));
+    float volume = Clamp01(LuaToFloat(L, 1));
     if (fabsf(volume - aman.GetMusicVolume()) >= 1e-06f)
         aman.SlideMusicVolume(volume, 0.0f);
     return 0;
@@ -122,7 +113,7 @@ int luaf_SetMusicVolume(lua_State *L)
 
 int luaf_SetSoundVolume(lua_State *L)
 {
-    aman.SetSoundVolume(Number(L, 1));
+    aman.SetSoundVolume(LuaToFloat(L, 1));
     return 0;
 }
 
@@ -152,14 +143,14 @@ int luaf_PlaySound(lua_State *L)
 int luaf_SwitchMusic(lua_State *L)
 {
     const char *name = lua_tostring(L, 1);
-    aman.SwitchMusic(ov->OV_GetSound(name), Number(L, 2), Number(L, 3));
+    aman.SwitchMusic(ov->OV_GetSound(name), LuaToFloat(L, 2), LuaToFloat(L, 3));
     ov->OV_Printf("Switching music to '%s'...\n", name ? name : "");
     return 0;
 }
 
 int luaf_SlideMusicVolume(lua_State *L)
 {
-    aman.SlideMusicVolume(Number(L, 1), Number(L, 2));
+    aman.SlideMusicVolume(LuaToFloat(L, 1), LuaToFloat(L, 2));
     return 0;
 }
 
@@ -171,7 +162,7 @@ int luaf_SetMusicLooping(lua_State *L)
 
 int luaf_StopMusic(lua_State *L)
 {
-    aman.StopMusic(Number(L, 1));
+    aman.StopMusic(LuaToFloat(L, 1));
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // time, popups, files, window mode, script inclusion and the log.
 #include "app/services/luaman-builtins.h"
 
+#include "app/services/filehelpers.h"
 #include "app/services/keynames.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
@@ -112,11 +113,6 @@ const luaL_Reg kBuiltins[] = {
     {nullptr, nullptr},
 };
 
-const char *Text(const char *s)
-{
-    return s ? s : "";
-}
-
 }  // namespace
 
 void LuaInstallBuiltins(lua_State *L)
@@ -165,14 +161,14 @@ int luaf_OV_SetKeyState(lua_State *L)
 
 int luaf_OV_SetKeyStateFloat(lua_State *L)
 {
-    ov->OV_SetKeyStatef(OV_GetKeyByName(lua_tostring(L, 1)), (float)lua_tonumber(L, 2));
+    ov->OV_SetKeyStatef(OV_GetKeyByName(lua_tostring(L, 1)), LuaToFloat(L, 2));
     return 0;
 }
 
 int luaf_OV_CallExtension(lua_State *L)
 {
     const char *command = lua_tostring(L, 1);
-    const char *argument = Text(lua_tostring(L, 2));
+    const char *argument = TextOrEmpty(lua_tostring(L, 2));
     size_t len = strlen(argument);
     if (len >= 1023)
         return 0;
@@ -193,17 +189,14 @@ int luaf_OV_GetTime(lua_State *L)
 
 int luaf_OV_Popup(lua_State *L)
 {
-    ov->OV_Popupf(0, "%s", Text(lua_tostring(L, 1)));
+    ov->OV_Popupf(0, "%s", TextOrEmpty(lua_tostring(L, 1)));
     return 0;
 }
 
 int luaf_OV_FileExists(lua_State *L)
 {
     const char *name = lua_tostring(L, 1);
-    ov_file_t *f = name ? ov->OV_OpenFile(name, "rb") : nullptr;
-    if (f)
-        ov->OV_CloseFile(f);
-    lua_pushinteger(L, f ? 1 : 0);
+    lua_pushinteger(L, name && FileOpens(name) ? 1 : 0);
     return 1;
 }
 
@@ -252,7 +245,7 @@ int luaf_IsDeveloperModeActive(lua_State *L)
 
 int luaf_Print(lua_State *L)
 {
-    ov->OV_Printf("%s", Text(lua_tostring(L, 1)));
+    ov->OV_Printf("%s", TextOrEmpty(lua_tostring(L, 1)));
     return 0;
 }
 
@@ -273,8 +266,8 @@ int luaf_SpawnFX(lua_State *L)
 {
     const LuaEffectCalls *calls = effect_calls.load(std::memory_order_acquire);
     if (calls && calls->spawn)
-        calls->spawn(lua_tostring(L, 1), (float)lua_tonumber(L, 2), (float)lua_tonumber(L, 3),
-                     (float)lua_tonumber(L, 4), (float)lua_tonumber(L, 5));
+        calls->spawn(lua_tostring(L, 1), LuaToFloat(L, 2), LuaToFloat(L, 3),
+                     LuaToFloat(L, 4), LuaToFloat(L, 5));
     return 0;
 }
 

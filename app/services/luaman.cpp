@@ -4,6 +4,7 @@
 #include "app/services/dev-edit-fallback.h"
 #include "app/services/luaman-builtins.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "narray.h"
 #include "nstring.h"
 #include "orvex.h"
@@ -46,11 +47,6 @@ LuaRegistry &Registry()
 {
     static LuaRegistry registry;
     return registry;
-}
-
-const char *Text(const char *s)
-{
-    return s ? s : "";
 }
 
 // The base library's print: scripts print through "Print", which reaches the log.
@@ -98,10 +94,31 @@ const char *LuaErrorText(lua_State *L)
 
 int LuaToInt(lua_State *L, int index)
 {
-    double d = lua_tonumber(L, index);
-    if (!(d == d))
-        return 0;
-    return d >= INT_MAX ? INT_MAX : d <= INT_MIN ? INT_MIN : (int)d;
+    return SaturatedInt(lua_tonumber(L, index));
+}
+
+float LuaToFloat(lua_State *L, int index)
+{
+    const double v = lua_tonumber(L, index);
+    if (!(v == v))
+        return 0.0f;
+    if (v > 1e9)
+        return 1e9f;
+    if (v < -1e9)
+        return -1e9f;
+    return (float)v;
+}
+
+bool LuaToFlag(lua_State *L, int index)
+{
+    if (lua_type(L, index) == LUA_TNUMBER)
+        return LuaToFloat(L, index) != 0.0f;
+    return lua_toboolean(L, index) != 0;
+}
+
+const char *TextOrEmpty(const char *text)
+{
+    return text ? text : "";
 }
 
 bool LuaManager::Initialize()
@@ -197,7 +214,7 @@ int LuaManager::GetNumberOfOpenStates()
 void LuaManager::AddLuaFunction(const char *name, lua_CFunction fn)
 {
     if (ov && prog.parms.developer_mode && !ov->OV_IsMainThread())
-        ov->OV_PrintDebugf(1, "Adding lua-function '%s' from non-main thread! Should not do this unless you're doing this within ov->Synchronize block.\n", Text(name));
+        ov->OV_PrintDebugf(1, "Adding lua-function '%s' from non-main thread! Should not do this unless you're doing this within ov->Synchronize block.\n", TextOrEmpty(name));
     LuaRegistry &r = Registry();
     std::lock_guard<std::mutex> hold(r.lock);
     if (name) {
@@ -209,7 +226,7 @@ void LuaManager::AddLuaFunction(const char *name, lua_CFunction fn)
             }
         }
     }
-    FunctionEntry e = {strdup(Text(name)), fn};
+    FunctionEntry e = {strdup(TextOrEmpty(name)), fn};
     r.functions.InsertLast(e);
     for (int i = 0; i < r.open_states.Count(); i++)
         RegisterLuaFunc(r.open_states[i], e.name, fn);
@@ -267,7 +284,7 @@ char *ReadLuaFile(const char *fileName, size_t *got, char *opened, size_t opened
 {
     ov_file_t *f = fileName ? ov->OV_OpenFile(fileName, "rb") : nullptr;
     if (!f) {
-        ov->OV_Popupf(1, "WARNING: ExecLuaFile: File '%s' not found.\n", Text(fileName));
+        ov->OV_Popupf(1, "WARNING: ExecLuaFile: File '%s' not found.\n", TextOrEmpty(fileName));
         return nullptr;
     }
     nStringFormat(opened, (int)opened_size, "%s", f->name ? f->name : fileName);
@@ -329,7 +346,7 @@ bool LuaManager::ExecLuaString(lua_State *L, const char *text)
     if (!L)
         L = GetMainState();
     if (ov)
-        ov->OV_Printf("ExecLuaString: '%s'\n", Text(text));
+        ov->OV_Printf("ExecLuaString: '%s'\n", TextOrEmpty(text));
     if (!text || !text[0])
         return true;
     if (!L)

@@ -87,5 +87,14 @@ const char *LuaErrorText(lua_State *L);
 // is 0 and numbers past the int range saturate (Lua's own integer cast of a huge
 // number is undefined).
 int LuaToInt(lua_State *L, int index);
+// A script argument as a float without raising: a missing or non-number value is 0,
+// NaN is 0 and the value is limited to +-1e9, so that a wild script value leaves sizes,
+// positions and times defined (numeric strings count, as Lua converts them).
+float LuaToFloat(lua_State *L, int index);
+// A script flag without raising: a number is true when not 0 (NaN counts 0), any other
+// value by Lua's truth (nil and false are false).
+bool LuaToFlag(lua_State *L, int index);
+// The text, or "" for null (a missing script string, a name not given).
+const char *TextOrEmpty(const char *text);
 
 #endif

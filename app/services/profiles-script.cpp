@@ -11,14 +11,6 @@
 
 namespace {
 
-// A flag given as a boolean or as a number (0 is false).
-bool ToFlag(lua_State *L, int index)
-{
-    if (lua_type(L, index) == LUA_TNUMBER)
-        return lua_tonumber(L, index) != 0;
-    return lua_toboolean(L, index) != 0;
-}
-
 int PushStringOrNothing(lua_State *L, const char *text)
 {
     if (!text)
@@ -126,7 +118,7 @@ int luaf_IsProfileValueAcknowledged(lua_State *L)
 int luaf_SetProfileValueAcknowledged(lua_State *L)
 {
     if (prof)
-        prof->SetAcknowledged(lua_tostring(L, 1), lua_tostring(L, 2), ToFlag(L, 3));
+        prof->SetAcknowledged(lua_tostring(L, 1), lua_tostring(L, 2), LuaToFlag(L, 3));
     return 0;
 }
 

@@ -4,6 +4,8 @@
 // nothing outside an effect file run. Angles are given in degrees, kept in radians.
 #include "app/ui/partfx.h"
 
+#include "app/services/luaman.h"
+
 #include "ovrecords.h"
 
 #include <limits.h>
@@ -140,7 +142,7 @@ int luaf_FXParm(lua_State *L)
     // Numbers first: reading a number as text converts it on the stack.
     v.number = lua_tonumber(L, 2);
     v.a = (float)v.number;
-    v.b = (float)lua_tonumber(L, 3);
+    v.b = LuaToFloat(L, 3);
     v.text = lua_tostring(L, 2);
     if (!v.key) {
         ov->OV_Printf("WARNING: unknown burst parm '%s'\n", "(null)");

@@ -4,10 +4,12 @@
 // components), the removal of popped entries and the cursors; and the interval tests
 // scripts use for blinking and periodic work.
 #include "app/services/audioman.h"
+#include "app/services/key-state.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
 #include "app/services/profiles.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/frame-services.h"
 #include "app/ui/parts.h"
 #include "app/ui/save-notice.h"
@@ -27,20 +29,10 @@ enum { KEY_SHIFT = 16, KEY_CONTROL = 17, KEY_MENU = 18 };
 // A time step above this (seconds) is a stall, not play time.
 const float kMaxStep = 200.0f;
 
-bool Held(int code)
-{
-    return (ov->OV_GetKeyStatei(code) & 2) != 0;
-}
-
 // A letter key held, under its capital or its small code.
 bool LetterHeld(char capital)
 {
-    return Held(capital) || Held(capital + 32);
-}
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+    return KeyHeld(capital) || KeyHeld(capital + 32);
 }
 
 }  // namespace
@@ -88,23 +80,23 @@ void ScreenMan::Update(float dt)
                 h = virtual_target_height;
                 virtual_anim_timer = 0.0f;
             } else {
-                float k = 1.0f - cosf((float)M_PI_2 * sinf((float)M_PI_2 * virtual_anim_timer));
+                float k = EaseInOut(virtual_anim_timer);
                 w = (int)(virtual_target_width * k + virtual_start_width * (1.0f - k));
                 h = (int)(virtual_target_height * k + virtual_start_height * (1.0f - k));
             }
             SetVirtualScreenDimensions(w, h);
         }
         bool q_pressed = (ov->OV_GetKeyStatei('Q') & 1) || (ov->OV_GetKeyStatei('q') & 1);
-        if (Held(KEY_CONTROL) && q_pressed) {
+        if (KeyHeld(KEY_CONTROL) && q_pressed) {
             fast_forward = !fast_forward;
         } else if (LetterHeld('Q')) {
-            float step = Held(KEY_SHIFT) ? 0.01f : 0.04f;
+            float step = KeyHeld(KEY_SHIFT) ? 0.01f : 0.04f;
             for (int i = 0; i < 64; i++)
                 UpdateScreens(step);
             return;
         }
         if (fast_forward) {
-            float step = fast_forward_step * (Held(KEY_SHIFT) ? 0.2f : 1.0f);
+            float step = fast_forward_step * (KeyHeld(KEY_SHIFT) ? 0.2f : 1.0f);
             for (int i = 0; i < fast_forward_steps; i++)
                 UpdateScreens(step * ((float)AppRandom() / 32767.0f * 0.6f + 0.5f));
             return;
@@ -118,10 +110,10 @@ void ScreenMan::Update(float dt)
         frame_services.edit_frame(dt);
 
     if (edit_mode) {
-        if (!edit_drag && Held(KEY_SHIFT) && Held(510)) {
+        if (!edit_drag && KeyHeld(KEY_SHIFT) && KeyHeld(510)) {
             edit_drag = true;
             edit_drag_start = mpos;
-        } else if (edit_drag && !Held(510)) {
+        } else if (edit_drag && !KeyHeld(510)) {
             edit_drag = false;
         }
     }
@@ -136,7 +128,7 @@ void ScreenMan::UpdateScreens(float dt)
         dt = dt > kMaxStep ? kMaxStep : 0.0f;
     mpos.x = ov->OV_GetKeyStatef(504);
     mpos.y = ov->OV_GetKeyStatef(505);
-    if (prog.parms.developer_mode && Held(KEY_MENU) && LetterHeld('X'))
+    if (prog.parms.developer_mode && KeyHeld(KEY_MENU) && LetterHeld('X'))
         ov->OV_SignalShutdown();
     if (reset_next_frame_time_delta.exchange(false, std::memory_order_acq_rel))
         dt = 0.0f;

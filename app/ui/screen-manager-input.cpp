@@ -4,6 +4,7 @@
 // Cursors find the component under them, lock onto it when pressed and click it when
 // the press ends over it; the game-pad cursor moves between interactive components.
 #include "app/services/audioman.h"
+#include "app/services/key-state.h"
 #include "app/services/luaman.h"
 #include "app/services/manager.h"
 #include "app/services/profiles.h"
@@ -31,11 +32,6 @@ enum {
     KEY_DOWN = 40,
     KEY_PAD_PRESENT = 800,
 };
-
-bool Held(int code)
-{
-    return (ov->OV_GetKeyStatei(code) & 2) != 0;
-}
 
 // A letter key, under its capital or its small code.
 bool IsLetter(int code, char capital)
@@ -202,7 +198,7 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
 
     // The edit mode's handler has every event (Ctrl+E and Ctrl+R stay the manager's).
     if (edit_mode && frame_services.edit_event &&
-        !(developer && type == OV_EVENT_KEY_DOWN && Held(KEY_CONTROL) &&
+        !(developer && type == OV_EVENT_KEY_DOWN && KeyHeld(KEY_CONTROL) &&
           (IsLetter(event.key, 'E') || IsLetter(event.key, 'R'))))
         frame_services.edit_event(event);
 
@@ -242,12 +238,12 @@ int ScreenMan::ProcessEvent(ov_event_t &event)
 
     // 8. Developer keys.
     if (developer && type == OV_EVENT_KEY_DOWN) {
-        if (Held(KEY_CONTROL) && IsLetter(event.key, 'E')) {
+        if (KeyHeld(KEY_CONTROL) && IsLetter(event.key, 'E')) {
             edit_mode = !edit_mode;
             EnterDeveloperWindow(*this);
             return 1;
         }
-        if (Held(KEY_CONTROL) && IsLetter(event.key, 'R')) {
+        if (KeyHeld(KEY_CONTROL) && IsLetter(event.key, 'R')) {
             virtual_resize_mode = !virtual_resize_mode;
             if (virtual_resize_mode)
                 EnterDeveloperWindow(*this);
@@ -385,7 +381,7 @@ void ScreenMan::UpdateCursors(float dt)
                        (comp->expanded_hit_area > 0.0f ? comp->IsPointOverExpandedArea(cursor->pos, comp->expanded_hit_area)
                                                        : comp->IsPointOver(cursor->pos));
             } else {
-                over = (comp->IsPointOver(cursor->pos) && comp->IsVisible()) || Held(KEY_SHIFT);
+                over = (comp->IsPointOver(cursor->pos) && comp->IsVisible()) || KeyHeld(KEY_SHIFT);
             }
             if (over)
                 hit = comp;
@@ -445,10 +441,10 @@ void ScreenMan::UpdateGamePadCursor(UICursor *cursor, float dt)
     if (cursor->pressed && cursor->over)
         ov->OV_PrintDebugf(1, "Over: %s\n", cursor->over->name ? cursor->over->name : "");
 
-    bool tab = Held(KEY_TAB);
+    bool tab = KeyHeld(KEY_TAB);
     if (tab && cursor->repeat_timer <= 0.0f) {
         cursor->repeat_timer = 0.4f;
-        cursor->over = GetInteractiveComp1D(set, cursor->over, Held(KEY_SHIFT) ? -1 : 1);
+        cursor->over = GetInteractiveComp1D(set, cursor->over, KeyHeld(KEY_SHIFT) ? -1 : 1);
     }
     int dir = 0;
     if (DoesControlDevicePointTo(KEY_LEFT))

@@ -29,23 +29,12 @@ UISet *CallingSet(lua_State *L)
     return ScreenMan::GetStateUISet(L);
 }
 
-// A text argument without converting a number in place; null for other types.
+// A text argument (a number given there is turned into its text on the stack); null
+// for other types.
 const char *Text(lua_State *L, int index)
 {
     const int t = lua_type(L, index);
     return t == LUA_TSTRING || t == LUA_TNUMBER ? lua_tostring(L, index) : nullptr;
-}
-
-int Integer(lua_State *L, int index)
-{
-    const double d = lua_tonumber(L, index);
-    if (!(d == d))
-        return 0;
-    if (d >= 2147483647.0)
-        return 2147483647;
-    if (d <= -2147483648.0)
-        return -2147483647 - 1;
-    return (int)d;
 }
 
 // Pushes the names of a set's components in order; the count pushed.
@@ -71,8 +60,6 @@ UIComp *TopScreenComp(lua_State *L)
     return top && name ? top->GetComp(name) : nullptr;
 }
 
-const char *const kScriptWords[6] = {"OnLoad", "OnClick", "OnEnter", "OnLeave", "OnDraw", "OnUpdate"};
-
 // A screen key after a screen path ("/:key", "/Screen:key"): the text after the
 // first ':' of the path, matched without case.
 void SetScreenKey(Screen *screen, const char *path, lua_State *L)
@@ -83,13 +70,13 @@ void SetScreenKey(Screen *screen, const char *path, lua_State *L)
         const char *comp_name = Text(L, 2);
         screen->default_comp = comp_name ? screen->GetComp(comp_name) : nullptr;
     } else if (nStringsMatchIncaseSensitive(key, "enter_trans_duration")) {
-        screen->SetEnterTransDuration((float)lua_tonumber(L, 2));
+        screen->SetEnterTransDuration(LuaToFloat(L, 2));
     } else if (nStringsMatchIncaseSensitive(key, "leave_trans_duration")) {
-        screen->SetLeaveTransDuration((float)lua_tonumber(L, 2));
+        screen->SetLeaveTransDuration(LuaToFloat(L, 2));
     } else if (nStringsMatchIncaseSensitive(key, "covers_screen")) {
         screen->covers_screen = lua_toboolean(L, 2) != 0;
     } else if (nStringsMatchIncaseSensitive(key, "trans")) {
-        screen->trans_phase = (float)lua_tonumber(L, 2);
+        screen->trans_phase = LuaToFloat(L, 2);
     }
 }
 
@@ -144,7 +131,7 @@ int luaf_CreateScreen(lua_State *L)
 // 4
 int luaf_IsIntervalElapsed(lua_State *L)
 {
-    lua_pushboolean(L, sman.IsIntervalElapsed((float)lua_tonumber(L, 1)));
+    lua_pushboolean(L, sman.IsIntervalElapsed(LuaToFloat(L, 1)));
     return 1;
 }
 
@@ -225,17 +212,17 @@ int luaf_SpawnEmitterFX(lua_State *L)
     // Screen units into the emitter's own particle space around its static position.
     const vec2_t s = emitter->GetStaticPos();
     const float ds = emitter->GetDynamicScale() != 0.0f ? emitter->GetDynamicScale() : 1.0f;
-    const vec2_t at = {((float)lua_tonumber(L, 3) - s.x) / ds, ((float)lua_tonumber(L, 4) - s.y) / ds};
+    const vec2_t at = {(LuaToFloat(L, 3) - s.x) / ds, (LuaToFloat(L, 4) - s.y) / ds};
     // The sixth argument scales the effect (its particles' size, spread, speed and mass,
     // as the system's reference scale does) for this spawn only; a missing, zero,
     // negative or endless one leaves it at its own size. The particles start at once.
-    float scale = (float)lua_tonumber(L, 6);
+    float scale = LuaToFloat(L, 6);
     if (!(scale > 0.0f) || !(scale < 1.0e6f))
         scale = 1.0f;
     PartMan &system = emitter->particles;
     const float own_scale = system.reference_scale;
     system.reference_scale = own_scale * scale;
-    pbman.SpawnFX(&system, pbman.GetFX(effect), at, (float)lua_tonumber(L, 5), 0.0f);
+    pbman.SpawnFX(&system, pbman.GetFX(effect), at, LuaToFloat(L, 5), 0.0f);
     system.reference_scale = own_scale;
     return 0;
 }
@@ -258,7 +245,7 @@ int luaf_SetEmitterParticlePoolSize(lua_State *L)
     const char *comp_name = Text(L, 1);
     UICompEmitter *emitter = set && comp_name ? dynamic_cast<UICompEmitter *>(set->GetComp(comp_name)) : nullptr;
     if (emitter && emitter->type == UICOMP_EMITTER)
-        emitter->particles.ResetAndResizePool(std::min(std::max(Integer(L, 2), 0), 65536));   // a script cannot ask for gigabytes
+        emitter->particles.ResetAndResizePool(std::min(std::max(LuaToInt(L, 2), 0), 65536));   // a script cannot ask for gigabytes
     return 0;
 }
 
@@ -335,7 +322,7 @@ int luaf_UICompEvent(lua_State *L)
     if (!comp || !word)
         return 0;
     for (int i = 0; i < 6; i++) {
-        if (nStringsMatchIncaseSensitive(word, kScriptWords[i])) {
+        if (nStringsMatchIncaseSensitive(word, UIComp::GetScriptWord(i))) {
             comp->SetScript(i, Text(L, 2));
             break;
         }
@@ -576,7 +563,7 @@ int luaf_IsTopScreen(lua_State *L)
 // 45
 int luaf_PeekScreen(lua_State *L)
 {
-    Screen *screen = sman.PeekScreen(Integer(L, 1));
+    Screen *screen = sman.PeekScreen(LuaToInt(L, 1));
     if (!screen)
         return 0;
     lua_pushstring(L, screen->name ? screen->name : "");
@@ -595,7 +582,7 @@ int luaf_PushScreen(lua_State *L)
 {
     const char *name = Text(L, 1);
     if (name)
-        sman.PushScreen(name, Integer(L, 2));
+        sman.PushScreen(name, LuaToInt(L, 2));
     return 0;
 }
 

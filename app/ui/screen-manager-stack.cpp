@@ -2,12 +2,15 @@
 // through the transition screen and the stack queries. A deferred pop only marks the
 // screen leaving; the frame update fades it out and pops it, and removes the entry at
 // the end of the frame (screen-manager-frame.cpp).
+#include "app/services/featureman.h"
 #include "app/services/luaman.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/transition.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
+
+#include <string.h>
 
 namespace {
 
@@ -226,6 +229,19 @@ bool ScreenMan::IsScreenInStack(const char *name)
 int ScreenMan::GetScreenIndexInStack(Screen *screen)
 {
     return IndexOf(stack, screen);
+}
+
+void ScreenMan::CopyScreensBelow(Screen *screen, nArray<Screen *> *out)
+{
+    out->Clear();
+    for (int i = 0; i < stack.Count() && stack[i] != screen; i++)
+        out->InsertLast(stack[i]);
+}
+
+bool ScreenMan::IsNewsOnTop()
+{
+    Screen *top = PeekScreen(0);
+    return top && top->name && strcmp(top->name, "TalvikNews") == 0 && feature_man.ProductFeatureExists("NEWS");
 }
 
 Screen *ScreenMan::GetScreenFromStackWithUISet(UISet *set)

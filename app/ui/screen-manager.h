@@ -80,6 +80,13 @@ public:
     bool IsScreenInStack(const char *name);
     int GetScreenIndexInStack(Screen *screen);   // bottom 0, -1 when absent
     Screen *GetScreenFromStackWithUISet(UISet *set);
+    // Copies into *out the screens below `screen`, bottom first (the whole stack when it
+    // is not stacked): a transition pops them from the copy, as a pop may push a
+    // follow-up or the transition itself again.
+    void CopyScreensBelow(Screen *screen, nArray<Screen *> *out);
+    // Whether the news screen ("TalvikNews") is on top while the product has the "NEWS"
+    // feature: a transition waits for it to go.
+    bool IsNewsOnTop();
     // The entry depth places below the top (a depth past the bottom gives the bottom,
     // a negative one the top); null on an empty stack.
     Screen *PeekScreen(int depth);

@@ -4,6 +4,7 @@
 #include "app/ui/screen.h"
 
 #include "app/services/luaman.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
@@ -334,7 +335,7 @@ void Screen::UpdateTimeDeltaMultiplierChange(float dt)
         time_delta_multiplier = multiplier_target;
         return;
     }
-    float k = 1.0f - cosf((float)M_PI_2 * sinf((float)M_PI_2 * multiplier_progress));
+    float k = EaseInOut(multiplier_progress);
     time_delta_multiplier = k * multiplier_target + (1.0f - k) * multiplier_start;
 }
 

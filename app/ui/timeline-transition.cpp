@@ -31,12 +31,6 @@ const TimelineScreenEntry *EntryOf(const nArray<TimelineScreenEntry> &list, Scre
     return nullptr;
 }
 
-bool NewsOnTop()
-{
-    Screen *top = sman.PeekScreen(0);
-    return feature_man.ProductFeatureExists("NEWS") && top && top->name && strcmp(top->name, "TalvikNews") == 0;
-}
-
 }  // namespace
 
 TimelineTransition::TimelineTransition()
@@ -128,7 +122,7 @@ void TimelineTransition::DoTheTransition()
         }
         return;
     }
-    if (NewsOnTop())
+    if (sman.IsNewsOnTop())
         return;
     switch (phase) {
     case 1:
@@ -156,8 +150,7 @@ void TimelineTransition::PhasePop()
         return;
     // A pop may push a follow-up: the screens below this one are taken from a copy.
     nArray<Screen *> below;
-    for (int i = 0; i < sman.stack.Count() && sman.stack[i] != this; i++)
-        below.InsertLast(sman.stack[i]);
+    sman.CopyScreensBelow(this, &below);
     for (int i = 0; i < below.Count(); i++) {
         Screen *s = below[i];
         const TimelineScreenEntry *entry = EntryOf(screens, s);

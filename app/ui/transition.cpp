@@ -4,14 +4,12 @@
 // "ui/fw/screen-transition.lua") are drawn at the switch's fade phase.
 #include "app/ui/transition.h"
 
-#include "app/services/featureman.h"
 #include "app/ui/frame-services.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
 
 #include <stdio.h>
-#include <string.h>
 
 ScreenTransition screen_transition;
 
@@ -64,8 +62,7 @@ void ScreenTransition::Update(float dt)
             // Everything below this screen goes at once. A pop may push a follow-up or
             // the screen itself again, so the screens are taken from a copy first.
             nArray<Screen *> below;
-            for (int i = 0; i < sman.stack.Count() && sman.stack[i] != this; i++)
-                below.InsertLast(sman.stack[i]);
+            sman.CopyScreensBelow(this, &below);
             for (int i = 0; i < below.Count(); i++)
                 sman.PopScreen(below[i], false);
             int index = sman.GetScreenIndexInStack(this);
@@ -84,8 +81,7 @@ void ScreenTransition::Update(float dt)
                 if (news && sman.IsScreenInStack(news))
                     return;
             }
-            Screen *top = sman.PeekScreen(0);
-            if (feature_man.ProductFeatureExists("NEWS") && top && strcmp(top->name, "TalvikNews") == 0)
+            if (sman.IsNewsOnTop())
                 return;
             // Directly below this screen, counted now: screens above it (the news) may
             // have come or gone since the others were popped.

@@ -166,11 +166,10 @@ void UIComp::ExportLua(FILE *f)
     if (scale != t->scale)
         fprintf(f, "SetProperty (\"scale\", %g);\n", scale);
 
-    static const char *const kScriptWords[6] = {"OnLoad", "OnClick", "OnEnter", "OnLeave", "OnDraw", "OnUpdate"};
     for (int i = 0; i < 6; i++) {
         const char *script = GetScript(i);
         if (script && script[0])
-            WriteLuaPropertyText(f, kScriptWords[i], script);
+            WriteLuaPropertyText(f, GetScriptWord(i), script);
     }
 
     if (align != t->align)

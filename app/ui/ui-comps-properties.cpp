@@ -26,8 +26,6 @@ const char *const kScaleTypeWords[8] = {
     "RELATIVE_TO_PARENT",
 };
 
-const char *const kScriptWords[6] = {"OnLoad", "OnClick", "OnEnter", "OnLeave", "OnDraw", "OnUpdate"};
-
 bool Is(const char *a, const char *b)
 {
     return strcmp(a, b) == 0;
@@ -36,24 +34,6 @@ bool Is(const char *a, const char *b)
 bool WordIs(const char *word, const char *expected)
 {
     return word && nStringsMatchIncaseSensitive(word, expected);
-}
-
-float Number(lua_State *L, int index)
-{
-    return (float)lua_tonumber(L, index);
-}
-
-// An integer by truncation; NaN gives 0 and the range is clamped.
-int Integer(lua_State *L, int index)
-{
-    const double d = lua_tonumber(L, index);
-    if (!(d == d))
-        return 0;
-    if (d >= 2147483647.0)
-        return 2147483647;
-    if (d <= -2147483648.0)
-        return -2147483647 - 1;
-    return (int)d;
 }
 
 // A text value without converting a number in place (a later number or flag read of
@@ -65,14 +45,6 @@ const char *Text(lua_State *L, int index, char *buf, int size)
         return buf;
     }
     return lua_type(L, index) == LUA_TSTRING ? lua_tostring(L, index) : nullptr;
-}
-
-// A flag given as a boolean, or as a number where non-zero is true.
-bool Flag(lua_State *L, int index)
-{
-    if (lua_type(L, index) == LUA_TNUMBER)
-        return lua_tonumber(L, index) != 0.0;
-    return lua_toboolean(L, index) != 0;
 }
 
 UISet *CallingSet(lua_State *L)
@@ -124,62 +96,62 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
     char number_text[32];
     const char *text = Text(L, 2, number_text, sizeof number_text);
     if (Is(prop, "alpha")) {
-        alpha = Number(L, 2);
+        alpha = LuaToFloat(L, 2);
     } else if (Is(prop, "position_offset")) {
-        position_offset_x = Number(L, 2);
-        position_offset_y = Number(L, 3);
+        position_offset_x = LuaToFloat(L, 2);
+        position_offset_y = LuaToFloat(L, 3);
     } else if (Is(prop, "position_offset.x")) {
-        position_offset_x = Number(L, 2);
+        position_offset_x = LuaToFloat(L, 2);
     } else if (Is(prop, "position_offset.y")) {
-        position_offset_y = Number(L, 2);
+        position_offset_y = LuaToFloat(L, 2);
     } else if (Is(prop, "position_offset.z")) {
-        position_offset_z = Number(L, 2);
+        position_offset_z = LuaToFloat(L, 2);
     } else if (Is(prop, "position")) {
-        position_x = Number(L, 2);
-        position_y = Number(L, 3);
+        position_x = LuaToFloat(L, 2);
+        position_y = LuaToFloat(L, 3);
     } else if (Is(prop, "position.x")) {
-        position_x = Number(L, 2);
+        position_x = LuaToFloat(L, 2);
     } else if (Is(prop, "position.y")) {
-        position_y = Number(L, 2);
+        position_y = LuaToFloat(L, 2);
     } else if (Is(prop, "position.z")) {
-        position_z = Number(L, 2);
+        position_z = LuaToFloat(L, 2);
     } else if (Is(prop, "angle")) {
-        angle = Number(L, 2);
+        angle = LuaToFloat(L, 2);
     } else if (Is(prop, "scale")) {
-        scale = Number(L, 2);
+        scale = LuaToFloat(L, 2);
         UpdateDimensions();
         CalculateDynamicScale();
     } else if (Is(prop, "color")) {
-        color.r = Number(L, 2);
-        color.g = Number(L, 3);
-        color.b = Number(L, 4);
+        color.r = LuaToFloat(L, 2);
+        color.g = LuaToFloat(L, 3);
+        color.b = LuaToFloat(L, 4);
         if (lua_gettop(L) >= 5)
-            color.a = Number(L, 5);
+            color.a = LuaToFloat(L, 5);
     } else if (Is(prop, "color.r")) {
-        color.r = Number(L, 2);
+        color.r = LuaToFloat(L, 2);
     } else if (Is(prop, "color.g")) {
-        color.g = Number(L, 2);
+        color.g = LuaToFloat(L, 2);
     } else if (Is(prop, "color.b")) {
-        color.b = Number(L, 2);
+        color.b = LuaToFloat(L, 2);
     } else if (Is(prop, "color.a")) {
-        color.a = Number(L, 2);
+        color.a = LuaToFloat(L, 2);
     } else if (Is(prop, "tags")) {
         ReplaceString(&tags, text ? text : "");
     } else if (Is(prop, "required_features")) {
         ReplaceString(&required_features, text);
         features_present = feature_man.EvaluateProductFeatureRequirementList(required_features);
     } else if (Is(prop, "width")) {
-        width = (float)Integer(L, 2);
+        width = (float)LuaToInt(L, 2);
     } else if (Is(prop, "height")) {
-        height = (float)Integer(L, 2);
+        height = (float)LuaToInt(L, 2);
     } else if (Is(prop, "active")) {
-        active = Flag(L, 2);
+        active = LuaToFlag(L, 2);
     } else if (Is(prop, "interactive")) {
-        interactive = Flag(L, 2);
+        interactive = LuaToFlag(L, 2);
     } else if (Is(prop, "visible")) {
-        visible = Flag(L, 2);
+        visible = LuaToFlag(L, 2);
     } else if (Is(prop, "fading")) {
-        fading = Flag(L, 2);
+        fading = LuaToFlag(L, 2);
     } else if (Is(prop, "draw_mode")) {
         if (WordIs(text, "NORMAL")) {
             draw_mode = UIDRAW_NORMAL;
@@ -195,7 +167,7 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
                           text ? text : "");
         }
     } else if (Is(prop, "fading_akey")) {
-        fading_akey = Number(L, 2);
+        fading_akey = LuaToFloat(L, 2);
     } else if (Is(prop, "inherit_scale")) {
         inherit_scale = lua_toboolean(L, 2) != 0;
     } else if (Is(prop, "inherit_angle")) {
@@ -203,7 +175,7 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "snap_position_to_pixels")) {
         snap_position_to_pixels = lua_toboolean(L, 2) != 0;
     } else if (Is(prop, "custom_draw")) {
-        custom_draw = Flag(L, 2);
+        custom_draw = LuaToFlag(L, 2);
     } else if (Is(prop, "blend_mode")) {
         blend_mode = WordIs(text, "ADDITIVE") ? 1 : WordIs(text, "REPLACE") ? 2 : 0;
     } else if (Is(prop, "pixel_filter")) {
@@ -215,11 +187,11 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "inherit")) {
         InheritByName(text);
     } else if (Is(prop, "localize")) {
-        localize = Integer(L, 2) != 0;
+        localize = LuaToInt(L, 2) != 0;
     } else if (Is(prop, "scale_type")) {
         SetScaleTypeWord(text, CallingSet(L));
     } else if (Is(prop, "expanded_hit_area")) {
-        expanded_hit_area = Number(L, 2);
+        expanded_hit_area = LuaToFloat(L, 2);
     } else if (Is(prop, "name")) {
         SetName(text);
     } else if (Is(prop, "parent_anchor")) {
@@ -257,7 +229,7 @@ int UIComp::SetProperty(const char *prop, lua_State *L)
             position_type = UIPOS_ABSOLUTE;
     } else {
         for (int i = 0; i < 6; i++) {
-            if (Is(prop, kScriptWords[i])) {
+            if (Is(prop, GetScriptWord(i))) {
                 SetScript(i, text);
                 return 0;
             }

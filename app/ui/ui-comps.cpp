@@ -125,6 +125,12 @@ void UIComp::SetScript(int index, const char *file)
         ReplaceString(fields[index], file);
 }
 
+const char *UIComp::GetScriptWord(int index)
+{
+    static const char *const kScriptWords[6] = {"OnLoad", "OnClick", "OnEnter", "OnLeave", "OnDraw", "OnUpdate"};
+    return index >= 0 && index < 6 ? kScriptWords[index] : nullptr;
+}
+
 int UIComp::GetCompType(const char *word)
 {
     if (!word)

@@ -192,6 +192,8 @@ public:
     // The six script names by index (0 OnLoad .. 5 OnUpdate), null when unset.
     const char *GetScript(int index) const;
     void SetScript(int index, const char *file);
+    // The script's property word by index ("OnLoad" .. "OnUpdate"), null outside 0..5.
+    static const char *GetScriptWord(int index);
 
     // Property-access statistics: names entered with TrackPropertyAccess are counted
     // by every base GetProperty of that name. Any thread (locked).

@@ -4,17 +4,11 @@
 
 #include "game/entities/entity.h"
 
+#include "app/services/small-maths.h"
+
 #include <math.h>
 
 namespace enemyai {
-
-const float kPi = 3.14159265358979f;
-
-inline float DistanceSquared(vec2_t a, vec2_t b) {
-    float dx = a.x - b.x;
-    float dy = a.y - b.y;
-    return dx * dx + dy * dy;
-}
 
 inline float HeadingTo(const Entity *e, const Entity *other) {
     return atan2f(other->pos.y - e->pos.y, other->pos.x - e->pos.x);

@@ -129,12 +129,6 @@ fx_t *MineBlinkEffect(const Scape *world, const Entity *e, float t) {
     return e->type != nullptr ? e->type->fx_idle : nullptr;
 }
 
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t pos, float angle) {
-    if (fx != nullptr && world->top_parts != nullptr) {
-        pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(pos), angle, 0.0f);
-    }
-}
-
 }  // namespace
 
 void EntityAIHangAround::UpdateEntity(Entity *e, float dt) {

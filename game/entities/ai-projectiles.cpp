@@ -2,6 +2,7 @@
 #include "game/entities/ai-projectiles.h"
 
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity-types.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 // Entities one projectile looks at per frame.
 const int kMaxTouched = 32;
 // Entities one rocket's splash reaches.
@@ -26,12 +26,6 @@ const float kCloudLife = 5.0f;
 
 float Fraction() {
     return (float)AppRandom() / 32767.0f;
-}
-
-float DistanceSquared(vec2_t a, vec2_t b) {
-    float dx = a.x - b.x;
-    float dy = a.y - b.y;
-    return dx * dx + dy * dy;
 }
 
 void Kill(Scape *world, Entity *e) {

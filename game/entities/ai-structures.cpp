@@ -31,12 +31,6 @@ bool IsMedTent(const Entity *e) {
     return e->type != nullptr && e->type->name != nullptr && strcmp(e->type->name, "MedTent") == 0;
 }
 
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t at, float angle) {
-    if (world->top_parts != nullptr && fx != nullptr) {
-        pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(at), angle, 0.0f);
-    }
-}
-
 // The three smoke points of a structure: by the level's base kind, or turning with a
 // MedTent; each offset corrected for the display's two scales.
 void SmokePoints(const Entity *e, vec2_t out[3]) {

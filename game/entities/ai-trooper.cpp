@@ -3,6 +3,7 @@
 #include "game/entities/ai-trooper.h"
 
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "game/controls.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 // The last stretch of a path over which the trooper slows to a stop.
 const float kArrivalStretch = 10.0f;
 // Targets are kept up to this many times the weapon's range (edge to centre).
@@ -31,23 +31,12 @@ const float kDyingTargetSeconds = 0.5f;
 // The aim is on target (and the trigger pulled) within this angle.
 const float kTriggerAngle = 0.1f;
 
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t at, float angle) {
-    if (world->top_parts != nullptr && fx != nullptr) {
-        pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(at), angle, 0.0f);
-    }
-}
-
 bool WeaponIs(const Weapon *weapon, const char *id) {
     return weapon != nullptr && weapon->id != nullptr && strcmp(weapon->id, id) == 0;
 }
 
 bool IsTypeNamed(const Entity *e, const char *name) {
     return e->type != nullptr && e->type->name != nullptr && strcmp(e->type->name, name) == 0;
-}
-
-float Distance(vec2_t a, vec2_t b) {
-    float dx = a.x - b.x, dy = a.y - b.y;
-    return sqrtf(dx * dx + dy * dy);
 }
 
 bool EnemiesAlive(const Scape *world) {

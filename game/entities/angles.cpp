@@ -1,12 +1,13 @@
 // Angle helpers and the fast inverse square root of the behaviours and entity types.
 #include "game/entities/angles.h"
 
+#include "app/services/small-maths.h"
+
 #include <math.h>
 #include <stdint.h>
 #include <string.h>
 
 static const double kTwoPi = 6.283185307179586476925286766559;
-static const double kPi = 3.141592653589793238462643383279;
 static const double kSteps = 65536.0;
 
 // Below this magnitude a step count is exact in an int64_t.
@@ -31,7 +32,7 @@ static double WrapExact(double a)
     if (m < 0.0)
         m += kSteps;
     double r = m * kTwoPi / kSteps;
-    if (r > kPi)
+    if (r > kPiDouble)
         r -= kTwoPi;
     return r;
 }

@@ -4,6 +4,7 @@
 // entity-ai-combat.cpp.
 #include "game/entities/entity-ai.h"
 
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "game/controls.h"
 #include "game/entities/angles.h"
@@ -25,12 +26,6 @@ const float DEFAULT_SEARCH_RADIUS = 1500.0f;
 const float NO_BASE_DISTANCE = 10000.0f;
 // Structures considered when measuring the distance to the nearest MedTent.
 const int MAX_MEDTENTS_MEASURED = 5;
-
-float Distance(vec2_t a, vec2_t b) {
-    float dx = a.x - b.x;
-    float dy = a.y - b.y;
-    return sqrtf(dx * dx + dy * dy);
-}
 
 bool TypeNamed(const Entity *e, const char *name) {
     return e->type != nullptr && e->type->name != nullptr && strcmp(e->type->name, name) == 0;

@@ -4,7 +4,9 @@
 // Every screen point comes from EntityScreenPoint.
 #include "game/entities/entity-types.h"
 
+#include "app/services/key-state.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity-types-internal.h"
 #include "game/entities/move-path.h"
@@ -21,24 +23,12 @@ using namespace enttypes;
 
 namespace {
 
-const float kPi = 3.14159265f;
 
 NamedBitmap bluestar = {"fxs/bluestar.png", nullptr, false};
-
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world ? world->stock : nullptr;
-}
 
 bool Exists(const ov_bitmap_t *b)
 {
     return b && (b->width > 0 || b->num_frames > 0);
-}
-
-bool KeyHeld(int code)
-{
-    return (ov->OV_GetKeyStatei(code) & 2) != 0;
 }
 
 vec2_t Add(vec2_t a, vec2_t b)
@@ -295,7 +285,7 @@ void EntityType::Draw(Entity *e)
             ov->OV_DrawBitmapRS(bm_die, p.x, p.y, e->angle, size);
         }
     } else {
-        ov->OV_SetAlpha(e->age < 1.0f ? Ease(e->age) : 1.0f);
+        ov->OV_SetAlpha(e->age < 1.0f ? EaseInOut(e->age) : 1.0f);
         SetMoveAnimFrame(bm_move, e->phase);
         if (bm_move)
             ov->OV_DrawBitmapRS(bm_move, p.x, p.y, e->angle, size);

@@ -16,8 +16,6 @@ inline float Clamp(float t, float lo, float hi)
 {
     return t > lo ? (t < hi ? t : hi) : lo;
 }
-// The ease 1 - cos((pi/2) sin((pi/2) t)) for t clamped to [0, 1]: 0 at 0, 1 at 1.
-float Ease(float t);
 // The world's zoom factor (1 without a world).
 float Zoom();
 // Frame count of a bitmap: its frames, at least 1.

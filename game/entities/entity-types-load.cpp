@@ -4,10 +4,11 @@
 // key creates other objects: the weapon, and the commanded type, are made before this
 // type is registered).
 //
-// Numbers are the leading decimal number of a value (0 when there is none); a key
+// Numbers are read by the data-number rule (app/services/data-numbers.h); a key
 // absent from the node leaves the documented default.
 #include "game/entities/entity-types.h"
 
+#include "app/services/data-numbers.h"
 #include "app/services/dataman.h"
 #include "app/ui/partfx.h"
 #include "game/entities/stock.h"
@@ -26,92 +27,10 @@ char *CopyText(const char *text)
     return text ? strdup(text) : nullptr;
 }
 
-// Length of the leading decimal number of s (optional sign, digits, optional
-// fraction, optional exponent); 0 when s does not start with one. Blanks before it
-// are skipped by the caller.
-size_t DecimalLength(const char *s)
-{
-    size_t i = 0, digits = 0;
-    if (s[i] == '+' || s[i] == '-')
-        i++;
-    while (s[i] >= '0' && s[i] <= '9')
-        i++, digits++;
-    if (s[i] == '.') {
-        i++;
-        while (s[i] >= '0' && s[i] <= '9')
-            i++, digits++;
-    }
-    if (digits == 0)
-        return 0;
-    if (s[i] == 'e' || s[i] == 'E') {
-        size_t j = i + 1;
-        if (s[j] == '+' || s[j] == '-')
-            j++;
-        if (s[j] >= '0' && s[j] <= '9') {
-            while (s[j] >= '0' && s[j] <= '9')
-                j++;
-            i = j;
-        }
-    }
-    return i;
-}
-
-const char *SkipBlanks(const char *s)
-{
-    while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r')
-        s++;
-    return s;
-}
-
-// The leading decimal number of a value; 0 for null or when there is none ("inf",
-// "nan" and hexadecimal are not numbers here). Huge values saturate at the float range.
-float LeadingNumber(const char *text)
-{
-    if (!text)
-        return 0.0f;
-    const char *s = SkipBlanks(text);
-    size_t n = DecimalLength(s);
-    if (n == 0)
-        return 0.0f;
-    char buf[128];
-    if (n >= sizeof buf)
-        n = sizeof buf - 1;
-    memcpy(buf, s, n);
-    buf[n] = 0;
-    double v = strtod(buf, nullptr);
-    if (v > 3.0e38)
-        return 3.0e38f;
-    if (v < -3.0e38)
-        return -3.0e38f;
-    return (float)v;
-}
-
-// The leading whole number of a value (digits only, as atoi reads them), saturated at
-// the int32 limits; 0 for null or when there is none.
-int LeadingWholeNumber(const char *text)
-{
-    if (!text)
-        return 0;
-    const char *s = SkipBlanks(text);
-    long long v = strtoll(s, nullptr, 10);
-    if (v > INT_MAX)
-        return INT_MAX;
-    if (v < INT_MIN)
-        return INT_MIN;
-    return (int)v;
-}
-
 // Reads one key of the node into a float; absent leaves `*out` at its default.
 void ReadFloat(const DMNode *node, const char *key, float *out)
 {
-    const char *v = node->GetValue(key);
-    if (v)
-        *out = LeadingNumber(v);
-}
-
-Stock *WorldStock()
-{
-    return Stock::GetLoadingStock();
+    *out = NodeFloat(node, key, *out);
 }
 
 EntityType *ConstructClass(const char *class_name, const char *name)
@@ -207,7 +126,7 @@ void ReadKeys(EntityType *t, const DMNode *node)
     t->barrel_angle = 1.0f;
     ReadFloat(node, "barrel_angle", &t->barrel_angle);
 
-    Stock *stock = WorldStock();
+    Stock *stock = Stock::GetLoadingStock();
     const char *commanded = node->GetValue("controls_entities");
     if (commanded && stock)
         t->controls_entities = stock->GetEntityType(commanded);
@@ -235,8 +154,8 @@ void ReadKeys(EntityType *t, const DMNode *node)
     ReadFloat(node, "scale", &t->scale);
     ReadFloat(node, "damage", &t->damage);
     ReadFloat(node, "hit_points", &t->hit_points);
-    t->points_worth = LeadingWholeNumber(node->GetValue("points_worth"));
-    t->top_speed = (float)LeadingWholeNumber(node->GetValue("top_speed"));
+    t->points_worth = DataLeadingInt(node->GetValue("points_worth"));
+    t->top_speed = (float)DataLeadingInt(node->GetValue("top_speed"));
 }
 
 }  // namespace

@@ -19,13 +19,6 @@
 
 namespace enttypes {
 
-float Ease(float t)
-{
-    const float half_pi = 1.5707963f;
-    t = Clamp(t, 0.0f, 1.0f);
-    return 1.0f - cosf(half_pi * sinf(half_pi * t));
-}
-
 float Zoom()
 {
     Scape *world = GetScape();

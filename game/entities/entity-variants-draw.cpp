@@ -3,6 +3,7 @@
 // Every screen point comes from EntityScreenPoint.
 #include "game/entities/entity-types.h"
 
+#include "app/services/small-maths.h"
 #include "game/entities/angles.h"
 #include "game/entities/entity-types-internal.h"
 #include "game/entities/powerups.h"
@@ -19,16 +20,9 @@ using namespace enttypes;
 
 namespace {
 
-const float kPi = 3.14159265f;
 
 NamedBitmap force_field = {"game-ui/bunker-force-field.png", nullptr, false};
 NamedBitmap parachute = {"game-ui/parachute.png", nullptr, false};
-
-Stock *WorldStock()
-{
-    Scape *world = GetScape();
-    return world ? world->stock : nullptr;
-}
 
 struct Shift {
     const char *kind;
@@ -123,14 +117,14 @@ PickupLook GetPickupLook(const Entity *e, float blink_from)
 {
     PickupLook look;
     if (e->age < 1.0f)
-        look.alpha = Ease(e->age);
+        look.alpha = EaseInOut(e->age);
     else if (e->age > blink_from)
         look.alpha = (cosf(2.0f * kPi * e->age) + 1.0f) * 0.375f + 0.25f;
     else
         look.alpha = 1.0f;
     look.size = Zoom() * e->scale + 0.15f * cosf(2.0f * kPi * e->anim_time);
     if (e->state == Entity::STATE_DYING)
-        look.size *= Ease(1.0f - 2.0f * e->phase);  // shrinks away in half a second
+        look.size *= EaseInOut(1.0f - 2.0f * e->phase);  // shrinks away in half a second
     look.rotation = 0.25f * sinf(2.3f * kPi * e->anim_time + 2.0f);
     return look;
 }
@@ -149,7 +143,7 @@ void EntityTypeStructure::Draw(Entity *e)
     if (e->state == Entity::STATE_DYING) {
         fade = (1.0f - e->phase) * 0.5f;
     } else {
-        ov->OV_SetAlpha(e->age < 1.0f ? Ease(e->age) : 1.0f);
+        ov->OV_SetAlpha(e->age < 1.0f ? EaseInOut(e->age) : 1.0f);
         if (bm_move) {
             const bool damaged = e->max_hit_points > 0.0f && 1.0f - e->hit_points / e->max_hit_points > 0.25f;
             ov->OV_SetBitmapFrame(bm_move, damaged ? 1 : 0);

@@ -13,6 +13,16 @@ static float RandomFraction()
     return (float)AppRandom() / (float)APP_RANDOM_MAX;
 }
 
+Entity *RootOwner(Entity *e)
+{
+    const int kMaxOwnerSteps = 512;
+    if (!e)
+        return nullptr;
+    for (int step = 0; step < kMaxOwnerSteps && e->owner; step++)
+        e = e->owner;
+    return e;
+}
+
 void Entity::ChangeGroup(int group)
 {
     if (group == friend_group)

@@ -138,6 +138,10 @@ struct Entity {
     static int GetFriendGroupFromString(const char *text);
 };
 
+// The last entity of the chain owner, owner's owner, ... (the entity itself without an
+// owner); the walk stops after 512 steps, so a stale owner cycle ends. Null for null.
+Entity *RootOwner(Entity *e);
+
 // Up to five voices of one kind (killed, attack, select) of an entity type, played at a
 // random member, volume and pitch. The engine sounds are not released by the set.
 struct SoundSet {

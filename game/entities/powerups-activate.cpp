@@ -13,7 +13,7 @@
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
 #include "game/entities/upgrades.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
 #include "game/entities/weapons.h"
 #include "game/game-util.h"
 #include "game/gamestate.h"
@@ -56,13 +56,6 @@ Entity *NearestLivingTrooper(vec2_t p)
         }
     }
     return best;
-}
-
-void SpawnTopEffect(fx_t *fx, vec2_t world_pos)
-{
-    Scape *world = GetScape();
-    if (fx && world && world->top_parts)
-        pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(world_pos), 0.0f, 0.0f);
 }
 
 void CountPickInStatistics()
@@ -145,7 +138,7 @@ void Powerup::Activate(Entity *pickup, Entity *picker)
     game.SetTutorialCompleted("POWERUPS");
     if (id)
         game.SetTutorial(id);
-    SpawnTopEffect(fx_picked, pickup->pos);
+    SpawnTopEffect(GetScape(), fx_picked, pickup->pos);
 
     // Only the living collect; a touch gives the trooper nearest the pick-up.
     if (picker && !picker->IsAlive())
@@ -173,7 +166,7 @@ void Powerup::Activate(Entity *pickup, Entity *picker)
         // Heals with or without its effect; the effect plays when there is one.
         if (picker) {
             picker->hit_points = picker->max_hit_points;
-            SpawnTopEffect(fx_activate, picker->pos);
+            SpawnTopEffect(GetScape(), fx_activate, picker->pos);
         }
     } else if (IdIs(id, "POWERUP_REINFORCEMENTS")) {
         sman.PushScreen("PickReinforcement", 0);

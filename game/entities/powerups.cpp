@@ -6,7 +6,8 @@
 #include "app/services/dataman.h"
 #include "app/services/localization.h"
 #include "app/ui/partfx.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
+#include "app/services/small-maths.h"
 #include "nstring.h"
 
 #include <stdlib.h>
@@ -43,9 +44,9 @@ void FillRecord(Powerup *p, const DMNode *node)
     if (value)
         p->fx_activate = pbman.GetFX(value);
     value = node->GetValue("rarity");
-    p->rarity = value ? DataTruncate(DataLeadingDouble(value)) : 10;
+    p->rarity = value ? SaturatedInt(DataLeadingDouble(value)) : 10;
     value = node->GetValue("min_level");
-    p->min_level = value ? DataTruncate(DataLeadingDouble(value)) : 0;
+    p->min_level = value ? SaturatedInt(DataLeadingDouble(value)) : 0;
 }
 
 }  // namespace

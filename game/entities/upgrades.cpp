@@ -2,7 +2,7 @@
 #include "game/entities/upgrades.h"
 
 #include "app/services/dataman.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
 
 #include <stddef.h>
 

@@ -7,7 +7,7 @@
 #include "game/entities/entity-types.h"
 #include "game/entities/entity.h"
 #include "game/entities/stock.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
 #include "game/game-util.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
@@ -30,12 +30,6 @@ float Fraction()
 bool IdIs(const char *id, const char *name)
 {
     return id && strcmp(id, name) == 0;
-}
-
-void SpawnTopEffect(Scape *world, fx_t *fx, vec2_t world_pos, float angle)
-{
-    if (fx && world && world->top_parts)
-        pbman.SpawnFX(world->top_parts, fx, AdjustPosByAverageScale(world_pos), angle, 0.0f);
 }
 
 // The weapon a trooper returns to when its super weapon's clip is spent and it has no

@@ -7,7 +7,7 @@
 #include "app/services/localization.h"
 #include "app/ui/partfx.h"
 #include "game/entities/stock.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
 #include "game/scape.h"
 #include "nstring.h"
 

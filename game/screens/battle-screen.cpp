@@ -4,6 +4,7 @@
 #include "app/services/audioman.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "game/controls.h"
@@ -239,8 +240,8 @@ void ScreenGame::Cheat(int key)
         world->stock->CacheEntityType(type, true);
         Entity *e = world->SpawnEntity(type, PointerInWorld());
         if (e) {
-            e->angle = -3.1415927f;
-            e->aim_angle = -3.1415927f;
+            e->angle = -kPi;
+            e->aim_angle = -kPi;
         }
         break;
     }

@@ -8,6 +8,7 @@
 #include "app/ui/ui-comps.h"
 #include "app/ui/widgets/ui-button.h"
 #include "game/gamestate.h"
+#include "game/trooper-classes.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -17,12 +18,6 @@
 namespace {
 
 const int kSlots = 3;
-
-// Trooper type to the word of its "... trooper update" line.
-const char *const kTrooperWords[][2] = {
-    {"MinigunTrooper", "Minigun"}, {"ShotgunTrooper", "Shotgun"}, {"BazookaTrooper", "Bazooka"},
-    {"PyroTrooper", "Pyro"},       {"SniperTrooper", "Sniper"},
-};
 
 const float kIconX[kSlots][kSlots] = {{0.0f}, {-0.2f, 0.2f}, {-0.3f, 0.0f, 0.3f}};
 
@@ -128,10 +123,8 @@ void ScreenFeatureUnlocked::ShowDescription(int index)
         SetTextOf(this, "FeatureName", name ? name : "");
         SetTextOf(this, "FeatureDesc", desc ? desc : "");
         const char *types = Upgrade(id, "upgraded_ent_types");
-        const char *word = nullptr;
-        for (const auto &pair : kTrooperWords)
-            if (types && strcmp(types, pair[0]) == 0)
-                word = pair[1];
+        const TrooperClass *upgraded = TrooperClassOfType(types);
+        const char *word = upgraded ? upgraded->word : nullptr;
         const char *type = Upgrade(id, "type");
         if (word) {
             sman.SetVisible(for_line, true);
@@ -190,18 +183,7 @@ int ScreenFeatureUnlocked::ProcessScreenMessage(Screen *, const char *message, c
 
 void ScreenFeatureUnlocked::GoOn()
 {
-    Screen *loader = Screen::PeekScreen("LoaderTransition");
-    NextMission next;
-    const bool has_next = FindNextMission(game.parms.mission_id, &next);
-    const char *next_id = has_next && next.node ? next.node->GetValue("id") : nullptr;
-    if (!next_id || next.new_chapter) {
-        sman.SendScreenMessage(this, loader, "LEAVE_BATTLE_LEVEL_WON", "");
-    } else {
-        char value[256];
-        snprintf(value, sizeof value, "%s:%s", next.array->id ? next.array->id : "", next_id);
-        sman.SendScreenMessage(this, loader, "ENTER_BATTLE", value);
-    }
-    sman.SwitchScreen("LoaderTransition");
+    LeadOnAfterWin(this);
 }
 
 bool ScreenFeatureUnlocked::ProcessUICompClick(UIComp *comp, int)

@@ -2,6 +2,7 @@
 #include "game/screens/flags.h"
 
 #include "app/services/luaman.h"
+#include "app/services/small-maths.h"
 #include "ovrecords.h"
 
 #include <lua.hpp>
@@ -14,12 +15,6 @@ Flagmaster flagmaster;
 
 namespace {
 
-const float kPi = 3.14159265358979323846f;
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
 
 const char *BitmapName(const FlagMesh *flag)
 {
@@ -36,11 +31,6 @@ int LuaToFlagId(lua_State *L, int index)
     if (!isfinite(v) || v < -2147483648.0 || v >= 2147483648.0)
         return -1;
     return (int)v;
-}
-
-float LuaToFloat(lua_State *L, int index)
-{
-    return (float)lua_tonumber(L, index);
 }
 
 }  // namespace

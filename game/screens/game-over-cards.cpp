@@ -12,6 +12,8 @@
 #include "game/entities/weapons.h"
 #include "game/gamestate.h"
 #include "online/analytics.h"
+#include "game/trooper-classes.h"
+#include "game/missions.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -19,13 +21,6 @@
 namespace {
 
 const int kCards = 5;
-
-// Entity type name to the "Upgrades" node whose icon shows the trooper.
-const char *const kTrooperIcons[][2] = {
-    {"MinigunTrooper", "MINIGUN_TROOPER"}, {"UnarmedTrooper", "MINIGUN_TROOPER"},
-    {"BazookaTrooper", "BAZOOKA_TROOPER"}, {"ShotgunTrooper", "SHOTGUN_TROOPER"},
-    {"PyroTrooper", "PYRO_TROOPER"},       {"SniperTrooper", "SNIPER_TROOPER"},
-};
 
 UIComp *CardComp(Screen *screen, int slot, const char *suffix)
 {
@@ -126,10 +121,11 @@ void UpdateTrooperImages(Screen *screen)
 
         Entity *e = Trooper(i);
         const char *type = TypeName(e);
-        const char *icon = nullptr;
-        for (const auto &pair : kTrooperIcons)
-            if (strcmp(type, pair[0]) == 0)
-                icon = UpgradeIcon(pair[1]);
+        // The card shows the "Upgrades" icon of the trooper's class; an unarmed trooper
+        // wears the minigun trooper's.
+        const TrooperClass *trooper_class =
+            strcmp(type, "UnarmedTrooper") == 0 ? &kTrooperClasses[0] : TrooperClassOfType(type);
+        const char *icon = trooper_class ? UpgradeIcon(trooper_class->feature) : nullptr;
         ShowImage(CardComp(screen, i, "_image"), icon);
         UIComp *weapon_image = CardComp(screen, i, "_image_weapon");
         if (strcmp(type, "UnarmedTrooper") == 0)
@@ -199,13 +195,6 @@ void LogLevelStats(const char *event)
 
 const char *GetMissionName(const char *mission_id)
 {
-    if (!mission_id)
-        return nullptr;
-    DMDatabase *missions = dman().GetDatabase("missions.xml");
-    for (int a = 0; a < missions->GetNumberOfArrays(); a++) {
-        DMArray *array = missions->GetArray(a);
-        if (DMNode *node = array ? array->GetNode(mission_id) : nullptr)
-            return node->GetValue("name");
-    }
-    return nullptr;
+    DMNode *node = MissionNode(mission_id);
+    return node ? node->GetValue("name") : nullptr;
 }

@@ -6,10 +6,12 @@
 #include "app/services/audioman.h"
 #include "app/services/dataman.h"
 #include "app/services/featureman.h"
+#include "app/services/key-state.h"
 #include "app/services/localization.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
 #include "app/services/random.h"
+#include "app/services/small-maths.h"
 #include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
@@ -19,6 +21,7 @@
 #include "game/gamestate.h"
 #include "game/scape.h"
 #include "online/leaderboards-manager.h"
+#include "game/missions.h"
 
 #include <ctype.h>
 #include <math.h>
@@ -29,30 +32,12 @@ namespace {
 
 const int kResetKey = 82;  // 'R': developer replay of the animation while held
 
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
-
 void SetOffset(Screen *screen, const char *name, float x, float y)
 {
     if (UIComp *comp = screen->GetComp(name)) {
         comp->position_offset_x = x;
         comp->position_offset_y = y;
     }
-}
-
-// The score limit of the highest rank of "ranks_<mission id in lower case>" (0 when missing).
-int TopRankLimit(const char *mission_id)
-{
-    char array[128];
-    snprintf(array, sizeof array, "ranks_%s", mission_id);
-    for (char *c = array; *c; c++)
-        *c = (char)tolower((unsigned char)*c);
-    DMArray *ranks = dman().GetArray("ranks.xml", array);
-    DMNode *top = ranks ? ranks->GetNode(ranks->GetSize() - 1) : nullptr;
-    const char *limit = top ? top->GetValue("score_limit") : nullptr;
-    return limit ? atoi(limit) : 0;
 }
 
 const char *RandomGameOverText()
@@ -125,7 +110,7 @@ void ScreenGameOver::Reset()
     // The game state has just submitted the score under the mission id.
     const char *mission_id = game.parms.mission_id;
     LeaderboardScore best = leaderboards_man.GetPersonalBestScore(mission_id);
-    const int limit = TopRankLimit(mission_id);
+    const int limit = RankLimit(mission_id, -1);
     if (UIComp *result = GetComp("Result")) {
         if (game.score < best.points || game.score <= limit) {
             sman.SetText(result, "%s", RandomGameOverText());
@@ -189,7 +174,7 @@ void ScreenGameOver::Update(float dt)
 {
     if (sman.PeekScreen(0) != this)
         return;
-    if (prog.parms.developer_mode && (ov->OV_GetKeyStatei(kResetKey) & 2))
+    if (prog.parms.developer_mode && KeyHeld(kResetKey))
         Reset();
     const float target = leaving ? 0.0f : 1.0f;
     if (fabsf(trans_phase - target) <= 0.000001f)

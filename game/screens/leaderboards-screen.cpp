@@ -12,6 +12,7 @@
 #include "online/leaderboards-manager.h"
 
 #include "ovrecords.h"
+#include "game/missions.h"
 
 #include <ctype.h>
 #include <stdio.h>
@@ -22,17 +23,7 @@ namespace {
 
 const char kDeveloperCategory[] = "JUNGLE_SURVIVAL";
 
-// "ranks_" + the category with 'A' to 'Z' in lower case, from "ranks.xml".
-DMArray *RankArray(const char *category)
-{
-    char name[160];
-    snprintf(name, sizeof name, "ranks_%s", category ? category : "");
-    for (char *c = name; *c; c++)
-        *c = (char)tolower((unsigned char)*c);
-    return dman().GetArray("ranks.xml", name);
-}
-
-int RankLimit(DMArray *ranks, int k)
+int ScoreLimit(DMArray *ranks, int k)
 {
     const char *limit = ranks ? ranks->GetNodeValue(k, "score_limit") : nullptr;
     return limit ? atoi(limit) : 0;
@@ -161,7 +152,7 @@ void ScreenLeaderboards::DrawScores(UIComp *comp)
             continue;
         }
         // No rank left: every remaining score is drawn.
-        const int limit = k >= 0 ? RankLimit(ranks, k) : -1;
+        const int limit = k >= 0 ? ScoreLimit(ranks, k) : -1;
         if (k >= 0 && score->points < limit) {
             row(ranks->GetNodeValue(k, "name"), limit);
             k--;
@@ -171,7 +162,7 @@ void ScreenLeaderboards::DrawScores(UIComp *comp)
         j++;
     }
     for (; k >= 0; k--)
-        row(ranks->GetNodeValue(k, "name"), RankLimit(ranks, k));
+        row(ranks->GetNodeValue(k, "name"), ScoreLimit(ranks, k));
 
     if (UICompTouchField *field = dynamic_cast<UICompTouchField *>(GetComp("TF")))
         field->SetContentHeight((float)(LineHeight(font) * (num_ranks + num_scores)));

@@ -11,6 +11,7 @@
 #include "game/gamestate.h"
 #include "game/screens/game-over.h"
 #include "online/leaderboards-manager.h"
+#include "game/missions.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -84,15 +85,6 @@ int CampaignSum()
     return PlayerCount(sum);
 }
 
-DMNode *MissionNode(const char *mission_id)
-{
-    DMDatabase *missions = dman().GetDatabase("missions.xml");
-    for (int a = 0; a < missions->GetNumberOfArrays(); a++)
-        if (DMNode *node = missions->GetArray(a)->GetNode(mission_id))
-            return node;
-    return nullptr;
-}
-
 }  // namespace
 
 bool FindNextMission(const char *mission_id, NextMission *next)
@@ -116,6 +108,23 @@ bool FindNextMission(const char *mission_id, NextMission *next)
         }
     }
     return false;
+}
+
+void LeadOnAfterWin(Screen *from)
+{
+    Screen *loader = Screen::PeekScreen("LoaderTransition");
+    NextMission next;
+    const bool has_next = FindNextMission(game.parms.mission_id, &next);
+    const char *next_id = has_next && next.node ? next.node->GetValue("id") : nullptr;
+    const bool first_win = ProfileCount("missions", game.parms.mission_id, "times_played") == 1;
+    if (next_id && !next.new_chapter && first_win && strcmp(game.parms.chapter_id, "EXTRAS") != 0) {
+        char value[256];
+        snprintf(value, sizeof value, "%s:%s", next.array->id ? next.array->id : "", next_id);
+        sman.SendScreenMessage(from, loader, "ENTER_BATTLE", value);
+    } else {
+        sman.SendScreenMessage(from, loader, "LEAVE_BATTLE_LEVEL_WON", "");
+    }
+    sman.SwitchScreen("LoaderTransition");
 }
 
 ScreenLevelWon *GetLevelWonScreen()
@@ -276,7 +285,6 @@ bool ScreenLevelWon::ProcessUICompClick(UIComp *comp, int)
 {
     if (!comp || !comp->name || strcasecmp(comp->name, "Continue") != 0)
         return false;
-    Screen *loader = Screen::PeekScreen("LoaderTransition");
     if (unlocked_count > 0) {
         ScreenFeatureUnlocked *unlocked = GetFeatureUnlockedScreen();
         sman.SendScreenMessage(this, unlocked, "UNLOCK_AFTER_LEVEL", "");
@@ -289,18 +297,7 @@ bool ScreenLevelWon::ProcessUICompClick(UIComp *comp, int)
         sman.PushScreen(unlocked, 0);
         sman.PopScreen(this, true);
     } else {
-        NextMission next;
-        const bool has_next = FindNextMission(game.parms.mission_id, &next);
-        const char *next_id = has_next && next.node ? next.node->GetValue("id") : nullptr;
-        const bool first_win = ProfileCount("missions", game.parms.mission_id, "times_played") == 1;
-        if (next_id && !next.new_chapter && first_win && strcmp(game.parms.chapter_id, "EXTRAS") != 0) {
-            char value[256];
-            snprintf(value, sizeof value, "%s:%s", next.array->id ? next.array->id : "", next_id);
-            sman.SendScreenMessage(this, loader, "ENTER_BATTLE", value);
-        } else {
-            sman.SendScreenMessage(this, loader, "LEAVE_BATTLE_LEVEL_WON", "");
-        }
-        sman.SwitchScreen("LoaderTransition");
+        LeadOnAfterWin(this);
     }
     profile_man().SaveProfiles();
     return true;

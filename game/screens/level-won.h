@@ -20,6 +20,13 @@ struct NextMission {
 };
 bool FindNextMission(const char *mission_id, NextMission *next);
 
+// Leads on from a won battle (the mission of game.parms), from the screen `from`: the
+// campaign runs straight on into the next mission ("ENTER_BATTLE" to the loader
+// transition) only after the first win of a mission whose next one stays in the same
+// chapter, outside the extras (an extra opens by its own unlock); otherwise
+// "LEAVE_BATTLE_LEVEL_WON". Then switches to the loader transition.
+void LeadOnAfterWin(Screen *from);
+
 class ScreenLevelWon : public Screen {
 public:
     ScreenLevelWon();

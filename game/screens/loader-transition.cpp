@@ -357,6 +357,7 @@ void ScreenLoaderTransition::Update(float dt)
 
     if (has_picture) {
         waiting_for_tap = true;
+        ov->OV_Printf("LoaderTransition: the battle is ready, waiting for a tap\n");
         sman.SetText(GetComp("text"), "%s",
                      feature_man.ProductFeatureExists("MOUSE_INTERFACE") ? "Click to enter the battlefield"
                                                                         : "Tap to enter the battlefield");

@@ -2,6 +2,7 @@
 #include "game/screens/loading.h"
 
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "game/screens/load-game-prompt.h"
@@ -21,11 +22,6 @@ const char *kBannerBitmap = "ui/gfx/banner-cloth.png";
 const int kBannerResolution = 24;
 // Seconds between the all-preloaded report and the hand-over to the main menu.
 const float kHandOverDelay = 0.5f;
-
-float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
 
 }  // namespace
 

@@ -6,11 +6,12 @@
 
 ScreenMainMenu screen_main_menu;
 
-// Left alone, the menu is drawn at 15 frames a second instead of the frame limit: its
-// banner moves less than a pixel a frame even so, and the embers rise a few pixels.
+// Left alone, the menu is drawn at 30 frames a second instead of the frame limit: the
+// banner's cloth moves well under a pixel a frame and the embers at most 1.7 pixels, so
+// the motion stays smooth (at 15 the embers stepped 3 pixels at a time, visibly).
 ScreenMainMenu::ScreenMainMenu() : Screen("MainMenu")
 {
-    idle_frame_ms = 66;
+    idle_frame_ms = 33;
 }
 
 bool ScreenMainMenu::PreLoad()

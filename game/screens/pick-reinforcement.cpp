@@ -7,6 +7,7 @@
 #include "game/entities/stock.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
+#include "game/trooper-classes.h"
 
 #include <string.h>
 
@@ -14,18 +15,6 @@ namespace {
 
 const double kTapGate = 0.3;  // seconds after the fade-in before taps count
 const int kKeyEscape = 27;
-
-struct TrooperClass {
-    const char *button;
-    const char *tag;
-    const char *type;
-};
-
-const TrooperClass kClasses[] = {
-    {"Minigun", "MINIGUN_TROOPER", "MinigunTrooper"}, {"Shotgun", "SHOTGUN_TROOPER", "ShotgunTrooper"},
-    {"Bazooka", "BAZOOKA_TROOPER", "BazookaTrooper"}, {"Pyro", "PYRO_TROOPER", "PyroTrooper"},
-    {"Sniper", "SNIPER_TROOPER", "SniperTrooper"},
-};
 
 }  // namespace
 
@@ -59,10 +48,10 @@ void ScreenPickReinforcement::Enter()
     timer = 0.0;
     sman.ResetNextFrameTimeDelta();
     bool any = false;
-    for (const TrooperClass &c : kClasses) {
-        bool unlocked = prof && prof->TagExists("features", c.tag);
+    for (const TrooperClass &c : kTrooperClasses) {
+        bool unlocked = prof && prof->TagExists("features", c.feature);
         any = any || unlocked;
-        if (UIComp *button = GetComp(c.button))
+        if (UIComp *button = GetComp(c.word))
             button->visible = unlocked;
     }
     // Without any class unlocked the minigun trooper is offered, so there is a way out.
@@ -80,8 +69,8 @@ void ScreenPickReinforcement::CentreShownClasses()
 {
     UIComp *buttons[5];
     int n = 0, shown = 0;
-    for (const TrooperClass &c : kClasses) {
-        UIComp *button = GetComp(c.button);
+    for (const TrooperClass &c : kTrooperClasses) {
+        UIComp *button = GetComp(c.word);
         if (!button)
             return;
         buttons[n++] = button;
@@ -110,8 +99,8 @@ bool ScreenPickReinforcement::ProcessUICompClick(UIComp *comp, int)
     if (leaving || timer < kTapGate || !comp || !comp->name)
         return true;
     const TrooperClass *chosen = nullptr;
-    for (const TrooperClass &c : kClasses)
-        if (strcmp(comp->name, c.button) == 0)
+    for (const TrooperClass &c : kTrooperClasses)
+        if (strcmp(comp->name, c.word) == 0)
             chosen = &c;
     return Pick(chosen);
 }
@@ -137,6 +126,6 @@ int ScreenPickReinforcement::ProcessEvent(ov_event_t *event)
 {
     // Escape picks the minigun trooper, whether its button shows or not.
     if (event && event->type == OV_EVENT_KEY_DOWN && event->key == kKeyEscape && !leaving && timer >= kTapGate)
-        Pick(&kClasses[0]);
+        Pick(&kTrooperClasses[0]);
     return 1;
 }

@@ -13,6 +13,7 @@
 #include "game/gamestate.h"
 #include "game/screens/pick-reinforcement.h"
 #include "game/screens/shop.h"
+#include "game/trooper-classes.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -90,15 +91,8 @@ void ShowNodeTexts(Screen *screen, DMNode *node, const std::string &desc)
 
 const char *ClassIcon(const char *type)
 {
-    static const char *const kIcons[][2] = {
-        {"MinigunTrooper", "shop/minigun.png"}, {"BazookaTrooper", "shop/bazooka.png"},
-        {"ShotgunTrooper", "shop/shotgun.png"}, {"PyroTrooper", "shop/pyro.png"},
-        {"SniperTrooper", "shop/sniper.png"},
-    };
-    for (auto &pair : kIcons)
-        if (type && strcmp(type, pair[0]) == 0)
-            return pair[1];
-    return nullptr;
+    const TrooperClass *trooper_class = TrooperClassOfType(type);
+    return trooper_class ? trooper_class->icon : nullptr;
 }
 
 }  // namespace
@@ -485,14 +479,6 @@ bool ScreenPickUpgrade::ProcessUICompClick(UIComp *comp, int)
 {
     // The three offers choose; the class buttons below only tell about their class
     // (the pick and its selector stay where they were).
-    static const struct {
-        const char *comp;
-        const char *id;
-    } kClasses[] = {
-        {"Minigun_Upgrades", "MINIGUN_TROOPER"}, {"Shotgun_Upgrades", "SHOTGUN_TROOPER"},
-        {"Bazooka_Upgrades", "BAZOOKA_TROOPER"}, {"Pyro_Upgrades", "PYRO_TROOPER"},
-        {"Sniper_Upgrades", "SNIPER_TROOPER"},
-    };
     static const char *const kOffers[3] = {"A", "B", "C"};
     if (Named(comp, "Select")) {
         ApplyFreePick(Text(selection), catalogue);
@@ -502,9 +488,12 @@ bool ScreenPickUpgrade::ProcessUICompClick(UIComp *comp, int)
     for (int k = 0; k < 3; k++)
         if (Named(comp, kOffers[k]))
             SelectOffer(k);
-    for (const auto &c : kClasses)
-        if (Named(comp, c.comp))
-            ShowDescription(c.id);
+    for (const TrooperClass &c : kTrooperClasses) {
+        char name[32];
+        snprintf(name, sizeof name, "%s_Upgrades", c.word);
+        if (Named(comp, name))
+            ShowDescription(c.feature);
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "app/services/localization.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const float kBlinkSeconds = 1.5f;
 const float kLeaveSpeed = 1.3f;       // leave_time per second: the flight lasts 1 / 1.3 s
 const float kAppearSpeed = 2.0f;
@@ -187,8 +187,7 @@ void ScreenShop::BarColour(float f, float *r, float *g)
 
 ScreenShop::Flight ScreenShop::FlightOf(const Item &item, vec2_t bunker)
 {
-    float lt = Clamp(item.leave_time, 0.0f, 1.0f);
-    float e = 1.0f - cosf(sinf(lt * kPi / 2.0f) * kPi / 2.0f);
+    float e = EaseInOut(item.leave_time);
     Flight f;
     f.x = (1.0f - e) * item.x + e * bunker.x;
     f.y = (1.0f - e) * item.y + e * bunker.y - 40.0f * sinf(e * kPi);

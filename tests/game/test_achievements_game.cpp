@@ -6,7 +6,7 @@
 // the application hooks.
 #include "tests/game/hud_fixture.h"
 
-#include "app/entry/entry.h"
+#include "entry/entry.h"
 #include "app/services/dataman.h"
 #include "app/ui/screen-manager.h"
 #include "game/achievements.h"

@@ -4,6 +4,7 @@
 #include "tests/game/game_fixture.h"
 
 #include "app/services/random.h"
+#include "app/ui/partfx.h"
 #include "app/ui/parts.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-button.h"
@@ -269,4 +270,77 @@ TEST_F(GameOps, DyingParticleLeavesADecal)
     // Without a world nothing happens.
     FreeWorld();
     PMAN_func_death_Decal(&part);
+}
+
+// Effects started on the world's top layer at the point mapped for the particle layers;
+// nothing without an effect, a world or a top layer.
+TEST_F(GameOps, TopEffectsStartOnTheTopLayerAtTheMappedPoint)
+{
+    apptest::WriteFile("fxs/one.lua", "FXParm ('num_parts', 1) FXParm ('bitmap', 'dot') FXParm ('age_to_die', 9, 9)");
+    fx_t *fx = pbman.GetFX("fxs/one.lua");
+    ASSERT_NE(nullptr, fx);
+    float sx = sman.reference_scale_x, sy = sman.reference_scale_y;
+    sman.reference_scale_x = 2.0f;
+    sman.reference_scale_y = 1.0f;
+    const int before = world->top_parts->GetLiveCount();
+    SpawnTopEffect(world, fx, vec2_t{30.0f, 60.0f});
+    ASSERT_EQ(before + 1, world->top_parts->GetLiveCount());
+    part_t *p = world->top_parts->FirstLive();
+    EXPECT_NEAR(40.0f, p->x, 0.5f);  // 30 x 2 / 1.5
+    EXPECT_NEAR(40.0f, p->y, 0.5f);  // 60 x 1 / 1.5
+    sman.reference_scale_x = sx;
+    sman.reference_scale_y = sy;
+
+    SpawnTopEffect(world, nullptr, vec2_t{30.0f, 60.0f});
+    SpawnTopEffect(nullptr, fx, vec2_t{30.0f, 60.0f});
+    PartMan *top = world->top_parts;
+    world->top_parts = nullptr;
+    SpawnTopEffect(world, fx, vec2_t{30.0f, 60.0f});
+    world->top_parts = top;
+    EXPECT_EQ(before + 1, world->top_parts->GetLiveCount());
+}
+
+// The credit for a shot goes to the end of its owner chain; a chain that loops ends.
+TEST_F(GameOps, RootOwnerIsTheEndOfTheOwnerChain)
+{
+    EXPECT_EQ(nullptr, RootOwner(nullptr));
+    Entity *trooper = world->SpawnEntity(Type("Trooper"), vec2_t{100.0f, 100.0f});
+    Entity *grenade = world->SpawnEntity(Type("Trooper"), vec2_t{110.0f, 100.0f});
+    Entity *shard = world->SpawnEntity(Type("Trooper"), vec2_t{120.0f, 100.0f});
+    ASSERT_TRUE(trooper && grenade && shard);
+    EXPECT_EQ(trooper, RootOwner(trooper));
+    grenade->owner = trooper;
+    shard->owner = grenade;
+    EXPECT_EQ(trooper, RootOwner(shard));
+    trooper->owner = shard;  // a stale loop: the walk still ends, on one of the three
+    Entity *end = RootOwner(shard);
+    EXPECT_TRUE(end == trooper || end == grenade || end == shard);
+    trooper->owner = grenade->owner = shard->owner = nullptr;
+}
+
+// A new pick-up keeps clear of the pick-ups on their way: only queued POWERUP types count,
+// nearer than the reach.
+TEST_F(GameOps, QueuedPickupsNearAPoint)
+{
+    SpawnManager *spawns = world->spawn_manager;
+    EXPECT_FALSE(spawns->PickupQueuedNear(vec2_t{484.0f, 384.0f}, 50.0f));
+    spawns->AddSpawnInfo(99999, Type("Pickup"), vec2_t{484.0f, 384.0f});
+    spawns->AddSpawnInfo(99999, Type("Trooper"), vec2_t{100.0f, 100.0f});
+    EXPECT_TRUE(spawns->PickupQueuedNear(vec2_t{490.0f, 384.0f}, 10.0f));
+    EXPECT_FALSE(spawns->PickupQueuedNear(vec2_t{490.0f, 384.0f}, 6.0f)) << "exactly at the reach is clear";
+    EXPECT_FALSE(spawns->PickupQueuedNear(vec2_t{100.0f, 100.0f}, 10.0f)) << "a queued trooper is no pick-up";
+}
+
+// The living troopers of the roster: dead ones and empty records do not count.
+TEST_F(GameOps, LivingTroopersOfTheRoster)
+{
+    EXPECT_EQ(0, CountLivingTroopers(game));
+    Entity *a = world->SpawnEntity(Type("Trooper"), vec2_t{100.0f, 100.0f});
+    Entity *b = world->SpawnEntity(Type("Trooper"), vec2_t{200.0f, 100.0f});
+    game.troopers.InsertLast(a);
+    game.troopers.InsertLast(b);
+    game.troopers.InsertLast(nullptr);
+    EXPECT_EQ(2, CountLivingTroopers(game));
+    world->KillEntity(b, nullptr, true);
+    EXPECT_EQ(1, CountLivingTroopers(game));
 }

@@ -1,8 +1,8 @@
 // Terrain generation on the headless engine: the composed ground read back (background,
 // additive and normal decals, a rotated obstacle), the obstacles and the bunker's outline
 // placed, the emitters created and run ahead, a rebuild within the mission, a world
-// without a terrain bitmap, and the rules the generation applies (flag tokens, pre-run
-// steps, emitter intervals).
+// without a terrain bitmap, and the rules the generation applies (pre-run steps, emitter
+// intervals).
 #include "tests/support/headless_engine.h"
 #include "game/terrain.h"
 
@@ -31,30 +31,6 @@ namespace {
 using widgettest::Rgba;
 
 // ---- the rules ----
-
-TEST(TerrainRules, FlagTokens)
-{
-    struct {
-        const char *flags;
-        bool additive;
-    } cases[] = {
-        {"ADDITIVE", true},
-        {"GLOW, ADDITIVE", true},
-        {"GLOW,ADDITIVE;X", true},
-        {"  ADDITIVE  ", true},
-        {"ADDITIVES", false},
-        {"NOT_ADDITIVE", false},
-        {"additive", false},
-        {"", false},
-        {nullptr, false},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.flags ? c.flags : "(null)");
-        EXPECT_EQ(TerrainFlagsHaveToken(c.flags, "ADDITIVE"), c.additive);
-    }
-    EXPECT_FALSE(TerrainFlagsHaveToken("X", nullptr));
-    EXPECT_FALSE(TerrainFlagsHaveToken("X", ""));
-}
 
 TEST(TerrainRules, PresimulationSteps)
 {

@@ -2,10 +2,13 @@
 #include "tests/gfx/gfx_fixture.h"
 
 #include "gfx/bitmap.h"
+#include "gfx/rendimp-gles.h"
 #include "gfx/transform.h"
 
 #include <stdlib.h>
 #include <string.h>
+
+#include <vector>
 
 using namespace gfxtest;
 
@@ -196,6 +199,8 @@ TEST_F(GlesPixels, ScissorClipsAndFullProgramRectangleDisablesIt)
     EXPECT_EQ(Pixel(390, 390), kGreen);
 }
 
+// A render target of a power-of-two size and one of another size (kept at its own size
+// where the driver takes such textures: no memory spent on rounding up).
 TEST_F(GlesPixels, RenderTargetIsDrawnBackUpright)
 {
     ov_bitmap_t *target = nullptr;
@@ -211,16 +216,28 @@ TEST_F(GlesPixels, RenderTargetIsDrawnBackUpright)
         ov->OV_DrawBitmap(target, 200, 100);
     };
     Start();
-    target = ov->OV_CreateBitmap("target", 32, 32, 1);
-    ASSERT_NE(target, nullptr);
-    ASSERT_TRUE(target->hw.uploaded);
-    EXPECT_EQ(target->hw.tex_width, 32);
-    OVI_Frame(16);
-    EXPECT_EQ(Pixel(202, 102), kRed);
-    EXPECT_EQ(Pixel(215, 107), kRed);
-    EXPECT_EQ(Pixel(202, 125), kBlue);   // bottom-left of the target stays blue
-    EXPECT_EQ(Pixel(228, 102), kBlue);
-    EXPECT_EQ(ov_state.transform_top, -1);
+    ASSERT_TRUE(gl_caps.npot);
+    const struct {
+        const char *name;
+        int w, h;
+    } sizes[] = {{"target", 32, 32}, {"target-npot", 40, 24}};
+    for (const auto &size : sizes) {
+        SCOPED_TRACE(size.name);
+        target = ov->OV_CreateBitmap(size.name, size.w, size.h, 1);
+        ASSERT_NE(target, nullptr);
+        ASSERT_TRUE(target->hw.uploaded);
+        EXPECT_EQ(target->hw.tex_width, size.w);
+        EXPECT_EQ(target->hw.tex_height, size.h);
+        OVI_Frame(16);
+        EXPECT_EQ(Pixel(202, 102), kRed);
+        EXPECT_EQ(Pixel(215, 107), kRed);
+        EXPECT_EQ(Pixel(202, 100 + size.h - 2), kBlue);  // bottom-left of the target stays blue
+        EXPECT_EQ(Pixel(200 + size.w - 2, 102), kBlue);
+        EXPECT_EQ(Pixel(200 + size.w, 102), (Rgba{0, 0, 0, 255})) << "the target ends at its width";
+        EXPECT_EQ(Pixel(202, 100 + size.h), (Rgba{0, 0, 0, 255})) << "and at its height";
+        EXPECT_EQ(ov_state.transform_top, -1);
+        ov->OV_ReleaseBitmap(target);
+    }
 }
 
 TEST_F(GlesPixels, TranslatedRectangleLandsWhereExpected)
@@ -275,5 +292,86 @@ TEST_F(GlesPixels, TrianglesAfterABatchedRectangleDrawTheirOwnVertices)
     };
     for (const Case &c : cases)
         EXPECT_EQ(Pixel(c.x, c.y), c.expected) << c.x << "," << c.y;
+    OVI_SetBitmapFileLoader(nullptr);
+}
+
+namespace {
+// A 6 x 5 opaque bitmap of varied colours, no alpha flag (as a PNG without transparency).
+bool OpaqueLoader(ov_bitmap_t *b)
+{
+    if (strcmp(b->name, "opaque-ramp") != 0)
+        return false;
+    b->width = b->src_width = 6;
+    b->height = b->src_height = 5;
+    b->pixels = (uint8_t *)malloc(6 * 5 * 4);
+    for (int i = 0; i < 30; i++) {
+        b->pixels[i * 4 + 0] = (uint8_t)(i * 37);
+        b->pixels[i * 4 + 1] = (uint8_t)(255 - i * 8);
+        b->pixels[i * 4 + 2] = (uint8_t)(i * 91);
+        b->pixels[i * 4 + 3] = 255;
+    }
+    return true;
+}
+
+// Four white corners over (x, y, w, h), the whole bitmap across them, alpha as given.
+void DrawStretched(ov_bitmap_t *b, float x, float y, float w, float h, uint8_t alpha)
+{
+    ov_vertex_t v[4];
+    for (int i = 0; i < 4; i++) {
+        v[i].x = x + (i & 1 ? w : 0);
+        v[i].y = y + (i & 2 ? h : 0);
+        v[i].z = ov->OV_GetDepthDefault();
+        v[i].color[0] = v[i].color[1] = v[i].color[2] = 255;
+        v[i].color[3] = alpha;
+        v[i].u = (float)(i & 1);
+        v[i].v = (float)(i >> 1);
+    }
+    ov->OV_DrawBitmap4V(b, v);
+}
+}  // namespace
+
+// An opaque bitmap stretched over the screen with the normal blend (a menu's backdrop) is
+// copied without blending: every pixel as the blend gives it (the same bitmap marked as
+// having alpha takes the blend), and what is drawn after it still blends.
+TEST_F(GlesPixels, OpaqueStretchedBitmapLooksAsBlendedAndLaterDrawsStillBlend)
+{
+    OVI_SetBitmapFileLoader(OpaqueLoader);
+    ov_bitmap_t *ramp = nullptr;
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0.5f, 0.5f, 0.5f);
+        ov->OV_SetBlend(0);
+        ov->OV_SetColor(1, 1, 1);
+        ov->OV_SetAlpha(1);
+        DrawStretched(ramp, 3, 2, 77, 41, 255);   // filtered, a scale of 12.8 x 8.2
+        DrawStretched(ramp, 100, 2, 40, 40, 128); // translucent corners: blended
+        ov->OV_SetColor(0, 0, 1);
+        ov->OV_SetAlpha(0.5f);
+        ov->OV_DrawRect(3, 50, 20, 20);            // half blue over grey
+    };
+    Start();
+    ramp = ov->OV_LoadBitmap("opaque-ramp", OV_CACHE_GPU);
+    ASSERT_TRUE(ramp && ramp->hw.uploaded);
+    ASSERT_FALSE(ramp->flags & OV_BITMAP_ALPHA);
+    OVI_Frame(16);
+    std::vector<Rgba> copied;
+    for (int y = 0; y < 46; y++)
+        for (int x = 0; x < 84; x++)
+            copied.push_back(Pixel(x, y));
+    Rgba translucent = Pixel(120, 22), half_blue = Pixel(10, 60);
+
+    ramp->flags |= OV_BITMAP_ALPHA;  // the same texels, now taken through the blend
+    OVI_Frame(16);
+    ramp->flags &= (uint16_t)~OV_BITMAP_ALPHA;
+    int differing = 0;
+    for (int y = 0; y < 46; y++)
+        for (int x = 0; x < 84; x++)
+            differing += copied[(size_t)(y * 84 + x)] != Pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(Pixel(120, 22), translucent);
+    EXPECT_NE(copied[(size_t)(20 * 84 + 40)], (Rgba{128, 128, 128, 255})) << "the bitmap was drawn";
+    // The translucent quad mixes with the grey: half way between it and the texel.
+    EXPECT_NE(translucent, Pixel(40, 20));
+    EXPECT_NEAR(half_blue[0], 64, 2);
+    EXPECT_NEAR(half_blue[2], 191, 2);
     OVI_SetBitmapFileLoader(nullptr);
 }

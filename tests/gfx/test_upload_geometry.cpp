@@ -98,13 +98,24 @@ TEST_F(UploadGeometry, Width1023IsNotPaddedHorizontally)
     EXPECT_FLOAT_EQ(b.hw.v0, 1.0f / 16);
 }
 
+// The target's picture sits at the bottom of its texture (GL's rows run bottom up); the
+// texture is rounded up to powers of two only without non-power-of-two support.
 TEST_F(UploadGeometry, RenderTargetTextureIsStoredBottomUp)
 {
     ov_bitmap_t *t = ov->OV_CreateBitmap("rt", 300, 200, 1);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->hw.tex_width, 512);
-    EXPECT_EQ(t->hw.tex_height, 256);
+    EXPECT_EQ(t->hw.tex_width, 300);
+    EXPECT_EQ(t->hw.tex_height, 200);
     EXPECT_FLOAT_EQ(t->hw.v0, 1.0f);
-    EXPECT_FLOAT_EQ(t->hw.v1, 56.0f / 256);
-    EXPECT_FLOAT_EQ(t->hw.u1, 300.0f / 512);
+    EXPECT_FLOAT_EQ(t->hw.v1, 0.0f);
+    EXPECT_FLOAT_EQ(t->hw.u1, 1.0f);
+
+    OVID_OGLES_ForceNoNPOT(true);
+    ov_bitmap_t *pot = ov->OV_CreateBitmap("rt-pot", 300, 200, 1);
+    ASSERT_NE(pot, nullptr);
+    EXPECT_EQ(pot->hw.tex_width, 512);
+    EXPECT_EQ(pot->hw.tex_height, 256);
+    EXPECT_FLOAT_EQ(pot->hw.v0, 1.0f);
+    EXPECT_FLOAT_EQ(pot->hw.v1, 56.0f / 256);
+    EXPECT_FLOAT_EQ(pot->hw.u1, 300.0f / 512);
 }

@@ -41,7 +41,7 @@ const FormatCase kFormatCases[] = {
     {"comma", "E", {{"a,b", "1,2"}}, "E,\"a,b\",\"1,2\"", "event_id=E&k[a%2Cb]=1%2C2"},
     {"ampersand and equals", "E", {{"k&=", "x=y&z"}}, "E,k&=,x=y&z", "event_id=E&k[k%26%3D]=x%3Dy%26z"},
     {"quote", "E", {{"say", "he said \"hi\""}}, "E,say,\"he said \"\"hi\"\"\"",
-     "event_id=E&k[say]=he+said+%22hi%22"},
+     "event_id=E&k[say]=he%20said%20%22hi%22"},  // a blank as %20: the body goes into a query
     {"line break", "E", {{"note", "one\ntwo\r"}}, "E,note,\"one\ntwo\r\"", "event_id=E&k[note]=one%0Atwo%0D"},
     {"empty pair", "E", {{"", ""}}, "E,,", "event_id=E&k[]="},
 };

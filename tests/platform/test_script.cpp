@@ -274,3 +274,66 @@ TEST_F(ScriptFile, ResetDropsAPendingScript) {
 }
 
 }  // namespace
+
+TEST(ScriptParse, AwaitGatesTheEventsAfterIt) {
+    std::vector<ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(headless::parse_script("wait 30\nawait 5000 logs/run.log   PushScreen: 'Shop'  # the shop\nexit\n",
+                                       &steps, &error))
+        << error;
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].delay_ms, 30);
+    EXPECT_EQ(steps[0].await_file, "logs/run.log");
+    EXPECT_EQ(steps[0].await_text, "PushScreen: 'Shop'");
+    EXPECT_EQ(steps[0].await_limit_ms, 5000);
+    EXPECT_EQ(steps[1].delay_ms, 0);
+    EXPECT_TRUE(steps[1].await_text.empty());
+    const struct {
+        const char *line;
+        const char *message;
+    } bad[] = {
+        {"await 5000 log.txt\n", "line 1: await takes a limit in milliseconds, a file and a text"},
+        {"await 0 log.txt Shop\n", "line 1: await"},
+        {"await soon log.txt Shop\n", "line 1: await"},
+    };
+    for (const auto &b : bad) {
+        EXPECT_FALSE(headless::parse_script(b.line, &steps, &error)) << b.line;
+        EXPECT_EQ(error.rfind(b.message, 0), 0u) << "got: " << error;
+    }
+}
+
+// The gate opens when the text shows in the file, each await matching after the last;
+// a text that never comes opens it at its limit.
+TEST_F(ScriptFile, AwaitHoldsLaterEventsUntilTheFileSaysSo) {
+    const std::string log = ::testing::TempDir() + "orvex_await_" + std::to_string(getpid()) + ".log";
+    std::ofstream(log) << "PushScreen: 'Game'\n";
+    std::string error;
+    ASSERT_TRUE(headless::load_script(Write("await 60000 " + log + " PushScreen: 'Game'\nkey 'a' press\n" +
+                                            "await 60000 " + log + " PushScreen: 'Game'\nkey 'b' press\n" +
+                                            "await 50 " + log + " never written\nexit\n"),
+                                      &error))
+        << error;
+    // The first await finds the line already there.
+    bps_event_t *event = NextEvent();
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(bps_event_get_code(event), static_cast<unsigned>(SCREEN_EVENT_KEYBOARD));
+    event = NextEvent();
+    ASSERT_NE(event, nullptr);  // the key's release
+    // The second needs a second line: nothing until the file gets it.
+    ASSERT_EQ(bps_get_event(&event, 100), BPS_SUCCESS);
+    EXPECT_EQ(event, nullptr) << "the second key waits for a second 'Game' line";
+    std::ofstream(log, std::ios::app) << "PushScreen: 'Game'\n";
+    event = NextEvent();
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(bps_event_get_code(event), static_cast<unsigned>(SCREEN_EVENT_KEYBOARD));
+    event = NextEvent();
+    ASSERT_NE(event, nullptr);
+    // The text that never comes: the exit goes out once the 50 ms limit passed (the
+    // fetch waits at most 5 s, so a broken gate fails here instead of hanging).
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(bps_get_event(&event, 5000), BPS_SUCCESS);
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(bps_event_get_code(event), static_cast<unsigned>(NAVIGATOR_EXIT));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(30));
+    std::remove(log.c_str());
+}

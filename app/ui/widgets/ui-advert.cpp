@@ -1,6 +1,8 @@
 // The advert slot (see ui-advert.h).
 #include "app/ui/widgets/ui-advert.h"
 
+#include "app/services/luaman.h"
+
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-widget-frame.h"
 #include "nstring.h"

@@ -1,6 +1,8 @@
 // The marker's and the aligner's area (see ui-area.h).
 #include "app/ui/widgets/ui-area.h"
 
+#include "app/services/luaman.h"
+
 #include "app/ui/screen-manager.h"
 #include "app/ui/ui-comps.h"
 
@@ -24,7 +26,7 @@ int SetAreaProperty(const UIArea &area, UIComp *comp, const char *prop, lua_Stat
 {
     float *field = NamedSide(area, prop, "area_width", "area_height");
     if (field)
-        *field = (float)lua_tonumber(L, 2);
+        *field = LuaToFloat(L, 2);
     else
         ov->OV_Popupf(1, "%s::SetProperty: Unknown Property '%s' for UIComp '%s'\n", area.class_name, prop,
                       comp->name ? comp->name : "");

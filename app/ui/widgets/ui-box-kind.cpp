@@ -1,6 +1,8 @@
 // The box kinds' properties (see ui-box-kind.h).
 #include "app/ui/widgets/ui-box-kind.h"
 
+#include "app/services/luaman.h"
+
 #include <lua.hpp>
 #include <string.h>
 
@@ -17,7 +19,7 @@ int GetBoxProperty(const UIBox &box, const char *prop, lua_State *L)
 int SetBoxProperty(const UIBox &box, UIComp *comp, const char *prop, lua_State *L)
 {
     if (float *side = NamedSide(box, prop, "rect_width", "rect_height")) {
-        *side = (float)lua_tonumber(L, 2);
+        *side = LuaToFloat(L, 2);
         comp->UpdateDimensions();
     } else {
         ov->OV_Popupf(1, "%s::SetProperty: Unknown Property '%s' for UIComp '%s'\n", box.class_name, prop,

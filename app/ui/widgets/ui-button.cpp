@@ -1,6 +1,9 @@
 // The button (see ui-button.h).
 #include "app/ui/widgets/ui-button.h"
 
+#include "app/services/luaman.h"
+#include "app/services/small-maths.h"
+
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
@@ -32,10 +35,10 @@ color_t Mix(const color_t &a, const color_t &b, float t)
 
 void ReadColor(lua_State *L, color_t *c)
 {
-    c->r = ScriptNumber(L, 2);
-    c->g = ScriptNumber(L, 3);
-    c->b = ScriptNumber(L, 4);
-    c->a = ScriptNumber(L, 5);
+    c->r = LuaToFloat(L, 2);
+    c->g = LuaToFloat(L, 3);
+    c->b = LuaToFloat(L, 4);
+    c->a = LuaToFloat(L, 5);
 }
 
 }  // namespace
@@ -255,38 +258,38 @@ int UICompButton::SetOwnProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "button.font")) {
         SetFont(value ? ov->OV_GetFont(value) : nullptr);
     } else if (Is(prop, "button.text_offset")) {
-        text_offset_x = ScriptNumber(L, 2);
-        text_offset_y = ScriptNumber(L, 3);
+        text_offset_x = LuaToFloat(L, 2);
+        text_offset_y = LuaToFloat(L, 3);
     } else if (Is(prop, "button.icon_offset")) {
-        icon_offset_x = ScriptNumber(L, 2);
-        icon_offset_y = ScriptNumber(L, 3);
+        icon_offset_x = LuaToFloat(L, 2);
+        icon_offset_y = LuaToFloat(L, 3);
     } else if (Is(prop, "button.text_align")) {
         text_align = ParseAlignFlags(value);
     } else if (Is(prop, "button.text")) {
         if (value)
             SetText("%s", value);
     } else if (Is(prop, "button.text_scale_idle")) {
-        text_scale_idle = ScriptNumber(L, 2);
+        text_scale_idle = LuaToFloat(L, 2);
     } else if (Is(prop, "button.text_scale_over")) {
-        text_scale_over = ScriptNumber(L, 2);
+        text_scale_over = LuaToFloat(L, 2);
     } else if (Is(prop, "button.text_scale_pressed")) {
-        text_scale_pressed = ScriptNumber(L, 2);
+        text_scale_pressed = LuaToFloat(L, 2);
     } else if (Is(prop, "button.text_scale_disabled")) {
-        text_scale_disabled = ScriptNumber(L, 2);
+        text_scale_disabled = LuaToFloat(L, 2);
     } else if (Is(prop, "button.dynamic_text_scale_limits")) {
-        dynamic_text_scale_min = ScriptNumber(L, 2);
-        dynamic_text_scale_max = ScriptNumber(L, 3);
+        dynamic_text_scale_min = LuaToFloat(L, 2);
+        dynamic_text_scale_max = LuaToFloat(L, 3);
     } else if (Is(prop, "button.textbox_size")) {
-        textbox_width = ScriptNumber(L, 2);
-        textbox_height = ScriptNumber(L, 3);
+        textbox_width = LuaToFloat(L, 2);
+        textbox_height = LuaToFloat(L, 3);
     } else if (Is(prop, "button.scale_idle")) {
-        scale_idle = ScriptNumber(L, 2);
+        scale_idle = LuaToFloat(L, 2);
     } else if (Is(prop, "button.scale_over")) {
-        scale_over = ScriptNumber(L, 2);
+        scale_over = LuaToFloat(L, 2);
     } else if (Is(prop, "button.scale_pressed")) {
-        scale_pressed = ScriptNumber(L, 2);
+        scale_pressed = LuaToFloat(L, 2);
     } else if (Is(prop, "button.scale_disabled")) {
-        scale_disabled = ScriptNumber(L, 2);
+        scale_disabled = LuaToFloat(L, 2);
     } else if (Is(prop, "button.text_color_idle")) {
         ReadColor(L, &text_color_idle);
     } else if (Is(prop, "button.text_color_over")) {
@@ -296,7 +299,7 @@ int UICompButton::SetOwnProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "button.text_color_disabled")) {
         ReadColor(L, &text_color_disabled);
     } else if (Is(prop, "button.max_text_width_percentage")) {
-        max_text_width_percentage = ScriptNumber(L, 2);
+        max_text_width_percentage = LuaToFloat(L, 2);
     } else {
         ov->OV_Popupf(1, "UICompButton::SetProperty: Unknown Property '%s'\n", prop);
     }
@@ -317,8 +320,8 @@ void UICompButton::ExportOwn(FILE *f, const UICompButton &t)
     if (text_align != t.text_align)
         fprintf(f, "SetProperty (\"button.text_align\", \"%s\");\n", GetAlignFlagsAsString(text_align));
     if (textbox_width != t.textbox_width || textbox_height != t.textbox_height)
-        fprintf(f, "SetProperty (\"button.textbox_size\", \"%d\", \"%d\");\n", WholeInt(textbox_width),
-                WholeInt(textbox_height));
+        fprintf(f, "SetProperty (\"button.textbox_size\", \"%d\", \"%d\");\n", SaturatedInt(textbox_width),
+                SaturatedInt(textbox_height));
     if (max_text_width_percentage != t.max_text_width_percentage)
         fprintf(f, "SetProperty (\"button.max_text_width_percentage\", \"%g\");\n", max_text_width_percentage);
     if (text_scale_disabled != t.text_scale_disabled)

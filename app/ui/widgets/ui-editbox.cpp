@@ -2,6 +2,7 @@
 #include "app/ui/widgets/ui-editbox.h"
 
 #include "app/services/luaman.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/widgets/ui-widget-frame.h"
@@ -217,8 +218,8 @@ void UICompEditbox::Draw()
         ov->OV_SetTextboxWidth(0);
         ov->OV_SetColor(color.r * text_color.r, color.g * text_color.g, color.b * text_color.b);
         const float x = pos.x + ds * padding + ds * text_offset_x;
-        const float y = (float)WholeInt(height / 2.0f) + pos.y + ds * text_offset_y;
-        int room = WholeInt((float)BitmapWidth(bm_panel) - 2.0f * padding);
+        const float y = (float)SaturatedInt(height / 2.0f) + pos.y + ds * text_offset_y;
+        int room = SaturatedInt((float)BitmapWidth(bm_panel) - 2.0f * padding);
         if (room < 0)
             room = 0;
         // The tail that fits the room; a cursor inside the skipped head shows the text
@@ -311,20 +312,20 @@ int UICompEditbox::SetOwnProperty(const char *prop, lua_State *L)
     } else if (Is(prop, "editbox.max_chars")) {
         max_chars = LuaToInt(L, 2);
     } else if (Is(prop, "editbox.padding")) {
-        padding = ScriptNumber(L, 2);
+        padding = LuaToFloat(L, 2);
     } else if (Is(prop, "editbox.text_offset")) {
-        text_offset_x = ScriptNumber(L, 2);
-        text_offset_y = ScriptNumber(L, 3);
+        text_offset_x = LuaToFloat(L, 2);
+        text_offset_y = LuaToFloat(L, 3);
     } else if (Is(prop, "editbox.text_offset.x")) {
-        text_offset_x = ScriptNumber(L, 2);
+        text_offset_x = LuaToFloat(L, 2);
     } else if (Is(prop, "editbox.text_offset.y")) {
-        text_offset_y = ScriptNumber(L, 2);
+        text_offset_y = LuaToFloat(L, 2);
     } else if (Is(prop, "editbox.text_scale")) {
-        text_scale = ScriptNumber(L, 2);
+        text_scale = LuaToFloat(L, 2);
     } else if (Is(prop, "editbox.text_color")) {
-        text_color.r = ScriptNumber(L, 2);
-        text_color.g = ScriptNumber(L, 3);
-        text_color.b = ScriptNumber(L, 4);
+        text_color.r = LuaToFloat(L, 2);
+        text_color.g = LuaToFloat(L, 3);
+        text_color.b = LuaToFloat(L, 4);
     } else if (Is(prop, "editbox.text")) {
         if (value) {
             const size_t n = strlen(value);
@@ -348,7 +349,7 @@ void UICompEditbox::ExportOwn(FILE *f, const UICompEditbox &t)
     if (font && font != t.font)
         WriteLuaPropertyText(f, "editbox.font", FontName(font));
     if (padding != t.padding)
-        fprintf(f, "SetProperty (\"editbox.padding\", %d);\n", WholeInt(padding));
+        fprintf(f, "SetProperty (\"editbox.padding\", %d);\n", SaturatedInt(padding));
     if (max_chars != t.max_chars)
         fprintf(f, "SetProperty (\"editbox.max_chars\", %d);\n", max_chars);
     if (text_offset_x != t.text_offset_x || text_offset_y != t.text_offset_y)

@@ -1,6 +1,8 @@
 // The emitter (see ui-emitter.h).
 #include "app/ui/widgets/ui-emitter.h"
 
+#include "app/services/luaman.h"
+
 #include "app/ui/partfx.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
@@ -155,18 +157,18 @@ int UICompEmitter::SetOwnProperty(const char *prop, lua_State *L)
         const char *file = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
         SetFX(file ? pbman.LoadFX(file, true, 0) : nullptr);
     } else if (strcmp(prop, "emitter.time_interval") == 0) {
-        time_interval = (float)lua_tonumber(L, 2);
+        time_interval = LuaToFloat(L, 2);
         RescaleParticleSystem();
     } else if (strcmp(prop, "emitter.initial_simulation_time") == 0) {
-        initial_simulation_time = (float)lua_tonumber(L, 2);
+        initial_simulation_time = LuaToFloat(L, 2);
         Presimulate(initial_simulation_time);
     } else if (strcmp(prop, "emitter.cam_x") == 0) {
-        particles.cam_x = (float)lua_tonumber(L, 2);
+        particles.cam_x = LuaToFloat(L, 2);
     } else if (strcmp(prop, "emitter.cam_y") == 0) {
-        particles.cam_y = (float)lua_tonumber(L, 2);
+        particles.cam_y = LuaToFloat(L, 2);
     } else if (strcmp(prop, "emitter.cam") == 0) {
-        particles.cam_x = (float)lua_tonumber(L, 2);
-        particles.cam_y = (float)lua_tonumber(L, 3);
+        particles.cam_x = LuaToFloat(L, 2);
+        particles.cam_y = LuaToFloat(L, 3);
     } else {
         ov->OV_Popupf(1, "UICompEmitter::SetProperty: Unknown Property '%s'\n", prop);
     }

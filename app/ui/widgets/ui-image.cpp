@@ -1,6 +1,9 @@
 // The image (see ui-image.h).
 #include "app/ui/widgets/ui-image.h"
 
+#include "app/services/key-state.h"
+#include "app/services/luaman.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
@@ -15,7 +18,6 @@ namespace {
 
 const char kPrefix[] = "image.";
 const size_t kPrefixLength = sizeof kPrefix - 1;
-const float kPi = 3.14159265358979323846f;
 
 // The rest of a property name after "image."; a name without the prefix is reported
 // and looked up whole from its seventh character on, or whole when it is shorter.
@@ -210,7 +212,7 @@ void UICompImage::EditUpdate(float)
     const int half_h = bitmap->height / 2 > 1 ? bitmap->height / 2 : 1;
     float new_scale = fmaxf(fabsf(dx) / (float)half_w, fabsf(dy) / (float)half_h);
     float new_angle = atan2f(dy, dx);
-    if (ov->OV_GetKeyStatei(16) & 2) {
+    if (KeyHeld(16)) {
         new_angle = (float)(int)((new_angle + kPi / 8.0f) / (kPi / 4.0f)) * (kPi / 4.0f);
         new_scale = (float)(int)(new_scale / 0.1f) * 0.1f;
     }
@@ -257,11 +259,11 @@ int UICompImage::SetOwnProperty(const char *prop, lua_State *L)
         const char *bitmap_name = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
         SetBitmap(bitmap_name);
     } else if (strcmp(rest, "anim_loop_time") == 0) {
-        anim_loop_time = (float)lua_tonumber(L, 2);
+        anim_loop_time = LuaToFloat(L, 2);
     } else if (strcmp(rest, "anim_pause_time") == 0) {
-        anim_pause_time = (float)lua_tonumber(L, 2);
+        anim_pause_time = LuaToFloat(L, 2);
     } else if (strcmp(rest, "anim_key") == 0) {
-        cycle_time = (float)lua_tonumber(L, 2);
+        cycle_time = LuaToFloat(L, 2);
     } else if (strcmp(rest, "anim_mode") == 0) {
         const char *word = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
         if (word && (strcmp(word, "LOOP") == 0 || strcmp(word, "LOOP_FOREVER") == 0)) {

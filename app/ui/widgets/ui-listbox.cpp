@@ -3,6 +3,7 @@
 
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
@@ -89,7 +90,7 @@ void UICompListbox::WidenIconColumn(const ov_bitmap_t *bitmap)
 {
     if (!bitmap)
         return;
-    const int column = WholeInt(2.0f + (float)BitmapWidth(bitmap) * IconScale(bitmap, line_height));
+    const int column = SaturatedInt(2.0f + (float)BitmapWidth(bitmap) * IconScale(bitmap, line_height));
     if (column > icon_column)
         icon_column = column;
 }
@@ -261,7 +262,7 @@ int UICompListbox::ProcessCursorMove(UICursor *cursor, const vec2_t &p, float)
     if (!cursor || !cursor->pressed || dragging || !font || lines.Count() < 1 || !(ds > 0.0f))
         return 1;
     const float local_y = (p.y - GetAlignedPos().y) / ds;
-    const int first = scroll_offset > 0.0f ? WholeInt(scroll_offset) : 0;
+    const int first = scroll_offset > 0.0f ? SaturatedInt(scroll_offset) : 0;
     float top = (float)padding_top - (scroll_offset - (float)first) * (float)line_height;
     const int last = first + VisibleLines(content_height) + 1;
     for (int i = first; i < lines.Count() && i < last; i++) {
@@ -373,8 +374,8 @@ void UICompListbox::EditUpdate(float)
         w *= 2.0f;
     if (align & UIALIGN_VCENTER)
         h *= 2.0f;
-    content_width = WholeInt(w);
-    content_height = WholeInt(h);
+    content_width = SaturatedInt(w);
+    content_height = SaturatedInt(h);
     UpdateDimensions();
 }
 
@@ -405,13 +406,13 @@ void UICompListbox::Draw()
     DrawBitmapAt(bm_frame, pos, ds);
     const float band = height - ds * (float)(padding_top + padding_bottom);
     if (font && lines.Count() >= 1 && band > 0.0f && line_height > 0) {
-        const int sx = WholeInt(pos.x - 10.0f * ds), sy = WholeInt(pos.y + ds * (float)padding_top);
-        const int sw = WholeInt(width + 20.0f * ds), sh = WholeInt(band);
+        const int sx = SaturatedInt(pos.x - 10.0f * ds), sy = SaturatedInt(pos.y + ds * (float)padding_top);
+        const int sw = SaturatedInt(width + 20.0f * ds), sh = SaturatedInt(band);
         ov->OV_SetScissorRect(sx, sy, sw, sh);
         ov->OV_SetTextAlign(0);
         ov->OV_SetTextTransform(ds, ds, 0.0f);
         ov->OV_SetColor(text_color.r, text_color.g, text_color.b);
-        int i = WholeInt(scroll_offset);
+        int i = SaturatedInt(scroll_offset);
         float y = pos.y + ds * ((float)padding_top - (scroll_offset - (float)i) * (float)line_height);
         const float x = pos.x + ds * (float)padding_left;
         const float bottom = pos.y + height - ds * (float)padding_bottom;
@@ -521,9 +522,9 @@ int UICompListbox::SetOwnProperty(const char *prop, lua_State *L)
     if (Is(prop, "listbox.selected")) {
         selected = LuaToInt(L, 2);
     } else if (Is(prop, "listbox.text_color")) {
-        text_color.r = ScriptNumber(L, 2);
-        text_color.g = ScriptNumber(L, 3);
-        text_color.b = ScriptNumber(L, 4);
+        text_color.r = LuaToFloat(L, 2);
+        text_color.g = LuaToFloat(L, 3);
+        text_color.b = LuaToFloat(L, 4);
     } else if (Is(prop, "listbox.bm_frame")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_frame, value);
         UpdateDimensions();

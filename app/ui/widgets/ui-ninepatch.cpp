@@ -153,10 +153,10 @@ int UICompNinePatch::SetOwnProperty(const char *prop, lua_State *L)
     if (strcmp(prop, "ninepatch.bitmap") == 0) {
         SetBitmap(lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr);
     } else if (strcmp(prop, "ninepatch.bitmap_client_rect") == 0) {
-        client_x1 = (float)lua_tonumber(L, 2);
-        client_y1 = (float)lua_tonumber(L, 3);
-        client_x2 = (float)lua_tonumber(L, 4);
-        client_y2 = (float)lua_tonumber(L, 5);
+        client_x1 = LuaToFloat(L, 2);
+        client_y1 = LuaToFloat(L, 3);
+        client_x2 = LuaToFloat(L, 4);
+        client_y2 = LuaToFloat(L, 5);
     } else if (strcmp(prop, "ninepatch.client_size") == 0) {
         client_width = LuaToInt(L, 2);
         client_height = LuaToInt(L, 3);

@@ -1,6 +1,9 @@
 // The path (see ui-path.h).
 #include "app/ui/widgets/ui-path.h"
 
+#include "app/services/key-state.h"
+#include "app/services/luaman.h"
+
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-widget-frame.h"
 
@@ -243,7 +246,7 @@ int UICompPath::EditProcessEvent(ov_event_t *event)
         return 1;
     }
     if (event->type == OV_EVENT_POINTER_MOVE && (int8_t)event->index == 0 &&
-        (ov->OV_GetKeyStatei(OV_KEY_POINTER_BUTTON) & 2) && selected_point >= 0 && selected_point < n) {
+        KeyHeld(OV_KEY_POINTER_BUTTON) && selected_point >= 0 && selected_point < n) {
         const vec2_t c = EditPoint(event);
         const vec2_t s0 = GetStaticPos();
         points[selected_point].x = c.x - s0.x;
@@ -321,7 +324,7 @@ int UICompPath::GetOwnProperty(const char *prop, lua_State *L)
 int UICompPath::SetOwnProperty(const char *prop, lua_State *L)
 {
     if (strcmp(prop, "path.point") == 0)
-        AddPoint({(float)lua_tonumber(L, 2), (float)lua_tonumber(L, 3)});
+        AddPoint({LuaToFloat(L, 2), LuaToFloat(L, 3)});
     else if (strcmp(prop, "path.num_points") == 0)
         ;   // accepted and ignored
     else

@@ -1,6 +1,8 @@
 // The rectangle (see ui-rectangle.h).
 #include "app/ui/widgets/ui-rectangle.h"
 
+#include "app/services/luaman.h"
+
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-widget-frame.h"
 

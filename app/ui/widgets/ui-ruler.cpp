@@ -1,6 +1,8 @@
 // The ruler (see ui-ruler.h).
 #include "app/ui/widgets/ui-ruler.h"
 
+#include "app/services/luaman.h"
+
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
@@ -168,13 +170,13 @@ int UICompRuler::SetOwnProperty(const char *prop, lua_State *L)
     } else if (strcmp(prop, "ruler.repeat_bitmap") == 0) {
         SetRepeatBitmap(lua_tostring(L, 2));
     } else if (strcmp(prop, "ruler.client_width") == 0) {
-        client_width = (float)lua_tonumber(L, 2);
+        client_width = LuaToFloat(L, 2);
         UpdateDimensions();
     } else if (strcmp(prop, "ruler.client_height") == 0) {
-        client_height = (float)lua_tonumber(L, 2);
+        client_height = LuaToFloat(L, 2);
         UpdateDimensions();
     } else if (strcmp(prop, "ruler.endpoint_offset") == 0) {
-        endpoint_offset = (float)lua_tonumber(L, 2);
+        endpoint_offset = LuaToFloat(L, 2);
         UpdateDimensions();
     } else {
         ov->OV_Popupf(1, "UICompRuler::SetProperty: Unknown Property '%s'\n", prop);

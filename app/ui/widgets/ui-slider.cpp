@@ -1,6 +1,8 @@
 // The slider (see ui-slider.h).
 #include "app/ui/widgets/ui-slider.h"
 
+#include "app/services/luaman.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/widgets/ui-widget-frame.h"
@@ -17,13 +19,6 @@ namespace {
 bool Is(const char *a, const char *b)
 {
     return strcmp(a, b) == 0;
-}
-
-float Clamp01(float v)
-{
-    if (!(v > 0.0f))
-        return 0.0f;
-    return v > 1.0f ? 1.0f : v;
 }
 
 // A textured quad from (x0, y0) to (x1, y1) showing the bitmap's part u0..u1, v0..v1
@@ -215,10 +210,10 @@ int UICompSlider::SetOwnProperty(const char *prop, lua_State *L)
 {
     const char *name_value = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
     if (Is(prop, "slider.value")) {
-        value = ScriptNumber(L, 2);
+        value = LuaToFloat(L, 2);
     } else if (Is(prop, "slider.padding")) {
-        padding_start = ScriptNumber(L, 2);
-        padding_end = ScriptNumber(L, 3);
+        padding_start = LuaToFloat(L, 2);
+        padding_end = LuaToFloat(L, 3);
     } else if (Is(prop, "slider.bm_panel")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_panel, name_value);
         UpdateDimensions();

@@ -406,7 +406,7 @@ int UICompTouchField::GetOwnProperty(const char *prop, lua_State *L)
 
 int UICompTouchField::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const float v = ScriptNumber(L, 2);
+    const float v = LuaToFloat(L, 2);
     if (Is(prop, "touchfield.value_x")) {
         SetValueX(v);
     } else if (Is(prop, "touchfield.value_y")) {
@@ -429,7 +429,7 @@ int UICompTouchField::SetOwnProperty(const char *prop, lua_State *L)
         axis_y.enabled = IntegerFlag(L);
     } else if (Is(prop, "touchfield.limits_x") || Is(prop, "touchfield.limits_y")) {
         SlidingValue &a = Is(prop, "touchfield.limits_x") ? axis_x : axis_y;
-        const float hi = ScriptNumber(L, 3);
+        const float hi = LuaToFloat(L, 3);
         a.limit_min = v;
         a.limit_max = hi > v ? hi : v;
     } else if (Is(prop, "touchfield.limit_type")) {
@@ -440,7 +440,7 @@ int UICompTouchField::SetOwnProperty(const char *prop, lua_State *L)
                 kind = i;
         axis_x.limit_type = axis_y.limit_type = kind;
     } else if (Is(prop, "touchfield.allow_dragging_only_inside_view_area")) {
-        only_inside_view = lua_type(L, 2) == LUA_TNUMBER ? lua_tonumber(L, 2) != 0.0 : lua_toboolean(L, 2) != 0;
+        only_inside_view = LuaToFlag(L, 2);
     } else {
         ov->OV_Popupf(1, "UICompTouchField::SetProperty: Unknown Property '%s'\n", prop);
     }

@@ -3,6 +3,7 @@
 
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+#include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/screen.h"
 #include "app/ui/widgets/ui-widget-frame.h"
@@ -61,7 +62,7 @@ int UICompTouchGrid::AxisValue::ApplyDrag(float delta)
     const float threshold = first ? fminf(step_size / 4.0f, 20.0f) : step_size;
     if (fabsf(accumulated) <= threshold)
         return 0;
-    int n = WholeInt(accumulated / threshold);
+    int n = SaturatedInt(accumulated / threshold);
     if (first)
         n = n > 1 ? 1 : n < -1 ? -1 : n;
     steps_moved += n;
@@ -255,7 +256,7 @@ int UICompTouchGrid::GetOwnProperty(const char *prop, lua_State *L)
         return 1;
     }
     if (Is(prop, "touchgrid.current_offset_x") || Is(prop, "touchgrid.current_offset_y")) {
-        lua_pushinteger(L, WholeInt(a.current_offset));
+        lua_pushinteger(L, SaturatedInt(a.current_offset));
         return 1;
     }
     ov->OV_Popupf(1, "UICompTouchGrid::GetProperty: Unknown Property '%s'\n", prop);
@@ -277,7 +278,7 @@ int UICompTouchGrid::SetOwnProperty(const char *prop, lua_State *L)
         b.Select(value);
         b.current_offset = b.target_offset;
     } else if (Is(prop, "touchgrid.step_size_axis_x") || Is(prop, "touchgrid.step_size_axis_y")) {
-        a.step_size = ScriptNumber(L, 2);
+        a.step_size = LuaToFloat(L, 2);
         UpdateDimensions();
     } else if (Is(prop, "touchgrid.num_steps_axis_x") || Is(prop, "touchgrid.num_steps_axis_y")) {
         a.num_steps = value;
@@ -303,7 +304,7 @@ void UICompTouchGrid::ExportOwn(FILE *f, const UICompTouchGrid &t)
     if (axis_y.num_steps != t.axis_y.num_steps)
         fprintf(f, "SetProperty (\"touchgrid.num_steps_axis_y\", %d);\n", axis_y.num_steps);
     if (axis_x.step_size != t.axis_x.step_size)
-        fprintf(f, "SetProperty (\"touchgrid.step_size_axis_x\", %d);\n", WholeInt(axis_x.step_size));
+        fprintf(f, "SetProperty (\"touchgrid.step_size_axis_x\", %d);\n", SaturatedInt(axis_x.step_size));
     if (axis_y.step_size != t.axis_y.step_size)
-        fprintf(f, "SetProperty (\"touchgrid.step_size_axis_y\", %d);\n", WholeInt(axis_y.step_size));
+        fprintf(f, "SetProperty (\"touchgrid.step_size_axis_y\", %d);\n", SaturatedInt(axis_y.step_size));
 }

@@ -214,27 +214,4 @@ void WriteEscapedPropertyText(FILE *f, const char *property, const char *text)
     fputs("\");\n", f);
 }
 
-int WholeInt(double v)
-{
-    if (!(v == v))
-        return 0;
-    if (v >= 2147483647.0)
-        return 2147483647;
-    if (v <= -2147483648.0)
-        return -2147483647 - 1;
-    return (int)v;
-}
-
-float ScriptNumber(lua_State *L, int index)
-{
-    const double v = lua_tonumber(L, index);
-    if (!(v == v))
-        return 0.0f;
-    if (v > 1e9)
-        return 1e9f;
-    if (v < -1e9)
-        return -1e9f;
-    return (float)v;
-}
-
 }  // namespace uiwidget

@@ -86,13 +86,6 @@ void UnescapeText(const char *in, char *out);
 // back (a backslash is written as four: Lua reads two, the pass makes them one).
 void WriteEscapedPropertyText(FILE *f, const char *property, const char *text);
 
-// The whole part of a number as an int, saturated; NaN gives 0.
-int WholeInt(double v);
-// A number value of a property at that stack position (Lua's conversion, so numeric
-// strings count and a missing value is 0), with NaN as 0 and limited to +-1e9, so that
-// a wild script value leaves sizes and positions defined.
-float ScriptNumber(lua_State *L, int index);
-
 }  // namespace uiwidget
 
 #endif

@@ -58,6 +58,8 @@ TEST_F(FeaturesTest, NamesCountOnlyAsWholeTokens)
         {"A;B C", "C", true},
         {"A;B C", "A", true},
         {"ADSX ADS", "ADS", true},
+        {"BETA\tNEWS", "NEWS", true},   // a tab or a line end separates too
+        {"BETA\r\nNEWS", "BETA", true},
         {"XADS", "ADS", false},
         {"ANALYST", "analyst", false},
         {"ANALYST", "", false},

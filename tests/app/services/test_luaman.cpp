@@ -1,8 +1,14 @@
 // The Lua scripting manager: libraries, the function registry across states, user
-// pointers, script files and strings, calls by name and their messages.
+// pointers, script files and strings, calls by name and their messages, and the reading
+// of script arguments without raising.
 #include "tests/app/services/app_engine_fixture.h"
 
 #include "app/services/luaman.h"
+
+#include <lua.hpp>
+
+#include <limits.h>
+#include <math.h>
 
 #include <thread>
 
@@ -259,3 +265,68 @@ TEST_F(LuaManagerTest, MainStateLivesFromInitializeToShutdown)
     EXPECT_EQ(lua_man.GetMainState(), nullptr);
     EXPECT_FALSE(lua_man.ExecLuaFile(nullptr, "anything.lua"));
 }
+
+// Script arguments read without raising: numbers, numeric strings, missing values,
+// other types, not-a-number and huge values, as int and as float; null texts as "".
+namespace {
+
+class LuaArguments : public ::testing::Test {
+protected:
+    void SetUp() override { L = luaL_newstate(); }
+    void TearDown() override { lua_close(L); }
+    lua_State *L = nullptr;
+};
+
+TEST_F(LuaArguments, NumbersAreReadWithoutRaisingAndStayDefined)
+{
+    // Stack: 1 2.75, 2 "-3.5", 3 "abc", 4 a table, 5 NaN, 6 1e20, 7 -1e20, 8 nil.
+    lua_pushnumber(L, 2.75);
+    lua_pushstring(L, "-3.5");
+    lua_pushstring(L, "abc");
+    lua_newtable(L);
+    lua_pushnumber(L, NAN);
+    lua_pushnumber(L, 1e20);
+    lua_pushnumber(L, -1e20);
+    lua_pushnil(L);
+    const struct {
+        int index;
+        float as_float;
+        int as_int;
+    } kCases[] = {
+        {1, 2.75f, 2}, {2, -3.5f, -3}, {3, 0.0f, 0}, {4, 0.0f, 0}, {5, 0.0f, 0},
+        {6, 1e9f, INT_MAX}, {7, -1e9f, INT_MIN}, {8, 0.0f, 0}, {20, 0.0f, 0},  // 20: past the top
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.index);
+        EXPECT_EQ(LuaToFloat(L, c.index), c.as_float);
+        EXPECT_EQ(LuaToInt(L, c.index), c.as_int);
+    }
+    EXPECT_EQ(lua_gettop(L), 8);  // nothing pushed or popped
+}
+
+TEST_F(LuaArguments, FlagsAreNumbersNotZeroOrLuasTruth)
+{
+    // Stack: 1 0.5, 2 0, 3 NaN, 4 "0", 5 false, 6 true, 7 nil, 8 a table.
+    lua_pushnumber(L, 0.5);
+    lua_pushnumber(L, 0);
+    lua_pushnumber(L, NAN);
+    lua_pushstring(L, "0");
+    lua_pushboolean(L, 0);
+    lua_pushboolean(L, 1);
+    lua_pushnil(L);
+    lua_newtable(L);
+    const bool kExpected[] = {true, false, false, true, false, true, false, true};
+    for (int i = 0; i < 8; i++) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_EQ(LuaToFlag(L, i + 1), kExpected[i]);
+    }
+    EXPECT_FALSE(LuaToFlag(L, 20));  // past the top
+}
+
+TEST(TextOrEmpty, NullGivesTheEmptyText)
+{
+    EXPECT_STREQ(TextOrEmpty(nullptr), "");
+    EXPECT_STREQ(TextOrEmpty("name"), "name");
+}
+
+}  // namespace

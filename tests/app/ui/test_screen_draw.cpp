@@ -179,24 +179,29 @@ TEST_F(Draw, TheNewsScreenOnTopHoldsTheSwitch)
 TEST_F(Draw, LoadingIndicatorFadesInAndOutInAThirdOfASecond)
 {
     WriteWhitePng("loader/windmill.png", 32);
-    Rgba corner_before = Pixel(320 - 32, 240 - 32);
-    (void)corner_before;
+    // The windmill sits 16 units plus half its size in from the bottom-right corner.
+    const int x = 320 - 32, y = 240 - 32;
+    DrawFrame();
+    EXPECT_EQ(Pixel(x, y), kBlack) << "nothing loads: no windmill";
     sman.loader_count.store(1);
     Steps(1, 1.0f / 6.0f);
-    EXPECT_NEAR(sman.loader_alpha, 0.5f, 1e-6);
-    Steps(1, 1.0f / 6.0f);
-    EXPECT_FLOAT_EQ(sman.loader_alpha, 1.0f);
     DrawFrame();
-    // The windmill sits 16 units plus half its size in from the bottom-right corner.
-    EXPECT_EQ(Pixel(320 - 32, 240 - 32), kWhite);
+    const Rgba halfway_in = Pixel(x, y);
+    EXPECT_GT(halfway_in[0], 40) << "half way in, it shows";
+    EXPECT_LT(halfway_in[0], 215) << "half way in, it is not yet whole";
+    Steps(1, 1.0f / 6.0f);
+    DrawFrame();
+    EXPECT_EQ(Pixel(x, y), kWhite) << "a third of a second in, it is whole";
     EXPECT_EQ(Pixel(160, 120), kBlack);
     sman.loader_count.store(0);
     Steps(1, 1.0f / 6.0f);
-    EXPECT_NEAR(sman.loader_alpha, 0.5f, 1e-6);
-    Steps(1, 1.0f / 6.0f);
-    EXPECT_EQ(sman.loader_alpha, 0.0f);
     DrawFrame();
-    EXPECT_EQ(Pixel(320 - 32, 240 - 32), kBlack);
+    const Rgba halfway_out = Pixel(x, y);
+    EXPECT_GT(halfway_out[0], 40) << "half way out, it still shows";
+    EXPECT_LT(halfway_out[0], 215);
+    Steps(1, 1.0f / 6.0f);
+    DrawFrame();
+    EXPECT_EQ(Pixel(x, y), kBlack) << "a third of a second after loading ends, it is gone";
 }
 
 TEST_F(Draw, DeveloperFrameAroundASmallerVirtualScreen)

@@ -113,10 +113,29 @@ protected:
     EntityAI *spawner_ai = nullptr;
 };
 
-TEST_F(StructuresTest, RowsConstructTheirOwnBehaviours)
+// Each row's "ai" word gives its entities that behaviour, driven through the type as the
+// world drives it: a burning "BaseBunker" row smokes and releases nothing, a "Spawner"
+// row releases a hound and sends no smoke.
+TEST_F(StructuresTest, EachRowBehavesAsItsAiWordSays)
 {
-    EXPECT_NE(nullptr, dynamic_cast<EntityAIBaseBunker *>(bunker_ai));
-    EXPECT_NE(nullptr, dynamic_cast<EntityAISpawner *>(spawner_ai));
+    apptest::WriteFile("fxs/smoke_burns.lua", kOneParticle);
+    Entity *bunker = Spawn("BaseBunker", {900, 400});
+    game.base = bunker;
+    Entity *spawner = Spawn("Spawner", {100, 400});
+    ASSERT_NE(nullptr, bunker->type->ai);
+    ASSERT_NE(nullptr, spawner->type->ai);
+
+    bunker->hit_points = 100.0f;  // 10 %: smoking
+    bunker->anim_time = 0.35f;
+    int smoke = world->top_parts->GetLiveCount();
+    bunker->type->ai->UpdateEntity(bunker, 0.05f);
+    EXPECT_EQ(smoke + 3, world->top_parts->GetLiveCount());
+    EXPECT_EQ(0, CountOf("Hound"));
+
+    smoke = world->top_parts->GetLiveCount();
+    spawner->type->ai->UpdateEntity(spawner, 0.125f);
+    EXPECT_EQ(1, CountOf("Hound"));
+    EXPECT_EQ(smoke, world->top_parts->GetLiveCount());
 }
 
 // Smoke every 0.35 s below 75 % health, bigger and longer-lived the lower it falls.

@@ -108,12 +108,26 @@ protected:
     EntityAI *trooper_ai = nullptr;
 };
 
-TEST_F(TrooperTest, EveryRowConstructsItsOwnBehaviour)
+// Each row's "ai" word gives its entities that behaviour, driven through the type as the
+// world drives it: a "Trooper" row walks the path it is given, a "Player" row given the
+// same path stays where it stands.
+TEST_F(TrooperTest, EachRowBehavesAsItsAiWordSays)
 {
-    EXPECT_NE(nullptr, dynamic_cast<EntityAITrooper *>(trooper_ai));
-    EXPECT_NE(nullptr, dynamic_cast<EntityAIPlayer *>(world->stock->GetEntityAI("Player")));
-    EXPECT_STREQ("Trooper", trooper_ai->name);
-    EXPECT_EQ(trooper_ai, world->stock->GetEntityType("Soldier")->ai);
+    Entity *walker = Trooper("Soldier", {100, 300});
+    Entity *inert = Trooper("Inert", {100, 500});
+    ASSERT_NE(nullptr, walker->type->ai);
+    ASSERT_NE(nullptr, inert->type->ai);
+    GivePath(walker, {100, 300}, 100.0f);
+    GivePath(inert, {100, 500}, 100.0f);
+    for (int frame = 0; frame < 5; frame++) {
+        walker->type->ai->UpdateEntity(walker, 0.1f);
+        inert->type->ai->UpdateEntity(inert, 0.1f);
+    }
+    EXPECT_GT(walker->path_pos, 10.0f);
+    EXPECT_GT(walker->pos.x, 110.0f);
+    EXPECT_FLOAT_EQ(0.0f, inert->path_pos);
+    EXPECT_FLOAT_EQ(100.0f, inert->pos.x);
+    EXPECT_FLOAT_EQ(500.0f, inert->pos.y);
 }
 
 // Throttle and distance along a 100-unit path, frame by frame, with and without the

@@ -22,20 +22,6 @@ static_assert(std::is_base_of<EntityType, EntityTypeProjectileFlame>::value, "va
 static_assert(std::is_base_of<EntityType, EntityTypeProjectileSimple>::value, "variant");
 static_assert(std::is_base_of<EntityType, EntityTypeProjectileTrailed>::value, "variant");
 
-TEST(EntityRecord, FlagGroupAndStateValues)
-{
-    EXPECT_EQ(1u, Entity::PROJECTILE);
-    EXPECT_EQ(2u, Entity::NORMAL);
-    EXPECT_EQ(4u, Entity::MOVABLE);
-    EXPECT_EQ(8u, Entity::POWERUP);
-    EXPECT_EQ(16u, Entity::BLOCKS_MOVEMENT);
-    EXPECT_EQ(1, Entity::ENEMIES);
-    EXPECT_EQ(2, Entity::PLAYERS);
-    EXPECT_EQ(0, Entity::FLESH);
-    EXPECT_EQ(1, Entity::METAL);
-    EXPECT_EQ(2, Entity::CONCRETE);
-}
-
 TEST(EntityRecord, AliveExactlyInStateOne)
 {
     Entity e = {};

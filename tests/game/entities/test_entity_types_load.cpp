@@ -96,6 +96,38 @@ TEST(EntityTypeParsers, MaterialsAndFriendGroupsCompareExactly)
     }
 }
 
+// The words of a type's data select distinct things: each flag word its own bit (so a
+// list of words keeps each one and a query for one flag meets no other), "ALL" every
+// one of them; the two sides and the three materials are told apart.
+TEST(EntityTypeParsers, DataWordsSelectDistinctFlagsGroupsAndMaterials)
+{
+    const char *const kFlagWords[] = {"PROJECTILE", "NORMAL", "MOVABLE", "POWERUP", "BLOCKS_MOVEMENT"};
+    unsigned seen = 0;
+    for (const char *word : kFlagWords) {
+        const unsigned bit = (unsigned)Entity::GetFlagsFromString(word);
+        SCOPED_TRACE(word);
+        EXPECT_NE(0u, bit);
+        EXPECT_EQ(0u, bit & (bit - 1)) << "one bit";
+        EXPECT_EQ(0u, seen & bit) << "no other word's bit";
+        seen |= bit;
+    }
+    EXPECT_EQ(seen, (unsigned)Entity::GetFlagsFromString("ALL") & seen) << "ALL holds every flag";
+    EXPECT_EQ(seen, (unsigned)Entity::GetFlagsFromString("PROJECTILE NORMAL MOVABLE POWERUP BLOCKS_MOVEMENT"));
+
+    const int enemies = Entity::GetFriendGroupFromString("ENEMIES");
+    const int players = Entity::GetFriendGroupFromString("PLAYERS");
+    EXPECT_NE(enemies, players);
+    EXPECT_NE(0, enemies) << "0 is the group of a type that names none";
+    EXPECT_NE(0, players);
+    const int flesh = Entity::GetMaterialFromString("FLESH");
+    const int metal = Entity::GetMaterialFromString("METAL");
+    const int concrete = Entity::GetMaterialFromString("CONCRETE");
+    EXPECT_NE(flesh, metal);
+    EXPECT_NE(metal, concrete);
+    EXPECT_NE(flesh, concrete);
+    EXPECT_EQ(flesh, Entity::GetMaterialFromString(nullptr)) << "a type without a material is flesh";
+}
+
 TEST_F(EntityTypesLoadTest, EveryKeyOfAFullNodeIsRead)
 {
     for (const char *s : {"s/k0.wav", "s/k1.wav", "s/k2.wav", "s/k3.wav", "s/k4.wav", "s/a0.wav", "s/a1.wav",
@@ -245,7 +277,7 @@ TEST_F(EntityTypesLoadTest, NumbersAreTheLeadingDecimalNumber)
         {"radius", "inf", 0.0f},
         {"radius", "0x10", 0.0f},
         {"radius", ".5", 0.5f},
-        {"radius", "1e999", 3.0e38f},
+        {"radius", "1e999", 0.0f},  // beyond the float range: no number
         {"trail_interval", "", 0.0f},
         {"hit_points", "-40", -40.0f},
     };

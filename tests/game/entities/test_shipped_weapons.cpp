@@ -32,7 +32,7 @@
 #include "game/entities/powerups.h"
 #include "game/entities/stock.h"
 #include "game/entities/weapons.h"
-#include "game/entities/weapons-data.h"
+#include "app/services/data-numbers.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
 

@@ -1,6 +1,6 @@
-// The upgrade economy with the fixture catalogue: the price rule, the whole-token test,
-// the requirement language, the shop's list (full, forced, refresh with followers, the
-// 64 cap), purchases and free picks.
+// The upgrade economy with the fixture catalogue: the price rule, the requirement
+// language, the shop's list (full, forced, refresh with followers, the 64 cap),
+// purchases and free picks.
 #include "tests/game/screens/test_economy_fixture.h"
 
 #include "app/services/dataman.h"
@@ -55,20 +55,6 @@ TEST(EconomyPrice, Table)
     for (const Case &c : cases)
         EXPECT_EQ(c.expected, ShopPriceFor(c.price, c.multiplier, c.count))
             << c.price << " x " << c.multiplier << "^" << c.count;
-}
-
-TEST(EconomyTokens, WholeTokens)
-{
-    struct Case {
-        const char *text;
-        bool expected;
-    } cases[] = {
-        {"MULTIPICKABLE", true},       {"A,MULTIPICKABLE;B", true}, {"A MULTIPICKABLE", true},
-        {"XMULTIPICKABLE", false},     {"MULTIPICKABLES", false},   {"XMULTIPICKABLE MULTIPICKABLE", true},
-        {"MULTIPICKABLE_2", false},    {"", false},                 {nullptr, false},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(c.expected, nStringContainsToken(c.text, "MULTIPICKABLE")) << (c.text ? c.text : "(null)");
 }
 
 TEST_F(EconomyTest, PriceFollowsTheCopiesOwned)

@@ -406,6 +406,54 @@ TEST_F(LevelWon, ContinueRoutes)
     EXPECT_TRUE(prof->TagExists("missions", "MISSION2_1"));
 }
 
+// After unlocks, "FeatureUnlocked" leads on by the same rule as "LevelWon": straight into
+// the next mission only after a first win that stays in its chapter outside the extras.
+// A replay that crosses a star line, or an extra whose win opens the next extra, leads
+// back through the loader transition (the next extra may well be locked).
+TEST_F(LevelWon, FeatureUnlockedLeadsOnByTheRuleOfTheWin)
+{
+    struct Row {
+        const char *chapter, *mission;
+        bool replay;
+        const char *unlocked;
+        std::string expected;
+    } rows[] = {
+        {"CHAPTER1", "MISSION1_8", false, "EXTRA_SURVIVAL",
+         "LoaderTransition:Message FeatureUnlocked ENTER_BATTLE CHAPTER1:MISSION1_9"},
+        {"CHAPTER1", "MISSION1_8", true, "EXTRA_SURVIVAL",
+         "LoaderTransition:Message FeatureUnlocked LEAVE_BATTLE_LEVEL_WON "},
+        {"EXTRAS", "EXTRA_SURVIVAL", false, "EXTRA_HARD",
+         "LoaderTransition:Message FeatureUnlocked LEAVE_BATTLE_LEVEL_WON "},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.mission) + (row.replay ? " replayed" : " first win"));
+        prof->RemoveValue("missions", row.mission);
+        prof->RemoveValue("features", "EXTRA_SURVIVAL");
+        prof->RemoveValue("features", "EXTRA_HARD");
+        // Stars enough for the one unlock of the row: 10 for the survival extra, 40 more
+        // (the survival extra owned) for the hard one.
+        const bool hard = strcmp(row.unlocked, "EXTRA_HARD") == 0;
+        if (hard)
+            prof->AddTag("features", "EXTRA_SURVIVAL");
+        for (int m = 1; m <= (hard ? 8 : 2); m++)
+            prof->SetValue("missions", ("MISSION2_" + std::to_string(m)).c_str(), "rating", "5");
+        if (row.replay)
+            prof->SetValue("missions", row.mission, "times_played", "4");
+        ScreenLevelWon *s = Win(row.chapter, row.mission, 2, true);
+        ASSERT_EQ(s->unlocked_count, 1);
+        EXPECT_TRUE(prof->TagExists("features", row.unlocked));
+        ClickContinue(s);
+        ScreenFeatureUnlocked *f = GetFeatureUnlockedScreen();
+        EXPECT_EQ(f->exit_mode, 0);
+        Steps(40, 0.05f);
+        calls.clear();
+        ClickContinue(f);
+        EXPECT_EQ(Messages(), std::vector<std::string>{row.expected});
+        sman.PopScreen(f, false);
+        Steps(40, 0.05f);
+    }
+}
+
 TEST_F(LevelWon, ChapterBoundaryOpensTheNextChapter)
 {
     prof->AddTag("features", "PYRO_DEATHWISH");

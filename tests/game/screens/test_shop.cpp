@@ -18,6 +18,9 @@
 
 #include <gtest/gtest.h>
 #include <math.h>
+
+#include <algorithm>
+#include <array>
 #include <sys/stat.h>
 
 #include <string>
@@ -57,7 +60,6 @@ protected:
         Tap((int)c.x, (int)c.y);
     }
     const char *Selected() { return Shop().selected ? Shop().selected->id : nullptr; }
-    float MoneyAlpha() { return Shop().GetComp("Money")->alpha; }
 
     Entity *bunker = nullptr;
 };
@@ -158,87 +160,6 @@ TEST_F(ShopTest, SelectionRules)
     ASSERT_TRUE(Shop().list.items[2].sold);
     TapItem(2);
     EXPECT_EQ(nullptr, Selected());
-}
-
-TEST_F(ShopTest, MoneyBlinksFor1point5Seconds)
-{
-    game.money = 100;
-    Open(&Shop());
-    TapItem(0);
-    TapComp("Buy");
-    ASSERT_GT(Shop().blink_timer, 0.0f);
-    Shop().blink_timer = 1.5f;  // the taps' own frames ran on the engine clock
-    Shop().RefreshMoney();
-    EXPECT_FLOAT_EQ(0.0f, MoneyAlpha());  // 4 cos(9 pi) < 0
-    struct Sample {
-        float elapsed;
-        float alpha;
-    } samples[] = {
-        {0.1f, 1.0f},    // 4 cos(8.4 pi) = 1.24 -> 1
-        {0.25f, 0.0f},   // cos(7.5 pi) = 0
-        {0.3f, 0.0f},    // 4 cos(7.2 pi) < 0
-        {0.45f, 0.0f},   // cos(6.3 pi) * 4 = 2.35 -> but 1.05 s left: see below
-    };
-    samples[3].alpha = ScreenShop::BlinkAlpha(1.05f);
-    float elapsed = 0.0f;
-    for (const Sample &s : samples) {
-        Run(1, s.elapsed - elapsed);
-        elapsed = s.elapsed;
-        EXPECT_NEAR(s.alpha, MoneyAlpha(), 1e-3f) << s.elapsed;
-        EXPECT_NEAR(1.5f - s.elapsed, Shop().blink_timer, 1e-4f);
-    }
-    float lowest = 1.0f;
-    while (elapsed < 1.49f) {
-        Run(1, 0.01f);
-        elapsed += 0.01f;
-        lowest = fminf(lowest, MoneyAlpha());
-    }
-    EXPECT_FLOAT_EQ(0.0f, lowest);
-    Run(1, 0.02f);
-    EXPECT_FLOAT_EQ(0.0f, Shop().blink_timer);
-    EXPECT_FLOAT_EQ(1.0f, MoneyAlpha());
-}
-
-TEST_F(ShopTest, BoughtItemFliesToTheBunkerAndItsFollowerFadesIn)
-{
-    game.money = 1000;
-    Open(&Shop());
-    TapItem(2);
-    TapComp("Buy");
-    ScreenShop::Item &item = Shop().list.items[2];
-    ASSERT_TRUE(item.sold);
-    item.leave_time = 0.0f;  // from the purchase on, on the test's clock
-    vec2_t bunker_pos = Centre(&Shop(), "Bunker");
-    ScreenShop::Flight start = ScreenShop::FlightOf(item, bunker_pos);
-    EXPECT_FLOAT_EQ(item.x, start.x);
-    EXPECT_FLOAT_EQ(item.y, start.y);
-    EXPECT_FLOAT_EQ(1.0f, start.alpha);
-
-    float t = 0.0f, dt = 1.0f / 100.0f;
-    float last_alpha = 1.0f;
-    while (Shop().list.items[2].sold && t < 2.0f) {
-        ScreenShop::Flight f = ScreenShop::FlightOf(Shop().list.items[2], bunker_pos);
-        EXPECT_LE(f.alpha, last_alpha + 1e-6f);
-        last_alpha = f.alpha;
-        Run(1, dt);
-        t += dt;
-    }
-    EXPECT_NEAR(1.0f / 1.3f, t, 0.015f);  // about 0.77 s
-    // The flight ends on the bunker component, faded out, at the frame of the refresh.
-    ScreenShop::Item end = item;
-    end.leave_time = 1.0f;
-    ScreenShop::Flight f = ScreenShop::FlightOf(end, bunker_pos);
-    EXPECT_NEAR(bunker_pos.x, f.x, 1e-3f);
-    EXPECT_NEAR(bunker_pos.y, f.y, 1e-3f);
-    EXPECT_FLOAT_EQ(0.0f, f.alpha);
-    // Faded from its midway point: full alpha until e = 0.5.
-    end.leave_time = 0.3f;
-    EXPECT_FLOAT_EQ(1.0f, ScreenShop::FlightOf(end, bunker_pos).alpha);
-
-    EXPECT_STREQ("ARMOR_2", Shop().list.items[2].id);
-    EXPECT_LT(Shop().list.items[2].appear, 0.1f);
-    Run(30, 0.02f);
-    EXPECT_FLOAT_EQ(1.0f, Shop().list.items[2].appear);
 }
 
 TEST_F(ShopTest, ClicksAreIgnoredAfterOk)
@@ -381,6 +302,152 @@ TEST_F(ShopPixelTest, UnmetItemAt40PercentAlpha)
     // A tap on it selects nothing: the selection stays.
     TapItem(4);
     EXPECT_STREQ("BUNKER_FORCEFIELD", Selected());
+}
+
+// Bright pixels of the money line (the "Money" text box at 100, 40, clear of the shelf
+// below it and of the trooper count to its right).
+int MoneyInk(const widgettest::Frame &f)
+{
+    int ink = 0;
+    for (int y = 0; y < 85; y++)
+        for (int x = 0; x < 440; x++) {
+            widgettest::Rgba p = f.At(x, y);
+            ink += p[0] + p[1] + p[2] > 384 ? 1 : 0;
+        }
+    return ink;
+}
+
+// A refused purchase blinks the money three times a second for 1.5 s: it starts dark,
+// shows 0.1 s on, is dark again at 0.25 s, and after five dark spells stays lit.
+TEST_F(ShopPixelTest, RefusedPurchaseBlinksTheMoneyFor1point5Seconds)
+{
+    game.money = 100;
+    Open(&Shop());
+    const int lit = MoneyInk(Draw());
+    ASSERT_GT(lit, 20) << "the money shows";
+    TapItem(0);
+    TapComp("Buy");
+    ASSERT_EQ(100, game.money) << "the field costs 500: refused";
+    Shop().blink_timer = 1.5f;  // the refusal's moment on the test's clock (the taps ran on the engine's)
+    Run(1, 0.0f);
+    EXPECT_LT(MoneyInk(Draw()), lit / 4) << "the blink starts dark";
+    Run(1, 0.1f);
+    EXPECT_GT(MoneyInk(Draw()), lit * 3 / 4) << "0.1 s: lit";
+    Run(1, 0.15f);
+    EXPECT_LT(MoneyInk(Draw()), lit / 4) << "0.25 s: dark";
+    // From the start again, frame by frame: count the dark spells.
+    Shop().blink_timer = 1.5f;
+    int dark_spells = 0;
+    bool dark = false;
+    for (int frame = 0; frame <= 150; frame++) {
+        const int ink = MoneyInk(Draw());
+        if (!dark && ink < lit / 4) {
+            dark = true;
+            dark_spells++;
+        } else if (dark && ink > lit * 3 / 4) {
+            dark = false;
+        }
+        Run(1, 0.01f);
+    }
+    EXPECT_EQ(5, dark_spells) << "three blinks a second for 1.5 s, starting dark";
+    for (int frame = 0; frame < 10; frame++) {
+        Run(1, 0.1f);
+        EXPECT_GT(MoneyInk(Draw()), lit * 3 / 4) << "after the blink: lit, " << frame;
+    }
+}
+
+// Where the blue shield item (the only blue icon on the shelf) is drawn: the middle of
+// its pixels and its brightest blue; seen false when none shows.
+struct BlueIcon {
+    bool seen = false;
+    float x = 0.0f, y = 0.0f;
+    int peak = 0;
+};
+BlueIcon FindBlueIcon(const widgettest::Frame &f)
+{
+    auto blue = [](const widgettest::Rgba &p) { return p[2] > 40 && p[0] < 30 && p[1] < 30; };
+    std::array<int, 4> box = widgettest::LitBox(f, 0, 0, f.w - 1, f.h - 1, blue);
+    BlueIcon icon;
+    if (box[0] < 0)
+        return icon;
+    icon.seen = true;
+    icon.x = (box[0] + box[2]) * 0.5f;
+    icon.y = (box[1] + box[3]) * 0.5f;
+    for (int y = box[1]; y <= box[3]; y++)
+        for (int x = box[0]; x <= box[2]; x++)
+            if (blue(f.At(x, y)))
+                icon.peak = std::max(icon.peak, f.At(x, y)[2]);
+    return icon;
+}
+
+// A bought item flies from its slot to the bunker's mark (placed here at the shelf's
+// right end, level with the item, so the whole way lies inside the shelf's window):
+// rightwards on every frame, in an arc above the straight way, fading on its second
+// half, gone before 0.8 s. An item with a follower (ARMOR_1, then ARMOR_2) has the
+// follower fade in at its slot once the flight is over.
+TEST_F(ShopPixelTest, BoughtItemFliesToTheBunkerAndItsFollowerFadesIn)
+{
+    game.money = 2000;
+    Open(&Shop());
+    ASSERT_EQ("BUNKER_FORCEFIELD", Ids()[0]);
+    UIComp *mark = Shop().GetComp("Bunker");
+    const vec2_t at = mark->GetStaticPos();
+    mark->position_offset_x += 650.0f - at.x;
+    mark->position_offset_y += Shop().list.items[0].y - at.y;
+    const BlueIcon before = FindBlueIcon(Draw());
+    ASSERT_TRUE(before.seen);
+    EXPECT_EQ(255, before.peak);
+    TapItem(0);
+    TapComp("Buy");
+    ASSERT_EQ(1500, game.money);
+    Shop().list.items[0].leave_time = 0.0f;  // from the purchase on, on the test's clock
+
+    float last_x = before.x, highest = before.y, last_seen = 0.0f;
+    int moves = 0, dimmest = 255;
+    bool shot = false;
+    // Each drawn frame is an engine frame of 16 ms.
+    for (int frame = 0; frame <= 60; frame++) {
+        const float t = 0.016f * (float)frame;
+        const widgettest::Frame f = Draw();
+        const BlueIcon icon = FindBlueIcon(f);
+        if (icon.seen) {
+            EXPECT_GE(icon.x, last_x - 0.5f) << "never back towards the slot, t " << t;
+            moves += icon.x > last_x + 0.5f ? 1 : 0;
+            last_x = icon.x;
+            highest = std::min(highest, icon.y);
+            dimmest = std::min(dimmest, icon.peak);
+            last_seen = t;
+            if (!shot && icon.x > 400.0f) {
+                Shot(f, "shop-flight-midway.png");
+                shot = true;
+            }
+        }
+    }
+    EXPECT_GT(moves, 20) << "it moves frame by frame";
+    EXPECT_GT(last_x, 550.0f) << "it reaches the bunker's end of the shelf";
+    EXPECT_LT(highest, before.y - 25.0f) << "it arcs above the straight way";
+    EXPECT_LT(dimmest, 100) << "it fades out on the way";
+    EXPECT_GT(last_seen, 0.5f) << "the flight lasts about 0.77 s, the last part faded";
+    EXPECT_LT(last_seen, 0.8f);
+
+    // ARMOR_1 bought: ARMOR_2 takes its slot, faint at first, whole half a second on.
+    // (White icons, sampled near the middle, where the faint one has grown to, away from
+    // the level mark and the price.)
+    ScreenShop::Item &armor = Shop().list.items[2];
+    ASSERT_STREQ("ARMOR_1", armor.id);
+    const int sx = (int)armor.x - 10, sy = (int)armor.y - 4;
+    EXPECT_EQ(255, Draw().At(sx, sy)[0]);
+    TapItem(2);
+    TapComp("Buy");
+    ASSERT_EQ(500, game.money);
+    armor.leave_time = 0.0f;
+    Run(100, 0.01f);  // the flight (0.77 s) and a fifth of a second more
+    const int faint = Draw().At(sx, sy)[0];
+    EXPECT_GT(faint, 20) << "the follower shows";
+    EXPECT_LT(faint, 200) << "the follower is still fading in";
+    EXPECT_STREQ("ARMOR_2", Shop().list.items[2].id);
+    Run(30, 0.02f);
+    EXPECT_EQ(255, Draw().At(sx, sy)[0]) << "the follower is whole";
 }
 
 }  // namespace

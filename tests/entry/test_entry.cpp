@@ -6,7 +6,7 @@
 // requests, adverts, console lines, pre-initialisation), drawing and start and stop.
 #include "tests/app/ui/ui_fixture.h"
 
-#include "app/entry/entry.h"
+#include "entry/entry.h"
 #include "app/services/featureman.h"
 #include "app/services/luaman.h"
 #include "app/services/manager.h"

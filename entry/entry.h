@@ -10,8 +10,8 @@
 // shutdown keys, the pause on return, the terrain rebuild request). This is the top of
 // the application: it reaches every layer below it directly, and it hands the service
 // manager the start and stop calls of the layers above the services.
-#ifndef APP_ENTRY_ENTRY_H
-#define APP_ENTRY_ENTRY_H
+#ifndef ENTRY_ENTRY_H
+#define ENTRY_ENTRY_H
 
 #include "orvex.h"
 
@@ -20,7 +20,7 @@
 // Fills the record and returns it: everything zero, then the interface version, the
 // five hooks, full screen, the two application flags and reference counting set. No
 // other effect; callable before anything else of the application exists. The engine
-// receives it from OV_GetInterface (app/entry/get-interface.cpp, linked into the
+// receives it from OV_GetInterface (entry/get-interface.cpp, linked into the
 // program only).
 ov_prog_t *ProgGetInterface();
 

@@ -1,5 +1,7 @@
-// Number reading of the content loaders (see weapons-data.h).
-#include "game/entities/weapons-data.h"
+// Number reading of the data files (see data-numbers.h).
+#include "app/services/data-numbers.h"
+
+#include "app/services/dataman.h"
 
 #include <ctype.h>
 #include <limits.h>
@@ -113,13 +115,19 @@ int DataClampInt(int value, int low, int high)
     return value < low ? low : value > high ? high : value;
 }
 
-int DataTruncate(double value)
+const char *NodeText(const DMNode *node, const char *key)
 {
-    if (isnan(value))
-        return 0;
-    if (value >= (double)INT_MAX)
-        return INT_MAX;
-    if (value <= (double)INT_MIN)
-        return INT_MIN;
-    return (int)value;
+    return node ? node->GetValue(key) : nullptr;
+}
+
+float NodeFloat(const DMNode *node, const char *key, float fallback)
+{
+    const char *value = NodeText(node, key);
+    return value ? DataLeadingFloat(value) : fallback;
+}
+
+int NodeInt(const DMNode *node, const char *key, int fallback)
+{
+    const char *value = NodeText(node, key);
+    return value ? DataLeadingInt(value) : fallback;
 }

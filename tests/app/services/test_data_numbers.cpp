@@ -1,6 +1,10 @@
-// The number reading of the content loaders: the leading decimal number of a value,
-// 0 when there is none; whole numbers saturated; truncation clamped.
-#include "game/entities/weapons-data.h"
+// The number reading of the data files: the leading decimal number of a value, 0 when
+// there is none or it leaves the float range; whole numbers saturated; the clamp
+// in range; a node's absent key gives the caller's fallback.
+#include "app/services/data-numbers.h"
+
+#include "app/services/dataman.h"
+#include "tests/app/services/data_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +20,7 @@ struct FloatCase {
     double value;
 };
 
-TEST(WeaponNumbers, LeadingDecimalNumber)
+TEST(DataNumbers, LeadingDecimalNumber)
 {
     const std::string long_number = "1" + std::string(80, '0');  // 1e80: beyond a float
     const std::string long_fraction = "0." + std::string(80, '0') + "5";
@@ -41,7 +45,7 @@ struct IntCase {
     int value;
 };
 
-TEST(WeaponNumbers, LeadingWholeNumberSaturates)
+TEST(DataNumbers, LeadingWholeNumberSaturates)
 {
     const IntCase kCases[] = {
         {nullptr, 0},          {"", 0},           {"x1", 0},          {"42", 42},
@@ -55,17 +59,38 @@ TEST(WeaponNumbers, LeadingWholeNumberSaturates)
     }
 }
 
-TEST(WeaponNumbers, TruncationAndClampStayInRange)
+TEST(DataNumbers, ClampStaysInRange)
 {
-    EXPECT_EQ(DataTruncate(7.9), 7);
-    EXPECT_EQ(DataTruncate(-7.9), -7);
-    EXPECT_EQ(DataTruncate(1e20), INT_MAX);
-    EXPECT_EQ(DataTruncate(-1e20), INT_MIN);
-    EXPECT_EQ(DataTruncate(NAN), 0);
-    EXPECT_EQ(DataTruncate(INFINITY), INT_MAX);
     EXPECT_EQ(DataClampInt(70000, -32768, 32767), 32767);
     EXPECT_EQ(DataClampInt(-70000, -32768, 32767), -32768);
     EXPECT_EQ(DataClampInt(5, -32768, 32767), 5);
+}
+
+// A node of the data registry, as the loaders get them.
+class DataNodeNumbers : public datatest::DataTest {};
+
+TEST_F(DataNodeNumbers, KeysReadByTheSameRuleOrGiveTheFallback)
+{
+    DMNode node;
+    node.SetValue("speed", "12.5 px");
+    node.SetValue("count", "3.9");
+    node.SetValue("word", "many");
+    node.SetValue("empty", "");
+    node.SetValue("huge", "1e80");
+    node.SetValue("nan", "nan");
+    EXPECT_FLOAT_EQ(NodeFloat(&node, "speed", -1.0f), 12.5f);
+    EXPECT_EQ(NodeInt(&node, "count", -1), 3);
+    // A value present but holding no number reads 0, as every loader reads it; only an
+    // absent key (or no node) keeps the fallback.
+    EXPECT_EQ(NodeFloat(&node, "word", -1.0f), 0.0f);
+    EXPECT_EQ(NodeInt(&node, "empty", -1), 0);
+    EXPECT_EQ(NodeFloat(&node, "huge", -1.0f), 0.0f);
+    EXPECT_EQ(NodeFloat(&node, "nan", -1.0f), 0.0f);
+    EXPECT_EQ(NodeFloat(&node, "absent", -1.0f), -1.0f);
+    EXPECT_EQ(NodeInt(&node, "absent", 7), 7);
+    EXPECT_EQ(NodeFloat(nullptr, "speed", 2.0f), 2.0f);
+    EXPECT_EQ(NodeText(nullptr, "speed"), nullptr);
+    EXPECT_STREQ(NodeText(&node, "speed"), "12.5 px");
 }
 
 }  // namespace

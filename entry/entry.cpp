@@ -1,7 +1,8 @@
 // The application's entry (see entry.h).
-#include "app/entry/entry.h"
+#include "entry/entry.h"
 
 #include "app/services/featureman.h"
+#include "app/services/key-state.h"
 #include "app/services/manager.h"
 #include "app/services/profiles.h"
 #include "app/services/prog.h"
@@ -48,11 +49,6 @@ enum {
 // The longest step the screens get; longer frames become about this long, varied by up
 // to a millisecond either way so that nothing locks onto a fixed step.
 const float kMaxStep = 1.0f / 15.0f;
-
-bool Held(int key)
-{
-    return (ov->OV_GetKeyStatei(key) & 2) != 0;
-}
 
 // The battle is on: every screen is preloaded and the battle screen is stacked.
 bool BattleStacked()
@@ -206,11 +202,11 @@ void OV_Update(float dt)
 
     // Developer slow motion: the sleeps add up.
     if (prog.parms.developer_mode) {
-        if (Held(KEY_SLEEP_50))
+        if (KeyHeld(KEY_SLEEP_50))
             ov->OVT_Sleep(50);
-        if (Held(KEY_SLEEP_100))
+        if (KeyHeld(KEY_SLEEP_100))
             ov->OVT_Sleep(100);
-        if (Held(KEY_SLEEP_200))
+        if (KeyHeld(KEY_SLEEP_200))
             ov->OVT_Sleep(200);
     }
 
@@ -227,7 +223,7 @@ void OV_Update(float dt)
         sman.Update(dt);
 
     // MENU + X ends the program in every mode (the letter under either of its codes).
-    if (Held(KEY_MENU) && (Held(KEY_QUIT) || Held(KEY_QUIT + 32)))
+    if (KeyHeld(KEY_MENU) && (KeyHeld(KEY_QUIT) || KeyHeld(KEY_QUIT + 32)))
         ov->OV_SignalShutdown();
 
     // The battlefield's terrain bitmap is rebuilt when the display lost it (or, for the
