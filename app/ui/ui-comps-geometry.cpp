@@ -307,6 +307,15 @@ void UIComp::CalculateDynamicScale()
     dynamic_scale = GetStaticScale() * screen_factor;
 }
 
+void UIComp::SetScaledSize(float w, float h)
+{
+    width = w;
+    height = h;
+    CalculateDynamicScale();
+    width *= dynamic_scale;
+    height *= dynamic_scale;
+}
+
 void UIComp::ConvertPositionType(int new_type)
 {
     const float vw = (float)uiview::W(), vh = (float)uiview::H();

@@ -163,6 +163,9 @@ public:
     virtual void UpdateDimensions();
     // screen_factor from the scale type, then dynamic_scale = static scale x factor.
     virtual void CalculateDynamicScale();
+    // The size w x h, the dynamic scale for it (CalculateDynamicScale), then the size
+    // times that scale: the last step of the kinds' UpdateDimensions.
+    void SetScaledSize(float w, float h);
     // Puts the named bitmap into the slot, with reference counting while the owner
     // screen is entered.
     virtual void ReplaceBitmapApplyingReferenceCounting(ov_bitmap_t **slot, const char *name);

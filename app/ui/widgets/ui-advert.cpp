@@ -4,6 +4,7 @@
 #include "app/services/luaman.h"
 
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 #include "nstring.h"
 
 #include <lua.hpp>
@@ -11,21 +12,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+using namespace uiwidget;
+
 UICompAd::UICompAd()
 {
-    type = UICOMP_AD;
-    interactive = false;
-}
-
-UIComp *UICompAd::Clone(const char *clone_name)
-{
-    UICompAd *c = new UICompAd();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
+    rect_width = kEmptyWidth;
+    rect_height = kEmptyHeight;
 }
 
 void UICompAd::Update(float) {}
@@ -141,103 +133,6 @@ void UICompAd::DrawPlaceholder()
 
 void UICompAd::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
-    if (a <= 0.0f)
-        return;
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(a * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
+    BeginDraw(this);
 }
 
-void UICompAd::EditUpdate(float)
-{
-    const vec2_t s = GetStaticPos();
-    rect_width = fabsf(mpos.x - s.x);
-    if (align & UIALIGN_HCENTER)
-        rect_width *= 2.0f;
-    rect_height = fabsf(mpos.y - s.y);
-    if (align & UIALIGN_VCENTER)
-        rect_height *= 2.0f;
-    width = rect_width;
-    height = rect_height;
-    UpdateDimensions();
-}
-
-void UICompAd::ExportLua(FILE *f)
-{
-    UIComp::ExportLua(f);
-    UICompAd defaults;
-    const UICompAd *t = dynamic_cast<UICompAd *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (rect_width != t->rect_width)
-        fprintf(f, "SetProperty (\"ad.rect_width\", \"%g\");\n", rect_width);
-    if (rect_height != t->rect_height)
-        fprintf(f, "SetProperty (\"ad.rect_height\", \"%g\");\n", rect_height);
-}
-
-int UICompAd::GetProperty(const char *prop, lua_State *L)
-{
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
-    if (strcmp(prop, "ad.rect_width") == 0) {
-        lua_pushnumber(L, rect_width);
-        return 1;
-    }
-    if (strcmp(prop, "ad.rect_height") == 0) {
-        lua_pushnumber(L, rect_height);
-        return 1;
-    }
-    ov->OV_Popupf(1, "UICompAd::GetProperty: Unknown Property '%s'\n", prop);
-    return 0;
-}
-
-int UICompAd::SetProperty(const char *prop, lua_State *L)
-{
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
-    if (strcmp(prop, "ad.rect_width") == 0) {
-        rect_width = LuaToFloat(L, 2);
-        UpdateDimensions();
-    } else if (strcmp(prop, "ad.rect_height") == 0) {
-        rect_height = LuaToFloat(L, 2);
-        UpdateDimensions();
-    } else {
-        ov->OV_Popupf(1, "UICompAd::SetProperty: Unknown Property '%s' for UIComp '%s'\n", prop, name ? name : "");
-    }
-    return 0;
-}
-
-bool UICompAd::InheritFrom(UIComp *tmpl)
-{
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompAd *t = dynamic_cast<UICompAd *>(tmpl)) {
-        rect_width = t->rect_width;
-        rect_height = t->rect_height;
-    }
-    UpdateDimensions();
-    return true;
-}
-
-void UICompAd::UpdateDimensions()
-{
-    width = scale * rect_width;
-    height = scale * rect_height;
-    if (width == 0.0f)
-        width = 320.0f;
-    if (height == 0.0f)
-        height = 50.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
-    if (scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
-        width = (float)sman.virtual_width;
-        height = (float)sman.virtual_height;
-    }
-}

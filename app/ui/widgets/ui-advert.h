@@ -10,7 +10,7 @@
 #ifndef APP_UI_WIDGETS_UI_ADVERT_H
 #define APP_UI_WIDGETS_UI_ADVERT_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-box-kind.h"
 
 enum {
     UIAD_NONE = 0,
@@ -19,25 +19,21 @@ enum {
     UIAD_FULLSCREEN = 3,
 };
 
-class UICompAd : public UIComp {
+// The wanted box (rect_width x rect_height, 320 x 50 by default and for a side of 0)
+// follows the cursor in edit mode.
+class UICompAd : public UICompBoxKind<UICompAd, UICOMP_AD> {
 public:
+    static constexpr const char *kBoxWord = "ad";
+    static constexpr const char *kClassName = "UICompAd";
+    static constexpr float kEmptyWidth = 320.0f, kEmptyHeight = 50.0f;
+
     UICompAd();
 
-    UIComp *Clone(const char *name) override;
     void Update(float dt) override;   // nothing
     // Sets the colour state; the advert itself is the platform's.
     void Draw() override;
-    // The wanted box follows the cursor.
-    void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
     void OnScreenEnter(Screen *screen) override;   // ShowAd
     void OnScreenLeave(Screen *screen) override;   // HideAd
-    // Rect size x scale (320 x 50 for a side of 0) x dynamic scale; the virtual
-    // screen's size for STRETCH_TO_COVER_SCREEN.
-    void UpdateDimensions() override;
 
     // The kind that fits the box: full screen, large, banner or none.
     int GetPreferredAdType();
@@ -55,8 +51,6 @@ public:
 
     int ad_kind = UIAD_NONE;
     int ad_id = 0;
-    float rect_width = 320.0f;
-    float rect_height = 50.0f;
 };
 
 #endif

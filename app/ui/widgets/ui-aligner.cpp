@@ -11,25 +11,6 @@
 
 #include <algorithm>
 
-UICompAligner::UICompAligner()
-{
-    type = UICOMP_ALIGNER;
-    interactive = false;
-}
-
-UIComp *UICompAligner::Clone(const char *clone_name)
-{
-    UICompAligner *c = new UICompAligner();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->area_width = area_width;
-    c->area_height = area_height;
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 // Children sit at fractions of the aligner's size about its centre (for children
 // positioned relative to their parent); an odd last child is centred horizontally.
 void UICompAligner::Update(float)
@@ -80,48 +61,4 @@ void UICompAligner::Draw()
     Update(0.0f);
     if (sman.virtual_resize_mode)
         UpdateDimensions();
-}
-
-void UICompAligner::EditUpdate(float)
-{
-    EditResizeArea(Area(), this);
-    UpdateDimensions();
-}
-
-void UICompAligner::ExportLua(FILE *f)
-{
-    UIComp::ExportLua(f);
-    const UICompAligner *t = dynamic_cast<UICompAligner *>(template_comp);
-    const UICompAligner defaults;
-    ExportArea(Area(), f, (t ? t : &defaults)->area_width, (t ? t : &defaults)->area_height);
-}
-
-int UICompAligner::GetProperty(const char *prop, lua_State *L)
-{
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
-    return GetAreaProperty(Area(), prop, L);
-}
-
-// The area changes the size only at the next UpdateDimensions.
-int UICompAligner::SetProperty(const char *prop, lua_State *L)
-{
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
-    return SetAreaProperty(Area(), this, prop, L);
-}
-
-bool UICompAligner::InheritFrom(UIComp *tmpl)
-{
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    UpdateDimensions();
-    return true;
-}
-
-void UICompAligner::UpdateDimensions()
-{
-    ApplyAreaDimensions(Area(), this);
 }

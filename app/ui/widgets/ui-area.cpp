@@ -10,26 +10,21 @@
 #include <math.h>
 #include <string.h>
 
-namespace {
-
-// The area field a property names ("<word>.area_width", "<word>.area_height"), or null.
-float *AreaField(const UIArea &area, const char *prop)
+float *NamedSide(const UIArea &area, const char *prop, const char *width_name, const char *height_name)
 {
     const size_t n = strlen(area.word);
     if (!prop || strncmp(prop, area.word, n) != 0 || prop[n] != '.')
         return nullptr;
-    if (strcmp(prop + n + 1, "area_width") == 0)
+    if (strcmp(prop + n + 1, width_name) == 0)
         return area.width;
-    if (strcmp(prop + n + 1, "area_height") == 0)
+    if (strcmp(prop + n + 1, height_name) == 0)
         return area.height;
     return nullptr;
 }
 
-}  // namespace
-
 int SetAreaProperty(const UIArea &area, UIComp *comp, const char *prop, lua_State *L)
 {
-    float *field = AreaField(area, prop);
+    float *field = NamedSide(area, prop, "area_width", "area_height");
     if (field)
         *field = LuaToFloat(L, 2);
     else
@@ -40,7 +35,7 @@ int SetAreaProperty(const UIArea &area, UIComp *comp, const char *prop, lua_Stat
 
 int GetAreaProperty(const UIArea &area, const char *prop, lua_State *L)
 {
-    float *field = AreaField(area, prop);
+    float *field = NamedSide(area, prop, "area_width", "area_height");
     if (field) {
         lua_pushnumber(L, *field);
         return 1;
@@ -71,11 +66,7 @@ void ExportArea(const UIArea &area, FILE *f, float tmpl_width, float tmpl_height
 
 void ApplyAreaDimensions(const UIArea &area, UIComp *comp)
 {
-    comp->width = *area.width;
-    comp->height = *area.height;
-    comp->CalculateDynamicScale();
-    comp->width *= comp->dynamic_scale;
-    comp->height *= comp->dynamic_scale;
+    comp->SetScaledSize(*area.width, *area.height);
     if (comp->scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
         comp->width = (float)sman.virtual_width;
         comp->height = (float)sman.virtual_height;

@@ -10,7 +10,6 @@
 
 #include <lua.hpp>
 #include <math.h>
-#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -29,46 +28,6 @@ bool Sizing(const ov_bitmap_t *b)
     return b && !(b->name && b->name[0] == '!');
 }
 
-// Escape pairs into characters: \\ \b \n \r \t, a backslash before anything else
-// drops out, a final backslash stays.
-void Unescape(const char *in, char *out)
-{
-    while (*in) {
-        if (in[0] != '\\' || !in[1]) {
-            *out++ = *in++;
-            continue;
-        }
-        switch (in[1]) {
-        case 'b': *out++ = 8; break;
-        case 'n': *out++ = 10; break;
-        case 'r': *out++ = 13; break;
-        case 't': *out++ = 9; break;
-        default: *out++ = in[1]; break;   // "\\" gives one backslash
-        }
-        in += 2;
-    }
-    *out = 0;
-}
-
-// The label as a Lua string for the export: control characters as escapes, a quote as
-// \" and a backslash as \\\\ (Lua gives two back, which the escape pass makes one).
-void WriteButtonText(FILE *f, const char *text)
-{
-    fputs("SetProperty (\"button.text\", \"", f);
-    for (const char *p = text; *p; p++) {
-        switch (*p) {
-        case '\n': fputs("\\n", f); break;
-        case 8: fputs("\\b", f); break;
-        case '\t': fputs("\\t", f); break;
-        case '\r': fputs("\\r", f); break;
-        case '"': fputs("\\\"", f); break;
-        case '\\': fputs("\\\\\\\\", f); break;
-        default: fputc(*p, f); break;
-        }
-    }
-    fputs("\");\n", f);
-}
-
 color_t Mix(const color_t &a, const color_t &b, float t)
 {
     return {t * a.r + (1 - t) * b.r, t * a.g + (1 - t) * b.g, t * a.b + (1 - t) * b.b, t * a.a + (1 - t) * b.a};
@@ -84,47 +43,16 @@ void ReadColor(lua_State *L, color_t *c)
 
 }  // namespace
 
-UICompButton::UICompButton()
-{
-    type = UICOMP_BUTTON;
-}
-
-UICompButton::~UICompButton()
-{
-    free(text);
-}
-
-UIComp *UICompButton::Clone(const char *clone_name)
-{
-    UICompButton *c = new UICompButton();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 void UICompButton::StoreText(const char *stored)
 {
-    char *copy = strdup(stored ? stored : "");
-    free(text);
-    text = copy;
-    display_text = DisplayText(this, text);
+    StoreLabel(stored);
     UpdateDimensions();
 }
 
-void UICompButton::SetText(const char *format, ...)
+void UICompButton::ApplyFormattedText(const char *formatted)
 {
-    if (!format)
-        return;
-    char formatted[4096];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(formatted, sizeof formatted, format, args);
-    va_end(args);
     char unescaped[4096];
-    Unescape(formatted, unescaped);
+    UnescapeText(formatted, unescaped);
     StoreText(unescaped);
     ReportDynamicText(this, formatted);
 }
@@ -144,15 +72,7 @@ void UICompButton::SetFont(ov_font_t *new_font)
 
 void UICompButton::ApplyCacheMode(int mode)
 {
-    ov_bitmap_t *const bitmaps[5] = {bm_idle, bm_over, bm_pressed, bm_disabled, bm_icon};
-    if (mode == 2) {
-        for (ov_bitmap_t *b : bitmaps)
-            TakeBitmap(b);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        for (ov_bitmap_t *b : bitmaps)
-            GiveBackBitmap(b);
-    }
+    ApplyBitmapsCacheMode(this, mode, {bm_idle, bm_over, bm_pressed, bm_disabled, bm_icon});
 }
 
 void UICompButton::UpdateDimensions()
@@ -187,11 +107,7 @@ void UICompButton::UpdateDimensions()
             dynamic_text_scale = s;
         }
     }
-    width = w;
-    height = h;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(w, h);
 }
 
 void UICompButton::Draw()
@@ -273,51 +189,42 @@ void UICompButton::Draw()
     PopRotation(rotated);
 }
 
-bool UICompButton::InheritFrom(UIComp *tmpl)
+void UICompButton::InheritOwn(const UICompButton &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompButton *t = dynamic_cast<UICompButton *>(tmpl)) {
-        bm_idle = t->bm_idle;
-        bm_over = t->bm_over;
-        bm_pressed = t->bm_pressed;
-        bm_disabled = t->bm_disabled;
-        bm_icon = t->bm_icon;
-        text_color_idle = t->text_color_idle;
-        text_color_over = t->text_color_over;
-        text_color_pressed = t->text_color_pressed;
-        text_color_disabled = t->text_color_disabled;
-        scale_idle = t->scale_idle;
-        scale_over = t->scale_over;
-        scale_pressed = t->scale_pressed;
-        scale_disabled = t->scale_disabled;
-        dynamic_text_scale_min = t->dynamic_text_scale_min;
-        dynamic_text_scale_max = t->dynamic_text_scale_max;
-        font = t->font;
-        text_scale_idle = t->text_scale_idle;
-        text_scale_over = t->text_scale_over;
-        text_scale_pressed = t->text_scale_pressed;
-        text_scale_disabled = t->text_scale_disabled;
-        if (t->text && t != this)
-            StoreText(t->text);
-        textbox_width = t->textbox_width;
-        textbox_height = t->textbox_height;
-        max_text_width_percentage = t->max_text_width_percentage;
-        text_align = t->text_align;
-        text_offset_x = t->text_offset_x;
-        text_offset_y = t->text_offset_y;
-        icon_offset_x = t->icon_offset_x;
-        icon_offset_y = t->icon_offset_y;
-    }
-    UpdateDimensions();
-    return true;
+    bm_idle = t.bm_idle;
+    bm_over = t.bm_over;
+    bm_pressed = t.bm_pressed;
+    bm_disabled = t.bm_disabled;
+    bm_icon = t.bm_icon;
+    text_color_idle = t.text_color_idle;
+    text_color_over = t.text_color_over;
+    text_color_pressed = t.text_color_pressed;
+    text_color_disabled = t.text_color_disabled;
+    scale_idle = t.scale_idle;
+    scale_over = t.scale_over;
+    scale_pressed = t.scale_pressed;
+    scale_disabled = t.scale_disabled;
+    dynamic_text_scale_min = t.dynamic_text_scale_min;
+    dynamic_text_scale_max = t.dynamic_text_scale_max;
+    font = t.font;
+    text_scale_idle = t.text_scale_idle;
+    text_scale_over = t.text_scale_over;
+    text_scale_pressed = t.text_scale_pressed;
+    text_scale_disabled = t.text_scale_disabled;
+    if (t.text && &t != this)
+        StoreText(t.text);
+    textbox_width = t.textbox_width;
+    textbox_height = t.textbox_height;
+    max_text_width_percentage = t.max_text_width_percentage;
+    text_align = t.text_align;
+    text_offset_x = t.text_offset_x;
+    text_offset_y = t.text_offset_y;
+    icon_offset_x = t.icon_offset_x;
+    icon_offset_y = t.icon_offset_y;
 }
 
-int UICompButton::GetProperty(const char *prop, lua_State *L)
+int UICompButton::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (Is(prop, "button.bm_idle")) {
         lua_pushstring(L, BitmapName(bm_idle));
         return 1;
@@ -334,11 +241,8 @@ int UICompButton::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompButton::SetProperty(const char *prop, lua_State *L)
+int UICompButton::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *value = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
     if (Is(prop, "button.bm_idle")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_idle, value);
@@ -402,45 +306,34 @@ int UICompButton::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-void UICompButton::ExportLua(FILE *f)
+void UICompButton::ExportOwn(FILE *f, const UICompButton &t)
 {
-    UIComp::ExportLua(f);
-    UICompButton defaults;
-    const UICompButton *t = dynamic_cast<UICompButton *>(template_comp);
-    if (!t)
-        t = &defaults;
-    const struct {
-        const char *property;
-        ov_bitmap_t *mine, *theirs;
-    } bitmaps[] = {
-        {"button.bm_idle", bm_idle, t->bm_idle},         {"button.bm_over", bm_over, t->bm_over},
-        {"button.bm_pressed", bm_pressed, t->bm_pressed}, {"button.bm_disabled", bm_disabled, t->bm_disabled},
-        {"button.bm_icon", bm_icon, t->bm_icon},
-    };
-    for (const auto &b : bitmaps)
-        if (b.mine && b.mine != b.theirs)
-            WriteLuaPropertyText(f, b.property, BitmapName(b.mine));
-    if (icon_offset_x != t->icon_offset_x || icon_offset_y != t->icon_offset_y)
+    ExportChangedBitmaps(f, {
+        {"button.bm_idle", bm_idle, t.bm_idle},         {"button.bm_over", bm_over, t.bm_over},
+        {"button.bm_pressed", bm_pressed, t.bm_pressed}, {"button.bm_disabled", bm_disabled, t.bm_disabled},
+        {"button.bm_icon", bm_icon, t.bm_icon}
+    });
+    if (icon_offset_x != t.icon_offset_x || icon_offset_y != t.icon_offset_y)
         fprintf(f, "SetProperty (\"button.icon_offset\", %g, %g);\n", icon_offset_x, icon_offset_y);
-    if (text_offset_x != t->text_offset_x || text_offset_y != t->text_offset_y)
+    if (text_offset_x != t.text_offset_x || text_offset_y != t.text_offset_y)
         fprintf(f, "SetProperty (\"button.text_offset\", %g, %g);\n", text_offset_x, text_offset_y);
-    if (text_align != t->text_align)
+    if (text_align != t.text_align)
         fprintf(f, "SetProperty (\"button.text_align\", \"%s\");\n", GetAlignFlagsAsString(text_align));
-    if (textbox_width != t->textbox_width || textbox_height != t->textbox_height)
+    if (textbox_width != t.textbox_width || textbox_height != t.textbox_height)
         fprintf(f, "SetProperty (\"button.textbox_size\", \"%d\", \"%d\");\n", SaturatedInt(textbox_width),
                 SaturatedInt(textbox_height));
-    if (max_text_width_percentage != t->max_text_width_percentage)
+    if (max_text_width_percentage != t.max_text_width_percentage)
         fprintf(f, "SetProperty (\"button.max_text_width_percentage\", \"%g\");\n", max_text_width_percentage);
-    if (text_scale_disabled != t->text_scale_disabled)
+    if (text_scale_disabled != t.text_scale_disabled)
         fprintf(f, "SetProperty (\"button.text_scale_disabled\", %f);\n", text_scale_disabled);
-    if (text_scale_idle != t->text_scale_idle)
+    if (text_scale_idle != t.text_scale_idle)
         fprintf(f, "SetProperty (\"button.text_scale_idle\", %f);\n", text_scale_idle);
-    if (text_scale_over != t->text_scale_over)
+    if (text_scale_over != t.text_scale_over)
         fprintf(f, "SetProperty (\"button.text_scale_over\", %f);\n", text_scale_over);
-    if (text_scale_pressed != t->text_scale_pressed)
+    if (text_scale_pressed != t.text_scale_pressed)
         fprintf(f, "SetProperty (\"button.text_scale_pressed\", %f);\n", text_scale_pressed);
-    if (font && font != t->font)
+    if (font && font != t.font)
         WriteLuaPropertyText(f, "button.font", FontName(font));
-    if (text && (!t->text || strcmp(text, t->text) != 0))
-        WriteButtonText(f, text);
+    if (text && (!t.text || strcmp(text, t.text) != 0))
+        WriteEscapedPropertyText(f, "button.text", text);
 }

@@ -5,33 +5,33 @@
 #ifndef APP_UI_WIDGETS_UI_BUTTON_H
 #define APP_UI_WIDGETS_UI_BUTTON_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
+#include "app/ui/widgets/ui-widget-text.h"
 
 struct ov_font_t;
 
-class UICompButton : public UIComp {
+// The label is freed with the button (a localised display text belongs to the
+// localisation).
+class UICompButton : public UICompKind<UICompButton, UICOMP_BUTTON>,
+                     public UIFormattedText<UICompButton, 4096>,
+                     public UIOwnedLabel<UICompButton> {
 public:
-    UICompButton();
-    // Frees the text (a localised display text belongs to the localisation).
-    ~UICompButton() override;
-
-    UIComp *Clone(const char *name) override;
     void Draw() override;
     // 2 takes a reference on each set bitmap (idle, over, pressed, disabled, icon) and
     // updates the size; 3 gives them back.
     void ApplyCacheMode(int mode) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompButton &t);
     // The idle bitmap's size (or 0 x 0), widened to the icon and, without an idle
     // bitmap, to the text measured at the idle text scale; the dynamic text scale from
     // the textbox width; then times the dynamic scale.
     void UpdateDimensions() override;
 
-    // Formats the label (4095 characters at most), turns escape pairs into characters
-    // and updates the size; a null format does nothing.
-    void SetText(const char *format, ...);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void ExportOwn(FILE *f, const UICompButton &t);
+    // SetText (4095 characters at most): turns escape pairs into characters and
+    // updates the size.
+    void ApplyFormattedText(const char *formatted);
     // Stores the icon as it is (no reference) and updates the size.
     void SetIcon(ov_bitmap_t *icon);
     // Stores the font; updates the size when a text is set.
@@ -44,8 +44,7 @@ public:
     ov_bitmap_t *bm_icon = nullptr;
     float icon_offset_x = 0.0f, icon_offset_y = 0.0f;
     ov_font_t *font = nullptr;
-    char *text = nullptr;                 // owned, after escape processing
-    const char *display_text = nullptr;   // the localised text or `text`
+    // text: after the escape pass
     float textbox_width = 0.0f, textbox_height = 0.0f;
     int text_align = UIALIGN_CENTER;
     float text_offset_x = 0.0f, text_offset_y = 0.0f;
@@ -60,8 +59,8 @@ public:
     float text_scale_idle = 1.0f, text_scale_over = 1.0f, text_scale_pressed = 1.0f, text_scale_disabled = 1.0f;
 
 private:
-    // Stores a text as it is (no escape pass): re-applying a stored text must not eat
-    // its backslashes again.
+    // Stores a text as it is (no escape pass: re-applying a stored text must not eat
+    // its backslashes again) and updates the size.
     void StoreText(const char *stored);
 };
 

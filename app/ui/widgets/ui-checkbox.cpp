@@ -7,7 +7,6 @@
 #include "ovrecords.h"
 
 #include <lua.hpp>
-#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -22,45 +21,9 @@ bool Is(const char *a, const char *b)
 
 }  // namespace
 
-UICompCheckbox::UICompCheckbox()
+void UICompCheckbox::ApplyFormattedText(const char *formatted)
 {
-    type = UICOMP_CHECKBOX;
-}
-
-UICompCheckbox::~UICompCheckbox()
-{
-    free(text);
-}
-
-UIComp *UICompCheckbox::Clone(const char *clone_name)
-{
-    UICompCheckbox *c = new UICompCheckbox();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
-void UICompCheckbox::StoreText(const char *stored)
-{
-    char *copy = strdup(stored ? stored : "");
-    free(text);
-    text = copy;
-    display_text = DisplayText(this, text);
-}
-
-void UICompCheckbox::SetText(const char *format, ...)
-{
-    if (!format)
-        return;
-    char formatted[4096];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(formatted, sizeof formatted, format, args);
-    va_end(args);
-    StoreText(formatted);
+    StoreLabel(formatted);
     ReportDynamicText(this, formatted);
 }
 
@@ -71,24 +34,12 @@ void UICompCheckbox::SetFont(ov_font_t *new_font)
 
 void UICompCheckbox::ApplyCacheMode(int mode)
 {
-    ov_bitmap_t *const bitmaps[5] = {bm_idle, bm_over, bm_pressed, bm_disabled, bm_marker};
-    if (mode == 2) {
-        for (ov_bitmap_t *b : bitmaps)
-            TakeBitmap(b);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        for (ov_bitmap_t *b : bitmaps)
-            GiveBackBitmap(b);
-    }
+    ApplyBitmapsCacheMode(this, mode, {bm_idle, bm_over, bm_pressed, bm_disabled, bm_marker});
 }
 
 void UICompCheckbox::UpdateDimensions()
 {
-    width = bm_idle ? (float)BitmapWidth(bm_idle) : 1.0f;
-    height = bm_idle ? (float)BitmapHeight(bm_idle) : 1.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(bm_idle ? (float)BitmapWidth(bm_idle) : 1.0f, bm_idle ? (float)BitmapHeight(bm_idle) : 1.0f);
 }
 
 void UICompCheckbox::Draw()
@@ -125,30 +76,21 @@ void UICompCheckbox::Draw()
     PopRotation(rotated);
 }
 
-bool UICompCheckbox::InheritFrom(UIComp *tmpl)
+void UICompCheckbox::InheritOwn(const UICompCheckbox &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompCheckbox *t = dynamic_cast<UICompCheckbox *>(tmpl)) {
-        bm_idle = t->bm_idle;
-        bm_over = t->bm_over;
-        bm_pressed = t->bm_pressed;
-        bm_disabled = t->bm_disabled;
-        bm_marker = t->bm_marker;
-        font = t->font;
-        if (t->text && t != this)
-            StoreText(t->text);
-        value = t->value;
-    }
-    UpdateDimensions();
-    return true;
+    bm_idle = t.bm_idle;
+    bm_over = t.bm_over;
+    bm_pressed = t.bm_pressed;
+    bm_disabled = t.bm_disabled;
+    bm_marker = t.bm_marker;
+    font = t.font;
+    if (t.text && &t != this)
+        StoreLabel(t.text);
+    value = t.value;
 }
 
-int UICompCheckbox::GetProperty(const char *prop, lua_State *L)
+int UICompCheckbox::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (Is(prop, "checkbox.value")) {
         lua_pushnumber(L, value);
         return 1;
@@ -169,11 +111,8 @@ int UICompCheckbox::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompCheckbox::SetProperty(const char *prop, lua_State *L)
+int UICompCheckbox::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *value_text = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
     if (Is(prop, "checkbox.value")) {
         if (lua_type(L, 2) == LUA_TBOOLEAN)
@@ -202,29 +141,18 @@ int UICompCheckbox::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-void UICompCheckbox::ExportLua(FILE *f)
+void UICompCheckbox::ExportOwn(FILE *f, const UICompCheckbox &t)
 {
-    UIComp::ExportLua(f);
-    UICompCheckbox defaults;
-    const UICompCheckbox *t = dynamic_cast<UICompCheckbox *>(template_comp);
-    if (!t)
-        t = &defaults;
-    const struct {
-        const char *property;
-        ov_bitmap_t *mine, *theirs;
-    } bitmaps[] = {
-        {"checkbox.bm_idle", bm_idle, t->bm_idle},         {"checkbox.bm_over", bm_over, t->bm_over},
-        {"checkbox.bm_pressed", bm_pressed, t->bm_pressed}, {"checkbox.bm_disabled", bm_disabled, t->bm_disabled},
-        {"checkbox.bm_marker", bm_marker, t->bm_marker},
-    };
-    for (const auto &b : bitmaps)
-        if (b.mine && b.mine != b.theirs)
-            WriteLuaPropertyText(f, b.property, BitmapName(b.mine));
-    if (font && font != t->font)
+    ExportChangedBitmaps(f, {
+        {"checkbox.bm_idle", bm_idle, t.bm_idle},         {"checkbox.bm_over", bm_over, t.bm_over},
+        {"checkbox.bm_pressed", bm_pressed, t.bm_pressed}, {"checkbox.bm_disabled", bm_disabled, t.bm_disabled},
+        {"checkbox.bm_marker", bm_marker, t.bm_marker}
+    });
+    if (font && font != t.font)
         WriteLuaPropertyText(f, "checkbox.font", FontName(font));
     // The label with Lua escapes, so that quotes, backslashes and line breaks survive.
-    if (text && (!t->text || strcmp(text, t->text) != 0))
+    if (text && (!t.text || strcmp(text, t.text) != 0))
         WriteLuaPropertyText(f, "checkbox.text", text);
-    if (value != t->value)
+    if (value != t.value)
         fprintf(f, "SetProperty (\"checkbox.value\", \"%d\");\n", value);
 }

@@ -4,30 +4,30 @@
 #ifndef APP_UI_WIDGETS_UI_CHECKBOX_H
 #define APP_UI_WIDGETS_UI_CHECKBOX_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
+#include "app/ui/widgets/ui-widget-text.h"
 
 struct ov_font_t;
 
-class UICompCheckbox : public UIComp {
+// The label is freed with the checkbox.
+class UICompCheckbox : public UICompKind<UICompCheckbox, UICOMP_CHECKBOX>,
+                       public UIFormattedText<UICompCheckbox, 4096>,
+                       public UIOwnedLabel<UICompCheckbox> {
 public:
-    UICompCheckbox();
-    ~UICompCheckbox() override;   // frees the text
-
-    UIComp *Clone(const char *name) override;
     void Draw() override;
     // 2 takes a reference on each set bitmap (idle, over, pressed, disabled, marker)
     // and updates the size; 3 gives them back.
     void ApplyCacheMode(int mode) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompCheckbox &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompCheckbox &t);
     // The idle bitmap's size, or 1 x 1, times the dynamic scale; the label does not count.
     void UpdateDimensions() override;
 
-    // Formats the label (4095 characters at most) and stores it as it is (no escape
-    // pass, no size update); a null format does nothing.
-    void SetText(const char *format, ...);
+    // SetText (4095 characters at most): stores the label as it is (no escape pass,
+    // no size update).
+    void ApplyFormattedText(const char *formatted);
     void SetFont(ov_font_t *font);
 
     ov_bitmap_t *bm_idle = nullptr;
@@ -36,12 +36,7 @@ public:
     ov_bitmap_t *bm_disabled = nullptr;
     ov_bitmap_t *bm_marker = nullptr;
     ov_font_t *font = nullptr;
-    char *text = nullptr;                 // owned
-    const char *display_text = nullptr;   // the localised text or `text`
     int value = 0;                        // 0 unchecked, anything else checked
-
-private:
-    void StoreText(const char *stored);
 };
 
 #endif

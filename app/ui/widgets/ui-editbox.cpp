@@ -10,7 +10,6 @@
 
 #include <lua.hpp>
 #include <math.h>
-#include <stdarg.h>
 #include <string.h>
 
 using namespace uiwidget;
@@ -37,36 +36,13 @@ float CharWidth(ov_font_t *font, char c)
 
 }  // namespace
 
-UICompEditbox::UICompEditbox()
-{
-    type = UICOMP_EDITBOX;
-}
-
-UIComp *UICompEditbox::Clone(const char *clone_name)
-{
-    UICompEditbox *c = new UICompEditbox();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 void UICompEditbox::SetFont(ov_font_t *new_font)
 {
     font = new_font;
 }
 
-void UICompEditbox::SetText(const char *format, ...)
+void UICompEditbox::ApplyFormattedText(const char *formatted)
 {
-    if (!format)
-        return;
-    char formatted[4096];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(formatted, sizeof formatted, format, args);
-    va_end(args);
     size_t n = strlen(formatted);
     if (n > sizeof text - 1)
         n = sizeof text - 1;
@@ -210,24 +186,12 @@ int UICompEditbox::ProcessCursorMove(UICursor *c, const vec2_t &p, float)
 
 void UICompEditbox::ApplyCacheMode(int mode)
 {
-    ov_bitmap_t *const bitmaps[3] = {bm_panel, bm_panel_over, bm_cursor};
-    if (mode == 2) {
-        for (ov_bitmap_t *b : bitmaps)
-            TakeBitmap(b);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        for (ov_bitmap_t *b : bitmaps)
-            GiveBackBitmap(b);
-    }
+    ApplyBitmapsCacheMode(this, mode, {bm_panel, bm_panel_over, bm_cursor});
 }
 
 void UICompEditbox::UpdateDimensions()
 {
-    width = bm_panel ? (float)BitmapWidth(bm_panel) : 16.0f;
-    height = bm_panel ? (float)BitmapHeight(bm_panel) : 16.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(bm_panel ? (float)BitmapWidth(bm_panel) : 16.0f, bm_panel ? (float)BitmapHeight(bm_panel) : 16.0f);
 }
 
 void UICompEditbox::Draw()
@@ -286,46 +250,32 @@ void UICompEditbox::Draw()
     PopRotation(rotated);
 }
 
-bool UICompEditbox::InheritFrom(UIComp *tmpl)
+void UICompEditbox::InheritOwn(const UICompEditbox &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompEditbox *t = dynamic_cast<UICompEditbox *>(tmpl)) {
-        bm_panel = t->bm_panel;
-        bm_panel_over = t->bm_panel_over;
-        bm_cursor = t->bm_cursor;
-        font = t->font;
-        max_chars = t->max_chars;
-        padding = t->padding;
-        memcpy(text, t->text, sizeof text);
-        text[sizeof text - 1] = 0;
-        text_offset_x = t->text_offset_x;
-        text_offset_y = t->text_offset_y;
-        cursor = t->cursor;
-        caps_only = t->caps_only;
-        text_scale = t->text_scale;
-        text_color = t->text_color;
-    }
-    UpdateDimensions();
-    return true;
+    bm_panel = t.bm_panel;
+    bm_panel_over = t.bm_panel_over;
+    bm_cursor = t.bm_cursor;
+    font = t.font;
+    max_chars = t.max_chars;
+    padding = t.padding;
+    memcpy(text, t.text, sizeof text);
+    text[sizeof text - 1] = 0;
+    text_offset_x = t.text_offset_x;
+    text_offset_y = t.text_offset_y;
+    cursor = t.cursor;
+    caps_only = t.caps_only;
+    text_scale = t.text_scale;
+    text_color = t.text_color;
 }
 
-int UICompEditbox::GetProperty(const char *prop, lua_State *L)
+int UICompEditbox::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
-    const struct {
-        const char *property;
-        ov_bitmap_t *bitmap;
-    } bitmaps[] = {{"editbox.bm_panel", bm_panel}, {"editbox.bm_panel_over", bm_panel_over},
-                   {"editbox.bm_cursor", bm_cursor}};
-    for (const auto &b : bitmaps) {
-        if (Is(prop, b.property)) {
-            lua_pushstring(L, BitmapName(b.bitmap));
-            return 1;
-        }
-    }
+    if (PushBitmapNameOf(L, prop, {
+            {"editbox.bm_panel", bm_panel},
+            {"editbox.bm_panel_over", bm_panel_over},
+            {"editbox.bm_cursor", bm_cursor},
+        }))
+        return 1;
     if (Is(prop, "editbox.font")) {
         lua_pushstring(L, FontName(font));
         return 1;
@@ -346,11 +296,8 @@ int UICompEditbox::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompEditbox::SetProperty(const char *prop, lua_State *L)
+int UICompEditbox::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *value = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
     if (Is(prop, "editbox.bm_panel")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_panel, value);
@@ -392,37 +339,26 @@ int UICompEditbox::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-void UICompEditbox::ExportLua(FILE *f)
+void UICompEditbox::ExportOwn(FILE *f, const UICompEditbox &t)
 {
-    UIComp::ExportLua(f);
-    UICompEditbox defaults;
-    const UICompEditbox *t = dynamic_cast<UICompEditbox *>(template_comp);
-    if (!t)
-        t = &defaults;
-    const struct {
-        const char *property;
-        ov_bitmap_t *mine, *theirs;
-    } bitmaps[] = {
-        {"editbox.bm_panel", bm_panel, t->bm_panel},
-        {"editbox.bm_panel_over", bm_panel_over, t->bm_panel_over},
-        {"editbox.bm_cursor", bm_cursor, t->bm_cursor},
-    };
-    for (const auto &b : bitmaps)
-        if (b.mine && b.mine != b.theirs)
-            WriteLuaPropertyText(f, b.property, BitmapName(b.mine));
-    if (font && font != t->font)
+    ExportChangedBitmaps(f, {
+        {"editbox.bm_panel", bm_panel, t.bm_panel},
+        {"editbox.bm_panel_over", bm_panel_over, t.bm_panel_over},
+        {"editbox.bm_cursor", bm_cursor, t.bm_cursor}
+    });
+    if (font && font != t.font)
         WriteLuaPropertyText(f, "editbox.font", FontName(font));
-    if (padding != t->padding)
+    if (padding != t.padding)
         fprintf(f, "SetProperty (\"editbox.padding\", %d);\n", SaturatedInt(padding));
-    if (max_chars != t->max_chars)
+    if (max_chars != t.max_chars)
         fprintf(f, "SetProperty (\"editbox.max_chars\", %d);\n", max_chars);
-    if (text_offset_x != t->text_offset_x || text_offset_y != t->text_offset_y)
+    if (text_offset_x != t.text_offset_x || text_offset_y != t.text_offset_y)
         fprintf(f, "SetProperty (\"editbox.text_offset\", %g, %g);\n", text_offset_x, text_offset_y);
-    if (fabsf(text_color.r - t->text_color.r) >= 1e-6f || fabsf(text_color.g - t->text_color.g) >= 1e-6f ||
-        fabsf(text_color.b - t->text_color.b) >= 1e-6f)
+    if (fabsf(text_color.r - t.text_color.r) >= 1e-6f || fabsf(text_color.g - t.text_color.g) >= 1e-6f ||
+        fabsf(text_color.b - t.text_color.b) >= 1e-6f)
         fprintf(f, "SetProperty (\"editbox.text_color\", %g, %g, %g);\n", text_color.r, text_color.g, text_color.b);
-    if (text_scale != t->text_scale)
+    if (text_scale != t.text_scale)
         fprintf(f, "SetProperty (\"editbox.text_scale\", %g);\n", text_scale);
-    if (caps_only != t->caps_only)
+    if (caps_only != t.caps_only)
         fprintf(f, "SetProperty (\"editbox.caps_only\", %d);\n", caps_only ? 1 : 0);
 }

@@ -6,25 +6,24 @@
 #ifndef APP_UI_WIDGETS_UI_EDITBOX_H
 #define APP_UI_WIDGETS_UI_EDITBOX_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
+#include "app/ui/widgets/ui-widget-text.h"
 
 struct ov_font_t;
 
 enum { UI_EDITBOX_TEXT_SIZE = 256 };
 
-class UICompEditbox : public UIComp {
+class UICompEditbox : public UICompKind<UICompEditbox, UICOMP_EDITBOX>,
+                      public UIFormattedText<UICompEditbox, 4096> {
 public:
-    UICompEditbox();
-
-    UIComp *Clone(const char *name) override;
     void Draw() override;
     // 2 takes a reference on each set bitmap (panel, panel over, cursor) and updates
     // the size; 3 gives them back.
     void ApplyCacheMode(int mode) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompEditbox &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompEditbox &t);
     // 1 for every direction key: the game-pad cursor does not leave an edit box.
     int ProcessCursorMove(UICursor *cursor, int key, float dt) override;
     // While the cursor's button is down: the text cursor goes to the character nearest
@@ -42,9 +41,9 @@ public:
     // Whether the font can show the character and the filter lets it through.
     virtual bool IsValidChar(int c);
 
-    // Formats (4095 characters at most), keeps the first 255 and moves the cursor to
-    // the end; a null format does nothing.
-    void SetText(const char *format, ...);
+    // SetText (4095 characters at most): keeps the first 255 and moves the cursor to
+    // the end.
+    void ApplyFormattedText(const char *formatted);
 
     ov_bitmap_t *bm_panel = nullptr;
     ov_bitmap_t *bm_panel_over = nullptr;

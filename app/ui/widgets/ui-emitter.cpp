@@ -21,23 +21,6 @@ const int kMaxPresimulationSteps = 12000;
 
 }  // namespace
 
-UICompEmitter::UICompEmitter()
-{
-    type = UICOMP_EMITTER;
-    interactive = false;
-}
-
-UIComp *UICompEmitter::Clone(const char *clone_name)
-{
-    UICompEmitter *c = new UICompEmitter();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 void UICompEmitter::SetFX(fx_t *effect)
 {
     if (owner && owner->ui && owner->ui->cache_applied) {
@@ -139,26 +122,18 @@ void UICompEmitter::EditUpdate(float)
         time_interval = 2.0f * mpos.x / (float)w;
 }
 
-void UICompEmitter::ExportLua(FILE *f)
+void UICompEmitter::ExportOwn(FILE *f, const UICompEmitter &t)
 {
-    UIComp::ExportLua(f);
-    UICompEmitter defaults;
-    const UICompEmitter *t = dynamic_cast<UICompEmitter *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (fx && fx != t->fx)
+    if (fx && fx != t.fx)
         WriteLuaPropertyText(f, "emitter.fx", fx->name ? fx->name : "");
-    if (time_interval != t->time_interval)
+    if (time_interval != t.time_interval)
         fprintf(f, "SetProperty (\"emitter.time_interval\", \"%g\");\n", time_interval);
-    if (initial_simulation_time != t->initial_simulation_time)
+    if (initial_simulation_time != t.initial_simulation_time)
         fprintf(f, "SetProperty (\"emitter.initial_simulation_time\", \"%g\");\n", initial_simulation_time);
 }
 
-int UICompEmitter::GetProperty(const char *prop, lua_State *L)
+int UICompEmitter::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (strcmp(prop, "emitter.fx") == 0)
         lua_pushstring(L, fx && fx->name ? fx->name : "");
     else if (strcmp(prop, "emitter.time_interval") == 0)
@@ -176,11 +151,8 @@ int UICompEmitter::GetProperty(const char *prop, lua_State *L)
     return 1;
 }
 
-int UICompEmitter::SetProperty(const char *prop, lua_State *L)
+int UICompEmitter::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     if (strcmp(prop, "emitter.fx") == 0) {
         const char *file = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
         SetFX(file ? pbman.LoadFX(file, true, 0) : nullptr);
@@ -203,15 +175,9 @@ int UICompEmitter::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompEmitter::InheritFrom(UIComp *tmpl)
+void UICompEmitter::InheritOwn(const UICompEmitter &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompEmitter *t = dynamic_cast<UICompEmitter *>(tmpl)) {
-        fx = t->fx;
-        time_interval = t->time_interval;
-        initial_simulation_time = t->initial_simulation_time;
-    }
-    UpdateDimensions();
-    return true;
+    fx = t.fx;
+    time_interval = t.time_interval;
+    initial_simulation_time = t.initial_simulation_time;
 }

@@ -10,17 +10,15 @@
 #define APP_UI_WIDGETS_UI_EMITTER_H
 
 #include "app/ui/parts.h"
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
 struct fx_t;
 
-class UICompEmitter : public UIComp {
+class UICompEmitter : public UICompKind<UICompEmitter, UICOMP_EMITTER, false> {
 public:
-    UICompEmitter();
     // Frees the particle pool (the particle system's own destructor).
     ~UICompEmitter() override = default;
 
-    UIComp *Clone(const char *name) override;
     // Updates the particles; emits once the interval has run (only while active).
     void Update(float dt) override;
     // The particles with the origin at the static position.
@@ -29,10 +27,10 @@ public:
     void ApplyCacheMode(int mode) override;
     // The interval follows the cursor across the program screen.
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompEmitter &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompEmitter &t);
 
     // Stores the effect (moving its references while the screen's bitmaps are applied)
     // and sizes the pool for it.

@@ -5,21 +5,19 @@
 #include "app/services/luaman.h"
 #include "app/services/small-maths.h"
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
 
 #include <lua.hpp>
 #include <math.h>
 #include <string.h>
 
+using namespace uiwidget;
+
 namespace {
 
 const char kPrefix[] = "image.";
 const size_t kPrefixLength = sizeof kPrefix - 1;
-
-const char *BitmapName(const ov_bitmap_t *b)
-{
-    return b && b->name ? b->name : "";
-}
 
 // The rest of a property name after "image."; a name without the prefix is reported
 // and looked up whole from its seventh character on, or whole when it is shorter.
@@ -29,17 +27,6 @@ const char *PropertyRest(const char *prop)
         return prop + kPrefixLength;
     ov->OV_Popupf(1, "UICompImage::GetProperty: Unknown Property '%s'\n", prop);
     return strlen(prop) >= kPrefixLength ? prop + kPrefixLength : prop;
-}
-
-// Pushes a rotation by angle about the point (translate there, rotate, translate back).
-void PushRotationAbout(vec2_t s, float angle)
-{
-    const float c = cosf(angle), sn = sinf(angle);
-    nTransform t = {{c, -sn, 0.0f, s.x - c * s.x + sn * s.y,
-                     sn, c, 0.0f, s.y - sn * s.x - c * s.y,
-                     0.0f, 0.0f, 1.0f, 0.0f,
-                     0.0f, 0.0f, 0.0f, 1.0f}};
-    ov->OV_PushTransform(&t);
 }
 
 // A frame index kept within the int range (a wild time makes a huge product).
@@ -53,12 +40,6 @@ int FrameOf(float frames_times_t)
 }
 
 }  // namespace
-
-UICompImage::UICompImage()
-{
-    type = UICOMP_IMAGE;
-    interactive = false;
-}
 
 const char *UICompImage::AnimModeWord(int mode)
 {
@@ -74,18 +55,11 @@ const char *UICompImage::AnimModeWord(int mode)
     }
 }
 
-UIComp *UICompImage::Clone(const char *clone_name)
+void UICompImage::CopyToClone(UICompImage *clone) const
 {
-    UICompImage *c = new UICompImage();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->anim_mode = anim_mode;
-    c->anim_loop_time = anim_loop_time;
-    c->anim_pause_time = anim_pause_time;
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
+    clone->anim_mode = anim_mode;
+    clone->anim_loop_time = anim_loop_time;
+    clone->anim_pause_time = anim_pause_time;
 }
 
 void UICompImage::SetBitmap(ov_bitmap_t *b)
@@ -169,16 +143,10 @@ void UICompImage::Update(float dt)
 
 void UICompImage::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
     const vec2_t pos = GetAlignedPos();
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(a * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
     float angle_now = GetStaticAngle();
     const bool pushed = inherit_angle && fabsf(angle_now) >= 1e-6f;
     if (pushed) {
@@ -229,14 +197,8 @@ void UICompImage::Draw()
 
 void UICompImage::ApplyCacheMode(int mode)
 {
-    if (!bitmap)
-        return;
-    if (mode == 2) {
-        ov->OV_LoadBitmap(bitmap->name, sman.cache_flags);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        ov->OV_ReleaseBitmap(bitmap);
-    }
+    if (bitmap)
+        ApplyBitmapsCacheMode(this, mode, {bitmap});
 }
 
 void UICompImage::EditUpdate(float)
@@ -258,28 +220,20 @@ void UICompImage::EditUpdate(float)
     angle = new_angle;
 }
 
-void UICompImage::ExportLua(FILE *f)
+void UICompImage::ExportOwn(FILE *f, const UICompImage &t)
 {
-    UIComp::ExportLua(f);
-    UICompImage defaults;
-    const UICompImage *t = dynamic_cast<UICompImage *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (bitmap && bitmap != t->bitmap)
+    if (bitmap && bitmap != t.bitmap)
         WriteLuaPropertyText(f, "image.bitmap", BitmapName(bitmap));
-    if (anim_loop_time != t->anim_loop_time)
+    if (anim_loop_time != t.anim_loop_time)
         fprintf(f, "SetProperty (\"image.anim_loop_time\", %g);\n", anim_loop_time);
-    if (anim_pause_time != t->anim_pause_time)
+    if (anim_pause_time != t.anim_pause_time)
         fprintf(f, "SetProperty (\"image.anim_pause_time\", %g);\n", anim_pause_time);
-    if (anim_mode != t->anim_mode)
+    if (anim_mode != t.anim_mode)
         fprintf(f, "SetProperty (\"image.anim_mode\", \"%s\");\n", AnimModeWord(anim_mode));
 }
 
-int UICompImage::GetProperty(const char *prop, lua_State *L)
+int UICompImage::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     const char *rest = PropertyRest(prop);
     if (strcmp(rest, "bitmap") == 0)
         lua_pushstring(L, BitmapName(bitmap));
@@ -298,11 +252,8 @@ int UICompImage::GetProperty(const char *prop, lua_State *L)
     return 1;
 }
 
-int UICompImage::SetProperty(const char *prop, lua_State *L)
+int UICompImage::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *rest = PropertyRest(prop);
     if (strcmp(rest, "bitmap") == 0 || strcmp(rest, "bitmap_switch") == 0) {
         const char *bitmap_name = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
@@ -335,23 +286,14 @@ int UICompImage::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompImage::InheritFrom(UIComp *tmpl)
+void UICompImage::InheritOwn(const UICompImage &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompImage *t = dynamic_cast<UICompImage *>(tmpl))
-        bitmap = t->bitmap;
-    UpdateDimensions();
-    return true;
+    bitmap = t.bitmap;
 }
 
 void UICompImage::UpdateDimensions()
 {
-    width = bitmap && bitmap->width != 0 ? (float)bitmap->width : 16.0f;
-    height = bitmap && bitmap->height != 0 ? (float)bitmap->height : 16.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(bitmap && bitmap->width != 0 ? (float)bitmap->width : 16.0f, bitmap && bitmap->height != 0 ? (float)bitmap->height : 16.0f);
     if (scale_type == UISCALE_STRETCH_TO_COVER_SCREEN) {
         width = (float)sman.virtual_width;
         height = (float)sman.virtual_height;

@@ -6,7 +6,7 @@
 #ifndef APP_UI_WIDGETS_UI_IMAGE_H
 #define APP_UI_WIDGETS_UI_IMAGE_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
 enum {
     UIIMAGE_LOOP_FOREVER = 0,
@@ -15,12 +15,9 @@ enum {
     UIIMAGE_LOOP_FOREVER_NONLINEAR = 3,
 };
 
-class UICompImage : public UIComp {
+class UICompImage : public UICompKind<UICompImage, UICOMP_IMAGE, false> {
 public:
-    UICompImage();
-
     // A new image styled as this one, with its animation mode and times.
-    UIComp *Clone(const char *name) override;
     // Chooses the frame for this frame's time (see the modes above).
     void Update(float dt) override;
     void Draw() override;
@@ -28,10 +25,12 @@ public:
     void ApplyCacheMode(int mode) override;
     // Scale and angle of the image follow the cursor (SHIFT snaps them).
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompImage &t);
+    // A clone takes the animation mode and times.
+    void CopyToClone(UICompImage *clone) const;
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompImage &t);
     // The bitmap's size (16 for a missing side) times the dynamic scale; the virtual
     // screen's size for STRETCH_TO_COVER_SCREEN.
     void UpdateDimensions() override;

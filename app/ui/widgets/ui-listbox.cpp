@@ -68,25 +68,12 @@ int ViewHeight(const ov_bitmap_t *frame, int content_height)
 
 UICompListbox::UICompListbox()
 {
-    type = UICOMP_LISTBOX;
-    interactive = false;
     lines.SetShrink(false);
 }
 
 UICompListbox::~UICompListbox()
 {
     ClearLines();
-}
-
-UIComp *UICompListbox::Clone(const char *clone_name)
-{
-    UICompListbox *c = new UICompListbox();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
 }
 
 // ---- lines
@@ -405,16 +392,7 @@ void UICompListbox::UpdateDimensions()
 
 void UICompListbox::ApplyCacheMode(int mode)
 {
-    ov_bitmap_t *const bitmaps[3] = {bm_selection, bm_frame, bm_frame_top};
-    if (mode == 2) {
-        for (ov_bitmap_t *b : bitmaps)
-            TakeBitmap(b);
-        if (bm_frame)
-            UpdateDimensions();
-    } else if (mode == 3) {
-        for (ov_bitmap_t *b : bitmaps)
-            GiveBackBitmap(b);
-    }
+    ApplyBitmapsCacheMode(this, mode, {bm_selection, bm_frame, bm_frame_top}, bm_frame != nullptr);
 }
 
 void UICompListbox::Draw()
@@ -479,33 +457,24 @@ void UICompListbox::Draw()
 
 // ---- style and properties
 
-bool UICompListbox::InheritFrom(UIComp *tmpl)
+void UICompListbox::InheritOwn(const UICompListbox &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompListbox *t = dynamic_cast<UICompListbox *>(tmpl)) {
-        bm_frame = t->bm_frame;
-        bm_frame_top = t->bm_frame_top;
-        bm_selection = t->bm_selection;
-        padding_left = t->padding_left;
-        padding_right = t->padding_right;
-        padding_top = t->padding_top;
-        padding_bottom = t->padding_bottom;
-        content_width = t->content_width;
-        content_height = t->content_height;
-        text_color = t->text_color;
-        font = t->font;
-        line_height = t->line_height;
-    }
-    UpdateDimensions();
-    return true;
+    bm_frame = t.bm_frame;
+    bm_frame_top = t.bm_frame_top;
+    bm_selection = t.bm_selection;
+    padding_left = t.padding_left;
+    padding_right = t.padding_right;
+    padding_top = t.padding_top;
+    padding_bottom = t.padding_bottom;
+    content_width = t.content_width;
+    content_height = t.content_height;
+    text_color = t.text_color;
+    font = t.font;
+    line_height = t.line_height;
 }
 
-int UICompListbox::GetProperty(const char *prop, lua_State *L)
+int UICompListbox::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (Is(prop, "listbox.selected")) {
         lua_pushnumber(L, selected);
         return 1;
@@ -547,11 +516,8 @@ int UICompListbox::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompListbox::SetProperty(const char *prop, lua_State *L)
+int UICompListbox::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *value = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
     if (Is(prop, "listbox.selected")) {
         selected = LuaToInt(L, 2);
@@ -586,31 +552,26 @@ int UICompListbox::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-void UICompListbox::ExportLua(FILE *f)
+void UICompListbox::ExportOwn(FILE *f, const UICompListbox &t)
 {
-    UIComp::ExportLua(f);
-    UICompListbox defaults;
-    const UICompListbox *t = dynamic_cast<UICompListbox *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (bm_frame && bm_frame != t->bm_frame && !(bm_frame->name && bm_frame->name[0] == '!'))
+    if (bm_frame && bm_frame != t.bm_frame && !(bm_frame->name && bm_frame->name[0] == '!'))
         WriteLuaPropertyText(f, "listbox.bm_frame", BitmapName(bm_frame));
-    if (content_width != t->content_width || content_height != t->content_height)
+    if (content_width != t.content_width || content_height != t.content_height)
         fprintf(f, "SetProperty (\"listbox.content_size\", %d, %d);\n", content_width, content_height);
-    if (bm_frame_top && bm_frame_top != t->bm_frame_top)
+    if (bm_frame_top && bm_frame_top != t.bm_frame_top)
         WriteLuaPropertyText(f, "listbox.bm_frame_top", BitmapName(bm_frame_top));
-    if (bm_selection && bm_selection != t->bm_selection)
+    if (bm_selection && bm_selection != t.bm_selection)
         WriteLuaPropertyText(f, "listbox.bm_selection", BitmapName(bm_selection));
-    if (font && font != t->font)
+    if (font && font != t.font)
         WriteLuaPropertyText(f, "listbox.font", FontName(font));
     const struct {
         const char *property;
         int mine, theirs;
     } paddings[] = {
-        {"listbox.padding_left", padding_left, t->padding_left},
-        {"listbox.padding_right", padding_right, t->padding_right},
-        {"listbox.padding_top", padding_top, t->padding_top},
-        {"listbox.padding_bottom", padding_bottom, t->padding_bottom},
+        {"listbox.padding_left", padding_left, t.padding_left},
+        {"listbox.padding_right", padding_right, t.padding_right},
+        {"listbox.padding_top", padding_top, t.padding_top},
+        {"listbox.padding_bottom", padding_bottom, t.padding_bottom},
     };
     for (const auto &p : paddings)
         if (p.mine != p.theirs)

@@ -6,12 +6,12 @@
 #ifndef APP_UI_WIDGETS_UI_LISTBOX_H
 #define APP_UI_WIDGETS_UI_LISTBOX_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 #include "narray.h"
 
 struct ov_font_t;
 
-class UICompListbox : public UIComp {
+class UICompListbox : public UICompKind<UICompListbox, UICOMP_LISTBOX, false> {
 public:
     // One line: every field may be null. The strings are owned; the bitmap is held
     // with one reference of the list's own only when `bitmap_counted` is set (the
@@ -28,7 +28,6 @@ public:
     // Clears the lines (their strings and counted bitmaps), then frees the array.
     ~UICompListbox() override;
 
-    UIComp *Clone(const char *name) override;
     // Moves the offset by the pending scroll and springs it back inside the list.
     void Update(float dt) override;
     void Draw() override;
@@ -37,11 +36,11 @@ public:
     void ApplyCacheMode(int mode) override;
     // The content size follows the mouse (UI edit mode).
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
+    void ExportOwn(FILE *f, const UICompListbox &t);
     // Also "listbox.line[<index>]..." for a line's text, ".id" or ".text_right".
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompListbox &t);
     // A direction key goes to ProcessKey.
     int ProcessCursorMove(UICursor *cursor, int key, float dt) override;
     // A press (no drag under way) selects the line under the position. 1.

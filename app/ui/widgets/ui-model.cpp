@@ -3,11 +3,14 @@
 
 #include "app/ui/model.h"
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
 
 #include <lua.hpp>
 #include <math.h>
 #include <string.h>
+
+using namespace uiwidget;
 
 namespace {
 
@@ -26,28 +29,15 @@ const char *PropertyRest(const char *prop)
 
 }  // namespace
 
-UICompModel::UICompModel()
-{
-    type = UICOMP_MODEL;
-    interactive = false;
-}
-
 UICompModel::~UICompModel()
 {
     if (model)
         model_man.ReleaseModel(model);
 }
 
-UIComp *UICompModel::Clone(const char *clone_name)
+void UICompModel::CopyToClone(UICompModel *clone) const
 {
-    UICompModel *c = new UICompModel();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->ShareModel(model);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
+    clone->ShareModel(model);
 }
 
 void UICompModel::Update(float) {}
@@ -75,15 +65,9 @@ void UICompModel::SetModel(const char *file)
 
 void UICompModel::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(a * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
     const float angle_now = GetStaticAngle();
     align = UIALIGN_CENTER;
     if (!model)
@@ -99,29 +83,21 @@ void UICompModel::Draw()
 
 void UICompModel::ApplyCacheMode(int mode)
 {
-    if (!model || !model->texture)
-        return;
-    if (mode == 2)
-        ov->OV_LoadBitmap(model->texture->name, sman.cache_flags);
-    else if (mode == 3)
-        ov->OV_ReleaseBitmap(model->texture);
+    if (model)
+        ApplyBitmapsCacheMode(this, mode, {model->texture}, false);
 }
 
 void UICompModel::EditUpdate(float) {}
 
-void UICompModel::ExportLua(FILE *f)
+// Without a model template the reference has none.
+void UICompModel::ExportOwn(FILE *f, const UICompModel &t)
 {
-    UIComp::ExportLua(f);
-    const UICompModel *t = dynamic_cast<UICompModel *>(template_comp);
-    if (model && (!t || model != t->model))
+    if (model && model != t.model)
         WriteLuaPropertyText(f, "model.model", model->name ? model->name : "");
 }
 
-int UICompModel::GetProperty(const char *prop, lua_State *L)
+int UICompModel::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     const char *rest = PropertyRest(prop);
     if (strcmp(rest, "model") == 0) {
         lua_pushstring(L, model && model->name ? model->name : "");
@@ -131,11 +107,8 @@ int UICompModel::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompModel::SetProperty(const char *prop, lua_State *L)
+int UICompModel::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *rest = PropertyRest(prop);
     if (strcmp(rest, "model") == 0)
         SetModel(lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr);
@@ -149,25 +122,14 @@ bool UICompModel::IsInView()
     return true;
 }
 
-bool UICompModel::InheritFrom(UIComp *tmpl)
+void UICompModel::InheritOwn(const UICompModel &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompModel *t = dynamic_cast<UICompModel *>(tmpl))
-        ShareModel(t->model);
-    UpdateDimensions();
-    return true;
+    ShareModel(t.model);
 }
 
 void UICompModel::UpdateDimensions()
 {
-    width = model ? model->bounds_max.x - model->bounds_min.x : 0.0f;
-    height = model ? model->bounds_max.y - model->bounds_min.y : 0.0f;
-    if (width == 0.0f)
-        width = 16.0f;
-    if (height == 0.0f)
-        height = 16.0f;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    const float w = model ? model->bounds_max.x - model->bounds_min.x : 0.0f;
+    const float h = model ? model->bounds_max.y - model->bounds_min.y : 0.0f;
+    SetScaledSize(w != 0.0f ? w : 16.0f, h != 0.0f ? h : 16.0f);
 }

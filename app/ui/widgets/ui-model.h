@@ -6,29 +6,29 @@
 #ifndef APP_UI_WIDGETS_UI_MODEL_H
 #define APP_UI_WIDGETS_UI_MODEL_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
 class Model;
 
-class UICompModel : public UIComp {
+class UICompModel : public UICompKind<UICompModel, UICOMP_MODEL, false> {
 public:
-    UICompModel();
     // Gives its model reference back.
     ~UICompModel() override;
 
-    UIComp *Clone(const char *name) override;
     void Update(float dt) override;   // nothing
     // The mesh with depth test and write on; the align becomes CENTER.
     void Draw() override;
     // 2 takes a reference on the model's texture, 3 gives it back.
     void ApplyCacheMode(int mode) override;
     void EditUpdate(float dt) override;   // nothing
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
+    void ExportOwn(FILE *f, const UICompModel &t);
+    // A clone takes its own reference on the model.
+    void CopyToClone(UICompModel *clone) const;
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
     // Always: the screen never skips a model as out of view.
     bool IsInView() override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void InheritOwn(const UICompModel &t);
     // The model's x and y extents (16 for a flat side) times the dynamic scale.
     void UpdateDimensions() override;
 

@@ -3,18 +3,16 @@
 
 #include "app/services/luaman.h"
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
 
 #include <lua.hpp>
 #include <math.h>
 #include <string.h>
 
-namespace {
+using namespace uiwidget;
 
-const char *BitmapName(const ov_bitmap_t *b)
-{
-    return b && b->name ? b->name : "";
-}
+namespace {
 
 // Whole part of a size, clamped so that a wild script value stays defined.
 int Whole(float v)
@@ -37,34 +35,7 @@ uint8_t Byte(float f)
     return (uint8_t)(int)(f * 255.0f);
 }
 
-void PushRotationAbout(vec2_t s, float angle)
-{
-    const float c = cosf(angle), sn = sinf(angle);
-    nTransform t = {{c, -sn, 0.0f, s.x - c * s.x + sn * s.y,
-                     sn, c, 0.0f, s.y - sn * s.x - c * s.y,
-                     0.0f, 0.0f, 1.0f, 0.0f,
-                     0.0f, 0.0f, 0.0f, 1.0f}};
-    ov->OV_PushTransform(&t);
-}
-
 }  // namespace
-
-UICompNinePatch::UICompNinePatch()
-{
-    type = UICOMP_NINEPATCH;
-    interactive = false;
-}
-
-UIComp *UICompNinePatch::Clone(const char *clone_name)
-{
-    UICompNinePatch *c = new UICompNinePatch();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
 
 void UICompNinePatch::Update(float) {}
 
@@ -89,20 +60,11 @@ vec2_t UICompNinePatch::GetNaturalSize() const
 
 void UICompNinePatch::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const vec2_t pos = GetAlignedPos();
-    const float a = GetStaticAlpha();
-    const float angle_now = GetStaticAngle();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
-    const bool rotated = fabsf(angle_now) >= 1e-6f;
-    if (rotated)
-        PushRotationAbout(GetStaticPos(), angle_now);
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(a * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
+    const vec2_t pos = GetAlignedPos();
+    const bool rotated = PushRotation(this);
     const float z = ov->OV_GetDepthDefault();
     // A bitmap side of 0 has no pieces to cut (u and v would divide by zero).
     if (bitmap && bitmap->width > 0 && bitmap->height > 0) {
@@ -137,20 +99,13 @@ void UICompNinePatch::Draw()
             }
         }
     }
-    if (rotated)
-        ov->OV_PopTransform();
+    PopRotation(rotated);
 }
 
 void UICompNinePatch::ApplyCacheMode(int mode)
 {
-    if (!bitmap)
-        return;
-    if (mode == 2) {
-        ov->OV_LoadBitmap(bitmap->name, sman.cache_flags);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        ov->OV_ReleaseBitmap(bitmap);
-    }
+    if (bitmap)
+        ApplyBitmapsCacheMode(this, mode, {bitmap});
 }
 
 void UICompNinePatch::EditUpdate(float)
@@ -166,28 +121,20 @@ void UICompNinePatch::EditUpdate(float)
     UpdateDimensions();
 }
 
-void UICompNinePatch::ExportLua(FILE *f)
+void UICompNinePatch::ExportOwn(FILE *f, const UICompNinePatch &t)
 {
-    UIComp::ExportLua(f);
-    UICompNinePatch defaults;
-    const UICompNinePatch *t = dynamic_cast<UICompNinePatch *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (bitmap && bitmap != t->bitmap)
+    if (bitmap && bitmap != t.bitmap)
         WriteLuaPropertyText(f, "ninepatch.bitmap", BitmapName(bitmap));
-    if (client_x1 != t->client_x1 || client_y1 != t->client_y1 || client_x2 != t->client_x2 ||
-        client_y2 != t->client_y2)
+    if (client_x1 != t.client_x1 || client_y1 != t.client_y1 || client_x2 != t.client_x2 ||
+        client_y2 != t.client_y2)
         fprintf(f, "SetProperty (\"ninepatch.bitmap_client_rect\", %g, %g, %g, %g);\n", client_x1, client_y1,
                 client_x2, client_y2);
-    if (client_width != t->client_width || client_height != t->client_height)
+    if (client_width != t.client_width || client_height != t.client_height)
         fprintf(f, "SetProperty (\"ninepatch.client_size\", %d, %d);\n", client_width, client_height);
 }
 
-int UICompNinePatch::GetProperty(const char *prop, lua_State *L)
+int UICompNinePatch::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (strcmp(prop, "ninepatch.bitmap") == 0)
         lua_pushstring(L, BitmapName(bitmap));
     else if (strcmp(prop, "ninepatch.client_width") == 0)
@@ -201,11 +148,8 @@ int UICompNinePatch::GetProperty(const char *prop, lua_State *L)
     return 1;
 }
 
-int UICompNinePatch::SetProperty(const char *prop, lua_State *L)
+int UICompNinePatch::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     if (strcmp(prop, "ninepatch.bitmap") == 0) {
         SetBitmap(lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr);
     } else if (strcmp(prop, "ninepatch.bitmap_client_rect") == 0) {
@@ -223,54 +167,22 @@ int UICompNinePatch::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompNinePatch::InheritFrom(UIComp *tmpl)
+void UICompNinePatch::InheritOwn(const UICompNinePatch &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompNinePatch *t = dynamic_cast<UICompNinePatch *>(tmpl)) {
-        bitmap = t->bitmap;
-        client_x1 = t->client_x1;
-        client_y1 = t->client_y1;
-        client_x2 = t->client_x2;
-        client_y2 = t->client_y2;
-        client_width = t->client_width;
-        client_height = t->client_height;
-    }
-    UpdateDimensions();
-    return true;
+    bitmap = t.bitmap;
+    client_x1 = t.client_x1;
+    client_y1 = t.client_y1;
+    client_x2 = t.client_x2;
+    client_y2 = t.client_y2;
+    client_width = t.client_width;
+    client_height = t.client_height;
 }
 
 void UICompNinePatch::UpdateDimensions()
 {
     const vec2_t natural = GetNaturalSize();
     const float w = natural.x, h = natural.y;
-    const float vw = (float)sman.virtual_width, vh = (float)sman.virtual_height;
-    float s = 1.0f;
-    switch (scale_type) {
-    case UISCALE_FIT_INSIDE_SCREEN:
-        if (w > 0.0f && h > 0.0f)   // a natural size of 0 or less keeps 1
-            s = fminf(vw / w, vh / h);
-        break;
-    case UISCALE_FIT_TO_COVER_SCREEN:
-        if (w > 0.0f && h > 0.0f)
-            s = fmaxf(vw / w, vh / h);
-        break;
-    case UISCALE_RELATIVE_TO_SCREEN_WIDTH:
-        s *= sman.reference_scale_x;
-        break;
-    case UISCALE_RELATIVE_TO_SCREEN_HEIGHT:
-        s *= sman.reference_scale_y;
-        break;
-    case UISCALE_RELATIVE_TO_SCREEN_SIZE:
-        s *= sman.reference_scale_min;
-        break;
-    case UISCALE_RELATIVE_TO_PARENT:
-        s *= parent ? parent->dynamic_scale : sman.reference_scale_y;
-        break;
-    default:
-        break;
-    }
-    s *= GetStaticScale();
+    const float s = NaturalSizeScale(this, w, h);
     dynamic_scale = s;
     width = (float)Whole(w * s);
     height = (float)Whole(h * s);

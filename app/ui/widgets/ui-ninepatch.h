@@ -5,13 +5,10 @@
 #ifndef APP_UI_WIDGETS_UI_NINEPATCH_H
 #define APP_UI_WIDGETS_UI_NINEPATCH_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
-class UICompNinePatch : public UIComp {
+class UICompNinePatch : public UICompKind<UICompNinePatch, UICOMP_NINEPATCH, false> {
 public:
-    UICompNinePatch();
-
-    UIComp *Clone(const char *name) override;
     void Update(float dt) override;   // nothing
     // Nine quads of the bitmap (nothing without one or with a side of 0).
     void Draw() override;
@@ -19,10 +16,10 @@ public:
     void ApplyCacheMode(int mode) override;
     // The client size follows the cursor, less the fixed borders.
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompNinePatch &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompNinePatch &t);
     // Its own dynamic scale from the natural size (borders plus client size), then
     // whole pixels.
     void UpdateDimensions() override;

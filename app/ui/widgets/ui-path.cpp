@@ -5,12 +5,15 @@
 #include "app/services/luaman.h"
 
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 
 #include <lua.hpp>
 #include <math.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+
+using namespace uiwidget;
 
 namespace {
 
@@ -54,20 +57,7 @@ void DrawHollowSquare(float cx, float cy, float size)
 
 UICompPath::UICompPath()
 {
-    type = UICOMP_PATH;
-    interactive = false;
     points.SetShrink(true);
-}
-
-UIComp *UICompPath::Clone(const char *clone_name)
-{
-    UICompPath *c = new UICompPath();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
 }
 
 void UICompPath::AddPoint(vec2_t p)
@@ -275,10 +265,7 @@ void UICompPath::Draw()
         return;
     const vec2_t pos = GetAlignedPos();
     const float s = dynamic_scale;
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(GetStaticAlpha() * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
+    SetDrawState(this, GetStaticAlpha() * color.a);
     const int n = points.Count();
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     for (int i = 0; i + 1 < n; i++)
@@ -308,18 +295,15 @@ void UICompPath::Draw()
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
 }
 
-void UICompPath::ExportLua(FILE *f)
+// Every point whatever the template has.
+void UICompPath::ExportOwn(FILE *f, const UICompPath &)
 {
-    UIComp::ExportLua(f);
     for (int i = 0; i < points.Count(); i++)
         fprintf(f, "SetProperty (\"path.point\", %g, %g);\n", points[i].x, points[i].y);
 }
 
-int UICompPath::GetProperty(const char *prop, lua_State *L)
+int UICompPath::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (strcmp(prop, "path.num_points") == 0) {
         lua_pushinteger(L, points.Count());
         return 1;
@@ -337,11 +321,8 @@ int UICompPath::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompPath::SetProperty(const char *prop, lua_State *L)
+int UICompPath::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     if (strcmp(prop, "path.point") == 0)
         AddPoint({LuaToFloat(L, 2), LuaToFloat(L, 3)});
     else if (strcmp(prop, "path.num_points") == 0)
@@ -351,16 +332,11 @@ int UICompPath::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompPath::InheritFrom(UIComp *tmpl)
+void UICompPath::InheritOwn(const UICompPath &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    UICompPath *t = dynamic_cast<UICompPath *>(tmpl);
-    if (t && t != this) {
-        points.Clear();
-        for (int i = 0; i < t->points.Count(); i++)
-            AddPoint({t->points[i].x, t->points[i].y});
-    }
-    UpdateDimensions();
-    return true;
+    if (&t == this)
+        return;
+    points.Clear();
+    for (int i = 0; i < t.points.Count(); i++)
+        AddPoint({t.points[i].x, t.points[i].y});
 }

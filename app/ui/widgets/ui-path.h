@@ -6,10 +6,10 @@
 #ifndef APP_UI_WIDGETS_UI_PATH_H
 #define APP_UI_WIDGETS_UI_PATH_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 #include "narray.h"
 
-class UICompPath : public UIComp {
+class UICompPath : public UICompKind<UICompPath, UICOMP_PATH, false> {
 public:
     struct point_t {
         float x = 0, y = 0;                 // relative to the static position, unscaled
@@ -22,7 +22,6 @@ public:
     // Frees the point block (the array's own destructor).
     ~UICompPath() override = default;
 
-    UIComp *Clone(const char *name) override;
     // Edit mode only: segments, a probe, the rounded path and the points.
     void Draw() override;
     // Directions, distances and corner vectors of every point.
@@ -31,10 +30,10 @@ public:
     // Keys move, remove and delete points; a click selects or inserts one; a drag
     // with the pointer button held moves the selected point. 1 when used.
     int EditProcessEvent(ov_event_t *event) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompPath &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompPath &t);
 
     void AddPoint(vec2_t p);
     void AddPointAtIndex(vec2_t p, int index);

@@ -4,20 +4,18 @@
 #include "app/services/luaman.h"
 
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 #include "ovrecords.h"
 
 #include <lua.hpp>
 #include <math.h>
 #include <string.h>
 
+using namespace uiwidget;
+
 namespace {
 
 const float kHalfPi = 1.57079632679489661923f;
-
-const char *BitmapName(const ov_bitmap_t *b)
-{
-    return b && b->name ? b->name : "";
-}
 
 // Draws the bitmap with its two horizontal texture coordinates swapped for this call.
 void DrawMirrored(ov_bitmap_t *b, float x, float y, float rotation, float s)
@@ -44,23 +42,6 @@ float Whole(float v)
 
 }  // namespace
 
-UICompRuler::UICompRuler()
-{
-    type = UICOMP_RULER;
-    interactive = false;
-}
-
-UIComp *UICompRuler::Clone(const char *clone_name)
-{
-    UICompRuler *c = new UICompRuler();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 void UICompRuler::Update(float) {}
 
 void UICompRuler::SetEndpointBitmap(const char *bitmap_name)
@@ -77,39 +58,19 @@ void UICompRuler::SetRepeatBitmap(const char *bitmap_name)
 
 void UICompRuler::ApplyCacheMode(int mode)
 {
-    ov_bitmap_t *const bitmaps[2] = {endpoint_bitmap, repeat_bitmap};
-    for (ov_bitmap_t *b : bitmaps) {
-        if (!b)
-            continue;
-        if (mode == 2)
-            ov->OV_LoadBitmap(b->name, sman.cache_flags);
-        else if (mode == 3)
-            ov->OV_ReleaseBitmap(b);
-    }
+    ApplyBitmapsCacheMode(this, mode, {endpoint_bitmap, repeat_bitmap}, false);
 }
 
 void UICompRuler::Draw()
 {
-    if (sman.virtual_resize_mode)
-        UpdateDimensions();
-    const float a = GetStaticAlpha();
+    const float a = BeginDraw(this);
     if (a <= 0.0f)
         return;
     const vec2_t s = GetStaticPos();
     const float angle_now = GetStaticAngle();
     const bool rotated = fabsf(angle_now) >= 1e-6f;
-    if (rotated) {
-        const float c = cosf(angle_now), sn = sinf(angle_now);
-        nTransform t = {{c, -sn, 0.0f, s.x - c * s.x + sn * s.y,
-                         sn, c, 0.0f, s.y - sn * s.x - c * s.y,
-                         0.0f, 0.0f, 1.0f, 0.0f,
-                         0.0f, 0.0f, 0.0f, 1.0f}};
-        ov->OV_PushTransform(&t);
-    }
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(a * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
+    if (rotated)
+        PushRotationAbout(s, angle_now);
 
     float x0 = s.x, y0 = s.y, x1 = s.x + width, y1 = s.y + height;
     if (align & UIALIGN_HCENTER) {
@@ -169,30 +130,22 @@ void UICompRuler::EditUpdate(float)
     UpdateDimensions();
 }
 
-void UICompRuler::ExportLua(FILE *f)
+void UICompRuler::ExportOwn(FILE *f, const UICompRuler &t)
 {
-    UIComp::ExportLua(f);
-    UICompRuler defaults;
-    const UICompRuler *t = dynamic_cast<UICompRuler *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (endpoint_bitmap && endpoint_bitmap != t->endpoint_bitmap)
+    if (endpoint_bitmap && endpoint_bitmap != t.endpoint_bitmap)
         WriteLuaPropertyText(f, "ruler.endpoint_bitmap", BitmapName(endpoint_bitmap));
-    if (repeat_bitmap && repeat_bitmap != t->repeat_bitmap)
+    if (repeat_bitmap && repeat_bitmap != t.repeat_bitmap)
         WriteLuaPropertyText(f, "ruler.repeat_bitmap", BitmapName(repeat_bitmap));
-    if (client_width != t->client_width)
+    if (client_width != t.client_width)
         fprintf(f, "SetProperty (\"ruler.client_width\", %f);\n", client_width);
-    if (client_height != t->client_height)
+    if (client_height != t.client_height)
         fprintf(f, "SetProperty (\"ruler.client_height\", %f);\n", client_height);
-    if (endpoint_offset != t->endpoint_offset)
+    if (endpoint_offset != t.endpoint_offset)
         fprintf(f, "SetProperty (\"ruler.endpoint_offset\", %f);\n", endpoint_offset);
 }
 
-int UICompRuler::GetProperty(const char *prop, lua_State *L)
+int UICompRuler::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (strcmp(prop, "ruler.endpoint_bitmap") == 0)
         lua_pushstring(L, BitmapName(endpoint_bitmap));
     else if (strcmp(prop, "ruler.repeat_bitmap") == 0)
@@ -210,11 +163,8 @@ int UICompRuler::GetProperty(const char *prop, lua_State *L)
     return 1;
 }
 
-int UICompRuler::SetProperty(const char *prop, lua_State *L)
+int UICompRuler::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     if (strcmp(prop, "ruler.endpoint_bitmap") == 0) {
         SetEndpointBitmap(lua_tostring(L, 2));
     } else if (strcmp(prop, "ruler.repeat_bitmap") == 0) {
@@ -234,19 +184,13 @@ int UICompRuler::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompRuler::InheritFrom(UIComp *tmpl)
+void UICompRuler::InheritOwn(const UICompRuler &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompRuler *t = dynamic_cast<UICompRuler *>(tmpl)) {
-        endpoint_bitmap = t->endpoint_bitmap;
-        repeat_bitmap = t->repeat_bitmap;
-        client_width = t->client_width;
-        client_height = t->client_height;
-        endpoint_offset = t->endpoint_offset;
-    }
-    UpdateDimensions();
-    return true;
+    endpoint_bitmap = t.endpoint_bitmap;
+    repeat_bitmap = t.repeat_bitmap;
+    client_width = t.client_width;
+    client_height = t.client_height;
+    endpoint_offset = t.endpoint_offset;
 }
 
 // Scale type 3 and 0 keep 1; the result times the static scale is the ruler's own
@@ -254,33 +198,7 @@ bool UICompRuler::InheritFrom(UIComp *tmpl)
 void UICompRuler::UpdateDimensions()
 {
     const float w = client_width, h = client_height;
-    const float vw = (float)sman.virtual_width, vh = (float)sman.virtual_height;
-    float s = 1.0f;
-    switch (scale_type) {
-    case UISCALE_FIT_INSIDE_SCREEN:
-        if (w > 0.0f && h > 0.0f)
-            s = fminf(vw / w, vh / h);
-        break;
-    case UISCALE_FIT_TO_COVER_SCREEN:
-        if (w > 0.0f && h > 0.0f)
-            s = fmaxf(vw / w, vh / h);
-        break;
-    case UISCALE_RELATIVE_TO_SCREEN_WIDTH:
-        s *= sman.reference_scale_x;
-        break;
-    case UISCALE_RELATIVE_TO_SCREEN_HEIGHT:
-        s *= sman.reference_scale_y;
-        break;
-    case UISCALE_RELATIVE_TO_SCREEN_SIZE:
-        s *= sman.reference_scale_min;
-        break;
-    case UISCALE_RELATIVE_TO_PARENT:
-        s *= parent ? parent->dynamic_scale : sman.reference_scale_y;
-        break;
-    default:
-        break;
-    }
-    s *= GetStaticScale();
+    const float s = NaturalSizeScale(this, w, h);
     dynamic_scale = s;
     const float f = (align & UIALIGN_HCENTER) ? 2.0f : 1.0f;
     width = Whole(w * s * f);

@@ -5,23 +5,20 @@
 #ifndef APP_UI_WIDGETS_UI_RULER_H
 #define APP_UI_WIDGETS_UI_RULER_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
-class UICompRuler : public UIComp {
+class UICompRuler : public UICompKind<UICompRuler, UICOMP_RULER, false> {
 public:
-    UICompRuler();
-
-    UIComp *Clone(const char *name) override;
     void Update(float dt) override;   // nothing
     // Draws nothing without both bitmaps.
     void Draw() override;
     // 2 takes a reference on each present bitmap, 3 gives it back.
     void ApplyCacheMode(int mode) override;
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompRuler &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompRuler &t);
     // Size from the client size and the ruler's own scale; the thickness follows the
     // taller bitmap when both are present.
     void UpdateDimensions() override;

@@ -3,12 +3,15 @@
 
 #include "app/services/luaman.h"
 #include "app/ui/screen-manager.h"
+#include "app/ui/widgets/ui-widget-frame.h"
 #include "app/ui/ui-factory.h"
 #include "app/ui/uiset.h"
 
 #include <lua.hpp>
 #include <stdlib.h>
 #include <string.h>
+
+using namespace uiwidget;
 
 namespace {
 
@@ -20,8 +23,6 @@ const char *const kMethodNames[UISCRIPT_NUM_METHODS] = {
 
 UICompScriptable::UICompScriptable()
 {
-    type = UICOMP_SCRIPTABLE;
-    interactive = false;
     ui_set = UICompFactory::GetBuildingSet();
 }
 
@@ -33,16 +34,9 @@ UICompScriptable::~UICompScriptable()
     free(pending_script_);
 }
 
-UIComp *UICompScriptable::Clone(const char *clone_name)
+void UICompScriptable::CopyToClone(UICompScriptable *clone) const
 {
-    UICompScriptable *c = new UICompScriptable();
-    c->ui_set = ui_set;
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
+    clone->ui_set = ui_set;
 }
 
 void UICompScriptable::SetScript(const char *file)
@@ -153,10 +147,7 @@ void UICompScriptable::Update(float dt)
 void UICompScriptable::Draw()
 {
     const float a = GetStaticAlpha();
-    ov->OV_SetColor(color.r, color.g, color.b);
-    ov->OV_SetAlpha(a * color.a);
-    ov->OV_SetBlend(blend_mode);
-    ov->OV_SetPixelFilter(pixel_filter);
+    SetDrawState(this, a * color.a);
     if (IsMethodImplemented(UISCRIPT_ON_DRAW)) {
         const vec2_t pos = GetAlignedPos();
         BeginCall();
@@ -167,18 +158,15 @@ void UICompScriptable::Draw()
 
 void UICompScriptable::EditUpdate(float) {}
 
-void UICompScriptable::ExportLua(FILE *f)
+// The script whatever the template has.
+void UICompScriptable::ExportOwn(FILE *f, const UICompScriptable &)
 {
-    UIComp::ExportLua(f);
     if (script && script[0])
         WriteLuaPropertyText(f, "scriptable.script", script);
 }
 
-int UICompScriptable::GetProperty(const char *prop, lua_State *L)
+int UICompScriptable::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (strcmp(prop, "scriptable.script") == 0) {
         lua_pushstring(L, GetScriptName());
         return 1;
@@ -187,11 +175,8 @@ int UICompScriptable::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompScriptable::SetProperty(const char *prop, lua_State *L)
+int UICompScriptable::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     if (strcmp(prop, "scriptable.script") == 0) {
         const int t = lua_type(L, 2);
         SetScript(t == LUA_TSTRING || t == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr);
@@ -201,17 +186,11 @@ int UICompScriptable::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-bool UICompScriptable::InheritFrom(UIComp *tmpl)
+void UICompScriptable::InheritOwn(const UICompScriptable &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompScriptable *t = dynamic_cast<UICompScriptable *>(tmpl)) {
-        if (t != this) {
-            char *copy = t->script ? strdup(t->script) : nullptr;
-            SetScript(copy);
-            free(copy);
-        }
+    if (&t != this) {
+        char *copy = t.script ? strdup(t.script) : nullptr;
+        SetScript(copy);
+        free(copy);
     }
-    UpdateDimensions();
-    return true;
 }

@@ -9,7 +9,7 @@
 #ifndef APP_UI_WIDGETS_UI_SCRIPTABLE_H
 #define APP_UI_WIDGETS_UI_SCRIPTABLE_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
 enum {
     UISCRIPT_ON_CREATE = 1,
@@ -21,24 +21,25 @@ enum {
     UISCRIPT_NUM_METHODS = 7,
 };
 
-class UICompScriptable : public UIComp {
+class UICompScriptable : public UICompKind<UICompScriptable, UICOMP_SCRIPTABLE, false> {
 public:
     // The UI set being built on this thread (null outside a script) becomes its set.
     UICompScriptable();
     // Closes the state and frees the script name.
     ~UICompScriptable() override;
 
-    // A new scriptable in the source's UI set, running the source's script anew.
-    UIComp *Clone(const char *name) override;
     // Cycle timer, then OnUpdate(dt).
     void Update(float dt) override;
     // Colour state, then OnDraw(x, y) at the aligned position; draws nothing itself.
     void Draw() override;
     void EditUpdate(float dt) override;   // nothing
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompScriptable &t);
+    // A clone lives in the source's UI set (given before it runs the source's script
+    // anew).
+    void CopyToClone(UICompScriptable *clone) const;
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompScriptable &t);
     // OnClick with this component as the set's current one; always taken (1).
     int ProcessClick() override;
     // OnKeyPress(key name) with this component as the set's current one: 1; without a

@@ -39,22 +39,6 @@ void DrawPart(ov_bitmap_t *b, float x0, float y0, float x1, float y1, float u0, 
 
 }  // namespace
 
-UICompSlider::UICompSlider()
-{
-    type = UICOMP_SLIDER;
-}
-
-UIComp *UICompSlider::Clone(const char *clone_name)
-{
-    UICompSlider *c = new UICompSlider();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 bool UICompSlider::IsHorizontal() const
 {
     return BitmapWidth(bm_panel) > BitmapHeight(bm_panel);
@@ -134,15 +118,7 @@ int UICompSlider::ProcessCursorMove(UICursor *cursor, const vec2_t &p, float)
 
 void UICompSlider::ApplyCacheMode(int mode)
 {
-    ov_bitmap_t *const bitmaps[4] = {bm_panel, bm_panel_over, bm_full, bm_marker};
-    if (mode == 2) {
-        for (ov_bitmap_t *b : bitmaps)
-            TakeBitmap(b);
-        UpdateDimensions();
-    } else if (mode == 3) {
-        for (ov_bitmap_t *b : bitmaps)
-            GiveBackBitmap(b);
-    }
+    ApplyBitmapsCacheMode(this, mode, {bm_panel, bm_panel_over, bm_full, bm_marker});
 }
 
 void UICompSlider::UpdateDimensions()
@@ -159,11 +135,7 @@ void UICompSlider::UpdateDimensions()
         if ((int)h < BitmapHeight(bm_marker))
             h = (float)BitmapHeight(bm_marker);
     }
-    width = w;
-    height = h;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(w, h);
 }
 
 void UICompSlider::Draw()
@@ -207,51 +179,35 @@ void UICompSlider::Draw()
     PopRotation(rotated);
 }
 
-bool UICompSlider::InheritFrom(UIComp *tmpl)
+void UICompSlider::InheritOwn(const UICompSlider &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompSlider *t = dynamic_cast<UICompSlider *>(tmpl)) {
-        bm_panel = t->bm_panel;
-        bm_panel_over = t->bm_panel_over;
-        bm_full = t->bm_full;
-        bm_marker = t->bm_marker;
-        padding_start = t->padding_start;
-        padding_end = t->padding_end;
-    }
-    UpdateDimensions();
-    return true;
+    bm_panel = t.bm_panel;
+    bm_panel_over = t.bm_panel_over;
+    bm_full = t.bm_full;
+    bm_marker = t.bm_marker;
+    padding_start = t.padding_start;
+    padding_end = t.padding_end;
 }
 
-int UICompSlider::GetProperty(const char *prop, lua_State *L)
+int UICompSlider::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (Is(prop, "slider.value")) {
         lua_pushnumber(L, value);
         return 1;
     }
-    const struct {
-        const char *property;
-        ov_bitmap_t *bitmap;
-    } bitmaps[] = {{"slider.bm_panel", bm_panel}, {"slider.bm_panel_over", bm_panel_over},
-                   {"slider.bm_full", bm_full}, {"slider.bm_marker", bm_marker}};
-    for (const auto &b : bitmaps) {
-        if (Is(prop, b.property)) {
-            lua_pushstring(L, BitmapName(b.bitmap));
-            return 1;
-        }
-    }
+    if (PushBitmapNameOf(L, prop, {
+            {"slider.bm_panel", bm_panel},
+            {"slider.bm_panel_over", bm_panel_over},
+            {"slider.bm_full", bm_full},
+            {"slider.bm_marker", bm_marker},
+        }))
+        return 1;
     ov->OV_Popupf(1, "UICompSlider::GetProperty: Unknown Property '%s'\n", prop);
     return 0;
 }
 
-int UICompSlider::SetProperty(const char *prop, lua_State *L)
+int UICompSlider::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const char *name_value = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
     if (Is(prop, "slider.value")) {
         value = LuaToFloat(L, 2);
@@ -275,25 +231,14 @@ int UICompSlider::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-void UICompSlider::ExportLua(FILE *f)
+void UICompSlider::ExportOwn(FILE *f, const UICompSlider &t)
 {
-    UIComp::ExportLua(f);
-    UICompSlider defaults;
-    const UICompSlider *t = dynamic_cast<UICompSlider *>(template_comp);
-    if (!t)
-        t = &defaults;
-    const struct {
-        const char *property;
-        ov_bitmap_t *mine, *theirs;
-    } bitmaps[] = {
-        {"slider.bm_panel", bm_panel, t->bm_panel},
-        {"slider.bm_panel_over", bm_panel_over, t->bm_panel_over},
-        {"slider.bm_full", bm_full, t->bm_full},
-        {"slider.bm_marker", bm_marker, t->bm_marker},
-    };
-    for (const auto &b : bitmaps)
-        if (b.mine && b.mine != b.theirs)
-            WriteLuaPropertyText(f, b.property, BitmapName(b.mine));
-    if (padding_start != t->padding_start || padding_end != t->padding_end)
+    ExportChangedBitmaps(f, {
+        {"slider.bm_panel", bm_panel, t.bm_panel},
+        {"slider.bm_panel_over", bm_panel_over, t.bm_panel_over},
+        {"slider.bm_full", bm_full, t.bm_full},
+        {"slider.bm_marker", bm_marker, t.bm_marker}
+    });
+    if (padding_start != t.padding_start || padding_end != t.padding_end)
         fprintf(f, "SetProperty (\"slider.padding\", \"%g\", \"%g\");\n", padding_start, padding_end);
 }

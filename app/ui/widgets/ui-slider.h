@@ -6,21 +6,18 @@
 #ifndef APP_UI_WIDGETS_UI_SLIDER_H
 #define APP_UI_WIDGETS_UI_SLIDER_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
-class UICompSlider : public UIComp {
+class UICompSlider : public UICompKind<UICompSlider, UICOMP_SLIDER> {
 public:
-    UICompSlider();
-
-    UIComp *Clone(const char *name) override;
     void Draw() override;
     // 2 takes a reference on each set bitmap (panel, panel over, full, marker) and
     // updates the size; 3 gives them back.
     void ApplyCacheMode(int mode) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompSlider &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompSlider &t);
     // A direction key of the game-pad cursor: 1 when taken (value +-0.1), 0 otherwise.
     int ProcessCursorMove(UICursor *cursor, int key, float dt) override;
     // A drag of the locked cursor: sets the value from the position; 0 without a panel.

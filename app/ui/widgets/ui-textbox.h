@@ -9,34 +9,34 @@
 #ifndef APP_UI_WIDGETS_UI_TEXTBOX_H
 #define APP_UI_WIDGETS_UI_TEXTBOX_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
+#include "app/ui/widgets/ui-widget-text.h"
 
 struct ov_font_t;
 
-class UICompTextbox : public UIComp {
+class UICompTextbox : public UICompKind<UICompTextbox, UICOMP_TEXTBOX, false>,
+                      public UIFormattedText<UICompTextbox, 2048> {
 public:
-    UICompTextbox();
     // Frees the raw text.
     ~UICompTextbox() override;
 
-    UIComp *Clone(const char *name) override;
     // Recalculates the dynamic scale every frame while inherit_angle is set.
     void Update(float dt) override;
     void Draw() override;
     void ApplyCacheMode(int mode) override;   // nothing: fonts are not counted here
     // The wrap width follows the cursor.
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompTextbox &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompTextbox &t);
     // The measured text (the wrap width when set) times the dynamic scale; 16 for a
     // side of 0 (no font or no text).
     void UpdateDimensions() override;
 
-    // Formats (2048 bytes, longer cut), turns backslash escapes into characters,
-    // localises and resizes (unless the font's name begins with '!'). Null: nothing.
-    void SetText(const char *format, ...);
+    // SetText (2048 bytes, longer cut): turns backslash escapes into characters,
+    // localises and resizes (unless the font's name begins with '!').
+    void ApplyFormattedText(const char *formatted);
     // Stores the font; with a text present, resizes.
     void SetFont(ov_font_t *font);
     // The stored text, "" without one.

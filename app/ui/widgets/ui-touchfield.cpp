@@ -167,23 +167,6 @@ void UICompTouchField::SlidingValue::Update(float dt)
 
 // ---- the field
 
-UICompTouchField::UICompTouchField()
-{
-    type = UICOMP_TOUCHFIELD;
-    interactive = false;
-}
-
-UIComp *UICompTouchField::Clone(const char *clone_name)
-{
-    UICompTouchField *c = new UICompTouchField();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 void UICompTouchField::SetValueX(float v)
 {
     axis_x.value = axis_x.raw = v;
@@ -336,15 +319,11 @@ void UICompTouchField::Update(float dt)
 
 void UICompTouchField::UpdateDimensions()
 {
-    width = area_width;
-    height = area_height;
     axis_x.limit_min = 0.0f;
     axis_x.limit_max = fmaxf(content_width - area_width, 0.0f);
     axis_y.limit_min = 0.0f;
     axis_y.limit_max = fmaxf(content_height - area_height, 0.0f);
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(area_width, area_height);
 }
 
 void UICompTouchField::EditUpdate(float)
@@ -383,30 +362,21 @@ void UICompTouchField::Draw()
         ov->OV_DrawTextf(overlay_font_, pos.x, pos.y, "vel %.2f", axis_y.velocity);
 }
 
-bool UICompTouchField::InheritFrom(UIComp *tmpl)
+void UICompTouchField::InheritOwn(const UICompTouchField &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompTouchField *t = dynamic_cast<UICompTouchField *>(tmpl)) {
-        area_width = t->area_width;
-        area_height = t->area_height;
-        content_width = t->content_width;
-        content_height = t->content_height;
-        only_inside_view = t->only_inside_view;
-        if (t != this) {
-            axis_x = t->axis_x;
-            axis_y = t->axis_y;
-        }
+    area_width = t.area_width;
+    area_height = t.area_height;
+    content_width = t.content_width;
+    content_height = t.content_height;
+    only_inside_view = t.only_inside_view;
+    if (&t != this) {
+        axis_x = t.axis_x;
+        axis_y = t.axis_y;
     }
-    UpdateDimensions();
-    return true;
 }
 
-int UICompTouchField::GetProperty(const char *prop, lua_State *L)
+int UICompTouchField::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     if (Is(prop, "touchfield.value_x") || Is(prop, "touchfield.value_y")) {
         lua_pushnumber(L, prop[17] == 'x' ? axis_x.value : axis_y.value);
         return 1;
@@ -434,11 +404,8 @@ int UICompTouchField::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompTouchField::SetProperty(const char *prop, lua_State *L)
+int UICompTouchField::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const float v = LuaToFloat(L, 2);
     if (Is(prop, "touchfield.value_x")) {
         SetValueX(v);
@@ -480,29 +447,24 @@ int UICompTouchField::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-void UICompTouchField::ExportLua(FILE *f)
+void UICompTouchField::ExportOwn(FILE *f, const UICompTouchField &t)
 {
-    UIComp::ExportLua(f);
-    UICompTouchField defaults;
-    const UICompTouchField *t = dynamic_cast<UICompTouchField *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (only_inside_view != t->only_inside_view)
+    if (only_inside_view != t.only_inside_view)
         fprintf(f, "SetProperty (\"touchfield.allow_dragging_only_inside_view_area\", %s);\n",
                 only_inside_view ? "true" : "false");
-    if (area_width != t->area_width)
+    if (area_width != t.area_width)
         fprintf(f, "SetProperty (\"touchfield.area_width\", %g);\n", area_width);
-    if (area_height != t->area_height)
+    if (area_height != t.area_height)
         fprintf(f, "SetProperty (\"touchfield.area_height\", %g);\n", area_height);
-    if (content_width != t->content_width)
+    if (content_width != t.content_width)
         fprintf(f, "SetProperty (\"touchfield.content_width\", %g);\n", content_width);
-    if (content_height != t->content_height)
+    if (content_height != t.content_height)
         fprintf(f, "SetProperty (\"touchfield.content_height\", %g);\n", content_height);
-    if (axis_x.enabled != t->axis_x.enabled)
+    if (axis_x.enabled != t.axis_x.enabled)
         fprintf(f, "SetProperty (\"touchfield.axis_x_enabled\", %d);\n", axis_x.enabled ? 1 : 0);
-    if (axis_y.enabled != t->axis_y.enabled)
+    if (axis_y.enabled != t.axis_y.enabled)
         fprintf(f, "SetProperty (\"touchfield.axis_y_enabled\", %d);\n", axis_y.enabled ? 1 : 0);
-    if (axis_x.limit_type != t->axis_x.limit_type) {
+    if (axis_x.limit_type != t.axis_x.limit_type) {
         const int k = axis_x.limit_type >= 0 && axis_x.limit_type < 4 ? axis_x.limit_type : 0;
         fprintf(f, "SetProperty (\"touchfield.limit_type\", \"%s\");\n", kLimitWords[k]);
     }

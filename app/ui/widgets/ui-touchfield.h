@@ -8,14 +8,14 @@
 #ifndef APP_UI_WIDGETS_UI_TOUCHFIELD_H
 #define APP_UI_WIDGETS_UI_TOUCHFIELD_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 #include "narray.h"
 
 struct ov_font_t;
 
 enum { UITOUCH_SPRING = 0, UITOUCH_STOP = 1, UITOUCH_SMOOTH_STOP = 2, UITOUCH_SMOOTH_DRAG = 3 };
 
-class UICompTouchField : public UIComp {
+class UICompTouchField : public UICompKind<UICompTouchField, UICOMP_TOUCHFIELD, false> {
 public:
     // One scroll axis.
     struct SlidingValue {
@@ -43,18 +43,16 @@ public:
         void AddSample();
     };
 
-    UICompTouchField();
 
-    UIComp *Clone(const char *name) override;
     // Both axes; a drag step that moved far unlocks the cursors.
     void Update(float dt) override;
     // Developer overlay (developer mode, with the UI edit mode or SHIFT held).
     void Draw() override;
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompTouchField &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompTouchField &t);
     // Presses, moves and releases of the first pointer and the wheel (1 when taken).
     int ProcessEvent(ov_event_t *event) override;
     void OnScreenEnter(Screen *screen) override;

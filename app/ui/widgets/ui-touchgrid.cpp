@@ -73,23 +73,6 @@ int UICompTouchGrid::AxisValue::ApplyDrag(float delta)
 
 // ---- the grid
 
-UICompTouchGrid::UICompTouchGrid()
-{
-    type = UICOMP_TOUCHGRID;
-    interactive = false;
-}
-
-UIComp *UICompTouchGrid::Clone(const char *clone_name)
-{
-    UICompTouchGrid *c = new UICompTouchGrid();
-    c->SetName(clone_name);
-    c->type = type;
-    c->InheritFrom(this);
-    c->template_comp = template_comp;
-    c->parent = parent;
-    return c;
-}
-
 bool UICompTouchGrid::IsPointOverContent(vec2_t p)
 {
     const vec2_t pos = GetAlignedPos();
@@ -203,13 +186,9 @@ void UICompTouchGrid::Update(float dt)
 
 void UICompTouchGrid::UpdateDimensions()
 {
-    width = axis_x.step_size;
-    height = axis_y.step_size;
     content_width = (float)axis_x.num_steps * axis_x.step_size;
     content_height = (float)axis_y.num_steps * axis_y.step_size;
-    CalculateDynamicScale();
-    width *= dynamic_scale;
-    height *= dynamic_scale;
+    SetScaledSize(axis_x.step_size, axis_y.step_size);
 }
 
 void UICompTouchGrid::EditUpdate(float)
@@ -251,25 +230,16 @@ void UICompTouchGrid::Draw()
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
 }
 
-bool UICompTouchGrid::InheritFrom(UIComp *tmpl)
+void UICompTouchGrid::InheritOwn(const UICompTouchGrid &t)
 {
-    if (!UIComp::InheritFrom(tmpl))
-        return false;
-    if (UICompTouchGrid *t = dynamic_cast<UICompTouchGrid *>(tmpl)) {
-        axis_x = t->axis_x;
-        axis_y = t->axis_y;
-        content_width = t->content_width;
-        content_height = t->content_height;
-    }
-    UpdateDimensions();
-    return true;
+    axis_x = t.axis_x;
+    axis_y = t.axis_y;
+    content_width = t.content_width;
+    content_height = t.content_height;
 }
 
-int UICompTouchGrid::GetProperty(const char *prop, lua_State *L)
+int UICompTouchGrid::GetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::GetProperty(prop, L);
-    if (n > 0 || !prop)
-        return n;
     const size_t len = strlen(prop);
     const bool y = len > 0 && prop[len - 1] == 'y';
     const AxisValue &a = y ? axis_y : axis_x;
@@ -293,11 +263,8 @@ int UICompTouchGrid::GetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-int UICompTouchGrid::SetProperty(const char *prop, lua_State *L)
+int UICompTouchGrid::SetOwnProperty(const char *prop, lua_State *L)
 {
-    const int n = UIComp::SetProperty(prop, L);
-    if (n >= 0 || !prop)
-        return n;
     const size_t len = strlen(prop);
     AxisValue &a = len > 0 && prop[len - 1] == 'y' ? axis_y : axis_x;
     AxisValue &b = strstr(prop, "_y_instant") ? axis_y : strstr(prop, "_x_instant") ? axis_x : a;
@@ -326,23 +293,18 @@ int UICompTouchGrid::SetProperty(const char *prop, lua_State *L)
     return 0;
 }
 
-void UICompTouchGrid::ExportLua(FILE *f)
+void UICompTouchGrid::ExportOwn(FILE *f, const UICompTouchGrid &t)
 {
-    UIComp::ExportLua(f);
-    UICompTouchGrid defaults;
-    const UICompTouchGrid *t = dynamic_cast<UICompTouchGrid *>(template_comp);
-    if (!t)
-        t = &defaults;
-    if (axis_x.enabled != t->axis_x.enabled)
+    if (axis_x.enabled != t.axis_x.enabled)
         fprintf(f, "SetProperty (\"touchgrid.axis_x_enabled\", %d);\n", axis_x.enabled ? 1 : 0);
-    if (axis_y.enabled != t->axis_y.enabled)
+    if (axis_y.enabled != t.axis_y.enabled)
         fprintf(f, "SetProperty (\"touchgrid.axis_y_enabled\", %d);\n", axis_y.enabled ? 1 : 0);
-    if (axis_x.num_steps != t->axis_x.num_steps)
+    if (axis_x.num_steps != t.axis_x.num_steps)
         fprintf(f, "SetProperty (\"touchgrid.num_steps_axis_x\", %d);\n", axis_x.num_steps);
-    if (axis_y.num_steps != t->axis_y.num_steps)
+    if (axis_y.num_steps != t.axis_y.num_steps)
         fprintf(f, "SetProperty (\"touchgrid.num_steps_axis_y\", %d);\n", axis_y.num_steps);
-    if (axis_x.step_size != t->axis_x.step_size)
+    if (axis_x.step_size != t.axis_x.step_size)
         fprintf(f, "SetProperty (\"touchgrid.step_size_axis_x\", %d);\n", SaturatedInt(axis_x.step_size));
-    if (axis_y.step_size != t->axis_y.step_size)
+    if (axis_y.step_size != t.axis_y.step_size)
         fprintf(f, "SetProperty (\"touchgrid.step_size_axis_y\", %d);\n", SaturatedInt(axis_y.step_size));
 }

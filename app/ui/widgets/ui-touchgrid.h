@@ -7,11 +7,11 @@
 #ifndef APP_UI_WIDGETS_UI_TOUCHGRID_H
 #define APP_UI_WIDGETS_UI_TOUCHGRID_H
 
-#include "app/ui/ui-comps.h"
+#include "app/ui/widgets/ui-comp-kind.h"
 
 struct ov_font_t;
 
-class UICompTouchGrid : public UIComp {
+class UICompTouchGrid : public UICompKind<UICompTouchGrid, UICOMP_TOUCHGRID, false> {
 public:
     // One axis.
     struct AxisValue {
@@ -31,18 +31,16 @@ public:
         void Select(int step);
     };
 
-    UICompTouchGrid();
 
-    UIComp *Clone(const char *name) override;
     // The offsets glide to their targets; gliding cancels clicks on the children.
     void Update(float dt) override;
     // Developer overlay (developer mode, with the UI edit mode or SHIFT held).
     void Draw() override;
     void EditUpdate(float dt) override;
-    void ExportLua(FILE *f) override;
-    int GetProperty(const char *name, lua_State *L) override;
-    int SetProperty(const char *name, lua_State *L) override;
-    bool InheritFrom(UIComp *tmpl) override;
+    void ExportOwn(FILE *f, const UICompTouchGrid &t);
+    int GetOwnProperty(const char *name, lua_State *L);
+    int SetOwnProperty(const char *name, lua_State *L);
+    void InheritOwn(const UICompTouchGrid &t);
     // Drags of the first pointer and the wheel; an inactive grid swallows every event.
     int ProcessEvent(ov_event_t *event) override;
     void OnScreenEnter(Screen *screen) override;

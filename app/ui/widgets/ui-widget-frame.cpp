@@ -7,7 +7,10 @@
 #include "app/ui/screen.h"
 #include "ovrecords.h"
 
+#include <lua.hpp>
 #include <math.h>
+#include <stdio.h>
+#include <string.h>
 
 namespace uiwidget {
 
@@ -39,19 +42,33 @@ void SetDrawState(UIComp *comp, float alpha)
     ov->OV_SetPixelFilter(comp->pixel_filter);
 }
 
-bool PushRotation(UIComp *comp)
+float BeginDraw(UIComp *comp)
 {
-    const float a = comp->GetStaticAngle();
-    if (!(fabsf(a) >= 1e-6f))
-        return false;
-    const vec2_t s = comp->GetStaticPos();
-    const float c = cosf(a), sn = sinf(a);
+    if (sman.virtual_resize_mode)
+        comp->UpdateDimensions();
+    const float a = comp->GetStaticAlpha();
+    if (a > 0.0f)
+        SetDrawState(comp, a * comp->color.a);
+    return a;
+}
+
+void PushRotationAbout(vec2_t s, float angle)
+{
+    const float c = cosf(angle), sn = sinf(angle);
     // Translate to s, rotate, translate back: x' = s + R (x - s).
     nTransform t = {{c, -sn, 0.0f, s.x - c * s.x + sn * s.y,
                      sn, c, 0.0f, s.y - sn * s.x - c * s.y,
                      0.0f, 0.0f, 1.0f, 0.0f,
                      0.0f, 0.0f, 0.0f, 1.0f}};
     ov->OV_PushTransform(&t);
+}
+
+bool PushRotation(UIComp *comp)
+{
+    const float a = comp->GetStaticAngle();
+    if (!(fabsf(a) >= 1e-6f))
+        return false;
+    PushRotationAbout(comp->GetStaticPos(), a);
     return true;
 }
 
@@ -59,6 +76,37 @@ void PopRotation(bool pushed)
 {
     if (pushed)
         ov->OV_PopTransform();
+}
+
+float NaturalSizeScale(UIComp *comp, float w, float h)
+{
+    const float vw = (float)sman.virtual_width, vh = (float)sman.virtual_height;
+    float s = 1.0f;
+    switch (comp->scale_type) {
+    case UISCALE_FIT_INSIDE_SCREEN:
+        if (w > 0.0f && h > 0.0f)   // a natural size of 0 or less keeps 1
+            s = fminf(vw / w, vh / h);
+        break;
+    case UISCALE_FIT_TO_COVER_SCREEN:
+        if (w > 0.0f && h > 0.0f)
+            s = fmaxf(vw / w, vh / h);
+        break;
+    case UISCALE_RELATIVE_TO_SCREEN_WIDTH:
+        s *= sman.reference_scale_x;
+        break;
+    case UISCALE_RELATIVE_TO_SCREEN_HEIGHT:
+        s *= sman.reference_scale_y;
+        break;
+    case UISCALE_RELATIVE_TO_SCREEN_SIZE:
+        s *= sman.reference_scale_min;
+        break;
+    case UISCALE_RELATIVE_TO_PARENT:
+        s *= comp->parent ? comp->parent->dynamic_scale : sman.reference_scale_y;
+        break;
+    default:
+        break;
+    }
+    return s * comp->GetStaticScale();
 }
 
 void DrawBitmapAt(ov_bitmap_t *b, vec2_t pos, float ds)
@@ -84,6 +132,37 @@ void GiveBackBitmap(ov_bitmap_t *b)
         ov->OV_ReleaseBitmap(b);
 }
 
+void ApplyBitmapsCacheMode(UIComp *comp, int mode, std::initializer_list<ov_bitmap_t *> bitmaps, bool resize)
+{
+    if (mode == 2) {
+        for (ov_bitmap_t *b : bitmaps)
+            TakeBitmap(b);
+        if (resize)
+            comp->UpdateDimensions();
+    } else if (mode == 3) {
+        for (ov_bitmap_t *b : bitmaps)
+            GiveBackBitmap(b);
+    }
+}
+
+void ExportChangedBitmaps(FILE *f, std::initializer_list<BitmapProperty> bitmaps)
+{
+    for (const BitmapProperty &b : bitmaps)
+        if (b.mine && b.mine != b.theirs)
+            WriteLuaPropertyText(f, b.property, BitmapName(b.mine));
+}
+
+bool PushBitmapNameOf(lua_State *L, const char *prop, std::initializer_list<BitmapProperty> bitmaps)
+{
+    for (const BitmapProperty &b : bitmaps) {
+        if (strcmp(prop, b.property) == 0) {
+            lua_pushstring(L, BitmapName(b.mine));
+            return true;
+        }
+    }
+    return false;
+}
+
 const char *DisplayText(UIComp *comp, const char *text)
 {
     if (text && comp->features_present && comp->localize)
@@ -97,6 +176,42 @@ void ReportDynamicText(UIComp *comp, const char *formatted)
         return;
     ov->OV_Popupf(1, "Setting dynamic text '%s' for localizable component '%s/%s'\n", formatted ? formatted : "",
                   comp->owner && comp->owner->GetName() ? comp->owner->GetName() : "", comp->name ? comp->name : "");
+}
+
+void UnescapeText(const char *in, char *out)
+{
+    while (*in) {
+        if (in[0] != '\\' || !in[1]) {
+            *out++ = *in++;
+            continue;
+        }
+        switch (in[1]) {
+        case 'b': *out++ = 8; break;
+        case 'n': *out++ = 10; break;
+        case 'r': *out++ = 13; break;
+        case 't': *out++ = 9; break;
+        default: *out++ = in[1]; break;   // "\\" gives one backslash
+        }
+        in += 2;
+    }
+    *out = 0;
+}
+
+void WriteEscapedPropertyText(FILE *f, const char *property, const char *text)
+{
+    fprintf(f, "SetProperty (\"%s\", \"", property);
+    for (const char *p = text; *p; p++) {
+        switch (*p) {
+        case '\n': fputs("\\n", f); break;
+        case 8: fputs("\\b", f); break;
+        case '\t': fputs("\\t", f); break;
+        case '\r': fputs("\\r", f); break;
+        case '"': fputs("\\\"", f); break;
+        case '\\': fputs("\\\\\\\\", f); break;
+        default: fputc(*p, f); break;
+        }
+    }
+    fputs("\");\n", f);
 }
 
 }  // namespace uiwidget

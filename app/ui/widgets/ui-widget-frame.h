@@ -2,12 +2,16 @@
 // drawing frame (the component's colour, alpha, blend and filter, and the rotation
 // about its static position), bitmaps placed at their own size on whole pixels, the
 // names that GetProperty and ExportLua write for bitmaps and fonts, the references
-// that ApplyCacheMode takes and gives back, and the localised display text.
+// that ApplyCacheMode takes and gives back, the localised display text, and the escape
+// pass of texts with its export writer.
 #ifndef APP_UI_WIDGETS_UI_WIDGET_FRAME_H
 #define APP_UI_WIDGETS_UI_WIDGET_FRAME_H
 
 #include "app/ui/ui-comps.h"
 
+#include <initializer_list>
+
+struct lua_State;
 struct ov_bitmap_t;
 struct ov_font_t;
 
@@ -22,11 +26,23 @@ int BitmapHeight(const ov_bitmap_t *b);
 
 // Colour r, g, b of the component, the alpha given, its blend mode and pixel filter.
 void SetDrawState(UIComp *comp, float alpha);
+// The start of a kind's Draw: the size refreshed in the virtual resize mode, then the
+// static alpha; above 0, the drawing state is set at it times the colour's alpha. The
+// kind draws nothing for a result of 0 or less.
+float BeginDraw(UIComp *comp);
+// Pushes a transform that rotates by angle (radians) about the point: translate there,
+// rotate, translate back. Pop it with ov->OV_PopTransform.
+void PushRotationAbout(vec2_t centre, float angle);
 // Pushes a transform that rotates by the component's static angle about its static
 // position when that angle differs from 0 by 1e-6 or more; true when one was pushed
 // (pop it with PopRotation after the last drawing call).
 bool PushRotation(UIComp *comp);
 void PopRotation(bool pushed);
+// The dynamic scale of a kind sized by a natural size w x h of its own (the nine-patch
+// and the ruler): the scale type's factor over the virtual screen and the reference
+// scales (FIT_INSIDE and FIT_TO_COVER keep 1 for a side of 0 or less; RELATIVE_TO_PARENT
+// takes the parent's dynamic scale), times the static scale.
+float NaturalSizeScale(UIComp *comp, float w, float h);
 // Draws a bitmap at scale ds and angle 0 with its top-left corner at pos, moved by
 // half a unit along an odd side so that its pixels land on whole screen pixels.
 void DrawBitmapAt(ov_bitmap_t *b, vec2_t pos, float ds);
@@ -35,6 +51,24 @@ void DrawBitmapAt(ov_bitmap_t *b, vec2_t pos, float ds);
 // manager's cache flags), or one less; nothing for null.
 void TakeBitmap(ov_bitmap_t *b);
 void GiveBackBitmap(ov_bitmap_t *b);
+// ApplyCacheMode of a kind that holds these bitmaps: 2 takes a reference on each, then
+// updates the component's size when `resize` is set; 3 gives them back; other modes
+// do nothing.
+void ApplyBitmapsCacheMode(UIComp *comp, int mode, std::initializer_list<ov_bitmap_t *> bitmaps,
+                           bool resize = true);
+
+// A bitmap property: its name, the component's bitmap and, for export, the
+// reference's.
+struct BitmapProperty {
+    const char *property;
+    ov_bitmap_t *mine;
+    ov_bitmap_t *theirs = nullptr;
+};
+// Export: the line of each bitmap that is set and differs from the reference's.
+void ExportChangedBitmaps(FILE *f, std::initializer_list<BitmapProperty> bitmaps);
+// GetProperty: pushes the name of the bitmap whose property `prop` is ("" for none) and
+// returns true; false, nothing pushed, when no property of the list is named.
+bool PushBitmapNameOf(lua_State *L, const char *prop, std::initializer_list<BitmapProperty> bitmaps);
 
 // The text a component shows for its stored text: the localised form when its
 // features are present and its localize flag is set, else the text itself.
@@ -42,6 +76,15 @@ const char *DisplayText(UIComp *comp, const char *text);
 // The developer popup about a text set by code on a localisable component after its
 // script ran (only in developer mode and outside the UI edit mode).
 void ReportDynamicText(UIComp *comp, const char *formatted);
+
+// The escape pass of the button's and the text box's texts: \\ \b \n \r \t give a
+// backslash, 8, 10, 13 and 9; a backslash before any other character gives that
+// character; a backslash at the very end stays. `out` may be `in` (never longer).
+void UnescapeText(const char *in, char *out);
+// Writes the line SetProperty ("property", "text"); with line feed, 8, 9, 13, quote and
+// backslash escaped so that the script reader and then the escape pass give the text
+// back (a backslash is written as four: Lua reads two, the pass makes them one).
+void WriteEscapedPropertyText(FILE *f, const char *property, const char *text);
 
 }  // namespace uiwidget
 

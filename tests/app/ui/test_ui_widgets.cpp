@@ -105,6 +105,31 @@ TEST_F(Widgets, MarkerAreaChangesTheSizeOnlyAtTheNextUpdate)
     EXPECT_TRUE(Logged("UICompMarker::GetProperty: Unknown Property 'marker.size'"));
 }
 
+// A copy made in the editor has its source's area and the size that area gives at
+// once, like any other kind's copy.
+TEST_F(Widgets, ClonedMarkersAndAlignersHaveTheirSourcesAreaAndSize)
+{
+    const char *const kinds[] = {"Marker", "Aligner"};
+    for (const char *kind : kinds) {
+        SCOPED_TRACE(kind);
+        std::string word = kind == std::string("Marker") ? "marker" : "aligner";
+        std::string script = std::string("CreateComp ('") + kind + "', 'src')\nSetProperty ('" + word +
+                             ".area_width', 100)\nSetProperty ('" + word + ".area_height', 40)\n";
+        Screen *s = MakeScreen((std::string("Clone") + kind).c_str(), script);
+        UIComp *src = s->GetComp("src");
+        ASSERT_NE(src, nullptr);
+        ASSERT_FLOAT_EQ(src->width, 100.0f * src->dynamic_scale);
+        UIComp *copy = src->Clone("copy");
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(copy->type, src->type);
+        EXPECT_STREQ(copy->name, "copy");
+        EXPECT_EQ(copy->template_comp, src->template_comp);
+        EXPECT_FLOAT_EQ(copy->width, src->width);
+        EXPECT_FLOAT_EQ(copy->height, src->height);
+        delete copy;
+    }
+}
+
 TEST_F(Widgets, AlignerCentresItsVisibleChildren)
 {
     const struct {
