@@ -176,6 +176,8 @@ int OV_Init()
 
 void OV_Shutdown()
 {
+    // A preload still running reads the screens and UI sets freed below: it stops first.
+    StopLoadingWorker(10000);
     // The flags and the menus' banner give their bitmaps back while the engine is up.
     flagmaster.ReleaseAll();
     FreeMenuBanner();

@@ -14,6 +14,11 @@
 ScreenLoading screen_loading;
 FlagMesh bg_banner;
 std::atomic<bool> loading_thread_running{false};
+
+namespace {
+// Set by StopLoadingWorker; a new worker clears it before it starts.
+std::atomic<bool> loading_stop_requested{false};
+}  // namespace
 Screen *const menu_screens[3] = {&screen_loading, &screen_main_menu, &screen_popup_load_game};
 
 namespace {
@@ -112,6 +117,7 @@ void ScreenLoading::Update(float dt)
         // one: a second worker would preload the same screen at the same time.
         bool idle = false;
         if (loading_thread_running.compare_exchange_strong(idle, true, std::memory_order_acq_rel)) {
+            loading_stop_requested.store(false, std::memory_order_release);
             int64_t id = ov->OV_CreateThread("App Loading", ScreenLoading_LoadingThread, nullptr, 0);
             if (id <= 0) {
                 loading_thread_running.store(false, std::memory_order_release);
@@ -150,10 +156,23 @@ void ScreenLoading::DrawUIComp(UIComp *comp)
 void ScreenLoading_LoadingThread(void *)
 {
     ov->OV_Printf("Spawned loading thread.\n");
-    while (!ProgQuitRequested()) {
+    while (!ProgQuitRequested() && !loading_stop_requested.load(std::memory_order_acquire)) {
         if (Screen::PreLoadAllScreens(true))
             break;
         ov->OVT_Sleep(1);
     }
     loading_thread_running.store(false, std::memory_order_release);
+}
+
+bool StopLoadingWorker(int limit_ms)
+{
+    if (!loading_thread_running.load(std::memory_order_acquire))
+        return true;
+    loading_stop_requested.store(true, std::memory_order_release);
+    for (int waited = 0; waited < limit_ms && loading_thread_running.load(std::memory_order_acquire); waited++)
+        ov->OVT_Sleep(1);
+    bool stopped = !loading_thread_running.load(std::memory_order_acquire);
+    if (!stopped)
+        ov->OV_PrintDebugf(1, "The loading thread did not stop within %d ms.\n", limit_ms);
+    return stopped;
 }

@@ -40,6 +40,10 @@ public:
 void ScreenLoading_LoadingThread(void *argument);
 // Set while an "App Loading" worker runs (from before its start until it returns).
 extern std::atomic<bool> loading_thread_running;
+// The program's shutdown, main thread: asks a running worker to stop after the screen
+// it is preloading and waits for it, at most `limit_ms` milliseconds (the screens it
+// reads are freed next). True when no worker runs any more.
+bool StopLoadingWorker(int limit_ms);
 
 // The menus' waving banner, built by the loading screen's enter step and drawn by the
 // loading screen and the main menu (main thread only).

@@ -627,6 +627,29 @@ TEST_F(Loading, ShutdownStopsTheWorkerAtItsNextCall)
     EXPECT_EQ(Stack(), std::vector<std::string>{"Loading"});
 }
 
+// The application's shutdown stops the worker after the screen it preloads, without the
+// program's quit flag, and waits for it: nothing it reads is freed under it.
+TEST_F(Loading, TheApplicationsShutdownStopsAndWaitsForTheWorker)
+{
+    StartMenus();
+    fixtures_.push_back(new FixtureSlowScreen);
+    hold_preload.store(true);
+    PushLoading();
+    Frame(0.125f);
+    for (int i = 0; i < 5000 && !preload_held.load(); i++)
+        ov->OVT_Sleep(1);
+    ASSERT_TRUE(preload_held.load());
+    fixtures_.push_back(new FixtureScreen("AfterTheSlowOne", nullptr));
+    EXPECT_FALSE(StopLoadingWorker(20)) << "the held preload keeps the worker busy past the limit";
+    EXPECT_TRUE(apptest::Logged("The loading thread did not stop within 20 ms."));
+    hold_preload.store(false);
+    EXPECT_TRUE(StopLoadingWorker(10000));
+    EXPECT_FALSE(loading_thread_running.load());
+    EXPECT_FALSE(fixtures_.back()->preloaded.load()) << "no screen after the one it was preloading";
+    EXPECT_EQ(__atomic_load_n(&prog.parms.quit, __ATOMIC_ACQUIRE), 0);
+    EXPECT_TRUE(StopLoadingWorker(0)) << "no worker: nothing to wait for";
+}
+
 // The whole preload on the worker while the main thread runs frames that update and
 // draw the loading screen, read the data registry and the leaderboards, draw flags and
 // look screens up by name (a binary of the ThreadSanitizer build).
