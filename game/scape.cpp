@@ -87,6 +87,18 @@ void Scape::Init(int columns, int rows, float size)
     Reset();
 }
 
+void Scape::ForgetLinks()
+{
+    negative_radius_linked = 0;
+    link_stamp++;
+    for (int i = 0; i < SCAPE_GROUP_RINGS; i++) {
+        group_first[i] = nullptr;
+        group_linked[i] = 0;
+    }
+    linked_total = 0;
+    linked_normal = 0;
+}
+
 void Scape::InitGrid(int columns, int rows, float size)
 {
     free(cells);
@@ -97,14 +109,7 @@ void Scape::InitGrid(int columns, int rows, float size)
     if (!(size > 0.0f) || !isfinite(size))
         size = 1.0f;
     cells = (ScapeCell *)calloc((size_t)columns * (size_t)rows, sizeof(ScapeCell));
-    negative_radius_linked = 0;
-    link_stamp++;
-    for (int i = 0; i < SCAPE_GROUP_RINGS; i++) {
-        group_first[i] = nullptr;
-        group_linked[i] = 0;
-    }
-    linked_total = 0;
-    linked_normal = 0;
+    ForgetLinks();
     num_columns = columns;
     num_rows = rows;
     cell_size = size;
@@ -168,14 +173,7 @@ void Scape::Reset()
             cells[i].max_reach = 0.0f;
         }
     }
-    negative_radius_linked = 0;
-    link_stamp++;
-    for (int i = 0; i < SCAPE_GROUP_RINGS; i++) {
-        group_first[i] = nullptr;
-        group_linked[i] = 0;
-    }
-    linked_total = 0;
-    linked_normal = 0;
+    ForgetLinks();
     if (stock)
         stock->ResetEntities();
     // Every record is free now: the base of the last mission is gone with it (a level

@@ -231,6 +231,9 @@ public:
     uint8_t terrain_generated = 0;
 
 private:
+    // The grid is emptied: the group rings and their counts start again, answers kept
+    // from queries are stale.
+    void ForgetLinks();
     // A pool record for a new entity of that group, given its type's birth values and
     // the group; null for a null type or a full pool.
     Entity *TakeRecord(EntityType *type, vec2_t pos, int group);

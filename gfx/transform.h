@@ -4,6 +4,7 @@
 #ifndef OV_TRANSFORM_H
 #define OV_TRANSFORM_H
 
+#include "core/services.h"
 #include "orvex.h"
 
 enum { OV_TRANSFORM_DEPTH = 32, OV_VERTEX_PROCESSOR_DEPTH = 16 };
@@ -17,13 +18,8 @@ nTransform OVI_Scaling(float x, float y, float z);
 // Rotation about z by an angle in degrees.
 nTransform OVI_RotationZ(float degrees);
 
-void OV_PushTransform(nTransform *m);
-void OV_PopTransform(void);
-nTransform OV_PeekTransform(void);
-void OV_PushVertexProcessor(ov_vertex_proc_fn fn, void *user);
-void OV_PopVertexProcessor(void);
-int OV_RemoveVertexProcessor(ov_vertex_proc_fn fn, void *user);
-void OV_ProcessVertex(ov_vertex_t *v);
+// Slots 75-81 (OV_PushTransform .. OV_ProcessVertex) are declared with the other
+// service entry points in core/services.h.
 // Runs the active vertex processors over the vertices, lowest first.
 void OV_ApplyVertexProcessing(ov_vertex_t *vertices, int count);
 

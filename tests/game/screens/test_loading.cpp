@@ -224,6 +224,20 @@ function OnLoad() loaded = 1 end
         sman.Update(dt);
         DrawFrame();
     }
+    // The worker started and held inside the preload of a slow screen, with one more
+    // screen after it to preload.
+    void HoldTheWorkerOnASlowScreen()
+    {
+        StartMenus();
+        fixtures_.push_back(new FixtureSlowScreen);
+        hold_preload.store(true);
+        PushLoading();
+        Frame(0.125f);
+        for (int i = 0; i < 5000 && !preload_held.load(); i++)
+            ov->OVT_Sleep(1);
+        ASSERT_TRUE(preload_held.load());
+        fixtures_.push_back(new FixtureScreen("AfterTheSlowOne", nullptr));
+    }
     void WaitForWorker()
     {
         for (int i = 0; i < 10000 && loading_thread_running.load(); i++)
@@ -606,15 +620,9 @@ TEST_F(Loading, WithoutAWorkerTheScreensPreloadOnePerFrame)
 
 TEST_F(Loading, ShutdownStopsTheWorkerAtItsNextCall)
 {
-    StartMenus();
-    fixtures_.push_back(new FixtureSlowScreen);
-    hold_preload.store(true);
-    PushLoading();
-    Frame(0.125f);
-    for (int i = 0; i < 5000 && !preload_held.load(); i++)
-        ov->OVT_Sleep(1);
-    ASSERT_TRUE(preload_held.load());
-    fixtures_.push_back(new FixtureScreen("AfterTheSlowOne", nullptr));
+    HoldTheWorkerOnASlowScreen();
+    if (HasFatalFailure())
+        return;
     __atomic_store_n(&prog.parms.quit, (uint8_t)1, __ATOMIC_RELEASE);
     hold_preload.store(false);
     WaitForWorker();
@@ -631,15 +639,9 @@ TEST_F(Loading, ShutdownStopsTheWorkerAtItsNextCall)
 // program's quit flag, and waits for it: nothing it reads is freed under it.
 TEST_F(Loading, TheApplicationsShutdownStopsAndWaitsForTheWorker)
 {
-    StartMenus();
-    fixtures_.push_back(new FixtureSlowScreen);
-    hold_preload.store(true);
-    PushLoading();
-    Frame(0.125f);
-    for (int i = 0; i < 5000 && !preload_held.load(); i++)
-        ov->OVT_Sleep(1);
-    ASSERT_TRUE(preload_held.load());
-    fixtures_.push_back(new FixtureScreen("AfterTheSlowOne", nullptr));
+    HoldTheWorkerOnASlowScreen();
+    if (HasFatalFailure())
+        return;
     EXPECT_FALSE(StopLoadingWorker(20)) << "the held preload keeps the worker busy past the limit";
     EXPECT_TRUE(apptest::Logged("The loading thread did not stop within 20 ms."));
     hold_preload.store(false);
