@@ -54,7 +54,7 @@ CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 targets=()
 for t in "${tsan_clean[@]}"; do targets+=("$(basename "$t")"); done
 cmake --build build-tsan -j "$jobs" --target "${targets[@]}"
-export TSAN_OPTIONS="halt_on_error=0 exitcode=66 second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=0 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tests/tsan/tsan.supp"
 for t in "${tsan_clean[@]}"; do
   echo "tsan: $t"
   LIBGL_ALWAYS_SOFTWARE=1 timeout 600 "build-tsan/$t"
