@@ -46,7 +46,10 @@ for program in "$build"/fuzz/fuzz_*; do
     status=1
   fi
 done
-for t in "${targets[@]}"; do
+# One fuzz program per core at a time (FUZZ_JOBS overrides): each works alone in its own
+# scratch directory, work folder and log.
+fuzz_one() {
+  local t=$1 n work crashes dirs
   n=$((runs[$t] * scale))
   work="$build/fuzz-work/$t"
   crashes="$build/fuzz-crashes/$t"
@@ -61,7 +64,9 @@ for t in "${targets[@]}"; do
   else
     echo "fuzz: $t FAILED (see $build/fuzz-work/$t.log and $crashes)"
     tail -40 "$build/fuzz-work/$t.log"
-    status=1
+    return 1
   fi
-done
+}
+source "$(dirname "$0")/../scripts/lib/parallel-each.sh"
+parallel_each "${FUZZ_JOBS:-$(nproc)}" fuzz_one "${targets[@]}" || status=1
 exit $status
