@@ -178,8 +178,8 @@ bool RendImpOpenGLES::AttemptReinitialize(int, int, bool windowed)
 
 void RendImpOpenGLES::Shutdown()
 {
+    br.count = 0;  // pending quads are dropped, not drawn
     ForgetScaledCopy(0);
-    br.count = 0;
     OVID_OGLES_Shutdown();
 }
 
