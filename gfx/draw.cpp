@@ -239,9 +239,11 @@ void OV_DrawBitmap4V(ov_bitmap_t *b, ov_vertex_t *four)
     } else if (CopiesOpaque(b, v)) {
         // Blending an opaque quad over the screen gives its texels unchanged: a plain
         // copy costs a software rasteriser far less than the blend (the menus' backdrops
-        // cover the whole screen every frame).
+        // cover the whole screen every frame). A stretched one is copied from its picture
+        // kept at the screen's size, when the renderer keeps one.
         ov_rendimp->SetBlend(2);
-        ov_rendimp->DrawQuad(b, v);
+        if (!ov_rendimp->DrawScaledCopy(b, v))
+            ov_rendimp->DrawQuad(b, v);
         ov_rendimp->SetBlend(0);
     } else {
         ov_rendimp->DrawQuad(b, v);

@@ -309,6 +309,7 @@ bool RendImpOpenGLES::LoadBitmap(ov_bitmap_t *b)
     FlushBatch();
     if (b->hw.uploaded) {
         if (b->hw.texture) {
+            ForgetScaledCopy(b->hw.texture);
             ovgl.DeleteTextures(1, &b->hw.texture);
             if (br.texture == b->hw.texture)
                 br.texture_valid = false;
@@ -478,6 +479,7 @@ void RendImpOpenGLES::FreeBitmap(void *hw_data)
         return;
     hw->uploaded = 0;
     if (hw->texture) {
+        ForgetScaledCopy(hw->texture);
         ovgl.DeleteTextures(1, &hw->texture);
         if (br.texture == hw->texture)
             br.texture_valid = false;

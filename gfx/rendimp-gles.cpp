@@ -169,6 +169,7 @@ bool RendImpOpenGLES::AttemptReinitialize(int, int, bool windowed)
 {
     if (!OV_QNX_SetWindowFullScreen(!windowed))
         return false;
+    ForgetScaledCopy(0);
     if (!OVID_OGLES_RecreateSurface())
         return false;
     ResetContextState();
@@ -177,7 +178,8 @@ bool RendImpOpenGLES::AttemptReinitialize(int, int, bool windowed)
 
 void RendImpOpenGLES::Shutdown()
 {
-    br.count = 0;
+    br.count = 0;  // pending quads are dropped, not drawn
+    ForgetScaledCopy(0);
     OVID_OGLES_Shutdown();
 }
 
@@ -272,6 +274,8 @@ void RendImpOpenGLES::SetDepthRange(float near_z, float plane, float far_z)
 void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
 {
     cur_eye_mode = eye;
+    if (eye != 2)
+        AgeScaledCopy();
     int w = ov_device_info.width, h = ov_device_info.height;
     if (eye != 2) {
         PlacePicture();

@@ -90,6 +90,7 @@ public:
     void SetRenderStateb(ov_render_state_e s, bool v) override;
     void SetRenderStatef(ov_render_state_e s, float v) override;
     void SetRenderStatei(ov_render_state_e s, int v) override;
+    bool DrawScaledCopy(ov_bitmap_t *b, ov_vertex_t *four) override;
 
     // Not virtual.
     void SetDefaultState();
@@ -107,6 +108,14 @@ public:
     void PlacePicture();
     // The viewport of the device screen for an eye pass, inside the picture.
     void SetScreenViewport(ov_eye_mode_t eye);
+    // Forgets the scaled copy made from the texture `source` (a texture deleted or
+    // uploaded again); 0 deletes the copy's own texture as well (context going away).
+    void ForgetScaledCopy(GLuint source);
+    // Called as each frame begins: frees the scaled copy once it has gone undrawn for a
+    // few frames.
+    void AgeScaledCopy();
+    // The scaled copy's texture and framebuffer for a screen of w x h.
+    bool MakeScaledCopyTarget(int w, int h);
     // A scissor rectangle in device pixels (GL origin, bottom left) onto the surface.
     void ScissorOnSurface(int x, int y, int w, int h);
 

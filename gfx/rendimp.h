@@ -33,6 +33,10 @@ public:
     virtual void SetShaderParm(ov_shader_t *s, int index, float *values) {}
     virtual void SetBitmap(int unit, ov_bitmap_t *b) {}
     virtual void DrawShadedQuad(ov_bitmap_t *b, ov_vertex_t *v) {}
+    // Draws an opaque quad (blend mode 2 set) from a copy of it kept at the screen's
+    // size, pixel for pixel what drawing it would give; false when it did not (the caller
+    // then draws the quad itself).
+    virtual bool DrawScaledCopy(ov_bitmap_t *b, ov_vertex_t *four) { return false; }
     virtual void FrameStart(ov_eye_mode_t eye) = 0;
     virtual void FrameReady() = 0;
     virtual void Flush() = 0;

@@ -11,6 +11,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <vector>
+
 Flagmaster flagmaster;
 
 namespace {
@@ -127,18 +129,26 @@ void DrawFlagMesh(const FlagMesh &flag, float x, float y, float scale, float alp
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     ov->OV_SetBlend(0);
     const float depth = ov->OV_GetDepthDefault();
+    // Each grid vertex is waved once (a vertex is shared by four cells): two rows are
+    // kept, the upper and the lower edge of the cells being drawn. Drawing runs on the
+    // main thread only.
+    static std::vector<ov_vertex_t> rows;
+    const int w = flag.grid_w;
+    rows.resize(2 * (size_t)w);
+    ov_vertex_t *upper = rows.data(), *lower = upper + w;
+    for (int c = 0; c < w; c++)
+        upper[c] = WaveFlagVertex(flag, flag.vertices[c], x, y, scale, alpha, depth);
     for (int r = 0; r + 1 < flag.grid_h; r++) {
-        for (int c = 0; c + 1 < flag.grid_w; c++) {
-            const ov_vertex_t *row = flag.vertices + r * flag.grid_w;
-            const ov_vertex_t *next = row + flag.grid_w;
-            ov_vertex_t quad[4] = {
-                WaveFlagVertex(flag, row[c], x, y, scale, alpha, depth),
-                WaveFlagVertex(flag, row[c + 1], x, y, scale, alpha, depth),
-                WaveFlagVertex(flag, next[c], x, y, scale, alpha, depth),
-                WaveFlagVertex(flag, next[c + 1], x, y, scale, alpha, depth),
-            };
+        const ov_vertex_t *next = flag.vertices + (r + 1) * w;
+        for (int c = 0; c < w; c++)
+            lower[c] = WaveFlagVertex(flag, next[c], x, y, scale, alpha, depth);
+        for (int c = 0; c + 1 < w; c++) {
+            ov_vertex_t quad[4] = {upper[c], upper[c + 1], lower[c], lower[c + 1]};
             ov->OV_DrawBitmap4V(flag.bitmap, quad);
         }
+        ov_vertex_t *t = upper;
+        upper = lower;
+        lower = t;
     }
 }
 
