@@ -196,11 +196,7 @@ void ScreenTourTest::TearDown()
     apptest::draw = nullptr;
     if (achievement_man.IsInitialized())
         achievement_man.Shutdown();
-    leaderboards_man.Reset();
-    if (ov)
-        profile_man().Clear();
-    flagmaster.ReleaseAll();
-    FreeMenuBanner();
+    StopMenuServices();
     for (const char *file : kShippedData)
         dman().ReleaseDatabase(file);
     GameTest::TearDown();

@@ -38,6 +38,15 @@ Profile *StartMenuServices(const char *profile_name)
     return p;
 }
 
+void StopMenuServices()
+{
+    leaderboards_man.Reset();
+    if (ov)
+        profile_man().Clear();
+    flagmaster.ReleaseAll();
+    FreeMenuBanner();
+}
+
 void DrawStackOnBlack(float dt)
 {
     ov->OV_ClearScreen(0, 0, 0);

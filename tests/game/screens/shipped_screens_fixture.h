@@ -21,6 +21,11 @@ void CopyProgramDir(const std::string &program_dir);
 // could not be made.
 Profile *StartMenuServices(const char *profile_name);
 
+// Undoes StartMenuServices at the end of a test: the leaderboards reset, the profiles
+// cleared while the engine runs (their database goes with it), the flags and the menus'
+// banner released.
+void StopMenuServices();
+
 // Draw hooks: the screen stack on black; the loading screen (with the menus' banner)
 // on black.
 void DrawStackOnBlack(float dt);

@@ -60,11 +60,7 @@ protected:
     void TearDown() override
     {
         apptest::draw = nullptr;
-        leaderboards_man.Reset();
-        if (ov)
-            profile_man().Clear();
-        flagmaster.ReleaseAll();
-        FreeMenuBanner();
+        screentest::StopMenuServices();
         GameTest::TearDown();
     }
     // The same state drawn again (nothing updated), as kept and the plain way: the

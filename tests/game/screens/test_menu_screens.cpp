@@ -117,11 +117,7 @@ protected:
         EXPECT_FALSE(apptest::Logged("reference count less than zero"));
         EXPECT_FALSE(apptest::Logged("not found"));
         apptest::draw = nullptr;
-        leaderboards_man.Reset();
-        if (ov)
-            profile_man().Clear();
-        flagmaster.ReleaseAll();
-        FreeMenuBanner();
+        screentest::StopMenuServices();
         dman().ReleaseDatabase("missions.xml");
         GameTest::TearDown();
     }

@@ -108,12 +108,7 @@ protected:
     void TearDown() override
     {
         apptest::draw = nullptr;
-        leaderboards_man.Reset();
-        // The result screens save the profiles: their database goes with this engine run.
-        if (ov)
-            profile_man().Clear();
-        flagmaster.ReleaseAll();
-        FreeMenuBanner();
+        screentest::StopMenuServices();
         GameTest::TearDown();
     }
     // Loads the layout onto its screen and checks the addressed components.
