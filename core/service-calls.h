@@ -104,6 +104,10 @@ struct ov_gfx_calls_t {
     int64_t (*BitmapPoolBytes)(void);
     void (*ReleaseBitmapsAtExit)(void);
     void (*ReleaseFontsAtExit)(void);
+
+    // ---- Start-up: loads the GL driver on a thread of its own while the main thread
+    // goes on (headless: brings up the display too); the renderer waits for it.
+    void (*StartDriverPreload)(bool headless);
 };
 
 struct ov_sound_calls_t {

@@ -5,6 +5,7 @@
 // (glx-context.cpp); EGL on that window is the fallback when GLX cannot give an
 // OpenGL ES 1.1 context, or when ORVEX_GL_CONTEXT=egl asks for it.
 #include "core/ov_state.h"
+#include "gfx/driver-preload.h"
 #include "gfx/glx-context.h"
 #include "gfx/rendimp-gles.h"
 #include "gfx/window.h"
@@ -175,6 +176,8 @@ static void ReleaseEglObjects()
 // Brings EGL up and makes the context current on the calling thread.
 bool OVID_OGLES_Initialize()
 {
+    // The driver loaded ahead (headless: the display brought up) is in place first.
+    OVID_FinishDriverPreload();
     if (InitializeDesktopGlx())
         return true;
     ReleaseEglObjects();
