@@ -57,6 +57,9 @@ int main(int argc, char **argv)
             return 0;
         }
     }
+    // The GL driver loads meanwhile: the display, the settings, the services and the
+    // application's start do not need it.
+    ov_gfx_calls.StartDriverPreload(headless);
     OVI_SetCommandLine(argc, argv);
     OVI_SetCommandLineSettings(developer, features);
 
@@ -79,9 +82,5 @@ int main(int argc, char **argv)
     }
     // After the backend: SDL installs handlers of its own when its video starts.
     ovdev::InstallShutdownSignals();
-    // The GL driver loads meanwhile: the settings, the services and the application's
-    // start do not need it. (Not before the backend: the display's start loads
-    // libraries too, and would wait for the driver's load to finish.)
-    ov_gfx_calls.StartDriverPreload(headless);
     return OVI_Main();
 }

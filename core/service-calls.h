@@ -105,8 +105,10 @@ struct ov_gfx_calls_t {
     void (*ReleaseBitmapsAtExit)(void);
     void (*ReleaseFontsAtExit)(void);
 
-    // ---- Start-up: loads the GL driver on a thread of its own while the main thread
-    // goes on (headless: brings up the display too); the renderer waits for it.
+    // ---- Start-up: loads the GL driver for a headless or a desktop run on a thread of
+    // its own while the main thread goes on (headless: brings the display up; desktop:
+    // the driver's screen on a GLX connection of its own); the renderer's
+    // initialisation waits for it.
     void (*StartDriverPreload)(bool headless);
 };
 

@@ -277,8 +277,8 @@ bool OVI_Init(void)
 
     // The application starts before the renderer: its Init reads its data, starts its
     // services and sets up its first screen (resources made now reach the GPU when the
-    // renderer comes up) while the GL driver, loaded on a thread since main began,
-    // finishes loading. Its first frame comes that much earlier.
+    // renderer comes up) while the GL driver, loading on a thread since main began,
+    // finishes; the renderer's initialisation waits for that thread.
     OV_Printf("Initializing Program '%s'..\n", ov_prog->title);
     if (ov_prog->Init && ov_prog->Init()) {
         ov_state.app_initialized = 1;

@@ -26,6 +26,7 @@ const char kDriverFile[] = "swrast_dri.so";
 std::thread s_thread;
 std::vector<std::string> s_libraries;  // the plan's libraries, copied for the thread
 bool s_surfaceless_display = false;
+bool s_glx_display = false;
 ov_driver_preload_result_t s_result;
 std::string s_driver_path;  // the text behind the last plan's driver entry
 
@@ -33,8 +34,10 @@ std::string s_driver_path;  // the text behind the last plan's driver entry
 struct JoinAtExit {
     ~JoinAtExit()
     {
-        if (s_thread.joinable())
+        if (s_thread.joinable()) {
             s_thread.join();
+            OVID_GLX_CloseDisplay(s_result.glx_display);
+        }
     }
 } s_join_at_exit;
 
@@ -76,7 +79,7 @@ std::string FindDriverFile()
 void Preload()
 {
     pthread_setname_np(pthread_self(), "gl-preload");
-    ov_driver_preload_result_t result = {0, false};
+    ov_driver_preload_result_t result = {0, false, nullptr};
     for (const std::string &library : s_libraries) {
         // Bound now and kept local: the GL stack's own loads later make it global
         // where they ask for that. The handle stays open for the run.
@@ -94,6 +97,8 @@ void Preload()
         // The display stays up; what EGL keeps for this thread goes.
         eglReleaseThread();
     }
+    if (s_glx_display)
+        result.glx_display = OVID_GLX_OpenDisplay();
     s_result = result;
 }
 
@@ -101,7 +106,7 @@ void Preload()
 
 ov_driver_preload_plan_t OVID_DriverPreloadPlan(bool headless)
 {
-    ov_driver_preload_plan_t plan = {{nullptr, nullptr, nullptr}, 0, false};
+    ov_driver_preload_plan_t plan = {{nullptr, nullptr, nullptr}, 0, false, false};
     if (headless) {
         plan.surfaceless_display = true;
         return plan;
@@ -110,6 +115,7 @@ ov_driver_preload_plan_t OVID_DriverPreloadPlan(bool headless)
     const char *forced = getenv("ORVEX_GL_CONTEXT");
     bool glx = OVID_GLX_Built() && !(forced && strcmp(forced, "egl") == 0);
     plan.libraries[plan.num_libraries++] = glx ? "libGLX_mesa.so.0" : "libEGL_mesa.so.0";
+    plan.glx_display = glx;
     s_driver_path = FindDriverFile();
     if (!s_driver_path.empty())
         plan.libraries[plan.num_libraries++] = s_driver_path.c_str();
@@ -125,7 +131,8 @@ void OVID_StartDriverPreloadPlan(const ov_driver_preload_plan_t &plan)
         if (plan.libraries[i])
             s_libraries.push_back(plan.libraries[i]);
     s_surfaceless_display = plan.surfaceless_display;
-    s_result = {0, false};
+    s_glx_display = plan.glx_display;
+    s_result = {0, false, nullptr};
     s_thread = std::thread(Preload);
 }
 
@@ -139,10 +146,10 @@ void OVID_StartDriverPreload(bool headless)
 ov_driver_preload_result_t OVID_FinishDriverPreload()
 {
     if (!s_thread.joinable())
-        return {0, false};
+        return {0, false, nullptr};
     s_thread.join();
     ov_driver_preload_result_t result = s_result;
-    s_result = {0, false};
+    s_result = {0, false, nullptr};
     return result;
 }
 

@@ -90,10 +90,12 @@ TEST_F(DriverPreload, PlansForHeadlessAndDesktop)
 
     ov_driver_preload_plan_t headless = OVID_DriverPreloadPlan(true);
     EXPECT_TRUE(headless.surfaceless_display);
+    EXPECT_FALSE(headless.glx_display);
     EXPECT_EQ(headless.num_libraries, 0);
 
     ov_driver_preload_plan_t desktop = OVID_DriverPreloadPlan(false);
     EXPECT_FALSE(desktop.surfaceless_display);
+    EXPECT_EQ(desktop.glx_display, OVID_GLX_Built()) << "a GLX connection of its own when the build has GLX";
     ASSERT_EQ(desktop.num_libraries, 2) << "the software driver file is installed beside the EGL library";
     EXPECT_STREQ(desktop.libraries[0], OVID_GLX_Built() ? "libGLX_mesa.so.0" : "libEGL_mesa.so.0");
     EXPECT_TRUE(EndsWith(desktop.libraries[1], "/dri/swrast_dri.so")) << desktop.libraries[1];
@@ -103,7 +105,9 @@ TEST_F(DriverPreload, PlansForHeadlessAndDesktop)
 
     {
         ScopedEnv egl("ORVEX_GL_CONTEXT", "egl");
-        EXPECT_STREQ(OVID_DriverPreloadPlan(false).libraries[0], "libEGL_mesa.so.0");
+        ov_driver_preload_plan_t egl_plan = OVID_DriverPreloadPlan(false);
+        EXPECT_STREQ(egl_plan.libraries[0], "libEGL_mesa.so.0");
+        EXPECT_FALSE(egl_plan.glx_display);
     }
     // The driver folders the driver loader is told to search: the first holding the
     // file; none holding it leaves the file out rather than loading another one.
@@ -132,6 +136,7 @@ TEST_F(DriverPreload, DesktopPlanLoadsItsLibrariesAndSkipsMissingOnes)
     ScopedEnv no_path("LIBGL_DRIVERS_PATH", nullptr);
     ov_driver_preload_plan_t plan = OVID_DriverPreloadPlan(false);
     ASSERT_EQ(plan.num_libraries, 2);
+    plan.glx_display = false;  // the libraries alone (the GLX connection: test_glx_pixels)
     const std::string driver = plan.libraries[1];
     plan.libraries[plan.num_libraries++] = "/nonexistent-folder/libnothing.so";
 
@@ -141,6 +146,7 @@ TEST_F(DriverPreload, DesktopPlanLoadsItsLibrariesAndSkipsMissingOnes)
     EXPECT_FALSE(OVID_DriverPreloadPending());
     EXPECT_EQ(result.libraries_opened, 2);
     EXPECT_FALSE(result.display_initialised);
+    EXPECT_EQ(result.glx_display, nullptr);
     // The driver is mapped: the GL stack's own load of it finds it in place.
     void *mapped = dlopen(driver.c_str(), RTLD_NOW | RTLD_NOLOAD);
     EXPECT_NE(mapped, nullptr);
