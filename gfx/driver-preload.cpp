@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -133,7 +134,11 @@ void OVID_StartDriverPreloadPlan(const ov_driver_preload_plan_t &plan)
     s_surfaceless_display = plan.surfaceless_display;
     s_glx_display = plan.glx_display;
     s_result = {0, false, nullptr};
-    s_thread = std::thread(Preload);
+    try {
+        s_thread = std::thread(Preload);
+    } catch (const std::system_error &) {
+        // No thread to spare: the renderer loads the driver itself, as it always could.
+    }
 }
 
 void OVID_StartDriverPreload(bool headless)
