@@ -341,6 +341,22 @@ TEST_F(Loading, TheFirstFrameIsNotHeldUpForTheWorker)
     OVT_SetTimeSource(nullptr);
 }
 
+// What the loading screen's first frame shows is read when the screen is entered (in
+// the program, while the GL driver still loads), the windmill's bitmap included: the
+// first frame reads no file.
+TEST_F(Loading, TheFirstFrameFindsTheWindmillsBitmapReadAlready)
+{
+    StartMenus();
+    PushLoading();
+    EXPECT_TRUE(apptest::Logged("..caching bitmap 'game-ui/bullet.png'")) << "read when the screen is entered";
+    const int reads = apptest::CountLogged("..caching bitmap 'game-ui/bullet.png'");
+    Frame(1.0f / 60.0f);
+    EXPECT_EQ(apptest::CountLogged("..caching bitmap 'game-ui/bullet.png'"), reads) << "not read again by the frame";
+    ov_bitmap_t *bullet = ov->OV_GetBitmap("game-ui/bullet.png");
+    ASSERT_NE(bullet, nullptr);
+    EXPECT_EQ(bullet->refcount, 1) << "one reference for the screen's look-ups";
+}
+
 TEST_F(Loading, TheMainMenuFollowsHalfASecondAfterTheLastPreload)
 {
     StartMenus();
