@@ -132,7 +132,8 @@ void OVID_StartDriverPreloadPlan(const ov_driver_preload_plan_t &plan)
         if (plan.libraries[i])
             s_libraries.push_back(plan.libraries[i]);
     s_surfaceless_display = plan.surfaceless_display;
-    s_glx_display = plan.glx_display;
+    // The thread's X connection and the display layer's run side by side.
+    s_glx_display = plan.glx_display && OVID_GLX_InitThreads();
     s_result = {0, false, nullptr};
     try {
         s_thread = std::thread(Preload);

@@ -211,6 +211,11 @@ void OVID_GLX_Shutdown()
     s_window = 0;
 }
 
+bool OVID_GLX_InitThreads()
+{
+    return XInitThreads() != 0;
+}
+
 void *OVID_GLX_OpenDisplay()
 {
     Display *display = XOpenDisplay(nullptr);
@@ -321,6 +326,10 @@ void OVID_GLX_DrawableSize(int *width, int *height)
 ov_gl_proc_t OVID_GLX_GetProcAddress(const char *)
 {
     return nullptr;
+}
+bool OVID_GLX_InitThreads()
+{
+    return false;
 }
 void *OVID_GLX_OpenDisplay()
 {
