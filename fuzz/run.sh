@@ -47,8 +47,7 @@ for program in "$build"/fuzz/fuzz_*; do
   fi
 done
 # One fuzz program per core at a time (FUZZ_JOBS overrides): each works alone in its own
-# scratch directory, work folder and log; the results are printed in the list's order.
-fuzz_jobs=${FUZZ_JOBS:-$(nproc)}
+# scratch directory, work folder and log.
 fuzz_one() {
   local t=$1 n work crashes dirs
   n=$((runs[$t] * scale))
@@ -61,31 +60,13 @@ fuzz_one() {
   # The programs change into a scratch directory, so every path given is absolute.
   if "$build/fuzz/$t" -runs="$n" -max_total_time=$((60 * scale)) -max_len=20000 -rss_limit_mb=2048 \
        -artifact_prefix="$crashes/" -print_final_stats=1 "${dirs[@]}" > "$build/fuzz-work/$t.log" 2>&1; then
-    echo "fuzz: $t $(grep -m1 'stat::number_of_executed_units' "$build/fuzz-work/$t.log" | awk '{print $2}') runs, no crash" \
-      > "$build/fuzz-work/$t.result"
+    echo "fuzz: $t $(grep -m1 'stat::number_of_executed_units' "$build/fuzz-work/$t.log" | awk '{print $2}') runs, no crash"
   else
-    { echo "fuzz: $t FAILED (see $build/fuzz-work/$t.log and $crashes)"
-      tail -40 "$build/fuzz-work/$t.log"; } > "$build/fuzz-work/$t.result"
+    echo "fuzz: $t FAILED (see $build/fuzz-work/$t.log and $crashes)"
+    tail -40 "$build/fuzz-work/$t.log"
     return 1
   fi
 }
-mkdir -p "$build/fuzz-work"
-running=0
-for t in "${targets[@]}"; do
-  rm -f "$build/fuzz-work/$t.result"
-  if [ "$running" -ge "$fuzz_jobs" ]; then
-    wait -n || status=1
-    running=$((running - 1))
-  fi
-  fuzz_one "$t" &
-  running=$((running + 1))
-done
-while [ "$running" -gt 0 ]; do
-  wait -n || status=1
-  running=$((running - 1))
-done
-for t in "${targets[@]}"; do
-  if [ -f "$build/fuzz-work/$t.result" ]; then cat "$build/fuzz-work/$t.result"
-  else echo "fuzz: $t gave no result"; status=1; fi
-done
+source "$(dirname "$0")/../scripts/lib/parallel-each.sh"
+parallel_each "${FUZZ_JOBS:-$(nproc)}" fuzz_one "${targets[@]}" || status=1
 exit $status

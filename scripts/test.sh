@@ -55,7 +55,10 @@ targets=()
 for t in "${tsan_clean[@]}"; do targets+=("$(basename "$t")"); done
 cmake --build build-tsan -j "$jobs" --target "${targets[@]}"
 export TSAN_OPTIONS="halt_on_error=0 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tests/tsan/tsan.supp"
-for t in "${tsan_clean[@]}"; do
-  echo "tsan: $t"
-  LIBGL_ALWAYS_SOFTWARE=1 timeout 600 "build-tsan/$t"
-done
+# One program per core at a time; each one's output is printed whole, in the list's order.
+tsan_one() {
+  echo "tsan: $1"
+  LIBGL_ALWAYS_SOFTWARE=1 timeout 600 "build-tsan/$1"
+}
+source scripts/lib/parallel-each.sh
+parallel_each "$jobs" tsan_one "${tsan_clean[@]}"
