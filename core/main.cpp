@@ -65,6 +65,8 @@ int main(int argc, char **argv)
 
     if (headless) {
         ovdev::UseHeadlessBackend();
+        // The device layer's call and write logs are for tests; a long run would fill them.
+        ovdev::headless::set_recording(false);
         if (script) {
             std::string error;
             if (!ovdev::headless::load_script(script, &error)) {

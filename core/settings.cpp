@@ -11,6 +11,7 @@
 #include "core/platform-info.h"
 #include "core/service-calls.h"
 #include "nstring.h"
+#include "ovkeynames.h"
 
 #include <ctype.h>
 #include <stdio.h>

@@ -28,9 +28,4 @@ void OVI_ParseResolution(const char *text, int *width, int *height);
 // A settings boolean: true when the first character is '1' or 't'.
 bool OVI_SettingsBool(const char *text);
 
-// Key code of a key name (case-sensitive, whole names); 0 for unknown names and null.
-// The table belongs to the application (app/services/keynames.cpp); every program that
-// links the engine links it through the orvex target.
-int OV_GetKeyByName(const char *name);
-
 #endif

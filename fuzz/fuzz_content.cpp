@@ -38,20 +38,6 @@ const int kNumFiles = (int)(sizeof kFiles / sizeof kFiles[0]);
 // The shipped text of each file, read once from the source tree.
 std::string shipped[kNumFiles];
 
-std::string ReadText(const std::string &path)
-{
-    std::string text;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return text;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        text.append(buf, n);
-    fclose(f);
-    return text;
-}
-
 bool Restore(int i)
 {
     return fuzzenv::WriteResFile(kFiles[i], (const uint8_t *)shipped[i].data(), shipped[i].size());
@@ -76,7 +62,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     for (const char *dir : {"missions", "terrain", "terrain/obstacles"})
         ov->OV_CreateDirectory((std::string("res://") + dir).c_str());
     for (int i = 0; i < kNumFiles; i++) {
-        shipped[i] = ReadText(std::string(ORVEX_CONTENT_DIR "/") + kFiles[i]);
+        shipped[i] = fuzzenv::ReadText(std::string(ORVEX_CONTENT_DIR "/") + kFiles[i]);
         if (shipped[i].empty() || !Restore(i)) {
             fprintf(stderr, "fuzz_content: no shipped %s\n", kFiles[i]);
             exit(1);

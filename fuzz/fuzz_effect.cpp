@@ -14,29 +14,6 @@
 
 namespace {
 
-const size_t kMemoryLimit = 64 << 20;
-size_t lua_bytes = 0;
-
-void *LimitedAlloc(void *, void *ptr, size_t old_size, size_t new_size)
-{
-    if (new_size == 0) {
-        free(ptr);
-        lua_bytes -= old_size;
-        return nullptr;
-    }
-    if (new_size > old_size && lua_bytes + (new_size - old_size) > kMemoryLimit)
-        return nullptr;
-    void *p = realloc(ptr, new_size);
-    if (p)
-        lua_bytes = lua_bytes - old_size + new_size;
-    return p;
-}
-
-void OutOfInstructions(lua_State *L, lua_Debug *)
-{
-    luaL_error(L, "instruction budget spent");
-}
-
 // A fresh table and Lua state with the limits set.
 void FreshLibrary()
 {
@@ -49,10 +26,7 @@ void FreshLibrary()
         lua_pushnil(L);
         lua_setglobal(L, r->name);
     }
-    lua_gc(L, LUA_GCCOLLECT, 0);
-    lua_bytes = (size_t)lua_gc(L, LUA_GCCOUNT, 0) * 1024 + (size_t)lua_gc(L, LUA_GCCOUNTB, 0);
-    lua_setallocf(L, LimitedAlloc, nullptr);
-    lua_sethook(L, OutOfInstructions, LUA_MASKCOUNT, 200000);
+    fuzzenv::LimitLua(L);
 }
 
 }  // namespace

@@ -106,4 +106,18 @@ void RemoveResFile(const std::string &name)
     unlink((s_res + name).c_str());
 }
 
+std::string ReadText(const std::string &path)
+{
+    std::string text;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return text;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    fclose(f);
+    return text;
+}
+
 }  // namespace fuzzenv

@@ -10,6 +10,8 @@
 
 #include <string>
 
+struct lua_State;
+
 namespace fuzzenv {
 
 // Starts the engine once (later calls do nothing); exits the process when it cannot.
@@ -24,6 +26,14 @@ bool WriteResFile(const std::string &name, const uint8_t *data, size_t size);
 std::string ResPath(const std::string &name);
 // Removes a file under res:// (missing is fine).
 void RemoveResFile(const std::string &name);
+// The whole text of a file read by its native path (the shipped sources under
+// ORVEX_CONTENT_DIR); empty when it cannot be read.
+std::string ReadText(const std::string &path);
+// Puts a memory limit (64 MiB, counted from what the state holds now) and an
+// instruction budget on a Lua state, so that a script looping for ever or growing
+// without end ends its run with a Lua error, not the fuzzer. One state at a time:
+// the count belongs to the state limited last.
+void LimitLua(lua_State *L);
 
 }  // namespace fuzzenv
 

@@ -334,17 +334,23 @@ void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, v
             ShopItem &sold = list.items[k];
             if (!sold.sold || sold.leave_time < 1.0f || !sold.id)
                 continue;
-            for (int i = 0; i < catalogue->GetSize(); i++) {
+            DMNode *next = nullptr;
+            for (int i = 0; i < catalogue->GetSize() && !next; i++) {
                 DMNode *node = catalogue->GetNode(i);
-                if (!node || !Unlocked(node->id) || !ShopRequirementsMet(node->GetValue("requires")) ||
-                    !HasWholeToken(node->GetValue("requires"), sold.id) || Owned(node))
-                    continue;
-                sold = ShopItem{};
-                SetShopItemContents(&sold, node);
-                sold.leave_time = 0.0f;
-                sold.appear = 0.0f;
-                break;
+                if (node && Unlocked(node->id) && ShopRequirementsMet(node->GetValue("requires")) &&
+                    HasWholeToken(node->GetValue("requires"), sold.id) && !Owned(node))
+                    next = node;
             }
+            // An item that may be bought again and has no follower comes back to its own
+            // slot (priced anew), as a follower would, instead of staying there unseen.
+            if (!next && sold.multipickable)
+                next = catalogue->GetNode(sold.id);
+            if (!next)
+                continue;
+            sold = ShopItem{};
+            SetShopItemContents(&sold, next);
+            sold.leave_time = 0.0f;
+            sold.appear = 0.0f;
         }
         for (int i = 0; i < catalogue->GetSize() && list.count < SHOP_MAX_ITEMS; i++) {
             DMNode *node = catalogue->GetNode(i);

@@ -64,7 +64,9 @@ std::string ShopEmptyShelfNote(DMArray *catalogue);
 // Fills an item from a catalogue node and prices it (null node: nothing).
 void SetShopItemContents(ShopItem *item, DMNode *node);
 // Builds (t = 0; `force` ignores requirements and ownership) or refreshes (t not 0)
-// the list from the catalogue array, then places item i at
+// the list from the catalogue array (a refresh puts a follower in the slot of each item
+// whose flight is over, or the item itself again when it may be bought again and has
+// none), then places item i at
 // (items_start.x + (50 + 100 i) s, items_start.y + 60 s), s being the layout's scale on
 // the display (1 at the reference size). A null array leaves it untouched.
 void RefreshShopItems(ShopList &list, DMArray *catalogue, float t, bool force, vec2_t items_start,

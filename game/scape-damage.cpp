@@ -217,25 +217,8 @@ static void BunkerDamageStages(Scape *world, Entity *bunker, float amount)
     int band = StarBand(f1);
 
     if (band < StarBand(lowest) && band - game.troopers_lost >= 1 && level && f1 < 0.75f) {
-        Stock *stock = world->stock;
         vec2_t at = {bunker->pos.x + randf(-20.0f, 20.0f), bunker->pos.y + randf(-20.0f, 0.0f)};
-        SpawnEffect(world->top_parts, stock ? stock->fx_star_lost[1] : nullptr, at, 0.0f);
-        int number = GetMissionIndex(game.parms.mission_id);
-        Powerup *boom = Powerup::GetPowerup("POWERUP_BOOM");
-        if (boom && number >= boom->min_level && !game.won && !game.lost && stock) {
-            EntityType *pickup_type = stock->GetEntityType("Powerup");
-            if (pickup_type) {
-                float distance = randf(10.0f, 100.0f);
-                float direction = randf(-kPi, kPi);
-                vec2_t centre = {(float)sman.reference_width * 0.5f + distance * cosf(direction),
-                                 (float)sman.reference_height * 0.5f + distance * sinf(direction)};
-                vec2_t spot = centre;
-                game.GetFreePosition(15.0f, centre, 200.0f, spot);
-                Entity *pickup = world->SpawnEntity(pickup_type, spot);
-                if (pickup)
-                    pickup->powerup = boom;
-            }
-        }
+        world->LoseStar(at);
     }
 
     if (f0 > 0.75f && !(f1 > 0.75f)) {
@@ -334,6 +317,25 @@ static void ShedBlood(Scape *world, Entity *victim, Entity *source, vec2_t hit)
     part->vx = length > 1e-6f ? dx / length * speed : 0.0f;
     part->vy = length > 1e-6f ? dy / length * speed : 0.0f;
     part->death_func = PMAN_func_death_Decal;
+}
+
+void Scape::LoseStar(vec2_t at)
+{
+    SpawnEffect(top_parts, stock ? stock->fx_star_lost[1] : nullptr, at, 0.0f);
+    int number = GetMissionIndex(game.parms.mission_id);
+    Powerup *boom = Powerup::GetPowerup("POWERUP_BOOM");
+    EntityType *pickup_type = stock ? stock->GetEntityType("Powerup") : nullptr;
+    if (!boom || number < boom->min_level || game.won || game.lost || !pickup_type)
+        return;
+    float distance = randf(10.0f, 100.0f);
+    float direction = randf(-kPi, kPi);
+    vec2_t centre = {(float)sman.reference_width * 0.5f + distance * cosf(direction),
+                     (float)sman.reference_height * 0.5f + distance * sinf(direction)};
+    vec2_t spot = centre;
+    game.GetFreePosition(15.0f, centre, 200.0f, spot);
+    Entity *pickup = SpawnEntity(pickup_type, spot);
+    if (pickup)
+        pickup->powerup = boom;
 }
 
 int Scape::DealDamage(Entity *victim, Entity *source, float amount)

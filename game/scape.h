@@ -146,6 +146,11 @@ public:
     void KillEntity(Entity *victim, Entity *killer, bool silent);
     int DealDamage(Entity *victim, Entity *source, float amount);
     void DealSplashDamage(Entity *source, vec2_t centre, float radius, float damage);
+    // A star of the level's rating is lost (the bunker's health fell a band, or a trooper
+    // died): the star-lost effect at `at` on the top layer and, from the blast pick-up's
+    // first mission on while the battle is neither won nor lost, that pick-up at a free
+    // spot near the middle of the screen. The callers decide that a star is lost.
+    void LoseStar(vec2_t at);
 
     // World update and drawing.
     void Update(float dt);

@@ -117,17 +117,16 @@ static bool InitializeDesktopGlx(void *preloaded_display)
     return true;
 }
 
-// Drops the surface and context (an in-place re-initialisation makes new ones).
 // Frames in flight. A pbuffer's swap shows nothing and waits for nothing, so a software
 // rasteriser would queue frame after frame behind the program, each holding copies of
-// its drawing state (hundreds of megabytes in a long battle). Every swap therefore
-// waits for the previous frame's fence: at most two frames are queued, and the one
-// before the last overlaps the program's next frame. Without fences, every swap
-// waits for its own frame.
+// its drawing state (a copy of some 40 KB per texture switch: megabytes in a battle
+// frame). Every swap therefore waits until its own frame is drawn, as the desktop's
+// present does: one frame's drawing state at a time (letting the frame before overlap
+// the program's next one kept two, about 20 MB more at the peak of a battle). The wait
+// is a fence of the display, or glFinish where there are no fences.
 static PFNEGLCREATESYNCKHRPROC s_create_sync = nullptr;
 static PFNEGLCLIENTWAITSYNCKHRPROC s_client_wait_sync = nullptr;
 static PFNEGLDESTROYSYNCKHRPROC s_destroy_sync = nullptr;
-static EGLSyncKHR s_frame_fence = EGL_NO_SYNC_KHR;
 
 static void LoadFenceFunctions()
 {
@@ -144,32 +143,22 @@ static void LoadFenceFunctions()
         s_create_sync = nullptr;
 }
 
-static void DropFrameFence()
-{
-    if (s_frame_fence != EGL_NO_SYNC_KHR && s_destroy_sync)
-        s_destroy_sync(sEglDisplay, s_frame_fence);
-    s_frame_fence = EGL_NO_SYNC_KHR;
-}
-
-static void WaitForPreviousFrame()
+static void WaitForFrame()
 {
     EGLSyncKHR fence = s_create_sync ? s_create_sync(sEglDisplay, EGL_SYNC_FENCE_KHR, nullptr) : EGL_NO_SYNC_KHR;
     if (fence == EGL_NO_SYNC_KHR) {
-        DropFrameFence();
         ovgl.Finish();
         return;
     }
-    if (s_frame_fence != EGL_NO_SYNC_KHR)
-        s_client_wait_sync(sEglDisplay, s_frame_fence, EGL_SYNC_FLUSH_COMMANDS_BIT_KHR, EGL_FOREVER_KHR);
-    DropFrameFence();
-    s_frame_fence = fence;
+    s_client_wait_sync(sEglDisplay, fence, EGL_SYNC_FLUSH_COMMANDS_BIT_KHR, EGL_FOREVER_KHR);
+    s_destroy_sync(sEglDisplay, fence);
 }
 
+// Drops the surface and context (an in-place re-initialisation makes new ones).
 static void ReleaseEglObjects()
 {
     if (sEglDisplay == EGL_NO_DISPLAY)
         return;
-    DropFrameFence();
     eglMakeCurrent(sEglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (sEglContext != EGL_NO_CONTEXT)
         eglDestroyContext(sEglDisplay, sEglContext);
@@ -276,7 +265,6 @@ bool OVID_OGLES_RecreateSurface()
         return false;
     if (!OV_QNX_InitWindowAndContexts())
         return false;
-    DropFrameFence();
     eglMakeCurrent(sEglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (sEglSurface != EGL_NO_SURFACE)
         eglDestroySurface(sEglDisplay, sEglSurface);
@@ -338,7 +326,7 @@ void OVID_OGLES_SwapBuffers()
         return;
     }
     eglSwapBuffers(sEglDisplay, sEglSurface);
-    WaitForPreviousFrame();
+    WaitForFrame();
 }
 
 bool OVID_OGLES_SetSwapInterval(int interval)

@@ -115,6 +115,12 @@ int OVI_RecreateFontAtlas(ov_font_t *f)
             for (int i = 0; i < n; i++)
                 OVI_ShareAtlasTexture(&list[i]->hw, f->atlas.hw);
             f->atlas.load_state = OV_BITMAP_LOADED;
+            // Uploaded at once: the packed copy is not needed any more (the glyphs keep
+            // their own images for the next rebuild). A queued upload frees it itself.
+            if (f->atlas.hw.uploaded) {
+                free(f->atlas.pixels);
+                f->atlas.pixels = nullptr;
+            }
             OVI_UnlockCoreMutex(OV_MUTEX_GFX_HW);
         }
     }

@@ -267,6 +267,39 @@ static void ClearBorderAlpha(uint8_t *buf, int tw, int sw, int sh, int px, int p
     }
 }
 
+// True when every texel's red, green and blue are equal (a font's white glyphs, grey
+// smoke): such a texture draws exactly the same from luminance and alpha alone, and the
+// software rasteriser then keeps 2 bytes a texel instead of 4.
+static bool AllTexelsGrey(const uint8_t *rgba, size_t texels)
+{
+    for (size_t i = 0; i < texels; i++, rgba += 4)
+        if (rgba[0] != rgba[1] || rgba[0] != rgba[2])
+            return false;
+    return true;
+}
+
+// Uploads w x h RGBA texels to the bound texture: as luminance and alpha when every texel
+// is grey (rows padded to the default unpack alignment of 4 bytes), else as they are.
+static void UploadTexels(const uint8_t *rgba, int w, int h)
+{
+    const size_t stride = ((size_t)w * 2 + 3) & ~(size_t)3;
+    uint8_t *pairs = rgba && AllTexelsGrey(rgba, (size_t)w * h) ? (uint8_t *)malloc(stride * h) : nullptr;
+    if (!pairs) {
+        ovgl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return;
+    }
+    for (int row = 0; row < h; row++) {
+        const uint8_t *from = rgba + (size_t)row * w * 4;
+        uint8_t *to = pairs + (size_t)row * stride;
+        for (int x = 0; x < w; x++) {
+            to[x * 2] = from[x * 4];
+            to[x * 2 + 1] = from[x * 4 + 3];
+        }
+    }
+    ovgl.TexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, pairs);
+    free(pairs);
+}
+
 bool RendImpOpenGLES::LoadBitmap(ov_bitmap_t *b)
 {
     if (!b || !b->pixels) {
@@ -332,7 +365,7 @@ bool RendImpOpenGLES::LoadBitmap(ov_bitmap_t *b)
         }
         upload = buffer;
     }
-    ovgl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, upload);
+    UploadTexels(upload, tw, th);
     free(buffer);
 
     b->hw.tex_width = tw;

@@ -58,6 +58,8 @@ std::vector<std::string> calls() { return detail::RecordedCalls(); }
 
 void clear_calls() { detail::ClearRecordedCalls(); }
 
+void set_recording(bool on) { detail::SetRecording(on); }
+
 bool set_desktop_size(int width, int height) {
     detail::HeadlessBackend *backend = detail::ActiveHeadless();
     if (!backend || width < 0 || height < 0 || (width == 0) != (height == 0)) return false;

@@ -93,9 +93,14 @@ const std::vector<std::string> &failable_calls();
 
 // The calls made since the last reset or clear, oldest first, each as
 // "name(arg, arg)": handles as ctx1 / win2 / disp1 / ev7, texts in double quotes,
-// int arrays as [1024, 600]. Recorded while the headless backend is in use.
+// int arrays as [1024, 600]. Recorded while the headless backend is in use and recording
+// is on.
 std::vector<std::string> calls();
 void clear_calls();
+// Recording of the call log and of the PCM write log (headless_audio.h): on after every
+// reset. The program run headless turns it off: nothing reads the logs there, and a long
+// run would fill them (100000 calls and 20000 writes, several megabytes).
+void set_recording(bool on);
 
 // Puts the headless display on a desktop of width x height, as a desktop window is
 // (0, 0: no desktop, the start after every reset): a full-screen window then covers

@@ -41,7 +41,8 @@ void set_audio_capture(bool on);
 std::vector<int16_t> captured_audio();
 void clear_captured_audio();
 
-// The PCM writes since the last reset or clear, oldest first (at most 20000 kept).
+// The PCM writes since the last reset or clear, oldest first (at most 20000 kept; only
+// while calls are recorded, see set_recording in headless.h).
 std::vector<PcmWrite> pcm_writes();
 void clear_pcm_writes();
 // Open sub-channels, and the queued bytes of one (-1 when it is not open).

@@ -197,7 +197,7 @@ int snd_pcm_plugin_write(snd_pcm_t *handle, const void *data, std::size_t size) 
         if (take > 0 && ch->state == SND_PCM_STATUS_PREPARED) ch->state = SND_PCM_STATUS_RUNNING;
         accepted = static_cast<int>(take);
     }
-    if (ch) {
+    if (ch && detail::Recording()) {
         headless::PcmWrite w;
         w.subchannel = handle->slot;
         w.group = ch->group_name;

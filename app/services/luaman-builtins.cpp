@@ -4,9 +4,10 @@
 #include "app/services/luaman-builtins.h"
 
 #include "app/services/filehelpers.h"
-#include "app/services/keynames.h"
 #include "app/services/luaman.h"
 #include "app/services/prog.h"
+
+#include "ovkeynames.h"
 
 #include <stdio.h>
 #include <string.h>

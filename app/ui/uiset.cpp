@@ -106,6 +106,22 @@ void UISet::ApplyCacheModeOnLeave()
     cache_applied = false;
 }
 
+void UISet::BuildFromScript()
+{
+    UISet *outer = UICompFactory::GetBuildingSet();
+    UICompFactory::SetBuildingSet(this);
+    if (L)
+        lua_man.ExecLuaFile(L, file);
+    UICompFactory::SetBuildingSet(outer);
+
+    for (int i = 0; i < comps.Count(); i++) {
+        UIComp *comp = comps[i];
+        comp->Precalculate();
+        comp->loaded = true;
+        comp->UpdateDimensions();
+    }
+}
+
 UISet *ScreenMan::GetStateUISet(lua_State *L)
 {
     return L ? static_cast<UISet *>(lua_man.GetLuaStateUserData(L)) : nullptr;
@@ -148,18 +164,7 @@ UISet *ScreenMan::GetUISetForScreen(const char *file, Screen *screen)
     snprintf(comment, sizeof comment, "Strings in UI file '%s':", set->file);
     loc_man().LocalizeComment(comment);
 
-    UISet *outer = UICompFactory::GetBuildingSet();
-    UICompFactory::SetBuildingSet(set);
-    if (set->L)
-        lua_man.ExecLuaFile(set->L, set->file);
-    UICompFactory::SetBuildingSet(outer);
-
-    for (int i = 0; i < set->comps.Count(); i++) {
-        UIComp *comp = set->comps[i];
-        comp->Precalculate();
-        comp->loaded = true;
-        comp->UpdateDimensions();
-    }
+    set->BuildFromScript();
 
     snprintf(comment, sizeof comment, "End of strings in UI file '%s':", set->file);
     loc_man().LocalizeComment(comment);

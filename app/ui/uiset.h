@@ -26,6 +26,10 @@ public:
     int GetNumberOfComps() const { return comps.Count(); }
     // Takes the first occurrence out of the list without destroying it.
     void Remove(UIComp *comp);
+    // Runs the set's script with this set as the one its components are made in (the
+    // set being built before is restored after), then precalculates and measures every
+    // component and marks it loaded.
+    void BuildFromScript();
     // Every component: CalculateDynamicScale, then UpdateDimensions.
     void UpdateComponents();
     // Loads the bitmaps of the components that cache on enter (once per entry) and

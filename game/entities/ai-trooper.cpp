@@ -232,32 +232,6 @@ void EntityAITrooper::UpdateEntity(Entity *e, float dt) {
 
 namespace {
 
-// LEVEL mode: a star lost and, from its level on, an area-blast pick-up near the
-// middle of the screen.
-void LoseStar(Scape *world, Entity *e) {
-    if (game.parms.game_mode != GAME_MODE_LEVEL || game.GetCurrentStarRating() <= 1) {
-        return;
-    }
-    Stock *stock = world->stock;
-    SpawnTopEffect(world, stock != nullptr ? stock->fx_star_lost[1] : nullptr, e->pos, 0.0f);
-    int number = GetMissionIndex(game.parms.mission_id);
-    Powerup *boom = Powerup::GetPowerup("POWERUP_BOOM");
-    EntityType *pickup_type = stock != nullptr ? stock->GetEntityType("Powerup") : nullptr;
-    if (boom == nullptr || boom->min_level > number || pickup_type == nullptr) {
-        return;
-    }
-    float direction = randf(-kPi, kPi);
-    float distance = randf(10.0f, 100.0f);
-    vec2_t near = {(float)sman.reference_width * 0.5f + distance * cosf(direction),
-                   (float)sman.reference_height * 0.5f + distance * sinf(direction)};
-    vec2_t spot = near;
-    game.GetFreePosition(15.0f, near, 200.0f, spot);
-    Entity *pickup = world->SpawnEntity(pickup_type, spot);
-    if (pickup != nullptr) {
-        pickup->powerup = boom;
-    }
-}
-
 // One gas cloud of the dying PyroTrooper's ring, made directly.
 void SpawnGasCloud(Scape *world, Entity *e, Weapon *weapon, float ring_angle) {
     Entity *gas = world->SpawnEntityInGroup(weapon->projectile_entity, e->pos, e->friend_group);
@@ -307,7 +281,10 @@ void EntityAITrooper::OnDeath(Entity *e, Entity *killer) {
     if (world == nullptr) {
         return;
     }
-    LoseStar(world, e);
+    // In a level, a star is lost while the rating is above one.
+    if (game.parms.game_mode == GAME_MODE_LEVEL && game.GetCurrentStarRating() > 1) {
+        world->LoseStar(e->pos);
+    }
 
     game.living_troopers--;
     game.troopers_lost++;

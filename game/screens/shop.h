@@ -2,7 +2,8 @@
 // scrolling row of the offered items with their prices, a description panel with a
 // "Buy" button, the money, the trooper count and the bunker's health. A bought item
 // flies from its slot to the "Bunker" component and its follower fades in where it
-// stood. The economy's rules live in game/economy.h. Main thread only.
+// stood (an item that may be bought again and has no follower fades in there again
+// itself). The economy's rules live in game/economy.h. Main thread only.
 #ifndef GAME_SCREENS_SHOP_H
 #define GAME_SCREENS_SHOP_H
 

@@ -15,6 +15,7 @@
 #include "platform/asound.h"
 #include "platform/bps.h"
 #include "platform/device.h"
+#include "platform/headless.h"
 #include "platform/headless_audio.h"
 #include "platform/mmrenderer.h"
 
@@ -119,6 +120,36 @@ TEST_F(DeviceAudio, AFullQueueTakesWholeFragmentsOnly) {
     EXPECT_EQ(writes[3].requested, 8192);
     EXPECT_EQ(writes[3].accepted, 2048);
     EXPECT_EQ(writes[3].group, "a");
+}
+
+// With recording off (the program run headless) neither the calls nor the PCM writes are
+// logged, and the writes still play; a reset records again.
+TEST_F(DeviceAudio, WithRecordingOffNoCallOrWriteIsLoggedAndTheWritesStillPlay) {
+    snd_pcm_t *h = OpenPrepared("quiet");
+    hl::clear_calls();
+    hl::clear_pcm_writes();
+    hl::clear_captured_audio();
+    hl::set_recording(false);
+    const std::vector<uint8_t> data = Constant(1000, 1024);
+    EXPECT_EQ(snd_pcm_plugin_write(h, data.data(), data.size()), 2048);
+    EXPECT_EQ(Status(h).status, SND_PCM_STATUS_RUNNING);
+    hl::mix_audio(1024);
+    EXPECT_TRUE(hl::pcm_writes().empty());
+    EXPECT_TRUE(hl::calls().empty());
+    const std::vector<int16_t> mixed = hl::captured_audio();
+    ASSERT_EQ(mixed.size(), 2048u);
+    EXPECT_NE(mixed[100], 0) << "the write was mixed";
+
+    EXPECT_EQ(snd_pcm_close(h), 0);
+    pcms_.clear();
+    bps_shutdown();
+    hl::reset();
+    ASSERT_TRUE(hl::set_audio_mode(hl::AudioMode::Manual));
+    ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
+    h = OpenPrepared("loud");
+    EXPECT_EQ(snd_pcm_plugin_write(h, data.data(), data.size()), 2048);
+    EXPECT_EQ(hl::pcm_writes().size(), 1u);
+    EXPECT_FALSE(hl::calls().empty());
 }
 
 TEST_F(DeviceAudio, FragmentSizeStaysWithinItsRange) {

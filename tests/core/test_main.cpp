@@ -182,6 +182,21 @@ protected:
         return ending;
     }
 
+    // Waits for the child and checks that the run ended the normal way (exit status 0);
+    // what it wrote to standard error.
+    std::string WaitForCleanEnd() {
+        Ending end = Wait();
+        std::string err = Stderr();
+        EXPECT_TRUE(end.exited) << "signal " << end.signal << "\n" << err;
+        EXPECT_EQ(end.status, 0) << err;
+        return err;
+    }
+
+    // The one line that says the log file cannot be written, for that reason.
+    static std::string LogFileUnwritable(const std::string &reason) {
+        return std::string("Log file '") + kLogFile + "' cannot be written (" + reason + "); carrying on without a log.\n";
+    }
+
     // Waits until the log holds the fragment (the program is up); false after timeout.
     bool WaitForLog(const std::string &fragment, std::chrono::seconds timeout = std::chrono::seconds(30)) {
         const auto until = std::chrono::steady_clock::now() + timeout;
@@ -230,10 +245,7 @@ TEST_F(ProgramTest, UnwritableDataFolderIsNamedOnStderrAndTheRunEndsCleanly) {
     }
     for (const char *a : {"--headless", "--script", "exit.txt"}) argv.push_back(a);
     Start(argv);
-    Ending end = Wait();
-    std::string err = Stderr();
-    EXPECT_TRUE(end.exited) << "signal " << end.signal << "\n" << err;
-    EXPECT_EQ(end.status, 0) << err;
+    std::string err = WaitForCleanEnd();
     EXPECT_EQ(CountOccurrences(err, std::string("Log folder '") + kLogFolder +
                                         "' cannot be made (Permission denied); carrying on without a log.\n"),
               1)
@@ -262,14 +274,8 @@ TEST_F(ProgramTest, FullDataFolderIsNamedOnStderrAndTheRunEndsCleanly) {
         Start({kProgram, "--headless", "--script", "exit.txt"}, 0);
         reason = "File too large";
     }
-    Ending end = Wait();
-    std::string err = Stderr();
-    EXPECT_TRUE(end.exited) << "signal " << end.signal << "\n" << err;
-    EXPECT_EQ(end.status, 0) << err;
-    EXPECT_EQ(CountOccurrences(err, std::string("Log file '") + kLogFile + "' cannot be written (" + reason +
-                                        "); carrying on without a log.\n"),
-              1)
-        << err;
+    std::string err = WaitForCleanEnd();
+    EXPECT_EQ(CountOccurrences(err, LogFileUnwritable(reason)), 1) << err;
     EXPECT_EQ(CountOccurrences(err, "Log "), 1) << err;
 }
 
@@ -277,14 +283,8 @@ TEST_F(ProgramTest, LogCutShortByAFullDiskIsReportedOnce) {
     // Room for the start lines and a few more, not for the whole run.
     const long room = 1200;
     Start({kProgram, "--headless", "--script", "exit.txt"}, room);
-    Ending end = Wait();
-    std::string err = Stderr();
-    EXPECT_TRUE(end.exited) << "signal " << end.signal << "\n" << err;
-    EXPECT_EQ(end.status, 0) << err;
-    EXPECT_EQ(CountOccurrences(err, std::string("Log file '") + kLogFile +
-                                        "' cannot be written (File too large); carrying on without a log.\n"),
-              1)
-        << err;
+    std::string err = WaitForCleanEnd();
+    EXPECT_EQ(CountOccurrences(err, LogFileUnwritable("File too large")), 1) << err;
     std::string log = Log();
     EXPECT_EQ(log.rfind("ORVEX (core version 2958)\n", 0), 0u) << log;
     EXPECT_LE((long)log.size(), room);
@@ -296,14 +296,8 @@ TEST_F(ProgramTest, LogCutShortByAFullDiskIsReportedOnce) {
 // a full disk instead of ending the run.
 TEST_F(ProgramTest, FileSizeLimitFailsTheWriteInsteadOfEndingTheRun) {
     Start({kProgram, "--headless", "--script", "exit.txt"}, 1200, true);
-    Ending end = Wait();
-    std::string err = Stderr();
-    EXPECT_TRUE(end.exited) << "signal " << end.signal << "\n" << err;
-    EXPECT_EQ(end.status, 0) << err;
-    EXPECT_EQ(CountOccurrences(err, std::string("Log file '") + kLogFile +
-                                        "' cannot be written (File too large); carrying on without a log.\n"),
-              1)
-        << err;
+    std::string err = WaitForCleanEnd();
+    EXPECT_EQ(CountOccurrences(err, LogFileUnwritable("File too large")), 1) << err;
 }
 
 // ---- damaged program settings ---------------------------------------------------

@@ -2,8 +2,10 @@
 #include "tests/game/battle_driver.h"
 
 #include "app/services/dataman.h"
+#include "app/services/random.h"
 #include "game/controls.h"
 #include "game/entities/entity.h"
+#include "game/entities/powerups.h"
 #include "game/entities/stock.h"
 #include "game/scape.h"
 #include "game/spawn-manager.h"
@@ -87,6 +89,29 @@ void BattleTest::StartBattleWorld()
     controls.Init(CONTROLS_TOUCH_COMMANDS);
     controls.Reset();
     uitest::calls.clear();
+}
+
+void BattleTest::StartOnShippedData(const char *program_dir, const char *const *parts, size_t count)
+{
+    StartGame(1024, 768);
+    ASSERT_NO_FATAL_FAILURE(gametest::CopyShippedParts(program_dir, parts, count));
+    ov->OV_AddSearchPath("res://data-sfx-WAV_22050_MONO", true);
+    AppSeedRandom(20261210u);
+    Powerup::last_powerup_timestamp = 0;
+    MakeWorld();
+    FreshProfileWithEveryTutorialSeen();
+}
+
+void BattleTest::FreshProfileWithEveryTutorialSeen()
+{
+    profile.Reset("1.xml");
+    prof = &profile;
+    for (const char *db : {"texts.xml", "powerups.xml"}) {
+        DMDatabase *texts = dman().GetDatabase(db);
+        DMArray *names = texts ? texts->GetArray(0) : nullptr;
+        for (int i = 0; names && i < names->GetSize(); i++)
+            profile.AddTag("tutorials_completed", names->GetNode(i)->id);
+    }
 }
 
 void BattleTest::StartLevel(int mode, const std::string &level_xml, const char *mission_id, const char *chapter_id)

@@ -34,6 +34,14 @@ protected:
     void TearDown() override;
     // Engine, world, screens and profile (1024 x 768).
     void StartBattleWorld();
+    // The same on the shipped data (1024 x 768): these parts of the built program
+    // directory, its WAV sound effects on the search path, the random helper seeded with
+    // 20261210, no power-up dropped yet, a fresh active profile that has seen every
+    // tutorial (none may halt the field). No screen is made.
+    void StartOnShippedData(const char *program_dir, const char *const *parts, size_t count);
+    // A fresh active profile that has seen every tutorial of the loaded "texts.xml" and
+    // "powerups.xml" (nobody is there to close them).
+    void FreshProfileWithEveryTutorialSeen();
     // Writes `level.xml` with this text and sets up the mission in that mode.
     void StartLevel(int mode, const std::string &level_xml, const char *mission_id = "MISSION2_1",
                     const char *chapter_id = "CHAPTER2");

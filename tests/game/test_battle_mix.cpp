@@ -9,11 +9,8 @@
 #include "tests/game/battle_driver.h"
 
 #include "app/services/audioman.h"
-#include "app/services/dataman.h"
-#include "app/services/random.h"
 #include "app/ui/screen-manager.h"
 #include "game/controls.h"
-#include "game/entities/powerups.h"
 #include "game/gamestate.h"
 #include "game/scape.h"
 
@@ -92,20 +89,8 @@ class BattleMix : public battletest::BattleTest {};
 
 TEST_F(BattleMix, ABusyBattleNeverClips)
 {
-    StartGame(1024, 768);
     ASSERT_NO_FATAL_FAILURE(
-        gametest::CopyShippedParts(ORVEX_PROGRAM_DIR, kShippedParts, sizeof kShippedParts / sizeof *kShippedParts));
-    ov->OV_AddSearchPath("res://data-sfx-WAV_22050_MONO", true);
-    AppSeedRandom(20261210u);
-    Powerup::last_powerup_timestamp = 0;
-    MakeWorld();
-    profile.Reset("1.xml");
-    prof = &profile;
-    for (const char *db : {"texts.xml", "powerups.xml"}) {
-        DMArray *names = dman().GetDatabase(db) ? dman().GetDatabase(db)->GetArray(0) : nullptr;
-        for (int i = 0; names && i < names->GetSize(); i++)
-            profile.AddTag("tutorials_completed", names->GetNode(i)->id);
-    }
+        StartOnShippedData(ORVEX_PROGRAM_DIR, kShippedParts, sizeof kShippedParts / sizeof *kShippedParts));
     for (const char *name : {"ArmTroopers", "PickReinforcement", "LevelLost", "LevelWon", "GameOver",
                              "AchievementUnlocked", "FeatureUnlocked", "Shop", "PickUpgrade"})
         MakeScreen(name);

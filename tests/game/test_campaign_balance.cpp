@@ -373,14 +373,7 @@ protected:
         Powerup::last_powerup_timestamp = 0;  // as a fresh run finds it
         AppSeedRandom(20261210u + 7919u * seed);
         MakeWorld();
-        profile.Reset("1.xml");
-        prof = &profile;
-        for (const char *db : {"texts.xml", "powerups.xml"}) {
-            DMDatabase *texts = dman().GetDatabase(db);
-            DMArray *names = texts ? texts->GetArray(0) : nullptr;
-            for (int i = 0; names && i < names->GetSize(); i++)
-                profile.AddTag("tutorials_completed", names->GetNode(i)->id);
-        }
+        FreshProfileWithEveryTutorialSeen();
         controls.Init(CONTROLS_TOUCH_COMMANDS);
         controls.Reset();
     }

@@ -36,6 +36,8 @@ const char *kTypes =
     "points_worth=\"7\" material=\"METAL\"/>\n"
     "<node id=\"Trooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" radius=\"10\" "
     "material=\"METAL\"/>\n"
+    "<node id=\"Soldier\" ai=\"Trooper\" flags=\"NORMAL MOVABLE\" friend_group=\"PLAYERS\" hit_points=\"100\" "
+    "radius=\"10\"/>\n"
     "<node id=\"Shell\" flags=\"PROJECTILE\" friend_group=\"PLAYERS\" hit_points=\"1\" radius=\"2\"/>\n"
     "<node id=\"BaseBunker\" type=\"Structure\" flags=\"NORMAL BLOCKS_MOVEMENT\" friend_group=\"PLAYERS\" "
     "hit_points=\"1000\" radius=\"40\" material=\"CONCRETE\" ai=\"BaseBunker\"/>\n"
@@ -403,6 +405,59 @@ TEST_F(Damage, BunkerLosesAStarAndDropsABoom)
     strcpy(game.parms.mission_id, "MISSION1_1");
     world->DealDamage(bunker, grunt, 300.0f);  // 0.7 -> 0.4
     EXPECT_EQ(n, world->QueryEntitiesOfType(Type("Powerup"), Entity::POWERUP, list, 4));
+}
+
+// Every star lost drops one blast pick-up, whether the bunker's health fell a band or a
+// trooper died, and never a second one for the same star: the bunker worn down 50 hit
+// points a hit (at most one band a hit) with a trooper dying after every fourth hit, the
+// pick-ups counted after each event against the stars lost so far. Once the battle is
+// over a lost star drops none.
+TEST_F(Damage, EachLostStarDropsOneBlastPickUp)
+{
+    game.parms.game_mode = GAME_MODE_LEVEL;
+    strcpy(game.parms.mission_id, "MISSION1_3");
+    strcpy(game.base_type, "BaseBunker");
+    Entity *bunker = Spawn("BaseBunker", 512, 384);
+    game.base = bunker;
+    std::vector<Entity *> squad;
+    for (int i = 0; i < 4; i++)
+        squad.push_back(Spawn("Soldier", 100.0f + 40.0f * (float)i, 600.0f));
+    game.living_troopers = 4;
+    auto drops = [&] { return world->GetNumberOfEntitiesOfType(Type("Powerup")); };
+    ASSERT_EQ(5, game.GetCurrentStarRating());
+    int events = 0;
+    for (int hit = 1; hit <= 19; hit++) {
+        world->DealDamage(bunker, nullptr, 50.0f);  // no source: no catch-up scaling
+        events++;
+        ASSERT_EQ(5 - game.GetCurrentStarRating(), drops()) << "after hit " << hit;
+        if (hit % 4 == 0 && !squad.empty()) {
+            world->KillEntity(squad.back(), nullptr, false);
+            squad.pop_back();
+            events++;
+            ASSERT_EQ(5 - game.GetCurrentStarRating(), drops()) << "after the death following hit " << hit;
+        }
+    }
+    EXPECT_EQ(1, game.GetCurrentStarRating());
+    EXPECT_EQ(4, drops());
+    EXPECT_EQ(23, events);
+
+    // A battle already lost: a trooper dying above one star drops no pick-up, and neither
+    // does the bunker falling a band.
+    gametest::ResetGameState();
+    world->Reset();
+    game.parms.game_mode = GAME_MODE_LEVEL;
+    strcpy(game.parms.mission_id, "MISSION1_3");
+    strcpy(game.base_type, "BaseBunker");
+    bunker = Spawn("BaseBunker", 512, 384);
+    game.base = bunker;
+    Entity *soldier = Spawn("Soldier", 100, 600);
+    game.living_troopers = 1;
+    game.lost = 1;
+    world->KillEntity(soldier, nullptr, false);
+    EXPECT_EQ(4, game.GetCurrentStarRating());
+    world->DealDamage(bunker, nullptr, 300.0f);
+    EXPECT_EQ(3, game.GetCurrentStarRating());
+    EXPECT_EQ(0, drops());
 }
 
 TEST_F(Damage, BunkerVibratesAtEachThreshold)

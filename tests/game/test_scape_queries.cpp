@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -120,15 +121,53 @@ protected:
         }
         return out;
     }
+    // Every query at one point against the reference: the nearest of `group` with
+    // `mask`, the nearest enemy and the nearest friend of `self`, and the three radius
+    // queries with at most `max` answers. Counts the queries compared and the answers
+    // found; the nearest friend's reference answer goes to `friend_ref`. `where` names
+    // the case in a failure.
+    void CompareQueriesAt(vec2_t p, float r, int mask, int group, Entity *self, int max, const std::string &where,
+                          int *compared, int *found, Entity **friend_ref)
+    {
+        Entity *list[64];
+        Entity *near = world.GetNearestEntityInFriendGroup(p, r, mask, group);
+        ASSERT_EQ(RefNearest(p, r, 10000.0f,
+                             [&](Entity *e) {
+                                 return e->friend_group == group && (e->flags & (uint32_t)mask) && AliveOrJustDying(e);
+                             }),
+                  near)
+            << where;
+        *found += near != nullptr;
+        ASSERT_EQ(RefNearest(p, r, 1000000.0f,
+                             [&](Entity *e) {
+                                 return e->friend_group != self->friend_group && (e->flags & Entity::NORMAL) &&
+                                        AliveOrJustDying(e);
+                             }),
+                  world.GetNearestEnemy(self, p, r))
+            << where;
+        *friend_ref = RefNearest(p, r, 1000000.0f, [&](Entity *e) {
+            return e != self && e->friend_group == self->friend_group && (e->flags & Entity::NORMAL) &&
+                   e->state == Entity::STATE_ALIVE;
+        });
+        ASSERT_EQ(*friend_ref, world.GetNearestFriend(self, p, r)) << where;
+
+        int got = world.QueryEntitiesInRadius(p, r, mask, list, max);
+        ASSERT_EQ(RefInRadius(p, r, mask, max, [](Entity *) { return true; }), Got(list, got)) << where;
+        *found += got;
+        got = world.QueryEntitiesInRadiusInFriendGroup(p, r, mask, group, list, max);
+        ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group == group; }), Got(list, got))
+            << where;
+        got = world.QueryEntitiesInRadiusNotInFriendGroup(p, r, mask, group, list, max);
+        ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group != group; }), Got(list, got))
+            << where;
+        *compared += 6;
+    }
+    static std::vector<Entity *> Got(Entity **list, int n) { return std::vector<Entity *>(list, list + n); }
+
     Scape world;
     std::vector<long> sequence = std::vector<long>(512, 0);
     long counter = 0;
 };
-
-std::vector<Entity *> Got(Entity **list, int n)
-{
-    return std::vector<Entity *>(list, list + n);
-}
 
 }  // namespace
 
@@ -185,40 +224,10 @@ TEST_F(QueryWorld, EveryQueryEqualsBruteForceOverSeededWorlds)
                 int mask = (int)flag_choices[rng() % 5];
                 Entity *self = all[rng() % all.size()];
                 int max = 1 + (int)(rng() % 40);
-                Entity *list[64];
-
-                Entity *near = world.GetNearestEntityInFriendGroup(p, r, mask, group);
-                ASSERT_EQ(RefNearest(p, r, 10000.0f,
-                                     [&](Entity *e) {
-                                         return e->friend_group == group && (e->flags & (uint32_t)mask) &&
-                                                AliveOrJustDying(e);
-                                     }),
-                          near)
-                    << "seed " << seed << " r " << r;
-                found += near != nullptr;
-                ASSERT_EQ(RefNearest(p, r, 1000000.0f,
-                                     [&](Entity *e) {
-                                         return e->friend_group != self->friend_group &&
-                                                (e->flags & Entity::NORMAL) && AliveOrJustDying(e);
-                                     }),
-                          world.GetNearestEnemy(self, p, r));
-                ASSERT_EQ(RefNearest(p, r, 1000000.0f,
-                                     [&](Entity *e) {
-                                         return e != self && e->friend_group == self->friend_group &&
-                                                (e->flags & Entity::NORMAL) && e->state == Entity::STATE_ALIVE;
-                                     }),
-                          world.GetNearestFriend(self, p, r));
-
-                int got = world.QueryEntitiesInRadius(p, r, mask, list, max);
-                ASSERT_EQ(RefInRadius(p, r, mask, max, [](Entity *) { return true; }), Got(list, got));
-                found += got;
-                got = world.QueryEntitiesInRadiusInFriendGroup(p, r, mask, group, list, max);
-                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group == group; }),
-                          Got(list, got));
-                got = world.QueryEntitiesInRadiusNotInFriendGroup(p, r, mask, group, list, max);
-                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group != group; }),
-                          Got(list, got));
-                compared += 6;
+                Entity *friend_ref = nullptr;
+                ASSERT_NO_FATAL_FAILURE(CompareQueriesAt(p, r, mask, group, self, max,
+                                                         "seed " + std::to_string(seed) + " r " + std::to_string(r),
+                                                         &compared, &found, &friend_ref));
             }
         }
 
@@ -319,28 +328,11 @@ TEST_F(QueryWorld, ShortcutsEqualBruteForceWithLargeRadiiSmallGroupsAndRegroupin
                 Entity *self = all[rng() % all.size()];
                 int max = 1 + (int)(rng() % 12);
                 Entity *list[64];
-
-                Entity *near = world.GetNearestEntityInFriendGroup(p, r, mask, group);
-                ASSERT_EQ(RefNearest(p, r, 10000.0f,
-                                     [&](Entity *e) {
-                                         return e->friend_group == group && (e->flags & (uint32_t)mask) &&
-                                                AliveOrJustDying(e);
-                                     }),
-                          near)
-                    << "seed " << seed << " r " << r << " group " << group;
-                found += near != nullptr;
-                ASSERT_EQ(RefNearest(p, r, 1000000.0f,
-                                     [&](Entity *e) {
-                                         return e->friend_group != self->friend_group &&
-                                                (e->flags & Entity::NORMAL) && AliveOrJustDying(e);
-                                     }),
-                          world.GetNearestEnemy(self, p, r))
-                    << "seed " << seed << " r " << r;
-                Entity *friend_ref = RefNearest(p, r, 1000000.0f, [&](Entity *e) {
-                    return e != self && e->friend_group == self->friend_group && (e->flags & Entity::NORMAL) &&
-                           e->state == Entity::STATE_ALIVE;
-                });
-                ASSERT_EQ(friend_ref, world.GetNearestFriend(self, p, r)) << "seed " << seed << " r " << r;
+                Entity *friend_ref = nullptr;
+                ASSERT_NO_FATAL_FAILURE(CompareQueriesAt(
+                    p, r, mask, group, self, max,
+                    "seed " + std::to_string(seed) + " r " + std::to_string(r) + " group " + std::to_string(group),
+                    &compared, &found, &friend_ref));
 
                 // The nearest friend from a complete avoidance-style answer of a larger circle.
                 float wider = r + 20.0f;
@@ -351,18 +343,7 @@ TEST_F(QueryWorld, ShortcutsEqualBruteForceWithLargeRadiiSmallGroupsAndRegroupin
                         << "seed " << seed << " r " << r;
                 }
 
-                got = world.QueryEntitiesInRadius(p, r, mask, list, max);
-                ASSERT_EQ(RefInRadius(p, r, mask, max, [](Entity *) { return true; }), Got(list, got));
-                found += got;
-                got = world.QueryEntitiesInRadiusInFriendGroup(p, r, mask, group, list, max);
-                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group == group; }),
-                          Got(list, got))
-                    << "seed " << seed << " r " << r << " group " << group;
-                got = world.QueryEntitiesInRadiusNotInFriendGroup(p, r, mask, group, list, max);
-                ASSERT_EQ(RefInRadius(p, r, mask, max, [&](Entity *e) { return e->friend_group != group; }),
-                          Got(list, got))
-                    << "seed " << seed << " r " << r << " group " << group;
-                compared += 7;
+                compared += 1;
             }
         }
         rings_read += big < 64 ? 1 : 0;

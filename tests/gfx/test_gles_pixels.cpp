@@ -375,3 +375,100 @@ TEST_F(GlesPixels, OpaqueStretchedBitmapLooksAsBlendedAndLaterDrawsStillBlend)
     EXPECT_NEAR(half_blue[2], 191, 2);
     OVI_SetBitmapFileLoader(nullptr);
 }
+
+namespace {
+
+// 32 x 32 texels of scattered grey levels and alphas: "grey" is grey throughout,
+// "grey-but-one" has one tinted texel in its last row and column, where the drawing
+// below never samples.
+bool GreyLoader(ov_bitmap_t *b)
+{
+    const bool tinted = strcmp(b->name, "grey-but-one") == 0;
+    if (!tinted && strcmp(b->name, "grey") != 0)
+        return false;
+    b->width = b->height = b->src_width = b->src_height = 32;
+    b->pixels = (uint8_t *)malloc(32 * 32 * 4);
+    unsigned r = 977;
+    for (int i = 0; i < 32 * 32; i++) {
+        r = r * 1103515245u + 12345u;
+        uint8_t *p = b->pixels + i * 4;
+        p[0] = p[1] = p[2] = (uint8_t)(r >> 16);
+        p[3] = (uint8_t)(r >> 24);
+    }
+    if (tinted)
+        b->pixels[(32 * 32 - 1) * 4 + 1] ^= 1;
+    b->flags |= OV_BITMAP_ALPHA;
+    return true;
+}
+
+std::vector<GLint> s_upload_formats;
+void (*s_real_tex_image)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void *) = nullptr;
+void RecordingTexImage2D(GLenum t, GLint l, GLint i, GLsizei w, GLsizei h, GLint b, GLenum f, GLenum ty, const void *p)
+{
+    s_upload_formats.push_back(i);
+    s_real_tex_image(t, l, i, w, h, b, f, ty, p);
+}
+
+}  // namespace
+
+// A texture whose texels are all grey is kept as luminance and alpha (half the driver's
+// memory) and draws exactly as the same texels kept in full colour do: stretched and
+// turned with filtering, under tinted translucent corners, in every blend mode (the copy
+// mode replaces the colour with the texel's).
+TEST_F(GlesPixels, GreyTexelsKeptAsLuminanceAndAlphaDrawTheSamePixels)
+{
+    OVI_SetBitmapFileLoader(GreyLoader);
+    Start();
+    s_real_tex_image = ovgl.TexImage2D;
+    ovgl.TexImage2D = RecordingTexImage2D;
+    s_upload_formats.clear();
+    ov_bitmap_t *grey = ov->OV_LoadBitmap("grey", OV_CACHE_GPU);
+    ov_bitmap_t *tinted = ov->OV_LoadBitmap("grey-but-one", OV_CACHE_GPU);
+    ovgl.TexImage2D = s_real_tex_image;
+    ASSERT_TRUE(grey && grey->hw.uploaded && tinted && tinted->hw.uploaded);
+    EXPECT_EQ(s_upload_formats, (std::vector<GLint>{GL_LUMINANCE_ALPHA, GL_RGBA}));
+
+    ov_bitmap_t *drawn = grey;
+    app.draw = [&](float) {
+        ov->OV_ClearScreen(0.2f, 0.5f, 0.7f);
+        ov->OV_SetPixelFilter(1);
+        for (int mode = 0; mode <= 4; mode++) {
+            ov->OV_SetBlend(mode);
+            // A quad turned by about 20 degrees, 4.6 x 3.1 texels a texel, texels 0..28 on
+            // each axis (the bilinear footprint stays off the last three).
+            const float ox = 20.0f + mode * 200.0f, oy = 60.0f;
+            const float ax = 120.0f, ay = 44.0f, bx = -30.0f, by = 84.0f;
+            ov_vertex_t v[4];
+            for (int i = 0; i < 4; i++) {
+                v[i].x = ox + (i & 1 ? ax : 0) + (i & 2 ? bx : 0);
+                v[i].y = oy + (i & 1 ? ay : 0) + (i & 2 ? by : 0);
+                v[i].z = ov->OV_GetDepthDefault();
+                v[i].u = i & 1 ? 28.0f / 32.0f : 0.0f;
+                v[i].v = i & 2 ? 28.0f / 32.0f : 0.0f;
+                v[i].color[0] = (uint8_t)(255 - i * 40);
+                v[i].color[1] = (uint8_t)(90 + i * 50);
+                v[i].color[2] = (uint8_t)(200 - i * 30);
+                v[i].color[3] = (uint8_t)(255 - i * 45);
+            }
+            ov->OV_DrawBitmap4V(drawn, v);
+        }
+        ov->OV_SetBlend(0);
+    };
+    OVI_Frame(16);
+    std::vector<Rgba> from_grey;
+    for (int y = 40; y < 200; y++)
+        for (int x = 0; x < 1000; x++)
+            from_grey.push_back(Pixel(x, y));
+    drawn = tinted;
+    OVI_Frame(16);
+    int differing = 0, background = 0;
+    for (int y = 40; y < 200; y++)
+        for (int x = 0; x < 1000; x++) {
+            const Rgba p = Pixel(x, y);
+            differing += p != from_grey[(size_t)((y - 40) * 1000 + x)];
+            background += p == Pixel(0, 599);
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_LT(background, 1000 * 160 * 3 / 4) << "the quads were drawn";
+    OVI_SetBitmapFileLoader(nullptr);
+}

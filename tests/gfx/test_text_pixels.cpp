@@ -181,3 +181,25 @@ TEST_F(TextPixels, DrawTextfGivesTheWidestLine)
     EXPECT_EQ(none, 0);
     EXPECT_EQ(Pixel(100, 62), kWhite);  // the second line is drawn too
 }
+
+// Once its atlas is uploaded a font keeps no packed copy of it (the glyphs keep their own
+// images): a rebuild of its textures packs them again and draws the same pixels.
+TEST_F(TextPixels, AnUploadedAtlasKeepsNoPackedCopyAndRebuildsTheSame)
+{
+    Run([this] { ov->OV_DrawTextf(font_, 100, 50, "ABCD"); });
+    ASSERT_TRUE(font_ && font_->atlas.hw.uploaded);
+    EXPECT_EQ(font_->atlas.pixels, nullptr);
+    std::vector<Rgba> before;
+    for (int y = 48; y < 60; y++)
+        for (int x = 98; x < 124; x++)
+            before.push_back(Pixel(x, y));
+    ASSERT_EQ(ov->OV_RefreshFont(font_), 1);
+    EXPECT_TRUE(font_->atlas.hw.uploaded);
+    EXPECT_EQ(font_->atlas.pixels, nullptr);
+    OVI_Frame(16);
+    size_t i = 0;
+    for (int y = 48; y < 60; y++)
+        for (int x = 98; x < 124; x++)
+            EXPECT_EQ(Pixel(x, y), before[i++]) << x << "," << y;
+    EXPECT_EQ(Pixel(100, 52), kWhite);
+}

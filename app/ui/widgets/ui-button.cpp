@@ -43,17 +43,11 @@ void ReadColor(lua_State *L, color_t *c)
 
 }  // namespace
 
-void UICompButton::StoreText(const char *stored)
-{
-    StoreLabel(stored);
-    UpdateDimensions();
-}
-
 void UICompButton::ApplyFormattedText(const char *formatted)
 {
     char unescaped[4096];
     UnescapeText(formatted, unescaped);
-    StoreText(unescaped);
+    StoreLabel(unescaped);
     ReportDynamicText(this, formatted);
 }
 
@@ -206,13 +200,13 @@ void UICompButton::InheritOwn(const UICompButton &t)
     scale_disabled = t.scale_disabled;
     dynamic_text_scale_min = t.dynamic_text_scale_min;
     dynamic_text_scale_max = t.dynamic_text_scale_max;
-    font = t.font;
     text_scale_idle = t.text_scale_idle;
     text_scale_over = t.text_scale_over;
     text_scale_pressed = t.text_scale_pressed;
     text_scale_disabled = t.text_scale_disabled;
-    if (t.text && &t != this)
-        StoreText(t.text);
+    // The text as stored (no escape pass: re-applying a stored text must not eat its
+    // backslashes again).
+    InheritLabel(t);
     textbox_width = t.textbox_width;
     textbox_height = t.textbox_height;
     max_text_width_percentage = t.max_text_width_percentage;
@@ -229,14 +223,8 @@ int UICompButton::GetOwnProperty(const char *prop, lua_State *L)
         lua_pushstring(L, BitmapName(bm_idle));
         return 1;
     }
-    if (Is(prop, "button.font")) {
-        lua_pushstring(L, FontName(font));
+    if (GetLabelProperty(prop, L))
         return 1;
-    }
-    if (Is(prop, "button.text")) {
-        lua_pushstring(L, text ? text : "");
-        return 1;
-    }
     ov->OV_Popupf(1, "UICompButton::GetProperty: Unknown Property '%s'\n", prop);
     return 0;
 }
@@ -244,6 +232,8 @@ int UICompButton::GetOwnProperty(const char *prop, lua_State *L)
 int UICompButton::SetOwnProperty(const char *prop, lua_State *L)
 {
     const char *value = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
+    if (SetLabelProperty(prop, value))
+        return 0;
     if (Is(prop, "button.bm_idle")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_idle, value);
         UpdateDimensions();
@@ -255,8 +245,6 @@ int UICompButton::SetOwnProperty(const char *prop, lua_State *L)
         ReplaceBitmapApplyingReferenceCounting(&bm_disabled, value);
     } else if (Is(prop, "button.bm_icon")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_icon, value);
-    } else if (Is(prop, "button.font")) {
-        SetFont(value ? ov->OV_GetFont(value) : nullptr);
     } else if (Is(prop, "button.text_offset")) {
         text_offset_x = LuaToFloat(L, 2);
         text_offset_y = LuaToFloat(L, 3);
@@ -265,9 +253,6 @@ int UICompButton::SetOwnProperty(const char *prop, lua_State *L)
         icon_offset_y = LuaToFloat(L, 3);
     } else if (Is(prop, "button.text_align")) {
         text_align = ParseAlignFlags(value);
-    } else if (Is(prop, "button.text")) {
-        if (value)
-            SetText("%s", value);
     } else if (Is(prop, "button.text_scale_idle")) {
         text_scale_idle = LuaToFloat(L, 2);
     } else if (Is(prop, "button.text_scale_over")) {
@@ -332,8 +317,6 @@ void UICompButton::ExportOwn(FILE *f, const UICompButton &t)
         fprintf(f, "SetProperty (\"button.text_scale_over\", %f);\n", text_scale_over);
     if (text_scale_pressed != t.text_scale_pressed)
         fprintf(f, "SetProperty (\"button.text_scale_pressed\", %f);\n", text_scale_pressed);
-    if (font && font != t.font)
-        WriteLuaPropertyText(f, "button.font", FontName(font));
-    if (text && (!t.text || strcmp(text, t.text) != 0))
-        WriteEscapedPropertyText(f, "button.text", text);
+    // The label with escape pairs: SetText reads them back.
+    ExportLabel(f, t, true);
 }

@@ -16,6 +16,8 @@ class UICompButton : public UICompKind<UICompButton, UICOMP_BUTTON>,
                      public UIFormattedText<UICompButton, 4096>,
                      public UIOwnedLabel<UICompButton> {
 public:
+    static constexpr const char *kLabelKind = "button";
+
     void Draw() override;
     // 2 takes a reference on each set bitmap (idle, over, pressed, disabled, icon) and
     // updates the size; 3 gives them back.
@@ -36,6 +38,8 @@ public:
     void SetIcon(ov_bitmap_t *icon);
     // Stores the font; updates the size when a text is set.
     void SetFont(ov_font_t *font);
+    // A stored label (set, or inherited) updates the size.
+    void LabelStored() { UpdateDimensions(); }
 
     ov_bitmap_t *bm_idle = nullptr;
     ov_bitmap_t *bm_over = nullptr;
@@ -43,7 +47,6 @@ public:
     ov_bitmap_t *bm_disabled = nullptr;
     ov_bitmap_t *bm_icon = nullptr;
     float icon_offset_x = 0.0f, icon_offset_y = 0.0f;
-    ov_font_t *font = nullptr;
     // text: after the escape pass
     float textbox_width = 0.0f, textbox_height = 0.0f;
     int text_align = UIALIGN_CENTER;
@@ -57,11 +60,6 @@ public:
     float dynamic_text_scale_min = 1.0f, dynamic_text_scale_max = 1.0f;
     float dynamic_text_scale = 1.0f;
     float text_scale_idle = 1.0f, text_scale_over = 1.0f, text_scale_pressed = 1.0f, text_scale_disabled = 1.0f;
-
-private:
-    // Stores a text as it is (no escape pass: re-applying a stored text must not eat
-    // its backslashes again) and updates the size.
-    void StoreText(const char *stored);
 };
 
 #endif

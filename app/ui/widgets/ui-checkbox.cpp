@@ -83,9 +83,7 @@ void UICompCheckbox::InheritOwn(const UICompCheckbox &t)
     bm_pressed = t.bm_pressed;
     bm_disabled = t.bm_disabled;
     bm_marker = t.bm_marker;
-    font = t.font;
-    if (t.text && &t != this)
-        StoreLabel(t.text);
+    InheritLabel(t);
     value = t.value;
 }
 
@@ -99,14 +97,8 @@ int UICompCheckbox::GetOwnProperty(const char *prop, lua_State *L)
         lua_pushstring(L, BitmapName(bm_idle));
         return 1;
     }
-    if (Is(prop, "checkbox.font")) {
-        lua_pushstring(L, FontName(font));
+    if (GetLabelProperty(prop, L))
         return 1;
-    }
-    if (Is(prop, "checkbox.text")) {
-        lua_pushstring(L, text ? text : "");
-        return 1;
-    }
     ov->OV_Popupf(1, "UICompCheckbox::GetProperty: Unknown Property '%s'\n", prop);
     return 0;
 }
@@ -114,6 +106,8 @@ int UICompCheckbox::GetOwnProperty(const char *prop, lua_State *L)
 int UICompCheckbox::SetOwnProperty(const char *prop, lua_State *L)
 {
     const char *value_text = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
+    if (SetLabelProperty(prop, value_text))
+        return 0;
     if (Is(prop, "checkbox.value")) {
         if (lua_type(L, 2) == LUA_TBOOLEAN)
             value = lua_toboolean(L, 2) ? 1 : 0;
@@ -130,11 +124,6 @@ int UICompCheckbox::SetOwnProperty(const char *prop, lua_State *L)
         ReplaceBitmapApplyingReferenceCounting(&bm_disabled, value_text);
     } else if (Is(prop, "checkbox.bm_marker")) {
         ReplaceBitmapApplyingReferenceCounting(&bm_marker, value_text);
-    } else if (Is(prop, "checkbox.font")) {
-        SetFont(value_text ? ov->OV_GetFont(value_text) : nullptr);
-    } else if (Is(prop, "checkbox.text")) {
-        if (value_text)
-            SetText("%s", value_text);
     } else {
         ov->OV_Popupf(1, "UICompCheckbox::SetProperty: Unknown Property '%s'\n", prop);
     }
@@ -148,11 +137,8 @@ void UICompCheckbox::ExportOwn(FILE *f, const UICompCheckbox &t)
         {"checkbox.bm_pressed", bm_pressed, t.bm_pressed}, {"checkbox.bm_disabled", bm_disabled, t.bm_disabled},
         {"checkbox.bm_marker", bm_marker, t.bm_marker}
     });
-    if (font && font != t.font)
-        WriteLuaPropertyText(f, "checkbox.font", FontName(font));
-    // The label with Lua escapes, so that quotes, backslashes and line breaks survive.
-    if (text && (!t.text || strcmp(text, t.text) != 0))
-        WriteLuaPropertyText(f, "checkbox.text", text);
+    // The label as stored: SetText reads no escape pairs.
+    ExportLabel(f, t, false);
     if (value != t.value)
         fprintf(f, "SetProperty (\"checkbox.value\", \"%d\");\n", value);
 }

@@ -14,6 +14,8 @@ class UICompCheckbox : public UICompKind<UICompCheckbox, UICOMP_CHECKBOX>,
                        public UIFormattedText<UICompCheckbox, 4096>,
                        public UIOwnedLabel<UICompCheckbox> {
 public:
+    static constexpr const char *kLabelKind = "checkbox";
+
     void Draw() override;
     // 2 takes a reference on each set bitmap (idle, over, pressed, disabled, marker)
     // and updates the size; 3 gives them back.
@@ -35,7 +37,6 @@ public:
     ov_bitmap_t *bm_pressed = nullptr;
     ov_bitmap_t *bm_disabled = nullptr;
     ov_bitmap_t *bm_marker = nullptr;
-    ov_font_t *font = nullptr;
     int value = 0;                        // 0 unchecked, anything else checked
 };
 

@@ -214,4 +214,44 @@ void WriteEscapedPropertyText(FILE *f, const char *property, const char *text)
     fputs("\");\n", f);
 }
 
+LabelProperty LabelPropertyOf(const char *prop, const char *kind)
+{
+    const size_t n = strlen(kind);
+    if (strncmp(prop, kind, n) != 0 || prop[n] != '.')
+        return LABEL_NONE;
+    if (strcmp(prop + n + 1, "font") == 0)
+        return LABEL_FONT;
+    if (strcmp(prop + n + 1, "text") == 0)
+        return LABEL_TEXT;
+    return LABEL_NONE;
+}
+
+bool PushLabelProperty(lua_State *L, const char *prop, const char *kind, const ov_font_t *font, const char *text)
+{
+    switch (LabelPropertyOf(prop, kind)) {
+    case LABEL_FONT: lua_pushstring(L, FontName(font)); return true;
+    case LABEL_TEXT: lua_pushstring(L, text ? text : ""); return true;
+    default: return false;
+    }
+}
+
+void ExportLabel(FILE *f, const char *kind, const ov_font_t *font, const ov_font_t *their_font, const char *text,
+                 const char *their_text, bool escape_pairs)
+{
+    char property[64];
+    if (font && font != their_font) {
+        snprintf(property, sizeof property, "%s.font", kind);
+        WriteLuaPropertyText(f, property, FontName(font));
+    }
+    if (text && (!their_text || strcmp(text, their_text) != 0)) {
+        snprintf(property, sizeof property, "%s.text", kind);
+        // Escape pairs for a kind that reads them back, else Lua's escapes, so that
+        // quotes, backslashes and line breaks survive either way.
+        if (escape_pairs)
+            WriteEscapedPropertyText(f, property, text);
+        else
+            WriteLuaPropertyText(f, property, text);
+    }
+}
+
 }  // namespace uiwidget

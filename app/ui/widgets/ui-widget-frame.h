@@ -86,6 +86,19 @@ void UnescapeText(const char *in, char *out);
 // back (a backslash is written as four: Lua reads two, the pass makes them one).
 void WriteEscapedPropertyText(FILE *f, const char *property, const char *text);
 
+// The label properties of a labelled kind named `kind` ("button", "checkbox"):
+// "<kind>.font" and "<kind>.text".
+enum LabelProperty { LABEL_NONE = 0, LABEL_FONT, LABEL_TEXT };
+LabelProperty LabelPropertyOf(const char *prop, const char *kind);
+// GetProperty of a label property: pushes the font's name or the stored text ("" for
+// none) and returns true; false, nothing pushed, for another name.
+bool PushLabelProperty(lua_State *L, const char *prop, const char *kind, const ov_font_t *font, const char *text);
+// Export: the font's line when it is set and not the reference's, then the text's when
+// it is set and not the reference's; the text with escape pairs for a kind whose SetText
+// reads them (`escape_pairs`), else with Lua's escapes.
+void ExportLabel(FILE *f, const char *kind, const ov_font_t *font, const ov_font_t *their_font, const char *text,
+                 const char *their_text, bool escape_pairs);
+
 }  // namespace uiwidget
 
 #endif

@@ -7,6 +7,7 @@
 #include "core/data/dataman.h"
 #include "core/platform-info.h"
 #include "core/settings.h"
+#include "ovkeynames.h"
 #include "gfx/window.h"
 
 #include <map>

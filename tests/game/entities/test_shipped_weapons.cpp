@@ -24,7 +24,6 @@
 #include "tests/support/headless_engine.h"
 
 #include "app/services/dataman.h"
-#include "app/services/random.h"
 #include "app/ui/screen-manager.h"
 #include "game/entities/entity-ai.h"
 #include "game/entities/entity-types.h"
@@ -82,22 +81,8 @@ protected:
     void SetUp() override
     {
         BattleTest::SetUp();
-        StartGame(1024, 768);
         ASSERT_NO_FATAL_FAILURE(
-            gametest::CopyShippedParts(ORVEX_PROGRAM_DIR, kShippedParts, sizeof kShippedParts / sizeof *kShippedParts));
-        ov->OV_AddSearchPath("res://data-sfx-WAV_22050_MONO", true);
-        AppSeedRandom(20261210u);
-        Powerup::last_powerup_timestamp = 0;
-        MakeWorld();
-        profile.Reset("1.xml");
-        prof = &profile;
-        // Every tutorial seen: none may halt the field.
-        for (const char *db : {"texts.xml", "powerups.xml"}) {
-            DMDatabase *texts = dman().GetDatabase(db);
-            DMArray *names = texts ? texts->GetArray(0) : nullptr;
-            for (int i = 0; names && i < names->GetSize(); i++)
-                profile.AddTag("tutorials_completed", names->GetNode(i)->id);
-        }
+            StartOnShippedData(ORVEX_PROGRAM_DIR, kShippedParts, sizeof kShippedParts / sizeof *kShippedParts));
         battle = MakeScreen("Game");
         sman.PushScreen(battle, 0);
         Steps(1, 0.0f);

@@ -405,8 +405,9 @@ TEST_F(ShopPixelTest, BoughtItemFliesToTheBunkerAndItsFollowerFadesIn)
     float last_x = before.x, highest = before.y, last_seen = 0.0f;
     int moves = 0, dimmest = 255;
     bool shot = false;
-    // Each drawn frame is an engine frame of 16 ms.
-    for (int frame = 0; frame <= 60; frame++) {
+    // Each drawn frame is an engine frame of 16 ms; the flight ends when the item is
+    // back on the shelf (it may be bought again: see the next test).
+    for (int frame = 0; frame <= 60 && Shop().list.items[0].sold; frame++) {
         const float t = 0.016f * (float)frame;
         const widgettest::Frame f = Draw();
         const BlueIcon icon = FindBlueIcon(f);
@@ -448,6 +449,38 @@ TEST_F(ShopPixelTest, BoughtItemFliesToTheBunkerAndItsFollowerFadesIn)
     EXPECT_STREQ("ARMOR_2", Shop().list.items[2].id);
     Run(30, 0.02f);
     EXPECT_EQ(255, Draw().At(sx, sy)[0]) << "the follower is whole";
+}
+
+// An item that may be bought again (the shield) and has no follower comes back to its
+// own slot once its flight is over: drawn there again, whole half a second on, and a
+// tap selects it and "Buy" buys it again.
+TEST_F(ShopPixelTest, MultiBuyItemComesBackToItsSlotAfterItsFlight)
+{
+    game.money = 2000;
+    Open(&Shop());
+    ASSERT_EQ("BUNKER_FORCEFIELD", Ids()[0]);
+    const BlueIcon before = FindBlueIcon(Draw());
+    ASSERT_TRUE(before.seen);
+    TapItem(0);
+    TapComp("Buy");
+    ASSERT_EQ(1500, game.money);
+    ASSERT_TRUE(Shop().list.items[0].sold);
+    Shop().list.items[0].leave_time = 0.0f;  // from the purchase on, on the test's clock
+    Run(100, 0.01f);                          // the flight (0.77 s) and a fifth of a second more
+    Run(30, 0.02f);                           // the fade-in
+    const widgettest::Frame f = Draw();
+    Shot(f, "shop-multi-buy-back.png");
+    const BlueIcon back = FindBlueIcon(f);
+    ASSERT_TRUE(back.seen) << "the shield shows on the shelf again";
+    EXPECT_NEAR(before.x, back.x, 1.0f);
+    EXPECT_NEAR(before.y, back.y, 1.0f);
+    EXPECT_EQ(255, back.peak);
+    EXPECT_EQ("BUNKER_FORCEFIELD", Ids()[0]);
+
+    TapItem(0);
+    EXPECT_STREQ("BUNKER_FORCEFIELD", Selected());
+    TapComp("Buy");
+    EXPECT_EQ(1000, game.money) << "bought again at its price";
 }
 
 }  // namespace

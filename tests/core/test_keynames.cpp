@@ -1,6 +1,6 @@
 // The key-name table: every name, the digits and lower-case letters as their character
 // codes, and names that have no code.
-#include "app/services/keynames.h"
+#include "ovkeynames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
-// Key names: the engine key code of a key's name, as scripts name key states (and the
-// engine's settings name the console toggle key). Names match whole and case-sensitively.
-#include "app/services/keynames.h"
+// Key names: the engine key code of a key's name, as the engine's settings name the
+// console toggle key (and scripts name key states). Names match whole and
+// case-sensitively.
+#include "ovkeynames.h"
 
 #include <string.h>
 
