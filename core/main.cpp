@@ -3,6 +3,7 @@
 // into exit requests and runs the engine. The whole command line goes to the
 // application; switches the engine does not know are left to it.
 #include "core/ov_state.h"
+#include "core/service-calls.h"
 #include "platform/device.h"
 #include "platform/headless.h"
 #include "platform/signals.h"
@@ -56,6 +57,9 @@ int main(int argc, char **argv)
             return 0;
         }
     }
+    // The GL driver loads meanwhile: the display, the settings, the services and the
+    // application's start do not need it.
+    ov_gfx_calls.StartDriverPreload(headless);
     OVI_SetCommandLine(argc, argv);
     OVI_SetCommandLineSettings(developer, features);
 

@@ -104,6 +104,12 @@ struct ov_gfx_calls_t {
     int64_t (*BitmapPoolBytes)(void);
     void (*ReleaseBitmapsAtExit)(void);
     void (*ReleaseFontsAtExit)(void);
+
+    // ---- Start-up: loads the GL driver for a headless or a desktop run on a thread of
+    // its own while the main thread goes on (headless: brings the display up; desktop:
+    // the driver's screen on a GLX connection of its own); the renderer's
+    // initialisation waits for it.
+    void (*StartDriverPreload)(bool headless);
 };
 
 struct ov_sound_calls_t {

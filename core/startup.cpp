@@ -263,18 +263,6 @@ bool OVI_Init(void)
 {
     OV_PrintDebugf(OV_SYSTEM, "Endianness: %d.\n", ov_state.byte_order);
     ov_gfx_calls.SetupAutoscale();
-    if (!ov_gfx_calls.InitRenderer()) {
-        const char *names = ov_state.renderer_implementation ? ov_state.renderer_implementation : "";
-        OV_PrintDebugf(OV_ERROR,
-                       "Unable to initialize the renderer ('%s'). Tried all listed renderers but was unable to initialize any.\n",
-                       names);
-        OV_Popupf(OV_WARNING,
-                  "Unable to initialize the graphics ('%s'). Please try restarting the application.\nIf that doesn't help, "
-                  "consider updating your display adapter driver software.\nFor more information on how to do this, please "
-                  "see your hardware \nmanufacturer's support page.",
-                  names);
-        return false;
-    }
     for (int i = 0; i < 8; i++)
         if (ov_state.input_names[i])
             OVID_LoadInputImp(ov_state.input_names[i]);
@@ -287,6 +275,10 @@ bool OVI_Init(void)
     ov_prog->parms.developer_mode = ov_state.developer_mode;
     ov_prog->parms.locale = ov_state.locale;
 
+    // The application starts before the renderer: its Init reads its data, starts its
+    // services and sets up its first screen (resources made now reach the GPU when the
+    // renderer comes up) while the GL driver, loading on a thread since main began,
+    // finishes; the renderer's initialisation waits for that thread.
     OV_Printf("Initializing Program '%s'..\n", ov_prog->title);
     if (ov_prog->Init && ov_prog->Init()) {
         ov_state.app_initialized = 1;
@@ -295,6 +287,24 @@ bool OVI_Init(void)
         ov_state.app_initialized = 0;
     }
 
+    if (!ov_gfx_calls.InitRenderer()) {
+        const char *names = ov_state.renderer_implementation ? ov_state.renderer_implementation : "";
+        OV_PrintDebugf(OV_ERROR,
+                       "Unable to initialize the renderer ('%s'). Tried all listed renderers but was unable to initialize any.\n",
+                       names);
+        OV_Popupf(OV_WARNING,
+                  "Unable to initialize the graphics ('%s'). Please try restarting the application.\nIf that doesn't help, "
+                  "consider updating your display adapter driver software.\nFor more information on how to do this, please "
+                  "see your hardware \nmanufacturer's support page.",
+                  names);
+        // The run ends here without the engine's shutdown; the application, started
+        // already, stops its workers and gives back what it holds first.
+        OV_SignalShutdown();
+        if (ov_state.app_initialized && ov_prog->Shutdown)
+            ov_prog->Shutdown();
+        ov_state.app_initialized = 0;
+        return false;
+    }
     ov_state.show_fps = OVI_ProductFeatureExists("SHOW_FPS");
     ov_state.render_stereo = OVI_ProductFeatureExists("RENDER_STEREO");
     ov_state.core_ready = 1;

@@ -4,6 +4,7 @@
 // font pools.
 #include "core/ov_state.h"
 #include "core/service-calls.h"
+#include "gfx/driver-preload.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw.h"
 #include "gfx/font.h"
@@ -164,4 +165,6 @@ const ov_gfx_calls_t ov_gfx_calls = {
     BitmapPoolBytes,
     OVI_ReleaseBitmapsAtExit,
     OVI_ReleaseFontsAtExit,
+
+    OVID_StartDriverPreload,
 };

@@ -5,6 +5,7 @@
 // (glx-context.cpp); EGL on that window is the fallback when GLX cannot give an
 // OpenGL ES 1.1 context, or when ORVEX_GL_CONTEXT=egl asks for it.
 #include "core/ov_state.h"
+#include "gfx/driver-preload.h"
 #include "gfx/glx-context.h"
 #include "gfx/rendimp-gles.h"
 #include "gfx/window.h"
@@ -70,17 +71,23 @@ static bool WindowInProgramMode()
     return true;
 }
 
-// The desktop context through GLX. False (after a log line saying why) when it cannot
-// be had: the caller then goes on with EGL.
-static bool InitializeDesktopGlx()
+// The desktop context through GLX, on the GLX connection the driver's preload opened
+// when there is one. False (after a log line saying why) when it cannot be had: the
+// caller then goes on with EGL.
+static bool InitializeDesktopGlx(void *preloaded_display)
 {
-    if (Headless() || !OVID_GLX_Built())
+    if (Headless() || !OVID_GLX_Built()) {
+        OVID_GLX_CloseDisplay(preloaded_display);
         return false;
+    }
     const char *forced = getenv("ORVEX_GL_CONTEXT");
     if (forced && strcmp(forced, "egl") == 0) {
+        OVID_GLX_CloseDisplay(preloaded_display);
         OV_Printf("Desktop GL context: EGL (ORVEX_GL_CONTEXT=egl)\n");
         return false;
     }
+    if (preloaded_display)
+        OVID_GLX_AdoptDisplay(preloaded_display);
     if (!WindowInProgramMode())
         return false;
     void *display = ovdev::screen_get_native_display(ov_qnx_screen_context);
@@ -164,7 +171,10 @@ static void ReleaseEglObjects()
 // Brings EGL up and makes the context current on the calling thread.
 bool OVID_OGLES_Initialize()
 {
-    if (InitializeDesktopGlx())
+    // The driver loaded ahead (headless: the display brought up; GLX: a connection of
+    // its own with the driver's screen up) is in place first.
+    ov_driver_preload_result_t preload = OVID_FinishDriverPreload();
+    if (InitializeDesktopGlx(preload.glx_display))
         return true;
     ReleaseEglObjects();
     sEglConfig = nullptr;

@@ -15,7 +15,9 @@
 
 namespace {
 
-Display *s_display = nullptr;
+Display *s_display = nullptr;  // the connection the context is made on
+Display *s_native = nullptr;   // the device layer's connection (the window's owner)
+Display *s_own = nullptr;      // a connection of our own (adopted), until its context goes
 Window s_window = 0;
 GLXContext s_context = nullptr;
 
@@ -93,11 +95,20 @@ GLXFBConfig ChooseConfig(int screen, const XWindowAttributes &window)
     return chosen;
 }
 
+void CloseOwnDisplay()
+{
+    if (s_own)
+        XCloseDisplay(s_own);
+    s_own = nullptr;
+}
+
 bool Fail(const char *reason, const char **why)
 {
     if (why)
         *why = reason;
+    CloseOwnDisplay();
     s_display = nullptr;
+    s_native = nullptr;
     s_window = 0;
     return false;
 }
@@ -112,17 +123,27 @@ bool OVID_GLX_Built()
 bool OVID_GLX_Initialize(void *native_display, unsigned long native_window, int swap_interval, const char **why)
 {
     // A context that still exists on the same window is kept: its textures stay valid.
-    if (s_context && s_display == native_display && s_window == native_window) {
+    if (s_context && s_native == native_display && s_window == native_window) {
         if (!OVID_GLX_MakeCurrent())
             return Fail("glXMakeCurrent failed on the kept context", why);
         OVID_GLX_SetSwapInterval(swap_interval);
         return true;
     }
+    Display *own = s_own;
+    s_own = nullptr;  // kept across the shutdown of an earlier context
     OVID_GLX_Shutdown();
-    s_display = static_cast<Display *>(native_display);
+    s_own = own;
+    s_native = static_cast<Display *>(native_display);
     s_window = (Window)native_window;
-    if (!s_display || !s_window)
+    if (!s_native || !s_window)
         return Fail("no X11 window", why);
+    s_display = s_native;
+    if (s_own) {
+        // The window was made on the device layer's connection: the server knows it
+        // once that connection's requests are through.
+        XSync(s_native, False);
+        s_display = s_own;
+    }
     int error_base = 0, event_base = 0;
     if (!glXQueryExtension(s_display, &error_base, &event_base))
         return Fail("the X server has no GLX", why);
@@ -184,8 +205,49 @@ void OVID_GLX_Shutdown()
         glXDestroyContext(s_display, s_context);
     }
     s_context = nullptr;
+    CloseOwnDisplay();
     s_display = nullptr;
+    s_native = nullptr;
     s_window = 0;
+}
+
+bool OVID_GLX_InitThreads()
+{
+    return XInitThreads() != 0;
+}
+
+void *OVID_GLX_OpenDisplay()
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return nullptr;
+    int error_base = 0, event_base = 0;
+    // The extension string of the default screen is what brings the driver's screen up.
+    if (!glXQueryExtension(display, &error_base, &event_base) ||
+        !glXQueryExtensionsString(display, DefaultScreen(display))) {
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    return display;
+}
+
+void OVID_GLX_CloseDisplay(void *display)
+{
+    if (display)
+        XCloseDisplay(static_cast<Display *>(display));
+}
+
+bool OVID_GLX_OnOwnDisplay()
+{
+    return s_context && s_own && s_display == s_own;
+}
+
+void OVID_GLX_AdoptDisplay(void *display)
+{
+    if (display == s_own)
+        return;
+    CloseOwnDisplay();
+    s_own = static_cast<Display *>(display);
 }
 
 void OVID_GLX_SwapBuffers()
@@ -264,6 +326,20 @@ void OVID_GLX_DrawableSize(int *width, int *height)
 ov_gl_proc_t OVID_GLX_GetProcAddress(const char *)
 {
     return nullptr;
+}
+bool OVID_GLX_InitThreads()
+{
+    return false;
+}
+void *OVID_GLX_OpenDisplay()
+{
+    return nullptr;
+}
+void OVID_GLX_CloseDisplay(void *) {}
+void OVID_GLX_AdoptDisplay(void *) {}
+bool OVID_GLX_OnOwnDisplay()
+{
+    return false;
 }
 
 #endif

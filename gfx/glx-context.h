@@ -27,4 +27,23 @@ ov_gl_proc_t OVID_GLX_GetProcAddress(const char *name);
 // True when the build has the GLX path at all (desktop builds).
 bool OVID_GLX_Built();
 
+// Makes Xlib safe for threads (XInitThreads); before any other Xlib call of the
+// program, on the main thread. False when Xlib cannot be.
+bool OVID_GLX_InitThreads();
+// Opens a connection of its own to the X server that DISPLAY names and brings GLX up on
+// it, which loads and starts the driver's screen: the costly part of a first context,
+// and one that needs no window. Null when there is no server or no GLX. Any thread,
+// after OVID_GLX_InitThreads; the connection is handed to OVID_GLX_AdoptDisplay or
+// closed with OVID_GLX_CloseDisplay.
+void *OVID_GLX_OpenDisplay();
+void OVID_GLX_CloseDisplay(void *display);
+// The next context is made on this connection (from OVID_GLX_OpenDisplay) instead of
+// the device layer's, on the device layer's window (a server-side resource, the same
+// on every connection); the connection is closed with that context, or at once when
+// none is made on it. Main thread only.
+void OVID_GLX_AdoptDisplay(void *display);
+// True while the context is made on an adopted connection rather than the device
+// layer's.
+bool OVID_GLX_OnOwnDisplay();
+
 #endif

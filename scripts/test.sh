@@ -49,7 +49,7 @@ tsan_clean=(tests/core/test_threads tests/core/test_log tests/tsan/test_threads_
             tests/online/test_news_threads tests/app/ui/test_ui_widget_threads
             tests/online/test_online_threads
             tests/game/test_scape_threads
-            tests/game/screens/test_loading)
+            tests/game/screens/test_loading tests/gfx/test_driver_preload)
 CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_TSAN=ON -DORVEX_DESKTOP=OFF -DORVEX_BENCH=OFF
 targets=()
 for t in "${tsan_clean[@]}"; do targets+=("$(basename "$t")"); done

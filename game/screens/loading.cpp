@@ -24,6 +24,7 @@ Screen *const menu_screens[3] = {&screen_loading, &screen_main_menu, &screen_pop
 namespace {
 
 const char *kBannerBitmap = "ui/gfx/banner-cloth.png";
+const char *kWindmillBitmap = "game-ui/bullet.png";
 const int kBannerResolution = 24;
 // Seconds between the all-preloaded report and the hand-over to the main menu.
 const float kHandOverDelay = 0.5f;
@@ -79,6 +80,11 @@ void ScreenLoading::Enter()
     // a reference of its own (the get-bitmap call's one reference is shared by all its
     // callers, so freeing the banner must not give that one back).
     BuildFlagMesh(&bg_banner, LoadFlagBitmap(kBannerBitmap, sman.cache_flags), kBannerResolution);
+    // The windmill's bitmap is read now, while the start-up waits for the GL driver
+    // anyway, not in the first frame (its package's index and the picture). The same
+    // cached look-up as in Draw: one reference for both.
+    if (GetComp("Windmill"))
+        ov->OV_GetBitmap(kWindmillBitmap);
 }
 
 void ScreenLoading::Leave() {}
@@ -137,7 +143,7 @@ void ScreenLoading::Draw(float)
     ov->OV_SetBlend(0);
     if (UIComp *windmill = GetComp("Windmill")) {
         // The engine's cached look-up: one reference taken at the first call only.
-        if (ov_bitmap_t *bullet = ov->OV_GetBitmap("game-ui/bullet.png")) {
+        if (ov_bitmap_t *bullet = ov->OV_GetBitmap(kWindmillBitmap)) {
             vec2_t at = windmill->GetStaticPos();
             ov->OV_SetAlpha(windmill->alpha);
             ov->OV_DrawBitmapRS(bullet, at.x, at.y, (float)ov->OV_GetTime() * 0.002f, 1.0f);

@@ -23,7 +23,12 @@ ov_prog_t s_record;
 
 int AppInit()
 {
-    return 1;
+    return app.init ? app.init() : 1;
+}
+void AppShutdown()
+{
+    if (app.shutdown)
+        app.shutdown();
 }
 void AppDraw(float s)
 {
@@ -99,6 +104,7 @@ extern "C" ov_prog_t *OV_GetInterface(void)
     strcpy(s_record.developer_name, "Tests");
     s_record.Init = AppInit;
     s_record.Draw = AppDraw;
+    s_record.Shutdown = AppShutdown;
     s_record.EventProc = AppEvent;
     return &s_record;
 }

@@ -17,7 +17,9 @@ namespace gfxtest {
 
 // What the test application does and saw.
 struct App {
+    std::function<int()> init;  // the application's Init (none: succeeds)
     std::function<void(float)> draw;
+    std::function<void()> shutdown;  // the application's Shutdown (none: nothing)
     std::function<int(ov_event_t)> event;
     std::vector<ov_event_t> events;
     bool wrong_version = false;  // offer a record the engine refuses (the null application runs)

@@ -7,6 +7,8 @@
 #include "tests/support/xvfb.h"
 
 #include "gfx/bitmap.h"
+#include "gfx/driver-preload.h"
+#include "gfx/glx-context.h"
 #include "gfx/gl-table.h"
 #include "gfx/rendimp-gles.h"
 #include "gfx/rendimp.h"
@@ -176,19 +178,30 @@ protected:
         ovdev::UseHeadlessBackend();
         xvfb_.reset();
         OVI_SetBitmapFileLoader(nullptr);
+        OVID_GLX_CloseDisplay(OVID_FinishDriverPreload().glx_display);
+        if (!display_saved_)
+            return;
         if (had_display_)
             setenv("DISPLAY", old_display_.c_str(), 1);
         else
             unsetenv("DISPLAY");
     }
+    // Points DISPLAY at the X server (the old value comes back at the end of the test).
+    void UseDisplay(const std::string &display)
+    {
+        if (!display_saved_) {
+            const char *old = getenv("DISPLAY");
+            had_display_ = old != nullptr;
+            old_display_ = old ? old : "";
+            display_saved_ = true;
+        }
+        setenv("DISPLAY", display.c_str(), 1);
+    }
     // Starts the engine on the headless pbuffer, or on the desktop window of the X server.
     void StartOn(const std::string &display)
     {
-        const char *old = getenv("DISPLAY");
-        had_display_ = old != nullptr;
-        old_display_ = old ? old : "";
         if (!display.empty()) {
-            setenv("DISPLAY", display.c_str(), 1);
+            UseDisplay(display);
             use_backend_ = UseDesktop;
         }
         Start(kW, kH);
@@ -233,6 +246,7 @@ protected:
         xvfb_.reset(new Xvfb(extra));
         return xvfb_->display();
     }
+    bool display_saved_ = false;
     bool had_display_ = false;
     std::string old_display_;
     std::unique_ptr<Xvfb> xvfb_;
@@ -287,4 +301,53 @@ TEST_F(GlxPixels, ServerWithoutGlxFallsBackToEglAndSaysWhy)
     ASSERT_EQ(egl.size(), headless.size());
     for (size_t i = 0; i < egl.size(); i++)
         EXPECT_EQ(DifferingPixels(egl[i], headless[i]), 0) << kScenes[i].name;
+}
+
+// The program loads the driver ahead on a thread of its own, which brings GLX up on an
+// X connection of its own; the renderer makes its context there, on the device
+// layer's window, and draws what the pbuffer draws (and keeps it through a
+// re-initialisation).
+TEST_F(GlxPixels, ContextOnThePreloadsConnectionDrawsAsThePbuffer)
+{
+    std::vector<Frame> headless = HeadlessFrames();
+    std::string display = StartXvfb({});
+    if (display.empty())
+        GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the GLX context";
+    UseDisplay(display);
+    ov_driver_preload_plan_t plan = OVID_DriverPreloadPlan(false);
+    ASSERT_TRUE(plan.glx_display);
+    OVID_StartDriverPreloadPlan(plan);
+    StartOn(display);
+    EXPECT_FALSE(OVID_DriverPreloadPending()) << "the renderer waits for the preload";
+    ASSERT_STREQ(OVID_OGLES_ContextKind(), "glx");
+    EXPECT_TRUE(OVID_GLX_OnOwnDisplay());
+    std::vector<Frame> glx = DrawScenes();
+    ASSERT_EQ(glx.size(), headless.size());
+    for (size_t i = 0; i < glx.size(); i++)
+        EXPECT_EQ(DifferingPixels(glx[i], headless[i]), 0) << kScenes[i].name;
+    ASSERT_TRUE(ov->OV_ReInit());
+    OVI_Frame(16);
+    EXPECT_STREQ(OVID_OGLES_ContextKind(), "glx");
+    std::vector<Frame> after = DrawScenes();
+    for (size_t i = 0; i < after.size(); i++)
+        EXPECT_EQ(DifferingPixels(after[i], headless[i]), 0) << kScenes[i].name;
+}
+
+// Without GLX on the server the preload has no connection to offer, and the renderer
+// falls back to EGL as without a preload.
+TEST_F(GlxPixels, PreloadWithoutGlxOnTheServerLeavesTheFallbackToEgl)
+{
+    std::string display = StartXvfb({"-extension", "GLX"});
+    if (display.empty())
+        GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the fallback";
+    UseDisplay(display);
+    OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(false));
+    ov_driver_preload_result_t result = OVID_FinishDriverPreload();
+    EXPECT_EQ(result.glx_display, nullptr);
+    EXPECT_EQ(result.libraries_opened, 2);
+    OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(false));
+    StartOn(display);
+    EXPECT_STREQ(OVID_OGLES_ContextKind(), "egl");
+    EXPECT_FALSE(OVID_GLX_OnOwnDisplay());
+    EXPECT_TRUE(Logged("No OpenGL ES 1.1 context through GLX (the X server has no GLX): using EGL"));
 }

@@ -1,6 +1,7 @@
 // The renderer initialisation's failure and rollback paths, with a test renderer
 // whose Initialize fails a chosen number of times.
 #include "tests/gfx/gfx_fixture.h"
+#include "tests/support/headless_engine.h"
 
 #include "gfx/rendimp-null.h"
 
@@ -67,6 +68,36 @@ TEST_F(RendererFailure, ChangedSizeRollsBackToThePreviousParameters)
     EXPECT_EQ(s_renderer.widths, (std::vector<int>{800, 1024}));
     EXPECT_EQ(ov_parms.width, 1024);
     EXPECT_EQ(ov_state.renderer_ready, 1);
+}
+
+// The application starts before the renderer; when no renderer comes up the run ends
+// without the engine's shutdown, so the application is told to stop (its workers see
+// the quit flag) and shut down once, here.
+TEST_F(RendererFailure, NoRendererAtStartShutsTheStartedApplicationDownOnce)
+{
+    static int init_calls, shutdown_calls;
+    static bool quit_seen_at_shutdown;
+    init_calls = shutdown_calls = 0;
+    quit_seen_at_shutdown = false;
+    app.init = [] {
+        init_calls++;
+        return 1;
+    };
+    app.shutdown = [] {
+        shutdown_calls++;
+        quit_seen_at_shutdown = __atomic_load_n(&ov_prog->parms.quit, __ATOMIC_ACQUIRE) != 0;
+    };
+    s_renderer.failures_left = 1000;
+    EXPECT_FALSE(OVI_Init());
+    EXPECT_EQ(init_calls, 1);
+    EXPECT_EQ(shutdown_calls, 1);
+    EXPECT_TRUE(quit_seen_at_shutdown);
+    EXPECT_EQ(ov_state.app_initialized, 0);
+    EXPECT_EQ(ov_state.core_ready, 0);
+    EXPECT_TRUE(Logged("Unable to initialize the renderer ('"));
+    enginetest::CloseEngine(true);  // the teardown's shutdown does not call it again
+    started_ = false;
+    EXPECT_EQ(shutdown_calls, 1);
 }
 
 TEST_F(RendererFailure, ThirdConsecutiveFailureRaisesThePopup)

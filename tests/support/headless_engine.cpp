@@ -92,6 +92,14 @@ int CountLogLines(const std::string &fragment)
     return n;
 }
 
+int LogLineIndex(const std::string &fragment)
+{
+    for (size_t i = 0; i < ov_con.lines.size(); i++)
+        if (ov_con.lines[i].text && strstr(ov_con.lines[i].text, fragment.c_str()))
+            return (int)i;
+    return -1;
+}
+
 }  // namespace enginetest
 
 std::string enginetest::ShotPath(const char *group, const std::string &file)

@@ -32,6 +32,8 @@ void DeveloperSettings();
 Rgba ReadPixel(int x, int y);
 // The number of log lines that contain the fragment.
 int CountLogLines(const std::string &fragment);
+// The index of the first log line that contains the fragment; -1 when none does.
+int LogLineIndex(const std::string &fragment);
 
 // Where a test keeps a picture to be looked at: <root>/<group>/<file>, the root being
 // $ORVEX_SHOTS_DIR when set, else the build tree's "shots" folder; the folders are made

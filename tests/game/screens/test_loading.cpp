@@ -15,6 +15,7 @@
 #include "app/ui/ui-comps.h"
 #include "app/ui/uiset.h"
 #include "core/ov_state.h"
+#include "gfx/bitmap.h"
 #include "game/screens/flags.h"
 #include "game/screens/load-game-prompt.h"
 #include "game/screens/loading.h"
@@ -339,6 +340,34 @@ TEST_F(Loading, TheFirstFrameIsNotHeldUpForTheWorker)
     Frame(1.0f / 60.0f);
     EXPECT_EQ(s_main_waits.load(), 1) << "from then on the worker gets its time";
     OVT_SetTimeSource(nullptr);
+}
+
+// Whether the bitmap pool holds a bitmap of that name (read under the pool's lock: the
+// worker may be adding bitmaps meanwhile).
+bool BitmapInPool(const char *name)
+{
+    OVI_LockCoreMutex(OV_MUTEX_GET_BITMAP);
+    bool found = false;
+    for (int i = 0; i < OVI_GetBitmapHighWater() && !found; i++) {
+        const ov_bitmap_t *b = OVI_GetBitmapRecord(i);
+        found = b->name && strcmp(b->name, name) == 0;
+    }
+    OVI_UnlockCoreMutex(OV_MUTEX_GET_BITMAP);
+    return found;
+}
+
+// What the loading screen's first frame shows is read when the screen is entered (in
+// the program, while the GL driver still loads), the windmill's bitmap included: the
+// first frame reads no file.
+TEST_F(Loading, TheFirstFrameFindsTheWindmillsBitmapReadAlready)
+{
+    StartMenus();
+    PushLoading();
+    EXPECT_TRUE(BitmapInPool("game-ui/bullet.png")) << "read when the screen is entered";
+    Frame(1.0f / 60.0f);
+    ov_bitmap_t *bullet = ov->OV_GetBitmap("game-ui/bullet.png");
+    ASSERT_NE(bullet, nullptr);
+    EXPECT_EQ(bullet->refcount, 1) << "one reference for the screen's look-ups";
 }
 
 TEST_F(Loading, TheMainMenuFollowsHalfASecondAfterTheLastPreload)
