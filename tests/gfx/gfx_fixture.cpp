@@ -86,6 +86,21 @@ int CountLogged(const std::string &fragment)
     return enginetest::CountLogLines(fragment);
 }
 
+void DrawStretched(ov_bitmap_t *b, float x, float y, float w, float h, uint8_t alpha)
+{
+    ov_vertex_t v[4];
+    for (int i = 0; i < 4; i++) {
+        v[i].x = x + (i & 1 ? w : 0);
+        v[i].y = y + (i & 2 ? h : 0);
+        v[i].z = ov->OV_GetDepthDefault();
+        v[i].color[0] = v[i].color[1] = v[i].color[2] = 255;
+        v[i].color[3] = alpha;
+        v[i].u = (float)(i & 1);
+        v[i].v = (float)(i >> 1);
+    }
+    ov->OV_DrawBitmap4V(b, v);
+}
+
 }  // namespace gfxtest
 
 extern "C" ov_prog_t *OV_GetInterface(void)

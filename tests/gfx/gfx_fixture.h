@@ -48,6 +48,8 @@ Rgba Pixel(int x, int y);
 // True when some log line contains the fragment; the number of such lines.
 bool Logged(const std::string &fragment);
 int CountLogged(const std::string &fragment);
+// Draws the whole bitmap over (x, y, w, h) with four white corners of the given alpha.
+void DrawStretched(ov_bitmap_t *b, float x, float y, float w, float h, uint8_t alpha);
 
 }  // namespace gfxtest
 

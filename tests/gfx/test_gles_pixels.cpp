@@ -313,21 +313,6 @@ bool OpaqueLoader(ov_bitmap_t *b)
     return true;
 }
 
-// Four white corners over (x, y, w, h), the whole bitmap across them, alpha as given.
-void DrawStretched(ov_bitmap_t *b, float x, float y, float w, float h, uint8_t alpha)
-{
-    ov_vertex_t v[4];
-    for (int i = 0; i < 4; i++) {
-        v[i].x = x + (i & 1 ? w : 0);
-        v[i].y = y + (i & 2 ? h : 0);
-        v[i].z = ov->OV_GetDepthDefault();
-        v[i].color[0] = v[i].color[1] = v[i].color[2] = 255;
-        v[i].color[3] = alpha;
-        v[i].u = (float)(i & 1);
-        v[i].v = (float)(i >> 1);
-    }
-    ov->OV_DrawBitmap4V(b, v);
-}
 }  // namespace
 
 // An opaque bitmap stretched over the screen with the normal blend (a menu's backdrop) is

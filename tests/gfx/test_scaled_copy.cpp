@@ -53,18 +53,8 @@ struct Scene {
         ov->OV_SetColor(1, 1, 1);
         ov->OV_SetAlpha(1);
         ov->OV_SetPixelFilter(filter);
-        ov_vertex_t v[4];
-        for (int i = 0; i < 4; i++) {
-            v[i].x = x + (i & 1 ? w : 0);
-            v[i].y = y + (i & 2 ? h : 0);
-            v[i].z = ov->OV_GetDepthDefault();
-            v[i].color[0] = v[i].color[1] = v[i].color[2] = 255;
-            v[i].color[3] = alpha;
-            v[i].u = (float)(i & 1);
-            v[i].v = (float)(i >> 1);
-        }
         if (!hidden)
-            ov->OV_DrawBitmap4V(backdrop, v);
+            DrawStretched(backdrop, x, y, w, h, alpha);
         ov->OV_SetPixelFilter(1);
         ov->OV_SetColor(1, 0, 0);
         ov->OV_SetAlpha(0.5f);
