@@ -232,7 +232,7 @@ int OVI_LoadFontMFT(ov_font_t *f)
     r.Bytes(magic, 11);
     int version = 0;
     for (int v = 1; v <= 6 && r.ok; v++) {
-        char expect[12];
+        char expect[24];
         snprintf(expect, sizeof expect, "TSK_Font_v%d", v);
         if (memcmp(magic, expect, 11) == 0)
             version = v;

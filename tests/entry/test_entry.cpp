@@ -93,6 +93,7 @@ protected:
         shutdowns = 0;
         features_reply = nullptr;
         ov->OV_SetMasterVolume = SetMasterVolume;
+        real_sleep_ = ov->OVT_Sleep;
         ov->OVT_Sleep = Sleep;
         ov->OV_SignalShutdown = SignalShutdown;
         g_app_active = 1;
@@ -102,12 +103,18 @@ protected:
     }
     void TearDown() override
     {
+        // A test that ran the program's Init started the loading worker; it preloads
+        // through the scripts the engine's shutdown below closes, so it stops first, as
+        // the program's own shutdown does (waiting with the engine's real sleep).
+        ov->OVT_Sleep = real_sleep_;
+        EXPECT_TRUE(StopLoadingWorker(10000));
         AppSetRandomSource(nullptr);
         prog.parms.developer_mode = 1;
         prog.parms.console_visible = 0;
         UITest::TearDown();
         screen_game.SetName("Game");
     }
+    void (*real_sleep_)(int) = nullptr;
     // Keys go down (and stay held) or come up on the device; one engine frame delivers
     // them, and what that frame's screens slept or signalled is forgotten.
     void Keys(const std::vector<int> &symbols, bool down)
