@@ -10,7 +10,7 @@ packages=(
   zlib1g-dev libpng-dev libjpeg62-turbo-dev liblua5.1-0-dev
   libmpg123-dev lame
   libfreetype-dev fonts-dejavu-core librsvg2-bin
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lld
   xvfb xauth
   imagemagick
 )

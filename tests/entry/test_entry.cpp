@@ -16,6 +16,7 @@
 #include "app/ui/partfx.h"
 #include "app/ui/timeline.h"
 #include "game/game-util.h"
+#include "game/screens/battle-screen.h"
 #include "game/screens/flags.h"
 #include "game/screens/loading.h"
 #include "core/console.h"
@@ -80,6 +81,11 @@ class Entry : public UITest {
 protected:
     void SetUp() override
     {
+        // The program's own battle screen is linked in and registered under "Game" too;
+        // which of two screens of one name a lookup finds depends on the order the
+        // program's static screens were made in. Its name steps aside for the probe while
+        // no other thread looks screens up.
+        screen_game.SetName("Game (the program's, unused here)");
         UITest::SetUp();
         StartUI();
         master_volumes.clear();
@@ -100,6 +106,7 @@ protected:
         prog.parms.developer_mode = 1;
         prog.parms.console_visible = 0;
         UITest::TearDown();
+        screen_game.SetName("Game");
     }
     // Keys go down (and stay held) or come up on the device; one engine frame delivers
     // them, and what that frame's screens slept or signalled is forgotten.
