@@ -203,9 +203,16 @@ void OV_DrawLine(float x0, float y0, float x1, float y1)
         ov_rendimp->DrawLine(x0, y0, x1, y1);
 }
 
-// Whether a quad drawn with the normal blend would only copy its texels: the screen is
-// the target, the bitmap is its own opaque texture (no atlas whose neighbouring texels a
-// filtered edge could mix in, no transparent padding) and every corner is fully white.
+// Below this area (square units) an opaque quad keeps the normal blend: the copy saves a
+// little per pixel, but the switch to it and back ends the batch twice and changes the
+// rasteriser's state twice, which costs more than a small quad's blend (a waving flag's
+// cells, many of them fully lit, would otherwise switch once or twice each).
+static const float kOpaqueCopyMinArea = 128.0f * 128.0f;
+
+// Whether a quad drawn with the normal blend would only copy its texels, and is large
+// enough for the copy to pay: the screen is the target, the bitmap is its own opaque
+// texture (no atlas whose neighbouring texels a filtered edge could mix in, no
+// transparent padding) and every corner is fully white.
 static bool CopiesOpaque(const ov_bitmap_t *b, const ov_vertex_t *v)
 {
     if (ov_state.blend_mode != 0 || ov_state.render_target || ov_state.cur_shader || b->atlas || b->frames ||
@@ -215,7 +222,10 @@ static bool CopiesOpaque(const ov_bitmap_t *b, const ov_vertex_t *v)
         if ((v[i].color[0] & v[i].color[1] & v[i].color[2] & v[i].color[3]) != 255)
             return false;
     }
-    return true;
+    // The area of the parallelogram on the first three corners (the corner order is top
+    // left, top right, bottom left, bottom right).
+    const float area = fabsf((v[1].x - v[0].x) * (v[2].y - v[0].y) - (v[1].y - v[0].y) * (v[2].x - v[0].x));
+    return area >= kOpaqueCopyMinArea;
 }
 
 // Four caller vertices; their u, v (0..1) are mapped into the bitmap's texture rectangle.

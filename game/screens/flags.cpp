@@ -121,6 +121,12 @@ ov_vertex_t WaveFlagVertex(const FlagMesh &flag, const ov_vertex_t &rest, float 
     return out;
 }
 
+int FlagBandRows(int columns)
+{
+    const int rows = columns * columns / 144;
+    return rows < 1 ? 1 : (rows > columns ? columns : rows);
+}
+
 void DrawFlagMesh(const FlagMesh &flag, float x, float y, float scale, float alpha)
 {
     if (flag.released || !flag.bitmap || !flag.vertices)
@@ -129,17 +135,19 @@ void DrawFlagMesh(const FlagMesh &flag, float x, float y, float scale, float alp
     ov->OV_SetColor(1.0f, 1.0f, 1.0f);
     ov->OV_SetBlend(0);
     const float depth = ov->OV_GetDepthDefault();
-    // Each grid vertex is waved once (a vertex is shared by four cells): two rows are
-    // kept, the upper and the lower edge of the cells being drawn. Drawing runs on the
-    // main thread only.
+    // Each grid vertex on a band's edge is waved once (a vertex is shared by four
+    // quads): two rows are kept, the upper and the lower edge of the band being drawn.
+    // Drawing runs on the main thread only.
     static std::vector<ov_vertex_t> rows;
     const int w = flag.grid_w;
+    const int band = FlagBandRows(w - 1);
     rows.resize(2 * (size_t)w);
     ov_vertex_t *upper = rows.data(), *lower = upper + w;
     for (int c = 0; c < w; c++)
         upper[c] = WaveFlagVertex(flag, flag.vertices[c], x, y, scale, alpha, depth);
-    for (int r = 0; r + 1 < flag.grid_h; r++) {
-        const ov_vertex_t *next = flag.vertices + (r + 1) * w;
+    for (int r = 0; r + 1 < flag.grid_h; r += band) {
+        const int below = r + band < flag.grid_h - 1 ? r + band : flag.grid_h - 1;
+        const ov_vertex_t *next = flag.vertices + below * w;
         for (int c = 0; c < w; c++)
             lower[c] = WaveFlagVertex(flag, next[c], x, y, scale, alpha, depth);
         for (int c = 0; c + 1 < w; c++) {

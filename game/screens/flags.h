@@ -1,4 +1,4 @@
-// Waving flags: a bitmap cut into a grid of quads whose corners are displaced and
+// Waving flags: a bitmap cut into a grid of cells whose corners are displaced and
 // shaded by a few sine waves every time it is drawn, driven by a phase that advances
 // each frame. `flagmaster` keeps the flags the UI scripts load, draw and release by
 // integer id ("LoadFlag", "DrawFlag", "ReleaseFlag", "SetFlagWind"); the menus' banner
@@ -53,8 +53,19 @@ void AdvanceFlagPhase(FlagMesh *flag, float amount);
 // the scale and alpha; `depth` is the engine's default depth.
 ov_vertex_t WaveFlagVertex(const FlagMesh &flag, const ov_vertex_t &rest, float x, float y, float scale, float alpha,
                            float depth);
-// Draws every cell as one textured quad (OV_DrawBitmap4V); nothing for a released flag
-// or one without bitmap. Leaves alpha 1, colour white and blend mode 0 set.
+// Rows of cells that DrawFlagMesh draws as one quad per column, for a mesh of that many
+// columns: columns x columns / 144, at least 1, at most all of them (4 for the menus'
+// 24 x 24 banner, 1 for 16 columns or fewer). A column of the waved mesh is a straight
+// strip: its edges' corners, shading and texture coordinates change linearly from top
+// to bottom (the shading but for its 8-bit rounding), so a taller quad covers the same
+// strip. Its two triangles spread the texture a little differently from the cells'
+// (by the twist between the column's two edges, which grows with the band's height and
+// with the wave's change from one column to the next); with the default ripple this
+// height keeps that within about half a texel.
+int FlagBandRows(int columns);
+// Draws the mesh column by column in bands of FlagBandRows rows, one textured quad
+// (OV_DrawBitmap4V) per column and band, band by band from the top; nothing for a
+// released flag or one without bitmap. Leaves alpha 1, colour white and blend mode 0 set.
 void DrawFlagMesh(const FlagMesh &flag, float x, float y, float scale, float alpha);
 
 // A loaded flag and its id.

@@ -1,6 +1,7 @@
 // Draw calls counted through a recording GL function table wrapped around the driver.
 #include "tests/gfx/gfx_fixture.h"
 
+#include "core/ov_state.h"
 #include "gfx/bitmap.h"
 #include "gfx/gl-table.h"
 #include "gfx/rendimp-gles.h"
@@ -222,6 +223,71 @@ TEST_F(GlCounts, SettingTheCurrentBlendModeAgainDoesNotFlush)
     ov->OV_SetBlend(1);  // a real change flushes the two pending quads
     EXPECT_EQ(s_draws, 1);
     EXPECT_EQ(s_draw_sizes.back(), 12);
+}
+
+namespace {
+
+// An 8 x 8 opaque bitmap without the alpha flag (its own texture, as a PNG without
+// transparency is kept).
+bool OpaqueLoader(ov_bitmap_t *b)
+{
+    b->width = b->height = b->src_width = b->src_height = 8;
+    b->pixels = (uint8_t *)malloc(8 * 8 * 4);
+    memset(b->pixels, 200, 8 * 8 * 4);
+    for (int i = 0; i < 64; i++)
+        b->pixels[i * 4 + 3] = 255;
+    return true;
+}
+
+// A fully white upright quad of w x h at (x, y), in the engine's corner order.
+void DrawWhiteQuad(ov_bitmap_t *b, float x, float y, float w, float h)
+{
+    ov_vertex_t v[4];
+    for (int i = 0; i < 4; i++) {
+        v[i].x = x + (i & 1 ? w : 0);
+        v[i].y = y + (i & 2 ? h : 0);
+        v[i].z = ov->OV_GetDepthDefault();
+        memset(v[i].color, 255, 4);
+        v[i].u = (float)(i & 1);
+        v[i].v = (float)(i >> 1);
+    }
+    ov->OV_DrawBitmap4V(b, v);
+}
+
+}  // namespace
+
+// Small fully lit opaque quads (a waving flag's cells) keep the normal blend and stay in
+// one batch: switching to the copy and back would end the batch twice per quad. A large
+// one (a backdrop) is still copied, with the blend switched off around it.
+TEST_F(GlCounts, SmallOpaqueQuadsKeepTheBlendAndTheBatchLargeOnesAreCopied)
+{
+    OVI_SetBitmapFileLoader(OpaqueLoader);
+    ov_bitmap_t *opaque = ov->OV_LoadBitmap("opaque", OV_CACHE_GPU);
+    ASSERT_TRUE(opaque && opaque->hw.uploaded);
+    ASSERT_FALSE(opaque->flags & OV_BITMAP_ALPHA);
+    ov->OV_SetBlend(0);
+    ov->OV_EndBatch();
+    s_calls.clear();
+    s_draws = 0;
+    s_draw_sizes.clear();
+    for (int i = 0; i < 20; i++)
+        DrawWhiteQuad(opaque, (float)(i * 30), 10, 21, 43);   // a flag band's size
+    DrawWhiteQuad(opaque, 0, 100, 127, 128);                  // just under the copy's area
+    EXPECT_EQ(s_draws, 0);
+    ov->OV_EndBatch();
+    EXPECT_EQ(s_draw_sizes, (std::vector<int>{21 * 6}));
+    EXPECT_EQ(s_calls["Disable"], 0);
+    EXPECT_EQ(s_calls["TexEnvi"], 0);
+
+    s_calls.clear();
+    s_draw_sizes.clear();
+    DrawWhiteQuad(opaque, 0, 0, 300, 200);
+    DrawWhiteQuad(opaque, 0, 300, 20, 20);
+    ov->OV_EndBatch();
+    EXPECT_EQ(s_draw_sizes, (std::vector<int>{6, 6}));   // the copy, then the small one blended
+    EXPECT_EQ(s_calls["Disable"], 1);                    // the blend, around the copy only
+    EXPECT_EQ(s_calls["Enable"], 1);
+    EXPECT_EQ(ov_state.blend_mode, 0);
 }
 
 TEST_F(GlCounts, BatchSlotsCollectUntilEndBatch)

@@ -327,11 +327,11 @@ TEST_F(GlesPixels, OpaqueStretchedBitmapLooksAsBlendedAndLaterDrawsStillBlend)
         ov->OV_SetBlend(0);
         ov->OV_SetColor(1, 1, 1);
         ov->OV_SetAlpha(1);
-        DrawStretched(ramp, 3, 2, 77, 41, 255);   // filtered, a scale of 12.8 x 8.2
-        DrawStretched(ramp, 100, 2, 40, 40, 128); // translucent corners: blended
+        DrawStretched(ramp, 3, 2, 154, 131, 255);  // filtered, a scale of 25.7 x 26.2
+        DrawStretched(ramp, 200, 2, 40, 40, 128);  // translucent corners: blended
         ov->OV_SetColor(0, 0, 1);
         ov->OV_SetAlpha(0.5f);
-        ov->OV_DrawRect(3, 50, 20, 20);            // half blue over grey
+        ov->OV_DrawRect(3, 140, 20, 20);           // half blue over grey
     };
     Start();
     ramp = ov->OV_LoadBitmap("opaque-ramp", OV_CACHE_GPU);
@@ -339,23 +339,23 @@ TEST_F(GlesPixels, OpaqueStretchedBitmapLooksAsBlendedAndLaterDrawsStillBlend)
     ASSERT_FALSE(ramp->flags & OV_BITMAP_ALPHA);
     OVI_Frame(16);
     std::vector<Rgba> copied;
-    for (int y = 0; y < 46; y++)
-        for (int x = 0; x < 84; x++)
+    for (int y = 0; y < 136; y++)
+        for (int x = 0; x < 160; x++)
             copied.push_back(Pixel(x, y));
-    Rgba translucent = Pixel(120, 22), half_blue = Pixel(10, 60);
+    Rgba translucent = Pixel(220, 22), half_blue = Pixel(10, 150);
 
     ramp->flags |= OV_BITMAP_ALPHA;  // the same texels, now taken through the blend
     OVI_Frame(16);
     ramp->flags &= (uint16_t)~OV_BITMAP_ALPHA;
     int differing = 0;
-    for (int y = 0; y < 46; y++)
-        for (int x = 0; x < 84; x++)
-            differing += copied[(size_t)(y * 84 + x)] != Pixel(x, y);
+    for (int y = 0; y < 136; y++)
+        for (int x = 0; x < 160; x++)
+            differing += copied[(size_t)(y * 160 + x)] != Pixel(x, y);
     EXPECT_EQ(differing, 0);
-    EXPECT_EQ(Pixel(120, 22), translucent);
-    EXPECT_NE(copied[(size_t)(20 * 84 + 40)], (Rgba{128, 128, 128, 255})) << "the bitmap was drawn";
+    EXPECT_EQ(Pixel(220, 22), translucent);
+    EXPECT_NE(copied[(size_t)(20 * 160 + 80)], (Rgba{128, 128, 128, 255})) << "the bitmap was drawn";
     // The translucent quad mixes with the grey: half way between it and the texel.
-    EXPECT_NE(translucent, Pixel(40, 20));
+    EXPECT_NE(translucent, Pixel(80, 20));
     EXPECT_NEAR(half_blue[0], 64, 2);
     EXPECT_NEAR(half_blue[2], 191, 2);
     OVI_SetBitmapFileLoader(nullptr);

@@ -14,11 +14,19 @@
 #include <math.h>
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#ifndef ORVEX_CONTENT_DIR
+#error "ORVEX_CONTENT_DIR: the build's program directory"
+#endif
 
 using uitest::UITest;
 
@@ -64,11 +72,11 @@ protected:
         flagmaster.ReleaseAll();
         UITest::TearDown();
     }
-    // The engine up, the flag functions registered, a 48 x 24 cloth: red top half,
-    // blue bottom half.
-    void StartFlags()
+    // The engine up (w x h), the flag functions registered, a 48 x 24 cloth: red top
+    // half, blue bottom half.
+    void StartFlags(int w = 320, int h = 240)
     {
-        StartUI();
+        StartUI(w, h, w, h);
         flagmaster.initialised = false;
         flagmaster.Init();
         widgettest::WritePng("cloth.png", 48, 24, [](int, int y) {
@@ -98,7 +106,7 @@ Expected Formula(double rx, double ry, double u, double v, double phase, double 
 
 }  // namespace
 
-TEST_F(Flags, ResolutionTwentyFourDrawsFiveHundredSeventySixQuadsWithAStillTopEdge)
+TEST_F(Flags, ResolutionTwentyFourDrawsSixBandsOfTwentyFourQuadsWithAStillTopEdge)
 {
     StartFlags();
     int id = flagmaster.LoadFlag("cloth.png", 24);
@@ -115,12 +123,13 @@ TEST_F(Flags, ResolutionTwentyFourDrawsFiveHundredSeventySixQuadsWithAStillTopEd
     // The last rest vertex sits at the bitmap's far corner.
     EXPECT_FLOAT_EQ(flag.vertices[24 * 25 + 24].x, 48.0f);
     EXPECT_FLOAT_EQ(flag.vertices[24 * 25 + 24].y, 24.0f);
+    EXPECT_EQ(FlagBandRows(24), 4);
 
     flagmaster.Update(1.3f);   // phase 0.325: the cloth is displaced
     RecordQuads();
     EXPECT_TRUE(flagmaster.DrawFlag(id, 10.0f, 20.0f, 2.0f, 0.5f));
-    ASSERT_EQ(quads.size(), 576u);
-    // The top row's upper corners: unmoved (only placed and scaled) and at grey 255.
+    ASSERT_EQ(quads.size(), 6u * 24u);
+    // The top band's upper corners: unmoved (only placed and scaled) and at grey 255.
     for (int c = 0; c < 24; c++) {
         const auto &q = quads[c];
         for (int k = 0; k < 2; k++) {
@@ -131,10 +140,10 @@ TEST_F(Flags, ResolutionTwentyFourDrawsFiveHundredSeventySixQuadsWithAStillTopEd
             EXPECT_EQ(q[k].color[3], 127);
         }
     }
-    // Cell (row 10, column 5): corners in the order top left, top right, bottom left,
-    // bottom right, each by the formula.
-    const auto &q = quads[10 * 24 + 5];
-    const int corner[4][2] = {{10, 5}, {10, 6}, {11, 5}, {11, 6}};
+    // Band 2 (grid rows 8 to 12), column 5: corners in the order top left, top right,
+    // bottom left, bottom right, each the grid vertex by the formula.
+    const auto &q = quads[2 * 24 + 5];
+    const int corner[4][2] = {{8, 5}, {8, 6}, {12, 5}, {12, 6}};
     for (int k = 0; k < 4; k++) {
         double u = corner[k][1] / 24.0, v = corner[k][0] / 24.0;
         Expected e = Formula(u * 48, v * 24, u, v, 0.325, 10, 20, 2, 0.5, 20, 0, 8, 5);
@@ -146,10 +155,33 @@ TEST_F(Flags, ResolutionTwentyFourDrawsFiveHundredSeventySixQuadsWithAStillTopEd
         EXPECT_FLOAT_EQ(q[k].u, (float)u);
         EXPECT_FLOAT_EQ(q[k].v, (float)v);
     }
+    // The bottom band ends on the last grid row.
+    EXPECT_NEAR(quads.back()[3].y, Formula(48, 24, 1, 1, 0.325, 10, 20, 2, 0.5, 20, 0, 8, 5).y, 1e-3);
     // Drawing never changes the rest mesh.
     FlagMesh after;
     ASSERT_TRUE(flagmaster.GetFlag(id, &after));
     EXPECT_FLOAT_EQ(after.vertices[10 * 25 + 5].x, 5.0f / 24.0f * 48.0f);
+}
+
+// Band heights: every row up to 16 columns (the victory flag), four rows of the
+// banner's 24, whole columns at the largest resolution; a band the grid does not divide
+// evenly ends on the last row.
+TEST_F(Flags, BandsGrowWithTheColumnsAndTheLastEndsOnTheLastRow)
+{
+    const int cases[][2] = {{1, 1}, {4, 1}, {16, 1}, {24, 4}, {25, 4}, {36, 9}, {100, 69}, {256, 256}};
+    for (const auto &c : cases)
+        EXPECT_EQ(FlagBandRows(c[0]), c[1]) << c[0];
+    StartFlags();
+    int id = flagmaster.LoadFlag("cloth.png", 25);
+    ASSERT_GE(id, 0);
+    flagmaster.Update(0.7f);
+    RecordQuads();
+    flagmaster.DrawFlag(id, 0.0f, 0.0f, 1.0f, 1.0f);
+    ASSERT_EQ(quads.size(), 7u * 25u);   // rows 0, 4, ..., 24, 25
+    FlagMesh flag;
+    ASSERT_TRUE(flagmaster.GetFlag(id, &flag));
+    EXPECT_FLOAT_EQ(quads[6 * 25][0].v, 24.0f / 25.0f);
+    EXPECT_FLOAT_EQ(quads[6 * 25][2].v, 1.0f);
 }
 
 TEST_F(Flags, PhaseWrapsOnceAfterEightSeconds)
@@ -189,7 +221,7 @@ TEST_F(Flags, IdsCountUpAndReleasingTheFirstLeavesTheSecond)
     EXPECT_TRUE(flagmaster.DrawFlag(a, 0, 0, 1, 1));   // no such flag: nothing, success
     EXPECT_EQ(quads.size(), 0u);
     EXPECT_TRUE(flagmaster.DrawFlag(b, 0, 0, 1, 1));
-    EXPECT_EQ(quads.size(), 576u);
+    EXPECT_EQ(quads.size(), 6u * 24u);
     // Ids are never reused.
     EXPECT_EQ(flagmaster.LoadFlag("cloth.png", 2), b + 1);
     EXPECT_EQ(flagmaster.ReleaseFlag(a), 1);
@@ -311,4 +343,88 @@ TEST_F(Flags, AFlagReadBackFromTheRenderer)
                 shaded = true;
         }
     EXPECT_TRUE(shaded);
+}
+
+
+// The shipped banner drawn in bands looks as the same mesh drawn cell by cell: at eight
+// phases of its wave (and at the menus' scale and twice that), the pixels that differ
+// are the edges the bands' triangles place a fraction of a texel elsewhere: few, and
+// none by much.
+TEST_F(Flags, TheShippedBannerInBandsLooksAsDrawnCellByCell)
+{
+    StartFlags(1280, 720);
+    std::string png;
+    {
+        std::ifstream in(std::string(ORVEX_CONTENT_DIR) + "/ui/gfx/banner-cloth.png", std::ios::binary);
+        ASSERT_TRUE(in.good());
+        png.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    apptest::WriteFile("banner-cloth.png", png);
+    int id = flagmaster.LoadFlag("banner-cloth.png", 24);
+    ASSERT_GE(id, 0);
+    FlagMesh *flag = flagmaster.entries[0]->flag;
+    ASSERT_EQ(flag->bitmap->width, 512);
+
+    // The mesh drawn cell by cell, every grid row.
+    auto cells = [flag](float x, float y, float scale) {
+        const float depth = ov->OV_GetDepthDefault();
+        ov->OV_SetAlpha(1.0f);
+        ov->OV_SetColor(1.0f, 1.0f, 1.0f);
+        ov->OV_SetBlend(0);
+        const int w = flag->grid_w;
+        for (int r = 0; r + 1 < flag->grid_h; r++)
+            for (int c = 0; c + 1 < w; c++) {
+                const ov_vertex_t *at = flag->vertices + r * w + c;
+                ov_vertex_t quad[4] = {WaveFlagVertex(*flag, at[0], x, y, scale, 1.0f, depth),
+                                       WaveFlagVertex(*flag, at[1], x, y, scale, 1.0f, depth),
+                                       WaveFlagVertex(*flag, at[w], x, y, scale, 1.0f, depth),
+                                       WaveFlagVertex(*flag, at[w + 1], x, y, scale, 1.0f, depth)};
+                ov->OV_DrawBitmap4V(flag->bitmap, quad);
+            }
+    };
+    const float phases[] = {0.05f, 0.3f, 0.55f, 0.8f, 1.05f, 1.3f, 1.55f, 1.8f};
+    for (float scale : {1.0f, 2.0f}) {
+        long covered = 0, over8 = 0, over32 = 0;
+        int worst = 0;
+        for (float phase : phases) {
+            flag->phase = phase;
+            widgettest::Frame frames[2];
+            for (int banded = 0; banded < 2; banded++) {
+                apptest::draw = [&](float) {
+                    ov->OV_ClearScreen(0.2f, 0.3f, 0.4f);
+                    if (banded)
+                        DrawFlagMesh(*flag, 30.0f, 20.0f, scale, 1.0f);
+                    else
+                        cells(30.0f, 20.0f, scale);
+                };
+                DrawFrame();
+                frames[banded] = widgettest::ReadFrame();
+            }
+            apptest::draw = nullptr;
+            if (phase == 0.3f) {
+                std::string tag = scale == 1.0f ? "1" : "2";
+                widgettest::SavePng(frames[0], enginetest::ShotPath("menus", "banner-cells-x" + tag + ".png"));
+                widgettest::SavePng(frames[1], enginetest::ShotPath("menus", "banner-bands-x" + tag + ".png"));
+            }
+            const widgettest::Rgba clear = frames[0].At(0, 0);
+            for (int y = 0; y < frames[0].h; y++)
+                for (int x = 0; x < frames[0].w; x++) {
+                    widgettest::Rgba p = frames[0].At(x, y), q = frames[1].At(x, y);
+                    covered += p != clear || q != clear;
+                    int d = 0;
+                    for (int k = 0; k < 3; k++)
+                        d = std::max(d, abs(p[k] - q[k]));
+                    worst = std::max(worst, d);
+                    over8 += d > 8;
+                    over32 += d > 32;
+                }
+        }
+        // The banner covers about 130 000 pixels a frame at scale 1.
+        EXPECT_GT(covered, 8L * 100000L * (long)(scale * scale)) << scale;
+        EXPECT_LT((double)over8, 0.02 * (double)covered) << scale;
+        EXPECT_LT((double)over32, 0.001 * (double)covered) << scale;
+        EXPECT_LE(worst, 96) << scale;
+        printf("scale %.0f: %ld banner pixels, %ld differ by more than 8 levels, %ld by more than 32, at most %d\n",
+               (double)scale, covered, over8, over32, worst);
+    }
 }
