@@ -272,6 +272,8 @@ protected:
         // while the server still runs.
         ovdev::UseHeadlessBackend();
         OVID_GLX_CloseDisplay(OVID_FinishDriverPreload().glx_display);
+        if (client_ >= 0)
+            close(client_);
         xvfb_.reset();
         OVI_SetBitmapFileLoader(nullptr);
         if (!display_saved_)
@@ -344,6 +346,7 @@ protected:
     bool had_display_ = false;
     std::string old_display_;
     std::unique_ptr<Xvfb> xvfb_;
+    int client_ = -1;  // a connection of the test's own to the X server, or -1
 };
 
 }  // namespace
@@ -438,6 +441,11 @@ TEST_F(GlxPixels, PreloadWithoutGlxOnTheServerLeavesTheFallbackToEgl)
     if (display.empty())
         GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the fallback";
     UseDisplay(display);
+    // A client of the test's own keeps the server from resetting when the first
+    // preload's connection goes, under the second one's and the device layer's (a
+    // program runs one preload, waited for once the device layer's connection is up).
+    client_ = ConnectWithoutSetUp(display);
+    ASSERT_TRUE(client_ >= 0 && FinishSetUp(client_));
     OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(false));
     ov_driver_preload_result_t result = OVID_FinishDriverPreload();
     EXPECT_EQ(result.glx_display, nullptr);
@@ -460,15 +468,14 @@ TEST_F(GlxPixels, PreloadWithoutGlxKeepsTheServerUpUnderAConnectionBeingSetUp)
     if (display.empty())
         GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the preload";
     UseDisplay(display);
-    int being_set_up = ConnectWithoutSetUp(display);
-    ASSERT_GE(being_set_up, 0) << strerror(errno);
+    client_ = ConnectWithoutSetUp(display);
+    ASSERT_GE(client_, 0) << strerror(errno);
     std::set<std::string> threads = Threads();
     OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(false));
     ASSERT_TRUE(ThreadsSinceHaveEnded(threads));
     EXPECT_EQ(ConnectionsTo(display), 2) << "the preload's connection is kept until the renderer waits for it";
-    EXPECT_TRUE(FinishSetUp(being_set_up)) << "the server dropped a connection being set up";
+    EXPECT_TRUE(FinishSetUp(client_)) << "the server dropped a connection being set up";
     ov_driver_preload_result_t result = OVID_FinishDriverPreload();
     EXPECT_EQ(result.glx_display, nullptr);
     EXPECT_EQ(ConnectionsTo(display), 1) << "the wait closes the preload's connection";
-    close(being_set_up);
 }
