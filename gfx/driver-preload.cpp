@@ -30,6 +30,19 @@ bool s_surfaceless_display = false;
 bool s_glx_display = false;
 ov_driver_preload_result_t s_result;
 std::string s_driver_path;  // the text behind the last plan's driver entry
+// The thread's X connection when the server had no GLX for it. The thread leaves it
+// open and the main thread closes it once it has waited for the thread, which is after
+// the device layer's own connection is up: an X server left without clients resets,
+// and drops every connection still being set up at that moment, the device layer's
+// among them when it was opening its display meanwhile (on a server with no other
+// client, such as a bare one the program runs alone on).
+void *s_display_without_glx = nullptr;
+
+void CloseDisplayWithoutGlx()
+{
+    OVID_GLX_CloseDisplay(s_display_without_glx);
+    s_display_without_glx = nullptr;
+}
 
 // Joins a thread still running at exit (a run that ended before its renderer started).
 struct JoinAtExit {
@@ -38,6 +51,7 @@ struct JoinAtExit {
         if (s_thread.joinable()) {
             s_thread.join();
             OVID_GLX_CloseDisplay(s_result.glx_display);
+            CloseDisplayWithoutGlx();
         }
     }
 } s_join_at_exit;
@@ -98,8 +112,13 @@ void Preload()
         // The display stays up; what EGL keeps for this thread goes.
         eglReleaseThread();
     }
-    if (s_glx_display)
-        result.glx_display = OVID_GLX_OpenDisplay();
+    if (s_glx_display) {
+        void *display = OVID_GLX_OpenDisplay();
+        if (OVID_GLX_StartDriverScreen(display))
+            result.glx_display = display;
+        else
+            s_display_without_glx = display;
+    }
     s_result = result;
 }
 
@@ -154,6 +173,7 @@ ov_driver_preload_result_t OVID_FinishDriverPreload()
     if (!s_thread.joinable())
         return {0, false, nullptr};
     s_thread.join();
+    CloseDisplayWithoutGlx();
     ov_driver_preload_result_t result = s_result;
     s_result = {0, false, nullptr};
     return result;

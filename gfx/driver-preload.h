@@ -51,7 +51,9 @@ struct ov_driver_preload_result_t {
 
 // Waits for the preload thread, if one was started and not yet waited for, and says
 // what it did (all zero when none was started). Main thread only; the renderer calls
-// it before touching EGL or GLX.
+// it before touching EGL or GLX, after the device layer has opened its display. The
+// thread's X connection to a server without GLX is closed here, not on the thread: the
+// server keeps a client while the device layer's connection is being set up.
 ov_driver_preload_result_t OVID_FinishDriverPreload();
 // True from OVID_Start* until OVID_FinishDriverPreload has waited for the thread.
 bool OVID_DriverPreloadPending();

@@ -218,17 +218,18 @@ bool OVID_GLX_InitThreads()
 
 void *OVID_GLX_OpenDisplay()
 {
-    Display *display = XOpenDisplay(nullptr);
+    return XOpenDisplay(nullptr);
+}
+
+bool OVID_GLX_StartDriverScreen(void *connection)
+{
+    Display *display = static_cast<Display *>(connection);
     if (!display)
-        return nullptr;
+        return false;
     int error_base = 0, event_base = 0;
     // The extension string of the default screen is what brings the driver's screen up.
-    if (!glXQueryExtension(display, &error_base, &event_base) ||
-        !glXQueryExtensionsString(display, DefaultScreen(display))) {
-        XCloseDisplay(display);
-        return nullptr;
-    }
-    return display;
+    return glXQueryExtension(display, &error_base, &event_base) &&
+           glXQueryExtensionsString(display, DefaultScreen(display)) != nullptr;
 }
 
 void OVID_GLX_CloseDisplay(void *display)
@@ -334,6 +335,10 @@ bool OVID_GLX_InitThreads()
 void *OVID_GLX_OpenDisplay()
 {
     return nullptr;
+}
+bool OVID_GLX_StartDriverScreen(void *)
+{
+    return false;
 }
 void OVID_GLX_CloseDisplay(void *) {}
 void OVID_GLX_AdoptDisplay(void *) {}

@@ -30,12 +30,14 @@ bool OVID_GLX_Built();
 // Makes Xlib safe for threads (XInitThreads); before any other Xlib call of the
 // program, on the main thread. False when Xlib cannot be.
 bool OVID_GLX_InitThreads();
-// Opens a connection of its own to the X server that DISPLAY names and brings GLX up on
-// it, which loads and starts the driver's screen: the costly part of a first context,
-// and one that needs no window. Null when there is no server or no GLX. Any thread,
-// after OVID_GLX_InitThreads; the connection is handed to OVID_GLX_AdoptDisplay or
-// closed with OVID_GLX_CloseDisplay.
+// Opens a connection of its own to the X server that DISPLAY names; null when there is
+// none. Any thread, after OVID_GLX_InitThreads; the connection is handed to
+// OVID_GLX_AdoptDisplay or closed with OVID_GLX_CloseDisplay.
 void *OVID_GLX_OpenDisplay();
+// Brings GLX up on such a connection, which loads and starts the driver's screen: the
+// costly part of a first context, and one that needs no window. False when the server
+// has no GLX (the connection stays open). Any thread that owns the connection.
+bool OVID_GLX_StartDriverScreen(void *display);
 void OVID_GLX_CloseDisplay(void *display);
 // The next context is made on this connection (from OVID_GLX_OpenDisplay) instead of
 // the device layer's, on the device layer's window (a server-side resource, the same

@@ -62,6 +62,9 @@ void GfxTest::Start(int display_w, int display_h)
 {
     if (!started_)
         PreInit(display_w, display_h);
+    // Without a device layer or a window there is nothing to initialise on.
+    if (HasFatalFailure())
+        return;
     ASSERT_TRUE(OVI_Init());
 }
 

@@ -35,7 +35,8 @@ protected:
     void TearDown() override;
     // Device layer, window and pre-initialisation on a display of w x h.
     void PreInit(int display_w = 1024, int display_h = 600);
-    // Pre-initialisation (when not done yet) and initialisation; asserts both succeed.
+    // Pre-initialisation (when not done yet) and initialisation; asserts both succeed
+    // (callers that go on to draw check with ASSERT_NO_FATAL_FAILURE).
     void Start(int display_w = 1024, int display_h = 600);
     std::string dir_, old_dir_;
     bool started_ = false;

@@ -16,14 +16,22 @@
 #include "platform/device.h"
 #include "platform/screen.h"
 
+#include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <stddef.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -162,6 +170,92 @@ int DifferingPixels(const Frame &a, const Frame &b)
     return n;
 }
 
+// The X server's own address for display ":N" (the abstract socket clients try first);
+// its length goes to *length.
+sockaddr_un ServerAddress(const std::string &display, socklen_t *length)
+{
+    sockaddr_un address;
+    memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    int n = snprintf(address.sun_path + 1, sizeof address.sun_path - 1, "/tmp/.X11-unix/X%s", display.c_str() + 1);
+    *length = (socklen_t)(offsetof(sockaddr_un, sun_path) + 1 + n);
+    return address;
+}
+
+// A connection to the X server that has not begun its set-up, as a client's is between
+// its connect and the server's answer; -1 when it cannot be made.
+int ConnectWithoutSetUp(const std::string &display)
+{
+    socklen_t length = 0;
+    sockaddr_un address = ServerAddress(display, &length);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr *>(&address), length) != 0) {
+        close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
+// Sends the connection's set-up (little-endian, protocol 11.0, no authorisation); true
+// when the server accepts it, false when it refuses it or drops the connection.
+bool FinishSetUp(int fd)
+{
+    const unsigned char request[12] = {'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    if (send(fd, request, sizeof request, MSG_NOSIGNAL) != (ssize_t)sizeof request)
+        return false;
+    pollfd answer = {fd, POLLIN, 0};
+    unsigned char status = 0;
+    return poll(&answer, 1, 30000) == 1 && recv(fd, &status, 1, 0) == 1 && status == 1;
+}
+
+// The process's connections to the X server of the display.
+int ConnectionsTo(const std::string &display)
+{
+    socklen_t server_length = 0;
+    sockaddr_un server = ServerAddress(display, &server_length);
+    int n = 0;
+    DIR *fds = opendir("/proc/self/fd");
+    while (dirent *entry = fds ? readdir(fds) : nullptr) {
+        sockaddr_un peer;
+        socklen_t length = sizeof peer;
+        int fd = atoi(entry->d_name);
+        if (entry->d_name[0] != '.' && fd != dirfd(fds) &&
+            getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) == 0 && length == server_length &&
+            memcmp(&peer, &server, length) == 0)
+            n++;
+    }
+    if (fds)
+        closedir(fds);
+    return n;
+}
+
+// The ids of the process's threads.
+std::set<std::string> Threads()
+{
+    std::set<std::string> ids;
+    DIR *tasks = opendir("/proc/self/task");
+    while (dirent *entry = tasks ? readdir(tasks) : nullptr)
+        if (entry->d_name[0] != '.')
+            ids.insert(entry->d_name);
+    if (tasks)
+        closedir(tasks);
+    return ids;
+}
+
+// Waits until every thread not in before has ended; false after 30 s.
+bool ThreadsSinceHaveEnded(const std::set<std::string> &before)
+{
+    for (int i = 0; i < 3000; i++) {
+        bool running = false;
+        for (const std::string &id : Threads())
+            running = running || before.count(id) == 0;
+        if (!running)
+            return true;
+        usleep(10000);
+    }
+    return false;
+}
+
 class GlxPixels : public GfxTest {
 protected:
     void SetUp() override
@@ -174,11 +268,14 @@ protected:
     void TearDown() override
     {
         GfxTest::TearDown();
-        // The desktop backend closes its X connection while the server still runs.
+        // The desktop backend and a preload not waited for close their X connections
+        // while the server still runs.
         ovdev::UseHeadlessBackend();
+        OVID_GLX_CloseDisplay(OVID_FinishDriverPreload().glx_display);
+        if (client_ >= 0)
+            close(client_);
         xvfb_.reset();
         OVI_SetBitmapFileLoader(nullptr);
-        OVID_GLX_CloseDisplay(OVID_FinishDriverPreload().glx_display);
         if (!display_saved_)
             return;
         if (had_display_)
@@ -204,7 +301,7 @@ protected:
             UseDisplay(display);
             use_backend_ = UseDesktop;
         }
-        Start(kW, kH);
+        ASSERT_NO_FATAL_FAILURE(Start(kW, kH));
         s_checker = ov->OV_LoadBitmap("checker4", OV_CACHE_GPU);
         s_target = ov->OV_CreateBitmap("target", 64, 64, 1);
         ASSERT_TRUE(s_checker && s_checker->hw.uploaded);
@@ -227,18 +324,17 @@ protected:
         return frames;
     }
     // The scenes on the headless pbuffer, in an engine run of their own.
-    std::vector<Frame> HeadlessFrames()
+    void HeadlessFrames(std::vector<Frame> *frames)
     {
-        StartOn("");
+        ASSERT_NO_FATAL_FAILURE(StartOn(""));
         EXPECT_STREQ(OVID_OGLES_ContextKind(), "egl");
-        std::vector<Frame> frames = DrawScenes();
+        *frames = DrawScenes();
         ORVEX_Shutdown();
         if (ov_qnx_screen_context) {
             ovdev::screen_destroy_context(ov_qnx_screen_context);
             ov_qnx_screen_context = nullptr;
         }
         started_ = false;
-        return frames;
     }
     // Starts a private X server for the test; its display, or empty without Xvfb.
     std::string StartXvfb(const std::vector<std::string> &extra)
@@ -250,17 +346,19 @@ protected:
     bool had_display_ = false;
     std::string old_display_;
     std::unique_ptr<Xvfb> xvfb_;
+    int client_ = -1;  // a connection of the test's own to the X server, or -1
 };
 
 }  // namespace
 
 TEST_F(GlxPixels, ScenesReadBackAsOnThePbuffer)
 {
-    std::vector<Frame> headless = HeadlessFrames();
+    std::vector<Frame> headless;
+    ASSERT_NO_FATAL_FAILURE(HeadlessFrames(&headless));
     std::string display = StartXvfb({});
     if (display.empty())
         GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the GLX context";
-    StartOn(display);
+    ASSERT_NO_FATAL_FAILURE(StartOn(display));
     ASSERT_STREQ(OVID_OGLES_ContextKind(), "glx");
     EXPECT_FALSE(Logged("using EGL"));
     // Xvfb's GLX has no swap control: the frame limit paces the frames, and says so.
@@ -277,7 +375,7 @@ TEST_F(GlxPixels, ReInitKeepsTexturesAndTargets)
     std::string display = StartXvfb({});
     if (display.empty())
         GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the GLX context";
-    StartOn(display);
+    ASSERT_NO_FATAL_FAILURE(StartOn(display));
     ASSERT_STREQ(OVID_OGLES_ContextKind(), "glx");
     std::vector<Frame> before = DrawScenes();
     ASSERT_TRUE(ov->OV_ReInit());
@@ -290,11 +388,12 @@ TEST_F(GlxPixels, ReInitKeepsTexturesAndTargets)
 
 TEST_F(GlxPixels, ServerWithoutGlxFallsBackToEglAndSaysWhy)
 {
-    std::vector<Frame> headless = HeadlessFrames();
+    std::vector<Frame> headless;
+    ASSERT_NO_FATAL_FAILURE(HeadlessFrames(&headless));
     std::string display = StartXvfb({"-extension", "GLX"});
     if (display.empty())
         GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the fallback";
-    StartOn(display);
+    ASSERT_NO_FATAL_FAILURE(StartOn(display));
     EXPECT_STREQ(OVID_OGLES_ContextKind(), "egl");
     EXPECT_TRUE(Logged("No OpenGL ES 1.1 context through GLX (the X server has no GLX): using EGL"));
     std::vector<Frame> egl = DrawScenes();
@@ -309,7 +408,8 @@ TEST_F(GlxPixels, ServerWithoutGlxFallsBackToEglAndSaysWhy)
 // re-initialisation).
 TEST_F(GlxPixels, ContextOnThePreloadsConnectionDrawsAsThePbuffer)
 {
-    std::vector<Frame> headless = HeadlessFrames();
+    std::vector<Frame> headless;
+    ASSERT_NO_FATAL_FAILURE(HeadlessFrames(&headless));
     std::string display = StartXvfb({});
     if (display.empty())
         GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the GLX context";
@@ -317,7 +417,7 @@ TEST_F(GlxPixels, ContextOnThePreloadsConnectionDrawsAsThePbuffer)
     ov_driver_preload_plan_t plan = OVID_DriverPreloadPlan(false);
     ASSERT_TRUE(plan.glx_display);
     OVID_StartDriverPreloadPlan(plan);
-    StartOn(display);
+    ASSERT_NO_FATAL_FAILURE(StartOn(display));
     EXPECT_FALSE(OVID_DriverPreloadPending()) << "the renderer waits for the preload";
     ASSERT_STREQ(OVID_OGLES_ContextKind(), "glx");
     EXPECT_TRUE(OVID_GLX_OnOwnDisplay());
@@ -341,13 +441,41 @@ TEST_F(GlxPixels, PreloadWithoutGlxOnTheServerLeavesTheFallbackToEgl)
     if (display.empty())
         GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the fallback";
     UseDisplay(display);
+    // A client of the test's own keeps the server from resetting when the first
+    // preload's connection goes, under the second one's and the device layer's (a
+    // program runs one preload, waited for once the device layer's connection is up).
+    client_ = ConnectWithoutSetUp(display);
+    ASSERT_TRUE(client_ >= 0 && FinishSetUp(client_));
     OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(false));
     ov_driver_preload_result_t result = OVID_FinishDriverPreload();
     EXPECT_EQ(result.glx_display, nullptr);
     EXPECT_EQ(result.libraries_opened, 2);
     OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(false));
-    StartOn(display);
+    ASSERT_NO_FATAL_FAILURE(StartOn(display));
     EXPECT_STREQ(OVID_OGLES_ContextKind(), "egl");
     EXPECT_FALSE(OVID_GLX_OnOwnDisplay());
     EXPECT_TRUE(Logged("No OpenGL ES 1.1 context through GLX (the X server has no GLX): using EGL"));
+}
+
+// The device layer opens its display on the main thread while the preload thread opens
+// a connection of its own. On a server without GLX and without other clients, that
+// connection closing would leave the server without clients: it would reset, and drop
+// the device layer's connection in the middle of its set-up (SDL: "x11 not
+// available"). The preload's connection stays open until the renderer waits for it.
+TEST_F(GlxPixels, PreloadWithoutGlxKeepsTheServerUpUnderAConnectionBeingSetUp)
+{
+    std::string display = StartXvfb({"-extension", "GLX"});
+    if (display.empty())
+        GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the preload";
+    UseDisplay(display);
+    client_ = ConnectWithoutSetUp(display);
+    ASSERT_GE(client_, 0) << strerror(errno);
+    std::set<std::string> threads = Threads();
+    OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(false));
+    ASSERT_TRUE(ThreadsSinceHaveEnded(threads));
+    EXPECT_EQ(ConnectionsTo(display), 2) << "the preload's connection is kept until the renderer waits for it";
+    EXPECT_TRUE(FinishSetUp(client_)) << "the server dropped a connection being set up";
+    ov_driver_preload_result_t result = OVID_FinishDriverPreload();
+    EXPECT_EQ(result.glx_display, nullptr);
+    EXPECT_EQ(ConnectionsTo(display), 1) << "the wait closes the preload's connection";
 }

@@ -1,9 +1,11 @@
 // A private Xvfb for a test (see xvfb.h).
 #include "tests/support/xvfb.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,8 +26,13 @@ Xvfb::Xvfb(const std::string &screen, const std::vector<std::string> &extra)
     for (std::string &a : args)
         argv.push_back(&a[0]);
     argv.push_back(nullptr);
+    pid_t test = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+        // The server goes with the test, also when the test crashes instead of
+        // reaching the destructor.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != test)
+            _exit(127);
         close(fds[0]);
         int null_fd = open("/dev/null", O_WRONLY);
         if (null_fd >= 0) {
@@ -40,10 +47,17 @@ Xvfb::Xvfb(const std::string &screen, const std::vector<std::string> &extra)
         close(fds[0]);
         return;
     }
+    // Xvfb writes its number once it listens and has set its screens up: from then on
+    // it accepts connections.
     std::string number;
     char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
+    ssize_t n;
+    while ((n = read(fds[0], &c, 1)) == 1 || (n < 0 && errno == EINTR))
+        if (n == 1) {
+            if (c == '\n')
+                break;
+            number += c;
+        }
     close(fds[0]);
     if (!number.empty())
         display_ = ":" + number;

@@ -1,6 +1,9 @@
 // A private X server for tests that need one: Xvfb on a display number it picks itself
-// (-displayfd), stopped when the object goes. Without Xvfb installed, display() is empty
-// and the test skips.
+// (-displayfd: it claims the number by its listening socket, so parallel tests never
+// share one), ready for connections when the constructor returns, stopped when the
+// object goes or the thread that made it ends (a crashed test leaves no server behind).
+// Without Xvfb installed, display() is empty and the test skips. As any X server does,
+// it resets when its last client goes, dropping connections still being set up then.
 #ifndef TESTS_SUPPORT_XVFB_H
 #define TESTS_SUPPORT_XVFB_H
 
