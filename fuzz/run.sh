@@ -12,8 +12,9 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 scale=${2:-1}
 corpus=$(cd "$(dirname "$0")" && pwd)/corpus
-# Run counts chosen so that one pass of the first five takes about two minutes on two cores (measured: 37 s
-# for a third of these); the image, RLE, sequence and font loaders are slower per input (each also goes
+# Run counts: half of what the measurements below gave each program, so that the whole pass, one
+# program per core, takes about a minute on two cores (longer campaigns: scripts/fuzz-long.sh).
+# Measured at twice these counts: the image, RLE, sequence and font loaders are slower per input (each also goes
 # through a file and, for images, decodes twice) and get about six seconds each, as do the script reader,
 # the music tracks, the download cache and the numbered-frame sequences (which decode, pack, write and
 # read back up to eight images per input: a few dozen inputs a second).
@@ -27,13 +28,13 @@ corpus=$(cd "$(dirname "$0")" && pwd)/corpus
 # target builds a battlefield, sets up a mission and plays 40 frames of it (1300 runs in 20 seconds),
 # the UI script runner builds a set (11000 in 20 seconds), the developer tools' loaders read and write
 # back a terrain or outline file (6000 in 20 seconds).
-declare -A runs=([fuzz_xml_reader]=120000 [fuzz_database]=75000 [fuzz_settings]=45000 [fuzz_pak]=75000 [fuzz_wav]=75000
-                 [fuzz_png]=5000 [fuzz_jpg]=3000 [fuzz_tga]=3000 [fuzz_rle]=3000 [fuzz_bms]=5000 [fuzz_mft]=2000
-                 [fuzz_font_source]=1200 [fuzz_script]=100000 [fuzz_mp3]=10000 [fuzz_http_cache]=15000
-                 [fuzz_bms_frames]=300 [fuzz_app_database]=12000 [fuzz_app_csv]=10000
-                 [fuzz_language]=4000 [fuzz_effect]=12000 [fuzz_model]=12000 [fuzz_news]=3000
-                 [fuzz_leaderboards_db]=3000 [fuzz_savegame]=200000 [fuzz_stats]=100000
-                 [fuzz_player_files]=600 [fuzz_content]=400 [fuzz_ui_script]=3000 [fuzz_dev_tools]=1500)
+declare -A runs=([fuzz_xml_reader]=60000 [fuzz_database]=37500 [fuzz_settings]=22500 [fuzz_pak]=37500 [fuzz_wav]=37500
+                 [fuzz_png]=2500 [fuzz_jpg]=1500 [fuzz_tga]=1500 [fuzz_rle]=1500 [fuzz_bms]=2500 [fuzz_mft]=1000
+                 [fuzz_font_source]=600 [fuzz_script]=50000 [fuzz_mp3]=5000 [fuzz_http_cache]=7500
+                 [fuzz_bms_frames]=150 [fuzz_app_database]=6000 [fuzz_app_csv]=5000
+                 [fuzz_language]=2000 [fuzz_effect]=6000 [fuzz_model]=6000 [fuzz_news]=1500
+                 [fuzz_leaderboards_db]=1500 [fuzz_savegame]=100000 [fuzz_stats]=50000
+                 [fuzz_player_files]=300 [fuzz_content]=200 [fuzz_ui_script]=1500 [fuzz_dev_tools]=750)
 targets=(fuzz_xml_reader fuzz_database fuzz_settings fuzz_pak fuzz_wav fuzz_png fuzz_jpg fuzz_tga fuzz_rle fuzz_bms
          fuzz_mft fuzz_font_source fuzz_script fuzz_mp3 fuzz_http_cache fuzz_bms_frames fuzz_app_database fuzz_app_csv
          fuzz_language fuzz_effect fuzz_model fuzz_news fuzz_leaderboards_db fuzz_savegame fuzz_stats

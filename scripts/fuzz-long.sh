@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Longer fuzz campaigns of every fuzz program (fuzz/run.sh lists them all and fails on a
-# program it does not know), with SCALE (default 40) times the test command's run counts
+# program it does not know), with SCALE (default 80) times the test command's run counts
 # and time limits. Afterwards every input that found new coverage is kept: for each
 # program the kept corpus fuzz/corpus/<target>/ and this campaign's new inputs are merged
 # (libFuzzer's -merge=1: the smallest set with the same coverage) into a fresh kept
@@ -10,7 +10,7 @@
 # Usage: scripts/fuzz-long.sh [SCALE]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scale=${1:-40}
+scale=${1:-80}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVEX_FUZZ=ON -DORVEX_TESTS=OFF -DORVEX_DESKTOP=OFF -DORVEX_BENCH=OFF
 cmake --build build-fuzz -j "$(nproc)" --target fuzz_all
