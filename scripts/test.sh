@@ -25,10 +25,10 @@ taskset -c 0,1 bash scripts/autoplay.sh --ci -j 2
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON -DORVEX_BENCH=OFF \
   "-DCMAKE_C_FLAGS_DEBUG=-O1 -g1" "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1"
 cmake --build build-asan -j "$jobs"
-# llvmpipe draws on each test's own thread (LP_NUM_THREADS=0): while its rasteriser threads
-# wound down at exit, LeakSanitizer's own tracer now and then crashed ("Tracer caught signal
-# 11 ... LeakSanitizer has encountered a fatal error", after the test passed; 3 runs in 12 of
-# one GL test under load, none in 12 without the threads). Tests that fail here still run
+# llvmpipe draws on each test's own thread (LP_NUM_THREADS=0): LeakSanitizer's own tracer
+# now and then crashes at exit ("Tracer caught signal 11 ... LeakSanitizer has encountered a
+# fatal error", after the test passed), more often while llvmpipe's threads wind down (3 runs
+# in 12 of one GL test under load with them, none in 12 without). Tests that fail here run
 # once more, one at a time; only such a tool crash is forgiven, by one more run without the
 # leak check. A reported leak or any other failure fails the run.
 if ! LP_NUM_THREADS=0 ctest --test-dir build-asan -j "$jobs"; then
