@@ -142,10 +142,17 @@ ov_driver_preload_plan_t OVID_DriverPreloadPlan(bool headless)
     return plan;
 }
 
+void OVID_SetSoftwareRasteriserOptions()
+{
+    if (!getenv("LP_PERF"))
+        setenv("LP_PERF", "no_rast_linear", 0);
+}
+
 void OVID_StartDriverPreloadPlan(const ov_driver_preload_plan_t &plan)
 {
     if (s_thread.joinable())
         return;
+    OVID_SetSoftwareRasteriserOptions();
     s_libraries.clear();
     for (int i = 0; i < plan.num_libraries && i < 3; i++)
         if (plan.libraries[i])

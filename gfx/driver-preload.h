@@ -35,6 +35,14 @@ struct ov_driver_preload_plan_t {
 // file is left out). Its texts stay valid until the next call. Main thread only.
 ov_driver_preload_plan_t OVID_DriverPreloadPlan(bool headless);
 
+// Mesa's software rasteriser draws some 2-D scenes through a faster path of its own
+// whose pixels can differ by a level from its general path's wherever a scissor cuts a
+// draw; frames drawn only where they changed (gfx/redraw.h) must come out exactly as
+// drawn whole, so that path is switched off (LP_PERF), unless the environment already
+// says what it wants. It saved nothing measurable in this program's scenes. Before the
+// driver loads and before any thread is started; the preload and the renderer call it.
+void OVID_SetSoftwareRasteriserOptions();
+
 // Starts the preload thread with the plan of OVID_DriverPreloadPlan; nothing while an
 // earlier one has not been waited for. Main thread only.
 void OVID_StartDriverPreload(bool headless);

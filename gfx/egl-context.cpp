@@ -171,6 +171,7 @@ static void ReleaseEglObjects()
 // Brings EGL up and makes the context current on the calling thread.
 bool OVID_OGLES_Initialize()
 {
+    OVID_SetSoftwareRasteriserOptions();
     // The driver loaded ahead (headless: the display brought up; GLX: a connection of
     // its own with the driver's screen up) is in place first.
     ov_driver_preload_result_t preload = OVID_FinishDriverPreload();
@@ -312,6 +313,20 @@ void OVID_OGLES_Shutdown()
     sEglDisplay = EGL_NO_DISPLAY;
     sEglContext = EGL_NO_CONTEXT;
     eglReleaseThread();
+}
+
+bool OVID_OGLES_BackBufferKept()
+{
+    if (OVID_GLX_Active())
+        return OVID_GLX_BackBufferKept();
+    if (sEglDisplay == EGL_NO_DISPLAY || sEglSurface == EGL_NO_SURFACE)
+        return false;
+    // A pbuffer has one buffer, which a swap leaves as it is.
+    if (Headless())
+        return true;
+    EGLint behaviour = 0;
+    return eglQuerySurface(sEglDisplay, sEglSurface, EGL_SWAP_BEHAVIOR, &behaviour) &&
+           behaviour == EGL_BUFFER_PRESERVED;
 }
 
 bool OVID_OGLES_HasDisplay()

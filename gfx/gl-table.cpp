@@ -1,6 +1,7 @@
 // Fills the renderer's GL function table from the window system of the context in use
 // (EGL or GLX): both hand out entry points that call into whatever context is current.
 #include "gfx/gl-table.h"
+#include "gfx/redraw.h"
 
 #include <string.h>
 
@@ -70,7 +71,8 @@ bool OVGL_LoadTable(ov_gl_loader_t loader)
     Resolve(loader, &t.BindFramebufferOES, "glBindFramebufferOES");
     Resolve(loader, &t.FramebufferTexture2DOES, "glFramebufferTexture2DOES");
     Resolve(loader, &t.CheckFramebufferStatusOES, "glCheckFramebufferStatusOES");
-    ovgl = t;
+    // The renderer calls the driver through the stubs that record frames (gfx/redraw.h).
+    ovgl = OV_RedrawInstall(t);
     return true;
 }
 

@@ -20,6 +20,7 @@ Display *s_native = nullptr;   // the device layer's connection (the window's ow
 Display *s_own = nullptr;      // a connection of our own (adopted), until its context goes
 Window s_window = 0;
 GLXContext s_context = nullptr;
+bool s_kept = false;  // the configuration's swap copies: the back buffer keeps its frame
 
 // Context creation reports an unsupported request as an X protocol error; without a
 // handler of our own Xlib's default one ends the process.
@@ -67,7 +68,8 @@ bool SameLayout(VisualID config_visual, const XWindowAttributes &window)
 // A configuration for the window, 8 bits per colour, double-buffered, without depth and
 // stencil: of the window's own visual when it has one, else of a visual with the same
 // pixel layout (a server often gives its default visual a depth buffer only); null
-// when there is none.
+// when there is none. Of those, one whose swap copies the back buffer (so that it keeps
+// the frame and the next one can draw only what changed) comes first.
 GLXFBConfig ChooseConfig(int screen, const XWindowAttributes &window)
 {
     VisualID visual = XVisualIDFromVisual(window.visual);
@@ -76,20 +78,27 @@ GLXFBConfig ChooseConfig(int screen, const XWindowAttributes &window)
                           GLX_DEPTH_SIZE, 0, GLX_STENCIL_SIZE, 0, None};
     int count = 0;
     GLXFBConfig *configs = glXChooseFBConfig(s_display, screen, wanted, &count);
-    GLXFBConfig chosen = nullptr, compatible = nullptr;
-    for (int i = 0; configs && i < count && !chosen; i++) {
+    // Best first: the window's visual and copying, the same layout and copying, the
+    // window's visual, the same layout.
+    GLXFBConfig found[4] = {nullptr, nullptr, nullptr, nullptr};
+    for (int i = 0; configs && i < count && !found[0]; i++) {
         GLXFBConfig c = configs[i];
         if (Attribute(c, GLX_DEPTH_SIZE) != 0 || Attribute(c, GLX_STENCIL_SIZE) != 0 ||
             Attribute(c, GLX_SAMPLE_BUFFERS) > 0 || Attribute(c, GLX_CONFIG_CAVEAT) == GLX_SLOW_CONFIG)
             continue;
         VisualID id = (VisualID)Attribute(c, GLX_VISUAL_ID);
-        if (id == visual)
-            chosen = c;
-        else if (!compatible && id != 0 && SameLayout(id, window))
-            compatible = c;
+        int rank = id == visual ? 0 : (id != 0 && SameLayout(id, window)) ? 1 : -1;
+        if (rank < 0)
+            continue;
+        if (Attribute(c, GLX_SWAP_METHOD_OML) != GLX_SWAP_COPY_OML)
+            rank += 2;
+        if (!found[rank])
+            found[rank] = c;
     }
-    if (!chosen)
-        chosen = compatible;
+    GLXFBConfig chosen = nullptr;
+    for (int i = 0; i < 4 && !chosen; i++)
+        chosen = found[i];
+    s_kept = chosen && Attribute(chosen, GLX_SWAP_METHOD_OML) == GLX_SWAP_COPY_OML;
     if (configs)
         XFree(configs);
     return chosen;
@@ -189,6 +198,11 @@ bool OVID_GLX_Initialize(void *native_display, unsigned long native_window, int 
 bool OVID_GLX_Active()
 {
     return s_context != nullptr;
+}
+
+bool OVID_GLX_BackBufferKept()
+{
+    return s_context && s_kept;
 }
 
 bool OVID_GLX_MakeCurrent()
@@ -315,6 +329,10 @@ bool OVID_GLX_MakeCurrent()
     return false;
 }
 void OVID_GLX_Shutdown() {}
+bool OVID_GLX_BackBufferKept()
+{
+    return false;
+}
 void OVID_GLX_SwapBuffers() {}
 bool OVID_GLX_SetSwapInterval(int)
 {

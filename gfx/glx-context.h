@@ -13,6 +13,9 @@ typedef void (*ov_gl_proc_t)(void);
 bool OVID_GLX_Initialize(void *native_display, unsigned long native_window, int swap_interval, const char **why);
 // True while a GLX context exists.
 bool OVID_GLX_Active();
+// True when the context's configuration swaps by copying: the back buffer keeps the
+// frame drawn into it.
+bool OVID_GLX_BackBufferKept();
 // Makes the context current again on its window; false when there is none.
 bool OVID_GLX_MakeCurrent();
 // Releases and destroys the context (the window stays the device layer's).

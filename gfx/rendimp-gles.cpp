@@ -2,6 +2,7 @@
 // frame start and end, clearing, scissoring, blend modes, pixel filter, transforms,
 // render states and render targets.
 #include "core/ov_state.h"
+#include "gfx/redraw.h"
 #include "gfx/rendimp-gles.h"
 #include "gfx/screen-transform.h"
 #include "gfx/window.h"
@@ -72,6 +73,8 @@ void RendImpOpenGLES::PlacePicture()
     picture_y = sh - r.y - r.height;
     picture_w = r.width;
     picture_h = r.height;
+    surface_w = sw;
+    surface_h = sh;
     letterboxed = r.width != sw || r.height != sh;
 }
 
@@ -101,6 +104,7 @@ void RendImpOpenGLES::ScissorOnSurface(int x, int y, int w, int h)
 
 void RendImpOpenGLES::ResetContextState()
 {
+    OV_RedrawForget();
     int w = ov_device_info.width, h = ov_device_info.height;
     PlacePicture();
     SetScreenViewport(0);
@@ -179,6 +183,7 @@ bool RendImpOpenGLES::AttemptReinitialize(int, int, bool windowed)
 void RendImpOpenGLES::Shutdown()
 {
     br.count = 0;  // pending quads are dropped, not drawn
+    OV_RedrawForget();
     ForgetScaledCopy(0);
     OVID_OGLES_Shutdown();
 }
@@ -277,8 +282,14 @@ void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
     if (eye != 2)
         AgeScaledCopy();
     int w = ov_device_info.width, h = ov_device_info.height;
-    if (eye != 2) {
+    if (eye != 2)
         PlacePicture();
+    // A frame of the whole screen is recorded and drawn where it changed at its end.
+    if (eye == 0)
+        OV_RedrawBeginFrame(surface_w, surface_h, OVID_OGLES_BackBufferKept());
+    else
+        OV_RedrawForget();
+    if (eye != 2) {
         // The bars around a scaled picture are black; the program clears only its picture.
         if (letterboxed) {
             ovgl.Disable(GL_SCISSOR_TEST);
@@ -300,9 +311,12 @@ void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
 
 void RendImpOpenGLES::FrameReady()
 {
-    if (!OVID_OGLES_HasDisplay())
+    if (!OVID_OGLES_HasDisplay()) {
+        OV_RedrawForget();
         return;
+    }
     Flush();
+    OV_RedrawEndFrame();
     OVID_OGLES_SwapBuffers();
     if (ov_open_gl_es_ran_out_of_texture_memory && !s_out_of_memory_shown) {
         s_out_of_memory_shown = true;

@@ -123,6 +123,7 @@ public:
     // The picture on the surface, in GL pixels (origin bottom left), and whether bars
     // lie around it.
     int picture_x = 0, picture_y = 0, picture_w = 0, picture_h = 0;
+    int surface_w = 0, surface_h = 0;  // the surface the picture is placed on
     bool letterboxed = false;
     bool scissor_on = false;
     float near_plane = 0.1f, screen_plane = 0.5f, far_plane = 200.0f;
@@ -151,6 +152,9 @@ bool OV_OpenGL_NPOT_Test();
 bool OVID_OGLES_HasDisplay();
 // Swaps the surface's buffers.
 void OVID_OGLES_SwapBuffers();
+// True when the back buffer keeps the frame drawn into it over a swap (so that the next
+// frame can draw only what changed).
+bool OVID_OGLES_BackBufferKept();
 // Sets the swap interval (0: present at once; 1: wait for one vertical blank) now and
 // for contexts made later; false when the context in use cannot change it.
 bool OVID_OGLES_SetSwapInterval(int interval);

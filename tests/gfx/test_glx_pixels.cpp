@@ -10,6 +10,7 @@
 #include "gfx/driver-preload.h"
 #include "gfx/glx-context.h"
 #include "gfx/gl-table.h"
+#include "gfx/redraw.h"
 #include "gfx/rendimp-gles.h"
 #include "gfx/rendimp.h"
 #include "gfx/window.h"
@@ -368,6 +369,56 @@ TEST_F(GlxPixels, ScenesReadBackAsOnThePbuffer)
     // The same rasteriser draws both: every pixel agrees, edges included.
     for (size_t i = 0; i < glx.size(); i++)
         EXPECT_EQ(DifferingPixels(glx[i], headless[i]), 0) << kScenes[i].name;
+}
+
+// The window's configuration swaps by copying, so its back buffer keeps each frame and
+// the next one is drawn only where it changed: after every frame of an animation (a
+// sprite turning, a line and a translucent square moving over rectangles, blends and a
+// clear) the back buffer the window was given equals the same frame drawn whole.
+TEST_F(GlxPixels, FramesDrawnWhereTheyChangedLookAsDrawnWhole)
+{
+    std::string display = StartXvfb({});
+    if (display.empty())
+        GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs xvfb): no X server for the GLX context";
+    ASSERT_NO_FATAL_FAILURE(StartOn(display));
+    ASSERT_STREQ(OVID_OGLES_ContextKind(), "glx");
+    EXPECT_TRUE(OVID_GLX_BackBufferKept());
+    float t = 0;
+    app.draw = [&](float) {
+        RectanglesAndBlending();
+        ov->OV_SetColor(1, 1, 1);
+        ov->OV_SetPixelFilter(1);
+        ov->OV_DrawBitmapRS(s_checker, 240, 120, t, 6.0f);
+        ov->OV_SetColor(1, 1, 0);
+        ov->OV_DrawLine(5 + 10 * t, 190, 60 + 10 * t, 150);
+        ov->OV_SetAlpha(0.5f);
+        ov->OV_DrawRect(20 + 17 * t, 150, 12, 12);
+        ov->OV_SetAlpha(1);
+    };
+    auto play = [&]() {
+        std::vector<Frame> out;
+        for (int i = 0; i < 8; i++) {
+            t = 0.25f * (float)(i < 6 ? i : 5);  // the last frames alike
+            OVI_Frame(16);
+            Frame f;
+            Capture(&f);
+            out.push_back(f);
+        }
+        return out;
+    };
+    OV_RedrawSetEnabled(false);
+    std::vector<Frame> whole = play();
+    OV_RedrawSetEnabled(true);
+    OV_RedrawResetStats();
+    std::vector<Frame> part = play();
+    OV_RedrawSetEnabled(true);
+    ov_redraw_stats_t st = OV_RedrawStats();
+    EXPECT_EQ(st.frames_partial, 7) << "the first frame has no frame before it: " << st.last_whole;
+    EXPECT_GE(st.frames_unchanged, 2);
+    ASSERT_EQ(part.size(), whole.size());
+    for (size_t i = 0; i < part.size(); i++)
+        EXPECT_EQ(DifferingPixels(part[i], whole[i]), 0) << "frame " << i;
+    app.draw = nullptr;
 }
 
 TEST_F(GlxPixels, ReInitKeepsTexturesAndTargets)
