@@ -185,7 +185,7 @@ void ApplyState(const GlState &from);
 // state, the parameters of the textures the frame set, the scissor and the pointers.
 void ApplyModel(const Frame &f);
 
-// 64-bit FNV-1a over bytes, continued from h.
+// A 64-bit hash of bytes, continued from h.
 uint64_t Hash(uint64_t h, const void *data, size_t n);
 
 }  // namespace redraw

@@ -184,6 +184,10 @@ void RendImpOpenGLES::Shutdown()
 {
     br.count = 0;  // pending quads are dropped, not drawn
     OV_RedrawForget();
+    ov_redraw_stats_t redraw = OV_RedrawStats();
+    if (redraw.frames_recorded > 0)
+        OV_Printf("Frames drawn only where they changed: %d of %d recorded (%d with nothing to draw).\n",
+                  redraw.frames_partial, redraw.frames_recorded, redraw.frames_unchanged);
     ForgetScaledCopy(0);
     OVID_OGLES_Shutdown();
 }

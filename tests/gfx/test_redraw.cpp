@@ -289,3 +289,33 @@ TEST_F(Redraw, WhereEverythingChangesTheRecorderRestsLongerAndLonger)
     EXPECT_EQ(recorded[194], 15);
     EXPECT_EQ(recorded[399], 15);
 }
+
+// A part that appears early in the frame changes only its own rectangle: what is drawn
+// after it is the same although its vertices now sit elsewhere in the recorded frame.
+TEST_F(Redraw, APartAddedEarlyLeavesTheLaterDrawsUnchanged)
+{
+    bool shown = false;
+    app.draw = [&shown](float) {
+        ov->OV_ClearScreen(0, 0, 0);
+        ov->OV_SetBlend(0);
+        ov->OV_SetAlpha(1);
+        ov->OV_SetColor(1, 1, 0);
+        if (shown)
+            ov->OV_DrawRect(900, 500, 20, 20);
+        ov->OV_SetBlend(1);
+        ov->OV_SetColor(0, 0.5f, 1);
+        ov->OV_DrawRect(50, 50, 600, 400);
+        ov->OV_SetBlend(0);
+    };
+    Frame();
+    Frame();
+    shown = true;
+    std::vector<uint8_t> px = Frame();
+    ov_redraw_stats_t st = OV_RedrawStats();
+    EXPECT_STREQ(st.last_whole, "");
+    EXPECT_GT(st.last_area, 0);
+    EXPECT_LT(st.last_area, 64L * 64);
+    size_t at = ((size_t)(600 - 510) * 1024 + 910) * 4;
+    EXPECT_EQ(px[at], 255);
+    EXPECT_EQ(px[at + 1], 255);
+}
