@@ -167,6 +167,7 @@ struct Recorder {
     uint64_t content_epoch = 0;  // counts changes to pixels or textures the recorder did not record
     uint64_t epoch_at_end = ~0ull;
     bool enabled = true;
+    bool verify = false;
     int whole_streak = 0;     // whole frames in a row (too much changed)
     int rest_frames = 0;      // frames left to pass straight through
     int rest_length = 0;      // frames the next rest lasts (0: the shortest)

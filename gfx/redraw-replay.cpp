@@ -336,6 +336,22 @@ void Join(std::vector<Rect> &rects, int width, int height)
     rects.swap(out);
 }
 
+// Reads the frame drawn in part, draws it whole over itself and compares.
+void Verify(const Frame &f)
+{
+    static std::vector<uint8_t> part, whole;
+    const size_t n = (size_t)f.width * f.height * 4;
+    part.resize(n);
+    whole.resize(n);
+    rec.driver.ReadPixels(0, 0, f.width, f.height, GL_RGBA, GL_UNSIGNED_BYTE, part.data());
+    ReplayWhole(f);
+    ApplyModel(f);
+    rec.driver.ReadPixels(0, 0, f.width, f.height, GL_RGBA, GL_UNSIGNED_BYTE, whole.data());
+    for (size_t i = 0; i < n; i += 4)
+        rec.stats.pixels_differing += memcmp(&part[i], &whole[i], 3) != 0;
+    rec.stats.frames_verified++;
+}
+
 bool CoversSurface(const Frame &f)
 {
     for (const Rect &r : f.overwrites)
@@ -508,8 +524,11 @@ const char *CompareAndReplay()
         ReplayPass(f, &r);
     }
     ApplyModel(f);
+    if (rec.verify)
+        Verify(f);
     rec.stats.last_rects = passes;
     rec.stats.last_area = area;
+    rec.stats.total_area += area;
     if (passes == 0)
         rec.stats.frames_unchanged++;
     return nullptr;
@@ -596,6 +615,11 @@ void OV_RedrawSetEnabled(bool on)
 bool OV_RedrawEnabled()
 {
     return rec.enabled;
+}
+
+void OV_RedrawSetVerify(bool on)
+{
+    rec.verify = on;
 }
 
 ov_redraw_stats_t OV_RedrawStats()

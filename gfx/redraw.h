@@ -44,9 +44,16 @@ struct ov_redraw_stats_t {
     int frames_unchanged;   // of those, with nothing to draw at all
     int last_rects;         // rectangles the last partial frame drew
     long last_area;         // pixels in them
+    long total_area;        // pixels drawn in part over all partial frames
+    int frames_verified;    // partial frames checked against the whole frame (verify on)
+    long pixels_differing;  // pixels that differed in those checks
     const char *last_whole; // why the last whole frame was drawn whole ("" after a partial one)
 };
 ov_redraw_stats_t OV_RedrawStats();
 void OV_RedrawResetStats();
+
+// Test hook: each frame drawn in part is read back, drawn whole over itself, read back
+// again and compared; differing pixels add up in the stats. Slow; off by default.
+void OV_RedrawSetVerify(bool on);
 
 #endif

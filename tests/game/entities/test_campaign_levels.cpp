@@ -27,6 +27,7 @@
 #include "game/entities/powerups.h"
 #include "game/entities/stock.h"
 #include "game/entities/weapons.h"
+#include "gfx/redraw.h"
 #include "game/obstacles.h"
 #include "game/scape.h"
 #include "game/spawn-manager.h"
@@ -359,6 +360,31 @@ TEST_P(CampaignLevelWin, SecondWaveIsDrawnOnItsGround)
     EXPECT_GT(colours.size(), 200u) << m.id;
     EXPECT_TRUE(widgettest::SavePng(f, enginetest::ShotPath("campaign", std::string(m.file) + "-wave2.png")));
     UnboostRanges();
+}
+
+// The battle at its second wave, frame after frame (troopers, enemies, shots and smoke
+// moving over the composed ground): most frames are drawn only where they changed, and
+// each comes out as the frame drawn whole.
+TEST_F(CampaignLevels, BattleFramesDrawnWhereTheyChangedLookWhole)
+{
+    const Mission &m = kMissions[0];
+    StartMission(m);
+    for (int i = 0; i < 200 * 60 && game.wave_number < 2 && !game.lost; i++)
+        Frame();
+    ASSERT_EQ(game.wave_number, 2) << m.id;
+    DrawBattleFrame();
+    OV_RedrawSetVerify(true);
+    OV_RedrawResetStats();
+    const int frames = 120;
+    for (int i = 0; i < frames; i++) {
+        Frame();
+        DrawBattleFrame();
+    }
+    OV_RedrawSetVerify(false);
+    ov_redraw_stats_t st = OV_RedrawStats();
+    EXPECT_GT(st.frames_partial, frames / 2) << st.last_whole;
+    EXPECT_EQ(st.frames_verified, st.frames_partial);
+    EXPECT_EQ(st.pixels_differing, 0);
 }
 
 // The balance table of the unstrengthened squad (run with --gtest_also_run_disabled_tests;

@@ -13,6 +13,7 @@
 #include "game/screens/loading.h"
 #include "game/screens/main-menu.h"
 #include "gfx/bitmap.h"
+#include "gfx/redraw.h"
 #include "gfx/rendimp-gles.h"
 #include "online/leaderboards-manager.h"
 #include "platform/headless.h"
@@ -127,4 +128,30 @@ TEST_F(MainMenuBackdrop, APointerOnAButtonShowsOverTheKeptPicture)
     EXPECT_EQ(Differing(kept, Plain()), 0);
     EXPECT_GT(Differing(kept, before), 0) << "the hover shows";
     widgettest::SavePng(kept, "main-menu-hover-kept.png");
+}
+
+// Left alone with its embers drifting and its banner waving, the menu's frames are drawn
+// only where they changed (the backdrop's opaque picture covers the screen), on a small
+// share of it, and each comes out as the frame drawn whole.
+TEST_F(MainMenuBackdrop, LeftAloneItsFramesAreDrawnWhereTheyChangedAndLookWhole)
+{
+    UIComp *embers = screen_main_menu.GetComp("Embers");
+    ASSERT_NE(embers, nullptr);
+    embers->visible = true;
+    OV_RedrawSetVerify(true);
+    OV_RedrawResetStats();
+    const int frames = 90;
+    for (int i = 0; i < frames; i++) {
+        sman.Update(1.0f / 30);
+        DrawFrame();
+    }
+    OV_RedrawSetVerify(false);
+    ov_redraw_stats_t st = OV_RedrawStats();
+    // A frame in which a texture is uploaded (the loading worker may still be finishing)
+    // is drawn whole.
+    EXPECT_GE(st.frames_partial, frames * 9 / 10) << st.last_whole;
+    EXPECT_EQ(st.frames_verified, st.frames_partial);
+    EXPECT_EQ(st.pixels_differing, 0);
+    EXPECT_GT(st.total_area, 0);
+    EXPECT_LT(st.total_area / frames, 1024L * 600 / 4) << "a small share of the screen a frame";
 }
