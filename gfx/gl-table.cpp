@@ -71,9 +71,6 @@ bool OVGL_LoadTable(ov_gl_loader_t loader)
     Resolve(loader, &t.BindFramebufferOES, "glBindFramebufferOES");
     Resolve(loader, &t.FramebufferTexture2DOES, "glFramebufferTexture2DOES");
     Resolve(loader, &t.CheckFramebufferStatusOES, "glCheckFramebufferStatusOES");
-    if (!Resolve(loader, &t.GenBuffers, "glGenBuffers") || !Resolve(loader, &t.BindBuffer, "glBindBuffer") ||
-        !Resolve(loader, &t.BufferData, "glBufferData"))
-        t.GenBuffers = nullptr, t.BindBuffer = nullptr, t.BufferData = nullptr;
     // The renderer calls the driver through the stubs that record frames (gfx/redraw.h).
     ovgl = OV_RedrawInstall(t);
     return true;

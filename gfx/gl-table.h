@@ -52,12 +52,6 @@ struct ov_gl_table_t {
     void (*BindFramebufferOES)(GLenum target, GLuint fb);
     void (*FramebufferTexture2DOES)(GLenum target, GLenum attachment, GLenum textarget, GLuint texture, GLint level);
     GLenum (*CheckFramebufferStatusOES)(GLenum target);
-    // Buffer objects; null when the driver does not offer them. The renderer draws from
-    // client memory; only the replay of recorded frames (gfx/redraw.h) keeps a frame's
-    // vertices in a buffer.
-    void (*GenBuffers)(GLsizei n, GLuint *buffers);
-    void (*BindBuffer)(GLenum target, GLuint buffer);
-    void (*BufferData)(GLenum target, GLsizeiptr size, const void *data, GLenum usage);
 };
 
 // The table every GL call of the renderer goes through.

@@ -168,8 +168,6 @@ struct Recorder {
     uint64_t epoch_at_end = ~0ull;
     bool enabled = true;
     bool verify = false;
-    GLuint vertex_buffer = 0;    // the buffer a replay draws the frame's vertices from
-    bool buffer_bound = false;   // bound, holding the frame being replayed
     int whole_streak = 0;     // whole frames in a row (too much changed)
     int rest_frames = 0;      // frames left to pass straight through
     int rest_length = 0;      // frames the next rest lasts (0: the shortest)

@@ -888,12 +888,6 @@ void StubFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textarget
     rec.driver.FramebufferTexture2DOES(target, attachment, textarget, texture, level);
 }
 
-void StubBindBuffer(GLenum target, GLuint buffer)
-{
-    Unfollowed("a buffer bound");
-    rec.driver.BindBuffer(target, buffer);
-}
-
 GLenum StubCheckFramebufferStatus(GLenum target)
 {
     StopRecording("a framebuffer checked");
@@ -975,8 +969,6 @@ ov_gl_table_t OV_RedrawInstall(const ov_gl_table_t &driver)
     rec.whole_streak = 0;
     rec.rest_frames = 0;
     rec.rest_length = 0;
-    rec.vertex_buffer = 0;  // the context it was made in is gone
-    rec.buffer_bound = false;
     rec.driver = driver;
     memset(&rec.model.s, 0, sizeof rec.model.s);
     for (ArrayPointer &p : rec.model.arrays)
@@ -1028,10 +1020,6 @@ ov_gl_table_t OV_RedrawInstall(const ov_gl_table_t &driver)
     t.ReadPixels = StubReadPixels;
     t.Flush = StubFlush;
     t.Finish = StubFinish;
-    // The renderer's client arrays would read a bound buffer's offsets: binding one is
-    // not followed.
-    if (driver.BindBuffer)
-        t.BindBuffer = StubBindBuffer;
     // The framebuffer entry points stay null where the driver has none.
     if (driver.GenFramebuffersOES)
         t.GenFramebuffersOES = StubGenFramebuffers;

@@ -19,7 +19,7 @@ namespace {
 const char *const kMostChanged = "most of it changed";
 // A frame changed over more than this share of its surface is drawn whole.
 const float kWholeShare = 0.5f;
-// At most this many rectangles (a pass each), on a grid of cells of this many pixels.
+// At most this many rectangles, on a grid of cells of this many pixels.
 const int kMaxRects = 8;
 const int kJoinCell = 16;
 // Whole frames in a row (most changed) before the recorder rests, and for how many
@@ -44,41 +44,15 @@ bool SameRect(const Rect &a, const Rect &b)
     return a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1;
 }
 
-// The frame's vertices go to the driver once, into a buffer every pass draws from
-// (from client memory the driver would copy each draw's vertices again in each pass).
-void UploadVertices(const Frame &f)
-{
-    const ov_gl_table_t &gl = rec.driver;
-    if (!gl.GenBuffers || f.bytes.empty())
-        return;
-    if (!rec.vertex_buffer)
-        gl.GenBuffers(1, &rec.vertex_buffer);
-    gl.BindBuffer(GL_ARRAY_BUFFER, rec.vertex_buffer);
-    gl.BufferData(GL_ARRAY_BUFFER, (GLsizeiptr)f.bytes.size(), f.bytes.data(), GL_DYNAMIC_DRAW);
-    rec.buffer_bound = true;
-}
-
-// Back to client memory, as the renderer draws.
-void UnbindVertices()
-{
-    if (rec.buffer_bound)
-        rec.driver.BindBuffer(GL_ARRAY_BUFFER, 0);
-    rec.buffer_bound = false;
-}
-
 void PointAt(const Frame &f, const Draw &d)
 {
     const ov_gl_table_t &gl = rec.driver;
-    // In the buffer a pointer is an offset.
-    auto at = [&f](uint32_t offset) -> const void * {
-        return rec.buffer_bound ? (const void *)(uintptr_t)offset : (const void *)(f.bytes.data() + offset);
-    };
     const DrawArray &v = d.arrays[ARRAY_VERTEX], &c = d.arrays[ARRAY_COLOR], &t = d.arrays[ARRAY_TEXCOORD];
-    gl.VertexPointer(v.size, v.type, 0, at(v.offset));
+    gl.VertexPointer(v.size, v.type, 0, f.bytes.data() + v.offset);
     if (c.on)
-        gl.ColorPointer(c.size, c.type, 0, at(c.offset));
+        gl.ColorPointer(c.size, c.type, 0, f.bytes.data() + c.offset);
     if (t.on)
-        gl.TexCoordPointer(t.size, t.type, 0, at(t.offset));
+        gl.TexCoordPointer(t.size, t.type, 0, f.bytes.data() + t.offset);
 }
 
 // Replays the frame's calls in order; with `clip`, every draw and clear is scissored to
@@ -301,7 +275,7 @@ bool Match(const std::vector<Item> &before, const std::vector<Item> &now, std::v
 // The changed rectangles as a few larger ones: marked on a grid of cells, the runs of
 // marked cells of each row stacked while the rows below run the same, then the pairs
 // that waste least joined until few are left.
-void Join(std::vector<Rect> &rects, int width, int height, int max_rects)
+void Join(std::vector<Rect> &rects, int width, int height)
 {
     const int cell = kJoinCell;
     const int gw = (width + cell - 1) / cell, gh = (height + cell - 1) / cell;
@@ -346,7 +320,7 @@ void Join(std::vector<Rect> &rects, int width, int height, int max_rects)
     }
     for (Rect &r : out)
         r = Intersect(Rect{r.x0 * cell, r.y0 * cell, r.x1 * cell, r.y1 * cell}, Rect{0, 0, width, height});
-    while ((int)out.size() > max_rects) {
+    while ((int)out.size() > kMaxRects) {
         size_t bi = 0, bj = 1;
         long best = -1;
         for (size_t i = 0; i < out.size(); i++)
@@ -492,9 +466,7 @@ void ApplyModel(const Frame &f)
 
 void ReplayWhole(const Frame &f)
 {
-    UploadVertices(f);
     ReplayPass(f, nullptr);
-    UnbindVertices();
 }
 
 const char *CompareAndReplay()
@@ -517,7 +489,7 @@ const char *CompareAndReplay()
         why = kMostChanged;
     long area = 0;
     if (!why) {
-        Join(changed, f.width, f.height, kMaxRects);
+        Join(changed, f.width, f.height);
         if (changed.size() > 1 && !Restorable(f)) {
             Rect all = {0, 0, 0, 0};
             for (const Rect &r : changed)
@@ -544,8 +516,6 @@ const char *CompareAndReplay()
     rec.whole_streak = 0;
     rec.rest_length = kRestFrames;
     int passes = 0;
-    if (!changed.empty())
-        UploadVertices(f);
     for (const Rect &r : changed) {
         if (r.Empty())
             continue;
@@ -553,7 +523,6 @@ const char *CompareAndReplay()
             ApplyStart(f);
         ReplayPass(f, &r);
     }
-    UnbindVertices();
     ApplyModel(f);
     if (rec.verify)
         Verify(f);
