@@ -157,7 +157,7 @@ bool RendImpOpenGLES::Initialize(orvex_t *ov, ov_state_t *state, ov_parms_t *par
         return false;
     }
     LoadExtensions();
-    bool software = OV_IsSoftwareRasteriser((const char *)ovgl.GetString(GL_RENDERER));
+    software = OV_IsSoftwareRasteriser((const char *)ovgl.GetString(GL_RENDERER));
     br.flush_every = software ? OV_SOFTWARE_FLUSH_QUADS : 0;
     br.flush_switches = software ? OV_SOFTWARE_FLUSH_SWITCHES : 0;
     br.finish_fill_switches = software ? OV_SOFTWARE_FINISH_FILL_SWITCHES : 0;
@@ -288,9 +288,11 @@ void RendImpOpenGLES::FrameStart(ov_eye_mode_t eye)
     int w = ov_device_info.width, h = ov_device_info.height;
     if (eye != 2)
         PlacePicture();
-    // A frame of the whole screen is recorded and drawn where it changed at its end.
+    // A frame of the whole screen is recorded and drawn where it changed at its end. Only
+    // for a software rasteriser, whose every pixel costs the processor: a GPU draws the
+    // whole frame for less than the recording and the passes would cost.
     if (eye == 0)
-        OV_RedrawBeginFrame(surface_w, surface_h, OVID_OGLES_BackBufferKept());
+        OV_RedrawBeginFrame(surface_w, surface_h, software && OVID_OGLES_BackBufferKept());
     else
         OV_RedrawForget();
     if (eye != 2) {

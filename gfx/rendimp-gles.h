@@ -124,6 +124,7 @@ public:
     // lie around it.
     int picture_x = 0, picture_y = 0, picture_w = 0, picture_h = 0;
     int surface_w = 0, surface_h = 0;  // the surface the picture is placed on
+    bool software = false;             // the driver is a software rasteriser
     bool letterboxed = false;
     bool scissor_on = false;
     float near_plane = 0.1f, screen_plane = 0.5f, far_plane = 200.0f;
