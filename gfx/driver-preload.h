@@ -40,7 +40,8 @@ ov_driver_preload_plan_t OVID_DriverPreloadPlan(bool headless);
 // draw; frames drawn only where they changed (gfx/redraw.h) must come out exactly as
 // drawn whole, so that path is switched off (LP_PERF), unless the environment already
 // says what it wants. It saved nothing measurable in this program's scenes. Before the
-// driver loads and before any thread is started; the preload and the renderer call it.
+// driver loads: the program's preload calls it first thing in main, before any thread;
+// the renderer calls it again for processes without the preload (tests).
 void OVID_SetSoftwareRasteriserOptions();
 
 // Starts the preload thread with the plan of OVID_DriverPreloadPlan; nothing while an
