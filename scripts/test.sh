@@ -31,8 +31,11 @@ cmake --build build-asan -j "$jobs"
 # in 12 of one GL test under load with them, none in 12 without). Tests that fail here run
 # once more, one at a time; only such a tool crash is forgiven, by one more run without the
 # leak check. A reported leak or any other failure fails the run.
-# LP_PERF is given as the renderer sets it (gfx/driver-preload.h): a test process that sets
-# it itself, after its threads have started, makes that tracer crash at exit every time.
+# LP_PERF is given as the renderer sets it (gfx/driver-preload.h), so that test processes
+# run with the program's environment. The tracer's crash follows the process's layout (it
+# reads a dynamic-TLS range of garbage, "DTLS ... at 0x...946-0x18..."): with the variable
+# set inside the processes two tests met it every time, with it given from outside two
+# others do; both are forgiven as above.
 export LP_PERF=${LP_PERF:-no_rast_linear}
 if ! LP_NUM_THREADS=0 ctest --test-dir build-asan -j "$jobs"; then
   LP_NUM_THREADS=0 bash scripts/rerun-sanitizer-failures.sh build-asan
