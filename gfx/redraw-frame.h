@@ -88,8 +88,7 @@ enum Op : uint8_t {
     OP_ENABLE, OP_DISABLE, OP_ENABLE_CLIENT, OP_DISABLE_CLIENT, OP_BLEND_FUNC, OP_TEX_ENV, OP_ALPHA_FUNC,
     OP_FRONT_FACE, OP_DEPTH_FUNC, OP_DEPTH_MASK, OP_CULL_FACE, OP_COLOR_MASK, OP_CLEAR_COLOR, OP_CLEAR_DEPTH,
     OP_CLEAR, OP_VIEWPORT, OP_SCISSOR, OP_MATRIX_MODE, OP_LOAD_MATRIX, OP_LOAD_IDENTITY, OP_MULT_MATRIX, OP_HINT,
-    OP_VERTEX_POINTER, OP_COLOR_POINTER, OP_TEX_COORD_POINTER, OP_DRAW, OP_BIND_TEXTURE, OP_TEX_PARAMETER,
-    OP_FLUSH, OP_FINISH
+    OP_DRAW, OP_BIND_TEXTURE, OP_TEX_PARAMETER, OP_FLUSH, OP_FINISH
 };
 
 // One recorded call: up to four integer and four float arguments; a matrix or a draw
@@ -175,6 +174,9 @@ struct Recorder {
 };
 extern Recorder rec;
 
+// Ends a recording without issuing it: the back buffer is no record of a frame and the
+// next frame is drawn whole.
+void DropRecording();
 // Draws the recorded frame whole through the driver (a failed or ended recording).
 void ReplayWhole(const Frame &f);
 // Compares frames[current] with the frame before and draws what changed; returns why the

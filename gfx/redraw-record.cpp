@@ -962,10 +962,7 @@ using namespace redraw;
 ov_gl_table_t OV_RedrawInstall(const ov_gl_table_t &driver)
 {
     // A frame being recorded for the context before is not issued on this one.
-    rec.recording = false;
-    rec.in_frame = false;
-    rec.history = false;
-    rec.content_epoch++;
+    DropRecording();
     rec.whole_streak = 0;
     rec.rest_frames = 0;
     rec.rest_length = 0;

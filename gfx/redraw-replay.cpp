@@ -154,10 +154,6 @@ void ReplayPass(const Frame &f, const Rect *clip)
         case OP_HINT:
             gl.Hint(c.e0, c.e1);
             break;
-        case OP_VERTEX_POINTER:
-        case OP_COLOR_POINTER:
-        case OP_TEX_COORD_POINTER:
-            break;
         case OP_DRAW: {
             const Draw &d = f.draws[c.ref];
             const GLushort *indices = &f.indices[d.first_index];
@@ -464,6 +460,14 @@ void ApplyModel(const Frame &f)
         gl.TexCoordPointer(t.size, t.type, t.stride, t.data);
 }
 
+void DropRecording()
+{
+    rec.recording = false;
+    rec.in_frame = false;
+    rec.history = false;
+    rec.content_epoch++;
+}
+
 void ReplayWhole(const Frame &f)
 {
     ReplayPass(f, nullptr);
@@ -538,19 +542,6 @@ const char *CompareAndReplay()
 
 using namespace redraw;
 
-namespace {
-
-// Ends a recording without issuing it (its context is gone).
-void Drop()
-{
-    rec.recording = false;
-    rec.in_frame = false;
-    rec.history = false;
-    rec.content_epoch++;
-}
-
-}  // namespace
-
 void OV_RedrawBeginFrame(int width, int height, bool kept)
 {
     if (rec.in_frame)
@@ -603,7 +594,7 @@ void OV_RedrawForget()
         ReplayWhole(Cur());
         ApplyModel(Cur());
     }
-    Drop();
+    DropRecording();
 }
 
 void OV_RedrawSetEnabled(bool on)
