@@ -15,6 +15,10 @@ namespace {
 
 const int kRate = 22050;
 const int kWriteBytes = 8820;  // 0.2 seconds of mono 16-bit audio at 22050 Hz
+// How long the audio thread rests when a pass wrote nothing (every queue full, or every
+// play paused). A queue holds over a third of a second, so a pass every 10 ms keeps it
+// full; a play started or resumed wakes the thread at once.
+const int kIdleWaitMs = 10;
 
 // A real pause of the audio thread: its idle time is not engine time.
 void IdlePause(long microseconds)
@@ -55,7 +59,7 @@ void AudioThread(void *arg)
         if (written > 0)
             sched_yield();
         else
-            IdlePause(1000);  // inactive or every queue full: nothing to do for now
+            imp->IdleWait(kIdleWaitMs);  // inactive or every queue full: nothing to do for now
     }
     imp->thread_alive = false;
 }
@@ -213,6 +217,7 @@ void SoundImpQNX::StartOnChannel(ovSoundChannel *ch, ovSample *s)
     ch->looping = false;
     ch->position = 0;
     OV_UnlockMutex(mutex);
+    WakeAudioThread();
 }
 
 void SoundImpQNX::SetVolume(ovSoundChannel *ch, float volume)
@@ -319,9 +324,24 @@ void SoundImpQNX::StopAllChannels()
     OV_UnlockMutex(mutex);
 }
 
+void SoundImpQNX::WakeAudioThread()
+{
+    std::lock_guard<std::mutex> lock(wake_mutex);
+    wake_pending = true;
+    wake.notify_one();
+}
+
+void SoundImpQNX::IdleWait(int ms)
+{
+    std::unique_lock<std::mutex> lock(wake_mutex);
+    wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return wake_pending; });
+    wake_pending = false;
+}
+
 void SoundImpQNX::StopAudioThread()
 {
     stop_thread = true;
+    WakeAudioThread();
     // A thread that was created but has not run yet still comes by the loop condition,
     // so this wait always ends; it is not cut short, since the thread uses the channels
     // and the mutex until it clears the flag.
@@ -337,8 +357,10 @@ void SoundImpQNX::WaitForFeedingPass()
     if (!thread_alive)
         return;
     const unsigned start = passes;
-    for (int i = 0; i < 500 && thread_alive && passes - start < 2; i++)
+    for (int i = 0; i < 500 && thread_alive && passes - start < 2; i++) {
+        WakeAudioThread();
         IdlePause(1000);
+    }
 }
 
 bool SoundImpQNX::Initialize(ov_state_t *, ov_parms_t *)

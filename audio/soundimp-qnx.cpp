@@ -143,8 +143,11 @@ void SoundImpQNX::SetChannelVolume(long id, float volume)
 void SoundImpQNX::SetChannelPaused(long id, bool paused)
 {
     ovSoundChannel *ch = GetChannelById(id);
-    if (ch && ch->playing && ch->sample)
+    if (ch && ch->playing && ch->sample) {
         ch->paused = paused;
+        if (!paused)
+            WakeAudioThread();
+    }
 }
 
 void SoundImpQNX::SetChannelLooping(long id, bool looping)

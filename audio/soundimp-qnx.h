@@ -10,6 +10,8 @@
 #include "platform/mmrenderer.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -113,6 +115,11 @@ public:
     void StopAllChannels();
     // Waits until a feeding pass that began after the call has ended (real time).
     void WaitForFeedingPass();
+    // Ends the audio thread's idle wait now: a play started or resumed, a pass or the
+    // thread's end is awaited.
+    void WakeAudioThread();
+    // The audio thread's pause when a pass wrote nothing: until woken, at most `ms`.
+    void IdleWait(int ms);
     // Restarts the music after its track ended cleanly.
     void MusicTrackEnded();
 
@@ -130,6 +137,9 @@ public:
     std::atomic<bool> stop_thread{false};
     std::atomic<unsigned> passes{0};
     ov_mutex_t *mutex = nullptr;
+    std::mutex wake_mutex;
+    std::condition_variable wake;
+    bool wake_pending = false;  // under wake_mutex
 
 private:
     bool OpenChannel(ovSoundChannel *ch);

@@ -186,8 +186,10 @@ void RendImpOpenGLES::Shutdown()
     OV_RedrawForget();
     ov_redraw_stats_t redraw = OV_RedrawStats();
     if (redraw.frames_recorded > 0)
-        OV_Printf("Frames drawn only where they changed: %d of %d recorded (%d with nothing to draw).\n",
-                  redraw.frames_partial, redraw.frames_recorded, redraw.frames_unchanged);
+        OV_Printf("Frames drawn only where they changed: %d of %d recorded (%d with nothing to draw, "
+                  "%ld pixels drawn a frame on average).\n",
+                  redraw.frames_partial, redraw.frames_recorded, redraw.frames_unchanged,
+                  redraw.frames_partial > 0 ? redraw.total_area / redraw.frames_partial : 0L);
     ForgetScaledCopy(0);
     OVID_OGLES_Shutdown();
 }

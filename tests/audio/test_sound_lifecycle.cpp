@@ -5,6 +5,10 @@
 
 #include "platform/headless.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 using namespace audiotest;
 using harness::Logged;
 
@@ -70,6 +74,40 @@ TEST_F(SoundLifecycle, ChannelsThatCannotOpenAreLeftOut)
     EXPECT_EQ(channel_count(), 12);
     EXPECT_EQ(imp()->player.context, nullptr) << "music stays silent";
     EXPECT_TRUE(Logged("SoundImp initialized.")) << "effects work without music";
+}
+
+// With every queue full (nothing mixes the output here) the audio thread has nothing to
+// write: it rests instead of looking again every millisecond, and a play started while
+// it rests is written at once, not when the rest is over.
+TEST_F(SoundLifecycle, WithEveryQueueFullTheAudioThreadRestsAndAPlayWakesIt)
+{
+    WriteFileBytes("app/native/sfx/a.wav", MakeWav(WavFormat(), Pcm16(Ramp(4000))));
+    StartAudio();
+    ov_sound_t *a = ov->OV_LoadSound("sfx/a");
+    ASSERT_TRUE(WaitFor([] { return AcceptedBytes(GroupName(12)) > 0; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the silence fills its queue
+
+    const unsigned before = imp()->passes.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_LE(imp()->passes.load() - before, 100u) << "passes in half a second with nothing to write";
+
+    std::vector<double> waits;
+    for (int i = 0; i < 15; i++) {
+        Advance(600);  // past the hold of the channel the last round stopped
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));  // the thread rests again
+        const auto start = std::chrono::steady_clock::now();
+        const long id = ov->OV_PlaySound(a, 1.0f, 0.0f, 1.0f);
+        ASSERT_NE(id, 0) << "round " << i;
+        ovSoundChannel *ch = imp()->GetChannelById(id);
+        ASSERT_NE(ch, nullptr);
+        while (ch->position.load() == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(1))
+            std::this_thread::yield();
+        waits.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        ov->OV_StopChannel(id);
+        imp()->WaitForFeedingPass();
+    }
+    std::sort(waits.begin(), waits.end());
+    EXPECT_LT(waits[waits.size() / 2], 2.5) << "median ms from a play to its first write";
 }
 
 }  // namespace
