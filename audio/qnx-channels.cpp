@@ -15,10 +15,6 @@ namespace {
 
 const int kRate = 22050;
 const int kWriteBytes = 8820;  // 0.2 seconds of mono 16-bit audio at 22050 Hz
-// How long the audio thread rests when a pass wrote nothing (every queue full, or every
-// play paused). A queue holds over a third of a second, so a pass every 10 ms keeps it
-// full; a play started or resumed wakes the thread at once.
-const int kIdleWaitMs = 10;
 
 // A real pause of the audio thread: its idle time is not engine time.
 void IdlePause(long microseconds)
@@ -59,7 +55,7 @@ void AudioThread(void *arg)
         if (written > 0)
             sched_yield();
         else
-            imp->IdleWait(kIdleWaitMs);  // inactive or every queue full: nothing to do for now
+            imp->IdleWait(imp->idle_wait_ms);  // every queue full or every play paused
     }
     imp->thread_alive = false;
 }

@@ -137,6 +137,10 @@ public:
     std::atomic<bool> stop_thread{false};
     std::atomic<unsigned> passes{0};
     ov_mutex_t *mutex = nullptr;
+    // The longest rest of the audio thread when a pass wrote nothing, in ms: a queue
+    // holds over a third of a second, so a pass every 10 ms keeps it full, and a play
+    // started or resumed wakes the thread at once (tests lengthen the rest to see that).
+    std::atomic<int> idle_wait_ms{10};
     std::mutex wake_mutex;
     std::condition_variable wake;
     bool wake_pending = false;  // under wake_mutex
