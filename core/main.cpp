@@ -26,6 +26,14 @@ static void Usage(FILE *to, const char *prog)
             prog);
 }
 
+// Every return once the driver preload has started: the thread must not be inside the
+// driver when exit runs the driver's own exit handlers.
+static int EndRun(int status)
+{
+    ov_gfx_calls.StopDriverPreload();
+    return status;
+}
+
 int main(int argc, char **argv)
 {
     OVI_NoteProcessStart();
@@ -71,7 +79,7 @@ int main(int argc, char **argv)
             std::string error;
             if (!ovdev::headless::load_script(script, &error)) {
                 fprintf(stderr, "Unable to play the event script %s\n", error.c_str());
-                return 2;
+                return EndRun(2);
             }
         }
     } else {
@@ -79,10 +87,10 @@ int main(int argc, char **argv)
         if (!ovdev::UseDesktopBackend(&error)) {
             fprintf(stderr, "No display to open a window on (%s).\nRun with --headless to run without one.\n",
                     error.c_str());
-            return 1;
+            return EndRun(1);
         }
     }
     // After the backend: SDL installs handlers of its own when its video starts.
     ovdev::InstallShutdownSignals();
-    return OVI_Main();
+    return EndRun(OVI_Main());
 }

@@ -110,6 +110,9 @@ struct ov_gfx_calls_t {
     // the driver's screen on a GLX connection of its own); the renderer's
     // initialisation waits for it.
     void (*StartDriverPreload)(bool headless);
+    // Waits for that thread if it still runs, for a run that ends before its renderer
+    // started (see OVID_StopDriverPreload).
+    void (*StopDriverPreload)(void);
 };
 
 struct ov_sound_calls_t {

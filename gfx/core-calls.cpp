@@ -167,4 +167,5 @@ const ov_gfx_calls_t ov_gfx_calls = {
     OVI_ReleaseFontsAtExit,
 
     OVID_StartDriverPreload,
+    OVID_StopDriverPreload,
 };

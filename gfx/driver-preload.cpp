@@ -44,16 +44,11 @@ void CloseDisplayWithoutGlx()
     s_display_without_glx = nullptr;
 }
 
-// Joins a thread still running at exit (a run that ended before its renderer started).
+// Joins a thread still running at exit, for processes that never call
+// OVID_StopDriverPreload (tests); too late for the driver's own exit handlers, which the
+// program's main is not.
 struct JoinAtExit {
-    ~JoinAtExit()
-    {
-        if (s_thread.joinable()) {
-            s_thread.join();
-            OVID_GLX_CloseDisplay(s_result.glx_display);
-            CloseDisplayWithoutGlx();
-        }
-    }
+    ~JoinAtExit() { OVID_StopDriverPreload(); }
 } s_join_at_exit;
 
 bool Readable(const std::string &path)
@@ -184,6 +179,16 @@ ov_driver_preload_result_t OVID_FinishDriverPreload()
     ov_driver_preload_result_t result = s_result;
     s_result = {0, false, nullptr};
     return result;
+}
+
+void OVID_StopDriverPreload()
+{
+    if (!s_thread.joinable())
+        return;
+    s_thread.join();
+    OVID_GLX_CloseDisplay(s_result.glx_display);
+    CloseDisplayWithoutGlx();
+    s_result = {0, false, nullptr};
 }
 
 bool OVID_DriverPreloadPending()

@@ -64,6 +64,12 @@ struct ov_driver_preload_result_t {
 // thread's X connection to a server without GLX is closed here, not on the thread: the
 // server keeps a client while the device layer's connection is being set up.
 ov_driver_preload_result_t OVID_FinishDriverPreload();
+// Waits for the preload thread if it still runs and closes the connections it opened,
+// for a run that ends before its renderer started; nothing when none runs. The program
+// calls it before it returns from main: the driver registers exit handlers of its own
+// while it loads, and those run before any destructor of ours, so a thread still inside
+// the driver at exit would read what they free. Main thread only.
+void OVID_StopDriverPreload();
 // True from OVID_Start* until OVID_FinishDriverPreload has waited for the thread.
 bool OVID_DriverPreloadPending();
 

@@ -157,6 +157,23 @@ TEST_F(DriverPreload, DesktopPlanLoadsItsLibrariesAndSkipsMissingOnes)
     EXPECT_EQ(result.libraries_opened, 0);
 }
 
+// A run that ends before its renderer started (a refused event script, no display)
+// stops the preload before it returns from main: the thread is waited for there, and
+// nothing is left for a later wait.
+TEST_F(DriverPreload, AStoppedPreloadIsWaitedForAndLeavesNothingBehind)
+{
+    OVID_StartDriverPreloadPlan(OVID_DriverPreloadPlan(true));
+    EXPECT_TRUE(OVID_DriverPreloadPending());
+    OVID_StopDriverPreload();
+    EXPECT_FALSE(OVID_DriverPreloadPending());
+    ov_driver_preload_result_t result = OVID_FinishDriverPreload();
+    EXPECT_FALSE(result.display_initialised);
+    EXPECT_EQ(result.libraries_opened, 0);
+    EXPECT_EQ(result.glx_display, nullptr);
+    OVID_StopDriverPreload();  // nothing to wait for: returns at once
+    EXPECT_FALSE(OVID_DriverPreloadPending());
+}
+
 // The preload runs while the main thread pre-initialises the engine (log, settings,
 // device), as in the program; the renderer then waits for it and draws.
 TEST_F(DriverPreload, HeadlessPreloadRunsBesideStartUpAndTheRendererDrawsOnItsDisplay)
