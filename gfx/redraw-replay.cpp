@@ -270,8 +270,11 @@ bool Match(const std::vector<Item> &before, const std::vector<Item> &now, std::v
 
 // The changed rectangles as a few larger ones: marked on a grid of cells, the runs of
 // marked cells of each row stacked while the rows below run the same, then the pairs
-// that waste least joined until few are left.
-void Join(std::vector<Rect> &rects, int width, int height)
+// that waste least joined until few are left. Joining only adds area, so when the marked
+// cells alone cover more than `most` pixels the result is the whole surface at once: the
+// frame is drawn whole either way, and joining hundreds of scattered rectangles pair by
+// pair would cost more than drawing it.
+void Join(std::vector<Rect> &rects, int width, int height, long most)
 {
     const int cell = kJoinCell;
     const int gw = (width + cell - 1) / cell, gh = (height + cell - 1) / cell;
@@ -283,6 +286,15 @@ void Join(std::vector<Rect> &rects, int width, int height)
             continue;
         for (int y = r.y0 / cell; y <= (r.y1 - 1) / cell; y++)
             memset(&grid[(size_t)y * gw + r.x0 / cell], 1, (size_t)((r.x1 - 1) / cell - r.x0 / cell + 1));
+    }
+    long marked = 0;
+    for (int y = 0; y < gh; y++)
+        for (int x = 0; x < gw; x++)
+            if (grid[(size_t)y * gw + x])
+                marked += Intersect(Rect{x * cell, y * cell, (x + 1) * cell, (y + 1) * cell}, Rect{0, 0, width, height}).Area();
+    if (marked > most) {
+        rects.assign(1, Rect{0, 0, width, height});
+        return;
     }
     std::vector<Rect> out, open;
     for (int y = 0; y <= gh; y++) {
@@ -493,7 +505,7 @@ const char *CompareAndReplay()
         why = kMostChanged;
     long area = 0;
     if (!why) {
-        Join(changed, f.width, f.height);
+        Join(changed, f.width, f.height, (long)(kWholeShare * (float)f.width * (float)f.height));
         if (changed.size() > 1 && !Restorable(f)) {
             Rect all = {0, 0, 0, 0};
             for (const Rect &r : changed)
