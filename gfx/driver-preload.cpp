@@ -183,12 +183,8 @@ ov_driver_preload_result_t OVID_FinishDriverPreload()
 
 void OVID_StopDriverPreload()
 {
-    if (!s_thread.joinable())
-        return;
-    s_thread.join();
-    OVID_GLX_CloseDisplay(s_result.glx_display);
-    CloseDisplayWithoutGlx();
-    s_result = {0, false, nullptr};
+    // No renderer adopts the thread's GLX connection: it is closed here.
+    OVID_GLX_CloseDisplay(OVID_FinishDriverPreload().glx_display);
 }
 
 bool OVID_DriverPreloadPending()
