@@ -22,6 +22,9 @@ const float kWholeShare = 0.5f;
 // At most this many rectangles, on a grid of cells of this many pixels.
 const int kMaxRects = 8;
 const int kJoinCell = 16;
+// At most this many stacked rectangles are joined pair by pair; more are marked again on
+// a coarser grid first.
+const int kMostJoinedPairwise = 256;
 // Whole frames in a row (most changed) before the recorder rests, and for how many
 // frames: twice as many each time it finds the same again after a rest (a battle, where
 // the whole screen moves), up to the longest rest.
@@ -268,20 +271,18 @@ bool Match(const std::vector<Item> &before, const std::vector<Item> &now, std::v
     return true;
 }
 
-// The changed rectangles as a few larger ones: marked on a grid of cells, the runs of
-// marked cells of each row stacked while the rows below run the same, then the pairs
-// that waste least joined until few are left. Joining only adds area, so when the marked
-// cells alone cover more than `most` pixels the result is the whole surface at once: the
-// frame is drawn whole either way, and joining hundreds of scattered rectangles pair by
-// pair would cost more than drawing it.
-void Join(std::vector<Rect> &rects, int width, int height, long most)
+// The changed rectangles marked on a grid of cells of `cell` pixels, as runs of marked
+// cells of each row stacked while the rows below run the same (in pixels). Gives false when
+// the marked cells cover more than `most` pixels.
+bool StackMarkedCells(const std::vector<Rect> &rects, int width, int height, int cell, long most,
+                      std::vector<Rect> &out)
 {
-    const int cell = kJoinCell;
+    const Rect surface = {0, 0, width, height};
     const int gw = (width + cell - 1) / cell, gh = (height + cell - 1) / cell;
     static std::vector<char> grid;
     grid.assign((size_t)gw * gh, 0);
     for (const Rect &r0 : rects) {
-        Rect r = Intersect(r0, Rect{0, 0, width, height});
+        Rect r = Intersect(r0, surface);
         if (r.Empty())
             continue;
         for (int y = r.y0 / cell; y <= (r.y1 - 1) / cell; y++)
@@ -291,14 +292,13 @@ void Join(std::vector<Rect> &rects, int width, int height, long most)
     for (int y = 0; y < gh; y++)
         for (int x = 0; x < gw; x++)
             if (grid[(size_t)y * gw + x])
-                marked += Intersect(Rect{x * cell, y * cell, (x + 1) * cell, (y + 1) * cell}, Rect{0, 0, width, height}).Area();
-    if (marked > most) {
-        rects.assign(1, Rect{0, 0, width, height});
-        return;
-    }
-    std::vector<Rect> out, open;
+                marked += Intersect(Rect{x * cell, y * cell, (x + 1) * cell, (y + 1) * cell}, surface).Area();
+    if (marked > most)
+        return false;
+    out.clear();
+    std::vector<Rect> open, runs, still;
     for (int y = 0; y <= gh; y++) {
-        std::vector<Rect> runs;
+        runs.clear();
         for (int x = 0; y < gh && x < gw;) {
             if (!grid[(size_t)y * gw + x]) {
                 x++;
@@ -309,7 +309,7 @@ void Join(std::vector<Rect> &rects, int width, int height, long most)
                 x++;
             runs.push_back(Rect{x0, y, x, y + 1});
         }
-        std::vector<Rect> still;
+        still.clear();
         for (Rect &o : open) {
             bool grown = false;
             for (Rect &r : runs)
@@ -327,20 +327,74 @@ void Join(std::vector<Rect> &rects, int width, int height, long most)
         open.swap(still);
     }
     for (Rect &r : out)
-        r = Intersect(Rect{r.x0 * cell, r.y0 * cell, r.x1 * cell, r.y1 * cell}, Rect{0, 0, width, height});
-    while ((int)out.size() > kMaxRects) {
-        size_t bi = 0, bj = 1;
-        long best = -1;
-        for (size_t i = 0; i < out.size(); i++)
-            for (size_t j = i + 1; j < out.size(); j++) {
-                long waste = Union(out[i], out[j]).Area() - out[i].Area() - out[j].Area();
-                if (best < 0 || waste < best)
-                    best = waste, bi = i, bj = j;
-            }
-        out[bi] = Union(out[bi], out[bj]);
-        out[bj] = out.back();
-        out.pop_back();
+        r = Intersect(Rect{r.x0 * cell, r.y0 * cell, r.x1 * cell, r.y1 * cell}, surface);
+    return true;
+}
+
+// Joins the pair of rectangles whose union wastes least (adds the least area outside
+// both) until at most `most` are left. Each rectangle keeps the partner it wastes least
+// with, so a join looks again only at the new rectangle and at those whose partner was
+// one of the two joined: the square of the count instead of its cube.
+void JoinLeastWastefulPairs(std::vector<Rect> &rects, int most)
+{
+    auto waste = [&rects](size_t i, size_t j) {
+        return Union(rects[i], rects[j]).Area() - rects[i].Area() - rects[j].Area();
+    };
+    const size_t none = (size_t)-1;
+    std::vector<size_t> partner(rects.size(), none);
+    std::vector<long> least(rects.size(), 0);
+    std::vector<char> alive(rects.size(), 1);
+    auto find_partner = [&](size_t i) {
+        partner[i] = none;
+        for (size_t j = 0; j < rects.size(); j++)
+            if (j != i && alive[j] && (partner[i] == none || waste(i, j) < least[i]))
+                partner[i] = j, least[i] = waste(i, j);
+    };
+    for (size_t i = 0; i < rects.size(); i++)
+        find_partner(i);
+    for (size_t left = rects.size(); (int)left > most; left--) {
+        size_t bi = none;
+        for (size_t i = 0; i < rects.size(); i++)
+            if (alive[i] && partner[i] != none && (bi == none || least[i] < least[bi]))
+                bi = i;
+        const size_t bj = partner[bi];
+        rects[bi] = Union(rects[bi], rects[bj]);
+        alive[bj] = 0;
+        for (size_t k = 0; k < rects.size(); k++) {
+            if (!alive[k] || k == bi)
+                continue;
+            if (partner[k] == bi || partner[k] == bj)
+                find_partner(k);
+            else if (waste(k, bi) < least[k])
+                partner[k] = bi, least[k] = waste(k, bi);
+        }
+        find_partner(bi);
     }
+    size_t kept = 0;
+    for (size_t i = 0; i < rects.size(); i++)
+        if (alive[i])
+            rects[kept++] = rects[i];
+    rects.resize(kept);
+}
+
+// The changed rectangles as a few larger ones: marked on a grid of cells and stacked
+// (above), then the pairs that waste least joined until few are left. Joining only adds
+// area, so when the marked cells alone cover more than `most` pixels the result is the
+// whole surface at once: the frame is drawn whole either way. Hundreds of scattered
+// changes are first marked on coarser grids (each cell twice as wide) until few enough
+// rectangles are left to join pair by pair.
+void Join(std::vector<Rect> &rects, int width, int height, long most)
+{
+    std::vector<Rect> out;
+    for (int cell = kJoinCell;; cell *= 2) {
+        if (!StackMarkedCells(rects, width, height, cell, most, out)) {
+            rects.assign(1, Rect{0, 0, width, height});
+            return;
+        }
+        if ((int)out.size() <= kMostJoinedPairwise || (cell >= width && cell >= height))
+            break;
+    }
+    JoinLeastWastefulPairs(out, kMaxRects);
     rects.swap(out);
 }
 

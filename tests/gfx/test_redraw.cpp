@@ -319,3 +319,55 @@ TEST_F(Redraw, APartAddedEarlyLeavesTheLaterDrawsUnchanged)
     EXPECT_EQ(px[at], 255);
     EXPECT_EQ(px[at + 1], 255);
 }
+
+// Hundreds of small changes scattered over part of the screen (units moving on a still
+// map): each frame is drawn in part, over a few rectangles that hold every change, and
+// looks as drawn whole. The lattices below give 150 changes (joined pair by pair) and 270
+// (too many for that: marked on a coarser grid first).
+TEST_F(Redraw, HundredsOfScatteredChangesAreJoinedIntoAFewRectangles)
+{
+    struct Case {
+        int columns, rows, spacing;
+        long most_area;  // the pixels the joined rectangles may hold at most
+    };
+    const Case cases[] = {
+        {15, 10, 40, 600L * 400},  // 150 squares over 600 x 400
+        {18, 15, 32, 576L * 480},  // 270 squares over 576 x 480
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.columns * c.rows << " squares");
+        int frame = 0;
+        app.draw = [&frame, &c](float) {
+            ov->OV_ClearScreen(0.1f, 0.2f, 0.1f);
+            ov->OV_SetBlend(0);
+            ov->OV_SetAlpha(1);
+            for (int i = 0; i < c.columns * c.rows; i++) {
+                const int col = i % c.columns, row = i / c.columns;
+                ov->OV_SetColor((float)(col % 4) / 4.0f, (float)(row % 3) / 3.0f, 1);
+                // Each square steps within its own 16-pixel cell, and is a draw of its
+                // own (as sprites of different pictures are).
+                ov->OV_DrawRect((float)(col * c.spacing + 8 + (frame + i) % 4), (float)(row * c.spacing + 4), 3, 3);
+                ov_rendimp->Flush();
+            }
+        };
+        const int frames = 6;
+        OV_RedrawSetEnabled(false);
+        std::vector<std::vector<uint8_t>> whole;
+        for (frame = 0; frame < frames; frame++)
+            whole.push_back(Frame());
+        OV_RedrawSetEnabled(true);
+        for (frame = 0; frame < 3; frame++)
+            Frame();
+        OV_RedrawResetStats();
+        for (frame = 0; frame < frames; frame++) {
+            std::vector<uint8_t> px = Frame();
+            ov_redraw_stats_t st = OV_RedrawStats();
+            EXPECT_STREQ(st.last_whole, "") << "frame " << frame;
+            EXPECT_LE(st.last_rects, 8) << "frame " << frame;
+            EXPECT_GT(st.last_area, 0) << "frame " << frame;
+            EXPECT_LE(st.last_area, c.most_area) << "frame " << frame;
+            EXPECT_EQ(Differing(px, whole[frame]), 0) << "frame " << frame;
+        }
+        EXPECT_EQ(OV_RedrawStats().frames_partial, frames);
+    }
+}
