@@ -160,6 +160,8 @@ jitter_run() {
 }
 
 jitter() {
+  # Without the pointer moves the menu takes its idle pace and the figures say nothing.
+  command -v xdotool >/dev/null || { say "RESULT prog=game scene=jitter failed=1 why=no-xdotool"; return; }
   jitter_run this "$GAME"
   [ -n "${BASE_GAME:-}" ] && jitter_run base "$BASE_GAME"
 }
