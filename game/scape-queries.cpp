@@ -187,9 +187,8 @@ static void ScanRings(Scape *world, const CellWindow &w, const RingChoice &choic
             continue;
         Entity *e = head;
         do {
-            int index = (int)(e->cell - world->cells);
-            int row = index / world->num_columns, column = index % world->num_columns;
-            if (row >= w.row0 && row <= w.row1 && column >= w.column0 && column <= w.column1)
+            const ScapeCell *cell = e->cell;
+            if (cell->row >= w.row0 && cell->row <= w.row1 && cell->column >= w.column0 && cell->column <= w.column1)
                 visit(e);
             e = e->group_next;
         } while (e != head);
@@ -372,9 +371,8 @@ Entity *Scape::GetNearestFriendAmong(Entity *self, vec2_t p, float radius, Entit
         if (!e->cell || !IsFriendOf(self, e))
             continue;
         // Only what the grid query's own window holds.
-        int index = (int)(e->cell - cells);
-        int row = index / num_columns, column = index % num_columns;
-        if (row < w.row0 || row > w.row1 || column < w.column0 || column > w.column1)
+        const ScapeCell *cell = e->cell;
+        if (cell->row < w.row0 || cell->row > w.row1 || cell->column < w.column0 || cell->column > w.column1)
             continue;
         float score = DistanceSquared(p, e) - e->radius * e->radius;
         if (score < best_score) {

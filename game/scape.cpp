@@ -118,6 +118,8 @@ void Scape::InitGrid(int columns, int rows, float size)
             ScapeCell *cell = &cells[row * columns + column];
             cell->center.x = ((float)column + 0.5f) * size;
             cell->center.y = ((float)row + 0.5f) * size;
+            cell->row = row;
+            cell->column = column;
         }
     }
     width = (int)((float)columns * size);

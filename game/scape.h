@@ -51,6 +51,7 @@ struct ScapeCell {
     int32_t num_obstacles;
     int32_t path_stamp;   // visit mark of the search towards the bunker
     vec2_t center;        // ((column + 0.5) x cell_size, (row + 0.5) x cell_size)
+    int32_t row, column;  // its place in the grid (queries test windows without dividing)
     ScapeCell *path_next; // next cell towards the bunker, null when blocked
     // Kept by LinkEntity and UnlinkEntity so that a query passes over cells that cannot
     // answer it: the linked entities by the friend group they were linked with, and the
