@@ -335,6 +335,7 @@ TEST_F(LeaderboardsTest, WriterKilledWhileSavingLeavesTheOldOrTheNewFile)
     std::mt19937 rng((unsigned)time(nullptr));
     int checked = 0;
     for (int round = 0; round < 12; round++) {
+        const unsigned long before = InodeOf(UserPath(kDb));
         pid_t pid = fork();
         if (pid == 0) {
             if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr))
@@ -343,7 +344,13 @@ TEST_F(LeaderboardsTest, WriterKilledWhileSavingLeavesTheOldOrTheNewFile)
             _exit(8);
         }
         ASSERT_GT(pid, 0);
-        usleep(20000 + rng() % 200000);
+        // Killed at a random moment of its saves, not of its start-up.
+        if (!WaitForReplacement(UserPath(kDb), before, pid)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            FAIL() << "the writer made no save";
+        }
+        usleep(rng() % 200000);
         kill(pid, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);

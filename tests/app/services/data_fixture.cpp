@@ -13,6 +13,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -204,6 +205,25 @@ bool DataTest::ExistsNative(const std::string &path)
 {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
+}
+
+unsigned long DataTest::InodeOf(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? (unsigned long)st.st_ino : 0;
+}
+
+bool DataTest::WaitForReplacement(const std::string &path, unsigned long before, pid_t writer)
+{
+    int status = 0;
+    for (int waited_ms = 0; waited_ms < 60000; waited_ms += 2) {
+        if (InodeOf(path) != before)
+            return true;
+        if (waitpid(writer, &status, WNOHANG) != 0)
+            return false;
+        usleep(2000);
+    }
+    return false;
 }
 
 std::vector<std::string> DataTest::ListTree(const std::string &root)

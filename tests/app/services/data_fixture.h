@@ -45,6 +45,15 @@ protected:
     static bool WriteNative(const std::string &path, const std::string &text);
     static std::string ReadNative(const std::string &path);
     static bool ExistsNative(const std::string &path);
+    // The native file's inode, 0 while it does not exist: each atomic save renames a new
+    // file over the old one, so a new inode means a save landed.
+    static unsigned long InodeOf(const std::string &path);
+    // Waits, up to a minute, while the child `writer` runs, until the native file is no
+    // longer the one of inode `before`: the writer's first save landed. False when the
+    // writer stopped or the minute passed. Tests that kill a writer at a random moment of
+    // its saves wait so, not a fixed time, since its start-up can take longer than that
+    // on a slow machine or in a sanitizer build.
+    static bool WaitForReplacement(const std::string &path, unsigned long before, pid_t writer);
     // Sorted names in a native directory (recursively, with sub-paths).
     static std::vector<std::string> ListTree(const std::string &dir);
     std::string dir;

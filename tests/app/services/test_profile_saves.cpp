@@ -194,10 +194,18 @@ TEST_F(ProfileSavesTest, WriterKilledAtRandomMomentsLeavesOldOrNewText)
 {
     std::mt19937 rng((unsigned)time(nullptr));
     int whole = 0;
+    const std::string file = UserPath("profiles/1.xml");
     for (int round = 0; round < 25; round++) {
         SCOPED_TRACE(round);
+        // Killed at a random moment of its saves, not of its start-up.
+        const unsigned long before = InodeOf(file);
         pid_t pid = Spawn("loop");
-        usleep(20000 + rng() % 150000);
+        if (!WaitForReplacement(file, before, pid)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            FAIL() << "the writer made no save";
+        }
+        usleep(rng() % 150000);
         kill(pid, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
