@@ -11,6 +11,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <vector>
 
 using namespace harness;
 
@@ -177,23 +178,27 @@ TEST_F(Frame, InputDuringALongFrameWaitShortensIt)
 }
 
 namespace {
-int s_frames_left = 0;
-void UpdateUntilCountedOut(float)
-{
-    if (--s_frames_left <= 0)
-        ov_state.shutdown_requested = 1;
-}
 double ThreadCpuMs()
 {
     struct timespec ts;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return (double)ts.tv_sec * 1e3 + (double)ts.tv_nsec / 1e6;
 }
+int s_frames_left = 0;
+std::vector<double> s_cpu_at_update;
+void UpdateUntilCountedOut(float)
+{
+    s_cpu_at_update.push_back(ThreadCpuMs());
+    if (--s_frames_left <= 0)
+        ov_state.shutdown_requested = 1;
+}
 }  // namespace
 
-// On the real clock the wait between frames sleeps: the main thread's own CPU time over
-// frames that do nearly nothing stays far below what spinning through the last two
-// milliseconds of every frame costs.
+// On the real clock the wait between frames sleeps: the main thread's own CPU time from
+// one update to the next stays far below the two milliseconds that spinning through the
+// end of every frame costs. The median frame is compared, so that a frame stretched by
+// a busy machine (the first frame's page faults, a preempted thread whose CPU clock a
+// virtual machine keeps running) does not decide the result.
 TEST_F(Frame, FrameWaitSleepsInsteadOfSpinning)
 {
     OVID_SetRendImpOverride(GetRendImpNull());
@@ -201,17 +206,22 @@ TEST_F(Frame, FrameWaitSleepsInsteadOfSpinning)
     record.parms.min_frame_ms = 10;
     record.Update = UpdateUntilCountedOut;
     ovdev::bps_initialize();
-    const int frames = 30;
+    const int frames = 40;
     s_frames_left = frames;
-    double cpu0 = ThreadCpuMs();
+    s_cpu_at_update.clear();
     uint32_t wall0 = OVT_GetTime();
     OVI_RunMainLoop();
-    double cpu_per_frame = (ThreadCpuMs() - cpu0) / frames;
     uint32_t wall = OVT_GetTime() - wall0;
     OVID_SetRendImpOverride(nullptr);
     EXPECT_EQ(s_frames_left, 0);
     EXPECT_GE(wall, (uint32_t)(frames - 1) * 10u) << "the frames were paced";
-    EXPECT_LT(cpu_per_frame, 0.25) << "main-thread CPU per idle frame, ms";
+    ASSERT_EQ(s_cpu_at_update.size(), (size_t)frames);
+    std::vector<double> per_frame;
+    for (size_t i = 1; i < s_cpu_at_update.size(); i++)
+        per_frame.push_back(s_cpu_at_update[i] - s_cpu_at_update[i - 1]);
+    std::sort(per_frame.begin(), per_frame.end());
+    double median = per_frame[per_frame.size() / 2];
+    EXPECT_LT(median, 0.5) << "main-thread CPU per idle frame, ms (spinning costs about 2)";
 }
 
 TEST_F(Frame, InactiveApplicationSleeps15msAndCallsNoHook)
