@@ -13,11 +13,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 ov_prog_t s_record;
 bool s_started = false;
 std::string s_res;
+std::string s_scratch;
 
 // A settings file that names the program and a variant for every platform, so the
 // pre-initialisation of the fuzz process itself never ends on a missing variant.
@@ -54,7 +58,8 @@ void Start()
         fprintf(stderr, "fuzz: cannot make a scratch directory\n");
         exit(1);
     }
-    s_res = std::string(tmpl) + "/app/native/";
+    s_scratch = tmpl;
+    s_res = s_scratch + "/app/native/";
     if (!WriteResFile("prog.xml", (const uint8_t *)kProg, sizeof kProg - 1)) {
         fprintf(stderr, "fuzz: cannot write prog.xml\n");
         exit(1);
@@ -72,10 +77,13 @@ void Start()
     s_record.parms.developer_mode = 1;
     QuietConsole();
     // The engine is shut down as the program would be, so that the leak check at exit
-    // sees only what the loaders lost.
+    // sees only what the loaders lost; the scratch directory goes with it. A run that
+    // crashes leaves it behind, beside the input that crashed it.
     atexit([] {
         if (ov)
             ORVEX_Shutdown();
+        std::error_code ignored;
+        std::filesystem::remove_all(s_scratch, ignored);
     });
 }
 

@@ -182,6 +182,10 @@ void ScreenMan::UpdateScreen(Screen *screen, float dt)
         screen->trans_phase += dt * screen->enter_speed;
         if (screen->trans_phase >= 1.0f) {
             screen->trans_phase = 1.0f;
+            // Told once per push: from here on the screen takes input, which is what a
+            // script driving the program waits for before it taps.
+            if (!screen->shown)
+                ov->OV_Printf("Screen '%s' shown.\n", screen->name);
             screen->shown = true;
         }
     } else if (screen->trans_phase > 0.0f) {

@@ -138,12 +138,13 @@ TEST_F(ProgramRun, ReadOnlyPlayerFolderIsToldInTheLogAndOnScreen)
         reason = "Permission denied";
     }
     // Play, the first mission's Play, past the chapter page: the battle's loader saves
-    // the profiles, then the notice comes over it. Each tap waits for its screen in the
-    // log (and a second for its fade), so a loaded machine only makes the run longer.
+    // the profiles, then the notice comes over it. Each tap waits in the log for its
+    // screen to be shown whole (a screen fading in takes no input), so a loaded machine,
+    // whose slow frames stretch the fades, only makes the run longer.
     const std::string log = std::string(kUserDir) + "/logs/orvex-0002.log";
     auto tap_on = [&](const char *screen, const char *at) {
-        return "await 60000 " + log + " PushScreen: '" + screen + "'\nwait 1000\ntouch down 0 " + at +
-               "\nwait 50\ntouch up 0 " + at + "\n";
+        return "await 60000 " + log + " Screen '" + screen + "' shown.\ntouch down 0 " + at + "\nwait 50\ntouch up 0 " +
+               at + "\n";
     };
     std::ofstream(dir_ / "exit.txt") << tap_on("MainMenu", "510 340") << tap_on("PlayMenu", "782 535")
                                      << tap_on("Chapter_1_Begin", "510 500") << "await 60000 " << log

@@ -117,6 +117,26 @@ TEST_F(Frame, HalfMultiplierHalvesTheScreensStepButNotItsFade)
     EXPECT_NEAR(s->trans_phase, 0.3f, 1e-6);
 }
 
+// The log tells when a pushed screen has faded in and takes input: once per push, on the
+// frame its phase reaches 1, not while it fades and not on every frame after.
+TEST_F(Frame, AScreenFadedInIsToldInTheLogOncePerPush)
+{
+    ProbeScreen *s = MakeScreen("Faded");
+    sman.PushScreen(s, 0);
+    Steps(3, 0.1f);  // 1/3 s at the default speed: still fading
+    EXPECT_LT(s->trans_phase, 1.0f);
+    EXPECT_EQ(apptest::CountLogged("Screen 'Faded' shown."), 0);
+    Steps(1, 0.1f);
+    EXPECT_TRUE(s->shown);
+    Steps(5, 0.1f);
+    EXPECT_EQ(apptest::CountLogged("Screen 'Faded' shown."), 1);
+    sman.PopScreen(s, false);
+    Steps(1, 0.1f);  // the frame takes the popped screen off the stack
+    sman.PushScreen(s, 0);
+    Steps(5, 0.1f);
+    EXPECT_EQ(apptest::CountLogged("Screen 'Faded' shown."), 2);
+}
+
 TEST_F(Frame, PressValueRisesInANinthAndFallsInAFifth)
 {
     ProbeScreen *s = MakeScreen("Press");

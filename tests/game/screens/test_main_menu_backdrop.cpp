@@ -5,6 +5,7 @@
 #include "tests/game/game_fixture.h"
 #include "tests/game/screens/shipped_screens_fixture.h"
 
+#include "app/services/prog.h"
 #include "app/services/profiles.h"
 #include "app/ui/screen-manager.h"
 #include "app/ui/widgets/ui-image.h"
@@ -38,6 +39,11 @@ protected:
         StartGame(1024, 600);
         if (HasFatalFailure())
             return;
+        // The menu as the player has it: in developer mode the screen is first cleared in
+        // a colour that turns every 750 ms of the real clock, and a frame that comes at
+        // the turn changes the whole screen (more of them on a slower, busier machine).
+        was_developer = prog.parms.developer_mode;
+        prog.parms.developer_mode = 0;
         ASSERT_NE(screentest::StartMenuServices("Scout"), nullptr);
         ASSERT_TRUE(sman.PreloadScreen(&screen_main_menu));
         apptest::draw = screentest::DrawStackOnBlack;
@@ -62,6 +68,7 @@ protected:
     {
         apptest::draw = nullptr;
         screentest::StopMenuServices();
+        prog.parms.developer_mode = was_developer;
         GameTest::TearDown();
     }
     // The same state drawn again (nothing updated), as kept and the plain way: the
@@ -89,6 +96,7 @@ protected:
         return n + (a.w != b.w || a.h != b.h ? 1 : 0);
     }
     ov_bitmap_t *backdrop = nullptr;
+    uint8_t was_developer = 0;
 };
 
 }  // namespace
