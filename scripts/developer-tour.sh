@@ -24,6 +24,8 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
+# The program runs from its run folder: a build folder given relative to here is made whole.
+[ -d "$build" ] && build="$(cd "$build" && pwd)"
 game="$build/entry/orvex-game"
 [ -x "$game" ] || { echo "developer-tour: no program at $game (build first)" >&2; exit 2; }
 
