@@ -175,10 +175,13 @@ TEST_F(ProgramRun, ReadOnlyPlayerFolderIsToldInTheLogAndOnScreen)
 }
 
 // The window's close button over the main menu asks first: the question comes up and the
-// program keeps running until the script's exit.
+// program keeps running until the script's exit. The close comes once the menu is shown,
+// however long a loaded machine takes to get there.
 TEST_F(ProgramRun, CloseRequestOverTheMenuAsksFirst)
 {
-    std::ofstream(dir_ / "exit.txt") << "wait 3000\nclose\nwait 1000\nexit\n";
+    const std::string log = std::string(kUserDir) + "/logs/orvex-0001.log";
+    std::ofstream(dir_ / "exit.txt") << "await 60000 " << log << " Screen 'MainMenu' shown.\nclose\nawait 60000 " << log
+                                     << " PushScreen: 'ExitConfirmation'\nwait 500\nexit\n";
     ASSERT_EQ(Run(), 0) << Output();
     ExpectInOrder(Log(1), {"PushScreen: 'MainMenu'", "PushScreen: 'ExitConfirmation'", "ORVEX Shutdown."});
 }
