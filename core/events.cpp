@@ -34,32 +34,38 @@ int PointerSlot(int pointer)
 }  // namespace
 
 // ---- key states
+// The slots are read and written one at a time, relaxed, as atomics: besides the main
+// thread's input, the memory estimates are written by whichever thread refreshes them
+// (the loading worker as it loads a screen's UI, the memory watchdog on the main thread).
 
 int OV_GetKeyStatei(int key)
 {
     if (!ValidKey(key))
         return 0;
-    int v = ov_state.key_i[key];
+    int v = __atomic_load_n(&ov_state.key_i[key], __ATOMIC_RELAXED);
     if (key < 1280)
-        ov_state.key_i[key] &= ~1;  // a press is seen once
+        __atomic_store_n(&ov_state.key_i[key], v & ~1, __ATOMIC_RELAXED);  // a press is seen once
     return v;
 }
 
 void OV_SetKeyStatei(int key, int value)
 {
     if (ValidKey(key))
-        ov_state.key_i[key] = value;
+        __atomic_store_n(&ov_state.key_i[key], value, __ATOMIC_RELAXED);
 }
 
 float OV_GetKeyStatef(int key)
 {
-    return ValidKey(key) ? ov_state.key_f[key] : 0.0f;
+    float v = 0.0f;
+    if (ValidKey(key))
+        __atomic_load(&ov_state.key_f[key], &v, __ATOMIC_RELAXED);
+    return v;
 }
 
 void OV_SetKeyStatef(int key, float value)
 {
     if (ValidKey(key))
-        ov_state.key_f[key] = value;
+        __atomic_store(&ov_state.key_f[key], &value, __ATOMIC_RELAXED);
 }
 
 void OVI_ClearKeyStates(void)
